@@ -1,0 +1,12 @@
+# One settings target shared by every library and executable of the project.
+add_library(pk_settings INTERFACE)
+target_compile_features(pk_settings INTERFACE cxx_std_20)
+target_compile_options(pk_settings INTERFACE
+  -Wall -Wextra -Wnon-virtual-dtor -Wold-style-cast
+  $<$<BOOL:${PK_WERROR}>:-Werror>)
+target_compile_definitions(pk_settings INTERFACE
+  QT_NO_CAST_TO_ASCII
+  QT_NO_URL_CAST_FROM_STRING
+  QT_NO_NARROWING_CONVERSIONS_IN_CONNECT
+  QT_DISABLE_DEPRECATED_BEFORE=0x060400)
+target_include_directories(pk_settings INTERFACE ${PROJECT_SOURCE_DIR}/src)
