@@ -1,0 +1,15 @@
+#pragma once
+
+#include "browse/query/querycompiler.h"
+
+namespace pk {
+
+/**
+ * @brief Resolves field names through the store's field definitions (store/fields.h).
+ *
+ * `URL:Location` becomes the column `"Location"`; with `qualify`, `"Locations"."Location"`, for
+ * filters over joined tables (an export reading locations with their category).
+ */
+QueryFieldResolver storeFieldResolver(bool qualify = false);
+
+} // namespace pk
