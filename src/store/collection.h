@@ -1,0 +1,144 @@
+#pragma once
+
+#include "store/fields.h"
+#include "store/storestatus.h"
+
+#include <QHash>
+#include <QString>
+
+#include <array>
+#include <functional>
+#include <memory>
+#include <unordered_map>
+
+namespace SQLite {
+class Database;
+class Statement;
+} // namespace SQLite
+
+namespace pk {
+
+class LocationManager;
+class CategoryManager;
+class DetailManager;
+class KeywordManager;
+class ConfigurationManager;
+class CatHtmlManager;
+
+/// The three files of a collection: URLDATA.TPS, URL_C.TPS, URL_H.TPS.
+enum class CollectionFile { Data, Categories, CatHtml };
+
+/**
+ * @brief One collection folder: its three SQLite files on one connection, and the record
+ * managers over them.
+ *
+ * URLDATA.TPS is the connection's `main` schema; URL_C.TPS is attached as `cat` and URL_H.TPS as
+ * `htm`. Until URLDATA.TPS is opened, `main` is a private in-memory database. A file is only
+ * written after it passed the checks of `open()`, so a foreign or damaged file is never changed.
+ * Not thread-safe: use one Collection per thread.
+ */
+class Collection final
+{
+public:
+    explicit Collection(QString folder); ///< does not open anything
+    /// A collection checked against another owner value than the program's own (tools, tests).
+    Collection(QString folder, QByteArray ownerValue);
+    ~Collection();
+    Collection(const Collection &) = delete;
+    Collection &operator=(const Collection &) = delete;
+
+    QString folder() const { return m_folder; }
+    static QString fileName(CollectionFile f); ///< "URLDATA.TPS", "URL_C.TPS", "URL_H.TPS"
+    static const char *schemaName(CollectionFile f); ///< "main", "cat", "htm"
+    QString filePath(CollectionFile f) const;
+
+    /**
+     * Opens one file. FileNotFound when it is missing and `create` is false; creates it empty
+     * when missing and `create` is true (AccessDenied when the folder is not writable);
+     * InvalidFile for a file that is not ours (not SQLite, no meta table, other owner) — such a
+     * file is never modified; AccessDenied when it cannot be read; Locked when another process
+     * holds it; InvalidKeyFile when its keys need rebuilding. A file or folder without write
+     * permission is opened read-only (see isReadOnly()). Brings older structures up to date,
+     * keeping every record (including Locations formerly stored as URL_L).
+     */
+    StoreStatus open(CollectionFile f, bool create);
+    /// Opens Data, Categories and CatHtml in that order; stops at the first failure.
+    StoreStatus openAll(bool create);
+    bool isOpen(CollectionFile f) const;
+    bool isReadOnly(CollectionFile f) const;
+    void close(); ///< closes every file (collection switch)
+
+    /// Rebuilds every key of the file (REINDEX) and records the current collation version.
+    StoreStatus rebuildKeys(CollectionFile f);
+    /// Closes the file and opens it again, letting SQLite roll back an interrupted transaction.
+    StoreStatus recover(CollectionFile f);
+    /// Full consistency check of a file's records and keys (slow on big files).
+    StoreStatus checkFile(CollectionFile f);
+    /// Copies the file into a compacted copy and replaces it (VACUUM).
+    StoreStatus pack(CollectionFile f);
+
+    LocationManager &locations();
+    CategoryManager &categories();
+    DetailManager &details();
+    KeywordManager &keywords();
+    ConfigurationManager &configuration();
+    CatHtmlManager &catHtml();
+
+    /// The shared connection (views and batch work). Valid after the first open().
+    SQLite::Database &db();
+    /// A prepared statement kept for the life of the connection; reset before it is returned.
+    SQLite::Statement &statement(const QString &sql);
+
+    /**
+     * Runs `work` inside a transaction: commits when it returns success, rolls back otherwise
+     * (also when it throws). Nested calls use savepoints. Batch writers use this: one commit for
+     * many records is many times faster than one per record.
+     */
+    StoreStatus transaction(const std::function<StoreStatus()> &work);
+    bool inTransaction() const { return m_txDepth > 0; }
+
+    /// Schema version stored for a table (0 when the table's file is not open).
+    int storedVersion(const TableDef &table);
+
+    /// FileNotOpen status when `f` is not open, success otherwise.
+    StoreStatus requireOpen(CollectionFile f) const;
+    /// The file a table lives in.
+    static CollectionFile fileOf(const TableDef &table);
+
+private:
+    struct FileState
+    {
+        bool open = false;
+        bool readOnly = false;
+    };
+
+    StoreStatus openData(bool create);
+    StoreStatus attachFile(CollectionFile f, bool create);
+    StoreStatus connect(const QString &mainUri, bool readOnly);
+    StoreStatus reconnect();
+    void disconnect();
+    StoreStatus fileStatus(CollectionFile f, StoreError error, const QString &text, int code = 0,
+                           std::uint16_t catalogue = 0) const;
+
+    QString m_folder;
+    QByteArray m_owner;
+    std::unique_ptr<SQLite::Database> m_db;
+    std::array<FileState, 3> m_files;
+    struct SqlHash
+    {
+        std::size_t operator()(const QString &s) const noexcept { return qHash(s); }
+    };
+    std::unordered_map<QString, std::unique_ptr<SQLite::Statement>, SqlHash> m_statements;
+    int m_txDepth = 0;
+
+    std::unique_ptr<LocationManager> m_locations;
+    std::unique_ptr<CategoryManager> m_categories;
+    std::unique_ptr<DetailManager> m_details;
+    std::unique_ptr<KeywordManager> m_keywords;
+    std::unique_ptr<ConfigurationManager> m_configuration;
+    std::unique_ptr<CatHtmlManager> m_catHtml;
+
+    friend class SchemaManager;
+};
+
+} // namespace pk

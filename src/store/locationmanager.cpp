@@ -1,0 +1,186 @@
+#include "store/locationmanager.h"
+
+#include "store/categorymanager.h"
+#include "store/collection.h"
+#include "store/fieldtext.h"
+#include "store/recordio.h"
+#include "store/tableaccess.h"
+
+#include <SQLiteCpp/Database.h>
+#include <SQLiteCpp/Column.h>
+#include <SQLiteCpp/Statement.h>
+
+namespace pk {
+
+namespace {
+
+const TableDef &table() { return locationsTable(); }
+
+// Both conditions: the first lets the key's index find the row, the second makes it exact.
+const QString kWhereExact = QStringLiteral(" WHERE Location COLLATE PKNOCASE = ?1 AND Location = ?1");
+
+} // namespace
+
+LocationManager::LocationManager(Collection &collection)
+    : m_collection(collection)
+{
+}
+
+LocationRecord LocationManager::prepared(const LocationRecord &record)
+{
+    QVariantList v = RecordIo::values(record);
+    RecordIo::fit(table(), v);
+    LocationRecord out;
+    RecordIo::assign(v, out);
+    return out;
+}
+
+StoreStatus LocationManager::validate(const LocationRecord &r)
+{
+    if (!m_collection.categories().exists(r.Category)) {
+        if (StoreStatus s = m_collection.requireOpen(CollectionFile::Categories); !s)
+            return s;
+        StoreStatus s = StoreStatus::failure(StoreError::ValidationFailed,
+                                             QStringLiteral("Category \"%1\" is not in Categories").arg(r.Category));
+        s.catalogueNumber = Msg::FieldContents;
+        s.context.field = QStringLiteral("Category");
+        s.context.message = QStringLiteral("Categories");
+        s.context.file = QString::fromLatin1(table().sqlTable);
+        return s;
+    }
+    if (r.Validated > 2) {
+        StoreStatus s = StoreStatus::failure(StoreError::ValidationFailed,
+                                             QStringLiteral("Validated must be 0, 1 or 2"));
+        s.catalogueNumber = Msg::ValueError;
+        s.context.field = QStringLiteral("Validated 0=Unknown, 1=Pass, 2=Fail");
+        s.context.message = QStringLiteral("'Unknown','Passed','Failed'");
+        s.context.file = QString::fromLatin1(table().sqlTable);
+        return s;
+    }
+    return {};
+}
+
+StoreStatus LocationManager::get(const QString &location, LocationRecord &out)
+{
+    if (StoreStatus s = TableAccess::ready(m_collection, table(), false); !s)
+        return s;
+    try {
+        SQLite::Statement &st = m_collection.statement(TableAccess::selectAll(table()) + kWhereExact);
+        TableAccess::ResetOnExit reset(st);
+        RecordIo::bind(st, 1, trimTrailingSpaces(location));
+        if (!st.executeStep())
+            return TableAccess::notFound(table());
+        RecordIo::assign(RecordIo::row(st, 1, int(table().fields.size())), out);
+    } catch (const std::exception &e) {
+        return TableAccess::readError(e, table());
+    }
+    return {};
+}
+
+StoreStatus LocationManager::getByRowId(qint64 rowId, LocationRecord &out)
+{
+    if (StoreStatus s = TableAccess::ready(m_collection, table(), false); !s)
+        return s;
+    try {
+        SQLite::Statement &st = m_collection.statement(TableAccess::selectAll(table())
+                                                       + QStringLiteral(" WHERE rowid = ?"));
+        TableAccess::ResetOnExit reset(st);
+        st.bind(1, static_cast<int64_t>(rowId));
+        if (!st.executeStep())
+            return TableAccess::notFound(table());
+        RecordIo::assign(RecordIo::row(st, 1, int(table().fields.size())), out);
+    } catch (const std::exception &e) {
+        return TableAccess::readError(e, table());
+    }
+    return {};
+}
+
+bool LocationManager::exists(const QString &location)
+{
+    LocationRecord r;
+    return get(location, r).ok();
+}
+
+StoreStatus LocationManager::insert(const LocationRecord &record)
+{
+    if (StoreStatus s = TableAccess::ready(m_collection, table(), true, Msg::RecordInsertError); !s)
+        return s;
+    const LocationRecord r = prepared(record);
+    if (StoreStatus s = validate(r); !s)
+        return s;
+    try {
+        SQLite::Statement &st = m_collection.statement(TableAccess::insertSql(table()));
+        TableAccess::ResetOnExit reset(st);
+        TableAccess::bindAll(st, RecordIo::values(r));
+        st.exec();
+    } catch (const std::exception &e) {
+        return TableAccess::writeError(e, table(), Msg::RecordInsertError);
+    }
+    return {};
+}
+
+StoreStatus LocationManager::change(const QString &originalLocation, const LocationRecord &record)
+{
+    if (StoreStatus s = TableAccess::ready(m_collection, table(), true, Msg::RecordNotUpdated); !s)
+        return s;
+    const LocationRecord r = prepared(record);
+    if (StoreStatus s = validate(r); !s)
+        return s;
+    try {
+        SQLite::Statement &st = m_collection.statement(
+            QStringLiteral("UPDATE %1 SET %2 WHERE rowid = (SELECT rowid FROM %1 WHERE Location "
+                           "COLLATE PKNOCASE = ?%3 AND Location = ?%3)")
+                .arg(TableAccess::qualified(table()), RecordIo::assignments(table()))
+                .arg(table().fields.size() + 1));
+        TableAccess::ResetOnExit reset(st);
+        TableAccess::bindAll(st, RecordIo::values(r));
+        RecordIo::bind(st, int(table().fields.size()) + 1, trimTrailingSpaces(originalLocation));
+        if (st.exec() == 0)
+            return TableAccess::notFound(table());
+    } catch (const std::exception &e) {
+        return TableAccess::writeError(e, table(), Msg::RecordNotUpdated);
+    }
+    return {};
+}
+
+StoreStatus LocationManager::remove(const QString &location)
+{
+    if (StoreStatus s = TableAccess::ready(m_collection, table(), true, Msg::RecordNotDeleted); !s)
+        return s;
+    try {
+        SQLite::Statement &st = m_collection.statement(QStringLiteral("DELETE FROM %1")
+                                                           .arg(TableAccess::qualified(table()))
+                                                       + kWhereExact);
+        TableAccess::ResetOnExit reset(st);
+        RecordIo::bind(st, 1, trimTrailingSpaces(location));
+        if (st.exec() == 0)
+            return TableAccess::notFound(table());
+    } catch (const std::exception &e) {
+        return TableAccess::writeError(e, table(), Msg::RecordNotDeleted);
+    }
+    return {};
+}
+
+qint64 LocationManager::count(StoreStatus *status)
+{
+    if (StoreStatus s = TableAccess::ready(m_collection, table(), false); !s) {
+        if (status)
+            *status = s;
+        return 0;
+    }
+    try {
+        SQLite::Statement &st = m_collection.statement(QStringLiteral("SELECT count(*) FROM %1")
+                                                           .arg(TableAccess::qualified(table())));
+        TableAccess::ResetOnExit reset(st);
+        st.executeStep();
+        if (status)
+            *status = {};
+        return st.getColumn(0).getInt64();
+    } catch (const std::exception &e) {
+        if (status)
+            *status = TableAccess::readError(e, table());
+    }
+    return 0;
+}
+
+} // namespace pk

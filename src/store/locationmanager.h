@@ -1,0 +1,45 @@
+#pragma once
+
+#include "store/records.h"
+#include "store/storestatus.h"
+
+namespace pk {
+
+class Collection;
+
+/**
+ * @brief Insert, change, remove and read Locations, applying the table's validity rules.
+ *
+ * Text is trimmed of trailing spaces and cut to the field widths on the way in. Insert and
+ * change refuse a category missing from Categories (catalogue 16), a Validated value outside
+ * 0..2 (catalogue 17) and an address already stored (catalogue 15, "Site Location").
+ */
+class LocationManager final
+{
+public:
+    explicit LocationManager(Collection &collection);
+
+    /// Reads by exact address (URL:K_Location). RecordNotFound leaves `out` unchanged.
+    StoreStatus get(const QString &location, LocationRecord &out);
+    /// Reads by row id (as handed out by views). RecordNotFound leaves `out` unchanged.
+    StoreStatus getByRowId(qint64 rowId, LocationRecord &out);
+    bool exists(const QString &location);
+
+    StoreStatus insert(const LocationRecord &record);
+    /// Changes the location stored under `originalLocation` (which may differ from the new one).
+    StoreStatus change(const QString &originalLocation, const LocationRecord &record);
+    StoreStatus remove(const QString &location);
+
+    /// The validity rules alone (category exists, Validated in range) for a prepared record.
+    StoreStatus validate(const LocationRecord &record);
+    /// `record` trimmed and cut to the field widths, as it would be stored.
+    static LocationRecord prepared(const LocationRecord &record);
+
+    /// Number of locations, StoreStatus in `status` when given.
+    qint64 count(StoreStatus *status = nullptr);
+
+private:
+    Collection &m_collection;
+};
+
+} // namespace pk

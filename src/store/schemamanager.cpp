@@ -1,0 +1,365 @@
+#include "store/schemamanager.h"
+
+#include "store/collation.h"
+#include "store/sqliteerror.h"
+
+#include <SQLiteCpp/Database.h>
+#include <SQLiteCpp/Column.h>
+#include <SQLiteCpp/Statement.h>
+
+#include <QCryptographicHash>
+#include <QFileInfo>
+#include <QHash>
+#include <QLatin1StringView>
+#include <QUrl>
+
+namespace pk {
+
+namespace {
+
+constexpr const char *kOldLocationsName = "URL_L";
+constexpr const char *kOldLocationsFile = "URL_L.TPS";
+constexpr const char *kOldSchema = "pk_old";
+
+std::string utf8(const QString &s) { return s.toStdString(); }
+
+QString str(const char *s) { return QString::fromLatin1(s); }
+
+bool tableExists(SQLite::Database &db, const char *schema, const QString &table)
+{
+    SQLite::Statement st(db, utf8(QStringLiteral("SELECT 1 FROM %1.sqlite_schema WHERE type = 'table' "
+                                                 "AND name = ? COLLATE NOCASE")
+                                      .arg(str(schema))));
+    st.bind(1, utf8(table));
+    return st.executeStep();
+}
+
+QString actualTableName(SQLite::Database &db, const char *schema, const QString &table)
+{
+    SQLite::Statement st(db, utf8(QStringLiteral("SELECT name FROM %1.sqlite_schema WHERE type = "
+                                                 "'table' AND name = ? COLLATE NOCASE")
+                                      .arg(str(schema))));
+    st.bind(1, utf8(table));
+    return st.executeStep() ? QString::fromUtf8(st.getColumn(0).getText()) : QString();
+}
+
+QStringList columnsOf(SQLite::Database &db, const char *schema, const QString &table)
+{
+    QStringList cols;
+    SQLite::Statement st(db, utf8(QStringLiteral("PRAGMA %1.table_info(\"%2\")")
+                                      .arg(str(schema), table)));
+    while (st.executeStep())
+        cols << QString::fromUtf8(st.getColumn(1).getText());
+    return cols;
+}
+
+QString indexSqlStored(SQLite::Database &db, const char *schema, const char *index)
+{
+    SQLite::Statement st(db, utf8(QStringLiteral("SELECT sql FROM %1.sqlite_schema WHERE type = "
+                                                 "'index' AND name = ?")
+                                      .arg(str(schema))));
+    st.bind(1, index);
+    return st.executeStep() ? QString::fromUtf8(st.getColumn(0).getText()) : QString();
+}
+
+QString metaValue(SQLite::Database &db, const char *schema, const QString &name)
+{
+    SQLite::Statement st(db, utf8(QStringLiteral("SELECT Value FROM %1.%2 WHERE Name = ?")
+                                      .arg(str(schema), str(SchemaManager::MetaTable))));
+    st.bind(1, utf8(name));
+    return st.executeStep() ? QString::fromUtf8(st.getColumn(0).getText()) : QString();
+}
+
+void setMeta(SQLite::Database &db, const char *schema, const QString &name, const QString &value)
+{
+    SQLite::Statement st(db, utf8(QStringLiteral("INSERT OR REPLACE INTO %1.%2 (Name, Value) "
+                                                 "VALUES (?, ?)")
+                                      .arg(str(schema), str(SchemaManager::MetaTable))));
+    st.bind(1, utf8(name));
+    st.bind(2, utf8(value));
+    st.exec();
+}
+
+QString columnDecl(const FieldDef &f)
+{
+    const QString type = f.isText() ? QStringLiteral("TEXT NOT NULL DEFAULT ''")
+                                    : QStringLiteral("INTEGER NOT NULL DEFAULT 0");
+    return QString::fromLatin1(f.column) + QLatin1Char(' ') + type;
+}
+
+QString qualifiedCreateIndex(const KeyDef &key, const char *schema)
+{
+    QString sql = SchemaManager::createIndexSql(key);
+    // "CREATE INDEX name ON" -> "CREATE INDEX schema.name ON"
+    const QString name = QString::fromLatin1(key.sqlIndex);
+    sql.replace(QStringLiteral("INDEX ") + name, QStringLiteral("INDEX %1.%2").arg(str(schema), name));
+    return sql;
+}
+
+std::vector<const TableDef *> tablesOf(TableFile file)
+{
+    std::vector<const TableDef *> out;
+    for (const TableDef *t : collectionTables()) {
+        if (t->file == file)
+            out.push_back(t);
+    }
+    return out;
+}
+
+bool oldLocationsFileUsable(const QString &folder, QString &path)
+{
+    path = folder + QLatin1Char('/') + str(kOldLocationsFile);
+    return QFileInfo(path).isFile() && QFileInfo(path).isReadable();
+}
+
+/// Copies the rows of the previous version's Locations file, mapping columns by name.
+void copyOldLocations(SQLite::Database &db, const char *schema)
+{
+    QString source;
+    for (const char *candidate : {kOldLocationsName, "Locations"}) {
+        source = actualTableName(db, kOldSchema, str(candidate));
+        if (!source.isEmpty())
+            break;
+    }
+    if (source.isEmpty())
+        return;
+    const QStringList oldCols = columnsOf(db, kOldSchema, source);
+    const TableDef &t = locationsTable();
+    QStringList to, from;
+    for (const FieldDef &f : t.fields) {
+        for (const QString &c : oldCols) {
+            if (c.compare(QLatin1StringView(f.column), Qt::CaseInsensitive) == 0) {
+                to << QString::fromLatin1(f.column);
+                // Old records kept fixed-length text padded with spaces.
+                from << (f.isText() ? QStringLiteral("rtrim(coalesce(\"%1\", ''), ' ')").arg(c)
+                                    : QStringLiteral("coalesce(\"%1\", 0)").arg(c));
+            }
+        }
+    }
+    if (!to.contains(QStringLiteral("Location")))
+        return;
+    db.exec(utf8(QStringLiteral("INSERT INTO %1.Locations (%2) SELECT %3 FROM %4.\"%5\"")
+                     .arg(str(schema), to.join(QStringLiteral(", ")), from.join(QStringLiteral(", ")),
+                          str(kOldSchema), source)));
+}
+
+} // namespace
+
+QString SchemaManager::ownerCheck(const QByteArray &ownerValue)
+{
+    QCryptographicHash h(QCryptographicHash::Sha256);
+    h.addData(QByteArrayLiteral("pathkeep collection owner\n"));
+    h.addData(ownerValue);
+    return QString::fromLatin1(h.result().toHex());
+}
+
+QString SchemaManager::kindName(TableFile file)
+{
+    switch (file) {
+    case TableFile::Data: return QStringLiteral("Data");
+    case TableFile::Categories: return QStringLiteral("Categories");
+    case TableFile::CatHtml: return QStringLiteral("CatHtml");
+    }
+    return {};
+}
+
+QStringList SchemaManager::componentExpressions(const KeyComponent &c)
+{
+    const QString col = QString::fromLatin1(c.column);
+    switch (c.collation) {
+    case KeyCollation::None:
+        return {c.descending ? QLatin1Char('-') + col : col};
+    case KeyCollation::NoCase:
+        return {col + QStringLiteral(" COLLATE PKNOCASE")};
+    case KeyCollation::NoCaseExact:
+        return {col + QStringLiteral(" COLLATE PKNOCASE"), col + QStringLiteral(" COLLATE BINARY")};
+    }
+    return {col};
+}
+
+QStringList SchemaManager::keyExpressions(const KeyDef &key)
+{
+    QStringList out;
+    for (const KeyComponent &c : key.components)
+        out << componentExpressions(c);
+    return out;
+}
+
+QString SchemaManager::createTableSql(const TableDef &table)
+{
+    QStringList cols;
+    for (const FieldDef &f : table.fields)
+        cols << columnDecl(f);
+    return QStringLiteral("CREATE TABLE %1.%2 (%3)")
+        .arg(str(table.schema), str(table.sqlTable), cols.join(QStringLiteral(", ")));
+}
+
+QString SchemaManager::createIndexSql(const KeyDef &key)
+{
+    return QStringLiteral("CREATE %1INDEX %2 ON %3 (%4)")
+        .arg(key.unique ? QStringLiteral("UNIQUE ") : QString(), str(key.sqlIndex),
+             str(key.table()->sqlTable), keyExpressions(key).join(QStringLiteral(", ")));
+}
+
+StoreStatus SchemaManager::inspect(SQLite::Database &db, const char *schema, FileInfo &out)
+{
+    out = {};
+    try {
+        SQLite::Statement app(db, utf8(QStringLiteral("PRAGMA %1.application_id").arg(str(schema))));
+        app.executeStep();
+        const int appId = app.getColumn(0).getInt();
+        out.sqlite = true;
+        SQLite::Statement count(db, utf8(QStringLiteral("SELECT count(*) FROM %1.sqlite_schema")
+                                             .arg(str(schema))));
+        count.executeStep();
+        out.empty = count.getColumn(0).getInt() == 0 && appId == 0;
+        if (appId != ApplicationId || !tableExists(db, schema, str(MetaTable)))
+            return {};
+        out.kind = metaValue(db, schema, QStringLiteral("Kind"));
+        out.owner = metaValue(db, schema, QStringLiteral("Owner"));
+        out.collationVersion = metaValue(db, schema, QStringLiteral("Collation")).toInt();
+        out.ours = !out.kind.isEmpty();
+        return {};
+    } catch (const std::exception &e) {
+        return SqliteError::fromException(e);
+    }
+}
+
+int SchemaManager::storedVersion(SQLite::Database &db, const TableDef &table)
+{
+    try {
+        return metaValue(db, table.schema, QStringLiteral("Version:") + str(table.sqlTable)).toInt();
+    } catch (const std::exception &) {
+        return 0;
+    }
+}
+
+bool SchemaManager::needsUpgrade(SQLite::Database &db, TableFile file, const char *schema)
+{
+    for (const TableDef *t : tablesOf(file)) {
+        if (!tableExists(db, schema, str(t->sqlTable)))
+            return true;
+        if (storedVersion(db, *t) != t->version)
+            return true;
+        const QStringList cols = columnsOf(db, schema, str(t->sqlTable));
+        for (const FieldDef &f : t->fields) {
+            if (!cols.contains(QString::fromLatin1(f.column), Qt::CaseInsensitive))
+                return true;
+        }
+        for (const KeyDef *k : t->keys) {
+            if (indexSqlStored(db, schema, k->sqlIndex) != createIndexSql(*k))
+                return true;
+        }
+    }
+    return false;
+}
+
+StoreStatus SchemaManager::upgrade(SQLite::Database &db, TableFile file, const char *schema,
+                                   const QString &folder, const QByteArray &ownerValue, bool fresh)
+{
+    // The previous version kept Locations in a file of its own; attach it (read only) before
+    // the transaction, since attaching is not allowed inside one.
+    bool oldAttached = false;
+    QString oldPath;
+    if (file == TableFile::Data && !tableExists(db, schema, str(locationsTable().sqlTable))
+        && !tableExists(db, schema, str(kOldLocationsName)) && oldLocationsFileUsable(folder, oldPath)) {
+        try {
+            SQLite::Statement attach(db, utf8(QStringLiteral("ATTACH DATABASE ? AS %1").arg(str(kOldSchema))));
+            attach.bind(1, utf8(QUrl::fromLocalFile(oldPath).toString(QUrl::FullyEncoded)
+                                + QStringLiteral("?mode=ro")));
+            attach.exec();
+            oldAttached = true;
+            // A file that is not a database is left alone; the collection starts without it.
+            SQLite::Statement probe(db, utf8(QStringLiteral("SELECT count(*) FROM %1.sqlite_schema").arg(str(kOldSchema))));
+            probe.executeStep();
+        } catch (const std::exception &e) {
+            qWarning("Pathkeep: %s not converted: %s", kOldLocationsFile, e.what());
+            if (oldAttached) {
+                try { db.exec(utf8(QStringLiteral("DETACH DATABASE %1").arg(str(kOldSchema)))); } catch (...) {}
+            }
+            oldAttached = false;
+        }
+    }
+
+    StoreStatus result;
+    try {
+        db.exec("SAVEPOINT pk_upgrade");
+        try {
+            if (fresh) {
+                db.exec(utf8(QStringLiteral("PRAGMA %1.application_id = %2").arg(str(schema)).arg(ApplicationId)));
+                db.exec(utf8(QStringLiteral("CREATE TABLE IF NOT EXISTS %1.%2 (Name TEXT PRIMARY KEY, "
+                                            "Value TEXT NOT NULL)")
+                                 .arg(str(schema), str(MetaTable))));
+                setMeta(db, schema, QStringLiteral("Kind"), kindName(file));
+                if (file == TableFile::Data)
+                    setMeta(db, schema, QStringLiteral("Owner"), ownerCheck(ownerValue));
+                setMeta(db, schema, QStringLiteral("Collation"), QString::number(Collation::version()));
+            }
+            for (const TableDef *t : tablesOf(file)) {
+                const QString name = str(t->sqlTable);
+                if (!tableExists(db, schema, name) && t == &locationsTable()
+                    && tableExists(db, schema, str(kOldLocationsName))) {
+                    db.exec(utf8(QStringLiteral("ALTER TABLE %1.%2 RENAME TO %3")
+                                     .arg(str(schema), str(kOldLocationsName), name)));
+                    setMeta(db, schema, QStringLiteral("ConvertedFrom"), str(kOldLocationsName));
+                }
+                if (!tableExists(db, schema, name)) {
+                    db.exec(utf8(createTableSql(*t)));
+                    if (t == &locationsTable() && oldAttached) {
+                        copyOldLocations(db, schema);
+                        setMeta(db, schema, QStringLiteral("ConvertedFrom"), str(kOldLocationsFile));
+                    }
+                }
+                // Fields added since the table was written get their empty value.
+                const QStringList cols = columnsOf(db, schema, name);
+                for (const FieldDef &f : t->fields) {
+                    if (!cols.contains(QString::fromLatin1(f.column), Qt::CaseInsensitive))
+                        db.exec(utf8(QStringLiteral("ALTER TABLE %1.%2 ADD COLUMN %3")
+                                         .arg(str(schema), name, columnDecl(f))));
+                }
+                // Indexes that are not our keys (left from an older structure) go.
+                QStringList ours;
+                for (const KeyDef *k : t->keys)
+                    ours << str(k->sqlIndex);
+                QStringList stale;
+                {
+                    SQLite::Statement st(db, utf8(QStringLiteral("SELECT name FROM %1.sqlite_schema WHERE "
+                                                                 "type = 'index' AND tbl_name = ? AND "
+                                                                 "sql IS NOT NULL")
+                                                      .arg(str(schema))));
+                    st.bind(1, utf8(name));
+                    while (st.executeStep()) {
+                        const QString idx = QString::fromUtf8(st.getColumn(0).getText());
+                        if (!ours.contains(idx))
+                            stale << idx;
+                    }
+                }
+                for (const QString &idx : stale)
+                    db.exec(utf8(QStringLiteral("DROP INDEX %1.\"%2\"").arg(str(schema), idx)));
+                for (const KeyDef *k : t->keys) {
+                    if (indexSqlStored(db, schema, k->sqlIndex) == createIndexSql(*k))
+                        continue;
+                    db.exec(utf8(QStringLiteral("DROP INDEX IF EXISTS %1.%2").arg(str(schema), str(k->sqlIndex))));
+                    db.exec(utf8(qualifiedCreateIndex(*k, schema)));
+                }
+                setMeta(db, schema, QStringLiteral("Version:") + name, QString::number(t->version));
+            }
+            db.exec("RELEASE pk_upgrade");
+        } catch (...) {
+            db.exec("ROLLBACK TO pk_upgrade");
+            db.exec("RELEASE pk_upgrade");
+            throw;
+        }
+    } catch (const std::exception &e) {
+        result = SqliteError::fromException(e);
+    }
+    if (oldAttached) {
+        try {
+            db.exec(utf8(QStringLiteral("DETACH DATABASE %1").arg(str(kOldSchema))));
+        } catch (...) {
+        }
+    }
+    return result;
+}
+
+} // namespace pk

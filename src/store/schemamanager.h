@@ -1,0 +1,66 @@
+#pragma once
+
+#include "store/fields.h"
+#include "store/storestatus.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+namespace SQLite {
+class Database;
+}
+
+namespace pk {
+
+/**
+ * @brief The SQL shape of the collection files: tables, key indexes, the meta table with the
+ * owner check and structure versions, and the upgrades from older structures.
+ */
+class SchemaManager final
+{
+public:
+    /// application_id written into every collection file ('PKC1').
+    static constexpr int ApplicationId = 0x504B4331;
+    static constexpr const char *MetaTable = "PkMeta";
+
+    /// The check stored in URLDATA.TPS for an owner value.
+    static QString ownerCheck(const QByteArray &ownerValue);
+
+    /// Index expressions of a key in order, e.g. "-Rating", "Description COLLATE PKNOCASE".
+    /// A NoCaseExact text adds the exact text after the case-free one.
+    static QStringList keyExpressions(const KeyDef &key);
+    /// Index expressions that belong to key component `component`.
+    static QStringList componentExpressions(const KeyComponent &component);
+    static QString createTableSql(const TableDef &table);
+    static QString createIndexSql(const KeyDef &key);
+
+    /// What the meta table says about a file.
+    struct FileInfo
+    {
+        bool sqlite = false;       ///< readable SQLite database
+        bool empty = false;        ///< no schema at all (a file created and never filled)
+        bool ours = false;         ///< our application id and meta table of the right kind
+        QString kind;              ///< "Data", "Categories", "CatHtml"
+        QString owner;             ///< owner check (Data only)
+        int collationVersion = 0;
+    };
+
+    /// Reads the identity of an attached schema without writing anything.
+    static StoreStatus inspect(SQLite::Database &db, const char *schema, FileInfo &out);
+
+    /**
+     * Brings the tables of `file` in `schema` up to date: creates missing tables and keys,
+     * renames the former URL_L table to Locations, copies an old URL_L.TPS from `folder`, adds
+     * missing columns and records the versions. `fresh` writes the identity of a new file.
+     */
+    static StoreStatus upgrade(SQLite::Database &db, TableFile file, const char *schema,
+                               const QString &folder, const QByteArray &ownerValue, bool fresh);
+    /// True when upgrade() would change something (used for read-only files).
+    static bool needsUpgrade(SQLite::Database &db, TableFile file, const char *schema);
+
+    static int storedVersion(SQLite::Database &db, const TableDef &table);
+    static QString kindName(TableFile file);
+};
+
+} // namespace pk

@@ -1,0 +1,21 @@
+#pragma once
+
+#include "store/storestatus.h"
+
+#include <exception>
+
+namespace pk {
+
+/// @brief Turns SQLite result codes into store errors.
+namespace SqliteError {
+
+/// The store error for an SQLite (extended) result code.
+StoreError classify(int extendedCode);
+/// A failure status for `code` with `text`, naming `file` in the context (%File).
+StoreStatus status(int extendedCode, const QString &text, const QString &file = {});
+/// A failure status for the exception currently being handled (call inside catch).
+StoreStatus fromException(const std::exception &e, const QString &file = {});
+
+} // namespace SqliteError
+
+} // namespace pk
