@@ -9,8 +9,8 @@
 #include <QStringDecoder>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
-#include <new>
 
 namespace pk {
 
@@ -53,6 +53,11 @@ std::string toStd(const QString &text)
 }
 
 } // namespace
+
+void NetWebClient::PageDeleter::operator()(char *page) const
+{
+    std::free(page);
+}
 
 NetWebClient::NetWebClient(UserInterface *userInterface) : NetSimple(userInterface) {}
 
@@ -568,12 +573,22 @@ bool NetWebClient::MoreMemoryForPage()
         _ExpectedPageLen = _MinPageLen;
     if (_ExpectedPageLen - _AllocatedPageLen < _MinPageLen)
         _ExpectedPageLen += _MinPageLen;
-    std::unique_ptr<char[]> grown(new (std::nothrow) char[std::size_t(_ExpectedPageLen)]);
-    if (!grown)
-        return false;
-    if (Page && PageLen > 0 && !_FirstPacket)
-        std::memcpy(grown.get(), Page.get(), std::size_t(PageLen));
-    Page = std::move(grown);
+    const auto size = std::size_t(_ExpectedPageLen);
+    if (Page && PageLen > 0 && !_FirstPacket) {
+        // Large blocks are moved by remapping their pages, so growing costs no copy.
+        char *grown = static_cast<char *>(std::realloc(Page.get(), size));
+        if (!grown)
+            return false;
+        (void)Page.release();
+        Page.reset(grown);
+    } else {
+        Page.reset();
+        Page.reset(static_cast<char *>(std::malloc(size)));
+        if (!Page) {
+            _AllocatedPageLen = 0;
+            return false;
+        }
+    }
     _AllocatedPageLen = _ExpectedPageLen;
     ++_PageGrowths;
     return true;

@@ -35,8 +35,14 @@ public:
     /// Longest request body Post() accepts.
     static constexpr std::int64_t MaxPostLen = std::int64_t(64) << 20;
 
+    /// `Page` is malloc'd so that growing it can remap instead of copying.
+    struct PageDeleter
+    {
+        void operator()(char *page) const;
+    };
+
     // Properties, in declaration order.
-    std::unique_ptr<char[]> Page;  ///< header then body; `PageLen` bytes in use
+    std::unique_ptr<char[], PageDeleter> Page; ///< header then body; `PageLen` bytes in use
     std::int64_t PageLen = 0;
     std::int64_t HeaderLen = 0;    ///< header with its blank line; 0 without a header
     int ServerResponse = 0;

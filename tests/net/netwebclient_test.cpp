@@ -391,6 +391,13 @@ TEST_F(WebClientTest, HttpsToALocalServer)
     EXPECT_EQ(client.SSL, 1);
     EXPECT_EQ(client.body().toByteArray(), "secret page");
     EXPECT_EQ(server.requests().front().rfind("GET /s HTTP/1.0\r\n", 0), 0u);
+
+    // The same object then fetches a plain page: an explicit http:// means no TLS.
+    LoopbackServer plain(LoopbackServer::reply(ok("plain page")));
+    client.pages = 0;
+    ASSERT_TRUE(fetch(url(plain)));
+    EXPECT_EQ(client.SSL, 0);
+    EXPECT_EQ(client.body().toByteArray(), "plain page");
 }
 
 TEST_F(WebClientTest, HugeAnnouncedLengthIsNotAllocatedUpFront)
