@@ -438,8 +438,6 @@ bool NetWebClient::_HandleAsyncOpenFailed()
     if (_ProxyUsed) {
         Log(QStringLiteral("Could not open proxy, will try open connection directly."), fn);
         _ProxyUsed = 0;
-        // The header block names the connection kind; rebuild it for the direct one.
-        buildCommand();
         _OpenConnection();
         if (OpenFlag || AsyncOpenBusy) {
             _ConnectingOkay();
@@ -610,6 +608,9 @@ void NetWebClient::refusePage(const QString &reason)
 {
     Log(reason, FnProcess, NetLogError);
     Abort();
+    // Data after a delivered page only ends the connection; a request still waiting fails.
+    if (!Busy)
+        return;
     Busy = 0;
     Error = NetErrNoMemory;
     ErrorTrap(reason, FnProcess);

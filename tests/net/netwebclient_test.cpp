@@ -329,7 +329,7 @@ TEST_F(WebClientTest, IdleServerTimesOut)
     LoopbackServer keep(LoopbackServer::reply(ok("done"), 0, false));
     client.errors = 0;
     ASSERT_TRUE(fetch(url(keep), 5s));
-    loop.runFor(client, 600ms);
+    loop.runUntil(client, [this] { return client.OpenFlag == 0; }, 5s);
     EXPECT_EQ(client.pages, 1);
     EXPECT_EQ(client.errors, 0);
     EXPECT_EQ(client.OpenFlag, 0);
@@ -473,12 +473,20 @@ TEST_F(WebClientTest, BlankUrl)
     EXPECT_EQ(client.lastError, -15);
     EXPECT_EQ(client.errorText, QStringLiteral("The URL for the Fetch command was blank"));
     EXPECT_EQ(client.Busy, 0);
+
+    // A URL without a host cannot even start to connect; that is reported once, not lost.
+    client.errors = 0;
+    client.Fetch(QStringLiteral("http://:81/x"));
+    loop.runFor(client, 100ms);
+    EXPECT_EQ(client.errors, 1);
+    EXPECT_NE(client.lastError, 0);
+    EXPECT_EQ(client.pages, 0);
 }
 
 TEST_F(WebClientTest, SavePageAndTextOnly)
 {
     LoopbackServer server(LoopbackServer::reply(ok(
-        "<html><style>p{}</style><script>x()</script><p>One&nbsp;two</p>\r\n\r\n\t\t<b>three</b>  four</html>")));
+        "<html><style>p{}</style><script>x()</script><p>One&nbsp;two</p>\r\n\r\n\t\t<b>three</b>  caf\xc3\xa9</html>")));
     ASSERT_TRUE(fetch(url(server)));
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("page.htm"));
@@ -493,8 +501,14 @@ TEST_F(WebClientTest, SavePageAndTextOnly)
     EXPECT_EQ(client.lastError, -35);
 
     client.TextOnly();
-    EXPECT_EQ(client.page().toByteArray(), "One two\r\nthree four");
+    EXPECT_EQ(client.page().toByteArray(), "One two\r\nthree caf\xc3\xa9");
     EXPECT_EQ(client.HeaderLen, 0);
+
+    client.AnsiToUnicode();
+    EXPECT_EQ(client.page().toByteArray(),
+              QByteArray(reinterpret_cast<const char *>(u"One two\r\nthree café"), 2 * 19));
+    client.UnicodeToAnsi();
+    EXPECT_EQ(client.page().toByteArray(), "One two\r\nthree caf\xc3\xa9");
 
     client.Free();
     client.SavePage(file);
