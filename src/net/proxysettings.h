@@ -10,7 +10,7 @@ namespace pk {
  * @brief Where the web client finds the HTTP proxy the desktop is set up with.
  *
  * The `http_proxy` (or `HTTP_PROXY`) environment variable wins when it is set; otherwise the
- * read-only registry file `registry.ini` in the configuration folder is read: section
+ * read-only registry file `registry.ini` in the configuration folder is read, section
  * `Software\Microsoft\Windows\CurrentVersion\Internet Settings`, number `ProxyEnable` and text
  * `ProxyServer` (a host:port, or a per-protocol list such as `http=gate:3128;ftp=other:21`).
  */
@@ -39,18 +39,9 @@ public:
     /// Host and port from a proxy text; picks the "http=" entry of a per-protocol list.
     static Proxy parse(std::string_view text);
 
-    /// Reads the environment, then the registry file, as the paragraph above describes.
+    /// Reads the environment, then the registry file (through NetGetRegistry()), as the
+    /// paragraph above describes.
     static Lookup lookup();
-
-    /// The registry file: `$XDG_CONFIG_HOME/pathkeep/registry.ini` (default ~/.config/pathkeep).
-    static std::string registryFilePath();
-
-    /**
-     * Reads one value of the registry file. Sections and keys compare without regard to case;
-     * surrounding blanks and one pair of double quotes around the value are removed.
-     */
-    static bool readRegistryValue(const std::string &filePath, std::string_view section,
-                                  std::string_view key, std::string &value);
 };
 
 } // namespace pk
