@@ -77,10 +77,60 @@ bool globMatch(const Str &text, const Str &pattern, Eq eq)
     return p == pattern.size();
 }
 
+/// Decodes UTF-8 into code points, optionally case-folded one by one (malformed bytes become
+/// U+FFFD). Works without building a QString, which matters when scanning a whole table.
+void decodeUtf8(std::string_view s, bool fold, std::u32string &out)
+{
+    out.clear();
+    size_t i = 0;
+    const size_t n = s.size();
+    while (i < n) {
+        const auto b = static_cast<unsigned char>(s[i]);
+        char32_t cp = 0xFFFD;
+        size_t len = 1;
+        if (b < 0x80) {
+            cp = b;
+        } else {
+            size_t extra = 0;
+            char32_t min = 0;
+            if ((b & 0xE0) == 0xC0) {
+                extra = 1;
+                cp = b & 0x1F;
+                min = 0x80;
+            } else if ((b & 0xF0) == 0xE0) {
+                extra = 2;
+                cp = b & 0x0F;
+                min = 0x800;
+            } else if ((b & 0xF8) == 0xF0) {
+                extra = 3;
+                cp = b & 0x07;
+                min = 0x10000;
+            }
+            bool ok = extra > 0 && i + extra < n;
+            for (size_t k = 1; ok && k <= extra; ++k) {
+                if (i + k >= n || (static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80)
+                    ok = false;
+                else
+                    cp = (cp << 6) | (static_cast<unsigned char>(s[i + k]) & 0x3F);
+            }
+            if (ok && cp >= min && cp <= 0x10FFFF && !(cp >= 0xD800 && cp <= 0xDFFF)) {
+                len = extra + 1;
+            } else {
+                cp = 0xFFFD;
+                len = 1;
+            }
+        }
+        out.push_back(fold ? static_cast<char32_t>(QChar::toCaseFolded(static_cast<char32_t>(cp))) : cp);
+        i += len;
+    }
+}
+
 std::u32string codePoints(const QString &s, bool fold)
 {
-    const QList<uint> ucs = (fold ? s.toCaseFolded() : s).toUcs4();
-    return std::u32string(ucs.begin(), ucs.end());
+    std::u32string out;
+    const QByteArray utf8 = s.toUtf8();
+    decodeUtf8(std::string_view(utf8.constData(), static_cast<size_t>(utf8.size())), fold, out);
+    return out;
 }
 
 /// A pattern prepared once per statement (kept as SQLite auxiliary data).
@@ -144,7 +194,8 @@ bool matchText(std::string_view text, const PreparedText &pattern, bool ignoreCa
         return globMatch(std::string_view(text), std::string_view(pattern.bytes),
                          [](char a, char b) { return a == b; });
     }
-    const std::u32string t = codePoints(qtext(text), ignoreCase);
+    thread_local std::u32string t;
+    decodeUtf8(text, ignoreCase, t);
     return globMatch(t, ignoreCase ? pattern.folded : pattern.exact,
                      [](char32_t a, char32_t b) { return a == b; });
 }

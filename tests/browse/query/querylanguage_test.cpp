@@ -261,3 +261,23 @@ TEST(WildcardMatch, MatchesWholeValuesByCharacter)
 }
 
 } // namespace
+
+namespace {
+
+TEST(SqlFunctions, UnicodeCaseAndMalformedText)
+{
+    LocationDb db;
+    EXPECT_EQ(db.scalar(QStringLiteral("SELECT PK_UPPER('straße café')")).toString(), QStringLiteral("STRASSE CAFÉ"));
+    EXPECT_EQ(db.scalar(QStringLiteral("SELECT PK_LOWER('ÄB')")).toString(), QStringLiteral("äb"));
+    EXPECT_EQ(db.scalar(QStringLiteral("SELECT PK_UPPER(12)")).toLongLong(), 12);
+    // A malformed byte counts as one character and never stops the scan.
+    EXPECT_EQ(db.scalar(QStringLiteral("SELECT PK_MATCH(CAST(x'41FF42' AS TEXT), 'a?b', 17)")).toLongLong(), 1);
+    EXPECT_EQ(db.scalar(QStringLiteral("SELECT PK_CONTAINS(CAST(x'41FF42' AS TEXT), 'b', 1)")).toLongLong(), 1);
+    EXPECT_EQ(db.scalar(QStringLiteral("SELECT PK_BEGINS('Ärger', 'äR', 1)")).toLongLong(), 1);
+    EXPECT_EQ(db.scalar(QStringLiteral("SELECT PK_BEGINS('Ärger', 'äR', 0)")).toLongLong(), 0);
+    EXPECT_EQ(db.scalar(QStringLiteral("SELECT PK_MATCH(NULL, '*', 17)")).toLongLong(), 1);
+    // An unknown mode is an SQL error, not a silent non-match.
+    EXPECT_FALSE(db.scalar(QStringLiteral("SELECT PK_MATCH('a', 'a', 3)")).isValid());
+}
+
+} // namespace
