@@ -13,7 +13,7 @@ namespace pk {
 namespace {
 
 const TableDef &table() { return categoriesTable(); }
-const QString kWhereName = QStringLiteral(" WHERE Category COLLATE PKNOCASE = ?");
+const QString kWhereName = QStringLiteral(" WHERE KeyCategory = ?");
 
 } // namespace
 
@@ -86,8 +86,8 @@ StoreStatus CategoryManager::change(const QString &originalCategory, const Categ
         return s;
     try {
         SQLite::Statement &st = m_collection.statement(
-            QStringLiteral("UPDATE %1 SET %2 WHERE rowid = (SELECT rowid FROM %1 WHERE Category "
-                           "COLLATE PKNOCASE = ?%3)")
+            QStringLiteral("UPDATE %1 SET %2 WHERE rowid = (SELECT rowid FROM %1 WHERE KeyCategory "
+                           " = ?%3)")
                 .arg(TableAccess::qualified(table()), RecordIo::assignments(table()))
                 .arg(table().fields.size() + 1));
         TableAccess::ResetOnExit reset(st);
@@ -125,7 +125,7 @@ StoreStatus CategoryManager::list(std::vector<CategoryRecord> &out)
         return s;
     try {
         SQLite::Statement &st = m_collection.statement(
-            TableAccess::selectAll(table()) + QStringLiteral(" ORDER BY Category COLLATE PKNOCASE, rowid"));
+            TableAccess::selectAll(table()) + QStringLiteral(" ORDER BY KeyCategory, rowid"));
         TableAccess::ResetOnExit reset(st);
         while (st.executeStep()) {
             CategoryRecord r;

@@ -14,7 +14,7 @@ namespace {
 
 const TableDef &table() { return catHtmlTable(); }
 const QString kWhereKey = QStringLiteral(
-    " WHERE CATEGORY COLLATE PKNOCASE = ?%1 AND TypeOfHTML COLLATE PKNOCASE = ?%2");
+    " WHERE KeyCATEGORY = ?%1 AND KeyTypeOfHTML = ?%2");
 
 } // namespace
 
@@ -115,7 +115,7 @@ StoreStatus CatHtmlManager::list(const QString &category, std::vector<CatHtmlRec
     try {
         SQLite::Statement &st = m_collection.statement(
             TableAccess::selectAll(table())
-            + QStringLiteral(" WHERE CATEGORY COLLATE PKNOCASE = ? ORDER BY TypeOfHTML COLLATE PKNOCASE"));
+            + QStringLiteral(" WHERE KeyCATEGORY = ? ORDER BY KeyTypeOfHTML"));
         TableAccess::ResetOnExit reset(st);
         RecordIo::bind(st, 1, trimTrailingSpaces(category));
         while (st.executeStep()) {

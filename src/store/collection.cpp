@@ -152,9 +152,12 @@ StoreStatus Collection::connect(const QString &mainUri, bool readOnly)
 {
     disconnect();
     try {
-        int flags = SQLite::OPEN_URI | (readOnly ? SQLite::OPEN_READONLY : SQLite::OPEN_READWRITE);
+        // The URI's mode (ro, rw, rwc) decides per file; the connection's flags must allow the
+        // widest of them, also for files attached later.
+        Q_UNUSED(readOnly);
+        int flags = SQLite::OPEN_URI | SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE;
         if (mainUri == QLatin1String(":memory:"))
-            flags = SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE | SQLite::OPEN_MEMORY;
+            flags |= SQLite::OPEN_MEMORY;
         m_db = std::make_unique<SQLite::Database>(utf8(mainUri), flags, kBusyTimeoutMs);
         sqlite3 *h = m_db->getHandle();
         sqlite3_extended_result_codes(h, 1);

@@ -13,7 +13,7 @@ namespace pk {
 namespace {
 
 const TableDef &table() { return configurationTable(); }
-const QString kWhereName = QStringLiteral(" WHERE DataType COLLATE PKNOCASE = ?");
+const QString kWhereName = QStringLiteral(" WHERE KeyDataType = ?");
 
 } // namespace
 
@@ -70,7 +70,7 @@ StoreStatus ConfigurationManager::change(const ConfigurationRecord &record)
     try {
         const ConfigurationRecord r = prepared(record);
         SQLite::Statement &st = m_collection.statement(
-            QStringLiteral("UPDATE %1 SET DataValue = ?2 WHERE DataType COLLATE PKNOCASE = ?1")
+            QStringLiteral("UPDATE %1 SET DataValue = ?2 WHERE KeyDataType = ?1")
                 .arg(TableAccess::qualified(table())));
         TableAccess::ResetOnExit reset(st);
         RecordIo::bind(st, 1, r.DataType);
@@ -115,7 +115,7 @@ StoreStatus ConfigurationManager::list(std::vector<ConfigurationRecord> &out)
         return s;
     try {
         SQLite::Statement &st = m_collection.statement(
-            TableAccess::selectAll(table()) + QStringLiteral(" ORDER BY DataType COLLATE PKNOCASE"));
+            TableAccess::selectAll(table()) + QStringLiteral(" ORDER BY KeyDataType"));
         TableAccess::ResetOnExit reset(st);
         while (st.executeStep()) {
             ConfigurationRecord r;

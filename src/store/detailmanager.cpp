@@ -14,7 +14,7 @@ namespace {
 
 const TableDef &table() { return detailsTable(); }
 // The first condition lets the key find the rows, the second makes the match exact.
-const QString kWhereLocation = QStringLiteral(" WHERE Location COLLATE PKNOCASE = ?1 AND Location = ?1");
+const QString kWhereLocation = QStringLiteral(" WHERE KeyLocation = ?1 AND Location = ?1");
 const QString kWhereRow = kWhereLocation + QStringLiteral(" AND Sequence = ?2");
 
 } // namespace
@@ -85,8 +85,8 @@ StoreStatus DetailManager::change(const QString &location, qint32 sequence, cons
     try {
         const int n = int(table().fields.size());
         SQLite::Statement &st = m_collection.statement(
-            QStringLiteral("UPDATE %1 SET %2 WHERE rowid = (SELECT rowid FROM %1 WHERE Location "
-                           "COLLATE PKNOCASE = ?%3 AND Location = ?%3 AND Sequence = ?%4)")
+            QStringLiteral("UPDATE %1 SET %2 WHERE rowid = (SELECT rowid FROM %1 WHERE KeyLocation "
+                           " = ?%3 AND Location = ?%3 AND Sequence = ?%4)")
                 .arg(TableAccess::qualified(table()), RecordIo::assignments(table()))
                 .arg(n + 1)
                 .arg(n + 2));

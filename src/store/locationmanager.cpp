@@ -17,7 +17,7 @@ namespace {
 const TableDef &table() { return locationsTable(); }
 
 // Both conditions: the first lets the key's index find the row, the second makes it exact.
-const QString kWhereExact = QStringLiteral(" WHERE Location COLLATE PKNOCASE = ?1 AND Location = ?1");
+const QString kWhereExact = QStringLiteral(" WHERE KeyLocation = ?1 AND Location = ?1");
 
 } // namespace
 
@@ -128,8 +128,8 @@ StoreStatus LocationManager::change(const QString &originalLocation, const Locat
         return s;
     try {
         SQLite::Statement &st = m_collection.statement(
-            QStringLiteral("UPDATE %1 SET %2 WHERE rowid = (SELECT rowid FROM %1 WHERE Location "
-                           "COLLATE PKNOCASE = ?%3 AND Location = ?%3)")
+            QStringLiteral("UPDATE %1 SET %2 WHERE rowid = (SELECT rowid FROM %1 WHERE KeyLocation "
+                           " = ?%3 AND Location = ?%3)")
                 .arg(TableAccess::qualified(table()), RecordIo::assignments(table()))
                 .arg(table().fields.size() + 1));
         TableAccess::ResetOnExit reset(st);

@@ -164,6 +164,12 @@ QVariant Picture::deformat(const QString &text) const
         QDate d = m_locale.toDate(t, m_dateStyle == DateStyle::Long ? QLocale::LongFormat : QLocale::ShortFormat);
         if (d.isValid() && m_dateStyle == DateStyle::Short)
             d = windowYear(d, shortFormat);
+        if (!d.isValid() && m_dateStyle == DateStyle::Short && !shortFormat.contains(QLatin1String("yyyy"))) {
+            // The short form with a two-digit year still reads a year written in full.
+            QString fullYear = shortFormat;
+            fullYear.replace(QLatin1String("yy"), QLatin1String("yyyy"));
+            d = m_locale.toDate(t, fullYear);
+        }
         if (!d.isValid()) // the other form, then ISO
             d = m_locale.toDate(t, m_dateStyle == DateStyle::Long ? QLocale::ShortFormat : QLocale::LongFormat);
         if (!d.isValid())

@@ -46,7 +46,7 @@ QString actualTableName(SQLite::Database &db, const char *schema, const QString 
 QStringList columnsOf(SQLite::Database &db, const char *schema, const QString &table)
 {
     QStringList cols;
-    SQLite::Statement st(db, utf8(QStringLiteral("PRAGMA %1.table_info(\"%2\")")
+    SQLite::Statement st(db, utf8(QStringLiteral("PRAGMA %1.table_xinfo(\"%2\")")
                                       .arg(str(schema), table)));
     while (st.executeStep())
         cols << QString::fromUtf8(st.getColumn(1).getText());
@@ -163,18 +163,40 @@ QString SchemaManager::kindName(TableFile file)
     return {};
 }
 
-QStringList SchemaManager::componentExpressions(const KeyComponent &c)
+QString SchemaManager::keyColumn(const KeyComponent &c)
 {
     const QString col = QString::fromLatin1(c.column);
-    switch (c.collation) {
-    case KeyCollation::None:
-        return {c.descending ? QLatin1Char('-') + col : col};
-    case KeyCollation::NoCase:
-        return {col + QStringLiteral(" COLLATE PKNOCASE")};
-    case KeyCollation::NoCaseExact:
-        return {col + QStringLiteral(" COLLATE PKNOCASE"), col + QStringLiteral(" COLLATE BINARY")};
+    if (c.collation == KeyCollation::None && !c.descending)
+        return col;
+    return QStringLiteral("Key") + col;
+}
+
+QStringList SchemaManager::componentExpressions(const KeyComponent &c)
+{
+    if (c.collation == KeyCollation::NoCaseExact)
+        return {keyColumn(c), QString::fromLatin1(c.column)};
+    return {keyColumn(c)};
+}
+
+std::vector<std::pair<QString, QString>> SchemaManager::keyColumns(const TableDef &table)
+{
+    std::vector<std::pair<QString, QString>> out;
+    for (const KeyDef *k : table.keys) {
+        for (const KeyComponent &c : k->components) {
+            const QString name = keyColumn(c);
+            if (name == QLatin1String(c.column))
+                continue;
+            if (std::any_of(out.begin(), out.end(), [&](const auto &p) { return p.first == name; }))
+                continue;
+            const QString col = QString::fromLatin1(c.column);
+            const QString decl = c.collation == KeyCollation::None
+                                     ? QStringLiteral("%1 INTEGER GENERATED ALWAYS AS (-%2) VIRTUAL").arg(name, col)
+                                     : QStringLiteral("%1 TEXT COLLATE PKNOCASE GENERATED ALWAYS AS (%2) VIRTUAL")
+                                           .arg(name, col);
+            out.emplace_back(name, decl);
+        }
     }
-    return {col};
+    return out;
 }
 
 QStringList SchemaManager::keyExpressions(const KeyDef &key)
@@ -190,6 +212,8 @@ QString SchemaManager::createTableSql(const TableDef &table)
     QStringList cols;
     for (const FieldDef &f : table.fields)
         cols << columnDecl(f);
+    for (const auto &[name, decl] : keyColumns(table))
+        cols << decl;
     return QStringLiteral("CREATE TABLE %1.%2 (%3)")
         .arg(str(table.schema), str(table.sqlTable), cols.join(QStringLiteral(", ")));
 }
@@ -244,6 +268,10 @@ bool SchemaManager::needsUpgrade(SQLite::Database &db, TableFile file, const cha
         const QStringList cols = columnsOf(db, schema, str(t->sqlTable));
         for (const FieldDef &f : t->fields) {
             if (!cols.contains(QString::fromLatin1(f.column), Qt::CaseInsensitive))
+                return true;
+        }
+        for (const auto &[name, decl] : keyColumns(*t)) {
+            if (!cols.contains(name, Qt::CaseInsensitive))
                 return true;
         }
         for (const KeyDef *k : t->keys) {
@@ -316,6 +344,11 @@ StoreStatus SchemaManager::upgrade(SQLite::Database &db, TableFile file, const c
                     if (!cols.contains(QString::fromLatin1(f.column), Qt::CaseInsensitive))
                         db.exec(utf8(QStringLiteral("ALTER TABLE %1.%2 ADD COLUMN %3")
                                          .arg(str(schema), name, columnDecl(f))));
+                }
+                // Key columns: the values the keys order by (case-free text, negated numbers).
+                for (const auto &[keyName, decl] : SchemaManager::keyColumns(*t)) {
+                    if (!cols.contains(keyName, Qt::CaseInsensitive))
+                        db.exec(utf8(QStringLiteral("ALTER TABLE %1.%2 ADD COLUMN %3").arg(str(schema), name, decl)));
                 }
                 // Indexes that are not our keys (left from an older structure) go.
                 QStringList ours;

@@ -7,6 +7,9 @@
 #include <QString>
 #include <QStringList>
 
+#include <utility>
+#include <vector>
+
 namespace SQLite {
 class Database;
 }
@@ -27,11 +30,20 @@ public:
     /// The check stored in URLDATA.TPS for an owner value.
     static QString ownerCheck(const QByteArray &ownerValue);
 
-    /// Index expressions of a key in order, e.g. "-Rating", "Description COLLATE PKNOCASE".
-    /// A NoCaseExact text adds the exact text after the case-free one.
+    /**
+     * Keys order by generated key columns: `KeyDescription` is Description with the PKNOCASE
+     * collation, `KeyRating` is -Rating (so "highest first" is ascending). Indexes on plain
+     * columns let SQLite serve row-value comparisons such as (KeyRating, KeyDescription) > (?, ?)
+     * from the index, which expression indexes do not.
+     */
+    static QString keyColumn(const KeyComponent &component);
+    /// Index columns of a key in order. A NoCaseExact text adds the exact text after the
+    /// case-free one: (KeyLocation, Location).
     static QStringList keyExpressions(const KeyDef &key);
-    /// Index expressions that belong to key component `component`.
+    /// Index columns that belong to key component `component`.
     static QStringList componentExpressions(const KeyComponent &component);
+    /// Generated key columns of a table: name and declaration.
+    static std::vector<std::pair<QString, QString>> keyColumns(const TableDef &table);
     static QString createTableSql(const TableDef &table);
     static QString createIndexSql(const KeyDef &key);
 

@@ -171,8 +171,9 @@ StoreStatus View::run(const QString &sql, const QVariantList &binds, int n, bool
     return {};
 }
 
-StoreStatus View::forward(const ViewPosition &from, int n, bool inclusive, ViewPage &out)
+StoreStatus View::forward(const ViewPosition &position, int n, bool inclusive, ViewPage &out)
 {
+    const ViewPosition from = position; // may live in `out`
     out = {};
     if (n <= 0)
         return {};
@@ -198,8 +199,9 @@ StoreStatus View::forward(const ViewPosition &from, int n, bool inclusive, ViewP
     return {};
 }
 
-StoreStatus View::backward(const ViewPosition &from, int n, bool inclusive, ViewPage &out)
+StoreStatus View::backward(const ViewPosition &position, int n, bool inclusive, ViewPage &out)
 {
+    const ViewPosition from = position; // may live in `out`
     out = {};
     if (n <= 0)
         return {};
