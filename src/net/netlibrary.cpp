@@ -49,6 +49,8 @@ constexpr auto ClosedConnectionLifetime = std::chrono::minutes(5);
 /// Longest wait of the calls that finish on the library thread (synchronous open, SSL switch).
 constexpr auto BlockingCallLimit = std::chrono::seconds(30);
 constexpr auto TlsShutdownLimit = std::chrono::seconds(1);
+/// Longest time a graceful close may spend sending what is still queued.
+constexpr auto GracefulCloseLimit = std::chrono::seconds(30);
 
 std::chrono::milliseconds hundredths(int value)
 {
@@ -95,6 +97,8 @@ struct Connection
     bool writing = false;
     bool reading = false;
     bool closeAfterWrites = false;
+    bool shutdownAfterRead = false; // TLS close waits for the cancelled read to return
+    bool closeFinished = false;
     std::promise<int> *openResult = nullptr; // synchronous open
     std::promise<int> *switchResult = nullptr;
     std::string fromIp;
@@ -349,6 +353,11 @@ public:
     {
         if (connection->inActiveTimeout <= 0)
             return;
+        {
+            std::lock_guard lock(mutex);
+            if (connection->state != ConnState::Open)
+                return;
+        }
         connection->idleTimer.expires_after(hundredths(connection->inActiveTimeout));
         connection->idleTimer.async_wait([this, connection](const std::error_code &ec) {
             if (ec)
@@ -389,6 +398,11 @@ public:
     {
         if (connection->switchResult) { // the read was cancelled to switch to SSL
             startSwitch(connection);
+            return;
+        }
+        if (connection->shutdownAfterRead) { // the read was cancelled to close
+            connection->shutdownAfterRead = false;
+            shutdownTls(connection);
             return;
         }
         ConnState state;
@@ -449,42 +463,67 @@ public:
     void beginGracefulClose(const ConnectionPtr &connection)
     {
         connection->closeAfterWrites = true;
-        connection->idleTimer.cancel();
+        // A peer that stops reading must not keep the close (and its owner) waiting for ever.
+        connection->idleTimer.expires_after(GracefulCloseLimit);
+        connection->idleTimer.async_wait([this, connection](const std::error_code &ec) {
+            if (!ec)
+                completeGracefulClose(connection);
+        });
         startWrite(connection);
     }
 
     void finishGracefulClose(const ConnectionPtr &connection)
     {
         connection->closeAfterWrites = false;
-        auto done = [this, connection] {
-            closeNow(connection);
-            bool erase = false;
-            {
-                std::lock_guard lock(mutex);
-                connection->state = ConnState::Closed;
-                connection->closedAt = Clock::now();
-                erase = connection->orphaned;
-                if (erase)
-                    connections.erase(connection->sockId);
-            }
-            if (!erase)
-                deliver(connection, NetPacketLocalClosed);
-        };
         if (connection->tls && connection->socket.is_open()) {
-            // Send close_notify, but do not wait long for the peer's answer.
-            connection->openTimer.expires_after(TlsShutdownLimit);
-            connection->openTimer.async_wait([connection](const std::error_code &ec) {
-                if (!ec) {
-                    std::error_code ignored;
-                    connection->socket.close(ignored);
-                }
-            });
-            connection->tls->async_shutdown([done](const std::error_code &) { done(); });
+            // close_notify must not run beside the pending read: cancel it first.
+            if (connection->reading) {
+                connection->shutdownAfterRead = true;
+                std::error_code ignored;
+                connection->socket.cancel(ignored);
+            } else {
+                shutdownTls(connection);
+            }
             return;
         }
         std::error_code ignored;
         connection->socket.shutdown(tcp::socket::shutdown_send, ignored);
-        done();
+        completeGracefulClose(connection);
+    }
+
+    void shutdownTls(const ConnectionPtr &connection)
+    {
+        // Send close_notify, but do not wait long for the peer's answer.
+        connection->openTimer.expires_after(TlsShutdownLimit);
+        connection->openTimer.async_wait([connection](const std::error_code &ec) {
+            if (!ec) {
+                std::error_code ignored;
+                connection->socket.close(ignored);
+            }
+        });
+        connection->tls->async_shutdown(
+            [this, connection](const std::error_code &) { completeGracefulClose(connection); });
+    }
+
+    void completeGracefulClose(const ConnectionPtr &connection)
+    {
+        if (connection->closeFinished)
+            return;
+        connection->closeFinished = true;
+        closeNow(connection);
+        bool erase = false;
+        {
+            std::lock_guard lock(mutex);
+            if (connection->state == ConnState::Closing) {
+                connection->state = ConnState::Closed;
+                connection->closedAt = Clock::now();
+            }
+            erase = connection->orphaned;
+            if (erase)
+                connections.erase(connection->sockId);
+        }
+        if (!erase)
+            deliver(connection, NetPacketLocalClosed);
     }
 
     void startSwitch(const ConnectionPtr &connection)
