@@ -6,8 +6,7 @@ here="$(cd "$(dirname "$0")/.." && pwd)"
 build="$here/build-bench"
 cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DPK_BUILD_TESTS=OFF -DPK_BUILD_BENCH=ON
 cmake --build "$build"
-for b in "$build"/bench/bench_*; do
-  [ -x "$b" ] || continue
+find "$build/bench" -type f -name 'bench_*' -perm -u+x | sort | while read -r b; do
   echo "== $(basename "$b")"
   "$b" "$@"
 done
