@@ -1,0 +1,31 @@
+#pragma once
+
+namespace pk::Procedure {
+
+// Names under which the frame's menu, tool bar and tray start windows and processes.
+inline constexpr const char *ImportWizard = "Wizard:Import";
+inline constexpr const char *ExportWizard = "Wizard:Export";
+inline constexpr const char *PreviousVersionImport = "ImportPATHKEEP";
+inline constexpr const char *RepairFiles = "RepairFiles";
+inline constexpr const char *BrowseLocations = "BrowsePATHKEEP";
+inline constexpr const char *BrowseByCategory = "BrowseCategoriesAndURL";
+inline constexpr const char *BrowseKeywords = "BrowseURLKeywords";
+inline constexpr const char *BrowseDetails = "BrowseURLDetails";
+inline constexpr const char *BrowseCategories = "BrowseCategories";
+inline constexpr const char *ReportWizard = "ReportWizard";
+inline constexpr const char *PrintByDescription = "PrintURL:K_Description";
+inline constexpr const char *PrintByLocation = "PrintURL:K_Location";
+inline constexpr const char *PrintByCategory = "PrintURL:K_Category";
+inline constexpr const char *PrintByRating = "PrintURL:K_Rating";
+inline constexpr const char *PrintByKeyword = "PrintURL:K_Keyword";
+inline constexpr const char *PrintCategories = "PrintCAT:K_Category";
+inline constexpr const char *NewUrlWizard = "Wizard:NewURL";
+inline constexpr const char *ClipboardMonitor = "ClipboardMonitor";
+inline constexpr const char *AnalyzeMultiple = "Analyze:MultipleURLs";
+inline constexpr const char *ValidateAll = "ValidateAllLinks";
+inline constexpr const char *ValidateFavorites = "ValidateIELinks";
+inline constexpr const char *SearchAndReplace = "Tools_Database_GlobalSearchAndReplace";
+inline constexpr const char *RemoveInvalidLinks = "Database:RemoveInvalidLinks";
+inline constexpr const char *QueryAndRemove = "Database:QueryAndRemove";
+
+} // namespace pk::Procedure

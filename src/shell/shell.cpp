@@ -1,0 +1,204 @@
+#include "shell/shell.h"
+
+#include "framework/userinterface.h"
+#include "platform/appfolders.h"
+#include "shell/collectionpaths.h"
+#include "shell/procedurenames.h"
+#include "shell/templateinstaller.h"
+#include "store/collection.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace pk {
+
+namespace {
+Shell *g_shell = nullptr;
+
+const QString collectionFilter = QStringLiteral("URLDATA.TPS|URLDATA.TPS");
+const QString chooserTitle = QStringLiteral("Select collection folder");
+} // namespace
+
+Shell::Shell(UserInterface &ui)
+    : m_ui(ui)
+    , m_errors(ui)
+    , m_pathkeepIni(AppFolders::pathkeepIni())
+    , m_positionIni(AppFolders::positionIni())
+    , m_registry(AppFolders::registryIni())
+    , m_settings(ui, m_pathkeepIni, m_registry)
+    , m_opener(ui, [this](const QString &endText) { halt(endText); })
+    , m_collection(std::make_unique<Collection>(collectionFolder()))
+    , m_halt([](const QString &endText) {
+        std::fprintf(stderr, "pathkeep: %s\n", endText.toLocal8Bit().constData());
+        std::exit(EXIT_FAILURE);
+    })
+{
+    m_settings.setCollection(m_collection.get());
+    g_shell = this;
+}
+
+Shell::~Shell()
+{
+    if (g_shell == this)
+        g_shell = nullptr;
+}
+
+Shell *Shell::instance()
+{
+    return g_shell;
+}
+
+QString Shell::collectionFolder()
+{
+    return QDir::currentPath();
+}
+
+void Shell::setHaltHandler(HaltHandler handler)
+{
+    m_halt = std::move(handler);
+    m_errors.setHaltHandler([this](const QString &title, const QString &) { halt(title); });
+}
+
+void Shell::halt(const QString &endText)
+{
+    m_halted = true;
+    if (m_halt)
+        m_halt(endText);
+}
+
+bool Shell::prepare(const QString &templateFolder)
+{
+    m_halted = false;
+    AppFolders::ensureConfigFolder();
+    m_pathkeepIni.load();
+    m_positionIni.load();
+    m_registry.reload();
+    m_bodyInFrame = m_pathkeepIni.intValue(QStringLiteral("Settings"), QStringLiteral("BodyInFrame")) != 0;
+    if (!templateFolder.isEmpty())
+        TemplateInstaller::installDefaults(collectionFolder(), templateFolder);
+    if (!openCollectionFiles())
+        return false;
+    m_settings.readAll();
+    return !m_halted;
+}
+
+bool Shell::openCollectionFiles()
+{
+    return m_opener.openAll(*m_collection) == FileOpener::Result::Opened && !m_halted;
+}
+
+QString Shell::startupProcedure() const
+{
+    const bool byCategory = m_settings.values().startupBrowse.compare(
+                                QLatin1String(AppSettings::CategoryList), Qt::CaseInsensitive)
+                            == 0;
+    return QLatin1String(byCategory ? Procedure::BrowseByCategory : Procedure::BrowseLocations);
+}
+
+bool Shell::switchCollection(const QString &folder)
+{
+    if (!QDir::setCurrent(folder)) {
+        m_ui.message(QStringLiteral("Error"),
+                     QStringLiteral("The folder ") + folder + QStringLiteral(" could not be opened."),
+                     UserInterface::Icon::Critical);
+        return false;
+    }
+    m_threads.closeAll();
+    m_collection->close();
+    m_collection = std::make_unique<Collection>(collectionFolder());
+    m_settings.setCollection(m_collection.get());
+    m_pathkeepIni.load();
+    if (!openCollectionFiles())
+        return false;
+    m_settings.readAll();
+    if (m_folderChanged)
+        m_folderChanged();
+    return !m_halted;
+}
+
+bool Shell::newCollection()
+{
+    const int choice = m_ui.ask(QStringLiteral("New Collection"),
+                                QStringLiteral("This option will create a new set of Pathkeep "
+                                               "databases in a folder.  Create or select a new "
+                                               "folder in which to do this."),
+                                {QStringLiteral("&Proceed"), QStringLiteral("Cancel")});
+    if (choice != 0)
+        return false;
+    const auto returned = m_ui.saveFileName(
+        chooserTitle, CollectionPaths::withSlash(collectionFolder()) + QStringLiteral("URLDATA.TPS"),
+        collectionFilter);
+    if (!returned || returned->trimmed().isEmpty())
+        return false;
+
+    const QString current = CollectionPaths::withSlash(collectionFolder());
+    const QString chosen = CollectionPaths::newCollectionFolder(QDir(current).absoluteFilePath(*returned));
+    if (CollectionPaths::sameFolder(chosen, current)
+        || !CollectionPaths::findFile(chosen, QStringLiteral("URLDATA.TPS")).isEmpty()) {
+        m_ui.message(QStringLiteral("Error"), QStringLiteral("Databases already exist in that folder."),
+                     UserInterface::Icon::Warning);
+        return false;
+    }
+
+    // The settings of the collection that was open go with the new one.
+    const AppSettings carried = m_settings.values();
+
+    // Release the files before copying so that the copies are complete.
+    m_collection->close();
+    auto copyInto = [&](const QString &name) {
+        const QString source = CollectionPaths::findFile(current, name);
+        const QString target = chosen + name;
+        if (source.isEmpty())
+            return;
+        if (!QFile::copy(current + source, target) && !QFileInfo::exists(target)) {
+            QDir().mkpath(chosen);
+            QFile::copy(current + source, target);
+        }
+    };
+    QDir().mkpath(chosen);
+    copyInto(QStringLiteral("URL_C.TPS"));
+    copyInto(QStringLiteral("URL_H.TPS"));
+    for (const QString &name : CollectionPaths::matchingFiles(current, QStringLiteral("*.HTM")))
+        QFile::copy(current + name, chosen + name);
+
+    if (!QFileInfo(chosen).isDir()) {
+        m_ui.message(QStringLiteral("Error"),
+                     QStringLiteral("The folder ") + chosen + QStringLiteral(" could not be created."),
+                     UserInterface::Icon::Critical);
+        openCollectionFiles();
+        return false;
+    }
+    if (!switchCollection(chosen))
+        return false;
+    m_settings.writeOptions(carried);
+    if (m_openStartupList)
+        m_openStartupList();
+    return true;
+}
+
+bool Shell::openCollection()
+{
+    const auto returned = m_ui.openFileName(
+        chooserTitle, CollectionPaths::withSlash(collectionFolder()) + QStringLiteral("URLDATA.TPS"),
+        collectionFilter);
+    if (!returned || returned->trimmed().isEmpty())
+        return false;
+    const QString folder = CollectionPaths::openCollectionFolder(
+        QDir(collectionFolder()).absoluteFilePath(*returned));
+    if (!switchCollection(folder))
+        return false;
+    if (m_openStartupList)
+        m_openStartupList();
+    return true;
+}
+
+void Shell::saveIni()
+{
+    m_positionIni.save();
+}
+
+} // namespace pk

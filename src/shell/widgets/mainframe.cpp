@@ -1,0 +1,506 @@
+#include "shell/widgets/mainframe.h"
+
+#include "framework/userinterface.h"
+#include "platform/appfolders.h"
+#include "platform/inifile.h"
+#include "shell/procedurenames.h"
+#include "shell/screenfont.h"
+#include "shell/shell.h"
+#include "shell/statustexts.h"
+#include "shell/windowposition.h"
+#include "shell/widgets/aboutwindow.h"
+#include "shell/widgets/fontconversion.h"
+#include "shell/widgets/helpwindow.h"
+#include "shell/widgets/optionswindow.h"
+#include "shell/widgets/procedurelauncher.h"
+#include "shell/widgets/splashwindow.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QFileInfo>
+#include <QFontDialog>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QPageSetupDialog>
+#include <QPrinter>
+#include <QProcess>
+#include <QStatusBar>
+#include <QStyle>
+#include <QStyleFactory>
+#include <QTimer>
+#include <QToolBar>
+#include <QUrl>
+
+#include <functional>
+
+namespace pk {
+
+namespace {
+constexpr const char *DefaultHomePage = "https://pathkeep.example.org/";
+constexpr const char *DefaultSupportMail = "mailto:support@pathkeep.example.org?subject=Pathkeep%202.67";
+
+QString text(const char *s)
+{
+    return QString::fromUtf8(s);
+}
+} // namespace
+
+MainFrame::MainFrame(Shell &shell, QWidget *parent)
+    : QMainWindow(parent)
+    , m_shell(shell)
+    , m_mdi(new QMdiArea(this))
+    , m_launcher(new ProcedureLauncher(shell, m_mdi, this))
+    , m_clock(new QTimer(this))
+{
+    setObjectName(QStringLiteral("MainFrame"));
+    setWindowTitle(QLatin1String(InitializingTitle));
+    setWindowIcon(QIcon(imagePath(QStringLiteral("pathkeep.png"))));
+    m_mdi->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_mdi->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setCentralWidget(m_mdi);
+    m_launcher->setBeforeStart([this] { closeSplash(); });
+
+    buildMenus();
+    buildToolBar();
+    buildStatusBar();
+
+    m_shell.setFolderChangedHandler([this] { refreshFolderZone(); });
+    m_shell.setStartupListHandler([this] { openStartupList(); });
+
+    connect(m_clock, &QTimer::timeout, this, &MainFrame::refreshClock);
+    m_clock->start(1000);
+    refreshClock();
+    resize(900, 640);
+}
+
+MainFrame::~MainFrame()
+{
+    m_shell.setFolderChangedHandler({});
+    m_shell.setStartupListHandler({});
+    if (m_splash)
+        delete m_splash.data();
+    if (m_help)
+        delete m_help.data();
+}
+
+QString MainFrame::helpFolder()
+{
+    return AppFolders::dataFile(QStringLiteral("help"));
+}
+
+QString MainFrame::imagePath(const QString &name)
+{
+    return AppFolders::dataFile(QStringLiteral("images/") + name);
+}
+
+QPrinter &MainFrame::printer()
+{
+    if (!m_printer)
+        m_printer = std::make_unique<QPrinter>();
+    return *m_printer;
+}
+
+void MainFrame::buildMenus()
+{
+    QMenuBar *bar = menuBar();
+    // Every command closes the splash before it runs.
+    auto add = [this](QMenu *menu, const char *label, const QKeySequence &keys, const char *tip,
+                      std::function<void()> handler) {
+        QAction *action = menu->addAction(text(label));
+        if (!keys.isEmpty())
+            action->setShortcut(keys);
+        if (tip && *tip) {
+            action->setStatusTip(text(tip));
+            action->setToolTip(text(tip));
+        }
+        connect(action, &QAction::triggered, this, [this, handler] {
+            closeSplash();
+            handler();
+        });
+        return action;
+    };
+    auto proc = [this](const char *name) { return [this, name] { start(name); }; };
+    auto menuWithTip = [](QMenu *menu, const char *tip) {
+        menu->menuAction()->setStatusTip(text(tip));
+        menu->menuAction()->setToolTip(text(tip));
+        menu->setToolTipsVisible(true);
+        return menu;
+    };
+
+    QMenu *file = bar->addMenu(QStringLiteral("&File"));
+    file->setToolTipsVisible(true);
+    add(file, "&New Database", QKeySequence(QStringLiteral("Ctrl+N")), "Create new database",
+        [this] { newCollection(); });
+    add(file, "&Open Database", QKeySequence(QStringLiteral("Ctrl+O")), "Open existing database",
+        [this] { openCollection(); });
+    add(file, "&Backup and Restore", QKeySequence(QStringLiteral("Ctrl+Shift+B")),
+        "Backup and restore data", [this] { backupAndRestore(); });
+    add(file, "&Import", QKeySequence(QStringLiteral("Ctrl+Shift+I")), "", proc(Procedure::ImportWizard));
+    add(file, "&Export", QKeySequence(QStringLiteral("Ctrl+Shift+E")), "Export to HTML or  ASCII",
+        proc(Procedure::ExportWizard));
+    QMenu *support = menuWithTip(file->addMenu(QStringLiteral("&Support Tools")),
+                                 "Tools used by BWS Support");
+    add(support, "&Import from Pathkeep 1.x", {},
+        "Import from Pathkeep 1.x database in another directory",
+        proc(Procedure::PreviousVersionImport));
+    add(support, "&Repair Databases", {}, "Options that MAY repair damaged databases",
+        proc(Procedure::RepairFiles));
+    add(file, "&Print Setup ...", {}, "Setup printer", [this] { printSetup(); });
+    add(file, "Screen Font Setup...", {}, "", [this] { screenFontSetup(); });
+    file->addSeparator();
+    add(file, "E&xit", {}, "Exit this application", [this] { close(); });
+
+    QMenu *browse = bar->addMenu(QStringLiteral("&Browse"));
+    browse->setToolTipsVisible(true);
+    add(browse, "&Locations", QKeySequence(QStringLiteral("Ctrl+Shift+L")),
+        "Browse URL (Internet locations)", proc(Procedure::BrowseLocations));
+    add(browse, "L&ocations by Category", QKeySequence(QStringLiteral("Ctrl+Shift+C")),
+        "Browse locations within each category", proc(Procedure::BrowseByCategory));
+    add(browse, "Locations by &Keyword", QKeySequence(QStringLiteral("Ctrl+Shift+K")),
+        "Browse locations by keyword", proc(Procedure::BrowseKeywords));
+    add(browse, "Locations by Detail", QKeySequence(QStringLiteral("Ctrl+Shift+D")),
+        "Details and Locations", proc(Procedure::BrowseDetails));
+    browse->addSeparator();
+    add(browse, "&Categories", {}, "Browse Categories", proc(Procedure::BrowseCategories));
+
+    QMenu *reports = menuWithTip(bar->addMenu(QStringLiteral("&Reports")), "Report data");
+    add(reports, "Report &Wizard", QKeySequence(QStringLiteral("Ctrl+Shift+R")), "",
+        proc(Procedure::ReportWizard));
+    add(reports, "Locations by &Description", {}, "Print ordered by Description",
+        proc(Procedure::PrintByDescription));
+    add(reports, "Locations by &Location", {}, "Print ordered by Location key",
+        proc(Procedure::PrintByLocation));
+    add(reports, "Locations by Cate&gory", {}, "Print ordered by Category key",
+        proc(Procedure::PrintByCategory));
+    add(reports, "Locations by &Rating", {}, "Print ordered by Rating key",
+        proc(Procedure::PrintByRating));
+    add(reports, "Locations by &Keyword", {}, "Print ordered by Keyword key",
+        proc(Procedure::PrintByKeyword));
+    add(reports, "&Categories", {}, "Print ordered by Category key",
+        proc(Procedure::PrintCategories));
+
+    QMenu *tools = bar->addMenu(QStringLiteral("&Tools"));
+    tools->setToolTipsVisible(true);
+    add(tools, "&Options", {}, "Options", [this] { options(); });
+    add(tools, "Get URL from Browser", QKeySequence(QStringLiteral("Ctrl+Shift+U")), "",
+        proc(Procedure::NewUrlWizard));
+    add(tools, "&Clipboard Monitor", QKeySequence(QStringLiteral("Ctrl+Shift+M")),
+        "Monitor clipboard for URLs...", proc(Procedure::ClipboardMonitor));
+    add(tools, "Analy&ze Multiple Links", QKeySequence(QStringLiteral("Ctrl+Shift+A")), "",
+        proc(Procedure::AnalyzeMultiple));
+    add(tools, "&Validate Multiple Links", {}, "", proc(Procedure::ValidateAll));
+    add(tools, "Validate &Internet Explorer Links", {}, "", proc(Procedure::ValidateFavorites));
+    add(tools, "&Search and Replace", {}, "Search and replace in multiple records",
+        proc(Procedure::SearchAndReplace));
+    QMenu *database = tools->addMenu(QStringLiteral("&Database"));
+    database->setToolTipsVisible(true);
+    add(database, "&Remove Invalid Links", {}, "Remove all invalid links",
+        proc(Procedure::RemoveInvalidLinks));
+    add(database, "&Query and remote", {}, "", proc(Procedure::QueryAndRemove));
+    tools->addSeparator();
+    add(tools, "&Themes", {}, "Select an active theme", [this] { chooseTheme(); });
+
+    QMenu *window = menuWithTip(bar->addMenu(QStringLiteral("&Window")), "Create and Arrange windows");
+    add(window, "T&ile", {}, "Make all open windows visible", [this] { m_mdi->tileSubWindows(); });
+    add(window, "&Cascade", {}, "Stack all open windows", [this] { m_mdi->cascadeSubWindows(); });
+    add(window, "&Arrange Icons", {}, "Align all window icons", [this] { arrangeIcons(); });
+
+    QMenu *help = menuWithTip(bar->addMenu(QStringLiteral("&Help")), "Windows Help");
+    add(help, "&Contents", {}, "View the contents of the help file", [this] { helpContents(); });
+    add(help, "&Index", {}, "View the contents of the help file", [this] { helpIndex(); });
+    add(help, "&Pathkeep Home Page", {}, "", [this] { homePage(); });
+    add(help, "E-Mail for &Support", {}, "", [this] { supportMail(); });
+    add(help, "&About", {}, "About This Program", [this] { about(); });
+}
+
+void MainFrame::buildToolBar()
+{
+    QToolBar *bar = addToolBar(QStringLiteral("Tools"));
+    bar->setObjectName(QStringLiteral("mainToolBar"));
+    bar->setMovable(false);
+    bar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    auto add = [this, bar](const char *name, const char *label, QStyle::StandardPixmap icon,
+                           const char *tip, std::function<void()> handler) {
+        QAction *action = bar->addAction(style()->standardIcon(icon), text(label));
+        action->setObjectName(text(name));
+        if (*tip) {
+            action->setToolTip(text(tip));
+            action->setStatusTip(text(tip));
+        }
+        connect(action, &QAction::triggered, this, [this, handler] {
+            closeSplash();
+            handler();
+        });
+    };
+    add("options", "Options", QStyle::SP_FileDialogDetailedView, "Program options", [this] { options(); });
+    add("clipboard", "Clipboard", QStyle::SP_FileDialogContentsView,
+        "Start clipboard monitor (add many URLs quickly)", [this] { start(Procedure::ClipboardMonitor); });
+    add("test", "Test", QStyle::SP_DialogApplyButton, "Test all URLs",
+        [this] { start(Procedure::ValidateAll); });
+    bar->addSeparator();
+    add("copy", "Copy", QStyle::SP_FileIcon, "", [this] { clipboardCommand("copy"); });
+    add("paste", "Paste", QStyle::SP_DialogSaveButton, "", [this] { clipboardCommand("paste"); });
+    add("cut", "Cut", QStyle::SP_DialogDiscardButton, "", [this] { clipboardCommand("cut"); });
+    bar->addSeparator();
+    add("print", "Print", QStyle::SP_FileDialogListView, "Print list of locations",
+        [this] { start(Procedure::ReportWizard); });
+    add("locations", "Locations", QStyle::SP_DirHomeIcon, "View all links",
+        [this] { start(Procedure::BrowseLocations); });
+    add("byCategory", "By Category", QStyle::SP_DirIcon, "View links by category",
+        [this] { start(Procedure::BrowseByCategory); });
+}
+
+void MainFrame::buildStatusBar()
+{
+    QStatusBar *bar = statusBar();
+    auto zone = [this](const char *name) {
+        auto *label = new QLabel(this);
+        label->setObjectName(text(name));
+        label->setFrameShape(QFrame::StyledPanel);
+        label->setFrameShadow(QFrame::Sunken);
+        return label;
+    };
+    m_zone1 = zone("zone1");
+    m_zone2 = zone("zone2");
+    m_zone3 = zone("zone3");
+    m_zone4 = zone("zone4");
+    m_zone2->setMinimumWidth(fontMetrics().horizontalAdvance(QLatin1Char('x')) * 38);
+    bar->addWidget(m_zone1, 1);
+    bar->addPermanentWidget(m_zone2);
+    bar->addPermanentWidget(m_zone3);
+    bar->addPermanentWidget(m_zone4);
+}
+
+QString MainFrame::folderZone() const
+{
+    return m_zone2->text();
+}
+
+QString MainFrame::dateZone() const
+{
+    return m_zone3->text();
+}
+
+QString MainFrame::timeZone() const
+{
+    return m_zone4->text();
+}
+
+void MainFrame::refreshClock()
+{
+    const QDateTime now = QDateTime::currentDateTime();
+    m_zone3->setText(StatusTexts::dateText(now.date()));
+    m_zone4->setText(StatusTexts::timeText(now.time()));
+}
+
+void MainFrame::refreshFolderZone()
+{
+    m_zone2->setText(StatusTexts::shortenFolder(Shell::collectionFolder()));
+    m_zone2->setToolTip(Shell::collectionFolder());
+}
+
+void MainFrame::open()
+{
+    if (const auto position = WindowPosition::load(m_shell.positionIni(), QLatin1String(PositionSection))) {
+        setGeometry(position->geometry);
+        if (position->maximized)
+            setWindowState(windowState() | Qt::WindowMaximized);
+    }
+    setWindowTitle(QLatin1String(Shell::ProductName));
+    refreshFolderZone();
+    show();
+    Q_EMIT prepared();
+}
+
+void MainFrame::showSplash(int milliseconds)
+{
+    closeSplash();
+    m_splash = new SplashWindow(imagePath(QStringLiteral("splash.png")), QLatin1String(Shell::Version));
+    connect(m_splash, &SplashWindow::finished, this, &MainFrame::openStartupList, Qt::QueuedConnection);
+    m_splash->adjustSize();
+    const QRect area = geometry();
+    m_splash->move(area.center() - m_splash->rect().center());
+    m_splash->show();
+    m_splash->start(milliseconds);
+}
+
+void MainFrame::closeSplash()
+{
+    if (m_splash)
+        m_splash->finish();
+}
+
+void MainFrame::openStartupList()
+{
+    if (m_closing)
+        return;
+    m_launcher->start(m_shell.startupProcedure());
+}
+
+void MainFrame::start(const char *procedure)
+{
+    m_launcher->start(QLatin1String(procedure));
+}
+
+void MainFrame::clipboardCommand(const char *slot)
+{
+    if (QWidget *focus = QApplication::focusWidget())
+        QMetaObject::invokeMethod(focus, slot);
+}
+
+void MainFrame::newCollection()
+{
+    m_shell.newCollection();
+}
+
+void MainFrame::openCollection()
+{
+    m_shell.openCollection();
+}
+
+void MainFrame::backupAndRestore()
+{
+    const QString program = QCoreApplication::applicationDirPath() + QStringLiteral("/pathkeep-backup");
+    if (!QFileInfo(program).isExecutable()
+        || !QProcess::startDetached(program, {QStringLiteral("--collection"), Shell::collectionFolder()})) {
+        m_shell.ui().message(QStringLiteral("Backup and Restore"),
+                             QStringLiteral("Could not start ") + program + QStringLiteral("."),
+                             UserInterface::Icon::Warning);
+    }
+}
+
+void MainFrame::printSetup()
+{
+    QPageSetupDialog dialog(&printer(), this);
+    dialog.exec();
+}
+
+void MainFrame::screenFontSetup()
+{
+    IniFile &ini = m_shell.positionIni();
+    ScreenFont current = ScreenFont::isStored(ini) ? ScreenFont::load(ini)
+                                                   : fromQFont(QApplication::font(), QColor());
+    bool ok = false;
+    const QFont chosen = QFontDialog::getFont(&ok, toQFont(current, QApplication::font()), this,
+                                              QStringLiteral("Select Font"));
+    if (!ok)
+        return;
+    ScreenFont font = fromQFont(chosen, QColor());
+    font.color = current.color;
+    font.charset = current.charset;
+    applyScreenFont(font);
+    font.store(ini);
+    ini.save();
+}
+
+void MainFrame::options()
+{
+    OptionsWindow window(m_shell.settings(), m_shell.ui(), this);
+    connect(&window, &OptionsWindow::traySettingChanged, this, &MainFrame::traySettingChanged);
+    window.exec();
+}
+
+void MainFrame::chooseTheme()
+{
+    QStringList themes = QStyleFactory::keys();
+    const QString current = m_shell.settings().values().theme;
+    int preset = 0;
+    for (int i = 0; i < themes.size(); ++i) {
+        if (themes.at(i).compare(current, Qt::CaseInsensitive) == 0)
+            preset = i;
+    }
+    QStringList buttons = themes;
+    buttons << QStringLiteral("Cancel");
+    const int choice = m_shell.ui().ask(QStringLiteral("Themes"),
+                                        QStringLiteral("Select an active theme"), buttons, preset);
+    if (choice < 0 || choice >= themes.size())
+        return;
+    const QString theme = themes.at(choice);
+    if (m_shell.settings().writeSetting(QLatin1String(SettingName::Theme), theme))
+        m_shell.settings().values().theme = theme;
+    QApplication::setStyle(theme);
+}
+
+HelpWindow *MainFrame::helpWindow()
+{
+    if (!m_help)
+        m_help = new HelpWindow(helpFolder());
+    m_help->show();
+    m_help->raise();
+    return m_help;
+}
+
+void MainFrame::helpContents()
+{
+    helpWindow()->showContents();
+}
+
+void MainFrame::helpIndex()
+{
+    helpWindow()->showIndex();
+}
+
+void MainFrame::homePage()
+{
+    const QString url = m_shell.pathkeepIni().value(QStringLiteral("Support"), QStringLiteral("HomePage"),
+                                                    QLatin1String(DefaultHomePage));
+    if (!QDesktopServices::openUrl(QUrl(url)))
+        m_shell.ui().message(QStringLiteral("Pathkeep"), QStringLiteral("Could not start ") + url + QStringLiteral("."));
+}
+
+void MainFrame::supportMail()
+{
+    const QString url = m_shell.pathkeepIni().value(QStringLiteral("Support"), QStringLiteral("Mail"),
+                                                    QLatin1String(DefaultSupportMail));
+    if (!QDesktopServices::openUrl(QUrl(url)))
+        m_shell.ui().message(QStringLiteral("Pathkeep"), QStringLiteral("Could not start ") + url + QStringLiteral("."));
+}
+
+void MainFrame::about()
+{
+    AboutWindow window(imagePath(QStringLiteral("pathkeep.png")), QLatin1String(Shell::Version), this);
+    window.exec();
+}
+
+void MainFrame::arrangeIcons()
+{
+    // Minimised child windows line up along the bottom edge, left to right.
+    int x = 0;
+    const int bottom = m_mdi->viewport()->height();
+    for (QMdiSubWindow *sub : m_mdi->subWindowList()) {
+        if (!sub->isMinimized())
+            continue;
+        sub->move(x, bottom - sub->height());
+        x += sub->width();
+    }
+}
+
+void MainFrame::closeEvent(QCloseEvent *event)
+{
+    m_closing = true;
+    closeSplash();
+    m_mdi->closeAllSubWindows();
+    for (const QMdiSubWindow *sub : m_mdi->subWindowList()) {
+        if (sub->isVisible()) {
+            m_closing = false;
+            event->ignore();
+            return;
+        }
+    }
+    WindowPosition position;
+    position.maximized = isMaximized();
+    position.geometry = isMaximized() ? normalGeometry() : geometry();
+    if (position.geometry.isValid())
+        position.store(m_shell.positionIni(), QLatin1String(PositionSection));
+    m_shell.saveIni();
+    if (m_help)
+        m_help->close();
+    event->accept();
+}
+
+} // namespace pk

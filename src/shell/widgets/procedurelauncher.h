@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QVariantMap>
+
+#include <functional>
+#include <map>
+
+class QMdiArea;
+class QMdiSubWindow;
+class QWidget;
+
+namespace pk {
+
+class Shell;
+
+/**
+ * @brief Starts procedures by name for the frame, the tray and the lists.
+ *
+ * A registered procedure's window goes into the frame as a child window with the next logical
+ * thread number, its position restored from POSITION.INI under the procedure's name and saved
+ * there again when it closes. A name nobody registered is reported with catalogue message 27.
+ */
+class ProcedureLauncher final : public QObject
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(ProcedureLauncher)
+
+public:
+    ProcedureLauncher(Shell &shell, QMdiArea *area, QWidget *frame);
+
+    /// Runs before every start (the frame closes its splash there).
+    void setBeforeStart(std::function<void()> hook) { m_beforeStart = std::move(hook); }
+
+    /// Starts `procedure`; false when it is not defined or could not be started.
+    bool start(const QString &procedure, const QVariantMap &arguments = {});
+
+    /// Places an already built window in the frame as a child window of `procedure`.
+    QMdiSubWindow *addWindow(const QString &procedure, QWidget *window);
+
+    /// The child window with this logical thread number, or nullptr.
+    QMdiSubWindow *window(int thread) const;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    struct Child
+    {
+        QString procedure;
+        int thread = 0;
+    };
+
+    Shell &m_shell;
+    QMdiArea *m_area;
+    QWidget *m_frame;
+    std::function<void()> m_beforeStart;
+    std::map<QObject *, Child> m_children;
+};
+
+} // namespace pk

@@ -1,0 +1,102 @@
+#include "shellfixture.h"
+
+#include "shell/fileopener.h"
+#include "store/collection.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <unistd.h>
+
+using namespace pk;
+
+namespace {
+
+class FileOpenerTest : public test::ShellFixture
+{
+protected:
+    FileOpener opener()
+    {
+        return FileOpener(ui, [this](const QString &end) { halts << end; });
+    }
+
+    static QByteArray bytesOf(const QString &path)
+    {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+};
+
+} // namespace
+
+TEST_F(FileOpenerTest, MissingFilesAreCreated)
+{
+    Collection collection(temp.folder());
+    EXPECT_EQ(opener().openAll(collection), FileOpener::Result::Opened);
+    for (const char *name : {"URLDATA.TPS", "URL_C.TPS", "URL_H.TPS"})
+        EXPECT_TRUE(QFileInfo::exists(temp.path(QLatin1String(name)))) << name;
+    EXPECT_TRUE(ui.interactions().isEmpty()) << ui.messages().join(QLatin1Char('\n')).toStdString();
+    EXPECT_TRUE(halts.isEmpty());
+}
+
+TEST_F(FileOpenerTest, MissingFileIsLeftToACallerThatHandlesIt)
+{
+    Collection collection(temp.folder());
+    EXPECT_EQ(opener().open(collection, CollectionFile::CatHtml, false, true), FileOpener::Result::Missing);
+    EXPECT_FALSE(QFileInfo::exists(temp.path(QStringLiteral("URL_H.TPS"))));
+    EXPECT_TRUE(ui.interactions().isEmpty());
+
+    // Not handled by the caller and not to be created: the creation error ends the program.
+    EXPECT_EQ(opener().open(collection, CollectionFile::CatHtml, false, false), FileOpener::Result::Halted);
+    EXPECT_EQ(ui.last()->title, QStringLiteral("File Creation Error"));
+    EXPECT_EQ(halts, QStringList{QStringLiteral("File Creation Error!")});
+}
+
+TEST_F(FileOpenerTest, ForeignFileIsInvalidAndNeverTouched)
+{
+    const QByteArray garbage("This is not a collection file at all.\n\x01\x02\x03", 42);
+    writeFile(temp.path(QStringLiteral("URLDATA.TPS")), garbage);
+    Collection collection(temp.folder());
+    EXPECT_EQ(opener().open(collection, CollectionFile::Data, true), FileOpener::Result::Halted);
+    ASSERT_EQ(ui.interactions().size(), 1);
+    EXPECT_EQ(ui.last()->title, QStringLiteral("Invalid File"));
+    EXPECT_TRUE(ui.last()->text.startsWith(QStringLiteral("Error: (")));
+    EXPECT_TRUE(ui.last()->text.endsWith(
+        QStringLiteral(") accessing URLDATA.TPS.  Press OK to end this application.")));
+    EXPECT_EQ(halts, QStringList{QStringLiteral("Invalid File!")});
+    EXPECT_EQ(bytesOf(temp.path(QStringLiteral("URLDATA.TPS"))), garbage);
+}
+
+TEST_F(FileOpenerTest, StartUpHaltsOnForeignFileWithoutReadingSettings)
+{
+    writeFile(temp.path(QStringLiteral("URL_C.TPS")), QByteArray(4096, 'x'));
+    EXPECT_FALSE(shell->prepare());
+    EXPECT_EQ(halts, QStringList{QStringLiteral("Invalid File!")});
+    EXPECT_EQ(bytesOf(temp.path(QStringLiteral("URL_C.TPS"))), QByteArray(4096, 'x'));
+}
+
+TEST_F(FileOpenerTest, UncreatableFileGivesCreationErrorNotACrash)
+{
+    // A folder below a plain file can never be created, whoever runs the test.
+    writeFile(temp.path(QStringLiteral("plainfile")), "x");
+    Collection collection(temp.path(QStringLiteral("plainfile/sub")));
+    EXPECT_EQ(opener().open(collection, CollectionFile::Data, true), FileOpener::Result::Halted);
+    EXPECT_EQ(ui.last()->title, QStringLiteral("File Creation Error"));
+    EXPECT_TRUE(ui.last()->text.contains(QStringLiteral(") creating URLDATA.TPS.  Press OK to end this application.")))
+        << ui.last()->text.toStdString();
+    EXPECT_EQ(halts, QStringList{QStringLiteral("File Creation Error!")});
+}
+
+TEST_F(FileOpenerTest, ReadOnlyFolderGivesCreationError)
+{
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "file permissions do not bind root";
+    const QString folder = temp.path(QStringLiteral("locked"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    Collection collection(folder);
+    EXPECT_EQ(opener().open(collection, CollectionFile::Data, true), FileOpener::Result::Halted);
+    EXPECT_EQ(ui.last()->title, QStringLiteral("File Creation Error"));
+    EXPECT_EQ(halts, QStringList{QStringLiteral("File Creation Error!")});
+    QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+}

@@ -1,0 +1,294 @@
+#include "framework/scripteduserinterface.h"
+#include "platform/appfolders.h"
+#include "shell/procedureregistry.h"
+#include "shell/shell.h"
+#include "shell/widgets/mainframe.h"
+#include "shell/widgets/optionswindow.h"
+#include "shell/widgets/procedurelauncher.h"
+#include "shell/widgets/splashwindow.h"
+#include "store/collection.h"
+#include "store/configurationmanager.h"
+#include "support/tempcollection.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QPointer>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QTest>
+#include <QToolBar>
+
+#include <memory>
+
+using namespace pk;
+
+class MainFrameTest final : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void titleFollowsPreparation();
+    void menuItemsCarryTextShortcutAndTip_data();
+    void menuItemsCarryTextShortcutAndTip();
+    void toolBarButtonsCarryTips();
+    void undefinedProcedureReportsMessage27();
+    void registeredProcedureOpensAsNumberedChildWindow();
+    void menuCommandClosesSplashFirst();
+    void optionsOkWritesSettings();
+    void optionsCancelRereadsSettings();
+    void statusBarShowsFolderAndDate();
+
+private:
+    QAction *findAction(const QString &text) const;
+
+    std::unique_ptr<test::TempCollection> m_temp;
+    std::unique_ptr<ScriptedUserInterface> m_ui;
+    std::unique_ptr<Shell> m_shell;
+    std::unique_ptr<MainFrame> m_frame;
+    QString m_oldDir;
+};
+
+void MainFrameTest::initTestCase()
+{
+    QStandardPaths::setTestModeEnabled(true);
+    AppFolders::setDataFolder(QStringLiteral(PK_DATA_SOURCE_DIR));
+    m_oldDir = QDir::currentPath();
+}
+
+void MainFrameTest::init()
+{
+    m_temp = std::make_unique<test::TempCollection>();
+    QVERIFY(QDir::setCurrent(m_temp->folder()));
+    m_ui = std::make_unique<ScriptedUserInterface>();
+    m_shell = std::make_unique<Shell>(*m_ui);
+    m_shell->setHaltHandler([](const QString &end) { QFAIL(qPrintable(end)); });
+    m_frame = std::make_unique<MainFrame>(*m_shell);
+    QVERIFY(m_shell->prepare());
+}
+
+void MainFrameTest::cleanup()
+{
+    m_frame.reset();
+    m_shell.reset();
+    m_ui.reset();
+    QDir::setCurrent(m_oldDir);
+    m_temp.reset();
+    ProcedureRegistry::instance().remove(QStringLiteral("BrowsePATHKEEP"));
+}
+
+QAction *MainFrameTest::findAction(const QString &text) const
+{
+    const QList<QAction *> all = m_frame->menuBar()->findChildren<QAction *>();
+    for (QAction *a : all) {
+        if (a->text() == text && !a->menu())
+            return a;
+    }
+    return nullptr;
+}
+
+void MainFrameTest::titleFollowsPreparation()
+{
+    QCOMPARE(m_frame->windowTitle(), QStringLiteral("Pathkeep (Initializing...)"));
+    m_frame->open();
+    QCOMPARE(m_frame->windowTitle(), QStringLiteral("Pathkeep 2005"));
+}
+
+void MainFrameTest::menuItemsCarryTextShortcutAndTip_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("shortcut");
+    QTest::addColumn<QString>("tip");
+    auto row = [](const char *text, const char *keys, const char *tip) {
+        QTest::newRow(text) << QString::fromUtf8(text) << QString::fromUtf8(keys) << QString::fromUtf8(tip);
+    };
+    row("&New Database", "Ctrl+N", "Create new database");
+    row("&Open Database", "Ctrl+O", "Open existing database");
+    row("&Backup and Restore", "Ctrl+Shift+B", "Backup and restore data");
+    row("&Import", "Ctrl+Shift+I", "");
+    row("&Export", "Ctrl+Shift+E", "Export to HTML or  ASCII");
+    row("&Import from Pathkeep 1.x", "", "Import from Pathkeep 1.x database in another directory");
+    row("&Repair Databases", "", "Options that MAY repair damaged databases");
+    row("&Print Setup ...", "", "Setup printer");
+    row("Screen Font Setup...", "", "");
+    row("E&xit", "", "Exit this application");
+    row("&Locations", "Ctrl+Shift+L", "Browse URL (Internet locations)");
+    row("L&ocations by Category", "Ctrl+Shift+C", "Browse locations within each category");
+    row("Locations by Detail", "Ctrl+Shift+D", "Details and Locations");
+    row("Report &Wizard", "Ctrl+Shift+R", "");
+    row("Locations by &Description", "", "Print ordered by Description");
+    row("Locations by &Rating", "", "Print ordered by Rating key");
+    row("&Options", "", "Options");
+    row("Get URL from Browser", "Ctrl+Shift+U", "");
+    row("&Clipboard Monitor", "Ctrl+Shift+M", "Monitor clipboard for URLs...");
+    row("Analy&ze Multiple Links", "Ctrl+Shift+A", "");
+    row("&Validate Multiple Links", "", "");
+    row("Validate &Internet Explorer Links", "", "");
+    row("&Search and Replace", "", "Search and replace in multiple records");
+    row("&Remove Invalid Links", "", "Remove all invalid links");
+    row("&Query and remote", "", "");
+    row("&Themes", "", "Select an active theme");
+    row("T&ile", "", "Make all open windows visible");
+    row("&Cascade", "", "Stack all open windows");
+    row("&Arrange Icons", "", "Align all window icons");
+    row("&Contents", "", "View the contents of the help file");
+    row("&Pathkeep Home Page", "", "");
+    row("E-Mail for &Support", "", "");
+    row("&About", "", "About This Program");
+}
+
+void MainFrameTest::menuItemsCarryTextShortcutAndTip()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, shortcut);
+    QFETCH(QString, tip);
+    QAction *action = findAction(text);
+    QVERIFY2(action, qPrintable(text));
+    QCOMPARE(action->shortcut().toString(), shortcut);
+    QCOMPARE(action->statusTip(), tip);
+}
+
+void MainFrameTest::toolBarButtonsCarryTips()
+{
+    auto *bar = m_frame->findChild<QToolBar *>(QStringLiteral("mainToolBar"));
+    QVERIFY(bar);
+    QStringList tips;
+    for (QAction *a : bar->actions()) {
+        if (!a->isSeparator())
+            tips << a->statusTip();
+    }
+    QCOMPARE(tips, (QStringList{QStringLiteral("Program options"),
+                                QStringLiteral("Start clipboard monitor (add many URLs quickly)"),
+                                QStringLiteral("Test all URLs"), QString(), QString(), QString(),
+                                QStringLiteral("Print list of locations"), QStringLiteral("View all links"),
+                                QStringLiteral("View links by category")}));
+}
+
+void MainFrameTest::undefinedProcedureReportsMessage27()
+{
+    QAction *import = findAction(QStringLiteral("&Import"));
+    QVERIFY(import);
+    import->trigger();
+    QVERIFY(m_ui->last());
+    QCOMPARE(m_ui->last()->title, QStringLiteral("Procedure not defined"));
+    QCOMPARE(m_ui->last()->text, QStringLiteral("The Procedure Wizard:Import has not been defined."));
+    QVERIFY(m_frame->mdiArea()->subWindowList().isEmpty());
+}
+
+void MainFrameTest::registeredProcedureOpensAsNumberedChildWindow()
+{
+    ProcedureRegistry::instance().add(QStringLiteral("BrowsePATHKEEP"), [](const ProcedureCall &) {
+        auto *w = new QLabel(QStringLiteral("locations"));
+        w->setWindowTitle(QStringLiteral("Browse Locations"));
+        return w;
+    });
+    m_frame->open();
+    m_frame->openStartupList();
+    QCOMPARE(m_frame->mdiArea()->subWindowList().size(), 1);
+    QCOMPARE(m_shell->threads().find(QStringLiteral("BrowsePATHKEEP")), 2);
+    QVERIFY(m_ui->interactions().isEmpty());
+
+    QMdiSubWindow *sub = m_frame->launcher().window(2);
+    QVERIFY(sub);
+    sub->setGeometry(5, 6, 321, 222);
+    QSignalSpy gone(sub, &QObject::destroyed);
+    m_shell->threads().closeAll();
+    QVERIFY(gone.wait(2000));
+    QCOMPARE(m_shell->threads().count(), 0);
+    QCOMPARE(m_shell->positionIni().intValue(QStringLiteral("BrowsePATHKEEP"), QStringLiteral("Width")), 321);
+}
+
+void MainFrameTest::menuCommandClosesSplashFirst()
+{
+    m_frame->open();
+    m_frame->showSplash(0);
+    QPointer<SplashWindow> splash = m_frame->splash();
+    QVERIFY(splash);
+    auto *version = splash->findChild<QLabel *>(QStringLiteral("version"));
+    QVERIFY(version);
+    QCOMPARE(version->text(), QStringLiteral("Version 2.67"));
+
+    findAction(QStringLiteral("&Validate Multiple Links"))->trigger();
+    QVERIFY(!splash || splash->isFinished());
+    // The command ran, then the start-up list was asked for once the splash had gone.
+    QCOMPARE(m_ui->last()->text, QStringLiteral("The Procedure ValidateAllLinks has not been defined."));
+    QTRY_COMPARE(m_ui->last()->text, QStringLiteral("The Procedure BrowsePATHKEEP has not been defined."));
+}
+
+void MainFrameTest::optionsOkWritesSettings()
+{
+    OptionsWindow window(m_shell->settings(), *m_ui);
+    QSignalSpy tray(&window, &OptionsWindow::traySettingChanged);
+    auto radio = [&](const char *text) {
+        for (auto *r : window.findChildren<QRadioButton *>())
+            if (r->text() == QLatin1String(text))
+                return r;
+        return static_cast<QRadioButton *>(nullptr);
+    };
+    radio("Category")->setChecked(true);
+    radio("Edit Record")->setChecked(true);
+    for (auto *c : window.findChildren<QCheckBox *>()) {
+        if (c->text() == QStringLiteral("Do not place in tray when minimized "))
+            c->setChecked(true);
+    }
+    m_ui->push(QStringLiteral("/srv/favs"));
+    window.findChild<QPushButton *>(QStringLiteral("chooseFolder"))->click();
+    QCOMPARE(m_ui->last()->title, QStringLiteral("Select Folder"));
+    window.accept();
+
+    QCOMPARE(tray.count(), 1);
+    QCOMPARE(tray.first().first().toBool(), true);
+    ConfigurationRecord r;
+    QVERIFY(m_shell->collection().configuration().get(QStringLiteral("StartupBrowse"), r).ok());
+    QCOMPARE(r.DataValue, QStringLiteral("Category"));
+    QVERIFY(m_shell->collection().configuration().get(QStringLiteral("FavoritesPath"), r).ok());
+    QCOMPARE(r.DataValue, QStringLiteral("/srv/favs"));
+    QVERIFY(m_shell->collection().configuration().get(QStringLiteral("DoubleClickAction"), r).ok());
+    QCOMPARE(r.DataValue, QStringLiteral("Edit Record"));
+    QCOMPARE(m_shell->settings().values().noTray, true);
+}
+
+void MainFrameTest::optionsCancelRereadsSettings()
+{
+    const AppSettings before = m_shell->settings().values();
+    OptionsWindow window(m_shell->settings(), *m_ui);
+    for (auto *r : window.findChildren<QRadioButton *>())
+        if (r->text() == QStringLiteral("Category"))
+            r->setChecked(true);
+    for (auto *e : window.findChildren<QLineEdit *>())
+        e->setText(QStringLiteral("changed"));
+    window.reject();
+    QCOMPARE(m_shell->settings().values().startupBrowse, before.startupBrowse);
+    QCOMPARE(m_shell->settings().values().password, before.password);
+    ConfigurationRecord r;
+    QVERIFY(m_shell->collection().configuration().get(QStringLiteral("StartupBrowse"), r).ok());
+    QCOMPARE(r.DataValue, QStringLiteral("Location"));
+    // The password typed before Cancel must not reach the collection.
+    QCOMPARE(m_shell->collection().configuration().get(QStringLiteral("Password"), r).error,
+             StoreError::RecordNotFound);
+}
+
+void MainFrameTest::statusBarShowsFolderAndDate()
+{
+    m_frame->open();
+    const QString folder = QDir::currentPath();
+    if (folder.size() > 30)
+        QVERIFY(m_frame->folderZone().startsWith(folder.left(3) + QStringLiteral("...")));
+    else
+        QCOMPARE(m_frame->folderZone(), folder);
+    QVERIFY(m_frame->dateZone().contains(QStringLiteral(", ")));
+    QVERIFY(!m_frame->timeZone().isEmpty());
+}
+
+QTEST_MAIN(MainFrameTest)
+#include "mainframe_test.moc"
