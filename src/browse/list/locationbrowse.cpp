@@ -1,0 +1,425 @@
+#include "browse/list/locationbrowse.h"
+
+#include "browse/list/locationcolumns.h"
+#include "browse/list/shortcutdrop.h"
+#include "browse/list/sorttab.h"
+#include "browse/query/queryexpression.h"
+#include "framework/errormanager.h"
+#include "framework/userinterface.h"
+#include "platform/launcher.h"
+#include "store/categorymanager.h"
+#include "store/collection.h"
+#include "store/configurationmanager.h"
+#include "store/fields.h"
+#include "store/locationmanager.h"
+#include "store/picture.h"
+
+namespace pk {
+
+namespace {
+
+const QString kYesNoYes = QStringLiteral("&Yes");
+const QString kYesNoNo = QStringLiteral("&No");
+
+std::optional<QueryFieldRef> resolveLocationField(const QString &name)
+{
+    const FieldDef *field = findField(name);
+    if (!field || !name.startsWith(QLatin1String("URL:"), Qt::CaseInsensitive))
+        return std::nullopt;
+    QueryFieldRef ref;
+    ref.sql = QLatin1Char('"') + QString::fromLatin1(field->column) + QLatin1Char('"');
+    switch (field->type) {
+    case FieldType::Text:
+    case FieldType::Memo: ref.kind = QueryValueKind::Text; break;
+    case FieldType::Date:
+    case FieldType::DayNumber: ref.kind = QueryValueKind::Date; break;
+    default: ref.kind = QueryValueKind::Number; break;
+    }
+    return ref;
+}
+
+} // namespace
+
+LocationBrowse::LocationBrowse(Collection &collection, UserInterface &ui, ErrorManager &errors,
+                               Launcher &launcher, Hooks hooks, QObject *parent)
+    : QObject(parent)
+    , m_collection(collection)
+    , m_ui(ui)
+    , m_errors(errors)
+    , m_launcher(launcher)
+    , m_hooks(std::move(hooks))
+    , m_model(collection)
+{
+    m_model.setKey(SortTab::tabs()[0].key());
+}
+
+LocationBrowse::~LocationBrowse() = default;
+
+void LocationBrowse::busy(bool on)
+{
+    if (m_hooks.setBusy)
+        m_hooks.setBusy(on);
+}
+
+int LocationBrowse::refresh(qint64 keepRowId)
+{
+    const StoreStatus status = m_model.refresh();
+    if (!status && status.catalogueNumber != 0)
+        m_errors.raise(status.catalogueNumber, status.context);
+    int row = 0;
+    if (keepRowId > 0) {
+        const qint64 found = m_model.pager().rowOfRowId(keepRowId);
+        row = found < 0 ? 0 : int(found);
+    }
+    emit refreshed();
+    return row;
+}
+
+QString LocationBrowse::title()
+{
+    return QStringLiteral("Browse Locations (") + QString::number(m_collection.locations().count())
+           + QLatin1Char(')');
+}
+
+void LocationBrowse::setTab(int tab)
+{
+    if (tab < 0 || tab >= int(SortTab::tabs().size()))
+        return;
+    m_tab = tab;
+    m_model.setKey(SortTab::tabs()[std::size_t(tab)].key());
+    refresh();
+}
+
+void LocationBrowse::sortByColumn(int column, bool descending)
+{
+    m_model.sort(column, descending ? Qt::DescendingOrder : Qt::AscendingOrder);
+    emit refreshed();
+}
+
+int LocationBrowse::locate(const QString &typed)
+{
+    if (typed.isEmpty())
+        return m_model.count() > 0 ? 0 : -1;
+    // The locator belongs to the tab: a heading sort gives way to the tab's order first.
+    const SortTab &tab = SortTab::tabs()[std::size_t(m_tab)];
+    if (&m_model.key() != &tab.key() || m_model.pager().isReversed()) {
+        m_model.setKey(tab.key());
+        refresh();
+    }
+    return int(m_model.pager().locate(tab.locatorValues(typed)));
+}
+
+std::optional<SqlFilter> LocationBrowse::compile(const QString &expression, QString &error)
+{
+    const QueryExpression parsed = QueryExpression::parse(expression);
+    if (!parsed.isValid()) {
+        error = parsed.error().describe();
+        return std::nullopt;
+    }
+    QueryCompileContext context;
+    context.resolveField = &resolveLocationField;
+    QueryError compileError;
+    auto filter = parsed.compile(context, compileError);
+    if (!filter)
+        error = compileError.describe();
+    return filter;
+}
+
+bool LocationBrowse::applyQuery(const QString &expression)
+{
+    if (expression.trimmed().isEmpty()) {
+        resetQuery();
+        return true;
+    }
+    QString error;
+    const auto filter = compile(expression, error);
+    if (!filter) {
+        m_ui.message(QStringLiteral("Invalid Query"),
+                     QStringLiteral("The query you have designed is invalid.\nPlease review your "
+                                    "query and correct the problem.\n\n")
+                         + error,
+                     UserInterface::Icon::Warning);
+        return false;
+    }
+    const SqlFilter previous = m_model.filter();
+    m_model.setFilter(*filter);
+    const StoreStatus status = m_model.refresh();
+    if (!status) {
+        // The expression compiled but SQLite refused it: keep the list as it was.
+        m_model.setFilter(previous);
+        m_model.refresh();
+        m_ui.message(QStringLiteral("Invalid Query"), status.describe(), UserInterface::Icon::Warning);
+        return false;
+    }
+    m_query = expression;
+    emit refreshed();
+    emit queryChanged(true);
+    return true;
+}
+
+void LocationBrowse::resetQuery()
+{
+    m_query.clear();
+    m_model.setFilter({});
+    refresh();
+    emit queryChanged(false);
+}
+
+QString LocationBrowse::doubleClickAction()
+{
+    ConfigurationRecord setting;
+    setting.DataValue = QString::fromLatin1(StartUrl);
+    m_collection.configuration().get(QStringLiteral("DoubleClickAction"), setting);
+    return setting.DataValue.trimmed();
+}
+
+void LocationBrowse::launchText(const QString &text)
+{
+    m_launcher.launch(text);
+}
+
+void LocationBrowse::launchLocation(const QString &location)
+{
+    launchText(location);
+    // The launcher has reported any failure; the visit is recorded either way. A location
+    // removed meanwhile is left alone.
+    LocationRecord record;
+    if (!m_collection.locations().get(location, record))
+        return;
+    record.LastVisit = DayNumber::today();
+    const StoreStatus status = m_collection.locations().change(location, record);
+    if (!status && status.catalogueNumber != 0)
+        m_errors.raise(status.catalogueNumber, status.context);
+}
+
+void LocationBrowse::launch(int row)
+{
+    const LocationPager::Row *r = m_model.rowAt(row);
+    if (!r)
+        return;
+    if (!SendType::canLaunch(m_sendType)) {
+        m_ui.message(QStringLiteral("Error"),
+                     QStringLiteral("No program associated with ") + SendType::name(m_sendType)
+                         + QLatin1Char('.'),
+                     UserInterface::Icon::Critical);
+        return;
+    }
+    const qint64 rowId = r->rowId;
+    const LocationRecord record = r->record;
+    if (m_sendType == SendType::Url) {
+        launchLocation(record.Location);
+        refresh(rowId);
+    } else {
+        launchText(SendType::launchText(record, m_sendType));
+    }
+}
+
+void LocationBrowse::copyToClipboard(int row)
+{
+    const LocationPager::Row *r = m_model.rowAt(row);
+    if (r && m_hooks.setClipboard)
+        m_hooks.setClipboard(SendType::clipboardText(r->record, m_sendType));
+}
+
+void LocationBrowse::doubleClick(int row)
+{
+    const LocationPager::Row *r = m_model.rowAt(row);
+    if (!r)
+        return;
+    if (doubleClickAction().compare(QLatin1String(StartUrl), Qt::CaseInsensitive) == 0) {
+        const qint64 rowId = r->rowId;
+        launchLocation(r->record.Location);
+        refresh(rowId);
+        if (m_hooks.minimiseFrame)
+            m_hooks.minimiseFrame();
+        return;
+    }
+    change(row);
+}
+
+int LocationBrowse::find(const QString &condition, bool fromStart, int current)
+{
+    if (condition.trimmed().isEmpty()) {
+        m_ui.message(QStringLiteral("Error"), QStringLiteral("No search criteria specified."),
+                     UserInterface::Icon::Critical);
+        return -1;
+    }
+    m_lastCondition = condition;
+    QString error;
+    const auto filter = compile(condition, error);
+    if (!filter) {
+        m_ui.message(QStringLiteral("Error"), error, UserInterface::Icon::Critical);
+        return -1;
+    }
+    busy(true);
+    StoreStatus status;
+    const auto found = m_model.pager().findNext(*filter, fromStart ? -1 : current, status);
+    busy(false);
+    if (!found || *found < 0) {
+        if (!status && status.catalogueNumber != 0)
+            m_errors.raise(status.catalogueNumber, status.context);
+        else
+            m_ui.message(QStringLiteral("Find"), QStringLiteral("No more matches."));
+        return -1;
+    }
+    return int(*found);
+}
+
+int LocationBrowse::findAgain(int current)
+{
+    return find(m_lastCondition, false, current);
+}
+
+int LocationBrowse::removeAll(bool invalidOnly)
+{
+    const QString title = invalidOnly ? QStringLiteral("Remove Invalid Links")
+                                      : QStringLiteral("Remove Multiple Entries");
+    const QString what = invalidOnly ? QStringLiteral("all of the invalid links")
+                                     : QStringLiteral("all of the displayed entries");
+    const QString question = QStringLiteral("This option will remove ") + what
+                             + QStringLiteral(" from your URL database.  If a query has been "
+                                              "applied, then only those entries matching the query "
+                                              "(and therefore shown) will be removed.  Do you wish "
+                                              "to proceed?");
+    if (m_ui.ask(title, question, {kYesNoYes, kYesNoNo}) != 0)
+        return 0;
+
+    busy(true);
+    int removed = 0;
+    LocationManager &locations = m_collection.locations();
+    const StoreStatus status = m_collection.transaction([&] {
+        return m_model.pager().forEach([&](const LocationPager::Row &row) {
+            if (invalidOnly && row.record.Validated != 2)
+                return true;
+            LocationRecord current;
+            if (locations.get(row.record.Location, current) && locations.remove(current.Location))
+                ++removed;
+            return true;
+        });
+    });
+    busy(false);
+    if (!status && status.catalogueNumber != 0)
+        m_errors.raise(status.catalogueNumber, status.context);
+    refresh();
+    return status ? removed : 0;
+}
+
+int LocationBrowse::removeDisplayed()
+{
+    return removeAll(false);
+}
+
+int LocationBrowse::removeInvalid()
+{
+    return removeAll(true);
+}
+
+int LocationBrowse::dropFiles(const QStringList &files)
+{
+    const QString favourites = m_hooks.favouritesFolder ? m_hooks.favouritesFolder() : QString();
+    int added = 0;
+    for (const QString &file : files) {
+        if (!ShortcutDrop::isShortcut(file))
+            continue;
+        const auto record = ShortcutDrop::fromFile(file, favourites);
+        if (!record)
+            continue;
+        if (!m_collection.categories().exists(record->Category)) {
+            CategoryRecord category;
+            category.Category = record->Category;
+            const StoreStatus status = m_collection.categories().insert(category);
+            if (!status && status.error != StoreError::DuplicateKey) {
+                if (status.catalogueNumber != 0)
+                    m_errors.raise(status.catalogueNumber, status.context);
+                continue;
+            }
+        }
+        const StoreStatus status = m_collection.locations().insert(*record);
+        if (status)
+            ++added;
+        else if (status.catalogueNumber != 0)
+            m_errors.raise(status.catalogueNumber, status.context);
+    }
+    if (added > 0)
+        refresh();
+    return added;
+}
+
+void LocationBrowse::start(const QString &procedure, const QVariantMap &arguments)
+{
+    if (m_hooks.startProcedure && m_hooks.startProcedure(procedure, arguments))
+        return;
+    ErrorContext context;
+    context.message = procedure;
+    m_errors.raise(Msg::ProcedureNotDefined, context);
+}
+
+void LocationBrowse::insert()
+{
+    start(QString::fromLatin1(FormProcedure), {{QStringLiteral("Action"), QStringLiteral("Insert")}});
+}
+
+void LocationBrowse::change(int row)
+{
+    const LocationPager::Row *r = m_model.rowAt(row);
+    if (!r)
+        return;
+    start(QString::fromLatin1(FormProcedure), {{QStringLiteral("Action"), QStringLiteral("Change")},
+                                               {QStringLiteral("Location"), r->record.Location}});
+}
+
+void LocationBrowse::remove(int row)
+{
+    const LocationPager::Row *r = m_model.rowAt(row);
+    if (!r)
+        return;
+    const QString location = r->record.Location;
+    const QString form = QString::fromLatin1(FormProcedure);
+    // The form asks and deletes when it exists; until then the list asks and deletes itself.
+    if (m_hooks.startProcedure
+        && m_hooks.startProcedure(form, {{QStringLiteral("Action"), QStringLiteral("Delete")},
+                                         {QStringLiteral("Location"), location}}))
+        return;
+    if (m_errors.raise(Msg::ConfirmDelete) != 0)
+        return;
+    const StoreStatus status = m_collection.locations().remove(location);
+    if (!status && status.error != StoreError::RecordNotFound) {
+        ErrorContext context = status.context;
+        if (context.file.isEmpty())
+            context.file = Collection::fileName(CollectionFile::Data);
+        if (context.errorText.isEmpty())
+            context.errorText = status.describe();
+        m_errors.raise(Msg::RecordNotDeleted, context);
+    }
+    refresh();
+}
+
+void LocationBrowse::test(int row)
+{
+    const LocationPager::Row *r = m_model.rowAt(row);
+    if (!r)
+        return;
+    start(QString::fromLatin1(TestProcedure), {{QStringLiteral("Location"), r->record.Location}});
+}
+
+void LocationBrowse::download(int row)
+{
+    const LocationPager::Row *r = m_model.rowAt(row);
+    QString condition = m_query;
+    if (m_query.isEmpty() && r && !r->record.Location.trimmed().isEmpty())
+        condition = QStringLiteral("URL:Location=") + QueryExpression::quote(r->record.Location);
+    start(QString::fromLatin1(DownloadProcedure), {{QStringLiteral("Condition"), condition}});
+}
+
+void LocationBrowse::print()
+{
+    start(QString::fromLatin1(ReportProcedure), {{QStringLiteral("Query"), m_query},
+                                                 {QStringLiteral("Key"), QString::fromLatin1(m_model.key().name)}});
+}
+
+void LocationBrowse::grabFromBrowser()
+{
+    start(QString::fromLatin1(GrabProcedure));
+}
+
+} // namespace pk

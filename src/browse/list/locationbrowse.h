@@ -1,0 +1,139 @@
+#pragma once
+
+#include "browse/list/locationlistmodel.h"
+#include "browse/list/sendtype.h"
+
+#include <QObject>
+#include <QVariantMap>
+
+#include <functional>
+
+namespace pk {
+
+class Collection;
+class ErrorManager;
+class Launcher;
+class UserInterface;
+
+/**
+ * @brief What the location list does, apart from drawing it: order, locate, query, find,
+ * launch, copy, remove, drop and the commands that start other windows.
+ *
+ * The window passes the highlighted row in and selects the row a command returns. Everything
+ * the logic needs from the desktop (clipboard, wait cursor, other procedures, the frame) comes
+ * through Hooks, so the whole list runs without a display in tests.
+ */
+class LocationBrowse final : public QObject
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(LocationBrowse)
+
+public:
+    static constexpr const char *Procedure = "BrowsePATHKEEP";
+    static constexpr const char *FormProcedure = "UpdatePATHKEEP";
+    static constexpr const char *TestProcedure = "RetrieveAndTest";
+    static constexpr const char *DownloadProcedure = "DownloadURLs";
+    static constexpr const char *ReportProcedure = "ReportWizard";
+    static constexpr const char *GrabProcedure = "Wizard:NewURL";
+    static constexpr const char *StartUrl = "Start URL";
+
+    struct Hooks
+    {
+        /// Starts a procedure by name; false when none is registered under it.
+        std::function<bool(const QString &procedure, const QVariantMap &arguments)> startProcedure;
+        std::function<void(const QString &text)> setClipboard;
+        std::function<void(bool busy)> setBusy; ///< wait cursor on/off
+        std::function<void()> minimiseFrame;
+        std::function<QString()> favouritesFolder;
+    };
+
+    LocationBrowse(Collection &collection, UserInterface &ui, ErrorManager &errors,
+                   Launcher &launcher, Hooks hooks, QObject *parent = nullptr);
+    ~LocationBrowse() override;
+
+    LocationListModel &model() { return m_model; }
+    Collection &collection() { return m_collection; }
+
+    /// Reads the list again; `keepRowId` (> 0) is the row to find again afterwards.
+    /// Returns that row's new place, or 0.
+    int refresh(qint64 keepRowId = 0);
+    /// "Browse Locations (" + locations in the table + ")".
+    QString title();
+
+    // Orders and locators
+    int tab() const { return m_tab; }
+    /// Returns to the tab's key order and refreshes.
+    void setTab(int tab);
+    /// Sorts by a column heading instead of the tab's key.
+    void sortByColumn(int column, bool descending);
+    /// The row of the first entry at or after `typed` in the current tab's order.
+    int locate(const QString &typed);
+
+    // Query
+    bool hasQuery() const { return !m_query.isEmpty(); }
+    QString query() const { return m_query; }
+    /// Installs a filter expression; a malformed one is reported and changes nothing.
+    bool applyQuery(const QString &expression);
+    void resetQuery();
+
+    // Send type, launch, copy
+    SendType::Type sendType() const { return m_sendType; }
+    void setSendType(SendType::Type type) { m_sendType = type; }
+    void launch(int row);
+    void copyToClipboard(int row);
+    void doubleClick(int row);
+    QString doubleClickAction();
+
+    // Find
+    /// Searches for `condition` from the start (`fromStart`) or after `current`; returns the
+    /// matching row or -1 (after telling the user).
+    int find(const QString &condition, bool fromStart, int current);
+    /// F3: the last condition again, after `current`.
+    int findAgain(int current);
+    QString lastCondition() const { return m_lastCondition; }
+
+    // Removing many
+    /// Returns how many locations went (0 when the user said No).
+    int removeDisplayed();
+    int removeInvalid();
+
+    /// Adds a location for each Internet shortcut among `files`; returns how many were added.
+    int dropFiles(const QStringList &files);
+
+    // Commands handed to other procedures
+    void insert();
+    void change(int row);
+    void remove(int row);
+    void test(int row);
+    void download(int row);
+    void print();
+    void grabFromBrowser();
+
+signals:
+    /// The list was read again; the window updates its title and buttons.
+    void refreshed();
+    /// The query was applied or cleared.
+    void queryChanged(bool applied);
+
+private:
+    void launchText(const QString &text);
+    /// Launches the row's address and records today's visit.
+    void launchLocation(const QString &location);
+    void start(const QString &procedure, const QVariantMap &arguments = {});
+    int removeAll(bool invalidOnly);
+    std::optional<SqlFilter> compile(const QString &expression, QString &error);
+    void busy(bool on);
+
+    Collection &m_collection;
+    UserInterface &m_ui;
+    ErrorManager &m_errors;
+    Launcher &m_launcher;
+    Hooks m_hooks;
+    LocationListModel m_model;
+    int m_tab = 0;
+    QString m_query;
+    SendType::Type m_sendType = SendType::Url;
+    QString m_lastCondition;
+};
+
+} // namespace pk

@@ -1,0 +1,128 @@
+#include "browse/list/locationlistmodel.h"
+
+#include "browse/list/locationcolumns.h"
+
+#include <QMimeData>
+#include <QUrl>
+
+#include <climits>
+
+namespace pk {
+
+LocationListModel::LocationListModel(Collection &collection, QObject *parent)
+    : QAbstractTableModel(parent)
+    , m_pager(collection)
+{}
+
+StoreStatus LocationListModel::refresh()
+{
+    beginResetModel();
+    const StoreStatus status = m_pager.reload();
+    endResetModel();
+    emit refreshed(m_pager.count());
+    return status;
+}
+
+const LocationPager::Row *LocationListModel::rowAt(int row)
+{
+    return m_pager.row(row);
+}
+
+int LocationListModel::rowCount(const QModelIndex &parent) const
+{
+    if (parent.isValid())
+        return 0;
+    return int(std::min<qint64>(m_pager.count(), INT_MAX));
+}
+
+int LocationListModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : LocationColumns::Count;
+}
+
+QVariant LocationListModel::data(const QModelIndex &index, int role) const
+{
+    if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
+        return {};
+    const LocationPager::Row *r = m_pager.row(index.row());
+    if (!r)
+        return {};
+    switch (role) {
+    case Qt::DisplayRole:
+        return LocationColumns::display(r->record, index.column());
+    case Qt::DecorationRole:
+        if (index.column() == LocationColumns::State && m_stateIcon)
+            return m_stateIcon(r->record.Validated);
+        return {};
+    case Qt::TextAlignmentRole:
+        if (index.column() == LocationColumns::Rating)
+            return int(Qt::AlignRight | Qt::AlignVCenter);
+        return {};
+    case ValidatedRole:
+        return int(r->record.Validated);
+    case RowIdRole:
+        return r->rowId;
+    case LocationRole:
+        return r->record.Location;
+    default:
+        return {};
+    }
+}
+
+QVariant LocationListModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || section < 0 || section >= LocationColumns::Count)
+        return {};
+    if (role == Qt::DisplayRole)
+        return QString::fromLatin1(LocationColumns::column(section).heading);
+    return {};
+}
+
+Qt::ItemFlags LocationListModel::flags(const QModelIndex &index) const
+{
+    if (!index.isValid())
+        return Qt::NoItemFlags;
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsDragEnabled;
+}
+
+void LocationListModel::sort(int column, Qt::SortOrder order)
+{
+    if (column < 0 || column >= LocationColumns::Count)
+        return;
+    const LocationPager::Order sorted = LocationPager::sortKey(column, order == Qt::DescendingOrder);
+    m_pager.setKey(*sorted.key, sorted.reversed);
+    refresh();
+}
+
+QStringList LocationListModel::mimeTypes() const
+{
+    return {QStringLiteral("text/uri-list"), QStringLiteral("text/plain")};
+}
+
+QMimeData *LocationListModel::mimeData(const QModelIndexList &indexes) const
+{
+    QStringList locations;
+    QList<int> rows;
+    for (const QModelIndex &index : indexes) {
+        if (!index.isValid() || rows.contains(index.row()))
+            continue;
+        rows << index.row();
+        if (const LocationPager::Row *r = m_pager.row(index.row()))
+            locations << r->record.Location;
+    }
+    if (locations.isEmpty())
+        return nullptr;
+    auto *mime = new QMimeData;
+    QList<QUrl> urls;
+    for (const QString &location : locations) {
+        const QUrl url = QUrl::fromUserInput(location);
+        if (url.isValid())
+            urls << url;
+    }
+    if (!urls.isEmpty())
+        mime->setUrls(urls);
+    mime->setText(locations.join(QLatin1Char('\n')));
+    return mime;
+}
+
+} // namespace pk

@@ -1,0 +1,66 @@
+#pragma once
+
+#include "browse/list/locationpager.h"
+
+#include <QAbstractTableModel>
+
+#include <functional>
+
+namespace pk {
+
+/**
+ * @brief The location list's table model: sixteen columns over a LocationPager.
+ *
+ * Rows are read as the view asks for them; the model holds only what the pager caches. The
+ * state column shows an icon the window layer supplies for each URL:Validated value.
+ */
+class LocationListModel final : public QAbstractTableModel
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(LocationListModel)
+
+public:
+    enum Role { ValidatedRole = Qt::UserRole + 1, RowIdRole, LocationRole };
+
+    /// The icon (any QVariant a view understands) shown for a URL:Validated value.
+    using StateIcon = std::function<QVariant(int validated)>;
+
+    explicit LocationListModel(Collection &collection, QObject *parent = nullptr);
+
+    void setStateIcon(StateIcon icon) { m_stateIcon = std::move(icon); }
+
+    /// Order and query; take effect at the next refresh().
+    void setKey(const KeyDef &key) { m_pager.setKey(key); }
+    const KeyDef &key() const { return m_pager.key(); }
+    void setFilter(SqlFilter filter) { m_pager.setFilter(std::move(filter)); }
+    const SqlFilter &filter() const { return m_pager.filter(); }
+
+    /// Reads the list again (count and first rows); returns the count's status.
+    StoreStatus refresh();
+
+    LocationPager &pager() { return m_pager; }
+    qint64 count() const { return m_pager.count(); }
+    /// The record shown in `row`; nullptr when out of range.
+    const LocationPager::Row *rowAt(int row);
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    int columnCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
+    void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
+
+    QStringList mimeTypes() const override;
+    QMimeData *mimeData(const QModelIndexList &indexes) const override;
+    Qt::DropActions supportedDragActions() const override { return Qt::CopyAction; }
+
+signals:
+    /// The list was read again (title counts, buttons) — after refresh() and sort().
+    void refreshed(qint64 count);
+
+private:
+    mutable LocationPager m_pager;
+    StateIcon m_stateIcon;
+};
+
+} // namespace pk

@@ -1,0 +1,357 @@
+#include "browse/list/locationpager.h"
+
+#include "browse/list/locationcolumns.h"
+#include "store/collection.h"
+#include "store/fields.h"
+
+#include <algorithm>
+#include <array>
+
+namespace pk {
+
+namespace {
+
+/// Splits an ORDER BY list at its top-level commas.
+QStringList orderTerms(const QString &orderBy)
+{
+    QStringList terms;
+    int depth = 0;
+    bool quoted = false;
+    QString current;
+    for (const QChar c : orderBy) {
+        if (c == QLatin1Char('\''))
+            quoted = !quoted;
+        if (!quoted) {
+            if (c == QLatin1Char('('))
+                ++depth;
+            else if (c == QLatin1Char(')'))
+                --depth;
+            else if (c == QLatin1Char(',') && depth == 0) {
+                terms << current.trimmed();
+                current.clear();
+                continue;
+            }
+        }
+        current += c;
+    }
+    if (!current.trimmed().isEmpty())
+        terms << current.trimmed();
+    return terms;
+}
+
+SqlFilter combine(const SqlFilter &a, const SqlFilter &b)
+{
+    if (a.isEmpty())
+        return b;
+    if (b.isEmpty())
+        return a;
+    SqlFilter out;
+    out.where = QLatin1Char('(') + a.where + QStringLiteral(") AND (") + b.where + QLatin1Char(')');
+    out.bindings = a.bindings + b.bindings;
+    return out;
+}
+
+const TableDef *locationsTablePointer()
+{
+    return &locationsTable();
+}
+
+// Column orders for headings that lead no key: one component (ascending or descending).
+struct ColumnKeys
+{
+    std::array<KeyComponent, 2 * LocationColumns::Count> components{};
+    std::array<KeyDef, 2 * LocationColumns::Count> keys{};
+
+    ColumnKeys()
+    {
+        for (int c = 0; c < LocationColumns::Count; ++c) {
+            for (int d = 0; d < 2; ++d) {
+                const std::size_t i = std::size_t(2 * c + d);
+                const bool text = c != LocationColumns::State && c != LocationColumns::Rating
+                                  && c != LocationColumns::LastVisit
+                                  && c != LocationColumns::LastValidated;
+                components[i] = KeyComponent{LocationColumns::sqlColumn(c), d == 1,
+                                             text ? KeyCollation::NoCase : KeyCollation::None};
+                keys[i] = KeyDef{LocationColumns::column(c).field, "", &locationsTablePointer,
+                                 std::span<const KeyComponent>(&components[i], 1), false, false,
+                                 LocationColumns::column(c).heading};
+            }
+        }
+    }
+};
+
+} // namespace
+
+LocationPager::LocationPager(Collection &collection)
+    : m_collection(collection)
+    , m_key(&Keys::urlDescription())
+    , m_cache(ChunkSize, CacheChunks)
+{}
+
+LocationPager::~LocationPager() = default;
+
+LocationPager::Order LocationPager::sortKey(int column, bool descending)
+{
+    switch (column) {
+    case LocationColumns::Description: return {&Keys::urlDescription(), descending};
+    case LocationColumns::Location: return {&Keys::urlLocation(), descending};
+    case LocationColumns::Category: return {&Keys::urlCategory(), descending};
+    case LocationColumns::Rating: return {&Keys::urlRating(), !descending}; // the key lists the highest first
+    case LocationColumns::Keyword: return {&Keys::urlKeyword(), descending};
+    default: break;
+    }
+    // Other columns lead no key: an ascending column order, read backwards for descending.
+    static const ColumnKeys columnKeys;
+    const int c = std::clamp(column, 0, LocationColumns::Count - 1);
+    return {&columnKeys.keys[std::size_t(2 * c)], descending};
+}
+
+void LocationPager::setKey(const KeyDef &key, bool reversed)
+{
+    m_key = &key;
+    m_reversed = reversed;
+}
+
+void LocationPager::setFilter(SqlFilter filter)
+{
+    m_filter = std::move(filter);
+}
+
+std::unique_ptr<View> LocationPager::makeView(const SqlFilter &extra) const
+{
+    auto view = std::make_unique<View>(m_collection, *m_key);
+    view->setFilter(combine(m_filter, extra));
+    return view;
+}
+
+LocationPager::Chunk LocationPager::toChunk(ViewPage &page)
+{
+    Chunk chunk;
+    chunk.rows.reserve(page.rows.size());
+    for (const ViewRow &r : page.rows)
+        chunk.rows.push_back(Row{r.rowId(), r.location()});
+    if (!page.rows.empty()) {
+        chunk.first = page.rows.front().position;
+        chunk.last = page.rows.back().position;
+    }
+    return chunk;
+}
+
+StoreStatus LocationPager::reload()
+{
+    m_cache.clear();
+    m_all.clear();
+    m_count = 0;
+    m_paged = false;
+
+    auto view = makeView();
+    m_keyExprs.clear();
+    for (QString term : orderTerms(view->orderBy())) {
+        term = term.trimmed();
+        if (term.endsWith(QLatin1String(" ASC"), Qt::CaseInsensitive))
+            term.chop(4);
+        m_keyExprs << term;
+    }
+
+    qint64 count = 0;
+    StoreStatus status = view->count(count);
+    if (!status)
+        return status;
+    m_count = count;
+    if (count < LoadAllLimit) {
+        ViewPage page;
+        status = view->firstPage(int(LoadAllLimit), page);
+        if (!status) {
+            m_count = 0;
+            return status;
+        }
+        for (const ViewRow &r : page.rows)
+            m_all.push_back(Row{r.rowId(), r.location()});
+        if (m_reversed)
+            std::reverse(m_all.begin(), m_all.end());
+        m_count = qint64(m_all.size());
+        return status;
+    }
+    m_paged = true;
+    return status;
+}
+
+const LocationPager::Row *LocationPager::row(qint64 row)
+{
+    if (row < 0 || row >= m_count)
+        return nullptr;
+    if (!m_paged)
+        return row < qint64(m_all.size()) ? &m_all[std::size_t(row)] : nullptr;
+    const qint64 at = keyRow(row);
+    const Chunk *c = chunk(m_cache.chunkOf(at));
+    if (!c)
+        return nullptr;
+    const qint64 offset = at - m_cache.firstRowOf(m_cache.chunkOf(at));
+    return offset < qint64(c->rows.size()) ? &c->rows[std::size_t(offset)] : nullptr;
+}
+
+const LocationPager::Chunk *LocationPager::chunk(int index)
+{
+    if (const Chunk *held = m_cache.get(index))
+        return held;
+    Chunk loaded;
+    if (!loadChunk(index, loaded))
+        return nullptr;
+    m_cache.put(index, std::move(loaded));
+    return m_cache.get(index);
+}
+
+bool LocationPager::loadChunk(int index, Chunk &out)
+{
+    const int size = m_cache.chunkSize();
+    const qint64 first = m_cache.firstRowOf(index);
+    const int wanted = int(std::min<qint64>(size, m_count - first));
+    if (wanted <= 0)
+        return false;
+    auto view = makeView();
+    ViewPage page;
+    StoreStatus status;
+
+    if (const Chunk *before = m_cache.peek(index - 1); before && before->last.valid) {
+        status = view->forward(before->last, wanted, false, page);
+    } else if (const Chunk *after = m_cache.peek(index + 1); after && after->first.valid) {
+        status = view->backward(after->first, wanted, false, page);
+    } else if (index == 0) {
+        status = view->firstPage(wanted, page);
+    } else if (first + wanted >= m_count) {
+        status = view->lastPage(wanted, page);
+    } else {
+        // A jump: find the chunk's first row by its place in the order, then read on by key.
+        auto seek = makeView(offsetFilter(first));
+        ViewPage start;
+        status = seek->firstPage(1, start);
+        if (status && !start.rows.empty())
+            status = view->forward(start.rows.front().position, wanted, true, page);
+    }
+    if (!status)
+        return false;
+    out = toChunk(page);
+    return !out.rows.empty();
+}
+
+SqlFilter LocationPager::offsetFilter(qint64 offset) const
+{
+    const TableDef &table = *m_key->table();
+    SqlFilter f;
+    f.where = QStringLiteral("rowid = (SELECT rowid FROM ") + QString::fromLatin1(table.schema)
+              + QLatin1Char('.') + QString::fromLatin1(table.sqlTable);
+    if (!m_filter.isEmpty())
+        f.where += QStringLiteral(" WHERE (") + m_filter.where + QLatin1Char(')');
+    f.where += QStringLiteral(" ORDER BY ") + View(m_collection, *m_key).orderBy()
+               + QStringLiteral(" LIMIT 1 OFFSET ?)");
+    f.bindings = m_filter.bindings;
+    f.bindings << offset;
+    return f;
+}
+
+SqlFilter LocationPager::beforeFilter(const ViewPosition &position) const
+{
+    // The view orders by its key expressions and then the row id, all ascending: a row comes
+    // before `position` when its row value compares lower.
+    SqlFilter f;
+    f.bindings = position.key;
+    f.bindings << position.rowId;
+    QStringList markers;
+    for (qsizetype i = 0; i < f.bindings.size(); ++i)
+        markers << QStringLiteral("?");
+    f.where = QLatin1Char('(') + m_keyExprs.join(QStringLiteral(", ")) + QStringLiteral(") < (")
+              + markers.join(QStringLiteral(", ")) + QLatin1Char(')');
+    return f;
+}
+
+qint64 LocationPager::countBefore(const ViewPosition &position)
+{
+    auto view = makeView(beforeFilter(position));
+    qint64 n = 0;
+    return view->count(n) ? n : -1;
+}
+
+qint64 LocationPager::locate(const QVariantList &values)
+{
+    if (m_count == 0)
+        return -1;
+    auto view = makeView();
+    ViewPosition position;
+    const StoreStatus status = view->locate(values, position);
+    if (status.error == StoreError::RecordNotFound)
+        return m_count - 1;
+    if (!status)
+        return -1;
+    if (!m_paged) {
+        for (qsizetype i = 0; i < qsizetype(m_all.size()); ++i)
+            if (m_all[std::size_t(i)].rowId == position.rowId)
+                return i;
+        return -1;
+    }
+    return keyRow(countBefore(position));
+}
+
+qint64 LocationPager::rowOfRowId(qint64 rowId)
+{
+    if (!m_paged) {
+        for (qsizetype i = 0; i < qsizetype(m_all.size()); ++i)
+            if (m_all[std::size_t(i)].rowId == rowId)
+                return i;
+        return -1;
+    }
+    auto view = makeView();
+    ViewPosition position;
+    if (!view->positionOf(rowId, position))
+        return -1;
+    const qint64 before = countBefore(position);
+    return before < 0 ? -1 : keyRow(before);
+}
+
+std::optional<qint64> LocationPager::findNext(const SqlFilter &condition, qint64 afterRow,
+                                              StoreStatus &status)
+{
+    auto view = makeView(condition);
+    ViewPage page;
+    ViewPosition from;
+    const Row *current = afterRow >= 0 ? row(afterRow) : nullptr;
+    if (current) {
+        // Continue after the highlighted row, by its place in the order.
+        auto listView = makeView();
+        status = listView->positionOf(current->rowId, from);
+        if (!status)
+            return std::nullopt;
+    }
+    // Forwards on screen is backwards through the key when the list is reversed.
+    if (m_reversed)
+        status = from.valid ? view->backward(from, 1, false, page) : view->lastPage(1, page);
+    else
+        status = from.valid ? view->forward(from, 1, false, page) : view->firstPage(1, page);
+    if (!status || page.rows.empty())
+        return std::nullopt;
+    if (!m_paged)
+        return rowOfRowId(page.rows.front().rowId());
+    const qint64 before = countBefore(page.rows.front().position);
+    return before < 0 ? std::optional<qint64>(-1) : keyRow(before);
+}
+
+StoreStatus LocationPager::forEach(const std::function<bool(const Row &)> &visit)
+{
+    auto view = makeView();
+    ViewPosition from;
+    for (;;) {
+        ViewPage page;
+        const StoreStatus status = from.valid ? view->forward(from, 500, false, page)
+                                              : view->firstPage(500, page);
+        if (!status)
+            return status;
+        for (const ViewRow &r : page.rows) {
+            if (!visit(Row{r.rowId(), r.location()}))
+                return status;
+        }
+        if (page.rows.empty() || page.atEnd)
+            return status;
+        from = page.rows.back().position;
+    }
+}
+
+} // namespace pk

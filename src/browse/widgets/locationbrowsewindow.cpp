@@ -1,0 +1,529 @@
+#include "browse/widgets/locationbrowsewindow.h"
+
+#include "browse/list/browserefresh.h"
+#include "browse/list/locationcolumns.h"
+#include "browse/list/sorttab.h"
+#include "browse/widgets/stateicons.h"
+#include "framework/errormanager.h"
+#include "platform/inifile.h"
+#include "platform/launcher.h"
+#include "shell/windowposition.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMimeData>
+#include <QPushButton>
+#include <QShortcut>
+#include <QStyle>
+#include <QTabBar>
+#include <QTableView>
+#include <QTimer>
+#include <QToolButton>
+#include <QUrl>
+#include <QVBoxLayout>
+
+namespace pk {
+
+namespace {
+
+/// The list view: drops of shortcut files go to the window, drags carry the address.
+class LocationTable final : public QTableView
+{
+public:
+    using QTableView::QTableView;
+    std::function<void(const QStringList &)> onDrop;
+
+protected:
+    void dragEnterEvent(QDragEnterEvent *event) override
+    {
+        if (event->source() != this && event->mimeData()->hasUrls())
+            event->acceptProposedAction();
+        else
+            QTableView::dragEnterEvent(event);
+    }
+    void dragMoveEvent(QDragMoveEvent *event) override
+    {
+        if (event->source() != this && event->mimeData()->hasUrls())
+            event->acceptProposedAction();
+        else
+            QTableView::dragMoveEvent(event);
+    }
+    void dropEvent(QDropEvent *event) override
+    {
+        if (event->source() == this || !event->mimeData()->hasUrls()) {
+            event->ignore();
+            return;
+        }
+        QStringList files;
+        for (const QUrl &url : event->mimeData()->urls())
+            if (url.isLocalFile())
+                files << url.toLocalFile();
+        event->acceptProposedAction();
+        if (onDrop && !files.isEmpty())
+            onDrop(files);
+    }
+};
+
+/// Hides the window's busy state behind a wait cursor.
+void setWaitCursor(bool on)
+{
+    if (on)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QApplication::restoreOverrideCursor();
+}
+
+} // namespace
+
+int LocationBrowseWindow::dialogUnitsToPixels(int units, const QFontMetrics &metrics)
+{
+    // A horizontal dialog unit is a quarter of the font's average character width.
+    static const QString alphabet = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
+    const int average = (metrics.horizontalAdvance(alphabet) / 26 + 1) / 2;
+    return (units * average + 2) / 4;
+}
+
+LocationBrowseWindow::LocationBrowseWindow(Environment environment, QWidget *parent)
+    : QWidget(parent)
+    , m_env(std::move(environment))
+{
+    setObjectName(QStringLiteral("BrowsePATHKEEP"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    Launcher *launcher = m_env.launcher;
+    if (!launcher) {
+        m_ownLauncher = std::make_unique<Launcher>(m_env.ui);
+        launcher = m_ownLauncher.get();
+    }
+    LocationBrowse::Hooks hooks = m_env.hooks;
+    if (!hooks.setClipboard)
+        hooks.setClipboard = [](const QString &text) { QGuiApplication::clipboard()->setText(text); };
+    if (!hooks.setBusy)
+        hooks.setBusy = &setWaitCursor;
+    m_browse = std::make_unique<LocationBrowse>(m_env.collection, m_env.ui, m_env.errors, *launcher,
+                                                std::move(hooks));
+    m_browse->model().setStateIcon([](int validated) { return QVariant(StateIcons::forValidated(validated)); });
+
+    buildWindow();
+    buildPopup();
+    restoreLayout();
+
+    connect(m_browse.get(), &LocationBrowse::refreshed, this, &LocationBrowseWindow::updateState);
+    // Whatever reads the list again keeps the highlighted location highlighted.
+    connect(&m_browse->model(), &QAbstractItemModel::modelAboutToBeReset, this, [this] {
+        const QModelIndex current = m_table->currentIndex();
+        m_highlighted = current.isValid()
+                            ? m_browse->model().data(current, LocationListModel::RowIdRole).toLongLong()
+                            : 0;
+    });
+    connect(&m_browse->model(), &QAbstractItemModel::modelReset, this, [this] {
+        const qint64 row = m_highlighted > 0 ? m_browse->model().pager().rowOfRowId(m_highlighted) : -1;
+        selectRow(row >= 0 ? int(row) : 0);
+    });
+    connect(m_browse.get(), &LocationBrowse::queryChanged, this, &LocationBrowseWindow::updateState);
+    connect(&BrowseRefresh::instance(), &BrowseRefresh::refreshRequested, this,
+            &LocationBrowseWindow::refresh);
+
+    m_browse->refresh();
+    selectRow(0);
+}
+
+LocationBrowseWindow::~LocationBrowseWindow() = default;
+
+QPushButton *LocationBrowseWindow::button(const QString &text, const QString &tip, const char *name,
+                                          const std::function<void()> &command)
+{
+    auto *b = new QPushButton(text, this);
+    b->setObjectName(QString::fromLatin1(name));
+    b->setToolTip(tip);
+    b->setAutoDefault(false);
+    connect(b, &QPushButton::clicked, this, command);
+    return b;
+}
+
+QToolButton *LocationBrowseWindow::toolButton(const QString &text, const QString &tip, const char *name,
+                                              const std::function<void()> &command)
+{
+    auto *b = new QToolButton(this);
+    b->setText(text);
+    b->setObjectName(QString::fromLatin1(name));
+    b->setToolTip(tip);
+    b->setAutoRaise(true);
+    connect(b, &QToolButton::clicked, this, command);
+    return b;
+}
+
+void LocationBrowseWindow::buildWindow()
+{
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(6, 6, 6, 6);
+
+    // Tool bar row
+    auto *tools = new QHBoxLayout;
+    QStyle *s = style();
+    QToolButton *query = toolButton(QStringLiteral("Query"), QStringLiteral("Query the database (show selected records)"),
+                                    "queryTool", [this] { runQuery(); });
+    query->setIcon(s->standardIcon(QStyle::SP_FileDialogContentsView));
+    QToolButton *reset = toolButton(QStringLiteral("Reset"), QStringLiteral("Reset the query (show all records)"),
+                                    "resetTool", [this] { m_browse->resetQuery(); });
+    reset->setIcon(s->standardIcon(QStyle::SP_DialogResetButton));
+    QToolButton *copy = toolButton(QStringLiteral("Copy"), QStringLiteral("Copy highlighted URL to the clipboard"),
+                                   "copyTool", [this] { m_browse->copyToClipboard(currentRow()); });
+    copy->setIcon(s->standardIcon(QStyle::SP_FileIcon));
+    QToolButton *launch = toolButton(QStringLiteral("Launch"), QStringLiteral("Launch using the default program"),
+                                     "launchTool", [this] { m_browse->launch(currentRow()); });
+    launch->setIcon(s->standardIcon(QStyle::SP_MediaPlay));
+    QToolButton *grab = toolButton(QStringLiteral("Grab"), QStringLiteral("Get current URL from an open browser window"),
+                                   "grabTool", [this] { m_browse->grabFromBrowser(); });
+    grab->setIcon(s->standardIcon(QStyle::SP_ArrowDown));
+    for (QToolButton *b : {query, reset, copy, launch})
+        b->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    grab->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    tools->addWidget(query);
+    tools->addWidget(reset);
+    tools->addWidget(copy);
+    tools->addWidget(launch);
+    tools->addWidget(button(QStringLiteral("&Download"), QStringLiteral("Download URL(s) to a local folder"),
+                            "downloadButton", [this] { m_browse->download(currentRow()); }));
+    tools->addWidget(grab);
+    tools->addStretch();
+    auto *actionsLabel = new QLabel(QStringLiteral("Actions"), this);
+    m_sendTypes = new QComboBox(this);
+    m_sendTypes->setObjectName(QStringLiteral("sendTypes"));
+    m_sendTypes->addItems(SendType::names());
+    m_sendTypes->setCurrentIndex(0);
+    m_sendTypes->setToolTip(QStringLiteral("Select information to \ncopy to the clipboard \nor launch"));
+    actionsLabel->setBuddy(m_sendTypes);
+    connect(m_sendTypes, &QComboBox::currentIndexChanged, this,
+            [this](int index) { m_browse->setSendType(SendType::Type(std::max(index, 0))); });
+    tools->addWidget(actionsLabel);
+    tools->addWidget(m_sendTypes);
+    layout->addLayout(tools);
+    m_resetWidgets << reset;
+
+    // Sort tabs and locator
+    m_tabs = new QTabBar(this);
+    m_tabs->setObjectName(QStringLiteral("sortTabs"));
+    for (const SortTab &tab : SortTab::tabs())
+        m_tabs->addTab(QString::fromLatin1(tab.title));
+    layout->addWidget(m_tabs);
+    auto *locateBox = new QGroupBox(QStringLiteral("Locate"), this);
+    auto *locateLayout = new QHBoxLayout(locateBox);
+    locateLayout->setContentsMargins(6, 2, 6, 4);
+    m_locator = new QLineEdit(locateBox);
+    m_locator->setObjectName(QStringLiteral("locator"));
+    m_locator->setToolTip(QString::fromLatin1(SortTab::tabs()[0].locatorTip));
+    locateLayout->addWidget(m_locator);
+    layout->addWidget(locateBox);
+    connect(m_tabs, &QTabBar::currentChanged, this, &LocationBrowseWindow::setTab);
+    connect(m_locator, &QLineEdit::textEdited, this,
+            [this](const QString &text) { selectRow(m_browse->locate(text)); });
+
+    // The list
+    auto *table = new LocationTable(this);
+    m_table = table;
+    m_table->setObjectName(QStringLiteral("locationList"));
+    m_table->setModel(&m_browse->model());
+    m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_table->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_table->setWordWrap(false);
+    m_table->setAlternatingRowColors(true);
+    m_table->verticalHeader()->hide();
+    m_table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    m_table->verticalHeader()->setDefaultSectionSize(m_table->fontMetrics().height() + 4);
+    m_table->horizontalHeader()->setSectionsMovable(true);
+    m_table->horizontalHeader()->setHighlightSections(false);
+    m_table->horizontalHeader()->setSortIndicatorShown(false);
+    m_table->horizontalHeader()->setSectionsClickable(true);
+    m_table->setDragEnabled(true);
+    m_table->setAcceptDrops(true);
+    m_table->setDragDropMode(QAbstractItemView::DragDrop);
+    m_table->setDefaultDropAction(Qt::CopyAction);
+    m_table->setContextMenuPolicy(Qt::CustomContextMenu);
+    m_table->setIconSize(QSize(12, 12));
+    table->onDrop = [this](const QStringList &files) { m_browse->dropFiles(files); };
+    for (int c = 0; c < LocationColumns::Count; ++c)
+        m_table->setColumnWidth(c, dialogUnitsToPixels(LocationColumns::column(c).width, m_table->fontMetrics()));
+    m_table->setColumnWidth(LocationColumns::State, std::max(m_table->columnWidth(LocationColumns::State), 20));
+    connect(m_table->horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int column) {
+        QHeaderView *header = m_table->horizontalHeader();
+        const bool descending = header->isSortIndicatorShown() && header->sortIndicatorSection() == column
+                                && header->sortIndicatorOrder() == Qt::AscendingOrder;
+        header->setSortIndicator(column, descending ? Qt::DescendingOrder : Qt::AscendingOrder);
+        header->setSortIndicatorShown(true);
+        m_browse->sortByColumn(column, descending);
+        selectRow(0);
+    });
+    connect(m_table, &QTableView::doubleClicked, this,
+            [this](const QModelIndex &index) { m_browse->doubleClick(index.row()); });
+    connect(m_table, &QWidget::customContextMenuRequested, this, [this](const QPoint &pos) {
+        const QModelIndex index = m_table->indexAt(pos);
+        if (index.isValid())
+            selectRow(index.row());
+        m_popup->popup(m_table->viewport()->mapToGlobal(pos));
+    });
+    layout->addWidget(m_table, 1);
+
+    auto *findShortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_F), m_table);
+    findShortcut->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(findShortcut, &QShortcut::activated, this, &LocationBrowseWindow::find);
+    auto *againShortcut = new QShortcut(QKeySequence(Qt::Key_F3), m_table);
+    againShortcut->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(againShortcut, &QShortcut::activated, this, &LocationBrowseWindow::findAgain);
+    auto *deleteShortcut = new QShortcut(QKeySequence(Qt::Key_Delete), m_table);
+    deleteShortcut->setContext(Qt::WidgetShortcut);
+    connect(deleteShortcut, &QShortcut::activated, this, [this] { m_browse->remove(currentRow()); });
+    auto *insertShortcut = new QShortcut(QKeySequence(Qt::Key_Insert), m_table);
+    insertShortcut->setContext(Qt::WidgetShortcut);
+    connect(insertShortcut, &QShortcut::activated, this, [this] { m_browse->insert(); });
+
+    // Button rows
+    auto *row1 = new QHBoxLayout;
+    row1->addWidget(button(QStringLiteral("Copy to clipboard (action)"),
+                           QStringLiteral("Copy to the clipboard.  Use the clipboard monitor to quickly copy *FROM* the clipboard."),
+                           "copyButton", [this] { m_browse->copyToClipboard(currentRow()); }));
+    row1->addWidget(button(QStringLiteral("Launch URL"), QStringLiteral("Launch using the default program"),
+                           "launchButton", [this] { m_browse->launch(currentRow()); }));
+    row1->addWidget(button(QStringLiteral("&Query"), QStringLiteral("View selected records"), "queryButton",
+                           [this] { runQuery(); }));
+    QPushButton *resetButton = button(QStringLiteral("&Reset"), QStringLiteral("View all records"),
+                                      "resetButton", [this] { m_browse->resetQuery(); });
+    m_resetWidgets << resetButton;
+    row1->addWidget(resetButton);
+    row1->addStretch();
+    row1->addWidget(button(QStringLiteral("Remove displayed entries"), QString(), "removeDisplayedButton",
+                           [this] { m_browse->removeDisplayed(); }));
+    row1->addWidget(button(QStringLiteral("Remove invalid links"), QString(), "removeInvalidButton",
+                           [this] { m_browse->removeInvalid(); }));
+    layout->addLayout(row1);
+
+    auto *row2 = new QHBoxLayout;
+    row2->addWidget(button(QStringLiteral("&New"), QStringLiteral("Add location information"), "insertButton",
+                           [this] { m_browse->insert(); }));
+    row2->addWidget(button(QStringLiteral("&Edit"), QStringLiteral("Change location information"), "changeButton",
+                           [this] { m_browse->change(currentRow()); }));
+    row2->addWidget(button(QStringLiteral("&Delete"), QStringLiteral("Remove location information"), "deleteButton",
+                           [this] { m_browse->remove(currentRow()); }));
+    row2->addWidget(button(QStringLiteral("&Test"), QStringLiteral("Test currently highlighted URL"), "testButton",
+                           [this] { m_browse->test(currentRow()); }));
+    row2->addWidget(button(QStringLiteral("&Print"), QStringLiteral("Print location information"), "printButton",
+                           [this] { m_browse->print(); }));
+    row2->addStretch();
+    row2->addWidget(button(QStringLiteral("Cl&ose"), QStringLiteral("Close this window"), "closeButton",
+                           [this] {
+                               if (auto *sub = qobject_cast<QMdiSubWindow *>(parentWidget()))
+                                   sub->close();
+                               else
+                                   close();
+                           }));
+    layout->addLayout(row2);
+
+    setAcceptDrops(false);
+    resize(760, 480);
+}
+
+void LocationBrowseWindow::buildPopup()
+{
+    m_popup = new QMenu(this);
+    m_popup->setObjectName(QStringLiteral("listPopup"));
+    auto add = [this](const QString &text, const std::function<void()> &command) {
+        QAction *action = m_popup->addAction(text);
+        connect(action, &QAction::triggered, this, command);
+        return action;
+    };
+    // The list's own entries first.
+    add(QStringLiteral("&Insert"), [this] { m_browse->insert(); });
+    add(QStringLiteral("&Change"), [this] { m_browse->change(currentRow()); });
+    add(QStringLiteral("&Delete"), [this] { m_browse->remove(currentRow()); });
+    m_popup->addSeparator();
+    add(QStringLiteral("&Query"), [this] { runQuery(); });
+    m_resetActions << add(QStringLiteral("&Reset"), [this] { m_browse->resetQuery(); });
+    m_popup->addSeparator();
+    add(QStringLiteral("Copy to clipboard (action)"), [this] { m_browse->copyToClipboard(currentRow()); });
+    add(QStringLiteral("Launch URL"), [this] { m_browse->launch(currentRow()); });
+    add(QStringLiteral("Get current URL from browser"), [this] { m_browse->grabFromBrowser(); });
+    m_popup->addSeparator();
+    add(QStringLiteral("&Test"), [this] { m_browse->test(currentRow()); });
+    add(QStringLiteral("&Download"), [this] { m_browse->download(currentRow()); });
+    m_popup->addSeparator();
+    add(QStringLiteral("&Print"), [this] { m_browse->print(); });
+    m_popup->addSeparator();
+    add(QStringLiteral("Remove invalid links"), [this] { m_browse->removeInvalid(); });
+    add(QStringLiteral("Remove displayed entries"), [this] { m_browse->removeDisplayed(); });
+    m_popup->addSeparator();
+    add(QStringLiteral("Query"), [this] { runQuery(); });
+    m_resetActions << add(QStringLiteral("Reset"), [this] { m_browse->resetQuery(); });
+}
+
+int LocationBrowseWindow::currentRow() const
+{
+    const QModelIndex index = m_table->currentIndex();
+    return index.isValid() ? index.row() : -1;
+}
+
+void LocationBrowseWindow::selectRow(int row)
+{
+    if (row < 0 || row >= m_browse->model().rowCount())
+        return;
+    const QModelIndex index = m_browse->model().index(row, LocationColumns::Description);
+    m_table->setCurrentIndex(index);
+    m_table->selectRow(row);
+    m_table->scrollTo(index, QAbstractItemView::EnsureVisible);
+}
+
+void LocationBrowseWindow::updateState()
+{
+    setWindowTitle(m_browse->title());
+    const bool applied = m_browse->hasQuery();
+    for (QWidget *w : std::as_const(m_resetWidgets))
+        w->setEnabled(applied);
+    for (QAction *a : std::as_const(m_resetActions))
+        a->setEnabled(applied);
+}
+
+void LocationBrowseWindow::refresh()
+{
+    m_browse->refresh();
+}
+
+void LocationBrowseWindow::setTab(int tab)
+{
+    m_table->horizontalHeader()->setSortIndicatorShown(false);
+    m_locator->setToolTip(QString::fromLatin1(SortTab::tabs()[std::size_t(tab)].locatorTip));
+    m_browse->setTab(tab);
+    const QString typed = m_locator->text();
+    selectRow(typed.isEmpty() ? 0 : m_browse->locate(typed));
+}
+
+void LocationBrowseWindow::runQuery()
+{
+    if (!m_env.queryWizard)
+        return;
+    const auto expression = m_env.queryWizard(this, m_browse->query());
+    if (!expression)
+        return;
+    if (m_browse->applyQuery(*expression))
+        selectRow(0);
+}
+
+void LocationBrowseWindow::find()
+{
+    if (!m_env.findDialog)
+        return;
+    bool findNext = false;
+    const QString expression = m_env.findDialog(this, findNext);
+    if (expression.isEmpty())
+        return;
+    const int row = m_browse->find(expression, !findNext, currentRow());
+    if (row >= 0)
+        selectRow(row);
+}
+
+void LocationBrowseWindow::findAgain()
+{
+    const int row = m_browse->findAgain(currentRow());
+    if (row >= 0)
+        selectRow(row);
+}
+
+void LocationBrowseWindow::restoreLayout()
+{
+    if (!m_env.positionIni)
+        return;
+    IniFile &ini = *m_env.positionIni;
+    const QString section = QString::fromLatin1(Section);
+    const QString builtIn = LocationColumns::builtInFormat();
+    if (ini.value(section, QString::fromLatin1(OriginalLayoutKey)) != builtIn) {
+        // A new column set: forget the user's old layout.
+        ini.setValue(section, QString::fromLatin1(OriginalLayoutKey), builtIn);
+        ini.remove(section, QString::fromLatin1(LayoutKey));
+        ini.save();
+        return;
+    }
+    const QString saved = ini.value(section, QString::fromLatin1(LayoutKey));
+    if (!saved.isEmpty())
+        m_table->horizontalHeader()->restoreState(QByteArray::fromBase64(saved.toLatin1()));
+    m_table->horizontalHeader()->setSortIndicatorShown(false);
+}
+
+QWidget *positionTarget(QWidget *window)
+{
+    if (auto *sub = qobject_cast<QMdiSubWindow *>(window->parentWidget()))
+        return sub;
+    return window;
+}
+
+void LocationBrowseWindow::restorePosition()
+{
+    if (!m_env.positionIni)
+        return;
+    IniFile &ini = *m_env.positionIni;
+    const auto position = WindowPosition::load(ini, QString::fromLatin1(Section));
+    if (!position)
+        return;
+    QWidget *target = positionTarget(this);
+    if (position->geometry.isValid())
+        target->setGeometry(position->geometry);
+    if (position->maximized)
+        target->showMaximized();
+}
+
+void LocationBrowseWindow::savePosition()
+{
+    if (!m_env.positionIni)
+        return;
+    IniFile &ini = *m_env.positionIni;
+    const QString section = QString::fromLatin1(Section);
+    QWidget *target = positionTarget(this);
+    WindowPosition position;
+    position.maximized = target->isMaximized();
+    position.geometry = target->isMaximized() ? target->normalGeometry() : target->geometry();
+    position.store(ini, section);
+    ini.setValue(section, QString::fromLatin1(OriginalLayoutKey), LocationColumns::builtInFormat());
+    ini.setValue(section, QString::fromLatin1(LayoutKey),
+                 QString::fromLatin1(m_table->horizontalHeader()->saveState().toBase64()));
+    ini.save();
+}
+
+void LocationBrowseWindow::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (!m_restored) {
+        m_restored = true;
+        restorePosition();
+        QWidget *target = positionTarget(this);
+        if (target != this) {
+            m_positionWatched = target;
+            target->installEventFilter(this);
+        }
+        m_table->setFocus();
+    }
+}
+
+bool LocationBrowseWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_positionWatched && (event->type() == QEvent::Move || event->type() == QEvent::Resize)) {
+        // Several moves in one drag make one write.
+        QTimer::singleShot(0, this, [this] { savePosition(); });
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void LocationBrowseWindow::closeEvent(QCloseEvent *event)
+{
+    savePosition();
+    QWidget::closeEvent(event);
+}
+
+} // namespace pk

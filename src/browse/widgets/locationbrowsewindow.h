@@ -1,0 +1,113 @@
+#pragma once
+
+#include "browse/list/locationbrowse.h"
+
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+
+class QAction;
+class QComboBox;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class QTabBar;
+class QTableView;
+class QToolButton;
+
+namespace pk {
+
+class IniFile;
+
+/**
+ * @brief "Browse Locations": the main list window, a thin layer over LocationBrowse.
+ */
+class LocationBrowseWindow final : public QWidget
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(LocationBrowseWindow)
+
+public:
+    static constexpr const char *Section = "BrowsePATHKEEP";
+    static constexpr const char *LayoutKey = "SRCF?Browse:1";
+    static constexpr const char *OriginalLayoutKey = "SRCFOriginal?Browse:1";
+
+    /// Everything the window needs from the program around it.
+    struct Environment
+    {
+        Collection &collection;
+        UserInterface &ui;
+        ErrorManager &errors;
+        LocationBrowse::Hooks hooks;
+        /// Opens the "Find..." dialog: returns the match expression (empty when cancelled) and
+        /// sets `findNext` when the user chose "Find Next".
+        std::function<QString(QWidget *parent, bool &findNext)> findDialog;
+        /// Runs the query wizard on `current`; returns the new expression, nothing when cancelled.
+        std::function<std::optional<QString>(QWidget *parent, const QString &current)> queryWizard;
+        /// POSITION.INI, shared with the rest of the program; null for none.
+        IniFile *positionIni = nullptr;
+        /// Launcher to use; a default one over the desktop when null.
+        Launcher *launcher = nullptr;
+    };
+
+    explicit LocationBrowseWindow(Environment environment, QWidget *parent = nullptr);
+    ~LocationBrowseWindow() override;
+
+    LocationBrowse &browse() { return *m_browse; }
+    QTableView *table() const { return m_table; }
+    QTabBar *tabs() const { return m_tabs; }
+    QLineEdit *locator() const { return m_locator; }
+    QComboBox *sendTypes() const { return m_sendTypes; }
+    /// The pop-up menu of the list (built once, shown on the right mouse button).
+    QMenu *popupMenu() const { return m_popup; }
+
+    /// The highlighted row, -1 when none.
+    int currentRow() const;
+    void selectRow(int row);
+
+    /// Column widths in pixels for the font in use (dialog units of the built-in format).
+    static int dialogUnitsToPixels(int units, const QFontMetrics &metrics);
+
+    /// Stores position, size and column layout in POSITION.INI.
+    void savePosition();
+
+public slots:
+    void refresh();
+    void find();
+    void findAgain();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void buildWindow();
+    void buildPopup();
+    void restoreLayout();
+    void restorePosition();
+    void updateState();
+    void setTab(int tab);
+    QPushButton *button(const QString &text, const QString &tip, const char *name,
+                        const std::function<void()> &command);
+    QToolButton *toolButton(const QString &text, const QString &tip, const char *name,
+                            const std::function<void()> &command);
+    void runQuery();
+
+    Environment m_env;
+    std::unique_ptr<Launcher> m_ownLauncher;
+    std::unique_ptr<LocationBrowse> m_browse;
+    QTableView *m_table = nullptr;
+    QTabBar *m_tabs = nullptr;
+    QLineEdit *m_locator = nullptr;
+    QComboBox *m_sendTypes = nullptr;
+    QMenu *m_popup = nullptr;
+    QList<QWidget *> m_resetWidgets;
+    QList<QAction *> m_resetActions;
+    QWidget *m_positionWatched = nullptr;
+    bool m_restored = false;
+    qint64 m_highlighted = 0; ///< row id kept across a reset of the list
+};
+
+} // namespace pk

@@ -1,0 +1,436 @@
+#include "browse/list/locationbrowse.h"
+#include "browse/list/locationcolumns.h"
+#include "browse/list/rowcache.h"
+#include "framework/errormanager.h"
+#include "framework/scripteduserinterface.h"
+#include "platform/launcher.h"
+#include "store/categorymanager.h"
+#include "store/collection.h"
+#include "store/configurationmanager.h"
+#include "store/locationmanager.h"
+#include "store/picture.h"
+#include "support/tempcollection.h"
+
+#include <QAbstractItemModelTester>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+using namespace pk;
+
+namespace {
+
+/// A collection with `n` locations "Site 0000".."Site n-1", category "Cat<i%3>", rating i%11.
+class BrowseFixture : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_temp.isValid());
+        QDir().mkpath(m_temp.folder());
+        m_collection = std::make_unique<Collection>(m_temp.folder());
+        ASSERT_TRUE(m_collection->openAll(true).ok());
+        for (const char *name : {"Cat0", "Cat1", "Cat2"}) {
+            CategoryRecord c;
+            c.Category = QString::fromLatin1(name);
+            ASSERT_TRUE(m_collection->categories().insert(c).ok());
+        }
+        m_errors = std::make_unique<ErrorManager>(m_ui);
+        m_errors->setHaltHandler([](const QString &, const QString &) {});
+        m_launcher = std::make_unique<Launcher>(
+            m_ui,
+            [this](const QString &file, const QString &params, const QString &) {
+                m_launched << file + (params.isEmpty() ? QString() : QLatin1Char(' ') + params);
+                return Launcher::Success;
+            },
+            [](const QString &, const QStringList &, const QString &) { return true; });
+    }
+
+    /// Adds locations until there are `n` (numbered on from those already there).
+    void fill(int n, const std::function<void(int, LocationRecord &)> &adjust = {})
+    {
+        const int first = int(m_collection->locations().count());
+        const StoreStatus status = m_collection->transaction([&] {
+            for (int i = first; i < n; ++i) {
+                LocationRecord r;
+                r.Location = QStringLiteral("http://site%1.example/").arg(i, 4, 10, QLatin1Char('0'));
+                r.Description = QStringLiteral("Site %1").arg(i, 4, 10, QLatin1Char('0'));
+                r.Category = QStringLiteral("Cat%1").arg(i % 3);
+                r.Rating = i % 11;
+                r.Keyword = QStringLiteral("kw%1").arg(i % 7);
+                if (adjust)
+                    adjust(i, r);
+                const StoreStatus s = m_collection->locations().insert(r);
+                if (!s)
+                    return s;
+            }
+            return StoreStatus::success();
+        });
+        ASSERT_TRUE(status.ok()) << qPrintable(status.describe());
+    }
+
+    LocationBrowse &browse()
+    {
+        if (!m_browse) {
+            LocationBrowse::Hooks hooks;
+            hooks.startProcedure = [this](const QString &name, const QVariantMap &args) {
+                m_started << name;
+                m_arguments = args;
+                return m_registered.contains(name);
+            };
+            hooks.setClipboard = [this](const QString &text) { m_clipboard = text; };
+            hooks.minimiseFrame = [this] { ++m_minimised; };
+            hooks.favouritesFolder = [this] { return m_favourites; };
+            m_browse = std::make_unique<LocationBrowse>(*m_collection, m_ui, *m_errors, *m_launcher, hooks);
+            m_browse->refresh();
+        }
+        return *m_browse;
+    }
+
+    QString description(int row) { return browse().model().rowAt(row)->record.Description; }
+
+    test::TempCollection m_temp;
+    std::unique_ptr<Collection> m_collection;
+    ScriptedUserInterface m_ui;
+    std::unique_ptr<ErrorManager> m_errors;
+    std::unique_ptr<Launcher> m_launcher;
+    std::unique_ptr<LocationBrowse> m_browse;
+    QStringList m_launched;
+    QStringList m_started;
+    QStringList m_registered;
+    QVariantMap m_arguments;
+    QString m_clipboard;
+    QString m_favourites;
+    int m_minimised = 0;
+};
+
+} // namespace
+
+TEST(RowCache, KeepsAtMostItsCapacityDroppingTheLeastRecentlyUsed)
+{
+    RowCache<int> cache(100, 3);
+    cache.put(0, 10);
+    cache.put(1, 11);
+    cache.put(2, 12);
+    ASSERT_NE(cache.get(0), nullptr); // 0 is now the most recent
+    cache.put(3, 13);                 // drops 1
+    EXPECT_FALSE(cache.contains(1));
+    EXPECT_TRUE(cache.contains(0));
+    EXPECT_EQ(cache.size(), 3);
+    EXPECT_EQ(cache.chunkOf(250), 2);
+    EXPECT_EQ(cache.nearest(5), 3);
+}
+
+TEST_F(BrowseFixture, BelowThreeHundredTheListHoldsEveryRowFromThreeHundredItPages)
+{
+    fill(299);
+    EXPECT_FALSE(browse().model().pager().isPaged());
+    EXPECT_EQ(browse().model().rowCount(), 299);
+    EXPECT_EQ(browse().title(), QStringLiteral("Browse Locations (299)"));
+
+    LocationRecord r;
+    r.Location = QStringLiteral("http://zzz.example/");
+    r.Description = QStringLiteral("Site 0299");
+    r.Category = QStringLiteral("Cat0");
+    ASSERT_TRUE(m_collection->locations().insert(r).ok());
+    browse().refresh();
+    EXPECT_TRUE(browse().model().pager().isPaged());
+    EXPECT_EQ(browse().model().rowCount(), 300);
+    EXPECT_EQ(browse().title(), QStringLiteral("Browse Locations (300)"));
+    for (int row : {0, 150, 299, 5, 298})
+        EXPECT_EQ(description(row), QStringLiteral("Site %1").arg(row, 4, 10, QLatin1Char('0')));
+}
+
+TEST_F(BrowseFixture, PagedModelPassesTheModelTesterAndStaysSmallWhileScrolling)
+{
+    fill(5000);
+    LocationListModel &model = browse().model();
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Warning);
+    ASSERT_TRUE(model.pager().isPaged());
+    for (int row = 0; row < model.rowCount(); ++row) {
+        ASSERT_EQ(model.index(row, LocationColumns::Description).data().toString(),
+                  QStringLiteral("Site %1").arg(row, 4, 10, QLatin1Char('0')));
+    }
+    EXPECT_LE(model.pager().cachedChunks(), LocationPager::CacheChunks);
+    // Backwards, and jumps far from anything held.
+    for (int row = model.rowCount() - 1; row >= 0; row -= 37)
+        ASSERT_EQ(description(row), QStringLiteral("Site %1").arg(row, 4, 10, QLatin1Char('0')));
+    for (int row : {4000, 17, 2500, 4999, 1234})
+        ASSERT_EQ(description(row), QStringLiteral("Site %1").arg(row, 4, 10, QLatin1Char('0')));
+    browse().setTab(3); // Rating: highest first
+    EXPECT_EQ(browse().model().rowAt(0)->record.Rating, 10);
+    EXPECT_EQ(browse().model().rowAt(4999)->record.Rating, 0);
+}
+
+TEST_F(BrowseFixture, TabsOrderTheListAndTheLocatorFindsTheFirstEntryAtOrAfterTheText)
+{
+    for (int n : {40, 4000}) {
+        SCOPED_TRACE(n);
+        m_browse.reset();
+        fill(n);
+        EXPECT_EQ(browse().locate(QStringLiteral("site 0025")), 25);
+        EXPECT_EQ(browse().locate(QStringLiteral("Site 0025x")), 26);
+        browse().setTab(1); // Location
+        EXPECT_EQ(browse().locate(QStringLiteral("http://site0030")), 30);
+        browse().setTab(3); // Rating, highest first: 7 is after every 10, 9 and 8
+        const int row = browse().locate(QStringLiteral("7"));
+        ASSERT_GE(row, 0);
+        EXPECT_EQ(browse().model().rowAt(row)->record.Rating, 7);
+        if (row > 0) {
+            EXPECT_EQ(browse().model().rowAt(row - 1)->record.Rating, 8);
+        }
+        browse().setTab(2); // Category
+        const int cat = browse().locate(QStringLiteral("cat1"));
+        EXPECT_EQ(browse().model().rowAt(cat)->record.Category, QStringLiteral("Cat1"));
+        EXPECT_EQ(browse().model().rowAt(cat - 1)->record.Category, QStringLiteral("Cat0"));
+        browse().setTab(0);
+    }
+}
+
+TEST_F(BrowseFixture, HeadingSortOrdersByTheColumnAndATabReturnsToItsKey)
+{
+    fill(350, [](int i, LocationRecord &r) { r.Comments = QStringLiteral("c%1").arg(999 - i, 4, 10, QLatin1Char('0')); });
+    browse().sortByColumn(LocationColumns::Comments, false);
+    EXPECT_EQ(description(0), QStringLiteral("Site 0349"));
+    EXPECT_EQ(description(349), QStringLiteral("Site 0000"));
+    browse().sortByColumn(LocationColumns::Description, true);
+    EXPECT_EQ(description(0), QStringLiteral("Site 0349"));
+    browse().setTab(0);
+    EXPECT_EQ(description(0), QStringLiteral("Site 0000"));
+}
+
+TEST_F(BrowseFixture, QueryLimitsTheListAndAMalformedOneChangesNothing)
+{
+    fill(30);
+    EXPECT_FALSE(browse().hasQuery());
+    ASSERT_TRUE(browse().applyQuery(QStringLiteral("URL:Category = 'cat1'")));
+    EXPECT_TRUE(browse().hasQuery());
+    EXPECT_EQ(browse().model().rowCount(), 10);
+    EXPECT_EQ(browse().title(), QStringLiteral("Browse Locations (30)")); // the table's count
+
+    EXPECT_FALSE(browse().applyQuery(QStringLiteral("URL:Category = ('cat1'")));
+    ASSERT_EQ(m_ui.interactions().size(), 1);
+    EXPECT_EQ(m_ui.interactions()[0].title, QStringLiteral("Invalid Query"));
+    EXPECT_EQ(browse().model().rowCount(), 10);
+    EXPECT_EQ(browse().query(), QStringLiteral("URL:Category = 'cat1'"));
+
+    browse().resetQuery();
+    EXPECT_FALSE(browse().hasQuery());
+    EXPECT_EQ(browse().model().rowCount(), 30);
+}
+
+TEST_F(BrowseFixture, FindSearchesForwardInTheOrderAndQuery)
+{
+    for (int n : {30, 900}) {
+        SCOPED_TRACE(n);
+        m_browse.reset();
+        fill(n);
+        m_ui.clear();
+        // F3 before any search
+        EXPECT_EQ(browse().findAgain(0), -1);
+        ASSERT_EQ(m_ui.interactions().size(), 1);
+        EXPECT_EQ(m_ui.interactions()[0].title, QStringLiteral("Error"));
+        EXPECT_EQ(m_ui.interactions()[0].text, QStringLiteral("No search criteria specified."));
+        m_ui.clear();
+
+        const QString condition = QStringLiteral("MATCH(URL:Description,'*1?',17)");
+        EXPECT_EQ(browse().find(condition, true, 15), 10);  // from the start
+        EXPECT_EQ(browse().find(condition, false, 10), 11); // after the highlighted row
+        EXPECT_EQ(browse().findAgain(19), 110 < n ? 110 : -1);
+        if (n == 30) {
+            ASSERT_EQ(m_ui.interactions().size(), 1);
+            EXPECT_EQ(m_ui.interactions()[0].title, QStringLiteral("Find"));
+            EXPECT_EQ(m_ui.interactions()[0].text, QStringLiteral("No more matches."));
+        }
+        // Within the query: only Cat2 rows count.
+        ASSERT_TRUE(browse().applyQuery(QStringLiteral("URL:Category = 'Cat2'")));
+        const int row = browse().find(QStringLiteral("MATCH(URL:Description,'*1*',17)"), true, 0);
+        ASSERT_GE(row, 0);
+        EXPECT_EQ(description(row), QStringLiteral("Site 0011"));
+        browse().resetQuery();
+    }
+}
+
+TEST_F(BrowseFixture, RemoveDisplayedTakesOnlyWhatTheQueryShowsAndOnlyOnYes)
+{
+    fill(320);
+    ASSERT_TRUE(browse().applyQuery(QStringLiteral("URL:Category = 'Cat0'")));
+    m_ui.push(1); // No
+    EXPECT_EQ(browse().removeDisplayed(), 0);
+    EXPECT_EQ(m_collection->locations().count(), 320);
+    ASSERT_EQ(m_ui.interactions().size(), 1);
+    EXPECT_EQ(m_ui.interactions()[0].title, QStringLiteral("Remove Multiple Entries"));
+    EXPECT_EQ(m_ui.interactions()[0].text,
+              QStringLiteral("This option will remove all of the displayed entries from your URL database.  "
+                             "If a query has been applied, then only those entries matching the query (and "
+                             "therefore shown) will be removed.  Do you wish to proceed?"));
+
+    m_ui.push(0); // Yes
+    EXPECT_EQ(browse().removeDisplayed(), 107);
+    EXPECT_EQ(m_collection->locations().count(), 213);
+    EXPECT_EQ(browse().model().rowCount(), 0);
+    browse().resetQuery();
+    EXPECT_EQ(browse().model().rowCount(), 213);
+    EXPECT_EQ(browse().title(), QStringLiteral("Browse Locations (213)"));
+}
+
+TEST_F(BrowseFixture, RemoveInvalidTakesOnlyFailedLocationsAmongThoseShown)
+{
+    fill(60, [](int i, LocationRecord &r) { r.Validated = quint8(i % 3 == 0 ? 2 : i % 3 == 1 ? 1 : 0); });
+    ASSERT_TRUE(browse().applyQuery(QStringLiteral("URL:Rating <= 4")));
+    m_ui.push(0);
+    const int removed = browse().removeInvalid();
+    EXPECT_EQ(m_ui.interactions()[0].title, QStringLiteral("Remove Invalid Links"));
+    int expected = 0;
+    for (int i = 0; i < 60; ++i)
+        expected += (i % 3 == 0 && i % 11 <= 4) ? 1 : 0;
+    EXPECT_EQ(removed, expected);
+    for (int i = 0; i < 60; ++i) {
+        const bool gone = i % 3 == 0 && i % 11 <= 4;
+        EXPECT_EQ(m_collection->locations().exists(QStringLiteral("http://site%1.example/").arg(i, 4, 10, QLatin1Char('0'))), !gone) << i;
+    }
+}
+
+TEST_F(BrowseFixture, LaunchAndCopyFollowTheSendType)
+{
+    fill(5, [](int i, LocationRecord &r) {
+        r.SiteInfo = QStringLiteral("/usr/bin/tool --site %1").arg(i);
+        r.Rating = 7;
+    });
+    browse().setSendType(SendType::Url);
+    browse().launch(2);
+    EXPECT_EQ(m_launched, QStringList{QStringLiteral("http://site0002.example/")});
+    LocationRecord stored;
+    ASSERT_TRUE(m_collection->locations().get(QStringLiteral("http://site0002.example/"), stored).ok());
+    EXPECT_EQ(stored.LastVisit, DayNumber::today());
+
+    browse().setSendType(SendType::SiteInformation);
+    browse().launch(1);
+    EXPECT_EQ(m_launched.last(), QStringLiteral("/usr/bin/tool --site 1"));
+
+    for (SendType::Type type : {SendType::Category, SendType::Keyword, SendType::Rating}) {
+        m_ui.clear();
+        browse().setSendType(type);
+        browse().launch(0);
+        ASSERT_EQ(m_ui.interactions().size(), 1);
+        EXPECT_EQ(m_ui.interactions()[0].title, QStringLiteral("Error"));
+        EXPECT_EQ(m_ui.interactions()[0].text,
+                  QStringLiteral("No program associated with ") + SendType::name(type) + QLatin1Char('.'));
+    }
+    EXPECT_EQ(m_launched.size(), 2);
+
+    browse().setSendType(SendType::Rating);
+    browse().copyToClipboard(3);
+    EXPECT_EQ(m_clipboard, QStringLiteral("7"));
+    browse().setSendType(SendType::Category);
+    browse().copyToClipboard(3);
+    EXPECT_EQ(m_clipboard, QStringLiteral("Cat0"));
+}
+
+TEST_F(BrowseFixture, LocationDeletedBetweenDisplayAndLaunchIsLeftAlone)
+{
+    fill(3);
+    browse();
+    ASSERT_TRUE(m_collection->locations().remove(QStringLiteral("http://site0001.example/")).ok());
+    browse().launch(1); // the row still shows the deleted location
+    EXPECT_EQ(m_launched, QStringList{QStringLiteral("http://site0001.example/")});
+    EXPECT_FALSE(m_collection->locations().exists(QStringLiteral("http://site0001.example/")));
+    EXPECT_TRUE(m_ui.interactions().isEmpty());
+    EXPECT_EQ(browse().model().rowCount(), 2);
+}
+
+TEST_F(BrowseFixture, DoubleClickStartsAndMinimisesOrOpensTheForm)
+{
+    fill(3);
+    browse().doubleClick(0);
+    EXPECT_EQ(m_launched, QStringList{QStringLiteral("http://site0000.example/")});
+    EXPECT_EQ(m_minimised, 1);
+
+    ConfigurationRecord setting{QStringLiteral("DoubleClickAction"), QStringLiteral("Edit Record")};
+    ASSERT_TRUE(m_collection->configuration().insert(setting).ok());
+    browse().doubleClick(1);
+    EXPECT_EQ(m_launched.size(), 1);
+    EXPECT_EQ(m_started, QStringList{QStringLiteral("UpdatePATHKEEP")});
+    // Nobody registered the form yet: message 27 names it.
+    ASSERT_FALSE(m_ui.interactions().isEmpty());
+    EXPECT_EQ(m_ui.interactions().last().text, QStringLiteral("The Procedure UpdatePATHKEEP has not been defined."));
+}
+
+TEST_F(BrowseFixture, CommandsOfOtherWindowsGoThroughTheProcedureTable)
+{
+    fill(3);
+    m_registered << QStringLiteral("DownloadURLs");
+    browse().download(1);
+    EXPECT_EQ(m_arguments.value(QStringLiteral("Condition")).toString(),
+              QStringLiteral("URL:Location='http://site0001.example/'"));
+    ASSERT_TRUE(browse().applyQuery(QStringLiteral("URL:Rating > 0")));
+    browse().download(1);
+    EXPECT_EQ(m_arguments.value(QStringLiteral("Condition")).toString(), QStringLiteral("URL:Rating > 0"));
+    m_ui.clear();
+    browse().test(0);
+    browse().print();
+    browse().grabFromBrowser();
+    EXPECT_EQ(m_ui.messages(), (QStringList{QStringLiteral("The Procedure RetrieveAndTest has not been defined."),
+                                            QStringLiteral("The Procedure ReportWizard has not been defined."),
+                                            QStringLiteral("The Procedure Wizard:NewURL has not been defined.")}));
+}
+
+TEST_F(BrowseFixture, DeleteAsksFirstWhileNoFormIsRegistered)
+{
+    fill(3);
+    m_ui.push(false); // No
+    browse().remove(1);
+    EXPECT_TRUE(m_collection->locations().exists(QStringLiteral("http://site0001.example/")));
+    m_ui.push(true);
+    browse().remove(1);
+    EXPECT_FALSE(m_collection->locations().exists(QStringLiteral("http://site0001.example/")));
+    EXPECT_EQ(m_ui.interactions()[0].title, QStringLiteral("Confirm Delete"));
+    EXPECT_EQ(browse().model().rowCount(), 2);
+}
+
+TEST_F(BrowseFixture, DroppedShortcutsAddLocationsAndTheirCategory)
+{
+    fill(2);
+    m_favourites = m_temp.root() + QStringLiteral("/Favorites");
+    QDir().mkpath(m_favourites + QStringLiteral("/News"));
+    auto write = [](const QString &path, const QByteArray &bytes) {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    };
+    write(m_favourites + QStringLiteral("/News/Daily.url"), "[InternetShortcut]\nURL=http://daily.example/\n");
+    write(m_favourites + QStringLiteral("/Top.URL"), "[InternetShortcut]\nURL=http://top.example/\n");
+    write(m_favourites + QStringLiteral("/notes.txt"), "[InternetShortcut]\nURL=http://no.example/\n");
+    const int added = browse().dropFiles({m_favourites + QStringLiteral("/News/Daily.url"),
+                                          m_favourites + QStringLiteral("/Top.URL"),
+                                          m_favourites + QStringLiteral("/notes.txt")});
+    EXPECT_EQ(added, 2);
+    LocationRecord r;
+    ASSERT_TRUE(m_collection->locations().get(QStringLiteral("http://daily.example/"), r).ok());
+    EXPECT_EQ(r.Category, QStringLiteral("News"));
+    EXPECT_EQ(r.Description, QStringLiteral("Daily.url"));
+    ASSERT_TRUE(m_collection->locations().get(QStringLiteral("http://top.example/"), r).ok());
+    EXPECT_EQ(r.Category, QStringLiteral("Internet Explorer"));
+    EXPECT_TRUE(m_collection->categories().exists(QStringLiteral("News")));
+    EXPECT_EQ(browse().model().rowCount(), 4);
+}
+
+TEST_F(BrowseFixture, ColumnsShowThroughTheirPictures)
+{
+    fill(1, [](int, LocationRecord &r) {
+        r.Rating = 0;
+        r.LastVisit = 0;
+        r.Description = QString(120, QLatin1Char('d'));
+    });
+    const LocationRecord &r = browse().model().rowAt(0)->record;
+    EXPECT_EQ(LocationColumns::display(r, LocationColumns::Rating), QString());
+    EXPECT_EQ(LocationColumns::display(r, LocationColumns::LastVisit), QString());
+    EXPECT_EQ(LocationColumns::display(r, LocationColumns::Description).size(), 100);
+    LocationRecord rated = r;
+    rated.Rating = 7;
+    rated.LastVisit = DayNumber::fromDate(QDate(2024, 3, 5));
+    EXPECT_EQ(LocationColumns::display(rated, LocationColumns::Rating), QStringLiteral("7"));
+    EXPECT_EQ(LocationColumns::display(rated, LocationColumns::LastVisit), Picture::format(QStringLiteral("@d17"), rated.LastVisit));
+}
