@@ -202,16 +202,21 @@ public:
         const auto poster = posters.find(connection->thread);
         if (poster == posters.end())
             return;
-        auto packet = std::make_unique<NetPacket>();
-        std::memset(packet.get(), 0, sizeof(NetPacket));
+        // Zero everything but the payload that is about to be written (a full data packet
+        // would otherwise be cleared for nothing).
+        std::unique_ptr<NetPacket> packet(new NetPacket);
+        const std::size_t used = data ? std::min<std::size_t>(length, NetMaxBinData) : 0;
+        std::memset(packet.get(), 0, offsetof(NetPacket, BinData));
+        std::memset(packet->BinData + used, 0, NetMaxBinData - used);
+        std::memset(&packet->BinDataLen, 0, sizeof(NetPacket) - offsetof(NetPacket, BinDataLen));
         packet->OnSocket = connection->handle;
         packet->SockID = connection->sockId;
         copyToField(packet->FromIP, sizeof(packet->FromIP), connection->fromIp);
         packet->PacketType = type;
         packet->Error = error;
-        if (data && length > 0) {
-            std::memcpy(packet->BinData, data, length);
-            packet->BinDataLen = static_cast<std::int32_t>(length);
+        if (used > 0) {
+            std::memcpy(packet->BinData, data, used);
+            packet->BinDataLen = static_cast<std::int32_t>(used);
         }
         pending[connection->event].push_back(Pending{connection->sockId, std::move(packet)});
         ++connection->queued;

@@ -20,7 +20,14 @@ class NetCriticalSection;
  * For an owner event E the library posts E when a packet is waiting (NetSimpleConnectReceive
  * fetches it), E+1 when the remote side closed and E+2 when the second close phase is due.
  * This library reports a remote close as packet 5 and a finished local close as packet 6, both
- * through E, so that they stay in order with the data packets before them.
+ * through E, so that they stay in order with the data packets before them. Waiting packets are
+ * kept per owner event, oldest first; each packet names its connection (`OnSocket`, `SockID`).
+ *
+ * TLS: client connections check the server's certificate against the system's trusted
+ * certificates (plus NetOptionSSLCAFile) and the host name given in `Server`, and send that
+ * name (SNI). A failed check ends the open like any other failure (packet 8). The check can be
+ * switched off with NetOptionSSLVerifyPeer "0". `SSLMethod` is not used: OpenSSL negotiates
+ * the highest TLS version both sides support (SSL 2 and 3 are refused).
  */
 
 /// Error numbers the network layer uses (NetErrorStr and the objects' tables describe them).
