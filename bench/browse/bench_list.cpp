@@ -1,0 +1,242 @@
+// Figures for the location list over a collection of a million locations, read the way the window
+// reads it (rows fetched as the view asks for them, a page being the 40 rows a window shows):
+//   opening (count + first page), switching tabs, locating, paging and jumping, a Contains
+//   query's first page, Find Next with MATCH over the whole order, resident memory while
+//   scrolling from top to bottom.
+// The collection is built once through the store's record manager and reused.
+//
+//   bench_list [--folder PATH] [--rows N]
+
+#include "browse/list/locationbrowse.h"
+#include "browse/list/locationcolumns.h"
+#include "framework/errormanager.h"
+#include "framework/scripteduserinterface.h"
+#include "platform/launcher.h"
+#include "store/categorymanager.h"
+#include "store/collection.h"
+#include "store/locationmanager.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+
+#include <cstdio>
+#include <random>
+
+using namespace pk;
+
+namespace {
+
+constexpr int kPage = 40;
+constexpr int kCategories = 200;
+const char *const kWords[] = {"news",  "daily", "linux", "garden", "recipes", "music", "travel", "photo",
+                              "code",  "cloud", "sport", "weather", "books",  "films", "health", "money",
+                              "maps",  "games", "shop",  "science", "art",    "history", "kids",  "jobs"};
+
+QString word(std::mt19937 &rng) { return QString::fromLatin1(kWords[rng() % std::size(kWords)]); }
+
+long residentKb()
+{
+    QFile f(QStringLiteral("/proc/self/status"));
+    if (!f.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : f.readAll().split('\n'))
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').first().toLong();
+    return -1;
+}
+
+bool build(Collection &c, int rows)
+{
+    const qint64 have = c.locations().count();
+    if (have >= rows)
+        return true;
+    std::printf("building %d locations...\n", rows);
+    std::fflush(stdout);
+    QElapsedTimer t;
+    t.start();
+    for (int i = 0; i < kCategories; ++i) {
+        const QString name = QStringLiteral("Category %1").arg(i);
+        if (!c.categories().exists(name))
+            c.categories().insert({name, 0, {}});
+    }
+    std::mt19937 rng(42);
+    int i = int(have);
+    while (i < rows) {
+        const int end = std::min(rows, i + 100000);
+        const StoreStatus s = c.transaction([&] {
+            for (; i < end; ++i) {
+                LocationRecord r;
+                r.Location = QStringLiteral("https://www.site%1.example.com/%2/%3.html")
+                                 .arg(QString::number(rng() % 500000), word(rng), QString::number(i));
+                r.Description = QStringLiteral("%1 %2 %3 page %4").arg(word(rng), word(rng), word(rng)).arg(i);
+                r.Category = QStringLiteral("Category %1").arg(rng() % kCategories);
+                r.Rating = int(rng() % 12) - 1;
+                r.Keyword = word(rng);
+                r.Validated = quint8(rng() % 3);
+                r.SiteInfo = QStringLiteral("Site information for location %1").arg(i);
+                const StoreStatus st = c.locations().insert(r);
+                if (!st && st.error != StoreError::DuplicateKey)
+                    return st;
+            }
+            return StoreStatus{};
+        });
+        if (!s) {
+            std::fprintf(stderr, "build failed: %s\n", qPrintable(s.describe()));
+            return false;
+        }
+    }
+    std::printf("built in %.1f s\n", t.elapsed() / 1000.0);
+    return true;
+}
+
+/// Reads what a window showing rows first..first+kPage would display.
+void show(LocationListModel &model, int first)
+{
+    const int last = std::min(first + kPage, model.rowCount());
+    for (int row = std::max(first, 0); row < last; ++row)
+        for (int column = 0; column < LocationColumns::Count; ++column)
+            (void)model.data(model.index(row, column));
+}
+
+double ms(QElapsedTimer &t) { return t.nsecsElapsed() / 1e6; }
+
+void report(const char *what, double value, double target)
+{
+    std::printf("%-58s %9.1f ms   (target < %.0f ms)%s\n", what, value, target, value < target ? "" : "  OVER");
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QString folder = QDir::tempPath() + QStringLiteral("/pathkeep-bench-list");
+    int rows = 1000000;
+    const QStringList args = app.arguments();
+    for (qsizetype i = 1; i + 1 < args.size(); ++i) {
+        if (args[i] == QLatin1String("--folder"))
+            folder = args[++i];
+        else if (args[i] == QLatin1String("--rows"))
+            rows = args[++i].toInt();
+    }
+    QDir().mkpath(folder);
+    {
+        Collection c(folder);
+        if (!c.openAll(true) || !build(c, rows))
+            return 1;
+    }
+
+    ScriptedUserInterface ui;
+    ErrorManager errors(ui);
+    Launcher launcher(ui, [](const QString &, const QString &, const QString &) { return Launcher::Success; },
+                      [](const QString &, const QStringList &, const QString &) { return true; });
+    const long rssStart = residentKb();
+
+    QElapsedTimer t;
+    t.start();
+    Collection collection(folder);
+    if (!collection.openAll(false))
+        return 1;
+    LocationBrowse browse(collection, ui, errors, launcher, {});
+    browse.refresh();
+    const QString title = browse.title();
+    show(browse.model(), 0);
+    const double open = ms(t);
+    std::printf("%s, paged: %s\n", qPrintable(title), browse.model().pager().isPaged() ? "yes" : "no");
+    report("open: count, title and first page visible", open, 150);
+
+    double worstTab = 0;
+    for (int tab : {1, 2, 3, 4, 0}) {
+        t.restart();
+        browse.setTab(tab);
+        show(browse.model(), 0);
+        worstTab = std::max(worstTab, ms(t));
+    }
+    report("tab switch + first page (worst of 5 tabs)", worstTab, 50);
+
+    double worstLocate = 0;
+    int located = 0;
+    for (const char *text : {"garden", "m", "recipes travel", "sport z", "zzz"}) {
+        t.restart();
+        located = browse.locate(QString::fromLatin1(text));
+        show(browse.model(), located);
+        worstLocate = std::max(worstLocate, ms(t));
+    }
+    report("locate + page at the entry (worst of 5)", worstLocate, 50);
+
+    browse.setTab(3);
+    t.restart();
+    located = browse.locate(QStringLiteral("4"));
+    show(browse.model(), located);
+    report("locate in Rating order + page", ms(t), 50);
+    browse.setTab(0);
+
+    // Page down from a located place (each page continues from the chunk before it).
+    int row = browse.locate(QStringLiteral("music"));
+    show(browse.model(), row);
+    double worstPage = 0;
+    for (int i = 0; i < 200; ++i) {
+        row += kPage;
+        t.restart();
+        show(browse.model(), row);
+        worstPage = std::max(worstPage, ms(t));
+    }
+    report("page down (worst of 200 pages)", worstPage, 50);
+    double worstUp = 0;
+    for (int i = 0; i < 100; ++i) {
+        row -= kPage;
+        t.restart();
+        show(browse.model(), row);
+        worstUp = std::max(worstUp, ms(t));
+    }
+    report("page up (worst of 100 pages)", worstUp, 50);
+    double worstJump = 0;
+    for (int target : {700000, 123456, 999000, 500000, 3}) {
+        t.restart();
+        show(browse.model(), std::min(target, browse.model().rowCount() - 1));
+        worstJump = std::max(worstJump, ms(t));
+    }
+    std::printf("%-58s %9.1f ms\n", "scroll-bar jump to an unread place (worst of 5)", worstJump);
+
+    t.restart();
+    const bool applied = browse.applyQuery(QStringLiteral("URL:Description CONTAINS 'garden'"));
+    show(browse.model(), 0);
+    report("Contains query: count + first page", ms(t), 1000);
+    std::printf("  query %s, %lld locations shown\n", applied ? "applied" : "REFUSED",
+                static_cast<long long>(browse.model().count()));
+    t.restart();
+    show(browse.model(), browse.locate(QStringLiteral("sport")));
+    report("  locate inside the query + page", ms(t), 50);
+    browse.resetQuery();
+
+    t.restart();
+    const int found = browse.find(QStringLiteral("MATCH(URL:Description,'*page 999999',17)"), true, 0);
+    report("Find with MATCH reaching the last location", ms(t), 1000);
+    t.restart();
+    const int none = browse.find(QStringLiteral("MATCH(URL:SiteInfo,'*no such text*',17)"), true, 0);
+    report("Find with MATCH over the whole order, no match", ms(t), 1000);
+    t.restart();
+    const int next = browse.find(QStringLiteral("MATCH(URL:Description,'*garden*',17)"), false, 1000);
+    report("Find Next with MATCH after row 1000", ms(t), 1000);
+    std::printf("  found rows %d, %d, %d; messages: %s\n", found, none, next,
+                qPrintable(ui.messages().join(QStringLiteral(" / "))));
+
+    // Memory while scrolling through every row from top to bottom.
+    const long rssBefore = residentKb();
+    long rssPeak = rssBefore;
+    t.restart();
+    const int count = browse.model().rowCount();
+    for (int r = 0; r < count; r += kPage) {
+        show(browse.model(), r);
+        if ((r / kPage) % 2500 == 0)
+            rssPeak = std::max(rssPeak, residentKb());
+    }
+    rssPeak = std::max(rssPeak, residentKb());
+    std::printf("%-58s %9.1f s\n", "scroll top to bottom, page by page", t.elapsed() / 1000.0);
+    std::printf("resident memory: at start %ld kB, before scrolling %ld kB, peak while scrolling %ld kB; "
+                "rows held: %d chunks of %d\n",
+                rssStart, rssBefore, rssPeak, browse.model().pager().cachedChunks(), LocationPager::ChunkSize);
+    return 0;
+}
