@@ -1,3 +1,5 @@
+#include "procedures.h"
+
 #include "framework/widgets/widgetuserinterface.h"
 #include "platform/appfolders.h"
 #include "shell/passwordcheck.h"
@@ -56,6 +58,8 @@ int main(int argc, char *argv[])
     pk::AppFolders::setDataFolder(pk::AppFolders::resolveDataFolder(
         QCoreApplication::applicationDirPath(), QStringLiteral(PK_DATA_INSTALL_DIR),
         QStringLiteral(PK_DATA_SOURCE_DIR)));
+
+    pk::registerProcedures();
 
     pk::WidgetUserInterface ui;
     pk::Shell shell(ui);

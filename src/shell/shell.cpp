@@ -7,6 +7,7 @@
 #include "shell/templateinstaller.h"
 #include "store/collection.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -99,15 +100,24 @@ QString Shell::startupProcedure() const
     return QLatin1String(byCategory ? Procedure::BrowseByCategory : Procedure::BrowseLocations);
 }
 
+bool Shell::closeOtherWindows()
+{
+    m_threads.closeAll();
+    // Closed windows are deleted later; they must be gone before their collection is.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    return m_threads.count() == 0;
+}
+
 bool Shell::switchCollection(const QString &folder)
 {
+    if (!closeOtherWindows())
+        return false;
     if (!QDir::setCurrent(folder)) {
         m_ui.message(QStringLiteral("Error"),
                      QStringLiteral("The folder ") + folder + QStringLiteral(" could not be opened."),
                      UserInterface::Icon::Critical);
         return false;
     }
-    m_threads.closeAll();
     m_collection->close();
     m_collection = std::make_unique<Collection>(collectionFolder());
     m_settings.setCollection(m_collection.get());
@@ -147,7 +157,10 @@ bool Shell::newCollection()
     // The settings of the collection that was open go with the new one.
     const AppSettings carried = m_settings.values();
 
-    // Release the files before copying so that the copies are complete.
+    // Every window lets go of the collection, then its files are released so that the copies
+    // are complete. A window that refuses to close keeps the collection as it is.
+    if (!closeOtherWindows())
+        return false;
     m_collection->close();
     auto copyInto = [&](const QString &name) {
         const QString source = CollectionPaths::findFile(current, name);

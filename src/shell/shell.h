@@ -82,12 +82,15 @@ public:
     bool newCollection();
     /// "&Open Database". True when the chosen collection was made current.
     bool openCollection();
-    /// Makes `folder` current and runs the collection switch. False when it could not be entered
-    /// or the program was halted.
+    /// Makes `folder` current and runs the collection switch. False when a window refused to
+    /// close (nothing changes then), the folder could not be entered or the program was halted.
     bool switchCollection(const QString &folder);
 
     /// Writes the frame's and the INI object's state out (close-down).
     void saveIni();
+
+    /// Asks every child window to close; true when none is left.
+    bool closeOtherWindows();
 
 private:
     bool openCollectionFiles();

@@ -139,8 +139,10 @@ TEST_F(CollectionCommandsTest, OpenDatabaseSwitchesClosesWindowsAndRereadsSettin
         second.close();
     }
     int closed = 0;
-    shell->threads().start(QStringLiteral("BrowsePATHKEEP"), [&] { ++closed; });
-    shell->threads().start(QStringLiteral("BrowseCategories"), [&] { ++closed; });
+    int first = 0;
+    int second = 0;
+    first = shell->threads().start(QStringLiteral("BrowsePATHKEEP"), [&] { ++closed; shell->threads().finish(first); });
+    second = shell->threads().start(QStringLiteral("BrowseCategories"), [&] { ++closed; shell->threads().finish(second); });
 
     ui.push(other + QStringLiteral("/URLDATA.TPS"));
     ASSERT_TRUE(shell->openCollection());
@@ -150,4 +152,17 @@ TEST_F(CollectionCommandsTest, OpenDatabaseSwitchesClosesWindowsAndRereadsSettin
     EXPECT_EQ(shell->startupProcedure(), QStringLiteral("BrowseCategoriesAndURL"));
     EXPECT_EQ(startupLists, 1);
     EXPECT_EQ(folderChanges, 1);
+}
+
+TEST_F(CollectionCommandsTest, AWindowThatWillNotCloseKeepsTheCollection)
+{
+    const QString other = temp.root() + QStringLiteral("/third");
+    QDir().mkpath(other);
+    shell->threads().start(QStringLiteral("UpdatePATHKEEP"), [] { /* the user kept the form open */ });
+    ui.push(other + QStringLiteral("/URLDATA.TPS"));
+    EXPECT_FALSE(shell->openCollection());
+    EXPECT_EQ(QDir::currentPath(), temp.folder());
+    EXPECT_TRUE(shell->collection().isOpen(CollectionFile::Data));
+    EXPECT_FALSE(QFileInfo::exists(other + QStringLiteral("/URLDATA.TPS")));
+    EXPECT_EQ(startupLists, 0);
 }

@@ -39,12 +39,12 @@ private Q_SLOTS:
     void cleanup();
 
     void titleFollowsPreparation();
-    void menuItemsCarryTextShortcutAndTip_data();
     void menuItemsCarryTextShortcutAndTip();
     void toolBarButtonsCarryTips();
     void undefinedProcedureReportsMessage27();
     void registeredProcedureOpensAsNumberedChildWindow();
     void menuCommandClosesSplashFirst();
+    void openingAnotherCollectionClosesChildWindows();
     void optionsOkWritesSettings();
     void optionsCancelRereadsSettings();
     void statusBarShowsFolderAndDate();
@@ -104,58 +104,56 @@ void MainFrameTest::titleFollowsPreparation()
     QCOMPARE(m_frame->windowTitle(), QStringLiteral("Pathkeep 2005"));
 }
 
-void MainFrameTest::menuItemsCarryTextShortcutAndTip_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("shortcut");
-    QTest::addColumn<QString>("tip");
-    auto row = [](const char *text, const char *keys, const char *tip) {
-        QTest::newRow(text) << QString::fromUtf8(text) << QString::fromUtf8(keys) << QString::fromUtf8(tip);
-    };
-    row("&New Database", "Ctrl+N", "Create new database");
-    row("&Open Database", "Ctrl+O", "Open existing database");
-    row("&Backup and Restore", "Ctrl+Shift+B", "Backup and restore data");
-    row("&Import", "Ctrl+Shift+I", "");
-    row("&Export", "Ctrl+Shift+E", "Export to HTML or  ASCII");
-    row("&Import from Pathkeep 1.x", "", "Import from Pathkeep 1.x database in another directory");
-    row("&Repair Databases", "", "Options that MAY repair damaged databases");
-    row("&Print Setup ...", "", "Setup printer");
-    row("Screen Font Setup...", "", "");
-    row("E&xit", "", "Exit this application");
-    row("&Locations", "Ctrl+Shift+L", "Browse URL (Internet locations)");
-    row("L&ocations by Category", "Ctrl+Shift+C", "Browse locations within each category");
-    row("Locations by Detail", "Ctrl+Shift+D", "Details and Locations");
-    row("Report &Wizard", "Ctrl+Shift+R", "");
-    row("Locations by &Description", "", "Print ordered by Description");
-    row("Locations by &Rating", "", "Print ordered by Rating key");
-    row("&Options", "", "Options");
-    row("Get URL from Browser", "Ctrl+Shift+U", "");
-    row("&Clipboard Monitor", "Ctrl+Shift+M", "Monitor clipboard for URLs...");
-    row("Analy&ze Multiple Links", "Ctrl+Shift+A", "");
-    row("&Validate Multiple Links", "", "");
-    row("Validate &Internet Explorer Links", "", "");
-    row("&Search and Replace", "", "Search and replace in multiple records");
-    row("&Remove Invalid Links", "", "Remove all invalid links");
-    row("&Query and remote", "", "");
-    row("&Themes", "", "Select an active theme");
-    row("T&ile", "", "Make all open windows visible");
-    row("&Cascade", "", "Stack all open windows");
-    row("&Arrange Icons", "", "Align all window icons");
-    row("&Contents", "", "View the contents of the help file");
-    row("&Pathkeep Home Page", "", "");
-    row("E-Mail for &Support", "", "");
-    row("&About", "", "About This Program");
-}
-
 void MainFrameTest::menuItemsCarryTextShortcutAndTip()
 {
-    QFETCH(QString, text);
-    QFETCH(QString, shortcut);
-    QFETCH(QString, tip);
-    QAction *action = findAction(text);
-    QVERIFY2(action, qPrintable(text));
-    QCOMPARE(action->shortcut().toString(), shortcut);
-    QCOMPARE(action->statusTip(), tip);
+    struct Item
+    {
+        const char *text;
+        const char *shortcut;
+        const char *tip;
+    };
+    const Item items[] = {
+        {"&New Database", "Ctrl+N", "Create new database"},
+        {"&Open Database", "Ctrl+O", "Open existing database"},
+        {"&Backup and Restore", "Ctrl+Shift+B", "Backup and restore data"},
+        {"&Import", "Ctrl+Shift+I", ""},
+        {"&Export", "Ctrl+Shift+E", "Export to HTML or  ASCII"},
+        {"&Import from Pathkeep 1.x", "", "Import from Pathkeep 1.x database in another directory"},
+        {"&Repair Databases", "", "Options that MAY repair damaged databases"},
+        {"&Print Setup ...", "", "Setup printer"},
+        {"Screen Font Setup...", "", ""},
+        {"E&xit", "", "Exit this application"},
+        {"&Locations", "Ctrl+Shift+L", "Browse URL (Internet locations)"},
+        {"L&ocations by Category", "Ctrl+Shift+C", "Browse locations within each category"},
+        {"Locations by Detail", "Ctrl+Shift+D", "Details and Locations"},
+        {"Report &Wizard", "Ctrl+Shift+R", ""},
+        {"Locations by &Description", "", "Print ordered by Description"},
+        {"Locations by &Rating", "", "Print ordered by Rating key"},
+        {"&Options", "", "Options"},
+        {"Get URL from Browser", "Ctrl+Shift+U", ""},
+        {"&Clipboard Monitor", "Ctrl+Shift+M", "Monitor clipboard for URLs..."},
+        {"Analy&ze Multiple Links", "Ctrl+Shift+A", ""},
+        {"&Validate Multiple Links", "", ""},
+        {"Validate &Internet Explorer Links", "", ""},
+        {"&Search and Replace", "", "Search and replace in multiple records"},
+        {"&Remove Invalid Links", "", "Remove all invalid links"},
+        {"&Query and remote", "", ""},
+        {"&Themes", "", "Select an active theme"},
+        {"T&ile", "", "Make all open windows visible"},
+        {"&Cascade", "", "Stack all open windows"},
+        {"&Arrange Icons", "", "Align all window icons"},
+        {"&Contents", "", "View the contents of the help file"},
+        {"&Pathkeep Home Page", "", ""},
+        {"E-Mail for &Support", "", ""},
+        {"&About", "", "About This Program"},
+    };
+    for (const Item &item : items) {
+        const QString text = QString::fromUtf8(item.text);
+        QAction *action = findAction(text);
+        QVERIFY2(action, qPrintable(text));
+        QCOMPARE(action->shortcut().toString(), QString::fromUtf8(item.shortcut));
+        QCOMPARE(action->statusTip(), QString::fromUtf8(item.tip));
+    }
 }
 
 void MainFrameTest::toolBarButtonsCarryTips()
@@ -223,6 +221,29 @@ void MainFrameTest::menuCommandClosesSplashFirst()
     // The command ran, then the start-up list was asked for once the splash had gone.
     QCOMPARE(m_ui->last()->text, QStringLiteral("The Procedure ValidateAllLinks has not been defined."));
     QTRY_COMPARE(m_ui->last()->text, QStringLiteral("The Procedure BrowsePATHKEEP has not been defined."));
+}
+
+void MainFrameTest::openingAnotherCollectionClosesChildWindows()
+{
+    ProcedureRegistry::instance().add(QStringLiteral("BrowsePATHKEEP"), [](const ProcedureCall &) {
+        return new QLabel(QStringLiteral("locations"));
+    });
+    m_frame->open();
+    m_frame->openStartupList();
+    m_frame->openStartupList();
+    QCOMPARE(m_shell->threads().count(), 2);
+    QPointer<QMdiSubWindow> first = m_frame->launcher().window(2);
+
+    const QString other = m_temp->root() + QStringLiteral("/other");
+    QDir().mkpath(other);
+    m_ui->push(other + QStringLiteral("/URLDATA.TPS"));
+    findAction(QStringLiteral("&Open Database"))->trigger();
+    QVERIFY(first.isNull()); // deleted before the old collection was released
+    QCOMPARE(QDir::currentPath(), other);
+    QVERIFY(m_frame->folderZone().endsWith(QStringLiteral("/other")));
+    // The start-up list of the opened collection is the only child window now.
+    QCOMPARE(m_shell->threads().count(), 1);
+    QCOMPARE(m_shell->threads().find(QStringLiteral("BrowsePATHKEEP")), 2);
 }
 
 void MainFrameTest::optionsOkWritesSettings()
