@@ -33,9 +33,9 @@ constexpr int PageSize = 50;
 /// 20,000 a rare tail: fifty rows in all.
 QByteArray makeDescription(int i, std::mt19937 &random)
 {
-    static const char *const words[] = {"news", "daily", "computer", "shop", "garden", "music",
-                                        "travel", "recipes", "science", "sport", "forum", "photo",
-                                        "Café", "Straße", "weather", "games", "books", "cinema"};
+    static const char *const words[] = {
+        "news",  "daily", "computer", "shop", "garden", "music",   "travel", "recipes", "science",
+        "sport", "forum", "photo",    "Café", "Straße", "weather", "games",  "books",   "cinema"};
     const int wordCount = static_cast<int>(std::size(words));
     QByteArray description;
     for (int w = 0; w < 4; ++w) {
@@ -67,14 +67,15 @@ public:
         check(m_db, sqlite3_open(path.constData(), &m_db));
         pk::registerSqlFunctions(m_db);
         exec("PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF; PRAGMA cache_size = -65536");
-        exec("CREATE TABLE Locations (Location TEXT NOT NULL PRIMARY KEY, Description TEXT NOT NULL, "
+        exec("CREATE TABLE Locations (Location TEXT NOT NULL PRIMARY KEY, Description TEXT NOT "
+             "NULL, "
              "Category TEXT NOT NULL, Rating INTEGER NOT NULL, Validated INTEGER NOT NULL, "
              "LastVisit INTEGER NOT NULL)");
         std::mt19937 random(42);
         exec("BEGIN");
         sqlite3_stmt *insert = nullptr;
-        check(m_db, sqlite3_prepare_v2(m_db, "INSERT INTO Locations VALUES (?,?,?,?,?,?)", -1, &insert,
-                                       nullptr));
+        check(m_db, sqlite3_prepare_v2(m_db, "INSERT INTO Locations VALUES (?,?,?,?,?,?)", -1,
+                                       &insert, nullptr));
         for (int i = 0; i < RowCount; ++i) {
             const QByteArray description = makeDescription(i, random);
             const QByteArray location = "http://site" + QByteArray::number(i) + ".example/";
@@ -148,7 +149,8 @@ private:
     pk::QueryFieldTable m_fields;
 };
 
-constexpr const char *FirstPageHead = "SELECT Location, Description FROM Locations INDEXED BY URL_K_Description";
+constexpr const char *FirstPageHead
+    = "SELECT Location, Description FROM Locations INDEXED BY URL_K_Description";
 constexpr const char *FirstPageTail = " ORDER BY Description COLLATE NOCASE, Location LIMIT 50";
 
 void firstPage(benchmark::State &state, const QString &expression)
@@ -178,7 +180,8 @@ void BM_FirstPageContainsRareValue(benchmark::State &state)
 
 void BM_FirstPageContainsNonAscii(benchmark::State &state)
 {
-    firstPage(state, QStringLiteral("URL:Description CONTAINS 'STRASSE' OR URL:Description CONTAINS 'CAFÉ'"));
+    firstPage(state, QStringLiteral(
+                         "URL:Description CONTAINS 'STRASSE' OR URL:Description CONTAINS 'CAFÉ'"));
 }
 
 void BM_FirstPageWizardQuery(benchmark::State &state)
@@ -201,7 +204,8 @@ void BM_MatchFieldSearchRare(benchmark::State &state)
     Collection &c = Collection::instance();
     int rows = 0;
     for (auto _ : state)
-        rows = c.run(QStringLiteral("MATCH(URL:Description,'*O''Neil*',17)"), "SELECT Location FROM Locations", "");
+        rows = c.run(QStringLiteral("MATCH(URL:Description,'*O''Neil*',17)"),
+                     "SELECT Location FROM Locations", "");
     state.counters["rows"] = rows;
 }
 
@@ -212,7 +216,8 @@ void BM_ParseAndCompile(benchmark::State &state)
     pk::QueryCompileContext context;
     context.resolveField = fields.resolver();
     const QString text = QStringLiteral(
-        "URL:Description CONTAINS 'garden' AND URL:Rating >= 5 OR UPPER(URL:Category) = UPPER('news') "
+        "URL:Description CONTAINS 'garden' AND URL:Rating >= 5 OR UPPER(URL:Category) = "
+        "UPPER('news') "
         "AND NOT URL:LastVisit < '2024-01-01' OR MATCH(URL:Location,'*.org/*',17)");
     for (auto _ : state) {
         const pk::QueryExpression e = pk::QueryExpression::parse(text);
@@ -272,8 +277,8 @@ public:
         pk::QueryCompileContext context;
         context.resolveField = pk::storeFieldResolver();
         pk::QueryError error;
-        const std::optional<pk::SqlFilter> filter =
-            pk::QueryExpression::parse(expression).compile(context, error);
+        const std::optional<pk::SqlFilter> filter
+            = pk::QueryExpression::parse(expression).compile(context, error);
         if (!filter)
             throw std::runtime_error(error.describe().toStdString());
         pk::View view(m_collection, pk::Keys::urlDescription());

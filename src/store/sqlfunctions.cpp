@@ -120,7 +120,8 @@ void decodeUtf8(std::string_view s, bool fold, std::u32string &out)
                 len = 1;
             }
         }
-        out.push_back(fold ? static_cast<char32_t>(QChar::toCaseFolded(static_cast<char32_t>(cp))) : cp);
+        out.push_back(fold ? static_cast<char32_t>(QChar::toCaseFolded(static_cast<char32_t>(cp)))
+                           : cp);
         i += len;
     }
 }
@@ -136,12 +137,12 @@ std::u32string codePoints(const QString &s, bool fold)
 /// A pattern prepared once per statement (kept as SQLite auxiliary data).
 struct PreparedText
 {
-    std::string bytes;       // as given
-    std::string lowered;     // ASCII-lowered bytes, used when both sides are ASCII
+    std::string bytes;   // as given
+    std::string lowered; // ASCII-lowered bytes, used when both sides are ASCII
     bool ascii = true;
-    std::u32string folded;   // case-folded code points
-    std::u32string exact;    // code points as given
-    QString qt;              // as given, for QString searches
+    std::u32string folded; // case-folded code points
+    std::u32string exact;  // code points as given
+    QString qt;            // as given, for QString searches
 };
 
 PreparedText *prepared(sqlite3_context *ctx, int argIndex, sqlite3_value *arg)
@@ -271,7 +272,8 @@ void resultText(sqlite3_context *ctx, const std::string &s)
 
 void pkCase(sqlite3_context *ctx, sqlite3_value **argv, bool upper)
 {
-    if (sqlite3_value_type(argv[0]) == SQLITE_INTEGER || sqlite3_value_type(argv[0]) == SQLITE_FLOAT) {
+    if (sqlite3_value_type(argv[0]) == SQLITE_INTEGER
+        || sqlite3_value_type(argv[0]) == SQLITE_FLOAT) {
         sqlite3_result_value(ctx, argv[0]); // numbers have no letter case
         return;
     }

@@ -80,7 +80,8 @@ void FieldSearch::rebuild()
     m_expression = matchExpression(m_fieldNames.at(m_current), m_searched);
 }
 
-std::optional<QString> FieldSearch::find(bool next, FieldSearchMemory &memory, UserInterface &ui) const
+std::optional<QString> FieldSearch::find(bool next, FieldSearchMemory &memory,
+                                         UserInterface &ui) const
 {
     if (m_current < 0) {
         ui.message(QStringLiteral("Error"), QStringLiteral("Select a field first."),
@@ -106,8 +107,8 @@ QString FieldSearch::matchExpression(const QString &fieldName, const QString &pa
 {
     QString quoted = pattern;
     quoted.replace(u'\'', QStringLiteral("''"));
-    return QStringLiteral("MATCH(") + withoutTrailingBlanks(fieldName) + QStringLiteral(",'") + quoted
-         + QStringLiteral("',") + QString::number(MatchIgnoringCase) + u')';
+    return QStringLiteral("MATCH(") + withoutTrailingBlanks(fieldName) + QStringLiteral(",'")
+           + quoted + QStringLiteral("',") + QString::number(MatchIgnoringCase) + u')';
 }
 
 } // namespace pk

@@ -12,9 +12,9 @@ class UserInterface;
 /// What the caller of the "Find..." dialog keeps between searches (read and written).
 struct FieldSearchMemory
 {
-    QString label;          ///< the field last searched (its label)
-    QString value;          ///< the value last typed
-    bool findNext = false;  ///< set when the user chose "Find Next"
+    QString label;         ///< the field last searched (its label)
+    QString value;         ///< the value last typed
+    bool findNext = false; ///< set when the user chose "Find Next"
 };
 
 /**
@@ -28,8 +28,8 @@ struct FieldSearchMemory
 class FieldSearch final
 {
 public:
-    static constexpr int MaxPart = 32;   ///< characters of a label, picture or field name
-    static constexpr int MaxValue = 60;  ///< characters of the typed value
+    static constexpr int MaxPart = 32;  ///< characters of a label, picture or field name
+    static constexpr int MaxValue = 60; ///< characters of the typed value
     static constexpr int MatchIgnoringCase = 17;
 
     explicit FieldSearch(const QString &description);

@@ -34,7 +34,10 @@ struct QueryCompileContext
     /// numbers are numbers, QDate is a date. Fields win over variables of the same name.
     QHash<QString, QVariant> variables;
 
-    void setVariable(const QString &name, const QVariant &value) { variables.insert(name.toUpper(), value); }
+    void setVariable(const QString &name, const QVariant &value)
+    {
+        variables.insert(name.toUpper(), value);
+    }
 };
 
 /**
@@ -51,8 +54,8 @@ class QueryCompiler final
 {
 public:
     /// Returns the filter, or nothing with `error` filled.
-    static std::optional<SqlFilter> compile(const QueryNode &root, const QueryCompileContext &context,
-                                            QueryError &error);
+    static std::optional<SqlFilter> compile(const QueryNode &root,
+                                            const QueryCompileContext &context, QueryError &error);
 
     /// Day number of a date: 1 January 1801 is day 4; an invalid date is 0.
     static qint32 dayNumber(const QDate &date);

@@ -76,10 +76,11 @@ const QueryField *QueryFieldTable::find(const QString &name) const
     return i < 0 ? nullptr : &m_fields.at(i);
 }
 
-QueryFieldResolver QueryFieldTable::resolver(std::function<QString(const QString &prefix)> sqlTableForPrefix) const
+QueryFieldResolver
+QueryFieldTable::resolver(std::function<QString(const QString &prefix)> sqlTableForPrefix) const
 {
-    return [fields = m_fields, tableFor = std::move(sqlTableForPrefix)](const QString &name)
-               -> std::optional<QueryFieldRef> {
+    return [fields = m_fields, tableFor = std::move(sqlTableForPrefix)](
+               const QString &name) -> std::optional<QueryFieldRef> {
         for (const QueryField &f : fields) {
             if (f.name.compare(name, Qt::CaseInsensitive) != 0)
                 continue;
@@ -87,9 +88,9 @@ QueryFieldResolver QueryFieldTable::resolver(std::function<QString(const QString
             const QString table = tableFor ? tableFor(f.prefix()) : QString();
             ref.sql = table.isEmpty() ? sqlIdentifier(f.column())
                                       : sqlIdentifier(table) + u'.' + sqlIdentifier(f.column());
-            ref.kind = f.isDate() ? QueryValueKind::Date
-                     : f.isText() ? QueryValueKind::Text
-                                  : QueryValueKind::Number;
+            ref.kind = f.isDate()   ? QueryValueKind::Date
+                       : f.isText() ? QueryValueKind::Text
+                                    : QueryValueKind::Number;
             return ref;
         }
         return std::nullopt;

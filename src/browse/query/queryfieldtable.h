@@ -64,7 +64,8 @@ public:
      * table of a prefix ("URL" -> "Locations") when columns must be qualified (joined queries);
      * without it, or when it returns an empty text, the bare column is used.
      */
-    QueryFieldResolver resolver(std::function<QString(const QString &prefix)> sqlTableForPrefix = {}) const;
+    QueryFieldResolver resolver(std::function<QString(const QString &prefix)> sqlTableForPrefix
+                                = {}) const;
 
 private:
     QString m_tableCode;

@@ -12,10 +12,10 @@ namespace pk {
  */
 namespace QueryFieldTexts {
 
-QStringView locations();  ///< the 20 fields of a location, in record order
-QStringView exports();    ///< CAT:Category, CAT:Flag, CAT:Description, then the 20 location fields
-QStringView keywords();   ///< UDK:Location, UDK:Keyword
-QStringView details();    ///< UDT:Location, UDT:DataLabel, UDT:DataValue
+QStringView locations(); ///< the 20 fields of a location, in record order
+QStringView exports();   ///< CAT:Category, CAT:Flag, CAT:Description, then the 20 location fields
+QStringView keywords();  ///< UDK:Location, UDK:Keyword
+QStringView details();   ///< UDT:Location, UDT:DataLabel, UDT:DataValue
 
 } // namespace QueryFieldTexts
 

@@ -105,10 +105,10 @@ bool QueryLexer::tokenize(const QString &text, std::vector<QueryToken> &tokens, 
             tok.text = value;
             i = j;
         } else if (c == u'(' || c == u')' || c == u',' || c == u'-') {
-            tok.type = c == u'(' ? QueryToken::Type::LParen
-                     : c == u')' ? QueryToken::Type::RParen
-                     : c == u',' ? QueryToken::Type::Comma
-                                 : QueryToken::Type::Minus;
+            tok.type = c == u'('   ? QueryToken::Type::LParen
+                       : c == u')' ? QueryToken::Type::RParen
+                       : c == u',' ? QueryToken::Type::Comma
+                                   : QueryToken::Type::Minus;
             tok.text = c;
             ++i;
         } else if (c == u'=' || c == u'<' || c == u'>' || c == u'!') {
@@ -119,7 +119,8 @@ bool QueryLexer::tokenize(const QString &text, std::vector<QueryToken> &tokens, 
                     return fail(i, QStringLiteral("'!' must be followed by '='"));
                 tok.text = QStringLiteral("<>");
                 i += 2;
-            } else if ((c == u'<' && (next == u'>' || next == u'=')) || (c == u'>' && next == u'=')) {
+            } else if ((c == u'<' && (next == u'>' || next == u'='))
+                       || (c == u'>' && next == u'=')) {
                 tok.text = text.mid(i, 2);
                 i += 2;
             } else {

@@ -55,7 +55,7 @@ const QueryToken &QueryParser::take()
 bool QueryParser::isKeyword(const QueryToken &t, const char *word) const
 {
     return t.type == QueryToken::Type::Name
-        && t.text.compare(QLatin1String(word), Qt::CaseInsensitive) == 0;
+           && t.text.compare(QLatin1String(word), Qt::CaseInsensitive) == 0;
 }
 
 bool QueryParser::acceptKeyword(const char *word)
@@ -164,7 +164,8 @@ QueryParser::NodePtr QueryParser::parseMatch(int depth)
     take(); // '('
     auto node = std::make_unique<QueryNode>(QueryNode::Kind::Match, pos);
     for (int i = 0; i < 3; ++i) {
-        if (i > 0 && !expect(QueryToken::Type::Comma, "',' (MATCH takes a value, a pattern and a mode)"))
+        if (i > 0
+            && !expect(QueryToken::Type::Comma, "',' (MATCH takes a value, a pattern and a mode)"))
             return nullptr;
         NodePtr arg = parseValue(depth + 1);
         if (!arg)
@@ -174,7 +175,8 @@ QueryParser::NodePtr QueryParser::parseMatch(int depth)
     if (!expect(QueryToken::Type::RParen, "')' after the three arguments of MATCH"))
         return nullptr;
     if (peek().type == QueryToken::Type::Compare)
-        return fail(peek().position, QStringLiteral("MATCH(...) is a condition and cannot be compared"));
+        return fail(peek().position,
+                    QStringLiteral("MATCH(...) is a condition and cannot be compared"));
     return node;
 }
 
@@ -243,12 +245,13 @@ QueryParser::NodePtr QueryParser::parseCondition(int depth)
         take();
         const bool negated = acceptKeyword("NOT");
         if (!acceptKeyword("CHECKED"))
-            return fail(peek().position,
-                        QStringLiteral("expected CHECKED after IS%1").arg(negated ? QStringLiteral(" NOT") : QString()));
+            return fail(peek().position, QStringLiteral("expected CHECKED after IS%1")
+                                             .arg(negated ? QStringLiteral(" NOT") : QString()));
         return make(negated ? QueryOperator::IsNotChecked : QueryOperator::IsChecked);
     }
     if (left->kind != QueryNode::Kind::Name)
-        return fail(t.position, QStringLiteral("expected a comparison but found %1").arg(describe(t)));
+        return fail(t.position,
+                    QStringLiteral("expected a comparison but found %1").arg(describe(t)));
     auto node = std::make_unique<QueryNode>(QueryNode::Kind::Truth, start);
     node->children.push_back(std::move(left));
     return node;
@@ -294,21 +297,23 @@ QueryParser::NodePtr QueryParser::parseValue(int depth)
             NodePtr arg = parseValue(depth + 1);
             if (!arg || !expect(QueryToken::Type::RParen, "')'"))
                 return nullptr;
-            auto node = std::make_unique<QueryNode>(upper ? QueryNode::Kind::Upper
-                                                          : QueryNode::Kind::Lower, pos);
+            auto node = std::make_unique<QueryNode>(
+                upper ? QueryNode::Kind::Upper : QueryNode::Kind::Lower, pos);
             node->children.push_back(std::move(arg));
             return node;
         }
         if (isReserved(t.text))
-            return fail(t.position,
-                        QStringLiteral("expected a field, a value or '(' but found %1").arg(describe(t)));
+            return fail(
+                t.position,
+                QStringLiteral("expected a field, a value or '(' but found %1").arg(describe(t)));
         auto node = std::make_unique<QueryNode>(QueryNode::Kind::Name, t.position);
         node->text = take().text;
         return node;
     }
     default:
-        return fail(t.position,
-                    QStringLiteral("expected a field, a value or '(' but found %1").arg(describe(t)));
+        return fail(
+            t.position,
+            QStringLiteral("expected a field, a value or '(' but found %1").arg(describe(t)));
     }
 }
 

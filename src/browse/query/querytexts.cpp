@@ -30,18 +30,21 @@ void QueryTexts::setDefaults()
 
     set(ErrorLoadingQueryTitle, QStringLiteral("ErrorLoadingQuery"));
     set(ErrorLoadingQuery,
-        QStringLiteral("An error has prevented the Query Wizard from loading your query at this time."));
+        QStringLiteral(
+            "An error has prevented the Query Wizard from loading your query at this time."));
     set(InvalidQueryTitle, QStringLiteral("Invalid Query"));
-    set(InvalidQuery,
-        QStringLiteral("The query you have designed is invalid.|Please review your query and correct the problem."));
+    set(InvalidQuery, QStringLiteral("The query you have designed is invalid.|Please review your "
+                                     "query and correct the problem."));
     set(OverwriteQueryTitle, QStringLiteral("Overwrite Query"));
     set(OverwriteQuery, QStringLiteral("Do you want to overwrite the query you are editing?"));
     set(QueryNoLongerValidTitle, QStringLiteral("Query No Longer Valid"));
     set(QueryNoLongerValid,
-        QStringLiteral("This query is no longer valid because fields|and/or expressions were renamed "
-                       "or deleted from|the database after you created the query."));
+        QStringLiteral(
+            "This query is no longer valid because fields|and/or expressions were renamed "
+            "or deleted from|the database after you created the query."));
     set(RestrictedQueryTitle, QStringLiteral("Restricted Query"));
-    set(RestrictedQuery, QStringLiteral("Sorry, this is a restricted query and may not be modified."));
+    set(RestrictedQuery,
+        QStringLiteral("Sorry, this is a restricted query and may not be modified."));
     set(SaveQueryTitle, QStringLiteral("Save Query"));
     set(SaveQuery, QStringLiteral("Would you like to save this query?"));
 

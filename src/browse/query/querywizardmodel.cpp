@@ -35,8 +35,7 @@ int choiceIndex(const QueryField &field, const QString &value)
 
 QueryWizardModel::QueryWizardModel(const QueryFieldTable &fields, const QueryTexts &texts)
     : m_fields(fields), m_texts(texts)
-{
-}
+{}
 
 QList<QueryOperator> QueryWizardModel::operatorsFor(int field) const
 {
@@ -152,7 +151,8 @@ QString QueryWizardModel::expression() const
     for (int i = 0; i < m_conditions.size(); ++i) {
         const QueryCondition &c = m_conditions.at(i);
         if (i > 0)
-            out += c.join == QueryCondition::Join::And ? QStringLiteral(" AND ") : QStringLiteral(" OR ");
+            out += c.join == QueryCondition::Join::And ? QStringLiteral(" AND ")
+                                                       : QStringLiteral(" OR ");
         out += conditionExpression(c);
     }
     return out;
@@ -206,7 +206,8 @@ bool QueryWizardModel::flattenOr(const QueryNode &node, LoadResult &result)
     return true;
 }
 
-bool QueryWizardModel::flattenAnd(const QueryNode &node, QueryCondition::Join join, LoadResult &result)
+bool QueryWizardModel::flattenAnd(const QueryNode &node, QueryCondition::Join join,
+                                  LoadResult &result)
 {
     if (node.kind != QueryNode::Kind::And)
         return leaf(node, join, result);
@@ -220,7 +221,8 @@ bool QueryWizardModel::flattenAnd(const QueryNode &node, QueryCondition::Join jo
 bool QueryWizardModel::leaf(const QueryNode &node, QueryCondition::Join join, LoadResult &result)
 {
     result = LoadResult::NotEditable;
-    if (node.kind != QueryNode::Kind::Condition || node.children.front()->kind != QueryNode::Kind::Name)
+    if (node.kind != QueryNode::Kind::Condition
+        || node.children.front()->kind != QueryNode::Kind::Name)
         return false;
     QueryCondition c;
     c.join = join;
@@ -243,7 +245,8 @@ bool QueryWizardModel::leaf(const QueryNode &node, QueryCondition::Join join, Lo
                     c.value = f.choices.at(i);
             } else if (f.isDate()) {
                 const qlonglong day = value.value.toLongLong();
-                c.value = day == 0 ? QString() : QDate(1800, 12, 28).addDays(day).toString(Qt::ISODate);
+                c.value
+                    = day == 0 ? QString() : QDate(1800, 12, 28).addDays(day).toString(Qt::ISODate);
             }
         } else {
             return false;

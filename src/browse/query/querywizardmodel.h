@@ -17,10 +17,10 @@ struct QueryCondition
 {
     enum class Join { And, Or };
 
-    Join join = Join::And;  ///< how it joins the condition before it (ignored for the first)
-    int field = -1;         ///< row of the field table
+    Join join = Join::And; ///< how it joins the condition before it (ignored for the first)
+    int field = -1;        ///< row of the field table
     QueryOperator op = QueryOperator::Equal;
-    QString value;          ///< as the user entered it; a drop list's choice text; empty for checks
+    QString value; ///< as the user entered it; a drop list's choice text; empty for checks
 
     bool operator==(const QueryCondition &) const = default;
 };

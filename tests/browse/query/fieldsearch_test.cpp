@@ -36,7 +36,8 @@ TEST(FieldSearch, ValueAsSearchedAddsStarsOnlyToPlainTextValues)
               QStringLiteral("Co??uter"));
     EXPECT_EQ(FieldSearch::searchedValue(QStringLiteral("*puter"), QStringLiteral("@S100")),
               QStringLiteral("*puter"));
-    EXPECT_EQ(FieldSearch::searchedValue(QStringLiteral("5"), QStringLiteral("@N2b")), QStringLiteral("5"));
+    EXPECT_EQ(FieldSearch::searchedValue(QStringLiteral("5"), QStringLiteral("@N2b")),
+              QStringLiteral("5"));
     EXPECT_EQ(FieldSearch::searchedValue(QStringLiteral("12/07/2026"), QStringLiteral("@d17")),
               QStringLiteral("12/07/2026"));
 }
@@ -110,12 +111,15 @@ TEST(FieldSearch, TheExpressionFindsRowsThroughTheFilterLanguage)
     search.open({});
     search.setValue(QStringLiteral("o'neil"));
     QString error;
-    EXPECT_EQ(db.select(search.expression(), &error), QStringList({"http://a/"})) << error.toStdString();
+    EXPECT_EQ(db.select(search.expression(), &error), QStringList({"http://a/"}))
+        << error.toStdString();
     search.setValue(QStringLiteral("CO??UTER*"));
-    EXPECT_EQ(db.select(search.expression(), &error), QStringList({"http://b/"})) << error.toStdString();
+    EXPECT_EQ(db.select(search.expression(), &error), QStringList({"http://b/"}))
+        << error.toStdString();
     search.setCurrentField(2);
     search.setValue(QStringLiteral("7"));
-    EXPECT_EQ(db.select(search.expression(), &error), QStringList({"http://b/"})) << error.toStdString();
+    EXPECT_EQ(db.select(search.expression(), &error), QStringList({"http://b/"}))
+        << error.toStdString();
 }
 
 } // namespace

@@ -40,16 +40,19 @@ LocationDb::LocationDb()
     if (sqlite3_open(":memory:", &m_db) != SQLITE_OK)
         throw std::runtime_error("cannot open an in-memory database");
     registerSqlFunctions(m_db);
-    const char *schema =
-        "CREATE TABLE Locations (Location TEXT NOT NULL PRIMARY KEY, Description TEXT NOT NULL "
-        "DEFAULT '', Category TEXT NOT NULL DEFAULT '', Rating INTEGER NOT NULL DEFAULT 0, "
-        "Keyword TEXT NOT NULL DEFAULT '', SiteInfo TEXT NOT NULL DEFAULT '', LastVisit INTEGER "
-        "NOT NULL DEFAULT 0, LastValidated INTEGER NOT NULL DEFAULT 0, Validated INTEGER NOT NULL "
-        "DEFAULT 0, MovedTo TEXT NOT NULL DEFAULT '', Comments TEXT NOT NULL DEFAULT '', UserName "
-        "TEXT NOT NULL DEFAULT '', Password TEXT NOT NULL DEFAULT '', Expires INTEGER NOT NULL "
-        "DEFAULT 0, PageSize INTEGER NOT NULL DEFAULT 0, EmailAddress TEXT NOT NULL DEFAULT '', "
-        "OriginalFilename TEXT NOT NULL DEFAULT '', Custom1 TEXT NOT NULL DEFAULT '', Custom2 TEXT "
-        "NOT NULL DEFAULT '', Custom3 TEXT NOT NULL DEFAULT '')";
+    const char *schema
+        = "CREATE TABLE Locations (Location TEXT NOT NULL PRIMARY KEY, Description TEXT NOT NULL "
+          "DEFAULT '', Category TEXT NOT NULL DEFAULT '', Rating INTEGER NOT NULL DEFAULT 0, "
+          "Keyword TEXT NOT NULL DEFAULT '', SiteInfo TEXT NOT NULL DEFAULT '', LastVisit INTEGER "
+          "NOT NULL DEFAULT 0, LastValidated INTEGER NOT NULL DEFAULT 0, Validated INTEGER NOT "
+          "NULL "
+          "DEFAULT 0, MovedTo TEXT NOT NULL DEFAULT '', Comments TEXT NOT NULL DEFAULT '', "
+          "UserName "
+          "TEXT NOT NULL DEFAULT '', Password TEXT NOT NULL DEFAULT '', Expires INTEGER NOT NULL "
+          "DEFAULT 0, PageSize INTEGER NOT NULL DEFAULT 0, EmailAddress TEXT NOT NULL DEFAULT '', "
+          "OriginalFilename TEXT NOT NULL DEFAULT '', Custom1 TEXT NOT NULL DEFAULT '', Custom2 "
+          "TEXT "
+          "NOT NULL DEFAULT '', Custom3 TEXT NOT NULL DEFAULT '')";
     if (sqlite3_exec(m_db, schema, nullptr, nullptr, nullptr) != SQLITE_OK)
         throw std::runtime_error(sqlite3_errmsg(m_db));
     m_fields.load(QueryFieldTexts::locations());
@@ -118,8 +121,9 @@ bool LocationDb::prepares(const SqlFilter &filter, QString *error) const
 {
     const QString sql = QStringLiteral("SELECT count(*) FROM Locations WHERE ") + filter.where;
     sqlite3_stmt *stmt = nullptr;
-    const bool ok = sqlite3_prepare_v2(m_db, sql.toUtf8().constData(), -1, &stmt, nullptr) == SQLITE_OK
-                 && sqlite3_bind_parameter_count(stmt) == filter.bindings.size();
+    const bool ok
+        = sqlite3_prepare_v2(m_db, sql.toUtf8().constData(), -1, &stmt, nullptr) == SQLITE_OK
+          && sqlite3_bind_parameter_count(stmt) == filter.bindings.size();
     if (!ok && error)
         *error = QString::fromUtf8(sqlite3_errmsg(m_db)) + QStringLiteral(" in ") + sql;
     if (ok) {

@@ -52,8 +52,9 @@ private slots:
     void findDialogBuildsTheExpressionAsTheUserTypes()
     {
         FieldSearchMemory memory;
-        FieldSearchDialog dialog(QStringLiteral("Description|@S100|URL:Description|Rating|@N2b|URL:Rating|"),
-                                 memory, m_ui);
+        FieldSearchDialog dialog(
+            QStringLiteral("Description|@S100|URL:Description|Rating|@N2b|URL:Rating|"), memory,
+            m_ui);
         dialog.show();
         QCOMPARE(dialog.objectName(), QStringLiteral("vsFind"));
         auto *field = child<QComboBox>(dialog, "field");
@@ -61,7 +62,9 @@ private slots:
         auto *expression = child<QLineEdit>(dialog, "expression");
         QCOMPARE(field->count(), 2);
         QCOMPARE(value->toolTip(), QStringLiteral("Search for this value (wildcards accepted)"));
-        QVERIFY(child<QLabel>(dialog, "help")->text().endsWith(QStringLiteral("(Eg. *computer*, Computer, Co??uter)")));
+        QVERIFY(child<QLabel>(dialog, "help")
+                    ->text()
+                    .endsWith(QStringLiteral("(Eg. *computer*, Computer, Co??uter)")));
         QVERIFY(expression->isReadOnly());
 
         QTest::keyClicks(value, QStringLiteral("O'Neil"));
@@ -80,12 +83,14 @@ private slots:
     void findDialogReopensWithTheLastSearchAndCancelReturnsNothing()
     {
         FieldSearchMemory memory{QStringLiteral("Rating"), QStringLiteral("5"), false};
-        FieldSearchDialog dialog(QStringLiteral("Description|@S100|URL:Description|Rating|@N2b|URL:Rating|"),
-                                 memory, m_ui);
+        FieldSearchDialog dialog(
+            QStringLiteral("Description|@S100|URL:Description|Rating|@N2b|URL:Rating|"), memory,
+            m_ui);
         dialog.show();
         QCOMPARE(child<QComboBox>(dialog, "field")->currentText(), QStringLiteral("Rating"));
         QCOMPARE(child<QLineEdit>(dialog, "value")->text(), QStringLiteral("5"));
-        QCOMPARE(child<QLineEdit>(dialog, "expression")->text(), QStringLiteral("MATCH(URL:Rating,'5',17)"));
+        QCOMPARE(child<QLineEdit>(dialog, "expression")->text(),
+                 QStringLiteral("MATCH(URL:Rating,'5',17)"));
         child<QPushButton>(dialog, "cancel")->click();
         QCOMPARE(dialog.result(), QDialog::Rejected);
         QVERIFY(dialog.expression().isEmpty());
@@ -136,8 +141,8 @@ private slots:
         child<QPushButton>(dialog, "finish")->click();
 
         QCOMPARE(dialog.result(), QDialog::Accepted);
-        QCOMPARE(dialog.query(),
-                 QStringLiteral("URL:Description CONTAINS 'O''Neil' OR URL:Validated = 2 AND CAT:Flag IS NOT CHECKED"));
+        QCOMPARE(dialog.query(), QStringLiteral("URL:Description CONTAINS 'O''Neil' OR "
+                                                "URL:Validated = 2 AND CAT:Flag IS NOT CHECKED"));
         QVERIFY(m_ui.interactions().isEmpty());
     }
 
@@ -158,7 +163,8 @@ private slots:
         value->setText(QStringLiteral("lots"));
         child<QPushButton>(dialog, "next")->click();
         QCOMPARE(m_ui.titles(), QStringList{QStringLiteral("Invalid Query")});
-        QVERIFY(m_ui.messages().first().startsWith(QStringLiteral("The query you have designed is invalid.\n")));
+        QVERIFY(m_ui.messages().first().startsWith(
+            QStringLiteral("The query you have designed is invalid.\n")));
         value->setText(QStringLiteral("7"));
         child<QPushButton>(dialog, "next")->click();
         list->setCurrentRow(1);
@@ -172,8 +178,8 @@ private slots:
         QueryWizardDialog dialog(m_fields, m_texts, m_ui);
         QString expression;
         for (int i = 0; i < 12; ++i)
-            expression += (i ? QStringLiteral(" AND ") : QString()) + QStringLiteral("URL:Comments CONTAINS '")
-                        + QString(40, u'x') + u'\'';
+            expression += (i ? QStringLiteral(" AND ") : QString())
+                          + QStringLiteral("URL:Comments CONTAINS '") + QString(40, u'x') + u'\'';
         QVERIFY(expression.size() < 1024);
         QVERIFY(dialog.setQuery(expression));
         dialog.show();
@@ -205,7 +211,8 @@ private slots:
             m_ui.push(false);
             QVERIFY(!dialog.setQuery(QStringLiteral("NOT URL:Rating = 1")));
             QCOMPARE(m_ui.titles(), QStringList{QStringLiteral("Overwrite Query")});
-            QCOMPARE(m_ui.last()->text, QStringLiteral("Do you want to overwrite the query you are editing?"));
+            QCOMPARE(m_ui.last()->text,
+                     QStringLiteral("Do you want to overwrite the query you are editing?"));
         }
     }
 

@@ -19,11 +19,12 @@ TEST(QueryFieldTable, LocationsTableHasTheTwentyFieldsInRecordOrder)
     QueryFieldTable table(QStringLiteral("URL"));
     ASSERT_EQ(table.load(QueryFieldTexts::locations()), 0);
     ASSERT_EQ(table.size(), 20);
-    const QStringList names = {"URL:Location", "URL:Description", "URL:Category", "URL:Rating",
-                               "URL:Keyword", "URL:SiteInfo", "URL:LastVisit", "URL:LastValidated",
-                               "URL:Validated", "URL:MovedTo", "URL:Comments", "URL:UserName",
-                               "URL:Password", "URL:Expires", "URL:PageSize", "URL:EmailAddress",
-                               "URL:OriginalFilename", "URL:Custom1", "URL:Custom2", "URL:Custom3"};
+    const QStringList names
+        = {"URL:Location",         "URL:Description", "URL:Category",  "URL:Rating",
+           "URL:Keyword",          "URL:SiteInfo",    "URL:LastVisit", "URL:LastValidated",
+           "URL:Validated",        "URL:MovedTo",     "URL:Comments",  "URL:UserName",
+           "URL:Password",         "URL:Expires",     "URL:PageSize",  "URL:EmailAddress",
+           "URL:OriginalFilename", "URL:Custom1",     "URL:Custom2",   "URL:Custom3"};
     for (int i = 0; i < 20; ++i)
         EXPECT_EQ(table.at(i).name, names.at(i));
     EXPECT_EQ(table.at(0).prompt, QStringLiteral("Location (URL)"));
@@ -117,7 +118,8 @@ TEST(QueryFieldTable, InitializeReportsAFailureAndCarriesOn)
 {
     ScriptedUserInterface ui;
     QueryFieldTable table;
-    EXPECT_EQ(table.initialize(QStringLiteral("no columns here"), ui), QueryFieldTable::WrongColumnCount);
+    EXPECT_EQ(table.initialize(QStringLiteral("no columns here"), ui),
+              QueryFieldTable::WrongColumnCount);
     ASSERT_EQ(ui.interactions().size(), 1);
     EXPECT_EQ(ui.interactions().first().title, QStringLiteral("Query Wizard Error#2"));
     EXPECT_EQ(ui.interactions().first().text,
@@ -138,11 +140,12 @@ TEST(QueryTexts, OperatorsAndMessagesByNumber)
     EXPECT_EQ(texts.text(9), QStringLiteral("Does NOT Begin With"));
     EXPECT_EQ(texts.operatorText(QueryOperator::IsNotChecked), QStringLiteral("Is NOT Checked"));
     EXPECT_EQ(texts.text(31), QStringLiteral("ErrorLoadingQuery"));
-    EXPECT_EQ(texts.message(34),
-              QStringLiteral("The query you have designed is invalid.\nPlease review your query and correct the problem."));
-    EXPECT_TRUE(texts.text(38).startsWith(QStringLiteral(
-        "This query is no longer valid because fields|and/or expressions were renamed or deleted from|"
-        "the database after you created the query.")));
+    EXPECT_EQ(texts.message(34), QStringLiteral("The query you have designed is invalid.\nPlease "
+                                                "review your query and correct the problem."));
+    EXPECT_TRUE(texts.text(38).startsWith(
+        QStringLiteral("This query is no longer valid because fields|and/or expressions were "
+                       "renamed or deleted from|"
+                       "the database after you created the query.")));
     EXPECT_EQ(texts.text(42), QStringLiteral("Would you like to save this query?"));
     EXPECT_EQ(texts.text(QueryTexts::AndTip), QStringLiteral("Add a New AND Query Element"));
     EXPECT_EQ(texts.text(QueryTexts::BackButton), QStringLiteral("< &Back"));

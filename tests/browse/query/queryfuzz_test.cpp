@@ -40,7 +40,8 @@ protected:
             return;
         ++compiled;
         QString why;
-        ASSERT_TRUE(db.prepares(*filter, &why)) << text.toStdString() << " -> " << why.toStdString();
+        ASSERT_TRUE(db.prepares(*filter, &why))
+            << text.toStdString() << " -> " << why.toStdString();
     }
 
     test::LocationDb db;
@@ -51,7 +52,8 @@ protected:
 TEST_F(QueryFuzz, RandomCharacters)
 {
     std::mt19937 random(20261207);
-    const QString alphabet = QStringLiteral("URL:Ratingdescription ()',=<>!-*?0123456789ANDORNOT\"\\%_ß😀\t");
+    const QString alphabet
+        = QStringLiteral("URL:Ratingdescription ()',=<>!-*?0123456789ANDORNOT\"\\%_ß😀\t");
     for (int round = 0; round < 20000; ++round) {
         const int length = static_cast<int>(random() % 60);
         QString text;
@@ -65,10 +67,44 @@ TEST_F(QueryFuzz, RandomTokens)
 {
     std::mt19937 random(1024);
     const char *const pieces[] = {
-        "URL:Rating", "URL:Description", "URL:LastVisit", "URL:Validated", "URL:Category",
-        "Export:Category", "Export:Rating", "URL:Nope", "MATCH(", "UPPER(", "LOWER(", "(", ")", ",",
-        "=", "<>", "!=", "<", ">", "<=", ">=", "CONTAINS", "BEGINS", "WITH", "NOT", "IS", "CHECKED",
-        "AND", "OR", "'x'", "'O''Neil'", "''", "'2024-03-01'", "17", "1", "-3", "2.5", "'*a?'",
+        "URL:Rating",
+        "URL:Description",
+        "URL:LastVisit",
+        "URL:Validated",
+        "URL:Category",
+        "Export:Category",
+        "Export:Rating",
+        "URL:Nope",
+        "MATCH(",
+        "UPPER(",
+        "LOWER(",
+        "(",
+        ")",
+        ",",
+        "=",
+        "<>",
+        "!=",
+        "<",
+        ">",
+        "<=",
+        ">=",
+        "CONTAINS",
+        "BEGINS",
+        "WITH",
+        "NOT",
+        "IS",
+        "CHECKED",
+        "AND",
+        "OR",
+        "'x'",
+        "'O''Neil'",
+        "''",
+        "'2024-03-01'",
+        "17",
+        "1",
+        "-3",
+        "2.5",
+        "'*a?'",
     };
     const int count = static_cast<int>(std::size(pieces));
     for (int round = 0; round < 30000; ++round) {

@@ -21,7 +21,8 @@ protected:
         const qint32 march = QueryCompiler::dayNumber(QDate(2024, 3, 1));
         db.insert({"a", "O'Neil's page", "News", 5, 1, march, 0, "100%"});
         db.insert({"b", "Percent 100% sure", "news", 3, 2, 0, march + 30, "a_b"});
-        db.insert({"c", QStringLiteral("Straße und Ärger"), QStringLiteral("Ünicode"), 0, 0, 0, 0, ""});
+        db.insert(
+            {"c", QStringLiteral("Straße und Ärger"), QStringLiteral("Ünicode"), 0, 0, 0, 0, ""});
         db.insert({"d", "under_score", "Tech", -1, 0, 0, 0, ""});
         db.insert({"e", "Computer shop", "Tech", 10, 1, march - 400, 0, "*"});
     }
@@ -58,19 +59,15 @@ INSTANTIATE_TEST_SUITE_P(
     Filters, QuerySelects,
     ::testing::Values(
         // Text comparisons ignore letter case, Unicode included, and trailing blanks.
-        SelectCase{"URL:Category = 'NEWS'", "a,b"},
-        SelectCase{"url:category = 'news   '", "a,b"},
-        SelectCase{"URL:Category = 'ünicode'", "c"},
-        SelectCase{"URL:Category <> 'news'", "c,d,e"},
+        SelectCase{"URL:Category = 'NEWS'", "a,b"}, SelectCase{"url:category = 'news   '", "a,b"},
+        SelectCase{"URL:Category = 'ünicode'", "c"}, SelectCase{"URL:Category <> 'news'", "c,d,e"},
         SelectCase{"URL:Category < 'o'", "a,b"},
         SelectCase{"URL:Description CONTAINS 'ÄRGER'", "c"},
         // Quotes, percent signs, underscores and stars are plain characters outside MATCH.
         SelectCase{"URL:Description CONTAINS '''s'", "a"},
         SelectCase{"URL:Description CONTAINS '%'", "b"},
-        SelectCase{"URL:Description CONTAINS '_'", "d"},
-        SelectCase{"URL:Custom1 = 'a_b'", "b"},
-        SelectCase{"URL:Custom1 = 'aXb'", ""},
-        SelectCase{"URL:Custom1 = '*'", "e"},
+        SelectCase{"URL:Description CONTAINS '_'", "d"}, SelectCase{"URL:Custom1 = 'a_b'", "b"},
+        SelectCase{"URL:Custom1 = 'aXb'", ""}, SelectCase{"URL:Custom1 = '*'", "e"},
         SelectCase{"URL:Custom1 BEGINS WITH '100'", "a"},
         SelectCase{"URL:Description BEGINS WITH 'comp'", "e"},
         SelectCase{"URL:Description NOT BEGINS WITH 'comp'", "a,b,c,d"},
@@ -87,8 +84,7 @@ INSTANTIATE_TEST_SUITE_P(
         SelectCase{"MATCH(URL:Description,'*ärger',17)", "c"},
         SelectCase{"MATCH(URL:Description,'*',17)", "a,b,c,d,e"},
         // Numbers, dates and checks.
-        SelectCase{"URL:Rating >= 5", "a,e"},
-        SelectCase{"URL:Rating < 0", "d"},
+        SelectCase{"URL:Rating >= 5", "a,e"}, SelectCase{"URL:Rating < 0", "d"},
         SelectCase{"URL:Rating = -1", "d"},
         SelectCase{"URL:Rating <= 3.5 AND URL:Rating > -0.5", "b,c"},
         SelectCase{"URL:Validated IS CHECKED", "a,b,e"},
@@ -96,16 +92,14 @@ INSTANTIATE_TEST_SUITE_P(
         SelectCase{"URL:LastVisit >= '2024-01-01'", "a"},
         SelectCase{"URL:LastVisit = '2024-03-01'", "a"},
         SelectCase{"URL:LastVisit > 0 AND URL:LastVisit < '2024-01-01'", "e"},
-        SelectCase{"URL:Expires = ''", "a,c,d,e"},
-        SelectCase{"URL:Expires > '2024-03-15'", "b"},
+        SelectCase{"URL:Expires = ''", "a,c,d,e"}, SelectCase{"URL:Expires > '2024-03-15'", "b"},
         // AND binds tighter than OR; parentheses and NOT.
         SelectCase{"URL:Category = 'Tech' OR URL:Category = 'News' AND URL:Rating = 3", "b,d,e"},
         SelectCase{"(URL:Category = 'Tech' OR URL:Category = 'News') AND URL:Rating = 3", "b"},
         SelectCase{"URL:Rating > 2 and url:category = 'news' or URL:Rating = 10", "a,b,e"},
         SelectCase{"NOT URL:Category = 'Tech'", "a,b,c"},
         SelectCase{"NOT (URL:Category = 'Tech' OR URL:Rating = 5)", "b,c"},
-        SelectCase{"NOT NOT URL:Rating = 5", "a"},
-        SelectCase{"URL:Custom1", "a,b,e"},
+        SelectCase{"NOT NOT URL:Rating = 5", "a"}, SelectCase{"URL:Custom1", "a,b,e"},
         SelectCase{"UPPER(URL:Category) = UPPER('nEwS')", "a,b"},
         SelectCase{"LOWER(URL:Category) = 'TECH'", "d,e"},
         // A value that tries to end the SQL is only a value.
@@ -203,7 +197,8 @@ TEST_P(QueryErrors, ReportPositionAndReason)
     EXPECT_EQ(error.position, c.position) << c.expression << ": " << error.describe().toStdString();
     EXPECT_TRUE(error.reason.contains(QString::fromUtf8(c.reasonPart), Qt::CaseInsensitive))
         << c.expression << ": " << error.describe().toStdString();
-    EXPECT_TRUE(error.describe().startsWith(QStringLiteral("Error at character %1:").arg(c.position + 1)));
+    EXPECT_TRUE(
+        error.describe().startsWith(QStringLiteral("Error at character %1:").arg(c.position + 1)));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -267,12 +262,17 @@ namespace {
 TEST(SqlFunctions, UnicodeCaseAndMalformedText)
 {
     LocationDb db;
-    EXPECT_EQ(db.scalar(QStringLiteral("SELECT PK_UPPER('straße café')")).toString(), QStringLiteral("STRASSE CAFÉ"));
+    EXPECT_EQ(db.scalar(QStringLiteral("SELECT PK_UPPER('straße café')")).toString(),
+              QStringLiteral("STRASSE CAFÉ"));
     EXPECT_EQ(db.scalar(QStringLiteral("SELECT PK_LOWER('ÄB')")).toString(), QStringLiteral("äb"));
     EXPECT_EQ(db.scalar(QStringLiteral("SELECT PK_UPPER(12)")).toLongLong(), 12);
     // A malformed byte counts as one character and never stops the scan.
-    EXPECT_EQ(db.scalar(QStringLiteral("SELECT PK_MATCH(CAST(x'41FF42' AS TEXT), 'a?b', 17)")).toLongLong(), 1);
-    EXPECT_EQ(db.scalar(QStringLiteral("SELECT PK_CONTAINS(CAST(x'41FF42' AS TEXT), 'b', 1)")).toLongLong(), 1);
+    EXPECT_EQ(db.scalar(QStringLiteral("SELECT PK_MATCH(CAST(x'41FF42' AS TEXT), 'a?b', 17)"))
+                  .toLongLong(),
+              1);
+    EXPECT_EQ(db.scalar(QStringLiteral("SELECT PK_CONTAINS(CAST(x'41FF42' AS TEXT), 'b', 1)"))
+                  .toLongLong(),
+              1);
     EXPECT_EQ(db.scalar(QStringLiteral("SELECT PK_BEGINS('Ärger', 'äR', 1)")).toLongLong(), 1);
     EXPECT_EQ(db.scalar(QStringLiteral("SELECT PK_BEGINS('Ärger', 'äR', 0)")).toLongLong(), 0);
     EXPECT_EQ(db.scalar(QStringLiteral("SELECT PK_MATCH(NULL, '*', 17)")).toLongLong(), 1);

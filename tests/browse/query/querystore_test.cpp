@@ -67,7 +67,8 @@ TEST(QueryThroughStore, FilterInstalledOnAViewPagesInKeyOrder)
         QueryCompileContext context;
         context.resolveField = storeFieldResolver();
         QueryError error;
-        const std::optional<SqlFilter> filter = QueryExpression::parse(expression).compile(context, error);
+        const std::optional<SqlFilter> filter
+            = QueryExpression::parse(expression).compile(context, error);
         EXPECT_TRUE(filter) << error.describe().toStdString();
         View view(collection, Keys::urlDescription());
         view.setFilter(filter.value_or(SqlFilter{}));
@@ -82,9 +83,11 @@ TEST(QueryThroughStore, FilterInstalledOnAViewPagesInKeyOrder)
 
     EXPECT_EQ(page(QStringLiteral("MATCH(URL:Description,'*O''Neil*',17)")),
               QStringList({"http://b/", "http://c/"}));
-    EXPECT_EQ(page(QStringLiteral("URL:Description CONTAINS '%' OR URL:Category = 'NEWS' AND URL:Rating > 3")),
+    EXPECT_EQ(page(QStringLiteral(
+                  "URL:Description CONTAINS '%' OR URL:Category = 'NEWS' AND URL:Rating > 3")),
               QStringList({"http://a/", "http://c/"}));
-    EXPECT_EQ(page(QStringLiteral("URL:LastVisit = '2024-03-01' AND NOT URL:Description BEGINS WITH 'D'")),
+    EXPECT_EQ(page(QStringLiteral(
+                  "URL:LastVisit = '2024-03-01' AND NOT URL:Description BEGINS WITH 'D'")),
               QStringList({"http://c/"}));
     EXPECT_EQ(page(QString()).size(), 4);
 }

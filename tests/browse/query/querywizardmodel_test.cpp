@@ -54,10 +54,12 @@ TEST_F(QueryWizardModelTest, ConditionsBecomeOneExpression)
     model.add(condition("URL:LastVisit", QueryOperator::Less, QStringLiteral("2024-03-01")));
     model.add(condition("CAT:Flag", QueryOperator::IsChecked));
     EXPECT_EQ(model.expression(),
-              QStringLiteral("URL:Description CONTAINS 'O''Neil' AND URL:Rating >= 5 OR URL:Validated = 1 "
-                             "AND URL:LastVisit < '2024-03-01' AND CAT:Flag IS CHECKED"));
+              QStringLiteral(
+                  "URL:Description CONTAINS 'O''Neil' AND URL:Rating >= 5 OR URL:Validated = 1 "
+                  "AND URL:LastVisit < '2024-03-01' AND CAT:Flag IS CHECKED"));
     EXPECT_EQ(model.describe(0), QStringLiteral("Description of site Contains 'O'Neil'"));
-    EXPECT_EQ(model.describe(2), QStringLiteral("OR Validated 0=Unknown, 1=Pass, 2=Fail Is Equal To 'Passed'"));
+    EXPECT_EQ(model.describe(2),
+              QStringLiteral("OR Validated 0=Unknown, 1=Pass, 2=Fail Is Equal To 'Passed'"));
     EXPECT_EQ(model.describe(4), QStringLiteral("AND Category flag Is Checked"));
     QueryError error;
     EXPECT_TRUE(model.check(error)) << error.describe().toStdString();
@@ -67,14 +69,26 @@ TEST_F(QueryWizardModelTest, ConditionsBecomeOneExpression)
 TEST_F(QueryWizardModelTest, ValuesAreCheckedAgainstTheField)
 {
     QueryWizardModel model(fields, texts);
-    EXPECT_FALSE(model.validate(condition("URL:Rating", QueryOperator::Equal, QStringLiteral("five"))).isEmpty());
-    EXPECT_FALSE(model.validate(condition("URL:Expires", QueryOperator::Equal, QStringLiteral("soon"))).isEmpty());
-    EXPECT_TRUE(model.validate(condition("URL:Expires", QueryOperator::Equal, QString())).isEmpty());
-    EXPECT_FALSE(model.validate(condition("URL:Validated", QueryOperator::Equal, QStringLiteral("Maybe"))).isEmpty());
-    EXPECT_FALSE(model.validate(condition("URL:Rating", QueryOperator::Contains, QStringLiteral("1"))).isEmpty());
-    EXPECT_FALSE(model.validate(condition("CAT:Flag", QueryOperator::Equal, QStringLiteral("1"))).isEmpty());
-    EXPECT_FALSE(model.validate({QueryCondition::Join::And, -1, QueryOperator::Equal, {}}).isEmpty());
-    EXPECT_TRUE(model.validate(condition("URL:Description", QueryOperator::Equal, QString())).isEmpty());
+    EXPECT_FALSE(
+        model.validate(condition("URL:Rating", QueryOperator::Equal, QStringLiteral("five")))
+            .isEmpty());
+    EXPECT_FALSE(
+        model.validate(condition("URL:Expires", QueryOperator::Equal, QStringLiteral("soon")))
+            .isEmpty());
+    EXPECT_TRUE(
+        model.validate(condition("URL:Expires", QueryOperator::Equal, QString())).isEmpty());
+    EXPECT_FALSE(
+        model.validate(condition("URL:Validated", QueryOperator::Equal, QStringLiteral("Maybe")))
+            .isEmpty());
+    EXPECT_FALSE(
+        model.validate(condition("URL:Rating", QueryOperator::Contains, QStringLiteral("1")))
+            .isEmpty());
+    EXPECT_FALSE(
+        model.validate(condition("CAT:Flag", QueryOperator::Equal, QStringLiteral("1"))).isEmpty());
+    EXPECT_FALSE(
+        model.validate({QueryCondition::Join::And, -1, QueryOperator::Equal, {}}).isEmpty());
+    EXPECT_TRUE(
+        model.validate(condition("URL:Description", QueryOperator::Equal, QString())).isEmpty());
 }
 
 TEST_F(QueryWizardModelTest, LongQueriesAreRefused)
@@ -92,7 +106,8 @@ TEST_F(QueryWizardModelTest, ExistingQueriesLoadBackIntoConditions)
 {
     QueryWizardModel built(fields, texts);
     built.add(condition("URL:Description", QueryOperator::NotBeginsWith, QStringLiteral("it's")));
-    built.add(condition("URL:Validated", QueryOperator::NotEqual, QStringLiteral("Failed"), QueryCondition::Join::Or));
+    built.add(condition("URL:Validated", QueryOperator::NotEqual, QStringLiteral("Failed"),
+                        QueryCondition::Join::Or));
     built.add(condition("URL:Expires", QueryOperator::Greater, QStringLiteral("2024-12-31")));
     built.add(condition("CAT:Flag", QueryOperator::IsNotChecked, {}, QueryCondition::Join::Or));
 
@@ -102,15 +117,17 @@ TEST_F(QueryWizardModelTest, ExistingQueriesLoadBackIntoConditions)
     EXPECT_EQ(loaded.expression(), built.expression());
     EXPECT_FALSE(loaded.isModified());
     // A day number written by hand reads back as a date.
-    EXPECT_EQ(loaded.load(QStringLiteral("URL:LastVisit = 4")), QueryWizardModel::LoadResult::Loaded);
+    EXPECT_EQ(loaded.load(QStringLiteral("URL:LastVisit = 4")),
+              QueryWizardModel::LoadResult::Loaded);
     EXPECT_EQ(loaded.conditions().first().value, QStringLiteral("1801-01-01"));
 
     EXPECT_EQ(loaded.load(QString()), QueryWizardModel::LoadResult::Empty);
     EXPECT_EQ(loaded.load(QStringLiteral("URL:Rating = ")), QueryWizardModel::LoadResult::Invalid);
     EXPECT_EQ(loaded.load(QStringLiteral("URL:Rating = 1 AND URL:Gone = 'x'")),
               QueryWizardModel::LoadResult::NoLongerValid);
-    EXPECT_EQ(loaded.load(QStringLiteral("(URL:Rating = 1 OR URL:Rating = 2) AND URL:Category = 'x'")),
-              QueryWizardModel::LoadResult::NotEditable);
+    EXPECT_EQ(
+        loaded.load(QStringLiteral("(URL:Rating = 1 OR URL:Rating = 2) AND URL:Category = 'x'")),
+        QueryWizardModel::LoadResult::NotEditable);
     EXPECT_EQ(loaded.load(QStringLiteral("MATCH(URL:Description,'*a*',17)")),
               QueryWizardModel::LoadResult::NotEditable);
     EXPECT_TRUE(loaded.conditions().isEmpty());
@@ -131,7 +148,8 @@ TEST(QueryWizardModelOnLocations, ExpressionSelectsWhatTheListShows)
     model.add({QueryCondition::Join::Or, category, QueryOperator::Equal, QStringLiteral("tech")});
     model.add({QueryCondition::Join::And, rating, QueryOperator::Less, QStringLiteral("3")});
     QString error;
-    EXPECT_EQ(db.select(model.expression(), &error), QStringList({"a", "c"})) << error.toStdString();
+    EXPECT_EQ(db.select(model.expression(), &error), QStringList({"a", "c"}))
+        << error.toStdString();
 }
 
 } // namespace

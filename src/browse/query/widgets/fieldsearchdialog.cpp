@@ -40,7 +40,8 @@ FieldSearchDialog::FieldSearchDialog(const QString &description, FieldSearchMemo
     fieldLabel->setBuddy(m_field);
     auto *valueLabel = new QLabel(QStringLiteral("&Search for:"), this);
     valueLabel->setBuddy(m_value);
-    auto *help = new QLabel(HelpText + QStringLiteral("\n(Eg. *computer*, Computer, Co??uter)"), this);
+    auto *help
+        = new QLabel(HelpText + QStringLiteral("\n(Eg. *computer*, Computer, Co??uter)"), this);
     help->setObjectName(QStringLiteral("help"));
 
     auto *form = new QFormLayout;
@@ -109,7 +110,7 @@ QString FieldSearchDialog::vsFind(const QString &description, QString &label, QS
     label = memory.label;
     value = memory.value;
     findNext = memory.findNext;
-    return dialog.result();
+    return dialog.expression();
 }
 
 } // namespace pk

@@ -38,15 +38,15 @@ public:
                       QWidget *parent = nullptr);
 
     /// The match expression chosen; empty after Cancel.
-    QString result() const { return m_result; }
+    QString expression() const { return m_result; }
     const FieldSearch &search() const { return m_search; }
 
     /**
      * Shows the dialog. `label` and `value` are the previous search (read, and written on Find);
      * `findNext` is set when the user chose "Find Next". Returns the expression, empty on Cancel.
      */
-    static QString vsFind(const QString &description, QString &label, QString &value, bool &findNext,
-                          UserInterface &ui, QWidget *parent = nullptr,
+    static QString vsFind(const QString &description, QString &label, QString &value,
+                          bool &findNext, UserInterface &ui, QWidget *parent = nullptr,
                           const WindowPlacement &placement = {});
 
 private:
