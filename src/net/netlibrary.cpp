@@ -837,8 +837,15 @@ int NetSimpleConnectClose(NetConnection &record, std::uint32_t socket, std::int3
             return phase == NetCloseRelease ? 0 : NetErrConnectionNotFound;
         switch (phase) {
         case NetCloseGraceful:
+            if (connection->state == ConnState::Closing)
+                return 0;
+            if (connection->state == ConnState::Closed) {
+                // Closed by the other side; its notification (packet 5) is on the way and
+                // finishes the close.
+                return 0;
+            }
             if (connection->state != ConnState::Open)
-                return connection->state == ConnState::Closing ? 0 : NetErrConnectionNotFound;
+                return NetErrConnectionNotFound;
             connection->state = ConnState::Closing;
             break;
         case NetCloseAbort:

@@ -261,6 +261,20 @@ TEST_F(NetSimpleTest, RemoteCloseCallsConnectionClosedOnce)
     EXPECT_EQ(client.trapCount, 0);
 }
 
+TEST_F(NetSimpleTest, CloseRacingARemoteCloseIsNotAnError)
+{
+    LoopbackServer server(LoopbackServer::Mode::CloseAtOnce);
+    RecordingClient &client = makeClient();
+    ASSERT_TRUE(openTo(client, server.port()));
+    for (int wait = 0; wait < 500 && pump.poster().size() == 0; ++wait)
+        std::this_thread::sleep_for(10ms);
+    client.Close(); // the library already knows the other side has gone
+    EXPECT_EQ(client.Error, 0);
+    ASSERT_TRUE(pump.runUntil([&] { return client.closedCount == 1; }));
+    EXPECT_EQ(client.trapCount, 0);
+    EXPECT_TRUE(ui.interactions().isEmpty());
+}
+
 TEST_F(NetSimpleTest, RemoteCloseEventClosesTheCurrentConnection)
 {
     LoopbackServer server(LoopbackServer::Mode::Echo);
