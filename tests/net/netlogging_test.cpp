@@ -1,6 +1,7 @@
 #include "nettestsupport.h"
 
 #include "framework/scripteduserinterface.h"
+#include "net/netlibrary.h"
 
 #include <gtest/gtest.h>
 
@@ -56,6 +57,36 @@ TEST(NetLogging, ErrorsOnlyWritesErrorLines)
     EXPECT_FALSE(log.contains(QStringLiteral("Initialising a new Client")));
     EXPECT_FALSE(log.contains(QStringLiteral("Attention.")));
     EXPECT_FALSE(log.contains(QStringLiteral("Network (Object) Information")));
+}
+
+TEST(NetLogging, CloseDownWritesClosingLinesWhenLoggingWasAskedFor)
+{
+    std::vector<std::string> traced;
+    NetSetDebugSink([&](const std::string &line) { traced.push_back(line); });
+    {
+        LogCapture log{{QStringLiteral("/NETERRORS")}};
+        _NetAll::closeDown();
+    }
+    ASSERT_EQ(traced.size(), 3u);
+    EXPECT_EQ(traced[2], "[Net] Closing Down net_tests /neterrors");
+    traced.clear();
+    {
+        LogCapture log{{QStringLiteral("/netlog"), QStringLiteral("/netnolog")}};
+        _NetAll::closeDown();
+    }
+    EXPECT_TRUE(traced.empty());
+    NetSetDebugSink({});
+
+    // The library starts again for objects created after the close-down.
+    LogCapture quiet;
+    LoopbackServer server(LoopbackServer::Mode::Echo);
+    EventPump pump;
+    RecordingClient client;
+    client.Init(0);
+    pump.add(&client);
+    client.Open(QStringLiteral("127.0.0.1"), server.port());
+    EXPECT_TRUE(pump.runUntil([&] { return client.isOpen(); }));
+    client.Kill();
 }
 
 TEST(NetLogging, NoSwitchMeansNoLines)
