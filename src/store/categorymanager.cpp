@@ -36,7 +36,9 @@ StoreStatus CategoryManager::get(const QString &category, CategoryRecord &out)
     if (StoreStatus s = TableAccess::ready(m_collection, table(), false); !s)
         return s;
     try {
-        SQLite::Statement &st = m_collection.statement(TableAccess::selectAll(table()) + kWhereName);
+        // Built once: the statement cache is keyed by the text.
+        static const QString stSql = TableAccess::selectAll(table()) + kWhereName;
+        SQLite::Statement &st = m_collection.statement(stSql);
         TableAccess::ResetOnExit reset(st);
         RecordIo::bind(st, 1, trimTrailingSpaces(category));
         if (!st.executeStep())
@@ -53,9 +55,11 @@ bool CategoryManager::exists(const QString &category)
     if (!m_collection.isOpen(CollectionFile::Categories))
         return false;
     try {
-        SQLite::Statement &st = m_collection.statement(QStringLiteral("SELECT 1 FROM %1")
+        // Built once: the statement cache is keyed by the text.
+        static const QString stSql = QStringLiteral("SELECT 1 FROM %1")
                                                            .arg(TableAccess::qualified(table()))
-                                                       + kWhereName);
+                                                       + kWhereName;
+        SQLite::Statement &st = m_collection.statement(stSql);
         TableAccess::ResetOnExit reset(st);
         // Compared as stored: trimmed and cut to the field's width.
         RecordIo::bind(st, 1, fitToField(category, table().fields[0].width));
@@ -70,7 +74,9 @@ StoreStatus CategoryManager::insert(const CategoryRecord &record)
     if (StoreStatus s = TableAccess::ready(m_collection, table(), true, Msg::RecordInsertError); !s)
         return s;
     try {
-        SQLite::Statement &st = m_collection.statement(TableAccess::insertSql(table()));
+        // Built once: the statement cache is keyed by the text.
+        static const QString stSql = TableAccess::insertSql(table());
+        SQLite::Statement &st = m_collection.statement(stSql);
         TableAccess::ResetOnExit reset(st);
         TableAccess::bindAll(st, RecordIo::values(prepared(record)));
         st.exec();
@@ -85,11 +91,12 @@ StoreStatus CategoryManager::change(const QString &originalCategory, const Categ
     if (StoreStatus s = TableAccess::ready(m_collection, table(), true, Msg::RecordNotUpdated); !s)
         return s;
     try {
-        SQLite::Statement &st = m_collection.statement(
-            QStringLiteral("UPDATE %1 SET %2 WHERE rowid = (SELECT rowid FROM %1 WHERE KeyCategory "
+        // Built once: the statement cache is keyed by the text.
+        static const QString stSql = QStringLiteral("UPDATE %1 SET %2 WHERE rowid = (SELECT rowid FROM %1 WHERE KeyCategory "
                            " = ?%3)")
                 .arg(TableAccess::qualified(table()), RecordIo::assignments(table()))
-                .arg(table().fields.size() + 1));
+                .arg(table().fields.size() + 1);
+        SQLite::Statement &st = m_collection.statement(stSql);
         TableAccess::ResetOnExit reset(st);
         TableAccess::bindAll(st, RecordIo::values(prepared(record)));
         RecordIo::bind(st, int(table().fields.size()) + 1, trimTrailingSpaces(originalCategory));
@@ -106,8 +113,9 @@ StoreStatus CategoryManager::remove(const QString &category)
     if (StoreStatus s = TableAccess::ready(m_collection, table(), true, Msg::RecordNotDeleted); !s)
         return s;
     try {
-        SQLite::Statement &st = m_collection.statement(
-            QStringLiteral("DELETE FROM %1").arg(TableAccess::qualified(table())) + kWhereName);
+        // Built once: the statement cache is keyed by the text.
+        static const QString stSql = QStringLiteral("DELETE FROM %1").arg(TableAccess::qualified(table())) + kWhereName;
+        SQLite::Statement &st = m_collection.statement(stSql);
         TableAccess::ResetOnExit reset(st);
         RecordIo::bind(st, 1, trimTrailingSpaces(category));
         if (st.exec() == 0)
@@ -124,8 +132,9 @@ StoreStatus CategoryManager::list(std::vector<CategoryRecord> &out)
     if (StoreStatus s = TableAccess::ready(m_collection, table(), false); !s)
         return s;
     try {
-        SQLite::Statement &st = m_collection.statement(
-            TableAccess::selectAll(table()) + QStringLiteral(" ORDER BY KeyCategory, rowid"));
+        // Built once: the statement cache is keyed by the text.
+        static const QString stSql = TableAccess::selectAll(table()) + QStringLiteral(" ORDER BY KeyCategory, rowid");
+        SQLite::Statement &st = m_collection.statement(stSql);
         TableAccess::ResetOnExit reset(st);
         while (st.executeStep()) {
             CategoryRecord r;

@@ -37,8 +37,10 @@ StoreStatus CatHtmlManager::get(const QString &category, const QString &typeOfHt
     if (StoreStatus s = TableAccess::ready(m_collection, table(), false); !s)
         return s;
     try {
-        SQLite::Statement &st = m_collection.statement(TableAccess::selectAll(table())
-                                                       + kWhereKey.arg(1).arg(2));
+        // Built once: the statement cache is keyed by the text.
+        static const QString stSql = TableAccess::selectAll(table())
+                                                       + kWhereKey.arg(1).arg(2);
+        SQLite::Statement &st = m_collection.statement(stSql);
         TableAccess::ResetOnExit reset(st);
         RecordIo::bind(st, 1, trimTrailingSpaces(category));
         RecordIo::bind(st, 2, trimTrailingSpaces(typeOfHtml));
@@ -56,7 +58,9 @@ StoreStatus CatHtmlManager::insert(const CatHtmlRecord &record)
     if (StoreStatus s = TableAccess::ready(m_collection, table(), true, Msg::RecordInsertError); !s)
         return s;
     try {
-        SQLite::Statement &st = m_collection.statement(TableAccess::insertSql(table()));
+        // Built once: the statement cache is keyed by the text.
+        static const QString stSql = TableAccess::insertSql(table());
+        SQLite::Statement &st = m_collection.statement(stSql);
         TableAccess::ResetOnExit reset(st);
         TableAccess::bindAll(st, RecordIo::values(prepared(record)));
         st.exec();
@@ -73,10 +77,11 @@ StoreStatus CatHtmlManager::change(const QString &category, const QString &typeO
         return s;
     try {
         const int n = int(table().fields.size());
-        SQLite::Statement &st = m_collection.statement(
-            QStringLiteral("UPDATE %1 SET %2 WHERE rowid = (SELECT rowid FROM %1%3)")
+        // Built once: the statement cache is keyed by the text.
+        static const QString stSql = QStringLiteral("UPDATE %1 SET %2 WHERE rowid = (SELECT rowid FROM %1%3)")
                 .arg(TableAccess::qualified(table()), RecordIo::assignments(table()),
-                     kWhereKey.arg(n + 1).arg(n + 2)));
+                     kWhereKey.arg(n + 1).arg(n + 2));
+        SQLite::Statement &st = m_collection.statement(stSql);
         TableAccess::ResetOnExit reset(st);
         TableAccess::bindAll(st, RecordIo::values(prepared(record)));
         RecordIo::bind(st, n + 1, trimTrailingSpaces(category));
@@ -94,8 +99,9 @@ StoreStatus CatHtmlManager::remove(const QString &category, const QString &typeO
     if (StoreStatus s = TableAccess::ready(m_collection, table(), true, Msg::RecordNotDeleted); !s)
         return s;
     try {
-        SQLite::Statement &st = m_collection.statement(
-            QStringLiteral("DELETE FROM %1").arg(TableAccess::qualified(table())) + kWhereKey.arg(1).arg(2));
+        // Built once: the statement cache is keyed by the text.
+        static const QString stSql = QStringLiteral("DELETE FROM %1").arg(TableAccess::qualified(table())) + kWhereKey.arg(1).arg(2);
+        SQLite::Statement &st = m_collection.statement(stSql);
         TableAccess::ResetOnExit reset(st);
         RecordIo::bind(st, 1, trimTrailingSpaces(category));
         RecordIo::bind(st, 2, trimTrailingSpaces(typeOfHtml));
@@ -113,9 +119,10 @@ StoreStatus CatHtmlManager::list(const QString &category, std::vector<CatHtmlRec
     if (StoreStatus s = TableAccess::ready(m_collection, table(), false); !s)
         return s;
     try {
-        SQLite::Statement &st = m_collection.statement(
-            TableAccess::selectAll(table())
-            + QStringLiteral(" WHERE KeyCATEGORY = ? ORDER BY KeyTypeOfHTML"));
+        // Built once: the statement cache is keyed by the text.
+        static const QString stSql = TableAccess::selectAll(table())
+            + QStringLiteral(" WHERE KeyCATEGORY = ? ORDER BY KeyTypeOfHTML");
+        SQLite::Statement &st = m_collection.statement(stSql);
         TableAccess::ResetOnExit reset(st);
         RecordIo::bind(st, 1, trimTrailingSpaces(category));
         while (st.executeStep()) {

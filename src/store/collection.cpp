@@ -33,21 +33,32 @@ constexpr const char kOwnerValue[] = "Pk.Owner/7Hq2-Wd9x-Lm4R-c83V-Ty6Zb";
 static_assert(sizeof(kOwnerValue) - 1 == 34);
 
 constexpr int kBusyTimeoutMs = 3000;
+// A modest page cache keeps an open collection of a million locations small in memory; a write
+// transaction may use more, since a batch touches pages all over the keys, and gives it back at
+// its end.
+constexpr const char *kIdleCache = "PRAGMA cache_size = -16000";
+constexpr const char *kBatchCache = "PRAGMA cache_size = -262144";
 
 std::string utf8(const QString &s) { return s.toStdString(); }
 
 int index(CollectionFile f) { return static_cast<int>(f); }
 
-QString uriFor(const QString &path, const char *mode)
-{
-    return QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toString(QUrl::FullyEncoded)
-           + QStringLiteral("?mode=") + QString::fromLatin1(mode);
-}
-
 bool folderWritable(const QString &folder)
 {
     const QFileInfo fi(folder);
     return fi.isDir() && fi.isWritable();
+}
+
+QString uriFor(const QString &path, const char *mode)
+{
+    const QFileInfo fi(path);
+    QString uri = QUrl::fromLocalFile(fi.absoluteFilePath()).toString(QUrl::FullyEncoded)
+                  + QStringLiteral("?mode=") + QString::fromLatin1(mode);
+    // In a folder nobody can write to (read-only media), the write-ahead log's side files cannot
+    // be created and nobody can change the file either: read it as it stands.
+    if (qstrcmp(mode, "ro") == 0 && !folderWritable(fi.absolutePath()))
+        uri += QStringLiteral("&immutable=1");
+    return uri;
 }
 
 } // namespace
@@ -166,8 +177,7 @@ StoreStatus Collection::connect(const QString &mainUri, bool readOnly)
         registerSqlFunctions(h);
 #endif
         m_db->exec("PRAGMA foreign_keys = OFF");
-        // A modest cache keeps a collection of a million locations well under 100 MB.
-        m_db->exec("PRAGMA cache_size = -16000");
+        m_db->exec(kIdleCache);
         m_db->exec("PRAGMA temp_store = MEMORY");
     } catch (const std::exception &e) {
         m_db.reset();
@@ -179,19 +189,8 @@ StoreStatus Collection::connect(const QString &mainUri, bool readOnly)
 void Collection::disconnect()
 {
     m_statements.clear();
-    if (!m_db)
-        return;
-    // Leave files self-contained (no -wal beside them) so they can be copied or read from
-    // read-only media; when another connection still uses a file this simply does nothing.
-    for (CollectionFile f : {CollectionFile::Data, CollectionFile::Categories, CollectionFile::CatHtml}) {
-        const FileState &st = m_files[index(f)];
-        if (!st.open || st.readOnly)
-            continue;
-        try {
-            m_db->exec(utf8(QStringLiteral("PRAGMA %1.journal_mode = DELETE").arg(QString::fromLatin1(schemaName(f)))));
-        } catch (...) {
-        }
-    }
+    // Closing the last connection to a file checkpoints its write-ahead log and removes it, so
+    // a closed collection folder holds just its three files.
     m_db.reset();
 }
 
@@ -505,6 +504,7 @@ StoreStatus Collection::transaction(const std::function<StoreStatus()> &work)
             for (const FileState &st : m_files)
                 anyReadOnly = anyReadOnly || (st.open && st.readOnly);
             m_db->exec(anyReadOnly ? "BEGIN" : "BEGIN IMMEDIATE");
+            m_db->exec(kBatchCache);
         } else {
             m_db->exec("SAVEPOINT " + name);
         }
@@ -523,11 +523,20 @@ StoreStatus Collection::transaction(const std::function<StoreStatus()> &work)
         result = StoreStatus::failure(StoreError::Other, QStringLiteral("Unexpected failure in a transaction"));
     }
     --m_txDepth;
+    auto idle = [this] {
+        try {
+            m_db->exec(kIdleCache);
+        } catch (...) {
+        }
+    };
     try {
         if (result) {
             m_db->exec(outer ? std::string("COMMIT") : "RELEASE " + name);
+            if (outer)
+                idle();
         } else if (outer) {
             m_db->exec("ROLLBACK");
+            idle();
         } else {
             m_db->exec("ROLLBACK TO " + name);
             m_db->exec("RELEASE " + name);
@@ -540,6 +549,7 @@ StoreStatus Collection::transaction(const std::function<StoreStatus()> &work)
                     m_db->exec("ROLLBACK");
             } catch (...) {
             }
+            idle();
         }
         return result ? s : result;
     }

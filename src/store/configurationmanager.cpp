@@ -36,7 +36,9 @@ StoreStatus ConfigurationManager::get(const QString &dataType, ConfigurationReco
     if (StoreStatus s = TableAccess::ready(m_collection, table(), false); !s)
         return s;
     try {
-        SQLite::Statement &st = m_collection.statement(TableAccess::selectAll(table()) + kWhereName);
+        // Built once: the statement cache is keyed by the text.
+        static const QString stSql = TableAccess::selectAll(table()) + kWhereName;
+        SQLite::Statement &st = m_collection.statement(stSql);
         TableAccess::ResetOnExit reset(st);
         RecordIo::bind(st, 1, fitToField(dataType, table().fields[0].width));
         if (!st.executeStep())
@@ -53,7 +55,9 @@ StoreStatus ConfigurationManager::insert(const ConfigurationRecord &record)
     if (StoreStatus s = TableAccess::ready(m_collection, table(), true, Msg::RecordInsertError); !s)
         return s;
     try {
-        SQLite::Statement &st = m_collection.statement(TableAccess::insertSql(table()));
+        // Built once: the statement cache is keyed by the text.
+        static const QString stSql = TableAccess::insertSql(table());
+        SQLite::Statement &st = m_collection.statement(stSql);
         TableAccess::ResetOnExit reset(st);
         TableAccess::bindAll(st, RecordIo::values(prepared(record)));
         st.exec();
@@ -69,9 +73,10 @@ StoreStatus ConfigurationManager::change(const ConfigurationRecord &record)
         return s;
     try {
         const ConfigurationRecord r = prepared(record);
-        SQLite::Statement &st = m_collection.statement(
-            QStringLiteral("UPDATE %1 SET DataValue = ?2 WHERE KeyDataType = ?1")
-                .arg(TableAccess::qualified(table())));
+        // Built once: the statement cache is keyed by the text.
+        static const QString stSql = QStringLiteral("UPDATE %1 SET DataValue = ?2 WHERE KeyDataType = ?1")
+                .arg(TableAccess::qualified(table()));
+        SQLite::Statement &st = m_collection.statement(stSql);
         TableAccess::ResetOnExit reset(st);
         RecordIo::bind(st, 1, r.DataType);
         RecordIo::bind(st, 2, r.DataValue);
@@ -96,8 +101,9 @@ StoreStatus ConfigurationManager::remove(const QString &dataType)
     if (StoreStatus s = TableAccess::ready(m_collection, table(), true, Msg::RecordNotDeleted); !s)
         return s;
     try {
-        SQLite::Statement &st = m_collection.statement(
-            QStringLiteral("DELETE FROM %1").arg(TableAccess::qualified(table())) + kWhereName);
+        // Built once: the statement cache is keyed by the text.
+        static const QString stSql = QStringLiteral("DELETE FROM %1").arg(TableAccess::qualified(table())) + kWhereName;
+        SQLite::Statement &st = m_collection.statement(stSql);
         TableAccess::ResetOnExit reset(st);
         RecordIo::bind(st, 1, fitToField(dataType, table().fields[0].width));
         if (st.exec() == 0)
@@ -114,8 +120,9 @@ StoreStatus ConfigurationManager::list(std::vector<ConfigurationRecord> &out)
     if (StoreStatus s = TableAccess::ready(m_collection, table(), false); !s)
         return s;
     try {
-        SQLite::Statement &st = m_collection.statement(
-            TableAccess::selectAll(table()) + QStringLiteral(" ORDER BY KeyDataType"));
+        // Built once: the statement cache is keyed by the text.
+        static const QString stSql = TableAccess::selectAll(table()) + QStringLiteral(" ORDER BY KeyDataType");
+        SQLite::Statement &st = m_collection.statement(stSql);
         TableAccess::ResetOnExit reset(st);
         while (st.executeStep()) {
             ConfigurationRecord r;

@@ -38,7 +38,9 @@ StoreStatus KeywordManager::get(const QString &location, qint32 sequence, Keywor
     if (StoreStatus s = TableAccess::ready(m_collection, table(), false); !s)
         return s;
     try {
-        SQLite::Statement &st = m_collection.statement(TableAccess::selectAll(table()) + kWhereRow);
+        // Built once: the statement cache is keyed by the text.
+        static const QString stSql = TableAccess::selectAll(table()) + kWhereRow;
+        SQLite::Statement &st = m_collection.statement(stSql);
         TableAccess::ResetOnExit reset(st);
         RecordIo::bind(st, 1, trimTrailingSpaces(location));
         st.bind(2, sequence);
@@ -58,16 +60,19 @@ StoreStatus KeywordManager::insert(KeywordRecord &record)
     KeywordRecord r = prepared(record);
     try {
         {
-            SQLite::Statement &next = m_collection.statement(
-                QStringLiteral("SELECT coalesce(max(Sequence), 0) + 1 FROM %1")
+            // Built once: the statement cache is keyed by the text.
+            static const QString nextSql = QStringLiteral("SELECT coalesce(max(Sequence), 0) + 1 FROM %1")
                     .arg(TableAccess::qualified(table()))
-                + kWhereLocation);
+                + kWhereLocation;
+            SQLite::Statement &next = m_collection.statement(nextSql);
             TableAccess::ResetOnExit reset(next);
             RecordIo::bind(next, 1, r.Location);
             next.executeStep();
             r.Sequence = next.getColumn(0).getInt();
         }
-        SQLite::Statement &st = m_collection.statement(TableAccess::insertSql(table()));
+        // Built once: the statement cache is keyed by the text.
+        static const QString stSql = TableAccess::insertSql(table());
+        SQLite::Statement &st = m_collection.statement(stSql);
         TableAccess::ResetOnExit reset(st);
         TableAccess::bindAll(st, RecordIo::values(r));
         st.exec();
@@ -84,12 +89,13 @@ StoreStatus KeywordManager::change(const QString &location, qint32 sequence, con
         return s;
     try {
         const int n = int(table().fields.size());
-        SQLite::Statement &st = m_collection.statement(
-            QStringLiteral("UPDATE %1 SET %2 WHERE rowid = (SELECT rowid FROM %1 WHERE KeyLocation "
+        // Built once: the statement cache is keyed by the text.
+        static const QString stSql = QStringLiteral("UPDATE %1 SET %2 WHERE rowid = (SELECT rowid FROM %1 WHERE KeyLocation "
                            " = ?%3 AND Location = ?%3 AND Sequence = ?%4)")
                 .arg(TableAccess::qualified(table()), RecordIo::assignments(table()))
                 .arg(n + 1)
-                .arg(n + 2));
+                .arg(n + 2);
+        SQLite::Statement &st = m_collection.statement(stSql);
         TableAccess::ResetOnExit reset(st);
         TableAccess::bindAll(st, RecordIo::values(prepared(record)));
         RecordIo::bind(st, n + 1, trimTrailingSpaces(location));
@@ -107,8 +113,9 @@ StoreStatus KeywordManager::remove(const QString &location, qint32 sequence)
     if (StoreStatus s = TableAccess::ready(m_collection, table(), true, Msg::RecordNotDeleted); !s)
         return s;
     try {
-        SQLite::Statement &st = m_collection.statement(
-            QStringLiteral("DELETE FROM %1").arg(TableAccess::qualified(table())) + kWhereRow);
+        // Built once: the statement cache is keyed by the text.
+        static const QString stSql = QStringLiteral("DELETE FROM %1").arg(TableAccess::qualified(table())) + kWhereRow;
+        SQLite::Statement &st = m_collection.statement(stSql);
         TableAccess::ResetOnExit reset(st);
         RecordIo::bind(st, 1, trimTrailingSpaces(location));
         st.bind(2, sequence);
@@ -127,8 +134,9 @@ StoreStatus KeywordManager::removeAll(const QString &location, int *removed)
     if (StoreStatus s = TableAccess::ready(m_collection, table(), true, Msg::RecordNotDeleted); !s)
         return s;
     try {
-        SQLite::Statement &st = m_collection.statement(
-            QStringLiteral("DELETE FROM %1").arg(TableAccess::qualified(table())) + kWhereLocation);
+        // Built once: the statement cache is keyed by the text.
+        static const QString stSql = QStringLiteral("DELETE FROM %1").arg(TableAccess::qualified(table())) + kWhereLocation;
+        SQLite::Statement &st = m_collection.statement(stSql);
         TableAccess::ResetOnExit reset(st);
         RecordIo::bind(st, 1, trimTrailingSpaces(location));
         const int n = st.exec();
@@ -146,8 +154,10 @@ StoreStatus KeywordManager::list(const QString &location, std::vector<KeywordRec
     if (StoreStatus s = TableAccess::ready(m_collection, table(), false); !s)
         return s;
     try {
-        SQLite::Statement &st = m_collection.statement(TableAccess::selectAll(table()) + kWhereLocation
-                                                       + QStringLiteral(" ORDER BY Sequence"));
+        // Built once: the statement cache is keyed by the text.
+        static const QString stSql = TableAccess::selectAll(table()) + kWhereLocation
+                                                       + QStringLiteral(" ORDER BY Sequence");
+        SQLite::Statement &st = m_collection.statement(stSql);
         TableAccess::ResetOnExit reset(st);
         RecordIo::bind(st, 1, trimTrailingSpaces(location));
         while (st.executeStep()) {

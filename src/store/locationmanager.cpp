@@ -65,7 +65,9 @@ StoreStatus LocationManager::get(const QString &location, LocationRecord &out)
     if (StoreStatus s = TableAccess::ready(m_collection, table(), false); !s)
         return s;
     try {
-        SQLite::Statement &st = m_collection.statement(TableAccess::selectAll(table()) + kWhereExact);
+        // Built once: the statement cache is keyed by the text.
+        static const QString stSql = TableAccess::selectAll(table()) + kWhereExact;
+        SQLite::Statement &st = m_collection.statement(stSql);
         TableAccess::ResetOnExit reset(st);
         RecordIo::bind(st, 1, trimTrailingSpaces(location));
         if (!st.executeStep())
@@ -82,8 +84,10 @@ StoreStatus LocationManager::getByRowId(qint64 rowId, LocationRecord &out)
     if (StoreStatus s = TableAccess::ready(m_collection, table(), false); !s)
         return s;
     try {
-        SQLite::Statement &st = m_collection.statement(TableAccess::selectAll(table())
-                                                       + QStringLiteral(" WHERE rowid = ?"));
+        // Built once: the statement cache is keyed by the text.
+        static const QString stSql = TableAccess::selectAll(table())
+                                                       + QStringLiteral(" WHERE rowid = ?");
+        SQLite::Statement &st = m_collection.statement(stSql);
         TableAccess::ResetOnExit reset(st);
         st.bind(1, static_cast<int64_t>(rowId));
         if (!st.executeStep())
@@ -109,7 +113,9 @@ StoreStatus LocationManager::insert(const LocationRecord &record)
     if (StoreStatus s = validate(r); !s)
         return s;
     try {
-        SQLite::Statement &st = m_collection.statement(TableAccess::insertSql(table()));
+        // Built once: the statement cache is keyed by the text.
+        static const QString stSql = TableAccess::insertSql(table());
+        SQLite::Statement &st = m_collection.statement(stSql);
         TableAccess::ResetOnExit reset(st);
         TableAccess::bindAll(st, RecordIo::values(r));
         st.exec();
@@ -127,11 +133,12 @@ StoreStatus LocationManager::change(const QString &originalLocation, const Locat
     if (StoreStatus s = validate(r); !s)
         return s;
     try {
-        SQLite::Statement &st = m_collection.statement(
-            QStringLiteral("UPDATE %1 SET %2 WHERE rowid = (SELECT rowid FROM %1 WHERE KeyLocation "
+        // Built once: the statement cache is keyed by the text.
+        static const QString stSql = QStringLiteral("UPDATE %1 SET %2 WHERE rowid = (SELECT rowid FROM %1 WHERE KeyLocation "
                            " = ?%3 AND Location = ?%3)")
                 .arg(TableAccess::qualified(table()), RecordIo::assignments(table()))
-                .arg(table().fields.size() + 1));
+                .arg(table().fields.size() + 1);
+        SQLite::Statement &st = m_collection.statement(stSql);
         TableAccess::ResetOnExit reset(st);
         TableAccess::bindAll(st, RecordIo::values(r));
         RecordIo::bind(st, int(table().fields.size()) + 1, trimTrailingSpaces(originalLocation));
@@ -148,9 +155,11 @@ StoreStatus LocationManager::remove(const QString &location)
     if (StoreStatus s = TableAccess::ready(m_collection, table(), true, Msg::RecordNotDeleted); !s)
         return s;
     try {
-        SQLite::Statement &st = m_collection.statement(QStringLiteral("DELETE FROM %1")
+        // Built once: the statement cache is keyed by the text.
+        static const QString stSql = QStringLiteral("DELETE FROM %1")
                                                            .arg(TableAccess::qualified(table()))
-                                                       + kWhereExact);
+                                                       + kWhereExact;
+        SQLite::Statement &st = m_collection.statement(stSql);
         TableAccess::ResetOnExit reset(st);
         RecordIo::bind(st, 1, trimTrailingSpaces(location));
         if (st.exec() == 0)
@@ -169,8 +178,10 @@ qint64 LocationManager::count(StoreStatus *status)
         return 0;
     }
     try {
-        SQLite::Statement &st = m_collection.statement(QStringLiteral("SELECT count(*) FROM %1")
-                                                           .arg(TableAccess::qualified(table())));
+        // Built once: the statement cache is keyed by the text.
+        static const QString stSql = QStringLiteral("SELECT count(*) FROM %1")
+                                                           .arg(TableAccess::qualified(table()));
+        SQLite::Statement &st = m_collection.statement(stSql);
         TableAccess::ResetOnExit reset(st);
         st.executeStep();
         if (status)

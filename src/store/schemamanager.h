@@ -44,6 +44,8 @@ public:
     static QStringList componentExpressions(const KeyComponent &component);
     /// Generated key columns of a table: name and declaration.
     static std::vector<std::pair<QString, QString>> keyColumns(const TableDef &table);
+    /// Indexes beside the keys: name and CREATE statement.
+    static std::vector<std::pair<QString, QString>> extraIndexes(const TableDef &table);
     static QString createTableSql(const TableDef &table);
     static QString createIndexSql(const KeyDef &key);
 
