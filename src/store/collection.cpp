@@ -331,10 +331,14 @@ StoreStatus Collection::open(CollectionFile f, bool create)
         detachOrDrop();
         return s;
     }
-    const bool fresh = creating || fi.empty;
+    // An empty database (a file created but never filled) is only taken over when asked to
+    // create the file.
+    const bool fresh = creating || (fi.empty && create);
     if (!fresh) {
         QString why;
-        if (!fi.ours)
+        if (fi.empty)
+            why = QStringLiteral("%1 is empty").arg(path);
+        else if (!fi.ours)
             why = QStringLiteral("%1 is not a Pathkeep collection file").arg(path);
         else if (fi.kind != SchemaManager::kindName(static_cast<TableFile>(index(f))))
             why = QStringLiteral("%1 holds other tables than %2").arg(path, fileName(f));

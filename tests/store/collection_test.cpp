@@ -132,6 +132,12 @@ TEST(CollectionOpen, ForeignFilesAreRefusedAndNotChanged)
     QFile::remove(t.path(QStringLiteral("URL_H.TPS")));
     QFile::rename(t.path(QStringLiteral("copy")), t.path(QStringLiteral("URL_H.TPS")));
     EXPECT_EQ(c.open(CollectionFile::CatHtml, false).error, StoreError::InvalidFile);
+
+    // A file left empty (created, never filled) is taken over only when asked to create.
+    c.close();
+    ASSERT_TRUE(t.writeFile(QStringLiteral("URL_H.TPS"), {}));
+    EXPECT_EQ(c.open(CollectionFile::CatHtml, false).error, StoreError::InvalidFile);
+    EXPECT_TRUE(c.open(CollectionFile::CatHtml, true));
 }
 
 /// Runs `check` without the power to ignore file permissions: as an unprivileged user in a
