@@ -8,6 +8,10 @@
 #include "shell/widgets/fontconversion.h"
 #include "shell/widgets/mainframe.h"
 
+#ifdef PK_HAVE_NET
+#include "net/netall.h"
+#endif
+
 #include <QApplication>
 #include <QSocketNotifier>
 #include <QStyleFactory>
@@ -86,6 +90,11 @@ int main(int argc, char *argv[])
     frame.open();
     frame.showSplash();
     const int result = app.exec();
+
+    // Close-down: the frame saved its position when it closed; the rest goes here.
     shell.saveIni();
+#ifdef PK_HAVE_NET
+    pk::_NetAll::closeDown();
+#endif
     return result;
 }

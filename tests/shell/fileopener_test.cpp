@@ -2,6 +2,9 @@
 
 #include "shell/fileopener.h"
 #include "store/collection.h"
+#include "store/schemamanager.h"
+
+#include <SQLiteCpp/Database.h>
 
 #include <QFile>
 #include <QFileInfo>
@@ -99,4 +102,46 @@ TEST_F(FileOpenerTest, ReadOnlyFolderGivesCreationError)
     EXPECT_EQ(ui.last()->title, QStringLiteral("File Creation Error"));
     EXPECT_EQ(halts, QStringList{QStringLiteral("File Creation Error!")});
     QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+}
+
+namespace {
+
+/// Makes the keys of `path` look built by another collation version, so they must be rebuilt.
+void spoilKeys(const QString &path)
+{
+    SQLite::Database db(path.toStdString(), SQLite::OPEN_READWRITE);
+    db.exec(std::string("UPDATE ") + SchemaManager::MetaTable + " SET Value = '0' WHERE Name = 'Collation'");
+}
+
+} // namespace
+
+TEST_F(FileOpenerTest, InvalidKeysAreRebuiltWhenTheUserAgrees)
+{
+    {
+        Collection created(temp.folder());
+        ASSERT_EQ(opener().openAll(created), FileOpener::Result::Opened);
+    }
+    spoilKeys(temp.path(QStringLiteral("URL_C.TPS")));
+
+    // No: the program ends.
+    Collection refused(temp.folder());
+    ui.push(false);
+    EXPECT_EQ(opener().open(refused, CollectionFile::Categories, true), FileOpener::Result::Halted);
+    EXPECT_EQ(ui.last()->title, QStringLiteral("Invalid Key"));
+    EXPECT_EQ(ui.last()->text, QStringLiteral("URL_C.TPS key file is invalid.  Do you want to rebuild the key?"));
+    EXPECT_EQ(halts, QStringList{QStringLiteral("Invalid Key!")});
+
+    // Yes: the keys are rebuilt and the file opens; the next open needs no question.
+    halts.clear();
+    ui.clear();
+    Collection repaired(temp.folder());
+    ui.push(true);
+    EXPECT_EQ(opener().open(repaired, CollectionFile::Categories, true), FileOpener::Result::Opened);
+    EXPECT_TRUE(halts.isEmpty());
+    EXPECT_EQ(ui.interactions().size(), 1);
+    repaired.close();
+    ui.clear();
+    Collection again(temp.folder());
+    EXPECT_EQ(opener().open(again, CollectionFile::Categories, true), FileOpener::Result::Opened);
+    EXPECT_TRUE(ui.interactions().isEmpty());
 }
