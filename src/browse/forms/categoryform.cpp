@@ -1,0 +1,109 @@
+#include "browse/forms/categoryform.h"
+
+#include "browse/forms/requiredentry.h"
+#include "browse/forms/storeerrors.h"
+#include "browse/list/browserefresh.h"
+#include "framework/errorcatalogue.h"
+#include "framework/errormanager.h"
+#include "store/collection.h"
+#include "store/categorymanager.h"
+#include "store/cathtmlmanager.h"
+#include "store/fieldtext.h"
+
+namespace pk {
+
+CategoryForm::CategoryForm(Collection &collection, UserInterface &ui, ErrorManager &errors,
+                           FormRequest request, Variant variant, const QString &category)
+    : m_collection(collection)
+    , m_ui(ui)
+    , m_errors(errors)
+    , m_request(request)
+    , m_variant(variant)
+    , m_original(category)
+{
+    if (request == FormRequest::Insert)
+        m_record.Category = category;
+}
+
+QString CategoryForm::title(FormRequest request, Variant variant)
+{
+    const bool noMdi = variant == Variant::NoMdi;
+    switch (request) {
+    case FormRequest::Insert:
+        return noMdi ? QStringLiteral("Category Will Be Added") : QStringLiteral("New Category");
+    case FormRequest::Change:
+        return noMdi ? QStringLiteral("Category Will Be Changed") : QStringLiteral("Edit Category");
+    case FormRequest::View:
+    case FormRequest::Delete:
+        return QStringLiteral("View Record");
+    }
+    return {};
+}
+
+QString CategoryForm::procedure(Variant variant)
+{
+    return QString::fromLatin1(variant == Variant::NoMdi ? NoMdiProcedure : Procedure);
+}
+
+bool CategoryForm::load()
+{
+    if (m_request == FormRequest::Insert)
+        return true;
+    const StoreStatus status = m_collection.categories().get(m_original, m_record);
+    if (!status) {
+        reportStoreError(m_errors, status, Msg::RecordRetrievalError, CollectionFile::Categories);
+        return false;
+    }
+    m_original = m_record.Category;
+    return true;
+}
+
+bool CategoryForm::save()
+{
+    m_failed = Entry::None;
+    if (isReadOnly())
+        return false;
+    if (trimTrailingSpaces(m_record.Category).trimmed().isEmpty()) {
+        m_failed = Entry::Category;
+        RequiredEntry::report(m_ui, QLatin1String(CategoryPrompt));
+        return false;
+    }
+    const StoreStatus status = m_request == FormRequest::Insert
+                                   ? m_collection.categories().insert(m_record)
+                                   : m_collection.categories().change(m_original, m_record);
+    if (!status) {
+        m_failed = Entry::Category;
+        reportStoreError(m_errors, status,
+                         m_request == FormRequest::Insert ? Msg::RecordInsertError : Msg::RecordNotUpdated,
+                         CollectionFile::Categories);
+        return false;
+    }
+    m_record = CategoryManager::prepared(m_record);
+    m_original = m_record.Category;
+    BrowseRefresh::instance().request();
+    return true;
+}
+
+bool CategoryForm::remove()
+{
+    if (m_errors.raise(Msg::ConfirmDelete) != 0)
+        return false;
+    const StoreStatus status = m_collection.categories().remove(m_original);
+    if (!status && status.error != StoreError::RecordNotFound) {
+        reportStoreError(m_errors, status, Msg::RecordNotDeleted, CollectionFile::Categories);
+        return false;
+    }
+    BrowseRefresh::instance().request();
+    return true;
+}
+
+std::vector<CatHtmlRecord> CategoryForm::snippets()
+{
+    std::vector<CatHtmlRecord> out;
+    const QString name = m_record.Category.isEmpty() ? m_original : m_record.Category;
+    if (!trimTrailingSpaces(name).isEmpty())
+        m_collection.catHtml().list(trimTrailingSpaces(name), out);
+    return out;
+}
+
+} // namespace pk

@@ -1,0 +1,68 @@
+#pragma once
+
+#include "browse/forms/formrequest.h"
+#include "store/records.h"
+
+#include <vector>
+
+namespace pk {
+
+class Collection;
+class ErrorManager;
+class UserInterface;
+
+/**
+ * @brief "Update the Categories File": one request (insert, change, delete, view) on one
+ * category, for the tabbed form (`UpdateCategories`) and its single-window twin
+ * (`UpdateCategoriesNoMDI`).
+ *
+ * Renaming or deleting a category touches nothing else: locations and snippets keep the name
+ * they carry. After a save or delete every open list is told to refresh.
+ */
+class CategoryForm final
+{
+public:
+    enum class Variant { Tabbed, NoMdi };
+    enum class Entry { None, Category };
+
+    static constexpr const char *Procedure = "UpdateCategories";
+    static constexpr const char *NoMdiProcedure = "UpdateCategoriesNoMDI";
+    static constexpr const char *CategoryPrompt = "&Category:";
+    static constexpr const char *DescriptionPrompt = "&Description:";
+
+    CategoryForm(Collection &collection, UserInterface &ui, ErrorManager &errors, FormRequest request,
+                 Variant variant, const QString &category = {});
+
+    static QString title(FormRequest request, Variant variant);
+    QString title() const { return title(m_request, m_variant); }
+    static QString procedure(Variant variant);
+
+    FormRequest request() const { return m_request; }
+    bool isReadOnly() const { return m_request == FormRequest::View || m_request == FormRequest::Delete; }
+    /// Reads the category for change, view and delete; false (reported) when it is gone.
+    bool load();
+    CategoryRecord &record() { return m_record; }
+    const QString &originalCategory() const { return m_original; }
+
+    /// Insert or change. Blank name: "Missing Information"; taken name: "Duplicate Key Error".
+    /// False keeps the form open; failedEntry() says which entry to focus.
+    bool save();
+    /// Asks "Confirm Delete" and removes the category; locations keep their category text.
+    bool remove();
+    Entry failedEntry() const { return m_failed; }
+
+    /// The snippets whose HTM:CATEGORY is the category named in the form (type order).
+    std::vector<CatHtmlRecord> snippets();
+
+private:
+    Collection &m_collection;
+    UserInterface &m_ui;
+    ErrorManager &m_errors;
+    FormRequest m_request;
+    Variant m_variant;
+    QString m_original;
+    CategoryRecord m_record;
+    Entry m_failed = Entry::None;
+};
+
+} // namespace pk

@@ -1,0 +1,63 @@
+#include "browse/forms/categorylocations.h"
+
+#include "store/collection.h"
+#include "store/locationmanager.h"
+#include "store/view.h"
+
+namespace pk {
+
+namespace {
+constexpr int PageSize = 1000;
+}
+
+CategoryLocations::CategoryLocations(Collection &collection, QString category)
+    : m_collection(collection)
+    , m_category(std::move(category))
+{
+}
+
+StoreStatus CategoryLocations::refresh()
+{
+    m_rows.clear();
+    View view(m_collection, Keys::urlCategory());
+    view.setRange({m_category});
+    ViewPage page;
+    StoreStatus status = view.firstPage(PageSize, page);
+    while (status) {
+        for (const ViewRow &row : page.rows)
+            m_rows.push_back({row.rowId(), row.location()});
+        if (page.atEnd || page.rows.empty())
+            break;
+        status = view.forward(page.rows.back().position, PageSize, false, page);
+    }
+    return status;
+}
+
+const CategoryLocations::Row *CategoryLocations::rowAt(int row) const
+{
+    return row >= 0 && row < count() ? &m_rows[std::size_t(row)] : nullptr;
+}
+
+int CategoryLocations::locate(const QString &typed)
+{
+    if (m_rows.empty())
+        return -1;
+    View view(m_collection, Keys::urlCategory());
+    view.setRange({m_category});
+    ViewPosition position;
+    if (!view.locate({typed}, position))
+        return count() - 1;
+    for (int i = 0; i < count(); ++i) {
+        if (m_rows[std::size_t(i)].rowId == position.rowId)
+            return i;
+    }
+    return 0;
+}
+
+QString CategoryLocations::title()
+{
+    return QStringLiteral("Browse Locations by Category (") + QString::number(m_collection.locations().count())
+           + QLatin1Char(')');
+}
+
+} // namespace pk

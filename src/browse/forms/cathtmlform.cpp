@@ -1,0 +1,102 @@
+#include "browse/forms/cathtmlform.h"
+
+#include "browse/forms/storeerrors.h"
+#include "framework/errorcatalogue.h"
+#include "framework/errormanager.h"
+#include "store/cathtmlmanager.h"
+#include "store/collection.h"
+
+namespace pk {
+
+const std::array<CatHtmlForm::TypeOption, 5> &CatHtmlForm::types()
+{
+    static const std::array<TypeOption, 5> options = {{
+        {"&Replace Title", "Replace Title"},
+        {"&Before Category", "Before Category"},
+        {"Before &Category Title", "Before Category Title"},
+        {"After Category &Title", "After Category Title"},
+        {"&After Category", "After Category"},
+    }};
+    return options;
+}
+
+int CatHtmlForm::typeIndex(const QString &stored)
+{
+    for (std::size_t i = 0; i < types().size(); ++i) {
+        if (stored.trimmed().compare(QLatin1String(types()[i].stored), Qt::CaseInsensitive) == 0)
+            return int(i);
+    }
+    return -1;
+}
+
+CatHtmlForm::CatHtmlForm(Collection &collection, UserInterface &ui, ErrorManager &errors,
+                         FormRequest request, const QString &category, const QString &type)
+    : m_collection(collection)
+    , m_ui(ui)
+    , m_errors(errors)
+    , m_request(request)
+    , m_category(category)
+    , m_type(type)
+{
+    m_record.CATEGORY = category;
+    m_record.TypeOfHTML = request == FormRequest::Insert ? QString::fromLatin1(DefaultType) : type;
+}
+
+QString CatHtmlForm::title(FormRequest request)
+{
+    switch (request) {
+    case FormRequest::Insert:
+        return QStringLiteral("New HTML");
+    case FormRequest::Change:
+        return QStringLiteral("Edit HTML");
+    case FormRequest::View:
+    case FormRequest::Delete:
+        return QStringLiteral("View Record");
+    }
+    return {};
+}
+
+bool CatHtmlForm::load()
+{
+    if (m_request == FormRequest::Insert)
+        return true;
+    const StoreStatus status = m_collection.catHtml().get(m_category, m_type, m_record);
+    if (!status) {
+        reportStoreError(m_errors, status, Msg::RecordRetrievalError, CollectionFile::CatHtml);
+        return false;
+    }
+    return true;
+}
+
+bool CatHtmlForm::save()
+{
+    if (isReadOnly())
+        return false;
+    const StoreStatus status = m_request == FormRequest::Insert
+                                   ? m_collection.catHtml().insert(m_record)
+                                   : m_collection.catHtml().change(m_category, m_type, m_record);
+    if (!status) {
+        reportStoreError(m_errors, status,
+                         m_request == FormRequest::Insert ? Msg::RecordInsertError : Msg::RecordNotUpdated,
+                         CollectionFile::CatHtml);
+        return false;
+    }
+    m_record = CatHtmlManager::prepared(m_record);
+    m_category = m_record.CATEGORY;
+    m_type = m_record.TypeOfHTML;
+    return true;
+}
+
+bool CatHtmlForm::remove()
+{
+    if (m_errors.raise(Msg::ConfirmDelete) != 0)
+        return false;
+    const StoreStatus status = m_collection.catHtml().remove(m_category, m_type);
+    if (!status && status.error != StoreError::RecordNotFound) {
+        reportStoreError(m_errors, status, Msg::RecordNotDeleted, CollectionFile::CatHtml);
+        return false;
+    }
+    return true;
+}
+
+} // namespace pk

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "browse/forms/formrequest.h"
+#include "store/records.h"
+
+#include <array>
+
+namespace pk {
+
+class Collection;
+class ErrorManager;
+class UserInterface;
+
+/**
+ * @brief "Add HTML" (`UpdateCatHTML`): one HTML snippet of a category. A category holds at
+ * most one snippet of each type; a second of the same type is refused as a duplicate.
+ */
+class CatHtmlForm final
+{
+public:
+    static constexpr const char *Procedure = "UpdateCatHTML";
+    static constexpr const char *DefaultType = "Before Category";
+
+    struct TypeOption
+    {
+        const char *optionText; ///< with its accelerator
+        const char *stored;     ///< HTM:TypeOfHTML
+    };
+    static const std::array<TypeOption, 5> &types();
+    /// Index of a stored type (letter case ignored), -1 when unknown.
+    static int typeIndex(const QString &stored);
+
+    CatHtmlForm(Collection &collection, UserInterface &ui, ErrorManager &errors, FormRequest request,
+                const QString &category, const QString &type = {});
+
+    static QString title(FormRequest request);
+    QString title() const { return title(m_request); }
+    FormRequest request() const { return m_request; }
+    bool isReadOnly() const { return m_request == FormRequest::View || m_request == FormRequest::Delete; }
+
+    bool load();
+    CatHtmlRecord &record() { return m_record; }
+    /// Insert or change; a type the category already has is refused ("Duplicate Key Error").
+    bool save();
+    bool remove();
+
+private:
+    Collection &m_collection;
+    UserInterface &m_ui;
+    ErrorManager &m_errors;
+    FormRequest m_request;
+    QString m_category;
+    QString m_type;
+    CatHtmlRecord m_record;
+};
+
+} // namespace pk

@@ -1,0 +1,195 @@
+#include "browse/forms/newlocationwizard.h"
+
+#include "browse/forms/categorylist.h"
+#include "browse/forms/keywordguess.h"
+#include "browse/forms/requiredentry.h"
+#include "browse/forms/storeerrors.h"
+#include "browse/list/browserefresh.h"
+#include "framework/errorcatalogue.h"
+#include "framework/errormanager.h"
+#include "store/collection.h"
+#include "store/fieldtext.h"
+#include "store/locationmanager.h"
+
+#include <QMutex>
+
+namespace pk {
+
+namespace {
+
+QMutex g_inputLock;
+QString g_input;
+
+} // namespace
+
+NewLocationWizard::NewLocationWizard(Collection &collection, UserInterface &ui, ErrorManager &errors)
+    : m_collection(collection)
+    , m_ui(ui)
+    , m_errors(errors)
+{
+}
+
+void NewLocationWizard::setInput(const QString &location)
+{
+    const QMutexLocker lock(&g_inputLock);
+    g_input = truncateToWidth(location, MaxInput);
+}
+
+QString NewLocationWizard::takeInput()
+{
+    const QMutexLocker lock(&g_inputLock);
+    return std::exchange(g_input, QString());
+}
+
+bool NewLocationWizard::isAddress(const QString &input)
+{
+    const QString lower = input.toLower();
+    return lower.contains(QLatin1String("http:")) || lower.contains(QLatin1String("ftp:"))
+           || lower.contains(QLatin1String("www."));
+}
+
+QStringList NewLocationWizard::categoryChoices()
+{
+    CategoryList list(m_collection, m_ui, m_errors, CategoryList::Mode::Assignable);
+    list.refresh();
+    return list.names();
+}
+
+void NewLocationWizard::start(const QString &input, const std::vector<TopLevelWindow> &windows,
+                              quint32 ownWindow)
+{
+    m_record = {};
+    m_candidates.clear();
+    const QStringList categories = categoryChoices();
+    if (!categories.isEmpty())
+        m_record.Category = categories.first();
+
+    const QString text = trimTrailingSpaces(input);
+    if (isAddress(text)) {
+        take(text, {});
+        m_pickUrlShown = false;
+        m_page = Page::General;
+        return;
+    }
+    m_candidates = WindowCandidates::collect(windows, ownWindow);
+    if (m_candidates.size() > 1) {
+        m_pickUrlShown = true;
+        m_page = Page::PickUrl;
+        return;
+    }
+    m_pickUrlShown = false;
+    m_page = Page::General;
+    if (m_candidates.size() == 1)
+        take(m_candidates.front().address, m_candidates.front().title);
+}
+
+void NewLocationWizard::take(const QString &location, const QString &description)
+{
+    m_record.Location = location;
+    m_record.Description = description;
+    // Taking an address counts as accepting the entries it fills.
+    if (!trimTrailingSpaces(location).isEmpty())
+        locationAccepted();
+    if (!trimTrailingSpaces(description).isEmpty())
+        descriptionAccepted();
+}
+
+void NewLocationWizard::locationAccepted()
+{
+    if (trimTrailingSpaces(m_record.Keyword).isEmpty() && !trimTrailingSpaces(m_record.Location).isEmpty())
+        m_record.Keyword = KeywordGuess::fromLocation(m_record.Location);
+}
+
+void NewLocationWizard::descriptionAccepted()
+{
+    if (trimTrailingSpaces(m_record.Keyword).isEmpty())
+        m_record.Keyword = KeywordGuess::fromDescription(m_record.Description);
+}
+
+bool NewLocationWizard::checkCategory()
+{
+    const StoreStatus status = m_collection.locations().validate(LocationManager::prepared(m_record));
+    if (status || status.catalogueNumber != Msg::FieldContents)
+        return true;
+    m_failed = Entry::Category;
+    m_errors.raise(status.catalogueNumber, status.context);
+    return false;
+}
+
+void NewLocationWizard::analyze()
+{
+    ErrorContext context;
+    context.message = QStringLiteral("AnalyzeURL");
+    m_errors.raise(Msg::ProcedureNotDefined, context);
+}
+
+bool NewLocationWizard::checkGeneral()
+{
+    if (trimTrailingSpaces(m_record.Location).trimmed().isEmpty()) {
+        m_failed = Entry::Location;
+        RequiredEntry::report(m_ui, QStringLiteral("&Location:"));
+        return false;
+    }
+    return true;
+}
+
+bool NewLocationWizard::next(int highlightedCandidate)
+{
+    m_failed = Entry::None;
+    switch (m_page) {
+    case Page::PickUrl:
+        if (highlightedCandidate >= 0 && highlightedCandidate < int(m_candidates.size())) {
+            const WindowCandidate &c = m_candidates[std::size_t(highlightedCandidate)];
+            m_record.Keyword.clear();
+            take(c.address, c.title);
+        }
+        m_page = Page::General;
+        return true;
+    case Page::General:
+        if (!checkGeneral())
+            return false;
+        m_page = Page::SiteInfo;
+        return true;
+    case Page::SiteInfo:
+        return false;
+    }
+    return false;
+}
+
+bool NewLocationWizard::canGoBack() const
+{
+    return m_page == Page::SiteInfo || (m_page == Page::General && m_pickUrlShown);
+}
+
+void NewLocationWizard::back()
+{
+    if (m_page == Page::SiteInfo)
+        m_page = Page::General;
+    else if (m_page == Page::General && m_pickUrlShown)
+        m_page = Page::PickUrl;
+}
+
+bool NewLocationWizard::finish()
+{
+    m_failed = Entry::None;
+    if (!checkGeneral()) {
+        m_page = Page::General;
+        return false;
+    }
+    if (!checkCategory()) {
+        m_page = Page::General;
+        return false;
+    }
+    const StoreStatus status = m_collection.locations().insert(m_record);
+    if (!status) {
+        m_failed = status.catalogueNumber == Msg::FieldContents ? Entry::Category : Entry::Location;
+        m_page = Page::General;
+        reportStoreError(m_errors, status, Msg::RecordInsertError, CollectionFile::Data);
+        return false;
+    }
+    m_record = LocationManager::prepared(m_record);
+    BrowseRefresh::instance().request();
+    return true;
+}
+
+} // namespace pk

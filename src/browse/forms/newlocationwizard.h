@@ -1,0 +1,85 @@
+#pragma once
+
+#include "browse/forms/windowcandidates.h"
+#include "store/records.h"
+
+#include <QStringList>
+
+#include <vector>
+
+namespace pk {
+
+class Collection;
+class ErrorManager;
+class UserInterface;
+
+/**
+ * @brief The New-location wizard (`Wizard:NewURL`): adds one location in three pages,
+ * taking its address from the wizard's input text or from an open browser window.
+ */
+class NewLocationWizard final
+{
+public:
+    static constexpr const char *Procedure = "Wizard:NewURL";
+    static constexpr int MaxInput = 255;
+
+    enum class Page { PickUrl, General, SiteInfo };
+    enum class Entry { None, Location, Category };
+
+    NewLocationWizard(Collection &collection, UserInterface &ui, ErrorManager &errors);
+
+    /// The process-wide input text: the location to add, blank to capture one from a window.
+    static void setInput(const QString &location);
+    /// Returns the input text and blanks it (one wizard uses it once).
+    static QString takeInput();
+
+    /// True when `input` is an address to take as it is ("http:", "ftp:" or "www.").
+    static bool isAddress(const QString &input);
+
+    /**
+     * Prepares a new location: the first assignable category, then the address from `input`
+     * or from the candidates of `windows` (the wizard's own window `ownWindow` left out).
+     * With more than one candidate the wizard opens on the PickURL page.
+     */
+    void start(const QString &input, const std::vector<TopLevelWindow> &windows, quint32 ownWindow);
+
+    Page page() const { return m_page; }
+    bool pickUrlShown() const { return m_pickUrlShown; }
+    const std::vector<WindowCandidate> &candidates() const { return m_candidates; }
+    LocationRecord &record() { return m_record; }
+
+    QStringList categoryChoices();
+    /// The location was accepted: a blank keyword becomes the address's scheme.
+    void locationAccepted();
+    /// The description was accepted: a blank keyword becomes the guess from the description.
+    void descriptionAccepted();
+    /// "Analy&ze": reported as an undefined procedure (catalogue 27) until page analysis exists.
+    void analyze();
+    /// Validity rule 1 on the category entry, reported.
+    bool checkCategory();
+
+    /// "&Next": on PickURL takes the highlighted candidate; elsewhere checks the page's
+    /// required entries. False stays on the page.
+    bool next(int highlightedCandidate = -1);
+    void back();
+    bool canGoBack() const;
+    bool canGoNext() const { return m_page != Page::SiteInfo; }
+    /// "&Finish": every required entry, then the insert. False keeps the wizard open.
+    bool finish();
+    Entry failedEntry() const { return m_failed; }
+
+private:
+    void take(const QString &location, const QString &description);
+    bool checkGeneral();
+
+    Collection &m_collection;
+    UserInterface &m_ui;
+    ErrorManager &m_errors;
+    Page m_page = Page::General;
+    bool m_pickUrlShown = false;
+    std::vector<WindowCandidate> m_candidates;
+    LocationRecord m_record;
+    Entry m_failed = Entry::None;
+};
+
+} // namespace pk

@@ -1,0 +1,59 @@
+#pragma once
+
+#include "browse/forms/categorylist.h"
+#include "browse/forms/formrequest.h"
+#include "browse/forms/widgets/formscontext.h"
+
+#include <QWidget>
+
+class QLineEdit;
+class QPushButton;
+class QTableView;
+
+namespace pk {
+
+class TextTableModel;
+
+/**
+ * @brief "Browse Categories": the category list with its locator, Ctrl+F/F3 search and the
+ * buttons that open the category form and the locations of a category.
+ */
+class CategoryBrowseWindow final : public QWidget
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(CategoryBrowseWindow)
+
+public:
+    static constexpr const char *Procedure = "BrowseCategories";
+    static constexpr const char *LocationsProcedure = "BrowseLocationByCategory";
+
+    explicit CategoryBrowseWindow(FormsContext context, QWidget *parent = nullptr);
+
+    CategoryList &list() { return m_list; }
+    QTableView *table() const { return m_table; }
+    QLineEdit *locator() const { return m_locator; }
+    int currentRow() const;
+    void selectRow(int row);
+
+public slots:
+    void refresh();
+    void insert();
+    void change();
+    void remove();
+    void showLocations();
+    void find();
+    void findAgain();
+
+private:
+    void openForm(FormRequest request);
+
+    FormsContext m_context;
+    CategoryList m_list;
+    TextTableModel *m_model = nullptr;
+    QTableView *m_table = nullptr;
+    QLineEdit *m_locator = nullptr;
+    QString m_findLabel;
+    QString m_findValue;
+};
+
+} // namespace pk

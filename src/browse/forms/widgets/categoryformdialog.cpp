@@ -1,0 +1,227 @@
+#include "browse/forms/widgets/categoryformdialog.h"
+
+#include "browse/forms/locationform.h"
+#include "browse/forms/widgets/cathtmldialog.h"
+#include "browse/forms/widgets/texttablemodel.h"
+#include "browse/list/browserefresh.h"
+
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTableView>
+#include <QVBoxLayout>
+
+namespace pk {
+
+namespace {
+
+QHBoxLayout *rowButtons(QWidget *parent, const QString &prefix, std::function<void(FormRequest)> action,
+                        bool enabled)
+{
+    auto *row = new QHBoxLayout;
+    row->addStretch();
+    const std::pair<const char *, FormRequest> buttons[] = {
+        {"&New", FormRequest::Insert}, {"&Edit", FormRequest::Change}, {"&Delete", FormRequest::Delete}};
+    for (const auto &[text, request] : buttons) {
+        auto *button = new QPushButton(QLatin1String(text), parent);
+        button->setObjectName(prefix + QString(QLatin1String(text)).remove(QLatin1Char('&')).toLower());
+        button->setEnabled(enabled);
+        const FormRequest r = request;
+        QObject::connect(button, &QPushButton::clicked, parent, [action, r] { action(r); });
+        row->addWidget(button);
+    }
+    return row;
+}
+
+} // namespace
+
+CategoryFormDialog::CategoryFormDialog(FormsContext context, FormRequest request, CategoryForm::Variant variant,
+                                       const QString &category, QWidget *parent)
+    : QDialog(parent)
+    , m_context(std::move(context))
+    , m_form(m_context.collection, m_context.ui, m_context.errors, request, variant, category)
+    , m_locations(m_context.collection, category)
+{
+    setWindowTitle(m_form.title());
+    setObjectName(CategoryForm::procedure(variant));
+    m_loaded = m_form.load();
+
+    m_tabs = new QTabWidget(this);
+    auto *general = new QWidget(m_tabs);
+    auto *generalLayout = new QFormLayout(general);
+    m_category = new QLineEdit(m_form.record().Category, general);
+    m_category->setMaxLength(50);
+    m_description = new QPlainTextEdit(m_form.record().Description, general);
+    auto *categoryLabel = new QLabel(QLatin1String(CategoryForm::CategoryPrompt), general);
+    categoryLabel->setBuddy(m_category);
+    auto *descriptionLabel = new QLabel(QLatin1String(CategoryForm::DescriptionPrompt), general);
+    descriptionLabel->setBuddy(m_description);
+    generalLayout->addRow(categoryLabel, m_category);
+    generalLayout->addRow(descriptionLabel, m_description);
+    m_tabs->addTab(general, QStringLiteral("General"));
+
+    const bool editable = !m_form.isReadOnly();
+    m_category->setReadOnly(!editable);
+    m_description->setReadOnly(!editable);
+
+    if (variant == CategoryForm::Variant::Tabbed) {
+        auto *html = new QWidget(m_tabs);
+        auto *htmlLayout = new QVBoxLayout(html);
+        m_snippetModel = new TextTableModel(
+            {QStringLiteral("Type Of HTML")}, [this] { return int(m_snippets.size()); },
+            [this](int row, int) { return m_snippets[std::size_t(row)].TypeOfHTML; }, this);
+        m_snippetTable = new QTableView(html);
+        FormsUi::setUpTable(m_snippetTable);
+        m_snippetTable->setModel(m_snippetModel);
+        htmlLayout->addWidget(m_snippetTable);
+        htmlLayout->addLayout(rowButtons(html, QStringLiteral("html_"), [this](FormRequest r) { snippet(r); },
+                                         editable));
+        connect(m_snippetTable, &QTableView::doubleClicked, this, [this, editable] {
+            snippet(editable ? FormRequest::Change : FormRequest::View);
+        });
+        m_tabs->addTab(html, QStringLiteral("HTML"));
+
+        auto *locations = new QWidget(m_tabs);
+        auto *locationsLayout = new QVBoxLayout(locations);
+        m_locationModel = new TextTableModel(
+            {QStringLiteral("Description"), QStringLiteral("Location")}, [this] { return m_locations.count(); },
+            [this](int row, int column) {
+                const LocationRecord &r = m_locations.rowAt(row)->record;
+                return column == 0 ? r.Description.left(100) : r.Location.left(60);
+            },
+            this);
+        m_locationTable = new QTableView(locations);
+        FormsUi::setUpTable(m_locationTable);
+        m_locationTable->setModel(m_locationModel);
+        m_locationTable->setColumnWidth(0, FormsUi::dialogUnits(160, fontMetrics()));
+        locationsLayout->addWidget(m_locationTable);
+        locationsLayout->addLayout(rowButtons(locations, QStringLiteral("location_"),
+                                              [this](FormRequest r) { location(r); }, true));
+        connect(m_locationTable, &QTableView::doubleClicked, this, [this] { location(FormRequest::Change); });
+        m_tabs->addTab(locations, QStringLiteral("Locations"));
+        refreshSnippets();
+        refreshLocations();
+        connect(&BrowseRefresh::instance(), &BrowseRefresh::refreshRequested, this,
+                &CategoryFormDialog::refreshLocations);
+    }
+
+    auto *buttons = new QDialogButtonBox(this);
+    auto *ok = buttons->addButton(QStringLiteral("&OK"), QDialogButtonBox::AcceptRole);
+    buttons->addButton(QStringLiteral("Cancel"), QDialogButtonBox::RejectRole);
+    ok->setDefault(true);
+    ok->setObjectName(QStringLiteral("ok"));
+    connect(buttons, &QDialogButtonBox::accepted, this, &CategoryFormDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &CategoryFormDialog::reject);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(m_tabs);
+    layout->addWidget(buttons);
+    resize(520, 380);
+    FormsUi::keepPosition(this, m_context.positionIni, CategoryForm::procedure(variant));
+}
+
+bool CategoryFormDialog::run(FormsContext context, FormRequest request, CategoryForm::Variant variant,
+                             const QString &category, QWidget *parent, QString *saved)
+{
+    if (request == FormRequest::Delete) {
+        CategoryForm form(context.collection, context.ui, context.errors, request, variant, category);
+        return form.load() && form.remove();
+    }
+    CategoryFormDialog dialog(std::move(context), request, variant, category, parent);
+    if (!dialog.isLoaded())
+        return false;
+    const bool done = dialog.exec() == QDialog::Accepted;
+    if (done && saved)
+        *saved = dialog.form().record().Category;
+    return done;
+}
+
+QString CategoryFormDialog::currentName() const
+{
+    return m_category->text().trimmed().isEmpty() ? m_form.originalCategory() : m_category->text().trimmed();
+}
+
+void CategoryFormDialog::takeEntries()
+{
+    m_form.record().Category = m_category->text();
+    m_form.record().Description = m_description->toPlainText();
+}
+
+void CategoryFormDialog::accept()
+{
+    if (m_form.isReadOnly()) {
+        QDialog::accept();
+        return;
+    }
+    takeEntries();
+    if (!m_form.save()) {
+        m_tabs->setCurrentIndex(0);
+        m_category->setFocus();
+        m_category->selectAll();
+        return;
+    }
+    QDialog::accept();
+}
+
+void CategoryFormDialog::refreshSnippets()
+{
+    if (!m_snippetModel)
+        return;
+    takeEntries();
+    m_snippets = m_form.snippets();
+    m_snippetModel->reload();
+    if (!m_snippets.empty())
+        m_snippetTable->selectRow(0);
+}
+
+void CategoryFormDialog::refreshLocations()
+{
+    if (!m_locationModel)
+        return;
+    m_locations.setCategory(m_form.originalCategory().isEmpty() ? currentName() : m_form.originalCategory());
+    m_locations.refresh();
+    m_locationModel->reload();
+    if (m_locations.count() > 0)
+        m_locationTable->selectRow(0);
+}
+
+void CategoryFormDialog::snippet(FormRequest request)
+{
+    const QString category = currentName();
+    if (category.isEmpty()) {
+        m_category->setFocus();
+        return;
+    }
+    const QModelIndex index = m_snippetTable->currentIndex();
+    const CatHtmlRecord *current = index.isValid() && index.row() < int(m_snippets.size())
+                                       ? &m_snippets[std::size_t(index.row())]
+                                       : nullptr;
+    if (request != FormRequest::Insert && !current)
+        return;
+    CatHtmlDialog::run(m_context, request, current ? current->CATEGORY : category,
+                       current ? current->TypeOfHTML : QString(), this);
+    refreshSnippets();
+}
+
+void CategoryFormDialog::location(FormRequest request)
+{
+    const QModelIndex index = m_locationTable->currentIndex();
+    const CategoryLocations::Row *row = index.isValid() ? m_locations.rowAt(index.row()) : nullptr;
+    if (request != FormRequest::Insert && !row)
+        return;
+    QVariantMap arguments{{QStringLiteral("Action"), FormRequests::name(request)}};
+    if (row)
+        arguments.insert(QStringLiteral("Location"), row->record.Location);
+    else
+        arguments.insert(QStringLiteral("Category"), currentName());
+    if (m_context.startProcedure)
+        m_context.startProcedure(QLatin1String(LocationForm::Procedure), arguments);
+    refreshLocations();
+}
+
+} // namespace pk

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "browse/forms/cathtmlform.h"
+#include "browse/forms/widgets/formscontext.h"
+
+#include <QDialog>
+
+class QButtonGroup;
+class QPlainTextEdit;
+
+namespace pk {
+
+/// @brief "Add HTML" (`UpdateCatHTML`): the type of a snippet and its HTML text.
+class CatHtmlDialog final : public QDialog
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(CatHtmlDialog)
+
+public:
+    CatHtmlDialog(FormsContext context, FormRequest request, const QString &category, const QString &type,
+                  QWidget *parent = nullptr);
+
+    static bool run(FormsContext context, FormRequest request, const QString &category, const QString &type,
+                    QWidget *parent = nullptr);
+
+    CatHtmlForm &form() { return m_form; }
+    bool isLoaded() const { return m_loaded; }
+    QButtonGroup *types() const { return m_types; }
+    QPlainTextEdit *htmlEdit() const { return m_html; }
+
+public slots:
+    void accept() override;
+
+private:
+    FormsContext m_context;
+    CatHtmlForm m_form;
+    bool m_loaded = false;
+    QButtonGroup *m_types = nullptr;
+    QPlainTextEdit *m_html = nullptr;
+};
+
+} // namespace pk
