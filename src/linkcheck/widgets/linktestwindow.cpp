@@ -1,0 +1,67 @@
+#include "linkcheck/widgets/linktestwindow.h"
+
+#include "linkcheck/linktest.h"
+
+#include <QCloseEvent>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QVBoxLayout>
+
+namespace pk {
+
+LinkTestWindow::LinkTestWindow(LinkTest &test, QWidget *parent)
+    : QDialog(parent)
+    , m_test(test)
+{
+    setWindowTitle(QLatin1String(Title));
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    setObjectName(QStringLiteral("RetrieveAndTest"));
+    auto *layout = new QVBoxLayout(this);
+    m_text = new QPlainTextEdit(this);
+    m_text->setReadOnly(true);
+    m_text->setPlainText(test.text());
+    m_progress = new QProgressBar(this);
+    m_progress->setRange(0, 100);
+    m_progress->setTextVisible(false);
+    layout->addWidget(m_text);
+    layout->addWidget(m_progress);
+    resize(460, 260);
+
+    connect(&test, &LinkTest::textChanged, m_text, &QPlainTextEdit::setPlainText);
+    connect(&test, &LinkTest::progressChanged, m_progress, &QProgressBar::setValue);
+    connect(&test, &LinkTest::busyChanged, this, [this](bool busy) {
+        if (busy)
+            setCursor(Qt::WaitCursor);
+        else
+            unsetCursor();
+    });
+    connect(&test, &LinkTest::finished, this, [this](int result) { done(result == 0 ? Accepted : Rejected); });
+}
+
+int LinkTestWindow::exec()
+{
+    if (!m_test.isStarted())
+        m_test.start();
+    if (m_test.isFinished())
+        return m_test.result();
+    QDialog::exec();
+    return m_test.result();
+}
+
+void LinkTestWindow::closeEvent(QCloseEvent *event)
+{
+    if (!m_test.isFinished())
+        m_test.cancel();
+    event->accept();
+    QDialog::closeEvent(event);
+}
+
+void LinkTestWindow::reject()
+{
+    // Escape and the frame's close button both end the test as cancelled.
+    if (!m_test.isFinished())
+        m_test.cancel();
+    QDialog::reject();
+}
+
+} // namespace pk

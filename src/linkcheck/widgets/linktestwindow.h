@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QDialog>
+
+class QCloseEvent;
+class QPlainTextEdit;
+class QProgressBar;
+
+namespace pk {
+
+class LinkTest;
+
+/**
+ * @brief "Retrieving information...": shows one link test's page buffer and a moving progress
+ * bar. It has no buttons; closing it through the frame cancels the test.
+ */
+class LinkTestWindow final : public QDialog
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(LinkTestWindow)
+
+public:
+    static constexpr const char *Title = "Retrieving information...";
+
+    explicit LinkTestWindow(LinkTest &test, QWidget *parent = nullptr);
+
+    /// Starts the test and waits, with this window shown modally, until it ends.
+    int exec() override;
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void reject() override;
+
+private:
+    LinkTest &m_test;
+    QPlainTextEdit *m_text = nullptr;
+    QProgressBar *m_progress = nullptr;
+};
+
+} // namespace pk
