@@ -2,6 +2,8 @@
 #include "platform/appfolders.h"
 #include "shell/procedureregistry.h"
 #include "shell/shell.h"
+#include "shell/widgets/fontconversion.h"
+#include "shell/widgets/helpwindow.h"
 #include "shell/widgets/mainframe.h"
 #include "shell/widgets/optionswindow.h"
 #include "shell/widgets/procedurelauncher.h"
@@ -21,7 +23,10 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
+#include <QApplication>
 #include <QStandardPaths>
+#include <QStyle>
+#include <QStyleFactory>
 #include <QTest>
 #include <QToolBar>
 
@@ -48,6 +53,9 @@ private Q_SLOTS:
     void optionsOkWritesSettings();
     void optionsCancelRereadsSettings();
     void statusBarShowsFolderAndDate();
+    void themeChoiceIsStoredAndApplied();
+    void screenFontConvertsBothWays();
+    void helpOpensContentsAndIndex();
 
 private:
     QAction *findAction(const QString &text) const;
@@ -309,6 +317,60 @@ void MainFrameTest::statusBarShowsFolderAndDate()
         QCOMPARE(m_frame->folderZone(), folder);
     QVERIFY(m_frame->dateZone().contains(QStringLiteral(", ")));
     QVERIFY(!m_frame->timeZone().isEmpty());
+}
+
+void MainFrameTest::themeChoiceIsStoredAndApplied()
+{
+    const QStringList themes = QStyleFactory::keys();
+    const int fusion = themes.indexOf(QStringLiteral("Fusion"));
+    QVERIFY(fusion >= 0);
+    m_ui->push(fusion);
+    findAction(QStringLiteral("&Themes"))->trigger();
+    QCOMPARE(m_ui->last()->title, QStringLiteral("Themes"));
+    QCOMPARE(m_shell->settings().values().theme, QStringLiteral("Fusion"));
+    QCOMPARE(QApplication::style()->name().toLower(), QStringLiteral("fusion"));
+    ConfigurationRecord r;
+    QVERIFY(m_shell->collection().configuration().get(QStringLiteral("Theme"), r).ok());
+    QCOMPARE(r.DataValue, QStringLiteral("Fusion"));
+
+    // The last button cancels and changes nothing.
+    m_ui->push(int(themes.size()));
+    findAction(QStringLiteral("&Themes"))->trigger();
+    QCOMPARE(m_shell->settings().values().theme, QStringLiteral("Fusion"));
+}
+
+void MainFrameTest::screenFontConvertsBothWays()
+{
+    ScreenFont stored{QStringLiteral("DejaVu Serif"), 13, 0x336699, 700 | ScreenFont::Italic | ScreenFont::Underline, 0};
+    const QFont font = toQFont(stored);
+    QCOMPARE(font.family(), QStringLiteral("DejaVu Serif"));
+    QCOMPARE(font.pointSize(), 13);
+    QVERIFY(font.bold());
+    QVERIFY(font.italic());
+    QVERIFY(font.underline());
+    QVERIFY(!font.strikeOut());
+    const ScreenFont back = fromQFont(font, QColor(0x33, 0x66, 0x99));
+    QCOMPARE(back, stored);
+    // The system's style (-1) leaves weight and slant as they are.
+    QFont base;
+    base.setItalic(true);
+    QVERIFY(toQFont(ScreenFont{}, base).italic());
+}
+
+void MainFrameTest::helpOpensContentsAndIndex()
+{
+    findAction(QStringLiteral("&Contents"))->trigger();
+    HelpWindow *help = nullptr;
+    for (QWidget *w : QApplication::topLevelWidgets()) {
+        if (auto *h = qobject_cast<HelpWindow *>(w))
+            help = h;
+    }
+    QVERIFY(help);
+    QCOMPARE(help->currentPage(), QStringLiteral("index.html"));
+    QVERIFY(help->windowTitle().endsWith(QStringLiteral("Contents")));
+    findAction(QStringLiteral("&Index"))->trigger();
+    QCOMPARE(help->currentPage(), QStringLiteral("keywords.html"));
+    QVERIFY(help->windowTitle().endsWith(QStringLiteral("Index")));
 }
 
 QTEST_MAIN(MainFrameTest)
