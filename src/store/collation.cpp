@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <algorithm>
+
 #include <sqlite3.h>
 
 namespace pk::Collation {
@@ -34,7 +36,12 @@ int compare(QByteArrayView a, QByteArrayView b)
     const auto *pa = reinterpret_cast<const unsigned char *>(a.data());
     const auto *pb = reinterpret_cast<const unsigned char *>(b.data());
     const qsizetype n = std::min(a.size(), b.size());
-    for (qsizetype i = 0; i < n; ++i) {
+    // Identical bytes are equal under any folding: skip the common prefix (addresses share long
+    // ones) and resume at the start of the character where the texts part.
+    qsizetype start = std::mismatch(pa, pa + n, pb).first - pa;
+    while (start > 0 && start < n && (pa[start] & 0xC0) == 0x80)
+        --start;
+    for (qsizetype i = start; i < n; ++i) {
         const unsigned char ca = pa[i];
         const unsigned char cb = pb[i];
         // Anything beyond ASCII needs Unicode folding; the prefix so far was equal under both.

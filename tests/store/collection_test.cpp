@@ -398,6 +398,10 @@ TEST(Collation, OrdersWithoutRegardToCaseConsistently)
     EXPECT_EQ(cmp("abc é", "ABC É"), 0);
     EXPECT_LT(cmp("abc", "abcé"), 0);
     EXPECT_GT(cmp("abcé", "ABC"), 0);
+    // Texts that part inside a multi-byte character are compared from that character on.
+    EXPECT_EQ(cmp("http://aÉ", "http://aé"), 0);
+    EXPECT_GT(cmp("http://aé", "http://aè"), 0);
+    EXPECT_LT(cmp("http://a", "http://aé"), 0);
 }
 
 } // namespace
