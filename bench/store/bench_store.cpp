@@ -136,7 +136,8 @@ int insertBench(const QString &folder, int count)
             else if (st.error != StoreError::DuplicateKey)
                 return st;
         }
-        std::printf("  before commit: wall %.2f s, processor %.2f s\n", t.nsecsElapsed() / 1e9, cpuSeconds() - cpu0);
+        std::printf("insert: before the commit: wall %.2f s, processor %.2f s\n", t.nsecsElapsed() / 1e9,
+                    cpuSeconds() - cpu0);
         return StoreStatus{};
     });
     const double secs = t.nsecsElapsed() / 1e9;
@@ -268,6 +269,7 @@ int main(int argc, char **argv)
     if (int rc = insertBench(folder, insert))
         return rc;
     // Open, read and measure memory in a fresh process, as the program would.
+    std::fflush(stdout);
     QProcess child;
     child.setProcessChannelMode(QProcess::ForwardedChannels);
     child.start(QStringLiteral("/proc/self/exe"), {QStringLiteral("--folder"), folder, QStringLiteral("--read")});

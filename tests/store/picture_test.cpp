@@ -14,6 +14,11 @@ struct DayCase
     qint32 number;
 };
 
+void PrintTo(const DayCase &c, std::ostream *os)
+{
+    *os << c.year << '-' << c.month << '-' << c.day << " = " << c.number;
+}
+
 class DayNumbers : public ::testing::TestWithParam<DayCase>
 {
 };
@@ -43,6 +48,11 @@ struct FormatCase
     QVariant value;
     const char *shown;
 };
+
+void PrintTo(const FormatCase &c, std::ostream *os)
+{
+    *os << c.picture << " " << c.value.toString().toStdString();
+}
 
 class PictureFormat : public ::testing::TestWithParam<FormatCase>
 {
@@ -78,6 +88,11 @@ struct DeformatCase
     const char *text;
     QVariant value; // invalid: refused
 };
+
+void PrintTo(const DeformatCase &c, std::ostream *os)
+{
+    *os << c.picture << " '" << c.text << "'";
+}
 
 class PictureDeformat : public ::testing::TestWithParam<DeformatCase>
 {
