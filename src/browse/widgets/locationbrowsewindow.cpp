@@ -238,6 +238,7 @@ void LocationBrowseWindow::buildWindow()
     m_table->setSelectionMode(QAbstractItemView::SingleSelection);
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->setWordWrap(false);
+    m_table->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     m_table->setAlternatingRowColors(true);
     m_table->verticalHeader()->hide();
     m_table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
@@ -275,10 +276,10 @@ void LocationBrowseWindow::buildWindow()
     });
     layout->addWidget(m_table, 1);
 
-    auto *findShortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_F), m_table);
+    auto *findShortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_F), this);
     findShortcut->setContext(Qt::WidgetWithChildrenShortcut);
     connect(findShortcut, &QShortcut::activated, this, &LocationBrowseWindow::find);
-    auto *againShortcut = new QShortcut(QKeySequence(Qt::Key_F3), m_table);
+    auto *againShortcut = new QShortcut(QKeySequence(Qt::Key_F3), this);
     againShortcut->setContext(Qt::WidgetWithChildrenShortcut);
     connect(againShortcut, &QShortcut::activated, this, &LocationBrowseWindow::findAgain);
     auto *deleteShortcut = new QShortcut(QKeySequence(Qt::Key_Delete), m_table);
@@ -330,7 +331,7 @@ void LocationBrowseWindow::buildWindow()
     layout->addLayout(row2);
 
     setAcceptDrops(false);
-    resize(760, 480);
+    resize(860, 560);
 }
 
 void LocationBrowseWindow::buildPopup()
@@ -376,7 +377,9 @@ void LocationBrowseWindow::selectRow(int row)
 {
     if (row < 0 || row >= m_browse->model().rowCount())
         return;
-    const QModelIndex index = m_browse->model().index(row, LocationColumns::Description);
+    // Keep the horizontal scroll where the user left it: only the row matters here.
+    const int column = std::max(m_table->columnAt(0), 0);
+    const QModelIndex index = m_browse->model().index(row, column);
     m_table->setCurrentIndex(index);
     m_table->selectRow(row);
     m_table->scrollTo(index, QAbstractItemView::EnsureVisible);

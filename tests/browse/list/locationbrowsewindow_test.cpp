@@ -1,3 +1,4 @@
+#include "browse/list/browserefresh.h"
 #include "browse/list/locationcolumns.h"
 #include "browse/widgets/locationbrowsewindow.h"
 #include "framework/errormanager.h"
@@ -44,6 +45,8 @@ private slots:
     void resetIsEnabledOnlyWithAQuery();
     void columnLayoutIsKeptInPositionIni();
     void dragCarriesTheAddress();
+    void findKeysSearchTheList();
+    void refreshRequestReachesEveryOpenList();
 
 private:
     LocationBrowseWindow *makeWindow();
@@ -57,6 +60,8 @@ private:
     std::unique_ptr<IniFile> m_ini;
     QStringList m_launched;
     QString m_queryAnswer;
+    QString m_findAnswer;
+    bool m_findNext = false;
     LocationBrowseWindow *m_window = nullptr;
 };
 
@@ -122,6 +127,10 @@ LocationBrowseWindow *LocationBrowseWindowTest::makeWindow()
             return std::nullopt;
         return m_queryAnswer;
     };
+    env.findDialog = [this](QWidget *, bool &findNext) {
+        findNext = m_findNext;
+        return m_findAnswer;
+    };
     m_window = new LocationBrowseWindow(std::move(env));
     m_window->setAttribute(Qt::WA_DeleteOnClose, false);
     m_window->show();
@@ -151,6 +160,10 @@ void LocationBrowseWindowTest::showsTheListWithTitleAndColumns()
     // Site Info is the widest column, as its dialog units say.
     QVERIFY(w->table()->columnWidth(14) > w->table()->columnWidth(1));
     QCOMPARE(w->currentRow(), 0);
+    // The state column is first and in view.
+    QVERIFY(!w->table()->isColumnHidden(0));
+    QVERIFY(w->table()->columnWidth(0) >= 16);
+    QCOMPARE(w->table()->columnViewportPosition(0), 0);
 
     // After a change elsewhere, the refresh request updates the title.
     QVERIFY(m_collection->locations().remove(QStringLiteral("http://site0005.example/")).ok());
@@ -324,6 +337,47 @@ void LocationBrowseWindowTest::dragCarriesTheAddress()
     QVERIFY(mime);
     QCOMPARE(mime->text(), QStringLiteral("http://site0001.example/"));
     QCOMPARE(mime->urls(), QList<QUrl>{QUrl(QStringLiteral("http://site0001.example/"))});
+}
+
+void LocationBrowseWindowTest::findKeysSearchTheList()
+{
+    fill(30);
+    LocationBrowseWindow *w = makeWindow();
+    QApplication::setActiveWindow(w);
+    w->table()->setFocus();
+    QTest::keyClick(w->table(), Qt::Key_F3);
+    QCOMPARE(m_ui->messages(), QStringList{QStringLiteral("No search criteria specified.")});
+
+    m_findAnswer = QStringLiteral("MATCH(URL:Description,'*2?',17)");
+    QTest::keyClick(w->table(), Qt::Key_F, Qt::ControlModifier);
+    QCOMPARE(w->currentRow(), 20);
+    QTest::keyClick(w->table(), Qt::Key_F3);
+    QCOMPARE(w->currentRow(), 21);
+    w->selectRow(29);
+    QTest::keyClick(w->table(), Qt::Key_F3);
+    QCOMPARE(m_ui->interactions().last().title, QStringLiteral("Find"));
+    QCOMPARE(m_ui->interactions().last().text, QStringLiteral("No more matches."));
+    QCOMPARE(w->currentRow(), 29);
+    // "Find Next" in the dialog starts after the highlighted row.
+    w->selectRow(24);
+    m_findNext = true;
+    QTest::keyClick(w->table(), Qt::Key_F, Qt::ControlModifier);
+    QCOMPARE(w->currentRow(), 25);
+}
+
+void LocationBrowseWindowTest::refreshRequestReachesEveryOpenList()
+{
+    fill(4);
+    LocationBrowseWindow *w = makeWindow();
+    LocationBrowseWindow::Environment env{*m_collection, *m_ui, *m_errors, {}, {}, {}, nullptr, m_launcher.get()};
+    std::unique_ptr<LocationBrowseWindow> second(new LocationBrowseWindow(std::move(env)));
+    second->setAttribute(Qt::WA_DeleteOnClose, false);
+    QVERIFY(m_collection->locations().remove(QStringLiteral("http://site0002.example/")).ok());
+    BrowseRefresh::instance().request();
+    BrowseRefresh::instance().request();
+    QTRY_COMPARE(w->windowTitle(), QStringLiteral("Browse Locations (3)"));
+    QCOMPARE(second->windowTitle(), QStringLiteral("Browse Locations (3)"));
+    QCOMPARE(second->table()->model()->rowCount(), 3);
 }
 
 QTEST_MAIN(LocationBrowseWindowTest)
