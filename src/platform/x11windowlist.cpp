@@ -92,7 +92,7 @@ QString X11WindowList::decodeName(const QByteArray &bytes, bool utf8Property)
     if (utf8Property) {
         text = QString::fromUtf8(raw);
     } else {
-        QStringDecoder decoder(QStringDecoder::Utf8);
+        QStringDecoder decoder(QStringDecoder::Utf8, QStringConverter::Flag::Stateless);
         text = decoder.decode(raw);
         if (decoder.hasError())
             text = QString::fromLatin1(raw);

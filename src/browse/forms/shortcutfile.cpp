@@ -96,7 +96,9 @@ ShortcutFile::Result ShortcutFile::writeUrl(const QString &fileName, const QStri
     const QFileInfo info(fileName);
     if (!info.isFile())
         return Result::Missing;
-    if (!info.isWritable())
+    // A file without write permission bits is read-only even for a user who could write it anyway.
+    const auto writeBits = QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
+    if (!info.isWritable() || !(info.permissions() & writeBits))
         return Result::ReadOnly;
     QFile in(fileName);
     if (!in.open(QIODevice::ReadOnly))

@@ -1,0 +1,419 @@
+#include "browse/forms/askcategory.h"
+#include "browse/forms/categoryform.h"
+#include "browse/forms/categorylist.h"
+#include "browse/forms/cathtmlform.h"
+#include "browse/forms/locationform.h"
+#include "browse/forms/newlocationwizard.h"
+#include "browse/forms/shortcutfile.h"
+#include "browse/list/browserefresh.h"
+#include "framework/errormanager.h"
+#include "framework/scripteduserinterface.h"
+#include "store/categorymanager.h"
+#include "store/cathtmlmanager.h"
+#include "store/collection.h"
+#include "store/detailmanager.h"
+#include "store/keywordmanager.h"
+#include "store/locationmanager.h"
+#include "support/tempcollection.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QSignalSpy>
+
+#include <gtest/gtest.h>
+
+using namespace pk;
+
+namespace {
+
+/// Refresh requests are queued: the tests need an application object to deliver them.
+class QtEnvironment final : public testing::Environment
+{
+public:
+    void SetUp() override
+    {
+        static int argc = 1;
+        static char name[] = "browse_forms_test";
+        static char *argv[] = {name, nullptr};
+        m_app = std::make_unique<QCoreApplication>(argc, argv);
+    }
+    void TearDown() override { m_app.reset(); }
+
+private:
+    std::unique_ptr<QCoreApplication> m_app;
+};
+
+[[maybe_unused]] testing::Environment *const g_qt = testing::AddGlobalTestEnvironment(new QtEnvironment);
+
+class FormsLogic : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        QDir().mkpath(m_temp.folder());
+        m_collection = std::make_unique<Collection>(m_temp.folder());
+        ASSERT_TRUE(m_collection->openAll(true).ok());
+        m_errors.setHaltHandler([](const QString &, const QString &) {});
+        for (const char *name : {"News", "_before ALL", "Tech", "_After All"})
+            addCategory(QString::fromUtf8(name));
+    }
+
+    void addCategory(const QString &name)
+    {
+        CategoryRecord c;
+        c.Category = name;
+        ASSERT_TRUE(m_collection->categories().insert(c).ok());
+    }
+
+    void addLocation(const QString &address, const QString &category, const QString &file = {})
+    {
+        LocationRecord r;
+        r.Location = address;
+        r.Description = QStringLiteral("About ") + address;
+        r.Category = category;
+        r.OriginalFilename = file;
+        ASSERT_TRUE(m_collection->locations().insert(r).ok());
+    }
+
+    LocationRecord stored(const QString &address)
+    {
+        LocationRecord r;
+        EXPECT_TRUE(m_collection->locations().get(address, r).ok());
+        return r;
+    }
+
+    QString lastTitle() const { return m_ui.last() ? m_ui.last()->title : QString(); }
+
+    test::TempCollection m_temp;
+    std::unique_ptr<Collection> m_collection;
+    ScriptedUserInterface m_ui;
+    ErrorManager m_errors{m_ui};
+};
+
+} // namespace
+
+TEST_F(FormsLogic, SpecialCategoriesAreLeftOutOnlyWhereALocationsCategoryIsChosen)
+{
+    CategoryList all(*m_collection, m_ui, m_errors, CategoryList::Mode::All);
+    ASSERT_TRUE(all.refresh().ok());
+    EXPECT_EQ(all.count(), 4);
+    EXPECT_GE(all.indexOf(QStringLiteral("_BEFORE all")), 0);
+
+    LocationForm form(*m_collection, m_ui, m_errors, FormRequest::Insert);
+    EXPECT_EQ(form.categoryChoices(), QStringList({"News", "Tech"}));
+    NewLocationWizard wizard(*m_collection, m_ui, m_errors);
+    EXPECT_EQ(wizard.categoryChoices(), QStringList({"News", "Tech"}));
+    AskCategory ask(*m_collection, m_ui, m_errors, {}, QStringLiteral("Guess"));
+    EXPECT_EQ(ask.list().names(), QStringList({"News", "Tech"}));
+}
+
+TEST_F(FormsLogic, CategoryListLocatesAndFinds)
+{
+    CategoryList list(*m_collection, m_ui, m_errors, CategoryList::Mode::Assignable);
+    list.refresh();
+    EXPECT_EQ(list.locate(QStringLiteral("te")), list.indexOf(QStringLiteral("Tech")));
+    EXPECT_EQ(list.locate(QStringLiteral("zzz")), list.count() - 1);
+    EXPECT_EQ(list.find(QStringLiteral("MATCH(CAT:Category,'*ech*',17)"), true, -1), 1);
+    EXPECT_EQ(list.findAgain(1), -1);
+    EXPECT_EQ(m_ui.messages().last(), QStringLiteral("No more matches."));
+    CategoryList fresh(*m_collection, m_ui, m_errors, CategoryList::Mode::All);
+    EXPECT_EQ(fresh.findAgain(0), -1);
+    EXPECT_EQ(m_ui.messages().last(), QStringLiteral("No search criteria specified."));
+}
+
+TEST_F(FormsLogic, CategoryFormRefusesBlankAndDuplicateNames)
+{
+    CategoryForm blank(*m_collection, m_ui, m_errors, FormRequest::Insert, CategoryForm::Variant::Tabbed);
+    EXPECT_FALSE(blank.save());
+    EXPECT_EQ(lastTitle(), QStringLiteral("Missing Information"));
+    EXPECT_EQ(m_ui.messages().last(), QStringLiteral("\"Category\" must be entered."));
+
+    CategoryForm duplicate(*m_collection, m_ui, m_errors, FormRequest::Insert, CategoryForm::Variant::NoMdi,
+                           QStringLiteral("news"));
+    EXPECT_FALSE(duplicate.save());
+    EXPECT_EQ(lastTitle(), QStringLiteral("Duplicate Key Error"));
+    EXPECT_EQ(duplicate.failedEntry(), CategoryForm::Entry::Category);
+
+    EXPECT_EQ(CategoryForm::title(FormRequest::Insert, CategoryForm::Variant::Tabbed), QStringLiteral("New Category"));
+    EXPECT_EQ(CategoryForm::title(FormRequest::Change, CategoryForm::Variant::NoMdi),
+              QStringLiteral("Category Will Be Changed"));
+}
+
+TEST_F(FormsLogic, RenamingOrDeletingACategoryLeavesLocationsAndSnippetsAlone)
+{
+    addLocation(QStringLiteral("http://a.test/"), QStringLiteral("News"));
+    CatHtmlRecord snippet{QStringLiteral("News"), QStringLiteral("Before Category"), QStringLiteral("<hr>")};
+    ASSERT_TRUE(m_collection->catHtml().insert(snippet).ok());
+    QSignalSpy refreshes(&BrowseRefresh::instance(), &BrowseRefresh::refreshRequested);
+
+    CategoryForm rename(*m_collection, m_ui, m_errors, FormRequest::Change, CategoryForm::Variant::Tabbed,
+                        QStringLiteral("News"));
+    ASSERT_TRUE(rename.load());
+    rename.record().Category = QStringLiteral("Headlines");
+    ASSERT_TRUE(rename.save());
+    EXPECT_EQ(stored(QStringLiteral("http://a.test/")).Category, QStringLiteral("News"));
+    std::vector<CatHtmlRecord> snippets;
+    m_collection->catHtml().list(QStringLiteral("News"), snippets);
+    EXPECT_EQ(snippets.size(), 1u);
+
+    CategoryForm remove(*m_collection, m_ui, m_errors, FormRequest::Delete, CategoryForm::Variant::Tabbed,
+                        QStringLiteral("Headlines"));
+    ASSERT_TRUE(remove.load());
+    m_ui.push(true); // Confirm Delete
+    ASSERT_TRUE(remove.remove());
+    EXPECT_FALSE(m_collection->categories().exists(QStringLiteral("Headlines")));
+    EXPECT_EQ(stored(QStringLiteral("http://a.test/")).Category, QStringLiteral("News"));
+    QCoreApplication::processEvents();
+    EXPECT_GE(refreshes.count(), 1);
+}
+
+TEST_F(FormsLogic, ALocationOfAGoneCategoryIsSavedOnlyWithAnExistingOne)
+{
+    addCategory(QStringLiteral("Old"));
+    addLocation(QStringLiteral("http://a.test/"), QStringLiteral("Old"));
+    ASSERT_TRUE(m_collection->categories().remove(QStringLiteral("Old")).ok());
+
+    LocationForm form(*m_collection, m_ui, m_errors, FormRequest::Change, QStringLiteral("http://a.test/"));
+    ASSERT_TRUE(form.load());
+    EXPECT_EQ(form.record().Category, QStringLiteral("Old"));
+    form.record().Comments = QStringLiteral("edited");
+    EXPECT_FALSE(form.checkCategory());
+    EXPECT_FALSE(form.save());
+    EXPECT_EQ(form.failedEntry(), LocationForm::Entry::Category);
+    EXPECT_EQ(lastTitle(), QStringLiteral("Field contents error"));
+    EXPECT_EQ(stored(QStringLiteral("http://a.test/")).Comments, QString());
+
+    form.record().Category = QStringLiteral("tech");
+    EXPECT_TRUE(form.save());
+    EXPECT_EQ(stored(QStringLiteral("http://a.test/")).Comments, QStringLiteral("edited"));
+}
+
+TEST_F(FormsLogic, ADuplicateAddressKeepsTheFormOpen)
+{
+    addLocation(QStringLiteral("http://a.test/"), QStringLiteral("News"));
+    LocationForm form(*m_collection, m_ui, m_errors, FormRequest::Insert);
+    form.record().Category = QStringLiteral("News");
+    EXPECT_FALSE(form.save());
+    EXPECT_EQ(lastTitle(), QStringLiteral("Missing Information"));
+    EXPECT_EQ(m_ui.messages().last(), QStringLiteral("\"Location\" must be entered."));
+    EXPECT_EQ(form.failedEntry(), LocationForm::Entry::Location);
+
+    form.record().Location = QStringLiteral("http://a.test/");
+    form.addKeyword(QStringLiteral("kept"));
+    EXPECT_FALSE(form.save());
+    EXPECT_EQ(lastTitle(), QStringLiteral("Duplicate Key Error"));
+    EXPECT_TRUE(m_ui.messages().last().contains(QStringLiteral("Site Location")));
+    EXPECT_EQ(form.failedEntry(), LocationForm::Entry::Location);
+    // The refused save stored no keyword row and kept the one typed.
+    std::vector<KeywordRecord> rows;
+    m_collection->keywords().list(QStringLiteral("http://a.test/"), rows);
+    EXPECT_TRUE(rows.empty());
+    ASSERT_EQ(form.keywords().size(), 1u);
+
+    form.record().Location = QStringLiteral("http://b.test/");
+    EXPECT_TRUE(form.save());
+    m_collection->keywords().list(QStringLiteral("http://b.test/"), rows);
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].Sequence, 1);
+}
+
+TEST_F(FormsLogic, KeywordAndDetailRowsAreStoredWithTheLocationAndFollowItsAddress)
+{
+    LocationForm insert(*m_collection, m_ui, m_errors, FormRequest::Insert);
+    insert.record().Location = QStringLiteral("http://a.test/");
+    insert.record().Category = QStringLiteral("News");
+    insert.record().Description = QStringLiteral("The Daily Newspaper");
+    insert.descriptionAccepted();
+    EXPECT_EQ(insert.record().Keyword, QStringLiteral("Newspaper"));
+    insert.addKeyword(QStringLiteral("one"));
+    insert.addKeyword(QStringLiteral("two"));
+    insert.addDetail(QStringLiteral("Server"), QStringLiteral("test"));
+    ASSERT_TRUE(insert.save());
+
+    LocationForm change(*m_collection, m_ui, m_errors, FormRequest::Change, QStringLiteral("http://a.test/"));
+    ASSERT_TRUE(change.load());
+    ASSERT_EQ(change.keywords().size(), 2u);
+    EXPECT_EQ(change.keywords()[1].Sequence, 2);
+    change.record().Description = QStringLiteral("Changed Description");
+    change.descriptionAccepted(); // only new locations get the guess
+    EXPECT_EQ(change.record().Keyword, QStringLiteral("Newspaper"));
+    change.removeKeyword(0);
+    change.addKeyword(QStringLiteral("three"));
+    change.record().Location = QStringLiteral("http://moved.test/");
+    ASSERT_TRUE(change.save());
+
+    std::vector<KeywordRecord> keywords;
+    m_collection->keywords().list(QStringLiteral("http://moved.test/"), keywords);
+    ASSERT_EQ(keywords.size(), 2u);
+    EXPECT_EQ(keywords[0].Keyword, QStringLiteral("two"));
+    EXPECT_EQ(keywords[1].Keyword, QStringLiteral("three"));
+    EXPECT_EQ(keywords[1].Sequence, 3);
+    std::vector<DetailRecord> details;
+    m_collection->details().list(QStringLiteral("http://moved.test/"), details);
+    EXPECT_EQ(details.size(), 1u);
+    m_collection->keywords().list(QStringLiteral("http://a.test/"), keywords);
+    EXPECT_TRUE(keywords.empty());
+}
+
+TEST_F(FormsLogic, AChangedAddressIsWrittenBackIntoTheShortcutFile)
+{
+    const QString file = m_temp.path(QStringLiteral("Daily.url"));
+    ASSERT_TRUE(m_temp.writeFile(QStringLiteral("Daily.url"),
+                                 "[DEFAULT]\r\nBASEURL=http://old.test/\r\n[InternetShortcut]\r\nURL=http://old.test/\r\n"
+                                 "IconIndex=0\r\n"));
+    addLocation(QStringLiteral("http://old.test/"), QStringLiteral("News"), file);
+    LocationForm form(*m_collection, m_ui, m_errors, FormRequest::Change, QStringLiteral("http://old.test/"));
+    ASSERT_TRUE(form.load());
+    form.record().Location = QStringLiteral("http://new.test/");
+    ASSERT_TRUE(form.save());
+    QFile in(file);
+    ASSERT_TRUE(in.open(QIODevice::ReadOnly));
+    EXPECT_EQ(in.readAll(), QByteArray("[DEFAULT]\r\nBASEURL=http://old.test/\r\n[InternetShortcut]\r\n"
+                                       "URL=http://new.test/\r\nIconIndex=0\r\n"));
+}
+
+TEST_F(FormsLogic, MissingReadOnlyOrForeignShortcutFilesAreLeftAlone)
+{
+    const QByteArray foreign("not a shortcut\n\x00\x01\x02", 18);
+    ASSERT_TRUE(m_temp.writeFile(QStringLiteral("foreign.url"), foreign));
+    ASSERT_TRUE(m_temp.writeFile(QStringLiteral("locked.URL"), "[InternetShortcut]\nURL=http://c.test/\n"));
+    const QString locked = m_temp.path(QStringLiteral("locked.URL"));
+    QFile::setPermissions(locked, QFile::ReadOwner | QFile::ReadUser);
+
+    const struct
+    {
+        QString address;
+        QString file;
+    } cases[] = {{QStringLiteral("http://a.test/"), m_temp.path(QStringLiteral("gone.url"))},
+                 {QStringLiteral("http://b.test/"), m_temp.path(QStringLiteral("foreign.url"))},
+                 {QStringLiteral("http://c.test/"), locked}};
+    for (const auto &c : cases) {
+        addLocation(c.address, QStringLiteral("News"), c.file);
+        LocationForm form(*m_collection, m_ui, m_errors, FormRequest::Change, c.address);
+        ASSERT_TRUE(form.load());
+        form.record().Location = c.address + QStringLiteral("new");
+        EXPECT_TRUE(form.save()) << qPrintable(c.file);
+    }
+    EXPECT_FALSE(QFile::exists(m_temp.path(QStringLiteral("gone.url"))));
+    QFile in(m_temp.path(QStringLiteral("foreign.url")));
+    ASSERT_TRUE(in.open(QIODevice::ReadOnly));
+    EXPECT_EQ(in.readAll(), foreign);
+    QFile lockedIn(locked);
+    ASSERT_TRUE(lockedIn.open(QIODevice::ReadOnly));
+    EXPECT_EQ(lockedIn.readAll(), QByteArray("[InternetShortcut]\nURL=http://c.test/\n"));
+    EXPECT_EQ(ShortcutFile::writeUrl(m_temp.path(QStringLiteral("notes.txt")), QStringLiteral("x")),
+              ShortcutFile::Result::NotShortcutName);
+    // A section without the key gets it; line breaks in an address cannot add keys.
+    EXPECT_EQ(ShortcutFile::withUrl("[InternetShortcut]\n", QStringLiteral("http://x/\nEvil=1")),
+              QByteArray("[InternetShortcut]\nURL=http://x/ Evil=1\n"));
+}
+
+TEST_F(FormsLogic, DeletingAskesAboutTheShortcutAndRemovesTheRows)
+{
+    ASSERT_TRUE(m_temp.writeFile(QStringLiteral("a.url"), "[InternetShortcut]\nURL=http://a.test/\n"));
+    const QString file = m_temp.path(QStringLiteral("a.url"));
+    addLocation(QStringLiteral("http://a.test/"), QStringLiteral("News"), file);
+    KeywordRecord keyword{QStringLiteral("http://a.test/"), 0, QStringLiteral("k")};
+    ASSERT_TRUE(m_collection->keywords().insert(keyword).ok());
+
+    LocationForm form(*m_collection, m_ui, m_errors, FormRequest::Delete, QStringLiteral("http://a.test/"));
+    ASSERT_TRUE(form.load());
+    m_ui.push(true); // Confirm Delete
+    m_ui.push(true); // Remove Link
+    ASSERT_TRUE(form.remove());
+    EXPECT_EQ(m_ui.interactions().last().title, QStringLiteral("Remove Link"));
+    EXPECT_EQ(m_ui.interactions().last().text, QStringLiteral("Delete original MSIE shortcut?\n\n") + file);
+    EXPECT_FALSE(QFile::exists(file));
+    EXPECT_FALSE(m_collection->locations().exists(QStringLiteral("http://a.test/")));
+    std::vector<KeywordRecord> rows;
+    m_collection->keywords().list(QStringLiteral("http://a.test/"), rows);
+    EXPECT_TRUE(rows.empty());
+
+    addLocation(QStringLiteral("http://b.test/"), QStringLiteral("News"));
+    LocationForm keep(*m_collection, m_ui, m_errors, FormRequest::Delete, QStringLiteral("http://b.test/"));
+    ASSERT_TRUE(keep.load());
+    m_ui.push(false); // Confirm Delete: No
+    EXPECT_FALSE(keep.remove());
+    EXPECT_TRUE(m_collection->locations().exists(QStringLiteral("http://b.test/")));
+}
+
+TEST_F(FormsLogic, ACategoryHoldsOneSnippetPerType)
+{
+    CatHtmlForm first(*m_collection, m_ui, m_errors, FormRequest::Insert, QStringLiteral("News"));
+    EXPECT_EQ(first.record().TypeOfHTML, QStringLiteral("Before Category"));
+    EXPECT_EQ(first.record().CATEGORY, QStringLiteral("News"));
+    first.record().HTMLtoAdd = QStringLiteral("<hr>");
+    ASSERT_TRUE(first.save());
+    CatHtmlForm second(*m_collection, m_ui, m_errors, FormRequest::Insert, QStringLiteral("news"));
+    second.record().HTMLtoAdd = QStringLiteral("<br>");
+    EXPECT_FALSE(second.save());
+    EXPECT_EQ(lastTitle(), QStringLiteral("Duplicate Key Error"));
+    second.record().TypeOfHTML = QStringLiteral("After Category");
+    EXPECT_TRUE(second.save());
+    EXPECT_EQ(CatHtmlForm::types().size(), 5u);
+    EXPECT_EQ(CatHtmlForm::typeIndex(QStringLiteral("after category title")), 3);
+}
+
+TEST_F(FormsLogic, AskCategoryOffersTheGuessAndTheList)
+{
+    AskCategory ask(*m_collection, m_ui, m_errors, {}, QStringLiteral("Imported   "));
+    EXPECT_EQ(ask.bestGuessText(), QStringLiteral("Best Guess:  Imported"));
+    ASSERT_TRUE(ask.select(1));
+    EXPECT_EQ(ask.category(), QStringLiteral("Tech"));
+    ask.useBestGuess();
+    EXPECT_EQ(ask.category(), QString());
+    addCategory(QStringLiteral("Added"));
+    EXPECT_EQ(ask.inserted(QStringLiteral("Added")), 0);
+}
+
+TEST_F(FormsLogic, WizardTakesAnAddressFromItsInputOrAWindow)
+{
+    NewLocationWizard::setInput(QStringLiteral("  HTTPS://typed.test/  "));
+    EXPECT_EQ(NewLocationWizard::takeInput(), QStringLiteral("  HTTPS://typed.test/  ").left(255));
+    EXPECT_EQ(NewLocationWizard::takeInput(), QString());
+
+    NewLocationWizard wizard(*m_collection, m_ui, m_errors);
+    const std::vector<TopLevelWindow> windows = {
+        {1, QStringLiteral("First - https://one.test/"), {}},
+        {2, QStringLiteral("Second"), {QStringLiteral("mailto:x@two.test www.two.test")}},
+    };
+    wizard.start(QStringLiteral("ftp://typed.test/"), windows, 0);
+    EXPECT_EQ(wizard.page(), NewLocationWizard::Page::General);
+    EXPECT_FALSE(wizard.pickUrlShown());
+    EXPECT_EQ(wizard.record().Location, QStringLiteral("ftp://typed.test/"));
+    EXPECT_EQ(wizard.record().Keyword, QStringLiteral("ftp"));
+    EXPECT_EQ(wizard.record().Category, QStringLiteral("News"));
+
+    wizard.start(QString(), windows, 0);
+    EXPECT_EQ(wizard.page(), NewLocationWizard::Page::PickUrl);
+    EXPECT_FALSE(wizard.canGoBack());
+    ASSERT_TRUE(wizard.next(0));
+    EXPECT_EQ(wizard.record().Location, QStringLiteral("https://one.test/"));
+    EXPECT_EQ(wizard.record().Description, QStringLiteral("First - https://one.test/"));
+    EXPECT_EQ(wizard.record().Keyword, QStringLiteral("https"));
+    EXPECT_TRUE(wizard.canGoBack());
+
+    wizard.start(QString(), {windows[0]}, 1); // its own window only: nothing to capture
+    EXPECT_EQ(wizard.page(), NewLocationWizard::Page::General);
+    EXPECT_EQ(wizard.record().Location, QString());
+    EXPECT_FALSE(wizard.next());
+    EXPECT_EQ(lastTitle(), QStringLiteral("Missing Information"));
+    wizard.record().Location = QStringLiteral("mailto:joe@example.test");
+    wizard.locationAccepted();
+    EXPECT_EQ(wizard.record().Keyword, QStringLiteral("mailto:"));
+    ASSERT_TRUE(wizard.next());
+    EXPECT_EQ(wizard.page(), NewLocationWizard::Page::SiteInfo);
+    ASSERT_TRUE(wizard.finish());
+    EXPECT_EQ(stored(QStringLiteral("mailto:joe@example.test")).Keyword, QStringLiteral("mailto:"));
+
+    NewLocationWizard again(*m_collection, m_ui, m_errors);
+    again.start(QStringLiteral("www.example.test"), {}, 0);
+    EXPECT_EQ(again.record().Keyword, QStringLiteral("?"));
+    again.record().Category = QStringLiteral("_Before All");
+    EXPECT_TRUE(again.finish()); // a special category is a category; only the lists hide it
+    NewLocationWizard duplicate(*m_collection, m_ui, m_errors);
+    duplicate.start(QStringLiteral("www.example.test"), {}, 0);
+    EXPECT_FALSE(duplicate.finish());
+    EXPECT_EQ(lastTitle(), QStringLiteral("Duplicate Key Error"));
+}

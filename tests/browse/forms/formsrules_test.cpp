@@ -1,0 +1,156 @@
+#include "browse/forms/calendarmonth.h"
+#include "browse/forms/keywordguess.h"
+#include "browse/forms/specialcategory.h"
+#include "browse/forms/windowcandidates.h"
+#include "platform/x11windowlist.h"
+#include "store/picture.h"
+
+#include <gtest/gtest.h>
+
+using namespace pk;
+
+struct GuessCase
+{
+    const char *description;
+    const char *keyword;
+};
+
+class KeywordFromDescription : public testing::TestWithParam<GuessCase>
+{
+};
+
+TEST_P(KeywordFromDescription, TakesTheLongestWordThatIsNoStopWord)
+{
+    EXPECT_EQ(KeywordGuess::fromDescription(QString::fromUtf8(GetParam().description)),
+              QString::fromUtf8(GetParam().keyword));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Descriptions, KeywordFromDescription,
+    testing::Values(GuessCase{"Top 10 Free Tools and Tips for the Web", "Tools"},
+                    GuessCase{"The And", "And"},                  // all stop words: the shortest
+                    GuessCase{"Where Which", "Where"},            // equal length: alphabetical
+                    GuessCase{"HTTP FTP www", "Www"},             // www is no stop word
+                    GuessCase{"a", "A"},
+                    GuessCase{"", ""},
+                    GuessCase{"123 -- 4.5", ""},
+                    GuessCase{"news_today", "Today"},              // '_' ends a word
+                    GuessCase{"Café crème brûlée", "Brûlée"},      // letters beyond ASCII
+                    GuessCase{"Ελληνικά νέα", "Ελληνικά"},
+                    GuessCase{"Supercalifragilisticexpialidocious fun", "Supercalifragilistic"}));
+
+TEST(KeywordFromLocation, SchemeMailtoOrQuestionMark)
+{
+    EXPECT_EQ(KeywordGuess::fromLocation(QStringLiteral("https://example.test/")), QStringLiteral("https"));
+    EXPECT_EQ(KeywordGuess::fromLocation(QStringLiteral("ftp://files.test")), QStringLiteral("ftp"));
+    EXPECT_EQ(KeywordGuess::fromLocation(QStringLiteral("mailto:joe@example.test")), QStringLiteral("mailto:"));
+    EXPECT_EQ(KeywordGuess::fromLocation(QStringLiteral("/home/joe/notes.txt")), QStringLiteral("?"));
+    EXPECT_EQ(KeywordGuess::fromLocation(QStringLiteral("www.example.test")), QStringLiteral("?"));
+}
+
+TEST(SpecialCategory, MatchesBothNamesInAnyLetterCase)
+{
+    EXPECT_TRUE(SpecialCategory::isSpecial(QStringLiteral("_Before All")));
+    EXPECT_TRUE(SpecialCategory::isSpecial(QStringLiteral("_before all")));
+    EXPECT_TRUE(SpecialCategory::isSpecial(QStringLiteral("_AFTER ALL  ")));
+    EXPECT_FALSE(SpecialCategory::isSpecial(QStringLiteral("Before All")));
+    EXPECT_FALSE(SpecialCategory::isSpecial(QStringLiteral("_Before All Else")));
+}
+
+TEST(CalendarMonth, LaysTheMonthOutInFortyTwoCellsFromSunday)
+{
+    // 1 August 2026 is a Saturday: the month needs all six rows.
+    CalendarMonth month(DayNumber::fromDate(QDate(2026, 8, 20)), QDate(2000, 1, 1));
+    EXPECT_EQ(month.year(), 2026);
+    EXPECT_EQ(month.month(), 8);
+    EXPECT_EQ(CalendarMonth::weekdayHeadings(),
+              QStringList({"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"}));
+    EXPECT_EQ(month.dayAt(5), 0);
+    EXPECT_EQ(month.dayAt(6), 1);
+    EXPECT_EQ(month.cellOf(31), 36);
+    EXPECT_EQ(month.dayAt(37), 0);
+    EXPECT_EQ(month.dayAt(41), 0);
+    EXPECT_EQ(month.dayAt(42), 0);
+    EXPECT_EQ(month.dayNumberAt(month.cellOf(20)), DayNumber::fromDate(QDate(2026, 8, 20)));
+    EXPECT_EQ(month.dayNumberAt(0), 0);
+    int shown = 0;
+    for (int cell = 0; cell < CalendarMonth::Cells; ++cell)
+        shown += month.dayAt(cell) != 0;
+    EXPECT_EQ(shown, 31);
+}
+
+TEST(CalendarMonth, OpensOnTodayForNoDate)
+{
+    const CalendarMonth month(0, QDate(2031, 2, 3));
+    EXPECT_EQ(month.year(), 2031);
+    EXPECT_EQ(month.month(), 2);
+    EXPECT_EQ(month.given(), 0);
+}
+
+TEST(CalendarMonth, MonthsAndYearsWrapBetween1801And2099)
+{
+    CalendarMonth month(DayNumber::fromDate(QDate(1801, 1, 4)), QDate(2000, 1, 1));
+    month.previousMonth();
+    EXPECT_EQ(month.year(), 2099);
+    EXPECT_EQ(month.month(), 12);
+    month.nextMonth();
+    EXPECT_EQ(month.year(), 1801);
+    EXPECT_EQ(month.month(), 1);
+    month.previousYear();
+    EXPECT_EQ(month.year(), 2099);
+    month.nextYear();
+    EXPECT_EQ(month.year(), 1801);
+    month.nextMonth();
+    EXPECT_EQ(month.month(), 2);
+    EXPECT_EQ(month.cellOf(29), -1); // 1801 is no leap year
+    CalendarMonth later(DayNumber::fromDate(QDate(2099, 12, 31)), QDate(2000, 1, 1));
+    later.nextMonth();
+    EXPECT_EQ(later.year(), 1801);
+    EXPECT_EQ(later.month(), 1);
+    EXPECT_EQ(later.given(), DayNumber::fromDate(QDate(2099, 12, 31)));
+}
+
+TEST(WindowCandidates, AddressesFromTitlesAndChildWindows)
+{
+    const std::vector<TopLevelWindow> windows = {
+        {10, QStringLiteral("Example - http://example.test/page"), {}},
+        {11, QStringLiteral("Pathkeep 2005"), {QStringLiteral("http://inside.frame/")}},
+        {12, QStringLiteral("Update Location Information"), {QStringLiteral("http://own.window/")}},
+        {13, QString(), {QStringLiteral("http://untitled.window/")}},
+        {14, QStringLiteral("Browser"), {QStringLiteral("Toolbar"), QStringLiteral("ftp://files.test/a (mirror)")}},
+        {15, QStringLiteral("Shouting"), {QStringLiteral("HTTP://UPPER.CASE/")}},
+    };
+    const auto list = WindowCandidates::collect(windows, 12);
+    ASSERT_EQ(list.size(), 2u);
+    EXPECT_EQ(list[0].address, QStringLiteral("http://example.test/page"));
+    EXPECT_EQ(list[0].title, QStringLiteral("Example - http://example.test/page"));
+    EXPECT_EQ(list[1].address, QStringLiteral("ftp://files.test/a"));
+    EXPECT_EQ(list[1].title, QStringLiteral("Browser"));
+}
+
+TEST(WindowCandidates, AListedAddressIsReplacedOnlyWhenItsTitleIsTheAddress)
+{
+    std::vector<WindowCandidate> list;
+    WindowCandidates::add(list, {QStringLiteral("http://a.test/"), QStringLiteral("http://a.test/")});
+    WindowCandidates::add(list, {QStringLiteral("A page"), QStringLiteral("http://a.test/")});
+    ASSERT_EQ(list.size(), 1u);
+    EXPECT_EQ(list[0].title, QStringLiteral("A page"));
+    WindowCandidates::add(list, {QStringLiteral("Another window"), QStringLiteral("http://a.test/")});
+    ASSERT_EQ(list.size(), 1u);
+    EXPECT_EQ(list[0].title, QStringLiteral("A page"));
+}
+
+TEST(X11WindowList, WindowNamesWithBadBytesBecomeText)
+{
+    const QByteArray broken("Bad \xff\xfe bytes http://x.test/\x01", 29);
+    const QString utf8 = X11WindowList::decodeName(broken, true);
+    EXPECT_TRUE(utf8.contains(QChar::ReplacementCharacter));
+    EXPECT_TRUE(utf8.contains(QStringLiteral("http://x.test/")));
+    EXPECT_FALSE(utf8.contains(QChar(1)));
+    // WM_NAME in Latin-1 stays readable; valid UTF-8 in WM_NAME is read as UTF-8.
+    EXPECT_EQ(X11WindowList::decodeName(QByteArray("caf\xe9"), false), QStringLiteral("café"));
+    EXPECT_EQ(X11WindowList::decodeName(QByteArray("caf\xc3\xa9"), false), QStringLiteral("café"));
+    EXPECT_EQ(X11WindowList::decodeName(QByteArray("abc\0def", 7), false), QStringLiteral("abc"));
+    EXPECT_EQ(X11WindowList::decodeName(QByteArray(5000, 'w'), true).size(), X11WindowList::MaxText);
+    EXPECT_EQ(X11WindowList::decodeName({}, true), QString());
+}
