@@ -51,14 +51,14 @@ constexpr FieldDef kLocationFields[] = {
 constexpr FieldDef kDetailFields[] = {
     {"UDT:Location", "Location", FT::Text, 255, "@S255", "", ""},
     {"UDT:Sequence", "Sequence", FT::Number, 10, "", "", ""},
-    {"UDT:DataLabel", "DataLabel", FT::Text, 30, "@s30", "Label", ""},
-    {"UDT:DataValue", "DataValue", FT::Text, 90, "@s90", "Value", ""},
+    {"UDT:DataLabel", "DataLabel", FT::Text, 30, "@s30", "", ""},
+    {"UDT:DataValue", "DataValue", FT::Text, 90, "@s90", "", ""},
 };
 
 constexpr FieldDef kKeywordFields[] = {
     {"UDK:Location", "Location", FT::Text, 255, "@S255", "", ""},
     {"UDK:Sequence", "Sequence", FT::Number, 10, "", "", ""},
-    {"UDK:Keyword", "Keyword", FT::Text, 32, "@s32", "Keyword", ""},
+    {"UDK:Keyword", "Keyword", FT::Text, 32, "@s32", "", ""},
 };
 
 constexpr FieldDef kConfigurationFields[] = {
@@ -74,7 +74,7 @@ constexpr FieldDef kCategoryFields[] = {
 
 constexpr FieldDef kCatHtmlFields[] = {
     {"HTM:CATEGORY", "CATEGORY", FT::Text, 50, "@s50", "", ""},
-    {"HTM:TypeOfHTML", "TypeOfHTML", FT::Text, 30, "@s50", "Type Of HTML", ""},
+    {"HTM:TypeOfHTML", "TypeOfHTML", FT::Text, 30, "@s50", "", ""},
     {"HTM:HTMLtoAdd", "HTMLtoAdd", FT::Memo, 1000, "", "", ""},
 };
 

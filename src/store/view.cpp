@@ -7,7 +7,10 @@
 #include "store/tableaccess.h"
 
 #include <SQLiteCpp/Column.h>
+#include <SQLiteCpp/Database.h>
 #include <SQLiteCpp/Statement.h>
+
+#include <memory>
 
 namespace pk {
 
@@ -146,7 +149,11 @@ StoreStatus View::run(const QString &sql, const QVariantList &binds, int n, bool
     if (StoreStatus s = TableAccess::ready(m_collection, *m_table, false); !s)
         return s;
     try {
-        SQLite::Statement &st = m_collection.statement(sql);
+        // Filters vary without end: prepare them per call rather than filling the shared cache.
+        std::unique_ptr<SQLite::Statement> own;
+        if (!m_filter.isEmpty())
+            own = std::make_unique<SQLite::Statement>(m_collection.db(), sql.toStdString());
+        SQLite::Statement &st = own ? *own : m_collection.statement(sql);
         TableAccess::ResetOnExit reset(st);
         TableAccess::bindAll(st, binds);
         st.bind(int(binds.size()) + 1, static_cast<int64_t>(n));
@@ -236,9 +243,12 @@ StoreStatus View::count(qint64 &out)
     if (StoreStatus s = TableAccess::ready(m_collection, *m_table, false); !s)
         return s;
     try {
-        SQLite::Statement &st = m_collection.statement(
-            QStringLiteral("SELECT count(*) FROM %1%2")
-                .arg(TableAccess::qualified(*m_table), conditions(false, false, false, 0)));
+        const QString sql = QStringLiteral("SELECT count(*) FROM %1%2")
+                                .arg(TableAccess::qualified(*m_table), conditions(false, false, false, 0));
+        std::unique_ptr<SQLite::Statement> own;
+        if (!m_filter.isEmpty())
+            own = std::make_unique<SQLite::Statement>(m_collection.db(), sql.toStdString());
+        SQLite::Statement &st = own ? *own : m_collection.statement(sql);
         TableAccess::ResetOnExit reset(st);
         TableAccess::bindAll(st, bindings(nullptr));
         st.executeStep();
