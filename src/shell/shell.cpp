@@ -185,8 +185,11 @@ bool Shell::newCollection()
         openCollectionFiles();
         return false;
     }
-    if (!switchCollection(chosen))
+    if (!switchCollection(chosen)) {
+        if (!m_halted && !m_collection->isOpen(CollectionFile::Data))
+            openCollectionFiles(); // still in the old folder: take its files up again
         return false;
+    }
     m_settings.writeOptions(carried);
     if (m_openStartupList)
         m_openStartupList();
