@@ -1,0 +1,399 @@
+#include "browse/forms/widgets/askcategorydialog.h"
+#include "browse/forms/widgets/calendardialog.h"
+#include "browse/forms/widgets/categorybrowsewindow.h"
+#include "browse/forms/widgets/categoryformdialog.h"
+#include "browse/forms/widgets/categorytable.h"
+#include "browse/forms/widgets/cathtmldialog.h"
+#include "browse/forms/widgets/locationformdialog.h"
+#include "browse/forms/widgets/newlocationwizarddialog.h"
+#include "browse/forms/widgets/selectcategorydialog.h"
+#include "browse/list/browserefresh.h"
+#include "framework/errormanager.h"
+#include "framework/scripteduserinterface.h"
+#include "platform/inifile.h"
+#include "store/categorymanager.h"
+#include "store/cathtmlmanager.h"
+#include "store/collection.h"
+#include "store/locationmanager.h"
+#include "store/picture.h"
+#include "support/tempcollection.h"
+
+#include <QAbstractItemModelTester>
+#include <QApplication>
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStackedWidget>
+#include <QStandardPaths>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTest>
+#include <QTimer>
+
+using namespace pk;
+
+class FormsWindowsTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void locationFormListsOnlyAssignableCategories();
+    void locationFormKeepsAGoneCategoryUntilOneIsChosen();
+    void locationFormTitlesAndDuplicateAddress();
+    void locationFormClickOpensTheOriginalFile();
+    void categoryBrowseShowsEveryCategoryAndFollowsRefreshes();
+    void categoryFormTabsListOnlyItsRows();
+    void htmlEditorStoresTheChosenType();
+    void selectAndAskCategory();
+    void calendarHasFortyTwoDaysAndReturnsTheGivenDateOnCancel();
+    void wizardPicksACandidateAndInserts();
+
+private:
+    FormsContext context();
+    void addLocation(const QString &address, const QString &category);
+
+    std::unique_ptr<test::TempCollection> m_temp;
+    std::unique_ptr<Collection> m_collection;
+    std::unique_ptr<ScriptedUserInterface> m_ui;
+    std::unique_ptr<ErrorManager> m_errors;
+    std::unique_ptr<IniFile> m_ini;
+    QStringList m_opened;
+    QList<QVariantMap> m_started;
+};
+
+void FormsWindowsTest::init()
+{
+    QStandardPaths::setTestModeEnabled(true);
+    m_temp = std::make_unique<test::TempCollection>();
+    QDir().mkpath(m_temp->folder());
+    m_collection = std::make_unique<Collection>(m_temp->folder());
+    QVERIFY(m_collection->openAll(true).ok());
+    for (const char *name : {"News", "_BEFORE all", "Tech", "_After All"}) {
+        CategoryRecord c;
+        c.Category = QString::fromLatin1(name);
+        c.Description = QStringLiteral("About ") + c.Category;
+        QVERIFY(m_collection->categories().insert(c).ok());
+    }
+    m_ui = std::make_unique<ScriptedUserInterface>();
+    m_errors = std::make_unique<ErrorManager>(*m_ui);
+    m_errors->setHaltHandler([](const QString &, const QString &) {});
+    m_ini = std::make_unique<IniFile>(m_temp->root() + QStringLiteral("/POSITION.INI"));
+    m_opened.clear();
+    m_started.clear();
+}
+
+void FormsWindowsTest::cleanup()
+{
+    m_collection.reset();
+    m_temp.reset();
+}
+
+FormsContext FormsWindowsTest::context()
+{
+    FormsContext c{*m_collection, *m_ui, *m_errors, m_ini.get(), {}, {}};
+    c.startProcedure = [this](const QString &procedure, const QVariantMap &arguments) {
+        QVariantMap call = arguments;
+        call.insert(QStringLiteral("Procedure"), procedure);
+        m_started << call;
+        return true;
+    };
+    c.openFile = [this](const QString &file) {
+        m_opened << file;
+        return true;
+    };
+    return c;
+}
+
+void FormsWindowsTest::addLocation(const QString &address, const QString &category)
+{
+    LocationRecord r;
+    r.Location = address;
+    r.Description = QStringLiteral("Page ") + address;
+    r.Category = category;
+    QVERIFY(m_collection->locations().insert(r).ok());
+}
+
+void FormsWindowsTest::locationFormListsOnlyAssignableCategories()
+{
+    LocationFormDialog dialog(context(), FormRequest::Insert, {});
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("New Location"));
+    QStringList items;
+    for (int i = 0; i < dialog.categoryBox()->count(); ++i)
+        items << dialog.categoryBox()->itemText(i);
+    QCOMPARE(items, QStringList({"News", "Tech"}));
+    QStringList tabs;
+    for (int i = 0; i < dialog.tabs()->count(); ++i)
+        tabs << dialog.tabs()->tabText(i);
+    QCOMPARE(tabs, QStringList({"General", "Site Info", "Additional Keywords", "Custom"}));
+
+    // The description's guess fills a blank keyword.
+    dialog.descriptionEdit()->setText(QStringLiteral("Top 10 Free Tools and Tips for the Web"));
+    dialog.descriptionAccepted();
+    QCOMPARE(dialog.keywordEdit()->text(), QStringLiteral("Tools"));
+}
+
+void FormsWindowsTest::locationFormKeepsAGoneCategoryUntilOneIsChosen()
+{
+    CategoryRecord old;
+    old.Category = QStringLiteral("Old");
+    QVERIFY(m_collection->categories().insert(old).ok());
+    addLocation(QStringLiteral("http://a.test/"), QStringLiteral("Old"));
+    QVERIFY(m_collection->categories().remove(QStringLiteral("Old")).ok());
+
+    LocationFormDialog dialog(context(), FormRequest::Change, QStringLiteral("http://a.test/"));
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("Edit Location"));
+    QCOMPARE(dialog.categoryBox()->currentText(), QStringLiteral("Old"));
+    dialog.show();
+    dialog.accept();
+    QVERIFY(dialog.isVisible());
+    QCOMPARE(m_ui->last()->title, QStringLiteral("Field contents error"));
+    QCOMPARE(dialog.tabs()->currentIndex(), 0);
+
+    // "&Browse" puts the chosen category into the entry.
+    dialog.setCategoryPicker([](const QString &typed, QWidget *) {
+        return std::optional<QString>(typed == QStringLiteral("Old") ? QStringLiteral("Tech") : QString());
+    });
+    dialog.browseCategory();
+    QCOMPARE(dialog.categoryBox()->currentText(), QStringLiteral("Tech"));
+    dialog.accept();
+    QVERIFY(!dialog.isVisible());
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    LocationRecord r;
+    QVERIFY(m_collection->locations().get(QStringLiteral("http://a.test/"), r).ok());
+    QCOMPARE(r.Category, QStringLiteral("Tech"));
+}
+
+void FormsWindowsTest::locationFormTitlesAndDuplicateAddress()
+{
+    addLocation(QStringLiteral("http://a.test/"), QStringLiteral("News"));
+    {
+        LocationFormDialog view(context(), FormRequest::View, QStringLiteral("http://a.test/"));
+        QCOMPARE(view.windowTitle(), QStringLiteral("View Record"));
+        QVERIFY(view.locationEdit()->isReadOnly());
+    }
+    LocationFormDialog dialog(context(), FormRequest::Insert, {});
+    dialog.show();
+    dialog.locationEdit()->setText(QStringLiteral("http://a.test/"));
+    dialog.categoryBox()->setEditText(QStringLiteral("News"));
+    // A date picked with "..." lands in its entry.
+    dialog.setDatePicker([](qint32, const QString &title, QWidget *) {
+        return title == QStringLiteral("Select last visit date") ? DayNumber::fromDate(QDate(2020, 5, 6)) : 0;
+    });
+    const auto dateButtons = dialog.findChildren<QPushButton *>();
+    for (QPushButton *button : dateButtons) {
+        if (button->text() == QStringLiteral("...")) {
+            button->click();
+            break;
+        }
+    }
+    QCOMPARE(dialog.lastVisitEdit()->text(), Picture::format(QStringLiteral("@d17"), DayNumber::fromDate(QDate(2020, 5, 6))).trimmed());
+    dialog.accept();
+    QVERIFY(dialog.isVisible());
+    QCOMPARE(m_ui->last()->title, QStringLiteral("Duplicate Key Error"));
+    dialog.locationEdit()->setText(QStringLiteral("http://b.test/"));
+    dialog.accept();
+    QVERIFY(!dialog.isVisible());
+    LocationRecord r;
+    QVERIFY(m_collection->locations().get(QStringLiteral("http://b.test/"), r).ok());
+    QCOMPARE(r.LastVisit, DayNumber::fromDate(QDate(2020, 5, 6)));
+}
+
+void FormsWindowsTest::locationFormClickOpensTheOriginalFile()
+{
+    QVERIFY(m_temp->writeFile(QStringLiteral("a.url"), "[InternetShortcut]\nURL=http://a.test/\n"));
+    LocationRecord r;
+    r.Location = QStringLiteral("http://a.test/");
+    r.Category = QStringLiteral("News");
+    r.OriginalFilename = m_temp->path(QStringLiteral("a.url"));
+    QVERIFY(m_collection->locations().insert(r).ok());
+    LocationFormDialog dialog(context(), FormRequest::Change, r.Location);
+    dialog.show();
+    QCOMPARE(dialog.originalFile()->text(), r.OriginalFilename);
+    QTest::mouseClick(dialog.originalFile(), Qt::LeftButton);
+    QCOMPARE(m_opened, QStringList{r.OriginalFilename});
+}
+
+void FormsWindowsTest::categoryBrowseShowsEveryCategoryAndFollowsRefreshes()
+{
+    CategoryBrowseWindow window(context());
+    QAbstractItemModelTester tester(window.table()->model());
+    QCOMPARE(window.windowTitle(), QStringLiteral("Browse Categories"));
+    QCOMPARE(window.table()->model()->rowCount(), 4);
+    QCOMPARE(window.table()->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Category"));
+    QCOMPARE(window.table()->model()->headerData(1, Qt::Horizontal).toString(), QStringLiteral("Description"));
+    QVERIFY(window.findChild<QPushButton *>(QStringLiteral("locations")) != nullptr);
+
+    window.locator()->setText(QStringLiteral("te"));
+    emit window.locator()->textEdited(QStringLiteral("te"));
+    QCOMPARE(window.table()->model()->index(window.currentRow(), 0).data().toString(), QStringLiteral("Tech"));
+
+    window.showLocations();
+    QCOMPARE(m_started.size(), 1);
+    QCOMPARE(m_started[0].value(QStringLiteral("Category")).toString(), QStringLiteral("Tech"));
+
+    CategoryRecord added;
+    added.Category = QStringLiteral("Added");
+    QVERIFY(m_collection->categories().insert(added).ok());
+    BrowseRefresh::instance().request();
+    QTRY_COMPARE(window.table()->model()->rowCount(), 5);
+
+    // Delete asks first; "No" keeps the category.
+    m_ui->push(false);
+    window.remove();
+    QCOMPARE(window.table()->model()->rowCount(), 5);
+    m_ui->push(true);
+    window.remove();
+    QCOMPARE(window.table()->model()->rowCount(), 4);
+}
+
+void FormsWindowsTest::categoryFormTabsListOnlyItsRows()
+{
+    addLocation(QStringLiteral("http://a.test/"), QStringLiteral("News"));
+    addLocation(QStringLiteral("http://b.test/"), QStringLiteral("Tech"));
+    CatHtmlRecord snippet{QStringLiteral("News"), QStringLiteral("After Category"), QStringLiteral("<hr>")};
+    QVERIFY(m_collection->catHtml().insert(snippet).ok());
+    CatHtmlRecord other{QStringLiteral("Tech"), QStringLiteral("Replace Title"), QStringLiteral("<h1>")};
+    QVERIFY(m_collection->catHtml().insert(other).ok());
+
+    CategoryFormDialog tabbed(context(), FormRequest::Change, CategoryForm::Variant::Tabbed, QStringLiteral("News"));
+    QCOMPARE(tabbed.windowTitle(), QStringLiteral("Edit Category"));
+    QCOMPARE(tabbed.tabs()->count(), 3);
+    QCOMPARE(tabbed.tabs()->tabText(1), QStringLiteral("HTML"));
+    QCOMPARE(tabbed.snippetTable()->model()->rowCount(), 1);
+    QCOMPARE(tabbed.snippetTable()->model()->index(0, 0).data().toString(), QStringLiteral("After Category"));
+    QCOMPARE(tabbed.locationTable()->model()->rowCount(), 1);
+    QCOMPARE(tabbed.locationTable()->model()->index(0, 1).data().toString(), QStringLiteral("http://a.test/"));
+
+    CategoryFormDialog single(context(), FormRequest::Insert, CategoryForm::Variant::NoMdi, {});
+    QCOMPARE(single.windowTitle(), QStringLiteral("Category Will Be Added"));
+    QCOMPARE(single.tabs()->count(), 1);
+    single.show();
+    single.accept();
+    QVERIFY(single.isVisible());
+    QCOMPARE(m_ui->last()->title, QStringLiteral("Missing Information"));
+    single.categoryEdit()->setText(QStringLiteral("tech"));
+    single.accept();
+    QCOMPARE(m_ui->last()->title, QStringLiteral("Duplicate Key Error"));
+    single.categoryEdit()->setText(QStringLiteral("Science"));
+    single.accept();
+    QVERIFY(!single.isVisible());
+    QVERIFY(m_collection->categories().exists(QStringLiteral("Science")));
+    QVERIFY(m_ini->contains(QStringLiteral("UpdateCategoriesNoMDI"), QStringLiteral("X"))
+            || !m_ini->keys(QStringLiteral("UpdateCategoriesNoMDI")).isEmpty());
+}
+
+void FormsWindowsTest::htmlEditorStoresTheChosenType()
+{
+    CatHtmlDialog dialog(context(), FormRequest::Insert, QStringLiteral("News"), {});
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("New HTML"));
+    QCOMPARE(dialog.types()->checkedButton()->text(), QStringLiteral("&Before Category"));
+    QStringList options;
+    for (QAbstractButton *button : dialog.types()->buttons())
+        options << button->text();
+    QCOMPARE(options, QStringList({"&Replace Title", "&Before Category", "Before &Category Title",
+                                   "After Category &Title", "&After Category"}));
+    dialog.types()->button(4)->setChecked(true);
+    dialog.htmlEdit()->setPlainText(QStringLiteral("<p>end</p>"));
+    dialog.show();
+    dialog.accept();
+    QVERIFY(!dialog.isVisible());
+    CatHtmlRecord r;
+    QVERIFY(m_collection->catHtml().get(QStringLiteral("News"), QStringLiteral("After Category"), r).ok());
+    QCOMPARE(r.HTMLtoAdd, QStringLiteral("<p>end</p>"));
+}
+
+void FormsWindowsTest::selectAndAskCategory()
+{
+    SelectCategoryDialog select(context(), QStringLiteral("Sci"));
+    QCOMPARE(select.windowTitle(), QStringLiteral("Select Category"));
+    QCOMPARE(select.categories()->table()->model()->rowCount(), 4);
+    // "Sci" names no category: the list stands on the next one.
+    const int row = select.categories()->currentRow();
+    QCOMPARE(select.categories()->table()->model()->index(row, 0).data().toString(), QStringLiteral("Tech"));
+    select.show();
+    select.accept();
+    QCOMPARE(select.selected(), QStringLiteral("Tech"));
+
+    LocationRecord location;
+    location.Location = QStringLiteral("http://a.test/");
+    location.Description = QStringLiteral("A page");
+    AskCategoryDialog ask(context(), location, QStringLiteral("Imported  "));
+    QCOMPARE(ask.windowTitle(), QStringLiteral("Category Assignment"));
+    QCOMPARE(ask.bestGuess()->text(), QStringLiteral("Best Guess:  Imported"));
+    QCOMPARE(ask.categories()->table()->model()->rowCount(), 2);
+    ask.categories()->selectRow(1);
+    ask.select();
+    QCOMPARE(ask.logic().category(), QStringLiteral("Tech"));
+    ask.useBestGuess();
+    QCOMPARE(ask.logic().category(), QString());
+}
+
+void FormsWindowsTest::calendarHasFortyTwoDaysAndReturnsTheGivenDateOnCancel()
+{
+    const qint32 given = DayNumber::fromDate(QDate(2026, 8, 20));
+    CalendarDialog calendar(given, QString());
+    QCOMPARE(calendar.windowTitle(), QStringLiteral("Select Date"));
+    int visible = 0;
+    for (int cell = 0; cell < CalendarMonth::Cells; ++cell)
+        visible += calendar.dayButton(cell)->isVisibleTo(&calendar) ? 1 : 0;
+    QCOMPARE(visible, 31);
+    QCOMPARE(calendar.dayButton(6)->text(), QStringLiteral("1"));
+    calendar.show();
+    calendar.reject();
+    QCOMPARE(calendar.result(), given);
+
+    CalendarDialog pick(given, QStringLiteral("Select expiry date"));
+    QCOMPARE(pick.windowTitle(), QStringLiteral("Select expiry date"));
+    pick.show();
+    pick.dayButton(6 + 9)->click(); // 10 August
+    QCOMPARE(pick.result(), DayNumber::fromDate(QDate(2026, 8, 10)));
+
+    CalendarDialog today(given, QString());
+    today.show();
+    today.findChild<QPushButton *>(QStringLiteral("today"))->click();
+    QCOMPARE(today.result(), DayNumber::today());
+}
+
+void FormsWindowsTest::wizardPicksACandidateAndInserts()
+{
+    const auto windows = [] {
+        return std::vector<TopLevelWindow>{{1, QStringLiteral("One"), {QStringLiteral("https://one.test/")}},
+                                           {2, QStringLiteral("Two - http://two.test/"), {}}};
+    };
+    NewLocationWizardDialog wizard(context(), QString(), windows);
+    QCOMPARE(wizard.windowTitle(), QStringLiteral("Update Location Information"));
+    QCOMPARE(wizard.pages()->currentIndex(), 0);
+    QCOMPARE(wizard.candidateTable()->model()->rowCount(), 2);
+    QCOMPARE(wizard.candidateTable()->model()->headerData(0, Qt::Horizontal).toString(),
+             QStringLiteral("Browser Window"));
+    wizard.candidateTable()->selectRow(1);
+    wizard.show();
+    wizard.next();
+    QCOMPARE(wizard.pages()->currentIndex(), 1);
+    QCOMPARE(wizard.locationEdit()->text(), QStringLiteral("http://two.test/"));
+    QCOMPARE(wizard.descriptionEdit()->text(), QStringLiteral("Two - http://two.test/"));
+    QCOMPARE(wizard.keywordEdit()->text(), QStringLiteral("http"));
+    QCOMPARE(wizard.categoryBox()->currentText(), QStringLiteral("News"));
+    wizard.next();
+    QCOMPARE(wizard.pages()->currentIndex(), 2);
+    QVERIFY(!wizard.nextButton()->isEnabled());
+    wizard.finish();
+    QVERIFY(!wizard.isVisible());
+    LocationRecord r;
+    QVERIFY(m_collection->locations().get(QStringLiteral("http://two.test/"), r).ok());
+    QCOMPARE(r.Keyword, QStringLiteral("http"));
+
+    NewLocationWizardDialog typed(context(), QStringLiteral("http://typed.test/"), windows);
+    QCOMPARE(typed.pages()->currentIndex(), 1);
+    QVERIFY(!typed.backButton()->isEnabled());
+    QCOMPARE(typed.locationEdit()->text(), QStringLiteral("http://typed.test/"));
+}
+
+QTEST_MAIN(FormsWindowsTest)
+#include "formswindows_test.moc"
