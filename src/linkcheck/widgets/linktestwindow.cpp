@@ -11,7 +11,7 @@ namespace pk {
 
 LinkTestWindow::LinkTestWindow(LinkTest &test, QWidget *parent)
     : QDialog(parent)
-    , m_test(test)
+    , m_test(&test)
 {
     setWindowTitle(QLatin1String(Title));
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
@@ -40,18 +40,19 @@ LinkTestWindow::LinkTestWindow(LinkTest &test, QWidget *parent)
 
 int LinkTestWindow::exec()
 {
-    if (!m_test.isStarted())
-        m_test.start();
-    if (m_test.isFinished())
-        return m_test.result();
-    QDialog::exec();
-    return m_test.result();
+    if (!m_test)
+        return LinkTest::Cancelled;
+    if (!m_test->isStarted())
+        m_test->start();
+    if (!m_test->isFinished())
+        QDialog::exec();
+    return m_test ? m_test->result() : LinkTest::Cancelled;
 }
 
 void LinkTestWindow::closeEvent(QCloseEvent *event)
 {
-    if (!m_test.isFinished())
-        m_test.cancel();
+    if (m_test && !m_test->isFinished())
+        m_test->cancel();
     event->accept();
     QDialog::closeEvent(event);
 }
@@ -59,8 +60,8 @@ void LinkTestWindow::closeEvent(QCloseEvent *event)
 void LinkTestWindow::reject()
 {
     // Escape and the frame's close button both end the test as cancelled.
-    if (!m_test.isFinished())
-        m_test.cancel();
+    if (m_test && !m_test->isFinished())
+        m_test->cancel();
     QDialog::reject();
 }
 

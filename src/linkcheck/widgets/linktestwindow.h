@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QPointer>
 
 class QCloseEvent;
 class QPlainTextEdit;
@@ -9,6 +10,7 @@ class QProgressBar;
 namespace pk {
 
 class LinkTest;
+
 
 /**
  * @brief "Retrieving information...": shows one link test's page buffer and a moving progress
@@ -32,7 +34,7 @@ protected:
     void reject() override;
 
 private:
-    LinkTest &m_test;
+    QPointer<LinkTest> m_test; ///< the test may go first (its owner ended it)
     QPlainTextEdit *m_text = nullptr;
     QProgressBar *m_progress = nullptr;
 };
