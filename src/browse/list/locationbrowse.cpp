@@ -77,8 +77,9 @@ int LocationBrowse::refresh(qint64 keepRowId)
 
 QString LocationBrowse::title()
 {
-    return QStringLiteral("Browse Locations (") + QString::number(m_collection.locations().count())
-           + QLatin1Char(')');
+    // Without a query the list's own count is the table's; with one, count the table.
+    const qint64 count = hasQuery() ? m_collection.locations().count() : m_model.count();
+    return QStringLiteral("Browse Locations (") + QString::number(count) + QLatin1Char(')');
 }
 
 void LocationBrowse::setTab(int tab)

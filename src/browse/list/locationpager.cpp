@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <array>
+#include <string>
 
 namespace pk {
 
@@ -56,26 +57,25 @@ const TableDef *locationsTablePointer()
     return &locationsTable();
 }
 
-// Column orders for headings that lead no key: one component (ascending or descending).
+// Column orders for headings that lead no key: the column itself (text without regard to
+// letter case), ascending; descending lists read it backwards.
 struct ColumnKeys
 {
-    std::array<KeyComponent, 2 * LocationColumns::Count> components{};
-    std::array<KeyDef, 2 * LocationColumns::Count> keys{};
+    std::array<std::string, LocationColumns::Count> expressions;
+    std::array<KeyComponent, LocationColumns::Count> components{};
+    std::array<KeyDef, LocationColumns::Count> keys{};
 
     ColumnKeys()
     {
         for (int c = 0; c < LocationColumns::Count; ++c) {
-            for (int d = 0; d < 2; ++d) {
-                const std::size_t i = std::size_t(2 * c + d);
-                const bool text = c != LocationColumns::State && c != LocationColumns::Rating
-                                  && c != LocationColumns::LastVisit
-                                  && c != LocationColumns::LastValidated;
-                components[i] = KeyComponent{LocationColumns::sqlColumn(c), d == 1,
-                                             text ? KeyCollation::NoCase : KeyCollation::None};
-                keys[i] = KeyDef{LocationColumns::column(c).field, "", &locationsTablePointer,
-                                 std::span<const KeyComponent>(&components[i], 1), false, false,
-                                 LocationColumns::column(c).heading};
-            }
+            const std::size_t i = std::size_t(c);
+            const bool text = c != LocationColumns::State && c != LocationColumns::Rating
+                              && c != LocationColumns::LastVisit && c != LocationColumns::LastValidated;
+            expressions[i] = std::string(LocationColumns::sqlColumn(c)) + (text ? " COLLATE PKNOCASE" : "");
+            components[i] = KeyComponent{expressions[i].c_str(), false, KeyCollation::None};
+            keys[i] = KeyDef{LocationColumns::column(c).field, "", &locationsTablePointer,
+                             std::span<const KeyComponent>(&components[i], 1), false, false,
+                             LocationColumns::column(c).heading};
         }
     }
 };
@@ -103,7 +103,7 @@ LocationPager::Order LocationPager::sortKey(int column, bool descending)
     // Other columns lead no key: an ascending column order, read backwards for descending.
     static const ColumnKeys columnKeys;
     const int c = std::clamp(column, 0, LocationColumns::Count - 1);
-    return {&columnKeys.keys[std::size_t(2 * c)], descending};
+    return {&columnKeys.keys[std::size_t(c)], descending};
 }
 
 void LocationPager::setKey(const KeyDef &key, bool reversed)
@@ -249,26 +249,70 @@ SqlFilter LocationPager::offsetFilter(qint64 offset) const
     return f;
 }
 
-SqlFilter LocationPager::beforeFilter(const ViewPosition &position) const
+SqlFilter LocationPager::afterFilter(const ViewPosition &position) const
 {
-    // The view orders by its key expressions and then the row id, all ascending: a row comes
-    // before `position` when its row value compares lower.
+    // The view orders by its key columns and then the row id, all ascending.
     SqlFilter f;
     f.bindings = position.key;
     f.bindings << position.rowId;
     QStringList markers;
     for (qsizetype i = 0; i < f.bindings.size(); ++i)
         markers << QStringLiteral("?");
-    f.where = QLatin1Char('(') + m_keyExprs.join(QStringLiteral(", ")) + QStringLiteral(") < (")
+    f.where = QLatin1Char('(') + m_keyExprs.join(QStringLiteral(", ")) + QStringLiteral(") > (")
               + markers.join(QStringLiteral(", ")) + QLatin1Char(')');
     return f;
 }
 
 qint64 LocationPager::countBefore(const ViewPosition &position)
 {
-    auto view = makeView(beforeFilter(position));
-    qint64 n = 0;
-    return view->count(n) ? n : -1;
+    // Rows before (k1, k2, ..., rowid) = rows with k1 < a, plus k1 = a and k2 < b, and so on.
+    // Each part is a plain range of the key's index; one row-value comparison instead would
+    // make SQLite read every row to evaluate it.
+    QVariantList values = position.key;
+    values << position.rowId;
+    const qsizetype n = std::min(m_keyExprs.size(), values.size());
+    qint64 total = 0;
+    for (qsizetype i = 0; i < n; ++i) {
+        SqlFilter part;
+        QStringList terms;
+        for (qsizetype j = 0; j < i; ++j) {
+            terms << m_keyExprs[j] + QStringLiteral(" = ?");
+            part.bindings << values[j];
+        }
+        terms << m_keyExprs[i] + QStringLiteral(" < ?");
+        part.bindings << values[i];
+        part.where = terms.join(QStringLiteral(" AND "));
+        qint64 count = 0;
+        if (!makeView(part)->count(count))
+            return -1;
+        total += count;
+    }
+    return total;
+}
+
+SqlFilter LocationPager::firstMatchFilter(const SqlFilter &condition, const ViewPosition &after) const
+{
+    // The first match in key order found by one pass over the table rather than a walk along
+    // the index that reads the rows in index order: far faster when the match is far away.
+    const TableDef &table = *m_key->table();
+    SqlFilter f;
+    QStringList terms;
+    if (!m_filter.isEmpty()) {
+        terms << QLatin1Char('(') + m_filter.where + QLatin1Char(')');
+        f.bindings << m_filter.bindings;
+    }
+    terms << QLatin1Char('(') + condition.where + QLatin1Char(')');
+    f.bindings << condition.bindings;
+    if (after.valid) {
+        const SqlFilter a = afterFilter(after);
+        terms << a.where;
+        f.bindings << a.bindings;
+    }
+    f.where = QStringLiteral("rowid = (SELECT rowid FROM ") + QString::fromLatin1(table.schema)
+              + QLatin1Char('.') + QString::fromLatin1(table.sqlTable) + QStringLiteral(" NOT INDEXED WHERE ")
+              + terms.join(QStringLiteral(" AND ")) + QStringLiteral(" ORDER BY ")
+              + View(m_collection, *m_key).orderBy() + QStringLiteral(" LIMIT 1)");
+    return f;
 }
 
 qint64 LocationPager::locate(const QVariantList &values)
@@ -310,28 +354,67 @@ qint64 LocationPager::rowOfRowId(qint64 rowId)
 std::optional<qint64> LocationPager::findNext(const SqlFilter &condition, qint64 afterRow,
                                               StoreStatus &status)
 {
-    auto view = makeView(condition);
-    ViewPage page;
     ViewPosition from;
     const Row *current = afterRow >= 0 ? row(afterRow) : nullptr;
     if (current) {
         // Continue after the highlighted row, by its place in the order.
-        auto listView = makeView();
-        status = listView->positionOf(current->rowId, from);
+        status = makeView()->positionOf(current->rowId, from);
         if (!status)
             return std::nullopt;
+    } else {
+        afterRow = -1;
     }
-    // Forwards on screen is backwards through the key when the list is reversed.
-    if (m_reversed)
-        status = from.valid ? view->backward(from, 1, false, page) : view->lastPage(1, page);
-    else
-        status = from.valid ? view->forward(from, 1, false, page) : view->firstPage(1, page);
-    if (!status || page.rows.empty())
+
+    if (m_reversed || !m_paged) {
+        // Small lists, and lists read backwards: walk the order with the condition.
+        auto view = makeView(condition);
+        ViewPage page;
+        if (m_reversed)
+            status = from.valid ? view->backward(from, 1, false, page) : view->lastPage(1, page);
+        else
+            status = from.valid ? view->forward(from, 1, false, page) : view->firstPage(1, page);
+        if (!status || page.rows.empty())
+            return std::nullopt;
+        if (!m_paged)
+            return rowOfRowId(page.rows.front().rowId());
+        const qint64 before = countBefore(page.rows.front().position);
+        return before < 0 ? std::optional<qint64>(-1) : keyRow(before);
+    }
+
+    // Near: the next rows of the list, checked in one statement; their rows are known.
+    auto list = makeView();
+    ViewPage near;
+    status = from.valid ? list->forward(from, NearSearchRows, false, near) : list->firstPage(NearSearchRows, near);
+    if (!status || near.rows.empty())
         return std::nullopt;
-    if (!m_paged)
-        return rowOfRowId(page.rows.front().rowId());
-    const qint64 before = countBefore(page.rows.front().position);
-    return before < 0 ? std::optional<qint64>(-1) : keyRow(before);
+    {
+        SqlFilter within = condition;
+        QStringList ids;
+        for (const ViewRow &r : near.rows)
+            ids << QString::number(r.rowId());
+        within.where = QLatin1Char('(') + condition.where + QStringLiteral(") AND rowid IN (")
+                       + ids.join(QLatin1Char(',')) + QLatin1Char(')');
+        ViewPage hit;
+        status = makeView(within)->firstPage(1, hit);
+        if (!status)
+            return std::nullopt;
+        if (!hit.rows.empty()) {
+            const qint64 id = hit.rows.front().rowId();
+            for (std::size_t i = 0; i < near.rows.size(); ++i)
+                if (near.rows[i].rowId() == id)
+                    return afterRow + 1 + qint64(i);
+        }
+    }
+    if (near.atEnd || int(near.rows.size()) < NearSearchRows)
+        return std::nullopt;
+
+    // Far: one pass over the table for the first match after the near rows.
+    ViewPage far;
+    status = makeView(firstMatchFilter(condition, near.rows.back().position))->firstPage(1, far);
+    if (!status || far.rows.empty())
+        return std::nullopt;
+    const qint64 before = countBefore(far.rows.front().position);
+    return before < 0 ? std::optional<qint64>(-1) : before;
 }
 
 StoreStatus LocationPager::forEach(const std::function<bool(const Row &)> &visit)

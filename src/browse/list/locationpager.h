@@ -32,6 +32,9 @@ public:
     static constexpr qint64 LoadAllLimit = 300;
     static constexpr int ChunkSize = 128;
     static constexpr int CacheChunks = 24;
+    /// Rows after the highlighted one that Find checks along the order before it searches the
+    /// rest of the table in one pass.
+    static constexpr int NearSearchRows = 1000;
 
     struct Row
     {
@@ -98,7 +101,8 @@ private:
     bool loadChunk(int index, Chunk &out);
     /// Rows of the list before `position`.
     qint64 countBefore(const ViewPosition &position);
-    SqlFilter beforeFilter(const ViewPosition &position) const;
+    SqlFilter afterFilter(const ViewPosition &position) const;
+    SqlFilter firstMatchFilter(const SqlFilter &condition, const ViewPosition &after) const;
     SqlFilter offsetFilter(qint64 offset) const;
     static Chunk toChunk(ViewPage &page);
     /// A displayed row's place in the key's own order, and back (the same map both ways).

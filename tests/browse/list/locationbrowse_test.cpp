@@ -253,6 +253,25 @@ TEST_F(BrowseFixture, FindSearchesForwardInTheOrderAndQuery)
     }
 }
 
+TEST_F(BrowseFixture, FindReachesMatchesFarBeyondTheHighlightedRow)
+{
+    fill(2500);
+    EXPECT_EQ(browse().find(QStringLiteral("MATCH(URL:Description,'*14?7',17)"), true, 0), 1407);
+    EXPECT_EQ(browse().findAgain(1407), 1417);
+    EXPECT_EQ(browse().findAgain(1497), -1);
+    ASSERT_TRUE(browse().applyQuery(QStringLiteral("URL:Category = 'Cat1'")));
+    // Row 1 of the query is Site 0004; Site 2401 is the 801st Cat1 row.
+    EXPECT_EQ(browse().find(QStringLiteral("MATCH(URL:Description,'*2401',17)"), false, 1), 800);
+    browse().setTab(3); // Rating order: the first Cat1 row rated 3 with "24" in it
+    const int row = browse().find(QStringLiteral("MATCH(URL:Description,'*24*',17) AND URL:Rating = 3"), true, 0);
+    ASSERT_GE(row, 0);
+    EXPECT_EQ(browse().model().rowAt(row)->record.Rating, 3);
+    for (int r = 0; r < row; ++r) {
+        const LocationRecord &before = browse().model().rowAt(r)->record;
+        ASSERT_FALSE(before.Rating == 3 && before.Description.contains(QLatin1String("24"))) << r;
+    }
+}
+
 TEST_F(BrowseFixture, RemoveDisplayedTakesOnlyWhatTheQueryShowsAndOnlyOnYes)
 {
     fill(320);
