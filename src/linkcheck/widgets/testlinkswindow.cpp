@@ -53,6 +53,8 @@ void TestLinksWindow::showTest(LinkTest *test)
 {
     auto *window = new LinkTestWindow(*test, m_testParent);
     window->setAttribute(Qt::WA_DeleteOnClose);
+    // Up to nine of these come and go; they should not keep taking the keyboard focus.
+    window->setAttribute(Qt::WA_ShowWithoutActivating);
     connect(test, &QObject::destroyed, window, &QWidget::close);
     connect(test, &LinkTest::finished, window, &QWidget::close);
     window->show();
