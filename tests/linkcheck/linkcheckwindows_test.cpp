@@ -1,9 +1,12 @@
 #include "linkcheckfixture.h"
 
+#include "browse/list/locationbrowse.h"
 #include "linkcheck/testlinksprocess.h"
 #include "linkcheck/widgets/linkcheckprocedures.h"
 #include "linkcheck/widgets/linktestwindow.h"
 #include "linkcheck/widgets/testlinkswindow.h"
+#include "shell/procedurenames.h"
+#include "shell/procedureregistry.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -100,4 +103,13 @@ TEST_F(LinkCheckWindowTest, ClosingTheProgressWindowStopsTestLinks)
     EXPECT_EQ(p->testsStarted(), 9);
     EXPECT_FALSE(window.isVisible());
     server.stop();
+}
+
+TEST(LinkCheckProcedures, RegistersTheNamesTheListsAndTheFrameStart)
+{
+    registerLinkCheckProcedures();
+    const ProcedureRegistry &registry = ProcedureRegistry::instance();
+    EXPECT_TRUE(registry.contains(QLatin1String(LocationBrowse::TestProcedure)));
+    EXPECT_TRUE(registry.contains(QLatin1String(Procedure::ValidateAll)));
+    EXPECT_TRUE(registry.contains(QLatin1String(Procedure::ValidateFavorites)));
 }
