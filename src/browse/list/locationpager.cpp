@@ -271,6 +271,22 @@ qint64 LocationPager::countBefore(const ViewPosition &position)
     QVariantList values = position.key;
     values << position.rowId;
     const qsizetype n = std::min(m_keyExprs.size(), values.size());
+    if (!m_filter.isEmpty()) {
+        // Under a query every candidate row is read anyway: one pass over the table beats
+        // reading the rows in index order ("+" keeps SQLite off the index, not the collation).
+        SqlFilter before;
+        QStringList exprs;
+        QStringList markers;
+        for (qsizetype i = 0; i < n; ++i) {
+            exprs << QLatin1Char('+') + m_keyExprs[i];
+            markers << QStringLiteral("?");
+            before.bindings << values[i];
+        }
+        before.where = QLatin1Char('(') + exprs.join(QStringLiteral(", ")) + QStringLiteral(") < (")
+                       + markers.join(QStringLiteral(", ")) + QLatin1Char(')');
+        qint64 count = 0;
+        return makeView(before)->count(count) ? count : -1;
+    }
     qint64 total = 0;
     for (qsizetype i = 0; i < n; ++i) {
         SqlFilter part;
