@@ -1,6 +1,7 @@
 #include "browse/forms/widgets/locationformdialog.h"
 
 #include "browse/forms/widgets/calendardialog.h"
+#include "browse/forms/widgets/ratingbox.h"
 #include "browse/forms/widgets/selectcategorydialog.h"
 #include "browse/forms/widgets/texttablemodel.h"
 #include "framework/errorcatalogue.h"
@@ -9,6 +10,7 @@
 #include "store/picture.h"
 
 #include <QButtonGroup>
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QEvent>
@@ -134,10 +136,7 @@ LocationFormDialog::LocationFormDialog(FormsContext context, FormRequest request
     categoryRow->addWidget(browse);
     categoryRow->addStretch();
     generalForm->addRow(prompt("&Category:", m_category, general), categoryRow);
-    m_rating = new QSpinBox(general);
-    m_rating->setRange(-99, 99);
-    m_rating->setSpecialValueText(QStringLiteral(" "));
-    m_rating->setMinimum(-99);
+    m_rating = new RatingBox(general);
     generalForm->addRow(prompt("&Rating:", m_rating, general), m_rating);
     m_keyword = lineEdit(general, 20, "keyword");
     generalForm->addRow(prompt("&Keyword:", m_keyword, general), m_keyword);
@@ -249,9 +248,12 @@ LocationFormDialog::LocationFormDialog(FormsContext context, FormRequest request
     });
     connect(browse, &QPushButton::clicked, this, &LocationFormDialog::browseCategory);
     connect(m_category->lineEdit(), &QLineEdit::editingFinished, this, [this] {
-        if (!m_form.isReadOnly())
+        // Opening the drop list takes the focus too; only a changed entry is checked.
+        if (!m_form.isReadOnly() && !m_category->view()->isVisible()
+            && m_category->currentText() != m_acceptedCategory)
             categoryAccepted();
     });
+    connect(m_category, &QComboBox::activated, this, [this] { categoryAccepted(); });
     connect(m_description, &QLineEdit::editingFinished, this, &LocationFormDialog::descriptionAccepted);
     connect(m_keywordTable, &QTableView::doubleClicked, this, [this] { keyword(FormRequest::Change); });
     connect(m_detailTable, &QTableView::doubleClicked, this, [this] { detail(FormRequest::Change); });
@@ -304,6 +306,7 @@ void LocationFormDialog::showRecord()
     m_location->setText(r.Location);
     m_description->setText(r.Description);
     m_category->setEditText(r.Category);
+    m_acceptedCategory = r.Category;
     m_rating->setValue(r.Rating);
     m_keyword->setText(r.Keyword);
     m_comments->setText(r.Comments);
@@ -396,6 +399,7 @@ bool LocationFormDialog::categoryAccepted()
         return true;
     m_checking = true;
     m_form.record().Category = m_category->currentText();
+    m_acceptedCategory = m_form.record().Category;
     const bool valid = m_form.checkCategory();
     m_checking = false;
     if (!valid) {
@@ -414,6 +418,7 @@ void LocationFormDialog::browseCategory()
         return;
     m_category->setEditText(*chosen);
     m_form.record().Category = *chosen;
+    m_acceptedCategory = *chosen;
     m_rating->setFocus();
 }
 

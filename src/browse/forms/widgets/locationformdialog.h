@@ -82,6 +82,7 @@ private:
     LocationForm m_form;
     bool m_loaded = false;
     bool m_checking = false;
+    QString m_acceptedCategory; ///< the category entry's text when last shown or checked
     CategoryPicker m_pickCategory;
     DatePicker m_pickDate;
 

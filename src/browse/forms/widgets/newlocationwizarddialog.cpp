@@ -1,11 +1,13 @@
 #include "browse/forms/widgets/newlocationwizarddialog.h"
 
 #include "browse/forms/widgets/calendardialog.h"
+#include "browse/forms/widgets/ratingbox.h"
 #include "browse/forms/widgets/selectcategorydialog.h"
 #include "browse/forms/widgets/texttablemodel.h"
 #include "platform/x11windowlist.h"
 #include "store/picture.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -99,9 +101,7 @@ NewLocationWizardDialog::NewLocationWizardDialog(FormsContext context, const QSt
     categoryRow->addWidget(browse);
     categoryRow->addStretch();
     generalForm->addRow(QStringLiteral("&Category:"), categoryRow);
-    m_rating = new QSpinBox(general);
-    m_rating->setRange(-99, 99);
-    m_rating->setSpecialValueText(QStringLiteral(" "));
+    m_rating = new RatingBox(general);
     generalForm->addRow(QStringLiteral("&Rating:"), withHint(m_rating, "<<-  Rate this site", general));
     m_keyword = lineEdit(general, 20, "keyword");
     generalForm->addRow(QStringLiteral("&Keyword:"),
@@ -165,6 +165,9 @@ NewLocationWizardDialog::NewLocationWizardDialog(FormsContext context, const QSt
         m_rating->setFocus();
     });
     connect(m_category->lineEdit(), &QLineEdit::editingFinished, this, [this] {
+        // Opening the drop list takes the focus too; only a changed entry is checked.
+        if (m_category->view()->isVisible() || m_category->currentText() == m_wizard.record().Category)
+            return;
         m_wizard.record().Category = m_category->currentText();
         if (!m_wizard.checkCategory())
             m_category->setFocus();
