@@ -15,6 +15,11 @@ struct GuessCase
     const char *keyword;
 };
 
+void PrintTo(const GuessCase &c, std::ostream *os)
+{
+    *os << '"' << c.description << '"';
+}
+
 class KeywordFromDescription : public testing::TestWithParam<GuessCase>
 {
 };
