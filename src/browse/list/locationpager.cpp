@@ -331,6 +331,29 @@ SqlFilter LocationPager::firstMatchFilter(const SqlFilter &condition, const View
     return f;
 }
 
+void LocationPager::seed(qint64 keyOrderRow, const ViewPosition &position)
+{
+    // The rows around a place just found are about to be shown: read them from that place by
+    // key instead of finding the chunk's start by its offset.
+    if (!m_paged || keyOrderRow < 0 || keyOrderRow >= m_count)
+        return;
+    const int index = m_cache.chunkOf(keyOrderRow);
+    if (m_cache.contains(index))
+        return;
+    const qint64 first = m_cache.firstRowOf(index);
+    const int back = int(keyOrderRow - first);
+    const int ahead = int(std::min<qint64>(m_cache.chunkSize(), m_count - first)) - back;
+    auto view = makeView();
+    ViewPage before;
+    ViewPage after;
+    if (back > 0 && (!view->backward(position, back, false, before) || int(before.rows.size()) != back))
+        return;
+    if (!view->forward(position, ahead, true, after) || after.rows.empty())
+        return;
+    before.rows.insert(before.rows.end(), after.rows.begin(), after.rows.end());
+    m_cache.put(index, toChunk(before));
+}
+
 qint64 LocationPager::locate(const QVariantList &values)
 {
     if (m_count == 0)
@@ -348,7 +371,9 @@ qint64 LocationPager::locate(const QVariantList &values)
                 return i;
         return -1;
     }
-    return keyRow(countBefore(position));
+    const qint64 before = countBefore(position);
+    seed(before, position);
+    return before < 0 ? -1 : keyRow(before);
 }
 
 qint64 LocationPager::rowOfRowId(qint64 rowId)
@@ -430,6 +455,7 @@ std::optional<qint64> LocationPager::findNext(const SqlFilter &condition, qint64
     if (!status || far.rows.empty())
         return std::nullopt;
     const qint64 before = countBefore(far.rows.front().position);
+    seed(before, far.rows.front().position);
     return before < 0 ? std::optional<qint64>(-1) : before;
 }
 

@@ -101,6 +101,8 @@ private:
     bool loadChunk(int index, Chunk &out);
     /// Rows of the list before `position`.
     qint64 countBefore(const ViewPosition &position);
+    /// Reads the chunk holding `keyOrderRow` from `position`, the place of that row.
+    void seed(qint64 keyOrderRow, const ViewPosition &position);
     SqlFilter afterFilter(const ViewPosition &position) const;
     SqlFilter firstMatchFilter(const SqlFilter &condition, const ViewPosition &after) const;
     SqlFilter offsetFilter(qint64 offset) const;
