@@ -3,6 +3,7 @@
 #include "browse/forms/widgets/categorybrowsewindow.h"
 #include "browse/forms/widgets/categoryformdialog.h"
 #include "browse/forms/widgets/categorytable.h"
+#include "browse/forms/widgets/formsprocedures.h"
 #include "browse/forms/widgets/cathtmldialog.h"
 #include "browse/forms/widgets/locationformdialog.h"
 #include "browse/forms/widgets/newlocationwizarddialog.h"
@@ -11,6 +12,7 @@
 #include "framework/errormanager.h"
 #include "framework/scripteduserinterface.h"
 #include "platform/inifile.h"
+#include "shell/procedureregistry.h"
 #include "store/categorymanager.h"
 #include "store/cathtmlmanager.h"
 #include "store/collection.h"
@@ -53,6 +55,7 @@ private slots:
     void selectAndAskCategory();
     void calendarHasFortyTwoDaysAndReturnsTheGivenDateOnCancel();
     void wizardPicksACandidateAndInserts();
+    void proceduresAreRegisteredByName();
 
 private:
     FormsContext context();
@@ -243,6 +246,14 @@ void FormsWindowsTest::categoryBrowseShowsEveryCategoryAndFollowsRefreshes()
     BrowseRefresh::instance().request();
     QTRY_COMPARE(window.table()->model()->rowCount(), 5);
 
+    // F3 before any search says so.
+    window.show();
+    QApplication::setActiveWindow(&window);
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QTest::keyClick(window.table(), Qt::Key_F3);
+    QVERIFY(!m_ui->messages().isEmpty());
+    QCOMPARE(m_ui->messages().last(), QStringLiteral("No search criteria specified."));
+
     // Delete asks first; "No" keeps the category.
     m_ui->push(false);
     window.remove();
@@ -393,6 +404,14 @@ void FormsWindowsTest::wizardPicksACandidateAndInserts()
     QCOMPARE(typed.pages()->currentIndex(), 1);
     QVERIFY(!typed.backButton()->isEnabled());
     QCOMPARE(typed.locationEdit()->text(), QStringLiteral("http://typed.test/"));
+}
+
+void FormsWindowsTest::proceduresAreRegisteredByName()
+{
+    registerLocationForms();
+    for (const char *name : {"UpdatePATHKEEP", "Wizard:NewURL", "BrowseCategories", "UpdateCategories",
+                             "UpdateCategoriesNoMDI", "UpdateCatHTML", "SelectCategories", "BrowseLocationByCategory"})
+        QVERIFY2(ProcedureRegistry::instance().contains(QLatin1String(name)), name);
 }
 
 QTEST_MAIN(FormsWindowsTest)
