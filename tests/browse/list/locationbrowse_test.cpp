@@ -159,6 +159,12 @@ TEST_F(BrowseFixture, PagedModelPassesTheModelTesterAndStaysSmallWhileScrolling)
         ASSERT_EQ(description(row), QStringLiteral("Site %1").arg(row, 4, 10, QLatin1Char('0')));
     for (int row : {4000, 17, 2500, 4999, 1234})
         ASSERT_EQ(description(row), QStringLiteral("Site %1").arg(row, 4, 10, QLatin1Char('0')));
+    // Rows around a located entry, read from its place, agree with their neighbours.
+    browse().refresh();
+    const int at = browse().locate(QStringLiteral("site 2600"));
+    ASSERT_EQ(at, 2600);
+    for (int row = at - 140; row < at + 300; ++row)
+        ASSERT_EQ(description(row), QStringLiteral("Site %1").arg(row, 4, 10, QLatin1Char('0')));
     browse().setTab(3); // Rating: highest first
     EXPECT_EQ(browse().model().rowAt(0)->record.Rating, 10);
     EXPECT_EQ(browse().model().rowAt(4999)->record.Rating, 0);
