@@ -1,0 +1,100 @@
+#pragma once
+
+#include "linkcheck/analysis/internetsession.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QString>
+
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace pk {
+
+class UserInterface;
+
+/**
+ * @brief Saves the document behind a URL to a file: the work of the "Retrieve Web Document"
+ * window.
+ *
+ * The target is a file path, or a folder followed by "*" to name the file after the URL. The
+ * URL is opened plainly, then with a GET and a POST form hint; the first that opens is saved.
+ * Each tick moves the transfer on and writes what arrived, a bounded amount per tick. A
+ * download that fails or is cancelled leaves no file and no log entry, and writtenFile() stays
+ * empty, so a caller never takes an earlier download for this one.
+ */
+class PageDownload final
+{
+public:
+    static constexpr const char *Agent = "Pathkeep 2.200001b";
+    static constexpr const char *Title = "Retrieve Web Document";
+    static constexpr const char *LogFile = "DOWNLOAD.LOG";
+    static constexpr const char *LogSection = "Download";
+    static constexpr int BlockSize = 1024;
+    static constexpr int BlocksPerTick = 50;
+
+    /// `logFolder` holds DOWNLOAD.LOG (the current folder in the program).
+    PageDownload(QString target, QString url, QString logFolder, UserInterface *ui = nullptr);
+    ~PageDownload();
+
+    /// Prepares and opens the URL; false when there is nothing to do (blank URL, no session).
+    bool start();
+    /// Runs the whole download without a window; the file written, empty when it failed.
+    static QString fetch(const QString &target, const QString &url, const QString &logFolder,
+                         UserInterface *ui = nullptr);
+
+    /// One timer tick; false once the download has ended.
+    bool tick(int waitMs = 0);
+    /// The cancel button.
+    void cancel();
+
+    bool isFinished() const { return m_finished; }
+    /// The whole document was saved.
+    bool succeeded() const { return m_succeeded; }
+    /// The file saved by a download that succeeded; empty otherwise.
+    QString writtenFile() const { return m_succeeded ? m_filePath : QString(); }
+    QString filePath() const { return m_filePath; }
+    qint64 bytes() const { return m_bytes; }
+    QString statusText() const { return m_status; }
+    QString countText() const { return m_countText; }
+    QString speedText() const { return m_speedText; }
+    QString percentText() const { return m_percentText; }
+    qint64 progressMaximum() const { return m_highest; }
+
+    /// The file name a URL or path gives: the text after its last "\", "/" or ":" (`previous`
+    /// when nothing follows), with "\", "/", ":", "?" and "*" made "_" and "[...]" parts removed.
+    static QString deriveFileName(const QString &text, const QString &previous);
+
+private:
+    bool openNext();
+    bool prepareFile();
+    void readBlocks();
+    void showProgress();
+    void end(bool success);
+
+    QString m_url;
+    QString m_folder;
+    QString m_fileName;
+    QString m_filePath;
+    QString m_logFolder;
+    UserInterface *m_ui = nullptr;
+    std::optional<InternetSession> m_session;
+    std::unique_ptr<InternetRequest> m_request;
+    QFile m_file;
+    std::vector<char> m_block;
+    QElapsedTimer m_clock;
+    QString m_status = QStringLiteral("Downloading...");
+    QString m_countText;
+    QString m_speedText;
+    QString m_percentText;
+    qint64 m_bytes = 0;
+    qint64 m_highest = 0;
+    int m_attempt = 0;
+    bool m_logged = false;
+    bool m_started = false;
+    bool m_finished = false;
+    bool m_succeeded = false;
+};
+
+} // namespace pk

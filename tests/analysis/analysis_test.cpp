@@ -1,0 +1,267 @@
+#include "linkcheck/analysis/locationanalysis.h"
+#include "linkcheck/analysis/urlanalyzer.h"
+#include "pageserver.h"
+#include "store/collection.h"
+#include "store/detailmanager.h"
+#include "store/keywordmanager.h"
+#include "store/picture.h"
+#include "support/tempcollection.h"
+
+#include <QDir>
+
+#include <gtest/gtest.h>
+
+using namespace pk;
+
+namespace {
+
+class Analysis : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(QDir().mkpath(temp.folder()));
+        collection = std::make_unique<Collection>(temp.folder());
+        ASSERT_TRUE(collection->openAll(true));
+    }
+
+    LocationRecord location(const std::string &path)
+    {
+        LocationRecord record;
+        record.Location = QString::fromStdString(server.url(path));
+        return record;
+    }
+
+    int analyze(LocationRecord &record)
+    {
+        LocationAnalysis analysis(*collection, &UrlAnalyzer::fetch, today);
+        StoreStatus status;
+        const int result = analysis.analyze(record, status);
+        EXPECT_TRUE(status) << status.describe().toStdString();
+        return result;
+    }
+
+    QStringList keywords(const LocationRecord &record)
+    {
+        std::vector<KeywordRecord> rows;
+        EXPECT_TRUE(collection->keywords().list(record.Location, rows));
+        QStringList out;
+        for (const auto &row : rows)
+            out.append(row.Keyword);
+        return out;
+    }
+
+    QStringList details(const LocationRecord &record)
+    {
+        std::vector<DetailRecord> rows;
+        EXPECT_TRUE(collection->details().list(record.Location, rows));
+        QStringList out;
+        for (const auto &row : rows)
+            out.append(row.DataLabel + QLatin1Char('=') + row.DataValue);
+        return out;
+    }
+
+    test::NoProxy noProxy;
+    test::TempCollection temp;
+    std::unique_ptr<Collection> collection;
+    test::PageServer server;
+    const qint32 today = DayNumber::today();
+};
+
+} // namespace
+
+TEST_F(Analysis, AnalyzerStepsThroughToTheByteCount)
+{
+    const std::string page = "<html><head><title>Home</title></head><body>Hello</body></html>";
+    server.page("/dir/index.html", page);
+    server.start();
+    UrlAnalyzer analyzer(QString::fromStdString(server.url("/dir/index.html")));
+    EXPECT_EQ(analyzer.fileSuggestion(), QStringLiteral("index.html"));
+    while (analyzer.tick(20)) {
+    }
+    EXPECT_EQ(analyzer.result(), int(page.size()));
+    EXPECT_EQ(analyzer.progress(), 90);
+    EXPECT_TRUE(analyzer.statusLines().contains(QStringLiteral("Parsing")));
+    EXPECT_TRUE(analyzer.statusLines().contains(QStringLiteral("Analyzing HTML document")));
+    EXPECT_TRUE(analyzer.statusLines().filter(QStringLiteral("HTTP/1.1 200")).size() > 0);
+    EXPECT_EQ(analyzer.tokens().size(), 10u);
+}
+
+TEST_F(Analysis, CancelGivesMinusOne)
+{
+    server.start();
+    UrlAnalyzer analyzer(QString::fromStdString(server.url("/")));
+    analyzer.tick();
+    analyzer.cancel();
+    EXPECT_EQ(analyzer.result(), UrlAnalyzer::Cancelled);
+    EXPECT_FALSE(analyzer.tick());
+}
+
+TEST_F(Analysis, UnreachableServerFailsTheLocation)
+{
+    LocationRecord record;
+    record.Location = QStringLiteral("http://127.0.0.1:1/");
+    record.Description = QStringLiteral("kept");
+    EXPECT_EQ(analyze(record), 2);
+    EXPECT_EQ(record.Validated, 2);
+    EXPECT_EQ(record.LastValidated, today);
+    EXPECT_EQ(record.LastVisit, today);
+    EXPECT_EQ(record.Description, QStringLiteral("kept"));
+}
+
+TEST_F(Analysis, TitleFillsOnlyABlankDescription)
+{
+    server.page("/", "<html><title>Home</title><body>x</body></html>");
+    server.start();
+    LocationRecord blank = location("/");
+    analyze(blank);
+    EXPECT_EQ(blank.Description, QStringLiteral("Home"));
+    EXPECT_EQ(blank.Validated, 1);
+    EXPECT_GT(blank.PageSize, 3);
+
+    LocationRecord named = location("/");
+    named.Description = QStringLiteral("Mine");
+    analyze(named);
+    EXPECT_EQ(named.Description, QStringLiteral("Mine"));
+}
+
+TEST_F(Analysis, KeywordsReplaceTheOldOnesWithoutRepeats)
+{
+    server.page("/", "<html><head><meta name=\"keywords\" content=\"alpha, beta,,alpha, gamma\">"
+                     "</head></html>");
+    server.start();
+    LocationRecord record = location("/");
+    KeywordRecord old;
+    old.Location = record.Location;
+    old.Keyword = QStringLiteral("old");
+    ASSERT_TRUE(collection->keywords().insert(old));
+    analyze(record);
+    EXPECT_EQ(keywords(record), QStringList({QStringLiteral("alpha"), QStringLiteral("beta"),
+                                             QStringLiteral("gamma")}));
+}
+
+TEST_F(Analysis, DescriptionAlwaysFillsSiteInfoBodyTextOnlyWhenItWasBlank)
+{
+    server.page("/", "<html><head><META NAME=\"Description\" CONTENT=\"About Us\"></head>"
+                     "<body><p>  Welcome here</p><p>more</p></body></html>");
+    server.page("/plain", "<html><body>First line of text<br>second</body></html>");
+    server.start();
+
+    LocationRecord filled = location("/");
+    filled.SiteInfo = QStringLiteral("old notes");
+    analyze(filled);
+    EXPECT_EQ(filled.SiteInfo, QStringLiteral("About Us"));
+
+    LocationRecord blank = location("/");
+    analyze(blank);
+    EXPECT_EQ(blank.SiteInfo, QStringLiteral("About Us\r\nWelcome here more"));
+
+    LocationRecord plain = location("/plain");
+    analyze(plain);
+    EXPECT_EQ(plain.SiteInfo, QStringLiteral("First line of text second"));
+}
+
+TEST_F(Analysis, BodyTextKeepsToTheFieldSize)
+{
+    QString site;
+    std::vector<QString> tokens{QStringLiteral("<body>")};
+    for (int i = 0; i < 400; ++i)
+        tokens.push_back(QStringLiteral("short words"));
+    LocationAnalysis::appendBodyText(tokens, site);
+    EXPECT_GT(site.size(), LocationAnalysis::SiteInfoStop);
+    EXPECT_LE(site.size(), LocationAnalysis::SiteInfoWidth);
+    // Past 50 characters short pieces go on lines of their own.
+    EXPECT_TRUE(site.contains(QStringLiteral("short words\r\nshort words")));
+}
+
+TEST_F(Analysis, OtherMetaNamesBecomeDetailsOnlyWithoutEarlierDetails)
+{
+    server.page("/", "<html><meta name=\"author\" content=\"x\"><meta name=\"generator\" content=\" \">"
+                     "<meta http-equiv=\"Refresh\" content=\"5; URL=http://new/\">"
+                     "<meta http-equiv=\"expires\" content=\"Wed, 21 Oct 2026 07:28:00 GMT\"></html>");
+    server.start();
+    LocationRecord fresh = location("/");
+    analyze(fresh);
+    EXPECT_EQ(details(fresh), QStringList{QStringLiteral("AUTHOR=x")});
+    EXPECT_EQ(fresh.MovedTo, QStringLiteral("5; URL=http://new/"));
+    EXPECT_EQ(fresh.Expires, DayNumber::fromDate(QDate(2026, 10, 21)));
+
+    // Analysed again: the location has details now, so none are added.
+    analyze(fresh);
+    EXPECT_EQ(details(fresh), QStringList{QStringLiteral("AUTHOR=x")});
+}
+
+TEST_F(Analysis, OldExpiryDatesAreIgnored)
+{
+    EXPECT_EQ(LocationAnalysis::expiresDay(QStringLiteral("Thu, 01 Jan 1970 00:00:00 GMT")),
+              DayNumber::fromDate(QDate(1970, 1, 1)));
+    server.page("/", "<meta http-equiv=\"expires\" content=\"Thu, 01 Jan 1970 00:00:00 GMT\">");
+    server.start();
+    LocationRecord record = location("/");
+    analyze(record);
+    EXPECT_EQ(record.Expires, 0);
+}
+
+TEST_F(Analysis, MailtoAndRevGiveTheAddress)
+{
+    server.page("/", "<html><a href=\"mailto:me@example.org\" class=\"mail\">me</a></html>");
+    server.page("/rev", "<html><meta name=\"rev\" content=\"owner@example.org\"></html>");
+    server.start();
+    LocationRecord record = location("/");
+    analyze(record);
+    EXPECT_EQ(record.EmailAddress, QStringLiteral("me@example.org"));
+
+    LocationRecord rev = location("/rev");
+    analyze(rev);
+    EXPECT_EQ(rev.EmailAddress, QStringLiteral("owner@example.org"));
+}
+
+TEST_F(Analysis, A404NearTheStartFailsThePage)
+{
+    server.page("/", "<html><title>Error 404 - not here</title></html>");
+    server.http.Get("/late", [](const httplib::Request &, httplib::Response &res) {
+        res.set_content("<html><title>Fine</title>" + std::string(600, ' ') + "404</html>", "text/html");
+    });
+    server.start();
+    LocationRecord record = location("/");
+    EXPECT_EQ(analyze(record), 2);
+    EXPECT_EQ(record.Validated, 2);
+    EXPECT_TRUE(record.Description.isEmpty());
+
+    LocationRecord late = location("/late");
+    EXPECT_GT(analyze(late), 3);
+    EXPECT_EQ(late.Description, QStringLiteral("Fine"));
+}
+
+TEST_F(Analysis, DroppedConnectionKeepsWhatArrived)
+{
+    server.http.Get("/", [](const httplib::Request &, httplib::Response &res) {
+        res.set_content_provider(100000, "text/html", [](size_t offset, size_t, httplib::DataSink &sink) {
+            if (offset > 0)
+                return false; // the server breaks off after the first part
+            const std::string part = "<html><title>Partial</title>" + std::string(2000, 'x');
+            sink.write(part.data(), part.size());
+            return true;
+        });
+    });
+    server.start();
+    LocationRecord record = location("/");
+    const int result = analyze(record);
+    EXPECT_EQ(result, 2028);
+    EXPECT_EQ(record.Description, QStringLiteral("Partial"));
+}
+
+TEST_F(Analysis, LargePageIsReadToTheEnd)
+{
+    std::string big = "<html><title>Big</title><body>";
+    const std::string para = "<p>" + std::string(4000, 'w') + "</p>";
+    while (big.size() < 50u * 1024 * 1024)
+        big += para;
+    big += "</body></html>";
+    server.page("/", big);
+    server.start();
+    std::vector<QString> tokens;
+    EXPECT_EQ(UrlAnalyzer::fetch(QString::fromStdString(server.url("/")), tokens), int(big.size()));
+    EXPECT_EQ(tokens[2], QStringLiteral("Big"));
+    EXPECT_EQ(tokens.back(), QStringLiteral("</html>"));
+}

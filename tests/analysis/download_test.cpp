@@ -1,0 +1,160 @@
+#include "framework/scripteduserinterface.h"
+#include "linkcheck/analysis/pagedownload.h"
+#include "pageserver.h"
+#include "platform/inifile.h"
+#include "support/tempcollection.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+using namespace pk;
+
+namespace {
+
+class Download : public ::testing::Test
+{
+protected:
+    void SetUp() override { ASSERT_TRUE(QDir().mkpath(folder())); }
+
+    QString folder() const { return temp.root() + QStringLiteral("/out"); }
+    QString url(const std::string &path) const { return QString::fromStdString(server.url(path)); }
+    QString fetch(const std::string &path)
+    {
+        return PageDownload::fetch(folder() + QLatin1Char('*'), url(path), temp.root());
+    }
+    QString logEntry(const QString &key)
+    {
+        IniFile log(temp.root() + QStringLiteral("/DOWNLOAD.LOG"));
+        log.load();
+        return log.value(QStringLiteral("Download"), key);
+    }
+    static QByteArray contents(const QString &path)
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    test::NoProxy noProxy;
+    test::TempCollection temp;
+    test::PageServer server;
+};
+
+} // namespace
+
+TEST(DownloadFileName, DerivedFromTheLastPartOfTheAddress)
+{
+    EXPECT_EQ(PageDownload::deriveFileName(QStringLiteral("http://site/dir/page[1].html"), {}),
+              QStringLiteral("page.html"));
+    EXPECT_EQ(PageDownload::deriveFileName(QStringLiteral("http://site/a/b?x=1*2"), {}),
+              QStringLiteral("b_x=1_2"));
+    EXPECT_EQ(PageDownload::deriveFileName(QStringLiteral("http://site/dir/"), QStringLiteral("keep")),
+              QStringLiteral("keep"));
+    EXPECT_EQ(PageDownload::deriveFileName(QStringLiteral("C:\\cache\\doc[2][3].htm"), {}),
+              QStringLiteral("doc.htm"));
+}
+
+TEST_F(Download, PageSavedUnderItsNameAndLogged)
+{
+    server.page(R"(/dir/page\[1\]\.html)", "<html>one</html>");
+    server.start();
+    const QString written = fetch("/dir/page[1].html");
+    const QString expected = folder() + QStringLiteral("/page.html");
+    EXPECT_EQ(written, expected);
+    EXPECT_EQ(contents(expected), QByteArray("<html>one</html>"));
+    EXPECT_TRUE(logEntry(url("/dir/page[1].html")).startsWith(expected + QStringLiteral(" on ")));
+}
+
+TEST_F(Download, AddressEndingInSlashTakesTheServersNameOrTempHtml)
+{
+    server.http.Get("/named/", [](const httplib::Request &, httplib::Response &res) {
+        res.set_header("Content-Disposition", "attachment; filename=\"report.txt\"");
+        res.set_content("report", "text/plain");
+    });
+    server.page("/", "<html>root</html>");
+    server.start();
+    EXPECT_EQ(fetch("/named/"), folder() + QStringLiteral("/report.txt"));
+    EXPECT_EQ(fetch("/"), folder() + QStringLiteral("/temp.html"));
+    EXPECT_EQ(contents(folder() + QStringLiteral("/temp.html")), QByteArray("<html>root</html>"));
+}
+
+TEST_F(Download, SameAddressTwiceOverwritesFileAndLogEntry)
+{
+    int calls = 0;
+    server.http.Get("/a.html", [&calls](const httplib::Request &, httplib::Response &res) {
+        res.set_content(++calls == 1 ? "first, longer text" : "second", "text/html");
+    });
+    server.start();
+    fetch("/a.html");
+    fetch("/a.html");
+    EXPECT_EQ(contents(folder() + QStringLiteral("/a.html")), QByteArray("second"));
+    const QString text = QString::fromUtf8(contents(temp.root() + QStringLiteral("/DOWNLOAD.LOG")));
+    EXPECT_EQ(text.count(url("/a.html")), 1);
+}
+
+TEST_F(Download, FileTargetIsUsedAsGiven)
+{
+    server.page("/x", "data");
+    server.start();
+    const QString target = folder() + QStringLiteral("/chosen.bin");
+    EXPECT_EQ(PageDownload::fetch(target, url("/x"), temp.root()), target);
+    EXPECT_EQ(contents(target), QByteArray("data"));
+}
+
+TEST_F(Download, FailuresLeaveNoFileAndNoLogEntry)
+{
+    server.http.Get("/drop.html", [](const httplib::Request &, httplib::Response &res) {
+        res.set_content_provider(100000, "text/html", [](size_t offset, size_t, httplib::DataSink &sink) {
+            if (offset > 0)
+                return false;
+            sink.write("partial", 7);
+            return true;
+        });
+    });
+    server.start();
+    EXPECT_TRUE(fetch("/drop.html").isEmpty());
+    EXPECT_FALSE(QFile::exists(folder() + QStringLiteral("/drop.html")));
+    EXPECT_TRUE(logEntry(url("/drop.html")).isEmpty());
+
+    EXPECT_TRUE(PageDownload::fetch(folder() + QLatin1Char('*'), QStringLiteral("http://127.0.0.1:1/gone.html"),
+                                    temp.root()).isEmpty());
+    EXPECT_FALSE(QFile::exists(folder() + QStringLiteral("/gone.html")));
+    EXPECT_TRUE(PageDownload::fetch(folder() + QLatin1Char('*'), QString(), temp.root()).isEmpty());
+}
+
+TEST_F(Download, ProgressTextsAndLargePage)
+{
+    const std::string big(50 * 1024 * 1024 + 17, 'b');
+    server.page("/big.html", big);
+    server.start();
+    PageDownload download(folder() + QLatin1Char('*'), url("/big.html"), temp.root());
+    ASSERT_TRUE(download.start());
+    EXPECT_EQ(download.statusText(), QStringLiteral("Downloading..."));
+    bool sawUnknown = false;
+    bool sawPercent = false;
+    while (download.tick(20)) {
+        sawUnknown = sawUnknown || download.countText().endsWith(QStringLiteral("/Unknown"));
+        sawPercent = sawPercent || download.percentText().endsWith(QLatin1Char('%'));
+    }
+    EXPECT_TRUE(download.succeeded());
+    EXPECT_TRUE(sawUnknown);
+    EXPECT_TRUE(sawPercent);
+    EXPECT_TRUE(download.speedText().endsWith(QStringLiteral("k/s")));
+    EXPECT_EQ(download.bytes(), qint64(big.size()));
+    EXPECT_EQ(QFileInfo(download.filePath()).size(), qint64(big.size()));
+}
+
+TEST_F(Download, CancelRemovesThePartialFile)
+{
+    server.page("/c.html", std::string(4 * 1024 * 1024, 'c'));
+    server.start();
+    PageDownload download(folder() + QLatin1Char('*'), url("/c.html"), temp.root());
+    ASSERT_TRUE(download.start());
+    while (download.tick(20) && download.bytes() == 0) {
+    }
+    download.cancel();
+    EXPECT_FALSE(download.succeeded());
+    EXPECT_TRUE(download.writtenFile().isEmpty());
+    EXPECT_FALSE(QFile::exists(folder() + QStringLiteral("/c.html")));
+}
