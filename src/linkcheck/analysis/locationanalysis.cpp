@@ -147,9 +147,11 @@ StoreStatus LocationAnalysis::evaluate(const std::vector<QString> &tokens, qint6
                     record.EmailAddress = quotedAfter(token, QLatin1String("MAILTO:")).left(60);
             } else if (head == QLatin1String("<TITL")) {
                 if (i + 1 < tokens.size()) {
-                    const QString &title = tokens[++i];
-                    // An empty title element leaves its closing tag next; that is no title.
-                    if (isBlank(record.Description) && !title.startsWith(QLatin1Char('<')))
+                    // A one-character title is joined to the closing tag, and an empty one
+                    // leaves just the tag: neither tag belongs in the description.
+                    const QString &token = tokens[++i];
+                    const QString title = token.left(token.indexOf(QLatin1Char('<')));
+                    if (isBlank(record.Description) && !isBlank(title))
                         record.Description = trimmedRight(title.left(255));
                 }
             } else if (head == QLatin1String("<META")) {
