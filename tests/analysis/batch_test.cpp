@@ -208,3 +208,20 @@ TEST_F(Batch, DownloadUrlsWithAConditionAsksNoQuestionAndCancelledFolderEnds)
     EXPECT_TRUE(QFile::exists(out() + QStringLiteral("/two.html")));
     EXPECT_EQ(refreshes, 1);
 }
+
+TEST_F(Batch, CancelledAnalysisSkipsThePageUnchanged)
+{
+    add(QStringLiteral("http://one/"));
+    add(QStringLiteral("http://two/"));
+    int fetches = 0;
+    AnalyzeLinksProcess process(environment(), [&](const QString &, std::vector<QString> &) {
+        ++fetches;
+        return -1;
+    });
+    ui.push(false);
+    ASSERT_TRUE(process.run());
+    waitFor(process);
+    EXPECT_EQ(fetches, 2);
+    EXPECT_EQ(get(QStringLiteral("http://one/")).Validated, 0);
+    EXPECT_EQ(get(QStringLiteral("http://one/")).LastVisit, 0);
+}

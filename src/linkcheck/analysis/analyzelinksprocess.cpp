@@ -27,8 +27,9 @@ bool AnalyzeLinksProcess::handle(LocationRecord &record)
     const QString original = record.Location;
     LocationAnalysis analysis(*m_collection, m_fetch, DayNumber::today());
     StoreStatus status;
+    // A page the user cancelled is skipped unchanged; closing the progress window ends the run.
     if (analysis.analyze(record, status) == -1)
-        return false; // the user cancelled the analysis window
+        return true;
     if (!status) {
         report(status);
         return false;

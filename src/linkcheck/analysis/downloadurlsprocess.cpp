@@ -14,7 +14,7 @@ DownloadUrlsProcess::DownloadUrlsProcess(LocationBatchEnvironment environment, D
     , m_download(std::move(download))
 {}
 
-bool DownloadUrlsProcess::run(const QString &condition)
+bool DownloadUrlsProcess::chooseFolder()
 {
     const std::optional<QString> folder
         = m_env.ui ? m_env.ui->existingFolder(QLatin1String(FolderTitle), QDir::currentPath())
@@ -22,7 +22,7 @@ bool DownloadUrlsProcess::run(const QString &condition)
     if (!folder || folder->trimmed().isEmpty())
         return false;
     m_folder = *folder;
-    return begin(condition, true);
+    return true;
 }
 
 bool DownloadUrlsProcess::handle(LocationRecord &record)

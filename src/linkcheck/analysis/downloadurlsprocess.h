@@ -28,7 +28,11 @@ public:
 
     /// Asks for the folder and, without a condition, about the query wizard, then starts.
     /// False when it ended at once.
-    bool run(const QString &condition);
+    bool run(const QString &condition) { return chooseFolder() && start(condition); }
+    /// The folder dialog; false when cancelled.
+    bool chooseFolder();
+    /// Counts, asks about the query wizard when there is no condition, and starts.
+    bool start(const QString &condition) { return begin(condition, true); }
     QString folder() const { return m_folder; }
 
 protected:

@@ -53,6 +53,9 @@ int LocationAnalysis::analyze(LocationRecord &record, StoreStatus &status)
     status = {};
     m_tokens.clear();
     const int result = m_fetch ? m_fetch(trimmedRight(record.Location), m_tokens) : 0;
+    // A cancelled analysis says nothing about the page.
+    if (result == -1)
+        return result;
     if (result <= 3) {
         record.LastValidated = m_today;
         record.LastVisit = m_today;

@@ -32,7 +32,7 @@ public:
     LocationAnalysis(Collection &collection, Fetch fetch, qint32 today);
 
     /// Analyses `record`; returns the fetch's result. A result of 3 or less marks the record
-    /// failed and changes nothing else. Store failures of the keyword and detail rows are
+    /// failed and changes nothing else; a cancelled one (-1) changes nothing. Store failures of the keyword and detail rows are
     /// returned in `status`.
     int analyze(LocationRecord &record, StoreStatus &status);
 

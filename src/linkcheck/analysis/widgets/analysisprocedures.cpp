@@ -1,0 +1,101 @@
+#include "linkcheck/analysis/widgets/analysisprocedures.h"
+
+#include "browse/list/browserefresh.h"
+#include "browse/query/queryfieldtable.h"
+#include "browse/query/queryfieldtexts.h"
+#include "browse/query/querytexts.h"
+#include "browse/query/widgets/querywizarddialog.h"
+#include "linkcheck/analysis/analyzelinksprocess.h"
+#include "linkcheck/analysis/downloadurlsprocess.h"
+#include "linkcheck/analysis/widgets/analyzeurlwindow.h"
+#include "linkcheck/analysis/widgets/batchprogresswindow.h"
+#include "linkcheck/analysis/widgets/downloadwindow.h"
+#include "shell/procedurenames.h"
+#include "shell/procedureregistry.h"
+#include "shell/shell.h"
+
+#include <QDir>
+#include <QPointer>
+
+namespace pk {
+
+namespace {
+
+constexpr const char *AnalyzeUrlName = "AnalyzeURL";
+constexpr const char *DownloadUrlsName = "DownloadURLs";
+
+LocationBatchEnvironment batchEnvironment(const ProcedureCall &call)
+{
+    Shell &shell = call.shell;
+    QPointer<QWidget> frame = call.frame;
+    LocationBatchEnvironment env;
+    env.collection = [&shell] { return &shell.collection(); };
+    env.ui = &shell.ui();
+    env.errors = &shell.errors();
+    env.queryWizard = [&shell, frame]() -> std::optional<QString> {
+        QueryFieldTable fields(QStringLiteral("URL"));
+        fields.initialize(QueryFieldTexts::locations(), shell.ui());
+        return QueryWizardDialog::run(fields, QueryTexts::shared(), shell.ui(), QString(), frame);
+    };
+    env.refreshLists = [] { BrowseRefresh::instance().request(); };
+    return env;
+}
+
+/// The single analysis: its window, modal over the frame; returns nothing to place.
+QWidget *openAnalyzeUrl(const ProcedureCall &call)
+{
+    QString url = call.arguments.value(QStringLiteral("Location")).toString();
+    if (call.arguments.contains(QStringLiteral("URL")))
+        url = call.arguments.value(QStringLiteral("URL")).toString();
+    std::vector<QString> tokens;
+    AnalyzeUrlWindow::run(url, tokens, call.frame);
+    return nullptr;
+}
+
+QWidget *openAnalyzeLinks(const ProcedureCall &call)
+{
+    QPointer<QWidget> frame = call.frame;
+    auto process = std::make_unique<AnalyzeLinksProcess>(
+        batchEnvironment(call), [frame](const QString &url, std::vector<QString> &tokens) {
+            return AnalyzeUrlWindow::run(url, tokens, frame);
+        });
+    if (!process->confirm())
+        return nullptr;
+    return new BatchProgressWindow(std::move(process),
+                                   QLatin1String(AnalyzeLinksProcess::Title),
+                                   QString::fromLatin1(Procedure::AnalyzeMultiple),
+                                   [](LocationBatch &batch) {
+                                       return static_cast<AnalyzeLinksProcess &>(batch).run();
+                                   });
+}
+
+QWidget *openDownloadUrls(const ProcedureCall &call)
+{
+    QPointer<QWidget> frame = call.frame;
+    UserInterface *ui = &call.shell.ui();
+    auto process = std::make_unique<DownloadUrlsProcess>(
+        batchEnvironment(call), [frame, ui](const QString &target, const QString &url) {
+            return DownloadWindow::run(target, url, QDir::currentPath(), ui, frame);
+        });
+    if (!process->chooseFolder())
+        return nullptr;
+    const QString condition = call.arguments.value(QStringLiteral("Condition")).toString();
+    return new BatchProgressWindow(std::move(process),
+                                   QLatin1String(DownloadUrlsProcess::Title),
+                                   QString::fromLatin1(DownloadUrlsName),
+                                   [condition](LocationBatch &batch) {
+                                       return static_cast<DownloadUrlsProcess &>(batch).start(condition);
+                                   });
+}
+
+} // namespace
+
+void registerAnalysisProcedures()
+{
+    auto &registry = ProcedureRegistry::instance();
+    registry.add(QString::fromLatin1(AnalyzeUrlName), &openAnalyzeUrl);
+    registry.add(QString::fromLatin1(Procedure::AnalyzeMultiple), &openAnalyzeLinks);
+    registry.add(QString::fromLatin1(DownloadUrlsName), &openDownloadUrls);
+}
+
+} // namespace pk

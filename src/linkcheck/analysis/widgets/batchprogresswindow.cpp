@@ -1,0 +1,81 @@
+#include "linkcheck/analysis/widgets/batchprogresswindow.h"
+
+#include "linkcheck/analysis/locationbatch.h"
+
+#include <QCloseEvent>
+#include <QLabel>
+#include <QMdiSubWindow>
+#include <QProgressBar>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace pk {
+
+BatchProgressWindow::BatchProgressWindow(std::unique_ptr<LocationBatch> batch,
+                                         const QString &title, const QString &name,
+                                         std::function<bool(LocationBatch &)> start,
+                                         QWidget *parent)
+    : QWidget(parent)
+    , m_batch(std::move(batch))
+{
+    setWindowTitle(title);
+    setObjectName(name);
+    auto *layout = new QVBoxLayout(this);
+    m_text = new QLabel(QStringLiteral("Processing Records"), this);
+    m_second = new QLabel(this);
+    m_second->setTextFormat(Qt::PlainText);
+    m_progress = new QProgressBar(this);
+    m_progress->setRange(0, 100);
+    m_progress->setValue(0);
+    m_percent = new QLabel(QStringLiteral("0% Completed"), this);
+    m_percent->setAlignment(Qt::AlignHCenter);
+    layout->addWidget(m_text);
+    layout->addWidget(m_second);
+    layout->addWidget(m_progress);
+    layout->addWidget(m_percent);
+
+    LocationBatch &b = *m_batch;
+    connect(&b, &LocationBatch::progressText, m_text, &QLabel::setText);
+    connect(&b, &LocationBatch::secondText, m_second, &QLabel::setText);
+    connect(&b, &LocationBatch::percentText, m_percent, &QLabel::setText);
+    connect(&b, &LocationBatch::progressValue, m_progress, &QProgressBar::setValue);
+    connect(&b, &LocationBatch::finished, this, [this] {
+        m_finished = true;
+        closeWindow();
+    });
+    QTimer::singleShot(0, this, [this, start = std::move(start)] {
+        if (!start(*m_batch) && !m_batch->isRunning()) {
+            m_finished = true;
+            closeWindow();
+        }
+    });
+}
+
+BatchProgressWindow::~BatchProgressWindow() = default;
+
+void BatchProgressWindow::closeWindow()
+{
+    if (auto *sub = qobject_cast<QMdiSubWindow *>(parentWidget()))
+        sub->close();
+    else
+        close();
+}
+
+void BatchProgressWindow::closeEvent(QCloseEvent *event)
+{
+    if (m_finished) {
+        event->accept();
+        return;
+    }
+    // The record in hand is finished first; the run then ends and closes the window.
+    m_batch->requestClose();
+    if (m_batch->isFinished()) {
+        m_finished = true;
+        event->accept();
+        return;
+    }
+    event->ignore();
+    setEnabled(false);
+}
+
+} // namespace pk

@@ -1,0 +1,95 @@
+#include "framework/scripteduserinterface.h"
+#include "linkcheck/analysis/widgets/analysisprocedures.h"
+#include "linkcheck/analysis/widgets/analyzeurlwindow.h"
+#include "linkcheck/analysis/widgets/downloadwindow.h"
+#include "pageserver.h"
+#include "shell/procedurenames.h"
+#include "shell/procedureregistry.h"
+#include "support/tempcollection.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QListWidget>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+using namespace pk;
+
+namespace {
+
+class AnalysisWindows : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        if (!QCoreApplication::instance()) {
+            static int argc = 1;
+            static char name[] = "analysis_window_tests";
+            static char *argv[] = {name, nullptr};
+            new QApplication(argc, argv);
+        }
+    }
+
+    test::NoProxy noProxy;
+    test::TempCollection temp;
+    test::PageServer server;
+};
+
+} // namespace
+
+TEST_F(AnalysisWindows, AnalyzeWindowShowsTheStepsAndReturnsTheByteCount)
+{
+    const std::string page = "<html><title>Windowed</title></html>";
+    server.page("/", page);
+    server.start();
+    AnalyzeUrlWindow window(QString::fromStdString(server.url("/")));
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("Analyze URL"));
+    EXPECT_EQ(window.exec(), int(page.size()));
+    const auto *list = window.findChild<QListWidget *>();
+    ASSERT_NE(list, nullptr);
+    QStringList shown;
+    for (int i = 0; i < list->count(); ++i)
+        shown << list->item(i)->text();
+    EXPECT_TRUE(shown.contains(QStringLiteral("Parsing")));
+    EXPECT_TRUE(shown.contains(QStringLiteral("Analyzing HTML document")));
+    const std::vector<QString> tokens = window.takeTokens();
+    ASSERT_GE(tokens.size(), 3u);
+    EXPECT_EQ(tokens[2], QStringLiteral("Windowed"));
+}
+
+TEST_F(AnalysisWindows, CancelledAnalysisGivesMinusOne)
+{
+    server.start();
+    std::vector<QString> tokens;
+    QTimer::singleShot(0, [] {
+        for (QWidget *w : QApplication::topLevelWidgets()) {
+            if (auto *window = qobject_cast<AnalyzeUrlWindow *>(w))
+                window->reject();
+        }
+    });
+    EXPECT_EQ(AnalyzeUrlWindow::run(QString::fromStdString(server.url("/")), tokens, nullptr), -1);
+}
+
+TEST_F(AnalysisWindows, DownloadWindowSavesThePage)
+{
+    server.page("/doc.html", "document");
+    server.start();
+    ScriptedUserInterface ui;
+    const QString written = DownloadWindow::run(temp.root() + QStringLiteral("/*"),
+                                                QString::fromStdString(server.url("/doc.html")),
+                                                temp.root(), &ui, nullptr);
+    EXPECT_EQ(written, temp.root() + QStringLiteral("/doc.html"));
+    QFile file(written);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), QByteArray("document"));
+}
+
+TEST_F(AnalysisWindows, ProceduresAreRegisteredByTheNamesTheirCallersUse)
+{
+    registerAnalysisProcedures();
+    auto &registry = ProcedureRegistry::instance();
+    EXPECT_TRUE(registry.contains(QStringLiteral("AnalyzeURL")));
+    EXPECT_TRUE(registry.contains(QString::fromLatin1(Procedure::AnalyzeMultiple)));
+    EXPECT_TRUE(registry.contains(QStringLiteral("DownloadURLs")));
+}
