@@ -158,3 +158,25 @@ TEST_F(Download, CancelRemovesThePartialFile)
     EXPECT_TRUE(download.writtenFile().isEmpty());
     EXPECT_FALSE(QFile::exists(folder() + QStringLiteral("/c.html")));
 }
+
+TEST_F(Download, ProxyOfTheDesktopSettingsIsUsedWithoutProxyVariables)
+{
+    // The loopback server stands in for the proxy: it is asked for the whole address.
+    std::string asked;
+    server.http.Get(".*", [&asked](const httplib::Request &req, httplib::Response &res) {
+        asked = req.target;
+        res.set_content("via proxy", "text/html");
+    });
+    server.start();
+    const QString port = url("/").section(QLatin1Char(':'), 2).section(QLatin1Char('/'), 0, 0);
+    ASSERT_TRUE(QDir().mkpath(temp.configHome() + QStringLiteral("/pathkeep")));
+    QFile registry(temp.configHome() + QStringLiteral("/pathkeep/registry.ini"));
+    ASSERT_TRUE(registry.open(QIODevice::WriteOnly));
+    registry.write("[Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings]\nProxyEnable=1\n"
+                   "ProxyServer=127.0.0.1:" + port.toLatin1() + "\n");
+    registry.close();
+    const QString written = PageDownload::fetch(folder() + QLatin1Char('*'),
+                                                QStringLiteral("http://pages.invalid/doc.html"), temp.root());
+    EXPECT_EQ(asked, "http://pages.invalid/doc.html");
+    EXPECT_EQ(contents(written), QByteArray("via proxy"));
+}

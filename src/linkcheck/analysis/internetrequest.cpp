@@ -1,9 +1,12 @@
 #include "linkcheck/analysis/internetrequest.h"
 
+#include "net/proxysettings.h"
+
 #include <QUrl>
 
 #include <curl/curl.h>
 
+#include <cstdlib>
 #include <cstring>
 
 namespace pk {
@@ -12,6 +15,24 @@ namespace {
 
 CURLM *multiOf(void *p) { return static_cast<CURLM *>(p); }
 CURL *easyOf(void *p) { return static_cast<CURL *>(p); }
+
+/// The proxy of the desktop settings, for when no proxy variable is set (libcurl reads those
+/// itself); empty for none.
+QByteArray settingsProxy()
+{
+    for (const char *name : {"http_proxy", "HTTP_PROXY", "https_proxy", "HTTPS_PROXY", "all_proxy", "ALL_PROXY"}) {
+        const char *value = std::getenv(name);
+        if (value && *value)
+            return {};
+    }
+    const ProxySettings::Lookup lookup = ProxySettings::lookup();
+    if (!lookup.found)
+        return {};
+    const ProxySettings::Proxy proxy = ProxySettings::parse(lookup.text);
+    if (proxy.host.empty())
+        return {};
+    return QByteArray::fromStdString(proxy.host + ':' + std::to_string(proxy.port));
+}
 
 /// The filename parameter of a Content-Disposition header value, quotes removed.
 QString dispositionFileName(const QByteArray &value)
@@ -57,6 +78,8 @@ InternetRequest::InternetRequest(const QString &agent, const QString &url,
     curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, 1L);
     curl_easy_setopt(easy, CURLOPT_LOW_SPEED_TIME, 60L);
     curl_easy_setopt(easy, CURLOPT_ACCEPT_ENCODING, "");
+    if (const QByteArray proxy = settingsProxy(); !proxy.isEmpty())
+        curl_easy_setopt(easy, CURLOPT_PROXY, proxy.constData());
     curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &InternetRequest::onBody);
     curl_easy_setopt(easy, CURLOPT_WRITEDATA, this);
     curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &InternetRequest::onHeader);

@@ -13,7 +13,8 @@ namespace pk {
  * The transfer runs in the caller's thread through the curl multi interface: pump() moves it
  * on for at most the time it is given, so a window's timer tick never waits longer than one
  * step. Received body bytes wait in a bounded buffer (the transfer pauses when it is full), so
- * memory stays flat however large the page is. Proxies come from http_proxy/https_proxy.
+ * memory stays flat however large the page is. Proxies come from http_proxy/https_proxy, or
+ * else from the desktop's proxy settings (registry.ini).
  */
 class InternetRequest final
 {

@@ -6,20 +6,33 @@ namespace {
 
 void emitToken(QStringView piece, std::vector<QString> &tokens)
 {
-    QString token;
-    token.reserve(std::min(piece.size(), TokenCutter::MaxToken));
     bool blank = true;
+    bool hasBreak = false;
+    for (const QChar c : piece) {
+        const char16_t u = c.unicode();
+        if (u == u'\r' || u == u'\n')
+            hasBreak = true;
+        else if (blank && u != u' ' && u != u'\t')
+            blank = false;
+    }
+    if (blank)
+        return;
+    if (!hasBreak) {
+        tokens.push_back(piece.left(TokenCutter::MaxToken).toString());
+        return;
+    }
+    QString token(std::min(piece.size(), TokenCutter::MaxToken), Qt::Uninitialized);
+    QChar *out = token.data();
+    qsizetype length = 0;
     for (const QChar c : piece) {
         if (c == QLatin1Char('\r') || c == QLatin1Char('\n'))
             continue;
-        if (token.size() >= TokenCutter::MaxToken)
+        if (length == TokenCutter::MaxToken)
             break;
-        if (blank && c != QLatin1Char(' ') && c != QLatin1Char('\t'))
-            blank = false;
-        token.append(c);
+        out[length++] = c;
     }
-    if (!blank)
-        tokens.push_back(std::move(token));
+    token.truncate(length);
+    tokens.push_back(std::move(token));
 }
 
 } // namespace
