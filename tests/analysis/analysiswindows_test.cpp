@@ -4,6 +4,11 @@
 #include "linkcheck/analysis/widgets/downloadwindow.h"
 #include "pageserver.h"
 #include "shell/procedurenames.h"
+#include "framework/errormanager.h"
+#include "store/collection.h"
+#include "store/keywordmanager.h"
+#include "store/records.h"
+#include <QDir>
 #include "shell/procedureregistry.h"
 #include "support/tempcollection.h"
 
@@ -92,4 +97,23 @@ TEST_F(AnalysisWindows, ProceduresAreRegisteredByTheNamesTheirCallersUse)
     EXPECT_TRUE(registry.contains(QStringLiteral("AnalyzeURL")));
     EXPECT_TRUE(registry.contains(QString::fromLatin1(Procedure::AnalyzeMultiple)));
     EXPECT_TRUE(registry.contains(QStringLiteral("DownloadURLs")));
+}
+
+TEST_F(AnalysisWindows, FormEntryFillsTheBufferAndWritesKeywords)
+{
+    server.page("/f", "<html><title>Form page</title><meta name=\"keywords\" content=\"one, two\"></html>");
+    server.start();
+    ASSERT_TRUE(QDir().mkpath(temp.folder()));
+    Collection collection(temp.folder());
+    ASSERT_TRUE(collection.openAll(true));
+    ScriptedUserInterface ui;
+    ErrorManager errors(ui);
+    LocationRecord record;
+    record.Location = QString::fromStdString(server.url("/f"));
+    EXPECT_GT(analyzeLocation(collection, record, &errors, nullptr), 3);
+    EXPECT_EQ(record.Description, QStringLiteral("Form page"));
+    std::vector<KeywordRecord> rows;
+    ASSERT_TRUE(collection.keywords().list(record.Location, rows));
+    EXPECT_EQ(rows.size(), 2u);
+    EXPECT_TRUE(ui.interactions().isEmpty());
 }

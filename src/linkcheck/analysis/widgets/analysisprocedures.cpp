@@ -13,6 +13,8 @@
 #include "shell/procedurenames.h"
 #include "shell/procedureregistry.h"
 #include "shell/shell.h"
+#include "store/picture.h"
+#include "framework/errormanager.h"
 
 #include <QDir>
 #include <QPointer>
@@ -89,6 +91,23 @@ QWidget *openDownloadUrls(const ProcedureCall &call)
 }
 
 } // namespace
+
+int analyzeLocation(Collection &collection, LocationRecord &record, ErrorManager *errors,
+                    QWidget *parent)
+{
+    QPointer<QWidget> owner = parent;
+    LocationAnalysis analysis(
+        collection,
+        [owner](const QString &url, std::vector<QString> &tokens) {
+            return AnalyzeUrlWindow::run(url, tokens, owner);
+        },
+        DayNumber::today());
+    StoreStatus status;
+    const int result = analysis.analyze(record, status);
+    if (!status && errors && status.catalogueNumber)
+        errors->raise(status.catalogueNumber, status.context);
+    return result;
+}
 
 void registerAnalysisProcedures()
 {

@@ -8,8 +8,20 @@ class QWidget;
 
 namespace pk {
 
+class Collection;
+class ErrorManager;
+struct LocationRecord;
+
 /// Registers "AnalyzeURL", "Analyze:MultipleURLs" and "DownloadURLs" with the procedure
 /// registry.
 void registerAnalysisProcedures();
+
+/**
+ * Analyses the location in `record` (a form's buffer) with the "Analyze URL" window modal over
+ * `parent`, and fills its fields; the record itself is not written, its keyword and detail
+ * rows are. Store failures go to `errors`. Returns the analysis result (-1 when cancelled).
+ */
+int analyzeLocation(Collection &collection, LocationRecord &record, ErrorManager *errors,
+                    QWidget *parent);
 
 } // namespace pk
