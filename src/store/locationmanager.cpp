@@ -4,6 +4,7 @@
 #include "store/collection.h"
 #include "store/fieldtext.h"
 #include "store/recordio.h"
+#include "store/rowaccess.h"
 #include "store/tableaccess.h"
 
 #include <SQLiteCpp/Database.h>
@@ -28,11 +29,7 @@ LocationManager::LocationManager(Collection &collection)
 
 LocationRecord LocationManager::prepared(const LocationRecord &record)
 {
-    QVariantList v = RecordIo::values(record);
-    RecordIo::fit(table(), v);
-    LocationRecord out;
-    RecordIo::assign(v, out);
-    return out;
+    return RowAccess::prepared(table(), record);
 }
 
 StoreStatus LocationManager::validate(const LocationRecord &r)
@@ -62,41 +59,18 @@ StoreStatus LocationManager::validate(const LocationRecord &r)
 
 StoreStatus LocationManager::get(const QString &location, LocationRecord &out)
 {
-    if (StoreStatus s = TableAccess::ready(m_collection, table(), false); !s)
-        return s;
-    try {
-        // Built once: the statement cache is keyed by the text.
-        static const QString stSql = TableAccess::selectAll(table()) + kWhereExact;
-        SQLite::Statement &st = m_collection.statement(stSql);
-        TableAccess::ResetOnExit reset(st);
+    static const QString stSql = TableAccess::selectAll(table()) + kWhereExact;
+    return RowAccess::get(m_collection, table(), stSql, [&](SQLite::Statement &st) {
         RecordIo::bind(st, 1, trimTrailingSpaces(location));
-        if (!st.executeStep())
-            return TableAccess::notFound(table());
-        RecordIo::assign(RecordIo::row(st, 1, int(table().fields.size())), out);
-    } catch (const std::exception &e) {
-        return TableAccess::readError(e, table());
-    }
-    return {};
+    }, out);
 }
 
 StoreStatus LocationManager::getByRowId(qint64 rowId, LocationRecord &out)
 {
-    if (StoreStatus s = TableAccess::ready(m_collection, table(), false); !s)
-        return s;
-    try {
-        // Built once: the statement cache is keyed by the text.
-        static const QString stSql = TableAccess::selectAll(table())
-                                                       + QStringLiteral(" WHERE rowid = ?");
-        SQLite::Statement &st = m_collection.statement(stSql);
-        TableAccess::ResetOnExit reset(st);
+    static const QString stSql = TableAccess::selectAll(table()) + QStringLiteral(" WHERE rowid = ?");
+    return RowAccess::get(m_collection, table(), stSql, [&](SQLite::Statement &st) {
         st.bind(1, static_cast<int64_t>(rowId));
-        if (!st.executeStep())
-            return TableAccess::notFound(table());
-        RecordIo::assign(RecordIo::row(st, 1, int(table().fields.size())), out);
-    } catch (const std::exception &e) {
-        return TableAccess::readError(e, table());
-    }
-    return {};
+    }, out);
 }
 
 bool LocationManager::exists(const QString &location)
@@ -112,17 +86,8 @@ StoreStatus LocationManager::insert(const LocationRecord &record)
     const LocationRecord r = prepared(record);
     if (StoreStatus s = validate(r); !s)
         return s;
-    try {
-        // Built once: the statement cache is keyed by the text.
-        static const QString stSql = TableAccess::insertSql(table());
-        SQLite::Statement &st = m_collection.statement(stSql);
-        TableAccess::ResetOnExit reset(st);
-        TableAccess::bindAll(st, RecordIo::values(r));
-        st.exec();
-    } catch (const std::exception &e) {
-        return TableAccess::writeError(e, table(), Msg::RecordInsertError);
-    }
-    return {};
+    static const QString stSql = TableAccess::insertSql(table());
+    return RowAccess::insert(m_collection, table(), stSql, RecordIo::values(r));
 }
 
 StoreStatus LocationManager::change(const QString &originalLocation, const LocationRecord &record)
@@ -132,42 +97,27 @@ StoreStatus LocationManager::change(const QString &originalLocation, const Locat
     const LocationRecord r = prepared(record);
     if (StoreStatus s = validate(r); !s)
         return s;
-    try {
-        // Built once: the statement cache is keyed by the text.
-        static const QString stSql = QStringLiteral("UPDATE %1 SET %2 WHERE rowid = (SELECT rowid FROM %1 WHERE KeyLocation "
-                           " = ?%3 AND Location = ?%3)")
-                .arg(TableAccess::qualified(table()), RecordIo::assignments(table()))
-                .arg(table().fields.size() + 1);
-        SQLite::Statement &st = m_collection.statement(stSql);
-        TableAccess::ResetOnExit reset(st);
-        TableAccess::bindAll(st, RecordIo::values(r));
-        RecordIo::bind(st, int(table().fields.size()) + 1, trimTrailingSpaces(originalLocation));
-        if (st.exec() == 0)
-            return TableAccess::notFound(table());
-    } catch (const std::exception &e) {
-        return TableAccess::writeError(e, table(), Msg::RecordNotUpdated);
-    }
-    return {};
+    const int n = int(table().fields.size());
+    static const QString stSql
+        = QStringLiteral("UPDATE %1 SET %2 WHERE rowid = (SELECT rowid FROM %1 WHERE KeyLocation "
+                         " = ?%3 AND Location = ?%3)")
+              .arg(TableAccess::qualified(table()), RecordIo::assignments(table()))
+              .arg(n + 1);
+    return RowAccess::run(m_collection, table(), Msg::RecordNotUpdated, stSql,
+                          [&](SQLite::Statement &st) {
+                              TableAccess::bindAll(st, RecordIo::values(r));
+                              RecordIo::bind(st, n + 1, trimTrailingSpaces(originalLocation));
+                          }, RowAccess::Rows::AtLeastOne);
 }
 
 StoreStatus LocationManager::remove(const QString &location)
 {
-    if (StoreStatus s = TableAccess::ready(m_collection, table(), true, Msg::RecordNotDeleted); !s)
-        return s;
-    try {
-        // Built once: the statement cache is keyed by the text.
-        static const QString stSql = QStringLiteral("DELETE FROM %1")
-                                                           .arg(TableAccess::qualified(table()))
-                                                       + kWhereExact;
-        SQLite::Statement &st = m_collection.statement(stSql);
-        TableAccess::ResetOnExit reset(st);
-        RecordIo::bind(st, 1, trimTrailingSpaces(location));
-        if (st.exec() == 0)
-            return TableAccess::notFound(table());
-    } catch (const std::exception &e) {
-        return TableAccess::writeError(e, table(), Msg::RecordNotDeleted);
-    }
-    return {};
+    static const QString stSql = QStringLiteral("DELETE FROM %1").arg(TableAccess::qualified(table()))
+                                 + kWhereExact;
+    return RowAccess::write(m_collection, table(), Msg::RecordNotDeleted, stSql,
+                            [&](SQLite::Statement &st) {
+                                RecordIo::bind(st, 1, trimTrailingSpaces(location));
+                            }, RowAccess::Rows::AtLeastOne);
 }
 
 qint64 LocationManager::count(StoreStatus *status)

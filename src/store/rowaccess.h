@@ -1,0 +1,123 @@
+#pragma once
+
+#include "store/collection.h"
+#include "store/recordio.h"
+#include "store/tableaccess.h"
+
+#include <SQLiteCpp/Statement.h>
+
+#include <vector>
+
+namespace pk {
+
+/**
+ * @brief The get / list / write skeletons the record managers share: the ready check, a cached
+ * statement reset on the way out, and the read and write error statuses.
+ *
+ * Callers keep their SQL text in function statics (built once; the statement cache is keyed by
+ * the text) and bind their own keys, so trimming and cutting of keys stays theirs.
+ */
+namespace RowAccess {
+
+/// `record` trimmed and cut to `table`'s field widths, as it would be stored.
+template<class Record>
+Record prepared(const TableDef &table, const Record &record)
+{
+    QVariantList v = RecordIo::values(record);
+    RecordIo::fit(table, v);
+    Record out;
+    RecordIo::assign(v, out);
+    return out;
+}
+
+/// Reads the first row `sql` (a selectAll) finds after `bind`. RecordNotFound leaves `out`
+/// unchanged.
+template<class Record, class Bind>
+StoreStatus get(Collection &c, const TableDef &table, const QString &sql, Bind &&bind, Record &out)
+{
+    if (StoreStatus s = TableAccess::ready(c, table, false); !s)
+        return s;
+    try {
+        SQLite::Statement &st = c.statement(sql);
+        TableAccess::ResetOnExit reset(st);
+        bind(st);
+        if (!st.executeStep())
+            return TableAccess::notFound(table);
+        RecordIo::assign(RecordIo::row(st, 1, int(table.fields.size())), out);
+    } catch (const std::exception &e) {
+        return TableAccess::readError(e, table);
+    }
+    return {};
+}
+
+/// Every row `sql` (a selectAll) finds after `bind`, in the order it gives.
+template<class Record, class Bind>
+StoreStatus list(Collection &c, const TableDef &table, const QString &sql, Bind &&bind,
+                 std::vector<Record> &out)
+{
+    out.clear();
+    if (StoreStatus s = TableAccess::ready(c, table, false); !s)
+        return s;
+    try {
+        SQLite::Statement &st = c.statement(sql);
+        TableAccess::ResetOnExit reset(st);
+        bind(st);
+        while (st.executeStep()) {
+            Record r;
+            RecordIo::assign(RecordIo::row(st, 1, int(table.fields.size())), r);
+            out.push_back(std::move(r));
+        }
+    } catch (const std::exception &e) {
+        return TableAccess::readError(e, table);
+    }
+    return {};
+}
+
+/// What a write expects of the number of rows it touches.
+enum class Rows { Any, AtLeastOne };
+
+/**
+ * Runs the write `sql` after `bind`, without the ready check (for callers that validate
+ * between that check and the write). Rows::AtLeastOne makes "nothing touched" RecordNotFound;
+ * `changed` receives the number of rows touched.
+ */
+template<class Bind>
+StoreStatus run(Collection &c, const TableDef &table, std::uint16_t catalogue, const QString &sql,
+                Bind &&bind, Rows expect, int *changed = nullptr)
+{
+    try {
+        SQLite::Statement &st = c.statement(sql);
+        TableAccess::ResetOnExit reset(st);
+        bind(st);
+        const int n = st.exec();
+        if (changed)
+            *changed = n;
+        if (expect == Rows::AtLeastOne && n == 0)
+            return TableAccess::notFound(table);
+    } catch (const std::exception &e) {
+        return TableAccess::writeError(e, table, catalogue);
+    }
+    return {};
+}
+
+/// The ready check for writing (failing with `catalogue`), then run().
+template<class Bind>
+StoreStatus write(Collection &c, const TableDef &table, std::uint16_t catalogue, const QString &sql,
+                  Bind &&bind, Rows expect, int *changed = nullptr)
+{
+    if (StoreStatus s = TableAccess::ready(c, table, true, catalogue); !s)
+        return s;
+    return run(c, table, catalogue, sql, std::forward<Bind>(bind), expect, changed);
+}
+
+/// Stores `values` (a prepared record's, in field order) with `sql` (an insertSql).
+inline StoreStatus insert(Collection &c, const TableDef &table, const QString &sql,
+                          const QVariantList &values)
+{
+    return run(c, table, Msg::RecordInsertError, sql,
+               [&values](SQLite::Statement &st) { TableAccess::bindAll(st, values); }, Rows::Any);
+}
+
+} // namespace RowAccess
+
+} // namespace pk
