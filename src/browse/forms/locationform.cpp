@@ -1,5 +1,7 @@
 #include "browse/forms/locationform.h"
 
+#include "browse/forms/locationanalyzer.h"
+
 #include "browse/forms/categorylist.h"
 #include "browse/forms/keywordguess.h"
 #include "browse/forms/requiredentry.h"
@@ -259,11 +261,9 @@ bool LocationForm::remove()
     return true;
 }
 
-void LocationForm::analyze()
+void LocationForm::analyze(QWidget *parent)
 {
-    ErrorContext context;
-    context.message = QStringLiteral("AnalyzeURL");
-    m_errors.raise(Msg::ProcedureNotDefined, context);
+    LocationAnalyzer::run(m_collection, m_record, m_errors, parent);
 }
 
 bool LocationForm::canOpenOriginalFile() const

@@ -8,6 +8,8 @@
 #include <functional>
 #include <vector>
 
+class QWidget;
+
 namespace pk {
 
 class Collection;
@@ -77,9 +79,8 @@ public:
     bool remove();
     Entry failedEntry() const { return m_failed; }
 
-    /// "Analy&ze": the page analysis is not part of this program yet; reported as an undefined
-    /// procedure (catalogue 27).
-    void analyze();
+    /// "Analy&ze": fills the record from its page through the installed LocationAnalyzer.
+    void analyze(QWidget *parent = nullptr);
 
     /// True when the original file name can be opened (a file that exists).
     bool canOpenOriginalFile() const;

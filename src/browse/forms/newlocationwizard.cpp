@@ -1,5 +1,7 @@
 #include "browse/forms/newlocationwizard.h"
 
+#include "browse/forms/locationanalyzer.h"
+
 #include "browse/forms/categorylist.h"
 #include "browse/forms/keywordguess.h"
 #include "browse/forms/requiredentry.h"
@@ -116,11 +118,9 @@ bool NewLocationWizard::checkCategory()
     return false;
 }
 
-void NewLocationWizard::analyze()
+void NewLocationWizard::analyze(QWidget *parent)
 {
-    ErrorContext context;
-    context.message = QStringLiteral("AnalyzeURL");
-    m_errors.raise(Msg::ProcedureNotDefined, context);
+    LocationAnalyzer::run(m_collection, m_record, m_errors, parent);
 }
 
 bool NewLocationWizard::checkGeneral()

@@ -7,6 +7,8 @@
 
 #include <vector>
 
+class QWidget;
+
 namespace pk {
 
 class Collection;
@@ -53,8 +55,8 @@ public:
     void locationAccepted();
     /// The description was accepted: a blank keyword becomes the guess from the description.
     void descriptionAccepted();
-    /// "Analy&ze": reported as an undefined procedure (catalogue 27) until page analysis exists.
-    void analyze();
+    /// "Analy&ze": fills the record from its page through the installed LocationAnalyzer.
+    void analyze(QWidget *parent = nullptr);
     /// Validity rule 1 on the category entry, reported.
     bool checkCategory();
 

@@ -2,6 +2,7 @@
 #include "browse/forms/categoryform.h"
 #include "browse/forms/categorylist.h"
 #include "browse/forms/cathtmlform.h"
+#include "browse/forms/locationanalyzer.h"
 #include "browse/forms/locationform.h"
 #include "browse/forms/newlocationwizard.h"
 #include "browse/forms/shortcutfile.h"
@@ -416,4 +417,31 @@ TEST_F(FormsLogic, WizardTakesAnAddressFromItsInputOrAWindow)
     duplicate.start(QStringLiteral("www.example.test"), {}, 0);
     EXPECT_FALSE(duplicate.finish());
     EXPECT_EQ(lastTitle(), QStringLiteral("Duplicate Key Error"));
+}
+
+TEST_F(FormsLogic, AnalyzeFillsTheFormsRecordOnceAnalysisIsInstalled)
+{
+    addLocation(QStringLiteral("http://a.test/"), QStringLiteral("News"));
+    LocationForm form(*m_collection, m_ui, m_errors, FormRequest::Change, QStringLiteral("http://a.test/"));
+    ASSERT_TRUE(form.load());
+
+    LocationAnalyzer::install({});
+    form.analyze();
+    EXPECT_EQ(lastTitle(), QStringLiteral("Procedure not defined"));
+    EXPECT_EQ(m_ui.last()->text, QStringLiteral("The Procedure AnalyzeURL has not been defined."));
+
+    QString analysed;
+    LocationAnalyzer::install([&](Collection &, LocationRecord &record, ErrorManager *, QWidget *) {
+        analysed = record.Location;
+        record.Description = QStringLiteral("From the page");
+        return 0;
+    });
+    NewLocationWizard wizard(*m_collection, m_ui, m_errors);
+    wizard.record().Location = QStringLiteral("http://b.test/");
+    wizard.analyze();
+    EXPECT_EQ(analysed, QStringLiteral("http://b.test/"));
+    form.analyze();
+    EXPECT_EQ(analysed, QStringLiteral("http://a.test/"));
+    EXPECT_EQ(form.record().Description, QStringLiteral("From the page"));
+    LocationAnalyzer::install({});
 }

@@ -243,7 +243,7 @@ LocationFormDialog::LocationFormDialog(FormsContext context, FormRequest request
 
     connect(analyze, &QPushButton::clicked, this, [this] {
         takeEntries();
-        m_form.analyze();
+        m_form.analyze(this);
         showRecord();
     });
     connect(browse, &QPushButton::clicked, this, &LocationFormDialog::browseCategory);

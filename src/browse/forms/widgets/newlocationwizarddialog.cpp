@@ -154,7 +154,7 @@ NewLocationWizardDialog::NewLocationWizardDialog(FormsContext context, const QSt
     connect(cancel, &QPushButton::clicked, this, &NewLocationWizardDialog::reject);
     connect(analyze, &QPushButton::clicked, this, [this] {
         takeEntries();
-        m_wizard.analyze();
+        m_wizard.analyze(this);
         showRecord();
     });
     connect(browse, &QPushButton::clicked, this, [this] {

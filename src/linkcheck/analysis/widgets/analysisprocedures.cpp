@@ -1,5 +1,7 @@
 #include "linkcheck/analysis/widgets/analysisprocedures.h"
 
+#include "browse/forms/locationanalyzer.h"
+
 #include "browse/list/browserefresh.h"
 #include "browse/query/queryfieldtable.h"
 #include "browse/query/queryfieldtexts.h"
@@ -115,6 +117,7 @@ void registerAnalysisProcedures()
     registry.add(QString::fromLatin1(AnalyzeUrlName), &openAnalyzeUrl);
     registry.add(QString::fromLatin1(Procedure::AnalyzeMultiple), &openAnalyzeLinks);
     registry.add(QString::fromLatin1(DownloadUrlsName), &openDownloadUrls);
+    LocationAnalyzer::install(&analyzeLocation);
 }
 
 } // namespace pk

@@ -1,0 +1,39 @@
+#include "browse/forms/locationanalyzer.h"
+
+#include "framework/errormanager.h"
+
+namespace pk {
+
+namespace {
+
+LocationAnalyzer::Function &installed()
+{
+    static LocationAnalyzer::Function analyzer;
+    return analyzer;
+}
+
+} // namespace
+
+void LocationAnalyzer::install(Function analyzer)
+{
+    installed() = std::move(analyzer);
+}
+
+bool LocationAnalyzer::isInstalled()
+{
+    return static_cast<bool>(installed());
+}
+
+void LocationAnalyzer::run(Collection &collection, LocationRecord &record, ErrorManager &errors,
+                           QWidget *parent)
+{
+    if (const Function &analyzer = installed()) {
+        analyzer(collection, record, &errors, parent);
+        return;
+    }
+    ErrorContext context;
+    context.message = QStringLiteral("AnalyzeURL");
+    errors.raise(Msg::ProcedureNotDefined, context);
+}
+
+} // namespace pk
