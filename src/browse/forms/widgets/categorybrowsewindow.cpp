@@ -2,7 +2,7 @@
 
 #include "browse/forms/categoryform.h"
 #include "browse/forms/widgets/categoryformdialog.h"
-#include "browse/forms/widgets/texttablemodel.h"
+#include "browse/forms/widgets/categorytable.h"
 #include "browse/list/browserefresh.h"
 #include "browse/query/widgets/fieldsearchdialog.h"
 
@@ -26,16 +26,6 @@ CategoryBrowseWindow::CategoryBrowseWindow(FormsContext context, QWidget *parent
     setWindowTitle(QStringLiteral("Browse Categories"));
     setObjectName(QLatin1String(Procedure));
 
-    m_model = new TextTableModel(
-        {QStringLiteral("Category"), QStringLiteral("Description")}, [this] { return m_list.count(); },
-        [this](int row, int column) {
-            const CategoryList::Row *r = m_list.rowAt(row);
-            if (!r)
-                return QString();
-            return column == 0 ? r->record.Category : r->record.Description.left(255);
-        },
-        this);
-
     auto *intro = new QLabel(QStringLiteral("Add, Edit, or Remove URL Categories here."), this);
     auto *tip = new QGroupBox(QStringLiteral("Tip:"), this);
     auto *tipLayout = new QVBoxLayout(tip);
@@ -49,12 +39,7 @@ CategoryBrowseWindow::CategoryBrowseWindow(FormsContext context, QWidget *parent
                                                    "backgrounds, sounds, frames, etc.)"),
                                     tip));
 
-    m_locator = new QLineEdit(this);
-    m_locator->setToolTip(QStringLiteral("Category"));
-    m_table = new QTableView(this);
-    FormsUi::setUpTable(m_table);
-    m_table->setModel(m_model);
-    m_table->setColumnWidth(0, FormsUi::dialogUnits(121, fontMetrics()));
+    m_categories = new CategoryTable(m_list, m_context.ui, 121, this);
 
     auto *newButton = new QPushButton(QStringLiteral("&New"), this);
     auto *editButton = new QPushButton(QStringLiteral("&Edit"), this);
@@ -69,10 +54,6 @@ CategoryBrowseWindow::CategoryBrowseWindow(FormsContext context, QWidget *parent
     auto *top = new QHBoxLayout;
     auto *left = new QVBoxLayout;
     left->addWidget(intro);
-    auto *locate = new QHBoxLayout;
-    locate->addWidget(new QLabel(QStringLiteral("Locate:"), this));
-    locate->addWidget(m_locator);
-    left->addLayout(locate);
     left->addStretch();
     top->addLayout(left, 1);
     top->addWidget(tip);
@@ -87,7 +68,7 @@ CategoryBrowseWindow::CategoryBrowseWindow(FormsContext context, QWidget *parent
 
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(top);
-    layout->addWidget(m_table, 1);
+    layout->addWidget(m_categories, 1);
     layout->addLayout(buttons);
 
     connect(newButton, &QPushButton::clicked, this, &CategoryBrowseWindow::insert);
@@ -99,40 +80,47 @@ CategoryBrowseWindow::CategoryBrowseWindow(FormsContext context, QWidget *parent
             parentWidget()->close();
         close();
     });
-    connect(m_table, &QTableView::doubleClicked, this, &CategoryBrowseWindow::change);
-    connect(m_locator, &QLineEdit::textEdited, this,
-            [this](const QString &typed) { selectRow(m_list.locate(typed)); });
+    connect(m_categories, &CategoryTable::activated, this, &CategoryBrowseWindow::change);
     connect(&BrowseRefresh::instance(), &BrowseRefresh::refreshRequested, this, &CategoryBrowseWindow::refresh);
-    FormsUi::addFindShortcuts(this, [this] { find(); }, [this] { findAgain(); });
 
     resize(620, 440);
     refresh();
     selectRow(0);
 }
 
+QTableView *CategoryBrowseWindow::table() const
+{
+    return m_categories->table();
+}
+
+QLineEdit *CategoryBrowseWindow::locator() const
+{
+    return m_categories->locator();
+}
+
 int CategoryBrowseWindow::currentRow() const
 {
-    const QModelIndex index = m_table->currentIndex();
-    return index.isValid() ? index.row() : -1;
+    return m_categories->currentRow();
 }
 
 void CategoryBrowseWindow::selectRow(int row)
 {
-    if (row < 0 || row >= m_list.count())
-        return;
-    m_table->selectRow(row);
-    m_table->setCurrentIndex(m_model->index(row, 0));
-    m_table->scrollTo(m_model->index(row, 0));
+    m_categories->selectRow(row);
+}
+
+void CategoryBrowseWindow::find()
+{
+    m_categories->find();
+}
+
+void CategoryBrowseWindow::findAgain()
+{
+    m_categories->findAgain();
 }
 
 void CategoryBrowseWindow::refresh()
 {
-    const CategoryList::Row *r = m_list.rowAt(currentRow());
-    const QString current = r ? r->record.Category : QString();
-    m_list.refresh();
-    m_model->reload();
-    const int row = m_list.indexOf(current);
-    selectRow(row >= 0 ? row : std::min(currentRow(), m_list.count() - 1));
+    m_categories->refresh();
 }
 
 void CategoryBrowseWindow::openForm(FormRequest request)
@@ -174,21 +162,6 @@ void CategoryBrowseWindow::showLocations()
     if (!r || !m_context.startProcedure)
         return;
     m_context.startProcedure(QLatin1String(LocationsProcedure), {{QStringLiteral("Category"), r->record.Category}});
-}
-
-void CategoryBrowseWindow::find()
-{
-    bool next = false;
-    const QString condition = FieldSearchDialog::vsFind(CategoryList::findFields(), m_findLabel, m_findValue,
-                                                        next, m_context.ui, this);
-    if (condition.isEmpty())
-        return;
-    selectRow(m_list.find(condition, !next, currentRow()));
-}
-
-void CategoryBrowseWindow::findAgain()
-{
-    selectRow(m_list.findAgain(currentRow()));
 }
 
 } // namespace pk

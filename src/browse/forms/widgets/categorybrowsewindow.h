@@ -12,7 +12,7 @@ class QTableView;
 
 namespace pk {
 
-class TextTableModel;
+class CategoryTable;
 
 /**
  * @brief "Browse Categories": the category list with its locator, Ctrl+F/F3 search and the
@@ -30,8 +30,8 @@ public:
     explicit CategoryBrowseWindow(FormsContext context, QWidget *parent = nullptr);
 
     CategoryList &list() { return m_list; }
-    QTableView *table() const { return m_table; }
-    QLineEdit *locator() const { return m_locator; }
+    QTableView *table() const;
+    QLineEdit *locator() const;
     int currentRow() const;
     void selectRow(int row);
 
@@ -49,11 +49,7 @@ private:
 
     FormsContext m_context;
     CategoryList m_list;
-    TextTableModel *m_model = nullptr;
-    QTableView *m_table = nullptr;
-    QLineEdit *m_locator = nullptr;
-    QString m_findLabel;
-    QString m_findValue;
+    CategoryTable *m_categories = nullptr;
 };
 
 } // namespace pk

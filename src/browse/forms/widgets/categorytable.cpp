@@ -10,6 +10,8 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace pk {
 
 CategoryTable::CategoryTable(CategoryList &list, UserInterface &ui, int categoryWidthUnits, QWidget *parent)
@@ -65,12 +67,14 @@ void CategoryTable::selectRow(int row)
 
 void CategoryTable::refresh()
 {
-    const CategoryList::Row *r = m_list.rowAt(currentRow());
+    const int previous = currentRow();
+    const CategoryList::Row *r = m_list.rowAt(previous);
     const QString current = r ? r->record.Category : QString();
     m_list.refresh();
     m_model->reload();
+    // A deleted category leaves the highlight on its neighbour.
     const int row = m_list.indexOf(current);
-    selectRow(row >= 0 ? row : 0);
+    selectRow(row >= 0 ? row : std::min(std::max(previous, 0), m_list.count() - 1));
 }
 
 void CategoryTable::find()
