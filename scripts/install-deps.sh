@@ -9,7 +9,7 @@ packages=(
   libsimpleini-dev
   libxcb1-dev libxcb-keysyms1-dev
   libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev
-  xvfb xauth xdotool xclip x11-utils openssl
+  xvfb xauth xdotool xclip x11-utils openssl ccache
 )
 missing=()
 for p in "${packages[@]}"; do
