@@ -58,8 +58,8 @@ bool build(Collection &c, int rows)
     t.start();
     for (int i = 0; i < kCategories; ++i) {
         const QString name = QStringLiteral("Category %1").arg(i);
-        if (!c.categories().exists(name))
-            c.categories().insert({name, 0, {}});
+        if (!c.categories().exists(name) && !c.categories().insert({name, 0, {}}))
+            return false;
     }
     std::mt19937 rng(42);
     int i = int(have);

@@ -72,8 +72,11 @@ int main(int argc, char *argv[])
     }
     pk::CategoryRecord category;
     category.Category = QStringLiteral("General");
-    collection.categories().insert(category);
-    collection.transaction([&]() -> pk::StoreStatus {
+    if (!collection.categories().insert(category)) {
+        std::fprintf(stderr, "cannot add the category\n");
+        return 2;
+    }
+    const pk::StoreStatus filled = collection.transaction([&]() -> pk::StoreStatus {
         for (int i = 0; i < count; ++i) {
             pk::LocationRecord r;
             r.Location = QStringLiteral("http://127.0.0.1:%1/page%2.html").arg(server.port()).arg(i, 4, 10, QLatin1Char('0'));
@@ -84,6 +87,10 @@ int main(int argc, char *argv[])
         }
         return {};
     });
+    if (!filled) {
+        std::fprintf(stderr, "cannot add the locations\n");
+        return 2;
+    }
 
     pk::ScriptedUserInterface ui;
     ui.push(true);  // proceed
@@ -113,7 +120,10 @@ int main(int argc, char *argv[])
     int passed = 0;
     pk::View view(collection, pk::Keys::urlLocation());
     pk::ViewPage page;
-    view.firstPage(count, page);
+    if (!view.firstPage(count, page)) {
+        std::fprintf(stderr, "cannot read the locations\n");
+        return 2;
+    }
     for (const pk::ViewRow &row : page.rows)
         passed += row.location().Validated == 1 ? 1 : 0;
 

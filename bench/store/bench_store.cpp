@@ -92,8 +92,8 @@ int build(const QString &folder, int rows)
     t.start();
     for (int i = 0; i < kCategories; ++i) {
         const QString name = QStringLiteral("Category %1").arg(i);
-        if (!c.categories().exists(name))
-            c.categories().insert({name, 0, {}});
+        if (!c.categories().exists(name) && !check(c.categories().insert({name, 0, {}}), "category"))
+            return 1;
     }
     std::mt19937 rng(42);
     int i = int(have);
@@ -148,11 +148,15 @@ int insertBench(const QString &folder, int count)
                 "included): wall %.2f s = %.0f per second; processor %.2f s = %.0f per second\n",
                 inserted, secs, inserted / secs, cpu, inserted / cpu);
     // Put the collection back as it was for the next run.
-    c.transaction([&] {
-        for (const LocationRecord &r : records)
-            c.locations().remove(LocationManager::prepared(r).Location);
+    const StoreStatus restored = c.transaction([&] {
+        for (const LocationRecord &r : records) {
+            if (StoreStatus s = c.locations().remove(LocationManager::prepared(r).Location); !s)
+                return s;
+        }
         return StoreStatus{};
     });
+    if (!check(restored, "restore"))
+        return 1;
     return 0;
 }
 
@@ -193,10 +197,12 @@ int readBench(const QString &folder)
             ViewPosition p;
             ViewPage page;
             const StoreStatus s = v.locate(value, p);
-            if (s)
-                v.forward(p, 50, true, page);
-            else if (s.error != StoreError::RecordNotFound)
+            if (s) {
+                if (!check(v.forward(p, 50, true, page), "page"))
+                    return 1;
+            } else if (s.error != StoreError::RecordNotFound) {
                 return check(s, "locate") ? 0 : 1;
+            }
             const double ms = step.nsecsElapsed() / 1e6;
             total += ms;
             worst = std::max(worst, ms);
@@ -207,15 +213,18 @@ int readBench(const QString &folder)
     {
         View v(c, Keys::urlRating());
         ViewPosition p;
-        v.locate({0}, p);
+        if (!check(v.locate({0}, p), "locate"))
+            return 1;
         ViewPage page;
         QElapsedTimer step;
         step.start();
-        v.forward(p, 50, true, page);
-        for (int i = 0; i < 100 && !page.rows.empty(); ++i)
-            v.forward(page.rows.back().position, 50, false, page);
-        for (int i = 0; i < 100 && !page.rows.empty(); ++i)
-            v.backward(page.rows.front().position, 50, false, page);
+        StoreStatus read = v.forward(p, 50, true, page);
+        for (int i = 0; read && i < 100 && !page.rows.empty(); ++i)
+            read = v.forward(page.rows.back().position, 50, false, page);
+        for (int i = 0; read && i < 100 && !page.rows.empty(); ++i)
+            read = v.backward(page.rows.front().position, 50, false, page);
+        if (!check(read, "page"))
+            return 1;
         std::printf("page of 50 forward/back (URL:K_Rating): mean %.3f ms\n", step.nsecsElapsed() / 1e6 / 201);
     }
     {
@@ -225,11 +234,13 @@ int readBench(const QString &folder)
         QElapsedTimer step;
         step.start();
         qint64 inRange = 0;
-        v.count(inRange);
+        if (!check(v.count(inRange), "count"))
+            return 1;
         const double countMs = step.nsecsElapsed() / 1e6;
         ViewPage page;
         step.restart();
-        v.firstPage(50, page);
+        if (!check(v.firstPage(50, page), "first page"))
+            return 1;
         std::printf("range + filter: count %lld in %.2f ms, first page in %.3f ms\n",
                     static_cast<long long>(inRange), countMs, step.nsecsElapsed() / 1e6);
     }

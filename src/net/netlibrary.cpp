@@ -2,6 +2,8 @@
 
 #include "net/eventposter.h"
 #include "net/netcriticalsection.h"
+#include "platform/appfolders.h"
+#include "platform/registry.h"
 
 #include <asio.hpp>
 #include <asio/ssl.hpp>
@@ -14,7 +16,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <deque>
-#include <fstream>
 #include <future>
 #include <map>
 #include <memory>
@@ -123,6 +124,9 @@ struct Pending
 class Engine
 {
 public:
+    // The destructor still frees TLS state, so OpenSSL's own clean-up at exit must come after
+    // it: initialising OpenSSL first registers that clean-up first, and it then runs last.
+    Engine() { OPENSSL_init_ssl(0, nullptr); }
     ~Engine() { stop(); }
 
     std::mutex mutex;
@@ -622,12 +626,7 @@ std::string registryFile()
         if (!g_registryFile.empty())
             return g_registryFile;
     }
-    std::string folder;
-    if (const char *config = std::getenv("XDG_CONFIG_HOME"); config && *config)
-        folder = config;
-    else if (const char *home = std::getenv("HOME"); home && *home)
-        folder = std::string(home) + "/.config";
-    return folder + "/pathkeep/registry.ini";
+    return AppFolders::registryIni().toStdString();
 }
 
 std::uint16_t icmpChecksum(const unsigned char *data, std::size_t length)
@@ -933,49 +932,30 @@ std::string NetGetRegistry(int rootKey, int valueType, int &found, const std::st
                            const std::string &keyPath)
 {
     found = 0;
-    std::ifstream file(registryFile());
-    if (!file)
+    // The platform's reader, so the network library sees every section the program sees.
+    const Registry registry(QString::fromStdString(registryFile()));
+    QString key = QString::fromStdString(keyPath);
+    if (rootKey == NetRegistryLocalMachine)
+        key.prepend(QStringLiteral("HKEY_LOCAL_MACHINE\\"));
+    const QString name = QString::fromStdString(valueName);
+    if (!registry.contains(key, name))
         return {};
-    const std::string rootName = rootKey == NetRegistryLocalMachine ? "hkey_local_machine\\"
-                                                                    : "hkey_current_user\\";
-    const std::string wantedSection = lower(keyPath);
-    const std::string wantedKey = lower(valueName);
-    bool inSection = false;
-    std::string line;
-    while (std::getline(file, line)) {
-        line = trim(line);
-        if (line.empty() || line[0] == ';' || line[0] == '#')
-            continue;
-        if (line.front() == '[') {
-            const std::string section = lower(trim(line.substr(1, line.find(']') - 1)));
-            inSection = section == wantedSection || section == rootName + wantedSection;
-            continue;
+    std::string value = registry.value(key, name).toStdString();
+    if (valueType == NetRegistryNumber) {
+        int base = 10;
+        if (lower(value).starts_with("dword:")) {
+            value = value.substr(6);
+            base = 16;
         }
-        if (!inSection)
-            continue;
-        const auto equals = line.find('=');
-        if (equals == std::string::npos || lower(trim(line.substr(0, equals))) != wantedKey)
-            continue;
-        std::string value = trim(line.substr(equals + 1));
-        if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
-            value = value.substr(1, value.size() - 2);
-        if (valueType == NetRegistryNumber) {
-            int base = 10;
-            if (lower(value).starts_with("dword:")) {
-                value = value.substr(6);
-                base = 16;
-            }
-            char *end = nullptr;
-            const long number = std::strtol(value.c_str(), &end, base);
-            if (value.empty() || !end || *end != '\0')
-                return {};
-            found = 1;
-            return std::to_string(number);
-        }
+        char *end = nullptr;
+        const long number = std::strtol(value.c_str(), &end, base);
+        if (value.empty() || !end || *end != '\0')
+            return {};
         found = 1;
-        return value;
+        return std::to_string(number);
     }
-    return {};
+    found = 1;
+    return value;
 }
 
 int NetOptions(int option, std::string &buffer)

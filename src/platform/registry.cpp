@@ -7,6 +7,12 @@ QStringList sectionCandidates(const QString &keyPath)
 {
     QString path = keyPath;
     path.replace(QLatin1Char('/'), QLatin1Char('\\'));
+    for (const char *prefix : {"HKEY_LOCAL_MACHINE\\", "HKLM\\"}) {
+        if (path.startsWith(QLatin1String(prefix), Qt::CaseInsensitive)) {
+            path = path.mid(qsizetype(qstrlen(prefix)));
+            return {QStringLiteral("HKEY_LOCAL_MACHINE\\") + path, QStringLiteral("HKLM\\") + path};
+        }
+    }
     for (const char *prefix : {"HKEY_CURRENT_USER\\", "HKCU\\"}) {
         if (path.startsWith(QLatin1String(prefix), Qt::CaseInsensitive)) {
             path = path.mid(qsizetype(qstrlen(prefix)));

@@ -10,6 +10,8 @@ namespace pk {
  * Backed by `registry.ini` in the configuration folder: one section per key path (relative to
  * the current user, e.g. `Software\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders`;
  * a leading `HKEY_CURRENT_USER\` or `HKCU\` is accepted too), one `name=value` per value.
+ * Machine-wide keys are asked for and written with a leading `HKEY_LOCAL_MACHINE\` (or
+ * `HKLM\`); a section without a hive belongs to the current user.
  * Values may be written with surrounding double quotes.
  */
 class Registry final

@@ -35,8 +35,10 @@ FileOpener::Result FileOpener::open(Collection &collection, CollectionFile file,
 
     StoreStatus status = collection.open(file, false);
     if (status.error == StoreError::Locked) {
-        collection.recover(file);
-        status = collection.open(file, false);
+        // Recovery opens the file once the other holder lets go; a second try after it.
+        status = collection.recover(file);
+        if (!status)
+            status = collection.open(file, false);
     }
 
     switch (status.error) {

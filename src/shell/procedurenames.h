@@ -2,7 +2,10 @@
 
 namespace pk::Procedure {
 
-// Names under which the frame's menu, tool bar and tray start windows and processes.
+// Every name a window or process is registered and started under (ProcedureRegistry,
+// ProcedureStarter). Window positions in POSITION.INI are kept under the same names.
+
+// Frame: menu, tool bar and tray
 inline constexpr const char *ImportWizard = "Wizard:Import";
 inline constexpr const char *ExportWizard = "Wizard:Export";
 inline constexpr const char *PreviousVersionImport = "ImportPATHKEEP";
@@ -27,5 +30,17 @@ inline constexpr const char *ValidateFavorites = "ValidateIELinks";
 inline constexpr const char *SearchAndReplace = "Tools_Database_GlobalSearchAndReplace";
 inline constexpr const char *RemoveInvalidLinks = "Database:RemoveInvalidLinks";
 inline constexpr const char *QueryAndRemove = "Database:QueryAndRemove";
+
+// Started from lists and forms
+inline constexpr const char *UpdateLocation = "UpdatePATHKEEP";
+inline constexpr const char *UpdateCategory = "UpdateCategories";
+inline constexpr const char *UpdateCategoryNoMdi = "UpdateCategoriesNoMDI";
+inline constexpr const char *UpdateCatHtml = "UpdateCatHTML";
+inline constexpr const char *SelectCategory = "SelectCategories";
+inline constexpr const char *AskCategory = "AskCategory";
+inline constexpr const char *BrowseCategoryLocations = "BrowseLocationByCategory";
+inline constexpr const char *RetrieveAndTest = "RetrieveAndTest";
+inline constexpr const char *AnalyzeUrl = "AnalyzeURL";
+inline constexpr const char *DownloadUrls = "DownloadURLs";
 
 } // namespace pk::Procedure

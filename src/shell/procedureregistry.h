@@ -10,23 +10,26 @@ class QWidget;
 
 namespace pk {
 
+class ProcedureStarter;
 class Shell;
 
 /// What a procedure is started with.
 struct ProcedureCall
 {
     Shell &shell;
-    QWidget *frame = nullptr; ///< the main frame (parent for modal windows)
-    QVariantMap arguments;    ///< procedure-specific inputs, usually empty
+    ProcedureStarter &starter; ///< starts further procedures (the frame's launcher)
+    QWidget *frame = nullptr;  ///< the main frame (parent for modal windows)
+    QVariantMap arguments;     ///< procedure-specific inputs, usually empty
 };
 
 /**
  * @brief The one table of procedures the frame, tray and lists can start by name.
  *
- * Each subsystem registers its windows and processes here, e.g.
- * `ProcedureRegistry::instance().add("BrowsePATHKEEP", factory)`. A factory returns the
- * child window to place in the frame, or nullptr when it ran modally or on its own. The
- * launcher reports a name nobody registered with catalogue message 27.
+ * Each subsystem registers its windows and processes here under a name from
+ * procedurenames.h, e.g. `ProcedureRegistry::instance().add(Procedure::BrowseLocations,
+ * factory)`. A factory returns the child window to place in the frame, or nullptr when it ran
+ * modally or on its own. Procedures are started through a ProcedureStarter, never by calling
+ * a factory directly.
  */
 class ProcedureRegistry final
 {

@@ -73,7 +73,7 @@ QString SettingsManager::readSetting(const QString &name, const QString &default
                                       .left(ValueWidth);
             // A read-only collection cannot take the row; the value still applies for this run.
             if (!value.isEmpty())
-                m_collection->configuration().insert({name, value});
+                static_cast<void>(m_collection->configuration().insert({name, value}));
             return value;
         }
         errorText = status.describe();

@@ -20,9 +20,12 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QUrl>
 
 #include <sqlite3.h>
+
+#include <stdexcept>
 
 namespace pk {
 
@@ -144,7 +147,9 @@ SQLite::Database &Collection::db()
 {
     if (!m_db) {
         // Views and batch code may ask before anything is open: give them an empty connection.
-        connect(QStringLiteral(":memory:"), false);
+        // Callers run statements on it inside their own try blocks.
+        if (StoreStatus s = connect(QStringLiteral(":memory:"), false); !s)
+            throw std::runtime_error(s.describe().toStdString());
     }
     return *m_db;
 }
@@ -194,6 +199,14 @@ void Collection::disconnect()
     m_db.reset();
 }
 
+void Collection::attach(CollectionFile f, const char *mode)
+{
+    SQLite::Statement st(*m_db, utf8(QStringLiteral("ATTACH DATABASE ? AS %1")
+                                         .arg(QString::fromLatin1(schemaName(f)))));
+    st.bind(1, utf8(uriFor(filePath(f), mode)));
+    st.exec();
+}
+
 StoreStatus Collection::reconnect()
 {
     // Re-establishes the connection with whatever files are marked open.
@@ -210,9 +223,7 @@ StoreStatus Collection::reconnect()
         if (!st.open)
             continue;
         try {
-            SQLite::Statement attach(*m_db, utf8(QStringLiteral("ATTACH DATABASE ? AS %1").arg(QString::fromLatin1(schemaName(f)))));
-            attach.bind(1, utf8(uriFor(filePath(f), st.readOnly ? "ro" : "rw")));
-            attach.exec();
+            attach(f, st.readOnly ? "ro" : "rw");
             m_files[index(f)] = st;
         } catch (const std::exception &e) {
             return SqliteError::fromException(e, filePath(f));
@@ -239,161 +250,177 @@ StoreStatus Collection::open(CollectionFile f, bool create)
         return {};
     if (m_txDepth > 0)
         return fileStatus(f, StoreError::Other, QStringLiteral("Cannot open a file inside a transaction"));
-    const QString path = filePath(f);
-    const QFileInfo info(path);
-    const char *schema = schemaName(f);
+    OpenPlan plan;
+    if (StoreStatus s = planOpen(f, create, plan); !s)
+        return s;
+    if (StoreStatus s = placeFile(f, plan); !s)
+        return s;
 
-    bool creating = false;
-    bool readOnly = false;
+    // The file is on the connection: any failure from here takes it off again.
+    auto undo = qScopeGuard([this, f, &plan] { unplaceFile(f, plan); });
+    int collationVersion = 0;
+    if (StoreStatus s = checkIdentity(f, create, plan, collationVersion); !s)
+        return s;
+    if (StoreStatus s = prepareFile(f, plan); !s)
+        return s;
+    undo.dismiss();
+    m_statements.clear();
+
+    // Keys ordered by another version of the collation no longer match it.
+    if (!plan.fresh && collationVersion != Collation::version()) {
+        return fileStatus(f, StoreError::InvalidKeyFile,
+                          QStringLiteral("The keys of %1 must be rebuilt").arg(plan.path),
+                          SQLITE_CORRUPT_INDEX, Msg::InvalidKey);
+    }
+    return {};
+}
+
+StoreStatus Collection::planOpen(CollectionFile f, bool create, OpenPlan &plan) const
+{
+    plan.path = filePath(f);
+    const QFileInfo info(plan.path);
     if (!info.exists()) {
         if (!create)
-            return fileStatus(f, StoreError::FileNotFound, QStringLiteral("File not found: %1").arg(path),
+            return fileStatus(f, StoreError::FileNotFound, QStringLiteral("File not found: %1").arg(plan.path),
                               SQLITE_CANTOPEN, Msg::FileAccessError);
         if (!QFileInfo(m_folder).isDir())
             return fileStatus(f, StoreError::CreateFailed, QStringLiteral("Folder not found: %1").arg(m_folder),
                               SQLITE_CANTOPEN, Msg::FileCreationError);
         if (!folderWritable(m_folder))
             return fileStatus(f, StoreError::AccessDenied,
-                              QStringLiteral("Access denied: cannot create %1 in a read-only folder").arg(path),
+                              QStringLiteral("Access denied: cannot create %1 in a read-only folder").arg(plan.path),
                               SQLITE_READONLY, Msg::FileCreationError);
-        creating = true;
-    } else {
-        if (!info.isFile())
-            return fileStatus(f, StoreError::InvalidFile, QStringLiteral("Not a file: %1").arg(path),
-                              SQLITE_NOTADB, Msg::FileAccessError);
-        if (!info.isReadable())
-            return fileStatus(f, StoreError::AccessDenied, QStringLiteral("Access denied: cannot read %1").arg(path),
-                              SQLITE_PERM, Msg::FileAccessError);
-        readOnly = !info.isWritable() || !folderWritable(info.absolutePath());
+        plan.creating = true;
+        return {};
     }
+    if (!info.isFile())
+        return fileStatus(f, StoreError::InvalidFile, QStringLiteral("Not a file: %1").arg(plan.path),
+                          SQLITE_NOTADB, Msg::FileAccessError);
+    if (!info.isReadable())
+        return fileStatus(f, StoreError::AccessDenied, QStringLiteral("Access denied: cannot read %1").arg(plan.path),
+                          SQLITE_PERM, Msg::FileAccessError);
+    plan.readOnly = !info.isWritable() || !folderWritable(info.absolutePath());
+    return {};
+}
 
-    // Put the file onto the connection: as main for Data, attached for the others.
-    const char *mode = creating ? "rwc" : (readOnly ? "ro" : "rw");
-    auto detachOrDrop = [&] {
-        if (f == CollectionFile::Data) {
-            m_files[index(f)] = {};
-            reconnect();
-        } else {
-            try {
-                m_db->exec(utf8(QStringLiteral("DETACH DATABASE %1").arg(QString::fromLatin1(schema))));
-            } catch (...) {
-            }
-            m_files[index(f)] = {};
-        }
-        if (creating)
-            QFile::remove(path); // nothing but our own empty file
-    };
-
+StoreStatus Collection::placeFile(CollectionFile f, const OpenPlan &plan)
+{
+    // Data is the connection's main database, the others are attached to it.
+    const char *mode = plan.creating ? "rwc" : (plan.readOnly ? "ro" : "rw");
     try {
         if (f == CollectionFile::Data) {
             const auto others = m_files;
             m_files = {};
-            StoreStatus s = connect(uriFor(path, mode), readOnly);
+            StoreStatus s = connect(uriFor(plan.path, mode), plan.readOnly);
+            m_files = others;
             if (!s) {
-                m_files = others;
-                reconnect();
-                s.context.file = path;
+                // The connection is gone with the failed attempt: bring back what was open.
+                static_cast<void>(reconnect());
+                s.context.file = plan.path;
                 s.catalogueNumber = Msg::FileAccessError;
                 return s;
             }
-            m_files = others;
-            m_files[index(f)] = {true, readOnly};
+            m_files[index(f)] = {true, plan.readOnly};
             // Re-attach the files opened before Data.
             for (CollectionFile o : {CollectionFile::Categories, CollectionFile::CatHtml}) {
-                if (!others[index(o)].open)
-                    continue;
-                SQLite::Statement attach(*m_db, utf8(QStringLiteral("ATTACH DATABASE ? AS %1").arg(QString::fromLatin1(schemaName(o)))));
-                attach.bind(1, utf8(uriFor(filePath(o), others[index(o)].readOnly ? "ro" : "rw")));
-                attach.exec();
+                if (others[index(o)].open)
+                    attach(o, others[index(o)].readOnly ? "ro" : "rw");
             }
         } else {
             db();
-            SQLite::Statement attach(*m_db, utf8(QStringLiteral("ATTACH DATABASE ? AS %1").arg(QString::fromLatin1(schema))));
-            attach.bind(1, utf8(uriFor(path, mode)));
-            attach.exec();
-            m_files[index(f)] = {true, readOnly};
+            attach(f, mode);
+            m_files[index(f)] = {true, plan.readOnly};
         }
     } catch (const std::exception &e) {
-        StoreStatus s = SqliteError::fromException(e, path);
-        if (s.error == StoreError::FileNotOpen && readOnly)
+        StoreStatus s = SqliteError::fromException(e, plan.path);
+        if (s.error == StoreError::FileNotOpen && plan.readOnly)
             s.error = StoreError::AccessDenied;
         s.catalogueNumber = Msg::FileAccessError;
-        detachOrDrop();
+        unplaceFile(f, plan);
         return s;
     }
+    return {};
+}
 
-    // Identity checks, reading only.
-    SchemaManager::FileInfo fi;
-    StoreStatus s = SchemaManager::inspect(*m_db, schema, fi);
-    if (!s) {
-        s.context.file = path;
-        s.catalogueNumber = Msg::FileAccessError;
-        detachOrDrop();
-        return s;
-    }
-    // An empty database (a file created but never filled) is only taken over when asked to
-    // create the file.
-    const bool fresh = creating || (fi.empty && create);
-    if (!fresh) {
-        QString why;
-        if (fi.empty)
-            why = QStringLiteral("%1 is empty").arg(path);
-        else if (!fi.ours)
-            why = QStringLiteral("%1 is not a Pathkeep collection file").arg(path);
-        else if (fi.kind != SchemaManager::kindName(static_cast<TableFile>(index(f))))
-            why = QStringLiteral("%1 holds other tables than %2").arg(path, fileName(f));
-        else if (f == CollectionFile::Data && fi.owner != SchemaManager::ownerCheck(m_owner))
-            why = QStringLiteral("%1 belongs to another owner").arg(path);
-        if (!why.isEmpty()) {
-            detachOrDrop();
-            return fileStatus(f, StoreError::InvalidFile, QStringLiteral("Invalid file: ") + why,
-                              SQLITE_NOTADB, Msg::FileAccessError);
-        }
-    } else if (readOnly) {
-        detachOrDrop();
-        return fileStatus(f, StoreError::InvalidFile, QStringLiteral("Invalid file: %1 is empty").arg(path),
-                          SQLITE_NOTADB, Msg::FileAccessError);
-    }
-
-    // From here on the file is ours and may be written.
-    if (readOnly) {
-        if (SchemaManager::needsUpgrade(*m_db, static_cast<TableFile>(index(f)), schema)) {
-            detachOrDrop();
-            return fileStatus(f, StoreError::AccessDenied,
-                              QStringLiteral("Access denied: %1 needs converting but is read-only").arg(path),
-                              SQLITE_READONLY, Msg::FileAccessError);
-        }
+void Collection::unplaceFile(CollectionFile f, const OpenPlan &plan)
+{
+    m_files[index(f)] = {};
+    if (f == CollectionFile::Data) {
+        // Nothing more can be done when this fails too: the other files stay closed.
+        static_cast<void>(reconnect());
     } else {
         try {
-            m_db->exec(utf8(QStringLiteral("PRAGMA %1.journal_mode = WAL").arg(QString::fromLatin1(schema))));
-            // NORMAL in WAL mode: a commit survives the process being killed; only a power
-            // failure may lose the last commits, never consistency.
-            m_db->exec(utf8(QStringLiteral("PRAGMA %1.synchronous = NORMAL").arg(QString::fromLatin1(schema))));
-        } catch (const std::exception &e) {
-            StoreStatus es = SqliteError::fromException(e, path);
-            es.catalogueNumber = Msg::FileAccessError;
-            detachOrDrop();
-            return es;
-        }
-        m_statements.clear();
-        if (fresh || SchemaManager::needsUpgrade(*m_db, static_cast<TableFile>(index(f)), schema)) {
-            StoreStatus us = SchemaManager::upgrade(*m_db, static_cast<TableFile>(index(f)), schema,
-                                                    m_folder, m_owner, fresh);
-            if (!us) {
-                us.context.file = path;
-                us.catalogueNumber = creating ? Msg::FileCreationError : Msg::FileAccessError;
-                detachOrDrop();
-                return us;
-            }
+            m_db->exec(utf8(QStringLiteral("DETACH DATABASE %1").arg(QString::fromLatin1(schemaName(f)))));
+        } catch (...) {
         }
     }
-    m_statements.clear();
+    if (plan.creating)
+        QFile::remove(plan.path); // nothing but our own empty file
+}
 
-    // Keys ordered by another version of the collation no longer match it.
-    if (!fresh && fi.collationVersion != Collation::version()) {
-        return fileStatus(f, StoreError::InvalidKeyFile,
-                          QStringLiteral("The keys of %1 must be rebuilt").arg(path), SQLITE_CORRUPT_INDEX,
-                          Msg::InvalidKey);
+StoreStatus Collection::checkIdentity(CollectionFile f, bool create, OpenPlan &plan, int &collationVersion)
+{
+    // Reading only: nothing is written to a file before it passed these checks.
+    SchemaManager::FileInfo fi;
+    StoreStatus s = SchemaManager::inspect(*m_db, schemaName(f), fi);
+    if (!s) {
+        s.context.file = plan.path;
+        s.catalogueNumber = Msg::FileAccessError;
+        return s;
+    }
+    collationVersion = fi.collationVersion;
+    // An empty database (a file created but never filled) is only taken over when asked to
+    // create the file.
+    plan.fresh = plan.creating || (fi.empty && create);
+    QString why;
+    if (plan.fresh) {
+        if (plan.readOnly)
+            why = QStringLiteral("%1 is empty").arg(plan.path);
+    } else if (fi.empty) {
+        why = QStringLiteral("%1 is empty").arg(plan.path);
+    } else if (!fi.ours) {
+        why = QStringLiteral("%1 is not a Pathkeep collection file").arg(plan.path);
+    } else if (fi.kind != SchemaManager::kindName(static_cast<TableFile>(index(f)))) {
+        why = QStringLiteral("%1 holds other tables than %2").arg(plan.path, fileName(f));
+    } else if (f == CollectionFile::Data && fi.owner != SchemaManager::ownerCheck(m_owner)) {
+        why = QStringLiteral("%1 belongs to another owner").arg(plan.path);
+    }
+    if (!why.isEmpty())
+        return fileStatus(f, StoreError::InvalidFile, QStringLiteral("Invalid file: ") + why, SQLITE_NOTADB,
+                          Msg::FileAccessError);
+    return {};
+}
+
+StoreStatus Collection::prepareFile(CollectionFile f, const OpenPlan &plan)
+{
+    const char *schema = schemaName(f);
+    const auto file = static_cast<TableFile>(index(f));
+    if (plan.readOnly) {
+        if (SchemaManager::needsUpgrade(*m_db, file, schema))
+            return fileStatus(f, StoreError::AccessDenied,
+                              QStringLiteral("Access denied: %1 needs converting but is read-only").arg(plan.path),
+                              SQLITE_READONLY, Msg::FileAccessError);
+        return {};
+    }
+    // The file is ours and may be written from here on.
+    try {
+        m_db->exec(utf8(QStringLiteral("PRAGMA %1.journal_mode = WAL").arg(QString::fromLatin1(schema))));
+        // NORMAL in WAL mode: a commit survives the process being killed; only a power
+        // failure may lose the last commits, never consistency.
+        m_db->exec(utf8(QStringLiteral("PRAGMA %1.synchronous = NORMAL").arg(QString::fromLatin1(schema))));
+    } catch (const std::exception &e) {
+        StoreStatus s = SqliteError::fromException(e, plan.path);
+        s.catalogueNumber = Msg::FileAccessError;
+        return s;
+    }
+    m_statements.clear();
+    if (plan.fresh || SchemaManager::needsUpgrade(*m_db, file, schema)) {
+        StoreStatus s = SchemaManager::upgrade(*m_db, file, schema, m_folder, m_owner, plan.fresh);
+        if (!s) {
+            s.context.file = plan.path;
+            s.catalogueNumber = plan.creating ? Msg::FileCreationError : Msg::FileAccessError;
+            return s;
+        }
     }
     return {};
 }

@@ -112,8 +112,26 @@ private:
         bool readOnly = false;
     };
 
-    StoreStatus openData(bool create);
-    StoreStatus attachFile(CollectionFile f, bool create);
+    /// How open() puts one file on the connection.
+    struct OpenPlan
+    {
+        QString path;
+        bool creating = false; ///< the file does not exist yet and is made empty
+        bool readOnly = false;
+        bool fresh = false;    ///< new or empty: gets the current structure
+    };
+
+    StoreStatus planOpen(CollectionFile f, bool create, OpenPlan &plan) const;
+    /// Puts the file on the connection; takes it off again itself when that fails.
+    StoreStatus placeFile(CollectionFile f, const OpenPlan &plan);
+    /// Takes a placed file off the connection again (and removes it when it was just created).
+    void unplaceFile(CollectionFile f, const OpenPlan &plan);
+    StoreStatus checkIdentity(CollectionFile f, bool create, OpenPlan &plan, int &collationVersion);
+    /// Write-ahead log, structure upgrades; for a read-only file, only the check that it
+    /// needs none.
+    StoreStatus prepareFile(CollectionFile f, const OpenPlan &plan);
+    /// ATTACHes `f` under its schema name (throws on failure).
+    void attach(CollectionFile f, const char *mode);
     StoreStatus connect(const QString &mainUri, bool readOnly);
     StoreStatus reconnect();
     void disconnect();

@@ -295,111 +295,139 @@ bool SchemaManager::needsUpgrade(SQLite::Database &db, TableFile file, const cha
     return false;
 }
 
+namespace {
+
+/// Attaches the previous version's Locations file (read only) when the collection has no
+/// Locations yet and the file can be converted. True when it is attached.
+bool attachOldLocations(SQLite::Database &db, const char *schema, const QString &folder)
+{
+    QString oldPath;
+    if (tableExists(db, schema, str(locationsTable().sqlTable))
+        || tableExists(db, schema, str(kOldLocationsName)) || !oldLocationsFileUsable(folder, oldPath))
+        return false;
+    bool attached = false;
+    try {
+        SQLite::Statement attach(db, utf8(QStringLiteral("ATTACH DATABASE ? AS %1").arg(str(kOldSchema))));
+        attach.bind(1, utf8(QUrl::fromLocalFile(oldPath).toString(QUrl::FullyEncoded)
+                            + QStringLiteral("?mode=ro")));
+        attach.exec();
+        attached = true;
+        // A file that is not a database is left alone; the collection starts without it.
+        SQLite::Statement probe(db, utf8(QStringLiteral("SELECT count(*) FROM %1.sqlite_schema").arg(str(kOldSchema))));
+        probe.executeStep();
+    } catch (const std::exception &e) {
+        qWarning("Pathkeep: %s not converted: %s", kOldLocationsFile, e.what());
+        if (attached) {
+            try { db.exec(utf8(QStringLiteral("DETACH DATABASE %1").arg(str(kOldSchema)))); } catch (...) {}
+        }
+        attached = false;
+    }
+    return attached;
+}
+
+/// The meta table of a new file: what it holds, whose it is, its collation.
+void writeFreshMeta(SQLite::Database &db, TableFile file, const char *schema, const QByteArray &ownerValue)
+{
+    db.exec(utf8(QStringLiteral("PRAGMA %1.application_id = %2").arg(str(schema)).arg(SchemaManager::ApplicationId)));
+    db.exec(utf8(QStringLiteral("CREATE TABLE IF NOT EXISTS %1.%2 (Name TEXT PRIMARY KEY, "
+                                "Value TEXT NOT NULL)")
+                     .arg(str(schema), str(SchemaManager::MetaTable))));
+    setMeta(db, schema, QStringLiteral("Kind"), SchemaManager::kindName(file));
+    if (file == TableFile::Data)
+        setMeta(db, schema, QStringLiteral("Owner"), SchemaManager::ownerCheck(ownerValue));
+    setMeta(db, schema, QStringLiteral("Collation"), QString::number(Collation::version()));
+}
+
+/// Drops indexes that are not the table's keys (left from an older structure) and rebuilds
+/// the keys whose definition changed.
+void refreshIndexes(SQLite::Database &db, const char *schema, const TableDef &t, const QString &name)
+{
+    QStringList ours;
+    for (const KeyDef *k : t.keys)
+        ours << str(k->sqlIndex);
+    for (const auto &[extra, sql] : SchemaManager::extraIndexes(t))
+        ours << extra;
+    QStringList stale;
+    {
+        SQLite::Statement st(db, utf8(QStringLiteral("SELECT name FROM %1.sqlite_schema WHERE "
+                                                     "type = 'index' AND tbl_name = ? AND "
+                                                     "sql IS NOT NULL")
+                                          .arg(str(schema))));
+        st.bind(1, utf8(name));
+        while (st.executeStep()) {
+            const QString idx = QString::fromUtf8(st.getColumn(0).getText());
+            if (!ours.contains(idx))
+                stale << idx;
+        }
+    }
+    for (const QString &idx : stale)
+        db.exec(utf8(QStringLiteral("DROP INDEX %1.\"%2\"").arg(str(schema), idx)));
+    for (const KeyDef *k : t.keys) {
+        if (indexSqlStored(db, schema, k->sqlIndex) == SchemaManager::createIndexSql(*k))
+            continue;
+        db.exec(utf8(QStringLiteral("DROP INDEX IF EXISTS %1.%2").arg(str(schema), str(k->sqlIndex))));
+        db.exec(utf8(qualifiedCreateIndex(*k, schema)));
+    }
+    for (const auto &[extra, sql] : SchemaManager::extraIndexes(t)) {
+        if (indexSqlStored(db, schema, extra.toLatin1().constData()) == sql)
+            continue;
+        db.exec(utf8(QStringLiteral("DROP INDEX IF EXISTS %1.%2").arg(str(schema), extra)));
+        QString qualifiedSql = sql;
+        qualifiedSql.replace(QStringLiteral("INDEX ") + extra, QStringLiteral("INDEX %1.%2").arg(str(schema), extra));
+        db.exec(utf8(qualifiedSql));
+    }
+}
+
+/// Brings one table to the current structure, keeping its rows.
+void upgradeTable(SQLite::Database &db, const char *schema, const TableDef &t, bool oldAttached)
+{
+    const QString name = str(t.sqlTable);
+    if (!tableExists(db, schema, name) && &t == &locationsTable()
+        && tableExists(db, schema, str(kOldLocationsName))) {
+        db.exec(utf8(QStringLiteral("ALTER TABLE %1.%2 RENAME TO %3")
+                         .arg(str(schema), str(kOldLocationsName), name)));
+        setMeta(db, schema, QStringLiteral("ConvertedFrom"), str(kOldLocationsName));
+    }
+    if (!tableExists(db, schema, name)) {
+        db.exec(utf8(SchemaManager::createTableSql(t)));
+        if (&t == &locationsTable() && oldAttached) {
+            copyOldLocations(db, schema);
+            setMeta(db, schema, QStringLiteral("ConvertedFrom"), str(kOldLocationsFile));
+        }
+    }
+    // Fields added since the table was written get their empty value.
+    const QStringList cols = columnsOf(db, schema, name);
+    for (const FieldDef &f : t.fields) {
+        if (!cols.contains(QString::fromLatin1(f.column), Qt::CaseInsensitive))
+            db.exec(utf8(QStringLiteral("ALTER TABLE %1.%2 ADD COLUMN %3")
+                             .arg(str(schema), name, columnDecl(f))));
+    }
+    // Key columns: the values the keys order by (case-free text, negated numbers).
+    for (const auto &[keyName, decl] : SchemaManager::keyColumns(t)) {
+        if (!cols.contains(keyName, Qt::CaseInsensitive))
+            db.exec(utf8(QStringLiteral("ALTER TABLE %1.%2 ADD COLUMN %3").arg(str(schema), name, decl)));
+    }
+    refreshIndexes(db, schema, t, name);
+    setMeta(db, schema, QStringLiteral("Version:") + name, QString::number(t.version));
+}
+
+} // namespace
+
 StoreStatus SchemaManager::upgrade(SQLite::Database &db, TableFile file, const char *schema,
                                    const QString &folder, const QByteArray &ownerValue, bool fresh)
 {
     // The previous version kept Locations in a file of its own; attach it (read only) before
     // the transaction, since attaching is not allowed inside one.
-    bool oldAttached = false;
-    QString oldPath;
-    if (file == TableFile::Data && !tableExists(db, schema, str(locationsTable().sqlTable))
-        && !tableExists(db, schema, str(kOldLocationsName)) && oldLocationsFileUsable(folder, oldPath)) {
-        try {
-            SQLite::Statement attach(db, utf8(QStringLiteral("ATTACH DATABASE ? AS %1").arg(str(kOldSchema))));
-            attach.bind(1, utf8(QUrl::fromLocalFile(oldPath).toString(QUrl::FullyEncoded)
-                                + QStringLiteral("?mode=ro")));
-            attach.exec();
-            oldAttached = true;
-            // A file that is not a database is left alone; the collection starts without it.
-            SQLite::Statement probe(db, utf8(QStringLiteral("SELECT count(*) FROM %1.sqlite_schema").arg(str(kOldSchema))));
-            probe.executeStep();
-        } catch (const std::exception &e) {
-            qWarning("Pathkeep: %s not converted: %s", kOldLocationsFile, e.what());
-            if (oldAttached) {
-                try { db.exec(utf8(QStringLiteral("DETACH DATABASE %1").arg(str(kOldSchema)))); } catch (...) {}
-            }
-            oldAttached = false;
-        }
-    }
+    const bool oldAttached = file == TableFile::Data && attachOldLocations(db, schema, folder);
 
     StoreStatus result;
     try {
         db.exec("SAVEPOINT pk_upgrade");
         try {
-            if (fresh) {
-                db.exec(utf8(QStringLiteral("PRAGMA %1.application_id = %2").arg(str(schema)).arg(ApplicationId)));
-                db.exec(utf8(QStringLiteral("CREATE TABLE IF NOT EXISTS %1.%2 (Name TEXT PRIMARY KEY, "
-                                            "Value TEXT NOT NULL)")
-                                 .arg(str(schema), str(MetaTable))));
-                setMeta(db, schema, QStringLiteral("Kind"), kindName(file));
-                if (file == TableFile::Data)
-                    setMeta(db, schema, QStringLiteral("Owner"), ownerCheck(ownerValue));
-                setMeta(db, schema, QStringLiteral("Collation"), QString::number(Collation::version()));
-            }
-            for (const TableDef *t : tablesOf(file)) {
-                const QString name = str(t->sqlTable);
-                if (!tableExists(db, schema, name) && t == &locationsTable()
-                    && tableExists(db, schema, str(kOldLocationsName))) {
-                    db.exec(utf8(QStringLiteral("ALTER TABLE %1.%2 RENAME TO %3")
-                                     .arg(str(schema), str(kOldLocationsName), name)));
-                    setMeta(db, schema, QStringLiteral("ConvertedFrom"), str(kOldLocationsName));
-                }
-                if (!tableExists(db, schema, name)) {
-                    db.exec(utf8(createTableSql(*t)));
-                    if (t == &locationsTable() && oldAttached) {
-                        copyOldLocations(db, schema);
-                        setMeta(db, schema, QStringLiteral("ConvertedFrom"), str(kOldLocationsFile));
-                    }
-                }
-                // Fields added since the table was written get their empty value.
-                const QStringList cols = columnsOf(db, schema, name);
-                for (const FieldDef &f : t->fields) {
-                    if (!cols.contains(QString::fromLatin1(f.column), Qt::CaseInsensitive))
-                        db.exec(utf8(QStringLiteral("ALTER TABLE %1.%2 ADD COLUMN %3")
-                                         .arg(str(schema), name, columnDecl(f))));
-                }
-                // Key columns: the values the keys order by (case-free text, negated numbers).
-                for (const auto &[keyName, decl] : SchemaManager::keyColumns(*t)) {
-                    if (!cols.contains(keyName, Qt::CaseInsensitive))
-                        db.exec(utf8(QStringLiteral("ALTER TABLE %1.%2 ADD COLUMN %3").arg(str(schema), name, decl)));
-                }
-                // Indexes that are not our keys (left from an older structure) go.
-                QStringList ours;
-                for (const KeyDef *k : t->keys)
-                    ours << str(k->sqlIndex);
-                for (const auto &[extra, sql] : extraIndexes(*t))
-                    ours << extra;
-                QStringList stale;
-                {
-                    SQLite::Statement st(db, utf8(QStringLiteral("SELECT name FROM %1.sqlite_schema WHERE "
-                                                                 "type = 'index' AND tbl_name = ? AND "
-                                                                 "sql IS NOT NULL")
-                                                      .arg(str(schema))));
-                    st.bind(1, utf8(name));
-                    while (st.executeStep()) {
-                        const QString idx = QString::fromUtf8(st.getColumn(0).getText());
-                        if (!ours.contains(idx))
-                            stale << idx;
-                    }
-                }
-                for (const QString &idx : stale)
-                    db.exec(utf8(QStringLiteral("DROP INDEX %1.\"%2\"").arg(str(schema), idx)));
-                for (const KeyDef *k : t->keys) {
-                    if (indexSqlStored(db, schema, k->sqlIndex) == createIndexSql(*k))
-                        continue;
-                    db.exec(utf8(QStringLiteral("DROP INDEX IF EXISTS %1.%2").arg(str(schema), str(k->sqlIndex))));
-                    db.exec(utf8(qualifiedCreateIndex(*k, schema)));
-                }
-                for (const auto &[extra, sql] : extraIndexes(*t)) {
-                    if (indexSqlStored(db, schema, extra.toLatin1().constData()) == sql)
-                        continue;
-                    db.exec(utf8(QStringLiteral("DROP INDEX IF EXISTS %1.%2").arg(str(schema), extra)));
-                    QString qualifiedSql = sql;
-                    qualifiedSql.replace(QStringLiteral("INDEX ") + extra, QStringLiteral("INDEX %1.%2").arg(str(schema), extra));
-                    db.exec(utf8(qualifiedSql));
-                }
-                setMeta(db, schema, QStringLiteral("Version:") + name, QString::number(t->version));
-            }
+            if (fresh)
+                writeFreshMeta(db, file, schema, ownerValue);
+            for (const TableDef *t : tablesOf(file))
+                upgradeTable(db, schema, *t, oldAttached);
             db.exec("RELEASE pk_upgrade");
         } catch (...) {
             db.exec("ROLLBACK TO pk_upgrade");

@@ -29,8 +29,9 @@ enum class StoreError {
  *
  * When a failure maps to a catalogue message, `catalogueNumber` names it and `context` holds the
  * placeholders, so the caller raises it with `ErrorManager::raise(s.catalogueNumber, s.context)`.
+ * A result nobody looks at is a failure nobody hears of: the compiler warns about it.
  */
-struct StoreStatus
+struct [[nodiscard]] StoreStatus
 {
     StoreError error = StoreError::None;
     int code = 0;                      ///< SQLite extended result code, or 0

@@ -1,6 +1,5 @@
 #include "linkcheckfixture.h"
 
-#include "browse/list/locationbrowse.h"
 #include "linkcheck/testlinksprocess.h"
 #include "linkcheck/widgets/linkcheckprocedures.h"
 #include "linkcheck/widgets/linktestwindow.h"
@@ -109,7 +108,7 @@ TEST(LinkCheckProcedures, RegistersTheNamesTheListsAndTheFrameStart)
 {
     registerLinkCheckProcedures();
     const ProcedureRegistry &registry = ProcedureRegistry::instance();
-    EXPECT_TRUE(registry.contains(QLatin1String(LocationBrowse::TestProcedure)));
+    EXPECT_TRUE(registry.contains(QLatin1String(Procedure::RetrieveAndTest)));
     EXPECT_TRUE(registry.contains(QLatin1String(Procedure::ValidateAll)));
     EXPECT_TRUE(registry.contains(QLatin1String(Procedure::ValidateFavorites)));
 }

@@ -171,7 +171,7 @@ TEST_F(LinkCheckTest, CancelledTestReturnsItsOwnResult)
     QObject::connect(&test, &LinkTest::finished, [&](int) { ++signalled; });
     test.start();
     EXPECT_EQ(RunningTests::instance().count(), 1);
-    QTest::qWait(100);
+    ASSERT_TRUE(QTest::qWaitFor([&server] { return server.requests().size() == 1; }, 5000));
     test.cancel();
     EXPECT_EQ(test.result(), LinkTest::Cancelled);
     EXPECT_EQ(signalled, 1);

@@ -80,9 +80,22 @@ class SocketConnection final : public LoopbackServer::Connection
 {
 public:
     SocketConnection(int fd, SSL *ssl, int index, std::atomic<bool> &stopping,
-                     std::function<void(const std::string &)> record)
+                     std::function<void(const std::string &)> record,
+                     std::function<void(const std::string &)> keep)
         : m_fd(fd), m_ssl(ssl), m_index(index), m_stopping(stopping), m_record(std::move(record))
+        , m_keep(std::move(keep))
     {}
+
+    std::string receive() override
+    {
+        char buffer[16384];
+        const int n = readSome(buffer, sizeof buffer);
+        if (n <= 0)
+            return {};
+        std::string bytes(buffer, static_cast<std::size_t>(n));
+        m_keep(bytes);
+        return bytes;
+    }
 
     std::string readRequest(std::size_t body) override
     {
@@ -164,6 +177,7 @@ private:
     int m_index;
     std::atomic<bool> &m_stopping;
     std::function<void(const std::string &)> m_record;
+    std::function<void(const std::string &)> m_keep;
 };
 
 } // namespace
@@ -235,7 +249,8 @@ void LoopbackServer::acceptLoop()
             }
             if (ok) {
                 SocketConnection connection(fd, ssl, index, m_stopping,
-                                            [this](const std::string &r) { recordRequest(r); });
+                                            [this](const std::string &r) { recordRequest(r); },
+                                            [this](const std::string &b) { recordReceived(b); });
                 m_handler(connection);
             }
             if (ssl) {
@@ -269,6 +284,51 @@ std::vector<std::string> LoopbackServer::requests() const
 {
     std::lock_guard lock(m_mutex);
     return m_requests;
+}
+
+void LoopbackServer::recordReceived(const std::string &bytes)
+{
+    std::lock_guard lock(m_mutex);
+    m_received += bytes;
+}
+
+std::string LoopbackServer::received() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_received;
+}
+
+LoopbackServer::Handler LoopbackServer::echo()
+{
+    return [](Connection &c) {
+        for (std::string bytes = c.receive(); !bytes.empty(); bytes = c.receive()) {
+            if (!c.send(bytes))
+                return;
+        }
+    };
+}
+
+LoopbackServer::Handler LoopbackServer::collect()
+{
+    return [](Connection &c) {
+        while (!c.receive().empty()) {
+        }
+    };
+}
+
+LoopbackServer::Handler LoopbackServer::closeAtOnce()
+{
+    return [](Connection &) {};
+}
+
+LoopbackServer::Handler LoopbackServer::holdOpen()
+{
+    return [](Connection &c) { c.hold(); };
+}
+
+LoopbackServer::Handler LoopbackServer::sendAndClose(std::string bytes)
+{
+    return [bytes = std::move(bytes)](Connection &c) { c.send(bytes); };
 }
 
 LoopbackServer::Handler LoopbackServer::reply(std::string response, std::size_t chunk, bool close)

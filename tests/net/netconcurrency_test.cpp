@@ -70,14 +70,14 @@ int exchangeOnThisThread(std::uint16_t port, int firstObject, int count, int mes
 TEST(NetConcurrency, ManyObjectsOnOneThreadKeepTheirOwnData)
 {
     LogCapture quiet;
-    LoopbackServer server(LoopbackServer::Mode::Echo);
+    LoopbackServer server(LoopbackServer::echo());
     EXPECT_EQ(exchangeOnThisThread(server.port(), 0, 40, 25), 0);
 }
 
 TEST(NetConcurrency, ObjectsOnSeveralThreadsAtOnce)
 {
     LogCapture quiet;
-    LoopbackServer server(LoopbackServer::Mode::Echo);
+    LoopbackServer server(LoopbackServer::echo());
     std::vector<std::future<int>> threads;
     for (int t = 0; t < 6; ++t) {
         threads.push_back(std::async(std::launch::async, [port = server.port(), t] {
@@ -91,7 +91,7 @@ TEST(NetConcurrency, ObjectsOnSeveralThreadsAtOnce)
 TEST(NetConcurrency, EventsReachOnlyTheOwningThread)
 {
     LogCapture quiet;
-    LoopbackServer server(LoopbackServer::Mode::Echo);
+    LoopbackServer server(LoopbackServer::echo());
     EventPump idle; // a second poster on this thread that must stay silent
     const int idleThread = idle.thread();
     EXPECT_EQ(exchangeOnThisThread(server.port(), 0, 3, 3), 0);

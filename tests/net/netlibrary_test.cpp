@@ -1,6 +1,7 @@
 #include "nettestsupport.h"
 
 #include "net/netlibrary.h"
+#include "platform/registry.h"
 
 #include <QDir>
 #include <QFile>
@@ -66,7 +67,7 @@ TEST(NetLibrary, CallsOnUnknownConnectionsFail)
 
 TEST(NetLibrary, SynchronousOpenIsOpenOnReturn)
 {
-    LoopbackServer server(LoopbackServer::Mode::Echo);
+    LoopbackServer server(LoopbackServer::echo());
     EventPump pump;
     const int event = NetGetUniqueEvent();
     NetConnection record = clientRecord(pump.thread(), event, server.port(), 0);
@@ -85,14 +86,14 @@ TEST(NetLibrary, SynchronousOpenIsOpenOnReturn)
     EXPECT_STREQ(reply.FromIP, "127.0.0.1");
     EXPECT_EQ(NetSimpleConnectClose(record, 0, 0, NetCloseAbort), 0);
 
-    NetConnection refused = clientRecord(pump.thread(), event, LoopbackServer::unusedPort(), 0);
+    NetConnection refused = clientRecord(pump.thread(), event, LoopbackServer::closedPort(), 0);
     EXPECT_EQ(NetSimpleConnectOpen(refused), -39);
     NetFreeUniqueEvent(event);
 }
 
 TEST(NetLibrary, AbortDropsPacketsStillWaiting)
 {
-    LoopbackServer server(LoopbackServer::Mode::SendAndClose, QByteArray(100000, 'x'));
+    LoopbackServer server(LoopbackServer::sendAndClose(std::string(100000, 'x')));
     EventPump pump;
     const int event = NetGetUniqueEvent();
     NetConnection record = clientRecord(pump.thread(), event, server.port());
@@ -110,12 +111,16 @@ TEST(NetLibrary, SlowOwnerDoesNotLoseData)
     QByteArray payload(4 * 1024 * 1024, '\0');
     for (int i = 0; i < payload.size(); ++i)
         payload[i] = static_cast<char>(i * 7 % 251);
-    LoopbackServer server(LoopbackServer::Mode::SendAndClose, payload);
+    LoopbackServer server(LoopbackServer::sendAndClose(payload.toStdString()));
     EventPump pump;
     const int event = NetGetUniqueEvent();
     NetConnection record = clientRecord(pump.thread(), event, server.port());
     ASSERT_EQ(NetSimpleConnectOpen(record), 0);
-    std::this_thread::sleep_for(300ms); // the library stops reading while the owner is away
+    // The owner stays away until the library has stopped reading: 64 packets wait for it.
+    const auto deadline = std::chrono::steady_clock::now() + 10s;
+    while (pump.poster().size() < 64 && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(5ms);
+    ASSERT_GE(pump.poster().size(), 64u);
     QByteArray received;
     bool closed = false;
     while (!closed) {
@@ -152,6 +157,35 @@ TEST(NetLibrary, RegistryFileValues)
     EXPECT_EQ(NetGetRegistry(NetRegistryLocalMachine, NetRegistryNumber, found, "Count", "Other"), "12");
     EXPECT_EQ(found, 1);
     EXPECT_EQ(NetGetRegistry(NetRegistryCurrentUser, NetRegistryText, found, "Missing", key), "");
+    EXPECT_EQ(found, 0);
+    NetSetRegistryFile({});
+}
+
+TEST(NetLibrary, RegistryFileIsReadAsTheProgramReadsIt)
+{
+    // Sections written with a short hive name, and values the program's own reader finds.
+    QTemporaryDir folder;
+    const QString path = QDir(folder.path()).filePath(QStringLiteral("registry.ini"));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("[HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings]\n"
+               "ProxyServer = gate:8080 \n"
+               "[HKLM\\Machine]\nName=box\n"
+               "[Plain]\nName=user\n");
+    file.close();
+    NetSetRegistryFile(path.toStdString());
+    const std::string key = "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
+    const pk::Registry registry(path);
+    int found = 0;
+    const std::string server = NetGetRegistry(NetRegistryCurrentUser, NetRegistryText, found, "ProxyServer", key);
+    EXPECT_EQ(found, 1);
+    EXPECT_EQ(QString::fromStdString(server),
+              registry.value(QString::fromStdString(key), QStringLiteral("ProxyServer")));
+    EXPECT_EQ(server, "gate:8080");
+    EXPECT_EQ(NetGetRegistry(NetRegistryLocalMachine, NetRegistryText, found, "Name", "Machine"), "box");
+    EXPECT_EQ(NetGetRegistry(NetRegistryCurrentUser, NetRegistryText, found, "Name", "Plain"), "user");
+    // A user's section is not a machine-wide one.
+    EXPECT_EQ(NetGetRegistry(NetRegistryLocalMachine, NetRegistryText, found, "Name", "Plain"), "");
     EXPECT_EQ(found, 0);
     NetSetRegistryFile({});
 }

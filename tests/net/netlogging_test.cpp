@@ -79,7 +79,7 @@ TEST(NetLogging, CloseDownWritesClosingLinesWhenLoggingWasAskedFor)
 
     // The library starts again for objects created after the close-down.
     LogCapture quiet;
-    LoopbackServer server(LoopbackServer::Mode::Echo);
+    LoopbackServer server(LoopbackServer::echo());
     EventPump pump;
     RecordingClient client;
     client.Init(0);

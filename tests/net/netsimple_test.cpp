@@ -56,7 +56,7 @@ TEST_F(NetSimpleTest, InitPreparesAnAsynchronousClient)
 
 TEST_F(NetSimpleTest, SecondOpenFailsWith55AndLeavesTheFirstConnectionWorking)
 {
-    LoopbackServer server(LoopbackServer::Mode::Echo);
+    LoopbackServer server(LoopbackServer::echo());
     RecordingClient &client = makeClient();
     client.Open(QStringLiteral("127.0.0.1"), server.port());
     EXPECT_EQ(client.Error, 0);
@@ -81,7 +81,7 @@ TEST_F(NetSimpleTest, SecondOpenFailsWith55AndLeavesTheFirstConnectionWorking)
 
     ASSERT_TRUE(client.sendBytes("ping"));
     EXPECT_TRUE(pump.runUntil([&] { return client.received == "ping"; }));
-    EXPECT_EQ(server.accepted(), 1);
+    EXPECT_EQ(server.connections(), 1);
     EXPECT_EQ(client.processed.front(), NetPacketOpenSucceeded);
 }
 
@@ -109,7 +109,7 @@ TEST_F(NetSimpleTest, OpenOrSendBeforeInitFailsWith60)
 TEST_F(NetSimpleTest, OpenToAPortWithoutServerEndsInPacket8)
 {
     RecordingClient &client = makeClient();
-    client.Open(QStringLiteral("127.0.0.1"), LoopbackServer::unusedPort());
+    client.Open(QStringLiteral("127.0.0.1"), LoopbackServer::closedPort());
     EXPECT_EQ(client.Error, 0);
     ASSERT_TRUE(pump.runUntil([&] { return client.trapCount > 0; }));
     EXPECT_EQ(client.Packet.PacketType, NetPacketOpenFailed);
@@ -122,13 +122,13 @@ TEST_F(NetSimpleTest, OpenToAPortWithoutServerEndsInPacket8)
     EXPECT_TRUE(ui.messages().last().contains(
         QStringLiteral("The error number was -53 which means Open Timeout or Failure error.")));
     // The object is idle again and can be used for another attempt.
-    LoopbackServer server(LoopbackServer::Mode::Echo);
+    LoopbackServer server(LoopbackServer::echo());
     EXPECT_TRUE(openTo(client, server.port()));
 }
 
 TEST_F(NetSimpleTest, AsynchronousOpenGivesUpAfterItsTimeout)
 {
-    LoopbackServer server(LoopbackServer::Mode::TlsSilent); // never answers the handshake
+    LoopbackServer server(LoopbackServer::holdOpen()); // never answers the handshake
     RecordingClient &client = makeClient();
     client.SSL = 1;
     client.AsyncOpenTimeOut = 30;
@@ -143,7 +143,7 @@ TEST_F(NetSimpleTest, AsynchronousOpenGivesUpAfterItsTimeout)
 
 TEST_F(NetSimpleTest, SendTakesAFullPacketAndRejectsWhatCannotBeSent)
 {
-    LoopbackServer server(LoopbackServer::Mode::Collect);
+    LoopbackServer server(LoopbackServer::collect());
     RecordingClient &client = makeClient();
     ASSERT_TRUE(openTo(client, server.port()));
 
@@ -151,8 +151,8 @@ TEST_F(NetSimpleTest, SendTakesAFullPacketAndRejectsWhatCannotBeSent)
     for (int i = 0; i < full.size(); ++i)
         full[i] = static_cast<char>('a' + i % 26);
     EXPECT_TRUE(client.sendBytes(full));
-    EXPECT_TRUE(pump.runUntil([&] { return server.collected().size() >= full.size(); }));
-    EXPECT_EQ(server.collected(), full);
+    EXPECT_TRUE(pump.runUntil([&] { return server.received().size() >= std::size_t(full.size()); }));
+    EXPECT_EQ(QByteArray::fromStdString(server.received()), full);
 
     client.Packet.BinDataLen = NetMaxBinData + 1;
     client.Send();
@@ -170,7 +170,7 @@ TEST_F(NetSimpleTest, SendTakesAFullPacketAndRejectsWhatCannotBeSent)
     EXPECT_EQ(client.Error, -36);
     EXPECT_EQ(client.trapText,
               QStringLiteral("The connection is not open and therefore the data can not be sent."));
-    EXPECT_EQ(server.collected(), full);
+    EXPECT_EQ(QByteArray::fromStdString(server.received()), full);
 }
 
 TEST_F(NetSimpleTest, ReceiveWithNothingPendingIsNotAnError)
@@ -192,7 +192,7 @@ TEST_F(NetSimpleTest, ReceiveWithNothingPendingIsNotAnError)
 
 TEST_F(NetSimpleTest, GracefulCloseFinishesWithPhaseTwo)
 {
-    LoopbackServer server(LoopbackServer::Mode::Echo);
+    LoopbackServer server(LoopbackServer::echo());
     RecordingClient &client = makeClient();
     ASSERT_TRUE(openTo(client, server.port()));
     client.Close();
@@ -212,7 +212,7 @@ TEST_F(NetSimpleTest, GracefulCloseFinishesWithPhaseTwo)
 
 TEST_F(NetSimpleTest, ReopenBeforePhaseTwoOnlyLogsTheLatePhaseTwo)
 {
-    LoopbackServer server(LoopbackServer::Mode::Echo);
+    LoopbackServer server(LoopbackServer::echo());
     RecordingClient &client = makeClient();
     ASSERT_TRUE(openTo(client, server.port()));
     client.Close();
@@ -232,7 +232,7 @@ TEST_F(NetSimpleTest, ReopenBeforePhaseTwoOnlyLogsTheLatePhaseTwo)
 
 TEST_F(NetSimpleTest, PhaseTwoEventIsIgnoredAfterReopen)
 {
-    LoopbackServer server(LoopbackServer::Mode::Echo);
+    LoopbackServer server(LoopbackServer::echo());
     RecordingClient &client = makeClient();
     ASSERT_TRUE(openTo(client, server.port()));
     client._IgnorePhaseTwo = 1;
@@ -247,7 +247,7 @@ TEST_F(NetSimpleTest, PhaseTwoEventIsIgnoredAfterReopen)
 
 TEST_F(NetSimpleTest, RemoteCloseCallsConnectionClosedOnce)
 {
-    LoopbackServer server(LoopbackServer::Mode::CloseAtOnce);
+    LoopbackServer server(LoopbackServer::closeAtOnce());
     RecordingClient &client = makeClient();
     client.Open(QStringLiteral("127.0.0.1"), server.port());
     ASSERT_TRUE(pump.runUntil([&] { return client.closedCount > 0; }));
@@ -263,7 +263,7 @@ TEST_F(NetSimpleTest, RemoteCloseCallsConnectionClosedOnce)
 
 TEST_F(NetSimpleTest, CloseRacingARemoteCloseIsNotAnError)
 {
-    LoopbackServer server(LoopbackServer::Mode::CloseAtOnce);
+    LoopbackServer server(LoopbackServer::closeAtOnce());
     RecordingClient &client = makeClient();
     ASSERT_TRUE(openTo(client, server.port()));
     for (int wait = 0; wait < 500 && pump.poster().size() == 0; ++wait)
@@ -277,7 +277,7 @@ TEST_F(NetSimpleTest, CloseRacingARemoteCloseIsNotAnError)
 
 TEST_F(NetSimpleTest, RemoteCloseEventClosesTheCurrentConnection)
 {
-    LoopbackServer server(LoopbackServer::Mode::Echo);
+    LoopbackServer server(LoopbackServer::echo());
     RecordingClient &client = makeClient();
     ASSERT_TRUE(openTo(client, server.port()));
     pump.poster().post(client._Connection.Event + 1);
@@ -292,7 +292,7 @@ TEST_F(NetSimpleTest, RemoteCloseEventClosesTheCurrentConnection)
 
 TEST_F(NetSimpleTest, SendOnAVanishedConnectionGives34)
 {
-    LoopbackServer server(LoopbackServer::Mode::CloseAtOnce);
+    LoopbackServer server(LoopbackServer::closeAtOnce());
     RecordingClient &quiet = makeClient();
     RecordingClient &loud = makeClient();
     quiet.DontErrorTrapInSendIfConnectionClosed = 1;
@@ -317,7 +317,7 @@ TEST_F(NetSimpleTest, SendOnAVanishedConnectionGives34)
 
 TEST_F(NetSimpleTest, IdleConnectionReportsPacket9Repeatedly)
 {
-    LoopbackServer server(LoopbackServer::Mode::Hold);
+    LoopbackServer server(LoopbackServer::holdOpen());
     RecordingClient &client = makeClient();
     client.InActiveTimeout = 10;
     ASSERT_TRUE(openTo(client, server.port()));
@@ -333,7 +333,7 @@ TEST_F(NetSimpleTest, DataArrivesInOrderBeforeTheRemoteClose)
     QByteArray payload;
     for (int i = 0; payload.size() < 300000; ++i)
         payload += QByteArray::number(i) + ',';
-    LoopbackServer server(LoopbackServer::Mode::SendAndClose, payload);
+    LoopbackServer server(LoopbackServer::sendAndClose(payload.toStdString()));
     RecordingClient &client = makeClient();
     client.LogDataBytes = 8;
     client.Open(QStringLiteral("127.0.0.1"), server.port());
@@ -348,9 +348,9 @@ TEST_F(NetSimpleTest, DataArrivesInOrderBeforeTheRemoteClose)
 
 TEST_F(NetSimpleTest, TlsRoundTripWithTheTestCertificate)
 {
-    std::string caFile = TestCertificate::get().certFile;
+    LoopbackServer server(LoopbackServer::echo(), true);
+    std::string caFile = server.certificateFile();
     ASSERT_EQ(NetOptions(NetOptionSSLCAFile, caFile), 0);
-    LoopbackServer server(LoopbackServer::Mode::TlsEcho);
     for (const QString &host : {QStringLiteral("127.0.0.1"), QStringLiteral("localhost")}) {
         RecordingClient &client = makeClient();
         client.SSL = 1;
@@ -368,7 +368,7 @@ TEST_F(NetSimpleTest, TlsRoundTripWithTheTestCertificate)
 
 TEST_F(NetSimpleTest, TlsRefusesAnUntrustedCertificateUnlessVerificationIsOff)
 {
-    LoopbackServer server(LoopbackServer::Mode::TlsEcho);
+    LoopbackServer server(LoopbackServer::echo(), true);
     RecordingClient &client = makeClient();
     client.SSL = 1;
     client.Open(QStringLiteral("127.0.0.1"), server.port());
@@ -420,7 +420,7 @@ TEST_F(NetSimpleTest, InterpretErrorUsesTheTableThenTheLibrary)
 
 TEST_F(NetSimpleTest, KillReturnsTheEventAndClosesTheConnection)
 {
-    LoopbackServer server(LoopbackServer::Mode::Echo);
+    LoopbackServer server(LoopbackServer::echo());
     RecordingClient &client = makeClient();
     ASSERT_TRUE(openTo(client, server.port()));
     const NetConnection before = client._Connection;

@@ -3,12 +3,11 @@
 #include "net/netsimple.h"
 #include "net/queueeventposter.h"
 
+#include "loopbackserver.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
-
-#include <asio.hpp>
-#include <asio/ssl.hpp>
 
 #include <atomic>
 #include <chrono>
@@ -91,59 +90,6 @@ public:
 private:
     mutable std::mutex m_mutex;
     QStringList m_lines;
-};
-
-/// A self-signed certificate for 127.0.0.1 and localhost, written to a temporary folder.
-struct TestCertificate
-{
-    std::string certFile;
-    std::string keyFile;
-    static const TestCertificate &get();
-};
-
-/// A TCP server on 127.0.0.1 run by its own thread; what it does with a connection depends on
-/// the mode.
-class LoopbackServer
-{
-public:
-    enum class Mode {
-        Echo,          ///< sends back what it receives
-        CloseAtOnce,   ///< closes every accepted connection
-        Hold,          ///< accepts and keeps the connection without a word
-        Collect,       ///< keeps everything it receives (see collected())
-        SendAndClose,  ///< sends `payload` and closes
-        TlsEcho,       ///< TLS with the test certificate, then echo
-        TlsSilent,     ///< accepts TCP but never answers the TLS handshake
-    };
-
-    explicit LoopbackServer(Mode mode, QByteArray payload = {});
-    ~LoopbackServer();
-
-    std::uint16_t port() const { return m_port; }
-    QByteArray collected() const;
-    int accepted() const { return m_accepted; }
-    /// Closes every open connection from the server side.
-    void closeConnections();
-
-    /// A port on 127.0.0.1 where nothing listens.
-    static std::uint16_t unusedPort();
-
-private:
-    void accept();
-    void serve(std::shared_ptr<asio::ip::tcp::socket> socket);
-    void serveTls(std::shared_ptr<asio::ip::tcp::socket> socket);
-
-    Mode m_mode;
-    QByteArray m_payload;
-    asio::io_context m_io;
-    asio::ip::tcp::acceptor m_acceptor;
-    std::unique_ptr<asio::ssl::context> m_tls;
-    std::uint16_t m_port = 0;
-    std::atomic_int m_accepted{0};
-    mutable std::mutex m_mutex;
-    QByteArray m_collected;
-    std::vector<std::shared_ptr<asio::ip::tcp::socket>> m_sockets; ///< kept open until closed
-    std::thread m_thread;
 };
 
 } // namespace pk::test

@@ -71,7 +71,7 @@ TEST_F(QtEventPosterTest, HandlerRunsOnTheReceiversThreadInOrder)
 
 TEST_F(QtEventPosterTest, ClientDrivenByQtEvents)
 {
-    LoopbackServer server(LoopbackServer::Mode::Echo);
+    LoopbackServer server(LoopbackServer::echo());
     RecordingClient client;
     Receiver receiver(&client);
     QtEventPoster poster(&receiver);

@@ -1,5 +1,6 @@
 #include "framework/scripteduserinterface.h"
 #include "platform/appfolders.h"
+#include "shell/procedurenames.h"
 #include "shell/procedureregistry.h"
 #include "shell/shell.h"
 #include "shell/widgets/fontconversion.h"
@@ -48,6 +49,7 @@ private Q_SLOTS:
     void toolBarButtonsCarryTips();
     void undefinedProcedureReportsMessage27();
     void registeredProcedureOpensAsNumberedChildWindow();
+    void windowStartedFromAWindowOpensInTheFrame();
     void menuCommandClosesSplashFirst();
     void openingAnotherCollectionClosesChildWindows();
     void optionsOkWritesSettings();
@@ -93,6 +95,7 @@ void MainFrameTest::cleanup()
     QDir::setCurrent(m_oldDir);
     m_temp.reset();
     ProcedureRegistry::instance().remove(QStringLiteral("BrowsePATHKEEP"));
+    ProcedureRegistry::instance().remove(QLatin1String(Procedure::UpdateLocation));
 }
 
 QAction *MainFrameTest::findAction(const QString &text) const
@@ -212,6 +215,36 @@ void MainFrameTest::registeredProcedureOpensAsNumberedChildWindow()
     QVERIFY(gone.wait(2000));
     QCOMPARE(m_shell->threads().count(), 0);
     QCOMPARE(m_shell->positionIni().intValue(QStringLiteral("BrowsePATHKEEP"), QStringLiteral("Width")), 321);
+}
+
+void MainFrameTest::windowStartedFromAWindowOpensInTheFrame()
+{
+    // A list starts the form through the starter its call carries: the frame's launcher.
+    ProcedureStarter *listStarter = nullptr;
+    ProcedureRegistry::instance().add(QStringLiteral("BrowsePATHKEEP"), [&](const ProcedureCall &call) {
+        listStarter = &call.starter;
+        return new QLabel(QStringLiteral("locations"));
+    });
+    QVariantMap formArguments;
+    ProcedureRegistry::instance().add(QLatin1String(Procedure::UpdateLocation), [&](const ProcedureCall &call) {
+        formArguments = call.arguments;
+        return new QLabel(QStringLiteral("form"));
+    });
+    m_frame->open();
+    m_frame->openStartupList();
+    QVERIFY(listStarter);
+    QCOMPARE(listStarter, static_cast<ProcedureStarter *>(&m_frame->launcher()));
+
+    QVERIFY(listStarter->isDefined(QLatin1String(Procedure::UpdateLocation)));
+    QVERIFY(listStarter->start(QLatin1String(Procedure::UpdateLocation), {{QStringLiteral("Action"), 2}}));
+    QCOMPARE(formArguments.value(QStringLiteral("Action")).toInt(), 2);
+    QCOMPARE(m_frame->mdiArea()->subWindowList().size(), 2);
+    QCOMPARE(m_shell->threads().find(QLatin1String(Procedure::UpdateLocation)), 3);
+
+    QVERIFY(!listStarter->isDefined(QLatin1String(Procedure::ReportWizard)));
+    QVERIFY(!listStarter->start(QLatin1String(Procedure::ReportWizard)));
+    QCOMPARE(m_ui->last()->text, QStringLiteral("The Procedure ReportWizard has not been defined."));
+    QCOMPARE(m_frame->mdiArea()->subWindowList().size(), 2);
 }
 
 void MainFrameTest::menuCommandClosesSplashFirst()

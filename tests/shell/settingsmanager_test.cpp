@@ -22,8 +22,10 @@ protected:
 
     QString row(const char *name)
     {
+        // A missing row reads as an empty value.
         ConfigurationRecord r;
-        shell->collection().configuration().get(QLatin1String(name), r);
+        if (!shell->collection().configuration().get(QLatin1String(name), r))
+            return {};
         return r.DataValue;
     }
 };

@@ -335,29 +335,33 @@ TEST(CollectionCrash, KilledWriterLosesNothingCommitted)
         if (!c.openAll(false))
             _exit(2);
         for (int batch = 0; batch < 5; ++batch) {
-            c.transaction([&] {
+            const StoreStatus committed = c.transaction([&] {
                 for (int i = 0; i < 200; ++i) {
                     LocationRecord r = location(QStringLiteral("http://committed/%1/%2").arg(batch).arg(i));
-                    c.locations().insert(r);
                     DetailRecord d{r.Location, 0, QStringLiteral("L"), QStringLiteral("V")};
-                    c.details().insert(d);
+                    if (!c.locations().insert(r) || !c.details().insert(d))
+                        _exit(4);
                 }
                 return StoreStatus{};
             });
+            if (!committed)
+                _exit(4);
         }
-        c.categories().insert({QStringLiteral("Committed"), 0, {}});
+        if (!c.categories().insert({QStringLiteral("Committed"), 0, {}}))
+            _exit(4);
         const char ready = 'r';
         if (write(pipeFd[1], &ready, 1) != 1)
             _exit(3);
         // A long transaction over both files that never ends.
-        c.transaction([&] {
+        static_cast<void>(c.transaction([&] {
             for (int i = 0;; ++i) {
-                c.locations().insert(location(QStringLiteral("http://pending/%1").arg(i)));
-                if (i % 1000 == 0)
-                    c.categories().insert({QStringLiteral("Pending %1").arg(i), 0, {}});
+                if (!c.locations().insert(location(QStringLiteral("http://pending/%1").arg(i))))
+                    _exit(4);
+                if (i % 1000 == 0 && !c.categories().insert({QStringLiteral("Pending %1").arg(i), 0, {}}))
+                    _exit(4);
             }
             return StoreStatus{};
-        });
+        }));
         _exit(0);
     }
     close(pipeFd[1]);

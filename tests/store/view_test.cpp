@@ -135,7 +135,7 @@ TEST_F(ViewTest, LocateFindsTheFirstRowAtOrAfterAValue)
     EXPECT_EQ(v.locate({QStringLiteral("zz")}, p).error, StoreError::RecordNotFound);
 
     View rating(c(), Keys::urlRating());
-    c().locations().remove(QStringLiteral("http://apple/"));
+    ASSERT_TRUE(c().locations().remove(QStringLiteral("http://apple/")));
     add(QStringLiteral("http://five/"), QStringLiteral("Five"), 5);
     add(QStringLiteral("http://seven/"), QStringLiteral("Seven"), 7);
     ASSERT_TRUE(rating.locate({6}, p)); // at or after 6 in "highest first" order is 5

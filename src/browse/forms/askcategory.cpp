@@ -10,7 +10,7 @@ AskCategory::AskCategory(Collection &collection, UserInterface &ui, ErrorManager
     , m_guess(std::move(guess))
     , m_list(collection, ui, errors, CategoryList::Mode::Assignable)
 {
-    m_list.refresh();
+    m_list.reload();
 }
 
 QString AskCategory::bestGuessText() const
@@ -34,7 +34,7 @@ void AskCategory::useBestGuess()
 
 int AskCategory::inserted(const QString &category)
 {
-    m_list.refresh();
+    m_list.reload();
     return m_list.indexOf(category);
 }
 

@@ -15,7 +15,6 @@ namespace pk {
 class AskCategory final
 {
 public:
-    static constexpr const char *Procedure = "AskCategory";
 
     AskCategory(Collection &collection, UserInterface &ui, ErrorManager &errors,
                 LocationRecord location, QString guess);

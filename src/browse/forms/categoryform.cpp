@@ -5,6 +5,7 @@
 #include "browse/list/browserefresh.h"
 #include "framework/errorcatalogue.h"
 #include "framework/errormanager.h"
+#include "shell/procedurenames.h"
 #include "store/collection.h"
 #include "store/categorymanager.h"
 #include "store/cathtmlmanager.h"
@@ -42,7 +43,7 @@ QString CategoryForm::title(FormRequest request, Variant variant)
 
 QString CategoryForm::procedure(Variant variant)
 {
-    return QString::fromLatin1(variant == Variant::NoMdi ? NoMdiProcedure : Procedure);
+    return QString::fromLatin1(variant == Variant::NoMdi ? Procedure::UpdateCategoryNoMdi : Procedure::UpdateCategory);
 }
 
 bool CategoryForm::load()
@@ -101,8 +102,10 @@ std::vector<CatHtmlRecord> CategoryForm::snippets()
 {
     std::vector<CatHtmlRecord> out;
     const QString name = m_record.Category.isEmpty() ? m_original : m_record.Category;
-    if (!trimTrailingSpaces(name).isEmpty())
-        m_collection.catHtml().list(trimTrailingSpaces(name), out);
+    if (trimTrailingSpaces(name).isEmpty())
+        return out;
+    if (const StoreStatus status = m_collection.catHtml().list(trimTrailingSpaces(name), out); !status)
+        reportStoreError(m_errors, status, Msg::RecordRetrievalError, CollectionFile::CatHtml);
     return out;
 }
 

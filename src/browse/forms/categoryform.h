@@ -25,8 +25,6 @@ public:
     enum class Variant { Tabbed, NoMdi };
     enum class Entry { None, Category };
 
-    static constexpr const char *Procedure = "UpdateCategories";
-    static constexpr const char *NoMdiProcedure = "UpdateCategoriesNoMDI";
     static constexpr const char *CategoryPrompt = "&Category:";
     static constexpr const char *DescriptionPrompt = "&Description:";
 

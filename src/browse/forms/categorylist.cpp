@@ -1,8 +1,10 @@
 #include "browse/forms/categorylist.h"
 
 #include "browse/forms/specialcategory.h"
+#include "browse/forms/storeerrors.h"
 #include "browse/query/queryexpression.h"
 #include "browse/query/storefieldresolver.h"
+#include "framework/errorcatalogue.h"
 #include "framework/errormanager.h"
 #include "framework/userinterface.h"
 #include "store/collection.h"
@@ -45,6 +47,12 @@ int CategoryList::indexOfRowId(qint64 rowId) const
             return i;
     }
     return -1;
+}
+
+void CategoryList::reload()
+{
+    if (const StoreStatus status = refresh(); !status)
+        reportStoreError(m_errors, status, Msg::RecordRetrievalError, CollectionFile::Categories);
 }
 
 const CategoryList::Row *CategoryList::rowAt(int row) const

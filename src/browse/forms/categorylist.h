@@ -35,6 +35,8 @@ public:
 
     Mode mode() const { return m_mode; }
     StoreStatus refresh();
+    /// refresh() for lists on screen: a failed read is reported and leaves the list empty.
+    void reload();
     const std::vector<Row> &rows() const { return m_rows; }
     int count() const { return int(m_rows.size()); }
     const Row *rowAt(int row) const;

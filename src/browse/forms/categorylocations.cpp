@@ -50,6 +50,17 @@ int CategoryLocations::locate(const QString &typed)
     return 0;
 }
 
+QVariantMap CategoryLocations::formArguments(FormRequest request, const Row *row,
+                                             const QString &category)
+{
+    QVariantMap arguments{{QStringLiteral("Action"), FormRequests::name(request)}};
+    if (row)
+        arguments.insert(QStringLiteral("Location"), row->record.Location);
+    else
+        arguments.insert(QStringLiteral("Category"), category);
+    return arguments;
+}
+
 QString CategoryLocations::title()
 {
     return QStringLiteral("Browse Locations by Category (") + QString::number(m_collection.locations().count())

@@ -1,7 +1,10 @@
 #pragma once
 
+#include "browse/forms/formrequest.h"
 #include "store/records.h"
 #include "store/storestatus.h"
+
+#include <QVariantMap>
 
 #include <vector>
 
@@ -34,6 +37,10 @@ public:
     int locate(const QString &typed);
     /// "Browse Locations by Category (" + locations in the table + ")".
     QString title();
+
+    /// What the location form is started with: `request` on `row`'s location, or, without a
+    /// row, a new location in `category`.
+    static QVariantMap formArguments(FormRequest request, const Row *row, const QString &category);
 
 private:
     Collection &m_collection;

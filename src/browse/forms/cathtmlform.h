@@ -18,7 +18,6 @@ class UserInterface;
 class CatHtmlForm final
 {
 public:
-    static constexpr const char *Procedure = "UpdateCatHTML";
     static constexpr const char *DefaultType = "Before Category";
 
     struct TypeOption

@@ -1,6 +1,7 @@
 #include "browse/forms/locationanalyzer.h"
 
 #include "framework/errormanager.h"
+#include "shell/procedurenames.h"
 
 namespace pk {
 
@@ -32,7 +33,7 @@ void LocationAnalyzer::run(Collection &collection, LocationRecord &record, Error
         return;
     }
     ErrorContext context;
-    context.message = QStringLiteral("AnalyzeURL");
+    context.message = QLatin1String(Procedure::AnalyzeUrl);
     errors.raise(Msg::ProcedureNotDefined, context);
 }
 

@@ -66,21 +66,24 @@ bool LocationForm::load()
 std::vector<KeywordRecord> LocationForm::storedKeywords()
 {
     std::vector<KeywordRecord> rows;
-    m_collection.keywords().list(m_original, rows);
+    // A failed read is reported rather than shown as a location without keywords.
+    if (const StoreStatus status = m_collection.keywords().list(m_original, rows); !status)
+        reportStoreError(m_errors, status, Msg::RecordRetrievalError, CollectionFile::Data);
     return rows;
 }
 
 std::vector<DetailRecord> LocationForm::storedDetails()
 {
     std::vector<DetailRecord> rows;
-    m_collection.details().list(m_original, rows);
+    if (const StoreStatus status = m_collection.details().list(m_original, rows); !status)
+        reportStoreError(m_errors, status, Msg::RecordRetrievalError, CollectionFile::Data);
     return rows;
 }
 
 QStringList LocationForm::categoryChoices()
 {
     CategoryList list(m_collection, m_ui, m_errors, CategoryList::Mode::Assignable);
-    list.refresh();
+    list.reload();
     return list.names();
 }
 

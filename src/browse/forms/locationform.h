@@ -27,7 +27,6 @@ class UserInterface;
 class LocationForm final
 {
 public:
-    static constexpr const char *Procedure = "UpdatePATHKEEP";
 
     /// The entry a failed check puts the focus on.
     enum class Entry { None, Location, Description, Category };

@@ -53,7 +53,7 @@ bool NewLocationWizard::isAddress(const QString &input)
 QStringList NewLocationWizard::categoryChoices()
 {
     CategoryList list(m_collection, m_ui, m_errors, CategoryList::Mode::Assignable);
-    list.refresh();
+    list.reload();
     return list.names();
 }
 

@@ -22,7 +22,6 @@ class UserInterface;
 class NewLocationWizard final
 {
 public:
-    static constexpr const char *Procedure = "Wizard:NewURL";
     static constexpr int MaxInput = 255;
 
     enum class Page { PickUrl, General, SiteInfo };

@@ -7,6 +7,8 @@
 #include "framework/errormanager.h"
 #include "framework/userinterface.h"
 #include "platform/launcher.h"
+#include "shell/procedurenames.h"
+#include "shell/procedurestarter.h"
 #include "store/categorymanager.h"
 #include "store/collection.h"
 #include "store/configurationmanager.h"
@@ -93,7 +95,10 @@ void LocationBrowse::setTab(int tab)
 
 void LocationBrowse::sortByColumn(int column, bool descending)
 {
-    m_model.sort(column, descending ? Qt::DescendingOrder : Qt::AscendingOrder);
+    const StoreStatus status = m_model.sortByColumn(column, descending ? Qt::DescendingOrder
+                                                                        : Qt::AscendingOrder);
+    if (!status && status.catalogueNumber != 0)
+        m_errors.raise(status.catalogueNumber, status.context);
     emit refreshed();
 }
 
@@ -148,7 +153,8 @@ bool LocationBrowse::applyQuery(const QString &expression)
     if (!status) {
         // The expression compiled but SQLite refused it: keep the list as it was.
         m_model.setFilter(previous);
-        m_model.refresh();
+        // The previous filter read well a moment ago; the message below tells what failed.
+        static_cast<void>(m_model.refresh());
         m_ui.message(QStringLiteral("Invalid Query"), status.describe(), UserInterface::Icon::Warning);
         return false;
     }
@@ -168,9 +174,10 @@ void LocationBrowse::resetQuery()
 
 QString LocationBrowse::doubleClickAction()
 {
+    // Without a readable setting a double click starts the location.
     ConfigurationRecord setting;
-    setting.DataValue = QString::fromLatin1(StartUrl);
-    m_collection.configuration().get(QStringLiteral("DoubleClickAction"), setting);
+    if (!m_collection.configuration().get(QStringLiteral("DoubleClickAction"), setting))
+        return QString::fromLatin1(StartUrl);
     return setting.DataValue.trimmed();
 }
 
@@ -348,8 +355,10 @@ int LocationBrowse::dropFiles(const QStringList &files)
 
 void LocationBrowse::start(const QString &procedure, const QVariantMap &arguments)
 {
-    if (m_hooks.startProcedure && m_hooks.startProcedure(procedure, arguments))
+    if (m_hooks.starter) {
+        m_hooks.starter->start(procedure, arguments);
         return;
+    }
     ErrorContext context;
     context.message = procedure;
     m_errors.raise(Msg::ProcedureNotDefined, context);
@@ -357,7 +366,7 @@ void LocationBrowse::start(const QString &procedure, const QVariantMap &argument
 
 void LocationBrowse::insert()
 {
-    start(QString::fromLatin1(FormProcedure), {{QStringLiteral("Action"), QStringLiteral("Insert")}});
+    start(QLatin1String(Procedure::UpdateLocation), {{QStringLiteral("Action"), QStringLiteral("Insert")}});
 }
 
 void LocationBrowse::change(int row)
@@ -365,8 +374,8 @@ void LocationBrowse::change(int row)
     const LocationPager::Row *r = m_model.rowAt(row);
     if (!r)
         return;
-    start(QString::fromLatin1(FormProcedure), {{QStringLiteral("Action"), QStringLiteral("Change")},
-                                               {QStringLiteral("Location"), r->record.Location}});
+    start(QLatin1String(Procedure::UpdateLocation), {{QStringLiteral("Action"), QStringLiteral("Change")},
+                                                     {QStringLiteral("Location"), r->record.Location}});
 }
 
 void LocationBrowse::remove(int row)
@@ -375,12 +384,13 @@ void LocationBrowse::remove(int row)
     if (!r)
         return;
     const QString location = r->record.Location;
-    const QString form = QString::fromLatin1(FormProcedure);
+    const QString form = QLatin1String(Procedure::UpdateLocation);
     // The form asks and deletes when it exists; until then the list asks and deletes itself.
-    if (m_hooks.startProcedure
-        && m_hooks.startProcedure(form, {{QStringLiteral("Action"), QStringLiteral("Delete")},
-                                         {QStringLiteral("Location"), location}}))
+    if (m_hooks.starter && m_hooks.starter->isDefined(form)) {
+        m_hooks.starter->start(form, {{QStringLiteral("Action"), QStringLiteral("Delete")},
+                                      {QStringLiteral("Location"), location}});
         return;
+    }
     if (m_errors.raise(Msg::ConfirmDelete) != 0)
         return;
     const StoreStatus status = m_collection.locations().remove(location);
@@ -400,7 +410,7 @@ void LocationBrowse::test(int row)
     const LocationPager::Row *r = m_model.rowAt(row);
     if (!r)
         return;
-    start(QString::fromLatin1(TestProcedure), {{QStringLiteral("Location"), r->record.Location}});
+    start(QLatin1String(Procedure::RetrieveAndTest), {{QStringLiteral("Location"), r->record.Location}});
 }
 
 void LocationBrowse::download(int row)
@@ -409,18 +419,18 @@ void LocationBrowse::download(int row)
     QString condition = m_query;
     if (m_query.isEmpty() && r && !r->record.Location.trimmed().isEmpty())
         condition = QStringLiteral("URL:Location=") + QueryExpression::quote(r->record.Location);
-    start(QString::fromLatin1(DownloadProcedure), {{QStringLiteral("Condition"), condition}});
+    start(QLatin1String(Procedure::DownloadUrls), {{QStringLiteral("Condition"), condition}});
 }
 
 void LocationBrowse::print()
 {
-    start(QString::fromLatin1(ReportProcedure), {{QStringLiteral("Query"), m_query},
-                                                 {QStringLiteral("Key"), QString::fromLatin1(m_model.key().name)}});
+    start(QLatin1String(Procedure::ReportWizard), {{QStringLiteral("Query"), m_query},
+                                                   {QStringLiteral("Key"), QString::fromLatin1(m_model.key().name)}});
 }
 
 void LocationBrowse::grabFromBrowser()
 {
-    start(QString::fromLatin1(GrabProcedure));
+    start(QLatin1String(Procedure::NewUrlWizard));
 }
 
 } // namespace pk

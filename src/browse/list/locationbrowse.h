@@ -13,6 +13,7 @@ namespace pk {
 class Collection;
 class ErrorManager;
 class Launcher;
+class ProcedureStarter;
 class UserInterface;
 
 /**
@@ -29,18 +30,13 @@ class LocationBrowse final : public QObject
     Q_DISABLE_COPY_MOVE(LocationBrowse)
 
 public:
-    static constexpr const char *Procedure = "BrowsePATHKEEP";
-    static constexpr const char *FormProcedure = "UpdatePATHKEEP";
-    static constexpr const char *TestProcedure = "RetrieveAndTest";
-    static constexpr const char *DownloadProcedure = "DownloadURLs";
-    static constexpr const char *ReportProcedure = "ReportWizard";
-    static constexpr const char *GrabProcedure = "Wizard:NewURL";
     static constexpr const char *StartUrl = "Start URL";
 
     struct Hooks
     {
-        /// Starts a procedure by name; false when none is registered under it.
-        std::function<bool(const QString &procedure, const QVariantMap &arguments)> startProcedure;
+        /// Starts the form and the other windows; without it every start is reported as not
+        /// defined.
+        ProcedureStarter *starter = nullptr;
         std::function<void(const QString &text)> setClipboard;
         std::function<void(bool busy)> setBusy; ///< wait cursor on/off
         std::function<void()> minimiseFrame;

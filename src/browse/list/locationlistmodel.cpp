@@ -85,13 +85,19 @@ Qt::ItemFlags LocationListModel::flags(const QModelIndex &index) const
     return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsDragEnabled;
 }
 
-void LocationListModel::sort(int column, Qt::SortOrder order)
+StoreStatus LocationListModel::sortByColumn(int column, Qt::SortOrder order)
 {
     if (column < 0 || column >= LocationColumns::Count)
-        return;
+        return {};
     const LocationPager::Order sorted = LocationPager::sortKey(column, order == Qt::DescendingOrder);
     m_pager.setKey(*sorted.key, sorted.reversed);
-    refresh();
+    return refresh();
+}
+
+void LocationListModel::sort(int column, Qt::SortOrder order)
+{
+    if (const StoreStatus status = sortByColumn(column, order); !status)
+        qWarning("Location list not read: %s", qUtf8Printable(status.describe()));
 }
 
 QStringList LocationListModel::mimeTypes() const

@@ -48,6 +48,9 @@ public:
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex &index) const override;
+    /// Orders by a column heading and reads the list again; the read's outcome.
+    StoreStatus sortByColumn(int column, Qt::SortOrder order);
+    /// sortByColumn() for views; a failed read leaves the list empty and is logged.
     void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
 
     QStringList mimeTypes() const override;

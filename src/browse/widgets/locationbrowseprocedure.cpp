@@ -8,10 +8,9 @@
 #include "browse/query/widgets/querywizarddialog.h"
 #include "browse/widgets/locationbrowsewindow.h"
 #include "shell/favoritesfolder.h"
+#include "shell/procedurenames.h"
 #include "shell/procedureregistry.h"
 #include "shell/shell.h"
-#include "shell/widgets/mainframe.h"
-#include "shell/widgets/procedurelauncher.h"
 
 #include <QPointer>
 
@@ -25,13 +24,7 @@ QWidget *openLocationBrowse(const ProcedureCall &call)
     QPointer<QWidget> frame = call.frame;
 
     LocationBrowse::Hooks hooks;
-    hooks.startProcedure = [frame](const QString &procedure, const QVariantMap &arguments) {
-        if (!ProcedureRegistry::instance().contains(procedure))
-            return false;
-        if (auto *main = qobject_cast<MainFrame *>(frame.data()))
-            main->launcher().start(procedure, arguments);
-        return true;
-    };
+    hooks.starter = &call.starter;
     hooks.minimiseFrame = [frame] {
         if (frame)
             frame->showMinimized();
@@ -64,7 +57,7 @@ QWidget *openLocationBrowse(const ProcedureCall &call)
 
 void registerLocationBrowse()
 {
-    ProcedureRegistry::instance().add(QString::fromLatin1(LocationBrowse::Procedure), &openLocationBrowse);
+    ProcedureRegistry::instance().add(QLatin1String(Procedure::BrowseLocations), &openLocationBrowse);
 }
 
 } // namespace pk

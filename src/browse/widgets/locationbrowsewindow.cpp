@@ -98,7 +98,7 @@ LocationBrowseWindow::LocationBrowseWindow(Environment environment, QWidget *par
     : QWidget(parent)
     , m_env(std::move(environment))
 {
-    setObjectName(QStringLiteral("BrowsePATHKEEP"));
+    setObjectName(QLatin1String(Procedure::BrowseLocations));
     setAttribute(Qt::WA_DeleteOnClose);
     Launcher *launcher = m_env.launcher;
     if (!launcher) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "browse/list/locationbrowse.h"
+#include "shell/procedurenames.h"
 
 #include <QWidget>
 
@@ -29,7 +30,7 @@ class LocationBrowseWindow final : public QWidget
     Q_DISABLE_COPY_MOVE(LocationBrowseWindow)
 
 public:
-    static constexpr const char *Section = "BrowsePATHKEEP";
+    static constexpr const char *Section = Procedure::BrowseLocations; ///< POSITION.INI
     static constexpr const char *LayoutKey = "SRCF?Browse:1";
     static constexpr const char *OriginalLayoutKey = "SRCFOriginal?Browse:1";
 

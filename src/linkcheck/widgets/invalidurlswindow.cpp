@@ -2,6 +2,7 @@
 
 #include "linkcheck/favoritescheck.h"
 #include "linkcheck/widgets/linktestwindow.h"
+#include "shell/procedurenames.h"
 
 #include <QHeaderView>
 #include <QMdiSubWindow>
@@ -18,7 +19,7 @@ InvalidUrlsWindow::InvalidUrlsWindow(std::unique_ptr<FavoritesCheck> check, QWid
     , m_testParent(testParent)
 {
     setWindowTitle(QLatin1String(FavoritesCheck::Title));
-    setObjectName(QStringLiteral("ValidateIELinks"));
+    setObjectName(QLatin1String(Procedure::ValidateFavorites));
     auto *layout = new QVBoxLayout(this);
     m_list = new QTreeWidget(this);
     m_list->setRootIsDecorated(false);

@@ -21,8 +21,6 @@ namespace pk {
 
 namespace {
 
-constexpr const char *RetrieveAndTestName = "RetrieveAndTest";
-
 QWidget *openRetrieveAndTest(const ProcedureCall &call)
 {
     QString url = call.arguments.value(QStringLiteral("Location")).toString();
@@ -86,7 +84,7 @@ int retrieveAndTest(const LinkTestEnvironment &environment, const QString &url, 
 void registerLinkCheckProcedures()
 {
     auto &registry = ProcedureRegistry::instance();
-    registry.add(QString::fromLatin1(RetrieveAndTestName), &openRetrieveAndTest);
+    registry.add(QString::fromLatin1(Procedure::RetrieveAndTest), &openRetrieveAndTest);
     registry.add(QString::fromLatin1(Procedure::ValidateAll), &openValidateAllLinks);
     registry.add(QString::fromLatin1(Procedure::ValidateFavorites), &openValidateIELinks);
 }

@@ -1,6 +1,7 @@
 #include "linkcheck/widgets/linktestwindow.h"
 
 #include "linkcheck/linktest.h"
+#include "shell/procedurenames.h"
 
 #include <QCloseEvent>
 #include <QPlainTextEdit>
@@ -15,7 +16,7 @@ LinkTestWindow::LinkTestWindow(LinkTest &test, QWidget *parent)
 {
     setWindowTitle(QLatin1String(Title));
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
-    setObjectName(QStringLiteral("RetrieveAndTest"));
+    setObjectName(QLatin1String(Procedure::RetrieveAndTest));
     auto *layout = new QVBoxLayout(this);
     m_text = new QPlainTextEdit(this);
     m_text->setReadOnly(true);

@@ -3,6 +3,7 @@
 #include "linkcheck/linktest.h"
 #include "linkcheck/testlinksprocess.h"
 #include "linkcheck/widgets/linktestwindow.h"
+#include "shell/procedurenames.h"
 
 #include <QCloseEvent>
 #include <QLabel>
@@ -20,7 +21,7 @@ TestLinksWindow::TestLinksWindow(std::unique_ptr<TestLinksProcess> process, QWid
     , m_testParent(testParent)
 {
     setWindowTitle(QLatin1String(Title));
-    setObjectName(QStringLiteral("ValidateAllLinks"));
+    setObjectName(QLatin1String(Procedure::ValidateAll));
     auto *layout = new QVBoxLayout(this);
     m_text = new QLabel(QStringLiteral("Processing Records"), this);
     m_progress = new QProgressBar(this);

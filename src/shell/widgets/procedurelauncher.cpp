@@ -1,5 +1,6 @@
 #include "shell/widgets/procedurelauncher.h"
 
+#include "framework/errorcatalogue.h"
 #include "framework/userinterface.h"
 #include "shell/procedureregistry.h"
 #include "shell/shell.h"
@@ -19,6 +20,11 @@ ProcedureLauncher::ProcedureLauncher(Shell &shell, QMdiArea *area, QWidget *fram
 {
 }
 
+bool ProcedureLauncher::isDefined(const QString &procedure) const
+{
+    return ProcedureRegistry::instance().contains(procedure);
+}
+
 bool ProcedureLauncher::start(const QString &procedure, const QVariantMap &arguments)
 {
     if (m_beforeStart)
@@ -28,10 +34,10 @@ bool ProcedureLauncher::start(const QString &procedure, const QVariantMap &argum
         ErrorContext context;
         context.message = procedure;
         context.procedure = procedure;
-        m_shell.errors().raise(27, context);
+        m_shell.errors().raise(Msg::ProcedureNotDefined, context);
         return false;
     }
-    QWidget *window = factory(ProcedureCall{m_shell, m_frame, arguments});
+    QWidget *window = factory(ProcedureCall{m_shell, *this, m_frame, arguments});
     if (window)
         return addWindow(procedure, window) != nullptr;
     return true;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "shell/procedurestarter.h"
+
 #include <QObject>
 #include <QPointer>
 #include <QVariantMap>
@@ -20,9 +22,9 @@ class Shell;
  *
  * A registered procedure's window goes into the frame as a child window with the next logical
  * thread number, its position restored from POSITION.INI under the procedure's name and saved
- * there again when it closes. A name nobody registered is reported with catalogue message 27.
+ * there again when it closes. A name nobody registered is reported as not defined.
  */
-class ProcedureLauncher final : public QObject
+class ProcedureLauncher final : public QObject, public ProcedureStarter
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(ProcedureLauncher)
@@ -33,8 +35,9 @@ public:
     /// Runs before every start (the frame closes its splash there).
     void setBeforeStart(std::function<void()> hook) { m_beforeStart = std::move(hook); }
 
+    bool isDefined(const QString &procedure) const override;
     /// Starts `procedure`; false when it is not defined or could not be started.
-    bool start(const QString &procedure, const QVariantMap &arguments = {});
+    bool start(const QString &procedure, const QVariantMap &arguments = {}) override;
 
     /// Places an already built window in the frame as a child window of `procedure`.
     QMdiSubWindow *addWindow(const QString &procedure, QWidget *window);

@@ -17,6 +17,8 @@
 #include "store/locationmanager.h"
 #include "support/tempcollection.h"
 
+#include <SQLiteCpp/Database.h>
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -112,7 +114,7 @@ TEST_F(FormsLogic, SpecialCategoriesAreLeftOutOnlyWhereALocationsCategoryIsChose
 TEST_F(FormsLogic, CategoryListLocatesAndFinds)
 {
     CategoryList list(*m_collection, m_ui, m_errors, CategoryList::Mode::Assignable);
-    list.refresh();
+    ASSERT_TRUE(list.refresh());
     EXPECT_EQ(list.locate(QStringLiteral("te")), list.indexOf(QStringLiteral("Tech")));
     EXPECT_EQ(list.locate(QStringLiteral("zzz")), list.count() - 1);
     EXPECT_EQ(list.find(QStringLiteral("MATCH(CAT:Category,'*ech*',17)"), true, -1), 1);
@@ -155,7 +157,7 @@ TEST_F(FormsLogic, RenamingOrDeletingACategoryLeavesLocationsAndSnippetsAlone)
     ASSERT_TRUE(rename.save());
     EXPECT_EQ(stored(QStringLiteral("http://a.test/")).Category, QStringLiteral("News"));
     std::vector<CatHtmlRecord> snippets;
-    m_collection->catHtml().list(QStringLiteral("News"), snippets);
+    ASSERT_TRUE(m_collection->catHtml().list(QStringLiteral("News"), snippets));
     EXPECT_EQ(snippets.size(), 1u);
 
     CategoryForm remove(*m_collection, m_ui, m_errors, FormRequest::Delete, CategoryForm::Variant::Tabbed,
@@ -208,13 +210,13 @@ TEST_F(FormsLogic, ADuplicateAddressKeepsTheFormOpen)
     EXPECT_EQ(form.failedEntry(), LocationForm::Entry::Location);
     // The refused save stored no keyword row and kept the one typed.
     std::vector<KeywordRecord> rows;
-    m_collection->keywords().list(QStringLiteral("http://a.test/"), rows);
+    ASSERT_TRUE(m_collection->keywords().list(QStringLiteral("http://a.test/"), rows));
     EXPECT_TRUE(rows.empty());
     ASSERT_EQ(form.keywords().size(), 1u);
 
     form.record().Location = QStringLiteral("http://b.test/");
     EXPECT_TRUE(form.save());
-    m_collection->keywords().list(QStringLiteral("http://b.test/"), rows);
+    ASSERT_TRUE(m_collection->keywords().list(QStringLiteral("http://b.test/"), rows));
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(rows[0].Sequence, 1);
 }
@@ -245,16 +247,30 @@ TEST_F(FormsLogic, KeywordAndDetailRowsAreStoredWithTheLocationAndFollowItsAddre
     ASSERT_TRUE(change.save());
 
     std::vector<KeywordRecord> keywords;
-    m_collection->keywords().list(QStringLiteral("http://moved.test/"), keywords);
+    ASSERT_TRUE(m_collection->keywords().list(QStringLiteral("http://moved.test/"), keywords));
     ASSERT_EQ(keywords.size(), 2u);
     EXPECT_EQ(keywords[0].Keyword, QStringLiteral("two"));
     EXPECT_EQ(keywords[1].Keyword, QStringLiteral("three"));
     EXPECT_EQ(keywords[1].Sequence, 3);
     std::vector<DetailRecord> details;
-    m_collection->details().list(QStringLiteral("http://moved.test/"), details);
+    ASSERT_TRUE(m_collection->details().list(QStringLiteral("http://moved.test/"), details));
     EXPECT_EQ(details.size(), 1u);
-    m_collection->keywords().list(QStringLiteral("http://a.test/"), keywords);
+    ASSERT_TRUE(m_collection->keywords().list(QStringLiteral("http://a.test/"), keywords));
     EXPECT_TRUE(keywords.empty());
+}
+
+TEST_F(FormsLogic, AFailedReadOfKeywordsOrDetailsIsReportedNotShownAsEmpty)
+{
+    addLocation(QStringLiteral("http://a.test/"), QStringLiteral("News"));
+    for (const char *table : {"URLKeywords", "URLDetails"}) {
+        SCOPED_TRACE(table);
+        m_ui.clear();
+        m_collection->db().exec(QStringLiteral("ALTER TABLE main.%1 RENAME TO Gone").arg(QLatin1String(table)).toStdString());
+        LocationForm form(*m_collection, m_ui, m_errors, FormRequest::Change, QStringLiteral("http://a.test/"));
+        EXPECT_TRUE(form.load()); // the location itself is shown
+        EXPECT_EQ(lastTitle(), QStringLiteral("Record Retrieval Error"));
+        m_collection->db().exec(QStringLiteral("ALTER TABLE main.Gone RENAME TO %1").arg(QLatin1String(table)).toStdString());
+    }
 }
 
 TEST_F(FormsLogic, AChangedAddressIsWrittenBackIntoTheShortcutFile)
@@ -328,7 +344,7 @@ TEST_F(FormsLogic, DeletingAskesAboutTheShortcutAndRemovesTheRows)
     EXPECT_FALSE(QFile::exists(file));
     EXPECT_FALSE(m_collection->locations().exists(QStringLiteral("http://a.test/")));
     std::vector<KeywordRecord> rows;
-    m_collection->keywords().list(QStringLiteral("http://a.test/"), rows);
+    ASSERT_TRUE(m_collection->keywords().list(QStringLiteral("http://a.test/"), rows));
     EXPECT_TRUE(rows.empty());
 
     addLocation(QStringLiteral("http://b.test/"), QStringLiteral("News"));

@@ -12,12 +12,14 @@
 #include "framework/errormanager.h"
 #include "framework/scripteduserinterface.h"
 #include "platform/inifile.h"
+#include "shell/procedurenames.h"
 #include "shell/procedureregistry.h"
 #include "store/categorymanager.h"
 #include "store/cathtmlmanager.h"
 #include "store/collection.h"
 #include "store/locationmanager.h"
 #include "store/picture.h"
+#include "support/recordingstarter.h"
 #include "support/tempcollection.h"
 
 #include <QAbstractItemModelTester>
@@ -67,7 +69,7 @@ private:
     std::unique_ptr<ErrorManager> m_errors;
     std::unique_ptr<IniFile> m_ini;
     QStringList m_opened;
-    QList<QVariantMap> m_started;
+    std::unique_ptr<test::RecordingStarter> m_starter;
 };
 
 void FormsWindowsTest::init()
@@ -88,7 +90,9 @@ void FormsWindowsTest::init()
     m_errors->setHaltHandler([](const QString &, const QString &) {});
     m_ini = std::make_unique<IniFile>(m_temp->root() + QStringLiteral("/POSITION.INI"));
     m_opened.clear();
-    m_started.clear();
+    m_starter = std::make_unique<test::RecordingStarter>(m_errors.get());
+    m_starter->defined = {QLatin1String(Procedure::UpdateLocation),
+                          QLatin1String(Procedure::BrowseCategoryLocations)};
 }
 
 void FormsWindowsTest::cleanup()
@@ -100,12 +104,7 @@ void FormsWindowsTest::cleanup()
 FormsContext FormsWindowsTest::context()
 {
     FormsContext c{*m_collection, *m_ui, *m_errors, m_ini.get(), {}, {}};
-    c.startProcedure = [this](const QString &procedure, const QVariantMap &arguments) {
-        QVariantMap call = arguments;
-        call.insert(QStringLiteral("Procedure"), procedure);
-        m_started << call;
-        return true;
-    };
+    c.starter = m_starter.get();
     c.openFile = [this](const QString &file) {
         m_opened << file;
         return true;
@@ -237,8 +236,8 @@ void FormsWindowsTest::categoryBrowseShowsEveryCategoryAndFollowsRefreshes()
     QCOMPARE(window.table()->model()->index(window.currentRow(), 0).data().toString(), QStringLiteral("Tech"));
 
     window.showLocations();
-    QCOMPARE(m_started.size(), 1);
-    QCOMPARE(m_started[0].value(QStringLiteral("Category")).toString(), QStringLiteral("Tech"));
+    QCOMPARE(m_starter->started(), QStringList{QLatin1String(Procedure::BrowseCategoryLocations)});
+    QCOMPARE(m_starter->calls[0].arguments.value(QStringLiteral("Category")).toString(), QStringLiteral("Tech"));
 
     CategoryRecord added;
     added.Category = QStringLiteral("Added");

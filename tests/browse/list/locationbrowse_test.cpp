@@ -9,13 +9,16 @@
 #include "store/configurationmanager.h"
 #include "store/locationmanager.h"
 #include "store/picture.h"
+#include "support/recordingstarter.h"
+#include "support/strictmodeltester.h"
 #include "support/tempcollection.h"
 
-#include <QAbstractItemModelTester>
+#include <QAbstractListModel>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 
+#include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 
 using namespace pk;
@@ -39,6 +42,7 @@ protected:
         }
         m_errors = std::make_unique<ErrorManager>(m_ui);
         m_errors->setHaltHandler([](const QString &, const QString &) {});
+        m_starter = std::make_unique<test::RecordingStarter>(m_errors.get());
         m_launcher = std::make_unique<Launcher>(
             m_ui,
             [this](const QString &file, const QString &params, const QString &) {
@@ -75,11 +79,7 @@ protected:
     {
         if (!m_browse) {
             LocationBrowse::Hooks hooks;
-            hooks.startProcedure = [this](const QString &name, const QVariantMap &args) {
-                m_started << name;
-                m_arguments = args;
-                return m_registered.contains(name);
-            };
+            hooks.starter = m_starter.get();
             hooks.setClipboard = [this](const QString &text) { m_clipboard = text; };
             hooks.minimiseFrame = [this] { ++m_minimised; };
             hooks.favouritesFolder = [this] { return m_favourites; };
@@ -96,11 +96,9 @@ protected:
     ScriptedUserInterface m_ui;
     std::unique_ptr<ErrorManager> m_errors;
     std::unique_ptr<Launcher> m_launcher;
+    std::unique_ptr<test::RecordingStarter> m_starter;
     std::unique_ptr<LocationBrowse> m_browse;
     QStringList m_launched;
-    QStringList m_started;
-    QStringList m_registered;
-    QVariantMap m_arguments;
     QString m_clipboard;
     QString m_favourites;
     int m_minimised = 0;
@@ -147,7 +145,7 @@ TEST_F(BrowseFixture, PagedModelPassesTheModelTesterAndStaysSmallWhileScrolling)
 {
     fill(5000);
     LocationListModel &model = browse().model();
-    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Warning);
+    test::StrictModelTester tester(&model);
     ASSERT_TRUE(model.pager().isPaged());
     for (int row = 0; row < model.rowCount(); ++row) {
         ASSERT_EQ(model.index(row, LocationColumns::Description).data().toString(),
@@ -168,6 +166,29 @@ TEST_F(BrowseFixture, PagedModelPassesTheModelTesterAndStaysSmallWhileScrolling)
     browse().setTab(3); // Rating: highest first
     EXPECT_EQ(browse().model().rowAt(0)->record.Rating, 10);
     EXPECT_EQ(browse().model().rowAt(4999)->record.Rating, 0);
+}
+
+namespace {
+
+/// A list whose check state is out of range: the model tester must catch it.
+class BrokenCheckStateModel final : public QAbstractListModel
+{
+public:
+    int rowCount(const QModelIndex &parent = {}) const override { return parent.isValid() ? 0 : 2; }
+    QVariant data(const QModelIndex &index, int role) const override
+    {
+        if (!index.isValid())
+            return {};
+        return role == Qt::CheckStateRole ? QVariant(7) : QVariant(QStringLiteral("row"));
+    }
+};
+
+} // namespace
+
+TEST(StrictModelTester, FailsTheTestOnABrokenModel)
+{
+    BrokenCheckStateModel broken;
+    EXPECT_NONFATAL_FAILURE({ test::StrictModelTester tester(&broken); }, "Model fault");
 }
 
 TEST_F(BrowseFixture, TabsOrderTheListAndTheLocatorFindsTheFirstEntryAtOrAfterTheText)
@@ -377,7 +398,7 @@ TEST_F(BrowseFixture, DoubleClickStartsAndMinimisesOrOpensTheForm)
     ASSERT_TRUE(m_collection->configuration().insert(setting).ok());
     browse().doubleClick(1);
     EXPECT_EQ(m_launched.size(), 1);
-    EXPECT_EQ(m_started, QStringList{QStringLiteral("UpdatePATHKEEP")});
+    EXPECT_EQ(m_starter->started(), QStringList{QStringLiteral("UpdatePATHKEEP")});
     // Nobody registered the form yet: message 27 names it.
     ASSERT_FALSE(m_ui.interactions().isEmpty());
     EXPECT_EQ(m_ui.interactions().last().text, QStringLiteral("The Procedure UpdatePATHKEEP has not been defined."));
@@ -386,13 +407,13 @@ TEST_F(BrowseFixture, DoubleClickStartsAndMinimisesOrOpensTheForm)
 TEST_F(BrowseFixture, CommandsOfOtherWindowsGoThroughTheProcedureTable)
 {
     fill(3);
-    m_registered << QStringLiteral("DownloadURLs");
+    m_starter->defined << QStringLiteral("DownloadURLs");
     browse().download(1);
-    EXPECT_EQ(m_arguments.value(QStringLiteral("Condition")).toString(),
+    EXPECT_EQ(m_starter->calls.back().arguments.value(QStringLiteral("Condition")).toString(),
               QStringLiteral("URL:Location='http://site0001.example/'"));
     ASSERT_TRUE(browse().applyQuery(QStringLiteral("URL:Rating > 0")));
     browse().download(1);
-    EXPECT_EQ(m_arguments.value(QStringLiteral("Condition")).toString(), QStringLiteral("URL:Rating > 0"));
+    EXPECT_EQ(m_starter->calls.back().arguments.value(QStringLiteral("Condition")).toString(), QStringLiteral("URL:Rating > 0"));
     m_ui.clear();
     browse().test(0);
     browse().print();
@@ -413,6 +434,19 @@ TEST_F(BrowseFixture, DeleteAsksFirstWhileNoFormIsRegistered)
     EXPECT_FALSE(m_collection->locations().exists(QStringLiteral("http://site0001.example/")));
     EXPECT_EQ(m_ui.interactions()[0].title, QStringLiteral("Confirm Delete"));
     EXPECT_EQ(browse().model().rowCount(), 2);
+}
+
+TEST_F(BrowseFixture, DeleteLeavesAskingAndDeletingToTheFormOnceItIsRegistered)
+{
+    fill(3);
+    m_starter->defined << QStringLiteral("UpdatePATHKEEP");
+    browse().remove(1);
+    ASSERT_EQ(m_starter->started(), QStringList{QStringLiteral("UpdatePATHKEEP")});
+    EXPECT_EQ(m_starter->calls[0].arguments.value(QStringLiteral("Action")).toString(), QStringLiteral("Delete"));
+    EXPECT_EQ(m_starter->calls[0].arguments.value(QStringLiteral("Location")).toString(),
+              QStringLiteral("http://site0001.example/"));
+    EXPECT_TRUE(m_ui.interactions().isEmpty());
+    EXPECT_TRUE(m_collection->locations().exists(QStringLiteral("http://site0001.example/")));
 }
 
 TEST_F(BrowseFixture, DroppedShortcutsAddLocationsAndTheirCategory)

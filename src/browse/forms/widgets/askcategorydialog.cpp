@@ -2,6 +2,7 @@
 
 #include "browse/forms/widgets/categoryformdialog.h"
 #include "browse/forms/widgets/categorytable.h"
+#include "shell/procedurenames.h"
 
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -20,7 +21,7 @@ AskCategoryDialog::AskCategoryDialog(FormsContext context, const LocationRecord 
     , m_logic(m_context.collection, m_context.ui, m_context.errors, location, guess)
 {
     setWindowTitle(QStringLiteral("Category Assignment"));
-    setObjectName(QLatin1String(AskCategory::Procedure));
+    setObjectName(QLatin1String(Procedure::AskCategory));
 
     auto *form = new QFormLayout;
     auto *locationEdit = new QLineEdit(location.Location.left(60), this);
@@ -60,7 +61,7 @@ AskCategoryDialog::AskCategoryDialog(FormsContext context, const LocationRecord 
     connect(guessButton, &QPushButton::clicked, this, &AskCategoryDialog::useBestGuess);
     connect(m_table, &CategoryTable::activated, this, &AskCategoryDialog::select);
     resize(520, 420);
-    FormsUi::keepPosition(this, m_context.positionIni, QLatin1String(AskCategory::Procedure));
+    FormsUi::keepPosition(this, m_context.positionIni, QLatin1String(Procedure::AskCategory));
 }
 
 QString AskCategoryDialog::ask(FormsContext context, const LocationRecord &location, const QString &guess,

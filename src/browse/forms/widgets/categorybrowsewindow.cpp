@@ -5,6 +5,8 @@
 #include "browse/forms/widgets/categorytable.h"
 #include "browse/list/browserefresh.h"
 #include "browse/query/widgets/fieldsearchdialog.h"
+#include "shell/procedurenames.h"
+#include "shell/procedurestarter.h"
 
 #include <QDialogButtonBox>
 #include <QGroupBox>
@@ -24,7 +26,7 @@ CategoryBrowseWindow::CategoryBrowseWindow(FormsContext context, QWidget *parent
     , m_list(m_context.collection, m_context.ui, m_context.errors, CategoryList::Mode::All)
 {
     setWindowTitle(QStringLiteral("Browse Categories"));
-    setObjectName(QLatin1String(Procedure));
+    setObjectName(QLatin1String(Procedure::BrowseCategories));
 
     auto *intro = new QLabel(QStringLiteral("Add, Edit, or Remove URL Categories here."), this);
     auto *tip = new QGroupBox(QStringLiteral("Tip:"), this);
@@ -159,9 +161,10 @@ void CategoryBrowseWindow::remove()
 void CategoryBrowseWindow::showLocations()
 {
     const CategoryList::Row *r = m_list.rowAt(currentRow());
-    if (!r || !m_context.startProcedure)
+    if (!r || !m_context.starter)
         return;
-    m_context.startProcedure(QLatin1String(LocationsProcedure), {{QStringLiteral("Category"), r->record.Category}});
+    m_context.starter->start(QLatin1String(Procedure::BrowseCategoryLocations),
+                             {{QStringLiteral("Category"), r->record.Category}});
 }
 
 } // namespace pk

@@ -24,8 +24,6 @@ class CategoryBrowseWindow final : public QWidget
     Q_DISABLE_COPY_MOVE(CategoryBrowseWindow)
 
 public:
-    static constexpr const char *Procedure = "BrowseCategories";
-    static constexpr const char *LocationsProcedure = "BrowseLocationByCategory";
 
     explicit CategoryBrowseWindow(FormsContext context, QWidget *parent = nullptr);
 

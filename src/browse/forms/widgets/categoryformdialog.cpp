@@ -1,9 +1,13 @@
 #include "browse/forms/widgets/categoryformdialog.h"
 
 #include "browse/forms/locationform.h"
+#include "browse/forms/storeerrors.h"
 #include "browse/forms/widgets/cathtmldialog.h"
 #include "browse/forms/widgets/texttablemodel.h"
 #include "browse/list/browserefresh.h"
+#include "framework/errorcatalogue.h"
+#include "shell/procedurenames.h"
+#include "shell/procedurestarter.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -184,7 +188,8 @@ void CategoryFormDialog::refreshLocations()
     if (!m_locationModel)
         return;
     m_locations.setCategory(m_form.originalCategory().isEmpty() ? currentName() : m_form.originalCategory());
-    m_locations.refresh();
+    if (const StoreStatus status = m_locations.refresh(); !status)
+        reportStoreError(m_context.errors, status, Msg::RecordRetrievalError, CollectionFile::Data);
     m_locationModel->reload();
     if (m_locations.count() > 0)
         m_locationTable->selectRow(0);
@@ -214,13 +219,9 @@ void CategoryFormDialog::location(FormRequest request)
     const CategoryLocations::Row *row = index.isValid() ? m_locations.rowAt(index.row()) : nullptr;
     if (request != FormRequest::Insert && !row)
         return;
-    QVariantMap arguments{{QStringLiteral("Action"), FormRequests::name(request)}};
-    if (row)
-        arguments.insert(QStringLiteral("Location"), row->record.Location);
-    else
-        arguments.insert(QStringLiteral("Category"), currentName());
-    if (m_context.startProcedure)
-        m_context.startProcedure(QLatin1String(LocationForm::Procedure), arguments);
+    if (m_context.starter)
+        m_context.starter->start(QLatin1String(Procedure::UpdateLocation),
+                                 CategoryLocations::formArguments(request, row, currentName()));
     refreshLocations();
 }
 

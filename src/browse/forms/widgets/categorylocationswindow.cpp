@@ -1,8 +1,12 @@
 #include "browse/forms/widgets/categorylocationswindow.h"
 
 #include "browse/forms/locationform.h"
+#include "browse/forms/storeerrors.h"
 #include "browse/forms/widgets/texttablemodel.h"
 #include "browse/list/browserefresh.h"
+#include "framework/errorcatalogue.h"
+#include "shell/procedurenames.h"
+#include "shell/procedurestarter.h"
 #include "store/picture.h"
 
 #include <QHBoxLayout>
@@ -19,7 +23,7 @@ CategoryLocationsWindow::CategoryLocationsWindow(FormsContext context, const QSt
     , m_context(std::move(context))
     , m_locations(m_context.collection, category)
 {
-    setObjectName(QStringLiteral("BrowseLocationByCategory"));
+    setObjectName(QLatin1String(Procedure::BrowseCategoryLocations));
     m_model = new TextTableModel(
         {QStringLiteral("Location"), QStringLiteral("Description"), QStringLiteral("Rating"),
          QStringLiteral("Keyword"), QStringLiteral("Category")},
@@ -99,7 +103,8 @@ void CategoryLocationsWindow::selectRow(int row)
 void CategoryLocationsWindow::refresh()
 {
     const int row = currentRow();
-    m_locations.refresh();
+    if (const StoreStatus status = m_locations.refresh(); !status)
+        reportStoreError(m_context.errors, status, Msg::RecordRetrievalError, CollectionFile::Data);
     m_model->reload();
     setWindowTitle(m_locations.title());
     selectRow(std::min(std::max(row, 0), m_locations.count() - 1));
@@ -110,13 +115,9 @@ void CategoryLocationsWindow::open(FormRequest request)
     const CategoryLocations::Row *row = m_locations.rowAt(currentRow());
     if (request != FormRequest::Insert && !row)
         return;
-    QVariantMap arguments{{QStringLiteral("Action"), FormRequests::name(request)}};
-    if (row)
-        arguments.insert(QStringLiteral("Location"), row->record.Location);
-    else
-        arguments.insert(QStringLiteral("Category"), m_locations.category());
-    if (m_context.startProcedure)
-        m_context.startProcedure(QLatin1String(LocationForm::Procedure), arguments);
+    if (m_context.starter)
+        m_context.starter->start(QLatin1String(Procedure::UpdateLocation),
+                                 CategoryLocations::formArguments(request, row, m_locations.category()));
     refresh();
 }
 

@@ -70,7 +70,7 @@ void CategoryTable::refresh()
     const int previous = currentRow();
     const CategoryList::Row *r = m_list.rowAt(previous);
     const QString current = r ? r->record.Category : QString();
-    m_list.refresh();
+    m_list.reload();
     m_model->reload();
     // A deleted category leaves the highlight on its neighbour.
     const int row = m_list.indexOf(current);

@@ -1,5 +1,7 @@
 #include "browse/forms/widgets/cathtmldialog.h"
 
+#include "shell/procedurenames.h"
+
 #include <QButtonGroup>
 #include <QDialogButtonBox>
 #include <QGroupBox>
@@ -19,7 +21,7 @@ CatHtmlDialog::CatHtmlDialog(FormsContext context, FormRequest request, const QS
     , m_form(m_context.collection, m_context.ui, m_context.errors, request, category, type)
 {
     setWindowTitle(m_form.title());
-    setObjectName(QLatin1String(CatHtmlForm::Procedure));
+    setObjectName(QLatin1String(Procedure::UpdateCatHtml));
     m_loaded = m_form.load();
 
     auto *group = new QGroupBox(QStringLiteral("Type Of HTML"), this);
@@ -58,7 +60,7 @@ CatHtmlDialog::CatHtmlDialog(FormsContext context, FormRequest request, const QS
     layout->addWidget(m_html, 1);
     layout->addWidget(buttons);
     resize(520, 420);
-    FormsUi::keepPosition(this, m_context.positionIni, QLatin1String(CatHtmlForm::Procedure));
+    FormsUi::keepPosition(this, m_context.positionIni, QLatin1String(Procedure::UpdateCatHtml));
 }
 
 bool CatHtmlDialog::run(FormsContext context, FormRequest request, const QString &category, const QString &type,

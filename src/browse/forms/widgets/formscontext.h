@@ -15,6 +15,7 @@ namespace pk {
 class Collection;
 class ErrorManager;
 class IniFile;
+class ProcedureStarter;
 class UserInterface;
 
 /// What the form and category windows need from the program around them.
@@ -25,8 +26,8 @@ struct FormsContext
     ErrorManager &errors;
     /// POSITION.INI; null for none.
     IniFile *positionIni = nullptr;
-    /// Starts a registered procedure as a child window of the frame; false when none is.
-    std::function<bool(const QString &procedure, const QVariantMap &arguments)> startProcedure;
+    /// Starts other windows (the location form from a category window); null for none.
+    ProcedureStarter *starter = nullptr;
     /// Opens a file with the desktop's "open" action.
     std::function<bool(const QString &file)> openFile;
 };

@@ -11,13 +11,11 @@
 #include "browse/forms/widgets/locationformdialog.h"
 #include "browse/forms/widgets/newlocationwizarddialog.h"
 #include "browse/forms/widgets/selectcategorydialog.h"
+#include "shell/procedurenames.h"
 #include "shell/procedureregistry.h"
 #include "shell/shell.h"
-#include "shell/widgets/mainframe.h"
-#include "shell/widgets/procedurelauncher.h"
 
 #include <QDesktopServices>
-#include <QPointer>
 #include <QUrl>
 
 namespace pk {
@@ -27,21 +25,8 @@ namespace {
 FormsContext contextOf(const ProcedureCall &call)
 {
     Shell &shell = call.shell;
-    QPointer<QWidget> frame = call.frame;
     FormsContext context{shell.collection(), shell.ui(), shell.errors(), &shell.positionIni(), {}, {}};
-    context.startProcedure = [frame](const QString &procedure, const QVariantMap &arguments) {
-        if (!ProcedureRegistry::instance().contains(procedure))
-            return false;
-        if (auto *main = qobject_cast<MainFrame *>(frame.data()))
-            return main->launcher().start(procedure, arguments);
-        const ProcedureRegistry::Factory factory = ProcedureRegistry::instance().factory(procedure);
-        if (Shell *current = Shell::instance(); factory && current) {
-            if (QWidget *window = factory(ProcedureCall{*current, frame, arguments}))
-                window->show();
-            return true;
-        }
-        return false;
-    };
+    context.starter = &call.starter;
     context.openFile = [](const QString &file) { return QDesktopServices::openUrl(QUrl::fromLocalFile(file)); };
     return context;
 }
@@ -83,25 +68,25 @@ QWidget *updateCategory(const ProcedureCall &call, CategoryForm::Variant variant
 void registerLocationForms()
 {
     ProcedureRegistry &registry = ProcedureRegistry::instance();
-    registry.add(QLatin1String(LocationForm::Procedure), &updateLocation);
-    registry.add(QLatin1String(NewLocationWizard::Procedure), &newLocation);
-    registry.add(QLatin1String(CategoryBrowseWindow::Procedure),
+    registry.add(QLatin1String(Procedure::UpdateLocation), &updateLocation);
+    registry.add(QLatin1String(Procedure::NewUrlWizard), &newLocation);
+    registry.add(QLatin1String(Procedure::BrowseCategories),
                  [](const ProcedureCall &call) -> QWidget * { return new CategoryBrowseWindow(contextOf(call)); });
-    registry.add(QLatin1String(CategoryBrowseWindow::LocationsProcedure), [](const ProcedureCall &call) -> QWidget * {
+    registry.add(QLatin1String(Procedure::BrowseCategoryLocations), [](const ProcedureCall &call) -> QWidget * {
         return new CategoryLocationsWindow(contextOf(call), argument(call, "Category"));
     });
-    registry.add(QLatin1String(CategoryForm::Procedure), [](const ProcedureCall &call) {
+    registry.add(QLatin1String(Procedure::UpdateCategory), [](const ProcedureCall &call) {
         return updateCategory(call, CategoryForm::Variant::Tabbed);
     });
-    registry.add(QLatin1String(CategoryForm::NoMdiProcedure), [](const ProcedureCall &call) {
+    registry.add(QLatin1String(Procedure::UpdateCategoryNoMdi), [](const ProcedureCall &call) {
         return updateCategory(call, CategoryForm::Variant::NoMdi);
     });
-    registry.add(QLatin1String(CatHtmlForm::Procedure), [](const ProcedureCall &call) -> QWidget * {
+    registry.add(QLatin1String(Procedure::UpdateCatHtml), [](const ProcedureCall &call) -> QWidget * {
         CatHtmlDialog::run(contextOf(call), FormRequests::fromArguments(call.arguments), argument(call, "Category"),
                            argument(call, "Type"), call.frame);
         return nullptr;
     });
-    registry.add(QLatin1String(SelectCategoryDialog::Procedure), [](const ProcedureCall &call) -> QWidget * {
+    registry.add(QLatin1String(Procedure::SelectCategory), [](const ProcedureCall &call) -> QWidget * {
         SelectCategoryDialog::select(contextOf(call), argument(call, "Category"), call.frame);
         return nullptr;
     });

@@ -7,6 +7,7 @@
 #include "framework/errorcatalogue.h"
 #include "framework/errormanager.h"
 #include "framework/userinterface.h"
+#include "shell/procedurenames.h"
 #include "store/picture.h"
 
 #include <QButtonGroup>
@@ -94,7 +95,7 @@ LocationFormDialog::LocationFormDialog(FormsContext context, FormRequest request
              LocationForm::Hooks{m_context.openFile})
 {
     setWindowTitle(m_form.title());
-    setObjectName(QLatin1String(LocationForm::Procedure));
+    setObjectName(QLatin1String(Procedure::UpdateLocation));
     m_loaded = m_form.load();
     m_pickCategory = [this](const QString &typed, QWidget *parentWidget) {
         return SelectCategoryDialog::select(m_context, typed, parentWidget);
@@ -259,7 +260,7 @@ LocationFormDialog::LocationFormDialog(FormsContext context, FormRequest request
     connect(m_detailTable, &QTableView::doubleClicked, this, [this] { detail(FormRequest::Change); });
 
     resize(600, 560);
-    FormsUi::keepPosition(this, m_context.positionIni, QLatin1String(LocationForm::Procedure));
+    FormsUi::keepPosition(this, m_context.positionIni, QLatin1String(Procedure::UpdateLocation));
     showRecord();
 }
 

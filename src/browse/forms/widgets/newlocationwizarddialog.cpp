@@ -5,6 +5,7 @@
 #include "browse/forms/widgets/selectcategorydialog.h"
 #include "browse/forms/widgets/texttablemodel.h"
 #include "platform/x11windowlist.h"
+#include "shell/procedurenames.h"
 #include "store/picture.h"
 
 #include <QAbstractItemView>
@@ -52,7 +53,7 @@ NewLocationWizardDialog::NewLocationWizardDialog(FormsContext context, const QSt
     , m_wizard(m_context.collection, m_context.ui, m_context.errors)
 {
     setWindowTitle(QStringLiteral("Update Location Information"));
-    setObjectName(QStringLiteral("Wizard:NewURL"));
+    setObjectName(QLatin1String(Procedure::NewUrlWizard));
     m_pages = new QStackedWidget(this);
 
     // PickURL
@@ -192,7 +193,7 @@ NewLocationWizardDialog::NewLocationWizardDialog(FormsContext context, const QSt
     });
 
     resize(600, 420);
-    FormsUi::keepPosition(this, m_context.positionIni, QStringLiteral("Wizard:NewURL"));
+    FormsUi::keepPosition(this, m_context.positionIni, QLatin1String(Procedure::NewUrlWizard));
 
     // The wizard's own window is left out of the capture, so it needs its X11 id first.
     const auto ownWindow = quint32(winId());

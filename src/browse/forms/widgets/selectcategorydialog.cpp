@@ -1,6 +1,7 @@
 #include "browse/forms/widgets/selectcategorydialog.h"
 
 #include "browse/forms/widgets/categorytable.h"
+#include "shell/procedurenames.h"
 
 #include <QDialogButtonBox>
 #include <QPushButton>
@@ -14,8 +15,8 @@ SelectCategoryDialog::SelectCategoryDialog(FormsContext context, const QString &
     , m_list(m_context.collection, m_context.ui, m_context.errors, CategoryList::Mode::All)
 {
     setWindowTitle(QStringLiteral("Select Category"));
-    setObjectName(QLatin1String(Procedure));
-    m_list.refresh();
+    setObjectName(QLatin1String(Procedure::SelectCategory));
+    m_list.reload();
     m_table = new CategoryTable(m_list, m_context.ui, 120, this);
 
     auto *buttons = new QDialogButtonBox(this);
@@ -30,7 +31,7 @@ SelectCategoryDialog::SelectCategoryDialog(FormsContext context, const QString &
     layout->addWidget(m_table, 1);
     layout->addWidget(buttons);
     resize(460, 360);
-    FormsUi::keepPosition(this, m_context.positionIni, QLatin1String(Procedure));
+    FormsUi::keepPosition(this, m_context.positionIni, QLatin1String(Procedure::SelectCategory));
 
     const QString wanted = typed.trimmed();
     const int exact = m_list.indexOf(wanted);

@@ -18,7 +18,6 @@ class SelectCategoryDialog final : public QDialog
     Q_DISABLE_COPY_MOVE(SelectCategoryDialog)
 
 public:
-    static constexpr const char *Procedure = "SelectCategories";
 
     /// `typed` positions the list (at or after it) when it names no category.
     SelectCategoryDialog(FormsContext context, const QString &typed, QWidget *parent = nullptr);

@@ -25,9 +25,6 @@ namespace pk {
 
 namespace {
 
-constexpr const char *AnalyzeUrlName = "AnalyzeURL";
-constexpr const char *DownloadUrlsName = "DownloadURLs";
-
 LocationBatchEnvironment batchEnvironment(const ProcedureCall &call)
 {
     Shell &shell = call.shell;
@@ -86,7 +83,7 @@ QWidget *openDownloadUrls(const ProcedureCall &call)
     const QString condition = call.arguments.value(QStringLiteral("Condition")).toString();
     return new BatchProgressWindow(std::move(process),
                                    QLatin1String(DownloadUrlsProcess::Title),
-                                   QString::fromLatin1(DownloadUrlsName),
+                                   QString::fromLatin1(Procedure::DownloadUrls),
                                    [condition](LocationBatch &batch) {
                                        return static_cast<DownloadUrlsProcess &>(batch).start(condition);
                                    });
@@ -114,9 +111,9 @@ int analyzeLocation(Collection &collection, LocationRecord &record, ErrorManager
 void registerAnalysisProcedures()
 {
     auto &registry = ProcedureRegistry::instance();
-    registry.add(QString::fromLatin1(AnalyzeUrlName), &openAnalyzeUrl);
+    registry.add(QString::fromLatin1(Procedure::AnalyzeUrl), &openAnalyzeUrl);
     registry.add(QString::fromLatin1(Procedure::AnalyzeMultiple), &openAnalyzeLinks);
-    registry.add(QString::fromLatin1(DownloadUrlsName), &openDownloadUrls);
+    registry.add(QString::fromLatin1(Procedure::DownloadUrls), &openDownloadUrls);
     LocationAnalyzer::install(&analyzeLocation);
 }
 

@@ -1,5 +1,7 @@
 #include "linkcheck/analysis/widgets/analyzeurlwindow.h"
 
+#include "shell/procedurenames.h"
+
 #include <QApplication>
 #include <QGroupBox>
 #include <QLabel>
@@ -15,7 +17,7 @@ AnalyzeUrlWindow::AnalyzeUrlWindow(const QString &url, QWidget *parent)
     , m_analyzer(url)
 {
     setWindowTitle(QLatin1String(UrlAnalyzer::Title));
-    setObjectName(QStringLiteral("AnalyzeURL"));
+    setObjectName(QLatin1String(Procedure::AnalyzeUrl));
     auto *layout = new QVBoxLayout(this);
     auto *group = new QGroupBox(QStringLiteral("Status"), this);
     auto *inner = new QVBoxLayout(group);
