@@ -1,16 +1,13 @@
 #include "procedures.h"
 
 #include "framework/widgets/widgetuserinterface.h"
+#include "net/netall.h"
 #include "platform/appfolders.h"
 #include "shell/passwordcheck.h"
 #include "shell/screenfont.h"
 #include "shell/shell.h"
 #include "shell/widgets/fontconversion.h"
 #include "shell/widgets/mainframe.h"
-
-#ifdef PK_HAVE_NET
-#include "net/netall.h"
-#endif
 
 #include <QApplication>
 #include <QSocketNotifier>
@@ -93,8 +90,6 @@ int main(int argc, char *argv[])
 
     // Close-down: the frame saved its position when it closed; the rest goes here.
     shell.saveIni();
-#ifdef PK_HAVE_NET
     pk::_NetAll::closeDown();
-#endif
     return result;
 }

@@ -2,11 +2,16 @@
 add_library(pk_settings INTERFACE)
 target_compile_features(pk_settings INTERFACE cxx_std_20)
 target_compile_options(pk_settings INTERFACE
-  -Wall -Wextra -Wnon-virtual-dtor -Wold-style-cast
+  -Wall -Wextra -Wpedantic -Wnon-virtual-dtor -Wold-style-cast -Woverloaded-virtual -Wcast-qual
   $<$<BOOL:${PK_WERROR}>:-Werror>)
 target_compile_definitions(pk_settings INTERFACE
   QT_NO_CAST_TO_ASCII
   QT_NO_URL_CAST_FROM_STRING
   QT_NO_NARROWING_CONVERSIONS_IN_CONNECT
   QT_DISABLE_DEPRECATED_BEFORE=0x060400)
-target_include_directories(pk_settings INTERFACE ${PROJECT_SOURCE_DIR}/src)
+target_include_directories(pk_settings INTERFACE ${PROJECT_SOURCE_DIR}/src
+                                                 ${PROJECT_BINARY_DIR}/generated)
+
+# The version number, from project(), for the code (PK_VERSION in pathkeepversion.h).
+configure_file(${CMAKE_CURRENT_LIST_DIR}/pathkeepversion.h.in
+               ${PROJECT_BINARY_DIR}/generated/pathkeepversion.h @ONLY)

@@ -7,6 +7,8 @@
 #include "shell/settingsmanager.h"
 #include "shell/windowthreads.h"
 
+#include "pathkeepversion.h"
+
 #include <QString>
 
 #include <functional>
@@ -31,7 +33,7 @@ class UserInterface;
 class Shell final
 {
 public:
-    static constexpr const char *Version = "2.67";
+    static constexpr const char *Version = PK_VERSION;
     static constexpr const char *DefaultExportFile = "bookmark.htm";
     static constexpr const char *ProductName = "Pathkeep 2005";
 

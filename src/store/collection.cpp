@@ -8,11 +8,8 @@
 #include "store/keywordmanager.h"
 #include "store/locationmanager.h"
 #include "store/schemamanager.h"
-#include "store/sqliteerror.h"
-
-#if defined(PK_HAVE_SQLFUNCTIONS)
 #include "store/sqlfunctions.h"
-#endif
+#include "store/sqliteerror.h"
 
 #include <SQLiteCpp/Database.h>
 #include <SQLiteCpp/Column.h>
@@ -178,9 +175,7 @@ StoreStatus Collection::connect(const QString &mainUri, bool readOnly)
         sqlite3 *h = m_db->getHandle();
         sqlite3_extended_result_codes(h, 1);
         Collation::registerOn(h);
-#if defined(PK_HAVE_SQLFUNCTIONS)
         registerSqlFunctions(h);
-#endif
         m_db->exec("PRAGMA foreign_keys = OFF");
         m_db->exec(kIdleCache);
         m_db->exec("PRAGMA temp_store = MEMORY");

@@ -15,6 +15,8 @@
 #include "shell/widgets/procedurelauncher.h"
 #include "shell/widgets/splashwindow.h"
 
+#include "pathkeepversion.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
@@ -42,7 +44,7 @@ namespace pk {
 
 namespace {
 constexpr const char *DefaultHomePage = "https://pathkeep.example.org/";
-constexpr const char *DefaultSupportMail = "mailto:support@pathkeep.example.org?subject=Pathkeep%202.67";
+constexpr const char *DefaultSupportMail = "mailto:support@pathkeep.example.org?subject=Pathkeep%20" PK_VERSION;
 
 QString text(const char *s)
 {

@@ -5,7 +5,7 @@
 namespace pk {
 
 /**
- * @brief The start-up splash: an image and "Version 2.67".
+ * @brief The start-up splash: an image and "Version " with the program's version.
  *
  * Closes after two seconds, on any mouse click or when it loses focus, and then reports
  * finished() once, which the frame answers by opening the start-up list.
