@@ -99,6 +99,12 @@ void FavoritesImport::scan()
     m_next = 0;
 }
 
+void FavoritesImport::setEntries(std::vector<ShortcutEntry> entries)
+{
+    m_entries = std::move(entries);
+    m_next = 0;
+}
+
 bool FavoritesImport::step(int count)
 {
     m_insert.runBatch([&] {

@@ -42,6 +42,8 @@ public:
 
     /// Lists the tree, sorted by relative path.
     void scan();
+    /// Takes a listing made elsewhere (scanFolder() on another thread).
+    void setEntries(std::vector<ShortcutEntry> entries);
     const std::vector<ShortcutEntry> &entries() const { return m_entries; }
 
     /// Imports the next entries; false once every entry was taken.

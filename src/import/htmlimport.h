@@ -59,7 +59,8 @@ public:
     /// The reading pass: the share of the file read, and "Reading HTML..." (with the token count).
     int percent() const;
     QString readingText() const;
-    /// The link pass.
+    /// The link pass (once it has started).
+    bool hasLinkPass() const { return m_links != nullptr; }
     qsizetype tokensExamined() const { return m_links ? m_links->examined() : 0; }
     qsizetype tokenTotal() const { return m_links ? m_links->total() : 0; }
     QString remainingText() const { return m_links ? m_links->remainingText() : QString(); }
