@@ -33,6 +33,12 @@ HtmlImport::HtmlImport(Collection &collection, ErrorManager &errors, Settings se
 
 bool HtmlImport::open()
 {
+    if (m_settings.file.trimmed().isEmpty()) {
+        m_stage = Stage::Done;
+        m_insert.errors().ui().message(u"Import"_s, u"No file was named to import."_s,
+                                       UserInterface::Icon::Warning);
+        return false;
+    }
     if (!m_reader.open(m_settings.file)) {
         m_stage = Stage::Done;
         m_insert.errors().ui().message(u"Import"_s,

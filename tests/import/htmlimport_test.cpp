@@ -2,6 +2,8 @@
 
 #include "import/htmlimport.h"
 
+#include <csignal>
+
 using namespace pk;
 using namespace pk::test;
 using namespace Qt::StringLiterals;
@@ -225,5 +227,46 @@ TEST_F(HtmlImportTest, CancelledImportKeepsWhatWasAdded)
     EXPECT_GT(afterOne, 0);
     EXPECT_EQ(count(), afterOne);
     EXPECT_FALSE(c().inTransaction());
+    EXPECT_TRUE(c().checkFile(CollectionFile::Data));
+}
+
+TEST_F(HtmlImportTest, KillInTheMiddleLosesNothingCommitted)
+{
+    QByteArray file;
+    for (int i = 0; i < 30000; ++i)
+        file += "<DT><A HREF=\"http://k" + QByteArray::number(i) + ".test/\">Site</A>\n";
+    const QString path = writeFile(u"kill.htm"_s, file);
+    const QString marker = temp.root() + u"/committed"_s;
+    collection.reset();
+    // The child imports a few steps, notes what they committed, and dies inside the next one.
+    EXPECT_EXIT(
+        {
+            Collection child(temp.folder());
+            child.openAll(false);
+            HtmlImport import(child, errors, {u"Netscape"_s, path, CategoryMode::Guess, {}});
+            import.open();
+            for (int i = 0; i < 3; ++i)
+                import.step();
+            QFile note(marker);
+            note.open(QIODevice::WriteOnly);
+            note.write(QByteArray::number(import.added()));
+            note.close();
+            import.inserter().runBatch([&] {
+                LocationRecord r;
+                r.Location = u"http://half.test/"_s;
+                r.Category = u"New"_s;
+                import.inserter().insert(r);
+                std::raise(SIGKILL);
+            });
+        },
+        ::testing::KilledBySignal(SIGKILL), "");
+    QFile note(marker);
+    ASSERT_TRUE(note.open(QIODevice::ReadOnly));
+    const qint64 committed = note.readAll().toLongLong();
+    EXPECT_GT(committed, 0);
+    collection = std::make_unique<Collection>(temp.folder());
+    ASSERT_TRUE(collection->openAll(false));
+    EXPECT_EQ(count(), committed);
+    EXPECT_FALSE(c().locations().exists(u"http://half.test/"_s));
     EXPECT_TRUE(c().checkFile(CollectionFile::Data));
 }

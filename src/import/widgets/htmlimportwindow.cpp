@@ -35,6 +35,7 @@ HtmlImportWindow::HtmlImportWindow(std::unique_ptr<HtmlImport> import, QWidget *
     layout->addWidget(m_percent);
     layout->addWidget(m_cancel, 0, Qt::AlignRight);
     connect(m_cancel, &QPushButton::clicked, this, &HtmlImportWindow::cancel);
+    setMinimumWidth(380);
     resize(420, 160);
 
     m_timer = new QTimer(this);

@@ -62,7 +62,14 @@ ImportWizardWindow::ImportWizardWindow(FormsContext context, ImportSettings sett
     connect(m_finish, &QPushButton::clicked, this, &ImportWizardWindow::finish);
     connect(cancel, &QPushButton::clicked, this, &ImportWizardWindow::closeWindow);
     connect(helpButton, &QPushButton::clicked, this, &ImportWizardWindow::help);
-    connect(m_tabs, &QTabWidget::currentChanged, this, [this] { showButtons(); });
+    connect(m_tabs, &QTabWidget::currentChanged, this, [this] {
+        showButtons();
+        // The page's entry takes the focus, so the user can type at once.
+        if (QWidget *page = m_tabs->currentWidget()) {
+            if (auto *edit = page->findChild<QLineEdit *>(); edit && edit->isEnabled())
+                edit->setFocus();
+        }
+    });
 
     setType(m_settings.type);
     setAssignment(m_settings.assignment);
