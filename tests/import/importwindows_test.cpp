@@ -18,6 +18,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTabWidget>
@@ -154,6 +155,41 @@ private slots:
         QCOMPARE(window.list()->model()->headerData(0, Qt::Horizontal).toString(), u"Shortcut"_s);
         QCOMPARE(m_ui->last()->text, u"45 bookmark(s) imported."_s);
         QCOMPARE(m_ui->last()->title, u"Complete"_s);
+    }
+
+    void questionDuringAStepNeitherReentersNorLetsTheWindowGo()
+    {
+        const QString fav = m_temp->root() + u"/Favorites"_s;
+        for (int i = 0; i < 30; ++i)
+            write(u"Favorites/Group/Site %1.url"_s.arg(i),
+                  "[InternetShortcut]\nURL=http://q" + QByteArray::number(i) + ".test/\n");
+        auto import = std::make_unique<FavoritesImport>(*m_collection, *m_errors, fav, CategoryMode::Ask, QString());
+        FavoritesImport *logic = import.get();
+        auto *window = new FavoritesImportWindow(std::move(import));
+        window->setAttribute(Qt::WA_DeleteOnClose);
+        QPointer<FavoritesImportWindow> alive(window);
+        int depth = 0;
+        int deepest = 0;
+        int asked = 0;
+        logic->inserter().setCategoryQuestion([&](const LocationRecord &, const QString &) {
+            ++asked;
+            deepest = std::max(deepest, ++depth);
+            // Like a modal dialog: the event loop runs while the user thinks, and the user
+            // closes the import window meanwhile.
+            QTest::qWait(5);
+            if (asked == 3 && alive)
+                alive->close();
+            QTest::qWait(5);
+            --depth;
+            return std::optional<QString>(u"Picked"_s);
+        });
+        window->show();
+        QTRY_VERIFY_WITH_TIMEOUT(alive.isNull(), 10000);
+        QCOMPARE(deepest, 1);
+        // The step in hand (20 shortcuts) finished, then the window closed.
+        QCOMPARE(asked, 20);
+        QCOMPARE(m_collection->locations().count(), 20);
+        QVERIFY(!m_collection->inTransaction());
     }
 
     void htmlWindowRunsBothPassesAndCancelKeepsWhatWasAdded()

@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QTableView>
 #include <QThread>
+#include <QScopedValueRollback>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -50,12 +51,8 @@ FavoritesImportWindow::FavoritesImportWindow(std::unique_ptr<FavoritesImport> im
     layout->addWidget(m_wait);
     layout->addWidget(m_list, 1);
     layout->addWidget(m_ok, 0, Qt::AlignRight);
-    connect(m_ok, &QPushButton::clicked, this, [this] {
-        if (auto *sub = qobject_cast<QMdiSubWindow *>(parentWidget()))
-            sub->close();
-        else
-            close();
-    });
+    connect(m_ok, &QPushButton::clicked, this, &FavoritesImportWindow::closeWindow);
+    setMinimumSize(520, 360);
     resize(560, 400);
 
     m_timer = new QTimer(this);
@@ -72,6 +69,10 @@ FavoritesImportWindow::~FavoritesImportWindow()
 
 void FavoritesImportWindow::tick()
 {
+    // A question asked during a step (the category dialog) runs the event loop: no step
+    // may start inside another.
+    if (m_inStep)
+        return;
     switch (m_stage) {
     case Stage::Start:
         QApplication::setOverrideCursor(Qt::WaitCursor);
@@ -96,13 +97,27 @@ void FavoritesImportWindow::tick()
         break;
     case Stage::Scanning:
         break;
-    case Stage::Importing:
-        if (!m_import->step()) {
+    case Stage::Importing: {
+        bool more = false;
+        {
+            const QScopedValueRollback<bool> inStep(m_inStep, true);
+            more = m_import->step() && !m_closeRequested;
+        }
+        if (m_closeRequested) {
+            m_stage = Stage::Done;
+            m_timer->stop();
+            BrowseRefresh::instance().request();
+            Q_EMIT finished();
+            closeWindow();
+            return;
+        }
+        if (!more) {
             end();
             return;
         }
         m_prompt->setText(u"Importing "_s + m_import->currentAddress());
         break;
+    }
     case Stage::Done:
         break;
     }
@@ -133,6 +148,11 @@ void FavoritesImportWindow::end()
         m_import->reportResult();
     }
     Q_EMIT finished();
+    closeWindow();
+}
+
+void FavoritesImportWindow::closeWindow()
+{
     if (auto *sub = qobject_cast<QMdiSubWindow *>(parentWidget()))
         sub->close();
     else
@@ -141,6 +161,12 @@ void FavoritesImportWindow::end()
 
 void FavoritesImportWindow::closeEvent(QCloseEvent *event)
 {
+    if (m_inStep) {
+        // A question of the step in hand is open; the window closes once the step is done.
+        m_closeRequested = true;
+        event->ignore();
+        return;
+    }
     // Closing early ends the import with what was added; every step has been committed.
     if (m_stage != Stage::Done) {
         m_stage = Stage::Done;

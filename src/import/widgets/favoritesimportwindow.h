@@ -45,6 +45,7 @@ private:
     void tick();
     void scanned();
     void end();
+    void closeWindow();
 
     std::unique_ptr<FavoritesImport> m_import;
     Stage m_stage = Stage::Start;
@@ -57,6 +58,8 @@ private:
     QPushButton *m_ok = nullptr;
     bool m_cursor = false;
     bool m_reported = false;
+    bool m_inStep = false;
+    bool m_closeRequested = false;
 };
 
 } // namespace pk

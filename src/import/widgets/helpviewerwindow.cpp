@@ -1,5 +1,7 @@
 #include "import/widgets/helpviewerwindow.h"
 
+#include <QFontDatabase>
+#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QMdiSubWindow>
 #include <QPlainTextEdit>
@@ -18,7 +20,9 @@ HelpViewerWindow::HelpViewerWindow(const QString &title, const QString &text, QW
     m_text = new QPlainTextEdit(this);
     m_text->setReadOnly(true);
     m_text->setPlainText(text);
-    m_text->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    // The help files are laid out in fixed columns.
+    m_text->setLineWrapMode(QPlainTextEdit::NoWrap);
+    m_text->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     layout->addWidget(m_text, 1);
     auto *closeButton = new QPushButton(u"&Close"_s, this);
     auto *row = new QHBoxLayout;
@@ -31,7 +35,8 @@ HelpViewerWindow::HelpViewerWindow(const QString &title, const QString &text, QW
         else
             QWidget::close();
     });
-    resize(560, 420);
+    setMinimumSize(QFontMetrics(m_text->font()).horizontalAdvance(QString(84, u'x')), 360);
+    resize(minimumWidth(), 480);
 }
 
 } // namespace pk

@@ -8,6 +8,7 @@
 #include <QMdiSubWindow>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -48,7 +49,15 @@ HtmlImportWindow::~HtmlImportWindow() = default;
 
 void HtmlImportWindow::tick()
 {
-    const bool more = m_import->step();
+    // A question asked during a step (the category dialog) runs the event loop: no step
+    // may start inside another.
+    if (m_inStep)
+        return;
+    bool more = false;
+    {
+        const QScopedValueRollback<bool> inStep(m_inStep, true);
+        more = m_import->step() && !m_closeRequested;
+    }
     showProgress();
     if (!more)
         end();
@@ -77,7 +86,10 @@ void HtmlImportWindow::showProgress()
 void HtmlImportWindow::cancel()
 {
     m_import->cancel();
-    end();
+    if (m_inStep)
+        m_closeRequested = true; // the step in hand finishes first
+    else
+        end();
 }
 
 void HtmlImportWindow::end()
@@ -97,6 +109,13 @@ void HtmlImportWindow::end()
 
 void HtmlImportWindow::closeEvent(QCloseEvent *event)
 {
+    if (m_inStep) {
+        // A question of the step in hand is open; the window closes once the step is done.
+        m_import->cancel();
+        m_closeRequested = true;
+        event->ignore();
+        return;
+    }
     // Closed from outside (the frame, a collection switch): what was added stays.
     if (!m_done) {
         m_done = true;

@@ -54,6 +54,8 @@ private:
     QLabel *m_percent = nullptr;
     QPushButton *m_cancel = nullptr;
     bool m_done = false;
+    bool m_inStep = false;
+    bool m_closeRequested = false;
 };
 
 } // namespace pk
