@@ -96,11 +96,7 @@ bool AdvancedExport::open(const AdvancedExportSettings &settings,
                           const QList<ExportFieldEntry> &fields, bool includeHeader)
 {
     m_fields = fields;
-    m_rows.clear();
-    m_next = 0;
-    m_last = {};
-    m_atEnd = false;
-    m_failed = false;
+    m_cursor.reset();
     m_written = 0;
     m_categories.clear();
     m_view = std::make_unique<View>(m_collection, keyForOrder(settings.order));
@@ -146,28 +142,6 @@ bool AdvancedExport::open(const AdvancedExportSettings &settings,
     return true;
 }
 
-bool AdvancedExport::fill()
-{
-    m_rows.clear();
-    m_next = 0;
-    if (m_atEnd)
-        return false;
-    ViewPage page;
-    const StoreStatus status = m_last.valid ? m_view->forward(m_last, kPageSize, false, page)
-                                            : m_view->firstPage(kPageSize, page);
-    if (!status) {
-        m_ui.message(u"Error"_s, status.describe(), UserInterface::Icon::Critical);
-        m_failed = true;
-        m_atEnd = true;
-        return false;
-    }
-    m_rows = std::move(page.rows);
-    if (!m_rows.empty())
-        m_last = m_rows.back().position;
-    m_atEnd = page.atEnd || m_rows.empty();
-    return !m_rows.empty();
-}
-
 const CategoryRecord &AdvancedExport::categoryOf(const QString &name)
 {
     const QString key = name.toUpper();
@@ -185,10 +159,17 @@ AdvancedExport::Step AdvancedExport::step(int records)
 {
     if (!m_writer.isOpen() || !m_view)
         return Step::Failed;
+    if (!m_cursor)
+        m_cursor = std::make_unique<ViewCursor>(*m_view, kPageSize);
+    ViewRow row;
     for (int i = 0; i < records; ++i) {
-        if (m_next >= m_rows.size() && !fill())
-            return m_failed ? Step::Failed : Step::Done;
-        const LocationRecord location = m_rows[m_next++].location();
+        if (!m_cursor->next(row)) {
+            if (m_cursor->status())
+                return Step::Done;
+            m_ui.message(u"Error"_s, m_cursor->status().describe(), UserInterface::Icon::Critical);
+            return Step::Failed;
+        }
+        const LocationRecord location = row.location();
         const CategoryRecord &category = categoryOf(location.Category);
         m_writer.startLine();
         for (const ExportFieldEntry &field : std::as_const(m_fields))

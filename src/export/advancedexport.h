@@ -4,6 +4,7 @@
 #include "import/csv/delimitedwriter.h"
 #include "store/records.h"
 #include "store/view.h"
+#include "store/viewcursor.h"
 
 #include <QHash>
 #include <QString>
@@ -70,19 +71,14 @@ public:
                           const CategoryRecord &category);
 
 private:
-    bool fill();
     const CategoryRecord &categoryOf(const QString &name);
 
     Collection &m_collection;
     UserInterface &m_ui;
     DelimitedWriter m_writer;
     std::unique_ptr<View> m_view;
+    std::unique_ptr<ViewCursor> m_cursor;
     QList<ExportFieldEntry> m_fields;
-    std::vector<ViewRow> m_rows;
-    std::size_t m_next = 0;
-    ViewPosition m_last;
-    bool m_atEnd = false;
-    bool m_failed = false;
     QHash<QString, CategoryRecord> m_categories;
     qint64 m_written = 0;
     qint64 m_total = 0;

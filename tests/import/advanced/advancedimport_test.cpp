@@ -1,6 +1,9 @@
 #include "export/advancedexport.h"
 #include "framework/scripteduserinterface.h"
+#include "framework/errormanager.h"
 #include "import/advanced/advancedimport.h"
+#include "import/advanced/importinsertsink.h"
+#include "import/importinsert.h"
 #include "store/picture.h"
 #include "store/storefixture.h"
 
@@ -165,6 +168,25 @@ TEST_F(AdvancedImportTest, DefaultPictureReadsDatesDigitByDigitAndBadNumbersSafe
     EXPECT_EQ(d.LastVisit, 12312020);
     EXPECT_EQ(d.PageSize, std::numeric_limits<qint32>::max());
     EXPECT_EQ(d.Expires, 0);
+}
+
+TEST_F(AdvancedImportTest, ThroughTheImportInsertDuplicatesAreQuietAndCategoriesAdded)
+{
+    ErrorManager errors(m_ui);
+    ImportInsert insert(c(), errors, CategoryMode::None, QString());
+    AdvancedImport import(m_ui);
+    ASSERT_TRUE(import.open(file("\"http://q/\",\"Fresh\"\n\"http://q/\",\"Fresh\"\n"
+                                 "\"http://r/\",\"\"\n")));
+    import.assign(0, 0);
+    import.assign(2, 1);
+    ASSERT_TRUE(import.startRun());
+    while (import.runStep(importInsertSink(insert))) {
+    }
+    EXPECT_EQ(insert.added(), 1);
+    EXPECT_EQ(insert.duplicates(), 1);
+    EXPECT_EQ(insert.refused(), 1) << "a blank category is not in Categories";
+    EXPECT_TRUE(c().categories().exists(u"Fresh"_s));
+    EXPECT_EQ(m_ui.titles(), QStringList{u"Field contents error"_s});
 }
 
 } // namespace
