@@ -3,6 +3,8 @@
 #include "import/csv/pictureentry.h"
 #include "store/fieldtext.h"
 
+#include <QElapsedTimer>
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -275,22 +277,26 @@ bool AdvancedImport::startRun()
     return m_haveBuffer;
 }
 
-bool AdvancedImport::runStep(const AdvancedImportSink &sink, int records)
+bool AdvancedImport::runStep(const AdvancedImportSink &sink, int records, int budgetMilliseconds)
 {
     if (!m_haveBuffer)
         return false;
     bool goOn = true;
+    QElapsedTimer clock;
+    clock.start();
     auto work = [&] {
-        for (int i = 0; i < records && m_haveBuffer; ++i) {
-            if (!m_buffer.Category.isEmpty() && sink.offerCategory)
-                sink.offerCategory(m_buffer.Category);
-            if (sink.insert && !sink.insert(m_buffer)) {
-                goOn = false;
-                break;
+        do {
+            for (int i = 0; i < records && m_haveBuffer; ++i) {
+                if (!m_buffer.Category.isEmpty() && sink.offerCategory)
+                    sink.offerCategory(m_buffer.Category);
+                if (sink.insert && !sink.insert(m_buffer)) {
+                    goOn = false;
+                    return;
+                }
+                ++m_imported;
+                m_haveBuffer = readRecord(m_buffer);
             }
-            ++m_imported;
-            m_haveBuffer = readRecord(m_buffer);
-        }
+        } while (m_haveBuffer && clock.elapsed() < budgetMilliseconds);
     };
     if (sink.batch)
         sink.batch(work);

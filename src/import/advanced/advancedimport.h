@@ -93,8 +93,13 @@ public:
 
     /// Starts the import run; false when there is no record to import.
     bool startRun();
-    /// Adds up to `records` locations; false when the run has ended.
-    bool runStep(const AdvancedImportSink &sink, int records = RecordsPerTick);
+    /**
+     * Adds up to `records` locations in one batch; false when the run has ended. With a time
+     * budget, further groups of `records` follow in the same batch until the budget is spent,
+     * so a big file is not written one small transaction at a time.
+     */
+    bool runStep(const AdvancedImportSink &sink, int records = RecordsPerTick,
+                 int budgetMilliseconds = 0);
     /// Bytes read × 100 / file size, at most 100.
     int percent() const;
     int imported() const { return m_imported; }

@@ -24,6 +24,10 @@ namespace pk {
 
 namespace {
 
+// Each tick adds groups of 25 records for up to this long in one batch: the window stays
+// responsive and a large file is not written 25 records per transaction.
+constexpr int kTickBudget = 50;
+
 QTreeWidget *makeList(const QStringList &headers, QWidget *parent)
 {
     auto *list = new QTreeWidget(parent);
@@ -231,7 +235,7 @@ void AdvancedImportDialog::accept()
             [&]() -> std::optional<int> {
                 if (!more)
                     return std::nullopt;
-                more = m_import.runStep(sink);
+                more = m_import.runStep(sink, AdvancedImport::RecordsPerTick, kTickBudget);
                 return m_import.percent();
             },
             parentWidget());
