@@ -1,6 +1,7 @@
 #include "export/widgets/advancedexportdialog.h"
 #include "framework/scripteduserinterface.h"
 #include "store/storefixture.h"
+#include "support/screenshot.h"
 
 #include <QApplication>
 #include <QFile>
@@ -67,6 +68,7 @@ TEST_F(AdvancedExportDialogTest, RefusesAnEmptyChoiceThenWritesTheChosenFields)
     dialog.shiftDown();
     EXPECT_EQ(dialog.fields().exportFields().at(1).name, u"URL:Location"_s);
 
+    test::screenshot(dialog, u"advancedexport"_s);
     dialog.accept();
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
     EXPECT_EQ(dialog.written(), 1);

@@ -2,6 +2,7 @@
 #include "framework/scripteduserinterface.h"
 #include "import/advanced/widgets/advancedimportdialog.h"
 #include "store/storefixture.h"
+#include "support/screenshot.h"
 
 #include <QApplication>
 #include <QPushButton>
@@ -55,6 +56,7 @@ TEST_F(AdvancedImportDialogTest, AutoAssignsFromTheHeaderAndImports)
     dialog.highlightImport(1);
     EXPECT_EQ(lists.at(1)->currentItem(), lists.at(1)->topLevelItem(0));
 
+    test::screenshot(dialog, u"advancedimport"_s);
     m_ui.clear();
     dialog.accept();
     EXPECT_EQ(dialog.result(), QDialog::Accepted);

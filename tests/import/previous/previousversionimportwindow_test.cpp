@@ -2,6 +2,7 @@
 #include "framework/scripteduserinterface.h"
 #include "import/previous/widgets/previousversionimportwindow.h"
 #include "store/storefixture.h"
+#include "support/screenshot.h"
 
 #include <SQLiteCpp/Database.h>
 
@@ -45,6 +46,7 @@ TEST_F(PreviousVersionImportWindowTest, ChecksTheNameAndImportsALowerCaseFile)
         PreviousVersionImportWindow window(c(), m_errors, m_ui);
         EXPECT_EQ(window.windowTitle(), u"Import from Pathkeep Database"_s);
         EXPECT_EQ(window.fileName(), u"URL_L.TPS"_s);
+        test::screenshot(window, u"previousimport"_s);
 
         window.setFileName(u"URLDATA.TPS"_s);
         EXPECT_FALSE(window.startImport());
