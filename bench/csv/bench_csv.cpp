@@ -13,6 +13,7 @@
 #include "import/csv/delimitedreader.h"
 #include "import/csv/locationcsvline.h"
 #include "import/importinsert.h"
+#include "import/text/textimportrun.h"
 #include "store/categorymanager.h"
 #include "store/collection.h"
 #include "store/locationmanager.h"
@@ -96,32 +97,18 @@ int runFields(const QString &file, Collection &collection, ErrorManager &errors,
     return insert.added() == kLines ? 0 : 1;
 }
 
-/// The location CSV lines read and added in batches, as the text import does.
-int runLines(const QString &file, Collection &collection, ErrorManager &errors, UserInterface &ui)
+/// The text import of location CSV lines ("CSV" kind, mode "Guess").
+int runLines(const QString &file, Collection &collection, ErrorManager &errors, UserInterface &)
 {
-    DelimitedReader reader(ui);
-    if (reader.openInputFile(file) <= 0)
+    TextImportRun run(collection, errors, TextImport::Kind::Csv, CategoryMode::Guess, QString(),
+                      file);
+    if (!run.open())
         return 1;
-    ImportInsert insert(collection, errors, CategoryMode::Guess, QString());
-    bool more = true;
-    while (more) {
-        insert.runBatch([&] {
-            for (int i = 0; i < 1000; ++i) {
-                if (reader.nextLine() < 0) {
-                    more = false;
-                    return;
-                }
-                QString category;
-                LocationRecord location;
-                if (!LocationCsvLine::read(reader.line(), category, location))
-                    continue;
-                location.Category = insert.assignCategory(category, location);
-                insert.insert(location);
-            }
-        });
+    while (run.step()) {
     }
-    std::printf("  added %d\n", insert.added());
-    return insert.added() == kLines ? 0 : 1;
+    run.finish();
+    std::printf("  added %d\n", run.count());
+    return run.count() == kLines ? 0 : 1;
 }
 
 int runImport(const QString &kind, const QString &file, const QString &folder)
@@ -134,8 +121,10 @@ int runImport(const QString &kind, const QString &file, const QString &folder)
     ErrorManager errors(ui);
     const int rc = kind == u"fields"_s ? runFields(file, collection, errors, ui)
                                        : runLines(file, collection, errors, ui);
-    for (const QString &m : ui.messages())
-        std::fprintf(stderr, "  message: %s\n", qPrintable(m));
+    for (const QString &m : ui.messages()) {
+        if (!m.endsWith(u" URL(s) imported."_s))
+            std::fprintf(stderr, "  message: %s\n", qPrintable(m));
+    }
     return rc;
 }
 
@@ -191,7 +180,7 @@ int main(int argc, char **argv)
     timed("field-mapped import (Auto, header stripped)", [&] {
         return runImport(u"fields"_s, fieldFile, dir.filePath(u"a"_s));
     });
-    timed("location CSV lines through the import insert", [&] {
+    timed("text import of location CSV lines", [&] {
         return runImport(u"lines"_s, lineFile, dir.filePath(u"b"_s));
     });
     timed("field-selected export, all 23 fields", [&] {

@@ -8,6 +8,7 @@ inline constexpr const char *ExportWizard = "Wizard:Export";
 inline constexpr const char *PreviousVersionImport = "ImportPATHKEEP";
 inline constexpr const char *AdvancedExport = "Export:Advanced";
 inline constexpr const char *AdvancedImport = "Import:Advanced";
+inline constexpr const char *ImportText = "Wizard:Import:Text";
 inline constexpr const char *RepairFiles = "RepairFiles";
 inline constexpr const char *BrowseLocations = "BrowsePATHKEEP";
 inline constexpr const char *BrowseByCategory = "BrowseCategoriesAndURL";

@@ -4,6 +4,7 @@
 #include "import/importinsert.h"
 #include "import/text/addressscanner.h"
 #include "import/text/textimport.h"
+#include "import/text/textimportrun.h"
 #include "store/storefixture.h"
 
 #include <QRandomGenerator>
@@ -111,6 +112,38 @@ TEST_F(TextImportTest, FreeTextGoesToNewWithGuessAndIsRefusedWithNone)
     selected.importLine(u"http://five.example/"_s);
     ASSERT_TRUE(c().locations().get(u"http://five.example/"_s, one));
     EXPECT_EQ(one.Category, u"General"_s);
+}
+
+TEST_F(TextImportTest, RunsOverFilesOfEveryLineEndAndReportsTheCount)
+{
+    const QByteArray lines[] = {
+        "\"Garden\",\"http://g1.example/\",\"One\"\r\n\"Garden\",\"http://g2.example/\",\"Two\"\r\n",
+        "\"Garden\",\"http://g3.example/\",\"Three\"\r\"Garden\",\"http://g4.example/\",\"Four\"",
+        "\xEF\xBB\xBF\"Caf\xC3\xA9\",\"http://g5.example/\",\"Five\"\n\"Th\xE9\",\"http://g6.example/\",\"Six\"\n"};
+    int file = 0;
+    for (const QByteArray &bytes : lines) {
+        const QString name = u"in%1.csv"_s.arg(++file);
+        ASSERT_TRUE(m_temp.writeFile(name, bytes));
+        m_ui.clear();
+        TextImportRun run(c(), m_errors, TextImport::Kind::Csv, CategoryMode::Guess, QString(),
+                          m_temp.path(name));
+        ASSERT_TRUE(run.open());
+        while (run.step(1)) {
+        }
+        EXPECT_EQ(run.percent(), 100);
+        run.finish();
+        EXPECT_EQ(run.count(), 2) << file;
+        EXPECT_EQ(m_ui.titles(), QStringList{u"Complete"_s});
+        EXPECT_EQ(m_ui.messages(), QStringList{u"2 URL(s) imported."_s});
+    }
+    EXPECT_TRUE(c().categories().exists(u"Café"_s));
+    EXPECT_TRUE(c().categories().exists(u"Thé"_s)) << "a Windows-1252 line";
+
+    m_ui.clear();
+    TextImportRun missing(c(), m_errors, TextImport::Kind::Ascii, CategoryMode::Guess, QString(),
+                          m_temp.path(u"none.txt"_s));
+    EXPECT_FALSE(missing.open());
+    EXPECT_EQ(m_ui.titles(), QStringList{u"Cannot OPEN "_s + m_temp.path(u"none.txt"_s)});
 }
 
 } // namespace

@@ -21,6 +21,10 @@ RecordProgressDialog::RecordProgressDialog(const QString &title, StepFunction st
     setWindowTitle(title);
     setModal(true);
     auto *layout = new QVBoxLayout(this);
+    m_message = new QLabel(this);
+    m_message->setTextFormat(Qt::PlainText);
+    m_message->hide();
+    layout->addWidget(m_message);
     m_bar = new QProgressBar(this);
     m_bar->setRange(0, 100);
     m_bar->setValue(0);
@@ -48,6 +52,12 @@ bool RecordProgressDialog::run(const QString &title, StepFunction step, QWidget 
         DialogPosition::keep(&dialog, positions, positionName);
     dialog.exec();
     return dialog.completed();
+}
+
+void RecordProgressDialog::setMessage(const QString &text)
+{
+    m_message->setText(text);
+    m_message->setVisible(!text.isEmpty());
 }
 
 void RecordProgressDialog::tick()

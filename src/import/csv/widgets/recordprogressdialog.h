@@ -36,6 +36,8 @@ public:
 
     bool completed() const { return m_completed; }
     void setFinalText(const QString &text) { m_finalText = text; }
+    /// A line of text above the bar (for instance "Importing").
+    void setMessage(const QString &text);
 
 protected:
     void reject() override;
@@ -45,6 +47,7 @@ private:
 
     StepFunction m_step;
     QTimer *m_timer = nullptr;
+    QLabel *m_message = nullptr;
     QLabel *m_percent = nullptr;
     QProgressBar *m_bar = nullptr;
     QString m_finalText;
