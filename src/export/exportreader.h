@@ -1,0 +1,59 @@
+#pragma once
+
+#include "store/records.h"
+#include "store/storestatus.h"
+#include "store/view.h"
+
+#include <QString>
+
+#include <deque>
+#include <memory>
+
+namespace pk {
+
+class Collection;
+struct KeyDef;
+struct QueryError;
+
+/**
+ * @brief The locations an export writes: one key's order, optionally one category or a query.
+ *
+ * Reads the view a page at a time, so memory stays flat whatever the collection's size. The
+ * query may name the category fields (CAT:Category, CAT:Flag, CAT:Description) of a location's
+ * category besides the location's own fields.
+ */
+class ExportReader final
+{
+public:
+    static constexpr int PageSize = 512;
+
+    /// The key of an export order ("Location", "CatDesc", ...); nullptr for an unknown order.
+    static const KeyDef *keyOf(const QString &order);
+
+    ExportReader(Collection &collection, const KeyDef &key);
+
+    /// Skips every location whose category differs (letter case aside) from `category`.
+    void selectCategory(const QString &category);
+    /// Applies a query; false with `message` set when it does not compile.
+    bool setQuery(const QString &expression, QString &message);
+
+    /// Locations in the view (before the category selection), for progress.
+    qint64 total();
+    /// The next location; false at the end or on failure (see status()).
+    bool next(LocationRecord &record);
+    const StoreStatus &status() const { return m_status; }
+
+private:
+    bool fill();
+
+    Collection &m_collection;
+    std::unique_ptr<View> m_view;
+    std::deque<ViewRow> m_rows;
+    ViewPosition m_last;
+    bool m_atEnd = false;
+    bool m_selected = false;
+    QString m_category;
+    StoreStatus m_status;
+};
+
+} // namespace pk
