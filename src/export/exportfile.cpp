@@ -65,34 +65,6 @@ ExportResult ExportFile::exportFileDescription()
     return runPass(false);
 }
 
-bool ExportFile::openReader(std::unique_ptr<ExportReader> &reader, ExportResult &result)
-{
-    const KeyDef *key = ExportReader::keyOf(m_settings.order);
-    if (!m_env.collection || !key) {
-        result = ExportResult::Failed;
-        return false;
-    }
-    reader = std::make_unique<ExportReader>(*m_env.collection, *key);
-    if (m_settings.categoryAssignment == u"Selected"_s)
-        reader->selectCategory(m_settings.category);
-    if (m_settings.categoryAssignment == u"Query"_s) {
-        const std::optional<QString> query
-            = m_env.queryWizard ? m_env.queryWizard() : std::optional<QString>(QString());
-        if (!query) {
-            result = ExportResult::Cancelled;
-            return false;
-        }
-        QString message;
-        if (!reader->setQuery(*query, message)) {
-            if (m_env.ui)
-                m_env.ui->message(u"Query Wizard"_s, message, UserInterface::Icon::Critical);
-            result = ExportResult::Failed;
-            return false;
-        }
-    }
-    return true;
-}
-
 ExportResult ExportFile::runPass(bool grouped)
 {
     if (m_settings.type == u"Simple"_s)
@@ -123,9 +95,9 @@ ExportResult ExportFile::runPass(bool grouped)
     m_snippets.clear();
     m_names = ExportFileNames::of(m_settings.file);
 
-    std::unique_ptr<ExportReader> reader;
     ExportResult result = ExportResult::Written;
-    if (!openReader(reader, result))
+    const std::unique_ptr<ExportReader> reader = ExportReader::open(m_settings, m_env, result);
+    if (!reader)
         return result;
     const qint64 total = m_env.progress ? reader->total() : 0;
 

@@ -48,7 +48,6 @@ private:
 
     ExportResult exportFileDescription();
     ExportResult runPass(bool grouped);
-    bool openReader(std::unique_ptr<ExportReader> &reader, ExportResult &result);
     bool pageStart(bool grouped);
     bool groupStart(const LocationRecord &record);
     bool groupEnd(bool atFinish);

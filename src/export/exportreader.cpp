@@ -1,6 +1,8 @@
 #include "export/exportreader.h"
 
 #include "browse/query/queryexpression.h"
+#include "export/exportsettings.h"
+#include "framework/userinterface.h"
 #include "browse/query/queryfieldtable.h"
 #include "browse/query/storefieldresolver.h"
 #include "store/collection.h"
@@ -51,6 +53,39 @@ const KeyDef *ExportReader::keyOf(const QString &order)
     if (order == u"Keyword"_s)
         return &Keys::urlKeyword();
     return nullptr;
+}
+
+std::unique_ptr<ExportReader> ExportReader::open(const ExportSettings &settings,
+                                                 const ExportEnvironment &env, ExportResult &result)
+{
+    result = ExportResult::Failed;
+    const KeyDef *key = keyOf(settings.order);
+    if (!key) {
+        if (env.ui)
+            env.ui->message(u"Export"_s, u"Undefined export order."_s, UserInterface::Icon::Warning);
+        return nullptr;
+    }
+    if (!env.collection)
+        return nullptr;
+    auto reader = std::make_unique<ExportReader>(*env.collection, *key);
+    if (settings.categoryAssignment == u"Selected"_s)
+        reader->selectCategory(settings.category);
+    if (settings.categoryAssignment == u"Query"_s) {
+        const std::optional<QString> query
+            = env.queryWizard ? env.queryWizard() : std::optional<QString>(QString());
+        if (!query) {
+            result = ExportResult::Cancelled;
+            return nullptr;
+        }
+        QString message;
+        if (!reader->setQuery(*query, message)) {
+            if (env.ui)
+                env.ui->message(u"Query Wizard"_s, message, UserInterface::Icon::Critical);
+            return nullptr;
+        }
+    }
+    result = ExportResult::Written;
+    return reader;
 }
 
 ExportReader::ExportReader(Collection &collection, const KeyDef &key)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "export/exportenvironment.h"
 #include "store/records.h"
 #include "store/storestatus.h"
 #include "store/view.h"
@@ -12,6 +13,7 @@
 namespace pk {
 
 class Collection;
+struct ExportSettings;
 struct KeyDef;
 struct QueryError;
 
@@ -31,6 +33,15 @@ public:
     static const KeyDef *keyOf(const QString &order);
 
     ExportReader(Collection &collection, const KeyDef &key);
+
+    /**
+     * The reader of an export: its order, "Selected" category or "Query" (the wizard runs
+     * first). Nothing, with `result` set, when the order is unknown (the user is told), the
+     * query wizard was cancelled or its query does not compile.
+     */
+    static std::unique_ptr<ExportReader> open(const ExportSettings &settings,
+                                              const ExportEnvironment &environment,
+                                              ExportResult &result);
 
     /// Skips every location whose category differs (letter case aside) from `category`.
     void selectCategory(const QString &category);

@@ -33,8 +33,8 @@ bool TextLineWriter::writeLine(QStringView line)
 {
     if (!m_error.isEmpty() || !m_file.isOpen())
         return false;
-    if (line.size() > MaxLine) {
-        qsizetype cut = MaxLine;
+    if (m_maxLine > 0 && line.size() > m_maxLine) {
+        qsizetype cut = m_maxLine;
         if (line[cut - 1].isHighSurrogate())
             --cut;
         line = line.left(cut);

@@ -23,6 +23,8 @@ public:
     TextLineWriter &operator=(const TextLineWriter &) = delete;
 
     bool open(const QString &path);
+    /// Lines longer than this are cut; 0 writes every line whole.
+    void setMaxLine(int characters) { m_maxLine = characters; }
     bool isOpen() const { return m_file.isOpen(); }
     QString path() const { return m_path; }
     /// Writes one line (cut at MaxLine); false after a failure.
@@ -38,6 +40,7 @@ private:
     QString m_path;
     QByteArray m_buffer;
     QString m_error;
+    int m_maxLine = MaxLine;
 };
 
 } // namespace pk
