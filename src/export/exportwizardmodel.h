@@ -20,7 +20,6 @@ class ExportWizardModel final
 {
 public:
     static constexpr const char *Title = "Export Wizard";
-    static constexpr const char *Advanced = "Export:Advanced";
 
     /// The type choices: value and the text of its option.
     static const QList<QPair<QString, QString>> &types();
