@@ -99,6 +99,7 @@ ExportResult ExportFile::runPass(bool grouped)
     const std::unique_ptr<ExportReader> reader = ExportReader::open(m_settings, m_env, result);
     if (!reader)
         return result;
+    reader->setListFieldsOnly(true);
     const qint64 total = m_env.progress ? reader->total() : 0;
 
     if (!openPage(m_main, m_settings.file))

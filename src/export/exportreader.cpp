@@ -7,6 +7,12 @@
 #include "browse/query/storefieldresolver.h"
 #include "store/collection.h"
 #include "store/fields.h"
+#include "store/recordio.h"
+#include "store/sqliteerror.h"
+#include "store/tableaccess.h"
+
+#include <SQLiteCpp/Column.h>
+#include <SQLiteCpp/Statement.h>
 
 using namespace Qt::StringLiterals;
 
@@ -34,6 +40,41 @@ QueryFieldResolver exportFieldResolver()
                    + sqlIdentifier(u"Category"_s) + u" COLLATE PKNOCASE LIMIT 1)"_s;
         return ref;
     };
+}
+
+QString text(const SQLite::Statement &st, int index)
+{
+    const SQLite::Column c = st.getColumn(index);
+    return QString::fromUtf8(static_cast<const char *>(c.getBlob()), c.getBytes());
+}
+
+/// The row as a location: column 0 is the row id, the fields follow in table order.
+void readLocation(const SQLite::Statement &st, LocationRecord &r, bool listFieldsOnly)
+{
+    r.Location = text(st, 1);
+    r.Description = text(st, 2);
+    r.Category = text(st, 3);
+    r.Rating = st.getColumn(4).getInt();
+    if (listFieldsOnly) {
+        r.SiteInfo = text(st, 5);
+        return;
+    }
+    r.Keyword = text(st, 5);
+    r.SiteInfo = text(st, 6);
+    r.LastVisit = st.getColumn(7).getInt();
+    r.LastValidated = st.getColumn(8).getInt();
+    r.Validated = quint8(st.getColumn(9).getInt());
+    r.MovedTo = text(st, 10);
+    r.Comments = text(st, 11);
+    r.UserName = text(st, 12);
+    r.Password = text(st, 13);
+    r.Expires = st.getColumn(14).getInt();
+    r.PageSize = st.getColumn(15).getInt();
+    r.EmailAddress = text(st, 16);
+    r.OriginalFilename = text(st, 17);
+    r.Custom1 = text(st, 18);
+    r.Custom2 = text(st, 19);
+    r.Custom3 = text(st, 20);
 }
 
 } // namespace
@@ -131,35 +172,53 @@ qint64 ExportReader::total()
     return n;
 }
 
-bool ExportReader::fill()
+ExportReader::~ExportReader() = default;
+
+bool ExportReader::start()
 {
-    if (m_atEnd)
+    m_status = TableAccess::ready(m_collection, locationsTable(), false);
+    if (!m_status)
         return false;
-    ViewPage page;
-    m_status = m_last.valid ? m_view->forward(m_last, PageSize, false, page)
-                            : m_view->firstPage(PageSize, page);
-    if (!m_status) {
-        m_atEnd = true;
+    try {
+        const QString columns = m_listFieldsOnly
+                                    ? u"Location, Description, Category, Rating, SiteInfo"_s
+                                    : RecordIo::columnList(locationsTable());
+        const SqlFilter &filter = m_view->filter();
+        const QString sql = u"SELECT rowid, "_s + columns + u" FROM "_s
+                            + TableAccess::qualified(locationsTable())
+                            + (filter.isEmpty() ? QString() : u" WHERE ("_s + filter.where + u')')
+                            + u" ORDER BY "_s + m_view->orderBy();
+        m_statement = std::make_unique<SQLite::Statement>(m_collection.db(), sql.toStdString());
+        TableAccess::bindAll(*m_statement, filter.bindings);
+    } catch (const std::exception &e) {
+        m_status = SqliteError::fromException(e);
+        m_statement.reset();
         return false;
     }
-    m_atEnd = page.atEnd || page.rows.empty();
-    if (!page.rows.empty())
-        m_last = page.rows.back().position;
-    for (ViewRow &row : page.rows)
-        m_rows.push_back(std::move(row));
-    return !m_rows.empty();
+    return true;
 }
 
 bool ExportReader::next(LocationRecord &record)
 {
-    for (;;) {
-        if (m_rows.empty() && !fill())
-            return false;
-        record = m_rows.front().location();
-        m_rows.pop_front();
-        if (!m_selected || record.Category.compare(m_category, Qt::CaseInsensitive) == 0)
-            return true;
+    if (m_atEnd)
+        return false;
+    if (!m_statement && !start()) {
+        m_atEnd = true;
+        return false;
     }
+    try {
+        while (m_statement->executeStep()) {
+            if (!m_selected || QStringView(text(*m_statement, 3)).compare(m_category, Qt::CaseInsensitive) == 0) {
+                readLocation(*m_statement, record, m_listFieldsOnly);
+                return true;
+            }
+        }
+    } catch (const std::exception &e) {
+        m_status = SqliteError::fromException(e);
+    }
+    m_atEnd = true;
+    m_statement.reset();
+    return false;
 }
 
 } // namespace pk

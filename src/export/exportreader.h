@@ -7,8 +7,11 @@
 
 #include <QString>
 
-#include <deque>
 #include <memory>
+
+namespace SQLite {
+class Statement;
+}
 
 namespace pk {
 
@@ -20,7 +23,8 @@ struct QueryError;
 /**
  * @brief The locations an export writes: one key's order, optionally one category or a query.
  *
- * Reads the view a page at a time, so memory stays flat whatever the collection's size. The
+ * Steps one statement through the view's key order, a row at a time, so memory stays flat
+ * whatever the collection's size. Nothing may write Locations while a reader is open. The
  * query may name the category fields (CAT:Category, CAT:Flag, CAT:Description) of a location's
  * category besides the location's own fields.
  */
@@ -33,6 +37,9 @@ public:
     static const KeyDef *keyOf(const QString &order);
 
     ExportReader(Collection &collection, const KeyDef &key);
+    ~ExportReader();
+    ExportReader(const ExportReader &) = delete;
+    ExportReader &operator=(const ExportReader &) = delete;
 
     /**
      * The reader of an export: its order, "Selected" category or "Query" (the wizard runs
@@ -43,6 +50,9 @@ public:
                                               const ExportEnvironment &environment,
                                               ExportResult &result);
 
+    /// Reads only the address, description, category, rating and site information (the
+    /// built-in layouts need no more); the other fields stay empty.
+    void setListFieldsOnly(bool only) { m_listFieldsOnly = only; }
     /// Skips every location whose category differs (letter case aside) from `category`.
     void selectCategory(const QString &category);
     /// Applies a query; false with `message` set when it does not compile.
@@ -55,13 +65,13 @@ public:
     const StoreStatus &status() const { return m_status; }
 
 private:
-    bool fill();
+    bool start();
 
     Collection &m_collection;
     std::unique_ptr<View> m_view;
-    std::deque<ViewRow> m_rows;
-    ViewPosition m_last;
+    std::unique_ptr<SQLite::Statement> m_statement;
     bool m_atEnd = false;
+    bool m_listFieldsOnly = false;
     bool m_selected = false;
     QString m_category;
     StoreStatus m_status;

@@ -138,13 +138,13 @@ ExportResult PreformattedExport::run()
                     closePage(record);
                     openPage(record);
                 }
-                m_pages.back().pieces << filled(m_categoryHeader, record);
+                append(filled(m_categoryHeader, record));
                 m_categoryOpen = true;
             }
         }
         if (m_pages.empty())
             openPage(record);
-        m_pages.back().pieces << filled(m_detail, record);
+        append(filled(m_detail, record));
         ++m_written;
         if (m_env.progress && (done % 256) == 0 && !m_env.progress(done, total))
             break;
@@ -269,7 +269,7 @@ void PreformattedExport::closePage(const LocationRecord &record)
 {
     if (!m_pageOpen || m_pages.empty())
         return;
-    m_pages.back().pieces << filled(m_footer, record);
+    append(filled(m_footer, record));
     m_pageOpen = false;
 }
 
@@ -277,8 +277,17 @@ void PreformattedExport::closeCategory(const LocationRecord &record)
 {
     if (!m_categoryOpen || m_pages.empty())
         return;
-    m_pages.back().pieces << u"<!--URL:EndCat-->"_s << filled(m_categoryFooter, record);
+    m_pages.back().pieces.push_back(u"<!--URL:EndCat-->"_s);
+    append(filled(m_categoryFooter, record));
     m_categoryOpen = false;
+}
+
+void PreformattedExport::append(QStringList pieces)
+{
+    // One at a time: the list grows geometrically, where appending a whole list may not.
+    QStringList &page = m_pages.back().pieces;
+    for (QString &piece : pieces)
+        page.push_back(std::move(piece));
 }
 
 QStringList PreformattedExport::filled(const QStringList &section, const LocationRecord &record)
@@ -288,18 +297,41 @@ QStringList PreformattedExport::filled(const QStringList &section, const Locatio
     return copy;
 }
 
+/// The tokens (other than the contents list) a piece holds, one bit each.
+static quint64 tokensIn(QStringView piece)
+{
+    static const QString marker = u"URL:"_s;
+    const QStringList &list = PreformattedExport::tokens();
+    quint64 found = 0;
+    for (qsizetype at = piece.indexOf(marker, 0, Qt::CaseInsensitive); at >= 0;
+         at = piece.indexOf(marker, at + 1, Qt::CaseInsensitive)) {
+        const qsizetype starts[] = {at - 1, at - 4};
+        for (const qsizetype start : starts) {
+            if (start < 0)
+                continue;
+            for (int t = 0; t < Toc; ++t) {
+                if (piece.mid(start).startsWith(list[t], Qt::CaseInsensitive))
+                    found |= quint64(1) << t;
+            }
+        }
+    }
+    return found;
+}
+
 void PreformattedExport::fill(QStringList &pieces, const LocationRecord &record, bool contentsOnly)
 {
     const QStringList &list = tokens();
     for (qsizetype i = pieces.size() - 1; i >= 0; --i) {
         if (!pieces[i].contains(u"URL:"_s, Qt::CaseInsensitive))
             continue;
-        if (!contentsOnly) {
-            for (int t = 0; t < Toc; ++t) {
-                const qsizetype at = pieces[i].indexOf(list[t], 0, Qt::CaseInsensitive);
-                if (at >= 0)
-                    pieces[i].replace(at, list[t].size(), value(t, record));
-            }
+        // Values never hold tokens (see HtmlText), so the tokens present are known up front.
+        const quint64 present = contentsOnly ? 0 : tokensIn(pieces[i]);
+        for (int t = 0; present != 0 && t < Toc; ++t) {
+            if (!(present & (quint64(1) << t)))
+                continue;
+            const qsizetype at = pieces[i].indexOf(list[t], 0, Qt::CaseInsensitive);
+            if (at >= 0)
+                pieces[i].replace(at, list[t].size(), value(t, record));
         }
         if (m_contents.isEmpty())
             continue;
@@ -341,8 +373,16 @@ void PreformattedExport::expandContents(QStringList &pieces, qsizetype at, qsize
         if (k + 1 < m_contents.size() && !suffix.isEmpty())
             inserted << suffix;
     }
-    for (qsizetype k = 0; k < inserted.size(); ++k)
-        pieces.insert(at + 1 + k, inserted[k]);
+    // Rebuilt in one pass: inserting one by one would move the rest of a big page each time.
+    QStringList result;
+    result.reserve(pieces.size() + inserted.size());
+    for (qsizetype k = 0; k <= at; ++k)
+        result.push_back(std::move(pieces[k]));
+    for (QString &entry : inserted)
+        result.push_back(std::move(entry));
+    for (qsizetype k = at + 1; k < pieces.size(); ++k)
+        result.push_back(std::move(pieces[k]));
+    pieces = std::move(result);
 }
 
 QString PreformattedExport::bookmark(const QString &category)

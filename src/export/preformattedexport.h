@@ -53,6 +53,7 @@ private:
     void openPage(const LocationRecord &record);
     void closePage(const LocationRecord &record);
     void closeCategory(const LocationRecord &record);
+    void append(QStringList pieces);
     QStringList filled(const QStringList &section, const LocationRecord &record);
     void fill(QStringList &pieces, const LocationRecord &record, bool contentsOnly);
     QString value(int token, const LocationRecord &record);
