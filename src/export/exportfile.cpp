@@ -2,8 +2,8 @@
 
 #include "export/exportreader.h"
 #include "export/htmltext.h"
-#include "export/locationcsvline.h"
 #include "framework/userinterface.h"
+#include "import/csv/locationcsvline.h"
 #include "store/cathtmlmanager.h"
 #include "store/collection.h"
 #include "store/fieldtext.h"
@@ -250,7 +250,8 @@ bool ExportFile::locationLines(const LocationRecord &record)
     const QString r = QString::number(record.Rating);
     switch (m_style) {
     case Style::Csv:
-        return main(LocationCsvLine::write(record, m_settings.siteInfo, m_settings.rating));
+        return main(LocationCsvLine::write(
+            record, LocationCsvLine::layoutFor(m_settings.siteInfo, m_settings.rating)));
     case Style::Ascii: {
         QString line = padded(record.Category, 50) + u' ' + padded(record.Location, 255) + u' '
                        + padded(record.Description, 255);

@@ -2,6 +2,7 @@
 
 #include "export/exportfile.h"
 #include "export/htmltext.h"
+#include "import/csv/locationcsvline.h"
 #include "store/collection.h"
 #include "store/locationmanager.h"
 
@@ -98,6 +99,25 @@ TEST_F(ExportFileTest, PlainListsAreNotEscaped)
     ASSERT_EQ(run(settings(u"CSV"_s, u"Location"_s)), ExportResult::Written);
     EXPECT_TRUE(lines(out(u"links.html"_s))
                     .contains(u"\"News\",\"https://n.example/x\",\"News <script>alert(1)</script>\",\"\",-3"_s));
+}
+
+TEST_F(ExportFileTest, CsvExportReadsBackWhole)
+{
+    addLocation(u"https://multi.example/"_s, u"Two\nlines, \"quoted\""_s, u"Tools"_s, 4, u"a\",\"b"_s);
+    ASSERT_EQ(run(settings(u"CSV"_s, u"Location"_s)), ExportResult::Written);
+    const QStringList l = lines(out(u"links.html"_s));
+    ASSERT_EQ(l.size(), 7);
+    for (const QString &line : l) {
+        QString category;
+        LocationRecord back;
+        ASSERT_TRUE(LocationCsvLine::read(line, category, back)) << line.toStdString();
+        LocationRecord stored;
+        ASSERT_TRUE(collection->locations().get(back.Location, stored)) << line.toStdString();
+        EXPECT_EQ(category, stored.Category);
+        EXPECT_EQ(back.Description, QString(stored.Description).replace(u'\n', u'|'));
+        EXPECT_EQ(back.SiteInfo, stored.SiteInfo);
+        EXPECT_EQ(back.Rating, stored.Rating);
+    }
 }
 
 TEST_F(ExportFileTest, RatingAndSiteInfoFlagsShapeTheTableRow)
