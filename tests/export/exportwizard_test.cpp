@@ -1,10 +1,13 @@
 #include "exportfixture.h"
 
+#include "export/widgets/exporthelpwindow.h"
 #include "export/widgets/exportwizarddialog.h"
 #include "framework/errormanager.h"
 #include "platform/inifile.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QPlainTextEdit>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QFile>
@@ -117,6 +120,25 @@ TEST_F(ExportWizardTest, CancelKeepsTheEditedSettings)
     ASSERT_TRUE(stored.load());
     EXPECT_EQ(stored.value(u"Export"_s, u"Export:Type"_s), u"Frame"_s);
     EXPECT_FALSE(QFile::exists(out(u"links.html"_s)));
+}
+
+TEST_F(ExportWizardTest, HelpShowsExportTxtFromTheCurrentFolderWhenThereIsOne)
+{
+    const QString previous = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(temp.folder()));
+    auto w = wizard();
+    auto *help = child<QPushButton>(*w, u"help"_s);
+    ASSERT_NE(help, nullptr);
+    help->click();
+    EXPECT_EQ(w->findChild<ExportHelpWindow *>(), nullptr); // no file: no window, wizard goes on
+
+    ASSERT_TRUE(temp.writeFile(u"export.txt"_s, "Choose a type.\nThen a file.\n"));
+    help->click();
+    auto *viewer = w->findChild<ExportHelpWindow *>();
+    ASSERT_NE(viewer, nullptr);
+    EXPECT_EQ(viewer->windowTitle(), u"Export Help"_s);
+    EXPECT_TRUE(viewer->findChild<QPlainTextEdit *>()->toPlainText().startsWith(u"Choose a type."_s));
+    QDir::setCurrent(previous);
 }
 
 } // namespace

@@ -8,6 +8,8 @@
 #include <QDir>
 #include <QFile>
 
+#include <random>
+
 using namespace Qt::StringLiterals;
 using namespace pk;
 using namespace pk::test;
@@ -165,6 +167,40 @@ TEST_F(PreformattedTest, ShippedTemplatesFillEveryTokenInEveryLayout)
         }
     }
     EXPECT_TRUE(ui.interactions().isEmpty());
+}
+
+TEST_F(PreformattedTest, RandomTemplatesNeverCrashOrLetValuesBecomeMarkup)
+{
+    // Bounded fuzz run: templates stitched from markers, tokens, tags, text and line ends.
+    addLocation(u"https://evil.example/"_s, u"<img src=x onerror=alert(1)> (URL:TOC) (URL:Password)"_s,
+                u"Tools"_s, 1, u"<!--URL:BEGIN-->"_s);
+    const QStringList parts = PreformattedExport::tokens()
+                              + QStringList{u"<!--URL:BEGIN-->"_s, u"<!--URL:END-->"_s,
+                                            u"<!--URL:BEGINCAT-->"_s, u"<!--URL:ENDCAT-->"_s,
+                                            u"<td>"_s, u"</td>"_s, u"<br>"_s, u"</li>"_s, u"<tr>"_s,
+                                            u"text "_s, u"\n"_s, u"\r\n"_s, u"\r"_s, u"<"_s, u">"_s,
+                                            u"  "_s, QString(700, u'x')};
+    std::mt19937 rng(1234);
+    const QStringList types{u"Simple"_s, u"Table"_s, u"Frame"_s};
+    for (int round = 0; round < 120; ++round) {
+        QString body;
+        const int count = int(rng() % 60);
+        for (int i = 0; i < count; ++i)
+            body += parts[qsizetype(rng() % quint32(parts.size()))];
+        const QString type = types[round % 3];
+        const bool grouped = (round / 3) % 2 == 1;
+        for (const char *prefix : {"Default_", "Default_base_", "Default_banner_", "Default_contents_"})
+            writeTemplate(PreformattedExport::templateName(QLatin1String(prefix), type, grouped),
+                          body.toUtf8());
+        ui.clear();
+        ExportSettings s = settings(type, grouped ? u"CatLoc"_s : u"Rating"_s);
+        ASSERT_NE(run(s), ExportResult::Cancelled);
+        const QDir dir(temp.root() + u"/out"_s);
+        for (const QString &name : dir.entryList(QDir::Files)) {
+            const QString page = text(dir.filePath(name));
+            EXPECT_FALSE(page.contains(u"<img"_s)) << name.toStdString();
+        }
+    }
 }
 
 TEST(PageWriter, EndsLinesAfterClosingTagsAndNearTheLimit)

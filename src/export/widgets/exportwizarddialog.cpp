@@ -85,6 +85,7 @@ ExportWizardDialog::ExportWizardDialog(ExportWizardContext context, QWidget *par
     auto *cancel = new QPushButton(u"Cancel"_s, this);
     cancel->setToolTip(u"Cancel the export"_s);
     auto *help = new QPushButton(u"Help"_s, this);
+    help->setObjectName(u"help"_s);
     connect(m_back, &QPushButton::clicked, this, &ExportWizardDialog::back);
     connect(m_next, &QPushButton::clicked, this, &ExportWizardDialog::next);
     connect(finishButton, &QPushButton::clicked, this, &ExportWizardDialog::finish);
