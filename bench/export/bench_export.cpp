@@ -2,7 +2,7 @@
 //   - 50,000 locations as "Table" grouped by category (target 0.15 s);
 //   - 1,000,000 locations through the built-in layouts (target under 4 s, flat memory).
 // The collections are built once and kept under the temporary folder.
-//   bench_export [--folder PATH] [--small N] [--large N] [--runs N]
+//   bench_export [--folder PATH] [--small N] [--large N] [--runs N] [--only Type:Order]
 
 #include "export/exportfile.h"
 #include "export/exportreader.h"
@@ -11,6 +11,8 @@
 #include "store/collection.h"
 #include "store/fields.h"
 #include "store/locationmanager.h"
+
+#include <SQLiteCpp/Database.h>
 
 #include <QCoreApplication>
 #include <QDir>
@@ -162,6 +164,8 @@ int main(int argc, char **argv)
     int small = 50000;
     int large = 1000000;
     int runs = 5;
+    QString only; // "Type:Order": one run over the large collection
+
     const QStringList args = app.arguments();
     for (qsizetype i = 1; i + 1 < args.size(); ++i) {
         if (args[i] == u"--folder"_s)
@@ -172,11 +176,13 @@ int main(int argc, char **argv)
             large = args[++i].toInt();
         else if (args[i] == u"--runs"_s)
             runs = args[++i].toInt();
+        else if (args[i] == u"--only"_s)
+            only = args[++i];
     }
     const QString out = folder + u"/out"_s;
     QDir().mkpath(out);
 
-    {
+    if (small > 0) {
         const QString smallFolder = folder + u"/small"_s;
         QDir().mkpath(smallFolder);
         Collection c(smallFolder);
@@ -222,6 +228,14 @@ int main(int argc, char **argv)
         if (!c.openAll(true) || !build(c, large))
             return 1;
         std::printf("%d locations (target under 4 s each, memory flat):\n", large);
+        if (qEnvironmentVariableIsSet("PK_BENCH_PRAGMA"))
+            c.db().exec(qgetenv("PK_BENCH_PRAGMA").toStdString());
+        if (!only.isEmpty()) {
+            const QStringList what = only.split(u':');
+            report(qPrintable(only),
+                   exportOnce(c, what.value(0), what.value(1), out + u"/only.out"_s), 4);
+            return 0;
+        }
         report("Table, grouped by category", exportOnce(c, u"Table"_s, u"CatDesc"_s, out + u"/l.html"_s), 4);
         report("Frame, grouped by category", exportOnce(c, u"Frame"_s, u"CatLoc"_s, out + u"/lf.html"_s), 4);
         report("Simple, by rating", exportOnce(c, u"Simple"_s, u"Rating"_s, out + u"/ls.html"_s), 4);
