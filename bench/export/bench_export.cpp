@@ -3,6 +3,7 @@
 //   - 1,000,000 locations through the built-in layouts (target under 4 s, flat memory).
 // The collections are built once and kept under the temporary folder.
 //   bench_export [--folder PATH] [--small N] [--large N] [--runs N] [--only Type:Order]
+// PK_BENCH_PRAGMA="PRAGMA ..." runs one statement on the large collection first (experiments).
 
 #include "export/exportfile.h"
 #include "export/exportreader.h"
