@@ -4,7 +4,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
-  libsqlite3-dev libsqlitecpp-dev
+  libsqlite3-dev libsqlitecpp-dev sqlite3
   libasio-dev libssl-dev libcurl4-openssl-dev
   libsimpleini-dev
   libxcb1-dev libxcb-keysyms1-dev

@@ -1,6 +1,10 @@
 #include "framework/widgets/widgetuserinterface.h"
 
+#include "framework/widgets/plainfileiconprovider.h"
+
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -39,6 +43,43 @@ std::optional<QString> nonEmpty(const QString &s)
     return s;
 }
 
+/**
+ * Qt's own file dialog with an icon provider that never opens a file: the folder shown is
+ * often the open collection's, and opening one of its files would cost SQLite its locks (a
+ * desktop's native dialog runs in this process too, so it is not used).
+ */
+std::optional<QString> runFileDialog(QWidget *parent, const QString &title, const QString &preset,
+                                     const QString &filter, QFileDialog::AcceptMode acceptMode,
+                                     QFileDialog::FileMode fileMode)
+{
+    PlainFileIconProvider icons;
+    // The dialog starts listing its first folder at once, with Qt's provider: start it at the
+    // root and move to the wanted folder once the plain provider is in place.
+    QFileDialog dialog(parent, title, QDir::rootPath());
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setOption(QFileDialog::DontUseCustomDirectoryIcons);
+    dialog.setIconProvider(&icons);
+    dialog.setAcceptMode(acceptMode);
+    dialog.setFileMode(fileMode);
+    if (fileMode == QFileDialog::Directory)
+        dialog.setOption(QFileDialog::ShowDirsOnly);
+    else
+        dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    if (!filter.isEmpty())
+        dialog.setNameFilters(qtFilter(filter).split(QStringLiteral(";;")));
+
+    const QFileInfo start(preset.isEmpty() ? QDir::currentPath() : preset);
+    if (start.isDir() || fileMode == QFileDialog::Directory) {
+        dialog.setDirectory(start.absoluteFilePath());
+    } else {
+        dialog.setDirectory(start.absolutePath());
+        dialog.selectFile(start.fileName());
+    }
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return nonEmpty(dialog.selectedFiles().value(0));
+}
+
 } // namespace
 
 void WidgetUserInterface::message(const QString &title, const QString &text, Icon icon)
@@ -72,19 +113,21 @@ int WidgetUserInterface::ask(const QString &title, const QString &text, const QS
 std::optional<QString> WidgetUserInterface::saveFileName(const QString &title, const QString &presetPath,
                                                          const QString &filter)
 {
-    return nonEmpty(QFileDialog::getSaveFileName(m_parent, title, presetPath, qtFilter(filter), nullptr,
-                                                 QFileDialog::DontConfirmOverwrite));
+    return runFileDialog(m_parent, title, presetPath, filter, QFileDialog::AcceptSave,
+                         QFileDialog::AnyFile);
 }
 
 std::optional<QString> WidgetUserInterface::openFileName(const QString &title, const QString &presetPath,
                                                          const QString &filter)
 {
-    return nonEmpty(QFileDialog::getOpenFileName(m_parent, title, presetPath, qtFilter(filter)));
+    return runFileDialog(m_parent, title, presetPath, filter, QFileDialog::AcceptOpen,
+                         QFileDialog::ExistingFile);
 }
 
 std::optional<QString> WidgetUserInterface::existingFolder(const QString &title, const QString &startFolder)
 {
-    return nonEmpty(QFileDialog::getExistingDirectory(m_parent, title, startFolder));
+    return runFileDialog(m_parent, title, startFolder, {}, QFileDialog::AcceptOpen,
+                         QFileDialog::Directory);
 }
 
 std::optional<QString> WidgetUserInterface::text(const QString &title, const QString &prompt,
