@@ -12,6 +12,10 @@
 #include "net/netall.h"
 #endif
 
+#ifdef PK_HAVE_QUERY
+#include "browse/query/querytexts.h"
+#endif
+
 #include <QApplication>
 #include <QSocketNotifier>
 #include <QStyleFactory>
@@ -77,6 +81,9 @@ int main(int argc, char *argv[])
         return EXIT_FAILURE;
     if (pk::ScreenFont::isStored(shell.positionIni()))
         pk::applyScreenFont(pk::ScreenFont::load(shell.positionIni()));
+#ifdef PK_HAVE_QUERY
+    pk::QueryTexts::shared().setDefaults();
+#endif
     const QString theme = shell.settings().values().theme;
     if (!theme.isEmpty() && QStyleFactory::keys().contains(theme, Qt::CaseInsensitive))
         QApplication::setStyle(theme);
