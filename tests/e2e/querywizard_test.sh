@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The query wizard in the real program, read through the accessibility bus as a screen reader
 # reads it: every operator of the first field and every button has its text. A rating the field
-# cannot hold is refused with the range.
+# cannot hold is refused with the range. Then the program is told to end (SIGTERM) while the
+# wizard, and in a second run the Find dialog, is open: it must close cleanly every time.
 set -euo pipefail
 pathkeep="$1"
 seed="$2"
@@ -48,4 +49,22 @@ grep -q "from 0 to 99" "$work/invalid" || { cat "$work/invalid" >&2; fail "the m
 atspi click 'Invalid Query' 'OK' || fail "no OK in the message"
 sleep 0.5
 
+# --- SIGTERM with the wizard open -----------------------------------------------------------
+kill -TERM "$pid"
+e2e_ended 50 || fail "pathkeep did not end after SIGTERM with the query wizard open"
+[ "$status" -eq 0 ] || fail "SIGTERM with the query wizard open: exit status $status"
+grep -qi '^\[BrowsePATHKEEP\]' "$XDG_CONFIG_HOME/pathkeep/POSITION.INI" \
+  || fail "the list's position was not saved on SIGTERM"
+
+# --- SIGTERM with the Find dialog open -------------------------------------------------------
+e2e_start "$pathkeep"
+e2e_wait_frame
+frame="$(e2e_wait_name '^Pathkeep 2005$' 25)"
+# The list has the focus once the splash is gone.
+xdotool windowfocus "$frame"; sleep 0.3
+xdotool key ctrl+f
+atspi wait 'Find...' 20 || fail "Ctrl+F did not open the Find dialog"
+kill -TERM "$pid"
+e2e_ended 50 || fail "pathkeep did not end after SIGTERM with the Find dialog open"
+[ "$status" -eq 0 ] || fail "SIGTERM with the Find dialog open: exit status $status"
 echo "PASS"

@@ -1,5 +1,7 @@
 #include "framework/widgets/widgetuserinterface.h"
 
+#include "framework/terminationrequest.h"
+
 #include "framework/widgets/plainfileiconprovider.h"
 
 #include <QDir>
@@ -82,14 +84,21 @@ std::optional<QString> runFileDialog(QWidget *parent, const QString &title, cons
 
 } // namespace
 
+// Once the program is told to end, nothing waits for the user: every question is answered as
+// if it had been cancelled, so the windows waiting on one unwind and close.
+
 void WidgetUserInterface::message(const QString &title, const QString &text, Icon icon)
 {
+    if (TerminationRequest::isRequested())
+        return;
     QMessageBox box(toQt(icon), title, text, QMessageBox::Ok, m_parent);
     box.exec();
 }
 
 bool WidgetUserInterface::askYesNo(const QString &title, const QString &text, bool yesIsDefault, Icon icon)
 {
+    if (TerminationRequest::isRequested())
+        return false;
     QMessageBox box(toQt(icon), title, text, QMessageBox::Yes | QMessageBox::No, m_parent);
     box.setDefaultButton(yesIsDefault ? QMessageBox::Yes : QMessageBox::No);
     return box.exec() == QMessageBox::Yes;
@@ -98,6 +107,8 @@ bool WidgetUserInterface::askYesNo(const QString &title, const QString &text, bo
 int WidgetUserInterface::ask(const QString &title, const QString &text, const QStringList &buttons,
                              int defaultButton, Icon icon)
 {
+    if (TerminationRequest::isRequested())
+        return -1;
     QMessageBox box(toQt(icon), title, text, QMessageBox::NoButton, m_parent);
     QList<QAbstractButton *> added;
     for (int i = 0; i < buttons.size(); ++i) {
@@ -113,6 +124,8 @@ int WidgetUserInterface::ask(const QString &title, const QString &text, const QS
 std::optional<QString> WidgetUserInterface::saveFileName(const QString &title, const QString &presetPath,
                                                          const QString &filter)
 {
+    if (TerminationRequest::isRequested())
+        return std::nullopt;
     return runFileDialog(m_parent, title, presetPath, filter, QFileDialog::AcceptSave,
                          QFileDialog::AnyFile);
 }
@@ -120,12 +133,16 @@ std::optional<QString> WidgetUserInterface::saveFileName(const QString &title, c
 std::optional<QString> WidgetUserInterface::openFileName(const QString &title, const QString &presetPath,
                                                          const QString &filter)
 {
+    if (TerminationRequest::isRequested())
+        return std::nullopt;
     return runFileDialog(m_parent, title, presetPath, filter, QFileDialog::AcceptOpen,
                          QFileDialog::ExistingFile);
 }
 
 std::optional<QString> WidgetUserInterface::existingFolder(const QString &title, const QString &startFolder)
 {
+    if (TerminationRequest::isRequested())
+        return std::nullopt;
     return runFileDialog(m_parent, title, startFolder, {}, QFileDialog::AcceptOpen,
                          QFileDialog::Directory);
 }
@@ -133,6 +150,8 @@ std::optional<QString> WidgetUserInterface::existingFolder(const QString &title,
 std::optional<QString> WidgetUserInterface::text(const QString &title, const QString &prompt,
                                                  const QString &initial, int maxLength, bool secret)
 {
+    if (TerminationRequest::isRequested())
+        return std::nullopt;
     QInputDialog dialog(m_parent);
     dialog.setWindowTitle(title);
     dialog.setLabelText(prompt);
