@@ -9,7 +9,10 @@ QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 set for pathkeep). As a command:
                                               list and combo box entries included
     atspi_driver.py click WINDOW BUTTON       clicks the button named BUTTON (xdotool, at the
                                               button's place on the screen)
-    atspi_driver.py press WINDOW BUTTON       runs the button's action through the bus
+    atspi_driver.py press WINDOW BUTTON       runs the button's action through the bus (the
+                                              program answers once the action returns, so a
+                                              button that opens a modal window is pressed
+                                              without waiting for the answer)
     atspi_driver.py windows                   prints the names of the program's windows
 
 Names compare without '&' and surrounding spaces; a WINDOW may also be a regular expression
@@ -20,11 +23,15 @@ import re
 import subprocess
 import sys
 import time
+import warnings
 
 import gi
 
 gi.require_version("Atspi", "2.0")
-from gi.repository import Atspi  # noqa: E402
+from gi.repository import Atspi, GLib  # noqa: E402
+
+# The per-interface getters are deprecated in newer AT-SPI; the calls below work on both.
+warnings.filterwarnings("ignore", category=DeprecationWarning)
 
 APP_NAME = "pathkeep"
 WINDOW_ROLES = {
@@ -137,12 +144,12 @@ def texts(window):
             continue
         role = role_name(node)
         if not name:
-            text_if = node.get_text_iface() if hasattr(node, "get_text_iface") else None
-            if text_if is not None:
-                try:
+            try:
+                text_if = node.get_text_iface()
+                if text_if is not None:
                     name = text_if.get_text(0, text_if.get_character_count())
-                except Exception:
-                    name = ""
+            except Exception:
+                name = ""
         out.append((role, name, showing(node)))
     return out
 
@@ -173,7 +180,14 @@ def press(window, name):
     action = button.get_action_iface()
     if action is None or action.get_n_actions() == 0:
         return False
-    return bool(action.do_action(0))
+    Atspi.set_timeout(3000, -1)
+    try:
+        return bool(action.do_action(0))
+    except GLib.Error as error:
+        # No answer: the action is running a modal window of its own.
+        if "reply" in str(error).lower():
+            return True
+        raise
 
 
 def main(argv):
