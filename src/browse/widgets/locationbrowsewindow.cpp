@@ -193,7 +193,7 @@ void LocationBrowseWindow::buildWindow()
     tools->addWidget(reset);
     tools->addWidget(copy);
     tools->addWidget(launch);
-    tools->addWidget(button(QStringLiteral("&Download"), QStringLiteral("Download URL(s) to a local folder"),
+    tools->addWidget(button(QStringLiteral("Downlo&ad"), QStringLiteral("Download URL(s) to a local folder"),
                             "downloadButton", [this] { m_browse->download(currentRow()); }));
     tools->addWidget(grab);
     tools->addStretch();
@@ -282,6 +282,21 @@ void LocationBrowseWindow::buildWindow()
     auto *againShortcut = new QShortcut(QKeySequence(Qt::Key_F3), this);
     againShortcut->setContext(Qt::WidgetWithChildrenShortcut);
     connect(againShortcut, &QShortcut::activated, this, &LocationBrowseWindow::findAgain);
+    // Ctrl+Tab and Ctrl+PgDn step through the sort tabs, Ctrl+Shift+Tab and Ctrl+PgUp back.
+    // The context keeps them to this window, so another open list is never moved.
+    auto stepTabs = [this](const QList<QKeySequence> &keys, int step) {
+        auto *shortcut = new QShortcut(this);
+        shortcut->setKeys(keys);
+        shortcut->setContext(Qt::WidgetWithChildrenShortcut);
+        connect(shortcut, &QShortcut::activated, this, [this, step] {
+            const int count = m_tabs->count();
+            m_tabs->setCurrentIndex((m_tabs->currentIndex() + step + count) % count);
+        });
+    };
+    stepTabs({QKeySequence(Qt::CTRL | Qt::Key_Tab), QKeySequence(Qt::CTRL | Qt::Key_PageDown)}, 1);
+    stepTabs({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab),
+              QKeySequence(Qt::CTRL | Qt::Key_PageUp)},
+             -1);
     auto *deleteShortcut = new QShortcut(QKeySequence(Qt::Key_Delete), m_table);
     deleteShortcut->setContext(Qt::WidgetShortcut);
     connect(deleteShortcut, &QShortcut::activated, this, [this] { m_browse->remove(currentRow()); });
@@ -356,7 +371,7 @@ void LocationBrowseWindow::buildPopup()
     add(QStringLiteral("Get current URL from browser"), [this] { m_browse->grabFromBrowser(); });
     m_popup->addSeparator();
     add(QStringLiteral("&Test"), [this] { m_browse->test(currentRow()); });
-    add(QStringLiteral("&Download"), [this] { m_browse->download(currentRow()); });
+    add(QStringLiteral("Downlo&ad"), [this] { m_browse->download(currentRow()); });
     m_popup->addSeparator();
     add(QStringLiteral("&Print"), [this] { m_browse->print(); });
     m_popup->addSeparator();

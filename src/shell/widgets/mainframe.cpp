@@ -168,7 +168,9 @@ void MainFrame::buildMenus()
     browse->addSeparator();
     add(browse, "&Categories", {}, "Browse Categories", proc(Procedure::BrowseCategories));
 
-    QMenu *reports = menuWithTip(bar->addMenu(QStringLiteral("&Reports")), "Report data");
+    // The menu titles avoid the letters the list windows' buttons use (Reset, Test, Open, ...):
+    // a child window's Alt+letter must reach its own button, not open a menu.
+    QMenu *reports = menuWithTip(bar->addMenu(QStringLiteral("Report&s")), "Report data");
     add(reports, "Report &Wizard", QKeySequence(QStringLiteral("Ctrl+Shift+R")), "",
         proc(Procedure::ReportWizard));
     add(reports, "Locations by &Description", {}, "Print ordered by Description",
@@ -184,7 +186,7 @@ void MainFrame::buildMenus()
     add(reports, "&Categories", {}, "Print ordered by Category key",
         proc(Procedure::PrintCategories));
 
-    QMenu *tools = bar->addMenu(QStringLiteral("&Tools"));
+    QMenu *tools = bar->addMenu(QStringLiteral("Too&ls"));
     tools->setToolTipsVisible(true);
     add(tools, "&Options", {}, "Options", [this] { options(); });
     add(tools, "Get URL from Browser", QKeySequence(QStringLiteral("Ctrl+Shift+U")), "",

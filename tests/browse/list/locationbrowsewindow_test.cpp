@@ -18,6 +18,8 @@
 #include <QDir>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QMimeData>
 #include <QStandardPaths>
@@ -47,6 +49,7 @@ private slots:
     void dragCarriesTheAddress();
     void findKeysSearchTheList();
     void refreshRequestReachesEveryOpenList();
+    void keysActOnlyOnTheWindowTheyAreTypedIn();
 
 private:
     LocationBrowseWindow *makeWindow();
@@ -60,6 +63,8 @@ private:
     std::unique_ptr<IniFile> m_ini;
     QStringList m_launched;
     QString m_queryAnswer;
+    QList<QWidget *> m_queryParents;
+    QList<QWidget *> m_findParents;
     QString m_findAnswer;
     bool m_findNext = false;
     LocationBrowseWindow *m_window = nullptr;
@@ -122,12 +127,14 @@ LocationBrowseWindow *LocationBrowseWindowTest::makeWindow()
 {
     LocationBrowseWindow::Environment env{*m_collection, *m_ui, *m_errors, {}, {}, {}, m_ini.get(),
                                           m_launcher.get()};
-    env.queryWizard = [this](QWidget *, const QString &) -> std::optional<QString> {
+    env.queryWizard = [this](QWidget *parent, const QString &) -> std::optional<QString> {
+        m_queryParents << parent;
         if (m_queryAnswer.isNull())
             return std::nullopt;
         return m_queryAnswer;
     };
-    env.findDialog = [this](QWidget *, bool &findNext) {
+    env.findDialog = [this](QWidget *parent, bool &findNext) {
+        m_findParents << parent;
         findNext = m_findNext;
         return m_findAnswer;
     };
@@ -241,7 +248,7 @@ void LocationBrowseWindowTest::popupMenuListsTheCommandsInOrder()
         QStringLiteral("&Query"), QStringLiteral("&Reset"), QStringLiteral("-"),
         QStringLiteral("Copy to clipboard (action)"), QStringLiteral("Launch URL"),
         QStringLiteral("Get current URL from browser"), QStringLiteral("-"), QStringLiteral("&Test"),
-        QStringLiteral("&Download"), QStringLiteral("-"), QStringLiteral("&Print"), QStringLiteral("-"),
+        QStringLiteral("Downlo&ad"), QStringLiteral("-"), QStringLiteral("&Print"), QStringLiteral("-"),
         QStringLiteral("Remove invalid links"), QStringLiteral("Remove displayed entries"), QStringLiteral("-"),
         QStringLiteral("Query"), QStringLiteral("Reset")};
     QCOMPARE(texts, expected);
@@ -378,6 +385,56 @@ void LocationBrowseWindowTest::refreshRequestReachesEveryOpenList()
     QTRY_COMPARE(w->windowTitle(), QStringLiteral("Browse Locations (3)"));
     QCOMPARE(second->windowTitle(), QStringLiteral("Browse Locations (3)"));
     QCOMPARE(second->table()->model()->rowCount(), 3);
+}
+
+void LocationBrowseWindowTest::keysActOnlyOnTheWindowTheyAreTypedIn()
+{
+    fill(6);
+    QMdiArea area;
+    LocationBrowseWindow *first = makeWindow();
+    m_window = nullptr;
+    LocationBrowseWindow *second = makeWindow();
+    m_window = nullptr;
+    QMdiSubWindow *firstSub = area.addSubWindow(first);
+    area.addSubWindow(second);
+    area.resize(1200, 900);
+    area.show();
+    QApplication::setActiveWindow(&area);
+    QVERIFY(QTest::qWaitForWindowActive(&area));
+    area.setActiveSubWindow(firstSub);
+    first->table()->setFocus();
+    QTRY_COMPARE(QApplication::focusWidget(), first->table());
+
+    // Ctrl+Tab / Ctrl+PgDn forward, Ctrl+Shift+Tab / Ctrl+PgUp back, wrapping at the ends.
+    const int tabs = first->tabs()->count();
+    QTest::keyClick(first->table(), Qt::Key_Tab, Qt::ControlModifier);
+    QCOMPARE(first->tabs()->currentIndex(), 1);
+    QTest::keyClick(first->table(), Qt::Key_PageDown, Qt::ControlModifier);
+    QCOMPARE(first->tabs()->currentIndex(), 2);
+    QTest::keyClick(first->table(), Qt::Key_PageUp, Qt::ControlModifier);
+    QCOMPARE(first->tabs()->currentIndex(), 1);
+    QTest::keyClick(first->table(), Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(first->tabs()->currentIndex(), 0);
+    QTest::keyClick(first->table(), Qt::Key_PageUp, Qt::ControlModifier);
+    QCOMPARE(first->tabs()->currentIndex(), tabs - 1);
+    // Typed in the locator, the keys still switch tabs.
+    first->locator()->setFocus();
+    QTest::keyClick(first->locator(), Qt::Key_PageDown, Qt::ControlModifier);
+    QCOMPARE(first->tabs()->currentIndex(), 0);
+    QCOMPARE(second->tabs()->currentIndex(), 0);
+
+    // Find and the buttons' letters reach only the window typed in.
+    m_findAnswer.clear();
+    m_findParents.clear();
+    m_queryParents.clear();
+    QTest::keyClick(first->table(), Qt::Key_F, Qt::ControlModifier);
+    QTest::keyClick(first->table(), Qt::Key_Q, Qt::AltModifier);
+    QCOMPARE(m_findParents, QList<QWidget *>{first});
+    // A button's letter clicks it a moment later, as a mouse click would look.
+    QTRY_COMPARE(m_queryParents, QList<QWidget *>{first});
+
+    delete first;
+    delete second;
 }
 
 QTEST_MAIN(LocationBrowseWindowTest)
