@@ -8,6 +8,7 @@
 #include "store/categorymanager.h"
 #include "store/collection.h"
 #include "store/locationmanager.h"
+#include "store/picture.h"
 #include "support/tempcollection.h"
 
 #include <QAbstractItemModelTester>
@@ -25,6 +26,7 @@
 #include <QStandardPaths>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QStyle>
 #include <QTabBar>
 #include <QTableView>
 #include <QTest>
@@ -50,6 +52,7 @@ private slots:
     void findKeysSearchTheList();
     void refreshRequestReachesEveryOpenList();
     void keysActOnlyOnTheWindowTheyAreTypedIn();
+    void datesAndHeadingsFitTheirColumns();
 
 private:
     LocationBrowseWindow *makeWindow();
@@ -435,6 +438,28 @@ void LocationBrowseWindowTest::keysActOnlyOnTheWindowTheyAreTypedIn()
 
     delete first;
     delete second;
+}
+
+void LocationBrowseWindowTest::datesAndHeadingsFitTheirColumns()
+{
+    fill(1);
+    LocationBrowseWindow *w = makeWindow();
+    QHeaderView *header = w->table()->horizontalHeader();
+    const int arrow = header->style()->pixelMetric(QStyle::PM_HeaderMarkSize, nullptr, header);
+    for (int c = LocationColumns::Description; c < LocationColumns::Count; ++c) {
+        const QString heading = QString::fromUtf8(LocationColumns::column(c).heading);
+        QVERIFY2(header->sectionSize(c) >= header->fontMetrics().horizontalAdvance(heading) + arrow,
+                 qPrintable(heading));
+    }
+    // The widest date of the year shows whole in both date columns.
+    LocationRecord r;
+    for (int month = 1; month <= 12; ++month) {
+        r.LastVisit = DayNumber::fromDate(QDate(2025, month, 28));
+        const int needed = w->table()->fontMetrics().horizontalAdvance(
+            LocationColumns::display(r, LocationColumns::LastVisit));
+        QVERIFY(header->sectionSize(LocationColumns::LastVisit) > needed);
+        QVERIFY(header->sectionSize(LocationColumns::LastValidated) > needed);
+    }
 }
 
 QTEST_MAIN(LocationBrowseWindowTest)
