@@ -56,6 +56,7 @@ private Q_SLOTS:
     void themeChoiceIsStoredAndApplied();
     void screenFontConvertsBothWays();
     void helpOpensContentsAndIndex();
+    void helpWindowOpensOverTheFrameAndClosesByKey();
 
 private:
     QAction *findAction(const QString &text) const;
@@ -371,6 +372,26 @@ void MainFrameTest::helpOpensContentsAndIndex()
     findAction(QStringLiteral("&Index"))->trigger();
     QCOMPARE(help->currentPage(), QStringLiteral("keywords.html"));
     QVERIFY(help->windowTitle().endsWith(QStringLiteral("Index")));
+}
+
+void MainFrameTest::helpWindowOpensOverTheFrameAndClosesByKey()
+{
+    m_frame->setGeometry(200, 150, 900, 640);
+    m_frame->open();
+    for (const QKeyCombination key : {QKeyCombination(Qt::Key_Escape), Qt::CTRL | Qt::Key_W}) {
+        findAction(QStringLiteral("&Contents"))->trigger();
+        QPointer<HelpWindow> help = m_frame->findChild<HelpWindow *>();
+        QVERIFY(help);
+        QVERIFY(help->isVisible());
+        QVERIFY(help->isWindow());
+        // Centred over the frame, within a few pixels of rounding.
+        const QPoint offset = help->frameGeometry().center() - m_frame->frameGeometry().center();
+        QVERIFY2(offset.manhattanLength() <= 4, qPrintable(QStringLiteral("%1,%2").arg(offset.x()).arg(offset.y())));
+        QApplication::setActiveWindow(help);
+        QVERIFY(QTest::qWaitForWindowActive(help));
+        QTest::keyPress(help, key.key(), key.keyboardModifiers()); // the window goes on the press
+        QTRY_VERIFY(help.isNull());
+    }
 }
 
 QTEST_MAIN(MainFrameTest)

@@ -430,8 +430,11 @@ void MainFrame::chooseTheme()
 
 HelpWindow *MainFrame::helpWindow()
 {
-    if (!m_help)
-        m_help = new HelpWindow(helpFolder());
+    if (!m_help) {
+        // A window of the frame's own: it stays above the frame and opens over its middle.
+        m_help = new HelpWindow(helpFolder(), this);
+        m_help->centreOn(this);
+    }
     m_help->show();
     m_help->raise();
     return m_help;
