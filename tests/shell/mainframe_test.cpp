@@ -171,8 +171,11 @@ void MainFrameTest::toolBarButtonsCarryTips()
     QVERIFY(bar);
     QStringList tips;
     for (QAction *a : bar->actions()) {
-        if (!a->isSeparator())
-            tips << a->statusTip();
+        if (a->isSeparator())
+            continue;
+        tips << a->statusTip();
+        // Every button shows a picture: the desktop theme's or the program's own drawing.
+        QVERIFY2(!a->icon().pixmap(24, 24).isNull(), qPrintable(a->text()));
     }
     QCOMPARE(tips, (QStringList{QStringLiteral("Program options"),
                                 QStringLiteral("Start clipboard monitor (add many URLs quickly)"),
