@@ -57,6 +57,7 @@ private Q_SLOTS:
     void screenFontConvertsBothWays();
     void helpOpensContentsAndIndex();
     void helpWindowOpensOverTheFrameAndClosesByKey();
+    void progressWindowsStayAboveTheFrameAndAreNeverMaximised();
 
 private:
     QAction *findAction(const QString &text) const;
@@ -395,6 +396,44 @@ void MainFrameTest::helpWindowOpensOverTheFrameAndClosesByKey()
         QTest::keyPress(help, key.key(), key.keyboardModifiers()); // the window goes on the press
         QTRY_VERIFY(help.isNull());
     }
+}
+
+void MainFrameTest::progressWindowsStayAboveTheFrameAndAreNeverMaximised()
+{
+    ProcedureRegistry::instance().add(QStringLiteral("BrowsePATHKEEP"), [](const ProcedureCall &) {
+        return new QLabel(QStringLiteral("locations"));
+    });
+    ProcedureRegistry::instance().add(QStringLiteral("ProgressForTest"), [](const ProcedureCall &) {
+        auto *progress = new QLabel(QStringLiteral("Processing Records"));
+        progress->setWindowFlags(Qt::Dialog);
+        return progress;
+    });
+    m_frame->setGeometry(100, 100, 900, 640);
+    m_frame->open();
+    m_frame->openStartupList();
+    QMdiSubWindow *list = m_frame->launcher().window(2);
+    QVERIFY(list);
+    list->showMaximized();
+
+    QVERIFY(m_frame->launcher().start(QStringLiteral("ProgressForTest")));
+    QCOMPARE(m_frame->mdiArea()->subWindowList().size(), 1); // not among the child windows
+    QPointer<QLabel> progress;
+    for (QWidget *w : QApplication::topLevelWidgets()) {
+        if (auto *label = qobject_cast<QLabel *>(w); label && label->text() == QStringLiteral("Processing Records"))
+            progress = label;
+    }
+    QVERIFY(progress);
+    QCOMPARE(progress->parentWidget(), m_frame.get()); // owned by the frame, kept above it
+    QVERIFY(progress->isVisible());
+    QVERIFY(!progress->isMaximized());
+    QVERIFY(m_frame->frameGeometry().contains(progress->frameGeometry().center()));
+    QCOMPARE(m_shell->threads().count(), 2);
+
+    // A collection switch closes it with the other windows.
+    m_shell->threads().closeAll();
+    QTRY_VERIFY(progress.isNull());
+    QTRY_COMPARE(m_shell->threads().count(), 0);
+    ProcedureRegistry::instance().remove(QStringLiteral("ProgressForTest"));
 }
 
 QTEST_MAIN(MainFrameTest)
