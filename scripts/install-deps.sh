@@ -3,7 +3,7 @@
 set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
+  qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev libqt6svg6
   libsqlite3-dev libsqlitecpp-dev sqlite3
   libasio-dev libssl-dev libcurl4-openssl-dev
   libsimpleini-dev

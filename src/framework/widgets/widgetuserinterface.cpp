@@ -5,9 +5,11 @@
 #include "framework/widgets/plainfileiconprovider.h"
 
 #include <QDir>
+#include <QCloseEvent>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QInputDialog>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -37,6 +39,31 @@ QString qtFilter(const QString &filter)
     }
     return parts.join(QStringLiteral(";;"));
 }
+
+/**
+ * A message box whose buttons all choose something. Qt's box ignores Escape and the window's
+ * close button when no button has a cancelling role; here both close it without a choice.
+ */
+class ChoiceBox final : public QMessageBox
+{
+public:
+    using QMessageBox::QMessageBox;
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override
+    {
+        if (event->matches(QKeySequence::Cancel)) {
+            reject();
+            return;
+        }
+        QMessageBox::keyPressEvent(event);
+    }
+    void closeEvent(QCloseEvent *event) override
+    {
+        // Skips QMessageBox's refusal; QDialog rejects, so no button counts as clicked.
+        QDialog::closeEvent(event);
+    }
+};
 
 std::optional<QString> nonEmpty(const QString &s)
 {
@@ -109,7 +136,7 @@ int WidgetUserInterface::ask(const QString &title, const QString &text, const QS
 {
     if (TerminationRequest::isRequested())
         return -1;
-    QMessageBox box(toQt(icon), title, text, QMessageBox::NoButton, m_parent);
+    ChoiceBox box(toQt(icon), title, text, QMessageBox::NoButton, m_parent);
     QList<QAbstractButton *> added;
     for (int i = 0; i < buttons.size(); ++i) {
         QPushButton *b = box.addButton(buttons.at(i), QMessageBox::AcceptRole);
@@ -118,6 +145,7 @@ int WidgetUserInterface::ask(const QString &title, const QString &text, const QS
             box.setDefaultButton(b);
     }
     box.exec();
+    // Escape and the close button leave no button clicked: -1.
     return static_cast<int>(added.indexOf(box.clickedButton()));
 }
 
