@@ -72,6 +72,7 @@ void TestLinksProcess::run()
         }
         m_view->setFilter(*filter);
     }
+    m_cursor = std::make_unique<ViewCursor>(*m_view, PageSize);
 
     const QString tracePath = m_env.traceFile.isEmpty()
                                   ? QDir::current().filePath(QStringLiteral("DEBUG.INI"))
@@ -90,8 +91,8 @@ void TestLinksProcess::requestClose()
     m_stopping = true;
     m_waiting.reset();
     // Nothing more is read; the view goes now, while its collection certainly exists.
+    m_cursor.reset();
     m_view.reset();
-    m_page.clear();
     if (m_running)
         scheduleStep();
 }
@@ -109,28 +110,13 @@ void TestLinksProcess::scheduleStep()
 
 bool TestLinksProcess::nextLocation(QString &location)
 {
-    if (m_page.empty()) {
-        if (m_pageAtEnd)
-            return false;
-        ViewPage page;
-        const StoreStatus status = m_last.valid ? m_view->forward(m_last, PageSize, false, page)
-                                                : m_view->firstPage(PageSize, page);
-        if (!status) {
-            if (m_env.test.errors)
-                m_env.test.errors->raise(status.catalogueNumber, status.context);
-            m_pageAtEnd = true;
-            return false;
-        }
-        for (const ViewRow &row : page.rows)
-            m_page.push_back(row.location().Location);
-        if (!page.rows.empty())
-            m_last = page.rows.back().position;
-        m_pageAtEnd = page.atEnd || page.rows.empty();
-        if (m_page.empty())
-            return false;
+    ViewRow row;
+    if (!m_cursor || !m_cursor->next(row)) {
+        if (m_cursor && !m_cursor->status() && m_env.test.errors)
+            m_env.test.errors->raise(m_cursor->status().catalogueNumber, m_cursor->status().context);
+        return false;
     }
-    location = std::move(m_page.front());
-    m_page.pop_front();
+    location = row.location().Location;
     return true;
 }
 

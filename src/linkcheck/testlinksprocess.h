@@ -3,12 +3,12 @@
 #include "linkcheck/linktest.h"
 #include "store/sqlfilter.h"
 #include "store/view.h"
+#include "store/viewcursor.h"
 
 #include <QObject>
 #include <QString>
 #include <QTimer>
 
-#include <deque>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -97,10 +97,8 @@ private:
 
     TestLinksEnvironment m_env;
     std::unique_ptr<View> m_view;
+    std::unique_ptr<ViewCursor> m_cursor; ///< over m_view; declared after it, so gone first
     std::unique_ptr<IniFile> m_trace;
-    std::deque<QString> m_page;
-    ViewPosition m_last;
-    bool m_pageAtEnd = false;
     std::optional<QString> m_waiting; ///< counted location waiting for a free test slot
     QTimer m_timer;
     qint64 m_total = 0;

@@ -7,6 +7,7 @@
 #include "framework/userinterface.h"
 #include "store/collection.h"
 #include "store/view.h"
+#include "store/viewcursor.h"
 
 namespace pk {
 
@@ -26,21 +27,24 @@ StoreStatus CategoryList::refresh()
 {
     m_rows.clear();
     View view(m_collection, Keys::catCategory());
-    ViewPage page;
-    StoreStatus status = view.firstPage(PageSize, page);
-    while (status) {
-        for (const ViewRow &row : page.rows) {
-            CategoryRecord record = row.category();
-            if (m_mode == Mode::Assignable && SpecialCategory::isSpecial(record.Category))
-                continue;
-            m_rows.push_back({row.rowId(), std::move(record)});
-        }
-        if (page.atEnd || page.rows.empty())
-            break;
-        const ViewPosition last = page.rows.back().position;
-        status = view.forward(last, PageSize, false, page);
+    ViewCursor cursor(view, PageSize);
+    ViewRow row;
+    while (cursor.next(row)) {
+        CategoryRecord record = row.category();
+        if (m_mode == Mode::Assignable && SpecialCategory::isSpecial(record.Category))
+            continue;
+        m_rows.push_back({row.rowId(), std::move(record)});
     }
-    return status;
+    return cursor.status();
+}
+
+int CategoryList::indexOfRowId(qint64 rowId) const
+{
+    for (int i = 0; i < count(); ++i) {
+        if (m_rows[std::size_t(i)].rowId == rowId)
+            return i;
+    }
+    return -1;
 }
 
 const CategoryList::Row *CategoryList::rowAt(int row) const
@@ -78,18 +82,11 @@ int CategoryList::locate(const QString &typed)
     if (!view.locate({typed}, position))
         return count() - 1;
     // The located row may be a special category this list leaves out: take the next shown one.
-    ViewPage page;
-    StoreStatus status = view.forward(position, PageSize, true, page);
-    while (status && !page.rows.empty()) {
-        for (const ViewRow &row : page.rows) {
-            for (int i = 0; i < count(); ++i) {
-                if (m_rows[std::size_t(i)].rowId == row.rowId())
-                    return i;
-            }
-        }
-        if (page.atEnd)
-            break;
-        status = view.forward(page.rows.back().position, PageSize, false, page);
+    ViewCursor cursor(view, position, true, PageSize);
+    ViewRow row;
+    while (cursor.next(row)) {
+        if (const int i = indexOfRowId(row.rowId()); i >= 0)
+            return i;
     }
     return count() - 1;
 }
@@ -127,20 +124,13 @@ int CategoryList::find(const QString &condition, bool fromStart, int current)
     const Row *start = fromStart ? nullptr : rowAt(current);
     if (start && !View(m_collection, Keys::catCategory()).positionOf(start->rowId, from))
         from = {};
-    ViewPage page;
-    StoreStatus status = view.forward(from, PageSize, false, page);
-    while (status && !page.rows.empty()) {
-        for (const ViewRow &match : page.rows) {
-            for (int i = 0; i < count(); ++i) {
-                if (m_rows[std::size_t(i)].rowId == match.rowId())
-                    return i;
-            }
-        }
-        if (page.atEnd)
-            break;
-        status = view.forward(page.rows.back().position, PageSize, false, page);
+    ViewCursor cursor(view, from, false, PageSize);
+    ViewRow match;
+    while (cursor.next(match)) {
+        if (const int i = indexOfRowId(match.rowId()); i >= 0)
+            return i;
     }
-    if (!status && status.catalogueNumber != 0)
+    if (const StoreStatus &status = cursor.status(); !status && status.catalogueNumber != 0)
         m_errors.raise(status.catalogueNumber, status.context);
     else
         m_ui.message(QStringLiteral("Find"), QStringLiteral("No more matches."));

@@ -54,6 +54,8 @@ public:
     QString lastCondition() const { return m_lastCondition; }
 
 private:
+    int indexOfRowId(qint64 rowId) const;
+
     Collection &m_collection;
     UserInterface &m_ui;
     ErrorManager &m_errors;

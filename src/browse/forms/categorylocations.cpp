@@ -3,6 +3,7 @@
 #include "store/collection.h"
 #include "store/locationmanager.h"
 #include "store/view.h"
+#include "store/viewcursor.h"
 
 namespace pk {
 
@@ -21,16 +22,11 @@ StoreStatus CategoryLocations::refresh()
     m_rows.clear();
     View view(m_collection, Keys::urlCategory());
     view.setRange({m_category});
-    ViewPage page;
-    StoreStatus status = view.firstPage(PageSize, page);
-    while (status) {
-        for (const ViewRow &row : page.rows)
-            m_rows.push_back({row.rowId(), row.location()});
-        if (page.atEnd || page.rows.empty())
-            break;
-        status = view.forward(page.rows.back().position, PageSize, false, page);
-    }
-    return status;
+    ViewCursor cursor(view, PageSize);
+    ViewRow row;
+    while (cursor.next(row))
+        m_rows.push_back({row.rowId(), row.location()});
+    return cursor.status();
 }
 
 const CategoryLocations::Row *CategoryLocations::rowAt(int row) const

@@ -3,6 +3,7 @@
 #include "browse/list/locationcolumns.h"
 #include "store/collection.h"
 #include "store/fields.h"
+#include "store/viewcursor.h"
 
 #include <algorithm>
 #include <array>
@@ -411,9 +412,9 @@ std::optional<qint64> LocationPager::findNext(const SqlFilter &condition, qint64
         auto view = makeView(condition);
         ViewPage page;
         if (m_reversed)
-            status = from.valid ? view->backward(from, 1, false, page) : view->lastPage(1, page);
+            status = view->backward(from, 1, false, page);
         else
-            status = from.valid ? view->forward(from, 1, false, page) : view->firstPage(1, page);
+            status = view->forward(from, 1, false, page);
         if (!status || page.rows.empty())
             return std::nullopt;
         if (!m_paged)
@@ -425,7 +426,7 @@ std::optional<qint64> LocationPager::findNext(const SqlFilter &condition, qint64
     // Near: the next rows of the list, checked in one statement; their rows are known.
     auto list = makeView();
     ViewPage near;
-    status = from.valid ? list->forward(from, NearSearchRows, false, near) : list->firstPage(NearSearchRows, near);
+    status = list->forward(from, NearSearchRows, false, near);
     if (!status || near.rows.empty())
         return std::nullopt;
     {
@@ -462,21 +463,13 @@ std::optional<qint64> LocationPager::findNext(const SqlFilter &condition, qint64
 StoreStatus LocationPager::forEach(const std::function<bool(const Row &)> &visit)
 {
     auto view = makeView();
-    ViewPosition from;
-    for (;;) {
-        ViewPage page;
-        const StoreStatus status = from.valid ? view->forward(from, 500, false, page)
-                                              : view->firstPage(500, page);
-        if (!status)
-            return status;
-        for (const ViewRow &r : page.rows) {
-            if (!visit(Row{r.rowId(), r.location()}))
-                return status;
-        }
-        if (page.rows.empty() || page.atEnd)
-            return status;
-        from = page.rows.back().position;
+    ViewCursor cursor(*view);
+    ViewRow r;
+    while (cursor.next(r)) {
+        if (!visit(Row{r.rowId(), r.location()}))
+            break;
     }
+    return cursor.status();
 }
 
 } // namespace pk

@@ -64,6 +64,7 @@ bool LocationBatch::begin(const QString &condition, bool askForQuery)
         }
         m_view->setFilter(*filter);
     }
+    m_cursor = std::make_unique<ViewCursor>(*m_view, PageSize);
     m_timer.start();
     return true;
 }
@@ -77,26 +78,13 @@ void LocationBatch::requestClose()
 
 bool LocationBatch::next(LocationRecord &record)
 {
-    if (m_page.empty()) {
-        if (m_pageAtEnd)
-            return false;
-        ViewPage page;
-        const StoreStatus status = m_last.valid ? m_view->forward(m_last, PageSize, false, page)
-                                                : m_view->firstPage(PageSize, page);
-        if (!status) {
-            report(status);
-            return false;
-        }
-        for (const ViewRow &row : page.rows)
-            m_page.push_back(row.location());
-        if (!page.rows.empty())
-            m_last = page.rows.back().position;
-        m_pageAtEnd = page.atEnd || page.rows.empty();
-        if (m_page.empty())
-            return false;
+    ViewRow row;
+    if (!m_cursor || !m_cursor->next(row)) {
+        if (m_cursor && !m_cursor->status())
+            report(m_cursor->status());
+        return false;
     }
-    record = std::move(m_page.front());
-    m_page.pop_front();
+    record = row.location();
     return true;
 }
 
@@ -145,8 +133,8 @@ void LocationBatch::end()
     if (m_finished)
         return;
     m_timer.stop();
+    m_cursor.reset();
     m_view.reset();
-    m_page.clear();
     const bool ran = m_running;
     m_running = false;
     m_finished = true;

@@ -2,12 +2,12 @@
 
 #include "store/records.h"
 #include "store/view.h"
+#include "store/viewcursor.h"
 
 #include <QObject>
 #include <QString>
 #include <QTimer>
 
-#include <deque>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -91,9 +91,7 @@ private:
     void end();
 
     std::unique_ptr<View> m_view;
-    std::deque<LocationRecord> m_page;
-    ViewPosition m_last;
-    bool m_pageAtEnd = false;
+    std::unique_ptr<ViewCursor> m_cursor; ///< over m_view; declared after it, so gone first
     QTimer m_timer;
     qint64 m_total = 0;
     qint64 m_counter = 0;
