@@ -59,7 +59,6 @@ void LocationRows::addKeyword(const QString &keyword)
     KeywordRecord row;
     row.Keyword = keyword;
     m_keywords.push_back(row);
-    m_changed = true;
 }
 
 void LocationRows::changeKeyword(int row, const QString &keyword)
@@ -67,7 +66,6 @@ void LocationRows::changeKeyword(int row, const QString &keyword)
     if (!validRow(m_keywords, row))
         return;
     m_keywords[std::size_t(row)].Keyword = keyword;
-    m_changed = true;
 }
 
 void LocationRows::removeKeyword(int row)
@@ -75,14 +73,12 @@ void LocationRows::removeKeyword(int row)
     if (!validRow(m_keywords, row))
         return;
     dropRow(m_keywords, m_removedKeywords, row);
-    m_changed = true;
 }
 
 void LocationRows::removeAllKeywords()
 {
     while (!m_keywords.empty())
         dropRow(m_keywords, m_removedKeywords, int(m_keywords.size()) - 1);
-    m_changed = true;
 }
 
 void LocationRows::addDetail(const QString &label, const QString &value)
@@ -91,7 +87,6 @@ void LocationRows::addDetail(const QString &label, const QString &value)
     row.DataLabel = label;
     row.DataValue = value;
     m_details.push_back(row);
-    m_changed = true;
 }
 
 void LocationRows::changeDetail(int row, const QString &label, const QString &value)
@@ -100,7 +95,6 @@ void LocationRows::changeDetail(int row, const QString &label, const QString &va
         return;
     m_details[std::size_t(row)].DataLabel = label;
     m_details[std::size_t(row)].DataValue = value;
-    m_changed = true;
 }
 
 void LocationRows::removeDetail(int row)
@@ -108,12 +102,6 @@ void LocationRows::removeDetail(int row)
     if (!validRow(m_details, row))
         return;
     dropRow(m_details, m_removedDetails, row);
-    m_changed = true;
-}
-
-bool LocationRows::isChanged() const
-{
-    return m_changed;
 }
 
 StoreStatus LocationRows::store(Collection &collection, const QString &original, const QString &location) const

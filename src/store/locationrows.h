@@ -37,9 +37,6 @@ public:
     void changeDetail(int row, const QString &label, const QString &value);
     void removeDetail(int row);
 
-    /// True when something differs from what was loaded.
-    bool isChanged() const;
-
     /**
      * Writes the held rows: removed ones go from `original`, kept and new ones are stored under
      * `location` (the address may have changed). Leaves this object as it is; load() again
@@ -52,7 +49,6 @@ private:
     std::vector<DetailRecord> m_details;
     std::vector<qint32> m_removedKeywords;
     std::vector<qint32> m_removedDetails;
-    bool m_changed = false;
 };
 
 } // namespace pk

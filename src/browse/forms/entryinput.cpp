@@ -112,8 +112,7 @@ QString EntryInput::fitMessage(const QString &prompt, const Text &fitted, int wi
         parts << QStringLiteral("the text was cut to the %1 characters the entry holds").arg(width);
     if (parts.isEmpty())
         return {};
-    return QStringLiteral("%1: %2.\n\nCheck the entry, then save again.")
-        .arg(promptName(prompt), parts.join(QLatin1String("; ")));
+    return QStringLiteral("%1: %2.").arg(promptName(prompt), parts.join(QLatin1String("; ")));
 }
 
 QString EntryInput::promptName(const QString &prompt)

@@ -321,7 +321,8 @@ std::optional<QVariant> LocationEntries::read(const Entry &entry)
         m_category->setEditText(fitted.text);
     else if (auto *edit = qobject_cast<QLineEdit *>(entry.widget))
         edit->setText(fitted.text);
-    refuse(entry, EntryInput::fitMessage(entry.prompt, fitted, field.width));
+    refuse(entry, EntryInput::fitMessage(entry.prompt, fitted, field.width)
+                      + QLatin1String("\n\nCheck the entry, then save again."));
     return std::nullopt;
 }
 

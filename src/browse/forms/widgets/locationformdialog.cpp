@@ -1,5 +1,6 @@
 #include "browse/forms/widgets/locationformdialog.h"
 
+#include "browse/forms/entryinput.h"
 #include "browse/forms/widgets/selectcategorydialog.h"
 #include "browse/forms/widgets/texttablemodel.h"
 #include "framework/errorcatalogue.h"
@@ -288,9 +289,8 @@ void LocationFormDialog::keyword(FormRequest request)
             m_form.removeKeyword(row);
     } else {
         const QString current = request == FormRequest::Change ? m_form.keywords()[std::size_t(row)].Keyword : QString();
-        const auto text = m_context.ui.text(request == FormRequest::Insert ? QStringLiteral("New Keyword")
-                                                                            : QStringLiteral("Edit Keyword"),
-                                            QStringLiteral("&Keyword:"), current, 32);
+        const auto text = rowText(request == FormRequest::Insert ? u"New Keyword"_s : u"Edit Keyword"_s,
+                                  u"&Keyword:"_s, current, 32);
         if (!text || text->trimmed().isEmpty())
             return;
         if (request == FormRequest::Insert) {
@@ -314,10 +314,10 @@ void LocationFormDialog::detail(FormRequest request)
     } else {
         const DetailRecord current = request == FormRequest::Change ? m_form.details()[std::size_t(row)] : DetailRecord{};
         const QString title = request == FormRequest::Insert ? QStringLiteral("New Detail") : QStringLiteral("Edit Detail");
-        const auto label = m_context.ui.text(title, QStringLiteral("Label:"), current.DataLabel, 30);
+        const auto label = rowText(title, u"Label:"_s, current.DataLabel, 30);
         if (!label)
             return;
-        const auto value = m_context.ui.text(title, QStringLiteral("Value:"), current.DataValue, 90);
+        const auto value = rowText(title, u"Value:"_s, current.DataValue, 90);
         if (!value)
             return;
         if (request == FormRequest::Insert)
@@ -326,6 +326,19 @@ void LocationFormDialog::detail(FormRequest request)
             m_form.changeDetail(row, *label, *value);
     }
     m_detailModel->reload();
+}
+
+std::optional<QString> LocationFormDialog::rowText(const QString &title, const QString &prompt,
+                                                  const QString &current, int width)
+{
+    const std::optional<QString> typed = m_context.ui.text(title, prompt, current, width);
+    if (!typed)
+        return typed;
+    // A pasted control character would end up in every export of the row.
+    const EntryInput::Text fitted = EntryInput::fit(*typed, width);
+    if (fitted.cleaned || fitted.cut)
+        EntryInput::report(m_context.ui, EntryInput::fitMessage(prompt, fitted, width));
+    return fitted.text;
 }
 
 bool LocationFormDialog::eventFilter(QObject *watched, QEvent *event)

@@ -80,6 +80,8 @@ private:
     void keyword(FormRequest request);
     void detail(FormRequest request);
     void focusFailed();
+    /// Asks for a keyword or detail text; control characters are removed with a notice.
+    std::optional<QString> rowText(const QString &title, const QString &prompt, const QString &current, int width);
 
     FormsContext m_context;
     LocationForm m_form;
