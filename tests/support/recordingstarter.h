@@ -10,8 +10,9 @@
 
 namespace pk::test {
 
-/// A ProcedureStarter that records what was started. Names in `defined` count as registered;
-/// any other is reported as not defined through `errors`, as the frame's launcher does.
+/// A ProcedureStarter that records what was started. Names in `defined` (or every name, with
+/// `everythingDefined`) count as registered; any other is reported as not defined through
+/// `errors`, as the frame's launcher does.
 class RecordingStarter final : public ProcedureStarter
 {
 public:
@@ -26,7 +27,10 @@ public:
     {
     }
 
-    bool isDefined(const QString &procedure) const override { return defined.contains(procedure); }
+    bool isDefined(const QString &procedure) const override
+    {
+        return everythingDefined || defined.contains(procedure);
+    }
 
     bool start(const QString &procedure, const QVariantMap &arguments = {}) override
     {
@@ -51,6 +55,7 @@ public:
     }
 
     QStringList defined;
+    bool everythingDefined = false;
     std::vector<Call> calls;
 
 private:

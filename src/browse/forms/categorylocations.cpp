@@ -63,8 +63,10 @@ QVariantMap CategoryLocations::formArguments(FormRequest request, const Row *row
 
 QString CategoryLocations::title()
 {
+    // Several of these may be open at once: the category tells them apart.
+    const QString category = m_category.trimmed();
     return QStringLiteral("Browse Locations by Category (") + QString::number(m_collection.locations().count())
-           + QLatin1Char(')');
+           + QLatin1Char(')') + (category.isEmpty() ? QString() : QStringLiteral(" - ") + category);
 }
 
 } // namespace pk

@@ -35,7 +35,8 @@ public:
     const Row *rowAt(int row) const;
     /// Row of the first location whose description is at or after `typed`.
     int locate(const QString &typed);
-    /// "Browse Locations by Category (" + locations in the table + ")".
+    /// "Browse Locations by Category (" + locations in the table + ")", then " - " and the
+    /// category.
     QString title();
 
     /// What the location form is started with: `request` on `row`'s location, or, without a

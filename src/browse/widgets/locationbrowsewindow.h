@@ -87,6 +87,7 @@ private:
     void buildWindow();
     void buildPopup();
     void restoreLayout();
+    void fitColumnsToTexts();
     void restorePosition();
     void updateState();
     void setTab(int tab);

@@ -1,0 +1,167 @@
+#include "import/importinsert.h"
+
+#include "framework/errormanager.h"
+#include "framework/userinterface.h"
+#include "store/categorymanager.h"
+#include "store/collection.h"
+#include "store/fields.h"
+#include "store/fieldtext.h"
+#include "store/locationmanager.h"
+
+using namespace Qt::StringLiterals;
+
+namespace pk {
+
+namespace {
+
+int categoryWidth()
+{
+    return categoriesTable().fields[0].width;
+}
+
+} // namespace
+
+ImportInsert::ImportInsert(Collection &collection, ErrorManager &errors, CategoryMode mode,
+                           QString selectedCategory, Rules rules)
+    : m_collection(collection)
+    , m_errors(errors)
+    , m_mode(mode)
+    , m_selected(fitToField(selectedCategory, categoryWidth()))
+    , m_rules(rules)
+{
+}
+
+QString ImportInsert::assignCategory(const QString &derived, const LocationRecord &location)
+{
+    const QString guess = fitToField(derived, categoryWidth());
+    const QString fallback = m_rules == Rules::FolderTree ? guess : QString::fromLatin1(NewCategory);
+    QString result;
+    bool offer = false;
+    switch (m_mode) {
+    case CategoryMode::Guess:
+        result = guess.isEmpty() && m_rules == Rules::Content ? fallback : guess;
+        offer = true;
+        break;
+    case CategoryMode::Ask: {
+        const std::optional<QString> answer = m_question ? m_question(location, guess)
+                                                         : std::optional<QString>();
+        const QString chosen = answer ? fitToField(*answer, categoryWidth()) : QString();
+        if (!chosen.isEmpty())
+            result = chosen;
+        else if (answer && !guess.isEmpty())
+            result = guess; // "&Use Best Guess" means the guess, not a category of its own
+        else
+            result = fallback;
+        offer = true;
+        break;
+    }
+    case CategoryMode::Selected:
+        result = m_selected;
+        offer = m_rules == Rules::FolderTree;
+        break;
+    case CategoryMode::None:
+        result = m_rules == Rules::FolderTree ? QString() : guess;
+        break;
+    }
+    if (offer)
+        offerCategory(result);
+    return result;
+}
+
+bool ImportInsert::categoryKnown(const QString &name)
+{
+    const QString folded = name.toCaseFolded();
+    if (m_knownCategories.contains(folded))
+        return true;
+    if (!m_collection.categories().exists(name))
+        return false;
+    m_knownCategories.insert(folded);
+    return true;
+}
+
+bool ImportInsert::offerCategory(const QString &name)
+{
+    const QString category = fitToField(name, categoryWidth());
+    if (category.isEmpty())
+        return false;
+    if (categoryKnown(category))
+        return true;
+    CategoryRecord record;
+    record.Category = category;
+    const StoreStatus s = m_collection.categories().insert(record);
+    if (!s && s.error != StoreError::DuplicateKey)
+        return false;
+    m_knownCategories.insert(category.toCaseFolded());
+    return true;
+}
+
+ImportInsert::Outcome ImportInsert::insert(const LocationRecord &record)
+{
+    const StoreStatus s = m_collection.locations().insert(record);
+    if (s) {
+        ++m_added;
+        return Outcome::Added;
+    }
+    if (s.error == StoreError::DuplicateKey) {
+        ++m_duplicates;
+        return Outcome::Duplicate;
+    }
+    if (s.error == StoreError::ValidationFailed) {
+        if (m_refused++ == 0)
+            m_errors.raise(s.catalogueNumber, s.context);
+        return Outcome::Refused;
+    }
+    ++m_failed;
+    if (!m_stopped) {
+        m_stopped = true;
+        if (s.catalogueNumber != 0)
+            m_errors.raise(s.catalogueNumber, s.context);
+        else
+            m_errors.ui().message(u"Import"_s, s.describe(), UserInterface::Icon::Warning);
+    }
+    return Outcome::Failed;
+}
+
+StoreStatus ImportInsert::runBatch(const std::function<void()> &step)
+{
+    // Categories may change between batches (another window); within one they only grow.
+    m_knownCategories.clear();
+    bool ran = false;
+    const int addedBefore = m_added;
+    const StoreStatus s = m_collection.transaction([&] {
+        ran = true;
+        step();
+        return StoreStatus::success();
+    });
+    if (!ran) {
+        step();
+        return StoreStatus::success();
+    }
+    if (!s) {
+        // The commit failed: this batch's rows are gone, and the next would fail alike.
+        m_added = addedBefore;
+    }
+    if (!s && !m_stopped) {
+        m_stopped = true;
+        if (s.catalogueNumber != 0)
+            m_errors.raise(s.catalogueNumber, s.context);
+        else
+            m_errors.ui().message(u"Import"_s, s.describe(), UserInterface::Icon::Warning);
+    }
+    return s;
+}
+
+QString ImportInsert::refusalSummary(int count)
+{
+    return QString::number(count)
+           + u" location(s) were not imported because their category is not in the Categories "
+             u"file."_s;
+}
+
+void ImportInsert::reportRefusals()
+{
+    if (m_refused > 1)
+        m_errors.ui().message(u"Import"_s, refusalSummary(m_refused), UserInterface::Icon::Warning);
+}
+
+} // namespace pk

@@ -1,0 +1,111 @@
+#pragma once
+
+#include "import/categorymode.h"
+#include "store/records.h"
+#include "store/storestatus.h"
+
+#include <QSet>
+#include <QString>
+
+#include <functional>
+#include <optional>
+
+namespace pk {
+
+class Collection;
+class ErrorManager;
+
+/**
+ * @brief The one way every import adds locations: the category each location gets under the
+ * assignment mode, the categories offered to Categories, and the insert with the table's rules.
+ *
+ * An address already in the collection is refused without a message and the stored location
+ * stays as it is. A location whose category is not in Categories is refused by the store's rule;
+ * the first such refusal is reported with the store's catalogue message, later ones are only
+ * counted so that a large import never stacks one message per location, and reportRefusals()
+ * tells how many there were. Imports do their work in batches (runBatch), each in one
+ * transaction: one commit for thousands of rows, and what an earlier batch added stays when the
+ * import is cancelled or the program dies.
+ */
+class ImportInsert final
+{
+public:
+    /// How an import's own category meets the assignment mode.
+    enum class Rules {
+        /// Files, pages and text: a blank guess becomes "New"; "Ask" without a choice gives
+        /// "New"; "Guess" and "Ask" add missing categories; "Selected" and "None" add nothing,
+        /// and "None" keeps what the import derived.
+        Content,
+        /// Favourites: "Ask" without a choice keeps the folder category; "None" blanks the
+        /// category; every non-blank category is added when missing.
+        FolderTree
+    };
+
+    /// The category question (`AskCategory`): the chosen category, blank for "&Use Best Guess",
+    /// nothing when it was closed without a choice.
+    using CategoryQuestion
+        = std::function<std::optional<QString>(const LocationRecord &location, const QString &guess)>;
+
+    enum class Outcome { Added, Duplicate, Refused, Failed };
+
+    static constexpr const char *NewCategory = "New";
+
+    ImportInsert(Collection &collection, ErrorManager &errors, CategoryMode mode,
+                 QString selectedCategory, Rules rules = Rules::Content);
+
+    CategoryMode mode() const { return m_mode; }
+    ErrorManager &errors() const { return m_errors; }
+    void setCategoryQuestion(CategoryQuestion question) { m_question = std::move(question); }
+
+    /**
+     * The category of `location` under the mode, starting from the one the import derived;
+     * adds it to Categories where the rules say so. The result is what the import carries on
+     * with (the next location of a bookmark folder starts from it).
+     */
+    QString assignCategory(const QString &derived, const LocationRecord &location);
+
+    /// Adds `name` to Categories without a message when no category of that name exists.
+    /// False for a blank name or when it could not be added.
+    bool offerCategory(const QString &name);
+
+    /// Stores `record` as a new location (see the class comment). Counts the outcome.
+    Outcome insert(const LocationRecord &record);
+
+    /**
+     * Runs `step` in one transaction and commits what it did. When no transaction can be begun
+     * the step runs without one. Returns the transaction's status; a failure is already
+     * reported and stops the import (stopped()), so callers may leave the result aside.
+     */
+    StoreStatus runBatch(const std::function<void()> &step);
+
+    int added() const { return m_added; }
+    int duplicates() const { return m_duplicates; }
+    int refused() const { return m_refused; }
+    int failed() const { return m_failed; }
+    /// A write failed for a reason that will not go away by itself (a full disk, a read-only
+    /// file): the failure was reported and the import should stop.
+    bool stopped() const { return m_stopped; }
+
+    /// When more locations were refused than the one reported, says how many in one message.
+    void reportRefusals();
+    /// The text of that message for `count` refusals.
+    static QString refusalSummary(int count);
+
+private:
+    bool categoryKnown(const QString &name);
+
+    Collection &m_collection;
+    ErrorManager &m_errors;
+    CategoryMode m_mode;
+    QString m_selected;
+    Rules m_rules;
+    CategoryQuestion m_question;
+    QSet<QString> m_knownCategories; ///< case-folded names seen in Categories in this batch
+    int m_added = 0;
+    int m_duplicates = 0;
+    int m_refused = 0;
+    int m_failed = 0;
+    bool m_stopped = false;
+};
+
+} // namespace pk
