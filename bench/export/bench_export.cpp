@@ -26,6 +26,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <random>
+#include <stdexcept>
 
 using namespace pk;
 using namespace Qt::StringLiterals;
@@ -72,8 +73,8 @@ bool build(Collection &c, int rows)
     t.start();
     for (int i = 0; i < kCategories; ++i) {
         const QString name = u"Category "_s + QString::number(i);
-        if (!c.categories().exists(name))
-            c.categories().insert({name, 0, u"About "_s + name});
+        if (!c.categories().exists(name) && !c.categories().insert({name, 0, u"About "_s + name}))
+            throw std::runtime_error("cannot add a category");
     }
     std::mt19937 rng(7);
     int i = int(c.locations().count());

@@ -163,8 +163,9 @@ TEST_F(ExportFileTest, LongSiteInfoIsCutAtTheLineLimit)
     ASSERT_EQ(run(settings(u"ASCII"_s, u"Location"_s)), ExportResult::Written);
     for (const QString &line : lines(out(u"links.html"_s))) {
         EXPECT_LE(line.size(), 1024);
-        if (line.startsWith(u"Tools"_s) && line.contains(u"long.example"_s))
+        if (line.startsWith(u"Tools"_s) && line.contains(u"long.example"_s)) {
             EXPECT_EQ(line.size(), 1024); // site info cut after 461 characters, no rating
+        }
     }
 }
 

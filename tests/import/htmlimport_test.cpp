@@ -3,6 +3,7 @@
 #include "import/htmlimport.h"
 
 #include <csignal>
+#include <cstdlib>
 
 using namespace pk;
 using namespace pk::test;
@@ -242,7 +243,8 @@ TEST_F(HtmlImportTest, KillInTheMiddleLosesNothingCommitted)
     EXPECT_EXIT(
         {
             Collection child(temp.folder());
-            child.openAll(false);
+            if (!child.openAll(false))
+                std::abort(); // not the signal the test waits for
             HtmlImport import(child, errors, {u"Netscape"_s, path, CategoryMode::Guess, {}});
             import.open();
             for (int i = 0; i < 3; ++i)

@@ -38,8 +38,10 @@ protected:
     void addCategory(const QString &name) { ASSERT_TRUE(c().categories().insert({name, 0, {}})); }
     LocationRecord stored(const QString &address)
     {
+        // A location that is not there reads as an empty record.
         LocationRecord r;
-        c().locations().get(address, r);
+        if (!c().locations().get(address, r))
+            return {};
         return r;
     }
     qint64 count() { return c().locations().count(); }

@@ -1,6 +1,7 @@
 #include "export/widgets/exportprocedures.h"
 
 #include "browse/forms/widgets/formscontext.h"
+#include "browse/forms/widgets/formsprocedures.h"
 #include "browse/query/queryfieldtable.h"
 #include "browse/query/queryfieldtexts.h"
 #include "browse/query/querytexts.h"
@@ -12,10 +13,8 @@
 #include "shell/shell.h"
 #include "shell/procedurestarter.h"
 
-#include <QDesktopServices>
 #include <QDir>
 #include <QPointer>
-#include <QUrl>
 
 using namespace Qt::StringLiterals;
 
@@ -27,11 +26,7 @@ QWidget *openExportWizard(const ProcedureCall &call)
 {
     Shell &shell = call.shell;
     QPointer<QWidget> frame = call.frame;
-    FormsContext forms{shell.collection(), shell.ui(), shell.errors(), &shell.positionIni(), {}, {}};
-    forms.starter = &call.starter;
-    forms.openFile = [](const QString &file) {
-        return QDesktopServices::openUrl(QUrl::fromLocalFile(file));
-    };
+    FormsContext forms = formsContext(call);
 
     ExportEnvironment env;
     env.collection = &shell.collection();

@@ -2,6 +2,7 @@
 
 #include "browse/forms/widgets/askcategorydialog.h"
 #include "browse/forms/widgets/formscontext.h"
+#include "browse/forms/widgets/formsprocedures.h"
 #include "import/favoritesimport.h"
 #include "import/htmlimport.h"
 #include "import/importsettings.h"
@@ -16,26 +17,13 @@
 #include "shell/procedureregistry.h"
 #include "shell/shell.h"
 
-#include <QDesktopServices>
 #include <QPointer>
-#include <QUrl>
 
 using namespace Qt::StringLiterals;
 
 namespace pk {
 
 namespace {
-
-FormsContext contextOf(const ProcedureCall &call)
-{
-    Shell &shell = call.shell;
-    FormsContext context{shell.collection(), shell.ui(), shell.errors(), &shell.positionIni(), {}, {}};
-    context.starter = &call.starter;
-    context.openFile = [](const QString &file) {
-        return QDesktopServices::openUrl(QUrl::fromLocalFile(file));
-    };
-    return context;
-}
 
 /// The "Category Assignment" question for the imports.
 ImportInsert::CategoryQuestion askCategory(const ProcedureCall &call)
@@ -80,7 +68,7 @@ QWidget *openWizard(const ProcedureCall &call)
         s.save(shell.pathkeepIni());
         shell.pathkeepIni().save();
     };
-    return new ImportWizardWindow(contextOf(call), std::move(settings), std::move(save));
+    return new ImportWizardWindow(formsContext(call), std::move(settings), std::move(save));
 }
 
 QWidget *openFavoritesImport(const ProcedureCall &call)

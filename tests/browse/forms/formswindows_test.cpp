@@ -656,14 +656,15 @@ void FormsWindowsTest::newLocationOfAnUnsavedCategoryOffersToSaveItFirst()
     QVERIFY(newLocation);
     m_ui->push(false);
     newLocation->click();
-    QVERIFY(m_started.isEmpty());
+    QVERIFY(m_starter->calls.empty());
     QVERIFY(!m_collection->categories().exists(QStringLiteral("Music")));
 
     m_ui->push(true);
     newLocation->click();
     QVERIFY(m_collection->categories().exists(QStringLiteral("Music")));
-    QCOMPARE(m_started.size(), 1);
-    QCOMPARE(m_started.front().value(QStringLiteral("Category")).toString(), QStringLiteral("Music"));
+    QCOMPARE(m_starter->started(), QStringList{QLatin1String(Procedure::UpdateLocation)});
+    QCOMPARE(m_starter->calls.front().arguments.value(QStringLiteral("Category")).toString(),
+             QStringLiteral("Music"));
     QCOMPARE(form.windowTitle(), QStringLiteral("Edit Category"));
     // The category is saved: OK now changes it rather than adding it a second time.
     form.descriptionEdit()->setPlainText(QStringLiteral("Songs"));

@@ -19,18 +19,18 @@ protected:
     {
         AdvancedImportSink s;
         s.offerCategory = [this](const QString &name) {
-            if (!c().categories().exists(name))
-                c().categories().insert({name, 0, {}});
+            if (!c().categories().exists(name)) {
+                EXPECT_TRUE(c().categories().insert({name, 0, {}}));
+            }
         };
         s.insert = [this](const LocationRecord &r) {
-            c().locations().insert(r);
-            return true;
+            return static_cast<bool>(c().locations().insert(r));
         };
         s.batch = [this](const std::function<void()> &work) {
-            c().transaction([&] {
+            EXPECT_TRUE(c().transaction([&] {
                 work();
                 return StoreStatus::success();
-            });
+            }));
         };
         return s;
     }

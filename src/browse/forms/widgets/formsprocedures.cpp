@@ -20,9 +20,7 @@
 
 namespace pk {
 
-namespace {
-
-FormsContext contextOf(const ProcedureCall &call)
+FormsContext formsContext(const ProcedureCall &call)
 {
     Shell &shell = call.shell;
     FormsContext context{shell.collection(), shell.ui(), shell.errors(), &shell.positionIni(), {}, {}};
@@ -31,6 +29,8 @@ FormsContext contextOf(const ProcedureCall &call)
     return context;
 }
 
+namespace {
+
 QString argument(const ProcedureCall &call, const char *name)
 {
     return call.arguments.value(QLatin1String(name)).toString();
@@ -38,7 +38,7 @@ QString argument(const ProcedureCall &call, const char *name)
 
 QWidget *updateLocation(const ProcedureCall &call)
 {
-    LocationFormDialog::run(contextOf(call), FormRequests::fromArguments(call.arguments), argument(call, "Location"),
+    LocationFormDialog::run(formsContext(call), FormRequests::fromArguments(call.arguments), argument(call, "Location"),
                             call.arguments, call.frame);
     return nullptr;
 }
@@ -50,7 +50,7 @@ QWidget *newLocation(const ProcedureCall &call)
     const QString shared = NewLocationWizard::takeInput();
     if (input.isEmpty())
         input = shared;
-    auto *dialog = new NewLocationWizardDialog(contextOf(call), input, {}, call.frame);
+    auto *dialog = new NewLocationWizardDialog(formsContext(call), input, {}, call.frame);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->show();
     return nullptr;
@@ -58,7 +58,7 @@ QWidget *newLocation(const ProcedureCall &call)
 
 QWidget *updateCategory(const ProcedureCall &call, CategoryForm::Variant variant)
 {
-    CategoryFormDialog::run(contextOf(call), FormRequests::fromArguments(call.arguments), variant,
+    CategoryFormDialog::run(formsContext(call), FormRequests::fromArguments(call.arguments), variant,
                             argument(call, "Category"), call.frame);
     return nullptr;
 }
@@ -71,9 +71,9 @@ void registerLocationForms()
     registry.add(QLatin1String(Procedure::UpdateLocation), &updateLocation);
     registry.add(QLatin1String(Procedure::NewUrlWizard), &newLocation);
     registry.add(QLatin1String(Procedure::BrowseCategories),
-                 [](const ProcedureCall &call) -> QWidget * { return new CategoryBrowseWindow(contextOf(call)); });
+                 [](const ProcedureCall &call) -> QWidget * { return new CategoryBrowseWindow(formsContext(call)); });
     registry.add(QLatin1String(Procedure::BrowseCategoryLocations), [](const ProcedureCall &call) -> QWidget * {
-        return new CategoryLocationsWindow(contextOf(call), argument(call, "Category"));
+        return new CategoryLocationsWindow(formsContext(call), argument(call, "Category"));
     });
     registry.add(QLatin1String(Procedure::UpdateCategory), [](const ProcedureCall &call) {
         return updateCategory(call, CategoryForm::Variant::Tabbed);
@@ -82,12 +82,12 @@ void registerLocationForms()
         return updateCategory(call, CategoryForm::Variant::NoMdi);
     });
     registry.add(QLatin1String(Procedure::UpdateCatHtml), [](const ProcedureCall &call) -> QWidget * {
-        CatHtmlDialog::run(contextOf(call), FormRequests::fromArguments(call.arguments), argument(call, "Category"),
+        CatHtmlDialog::run(formsContext(call), FormRequests::fromArguments(call.arguments), argument(call, "Category"),
                            argument(call, "Type"), call.frame);
         return nullptr;
     });
     registry.add(QLatin1String(Procedure::SelectCategory), [](const ProcedureCall &call) -> QWidget * {
-        SelectCategoryDialog::select(contextOf(call), argument(call, "Category"), call.frame);
+        SelectCategoryDialog::select(formsContext(call), argument(call, "Category"), call.frame);
         return nullptr;
     });
 }
