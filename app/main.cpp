@@ -14,9 +14,6 @@
 #include "net/netall.h"
 #endif
 
-#ifdef PK_HAVE_QUERY
-#include "browse/query/querytexts.h"
-#endif
 
 #include <QApplication>
 #include <QStyleFactory>
@@ -50,9 +47,7 @@ int main(int argc, char *argv[])
         return EXIT_SUCCESS;
     if (pk::ScreenFont::isStored(shell.positionIni()))
         pk::applyScreenFont(pk::ScreenFont::load(shell.positionIni()));
-#ifdef PK_HAVE_QUERY
-    pk::QueryTexts::shared().setDefaults();
-#endif
+    pk::prepareComponents();
     const QString theme = shell.settings().values().theme;
     if (!theme.isEmpty() && QStyleFactory::keys().contains(theme, Qt::CaseInsensitive))
         QApplication::setStyle(theme);
