@@ -14,7 +14,6 @@
 #include "net/netall.h"
 #endif
 
-
 #include <QApplication>
 #include <QStyleFactory>
 
