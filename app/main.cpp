@@ -44,7 +44,7 @@ int main(int argc, char *argv[])
         return EXIT_SUCCESS;
     if (pk::ScreenFont::isStored(shell.positionIni()))
         pk::applyScreenFont(pk::ScreenFont::load(shell.positionIni()));
-    pk::QueryTexts::shared().setDefaults();
+    pk::prepareComponents();
     const QString theme = shell.settings().values().theme;
     if (!theme.isEmpty() && QStyleFactory::keys().contains(theme, Qt::CaseInsensitive))
         QApplication::setStyle(theme);

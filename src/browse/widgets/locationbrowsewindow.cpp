@@ -177,6 +177,7 @@ void LocationBrowseWindow::buildWindow()
     scroll->setWidgetResizable(true);
     outer->addWidget(scroll);
     auto *content = new QWidget(scroll);
+    m_content = content;
     auto *layout = new QVBoxLayout(content);
     layout->setContentsMargins(6, 6, 6, 6);
 
@@ -362,6 +363,11 @@ void LocationBrowseWindow::buildWindow()
     setAcceptDrops(false);
     setMinimumSize(240, 160);
     resize(860, 560);
+}
+
+QSize LocationBrowseWindow::sizeHint() const
+{
+    return m_content ? m_content->sizeHint().expandedTo(QSize(860, 560)) : QWidget::sizeHint();
 }
 
 void LocationBrowseWindow::fitColumnsToTexts()

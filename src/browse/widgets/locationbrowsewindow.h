@@ -73,6 +73,9 @@ public:
     /// Stores position, size and column layout in POSITION.INI.
     void savePosition();
 
+    /// Room for every control, so the window opens without scrolling.
+    QSize sizeHint() const override;
+
 public slots:
     void refresh();
     void find();
@@ -105,6 +108,7 @@ private:
     QLineEdit *m_locator = nullptr;
     QComboBox *m_sendTypes = nullptr;
     QMenu *m_popup = nullptr;
+    QWidget *m_content = nullptr;
     QList<QWidget *> m_resetWidgets;
     QList<QAction *> m_resetActions;
     QWidget *m_positionWatched = nullptr;

@@ -61,7 +61,7 @@ void QueryWizardDialog::buildUi()
     valueBox->addWidget(m_choice);
     m_valueLabel->setBuddy(m_value);
     form->addRow(m_conditionTitle);
-    form->addRow(QStringLiteral("&Field:"), m_field);
+    form->addRow(QStringLiteral("Fi&eld:"), m_field); // F is Finish
     form->addRow(QStringLiteral("&Operator:"), m_operator);
     form->addRow(m_valueLabel, valueBox);
     conditionPage->setLayout(form);
