@@ -154,7 +154,7 @@ bool LocationForm::remove()
     const QString file = trimTrailingSpaces(m_record.OriginalFilename);
     if (ShortcutFile::exists(file)
         && m_ui.askYesNo(QStringLiteral("Remove Link"),
-                         QStringLiteral("Delete original MSIE shortcut?\n\n") + file, true,
+                         QStringLiteral("Delete original MSIE shortcut?\n\n") + file, false,
                          UserInterface::Icon::Question))
         QFile::remove(file);
 

@@ -3,6 +3,7 @@
 #include "browse/forms/entryinput.h"
 #include "browse/forms/categoryform.h"
 #include "browse/forms/categorylist.h"
+#include "browse/forms/categorylocations.h"
 #include "browse/forms/cathtmlform.h"
 #include "browse/forms/locationanalyzer.h"
 #include "browse/forms/locationform.h"
@@ -485,6 +486,28 @@ TEST_F(FormsLogic, AnalyzeFillsTheFormsRecordOnceAnalysisIsInstalled)
     ASSERT_TRUE(form.save());
     EXPECT_EQ(storedRows(QStringLiteral("http://a.test/")), std::make_pair(std::size_t(1), std::size_t(1)));
     LocationAnalyzer::install({});
+}
+
+TEST_F(FormsLogic, EnterOnTheShortcutQuestionKeepsTheFile)
+{
+    ASSERT_TRUE(m_temp.writeFile(QStringLiteral("c.url"), "[InternetShortcut]\nURL=http://c.test/\n"));
+    const QString file = m_temp.path(QStringLiteral("c.url"));
+    addLocation(QStringLiteral("http://c.test/"), QStringLiteral("News"), file);
+    LocationForm form(*m_collection, m_ui, m_errors, FormRequest::Delete, QStringLiteral("http://c.test/"));
+    ASSERT_TRUE(form.load());
+    m_ui.push(true); // Confirm Delete; the shortcut question then takes its default
+    ASSERT_TRUE(form.remove());
+    EXPECT_EQ(lastTitle(), QStringLiteral("Remove Link"));
+    EXPECT_TRUE(QFile::exists(file));
+}
+
+TEST_F(FormsLogic, LocationsOfACategoryNameTheCategoryInTheTitle)
+{
+    addLocation(QStringLiteral("http://n.test/"), QStringLiteral("News"));
+    addLocation(QStringLiteral("http://t.test/"), QStringLiteral("Tech"));
+    CategoryLocations news(*m_collection, QStringLiteral("News"));
+    news.refresh();
+    EXPECT_EQ(news.title(), QStringLiteral("Browse Locations by Category (2) - News"));
 }
 
 TEST_F(FormsLogic, SnippetsOfANewCategoryWaitForItsSave)
