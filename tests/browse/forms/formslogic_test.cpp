@@ -18,6 +18,7 @@
 #include "store/detailmanager.h"
 #include "store/keywordmanager.h"
 #include "store/locationmanager.h"
+#include "store/fieldtext.h"
 #include "store/picture.h"
 #include "support/tempcollection.h"
 
@@ -26,6 +27,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QRandomGenerator>
 #include <QSignalSpy>
 
 #include <gtest/gtest.h>
@@ -627,4 +629,37 @@ TEST(CalendarMonthRange, ADateBeforeOrAfterTheYearsShownOpensAtTheNearestEnd)
     CalendarMonth stepping(DayNumber::fromDate(QDate(1801, 1, 15)), today);
     stepping.previousYear();
     EXPECT_EQ(stepping.year(), 2099); // stepping still wraps round
+}
+
+TEST(EntryInput, FitNeverLeavesControlsOrBrokenCharactersInABoundedFuzz)
+{
+    QRandomGenerator random(20261208);
+    const char32_t pool[] = {U'a', U'\t', U'\n', U'\r', 0x01, 0x7F, 0x9B, 0xFFFD, 0xD800, 0xDC00,
+                             0xFDD0, 0xFFFE, U'é', 0x1F600, 0x10FFFF, U' '};
+    for (int round = 0; round < 2000; ++round) {
+        QString typed;
+        const int length = int(random.bounded(40));
+        for (int i = 0; i < length; ++i) {
+            const char32_t c = pool[random.bounded(int(std::size(pool)))];
+            if (c >= 0xD800 && c <= 0xDFFF)
+                typed.append(QChar(char16_t(c))); // a lone surrogate, as broken input leaves it
+            else
+                typed.append(QString::fromUcs4(&c, 1));
+        }
+        const int width = int(random.bounded(1, 30));
+        const EntryInput::Text fitted = EntryInput::fit(typed, width, random.bounded(2) == 1);
+        ASSERT_LE(characterCount(fitted.text), width);
+        for (qsizetype i = 0; i < fitted.text.size(); ++i) {
+            const QChar c = fitted.text.at(i);
+            if (c.isHighSurrogate()) {
+                ASSERT_TRUE(i + 1 < fitted.text.size() && fitted.text.at(i + 1).isLowSurrogate());
+                ++i;
+                continue;
+            }
+            ASSERT_FALSE(c.isLowSurrogate());
+            ASSERT_NE(c.unicode(), 0xFFFD);
+            if (c != QLatin1Char('\n') && c != QLatin1Char('\t'))
+                ASSERT_NE(c.category(), QChar::Other_Control);
+        }
+    }
 }

@@ -479,6 +479,11 @@ void FormsWindowsTest::formsOpenWithTheFocusOnTheirFirstEntry()
     QCOMPARE(QApplication::focusWidget(), form.locationEdit());
     QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("http://typed.test/"));
     QCOMPARE(form.locationEdit()->text(), QStringLiteral("http://typed.test/"));
+    // Tab goes on along the row: the location's Analyze button, then the description.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("analyze"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), form.descriptionEdit());
     form.reject();
 
     CategoryFormDialog category(context(), FormRequest::Insert, CategoryForm::Variant::Tabbed, {});

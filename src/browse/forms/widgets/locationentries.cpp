@@ -100,8 +100,12 @@ QWidget *LocationEntries::addRow(QFormLayout *form, const char *column, const ch
     QWidget *parent = form->parentWidget();
     QWidget *row = nullptr;
     QWidget *widget = makeEntry(*field, parent, dateTitle, row);
-    if (extra)
+    if (extra) {
         row = rowOf(row ? row : widget, extra, parent, false);
+        // A button made before its entry still follows it in the Tab order.
+        if (extra->focusPolicy() & Qt::TabFocus)
+            QWidget::setTabOrder(widget, extra);
+    }
     const QString text = QLatin1String(prompt ? prompt : field->prompt);
     if (text.isEmpty()) {
         form->addRow(row ? row : widget);
@@ -145,7 +149,10 @@ QWidget *LocationEntries::makeEntry(const FieldDef &field, QWidget *parent, cons
     } else if (field.type == FieldType::Number && field.width <= 2) {
         widget = new RatingBox(parent);
     } else if (field.isText() && field.width > MultiLineWidth) {
-        widget = new QPlainTextEdit(parent);
+        auto *text = new QPlainTextEdit(parent);
+        // Tab moves on to the next entry, as in every other entry of the form.
+        text->setTabChangesFocus(true);
+        widget = text;
     } else {
         // No maximum length: a paste longer than the field is cut with a notice when taken,
         // not silently.
