@@ -77,7 +77,6 @@ ImportSettings settingsOf(const ProcedureCall &call)
 {
     if (!call.arguments.isEmpty())
         return ImportSettings::fromArguments(call.arguments);
-    call.shell.pathkeepIni().load();
     ImportSettings s = ImportSettings::load(call.shell.pathkeepIni(), favoritesFolder(call.shell));
     const QString saved = call.shell.pathkeepIni().value(QLatin1String(ImportSettings::Section), u"Import:Folder"_s);
     if (!saved.isEmpty())
@@ -88,7 +87,6 @@ ImportSettings settingsOf(const ProcedureCall &call)
 QWidget *openWizard(const ProcedureCall &call)
 {
     Shell &shell = call.shell;
-    shell.pathkeepIni().load();
     ImportSettings settings = ImportSettings::load(shell.pathkeepIni(), favoritesFolder(shell));
     auto save = [&shell](const ImportSettings &s) {
         // Written as the wizard closes; a failure to write is not reported.
