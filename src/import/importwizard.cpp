@@ -78,7 +78,7 @@ ImportWizard::Start ImportWizard::startFor(const ImportSettings &settings)
     start.arguments = settings.toArguments();
     const QString &type = settings.type;
     if (is(type, "ADV"))
-        start.procedure = QLatin1String(Procedure::ImportAdvanced);
+        start.procedure = QLatin1String(Procedure::AdvancedImport);
     else if (is(type, "IE"))
         start.procedure = QLatin1String(Procedure::ImportFavorites);
     else if (is(type, "Netscape") || is(type, "HTML"))

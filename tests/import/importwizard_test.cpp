@@ -70,7 +70,7 @@ TEST_F(ImportWizardTest, PagesFiltersAndProceduresByKind)
     EXPECT_EQ(procedure("HTML"), QLatin1String(Procedure::ImportHtml));
     EXPECT_EQ(procedure("CSV"), QLatin1String(Procedure::ImportText));
     EXPECT_EQ(procedure("ASCII"), QLatin1String(Procedure::ImportText));
-    EXPECT_EQ(procedure("ADV"), QLatin1String(Procedure::ImportAdvanced));
+    EXPECT_EQ(procedure("ADV"), QLatin1String(Procedure::AdvancedImport));
     s.url = u"http://w.test/"_s;
     EXPECT_EQ(procedure("URL"), QLatin1String(Procedure::NewUrlWizard));
     EXPECT_EQ(ImportWizard::startFor(s).arguments.value(u"Location"_s).toString(), s.url);

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QDate>
+#include <QLocale>
+#include <QString>
+
+#include <functional>
+#include <optional>
+
+namespace pk {
+
+class Collection;
+class UserInterface;
+
+/// How an export run ended.
+enum class ExportResult {
+    Written,   ///< the files were written (possibly after the user stopped it early)
+    Cancelled, ///< nothing was written: the query wizard was cancelled
+    Failed     ///< an error ended it; the user has been told
+};
+
+/// What an export run works with besides its settings.
+struct ExportEnvironment
+{
+    Collection *collection = nullptr;
+    UserInterface *ui = nullptr;
+    /// The query wizard over the export fields: the condition, or nothing when cancelled.
+    std::function<std::optional<QString>()> queryWizard;
+    /// Progress: records read so far of `total`; returning false stops the run (the pages are
+    /// still finished with what was read).
+    std::function<bool(qint64 done, qint64 total)> progress;
+    /// Ends the program after a stop message when the user chooses to; none keeps it running.
+    std::function<void(const QString &text)> halt;
+    /// Section "Settings", key "BodyInFrame" of PATHKEEP.INI.
+    bool bodyInFrame = false;
+    /// Where the footer's home-page link points.
+    QString homePage = QStringLiteral("https://pathkeep.example.org/");
+    /// Today's date and the locale its short and long forms come from.
+    QDate today = QDate::currentDate();
+    QLocale locale = QLocale::system();
+    /// Folder the templates are read from (the collection folder in the program).
+    QString templateFolder;
+};
+
+} // namespace pk

@@ -1,0 +1,147 @@
+#include "export/exportwizardmodel.h"
+
+#include "framework/userinterface.h"
+#include "platform/inifile.h"
+
+#include <QFileInfo>
+
+using namespace Qt::StringLiterals;
+
+namespace pk {
+
+const QList<QPair<QString, QString>> &ExportWizardModel::types()
+{
+    static const QList<QPair<QString, QString>> list{
+        {u"Simple"_s, u"HTML - &Simple"_s},
+        {u"Table"_s, u"HTML - &Table"_s},
+        {u"Frame"_s, u"&HTML - Frame"_s},
+        {u"CSV"_s, u"&Comma-delimited text"_s},
+        {u"ADV"_s, u"&Comma-delimited text with advanced options"_s},
+        {u"ASCII"_s, u"&Text"_s}};
+    return list;
+}
+
+const QList<QPair<QString, QString>> &ExportWizardModel::orders()
+{
+    static const QList<QPair<QString, QString>> list{
+        {u"Location"_s, u"Location"_s},
+        {u"Description"_s, u"Description"_s},
+        {u"CatDesc"_s, u"Category/Description"_s},
+        {u"CatLoc"_s, u"Category/Location"_s},
+        {u"Rating"_s, u"Rating"_s},
+        {u"Keyword"_s, u"Keyword"_s}};
+    return list;
+}
+
+const QList<QPair<QString, QString>> &ExportWizardModel::assignments()
+{
+    static const QList<QPair<QString, QString>> list{
+        {u"All"_s, u"All"_s},
+        {u"Selected"_s, u"Selected category:"_s},
+        {u"Query"_s, u"Advanced query"_s}};
+    return list;
+}
+
+ExportWizardModel::ExportWizardModel(IniFile &ini, const ExportSettings &current)
+    : m_ini(ini)
+    , m_settings(current)
+{
+    m_settings.load(ini);
+}
+
+void ExportWizardModel::setType(const QString &type)
+{
+    if (type == m_settings.type)
+        return;
+    // Remember the name typed for the type left, so that switching back brings it again.
+    if (!m_settings.file.trimmed().isEmpty())
+        m_ini.setValue(QString::fromLatin1(ExportSettings::Section), u"Export:File:"_s + m_settings.type,
+                       m_settings.file);
+    m_settings.type = type;
+    const QString remembered = ExportSettings::fileForType(m_ini, type);
+    if (!remembered.isEmpty())
+        m_settings.file = remembered;
+}
+
+QString ExportWizardModel::fileMask() const
+{
+    const QString &t = m_settings.type;
+    if (m_settings.isHtmlType())
+        return u"HTML Files|*.html|HTM Files|*.htm|All Files|*.*"_s;
+    if (t == u"CSV"_s || t == u"ADV"_s)
+        return u"Comma-separated value files|*.csv|All Files|*.*"_s;
+    if (t == u"ASCII"_s)
+        return u"Text files|*.txt|All Files|*.*"_s;
+    return u"All Files|*.*"_s;
+}
+
+bool ExportWizardModel::preformattedEnabled() const
+{
+    return m_settings.isHtmlType();
+}
+
+bool ExportWizardModel::fieldsPageVisible() const
+{
+    if (m_settings.isHtmlType())
+        return !m_settings.typePreformatted;
+    return m_settings.type != u"ADV"_s;
+}
+
+bool ExportWizardModel::webGroupVisible() const
+{
+    return m_settings.type != u"CSV"_s && m_settings.type != u"ADV"_s;
+}
+
+bool ExportWizardModel::metaEnabled() const
+{
+    return m_settings.isHtmlType() && m_settings.typePreformatted;
+}
+
+bool ExportWizardModel::categoryControlsEnabled() const
+{
+    return m_settings.categoryAssignment == u"Selected"_s;
+}
+
+bool ExportWizardModel::finish(UserInterface &ui, const Runners &runners)
+{
+    const QString file = m_settings.file;
+    if (file.trimmed().isEmpty()) {
+        ui.message(QLatin1String(Title), u"Enter the path and name of the file to export to."_s,
+                   UserInterface::Icon::Warning);
+        return false;
+    }
+    bool written = false;
+    if (preformattedUsed() && runners.preformatted) {
+        written = runners.preformatted(m_settings) == ExportResult::Written;
+    } else if (m_settings.type == u"ADV"_s) {
+        if (!runners.advanced || !runners.advanced()) {
+            ui.message(QLatin1String(Title),
+                       u"The export with advanced options is not available."_s,
+                       UserInterface::Icon::Warning);
+            return false;
+        }
+        written = QFileInfo::exists(file);
+    } else if (runners.exportFile) {
+        written = runners.exportFile(m_settings) == ExportResult::Written;
+    }
+    if (!written)
+        return true;
+    if (file.contains(u'.')) {
+        if (ui.askYesNo(u"Export Complete"_s, u"Would you like to launch "_s + file + u" now?"_s,
+                        true, UserInterface::Icon::Warning)
+            && runners.launch)
+            runners.launch(file);
+    } else {
+        ui.message(u"Export completed."_s, file + u" was created."_s);
+    }
+    return true;
+}
+
+void ExportWizardModel::close(ExportSettings &current)
+{
+    m_settings.save(m_ini);
+    m_ini.save();
+    current = m_settings;
+}
+
+} // namespace pk

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QDialog>
+
+class QPlainTextEdit;
+
+namespace pk {
+
+class IniFile;
+
+/// "Export Help": the lines of export.txt in the current folder, read only.
+class ExportHelpWindow final : public QDialog
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(ExportHelpWindow)
+
+public:
+    static constexpr const char *FileName = "export.txt";
+
+    /// Shows the viewer; does nothing when the file cannot be opened.
+    static void show(IniFile *positionIni, QWidget *parent);
+
+    ExportHelpWindow(const QString &text, IniFile *positionIni, QWidget *parent = nullptr);
+
+private:
+    QPlainTextEdit *m_text = nullptr;
+};
+
+} // namespace pk

@@ -1,0 +1,8 @@
+#pragma once
+
+namespace pk {
+
+/// Registers `Wizard:Export` with the procedure registry.
+void registerExportProcedures();
+
+} // namespace pk
