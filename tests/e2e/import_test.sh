@@ -56,9 +56,17 @@ sleep 3.5
 xdotool mousemove --window "$wid" 20 8 click 1
 sleep 0.5
 xdotool key Down Down Down Down Return
-sleep 1.5
-# "&Finish" at the foot of the wizard, which opens at the lower right of the frame's work area.
-xdotool mousemove --window "$wid" 674 593 click 1
+wiz=""
+for _ in $(seq 1 50); do
+  wiz="$(xdotool search --name '^Import Wizard$' 2>/dev/null | head -n1 || true)"
+  [ -n "$wiz" ] && break
+  sleep 0.2
+done
+[ -n "$wiz" ] || fail "no Import Wizard window appeared"
+sleep 0.5
+# "&Finish" by its Alt letter: the wizard's own, not the frame's "&File".
+xdotool windowfocus --sync "$wiz" 2>/dev/null || true
+xdotool key --window "$wiz" alt+f
 
 done_wid=""
 for _ in $(seq 1 100); do

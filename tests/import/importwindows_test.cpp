@@ -87,7 +87,7 @@ private slots:
         ImportSettings start;
         start.folder = u"/fav"_s;
         {
-            ImportWizardWindow wizard(context(), start, [&](const ImportSettings &s) {
+            ImportWizardWindow wizard([this] { return context(); }, start, [&](const ImportSettings &s) {
                 saved = s;
                 ++saves;
             });
@@ -127,7 +127,7 @@ private slots:
 
     void wizardHandsAWebAddressToTheNewLocationWizard()
     {
-        ImportWizardWindow wizard(context(), {}, {});
+        ImportWizardWindow wizard([this] { return context(); }, {}, {});
         wizard.setType(u"URL"_s);
         QVERIFY(wizard.isPageShown(ImportWizardWindow::UrlPage));
         wizard.urlEdit()->setText(u"http://site.test/"_s);

@@ -28,10 +28,8 @@ namespace pk {
 
 namespace {
 
-FormsContext contextOf(const ProcedureCall &call)
+FormsContext contextOf(Shell &shell, QPointer<QWidget> frame)
 {
-    Shell &shell = call.shell;
-    QPointer<QWidget> frame = call.frame;
     FormsContext context{shell.collection(), shell.ui(), shell.errors(), &shell.positionIni(), {}, {}};
     context.startProcedure = [frame](const QString &procedure, const QVariantMap &arguments) {
         if (!ProcedureRegistry::instance().contains(procedure))
@@ -93,7 +91,15 @@ QWidget *openWizard(const ProcedureCall &call)
         s.save(shell.pathkeepIni());
         shell.pathkeepIni().save();
     };
-    return new ImportWizardWindow(contextOf(call), std::move(settings), std::move(save));
+    QPointer<QWidget> frame = call.frame;
+    auto context = [&shell, frame] { return contextOf(shell, frame); };
+    // A window of its own beside the frame (see ImportWizardWindow).
+    auto *wizard = new ImportWizardWindow(std::move(context), std::move(settings), std::move(save),
+                                          call.frame);
+    wizard->setAttribute(Qt::WA_DeleteOnClose);
+    FormsUi::keepPosition(wizard, &shell.positionIni(), QLatin1String(Procedure::ImportWizard));
+    wizard->show();
+    return nullptr;
 }
 
 QWidget *openFavoritesImport(const ProcedureCall &call)

@@ -29,7 +29,7 @@ const CategoryMode kModes[] = {CategoryMode::Guess, CategoryMode::Selected, Cate
 
 } // namespace
 
-ImportWizardWindow::ImportWizardWindow(FormsContext context, ImportSettings settings, Saver save,
+ImportWizardWindow::ImportWizardWindow(ContextProvider context, ImportSettings settings, Saver save,
                                        QWidget *parent)
     : QWidget(parent)
     , m_context(std::move(context))
@@ -37,6 +37,7 @@ ImportWizardWindow::ImportWizardWindow(FormsContext context, ImportSettings sett
     , m_save(std::move(save))
 {
     setWindowTitle(u"Import Wizard"_s);
+    setWindowFlag(Qt::Window);
     setObjectName(u"importWizard"_s);
     auto *layout = new QVBoxLayout(this);
     m_tabs = new QTabWidget(this);
@@ -138,7 +139,7 @@ QWidget *ImportWizardWindow::categoryPage()
     });
     connect(m_categoryButton, &QPushButton::clicked, this, [this] {
         if (const std::optional<QString> chosen
-            = SelectCategoryDialog::select(m_context, m_category->text(), this))
+            = SelectCategoryDialog::select(m_context(), m_category->text(), this))
             m_category->setText(*chosen);
     });
     return page;
@@ -159,7 +160,7 @@ QWidget *ImportWizardWindow::filePage()
     layout->addStretch();
     connect(browse, &QPushButton::clicked, this, [this] {
         if (const std::optional<QString> file
-            = m_context.ui.openFileName(u"Select file to import"_s, m_file->text(), m_filter))
+            = m_context().ui.openFileName(u"Select file to import"_s, m_file->text(), m_filter))
             m_file->setText(*file);
     });
     return page;
@@ -180,7 +181,7 @@ QWidget *ImportWizardWindow::favoritesPage()
     layout->addStretch();
     connect(browse, &QPushButton::clicked, this, [this] {
         if (const std::optional<QString> folder
-            = m_context.ui.existingFolder(u"Select folder to import"_s, m_folder->text()))
+            = m_context().ui.existingFolder(u"Select folder to import"_s, m_folder->text()))
             m_folder->setText(*folder);
     });
     return page;
@@ -240,8 +241,9 @@ void ImportWizardWindow::setAssignment(const QString &assignment)
 bool ImportWizardWindow::acceptCategory()
 {
     QString entry = m_category->text();
-    const bool ok = ImportWizard::acceptCategory(m_context.collection, entry, [this](const QString &typed) {
-        return SelectCategoryDialog::select(m_context, typed, this);
+    const FormsContext context = m_context();
+    const bool ok = ImportWizard::acceptCategory(context.collection, entry, [&](const QString &typed) {
+        return SelectCategoryDialog::select(context, typed, this);
     });
     if (ok)
         m_category->setText(entry);
@@ -305,8 +307,8 @@ void ImportWizardWindow::back()
 
 void ImportWizardWindow::help()
 {
-    if (m_context.startProcedure)
-        m_context.startProcedure(QLatin1String(Procedure::ImportHelp), {});
+    if (const FormsContext context = m_context(); context.startProcedure)
+        context.startProcedure(QLatin1String(Procedure::ImportHelp), {});
 }
 
 void ImportWizardWindow::finish()
@@ -322,8 +324,8 @@ void ImportWizardWindow::finish()
         m_save(s);
     m_saved = true;
     const ImportWizard::Start start = ImportWizard::startFor(s);
-    if (m_context.startProcedure)
-        m_context.startProcedure(start.procedure, start.arguments);
+    if (const FormsContext context = m_context(); context.startProcedure)
+        context.startProcedure(start.procedure, start.arguments);
     BrowseRefresh::instance().request();
     closeWindow();
 }
