@@ -97,6 +97,11 @@ QWidget *openWizard(const ProcedureCall &call)
     auto *wizard = new ImportWizardWindow(std::move(context), std::move(settings), std::move(save),
                                           call.frame);
     wizard->setAttribute(Qt::WA_DeleteOnClose);
+    if (call.frame) {
+        // Over the frame until the user puts it elsewhere (kept from then on).
+        wizard->adjustSize();
+        wizard->move(call.frame->geometry().center() - wizard->rect().center());
+    }
     FormsUi::keepPosition(wizard, &shell.positionIni(), QLatin1String(Procedure::ImportWizard));
     wizard->show();
     return nullptr;
