@@ -57,12 +57,12 @@ bool HtmlImport::step()
     switch (m_stage) {
     case Stage::Reading:
         static_cast<void>(m_insert.runBatch([this] { readLines(); }));
-        if (m_insert.stopped())
+        if (m_insert.stopped() || m_cancelled)
             m_stage = Stage::Done;
         break;
     case Stage::Linking:
         static_cast<void>(m_insert.runBatch([this] { m_links->step(); }));
-        if (m_links->done() || m_insert.stopped())
+        if (m_links->done() || m_insert.stopped() || m_cancelled)
             m_stage = Stage::Done;
         break;
     case Stage::Done:
@@ -76,7 +76,7 @@ void HtmlImport::readLines()
     QElapsedTimer clock;
     clock.start();
     int lines = 0;
-    while (!m_insert.stopped()) {
+    while (!m_insert.stopped() && !m_cancelled) {
         const std::optional<TextLineReader::Line> line = m_reader.next();
         if (!line) {
             if (m_bookmarks) {
@@ -98,7 +98,7 @@ void HtmlImport::readLines()
 
 void HtmlImport::startLinkPass()
 {
-    if (m_tokens.empty()) {
+    if (m_tokens.empty() || m_cancelled) {
         m_stage = Stage::Done;
         return;
     }
@@ -154,6 +154,7 @@ void HtmlImport::bookmarkLine(const QString &text)
 
 void HtmlImport::cancel()
 {
+    m_cancelled = true;
     m_stage = Stage::Done;
 }
 

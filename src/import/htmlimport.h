@@ -82,6 +82,7 @@ private:
     ImportInsert m_insert;
     bool m_bookmarks;
     Stage m_stage = Stage::Reading;
+    bool m_cancelled = false;
     TextLineReader m_reader;
     std::vector<QString> m_tokens;
     HtmlCutter m_cutter{m_tokens};

@@ -2,6 +2,7 @@
 // one location's fields, through the store's own record managers.
 //
 //   pk_e2e_seed fill <folder> <count>
+//   pk_e2e_seed category <folder> <location>   (prints the location's category)
 //   pk_e2e_seed show <folder> <location>
 
 #include "store/collection.h"
@@ -29,8 +30,11 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
-    if (args.size() != 4 || (args.at(1) != QLatin1String("fill") && args.at(1) != QLatin1String("show"))) {
-        std::fprintf(stderr, "usage: pk_e2e_seed fill <folder> <count> | show <folder> <location>\n");
+    if (args.size() != 4
+        || (args.at(1) != QLatin1String("fill") && args.at(1) != QLatin1String("show")
+            && args.at(1) != QLatin1String("category"))) {
+        std::fprintf(stderr, "usage: pk_e2e_seed fill <folder> <count> | show <folder> <location>"
+                             " | category <folder> <location>\n");
         return 2;
     }
     Collection collection(args.at(2));
@@ -42,6 +46,14 @@ int main(int argc, char *argv[])
         if (StoreStatus s = collection.locations().get(args.at(3), r); !s)
             return fail(s, "get");
         std::printf("LastVisit=%d Today=%d\n", r.LastVisit, DayNumber::today());
+        return 0;
+    }
+
+    if (args.at(1) == QLatin1String("category")) {
+        LocationRecord r;
+        if (StoreStatus s = collection.locations().get(args.at(3), r); !s)
+            return fail(s, "get");
+        std::printf("%s\n", qPrintable(r.Category));
         return 0;
     }
 

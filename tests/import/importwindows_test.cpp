@@ -86,7 +86,7 @@ private slots:
         ImportSettings start;
         start.folder = u"/fav"_s;
         {
-            ImportWizardWindow wizard(context(), start, [&](const ImportSettings &s) {
+            ImportWizardWindow wizard([this] { return context(); }, start, [&](const ImportSettings &s) {
                 saved = s;
                 ++saves;
             });
@@ -126,7 +126,7 @@ private slots:
 
     void wizardHandsAWebAddressToTheNewLocationWizard()
     {
-        ImportWizardWindow wizard(context(), {}, {});
+        ImportWizardWindow wizard([this] { return context(); }, {}, {});
         wizard.setType(u"URL"_s);
         QVERIFY(wizard.isPageShown(ImportWizardWindow::UrlPage));
         wizard.urlEdit()->setText(u"http://site.test/"_s);
@@ -188,6 +188,41 @@ private slots:
         // The step in hand (20 shortcuts) finished, then the window closed.
         QCOMPARE(asked, 20);
         QCOMPARE(m_collection->locations().count(), 20);
+        QVERIFY(!m_collection->inTransaction());
+    }
+
+    void cancelDuringAQuestionOfTheLinkPassWaitsForTheStep()
+    {
+        QByteArray page;
+        for (int i = 0; i < 10; ++i)
+            page += "<a href=\"http://c" + QByteArray::number(i) + ".test/\">Site</a>\n";
+        auto import = std::make_unique<HtmlImport>(*m_collection, *m_errors,
+                                                   HtmlImport::Settings{u"HTML"_s, write(u"ask.html"_s, page),
+                                                                        CategoryMode::Ask, {}});
+        QVERIFY(import->open());
+        HtmlImport *logic = import.get();
+        auto *window = new HtmlImportWindow(std::move(import));
+        window->setAttribute(Qt::WA_DeleteOnClose);
+        QPointer<HtmlImportWindow> alive(window);
+        int depth = 0;
+        int deepest = 0;
+        int asked = 0;
+        logic->inserter().setCategoryQuestion([&](const LocationRecord &, const QString &) {
+            ++asked;
+            deepest = std::max(deepest, ++depth);
+            QTest::qWait(5);
+            if (asked == 2 && alive)
+                alive->cancelButton()->click();
+            QTest::qWait(5);
+            --depth;
+            return std::optional<QString>(u"Asked"_s);
+        });
+        window->show();
+        QTRY_VERIFY_WITH_TIMEOUT(alive.isNull(), 10000);
+        QCOMPARE(deepest, 1);
+        // The step in hand ran to its end (every link of this small page), then the window went.
+        QCOMPARE(asked, 10);
+        QCOMPARE(m_collection->locations().count(), 10);
         QVERIFY(!m_collection->inTransaction());
     }
 

@@ -50,7 +50,6 @@ ImportSettings settingsOf(const ProcedureCall &call)
 {
     if (!call.arguments.isEmpty())
         return ImportSettings::fromArguments(call.arguments);
-    call.shell.pathkeepIni().load();
     ImportSettings s = ImportSettings::load(call.shell.pathkeepIni(), favoritesFolder(call.shell));
     const QString saved = call.shell.pathkeepIni().value(QLatin1String(ImportSettings::Section), u"Import:Folder"_s);
     if (!saved.isEmpty())
@@ -61,14 +60,26 @@ ImportSettings settingsOf(const ProcedureCall &call)
 QWidget *openWizard(const ProcedureCall &call)
 {
     Shell &shell = call.shell;
-    shell.pathkeepIni().load();
     ImportSettings settings = ImportSettings::load(shell.pathkeepIni(), favoritesFolder(shell));
     auto save = [&shell](const ImportSettings &s) {
         // Written as the wizard closes; a failure to write is not reported.
         s.save(shell.pathkeepIni());
         shell.pathkeepIni().save();
     };
-    return new ImportWizardWindow(formsContext(call), std::move(settings), std::move(save));
+    // The collection is taken afresh each time: a switch of collection closes no wizard.
+    auto context = [call] { return formsContext(call); };
+    // A window of its own beside the frame (see ImportWizardWindow).
+    auto *wizard = new ImportWizardWindow(std::move(context), std::move(settings), std::move(save),
+                                          call.frame);
+    wizard->setAttribute(Qt::WA_DeleteOnClose);
+    if (call.frame) {
+        // Over the frame until the user puts it elsewhere (kept from then on).
+        wizard->adjustSize();
+        wizard->move(call.frame->geometry().center() - wizard->rect().center());
+    }
+    FormsUi::keepPosition(wizard, &shell.positionIni(), QLatin1String(Procedure::ImportWizard));
+    wizard->show();
+    return nullptr;
 }
 
 QWidget *openFavoritesImport(const ProcedureCall &call)

@@ -30,7 +30,7 @@ const CategoryMode kModes[] = {CategoryMode::Guess, CategoryMode::Selected, Cate
 
 } // namespace
 
-ImportWizardWindow::ImportWizardWindow(FormsContext context, ImportSettings settings, Saver save,
+ImportWizardWindow::ImportWizardWindow(ContextProvider context, ImportSettings settings, Saver save,
                                        QWidget *parent)
     : QWidget(parent)
     , m_context(std::move(context))
@@ -38,6 +38,7 @@ ImportWizardWindow::ImportWizardWindow(FormsContext context, ImportSettings sett
     , m_save(std::move(save))
 {
     setWindowTitle(u"Import Wizard"_s);
+    setWindowFlag(Qt::Window);
     setObjectName(u"importWizard"_s);
     auto *layout = new QVBoxLayout(this);
     m_tabs = new QTabWidget(this);
@@ -139,7 +140,7 @@ QWidget *ImportWizardWindow::categoryPage()
     });
     connect(m_categoryButton, &QPushButton::clicked, this, [this] {
         if (const std::optional<QString> chosen
-            = SelectCategoryDialog::select(m_context, m_category->text(), this))
+            = SelectCategoryDialog::select(m_context(), m_category->text(), this))
             m_category->setText(*chosen);
     });
     return page;
@@ -160,7 +161,7 @@ QWidget *ImportWizardWindow::filePage()
     layout->addStretch();
     connect(browse, &QPushButton::clicked, this, [this] {
         if (const std::optional<QString> file
-            = m_context.ui.openFileName(u"Select file to import"_s, m_file->text(), m_filter))
+            = m_context().ui.openFileName(u"Select file to import"_s, m_file->text(), m_filter))
             m_file->setText(*file);
     });
     return page;
@@ -181,7 +182,7 @@ QWidget *ImportWizardWindow::favoritesPage()
     layout->addStretch();
     connect(browse, &QPushButton::clicked, this, [this] {
         if (const std::optional<QString> folder
-            = m_context.ui.existingFolder(u"Select folder to import"_s, m_folder->text()))
+            = m_context().ui.existingFolder(u"Select folder to import"_s, m_folder->text()))
             m_folder->setText(*folder);
     });
     return page;
@@ -241,8 +242,9 @@ void ImportWizardWindow::setAssignment(const QString &assignment)
 bool ImportWizardWindow::acceptCategory()
 {
     QString entry = m_category->text();
-    const bool ok = ImportWizard::acceptCategory(m_context.collection, entry, [this](const QString &typed) {
-        return SelectCategoryDialog::select(m_context, typed, this);
+    const FormsContext context = m_context();
+    const bool ok = ImportWizard::acceptCategory(context.collection, entry, [&](const QString &typed) {
+        return SelectCategoryDialog::select(context, typed, this);
     });
     if (ok)
         m_category->setText(entry);
@@ -306,10 +308,9 @@ void ImportWizardWindow::back()
 
 void ImportWizardWindow::help()
 {
-    // Until the help is part of the program, the button does nothing.
     const QString help = QLatin1String(Procedure::ImportHelp);
-    if (m_context.starter && m_context.starter->isDefined(help))
-        m_context.starter->start(help);
+    if (const FormsContext context = m_context(); context.starter && context.starter->isDefined(help))
+        context.starter->start(help);
 }
 
 void ImportWizardWindow::finish()
@@ -325,8 +326,8 @@ void ImportWizardWindow::finish()
         m_save(s);
     m_saved = true;
     const ImportWizard::Start start = ImportWizard::startFor(s);
-    if (m_context.starter && m_context.starter->isDefined(start.procedure))
-        m_context.starter->start(start.procedure, start.arguments);
+    if (const FormsContext context = m_context(); context.starter && context.starter->isDefined(start.procedure))
+        context.starter->start(start.procedure, start.arguments);
     BrowseRefresh::instance().request();
     closeWindow();
 }

@@ -21,6 +21,9 @@ namespace pk {
  * ImportWizard, with "&Back", "&Next", "&Finish", "Cancel" and "Help".
  *
  * The settings come in when it opens and are written back to PATHKEEP.INI however it closes.
+ * It is a window of its own beside the frame, so its Alt letters are never taken by the frame's
+ * menus ("&Back" and "&Browse", "&Finish" and "&File"); it takes the collection from `context`
+ * each time it needs it, so a collection switch leaves it working on the new one.
  */
 class ImportWizardWindow final : public QWidget
 {
@@ -33,7 +36,10 @@ public:
     /// Saves the settings (PATHKEEP.INI) when the window closes.
     using Saver = std::function<void(const ImportSettings &)>;
 
-    ImportWizardWindow(FormsContext context, ImportSettings settings, Saver save,
+    /// The program around the wizard, as it stands when asked.
+    using ContextProvider = std::function<FormsContext()>;
+
+    ImportWizardWindow(ContextProvider context, ImportSettings settings, Saver save,
                        QWidget *parent = nullptr);
     ~ImportWizardWindow() override;
 
@@ -73,7 +79,7 @@ private:
     QWidget *favoritesPage();
     QWidget *urlPage();
 
-    FormsContext m_context;
+    ContextProvider m_context;
     ImportSettings m_settings;
     Saver m_save;
     QString m_filter;
