@@ -1,10 +1,12 @@
 #include "procedures.h"
 
+#include "framework/terminationrequest.h"
 #include "framework/widgets/widgetuserinterface.h"
 #include "platform/appfolders.h"
 #include "shell/passwordcheck.h"
 #include "shell/screenfont.h"
 #include "shell/shell.h"
+#include "shell/terminationsignals.h"
 #include "shell/widgets/fontconversion.h"
 #include "shell/widgets/mainframe.h"
 
@@ -12,45 +14,12 @@
 #include "net/netall.h"
 #endif
 
+#ifdef PK_HAVE_QUERY
+#include "browse/query/querytexts.h"
+#endif
+
 #include <QApplication>
-#include <QSocketNotifier>
 #include <QStyleFactory>
-
-#include <csignal>
-#include <sys/socket.h>
-#include <unistd.h>
-
-namespace {
-
-int g_signalPipe[2] = {-1, -1};
-
-void onTerminate(int)
-{
-    const char byte = 1;
-    [[maybe_unused]] const auto n = ::write(g_signalPipe[0], &byte, 1);
-}
-
-/// SIGTERM, SIGINT and SIGHUP close the frame like "Exit" does, so positions are saved.
-void closeOnSignals(QWidget *frame)
-{
-    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, g_signalPipe) != 0)
-        return;
-    auto *notifier = new QSocketNotifier(g_signalPipe[1], QSocketNotifier::Read, frame);
-    QObject::connect(notifier, &QSocketNotifier::activated, frame, [frame] {
-        char byte = 0;
-        [[maybe_unused]] const auto n = ::read(g_signalPipe[1], &byte, 1);
-        frame->close();
-    });
-    struct sigaction action = {};
-    action.sa_handler = onTerminate;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    sigaction(SIGTERM, &action, nullptr);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGHUP, &action, nullptr);
-}
-
-} // namespace
 
 int main(int argc, char *argv[])
 {
@@ -70,13 +39,20 @@ int main(int argc, char *argv[])
 
     pk::MainFrame frame(shell);
     ui.setParentWidget(&frame);
-    closeOnSignals(&frame);
+    // SIGTERM, SIGINT and SIGHUP leave every event loop, also a message box's or a dialog's;
+    // the windows waiting on them unwind first, and only then is the frame closed below.
+    pk::TerminationSignals::install(&app, [] { QCoreApplication::exit(0); });
 
     // Frame preparation: INI files, collection files, settings.
     if (!shell.prepare(pk::AppFolders::dataFile(QStringLiteral("templates"))))
         return EXIT_FAILURE;
+    if (pk::TerminationRequest::isRequested())
+        return EXIT_SUCCESS;
     if (pk::ScreenFont::isStored(shell.positionIni()))
         pk::applyScreenFont(pk::ScreenFont::load(shell.positionIni()));
+#ifdef PK_HAVE_QUERY
+    pk::QueryTexts::shared().setDefaults();
+#endif
     const QString theme = shell.settings().values().theme;
     if (!theme.isEmpty() && QStyleFactory::keys().contains(theme, Qt::CaseInsensitive))
         QApplication::setStyle(theme);
@@ -87,9 +63,17 @@ int main(int argc, char *argv[])
         return EXIT_SUCCESS;
     ui.setParentWidget(&frame);
 
+    if (pk::TerminationRequest::isRequested())
+        return EXIT_SUCCESS;
+
     frame.open();
     frame.showSplash();
-    const int result = app.exec();
+    int result = app.exec();
+    if (pk::TerminationRequest::isRequested()) {
+        // Told to end: close like "Exit" does, now that no dialog is running any more.
+        frame.close();
+        result = EXIT_SUCCESS;
+    }
 
     // Close-down: the frame saved its position when it closed; the rest goes here.
     shell.saveIni();

@@ -3,13 +3,14 @@
 set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
-  libsqlite3-dev libsqlitecpp-dev
+  qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev libqt6svg6
+  libsqlite3-dev libsqlitecpp-dev sqlite3
   libasio-dev libssl-dev libcurl4-openssl-dev
   libsimpleini-dev
   libxcb1-dev libxcb-keysyms1-dev
   libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev
   xvfb xauth xdotool xclip x11-utils openssl ccache
+  dbus at-spi2-core python3 python3-gi gir1.2-atspi-2.0
 )
 missing=()
 for p in "${packages[@]}"; do

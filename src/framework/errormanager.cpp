@@ -51,6 +51,11 @@ QPair<QString, QString> ErrorManager::format(std::uint16_t number, const ErrorCo
     return {fill(QString::fromUtf8(entry->title), context), fill(QString::fromUtf8(entry->message), context)};
 }
 
+bool ErrorManager::defaultsToNo(std::uint16_t number)
+{
+    return number == Msg::ConfirmDelete || number == Msg::ChangesWillBeLost;
+}
+
 int ErrorManager::raise(std::uint16_t number, const ErrorContext &context)
 {
     const ErrorEntry *entry = ErrorCatalogue::find(number);
@@ -64,7 +69,7 @@ int ErrorManager::raise(std::uint16_t number, const ErrorContext &context)
         return 0;
     case ErrorLevel::User:
     case ErrorLevel::Cancel:
-        return m_ui.askYesNo(title, text, true) ? 0 : 4;
+        return m_ui.askYesNo(title, text, !defaultsToNo(number)) ? 0 : 4;
     case ErrorLevel::Notify:
         m_ui.message(title, text, UserInterface::Icon::Warning);
         return 5;

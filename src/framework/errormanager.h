@@ -56,6 +56,10 @@ public:
 
     UserInterface &ui() const { return m_ui; }
 
+    /// Questions whose Yes destroys something (a record, unsaved changes) default to No, so a
+    /// stray Enter keeps the data.
+    static bool defaultsToNo(std::uint16_t number);
+
 private:
     UserInterface &m_ui;
     HaltHandler m_halt;

@@ -54,6 +54,7 @@ public:
                  QString selectedCategory, Rules rules = Rules::Content);
 
     CategoryMode mode() const { return m_mode; }
+    ErrorManager &errors() const { return m_errors; }
     void setCategoryQuestion(CategoryQuestion question) { m_question = std::move(question); }
 
     /**

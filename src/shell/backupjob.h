@@ -8,9 +8,11 @@ namespace pk {
 /**
  * @brief Copies a collection's three files to a backup folder and back.
  *
- * Each file is copied to a temporary name beside its target and then renamed over it, so an
- * interrupted run never leaves a half-written collection file. SQLite's companion journal files
- * travel with their file; a stale journal at the target is removed.
+ * Databases are copied through SQLite's online backup, into the target itself: the copy holds
+ * every committed record (also those still in the write-ahead log of a running Pathkeep), and
+ * a running Pathkeep sees a restore as one more transaction. Any other file is copied to a
+ * temporary name beside its target and renamed over it, its journal files travelling with it
+ * and a stale journal at the target removed.
  */
 class BackupJob final
 {

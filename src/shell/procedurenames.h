@@ -5,8 +5,16 @@ namespace pk::Procedure {
 // Names under which the frame's menu, tool bar and tray start windows and processes.
 inline constexpr const char *ImportWizard = "Wizard:Import";
 inline constexpr const char *ExportWizard = "Wizard:Export";
-inline constexpr const char *ExportAdvanced = "Export:Advanced";
 inline constexpr const char *PreviousVersionImport = "ImportPATHKEEP";
+// The imports the import wizard starts by kind; each takes the import settings as arguments
+// ("Type", "File", "Folder", "Assignment", "Category", "URL", "FollowLinks").
+inline constexpr const char *ImportFavorites = "ImportIEFavorites";
+inline constexpr const char *ImportHtml = "Wizard:Import:HTML";
+inline constexpr const char *ImportText = "Wizard:Import:Text";
+inline constexpr const char *ImportHelp = "ImportHelp";
+inline constexpr const char *ExportHelp = "ExportHelp";
+inline constexpr const char *AdvancedExport = "Export:Advanced";
+inline constexpr const char *AdvancedImport = "Import:Advanced";
 inline constexpr const char *RepairFiles = "RepairFiles";
 inline constexpr const char *BrowseLocations = "BrowsePATHKEEP";
 inline constexpr const char *BrowseByCategory = "BrowseCategoriesAndURL";

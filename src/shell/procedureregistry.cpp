@@ -29,4 +29,12 @@ ProcedureRegistry::Factory ProcedureRegistry::factory(const QString &name) const
     return it == m_factories.end() ? Factory() : it->second;
 }
 
+QStringList ProcedureRegistry::names() const
+{
+    QStringList result;
+    for (const auto &entry : m_factories)
+        result.append(entry.first);
+    return result;
+}
+
 } // namespace pk

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QVariantMap>
 
 #include <functional>
@@ -39,6 +40,8 @@ public:
     void remove(const QString &name);
     bool contains(const QString &name) const;
     Factory factory(const QString &name) const;
+    /// Every registered name, in order.
+    QStringList names() const;
 
 private:
     std::map<QString, Factory> m_factories;

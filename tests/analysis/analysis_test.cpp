@@ -4,6 +4,7 @@
 #include "store/collection.h"
 #include "store/detailmanager.h"
 #include "store/keywordmanager.h"
+#include "store/locationrows.h"
 #include "store/picture.h"
 #include "support/tempcollection.h"
 
@@ -189,6 +190,37 @@ TEST_F(Analysis, OtherMetaNamesBecomeDetailsOnlyWithoutEarlierDetails)
     // Analysed again: the location has details now, so none are added.
     analyze(fresh);
     EXPECT_EQ(details(fresh), QStringList{QStringLiteral("AUTHOR=x")});
+}
+
+TEST_F(Analysis, AFormsRowsTakeTheKeywordsAndDetailsInsteadOfTheCollection)
+{
+    server.page("/", "<html><meta name=\"keywords\" content=\"alpha, beta\">"
+                     "<meta name=\"author\" content=\"x\"></html>");
+    server.start();
+    LocationRecord record = location("/");
+    KeywordRecord old;
+    old.Location = record.Location;
+    old.Keyword = QStringLiteral("old");
+    ASSERT_TRUE(collection->keywords().insert(old));
+    LocationRows rows;
+    ASSERT_TRUE(rows.load(*collection, record.Location));
+
+    LocationAnalysis analysis(*collection, &UrlAnalyzer::fetch, today);
+    analysis.setRows(&rows);
+    StoreStatus status;
+    EXPECT_GT(analysis.analyze(record, status), 3);
+    EXPECT_TRUE(status);
+    // Nothing reaches the collection until the form stores its rows.
+    EXPECT_EQ(keywords(record), QStringList{QStringLiteral("old")});
+    EXPECT_TRUE(details(record).isEmpty());
+    ASSERT_EQ(rows.keywords().size(), 2u);
+    EXPECT_EQ(rows.keywords()[0].Keyword, QStringLiteral("alpha"));
+    ASSERT_EQ(rows.details().size(), 1u);
+    EXPECT_EQ(rows.details()[0].DataLabel, QStringLiteral("AUTHOR"));
+
+    ASSERT_TRUE(collection->transaction([&] { return rows.store(*collection, record.Location, record.Location); }));
+    EXPECT_EQ(keywords(record), QStringList({QStringLiteral("alpha"), QStringLiteral("beta")}));
+    EXPECT_EQ(details(record), QStringList{QStringLiteral("AUTHOR=x")});
 }
 
 TEST_F(Analysis, OldExpiryDatesAreIgnored)

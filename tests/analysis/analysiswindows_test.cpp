@@ -1,12 +1,16 @@
 #include "framework/scripteduserinterface.h"
 #include "linkcheck/analysis/widgets/analysisprocedures.h"
+#include "linkcheck/analysis/analyzelinksprocess.h"
 #include "linkcheck/analysis/widgets/analyzeurlwindow.h"
+#include "linkcheck/analysis/widgets/batchprogresswindow.h"
 #include "linkcheck/analysis/widgets/downloadwindow.h"
 #include "pageserver.h"
 #include "shell/procedurenames.h"
 #include "framework/errormanager.h"
 #include "store/collection.h"
+#include "store/categorymanager.h"
 #include "store/keywordmanager.h"
+#include "store/locationmanager.h"
 #include "store/records.h"
 #include <QDir>
 #include "shell/procedureregistry.h"
@@ -14,7 +18,11 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QLabel>
+#include <QPointer>
 #include <QListWidget>
+#include <QPushButton>
+#include <QTest>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -116,4 +124,59 @@ TEST_F(AnalysisWindows, FormEntryFillsTheBufferAndWritesKeywords)
     ASSERT_TRUE(collection.keywords().list(record.Location, rows));
     EXPECT_EQ(rows.size(), 2u);
     EXPECT_TRUE(ui.interactions().isEmpty());
+}
+
+TEST_F(AnalysisWindows, AnalyzeLinksProgressIsADialogSizedToItsTextsAndCancelStopsTheRun)
+{
+    ASSERT_TRUE(QDir().mkpath(temp.folder()));
+    Collection collection(temp.folder());
+    ASSERT_TRUE(collection.openAll(true));
+    CategoryRecord category;
+    category.Category = QStringLiteral("Web");
+    ASSERT_TRUE(collection.categories().insert(category));
+    for (const char *address : {"http://one.test/", "http://two.test/", "http://three.test/"}) {
+        LocationRecord record;
+        record.Location = QString::fromLatin1(address);
+        record.Category = category.Category;
+        ASSERT_TRUE(collection.locations().insert(record));
+    }
+    ScriptedUserInterface ui;
+    ErrorManager errors(ui);
+    LocationBatchEnvironment env;
+    env.collection = [&collection] { return &collection; };
+    env.ui = &ui;
+    env.errors = &errors;
+    env.queryWizard = [] { return std::optional<QString>(); };
+
+    BatchProgressWindow *window = nullptr;
+    int fetches = 0;
+    // The user presses Cancel while the first page is analysed.
+    auto process = std::make_unique<AnalyzeLinksProcess>(env, [&](const QString &, std::vector<QString> &) {
+        ++fetches;
+        if (window)
+            window->findChild<QPushButton *>(QStringLiteral("cancel"))->click();
+        return -1;
+    });
+    ui.push(false); // no query: every location
+    AnalyzeLinksProcess *batch = process.get();
+    window = new BatchProgressWindow(std::move(process), QLatin1String(AnalyzeLinksProcess::Title),
+                                     QStringLiteral("Analyze:MultipleURLs"),
+                                     [](LocationBatch &b) { return static_cast<AnalyzeLinksProcess &>(b).run(); });
+    QPointer<BatchProgressWindow> guard = window;
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    // A window of its own (kept above the frame by its owner), never a maximised child.
+    EXPECT_EQ(window->windowType(), Qt::Dialog);
+    window->show();
+    ASSERT_TRUE(QTest::qWaitFor([batch] { return batch->isFinished(); }, 5000));
+    EXPECT_EQ(fetches, 1);
+    EXPECT_TRUE(QTest::qWaitFor([&guard] { return guard.isNull(); }, 2000));
+
+    // Wide enough for the counter line of a big collection.
+    BatchProgressWindow second(std::make_unique<AnalyzeLinksProcess>(env, [](const QString &, std::vector<QString> &) {
+                                   return -1;
+                               }),
+                               QLatin1String(AnalyzeLinksProcess::Title), QStringLiteral("Analyze:MultipleURLs"),
+                               [](LocationBatch &) { return false; });
+    const QString counter = QStringLiteral("Analyzing Link 99999 of 99999");
+    EXPECT_GT(second.minimumWidth(), second.fontMetrics().horizontalAdvance(counter));
 }

@@ -85,6 +85,15 @@ TEST_F(ErrorManagerTest, UserLevelAsksAndMapsYesToZeroAndNoToFour)
     EXPECT_EQ(ui.interactions().at(0).kind, ScriptedUserInterface::Kind::YesNo);
 }
 
+TEST_F(ErrorManagerTest, DestructiveQuestionsDefaultToNoOthersToYes)
+{
+    // Unanswered questions take the default button, as Enter does.
+    EXPECT_EQ(errors.raise(Msg::ConfirmDelete), 4);
+    EXPECT_EQ(errors.raise(Msg::ChangesWillBeLost), 4);
+    EXPECT_EQ(errors.raise(Msg::SaveRecord), 0);
+    EXPECT_EQ(errors.raise(Msg::EndOfFile), 0);
+}
+
 TEST_F(ErrorManagerTest, FatalAndProgramLevelsHaltAfterTheClosingSentence)
 {
     ErrorContext c;

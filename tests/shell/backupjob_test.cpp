@@ -2,7 +2,10 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
+
+#include <SQLiteCpp/Database.h>
 
 #include <gtest/gtest.h>
 
@@ -59,4 +62,52 @@ TEST(BackupJobTest, RefusesSameFolderAndEmptySource)
     error.clear();
     EXPECT_FALSE(BackupJob::backup(dir.path(), dir.filePath(QStringLiteral("b")), error));
     EXPECT_TRUE(error.startsWith(QStringLiteral("There are no collection files")));
+}
+
+namespace {
+
+std::string utf8(const QString &path)
+{
+    return QFile::encodeName(path).toStdString();
+}
+
+int count(SQLite::Database &db)
+{
+    return db.execAndGet("SELECT count(*) FROM probe").getInt();
+}
+
+} // namespace
+
+TEST(BackupJobTest, ALiveCollectionIsBackedUpWithWhatIsStillInItsLog)
+{
+    QTemporaryDir dir;
+    const QString collection = dir.filePath(QStringLiteral("collection"));
+    const QString backup = dir.filePath(QStringLiteral("backup"));
+    QDir().mkpath(collection);
+    const QString data = collection + QStringLiteral("/URLDATA.TPS");
+
+    // A running program: WAL mode, the last commits not yet checkpointed into the file.
+    SQLite::Database live(utf8(data), SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE);
+    live.exec("PRAGMA journal_mode = WAL");
+    live.exec("PRAGMA wal_autocheckpoint = 0");
+    live.exec("CREATE TABLE probe(n INTEGER)");
+    for (int i = 0; i < 50; ++i)
+        live.exec("INSERT INTO probe VALUES (1)");
+    ASSERT_TRUE(QFileInfo(data + QStringLiteral("-wal")).size() > 0);
+
+    QString error;
+    ASSERT_TRUE(BackupJob::backup(collection, backup, error)) << error.toStdString();
+    {
+        SQLite::Database copy(utf8(backup + QStringLiteral("/URLDATA.TPS")), SQLite::OPEN_READONLY);
+        EXPECT_EQ(count(copy), 50);
+    }
+
+    // Restoring while the program still has the file open: it sees the restored rows as one
+    // more transaction, and goes on writing into the same, live files.
+    live.exec("DELETE FROM probe");
+    ASSERT_TRUE(BackupJob::restore(backup, collection, error)) << error.toStdString();
+    EXPECT_EQ(count(live), 50);
+    live.exec("INSERT INTO probe VALUES (2)");
+    SQLite::Database other(utf8(data), SQLite::OPEN_READONLY);
+    EXPECT_EQ(count(other), 51);
 }

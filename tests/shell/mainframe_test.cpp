@@ -56,6 +56,8 @@ private Q_SLOTS:
     void themeChoiceIsStoredAndApplied();
     void screenFontConvertsBothWays();
     void helpOpensContentsAndIndex();
+    void helpWindowOpensOverTheFrameAndClosesByKey();
+    void progressWindowsStayAboveTheFrameAndAreNeverMaximised();
 
 private:
     QAction *findAction(const QString &text) const;
@@ -170,8 +172,11 @@ void MainFrameTest::toolBarButtonsCarryTips()
     QVERIFY(bar);
     QStringList tips;
     for (QAction *a : bar->actions()) {
-        if (!a->isSeparator())
-            tips << a->statusTip();
+        if (a->isSeparator())
+            continue;
+        tips << a->statusTip();
+        // Every button shows a picture: the desktop theme's or the program's own drawing.
+        QVERIFY2(!a->icon().pixmap(24, 24).isNull(), qPrintable(a->text()));
     }
     QCOMPARE(tips, (QStringList{QStringLiteral("Program options"),
                                 QStringLiteral("Start clipboard monitor (add many URLs quickly)"),
@@ -371,6 +376,64 @@ void MainFrameTest::helpOpensContentsAndIndex()
     findAction(QStringLiteral("&Index"))->trigger();
     QCOMPARE(help->currentPage(), QStringLiteral("keywords.html"));
     QVERIFY(help->windowTitle().endsWith(QStringLiteral("Index")));
+}
+
+void MainFrameTest::helpWindowOpensOverTheFrameAndClosesByKey()
+{
+    m_frame->setGeometry(200, 150, 900, 640);
+    m_frame->open();
+    for (const QKeyCombination key : {QKeyCombination(Qt::Key_Escape), Qt::CTRL | Qt::Key_W}) {
+        findAction(QStringLiteral("&Contents"))->trigger();
+        QPointer<HelpWindow> help = m_frame->findChild<HelpWindow *>();
+        QVERIFY(help);
+        QVERIFY(help->isVisible());
+        QVERIFY(help->isWindow());
+        // Centred over the frame, within a few pixels of rounding.
+        const QPoint offset = help->frameGeometry().center() - m_frame->frameGeometry().center();
+        QVERIFY2(offset.manhattanLength() <= 4, qPrintable(QStringLiteral("%1,%2").arg(offset.x()).arg(offset.y())));
+        QApplication::setActiveWindow(help);
+        QVERIFY(QTest::qWaitForWindowActive(help));
+        QTest::keyPress(help, key.key(), key.keyboardModifiers()); // the window goes on the press
+        QTRY_VERIFY(help.isNull());
+    }
+}
+
+void MainFrameTest::progressWindowsStayAboveTheFrameAndAreNeverMaximised()
+{
+    ProcedureRegistry::instance().add(QStringLiteral("BrowsePATHKEEP"), [](const ProcedureCall &) {
+        return new QLabel(QStringLiteral("locations"));
+    });
+    ProcedureRegistry::instance().add(QStringLiteral("ProgressForTest"), [](const ProcedureCall &) {
+        auto *progress = new QLabel(QStringLiteral("Processing Records"));
+        progress->setWindowFlags(Qt::Dialog);
+        return progress;
+    });
+    m_frame->setGeometry(100, 100, 900, 640);
+    m_frame->open();
+    m_frame->openStartupList();
+    QMdiSubWindow *list = m_frame->launcher().window(2);
+    QVERIFY(list);
+    list->showMaximized();
+
+    QVERIFY(m_frame->launcher().start(QStringLiteral("ProgressForTest")));
+    QCOMPARE(m_frame->mdiArea()->subWindowList().size(), 1); // not among the child windows
+    QPointer<QLabel> progress;
+    for (QWidget *w : QApplication::topLevelWidgets()) {
+        if (auto *label = qobject_cast<QLabel *>(w); label && label->text() == QStringLiteral("Processing Records"))
+            progress = label;
+    }
+    QVERIFY(progress);
+    QCOMPARE(progress->parentWidget(), m_frame.get()); // owned by the frame, kept above it
+    QVERIFY(progress->isVisible());
+    QVERIFY(!progress->isMaximized());
+    QVERIFY(m_frame->frameGeometry().contains(progress->frameGeometry().center()));
+    QCOMPARE(m_shell->threads().count(), 2);
+
+    // A collection switch closes it with the other windows.
+    m_shell->threads().closeAll();
+    QTRY_VERIFY(progress.isNull());
+    QTRY_COMPARE(m_shell->threads().count(), 0);
+    ProcedureRegistry::instance().remove(QStringLiteral("ProgressForTest"));
 }
 
 QTEST_MAIN(MainFrameTest)

@@ -12,7 +12,12 @@ CalendarMonth::CalendarMonth(qint32 dayNumber, const QDate &today)
     QDate shown = dayNumber != DayNumber::None ? DayNumber::toDate(dayNumber) : today;
     if (!shown.isValid())
         shown = today.isValid() ? today : QDate(FirstYear, 1, 1);
-    m_year = wrapYear(shown.year());
+    // A date outside the years shown opens at the nearest end; only stepping wraps round.
+    if (shown.year() < FirstYear)
+        shown = QDate(FirstYear, 1, 1);
+    else if (shown.year() > LastYear)
+        shown = QDate(LastYear, 12, 1);
+    m_year = shown.year();
     m_month = shown.month();
 }
 

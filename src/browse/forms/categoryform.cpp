@@ -9,6 +9,8 @@
 #include "store/categorymanager.h"
 #include "store/cathtmlmanager.h"
 #include "store/fieldtext.h"
+#include "store/fields.h"
+#include "store/tableaccess.h"
 
 namespace pk {
 
@@ -68,9 +70,18 @@ bool CategoryForm::save()
         RequiredEntry::report(m_ui, QLatin1String(CategoryPrompt));
         return false;
     }
-    const StoreStatus status = m_request == FormRequest::Insert
-                                   ? m_collection.categories().insert(m_record)
-                                   : m_collection.categories().change(m_original, m_record);
+    const CategoryRecord stored = CategoryManager::prepared(m_record);
+    const StoreStatus status = m_collection.transaction([&]() -> StoreStatus {
+        if (m_request != FormRequest::Insert)
+            return m_collection.categories().change(m_original, stored);
+        StoreStatus s = m_collection.categories().insert(stored);
+        for (std::size_t i = 0; s && i < m_held.size(); ++i) {
+            CatHtmlRecord snippet = m_held[i];
+            snippet.CATEGORY = stored.Category;
+            s = m_collection.catHtml().insert(snippet);
+        }
+        return s;
+    });
     if (!status) {
         m_failed = Entry::Category;
         reportStoreError(m_errors, status,
@@ -78,8 +89,11 @@ bool CategoryForm::save()
                          CollectionFile::Categories);
         return false;
     }
-    m_record = CategoryManager::prepared(m_record);
+    m_record = stored;
     m_original = m_record.Category;
+    m_held.clear();
+    // Saved once, the category is there: a later save changes it.
+    m_request = FormRequest::Change;
     BrowseRefresh::instance().request();
     return true;
 }
@@ -101,9 +115,33 @@ std::vector<CatHtmlRecord> CategoryForm::snippets()
 {
     std::vector<CatHtmlRecord> out;
     const QString name = m_record.Category.isEmpty() ? m_original : m_record.Category;
-    if (!trimTrailingSpaces(name).isEmpty())
-        m_collection.catHtml().list(trimTrailingSpaces(name), out);
+    if (!trimTrailingSpaces(name).isEmpty() && !m_collection.catHtml().list(trimTrailingSpaces(name), out))
+        out.clear();
+    out.insert(out.end(), m_held.begin(), m_held.end());
     return out;
+}
+
+bool CategoryForm::holdSnippet(const CatHtmlRecord &snippet, int row)
+{
+    const CatHtmlRecord held = CatHtmlManager::prepared(snippet);
+    for (std::size_t i = 0; i < m_held.size(); ++i) {
+        if (int(i) != row && m_held[i].TypeOfHTML.compare(held.TypeOfHTML, Qt::CaseInsensitive) == 0) {
+            reportStoreError(m_errors, TableAccess::duplicate(catHtmlTable()), Msg::RecordInsertError,
+                             CollectionFile::CatHtml);
+            return false;
+        }
+    }
+    if (row >= 0 && row < int(m_held.size()))
+        m_held[std::size_t(row)] = held;
+    else
+        m_held.push_back(held);
+    return true;
+}
+
+void CategoryForm::dropSnippet(int row)
+{
+    if (row >= 0 && row < int(m_held.size()))
+        m_held.erase(m_held.begin() + row);
 }
 
 } // namespace pk

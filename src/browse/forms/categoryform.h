@@ -17,7 +17,9 @@ class UserInterface;
  * (`UpdateCategoriesNoMDI`).
  *
  * Renaming or deleting a category touches nothing else: locations and snippets keep the name
- * they carry. After a save or delete every open list is told to refresh.
+ * they carry. After a save or delete every open list is told to refresh. Snippets added to a
+ * category that is not saved yet are held here and stored with it in one transaction, so
+ * Cancel leaves nothing behind.
  */
 class CategoryForm final
 {
@@ -51,8 +53,17 @@ public:
     bool remove();
     Entry failedEntry() const { return m_failed; }
 
-    /// The snippets whose HTM:CATEGORY is the category named in the form (type order).
+    /// The snippets whose HTM:CATEGORY is the category named in the form (type order), then
+    /// the held ones.
     std::vector<CatHtmlRecord> snippets();
+
+    /// True while the category is a new one not saved yet: its snippets are held.
+    bool isUnsaved() const { return m_request == FormRequest::Insert; }
+    const std::vector<CatHtmlRecord> &heldSnippets() const { return m_held; }
+    /// Holds a new snippet, or replaces held snippet `row`; a type held already is refused
+    /// ("Duplicate Key Error") and false.
+    bool holdSnippet(const CatHtmlRecord &snippet, int row = -1);
+    void dropSnippet(int row);
 
 private:
     Collection &m_collection;
@@ -62,6 +73,7 @@ private:
     Variant m_variant;
     QString m_original;
     CategoryRecord m_record;
+    std::vector<CatHtmlRecord> m_held;
     Entry m_failed = Entry::None;
 };
 

@@ -52,8 +52,10 @@ int CategoryLocations::locate(const QString &typed)
 
 QString CategoryLocations::title()
 {
+    // Several of these may be open at once: the category tells them apart.
+    const QString category = m_category.trimmed();
     return QStringLiteral("Browse Locations by Category (") + QString::number(m_collection.locations().count())
-           + QLatin1Char(')');
+           + QLatin1Char(')') + (category.isEmpty() ? QString() : QStringLiteral(" - ") + category);
 }
 
 } // namespace pk

@@ -32,7 +32,8 @@ public:
     const Row *rowAt(int row) const;
     /// Row of the first location whose description is at or after `typed`.
     int locate(const QString &typed);
-    /// "Browse Locations by Category (" + locations in the table + ")".
+    /// "Browse Locations by Category (" + locations in the table + ")", then " - " and the
+    /// category.
     QString title();
 
 private:

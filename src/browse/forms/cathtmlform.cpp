@@ -56,9 +56,17 @@ QString CatHtmlForm::title(FormRequest request)
     return {};
 }
 
+void CatHtmlForm::keepWith(const CatHtmlRecord &record, Keeper keeper)
+{
+    if (m_request != FormRequest::Insert)
+        m_record = record;
+    m_record.CATEGORY = m_category;
+    m_keeper = std::move(keeper);
+}
+
 bool CatHtmlForm::load()
 {
-    if (m_request == FormRequest::Insert)
+    if (m_request == FormRequest::Insert || m_keeper)
         return true;
     const StoreStatus status = m_collection.catHtml().get(m_category, m_type, m_record);
     if (!status) {
@@ -72,6 +80,8 @@ bool CatHtmlForm::save()
 {
     if (isReadOnly())
         return false;
+    if (m_keeper)
+        return m_keeper(CatHtmlManager::prepared(m_record));
     const StoreStatus status = m_request == FormRequest::Insert
                                    ? m_collection.catHtml().insert(m_record)
                                    : m_collection.catHtml().change(m_category, m_type, m_record);

@@ -4,6 +4,7 @@
 #include "store/records.h"
 
 #include <array>
+#include <functional>
 
 namespace pk {
 
@@ -33,6 +34,12 @@ public:
     CatHtmlForm(Collection &collection, UserInterface &ui, ErrorManager &errors, FormRequest request,
                 const QString &category, const QString &type = {});
 
+    /// Where a snippet of a category not saved yet goes: the category form holds it until the
+    /// category is saved. Returns false (reported) to keep this form open.
+    using Keeper = std::function<bool(const CatHtmlRecord &)>;
+    /// Edits `record` and hands it to `keeper` on save instead of storing it.
+    void keepWith(const CatHtmlRecord &record, Keeper keeper);
+
     static QString title(FormRequest request);
     QString title() const { return title(m_request); }
     FormRequest request() const { return m_request; }
@@ -52,6 +59,7 @@ private:
     QString m_category;
     QString m_type;
     CatHtmlRecord m_record;
+    Keeper m_keeper;
 };
 
 } // namespace pk

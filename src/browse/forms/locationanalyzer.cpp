@@ -24,11 +24,11 @@ bool LocationAnalyzer::isInstalled()
     return static_cast<bool>(installed());
 }
 
-void LocationAnalyzer::run(Collection &collection, LocationRecord &record, ErrorManager &errors,
-                           QWidget *parent)
+void LocationAnalyzer::run(Collection &collection, LocationRecord &record, LocationRows &rows,
+                           ErrorManager &errors, QWidget *parent)
 {
     if (const Function &analyzer = installed()) {
-        analyzer(collection, record, &errors, parent);
+        analyzer(collection, record, rows, &errors, parent);
         return;
     }
     ErrorContext context;

@@ -2,7 +2,6 @@
 
 #include "browse/forms/locationanalyzer.h"
 
-#include "browse/forms/categorylist.h"
 #include "browse/forms/keywordguess.h"
 #include "browse/forms/requiredentry.h"
 #include "browse/forms/shortcutfile.h"
@@ -29,6 +28,7 @@ LocationForm::LocationForm(Collection &collection, UserInterface &ui, ErrorManag
     , m_request(request)
     , m_original(location)
     , m_hooks(std::move(hooks))
+    , m_categoryRule(collection, ui, errors)
 {
     if (request == FormRequest::Insert)
         m_record.Location = location;
@@ -58,39 +58,25 @@ bool LocationForm::load()
         return false;
     }
     m_original = m_record.Location;
-    m_keywords = storedKeywords();
-    m_details = storedDetails();
+    const StoreStatus rows = m_rows.load(m_collection, m_original);
+    if (!rows) {
+        // The rows are part of what the form edits: it does not open without them.
+        reportStoreError(m_errors, rows, Msg::RecordRetrievalError, CollectionFile::Data);
+        return false;
+    }
     return true;
-}
-
-std::vector<KeywordRecord> LocationForm::storedKeywords()
-{
-    std::vector<KeywordRecord> rows;
-    m_collection.keywords().list(m_original, rows);
-    return rows;
-}
-
-std::vector<DetailRecord> LocationForm::storedDetails()
-{
-    std::vector<DetailRecord> rows;
-    m_collection.details().list(m_original, rows);
-    return rows;
 }
 
 QStringList LocationForm::categoryChoices()
 {
-    CategoryList list(m_collection, m_ui, m_errors, CategoryList::Mode::Assignable);
-    list.refresh();
-    return list.names();
+    return m_categoryRule.choices();
 }
 
 bool LocationForm::checkCategory()
 {
-    const StoreStatus status = m_collection.locations().validate(LocationManager::prepared(m_record));
-    if (status || status.catalogueNumber != Msg::FieldContents)
+    if (m_categoryRule.check(m_record))
         return true;
     m_failed = Entry::Category;
-    m_errors.raise(status.catalogueNumber, status.context);
     return false;
 }
 
@@ -98,55 +84,6 @@ void LocationForm::descriptionAccepted()
 {
     if (m_request == FormRequest::Insert && trimTrailingSpaces(m_record.Keyword).isEmpty())
         m_record.Keyword = KeywordGuess::fromDescription(m_record.Description);
-}
-
-void LocationForm::addKeyword(const QString &keyword)
-{
-    KeywordRecord row;
-    row.Location = m_record.Location;
-    row.Keyword = keyword;
-    m_keywords.push_back(row); // Sequence 0: numbered when stored
-}
-
-void LocationForm::changeKeyword(int row, const QString &keyword)
-{
-    if (row >= 0 && row < int(m_keywords.size()))
-        m_keywords[std::size_t(row)].Keyword = keyword;
-}
-
-void LocationForm::removeKeyword(int row)
-{
-    if (row < 0 || row >= int(m_keywords.size()))
-        return;
-    if (m_keywords[std::size_t(row)].Sequence != 0)
-        m_removedKeywords.push_back(m_keywords[std::size_t(row)].Sequence);
-    m_keywords.erase(m_keywords.begin() + row);
-}
-
-void LocationForm::addDetail(const QString &label, const QString &value)
-{
-    DetailRecord row;
-    row.Location = m_record.Location;
-    row.DataLabel = label;
-    row.DataValue = value;
-    m_details.push_back(row);
-}
-
-void LocationForm::changeDetail(int row, const QString &label, const QString &value)
-{
-    if (row < 0 || row >= int(m_details.size()))
-        return;
-    m_details[std::size_t(row)].DataLabel = label;
-    m_details[std::size_t(row)].DataValue = value;
-}
-
-void LocationForm::removeDetail(int row)
-{
-    if (row < 0 || row >= int(m_details.size()))
-        return;
-    if (m_details[std::size_t(row)].Sequence != 0)
-        m_removedDetails.push_back(m_details[std::size_t(row)].Sequence);
-    m_details.erase(m_details.begin() + row);
 }
 
 bool LocationForm::checkRequired()
@@ -169,53 +106,16 @@ bool LocationForm::save()
 
     const bool inserting = m_request == FormRequest::Insert;
     const LocationRecord stored = LocationManager::prepared(m_record);
-    // Work on copies: a refused save must leave the rows as the user entered them.
-    std::vector<KeywordRecord> keywords = m_keywords;
-    std::vector<DetailRecord> details = m_details;
     StoreStatus failure;
-    std::uint16_t fallback = inserting ? Msg::RecordInsertError : Msg::RecordNotUpdated;
-    const StoreStatus status = m_collection.transaction([&]() -> StoreStatus {
-        StoreStatus s = inserting ? m_collection.locations().insert(stored)
-                                  : m_collection.locations().change(m_original, stored);
-        if (!s)
-            return failure = s;
-        fallback = Msg::RecordNotUpdated;
-        // Rows the user removed go first; the kept ones follow the (possibly new) address.
-        for (qint32 sequence : m_removedKeywords) {
-            s = m_collection.keywords().remove(m_original, sequence);
-            if (!s && s.error != StoreError::RecordNotFound)
-                return failure = s;
-        }
-        for (qint32 sequence : m_removedDetails) {
-            s = m_collection.details().remove(m_original, sequence);
-            if (!s && s.error != StoreError::RecordNotFound)
-                return failure = s;
-        }
-        for (KeywordRecord &row : keywords) {
-            const qint32 sequence = row.Sequence;
-            row.Location = stored.Location;
-            s = sequence == 0 ? m_collection.keywords().insert(row)
-                              : m_collection.keywords().change(m_original, sequence, row);
-            if (!s)
-                return failure = s;
-        }
-        for (DetailRecord &row : details) {
-            const qint32 sequence = row.Sequence;
-            row.Location = stored.Location;
-            s = sequence == 0 ? m_collection.details().insert(row)
-                              : m_collection.details().change(m_original, sequence, row);
-            if (!s)
-                return failure = s;
-        }
-        return s;
-    });
+    const StoreStatus status = store(stored, failure);
     if (!status) {
         const StoreStatus &reported = failure ? status : failure;
         if (reported.catalogueNumber == Msg::FieldContents)
             m_failed = Entry::Category;
         else if (reported.catalogueNumber == Msg::DuplicateKey)
             m_failed = Entry::Location;
-        reportStoreError(m_errors, reported, fallback, CollectionFile::Data);
+        reportStoreError(m_errors, reported, inserting ? Msg::RecordInsertError : Msg::RecordNotUpdated,
+                         CollectionFile::Data);
         return false;
     }
 
@@ -223,14 +123,28 @@ bool LocationForm::save()
     if (!inserting && ShortcutFile::exists(stored.OriginalFilename))
         ShortcutFile::writeUrl(stored.OriginalFilename, stored.Location);
 
-    m_keywords = std::move(keywords);
-    m_details = std::move(details);
     m_record = stored;
     m_original = stored.Location;
-    m_removedKeywords.clear();
-    m_removedDetails.clear();
+    // Read back the sequence numbers new rows got: a second save must not add them again.
+    if (const StoreStatus rows = m_rows.load(m_collection, m_original); !rows)
+        reportStoreError(m_errors, rows, Msg::RecordRetrievalError, CollectionFile::Data);
     BrowseRefresh::instance().request();
     return true;
+}
+
+StoreStatus LocationForm::store(const LocationRecord &stored, StoreStatus &failure)
+{
+    return m_collection.transaction([&]() -> StoreStatus {
+        const StoreStatus s = m_request == FormRequest::Insert
+                                  ? m_collection.locations().insert(stored)
+                                  : m_collection.locations().change(m_original, stored);
+        if (!s)
+            return failure = s;
+        const StoreStatus rows = m_rows.store(m_collection, m_original, stored.Location);
+        if (!rows)
+            return failure = rows;
+        return rows;
+    });
 }
 
 bool LocationForm::remove()
@@ -240,7 +154,7 @@ bool LocationForm::remove()
     const QString file = trimTrailingSpaces(m_record.OriginalFilename);
     if (ShortcutFile::exists(file)
         && m_ui.askYesNo(QStringLiteral("Remove Link"),
-                         QStringLiteral("Delete original MSIE shortcut?\n\n") + file, true,
+                         QStringLiteral("Delete original MSIE shortcut?\n\n") + file, false,
                          UserInterface::Icon::Question))
         QFile::remove(file);
 
@@ -263,7 +177,7 @@ bool LocationForm::remove()
 
 void LocationForm::analyze(QWidget *parent)
 {
-    LocationAnalyzer::run(m_collection, m_record, m_errors, parent);
+    LocationAnalyzer::run(m_collection, m_record, m_rows, m_errors, parent);
 }
 
 bool LocationForm::canOpenOriginalFile() const

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "browse/forms/formrequest.h"
+#include "browse/forms/locationcategoryrule.h"
+#include "store/locationrows.h"
 #include "store/records.h"
 
 #include <QStringList>
@@ -20,9 +22,9 @@ class UserInterface;
  * @brief "Update Location Information" (`UpdatePATHKEEP`): one insert, change, delete or view
  * of a location with its keyword and detail rows.
  *
- * Keyword and detail rows are edited in memory and stored together with the location in one
- * transaction, so Cancel leaves the collection as it was; new rows get their sequence numbers
- * from the record managers when stored. When the address changes, the rows move with it.
+ * Keyword and detail rows (those "Analy&ze" finds included) are held in memory and stored
+ * together with the location in one transaction, so Cancel leaves the collection as it was.
+ * When the address changes, the rows move with it.
  */
 class LocationForm final
 {
@@ -58,17 +60,19 @@ public:
     /// The description was accepted: a new location with a blank keyword gets the guess.
     void descriptionAccepted();
 
-    // Keyword rows ("Additional Keywords")
-    const std::vector<KeywordRecord> &keywords() const { return m_keywords; }
-    void addKeyword(const QString &keyword);
-    void changeKeyword(int row, const QString &keyword);
-    void removeKeyword(int row);
-
-    // Detail rows (below the tabs)
-    const std::vector<DetailRecord> &details() const { return m_details; }
-    void addDetail(const QString &label, const QString &value);
-    void changeDetail(int row, const QString &label, const QString &value);
-    void removeDetail(int row);
+    // Keyword rows ("Additional Keywords") and detail rows (below the tabs)
+    LocationRows &rows() { return m_rows; }
+    const std::vector<KeywordRecord> &keywords() const { return m_rows.keywords(); }
+    const std::vector<DetailRecord> &details() const { return m_rows.details(); }
+    void addKeyword(const QString &keyword) { m_rows.addKeyword(keyword); }
+    void changeKeyword(int row, const QString &keyword) { m_rows.changeKeyword(row, keyword); }
+    void removeKeyword(int row) { m_rows.removeKeyword(row); }
+    void addDetail(const QString &label, const QString &value) { m_rows.addDetail(label, value); }
+    void changeDetail(int row, const QString &label, const QString &value)
+    {
+        m_rows.changeDetail(row, label, value);
+    }
+    void removeDetail(int row) { m_rows.removeDetail(row); }
 
     /// "&OK" for insert and change: required entries, category, storing (rows included), then
     /// writing a changed address back into the original shortcut file. False keeps the form
@@ -88,8 +92,7 @@ public:
 
 private:
     bool checkRequired();
-    std::vector<KeywordRecord> storedKeywords();
-    std::vector<DetailRecord> storedDetails();
+    StoreStatus store(const LocationRecord &stored, StoreStatus &failure);
 
     Collection &m_collection;
     UserInterface &m_ui;
@@ -97,11 +100,9 @@ private:
     FormRequest m_request;
     QString m_original;
     Hooks m_hooks;
+    LocationCategoryRule m_categoryRule;
     LocationRecord m_record;
-    std::vector<KeywordRecord> m_keywords;
-    std::vector<DetailRecord> m_details;
-    std::vector<qint32> m_removedKeywords;
-    std::vector<qint32> m_removedDetails;
+    LocationRows m_rows;
     Entry m_failed = Entry::None;
 };
 

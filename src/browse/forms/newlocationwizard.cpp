@@ -2,7 +2,6 @@
 
 #include "browse/forms/locationanalyzer.h"
 
-#include "browse/forms/categorylist.h"
 #include "browse/forms/keywordguess.h"
 #include "browse/forms/requiredentry.h"
 #include "browse/forms/storeerrors.h"
@@ -28,6 +27,7 @@ NewLocationWizard::NewLocationWizard(Collection &collection, UserInterface &ui, 
     : m_collection(collection)
     , m_ui(ui)
     , m_errors(errors)
+    , m_categoryRule(collection, ui, errors)
 {
 }
 
@@ -52,19 +52,16 @@ bool NewLocationWizard::isAddress(const QString &input)
 
 QStringList NewLocationWizard::categoryChoices()
 {
-    CategoryList list(m_collection, m_ui, m_errors, CategoryList::Mode::Assignable);
-    list.refresh();
-    return list.names();
+    return m_categoryRule.choices();
 }
 
 void NewLocationWizard::start(const QString &input, const std::vector<TopLevelWindow> &windows,
                               quint32 ownWindow)
 {
     m_record = {};
+    m_rows = {};
     m_candidates.clear();
-    const QStringList categories = categoryChoices();
-    if (!categories.isEmpty())
-        m_record.Category = categories.first();
+    m_record.Category = m_categoryRule.first();
 
     const QString text = trimTrailingSpaces(input);
     if (isAddress(text)) {
@@ -110,17 +107,15 @@ void NewLocationWizard::descriptionAccepted()
 
 bool NewLocationWizard::checkCategory()
 {
-    const StoreStatus status = m_collection.locations().validate(LocationManager::prepared(m_record));
-    if (status || status.catalogueNumber != Msg::FieldContents)
+    if (m_categoryRule.check(m_record))
         return true;
     m_failed = Entry::Category;
-    m_errors.raise(status.catalogueNumber, status.context);
     return false;
 }
 
 void NewLocationWizard::analyze(QWidget *parent)
 {
-    LocationAnalyzer::run(m_collection, m_record, m_errors, parent);
+    LocationAnalyzer::run(m_collection, m_record, m_rows, m_errors, parent);
 }
 
 bool NewLocationWizard::checkGeneral()
@@ -180,14 +175,21 @@ bool NewLocationWizard::finish()
         m_page = Page::General;
         return false;
     }
-    const StoreStatus status = m_collection.locations().insert(m_record);
+    const LocationRecord stored = LocationManager::prepared(m_record);
+    const StoreStatus status = m_collection.transaction([&]() -> StoreStatus {
+        const StoreStatus inserted = m_collection.locations().insert(stored);
+        if (!inserted)
+            return inserted;
+        return m_rows.store(m_collection, stored.Location, stored.Location);
+    });
     if (!status) {
         m_failed = status.catalogueNumber == Msg::FieldContents ? Entry::Category : Entry::Location;
         m_page = Page::General;
         reportStoreError(m_errors, status, Msg::RecordInsertError, CollectionFile::Data);
         return false;
     }
-    m_record = LocationManager::prepared(m_record);
+    m_record = stored;
+    m_rows = {};
     BrowseRefresh::instance().request();
     return true;
 }

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "browse/forms/locationcategoryrule.h"
 #include "browse/forms/windowcandidates.h"
+#include "store/locationrows.h"
 #include "store/records.h"
 
 #include <QStringList>
@@ -49,6 +51,8 @@ public:
     bool pickUrlShown() const { return m_pickUrlShown; }
     const std::vector<WindowCandidate> &candidates() const { return m_candidates; }
     LocationRecord &record() { return m_record; }
+    /// Keyword and detail rows found by "Analy&ze", stored with the location by "&Finish".
+    const LocationRows &rows() const { return m_rows; }
 
     QStringList categoryChoices();
     /// The location was accepted: a blank keyword becomes the address's scheme.
@@ -80,7 +84,9 @@ private:
     Page m_page = Page::General;
     bool m_pickUrlShown = false;
     std::vector<WindowCandidate> m_candidates;
+    LocationCategoryRule m_categoryRule;
     LocationRecord m_record;
+    LocationRows m_rows;
     Entry m_failed = Entry::None;
 };
 

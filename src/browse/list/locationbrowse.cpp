@@ -282,7 +282,8 @@ int LocationBrowse::removeAll(bool invalidOnly)
                                               "applied, then only those entries matching the query "
                                               "(and therefore shown) will be removed.  Do you wish "
                                               "to proceed?");
-    if (m_ui.ask(title, question, {kYesNoYes, kYesNoNo}) != 0)
+    // No is the default: one stray Enter must not empty the list.
+    if (m_ui.ask(title, question, {kYesNoYes, kYesNoNo}, 1) != 0)
         return 0;
 
     busy(true);

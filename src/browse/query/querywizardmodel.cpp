@@ -5,18 +5,48 @@
 #include "browse/query/querytexts.h"
 
 #include <QDate>
+#include <QRegularExpression>
+
+#include <cmath>
 
 namespace pk {
 
 namespace {
 
+/// A number as a user types it: digits with an optional sign and decimal part. Exponents,
+/// "inf" and "nan" are refused: they would not read back from the expression.
 std::optional<double> numberValue(const QString &text)
 {
+    static const QRegularExpression plain(QStringLiteral("^[+-]?(\\d+(\\.\\d*)?|\\.\\d+)$"));
+    const QString t = text.trimmed();
+    if (!plain.match(t).hasMatch())
+        return std::nullopt;
     bool ok = false;
-    const double d = text.trimmed().toDouble(&ok);
-    if (!ok)
+    const double d = t.toDouble(&ok);
+    if (!ok || !std::isfinite(d))
         return std::nullopt;
     return d;
+}
+
+/// The values a number field can show: as many digits as its picture has positions (`@N2`
+/// 0 to 99, `@n-14` a signed number of 14 positions, the sign taking one of them).
+struct NumberRange
+{
+    double low = 0;
+    double high = 0;
+};
+
+std::optional<NumberRange> pictureRange(const QString &picture)
+{
+    static const QRegularExpression numeric(QStringLiteral("^@[nN](-?)(\\d+)"));
+    const QRegularExpressionMatch m = numeric.match(picture);
+    if (!m.hasMatch())
+        return std::nullopt;
+    const bool isSigned = !m.captured(1).isEmpty();
+    const int positions = std::clamp(m.captured(2).toInt(), 1, 18);
+    const double high = std::pow(10.0, positions) - 1;
+    const double low = isSigned ? -(std::pow(10.0, positions - 1) - 1) : 0;
+    return NumberRange{low, high};
 }
 
 int choiceIndex(const QueryField &field, const QString &value)
@@ -73,8 +103,17 @@ QString QueryWizardModel::validate(const QueryCondition &c) const
             return QStringLiteral("'%1' is not a date.").arg(c.value);
         return {};
     }
-    if (!f.isText() && !numberValue(c.value))
-        return QStringLiteral("'%1' is not a number.").arg(c.value);
+    if (f.isText())
+        return {};
+    const auto number = numberValue(c.value);
+    if (!number)
+        return QStringLiteral("'%1' is not a number. Type digits, e.g. 5 or -2.5.").arg(c.value);
+    // Anything past what the field can hold would not survive the round trip to text.
+    const NumberRange range = pictureRange(f.picture).value_or(NumberRange{-1e15, 1e15});
+    if (*number < range.low || *number > range.high)
+        return QStringLiteral("%1 takes a number from %2 to %3; '%4' is out of range.")
+            .arg(f.prompt, QString::number(range.low, 'f', 0), QString::number(range.high, 'f', 0),
+                 c.value.trimmed());
     return {};
 }
 
@@ -91,7 +130,15 @@ QString QueryWizardModel::literal(const QueryCondition &c) const
         const QString t = c.value.trimmed();
         bool ok = false;
         const qlonglong i = t.toLongLong(&ok);
-        return ok ? QString::number(i) : QString::number(t.toDouble(), 'g', 15);
+        if (ok)
+            return QString::number(i);
+        // Fixed notation: the filter language has no exponents.
+        QString fixed = QString::number(t.toDouble(), 'f', 6);
+        while (fixed.endsWith(u'0'))
+            fixed.chop(1);
+        if (fixed.endsWith(u'.'))
+            fixed.chop(1);
+        return fixed;
     }
     return QueryExpression::quote(c.value);
 }

@@ -8,6 +8,7 @@
 #include "platform/inifile.h"
 #include "platform/launcher.h"
 #include "shell/windowposition.h"
+#include "store/picture.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -24,6 +25,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QShortcut>
 #include <QStyle>
 #include <QTabBar>
@@ -165,7 +167,17 @@ QToolButton *LocationBrowseWindow::toolButton(const QString &text, const QString
 
 void LocationBrowseWindow::buildWindow()
 {
-    auto *layout = new QVBoxLayout(this);
+    // The controls sit in a scroll area: a window tiled smaller than its buttons scrolls
+    // instead of cutting them off.
+    auto *outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    auto *scroll = new QScrollArea(this);
+    scroll->setObjectName(QStringLiteral("contentScroll"));
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    outer->addWidget(scroll);
+    auto *content = new QWidget(scroll);
+    auto *layout = new QVBoxLayout(content);
     layout->setContentsMargins(6, 6, 6, 6);
 
     // Tool bar row
@@ -193,7 +205,7 @@ void LocationBrowseWindow::buildWindow()
     tools->addWidget(reset);
     tools->addWidget(copy);
     tools->addWidget(launch);
-    tools->addWidget(button(QStringLiteral("&Download"), QStringLiteral("Download URL(s) to a local folder"),
+    tools->addWidget(button(QStringLiteral("Downlo&ad"), QStringLiteral("Download URL(s) to a local folder"),
                             "downloadButton", [this] { m_browse->download(currentRow()); }));
     tools->addWidget(grab);
     tools->addStretch();
@@ -257,6 +269,7 @@ void LocationBrowseWindow::buildWindow()
     for (int c = 0; c < LocationColumns::Count; ++c)
         m_table->setColumnWidth(c, dialogUnitsToPixels(LocationColumns::column(c).width, m_table->fontMetrics()));
     m_table->setColumnWidth(LocationColumns::State, std::max(m_table->columnWidth(LocationColumns::State), 20));
+    fitColumnsToTexts();
     connect(m_table->horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int column) {
         QHeaderView *header = m_table->horizontalHeader();
         const bool descending = header->isSortIndicatorShown() && header->sortIndicatorSection() == column
@@ -282,6 +295,21 @@ void LocationBrowseWindow::buildWindow()
     auto *againShortcut = new QShortcut(QKeySequence(Qt::Key_F3), this);
     againShortcut->setContext(Qt::WidgetWithChildrenShortcut);
     connect(againShortcut, &QShortcut::activated, this, &LocationBrowseWindow::findAgain);
+    // Ctrl+Tab and Ctrl+PgDn step through the sort tabs, Ctrl+Shift+Tab and Ctrl+PgUp back.
+    // The context keeps them to this window, so another open list is never moved.
+    auto stepTabs = [this](const QList<QKeySequence> &keys, int step) {
+        auto *shortcut = new QShortcut(this);
+        shortcut->setKeys(keys);
+        shortcut->setContext(Qt::WidgetWithChildrenShortcut);
+        connect(shortcut, &QShortcut::activated, this, [this, step] {
+            const int count = m_tabs->count();
+            m_tabs->setCurrentIndex((m_tabs->currentIndex() + step + count) % count);
+        });
+    };
+    stepTabs({QKeySequence(Qt::CTRL | Qt::Key_Tab), QKeySequence(Qt::CTRL | Qt::Key_PageDown)}, 1);
+    stepTabs({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab),
+              QKeySequence(Qt::CTRL | Qt::Key_PageUp)},
+             -1);
     auto *deleteShortcut = new QShortcut(QKeySequence(Qt::Key_Delete), m_table);
     deleteShortcut->setContext(Qt::WidgetShortcut);
     connect(deleteShortcut, &QShortcut::activated, this, [this] { m_browse->remove(currentRow()); });
@@ -329,9 +357,38 @@ void LocationBrowseWindow::buildWindow()
                                    close();
                            }));
     layout->addLayout(row2);
+    scroll->setWidget(content);
 
     setAcceptDrops(false);
+    setMinimumSize(240, 160);
     resize(860, 560);
+}
+
+void LocationBrowseWindow::fitColumnsToTexts()
+{
+    // Each heading keeps room beside the sort arrow, and a date column shows a whole date in
+    // this locale's short form (the widest of every month), not "15 Dec 20...".
+    QHeaderView *header = m_table->horizontalHeader();
+    QStyle *style = header->style();
+    const int margin = style->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header);
+    const int arrow = style->pixelMetric(QStyle::PM_HeaderMarkSize, nullptr, header);
+    const QFontMetrics headings(header->font());
+    const QFontMetrics cells(m_table->font());
+    const int cellPadding = 2 * style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, m_table) + 8;
+    int widestDate = 0;
+    LocationRecord sample;
+    for (int month = 1; month <= 12; ++month) {
+        sample.LastVisit = DayNumber::fromDate(QDate(2000, month, 28));
+        widestDate = std::max(widestDate, cells.horizontalAdvance(
+                                              LocationColumns::display(sample, LocationColumns::LastVisit)));
+    }
+    for (int c = LocationColumns::Description; c < LocationColumns::Count; ++c) {
+        const QString heading = QString::fromUtf8(LocationColumns::column(c).heading);
+        int width = headings.horizontalAdvance(heading) + arrow + 4 * margin;
+        if (c == LocationColumns::LastVisit || c == LocationColumns::LastValidated)
+            width = std::max(width, widestDate + cellPadding);
+        m_table->setColumnWidth(c, std::max(m_table->columnWidth(c), width));
+    }
 }
 
 void LocationBrowseWindow::buildPopup()
@@ -356,7 +413,7 @@ void LocationBrowseWindow::buildPopup()
     add(QStringLiteral("Get current URL from browser"), [this] { m_browse->grabFromBrowser(); });
     m_popup->addSeparator();
     add(QStringLiteral("&Test"), [this] { m_browse->test(currentRow()); });
-    add(QStringLiteral("&Download"), [this] { m_browse->download(currentRow()); });
+    add(QStringLiteral("Downlo&ad"), [this] { m_browse->download(currentRow()); });
     m_popup->addSeparator();
     add(QStringLiteral("&Print"), [this] { m_browse->print(); });
     m_popup->addSeparator();

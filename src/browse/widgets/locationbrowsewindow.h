@@ -86,6 +86,7 @@ private:
     void buildWindow();
     void buildPopup();
     void restoreLayout();
+    void fitColumnsToTexts();
     void restorePosition();
     void updateState();
     void setTab(int tab);

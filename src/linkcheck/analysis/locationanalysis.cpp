@@ -3,6 +3,7 @@
 #include "store/collection.h"
 #include "store/detailmanager.h"
 #include "store/keywordmanager.h"
+#include "store/locationrows.h"
 #include "store/picture.h"
 
 #include <QLocale>
@@ -131,40 +132,80 @@ StoreStatus LocationAnalysis::evaluate(const std::vector<QString> &tokens, qint6
     record.LastValidated = m_today;
     record.LastVisit = m_today;
     record.Validated = 1;
+    if (m_rows)
+        return evaluateTokens(tokens, record, !m_rows->details().empty());
     const QString location = trimmedRight(record.Location);
-
     return m_collection.transaction([&]() -> StoreStatus {
         std::vector<DetailRecord> details;
-        StoreStatus status = m_collection.details().list(location, details);
+        const StoreStatus status = m_collection.details().list(location, details);
         if (!status)
             return status;
-        const bool hadDetails = !details.empty();
-        m_keywordsCleared = false;
-        QStringList addedKeywords;
-        for (std::size_t i = 0; i < tokens.size(); ++i) {
-            const QString &token = tokens[i];
-            const QString head = token.left(5).toUpper();
-            if (head == QLatin1String("<A HR")) {
-                if (token.contains(QLatin1String("MAILTO:"), Qt::CaseInsensitive)
-                    && isBlank(record.EmailAddress))
-                    record.EmailAddress = quotedAfter(token, QLatin1String("MAILTO:")).left(60);
-            } else if (head == QLatin1String("<TITL")) {
-                if (i + 1 < tokens.size()) {
-                    // A one-character title is joined to the closing tag, and an empty one
-                    // leaves just the tag: neither tag belongs in the description.
-                    const QString &token = tokens[++i];
-                    const QString title = token.left(token.indexOf(QLatin1Char('<')));
-                    if (isBlank(record.Description) && !isBlank(title))
-                        record.Description = trimmedRight(title.left(255));
-                }
-            } else if (head == QLatin1String("<META")) {
-                status = evaluateMeta(token, record, hadDetails, addedKeywords);
-                if (!status)
-                    return status;
-            }
-        }
-        return StoreStatus{};
+        return evaluateTokens(tokens, record, !details.empty());
     });
+}
+
+StoreStatus LocationAnalysis::evaluateTokens(const std::vector<QString> &tokens, LocationRecord &record,
+                                             bool hadDetails)
+{
+    m_keywordsCleared = false;
+    QStringList addedKeywords;
+    for (std::size_t i = 0; i < tokens.size(); ++i) {
+        const QString &token = tokens[i];
+        const QString head = token.left(5).toUpper();
+        if (head == QLatin1String("<A HR")) {
+            if (token.contains(QLatin1String("MAILTO:"), Qt::CaseInsensitive)
+                && isBlank(record.EmailAddress))
+                record.EmailAddress = quotedAfter(token, QLatin1String("MAILTO:")).left(60);
+        } else if (head == QLatin1String("<TITL")) {
+            if (i + 1 < tokens.size()) {
+                // A one-character title is joined to the closing tag, and an empty one
+                // leaves just the tag: neither tag belongs in the description.
+                const QString &titleToken = tokens[++i];
+                const QString title = titleToken.left(titleToken.indexOf(QLatin1Char('<')));
+                if (isBlank(record.Description) && !isBlank(title))
+                    record.Description = trimmedRight(title.left(255));
+            }
+        } else if (head == QLatin1String("<META")) {
+            const StoreStatus status = evaluateMeta(token, record, hadDetails, addedKeywords);
+            if (!status)
+                return status;
+        }
+    }
+    return {};
+}
+
+StoreStatus LocationAnalysis::removeKeywords(const QString &location)
+{
+    if (m_rows) {
+        m_rows->removeAllKeywords();
+        return {};
+    }
+    return m_collection.keywords().removeAll(location, nullptr);
+}
+
+StoreStatus LocationAnalysis::addKeyword(const QString &location, const QString &keyword)
+{
+    if (m_rows) {
+        m_rows->addKeyword(keyword);
+        return {};
+    }
+    KeywordRecord row;
+    row.Location = location;
+    row.Keyword = keyword;
+    return m_collection.keywords().insert(row);
+}
+
+StoreStatus LocationAnalysis::addDetail(const QString &location, const QString &label, const QString &value)
+{
+    if (m_rows) {
+        m_rows->addDetail(label, value);
+        return {};
+    }
+    DetailRecord row;
+    row.Location = location;
+    row.DataLabel = label;
+    row.DataValue = value;
+    return m_collection.details().insert(row);
 }
 
 StoreStatus LocationAnalysis::evaluateMeta(const QString &token, LocationRecord &record,
@@ -194,30 +235,23 @@ StoreStatus LocationAnalysis::evaluateMeta(const QString &token, LocationRecord 
     } else if (name == QLatin1String("KEYWORDS")) {
         // A second keywords tag adds to the first one's keywords instead of removing them.
         if (addedKeywords.isEmpty() && !m_keywordsCleared) {
-            StoreStatus status = m_collection.keywords().removeAll(location, nullptr);
+            const StoreStatus status = removeKeywords(location);
             if (!status)
                 return status;
             m_keywordsCleared = true;
         }
-        StoreStatus status;
         for (const QString &keyword : splitKeywords(content)) {
             if (addedKeywords.contains(keyword))
                 continue;
             addedKeywords.append(keyword);
-            KeywordRecord row;
-            row.Location = location;
-            row.Keyword = keyword;
-            status = m_collection.keywords().insert(row);
+            const StoreStatus status = addKeyword(location, keyword);
             if (!status)
                 return status;
         }
     } else if (!hadDetails) {
-        DetailRecord row;
-        row.Location = location;
-        row.DataLabel = name.left(30);
-        row.DataValue = trimmedRight(content.left(90));
-        if (!row.DataValue.isEmpty())
-            return m_collection.details().insert(row);
+        const QString value = trimmedRight(content.left(90));
+        if (!value.isEmpty())
+            return addDetail(location, name.left(30), value);
     }
     return {};
 }

@@ -11,6 +11,7 @@
 namespace pk {
 
 class Collection;
+class LocationRows;
 
 /**
  * @brief Fills a location's descriptive fields from its page: the operation behind the forms'
@@ -18,7 +19,8 @@ class Collection;
  *
  * The page comes from `fetch` (the "Analyze URL" window, or a window-less run in a process or
  * test), which returns the analysis result and leaves the page's tokens. The record buffer is
- * changed but not written; keyword and detail rows of the location are written here.
+ * changed but not written; keyword and detail rows of the location are written here, or, when
+ * a form holds them (setRows()), changed in the form's rows and written when the form is saved.
  */
 class LocationAnalysis final
 {
@@ -30,6 +32,9 @@ public:
     static constexpr int ValidDayAbove = 70000;
 
     LocationAnalysis(Collection &collection, Fetch fetch, qint32 today);
+
+    /// Keyword and detail rows go to `rows` instead of the collection (null: the collection).
+    void setRows(LocationRows *rows) { m_rows = rows; }
 
     /// Analyses `record`; returns the fetch's result. A result of 3 or less marks the record
     /// failed and changes nothing else; a cancelled one (-1) changes nothing. Store failures of the keyword and detail rows are
@@ -52,14 +57,20 @@ public:
     const std::vector<QString> &tokens() const { return m_tokens; }
 
 private:
+    StoreStatus evaluateTokens(const std::vector<QString> &tokens, LocationRecord &record,
+                               bool hadDetails);
     StoreStatus evaluateMeta(const QString &token, LocationRecord &record, bool hadDetails,
                              QStringList &addedKeywords);
+    StoreStatus removeKeywords(const QString &location);
+    StoreStatus addKeyword(const QString &location, const QString &keyword);
+    StoreStatus addDetail(const QString &location, const QString &label, const QString &value);
 
     Collection &m_collection;
     Fetch m_fetch;
     qint32 m_today;
     std::vector<QString> m_tokens;
     bool m_keywordsCleared = false;
+    LocationRows *m_rows = nullptr;
 };
 
 } // namespace pk

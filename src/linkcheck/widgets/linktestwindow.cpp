@@ -14,11 +14,14 @@ LinkTestWindow::LinkTestWindow(LinkTest &test, QWidget *parent)
     , m_test(&test)
 {
     setWindowTitle(QLatin1String(Title));
-    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    // A dialog of the frame: kept above it, never behind the list it was started from.
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     setObjectName(QStringLiteral("RetrieveAndTest"));
     auto *layout = new QVBoxLayout(this);
     m_text = new QPlainTextEdit(this);
     m_text->setReadOnly(true);
+    // The report takes the keyboard when the window opens, so it scrolls by keys.
+    m_text->setFocusPolicy(Qt::StrongFocus);
     m_text->setPlainText(test.text());
     m_progress = new QProgressBar(this);
     m_progress->setRange(0, 100);

@@ -7,7 +7,10 @@
 #include <QCloseEvent>
 #include <QLabel>
 #include <QMdiSubWindow>
+#include <QHBoxLayout>
 #include <QProgressBar>
+#include <QPushButton>
+#include <QShortcut>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -31,6 +34,20 @@ TestLinksWindow::TestLinksWindow(std::unique_ptr<TestLinksProcess> process, QWid
     layout->addWidget(m_text);
     layout->addWidget(m_progress);
     layout->addWidget(m_percent);
+    auto *cancel = new QPushButton(QStringLiteral("Cancel"), this);
+    cancel->setObjectName(QStringLiteral("cancel"));
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(cancel);
+    layout->addLayout(buttons);
+    connect(cancel, &QPushButton::clicked, this, &QWidget::close);
+    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this,
+            &QWidget::close);
+
+    // A window of its own above the frame (never maximised with the lists), sized to its texts.
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    const QString widest = QStringLiteral("Testing 9999999 of up to 9999999");
+    setMinimumWidth(fontMetrics().horizontalAdvance(widest) + 4 * layout->contentsMargins().left());
 
     TestLinksProcess &p = *m_process;
     connect(&p, &TestLinksProcess::progressText, m_text, &QLabel::setText);

@@ -1,6 +1,7 @@
 #include "shell/widgets/helpwindow.h"
 
 #include <QAction>
+#include <QShortcut>
 #include <QTextBrowser>
 #include <QToolBar>
 #include <QUrl>
@@ -25,7 +26,21 @@ HelpWindow::HelpWindow(const QString &helpFolder, QWidget *parent)
     connect(m_browser, &QTextBrowser::sourceChanged, this, [this] {
         setWindowTitle(QStringLiteral("Pathkeep Help - ") + m_browser->documentTitle());
     });
+    // Escape and Ctrl+W close it like any other window of its kind.
+    auto *close = new QShortcut(this);
+    close->setKeys({QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL | Qt::Key_W)});
+    connect(close, &QShortcut::activated, this, &QWidget::close);
     resize(640, 520);
+}
+
+void HelpWindow::centreOn(const QWidget *owner)
+{
+    if (!owner)
+        return;
+    const QRect area = owner->frameGeometry();
+    QRect placed = frameGeometry();
+    placed.moveCenter(area.center());
+    move(placed.topLeft());
 }
 
 void HelpWindow::open(const QString &page)

@@ -18,6 +18,8 @@ public:
     void showContents();
     void showIndex();
     QString currentPage() const;
+    /// Places the window over the middle of `owner`.
+    void centreOn(const QWidget *owner);
 
 private:
     void open(const QString &page);

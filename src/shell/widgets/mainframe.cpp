@@ -59,7 +59,7 @@ MainFrame::MainFrame(Shell &shell, QWidget *parent)
 {
     setObjectName(QStringLiteral("MainFrame"));
     setWindowTitle(QLatin1String(InitializingTitle));
-    setWindowIcon(QIcon(imagePath(QStringLiteral("pathkeep.png"))));
+    setWindowIcon(programIcon());
     m_mdi->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_mdi->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setCentralWidget(m_mdi);
@@ -86,6 +86,19 @@ MainFrame::~MainFrame()
         delete m_splash.data();
     if (m_help)
         delete m_help.data();
+}
+
+QIcon MainFrame::programIcon()
+{
+    QIcon icon;
+    for (const int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
+        const QString file = AppFolders::dataFile(QStringLiteral("icons/hicolor/%1x%1/apps/pathkeep.png").arg(size));
+        if (QFileInfo::exists(file))
+            icon.addFile(file, QSize(size, size));
+    }
+    if (icon.isNull())
+        icon = QIcon(imagePath(QStringLiteral("pathkeep.png")));
+    return icon;
 }
 
 QString MainFrame::helpFolder()
@@ -168,7 +181,9 @@ void MainFrame::buildMenus()
     browse->addSeparator();
     add(browse, "&Categories", {}, "Browse Categories", proc(Procedure::BrowseCategories));
 
-    QMenu *reports = menuWithTip(bar->addMenu(QStringLiteral("&Reports")), "Report data");
+    // The menu titles avoid the letters the list windows' buttons use (Reset, Test, Open, ...):
+    // a child window's Alt+letter must reach its own button, not open a menu.
+    QMenu *reports = menuWithTip(bar->addMenu(QStringLiteral("Report&s")), "Report data");
     add(reports, "Report &Wizard", QKeySequence(QStringLiteral("Ctrl+Shift+R")), "",
         proc(Procedure::ReportWizard));
     add(reports, "Locations by &Description", {}, "Print ordered by Description",
@@ -184,7 +199,7 @@ void MainFrame::buildMenus()
     add(reports, "&Categories", {}, "Print ordered by Category key",
         proc(Procedure::PrintCategories));
 
-    QMenu *tools = bar->addMenu(QStringLiteral("&Tools"));
+    QMenu *tools = bar->addMenu(QStringLiteral("Too&ls"));
     tools->setToolTipsVisible(true);
     add(tools, "&Options", {}, "Options", [this] { options(); });
     add(tools, "Get URL from Browser", QKeySequence(QStringLiteral("Ctrl+Shift+U")), "",
@@ -224,9 +239,13 @@ void MainFrame::buildToolBar()
     bar->setObjectName(QStringLiteral("mainToolBar"));
     bar->setMovable(false);
     bar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    auto add = [this, bar](const char *name, const char *label, QStyle::StandardPixmap icon,
-                           const char *tip, std::function<void()> handler) {
-        QAction *action = bar->addAction(style()->standardIcon(icon), text(label));
+    // Icons come from the desktop's theme by their freedesktop names; the program carries its
+    // own drawing of each for themes without one.
+    auto add = [this, bar](const char *name, const char *label, const char *icon, const char *tip,
+                           std::function<void()> handler) {
+        const QString iconName = text(icon);
+        const QIcon fallback(QStringLiteral(":/pathkeep/icons/") + iconName + QStringLiteral(".svg"));
+        QAction *action = bar->addAction(QIcon::fromTheme(iconName, fallback), text(label));
         action->setObjectName(text(name));
         if (*tip) {
             action->setToolTip(text(tip));
@@ -237,21 +256,22 @@ void MainFrame::buildToolBar()
             handler();
         });
     };
-    add("options", "Options", QStyle::SP_FileDialogDetailedView, "Program options", [this] { options(); });
-    add("clipboard", "Clipboard", QStyle::SP_FileDialogContentsView,
-        "Start clipboard monitor (add many URLs quickly)", [this] { start(Procedure::ClipboardMonitor); });
-    add("test", "Test", QStyle::SP_DialogApplyButton, "Test all URLs",
+    add("options", "Options", "preferences-system", "Program options", [this] { options(); });
+    // No freedesktop name fits the clipboard monitor: always the program's own.
+    add("clipboard", "Clipboard", "clipboard-monitor", "Start clipboard monitor (add many URLs quickly)",
+        [this] { start(Procedure::ClipboardMonitor); });
+    add("test", "Test", "network-transmit-receive", "Test all URLs",
         [this] { start(Procedure::ValidateAll); });
     bar->addSeparator();
-    add("copy", "Copy", QStyle::SP_FileIcon, "", [this] { clipboardCommand("copy"); });
-    add("paste", "Paste", QStyle::SP_DialogSaveButton, "", [this] { clipboardCommand("paste"); });
-    add("cut", "Cut", QStyle::SP_DialogDiscardButton, "", [this] { clipboardCommand("cut"); });
+    add("copy", "Copy", "edit-copy", "", [this] { clipboardCommand("copy"); });
+    add("paste", "Paste", "edit-paste", "", [this] { clipboardCommand("paste"); });
+    add("cut", "Cut", "edit-cut", "", [this] { clipboardCommand("cut"); });
     bar->addSeparator();
-    add("print", "Print", QStyle::SP_FileDialogListView, "Print list of locations",
+    add("print", "Print", "document-print", "Print list of locations",
         [this] { start(Procedure::ReportWizard); });
-    add("locations", "Locations", QStyle::SP_DirHomeIcon, "View all links",
+    add("locations", "Locations", "user-bookmarks", "View all links",
         [this] { start(Procedure::BrowseLocations); });
-    add("byCategory", "By Category", QStyle::SP_DirIcon, "View links by category",
+    add("byCategory", "By Category", "folder", "View links by category",
         [this] { start(Procedure::BrowseByCategory); });
 }
 
@@ -428,8 +448,11 @@ void MainFrame::chooseTheme()
 
 HelpWindow *MainFrame::helpWindow()
 {
-    if (!m_help)
-        m_help = new HelpWindow(helpFolder());
+    if (!m_help) {
+        // A window of the frame's own: it stays above the frame and opens over its middle.
+        m_help = new HelpWindow(helpFolder(), this);
+        m_help->centreOn(this);
+    }
     m_help->show();
     m_help->raise();
     return m_help;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QIcon>
 #include <QMainWindow>
 #include <QPointer>
 
@@ -61,6 +62,8 @@ public:
     /// Data-folder paths used by help, splash and About.
     static QString helpFolder();
     static QString imagePath(const QString &name);
+    /// The program icon in every size shipped with it.
+    static QIcon programIcon();
 
 public Q_SLOTS:
     void newCollection();

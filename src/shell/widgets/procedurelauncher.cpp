@@ -37,7 +37,7 @@ bool ProcedureLauncher::start(const QString &procedure, const QVariantMap &argum
     return true;
 }
 
-QMdiSubWindow *ProcedureLauncher::addWindow(const QString &procedure, QWidget *window)
+QWidget *ProcedureLauncher::addWindow(const QString &procedure, QWidget *window)
 {
     if (m_shell.threads().count() >= WindowThreads::MaxThreads - 1) {
         m_shell.ui().message(QStringLiteral("Error"),
@@ -47,29 +47,46 @@ QMdiSubWindow *ProcedureLauncher::addWindow(const QString &procedure, QWidget *w
         return nullptr;
     }
 
-    QMdiSubWindow *sub = m_area->addSubWindow(window);
-    sub->setAttribute(Qt::WA_DeleteOnClose);
-    QPointer<QMdiSubWindow> guard = sub;
+    QWidget *placed = nullptr;
+    const Qt::WindowType type = window->windowType();
+    const bool floating = type == Qt::Dialog || type == Qt::Tool;
+    if (floating) {
+        // Its own window, owned by the frame: the window manager keeps it above the frame.
+        window->setParent(m_frame, window->windowFlags());
+        window->setAttribute(Qt::WA_DeleteOnClose);
+        placed = window;
+    } else {
+        QMdiSubWindow *sub = m_area->addSubWindow(window);
+        sub->setAttribute(Qt::WA_DeleteOnClose);
+        placed = sub;
+    }
+    QPointer<QWidget> guard = placed;
     const int number = m_shell.threads().start(procedure, [guard] {
         if (guard)
             guard->close();
     });
-    m_children[sub] = Child{procedure, number};
-    sub->installEventFilter(this);
-    connect(sub, &QObject::destroyed, this, [this, number](QObject *object) {
+    m_children[placed] = Child{procedure, number};
+    placed->installEventFilter(this);
+    connect(placed, &QObject::destroyed, this, [this, number](QObject *object) {
         m_shell.threads().finish(number);
         m_children.erase(object);
     });
     if (const auto position = WindowPosition::load(m_shell.positionIni(), procedure)) {
-        sub->setGeometry(position->geometry);
-        if (position->maximized)
-            sub->showMaximized();
+        placed->setGeometry(position->geometry);
+        if (position->maximized && !floating)
+            placed->showMaximized();
         else
-            sub->show();
+            placed->show();
     } else {
-        sub->show();
+        if (floating && m_frame) {
+            window->adjustSize();
+            QRect area = window->frameGeometry();
+            area.moveCenter(m_frame->frameGeometry().center());
+            window->move(area.topLeft());
+        }
+        placed->show();
     }
-    return sub;
+    return placed;
 }
 
 QMdiSubWindow *ProcedureLauncher::window(int thread) const
@@ -86,10 +103,10 @@ bool ProcedureLauncher::eventFilter(QObject *watched, QEvent *event)
     if (event->type() == QEvent::Close) {
         const auto it = m_children.find(watched);
         if (it != m_children.end()) {
-            auto *sub = static_cast<QMdiSubWindow *>(watched);
+            auto *placed = static_cast<QWidget *>(watched);
             WindowPosition position;
-            position.maximized = sub->isMaximized();
-            position.geometry = sub->isMaximized() ? sub->normalGeometry() : sub->geometry();
+            position.maximized = placed->isMaximized();
+            position.geometry = placed->isMaximized() ? placed->normalGeometry() : placed->geometry();
             if (position.geometry.isValid()) {
                 position.store(m_shell.positionIni(), it->second.procedure);
                 m_shell.positionIni().save();

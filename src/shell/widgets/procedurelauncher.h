@@ -20,7 +20,9 @@ class Shell;
  *
  * A registered procedure's window goes into the frame as a child window with the next logical
  * thread number, its position restored from POSITION.INI under the procedure's name and saved
- * there again when it closes. A name nobody registered is reported with catalogue message 27.
+ * there again when it closes. A window built as a window of its own (a progress window) stays
+ * one, owned by the frame and kept above it, so that no list window covers it. A name nobody
+ * registered is reported with catalogue message 27.
  */
 class ProcedureLauncher final : public QObject
 {
@@ -36,10 +38,11 @@ public:
     /// Starts `procedure`; false when it is not defined or could not be started.
     bool start(const QString &procedure, const QVariantMap &arguments = {});
 
-    /// Places an already built window in the frame as a child window of `procedure`.
-    QMdiSubWindow *addWindow(const QString &procedure, QWidget *window);
+    /// Places an already built window in the frame as a child window of `procedure`; returns
+    /// the window placed (its sub-window in the frame, or itself when it floats above the frame).
+    QWidget *addWindow(const QString &procedure, QWidget *window);
 
-    /// The child window with this logical thread number, or nullptr.
+    /// The child window in the frame with this logical thread number, or nullptr.
     QMdiSubWindow *window(int thread) const;
 
 protected:

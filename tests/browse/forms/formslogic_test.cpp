@@ -1,6 +1,9 @@
 #include "browse/forms/askcategory.h"
+#include "browse/forms/calendarmonth.h"
+#include "browse/forms/entryinput.h"
 #include "browse/forms/categoryform.h"
 #include "browse/forms/categorylist.h"
+#include "browse/forms/categorylocations.h"
 #include "browse/forms/cathtmlform.h"
 #include "browse/forms/locationanalyzer.h"
 #include "browse/forms/locationform.h"
@@ -15,6 +18,7 @@
 #include "store/detailmanager.h"
 #include "store/keywordmanager.h"
 #include "store/locationmanager.h"
+#include "store/picture.h"
 #include "support/tempcollection.h"
 
 #include <QCoreApplication>
@@ -431,17 +435,180 @@ TEST_F(FormsLogic, AnalyzeFillsTheFormsRecordOnceAnalysisIsInstalled)
     EXPECT_EQ(m_ui.last()->text, QStringLiteral("The Procedure AnalyzeURL has not been defined."));
 
     QString analysed;
-    LocationAnalyzer::install([&](Collection &, LocationRecord &record, ErrorManager *, QWidget *) {
+    LocationAnalyzer::install([&](Collection &, LocationRecord &record, LocationRows &rows, ErrorManager *,
+                                  QWidget *) {
         analysed = record.Location;
         record.Description = QStringLiteral("From the page");
+        rows.removeAllKeywords();
+        rows.addKeyword(QStringLiteral("found"));
+        rows.addDetail(QStringLiteral("AUTHOR"), QStringLiteral("Someone"));
         return 0;
     });
+    const auto storedRows = [this](const QString &address) {
+        std::vector<KeywordRecord> keywords;
+        std::vector<DetailRecord> details;
+        EXPECT_TRUE(m_collection->keywords().list(address, keywords).ok());
+        EXPECT_TRUE(m_collection->details().list(address, details).ok());
+        return std::make_pair(keywords.size(), details.size());
+    };
+    {
+        // A wizard analysed and cancelled leaves nothing in the collection.
+        NewLocationWizard cancelled(*m_collection, m_ui, m_errors);
+        cancelled.start(QStringLiteral("http://b.test/"), {}, 0);
+        cancelled.analyze();
+        EXPECT_EQ(analysed, QStringLiteral("http://b.test/"));
+        EXPECT_EQ(cancelled.rows().keywords().size(), 1u);
+    }
+    EXPECT_EQ(storedRows(QStringLiteral("http://b.test/")), std::make_pair(std::size_t(0), std::size_t(0)));
     NewLocationWizard wizard(*m_collection, m_ui, m_errors);
-    wizard.record().Location = QStringLiteral("http://b.test/");
+    wizard.start(QStringLiteral("http://b.test/"), {}, 0);
     wizard.analyze();
-    EXPECT_EQ(analysed, QStringLiteral("http://b.test/"));
+    ASSERT_TRUE(wizard.finish());
+    EXPECT_EQ(storedRows(QStringLiteral("http://b.test/")), std::make_pair(std::size_t(1), std::size_t(1)));
+
+    // The form holds what the analysis found until OK: its rows replace the stored keyword.
+    KeywordRecord old{QStringLiteral("http://a.test/"), 0, QStringLiteral("old")};
+    ASSERT_TRUE(m_collection->keywords().insert(old).ok());
+    ASSERT_TRUE(form.load());
     form.analyze();
     EXPECT_EQ(analysed, QStringLiteral("http://a.test/"));
     EXPECT_EQ(form.record().Description, QStringLiteral("From the page"));
+    EXPECT_EQ(storedRows(QStringLiteral("http://a.test/")), std::make_pair(std::size_t(1), std::size_t(0)));
+    ASSERT_TRUE(form.save());
+    std::vector<KeywordRecord> keywords;
+    ASSERT_TRUE(m_collection->keywords().list(QStringLiteral("http://a.test/"), keywords).ok());
+    ASSERT_EQ(keywords.size(), 1u);
+    EXPECT_EQ(keywords.front().Keyword, QStringLiteral("found"));
+    EXPECT_EQ(storedRows(QStringLiteral("http://a.test/")), std::make_pair(std::size_t(1), std::size_t(1)));
+    // Saved once, the rows are the stored ones: a second OK adds nothing.
+    ASSERT_TRUE(form.save());
+    EXPECT_EQ(storedRows(QStringLiteral("http://a.test/")), std::make_pair(std::size_t(1), std::size_t(1)));
     LocationAnalyzer::install({});
+}
+
+TEST_F(FormsLogic, EnterOnTheShortcutQuestionKeepsTheFile)
+{
+    ASSERT_TRUE(m_temp.writeFile(QStringLiteral("c.url"), "[InternetShortcut]\nURL=http://c.test/\n"));
+    const QString file = m_temp.path(QStringLiteral("c.url"));
+    addLocation(QStringLiteral("http://c.test/"), QStringLiteral("News"), file);
+    LocationForm form(*m_collection, m_ui, m_errors, FormRequest::Delete, QStringLiteral("http://c.test/"));
+    ASSERT_TRUE(form.load());
+    m_ui.push(true); // Confirm Delete; the shortcut question then takes its default
+    ASSERT_TRUE(form.remove());
+    EXPECT_EQ(lastTitle(), QStringLiteral("Remove Link"));
+    EXPECT_TRUE(QFile::exists(file));
+}
+
+TEST_F(FormsLogic, LocationsOfACategoryNameTheCategoryInTheTitle)
+{
+    addLocation(QStringLiteral("http://n.test/"), QStringLiteral("News"));
+    addLocation(QStringLiteral("http://t.test/"), QStringLiteral("Tech"));
+    CategoryLocations news(*m_collection, QStringLiteral("News"));
+    news.refresh();
+    EXPECT_EQ(news.title(), QStringLiteral("Browse Locations by Category (2) - News"));
+}
+
+TEST_F(FormsLogic, SnippetsOfANewCategoryWaitForItsSave)
+{
+    {
+        CategoryForm cancelled(*m_collection, m_ui, m_errors, FormRequest::Insert, CategoryForm::Variant::Tabbed);
+        cancelled.record().Category = QStringLiteral("Music");
+        CatHtmlRecord snippet{QStringLiteral("Music"), QStringLiteral("Before Category"), QStringLiteral("<hr>")};
+        ASSERT_TRUE(cancelled.holdSnippet(snippet));
+        EXPECT_EQ(cancelled.snippets().size(), 1u);
+    }
+    std::vector<CatHtmlRecord> rows;
+    ASSERT_TRUE(m_collection->catHtml().list(QStringLiteral("Music"), rows).ok());
+    EXPECT_TRUE(rows.empty());
+
+    CategoryForm form(*m_collection, m_ui, m_errors, FormRequest::Insert, CategoryForm::Variant::Tabbed);
+    ASSERT_TRUE(form.holdSnippet({QStringLiteral("x"), QStringLiteral("Before Category"), QStringLiteral("<hr>")}));
+    EXPECT_FALSE(form.holdSnippet({QStringLiteral("x"), QStringLiteral("before category"), QStringLiteral("<p>")}));
+    EXPECT_EQ(lastTitle(), QStringLiteral("Duplicate Key Error"));
+    ASSERT_TRUE(form.holdSnippet({QStringLiteral("x"), QStringLiteral("After Category"), QStringLiteral("<p>")}));
+    form.dropSnippet(1);
+    ASSERT_TRUE(form.holdSnippet({QStringLiteral("x"), QStringLiteral("Replace Title"), QStringLiteral("T")}));
+    // A name that is taken refuses the category and its snippets together.
+    form.record().Category = QStringLiteral("news");
+    EXPECT_FALSE(form.save());
+    ASSERT_TRUE(m_collection->catHtml().list(QStringLiteral("news"), rows).ok());
+    EXPECT_TRUE(rows.empty());
+    form.record().Category = QStringLiteral("Music");
+    ASSERT_TRUE(form.save());
+    ASSERT_TRUE(m_collection->catHtml().list(QStringLiteral("Music"), rows).ok());
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_FALSE(form.isUnsaved());
+    EXPECT_TRUE(form.heldSnippets().empty());
+    // Saved once, a second OK changes the category instead of adding it again.
+    form.record().Description = QStringLiteral("Songs");
+    EXPECT_TRUE(form.save());
+}
+
+TEST(EntryInput, DatesOutsideTheStoredYearsOrUnreadableAreRefused)
+{
+    EXPECT_EQ(EntryInput::date(QStringLiteral("  ")), 0);
+    EXPECT_EQ(EntryInput::date(QStringLiteral("1801-01-01")), 4);
+    EXPECT_EQ(EntryInput::date(QStringLiteral("2099-12-31")), DayNumber::fromDate(QDate(2099, 12, 31)));
+    const QDate some(2025, 5, 12);
+    EXPECT_EQ(EntryInput::date(QLocale::system().toString(some, QLocale::ShortFormat)), DayNumber::fromDate(some));
+    for (const char *typed : {"garbage", "29 Feb 2023", "2023-02-29", "1700-01-01", "1800-12-31", "2100-01-01",
+                              "12/05/2025/7"})
+        EXPECT_FALSE(EntryInput::date(QString::fromLatin1(typed)).has_value()) << typed;
+
+    const QString message = EntryInput::dateMessage(QStringLiteral("&Last Visit:"), QStringLiteral("garbage"));
+    EXPECT_TRUE(message.startsWith(QStringLiteral("Last Visit: \"garbage\"")));
+    EXPECT_TRUE(message.contains(EntryInput::dateForm()));
+    EXPECT_TRUE(message.contains(QLocale::system().toString(QDate(1801, 1, 1), QLocale::ShortFormat)));
+    EXPECT_TRUE(message.contains(QLocale::system().toString(QDate(2099, 12, 31), QLocale::ShortFormat)));
+}
+
+TEST(EntryInput, NumbersMustBeWholeAndFitTheField)
+{
+    EXPECT_EQ(EntryInput::wholeNumber(QString()), 0);
+    EXPECT_EQ(EntryInput::wholeNumber(QStringLiteral(" 1,234 ")), 1234);
+    EXPECT_EQ(EntryInput::wholeNumber(QStringLiteral("-5")), -5);
+    EXPECT_EQ(EntryInput::wholeNumber(QStringLiteral("2147483647")), 2147483647);
+    for (const char *typed : {"12abc", "99999999999999", "2147483648", "1.5", "abc"})
+        EXPECT_FALSE(EntryInput::wholeNumber(QString::fromLatin1(typed)).has_value()) << typed;
+    EXPECT_TRUE(EntryInput::numberMessage(QStringLiteral("&Page size:"), QStringLiteral("12abc"))
+                    .startsWith(QStringLiteral("Page size: \"12abc\"")));
+}
+
+TEST(EntryInput, TextIsCleanedOfControlsAndCutToItsWidthWithANotice)
+{
+    const EntryInput::Text plain = EntryInput::fit(QStringLiteral("http://a.test/ü"), 255);
+    EXPECT_FALSE(plain.cleaned || plain.cut);
+
+    QString pasted = QStringLiteral("http://a\u0001.test/\tx\u007f\u009b");
+    pasted += QChar(0xFFFD);
+    pasted += QChar(0xD800); // a lone surrogate left by a broken conversion
+    const EntryInput::Text cleaned = EntryInput::fit(pasted, 255);
+    EXPECT_TRUE(cleaned.cleaned);
+    EXPECT_FALSE(cleaned.cut);
+    EXPECT_EQ(cleaned.text, QStringLiteral("http://a.test/ x"));
+    EXPECT_EQ(EntryInput::fit(QStringLiteral("a\nb\tc"), 20, true).text, QStringLiteral("a\nb\tc"));
+
+    // Width counts characters: a character outside the BMP is one, and is never split.
+    const QString wide = QStringLiteral("ab") + QString::fromUcs4(U"\U0001F600\U0001F600");
+    const EntryInput::Text cut = EntryInput::fit(wide, 3);
+    EXPECT_TRUE(cut.cut);
+    EXPECT_EQ(cut.text, QStringLiteral("ab") + QString::fromUcs4(U"\U0001F600"));
+    const QString notice = EntryInput::fitMessage(QStringLiteral("&Keyword:"), cut, 3);
+    EXPECT_TRUE(notice.startsWith(QStringLiteral("Keyword: ")));
+    EXPECT_TRUE(notice.contains(QStringLiteral("3 characters")));
+    EXPECT_TRUE(EntryInput::fitMessage(QStringLiteral("&Keyword:"), plain, 3).isEmpty());
+}
+
+TEST(CalendarMonthRange, ADateBeforeOrAfterTheYearsShownOpensAtTheNearestEnd)
+{
+    const QDate today(2026, 3, 10);
+    const CalendarMonth early(DayNumber::fromDate(QDate(1700, 6, 1)), today);
+    EXPECT_EQ(early.year(), 1801);
+    EXPECT_EQ(early.month(), 1);
+    const CalendarMonth late(DayNumber::fromDate(QDate(2150, 6, 1)), today);
+    EXPECT_EQ(late.year(), 2099);
+    EXPECT_EQ(late.month(), 12);
+    CalendarMonth stepping(DayNumber::fromDate(QDate(1801, 1, 15)), today);
+    stepping.previousYear();
+    EXPECT_EQ(stepping.year(), 2099); // stepping still wraps round
 }

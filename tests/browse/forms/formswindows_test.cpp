@@ -20,7 +20,9 @@
 #include "store/picture.h"
 #include "support/tempcollection.h"
 
+#include <QAbstractButton>
 #include <QAbstractItemModelTester>
+#include <QGroupBox>
 #include <QApplication>
 #include <QButtonGroup>
 #include <QComboBox>
@@ -37,6 +39,52 @@
 #include <QTimer>
 
 using namespace pk;
+
+namespace {
+
+/// The accelerator letter of a text ("Co&mments:" -> 'M'), nothing without one.
+QChar mnemonic(const QString &text)
+{
+    for (qsizetype i = 0; i + 1 < text.size(); ++i) {
+        if (text[i] != QLatin1Char('&'))
+            continue;
+        if (text[i + 1] == QLatin1Char('&')) {
+            ++i;
+            continue;
+        }
+        return text[i + 1].toUpper();
+    }
+    return {};
+}
+
+/// Accelerator letters that more than one control of `window` shows at once (what is on a
+/// hidden tab or page does not count: Qt does not act on it).
+QStringList clashingAccelerators(QWidget *window)
+{
+    QMap<QChar, QStringList> owners;
+    const auto widgets = window->findChildren<QWidget *>();
+    for (QWidget *widget : widgets) {
+        if (!widget->isVisibleTo(window))
+            continue;
+        QString text;
+        if (auto *label = qobject_cast<QLabel *>(widget); label && label->buddy())
+            text = label->text();
+        else if (auto *button = qobject_cast<QAbstractButton *>(widget))
+            text = button->text();
+        else if (auto *group = qobject_cast<QGroupBox *>(widget))
+            text = group->title();
+        if (const QChar letter = mnemonic(text); !letter.isNull())
+            owners[letter] << text;
+    }
+    QStringList clashes;
+    for (auto it = owners.cbegin(); it != owners.cend(); ++it) {
+        if (it.value().size() > 1)
+            clashes << it.value().join(QLatin1String(" / "));
+    }
+    return clashes;
+}
+
+} // namespace
 
 class FormsWindowsTest : public QObject
 {
@@ -56,6 +104,13 @@ private slots:
     void calendarHasFortyTwoDaysAndReturnsTheGivenDateOnCancel();
     void wizardPicksACandidateAndInserts();
     void proceduresAreRegisteredByName();
+    void formsOpenWithTheFocusOnTheirFirstEntry();
+    void acceleratorsAreUniqueAmongWhatAWindowShows();
+    void ctrlTabAndCtrlPageKeysSwitchTheFormsTabs();
+    void badEntriesAreRefusedAndKeptForCorrection();
+    void pastedControlCharactersAreCleanedWithANotice();
+    void wizardRefusesABadExpiryDate();
+    void newLocationOfAnUnsavedCategoryOffersToSaveItFirst();
 
 private:
     FormsContext context();
@@ -416,3 +471,206 @@ void FormsWindowsTest::proceduresAreRegisteredByName()
 
 QTEST_MAIN(FormsWindowsTest)
 #include "formswindows_test.moc"
+
+void FormsWindowsTest::formsOpenWithTheFocusOnTheirFirstEntry()
+{
+    LocationFormDialog form(context(), FormRequest::Insert, {});
+    form.show();
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    QCOMPARE(QApplication::focusWidget(), form.locationEdit());
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("http://typed.test/"));
+    QCOMPARE(form.locationEdit()->text(), QStringLiteral("http://typed.test/"));
+    form.reject();
+
+    CategoryFormDialog category(context(), FormRequest::Insert, CategoryForm::Variant::Tabbed, {});
+    category.show();
+    QVERIFY(QTest::qWaitForWindowActive(&category));
+    QCOMPARE(QApplication::focusWidget(), category.categoryEdit());
+    category.reject();
+
+    CatHtmlDialog html(context(), FormRequest::Insert, QStringLiteral("News"), {});
+    html.show();
+    QVERIFY(QTest::qWaitForWindowActive(&html));
+    QCOMPARE(QApplication::focusWidget(), html.htmlEdit());
+    html.reject();
+
+    NewLocationWizardDialog wizard(context(), {}, [] { return std::vector<TopLevelWindow>{}; });
+    wizard.show();
+    QVERIFY(QTest::qWaitForWindowActive(&wizard));
+    QCOMPARE(QApplication::focusWidget(), wizard.locationEdit());
+    wizard.reject();
+}
+
+void FormsWindowsTest::acceleratorsAreUniqueAmongWhatAWindowShows()
+{
+    LocationFormDialog form(context(), FormRequest::Insert, {});
+    form.show();
+    for (int tab = 0; tab < form.tabs()->count(); ++tab) {
+        form.tabs()->setCurrentIndex(tab);
+        QVERIFY2(clashingAccelerators(&form).isEmpty(),
+                 qPrintable(form.tabs()->tabText(tab) + QLatin1String(": ") + clashingAccelerators(&form).join(u", ")));
+    }
+
+    NewLocationWizardDialog wizard(context(), {}, [] { return std::vector<TopLevelWindow>{}; });
+    wizard.show();
+    for (int page = 0; page < wizard.pages()->count(); ++page) {
+        wizard.pages()->setCurrentIndex(page);
+        QVERIFY2(clashingAccelerators(&wizard).isEmpty(), qPrintable(clashingAccelerators(&wizard).join(u", ")));
+    }
+    // Every prompt with an accelerator has an entry to go to, so its '&' never shows.
+    for (QLabel *label : wizard.findChildren<QLabel *>()) {
+        if (!mnemonic(label->text()).isNull())
+            QVERIFY2(label->buddy(), qPrintable(label->text()));
+    }
+
+    CategoryFormDialog category(context(), FormRequest::Insert, CategoryForm::Variant::Tabbed, {});
+    category.show();
+    for (int tab = 0; tab < category.tabs()->count(); ++tab) {
+        category.tabs()->setCurrentIndex(tab);
+        QVERIFY2(clashingAccelerators(&category).isEmpty(), qPrintable(clashingAccelerators(&category).join(u", ")));
+    }
+    CatHtmlDialog html(context(), FormRequest::Insert, QStringLiteral("News"), {});
+    html.show();
+    QVERIFY(clashingAccelerators(&html).isEmpty());
+}
+
+void FormsWindowsTest::ctrlTabAndCtrlPageKeysSwitchTheFormsTabs()
+{
+    LocationFormDialog form(context(), FormRequest::Insert, {});
+    form.show();
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ControlModifier);
+    QCOMPARE(form.tabs()->currentIndex(), 1);
+    // The focus moved into the tab shown: the next key goes on from there.
+    QVERIFY(form.tabs()->currentWidget()->isAncestorOf(QApplication::focusWidget()));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_PageDown, Qt::ControlModifier);
+    QCOMPARE(form.tabs()->currentIndex(), 2);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_PageUp, Qt::ControlModifier);
+    QCOMPARE(form.tabs()->currentIndex(), 1);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(form.tabs()->currentIndex(), 0);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_PageUp, Qt::ControlModifier);
+    QCOMPARE(form.tabs()->currentIndex(), 3); // round to the last tab
+
+    CategoryFormDialog category(context(), FormRequest::Change, CategoryForm::Variant::Tabbed, QStringLiteral("News"));
+    category.show();
+    QVERIFY(QTest::qWaitForWindowActive(&category));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_PageDown, Qt::ControlModifier);
+    QCOMPARE(category.tabs()->currentIndex(), 1);
+}
+
+void FormsWindowsTest::badEntriesAreRefusedAndKeptForCorrection()
+{
+    LocationFormDialog form(context(), FormRequest::Insert, {});
+    form.show();
+    form.locationEdit()->setText(QStringLiteral("http://d.test/"));
+    form.categoryBox()->setEditText(QStringLiteral("News"));
+    auto *pageSize = form.findChild<QLineEdit *>(QStringLiteral("pageSize"));
+    auto *expires = form.findChild<QLineEdit *>(QStringLiteral("expires"));
+    QVERIFY(pageSize && expires);
+
+    const QString validDate = Picture::format(QStringLiteral("@d17"), DayNumber::fromDate(QDate(2024, 2, 29))).trimmed();
+    const struct
+    {
+        QLineEdit *entry;
+        QString typed;
+        QString fixed;
+    } cases[] = {
+        {form.lastVisitEdit(), QStringLiteral("garbage"), validDate},
+        {form.lastVisitEdit(), QStringLiteral("29 Feb 2023"), validDate},
+        {expires, QStringLiteral("1700-01-01"), QString()},
+        {expires, QStringLiteral("2100-01-01"), QString()},
+        {pageSize, QStringLiteral("12abc"), QStringLiteral("12")},
+        {pageSize, QStringLiteral("99999999999999"), QStringLiteral("1,234")},
+    };
+    for (const auto &c : cases) {
+        c.entry->setText(c.typed);
+        form.tabs()->setCurrentIndex(0);
+        const int shown = int(m_ui->interactions().size());
+        form.accept();
+        QVERIFY2(form.isVisible(), qPrintable(c.typed));
+        QCOMPARE(int(m_ui->interactions().size()), shown + 1);
+        QCOMPARE(m_ui->last()->title, QStringLiteral("Invalid Entry"));
+        QVERIFY(m_ui->last()->text.contains(c.typed));
+        QCOMPARE(c.entry->text(), c.typed);                 // kept for correction
+        QCOMPARE(form.tabs()->currentIndex(), 1);           // on the tab that holds it
+        QVERIFY(!m_collection->locations().exists(QStringLiteral("http://d.test/")));
+        c.entry->setText(c.fixed);
+    }
+    form.accept();
+    QVERIFY(!form.isVisible());
+    LocationRecord r;
+    QVERIFY(m_collection->locations().get(QStringLiteral("http://d.test/"), r).ok());
+    QCOMPARE(r.LastVisit, DayNumber::fromDate(QDate(2024, 2, 29)));
+    QCOMPARE(r.PageSize, 1234);
+    QCOMPARE(r.Expires, 0);
+}
+
+void FormsWindowsTest::pastedControlCharactersAreCleanedWithANotice()
+{
+    LocationFormDialog form(context(), FormRequest::Insert, {});
+    form.show();
+    form.locationEdit()->setText(QStringLiteral("http://e.test/\u0007page") + QChar(0xFFFD));
+    form.categoryBox()->setEditText(QStringLiteral("News"));
+    form.keywordEdit()->setText(QStringLiteral("k").repeated(25));
+    form.accept();
+    QVERIFY(form.isVisible());
+    QCOMPARE(m_ui->last()->title, QStringLiteral("Invalid Entry"));
+    QVERIFY(m_ui->last()->text.startsWith(QStringLiteral("Location: ")));
+    QCOMPARE(form.locationEdit()->text(), QStringLiteral("http://e.test/page"));
+    form.accept();
+    QVERIFY(form.isVisible());
+    QVERIFY(m_ui->last()->text.contains(QStringLiteral("20 characters")));
+    QCOMPARE(form.keywordEdit()->text(), QStringLiteral("k").repeated(20));
+    form.accept();
+    QVERIFY(!form.isVisible());
+    QVERIFY(m_collection->locations().exists(QStringLiteral("http://e.test/page")));
+}
+
+void FormsWindowsTest::wizardRefusesABadExpiryDate()
+{
+    NewLocationWizardDialog wizard(context(), QStringLiteral("http://w.test/"),
+                                   [] { return std::vector<TopLevelWindow>{}; });
+    wizard.show();
+    wizard.next();
+    QCOMPARE(wizard.pages()->currentIndex(), 2);
+    auto *expires = wizard.findChild<QLineEdit *>(QStringLiteral("expires"));
+    QVERIFY(expires);
+    expires->setText(QStringLiteral("garbage"));
+    wizard.finish();
+    QVERIFY(wizard.isVisible());
+    QCOMPARE(m_ui->last()->title, QStringLiteral("Invalid Entry"));
+    QCOMPARE(expires->text(), QStringLiteral("garbage"));
+    QVERIFY(!m_collection->locations().exists(QStringLiteral("http://w.test/")));
+    expires->clear();
+    wizard.finish();
+    QVERIFY(!wizard.isVisible());
+    QVERIFY(m_collection->locations().exists(QStringLiteral("http://w.test/")));
+}
+
+void FormsWindowsTest::newLocationOfAnUnsavedCategoryOffersToSaveItFirst()
+{
+    CategoryFormDialog form(context(), FormRequest::Insert, CategoryForm::Variant::Tabbed, {});
+    form.show();
+    form.categoryEdit()->setText(QStringLiteral("Music"));
+    auto *newLocation = form.findChild<QPushButton *>(QStringLiteral("location_new"));
+    QVERIFY(newLocation);
+    m_ui->push(false);
+    newLocation->click();
+    QVERIFY(m_started.isEmpty());
+    QVERIFY(!m_collection->categories().exists(QStringLiteral("Music")));
+
+    m_ui->push(true);
+    newLocation->click();
+    QVERIFY(m_collection->categories().exists(QStringLiteral("Music")));
+    QCOMPARE(m_started.size(), 1);
+    QCOMPARE(m_started.front().value(QStringLiteral("Category")).toString(), QStringLiteral("Music"));
+    QCOMPARE(form.windowTitle(), QStringLiteral("Edit Category"));
+    // The category is saved: OK now changes it rather than adding it a second time.
+    form.descriptionEdit()->setPlainText(QStringLiteral("Songs"));
+    form.accept();
+    QVERIFY(!form.isVisible());
+    CategoryRecord c;
+    QVERIFY(m_collection->categories().get(QStringLiteral("Music"), c).ok());
+    QCOMPARE(c.Description, QStringLiteral("Songs"));
+}

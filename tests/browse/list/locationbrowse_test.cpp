@@ -301,6 +301,22 @@ TEST_F(BrowseFixture, RemoveDisplayedTakesOnlyWhatTheQueryShowsAndOnlyOnYes)
     EXPECT_EQ(browse().title(), QStringLiteral("Browse Locations (213)"));
 }
 
+TEST_F(BrowseFixture, RemoveQuestionsDefaultToNoAndAClosedBoxRemovesNothing)
+{
+    fill(12, [](int, LocationRecord &r) { r.Validated = 2; });
+    // Nothing queued: the box takes its default button, as a stray Enter would.
+    EXPECT_EQ(browse().removeDisplayed(), 0);
+    EXPECT_EQ(browse().removeInvalid(), 0);
+    m_ui.push(-1); // Escape or the window's close button
+    EXPECT_EQ(browse().removeDisplayed(), 0);
+    m_ui.push(-1);
+    EXPECT_EQ(browse().removeInvalid(), 0);
+    EXPECT_EQ(m_collection->locations().count(), 12);
+    ASSERT_EQ(m_ui.interactions().size(), 4);
+    for (const auto &asked : m_ui.interactions())
+        EXPECT_EQ(asked.answer.toInt() == 0, false) << qPrintable(asked.title);
+}
+
 TEST_F(BrowseFixture, RemoveInvalidTakesOnlyFailedLocationsAmongThoseShown)
 {
     fill(60, [](int i, LocationRecord &r) { r.Validated = quint8(i % 3 == 0 ? 2 : i % 3 == 1 ? 1 : 0); });

@@ -8,6 +8,7 @@
 #include "store/categorymanager.h"
 #include "store/collection.h"
 #include "store/locationmanager.h"
+#include "store/picture.h"
 #include "support/tempcollection.h"
 
 #include <QAbstractItemModelTester>
@@ -18,11 +19,14 @@
 #include <QDir>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QMimeData>
 #include <QStandardPaths>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QStyle>
 #include <QTabBar>
 #include <QTableView>
 #include <QTest>
@@ -47,6 +51,8 @@ private slots:
     void dragCarriesTheAddress();
     void findKeysSearchTheList();
     void refreshRequestReachesEveryOpenList();
+    void keysActOnlyOnTheWindowTheyAreTypedIn();
+    void datesAndHeadingsFitTheirColumns();
 
 private:
     LocationBrowseWindow *makeWindow();
@@ -60,6 +66,8 @@ private:
     std::unique_ptr<IniFile> m_ini;
     QStringList m_launched;
     QString m_queryAnswer;
+    QList<QWidget *> m_queryParents;
+    QList<QWidget *> m_findParents;
     QString m_findAnswer;
     bool m_findNext = false;
     LocationBrowseWindow *m_window = nullptr;
@@ -122,12 +130,14 @@ LocationBrowseWindow *LocationBrowseWindowTest::makeWindow()
 {
     LocationBrowseWindow::Environment env{*m_collection, *m_ui, *m_errors, {}, {}, {}, m_ini.get(),
                                           m_launcher.get()};
-    env.queryWizard = [this](QWidget *, const QString &) -> std::optional<QString> {
+    env.queryWizard = [this](QWidget *parent, const QString &) -> std::optional<QString> {
+        m_queryParents << parent;
         if (m_queryAnswer.isNull())
             return std::nullopt;
         return m_queryAnswer;
     };
-    env.findDialog = [this](QWidget *, bool &findNext) {
+    env.findDialog = [this](QWidget *parent, bool &findNext) {
+        m_findParents << parent;
         findNext = m_findNext;
         return m_findAnswer;
     };
@@ -241,7 +251,7 @@ void LocationBrowseWindowTest::popupMenuListsTheCommandsInOrder()
         QStringLiteral("&Query"), QStringLiteral("&Reset"), QStringLiteral("-"),
         QStringLiteral("Copy to clipboard (action)"), QStringLiteral("Launch URL"),
         QStringLiteral("Get current URL from browser"), QStringLiteral("-"), QStringLiteral("&Test"),
-        QStringLiteral("&Download"), QStringLiteral("-"), QStringLiteral("&Print"), QStringLiteral("-"),
+        QStringLiteral("Downlo&ad"), QStringLiteral("-"), QStringLiteral("&Print"), QStringLiteral("-"),
         QStringLiteral("Remove invalid links"), QStringLiteral("Remove displayed entries"), QStringLiteral("-"),
         QStringLiteral("Query"), QStringLiteral("Reset")};
     QCOMPARE(texts, expected);
@@ -378,6 +388,78 @@ void LocationBrowseWindowTest::refreshRequestReachesEveryOpenList()
     QTRY_COMPARE(w->windowTitle(), QStringLiteral("Browse Locations (3)"));
     QCOMPARE(second->windowTitle(), QStringLiteral("Browse Locations (3)"));
     QCOMPARE(second->table()->model()->rowCount(), 3);
+}
+
+void LocationBrowseWindowTest::keysActOnlyOnTheWindowTheyAreTypedIn()
+{
+    fill(6);
+    QMdiArea area;
+    LocationBrowseWindow *first = makeWindow();
+    m_window = nullptr;
+    LocationBrowseWindow *second = makeWindow();
+    m_window = nullptr;
+    QMdiSubWindow *firstSub = area.addSubWindow(first);
+    area.addSubWindow(second);
+    area.resize(1200, 900);
+    area.show();
+    QApplication::setActiveWindow(&area);
+    QVERIFY(QTest::qWaitForWindowActive(&area));
+    area.setActiveSubWindow(firstSub);
+    first->table()->setFocus();
+    QTRY_COMPARE(QApplication::focusWidget(), first->table());
+
+    // Ctrl+Tab / Ctrl+PgDn forward, Ctrl+Shift+Tab / Ctrl+PgUp back, wrapping at the ends.
+    const int tabs = first->tabs()->count();
+    QTest::keyClick(first->table(), Qt::Key_Tab, Qt::ControlModifier);
+    QCOMPARE(first->tabs()->currentIndex(), 1);
+    QTest::keyClick(first->table(), Qt::Key_PageDown, Qt::ControlModifier);
+    QCOMPARE(first->tabs()->currentIndex(), 2);
+    QTest::keyClick(first->table(), Qt::Key_PageUp, Qt::ControlModifier);
+    QCOMPARE(first->tabs()->currentIndex(), 1);
+    QTest::keyClick(first->table(), Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(first->tabs()->currentIndex(), 0);
+    QTest::keyClick(first->table(), Qt::Key_PageUp, Qt::ControlModifier);
+    QCOMPARE(first->tabs()->currentIndex(), tabs - 1);
+    // Typed in the locator, the keys still switch tabs.
+    first->locator()->setFocus();
+    QTest::keyClick(first->locator(), Qt::Key_PageDown, Qt::ControlModifier);
+    QCOMPARE(first->tabs()->currentIndex(), 0);
+    QCOMPARE(second->tabs()->currentIndex(), 0);
+
+    // Find and the buttons' letters reach only the window typed in.
+    m_findAnswer.clear();
+    m_findParents.clear();
+    m_queryParents.clear();
+    QTest::keyClick(first->table(), Qt::Key_F, Qt::ControlModifier);
+    QTest::keyClick(first->table(), Qt::Key_Q, Qt::AltModifier);
+    QCOMPARE(m_findParents, QList<QWidget *>{first});
+    // A button's letter clicks it a moment later, as a mouse click would look.
+    QTRY_COMPARE(m_queryParents, QList<QWidget *>{first});
+
+    delete first;
+    delete second;
+}
+
+void LocationBrowseWindowTest::datesAndHeadingsFitTheirColumns()
+{
+    fill(1);
+    LocationBrowseWindow *w = makeWindow();
+    QHeaderView *header = w->table()->horizontalHeader();
+    const int arrow = header->style()->pixelMetric(QStyle::PM_HeaderMarkSize, nullptr, header);
+    for (int c = LocationColumns::Description; c < LocationColumns::Count; ++c) {
+        const QString heading = QString::fromUtf8(LocationColumns::column(c).heading);
+        QVERIFY2(header->sectionSize(c) >= header->fontMetrics().horizontalAdvance(heading) + arrow,
+                 qPrintable(heading));
+    }
+    // The widest date of the year shows whole in both date columns.
+    LocationRecord r;
+    for (int month = 1; month <= 12; ++month) {
+        r.LastVisit = DayNumber::fromDate(QDate(2025, month, 28));
+        const int needed = w->table()->fontMetrics().horizontalAdvance(
+            LocationColumns::display(r, LocationColumns::LastVisit));
+        QVERIFY(header->sectionSize(LocationColumns::LastVisit) > needed);
+        QVERIFY(header->sectionSize(LocationColumns::LastValidated) > needed);
+    }
 }
 
 QTEST_MAIN(LocationBrowseWindowTest)

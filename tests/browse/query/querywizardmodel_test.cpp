@@ -91,6 +91,44 @@ TEST_F(QueryWizardModelTest, ValuesAreCheckedAgainstTheField)
         model.validate(condition("URL:Description", QueryOperator::Equal, QString())).isEmpty());
 }
 
+TEST_F(QueryWizardModelTest, NumbersOutsideTheFieldAreRefusedWithTheRange)
+{
+    QueryWizardModel model(fields, texts);
+    auto why = [&](const char *field, const char *value) {
+        return model.validate(condition(field, QueryOperator::Equal, QString::fromLatin1(value)));
+    };
+    // The rating shows two digits; a huge value used to be written as 1e+20 and then refused.
+    const QString huge = why("URL:Rating", "99999999999999999999");
+    EXPECT_TRUE(huge.contains(QStringLiteral("from 0 to 99")));
+    EXPECT_TRUE(huge.contains(QStringLiteral("Rating")));
+    EXPECT_FALSE(why("URL:Rating", "100").isEmpty());
+    EXPECT_FALSE(why("URL:Rating", "-1").isEmpty());
+    EXPECT_TRUE(why("URL:Rating", "99").isEmpty());
+    EXPECT_TRUE(why("URL:Rating", " 0 ").isEmpty());
+    // Forms that would not read back from the expression.
+    for (const char *bad : {"1e5", "inf", "nan", "0x10", "5-", ""})
+        EXPECT_FALSE(why("URL:Rating", bad).isEmpty()) << bad;
+    // A signed field of 14 positions keeps one for the sign.
+    EXPECT_TRUE(why("URL:PageSize", "99999999999999").isEmpty());
+    EXPECT_FALSE(why("URL:PageSize", "100000000000000").isEmpty());
+    EXPECT_TRUE(why("URL:PageSize", "-9999999999999").isEmpty());
+    EXPECT_FALSE(why("URL:PageSize", "-10000000000000").isEmpty());
+}
+
+TEST_F(QueryWizardModelTest, EveryAcceptedNumberMakesAQueryThatCompiles)
+{
+    for (const char *value : {"0", "99", "2.5", ".5", "0.000001", "+7"}) {
+        QueryWizardModel model(fields, texts);
+        const QueryCondition c = condition("URL:Rating", QueryOperator::Less, QString::fromLatin1(value));
+        ASSERT_TRUE(model.validate(c).isEmpty()) << value;
+        model.add(c);
+        QueryError error;
+        EXPECT_TRUE(model.check(error)) << value << " -> " << model.expression().toStdString()
+                                        << ": " << error.reason.toStdString();
+        EXPECT_FALSE(model.expression().contains(QStringLiteral("e-"))) << value;
+    }
+}
+
 TEST_F(QueryWizardModelTest, LongQueriesAreRefused)
 {
     QueryWizardModel model(fields, texts);

@@ -1,5 +1,7 @@
 #include "import/csv/locationcsvline.h"
 
+#include "import/printers.h"
+
 #include <gtest/gtest.h>
 
 #include <QRandomGenerator>

@@ -4,6 +4,9 @@
 #include "browse/forms/widgets/cathtmldialog.h"
 #include "browse/forms/widgets/texttablemodel.h"
 #include "browse/list/browserefresh.h"
+#include "framework/errorcatalogue.h"
+#include "framework/errormanager.h"
+#include "framework/userinterface.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -17,28 +20,6 @@
 #include <QVBoxLayout>
 
 namespace pk {
-
-namespace {
-
-QHBoxLayout *rowButtons(QWidget *parent, const QString &prefix, std::function<void(FormRequest)> action,
-                        bool enabled)
-{
-    auto *row = new QHBoxLayout;
-    row->addStretch();
-    const std::pair<const char *, FormRequest> buttons[] = {
-        {"&New", FormRequest::Insert}, {"&Edit", FormRequest::Change}, {"&Delete", FormRequest::Delete}};
-    for (const auto &[text, request] : buttons) {
-        auto *button = new QPushButton(QLatin1String(text), parent);
-        button->setObjectName(prefix + QString(QLatin1String(text)).remove(QLatin1Char('&')).toLower());
-        button->setEnabled(enabled);
-        const FormRequest r = request;
-        QObject::connect(button, &QPushButton::clicked, parent, [action, r] { action(r); });
-        row->addWidget(button);
-    }
-    return row;
-}
-
-} // namespace
 
 CategoryFormDialog::CategoryFormDialog(FormsContext context, FormRequest request, CategoryForm::Variant variant,
                                        const QString &category, QWidget *parent)
@@ -79,8 +60,8 @@ CategoryFormDialog::CategoryFormDialog(FormsContext context, FormRequest request
         FormsUi::setUpTable(m_snippetTable);
         m_snippetTable->setModel(m_snippetModel);
         htmlLayout->addWidget(m_snippetTable);
-        htmlLayout->addLayout(rowButtons(html, QStringLiteral("html_"), [this](FormRequest r) { snippet(r); },
-                                         editable));
+        htmlLayout->addLayout(FormsUi::rowButtons(html, QStringLiteral("html_"),
+                                                  [this](FormRequest r) { snippet(r); }, editable));
         connect(m_snippetTable, &QTableView::doubleClicked, this, [this, editable] {
             snippet(editable ? FormRequest::Change : FormRequest::View);
         });
@@ -100,8 +81,8 @@ CategoryFormDialog::CategoryFormDialog(FormsContext context, FormRequest request
         m_locationTable->setModel(m_locationModel);
         m_locationTable->setColumnWidth(0, FormsUi::dialogUnits(160, fontMetrics()));
         locationsLayout->addWidget(m_locationTable);
-        locationsLayout->addLayout(rowButtons(locations, QStringLiteral("location_"),
-                                              [this](FormRequest r) { location(r); }, true));
+        locationsLayout->addLayout(FormsUi::rowButtons(locations, QStringLiteral("location_"),
+                                                       [this](FormRequest r) { location(r); }, true));
         connect(m_locationTable, &QTableView::doubleClicked, this, [this] { location(FormRequest::Change); });
         m_tabs->addTab(locations, QStringLiteral("Locations"));
         refreshSnippets();
@@ -121,8 +102,11 @@ CategoryFormDialog::CategoryFormDialog(FormsContext context, FormRequest request
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_tabs);
     layout->addWidget(buttons);
+    FormsUi::addTabSwitching(m_tabs, this);
     resize(520, 380);
     FormsUi::keepPosition(this, m_context.positionIni, CategoryForm::procedure(variant));
+    // Typing starts in the category entry, not on the tab bar.
+    m_category->setFocus();
 }
 
 bool CategoryFormDialog::run(FormsContext context, FormRequest request, CategoryForm::Variant variant,
@@ -139,6 +123,25 @@ bool CategoryFormDialog::run(FormsContext context, FormRequest request, Category
     if (done && saved)
         *saved = dialog.form().record().Category;
     return done;
+}
+
+bool CategoryFormDialog::saveBeforeAddingLocations()
+{
+    // A location may only name a category that exists.
+    if (!m_context.ui.askYesNo(windowTitle(),
+                               QStringLiteral("The new category must be saved before locations can be "
+                                              "added to it.\n\nSave it now?"),
+                               true, UserInterface::Icon::Question))
+        return false;
+    takeEntries();
+    if (!m_form.save()) {
+        m_tabs->setCurrentIndex(0);
+        m_category->setFocus();
+        return false;
+    }
+    setWindowTitle(m_form.title());
+    refreshSnippets();
+    return true;
 }
 
 QString CategoryFormDialog::currentName() const
@@ -198,13 +201,28 @@ void CategoryFormDialog::snippet(FormRequest request)
         return;
     }
     const QModelIndex index = m_snippetTable->currentIndex();
-    const CatHtmlRecord *current = index.isValid() && index.row() < int(m_snippets.size())
-                                       ? &m_snippets[std::size_t(index.row())]
-                                       : nullptr;
-    if (request != FormRequest::Insert && !current)
+    const int row = index.isValid() && index.row() < int(m_snippets.size()) ? index.row() : -1;
+    if (request != FormRequest::Insert && row < 0)
         return;
-    CatHtmlDialog::run(m_context, request, current ? current->CATEGORY : category,
-                       current ? current->TypeOfHTML : QString(), this);
+    const CatHtmlRecord current = row >= 0 ? m_snippets[std::size_t(row)] : CatHtmlRecord{};
+    // Held snippets follow the stored ones in the list.
+    const int stored = int(m_snippets.size() - m_form.heldSnippets().size());
+    const int heldRow = row >= stored ? row - stored : -1;
+    if (m_form.isUnsaved() && (request == FormRequest::Insert || heldRow >= 0)) {
+        if (request == FormRequest::Delete) {
+            if (m_context.errors.raise(Msg::ConfirmDelete) == 0)
+                m_form.dropSnippet(heldRow);
+        } else {
+            CatHtmlDialog::runHeld(m_context, request, category, current,
+                                   [this, heldRow](const CatHtmlRecord &snippet) {
+                                       return m_form.holdSnippet(snippet, heldRow);
+                                   },
+                                   this);
+        }
+    } else {
+        CatHtmlDialog::run(m_context, request, row >= 0 ? current.CATEGORY : category,
+                           row >= 0 ? current.TypeOfHTML : QString(), this);
+    }
     refreshSnippets();
 }
 
@@ -213,6 +231,8 @@ void CategoryFormDialog::location(FormRequest request)
     const QModelIndex index = m_locationTable->currentIndex();
     const CategoryLocations::Row *row = index.isValid() ? m_locations.rowAt(index.row()) : nullptr;
     if (request != FormRequest::Insert && !row)
+        return;
+    if (request == FormRequest::Insert && m_form.isUnsaved() && !saveBeforeAddingLocations())
         return;
     QVariantMap arguments{{QStringLiteral("Action"), FormRequests::name(request)}};
     if (row)

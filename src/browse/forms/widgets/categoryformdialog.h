@@ -51,6 +51,7 @@ private:
     void refreshLocations();
     void snippet(FormRequest request);
     void location(FormRequest request);
+    bool saveBeforeAddingLocations();
     QString currentName() const;
 
     FormsContext m_context;

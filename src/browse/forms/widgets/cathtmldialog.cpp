@@ -13,13 +13,16 @@
 namespace pk {
 
 CatHtmlDialog::CatHtmlDialog(FormsContext context, FormRequest request, const QString &category,
-                             const QString &type, QWidget *parent)
+                             const QString &type, QWidget *parent, CatHtmlForm::Keeper keeper,
+                             const CatHtmlRecord &held)
     : QDialog(parent)
     , m_context(std::move(context))
     , m_form(m_context.collection, m_context.ui, m_context.errors, request, category, type)
 {
     setWindowTitle(m_form.title());
     setObjectName(QLatin1String(CatHtmlForm::Procedure));
+    if (keeper)
+        m_form.keepWith(held, std::move(keeper));
     m_loaded = m_form.load();
 
     auto *group = new QGroupBox(QStringLiteral("Type Of HTML"), this);
@@ -59,6 +62,8 @@ CatHtmlDialog::CatHtmlDialog(FormsContext context, FormRequest request, const QS
     layout->addWidget(buttons);
     resize(520, 420);
     FormsUi::keepPosition(this, m_context.positionIni, QLatin1String(CatHtmlForm::Procedure));
+    // Typing goes into the snippet; the type is one accelerator away.
+    m_html->setFocus();
 }
 
 bool CatHtmlDialog::run(FormsContext context, FormRequest request, const QString &category, const QString &type,
@@ -72,6 +77,13 @@ bool CatHtmlDialog::run(FormsContext context, FormRequest request, const QString
     if (!dialog.isLoaded())
         return false;
     return dialog.exec() == QDialog::Accepted;
+}
+
+bool CatHtmlDialog::runHeld(FormsContext context, FormRequest request, const QString &category,
+                            const CatHtmlRecord &held, CatHtmlForm::Keeper keeper, QWidget *parent)
+{
+    CatHtmlDialog dialog(std::move(context), request, category, held.TypeOfHTML, parent, std::move(keeper), held);
+    return dialog.isLoaded() && dialog.exec() == QDialog::Accepted;
 }
 
 void CatHtmlDialog::accept()

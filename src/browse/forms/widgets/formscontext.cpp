@@ -5,9 +5,12 @@
 
 #include <QEvent>
 #include <QFontMetrics>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QPointer>
+#include <QPushButton>
 #include <QShortcut>
+#include <QTabWidget>
 #include <QTableView>
 #include <QWidget>
 
@@ -83,6 +86,63 @@ void addFindShortcuts(QWidget *window, std::function<void()> find, std::function
     auto *f3 = new QShortcut(QKeySequence(Qt::Key_F3), window);
     f3->setContext(Qt::WidgetWithChildrenShortcut);
     QObject::connect(f3, &QShortcut::activated, window, std::move(findAgain));
+}
+
+void addTabSwitching(QTabWidget *tabs, QWidget *window)
+{
+    const auto step = [tabs](int by) {
+        const int count = tabs->count();
+        if (count < 2)
+            return;
+        tabs->setCurrentIndex((tabs->currentIndex() + by + count) % count);
+        QWidget *page = tabs->currentWidget();
+        if (!page)
+            return;
+        const auto children = page->findChildren<QWidget *>();
+        for (QWidget *child : children) {
+            if ((child->focusPolicy() & Qt::TabFocus) && child->isEnabled() && child->isVisibleTo(page)) {
+                child->setFocus(Qt::TabFocusReason);
+                return;
+            }
+        }
+    };
+    const std::pair<QKeySequence, int> keys[] = {
+        {QKeySequence(Qt::CTRL | Qt::Key_Tab), 1},
+        {QKeySequence(Qt::CTRL | Qt::Key_PageDown), 1},
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab), -1},
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab), -1},
+        {QKeySequence(Qt::CTRL | Qt::Key_PageUp), -1},
+    };
+    for (const auto &[sequence, by] : keys) {
+        auto *shortcut = new QShortcut(sequence, window);
+        shortcut->setContext(Qt::WidgetWithChildrenShortcut);
+        const int direction = by;
+        QObject::connect(shortcut, &QShortcut::activated, tabs, [step, direction] { step(direction); });
+    }
+}
+
+QStringList rowButtonTexts()
+{
+    return {QStringLiteral("&New"), QStringLiteral("&Edit"), QStringLiteral("&Delete")};
+}
+
+QHBoxLayout *rowButtons(QWidget *parent, const QString &prefix, const std::function<void(FormRequest)> &action,
+                        bool enabled, const QStringList &texts)
+{
+    auto *row = new QHBoxLayout;
+    row->addStretch();
+    const FormRequest requests[] = {FormRequest::Insert, FormRequest::Change, FormRequest::Delete};
+    const QStringList names = {QStringLiteral("new"), QStringLiteral("edit"), QStringLiteral("delete")};
+    for (int i = 0; i < 3; ++i) {
+        auto *button = new QPushButton(texts.value(i), parent);
+        button->setObjectName(prefix + names[i]);
+        button->setEnabled(enabled);
+        button->setAutoDefault(false);
+        const FormRequest request = requests[i];
+        QObject::connect(button, &QPushButton::clicked, parent, [action, request] { action(request); });
+        row->addWidget(button);
+    }
+    return row;
 }
 
 } // namespace pk::FormsUi

@@ -1,12 +1,17 @@
 #pragma once
 
+#include "browse/forms/formrequest.h"
+
 #include <QString>
+#include <QStringList>
 #include <QVariantMap>
 
 #include <functional>
 
 class QDialog;
 class QFontMetrics;
+class QHBoxLayout;
+class QTabWidget;
 class QTableView;
 class QWidget;
 
@@ -41,6 +46,19 @@ void setUpTable(QTableView *table);
 void keepPosition(QWidget *window, IniFile *ini, const QString &section);
 /// Ctrl+F and F3 on `window`.
 void addFindShortcuts(QWidget *window, std::function<void()> find, std::function<void()> findAgain);
+/// Ctrl+Tab and Ctrl+PgDn show the next tab of `tabs`, Ctrl+Shift+Tab and Ctrl+PgUp the
+/// previous one, wherever the focus is in `window`; the focus moves into the tab shown.
+void addTabSwitching(QTabWidget *tabs, QWidget *window);
+
+/// The "&New", "&Edit", "&Delete" texts of the buttons under a list of rows.
+QStringList rowButtonTexts();
+/**
+ * The buttons under a list of rows, right-aligned, each calling `action` with its request.
+ * `texts` may move the accelerators where a window shows two such rows at once; the buttons
+ * are named `prefix` + "new", "edit", "delete".
+ */
+QHBoxLayout *rowButtons(QWidget *parent, const QString &prefix, const std::function<void(FormRequest)> &action,
+                        bool enabled, const QStringList &texts = rowButtonTexts());
 } // namespace FormsUi
 
 } // namespace pk

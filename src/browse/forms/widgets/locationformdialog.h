@@ -2,18 +2,16 @@
 
 #include "browse/forms/locationform.h"
 #include "browse/forms/widgets/formscontext.h"
+#include "browse/forms/widgets/locationentries.h"
 
 #include <QDialog>
 
-class QButtonGroup;
 class QComboBox;
 class QLabel;
 class QLineEdit;
-class QPlainTextEdit;
-class QPushButton;
-class QSpinBox;
 class QTabWidget;
 class QTableView;
+class QVBoxLayout;
 
 namespace pk {
 
@@ -45,22 +43,23 @@ public:
     LocationForm &form() { return m_form; }
     bool isLoaded() const { return m_loaded; }
     void setCategoryPicker(CategoryPicker picker) { m_pickCategory = std::move(picker); }
-    void setDatePicker(DatePicker picker) { m_pickDate = std::move(picker); }
+    void setDatePicker(DatePicker picker) { m_entries->setDatePicker(std::move(picker)); }
 
+    LocationEntries &entries() { return *m_entries; }
     QTabWidget *tabs() const { return m_tabs; }
-    QLineEdit *locationEdit() const { return m_location; }
-    QLineEdit *descriptionEdit() const { return m_description; }
-    QComboBox *categoryBox() const { return m_category; }
-    QLineEdit *keywordEdit() const { return m_keyword; }
-    QLineEdit *lastVisitEdit() const { return m_lastVisit; }
+    QLineEdit *locationEdit() const { return m_entries->lineEdit("Location"); }
+    QLineEdit *descriptionEdit() const { return m_entries->lineEdit("Description"); }
+    QComboBox *categoryBox() const { return m_entries->categoryBox(); }
+    QLineEdit *keywordEdit() const { return m_entries->lineEdit("Keyword"); }
+    QLineEdit *lastVisitEdit() const { return m_entries->lineEdit("LastVisit"); }
     QTableView *keywordTable() const { return m_keywordTable; }
     QTableView *detailTable() const { return m_detailTable; }
     QLabel *originalFile() const { return m_originalFile; }
 
     /// Shows the record's values in the entries.
     void showRecord();
-    /// Takes the entries into the record.
-    void takeEntries();
+    /// Takes the entries into the record; false (reported, entry focused) when one is refused.
+    bool takeEntries();
 
 public slots:
     void accept() override;
@@ -72,11 +71,17 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    void pickDate(QLineEdit *edit, const QString &title);
+    QWidget *generalTab();
+    QWidget *siteInfoTab();
+    QWidget *keywordsTab();
+    QWidget *customTab();
+    void addDetails(QVBoxLayout *layout);
+    void analyze();
     void keyword(FormRequest request);
     void detail(FormRequest request);
     void focusFailed();
-    QWidget *dateRow(QLineEdit *&edit, const QString &title);
+    /// Asks for a keyword or detail text; control characters are removed with a notice.
+    std::optional<QString> rowText(const QString &title, const QString &prompt, const QString &current, int width);
 
     FormsContext m_context;
     LocationForm m_form;
@@ -84,28 +89,9 @@ private:
     bool m_checking = false;
     QString m_acceptedCategory; ///< the category entry's text when last shown or checked
     CategoryPicker m_pickCategory;
-    DatePicker m_pickDate;
 
+    LocationEntries *m_entries = nullptr;
     QTabWidget *m_tabs = nullptr;
-    QLineEdit *m_location = nullptr;
-    QLineEdit *m_description = nullptr;
-    QComboBox *m_category = nullptr;
-    QSpinBox *m_rating = nullptr;
-    QLineEdit *m_keyword = nullptr;
-    QLineEdit *m_comments = nullptr;
-    QLineEdit *m_userName = nullptr;
-    QLineEdit *m_password = nullptr;
-    QLineEdit *m_email = nullptr;
-    QPlainTextEdit *m_siteInfo = nullptr;
-    QLineEdit *m_pageSize = nullptr;
-    QLineEdit *m_lastVisit = nullptr;
-    QLineEdit *m_lastValidated = nullptr;
-    QButtonGroup *m_validated = nullptr;
-    QLineEdit *m_expires = nullptr;
-    QLineEdit *m_movedTo = nullptr;
-    QLineEdit *m_custom1 = nullptr;
-    QLineEdit *m_custom2 = nullptr;
-    QLineEdit *m_custom3 = nullptr;
     QTableView *m_keywordTable = nullptr;
     QTableView *m_detailTable = nullptr;
     TextTableModel *m_keywordModel = nullptr;

@@ -2,6 +2,7 @@
 
 #include "browse/forms/newlocationwizard.h"
 #include "browse/forms/widgets/formscontext.h"
+#include "browse/forms/widgets/locationentries.h"
 
 #include <QDialog>
 
@@ -9,9 +10,7 @@
 
 class QComboBox;
 class QLineEdit;
-class QPlainTextEdit;
 class QPushButton;
-class QSpinBox;
 class QStackedWidget;
 class QTableView;
 
@@ -38,10 +37,11 @@ public:
     NewLocationWizard &wizard() { return m_wizard; }
     QStackedWidget *pages() const { return m_pages; }
     QTableView *candidateTable() const { return m_candidateTable; }
-    QLineEdit *locationEdit() const { return m_location; }
-    QLineEdit *descriptionEdit() const { return m_description; }
-    QLineEdit *keywordEdit() const { return m_keyword; }
-    QComboBox *categoryBox() const { return m_category; }
+    LocationEntries &entries() { return *m_entries; }
+    QLineEdit *locationEdit() const { return m_entries->lineEdit("Location"); }
+    QLineEdit *descriptionEdit() const { return m_entries->lineEdit("Description"); }
+    QLineEdit *keywordEdit() const { return m_entries->lineEdit("Keyword"); }
+    QComboBox *categoryBox() const { return m_entries->categoryBox(); }
     QPushButton *backButton() const { return m_back; }
     QPushButton *nextButton() const { return m_next; }
     QPushButton *finishButton() const { return m_finish; }
@@ -52,9 +52,13 @@ public slots:
     void finish();
 
 private:
+    QWidget *pickUrlPage();
+    QWidget *generalPage();
+    QWidget *siteInfoPage();
+    void connectEntries();
     void showPage();
     void showRecord();
-    void takeEntries();
+    bool takeEntries();
     void focusFailed();
 
     FormsContext m_context;
@@ -62,17 +66,7 @@ private:
     QStackedWidget *m_pages = nullptr;
     QTableView *m_candidateTable = nullptr;
     TextTableModel *m_candidateModel = nullptr;
-    QLineEdit *m_location = nullptr;
-    QLineEdit *m_description = nullptr;
-    QComboBox *m_category = nullptr;
-    QSpinBox *m_rating = nullptr;
-    QLineEdit *m_keyword = nullptr;
-    QLineEdit *m_comments = nullptr;
-    QLineEdit *m_userName = nullptr;
-    QLineEdit *m_password = nullptr;
-    QPlainTextEdit *m_siteInfo = nullptr;
-    QLineEdit *m_email = nullptr;
-    QLineEdit *m_expires = nullptr;
+    LocationEntries *m_entries = nullptr;
     QPushButton *m_back = nullptr;
     QPushButton *m_next = nullptr;
     QPushButton *m_finish = nullptr;

@@ -36,7 +36,7 @@ FieldSearchDialog::FieldSearchDialog(const QString &description, FieldSearchMemo
     m_expression->setReadOnly(true);
     m_expression->setFocusPolicy(Qt::NoFocus);
 
-    auto *fieldLabel = new QLabel(QStringLiteral("&Field to search:"), this);
+    auto *fieldLabel = new QLabel(QStringLiteral("Fi&eld to search:"), this);
     fieldLabel->setBuddy(m_field);
     auto *valueLabel = new QLabel(QStringLiteral("&Search for:"), this);
     valueLabel->setBuddy(m_value);

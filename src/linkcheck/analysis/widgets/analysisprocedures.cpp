@@ -95,7 +95,7 @@ QWidget *openDownloadUrls(const ProcedureCall &call)
 } // namespace
 
 int analyzeLocation(Collection &collection, LocationRecord &record, ErrorManager *errors,
-                    QWidget *parent)
+                    QWidget *parent, LocationRows *rows)
 {
     QPointer<QWidget> owner = parent;
     LocationAnalysis analysis(
@@ -104,6 +104,7 @@ int analyzeLocation(Collection &collection, LocationRecord &record, ErrorManager
             return AnalyzeUrlWindow::run(url, tokens, owner);
         },
         DayNumber::today());
+    analysis.setRows(rows);
     StoreStatus status;
     const int result = analysis.analyze(record, status);
     if (!status && errors && status.catalogueNumber)
@@ -117,7 +118,10 @@ void registerAnalysisProcedures()
     registry.add(QString::fromLatin1(AnalyzeUrlName), &openAnalyzeUrl);
     registry.add(QString::fromLatin1(Procedure::AnalyzeMultiple), &openAnalyzeLinks);
     registry.add(QString::fromLatin1(DownloadUrlsName), &openDownloadUrls);
-    LocationAnalyzer::install(&analyzeLocation);
+    LocationAnalyzer::install([](Collection &collection, LocationRecord &record, LocationRows &rows,
+                                 ErrorManager *errors, QWidget *parent) {
+        return analyzeLocation(collection, record, errors, parent, &rows);
+    });
 }
 
 } // namespace pk

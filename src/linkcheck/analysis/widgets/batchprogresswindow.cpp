@@ -5,7 +5,10 @@
 #include <QCloseEvent>
 #include <QLabel>
 #include <QMdiSubWindow>
+#include <QHBoxLayout>
 #include <QProgressBar>
+#include <QPushButton>
+#include <QShortcut>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -33,10 +36,30 @@ BatchProgressWindow::BatchProgressWindow(std::unique_ptr<LocationBatch> batch,
     layout->addWidget(m_second);
     layout->addWidget(m_progress);
     layout->addWidget(m_percent);
+    auto *cancel = new QPushButton(QStringLiteral("Cancel"), this);
+    cancel->setObjectName(QStringLiteral("cancel"));
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(cancel);
+    layout->addLayout(buttons);
+    connect(cancel, &QPushButton::clicked, this, &BatchProgressWindow::closeWindow);
+    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this,
+            &BatchProgressWindow::closeWindow);
+
+    // A window of its own above the frame, wide enough for the longest counter text; an
+    // address in the second line is cut rather than widening the window.
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    m_second->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    const QString widest = QStringLiteral("Downloading 9999999 of up to 9999999 URLs");
+    setMinimumWidth(fontMetrics().horizontalAdvance(widest) + 4 * layout->contentsMargins().left());
+    resize(minimumWidth() + 40, sizeHint().height());
 
     LocationBatch &b = *m_batch;
     connect(&b, &LocationBatch::progressText, m_text, &QLabel::setText);
-    connect(&b, &LocationBatch::secondText, m_second, &QLabel::setText);
+    connect(&b, &LocationBatch::secondText, m_second, [this](const QString &text) {
+        m_second->setText(text);
+        m_second->setToolTip(text);
+    });
     connect(&b, &LocationBatch::percentText, m_percent, &QLabel::setText);
     connect(&b, &LocationBatch::progressValue, m_progress, &QProgressBar::setValue);
     connect(&b, &LocationBatch::finished, this, [this] {

@@ -1,0 +1,210 @@
+#include "export/advancedexport.h"
+
+#include "browse/query/queryexpression.h"
+#include "browse/query/storefieldresolver.h"
+#include "framework/userinterface.h"
+#include "store/categorymanager.h"
+#include "store/collection.h"
+#include "store/locationmanager.h"
+
+using namespace Qt::StringLiterals;
+
+namespace pk {
+
+namespace {
+
+constexpr int kPageSize = 1000;
+
+} // namespace
+
+AdvancedExport::AdvancedExport(Collection &collection, UserInterface &ui)
+    : m_collection(collection)
+    , m_ui(ui)
+    , m_writer(ui)
+{
+}
+
+AdvancedExport::~AdvancedExport()
+{
+    if (m_writer.isOpen())
+        m_writer.closeOutputFile();
+}
+
+const KeyDef &AdvancedExport::keyForOrder(const QString &order)
+{
+    const QString o = order.trimmed();
+    if (o.compare(u"Description"_s, Qt::CaseInsensitive) == 0)
+        return Keys::urlDescription();
+    if (o.compare(u"CatDesc"_s, Qt::CaseInsensitive) == 0)
+        return Keys::urlCategory();
+    if (o.compare(u"CatLoc"_s, Qt::CaseInsensitive) == 0)
+        return Keys::urlCategoryLocation();
+    if (o.compare(u"Rating"_s, Qt::CaseInsensitive) == 0)
+        return Keys::urlRating();
+    if (o.compare(u"Keyword"_s, Qt::CaseInsensitive) == 0)
+        return Keys::urlKeyword();
+    return Keys::urlLocation();
+}
+
+QVariant AdvancedExport::value(const QString &field, const LocationRecord &l,
+                               const CategoryRecord &c)
+{
+    const QString f = field.toUpper();
+    if (f.startsWith(u"CAT:"_s)) {
+        if (f == u"CAT:CATEGORY"_s)
+            return c.Category;
+        if (f == u"CAT:FLAG"_s)
+            return static_cast<int>(c.Flag);
+        if (f == u"CAT:DESCRIPTION"_s)
+            return c.Description;
+        return {};
+    }
+    static const QHash<QString, int> index{
+        {u"URL:LOCATION"_s, 0},      {u"URL:DESCRIPTION"_s, 1},   {u"URL:CATEGORY"_s, 2},
+        {u"URL:RATING"_s, 3},        {u"URL:KEYWORD"_s, 4},       {u"URL:SITEINFO"_s, 5},
+        {u"URL:LASTVISIT"_s, 6},     {u"URL:LASTVALIDATED"_s, 7}, {u"URL:VALIDATED"_s, 8},
+        {u"URL:MOVEDTO"_s, 9},       {u"URL:COMMENTS"_s, 10},     {u"URL:USERNAME"_s, 11},
+        {u"URL:PASSWORD"_s, 12},     {u"URL:EXPIRES"_s, 13},      {u"URL:PAGESIZE"_s, 14},
+        {u"URL:EMAILADDRESS"_s, 15}, {u"URL:ORIGINALFILENAME"_s, 16},
+        {u"URL:CUSTOM1"_s, 17},      {u"URL:CUSTOM2"_s, 18},      {u"URL:CUSTOM3"_s, 19}};
+    switch (index.value(f, -1)) {
+    case 0: return l.Location;
+    case 1: return l.Description;
+    case 2: return l.Category;
+    case 3: return l.Rating;
+    case 4: return l.Keyword;
+    case 5: return l.SiteInfo;
+    case 6: return l.LastVisit;
+    case 7: return l.LastValidated;
+    case 8: return static_cast<int>(l.Validated);
+    case 9: return l.MovedTo;
+    case 10: return l.Comments;
+    case 11: return l.UserName;
+    case 12: return l.Password;
+    case 13: return l.Expires;
+    case 14: return l.PageSize;
+    case 15: return l.EmailAddress;
+    case 16: return l.OriginalFilename;
+    case 17: return l.Custom1;
+    case 18: return l.Custom2;
+    case 19: return l.Custom3;
+    default: return {};
+    }
+}
+
+bool AdvancedExport::open(const AdvancedExportSettings &settings,
+                          const QList<ExportFieldEntry> &fields, bool includeHeader)
+{
+    m_fields = fields;
+    m_cursor.reset();
+    m_written = 0;
+    m_categories.clear();
+    m_view = std::make_unique<View>(m_collection, keyForOrder(settings.order));
+
+    // The selection first, so a bad query leaves no file behind.
+    QString condition;
+    QueryCompileContext context;
+    context.resolveField = storeFieldResolver();
+    const QString assignment = settings.assignment.trimmed();
+    if (assignment.compare(u"Selected"_s, Qt::CaseInsensitive) == 0) {
+        condition = u"UPPER(URL:Category) = UPPER(Export:Category)"_s;
+        context.setVariable(u"Export:Category"_s, settings.category.trimmed());
+    } else if (assignment.compare(u"Query"_s, Qt::CaseInsensitive) == 0) {
+        condition = settings.queryCondition;
+    }
+    if (!condition.trimmed().isEmpty()) {
+        const QueryExpression expression = QueryExpression::parse(condition);
+        QueryError error;
+        const std::optional<SqlFilter> filter
+            = expression.isValid() ? expression.compile(context, error) : std::nullopt;
+        if (!filter) {
+            m_ui.message(u"Error"_s,
+                         expression.isValid() ? error.describe() : expression.error().describe(),
+                         UserInterface::Icon::Critical);
+            return false;
+        }
+        m_view->setFilter(*filter);
+    }
+    if (!m_view->count(m_total))
+        m_total = 0;
+
+    if (!m_writer.createOutputFile(settings.file))
+        return false;
+    if (includeHeader) {
+        m_writer.startLine();
+        for (const ExportFieldEntry &field : std::as_const(m_fields))
+            m_writer.writeField(field.name, u"@s50"_s, true);
+        if (!m_writer.writeLine()) {
+            m_writer.closeOutputFile();
+            return false;
+        }
+    }
+    return true;
+}
+
+const CategoryRecord &AdvancedExport::categoryOf(const QString &name)
+{
+    const QString key = name.toUpper();
+    auto it = m_categories.constFind(key);
+    if (it == m_categories.cend()) {
+        CategoryRecord record;
+        if (!name.isEmpty() && !m_collection.categories().get(name, record))
+            record = {};
+        it = m_categories.insert(key, record);
+    }
+    return *it;
+}
+
+AdvancedExport::Step AdvancedExport::step(int records)
+{
+    if (!m_writer.isOpen() || !m_view)
+        return Step::Failed;
+    if (!m_cursor)
+        m_cursor = std::make_unique<ViewCursor>(*m_view, kPageSize);
+    ViewRow row;
+    for (int i = 0; i < records; ++i) {
+        if (!m_cursor->next(row)) {
+            if (m_cursor->status())
+                return Step::Done;
+            m_ui.message(u"Error"_s, m_cursor->status().describe(), UserInterface::Icon::Critical);
+            return Step::Failed;
+        }
+        const LocationRecord location = row.location();
+        const CategoryRecord &category = categoryOf(location.Category);
+        m_writer.startLine();
+        for (const ExportFieldEntry &field : std::as_const(m_fields))
+            m_writer.writeField(value(field.name, location, category), field.picture);
+        if (!m_writer.writeLine())
+            return Step::Failed;
+        ++m_written;
+    }
+    return Step::More;
+}
+
+bool AdvancedExport::close()
+{
+    if (!m_writer.isOpen())
+        return false;
+    return m_writer.closeOutputFile();
+}
+
+bool AdvancedExport::run(const AdvancedExportSettings &settings,
+                         const QList<ExportFieldEntry> &fields, bool includeHeader)
+{
+    if (!open(settings, fields, includeHeader))
+        return false;
+    Step s;
+    while ((s = step()) == Step::More) {
+    }
+    const bool closed = close();
+    return s == Step::Done && closed;
+}
+
+int AdvancedExport::percent() const
+{
+    if (m_total <= 0)
+        return 100;
+    return static_cast<int>(std::min<qint64>(100, m_written * 100 / m_total));
+}
+
+} // namespace pk

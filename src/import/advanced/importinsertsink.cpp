@@ -1,0 +1,19 @@
+#include "import/advanced/importinsertsink.h"
+
+#include "import/importinsert.h"
+
+namespace pk {
+
+AdvancedImportSink importInsertSink(ImportInsert &insert)
+{
+    AdvancedImportSink sink;
+    sink.offerCategory = [&insert](const QString &category) { insert.offerCategory(category); };
+    sink.insert = [&insert](const LocationRecord &location) {
+        insert.insert(location);
+        return !insert.stopped();
+    };
+    sink.batch = [&insert](const std::function<void()> &work) { insert.runBatch(work); };
+    return sink;
+}
+
+} // namespace pk

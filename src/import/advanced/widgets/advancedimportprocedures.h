@@ -1,0 +1,8 @@
+#pragma once
+
+namespace pk {
+
+/// Registers "Import:Advanced" with the procedure registry.
+void registerAdvancedImportProcedures();
+
+} // namespace pk

@@ -1,0 +1,8 @@
+#pragma once
+
+namespace pk {
+
+/// Registers the clipboard monitor with the procedure registry.
+void registerClipboardProcedures();
+
+} // namespace pk

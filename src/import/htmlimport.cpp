@@ -1,0 +1,186 @@
+#include "import/htmlimport.h"
+
+#include "browse/forms/keywordguess.h"
+#include "framework/errormanager.h"
+#include "framework/userinterface.h"
+#include "store/collection.h"
+#include "store/fieldtext.h"
+#include "store/locationmanager.h"
+
+#include <QElapsedTimer>
+
+using namespace Qt::StringLiterals;
+
+namespace pk {
+
+namespace {
+
+// A step reads for about this long before the window gets control back.
+constexpr qint64 kStepMs = 40;
+// The document cut works on lines of at most this many characters.
+constexpr qsizetype kDocumentLine = 1024;
+
+} // namespace
+
+HtmlImport::HtmlImport(Collection &collection, ErrorManager &errors, Settings settings)
+    : m_collection(collection)
+    , m_settings(std::move(settings))
+    , m_insert(collection, errors, m_settings.mode, m_settings.category)
+    , m_bookmarks(m_settings.kind.trimmed().compare(QLatin1String(BookmarkKind), Qt::CaseInsensitive) == 0)
+{
+    m_settings.file = trimTrailingSpaces(m_settings.file);
+}
+
+bool HtmlImport::open()
+{
+    if (m_settings.file.trimmed().isEmpty()) {
+        m_stage = Stage::Done;
+        m_insert.errors().ui().message(u"Import"_s, u"No file was named to import."_s,
+                                       UserInterface::Icon::Warning);
+        return false;
+    }
+    if (!m_reader.open(m_settings.file)) {
+        m_stage = Stage::Done;
+        m_insert.errors().ui().message(u"Import"_s,
+                                       u"Could not open "_s + m_settings.file + u":\n"_s
+                                           + m_reader.errorString(),
+                                       UserInterface::Icon::Warning);
+        return false;
+    }
+    if (!m_bookmarks)
+        m_reader.setMaxLineLength(kDocumentLine);
+    return true;
+}
+
+bool HtmlImport::step()
+{
+    switch (m_stage) {
+    case Stage::Reading:
+        m_insert.runBatch([this] { readLines(); });
+        if (m_insert.stopped())
+            m_stage = Stage::Done;
+        break;
+    case Stage::Linking:
+        m_insert.runBatch([this] { m_links->step(); });
+        if (m_links->done() || m_insert.stopped())
+            m_stage = Stage::Done;
+        break;
+    case Stage::Done:
+        break;
+    }
+    return m_stage != Stage::Done;
+}
+
+void HtmlImport::readLines()
+{
+    QElapsedTimer clock;
+    clock.start();
+    int lines = 0;
+    while (!m_insert.stopped()) {
+        const std::optional<TextLineReader::Line> line = m_reader.next();
+        if (!line) {
+            if (m_bookmarks) {
+                m_stage = Stage::Done;
+            } else {
+                m_cutter.finish();
+                startLinkPass();
+            }
+            return;
+        }
+        if (m_bookmarks)
+            bookmarkLine(line->text);
+        else
+            m_cutter.addLine(line->text, line->continuation);
+        if (++lines % 256 == 0 && clock.elapsed() >= kStepMs)
+            return;
+    }
+}
+
+void HtmlImport::startLinkPass()
+{
+    if (m_tokens.empty()) {
+        m_stage = Stage::Done;
+        return;
+    }
+    m_links = std::make_unique<HtmlLinkPass>(std::move(m_tokens), m_insert, m_settings.file);
+    m_tokens.clear();
+    m_stage = Stage::Linking;
+}
+
+void HtmlImport::bookmarkLine(const QString &text)
+{
+    const BookmarkLine line = BookmarkParser::parseLine(text);
+    if (line.isDescription && !m_lastAdded.isEmpty()) {
+        LocationRecord record;
+        if (m_collection.locations().get(m_lastAdded, record)) {
+            record.SiteInfo = line.text;
+            m_collection.locations().change(m_lastAdded, record);
+        }
+        m_lastAdded.clear();
+        return;
+    }
+    if (line.isFolder) {
+        m_folderParent = m_folder;
+        m_folder = line.text;
+        m_lastAdded.clear();
+    }
+    for (const bool opens : line.lists) {
+        if (opens) {
+            m_folderStack.push_back(m_folderParent.value_or(m_folder));
+            m_folderParent.reset();
+        } else if (!m_folderStack.empty()) {
+            m_folder = m_folderStack.back();
+            m_folderStack.pop_back();
+        }
+        m_lastAdded.clear();
+    }
+    for (const BookmarkLink &link : line.links) {
+        LocationRecord record;
+        record.Location = link.location;
+        record.Description = link.description;
+        record.SiteInfo = link.siteInfo;
+        record.OriginalFilename = m_settings.file;
+        m_folder = m_insert.assignCategory(m_folder, record);
+        record.Category = m_folder;
+        record.Keyword = KeywordGuess::fromDescription(record.Description);
+        m_lastAdded.clear();
+        if (record.Location.startsWith(u'#'))
+            continue;
+        if (m_insert.insert(record) == ImportInsert::Outcome::Added)
+            m_lastAdded = record.Location;
+    }
+}
+
+void HtmlImport::cancel()
+{
+    m_stage = Stage::Done;
+}
+
+int HtmlImport::percent() const
+{
+    const qint64 size = m_reader.size();
+    if (size <= 0)
+        return m_stage == Stage::Reading ? 0 : 100;
+    return int(std::min<qint64>(100, m_reader.position() * 100 / size));
+}
+
+QString HtmlImport::readingText() const
+{
+    if (m_bookmarks)
+        return u"Reading HTML..."_s;
+    return u"Reading HTML... "_s + QString::number(m_tokens.size() + 1);
+}
+
+QString HtmlImport::resultText(int added)
+{
+    return QString::number(added) + u" URL(s) imported."_s;
+}
+
+void HtmlImport::reportResult()
+{
+    m_insert.reportRefusals();
+    if (added() != 0)
+        m_insert.errors().ui().message(u"Complete"_s, resultText(added()));
+}
+
+} // namespace pk

@@ -1,0 +1,96 @@
+#pragma once
+
+#include "import/bookmarkparser.h"
+#include "import/htmlcutter.h"
+#include "import/htmllinkpass.h"
+#include "import/importinsert.h"
+#include "import/textlinereader.h"
+
+#include <QString>
+
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace pk {
+
+class Collection;
+class ErrorManager;
+
+/**
+ * @brief The bookmark-file and HTML document imports, one step at a time.
+ *
+ * The reading pass goes through the file line by line: a bookmark file (kind "Netscape") is
+ * parsed on the spot, any other document is cut into tokens, which the link-gathering pass then
+ * turns into locations. A window calls step() on its timer; each step runs in one transaction,
+ * so what earlier steps added stays when the import is cancelled or interrupted.
+ *
+ * Folders of a bookmark file nest: when a folder's list ends, the links that follow go back to
+ * the enclosing folder's category. A "<DD>" description belongs to the link right before it.
+ */
+class HtmlImport final
+{
+public:
+    static constexpr const char *BookmarkKind = "Netscape";
+    enum class Stage { Reading, Linking, Done };
+
+    struct Settings
+    {
+        QString kind;     ///< "Netscape" for a bookmark file, anything else for a document
+        QString file;
+        CategoryMode mode = CategoryMode::Guess;
+        QString category; ///< for "Selected"
+    };
+
+    HtmlImport(Collection &collection, ErrorManager &errors, Settings settings);
+
+    ImportInsert &inserter() { return m_insert; }
+    bool isBookmarkFile() const { return m_bookmarks; }
+
+    /// Opens the file; when it cannot be read, says so and the import is done with nothing added.
+    bool open();
+    Stage stage() const { return m_stage; }
+
+    /// One step of the current stage; false once the import is done.
+    bool step();
+    /// Ends the current stage early: a cancelled reading pass skips the link pass.
+    void cancel();
+
+    /// The reading pass: the share of the file read, and "Reading HTML..." (with the token count).
+    int percent() const;
+    QString readingText() const;
+    /// The link pass (once it has started).
+    bool hasLinkPass() const { return m_links != nullptr; }
+    qsizetype tokensExamined() const { return m_links ? m_links->examined() : 0; }
+    qsizetype tokenTotal() const { return m_links ? m_links->total() : 0; }
+    QString remainingText() const { return m_links ? m_links->remainingText() : QString(); }
+
+    /// Locations added so far.
+    int added() const { return m_insert.added(); }
+    /// The closing message: "<n> URL(s) imported." when anything was added, else nothing; the
+    /// refusal summary first when locations were refused.
+    void reportResult();
+    static QString resultText(int added);
+
+private:
+    void readLines();
+    void bookmarkLine(const QString &line);
+    void startLinkPass();
+
+    Collection &m_collection;
+    Settings m_settings;
+    ImportInsert m_insert;
+    bool m_bookmarks;
+    Stage m_stage = Stage::Reading;
+    TextLineReader m_reader;
+    std::vector<QString> m_tokens;
+    HtmlCutter m_cutter{m_tokens};
+    std::unique_ptr<HtmlLinkPass> m_links;
+    // Bookmark parse state.
+    QString m_folder;
+    std::optional<QString> m_folderParent; ///< the folder a heading was met in, until its list opens
+    std::vector<QString> m_folderStack;
+    QString m_lastAdded;                    ///< address of the link a "<DD>" line belongs to
+};
+
+} // namespace pk

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QString>
+#include <QStringView>
+
+#include <vector>
+
+namespace pk {
+
+class ImportInsert;
+
+/**
+ * @brief The link-gathering pass of the HTML import: every tag of the token list that carries an
+ * address becomes a location, described by the text that follows it.
+ *
+ * The first text after the tag is the description (without a numbering prefix such as "3. ")
+ * and starts the site information; up to ten more text tokens are added to the site
+ * information. A "</table>" or the next address-bearing tag ends the description. Under
+ * "Guess" the categories are "New - " and the first letter of the description's keyword.
+ */
+class HtmlLinkPass final
+{
+public:
+    static constexpr int TokensPerStep = 500;
+    static constexpr int SiteInfoTokens = 10;
+
+    HtmlLinkPass(std::vector<QString> tokens, ImportInsert &insert, QString sourceFile);
+
+    /// Examines up to `budget` tokens; false once every token was examined.
+    bool step(int budget = TokensPerStep);
+    bool done() const { return m_index >= total(); }
+    qsizetype total() const { return qsizetype(m_tokens.size()); }
+    qsizetype examined() const { return std::min(m_index, total()); }
+    /// "<n> items remaining."
+    QString remainingText() const;
+
+    /// The address a tag carries, blank when none.
+    static QString extractAddress(QStringView tag);
+    /// `description` without a leading numbering ("3. ", "2005. ", "## 1. ", ". ").
+    static QString withoutNumbering(const QString &description);
+    /// The category "Guess" gives a description: "New - " and its keyword's first letter.
+    static QString guessCategory(const QString &description);
+
+private:
+    void addLocation(const QString &address);
+
+    std::vector<QString> m_tokens;
+    ImportInsert &m_insert;
+    QString m_source;
+    QString m_category; ///< the pass's current category
+    qsizetype m_index = 0;
+};
+
+} // namespace pk

@@ -1,0 +1,139 @@
+#include "import/importwizard.h"
+
+#include "import/textlinereader.h"
+#include "shell/procedurenames.h"
+#include "store/categorymanager.h"
+#include "store/collection.h"
+#include "store/fieldtext.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+using namespace Qt::StringLiterals;
+
+namespace pk {
+
+namespace {
+
+bool is(const QString &type, const char *value)
+{
+    return type.trimmed().compare(QLatin1String(value), Qt::CaseInsensitive) == 0;
+}
+
+constexpr qint64 kMaxHelpSize = 4 * 1024 * 1024;
+
+} // namespace
+
+const std::vector<ImportWizard::Kind> &ImportWizard::kinds()
+{
+    static const std::vector<Kind> list = {
+        {"IE", "Microsoft Internet Explorer favorites"},
+        {"Netscape", "Netscape"},
+        {"HTML", "Single HTML document"},
+        {"CSV", "Comma-delimited text file"},
+        {"ADV", "&Comma-delimited text with advanced options"},
+        {"ASCII", "Other text file"},
+        {"URL", "From web site"},
+    };
+    return list;
+}
+
+ImportWizard::Pages ImportWizard::pages(const QString &type)
+{
+    Pages p;
+    if (is(type, "IE"))
+        p.favorites = true;
+    else if (is(type, "Netscape") || is(type, "HTML") || is(type, "CSV") || is(type, "ASCII"))
+        p.file = true;
+    else if (is(type, "URL"))
+        p.url = true;
+    else if (is(type, "ADV")) {
+        p.file = true;
+        p.category = false;
+    }
+    return p;
+}
+
+QString ImportWizard::fileFilter(const QString &type)
+{
+    if (is(type, "Netscape"))
+        return u"Netscape Bookmark File|bookmark.htm|All Files|*.*"_s;
+    if (is(type, "HTML"))
+        return u"HTML Files|*.html|HTM Files|*.htm|All Files|*.*"_s;
+    if (is(type, "CSV") || is(type, "ADV"))
+        return u"Comma-separated value files|*.csv|All Files|*.*"_s;
+    if (is(type, "ASCII"))
+        return u"Text files|*.txt|All Files|*.*"_s;
+    return u"All Files|*.*"_s;
+}
+
+bool ImportWizard::categoryEnabled(const QString &assignment)
+{
+    return is(assignment, "Selected");
+}
+
+ImportWizard::Start ImportWizard::startFor(const ImportSettings &settings)
+{
+    Start start;
+    start.arguments = settings.toArguments();
+    const QString &type = settings.type;
+    if (is(type, "ADV"))
+        start.procedure = QLatin1String(Procedure::AdvancedImport);
+    else if (is(type, "IE"))
+        start.procedure = QLatin1String(Procedure::ImportFavorites);
+    else if (is(type, "Netscape") || is(type, "HTML"))
+        start.procedure = QLatin1String(Procedure::ImportHtml);
+    else if (is(type, "CSV") || is(type, "ASCII"))
+        start.procedure = QLatin1String(Procedure::ImportText);
+    else if (is(type, "URL")) {
+        start.procedure = QLatin1String(Procedure::NewUrlWizard);
+        start.arguments = {{u"Location"_s, settings.url}};
+    }
+    return start;
+}
+
+bool ImportWizard::acceptCategory(Collection &collection, QString &entry,
+                                  const CategoryChooser &choose)
+{
+    const QString name = trimTrailingSpaces(entry);
+    if (name.trimmed().isEmpty())
+        return true;
+    if (collection.categories().exists(name))
+        return true;
+    const std::optional<QString> chosen = choose ? choose(name) : std::nullopt;
+    if (!chosen)
+        return false;
+    entry = *chosen;
+    return true;
+}
+
+QString ImportWizard::helpFile(const QString &name, const QString &collectionFolder,
+                               const QString &dataFolder)
+{
+    for (const QString &folder : {collectionFolder, dataFolder}) {
+        if (folder.isEmpty())
+            continue;
+        const QString path = QDir(folder).filePath(name);
+        if (QFileInfo(path).isFile())
+            return path;
+    }
+    return {};
+}
+
+std::optional<QString> ImportWizard::readHelp(const QString &path)
+{
+    if (path.isEmpty() || QFileInfo(path).size() > kMaxHelpSize)
+        return std::nullopt;
+    TextLineReader reader;
+    if (!reader.open(path))
+        return std::nullopt;
+    QString text;
+    while (const std::optional<TextLineReader::Line> line = reader.next()) {
+        if (!text.isEmpty() && !line->continuation)
+            text += u'\n';
+        text += line->text;
+    }
+    return text;
+}
+
+} // namespace pk

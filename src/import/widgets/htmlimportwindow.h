@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QWidget>
+
+#include <memory>
+
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class QTimer;
+
+namespace pk {
+
+class HtmlImport;
+
+/**
+ * @brief The progress window of the bookmark-file and HTML imports: "Processing Records" while
+ * the file is read, then "Analyzing HTML..." while the links of a document are gathered.
+ * "Cancel" ends the current pass; what was added stays.
+ */
+class HtmlImportWindow final : public QWidget
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(HtmlImportWindow)
+
+public:
+    explicit HtmlImportWindow(std::unique_ptr<HtmlImport> import, QWidget *parent = nullptr);
+    ~HtmlImportWindow() override;
+
+    HtmlImport &import() { return *m_import; }
+    QLabel *text() const { return m_text; }
+    QLabel *percent() const { return m_percent; }
+    QProgressBar *progress() const { return m_progress; }
+    QPushButton *cancelButton() const { return m_cancel; }
+
+public slots:
+    void cancel();
+
+signals:
+    void finished();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void tick();
+    void showProgress();
+    void end();
+
+    std::unique_ptr<HtmlImport> m_import;
+    QTimer *m_timer = nullptr;
+    QLabel *m_text = nullptr;
+    QProgressBar *m_progress = nullptr;
+    QLabel *m_percent = nullptr;
+    QPushButton *m_cancel = nullptr;
+    bool m_done = false;
+    bool m_inStep = false;
+    bool m_closeRequested = false;
+};
+
+} // namespace pk

@@ -1,0 +1,147 @@
+#include "import/widgets/importprocedures.h"
+
+#include "browse/forms/widgets/askcategorydialog.h"
+#include "browse/forms/widgets/formscontext.h"
+#include "import/favoritesimport.h"
+#include "import/htmlimport.h"
+#include "import/importsettings.h"
+#include "import/importwizard.h"
+#include "import/widgets/favoritesimportwindow.h"
+#include "import/widgets/helpviewerwindow.h"
+#include "import/widgets/htmlimportwindow.h"
+#include "import/widgets/importwizardwindow.h"
+#include "platform/appfolders.h"
+#include "shell/favoritesfolder.h"
+#include "shell/procedurenames.h"
+#include "shell/procedureregistry.h"
+#include "shell/shell.h"
+#include "shell/widgets/mainframe.h"
+#include "shell/widgets/procedurelauncher.h"
+
+#include <QDesktopServices>
+#include <QPointer>
+#include <QUrl>
+
+using namespace Qt::StringLiterals;
+
+namespace pk {
+
+namespace {
+
+FormsContext contextOf(const ProcedureCall &call)
+{
+    Shell &shell = call.shell;
+    QPointer<QWidget> frame = call.frame;
+    FormsContext context{shell.collection(), shell.ui(), shell.errors(), &shell.positionIni(), {}, {}};
+    context.startProcedure = [frame](const QString &procedure, const QVariantMap &arguments) {
+        if (!ProcedureRegistry::instance().contains(procedure))
+            return false;
+        if (auto *main = qobject_cast<MainFrame *>(frame.data()))
+            return main->launcher().start(procedure, arguments);
+        const ProcedureRegistry::Factory factory = ProcedureRegistry::instance().factory(procedure);
+        if (Shell *current = Shell::instance(); factory && current) {
+            if (QWidget *window = factory(ProcedureCall{*current, frame, arguments}))
+                window->show();
+            return true;
+        }
+        return false;
+    };
+    context.openFile = [](const QString &file) {
+        return QDesktopServices::openUrl(QUrl::fromLocalFile(file));
+    };
+    return context;
+}
+
+/// The "Category Assignment" question for the imports.
+ImportInsert::CategoryQuestion askCategory(const ProcedureCall &call)
+{
+    QPointer<QWidget> frame = call.frame;
+    Shell *shell = &call.shell;
+    return [shell, frame](const LocationRecord &location, const QString &guess) -> std::optional<QString> {
+        FormsContext context{shell->collection(), shell->ui(), shell->errors(), &shell->positionIni(), {}, {}};
+        AskCategoryDialog dialog(context, location, guess, frame);
+        if (dialog.exec() != QDialog::Accepted)
+            return std::nullopt;
+        return dialog.logic().category();
+    };
+}
+
+QString favoritesFolder(Shell &shell)
+{
+    const QString configured = shell.settings().values().favoritesPath.trimmed();
+    return configured.isEmpty() ? FavoritesFolder::lookup(shell.registry()) : configured;
+}
+
+/// The settings an import starts with: its arguments, or PATHKEEP.INI without them.
+ImportSettings settingsOf(const ProcedureCall &call)
+{
+    if (!call.arguments.isEmpty())
+        return ImportSettings::fromArguments(call.arguments);
+    call.shell.pathkeepIni().load();
+    ImportSettings s = ImportSettings::load(call.shell.pathkeepIni(), favoritesFolder(call.shell));
+    const QString saved = call.shell.pathkeepIni().value(QLatin1String(ImportSettings::Section), u"Import:Folder"_s);
+    if (!saved.isEmpty())
+        s.folder = saved;
+    return s;
+}
+
+QWidget *openWizard(const ProcedureCall &call)
+{
+    Shell &shell = call.shell;
+    shell.pathkeepIni().load();
+    ImportSettings settings = ImportSettings::load(shell.pathkeepIni(), favoritesFolder(shell));
+    auto save = [&shell](const ImportSettings &s) {
+        // Written as the wizard closes; a failure to write is not reported.
+        s.save(shell.pathkeepIni());
+        shell.pathkeepIni().save();
+    };
+    return new ImportWizardWindow(contextOf(call), std::move(settings), std::move(save));
+}
+
+QWidget *openFavoritesImport(const ProcedureCall &call)
+{
+    const ImportSettings s = settingsOf(call);
+    auto import = std::make_unique<FavoritesImport>(call.shell.collection(), call.shell.errors(),
+                                                    s.folder, s.mode(), s.category);
+    import->inserter().setCategoryQuestion(askCategory(call));
+    return new FavoritesImportWindow(std::move(import));
+}
+
+QWidget *openHtmlImport(const ProcedureCall &call)
+{
+    const ImportSettings s = settingsOf(call);
+    auto import = std::make_unique<HtmlImport>(call.shell.collection(), call.shell.errors(),
+                                               HtmlImport::Settings{s.type, s.file, s.mode(), s.category});
+    import->inserter().setCategoryQuestion(askCategory(call));
+    if (!import->open())
+        return nullptr;
+    return new HtmlImportWindow(std::move(import));
+}
+
+QWidget *openHelp(const char *file, const QString &title)
+{
+    const QString path = ImportWizard::helpFile(QLatin1String(file), Shell::collectionFolder(),
+                                                AppFolders::dataFolder());
+    const std::optional<QString> text = ImportWizard::readHelp(path);
+    if (!text)
+        return nullptr; // no help text: the wizard carries on without a window
+    return new HelpViewerWindow(title, *text);
+}
+
+} // namespace
+
+void registerImportProcedures()
+{
+    ProcedureRegistry &registry = ProcedureRegistry::instance();
+    registry.add(QLatin1String(Procedure::ImportWizard), &openWizard);
+    registry.add(QLatin1String(Procedure::ImportFavorites), &openFavoritesImport);
+    registry.add(QLatin1String(Procedure::ImportHtml), &openHtmlImport);
+    registry.add(QLatin1String(Procedure::ImportHelp), [](const ProcedureCall &) {
+        return openHelp(ImportWizard::ImportHelpFile, u"Import Help"_s);
+    });
+    registry.add(QLatin1String(Procedure::ExportHelp), [](const ProcedureCall &) {
+        return openHelp(ImportWizard::ExportHelpFile, u"Export Help"_s);
+    });
+}
+
+} // namespace pk

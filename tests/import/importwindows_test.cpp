@@ -1,0 +1,237 @@
+#include "browse/forms/widgets/formscontext.h"
+#include "framework/errormanager.h"
+#include "framework/scripteduserinterface.h"
+#include "import/favoritesimport.h"
+#include "import/htmlimport.h"
+#include "import/widgets/favoritesimportwindow.h"
+#include "import/widgets/helpviewerwindow.h"
+#include "import/widgets/htmlimportwindow.h"
+#include "import/widgets/importwizardwindow.h"
+#include "shell/procedurenames.h"
+#include "store/categorymanager.h"
+#include "store/collection.h"
+#include "store/locationmanager.h"
+#include "support/tempcollection.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTest>
+
+#include <memory>
+
+using namespace pk;
+using namespace Qt::StringLiterals;
+
+class ImportWindowsTest : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<test::TempCollection> m_temp;
+    std::unique_ptr<Collection> m_collection;
+    std::unique_ptr<ScriptedUserInterface> m_ui;
+    std::unique_ptr<ErrorManager> m_errors;
+    QList<QPair<QString, QVariantMap>> m_started;
+
+    FormsContext context()
+    {
+        FormsContext c{*m_collection, *m_ui, *m_errors, nullptr, {}, {}};
+        c.startProcedure = [this](const QString &procedure, const QVariantMap &arguments) {
+            m_started.append({procedure, arguments});
+            return true;
+        };
+        return c;
+    }
+
+    QString write(const QString &relative, const QByteArray &bytes)
+    {
+        const QString path = m_temp->root() + u'/' + relative;
+        QDir().mkpath(QFileInfo(path).path());
+        QFile f(path);
+        if (f.open(QIODevice::WriteOnly))
+            f.write(bytes);
+        return path;
+    }
+
+private slots:
+    void init()
+    {
+        m_temp = std::make_unique<test::TempCollection>();
+        m_collection = std::make_unique<Collection>(m_temp->folder());
+        QVERIFY(m_collection->openAll(true));
+        m_ui = std::make_unique<ScriptedUserInterface>();
+        m_errors = std::make_unique<ErrorManager>(*m_ui);
+        m_started.clear();
+    }
+
+    void cleanup()
+    {
+        m_errors.reset();
+        m_ui.reset();
+        m_collection.reset();
+        m_temp.reset();
+    }
+
+    void wizardShowsThePagesOfEachKindAndStartsItsImport()
+    {
+        ImportSettings saved;
+        int saves = 0;
+        ImportSettings start;
+        start.folder = u"/fav"_s;
+        {
+            ImportWizardWindow wizard(context(), start, [&](const ImportSettings &s) {
+                saved = s;
+                ++saves;
+            });
+            QCOMPARE(wizard.windowTitle(), u"Import Wizard"_s);
+            QVERIFY(wizard.isPageShown(ImportWizardWindow::FavoritesPage));
+            QVERIFY(!wizard.isPageShown(ImportWizardWindow::FilePage));
+            QVERIFY(!wizard.categoryEdit()->isEnabled());
+
+            wizard.setType(u"ADV"_s);
+            QVERIFY(!wizard.isPageShown(ImportWizardWindow::CategoryPage));
+            QVERIFY(wizard.isPageShown(ImportWizardWindow::FilePage));
+            QCOMPARE(wizard.fileFilter(), u"Comma-separated value files|*.csv|All Files|*.*"_s);
+
+            wizard.setType(u"Netscape"_s);
+            wizard.setAssignment(u"Selected"_s);
+            QVERIFY(wizard.categoryEdit()->isEnabled());
+            QVERIFY(wizard.categoryButton()->isEnabled());
+            wizard.next();
+            QCOMPARE(wizard.pages()->currentIndex(), int(ImportWizardWindow::CategoryPage));
+            wizard.next();
+            QCOMPARE(wizard.pages()->currentIndex(), int(ImportWizardWindow::FilePage));
+            wizard.fileEdit()->setText(u"/tmp/bookmark.htm"_s);
+            m_ui->push(u"/tmp/other.htm"_s);
+            wizard.pages()->currentWidget()->findChildren<QPushButton *>().first()->click();
+            QCOMPARE(m_ui->last()->title, u"Select file to import"_s);
+            QCOMPARE(wizard.fileEdit()->text(), u"/tmp/other.htm"_s);
+            wizard.finish();
+        }
+        QCOMPARE(m_started.size(), 1);
+        QCOMPARE(m_started[0].first, QLatin1String(Procedure::ImportHtml));
+        QCOMPARE(m_started[0].second.value(u"File"_s).toString(), u"/tmp/other.htm"_s);
+        QCOMPARE(m_started[0].second.value(u"Assignment"_s).toString(), u"Selected"_s);
+        QVERIFY(saves >= 1);
+        QCOMPARE(saved.type, u"Netscape"_s);
+        QCOMPARE(saved.folder, u"/fav"_s);
+    }
+
+    void wizardHandsAWebAddressToTheNewLocationWizard()
+    {
+        ImportWizardWindow wizard(context(), {}, {});
+        wizard.setType(u"URL"_s);
+        QVERIFY(wizard.isPageShown(ImportWizardWindow::UrlPage));
+        wizard.urlEdit()->setText(u"http://site.test/"_s);
+        wizard.finish();
+        QCOMPARE(m_started.size(), 1);
+        QCOMPARE(m_started[0].first, QLatin1String(Procedure::NewUrlWizard));
+        QCOMPARE(m_started[0].second.value(u"Location"_s).toString(), u"http://site.test/"_s);
+    }
+
+    void favoritesWindowImportsAndReports()
+    {
+        const QString fav = m_temp->root() + u"/Favorites"_s;
+        for (int i = 0; i < 45; ++i)
+            write(u"Favorites/Group/Site %1.url"_s.arg(i),
+                  "[InternetShortcut]\nURL=http://f" + QByteArray::number(i) + ".test/\n");
+        auto import = std::make_unique<FavoritesImport>(*m_collection, *m_errors, fav, CategoryMode::Guess, QString());
+        FavoritesImportWindow window(std::move(import));
+        QCOMPARE(window.windowTitle(), u"Searching MSIE Favorites..."_s);
+        QSignalSpy done(&window, &FavoritesImportWindow::finished);
+        window.show();
+        QVERIFY(done.wait(10000));
+        QCOMPARE(m_collection->locations().count(), 45);
+        QCOMPARE(window.windowTitle(), u"Importing MSIE Favorites"_s);
+        QCOMPARE(window.list()->model()->rowCount(), 45);
+        QCOMPARE(window.list()->model()->headerData(0, Qt::Horizontal).toString(), u"Shortcut"_s);
+        QCOMPARE(m_ui->last()->text, u"45 bookmark(s) imported."_s);
+        QCOMPARE(m_ui->last()->title, u"Complete"_s);
+    }
+
+    void questionDuringAStepNeitherReentersNorLetsTheWindowGo()
+    {
+        const QString fav = m_temp->root() + u"/Favorites"_s;
+        for (int i = 0; i < 30; ++i)
+            write(u"Favorites/Group/Site %1.url"_s.arg(i),
+                  "[InternetShortcut]\nURL=http://q" + QByteArray::number(i) + ".test/\n");
+        auto import = std::make_unique<FavoritesImport>(*m_collection, *m_errors, fav, CategoryMode::Ask, QString());
+        FavoritesImport *logic = import.get();
+        auto *window = new FavoritesImportWindow(std::move(import));
+        window->setAttribute(Qt::WA_DeleteOnClose);
+        QPointer<FavoritesImportWindow> alive(window);
+        int depth = 0;
+        int deepest = 0;
+        int asked = 0;
+        logic->inserter().setCategoryQuestion([&](const LocationRecord &, const QString &) {
+            ++asked;
+            deepest = std::max(deepest, ++depth);
+            // Like a modal dialog: the event loop runs while the user thinks, and the user
+            // closes the import window meanwhile.
+            QTest::qWait(5);
+            if (asked == 3 && alive)
+                alive->close();
+            QTest::qWait(5);
+            --depth;
+            return std::optional<QString>(u"Picked"_s);
+        });
+        window->show();
+        QTRY_VERIFY_WITH_TIMEOUT(alive.isNull(), 10000);
+        QCOMPARE(deepest, 1);
+        // The step in hand (20 shortcuts) finished, then the window closed.
+        QCOMPARE(asked, 20);
+        QCOMPARE(m_collection->locations().count(), 20);
+        QVERIFY(!m_collection->inTransaction());
+    }
+
+    void htmlWindowRunsBothPassesAndCancelKeepsWhatWasAdded()
+    {
+        QByteArray page;
+        for (int i = 0; i < 40; ++i)
+            page += "<li><a href=\"http://h" + QByteArray::number(i) + ".test/\">Site " + QByteArray::number(i) + "</a>\n";
+        const QString file = write(u"page.html"_s, page);
+        {
+            auto import = std::make_unique<HtmlImport>(*m_collection, *m_errors,
+                                                       HtmlImport::Settings{u"HTML"_s, file, CategoryMode::Guess, {}});
+            QVERIFY(import->open());
+            HtmlImportWindow window(std::move(import));
+            QCOMPARE(window.windowTitle(), u"Processing Records"_s);
+            QCOMPARE(window.percent()->text(), u"0% Completed"_s);
+            QSignalSpy done(&window, &HtmlImportWindow::finished);
+            window.show();
+            QVERIFY(done.wait(10000));
+            QCOMPARE(window.windowTitle(), u"Analyzing HTML..."_s);
+            QCOMPARE(window.text()->text(), u"0 items remaining."_s);
+        }
+        QCOMPARE(m_collection->locations().count(), 40);
+        QCOMPARE(m_ui->last()->text, u"40 URL(s) imported."_s);
+
+        auto import = std::make_unique<HtmlImport>(*m_collection, *m_errors,
+                                                   HtmlImport::Settings{u"Netscape"_s, file, CategoryMode::Guess, {}});
+        QVERIFY(import->open());
+        HtmlImportWindow window(std::move(import));
+        window.cancelButton()->click();
+        QVERIFY(!m_collection->inTransaction());
+    }
+
+    void helpViewerShowsTheTextReadOnly()
+    {
+        HelpViewerWindow viewer(u"Import Help"_s, u"line one\nline two"_s);
+        QCOMPARE(viewer.windowTitle(), u"Import Help"_s);
+        QVERIFY(viewer.textBox()->isReadOnly());
+        QCOMPARE(viewer.textBox()->toPlainText(), u"line one\nline two"_s);
+        QVERIFY(viewer.findChild<QPushButton *>() != nullptr);
+        QCOMPARE(viewer.findChild<QPushButton *>()->text(), u"&Close"_s);
+    }
+};
+
+QTEST_MAIN(ImportWindowsTest)
+#include "importwindows_test.moc"
