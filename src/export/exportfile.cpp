@@ -126,7 +126,10 @@ ExportResult ExportFile::runPass(bool grouped)
     }
     if (m_failed || (html && !finish(grouped)))
         return ExportResult::Failed;
-    m_page.close();
+    if (m_page.isOpen() && !m_page.close()) {
+        stop(u"Error adding to "_s + m_page.path() + u": "_s + m_page.error());
+        return ExportResult::Failed;
+    }
     if (!m_main.close()) {
         stop(u"Error adding to "_s + m_main.path() + u": "_s + m_main.error());
         return ExportResult::Failed;

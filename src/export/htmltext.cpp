@@ -94,6 +94,11 @@ QString escape(QStringView text)
     return out;
 }
 
+QString escape(const QString &text)
+{
+    return needsWork(text) ? escape(QStringView(text)) : text;
+}
+
 QString escapeTemplateValue(QStringView text)
 {
     if (!needsWork(text))

@@ -16,6 +16,8 @@ namespace pk {
 namespace HtmlText {
 
 QString escape(QStringView text);
+/// Shares `text` when nothing needs escaping.
+QString escape(const QString &text);
 
 /// Like escape(), and "(" before "URL:" (any letter case) becomes "&#40;", so that a value
 /// placed in a template can never be taken for one of the template's own tokens.

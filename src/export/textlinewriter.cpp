@@ -26,6 +26,7 @@ bool TextLineWriter::open(const QString &path)
         m_error = m_file.errorString();
         return false;
     }
+    m_buffer.reserve(FlushSize + 16 * 1024);
     return true;
 }
 
@@ -39,8 +40,12 @@ bool TextLineWriter::writeLine(QStringView line)
             --cut;
         line = line.left(cut);
     }
-    m_buffer += line.toUtf8();
-    m_buffer += '\n';
+    // Encoded straight into the buffer: no temporary per line.
+    const qsizetype used = m_buffer.size();
+    m_buffer.resize(used + m_encoder.requiredSpace(line.size()) + 1);
+    char *end = m_encoder.appendToBuffer(m_buffer.data() + used, line);
+    *end++ = '\n';
+    m_buffer.truncate(end - m_buffer.constData());
     return m_buffer.size() < FlushSize || flush();
 }
 
@@ -48,13 +53,11 @@ bool TextLineWriter::flush()
 {
     if (m_buffer.isEmpty())
         return true;
-    if (m_file.write(m_buffer) != m_buffer.size()) {
+    const bool ok = m_file.write(m_buffer) == m_buffer.size();
+    if (!ok)
         m_error = m_file.errorString();
-        m_buffer.clear();
-        return false;
-    }
-    m_buffer.clear();
-    return true;
+    m_buffer.truncate(0); // keeps the capacity for the next lines
+    return ok;
 }
 
 bool TextLineWriter::close()

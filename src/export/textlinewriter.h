@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QFile>
 #include <QString>
+#include <QStringEncoder>
 
 namespace pk {
 
@@ -39,6 +40,7 @@ private:
     QFile m_file;
     QString m_path;
     QByteArray m_buffer;
+    QStringEncoder m_encoder{QStringEncoder::Utf8};
     QString m_error;
     int m_maxLine = MaxLine;
 };

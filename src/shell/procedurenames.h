@@ -8,7 +8,6 @@ namespace pk::Procedure {
 // Frame: menu, tool bar and tray
 inline constexpr const char *ImportWizard = "Wizard:Import";
 inline constexpr const char *ExportWizard = "Wizard:Export";
-inline constexpr const char *ExportAdvanced = "Export:Advanced";
 inline constexpr const char *PreviousVersionImport = "ImportPATHKEEP";
 // The imports the import wizard starts by kind; each takes the import settings as arguments
 // ("Type", "File", "Folder", "Assignment", "Category", "URL", "FollowLinks").

@@ -41,8 +41,8 @@ protected:
         FormsContext forms{*collection, ui, errors, nullptr, {}, {}};
         ExportWizardContext context{forms, ini, environment(), {}, {}};
         context.launch = [this](const QString &file) { launched = file; };
-        context.advanced = [this] {
-            advancedRan = true;
+        context.advanced = [this](const ExportSettings &s) {
+            advancedRan = s.type == u"ADV"_s;
             return true;
         };
         return std::make_unique<ExportWizardDialog>(context);

@@ -1,7 +1,9 @@
 #include "export/widgets/exporthelpwindow.h"
 
 #include "browse/forms/widgets/formscontext.h"
+#include "platform/appfolders.h"
 
+#include <QDir>
 #include <QFile>
 #include <QHBoxLayout>
 #include <QPlainTextEdit>
@@ -14,9 +16,14 @@ namespace pk {
 
 void ExportHelpWindow::show(IniFile *positionIni, QWidget *parent)
 {
-    QFile file{QString::fromLatin1(FileName)};
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-        return;
+    // A copy in the current (collection) folder wins over the one shipped with the program.
+    const QString name = QString::fromLatin1(FileName);
+    QFile file{name};
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        file.setFileName(QDir(AppFolders::dataFolder()).filePath(name));
+        if (AppFolders::dataFolder().isEmpty() || !file.open(QIODevice::ReadOnly | QIODevice::Text))
+            return;
+    }
     auto *window = new ExportHelpWindow(QString::fromUtf8(file.readAll()), positionIni, parent);
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->QDialog::show();

@@ -8,7 +8,8 @@ namespace pk {
 
 class IniFile;
 
-/// "Export Help": the lines of export.txt in the current folder, read only.
+/// "Export Help": the lines of export.txt (the current folder's, else the shipped one), read
+/// only. A window of the wizard's own, so that it can be read while the wizard is open.
 class ExportHelpWindow final : public QDialog
 {
     Q_OBJECT

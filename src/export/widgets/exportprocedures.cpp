@@ -42,9 +42,14 @@ QWidget *openExportWizard(const ProcedureCall &call)
     env.halt = [&shell](const QString &text) { shell.halt(text); };
 
     ExportWizardContext context{forms, shell.pathkeepIni(), env, {}, {}};
-    context.advanced = [starter = &call.starter] {
+    context.advanced = [starter = &call.starter](const ExportSettings &s) {
+        // The settings of this wizard, which PATHKEEP.INI only gets when the wizard closes.
+        const QVariantMap arguments{{u"Export:File"_s, s.file},
+                                    {u"Export:Order"_s, s.order},
+                                    {u"Export:Category:Assignment"_s, s.categoryAssignment},
+                                    {u"Export:Category"_s, s.category}};
         const QString advanced = QLatin1String(Procedure::ExportAdvanced);
-        return starter->isDefined(advanced) && starter->start(advanced);
+        return starter->isDefined(advanced) && starter->start(advanced, arguments);
     };
     context.launch = [&shell](const QString &file) { Launcher(shell.ui()).launch(file); };
 

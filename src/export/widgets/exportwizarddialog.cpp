@@ -401,7 +401,7 @@ void ExportWizardDialog::finish()
     runners.advanced = [this] {
         // The advanced export reads the shared settings, so they must be current first.
         ExportSettings::shared() = m_model.settings();
-        return m_context.advanced && m_context.advanced();
+        return m_context.advanced && m_context.advanced(m_model.settings());
     };
     runners.launch = m_context.launch;
     if (!m_model.finish(m_context.forms.ui, runners))

@@ -26,7 +26,8 @@ struct ExportWizardContext
     FormsContext forms;            ///< collection, dialogs, positions, category selection
     IniFile &pathkeepIni;          ///< section "Export" holds the settings
     ExportEnvironment environment; ///< the base of every export run (progress is the wizard's)
-    std::function<bool()> advanced;                ///< starts `Export:Advanced`
+    /// Starts `Export:Advanced` with the wizard's settings.
+    std::function<bool(const ExportSettings &)> advanced;
     std::function<void(const QString &)> launch;   ///< opens the written file
 };
 
