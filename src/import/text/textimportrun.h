@@ -1,5 +1,6 @@
 #pragma once
 
+#include "import/categorymode.h"
 #include "import/text/textimport.h"
 #include "import/textlinereader.h"
 
@@ -13,7 +14,6 @@ class Collection;
 class ErrorManager;
 class ImportInsert;
 class UserInterface;
-enum class CategoryMode;
 
 /**
  * @brief One run of the text import over a file: lines read by the shared import line reader
