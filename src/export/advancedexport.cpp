@@ -1,7 +1,6 @@
 #include "export/advancedexport.h"
 
-#include "browse/query/queryexpression.h"
-#include "browse/query/storefieldresolver.h"
+#include "export/exportreader.h"
 #include "framework/userinterface.h"
 #include "store/categorymanager.h"
 #include "store/collection.h"
@@ -10,12 +9,6 @@
 using namespace Qt::StringLiterals;
 
 namespace pk {
-
-namespace {
-
-constexpr int kPageSize = 1000;
-
-} // namespace
 
 AdvancedExport::AdvancedExport(Collection &collection, UserInterface &ui)
     : m_collection(collection)
@@ -26,24 +19,15 @@ AdvancedExport::AdvancedExport(Collection &collection, UserInterface &ui)
 
 AdvancedExport::~AdvancedExport()
 {
+    m_reader.reset();
     if (m_writer.isOpen())
         m_writer.closeOutputFile();
 }
 
 const KeyDef &AdvancedExport::keyForOrder(const QString &order)
 {
-    const QString o = order.trimmed();
-    if (o.compare(u"Description"_s, Qt::CaseInsensitive) == 0)
-        return Keys::urlDescription();
-    if (o.compare(u"CatDesc"_s, Qt::CaseInsensitive) == 0)
-        return Keys::urlCategory();
-    if (o.compare(u"CatLoc"_s, Qt::CaseInsensitive) == 0)
-        return Keys::urlCategoryLocation();
-    if (o.compare(u"Rating"_s, Qt::CaseInsensitive) == 0)
-        return Keys::urlRating();
-    if (o.compare(u"Keyword"_s, Qt::CaseInsensitive) == 0)
-        return Keys::urlKeyword();
-    return Keys::urlLocation();
+    const KeyDef *key = ExportReader::keyOf(order.trimmed());
+    return key ? *key : Keys::urlLocation();
 }
 
 QVariant AdvancedExport::value(const QString &field, const LocationRecord &l,
@@ -96,40 +80,26 @@ bool AdvancedExport::open(const AdvancedExportSettings &settings,
                           const QList<ExportFieldEntry> &fields, bool includeHeader)
 {
     m_fields = fields;
-    m_cursor.reset();
-    m_written = 0;
-    m_categories.clear();
-    m_view = std::make_unique<View>(m_collection, keyForOrder(settings.order));
+    m_reader = std::make_unique<ExportReader>(m_collection, keyForOrder(settings.order));
 
     // The selection first, so a bad query leaves no file behind.
-    QString condition;
-    QueryCompileContext context;
-    context.resolveField = storeFieldResolver();
     const QString assignment = settings.assignment.trimmed();
     if (assignment.compare(u"Selected"_s, Qt::CaseInsensitive) == 0) {
-        condition = u"UPPER(URL:Category) = UPPER(Export:Category)"_s;
-        context.setVariable(u"Export:Category"_s, settings.category.trimmed());
+        m_reader->selectCategory(settings.category.trimmed());
     } else if (assignment.compare(u"Query"_s, Qt::CaseInsensitive) == 0) {
-        condition = settings.queryCondition;
-    }
-    if (!condition.trimmed().isEmpty()) {
-        const QueryExpression expression = QueryExpression::parse(condition);
-        QueryError error;
-        const std::optional<SqlFilter> filter
-            = expression.isValid() ? expression.compile(context, error) : std::nullopt;
-        if (!filter) {
-            m_ui.message(u"Error"_s,
-                         expression.isValid() ? error.describe() : expression.error().describe(),
-                         UserInterface::Icon::Critical);
+        QString message;
+        if (!m_reader->setQuery(settings.queryCondition, message)) {
+            m_ui.message(u"Error"_s, message, UserInterface::Icon::Critical);
+            m_reader.reset();
             return false;
         }
-        m_view->setFilter(*filter);
     }
-    if (!m_view->count(m_total))
-        m_total = 0;
+    m_total = m_reader->total();
 
-    if (!m_writer.createOutputFile(settings.file))
+    if (!m_writer.createOutputFile(settings.file)) {
+        m_reader.reset();
         return false;
+    }
     if (includeHeader) {
         m_writer.startLine();
         for (const ExportFieldEntry &field : std::as_const(m_fields))
@@ -157,19 +127,16 @@ const CategoryRecord &AdvancedExport::categoryOf(const QString &name)
 
 AdvancedExport::Step AdvancedExport::step(int records)
 {
-    if (!m_writer.isOpen() || !m_view)
+    if (!m_writer.isOpen() || !m_reader)
         return Step::Failed;
-    if (!m_cursor)
-        m_cursor = std::make_unique<ViewCursor>(*m_view, kPageSize);
-    ViewRow row;
+    LocationRecord location;
     for (int i = 0; i < records; ++i) {
-        if (!m_cursor->next(row)) {
-            if (m_cursor->status())
+        if (!m_reader->next(location)) {
+            if (m_reader->status())
                 return Step::Done;
-            m_ui.message(u"Error"_s, m_cursor->status().describe(), UserInterface::Icon::Critical);
+            m_ui.message(u"Error"_s, m_reader->status().describe(), UserInterface::Icon::Critical);
             return Step::Failed;
         }
-        const LocationRecord location = row.location();
         const CategoryRecord &category = categoryOf(location.Category);
         m_writer.startLine();
         for (const ExportFieldEntry &field : std::as_const(m_fields))
@@ -183,6 +150,7 @@ AdvancedExport::Step AdvancedExport::step(int records)
 
 bool AdvancedExport::close()
 {
+    m_reader.reset();
     if (!m_writer.isOpen())
         return false;
     return m_writer.closeOutputFile();

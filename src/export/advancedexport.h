@@ -3,8 +3,6 @@
 #include "export/advancedexportfields.h"
 #include "import/csv/delimitedwriter.h"
 #include "store/records.h"
-#include "store/view.h"
-#include "store/viewcursor.h"
 
 #include <QHash>
 #include <QString>
@@ -15,6 +13,8 @@
 namespace pk {
 
 class Collection;
+class ExportReader;
+struct KeyDef;
 class UserInterface;
 
 /// The export settings the field-selected export reads.
@@ -34,7 +34,8 @@ struct AdvancedExportSettings
  *
  * open() creates the file (its errors are the writer's messages), step() writes a batch of
  * records, close() ends the file. The locations are read in the order of Export:Order, limited
- * to Export:Category or to a query; each location's category row supplies the CAT fields.
+ * to Export:Category or to a query (which may name the CAT fields too); each location's
+ * category row supplies the CAT fields.
  */
 class AdvancedExport final
 {
@@ -76,8 +77,7 @@ private:
     Collection &m_collection;
     UserInterface &m_ui;
     DelimitedWriter m_writer;
-    std::unique_ptr<View> m_view;
-    std::unique_ptr<ViewCursor> m_cursor;
+    std::unique_ptr<ExportReader> m_reader;
     QList<ExportFieldEntry> m_fields;
     QHash<QString, CategoryRecord> m_categories;
     qint64 m_written = 0;

@@ -132,6 +132,11 @@ TEST_F(AdvancedExportTest, QueryLimitsTheRunAndABadOneWritesNothing)
     ASSERT_TRUE(run.run(s, entries({u"URL:Description"_s}), false));
     EXPECT_EQ(read(s.file), u"\"Ay\"\n\"Bee\"\n"_s);
 
+    // a query may name the fields of the location's category
+    s.queryCondition = u"CAT:Flag = 3"_s;
+    ASSERT_TRUE(run.run(s, entries({u"URL:Description"_s}), false));
+    EXPECT_EQ(read(s.file), u"\"Bee\"\n\"Cee\"\n"_s);
+
     s.file = m_temp.path(u"bad.csv"_s);
     s.queryCondition = u"URL:Rating >"_s;
     EXPECT_FALSE(run.run(s, entries({u"URL:Description"_s}), false));

@@ -4,8 +4,8 @@
 #include "browse/query/queryfieldtexts.h"
 #include "browse/query/querytexts.h"
 #include "browse/query/widgets/querywizarddialog.h"
+#include "export/exportsettings.h"
 #include "export/widgets/advancedexportdialog.h"
-#include "platform/inifile.h"
 #include "shell/procedurenames.h"
 #include "shell/procedureregistry.h"
 #include "shell/shell.h"
@@ -18,26 +18,25 @@ namespace pk {
 
 namespace {
 
-/// A setting from the call's arguments, else from section "Export" of PATHKEEP.INI.
-QString setting(const ProcedureCall &call, const QString &name, const QString &fallback = {})
+/// A setting from the call's arguments, else the export settings the wizard keeps.
+QString setting(const ProcedureCall &call, const QString &name, const QString &current)
 {
-    if (call.arguments.contains(name))
-        return call.arguments.value(name).toString();
-    return call.shell.pathkeepIni().value(u"Export"_s, name, fallback);
+    return call.arguments.contains(name) ? call.arguments.value(name).toString() : current;
 }
 
 QWidget *openAdvancedExport(const ProcedureCall &call)
 {
     Shell &shell = call.shell;
+    const ExportSettings &shared = ExportSettings::shared();
     AdvancedExportSettings settings;
-    settings.file = setting(call, u"Export:File"_s);
-    settings.order = setting(call, u"Export:Order"_s, u"Location"_s);
-    settings.assignment = setting(call, u"Export:Category:Assignment"_s, u"All"_s);
-    settings.category = setting(call, u"Export:Category"_s);
+    settings.file = setting(call, u"Export:File"_s, shared.file);
+    settings.order = setting(call, u"Export:Order"_s, shared.order);
+    settings.assignment = setting(call, u"Export:Category:Assignment"_s, shared.categoryAssignment);
+    settings.category = setting(call, u"Export:Category"_s, shared.category);
     QPointer<QWidget> frame = call.frame;
     auto queryWizard = [&shell, frame]() -> std::optional<QString> {
         QueryFieldTable fields(u"URL"_s);
-        fields.initialize(QueryFieldTexts::locations(), shell.ui());
+        fields.initialize(QueryFieldTexts::exports(), shell.ui());
         return QueryWizardDialog::run(fields, QueryTexts::shared(), shell.ui(), QString(), frame);
     };
     AdvancedExportDialog dialog(shell.collection(), shell.ui(), settings, queryWizard,
@@ -50,7 +49,7 @@ QWidget *openAdvancedExport(const ProcedureCall &call)
 
 void registerAdvancedExportProcedures()
 {
-    ProcedureRegistry::instance().add(QString::fromLatin1(Procedure::AdvancedExport),
+    ProcedureRegistry::instance().add(QString::fromLatin1(Procedure::ExportAdvanced),
                                       &openAdvancedExport);
 }
 

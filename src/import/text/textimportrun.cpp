@@ -2,8 +2,6 @@
 
 #include "framework/errormanager.h"
 #include "framework/userinterface.h"
-#include "import/csv/csvfileerror.h"
-#include "import/csv/delimitedreader.h"
 #include "import/importinsert.h"
 #include "store/fieldtext.h"
 
@@ -18,6 +16,7 @@ TextImportRun::TextImportRun(Collection &collection, ErrorManager &errors, TextI
                              const QString &file)
     : m_errors(errors)
     , m_insert(std::make_unique<ImportInsert>(collection, errors, mode, selectedCategory))
+    , m_kind(kind)
     , m_import(kind, *m_insert, file)
     , m_fileName(trimTrailingSpaces(file))
 {
@@ -27,64 +26,37 @@ TextImportRun::~TextImportRun() = default;
 
 bool TextImportRun::open()
 {
-    m_file.setFileName(m_fileName);
     errno = 0;
-    if (m_fileName.isEmpty() || !m_file.open(QIODevice::ReadOnly)) {
-        const int error = errno;
-        m_errors.ui().message(u"Cannot OPEN "_s + m_fileName, CsvFileError::describe(m_file, error),
+    m_open = !m_fileName.isEmpty() && m_reader.open(m_fileName);
+    if (!m_open) {
+        const int error = errno != 0 ? errno : ENOENT;
+        m_errors.ui().message(u"Cannot OPEN "_s + m_fileName,
+                              u"Error #"_s + QString::number(error) + u" - "_s
+                                  + qt_error_string(error),
                               UserInterface::Icon::Warning);
         return false;
     }
-    m_size = m_file.size();
-    const QByteArray head = m_file.peek(1024);
-    m_lineEnd = head.contains('\n') && !head.contains('\r') ? '\n' : '\r';
-    m_read = 0;
-    m_firstLine = true;
-    return true;
-}
-
-bool TextImportRun::nextLine(QString &line)
-{
-    QByteArray bytes;
-    if (m_lineEnd == '\n') {
-        bytes = m_file.readLine();
-        if (bytes.isEmpty())
-            return false;
-        m_read += bytes.size();
-    } else {
-        char c;
-        bool any = false;
-        while (m_file.getChar(&c)) {
-            any = true;
-            ++m_read;
-            if (c == m_lineEnd)
-                break;
-            bytes += c;
-        }
-        if (!any)
-            return false;
-    }
-    bytes.removeIf([](char c) { return c == '\r' || c == '\n'; });
-    if (m_firstLine && bytes.startsWith("\xEF\xBB\xBF"))
-        bytes.remove(0, 3);
-    m_firstLine = false;
-    line = DelimitedReader::decodeLine(bytes);
+    // Lines longer than any location line could be come in pieces; a location line's later
+    // pieces carry nothing the reader could use.
+    m_reader.setMaxLineLength(MaxLine);
     return true;
 }
 
 bool TextImportRun::step(int lines)
 {
-    if (!m_file.isOpen())
+    if (!m_open)
         return false;
     bool more = true;
     static_cast<void>(m_insert->runBatch([&] {
-        QString line;
         for (int i = 0; i < lines; ++i) {
-            if (!nextLine(line)) {
+            const std::optional<TextLineReader::Line> line = m_reader.next();
+            if (!line) {
                 more = false;
                 return;
             }
-            m_import.importLine(line);
+            if (line->continuation && m_kind == TextImport::Kind::Csv)
+                continue;
+            m_import.importLine(line->text);
             if (m_insert->stopped()) {
                 more = false;
                 return;
@@ -97,7 +69,7 @@ bool TextImportRun::step(int lines)
 void TextImportRun::finish()
 {
     // Every batch is committed by now, so the count shown is what the collection holds.
-    m_file.close();
+    m_open = false;
     m_insert->reportRefusals();
     if (m_import.count() != 0)
         m_errors.ui().message(u"Complete"_s,
@@ -106,9 +78,9 @@ void TextImportRun::finish()
 
 int TextImportRun::percent() const
 {
-    if (m_size <= 0)
+    if (m_reader.size() <= 0)
         return 100;
-    return static_cast<int>(std::min<qint64>(100, m_read * 100 / m_size));
+    return static_cast<int>(std::min<qint64>(100, m_reader.position() * 100 / m_reader.size()));
 }
 
 } // namespace pk

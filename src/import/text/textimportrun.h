@@ -1,9 +1,9 @@
 #pragma once
 
+#include "import/categorymode.h"
 #include "import/text/textimport.h"
+#include "import/textlinereader.h"
 
-#include <QByteArray>
-#include <QFile>
 #include <QString>
 
 #include <memory>
@@ -14,20 +14,17 @@ class Collection;
 class ErrorManager;
 class ImportInsert;
 class UserInterface;
-enum class CategoryMode;
 
 /**
- * @brief One run of the text import over a file: lines read by the file's line ends, handed to
- * TextImport in batches, each batch one transaction.
- *
- * Lines end at line feeds when the first 1024 bytes hold a line feed and no carriage return,
- * otherwise at carriage returns (a line feed after one is dropped with the line's other line-end
- * characters). A line that is not valid UTF-8 is read as Windows-1252.
+ * @brief One run of the text import over a file: lines read by the shared import line reader
+ * (any line end, the file's character set), handed to TextImport in batches, each batch one
+ * transaction.
  */
 class TextImportRun final
 {
 public:
     static constexpr int LinesPerStep = 500;
+    static constexpr qsizetype MaxLine = 64 * 1024;
 
     TextImportRun(Collection &collection, ErrorManager &errors, TextImport::Kind kind,
                   CategoryMode mode, const QString &selectedCategory, const QString &file);
@@ -46,17 +43,13 @@ public:
     int percent() const;
 
 private:
-    bool nextLine(QString &line);
-
     ErrorManager &m_errors;
     std::unique_ptr<ImportInsert> m_insert;
+    TextImport::Kind m_kind;
     TextImport m_import;
     QString m_fileName;
-    QFile m_file;
-    char m_lineEnd = '\n';
-    qint64 m_size = 0;
-    qint64 m_read = 0;
-    bool m_firstLine = true;
+    TextLineReader m_reader;
+    bool m_open = false;
 };
 
 } // namespace pk

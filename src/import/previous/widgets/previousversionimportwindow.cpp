@@ -45,7 +45,8 @@ PreviousVersionImportWindow::PreviousVersionImportWindow(Collection &collection,
     m_file = new QLineEdit(QString::fromLatin1(PreviousVersionImport::FileName), this);
     m_file->setMaxLength(255);
     prompt->setBuddy(m_file);
-    auto *browseButton = new QPushButton(u"&Browse"_s, this);
+    // Alt+B opens the frame's Browse menu, so this child window's button takes Alt+R.
+    auto *browseButton = new QPushButton(u"B&rowse"_s, this);
     layout->addWidget(prompt, 1, 0);
     layout->addWidget(m_file, 1, 1);
     layout->addWidget(browseButton, 1, 2);
