@@ -16,6 +16,7 @@ inline constexpr const char *ImportHtml = "Wizard:Import:HTML";
 inline constexpr const char *ImportText = "Wizard:Import:Text";
 inline constexpr const char *ImportHelp = "ImportHelp";
 inline constexpr const char *ExportHelp = "ExportHelp";
+inline constexpr const char *ExportAdvanced = "Export:Advanced";
 inline constexpr const char *AdvancedImport = "Import:Advanced";
 inline constexpr const char *RepairFiles = "RepairFiles";
 inline constexpr const char *BrowseLocations = "BrowsePATHKEEP";

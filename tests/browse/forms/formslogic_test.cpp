@@ -658,8 +658,9 @@ TEST(EntryInput, FitNeverLeavesControlsOrBrokenCharactersInABoundedFuzz)
             }
             ASSERT_FALSE(c.isLowSurrogate());
             ASSERT_NE(c.unicode(), 0xFFFD);
-            if (c != QLatin1Char('\n') && c != QLatin1Char('\t'))
+            if (c != QLatin1Char('\n') && c != QLatin1Char('\t')) {
                 ASSERT_NE(c.category(), QChar::Other_Control);
+            }
         }
     }
 }
