@@ -707,8 +707,11 @@ int NetSimpleConnectOpen(NetConnection &record)
     connection->event = record.Event;
     connection->useSsl = record.SSL != 0;
     connection->sslDontConnectOnOpen = record.SSLDontConnectOnOpen != 0;
-    connection->asyncTimeOut = std::max(0, record.AsyncOpenTimeOut);
-    connection->inActiveTimeout = std::max(0, record.InActiveTimeout);
+    // The record is packed: copy its fields before taking a reference (std::max) to them.
+    const int asyncOpenTimeOut = record.AsyncOpenTimeOut;
+    const int inActiveTimeout = record.InActiveTimeout;
+    connection->asyncTimeOut = std::max(0, asyncOpenTimeOut);
+    connection->inActiveTimeout = std::max(0, inActiveTimeout);
     {
         std::lock_guard lock(e.mutex);
         if (!e.eventsInUse.contains(record.Event) || !e.posters.contains(record.Thread))

@@ -200,7 +200,8 @@ InternetRequest::Read InternetRequest::read(char *buffer, std::size_t size, std:
     const std::size_t available = std::size_t(m_buffer.size()) - m_bufferStart;
     if (available > 0) {
         got = std::min(size, available);
-        std::memcpy(buffer, m_buffer.constData() + m_bufferStart, got);
+        if (got > 0) // a caller may ask with no buffer at all
+            std::memcpy(buffer, m_buffer.constData() + m_bufferStart, got);
         m_bufferStart += got;
         if (m_bufferStart == std::size_t(m_buffer.size())) {
             m_buffer.resize(0);
