@@ -18,7 +18,7 @@ QString CollectionPaths::newCollectionFolder(const QString &returnedPath)
     const qsizetype doubled = upper.indexOf(QLatin1String("/URLDATA.TPS.TPS/"));
     if (doubled >= 0) {
         path = path.left(doubled);
-    } else if ((upper + QLatin1Char('/')).contains(QLatin1String(".TPS/"))) {
+    } else if (QString(upper + QLatin1Char('/')).contains(QLatin1String(".TPS/"))) {
         const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
         path = slash > 0 ? path.left(slash) : QStringLiteral("/");
     }

@@ -54,7 +54,7 @@ TEST(BookmarkParser, FolderLinesWithAndWithoutAttributes)
     line = BookmarkParser::parseLine(u"  <dt><h3>Plain</h3>"_s);
     EXPECT_TRUE(line.isFolder);
     EXPECT_EQ(line.text, u"Plain"_s);
-    line = BookmarkParser::parseLine(u"<DT><H3 FOLDED>"_s + QString(70, u'x') + u"</H3>"_s);
+    line = BookmarkParser::parseLine(QString(u"<DT><H3 FOLDED>"_s + QString(70, u'x') + u"</H3>"_s));
     EXPECT_EQ(line.text, QString(50, u'x'));
     line = BookmarkParser::parseLine(u"<H3>Not in a DT</H3>"_s);
     EXPECT_FALSE(line.isFolder);

@@ -597,8 +597,8 @@ TEST(WebClientThreads, ClientsOnSeveralThreadsAtOnce)
             for (int i = 0; i < PerThread; ++i) {
                 auto &c = *clients[std::size_t(i)];
                 if (c.pages == 3 && c.errors == 0
-                    && c.body().toByteArray().endsWith("/t" + QByteArray::number(t) + "c"
-                                                     + QByteArray::number(i) + "n2"))
+                    && c.body().toByteArray().endsWith(QByteArray("/t" + QByteArray::number(t) + "c"
+                                                                + QByteArray::number(i) + "n2")))
                     ++delivered;
                 c.Kill();
             }

@@ -77,7 +77,7 @@ TEST_F(CollectionCommandsTest, NewDatabaseRefusesAFolderHoldingACollection)
     QDir().mkpath(other);
     writeFile(other + QStringLiteral("/urldata.tps"), "existing");
     ui.push(0);
-    ui.push(other + QStringLiteral("/URLDATA.TPS"));
+    ui.push(QString(other + QStringLiteral("/URLDATA.TPS")));
     EXPECT_FALSE(shell->newCollection());
     EXPECT_EQ(ui.last()->text, QStringLiteral("Databases already exist in that folder."));
 }
@@ -110,7 +110,7 @@ TEST_F(CollectionCommandsTest, NewDatabaseInAMissingFolderCopiesAndCarriesSettin
 
     const QString target = temp.root() + QStringLiteral("/deeper/new collection");
     ui.push(0);
-    ui.push(target + QStringLiteral("/URLDATA.TPS"));
+    ui.push(QString(target + QStringLiteral("/URLDATA.TPS")));
     ASSERT_TRUE(shell->newCollection());
 
     EXPECT_EQ(QDir::currentPath(), target);
@@ -146,7 +146,7 @@ TEST_F(CollectionCommandsTest, OpenDatabaseSwitchesClosesWindowsAndRereadsSettin
     first = shell->threads().start(QStringLiteral("BrowsePATHKEEP"), [&] { ++closed; shell->threads().finish(first); });
     second = shell->threads().start(QStringLiteral("BrowseCategories"), [&] { ++closed; shell->threads().finish(second); });
 
-    ui.push(other + QStringLiteral("/URLDATA.TPS"));
+    ui.push(QString(other + QStringLiteral("/URLDATA.TPS")));
     ASSERT_TRUE(shell->openCollection());
     EXPECT_EQ(QDir::currentPath(), other);
     EXPECT_EQ(closed, 2);
@@ -161,7 +161,7 @@ TEST_F(CollectionCommandsTest, AWindowThatWillNotCloseKeepsTheCollection)
     const QString other = temp.root() + QStringLiteral("/third");
     QDir().mkpath(other);
     shell->threads().start(QStringLiteral("UpdatePATHKEEP"), [] { /* the user kept the form open */ });
-    ui.push(other + QStringLiteral("/URLDATA.TPS"));
+    ui.push(QString(other + QStringLiteral("/URLDATA.TPS")));
     EXPECT_FALSE(shell->openCollection());
     EXPECT_EQ(QDir::currentPath(), temp.folder());
     EXPECT_TRUE(shell->collection().isOpen(CollectionFile::Data));

@@ -282,7 +282,7 @@ void MainFrameTest::openingAnotherCollectionClosesChildWindows()
 
     const QString other = m_temp->root() + QStringLiteral("/other");
     QDir().mkpath(other);
-    m_ui->push(other + QStringLiteral("/URLDATA.TPS"));
+    m_ui->push(QString(other + QStringLiteral("/URLDATA.TPS")));
     findAction(QStringLiteral("&Open Database"))->trigger();
     QVERIFY(first.isNull()); // deleted before the old collection was released
     QCOMPARE(QDir::currentPath(), other);

@@ -8,6 +8,8 @@
 
 #include <set>
 
+using namespace Qt::StringLiterals;
+
 namespace pk::test {
 namespace {
 
@@ -190,7 +192,7 @@ TEST_F(ViewTest, EveryKeyPagesFromItsIndex)
         View v(c(), *key);
         for (bool reverse : {false, true}) {
             for (bool fromPosition : {false, true}) {
-                SQLite::Statement plan(c().db(), ("EXPLAIN QUERY PLAN " + v.forwardSql(fromPosition, false, reverse)).toStdString());
+                SQLite::Statement plan(c().db(), QString(u"EXPLAIN QUERY PLAN "_s + v.forwardSql(fromPosition, false, reverse)).toStdString());
                 QString detail;
                 while (plan.executeStep())
                     detail += QString::fromUtf8(plan.getColumn(3).getText()) + QLatin1Char('\n');
@@ -205,7 +207,7 @@ TEST_F(ViewTest, EveryKeyPagesFromItsIndex)
     // A range on the leading component with a position is still one index search.
     View ranged(c(), Keys::urlCategory());
     ranged.setRange({QStringLiteral("General")});
-    SQLite::Statement plan(c().db(), ("EXPLAIN QUERY PLAN " + ranged.forwardSql(true, false, false)).toStdString());
+    SQLite::Statement plan(c().db(), QString(u"EXPLAIN QUERY PLAN "_s + ranged.forwardSql(true, false, false)).toStdString());
     ASSERT_TRUE(plan.executeStep());
     const QString detail = QString::fromUtf8(plan.getColumn(3).getText());
     EXPECT_TRUE(detail.contains(QLatin1String("SEARCH"))) << detail.toStdString();

@@ -32,6 +32,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 using namespace pk;
 
 namespace {
@@ -110,11 +112,11 @@ TEST_F(FormsLogic, SpecialCategoriesAreLeftOutOnlyWhereALocationsCategoryIsChose
     EXPECT_GE(all.indexOf(QStringLiteral("_BEFORE all")), 0);
 
     LocationForm form(*m_collection, m_ui, m_errors, FormRequest::Insert);
-    EXPECT_EQ(form.categoryChoices(), QStringList({"News", "Tech"}));
+    EXPECT_EQ(form.categoryChoices(), QStringList({u"News"_s, u"Tech"_s}));
     NewLocationWizard wizard(*m_collection, m_ui, m_errors);
-    EXPECT_EQ(wizard.categoryChoices(), QStringList({"News", "Tech"}));
+    EXPECT_EQ(wizard.categoryChoices(), QStringList({u"News"_s, u"Tech"_s}));
     AskCategory ask(*m_collection, m_ui, m_errors, {}, QStringLiteral("Guess"));
-    EXPECT_EQ(ask.list().names(), QStringList({"News", "Tech"}));
+    EXPECT_EQ(ask.list().names(), QStringList({u"News"_s, u"Tech"_s}));
 }
 
 TEST_F(FormsLogic, CategoryListLocatesAndFinds)

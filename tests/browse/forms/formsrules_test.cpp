@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 using namespace pk;
 
 struct GuessCase
@@ -69,7 +71,7 @@ TEST(CalendarMonth, LaysTheMonthOutInFortyTwoCellsFromSunday)
     EXPECT_EQ(month.year(), 2026);
     EXPECT_EQ(month.month(), 8);
     EXPECT_EQ(CalendarMonth::weekdayHeadings(),
-              QStringList({"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"}));
+              QStringList({u"Sun"_s, u"Mon"_s, u"Tue"_s, u"Wed"_s, u"Thu"_s, u"Fri"_s, u"Sat"_s}));
     EXPECT_EQ(month.dayAt(5), 0);
     EXPECT_EQ(month.dayAt(6), 1);
     EXPECT_EQ(month.cellOf(31), 36);

@@ -40,6 +40,8 @@
 #include <QTest>
 #include <QTimer>
 
+using namespace Qt::StringLiterals;
+
 using namespace pk;
 
 namespace {
@@ -183,11 +185,11 @@ void FormsWindowsTest::locationFormListsOnlyAssignableCategories()
     QStringList items;
     for (int i = 0; i < dialog.categoryBox()->count(); ++i)
         items << dialog.categoryBox()->itemText(i);
-    QCOMPARE(items, QStringList({"News", "Tech"}));
+    QCOMPARE(items, QStringList({u"News"_s, u"Tech"_s}));
     QStringList tabs;
     for (int i = 0; i < dialog.tabs()->count(); ++i)
         tabs << dialog.tabs()->tabText(i);
-    QCOMPARE(tabs, QStringList({"General", "Site Info", "Additional Keywords", "Custom"}));
+    QCOMPARE(tabs, QStringList({u"General"_s, u"Site Info"_s, u"Additional Keywords"_s, u"Custom"_s}));
 
     // The description's guess fills a blank keyword.
     dialog.descriptionEdit()->setText(QStringLiteral("Top 10 Free Tools and Tips for the Web"));
@@ -361,8 +363,8 @@ void FormsWindowsTest::htmlEditorStoresTheChosenType()
     QStringList options;
     for (QAbstractButton *button : dialog.types()->buttons())
         options << button->text();
-    QCOMPARE(options, QStringList({"&Replace Title", "&Before Category", "Before &Category Title",
-                                   "After Category &Title", "&After Category"}));
+    QCOMPARE(options, QStringList({u"&Replace Title"_s, u"&Before Category"_s, u"Before &Category Title"_s,
+                                   u"After Category &Title"_s, u"&After Category"_s}));
     dialog.types()->button(4)->setChecked(true);
     dialog.htmlEdit()->setPlainText(QStringLiteral("<p>end</p>"));
     dialog.show();

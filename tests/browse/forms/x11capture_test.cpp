@@ -14,6 +14,8 @@
 #include <QTableView>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 using namespace pk;
 
 /// The wizard reading addresses from real X11 windows of another process (run under Xvfb).
@@ -112,7 +114,7 @@ void X11CaptureTest::readsOddWindowNamesAndChildWindows()
     for (const WindowCandidate &c : wizard.wizard().candidates())
         addresses << c.address;
     addresses.sort();
-    QCOMPARE(addresses, QStringList({"http://broken.test/", "http://latin.test/", "www.child.test/index"}));
+    QCOMPARE(addresses, QStringList({u"http://broken.test/"_s, u"http://latin.test/"_s, u"www.child.test/index"_s}));
     QCOMPARE(wizard.pages()->currentIndex(), 0);
     wizard.show();
     QVERIFY(QTest::qWaitForWindowExposed(&wizard));

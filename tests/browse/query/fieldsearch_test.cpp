@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 using namespace pk;
 
 namespace {
@@ -16,12 +18,12 @@ const QString Description = QStringLiteral(
 TEST(FieldSearch, DescriptionGivesThreeParallelLists)
 {
     const FieldSearch search(Description + QStringLiteral("Incomplete|@s20"));
-    EXPECT_EQ(search.labels(), QStringList({"Description", "Location", "Rating", "Last Visit"}));
-    EXPECT_EQ(search.pictures(), QStringList({"@S100", "@S255", "@N2b", "@d17"}));
+    EXPECT_EQ(search.labels(), QStringList({u"Description"_s, u"Location"_s, u"Rating"_s, u"Last Visit"_s}));
+    EXPECT_EQ(search.pictures(), QStringList({u"@S100"_s, u"@S255"_s, u"@N2b"_s, u"@d17"_s}));
     EXPECT_EQ(search.fieldNames().at(3), QStringLiteral("URL:LastVisit"));
 
     const FieldSearch noFinalBar(QStringLiteral("A|@s5|T:A|B|@s5|T:B"));
-    EXPECT_EQ(noFinalBar.fieldNames(), QStringList({"T:A", "T:B"}));
+    EXPECT_EQ(noFinalBar.fieldNames(), QStringList({u"T:A"_s, u"T:B"_s}));
     const FieldSearch longPart(QString(40, u'L') + QStringLiteral("|@s5|T:A|"));
     EXPECT_EQ(longPart.labels().first().size(), FieldSearch::MaxPart);
 }
@@ -105,20 +107,20 @@ TEST(FieldSearch, FindWritesBackAndFindNextSetsTheFlag)
 TEST(FieldSearch, TheExpressionFindsRowsThroughTheFilterLanguage)
 {
     test::LocationDb db;
-    db.insert({"http://a/", "Pages of O'Neil", "News", 0, 0, 0, 0, {}});
-    db.insert({"http://b/", "Computer shop", "Tech", 7, 0, 0, 0, {}});
+    db.insert({u"http://a/"_s, u"Pages of O'Neil"_s, u"News"_s, 0, 0, 0, 0, {}});
+    db.insert({u"http://b/"_s, u"Computer shop"_s, u"Tech"_s, 7, 0, 0, 0, {}});
     FieldSearch search(Description);
     search.open({});
     search.setValue(QStringLiteral("o'neil"));
     QString error;
-    EXPECT_EQ(db.select(search.expression(), &error), QStringList({"http://a/"}))
+    EXPECT_EQ(db.select(search.expression(), &error), QStringList({u"http://a/"_s}))
         << error.toStdString();
     search.setValue(QStringLiteral("CO??UTER*"));
-    EXPECT_EQ(db.select(search.expression(), &error), QStringList({"http://b/"}))
+    EXPECT_EQ(db.select(search.expression(), &error), QStringList({u"http://b/"_s}))
         << error.toStdString();
     search.setCurrentField(2);
     search.setValue(QStringLiteral("7"));
-    EXPECT_EQ(db.select(search.expression(), &error), QStringList({"http://b/"}))
+    EXPECT_EQ(db.select(search.expression(), &error), QStringList({u"http://b/"_s}))
         << error.toStdString();
 }
 

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 using namespace pk;
 
 namespace {
@@ -20,11 +22,11 @@ TEST(QueryFieldTable, LocationsTableHasTheTwentyFieldsInRecordOrder)
     ASSERT_EQ(table.load(QueryFieldTexts::locations()), 0);
     ASSERT_EQ(table.size(), 20);
     const QStringList names
-        = {"URL:Location",         "URL:Description", "URL:Category",  "URL:Rating",
-           "URL:Keyword",          "URL:SiteInfo",    "URL:LastVisit", "URL:LastValidated",
-           "URL:Validated",        "URL:MovedTo",     "URL:Comments",  "URL:UserName",
-           "URL:Password",         "URL:Expires",     "URL:PageSize",  "URL:EmailAddress",
-           "URL:OriginalFilename", "URL:Custom1",     "URL:Custom2",   "URL:Custom3"};
+        = {u"URL:Location"_s,         u"URL:Description"_s, u"URL:Category"_s,  u"URL:Rating"_s,
+           u"URL:Keyword"_s,          u"URL:SiteInfo"_s,    u"URL:LastVisit"_s, u"URL:LastValidated"_s,
+           u"URL:Validated"_s,        u"URL:MovedTo"_s,     u"URL:Comments"_s,  u"URL:UserName"_s,
+           u"URL:Password"_s,         u"URL:Expires"_s,     u"URL:PageSize"_s,  u"URL:EmailAddress"_s,
+           u"URL:OriginalFilename"_s, u"URL:Custom1"_s,     u"URL:Custom2"_s,   u"URL:Custom3"_s};
     for (int i = 0; i < 20; ++i)
         EXPECT_EQ(table.at(i).name, names.at(i));
     EXPECT_EQ(table.at(0).prompt, QStringLiteral("Location (URL)"));
@@ -42,7 +44,7 @@ TEST(QueryFieldTable, LocationsTableHasTheTwentyFieldsInRecordOrder)
     EXPECT_TRUE(visit->isDate());
     const QueryField *validated = table.find(QStringLiteral("URL:Validated"));
     EXPECT_EQ(validated->control, QueryField::Control::DropList);
-    EXPECT_EQ(validated->choices, QStringList({"Unknown", "Passed", "Failed"}));
+    EXPECT_EQ(validated->choices, QStringList({u"Unknown"_s, u"Passed"_s, u"Failed"_s}));
     const QueryField *expires = table.find(QStringLiteral("URL:Expires"));
     EXPECT_EQ(expires->picture, QStringLiteral("@d17b"));
     EXPECT_EQ(expires->type, QueryField::Type::Date);
@@ -58,7 +60,7 @@ TEST(QueryFieldTable, ExportKeywordAndDetailTables)
     EXPECT_EQ(exports.at(0).name, QStringLiteral("CAT:Category"));
     EXPECT_EQ(exports.at(1).name, QStringLiteral("CAT:Flag"));
     EXPECT_EQ(exports.at(1).control, QueryField::Control::CheckBox);
-    EXPECT_EQ(exports.at(1).choices, QStringList({"Flag"}));
+    EXPECT_EQ(exports.at(1).choices, QStringList({u"Flag"_s}));
     EXPECT_EQ(exports.at(1).length, 1);
     EXPECT_EQ(exports.at(2).name, QStringLiteral("CAT:Description"));
     EXPECT_EQ(exports.at(2).length, 1000);
@@ -80,7 +82,7 @@ TEST(QueryFieldTable, ExportKeywordAndDetailTables)
 
 TEST(QueryFieldTable, LoadErrorsAreNumberedAndLeaveTheTableEmpty)
 {
-    const QStringList good = {"Rating", "0", "URL:Rating", "@N2", "2", "2", "1", "", "", ""};
+    const QStringList good = {u"Rating"_s, u"0"_s, u"URL:Rating"_s, u"@N2"_s, u"2"_s, u"2"_s, u"1"_s, u""_s, u""_s, u""_s};
     struct Case
     {
         QString text;

@@ -7,6 +7,8 @@
 
 #include <QDate>
 
+using namespace Qt::StringLiterals;
+
 using namespace pk;
 using pk::test::LocationDb;
 using pk::test::LocationRow;
@@ -19,12 +21,12 @@ protected:
     void SetUp() override
     {
         const qint32 march = QueryCompiler::dayNumber(QDate(2024, 3, 1));
-        db.insert({"a", "O'Neil's page", "News", 5, 1, march, 0, "100%"});
-        db.insert({"b", "Percent 100% sure", "news", 3, 2, 0, march + 30, "a_b"});
+        db.insert({u"a"_s, u"O'Neil's page"_s, u"News"_s, 5, 1, march, 0, u"100%"_s});
+        db.insert({u"b"_s, u"Percent 100% sure"_s, u"news"_s, 3, 2, 0, march + 30, u"a_b"_s});
         db.insert(
-            {"c", QStringLiteral("Straße und Ärger"), QStringLiteral("Ünicode"), 0, 0, 0, 0, ""});
-        db.insert({"d", "under_score", "Tech", -1, 0, 0, 0, ""});
-        db.insert({"e", "Computer shop", "Tech", 10, 1, march - 400, 0, "*"});
+            {u"c"_s, QStringLiteral("Straße und Ärger"), QStringLiteral("Ünicode"), 0, 0, 0, 0, u""_s});
+        db.insert({u"d"_s, u"under_score"_s, u"Tech"_s, -1, 0, 0, 0, u""_s});
+        db.insert({u"e"_s, u"Computer shop"_s, u"Tech"_s, 10, 1, march - 400, 0, u"*"_s});
     }
 
     QStringList select(const QString &expression, const QHash<QString, QVariant> &vars = {})
@@ -107,19 +109,19 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(QueryLanguageTest, NamedVariablesAreBoundValues)
 {
-    EXPECT_EQ(select("UPPER(URL:Category) = UPPER(Export:Category)", {{"Export:Category", "NEWS"}}),
-              QStringList({"a", "b"}));
-    EXPECT_EQ(select("URL:Rating = Export::Rating", {{"export::rating", 10}}), QStringList({"e"}));
-    EXPECT_EQ(select("URL:LastVisit = Export:Day", {{"Export:Day", QDate(2024, 3, 1)}}),
-              QStringList({"a"}));
-    EXPECT_EQ(select("URL:Description CONTAINS Find:Value", {{"Find:Value", "o'neil"}}),
-              QStringList({"a"}));
-    EXPECT_EQ(db.scalar("SELECT count(*) FROM Locations").toInt(), 5);
+    EXPECT_EQ(select(u"UPPER(URL:Category) = UPPER(Export:Category)"_s, {{u"Export:Category"_s, u"NEWS"_s}}),
+              QStringList({u"a"_s, u"b"_s}));
+    EXPECT_EQ(select(u"URL:Rating = Export::Rating"_s, {{u"export::rating"_s, 10}}), QStringList({u"e"_s}));
+    EXPECT_EQ(select(u"URL:LastVisit = Export:Day"_s, {{u"Export:Day"_s, QDate(2024, 3, 1)}}),
+              QStringList({u"a"_s}));
+    EXPECT_EQ(select(u"URL:Description CONTAINS Find:Value"_s, {{u"Find:Value"_s, u"o'neil"_s}}),
+              QStringList({u"a"_s}));
+    EXPECT_EQ(db.scalar(u"SELECT count(*) FROM Locations"_s).toInt(), 5);
 }
 
 TEST_F(QueryLanguageTest, CompiledFilterBindsEveryLiteral)
 {
-    const QueryExpression e = QueryExpression::parse("URL:Category = 'it''s' OR URL:Rating > 3");
+    const QueryExpression e = QueryExpression::parse(u"URL:Category = 'it''s' OR URL:Rating > 3"_s);
     QueryCompileContext context;
     context.resolveField = db.fields().resolver();
     QueryError error;
@@ -143,10 +145,10 @@ TEST_F(QueryLanguageTest, QualifiedColumnsForJoinedTables)
 
 TEST_F(QueryLanguageTest, EmptyExpressionSelectsEverything)
 {
-    const QueryExpression e = QueryExpression::parse("   ");
+    const QueryExpression e = QueryExpression::parse(u"   "_s);
     EXPECT_TRUE(e.isValid());
     EXPECT_TRUE(e.isEmpty());
-    EXPECT_EQ(select("").size(), 5);
+    EXPECT_EQ(select(QString()).size(), 5);
 }
 
 TEST_F(QueryLanguageTest, LengthLimitIs1024Characters)
@@ -158,7 +160,7 @@ TEST_F(QueryLanguageTest, LengthLimitIs1024Characters)
     expression += QString(QueryExpression::MaxLength - expression.size() - 1, u'x');
     expression += u'\'';
     ASSERT_EQ(expression.size(), 1024);
-    EXPECT_EQ(select(expression), QStringList({"a"}));
+    EXPECT_EQ(select(expression), QStringList({u"a"_s}));
 
     const QueryExpression tooLong = QueryExpression::parse(expression + u' ');
     EXPECT_FALSE(tooLong.isValid());

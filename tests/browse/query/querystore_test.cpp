@@ -13,6 +13,8 @@
 
 #include <QDate>
 
+using namespace Qt::StringLiterals;
+
 using namespace pk;
 
 namespace {
@@ -82,13 +84,13 @@ TEST(QueryThroughStore, FilterInstalledOnAViewPagesInKeyOrder)
     };
 
     EXPECT_EQ(page(QStringLiteral("MATCH(URL:Description,'*O''Neil*',17)")),
-              QStringList({"http://b/", "http://c/"}));
+              QStringList({u"http://b/"_s, u"http://c/"_s}));
     EXPECT_EQ(page(QStringLiteral(
                   "URL:Description CONTAINS '%' OR URL:Category = 'NEWS' AND URL:Rating > 3")),
-              QStringList({"http://a/", "http://c/"}));
+              QStringList({u"http://a/"_s, u"http://c/"_s}));
     EXPECT_EQ(page(QStringLiteral(
                   "URL:LastVisit = '2024-03-01' AND NOT URL:Description BEGINS WITH 'D'")),
-              QStringList({"http://c/"}));
+              QStringList({u"http://c/"_s}));
     EXPECT_EQ(page(QString()).size(), 4);
 }
 

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 using namespace pk;
 
 namespace {
@@ -176,9 +178,9 @@ TEST(QueryWizardModelOnLocations, ExpressionSelectsWhatTheListShows)
     QueryTexts texts;
     texts.setDefaults();
     test::LocationDb db;
-    db.insert({"a", "alpha", "News", 5, 0, 0, 0, {}});
-    db.insert({"b", "beta", "Tech", 5, 0, 0, 0, {}});
-    db.insert({"c", "gamma", "Tech", 1, 0, 0, 0, {}});
+    db.insert({u"a"_s, u"alpha"_s, u"News"_s, 5, 0, 0, 0, {}});
+    db.insert({u"b"_s, u"beta"_s, u"Tech"_s, 5, 0, 0, 0, {}});
+    db.insert({u"c"_s, u"gamma"_s, u"Tech"_s, 1, 0, 0, 0, {}});
     QueryWizardModel model(db.fields(), texts);
     const int category = db.fields().indexOf(QStringLiteral("URL:Category"));
     const int rating = db.fields().indexOf(QStringLiteral("URL:Rating"));
@@ -186,7 +188,7 @@ TEST(QueryWizardModelOnLocations, ExpressionSelectsWhatTheListShows)
     model.add({QueryCondition::Join::Or, category, QueryOperator::Equal, QStringLiteral("tech")});
     model.add({QueryCondition::Join::And, rating, QueryOperator::Less, QStringLiteral("3")});
     QString error;
-    EXPECT_EQ(db.select(model.expression(), &error), QStringList({"a", "c"}))
+    EXPECT_EQ(db.select(model.expression(), &error), QStringList({u"a"_s, u"c"_s}))
         << error.toStdString();
 }
 
