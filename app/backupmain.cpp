@@ -48,27 +48,37 @@ int runWindow(const QString &collection)
     layout->addWidget(close);
 
     QObject::connect(backup, &QPushButton::clicked, &window, [&] {
-        const QString target = QFileDialog::getExistingDirectory(&window, QStringLiteral("Backup to folder"));
+        const QString target
+            = QFileDialog::getExistingDirectory(&window, QStringLiteral("Backup to folder"));
         if (target.isEmpty())
             return;
         QString error;
         if (pk::BackupJob::backup(collection, target, error))
-            QMessageBox::information(&window, QStringLiteral("Backup"), QStringLiteral("The collection was copied to ") + target + QStringLiteral("."));
+            QMessageBox::information(&window,
+                                     QStringLiteral("Backup"),
+                                     QStringLiteral("The collection was copied to ") + target
+                                         + QStringLiteral("."));
         else
             QMessageBox::warning(&window, QStringLiteral("Backup"), error);
     });
     QObject::connect(restore, &QPushButton::clicked, &window, [&] {
-        const QString source = QFileDialog::getExistingDirectory(&window, QStringLiteral("Restore from folder"));
+        const QString source
+            = QFileDialog::getExistingDirectory(&window, QStringLiteral("Restore from folder"));
         if (source.isEmpty())
             return;
-        if (QMessageBox::question(&window, QStringLiteral("Restore"),
-                                  QStringLiteral("Close Pathkeep before restoring.  Replace the collection in ")
-                                      + collection + QStringLiteral(" with the files from ") + source + QStringLiteral("?"))
+        if (QMessageBox::question(
+                &window,
+                QStringLiteral("Restore"),
+                QStringLiteral("Close Pathkeep before restoring.  Replace the collection in ")
+                    + collection + QStringLiteral(" with the files from ") + source
+                    + QStringLiteral("?"))
             != QMessageBox::Yes)
             return;
         QString error;
         if (pk::BackupJob::restore(source, collection, error))
-            QMessageBox::information(&window, QStringLiteral("Restore"), QStringLiteral("The collection was restored."));
+            QMessageBox::information(&window,
+                                     QStringLiteral("Restore"),
+                                     QStringLiteral("The collection was restored."));
         else
             QMessageBox::warning(&window, QStringLiteral("Restore"), error);
     });
@@ -84,11 +94,20 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("pathkeep-backup"));
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Backs up and restores a Pathkeep collection."));
+    parser.setApplicationDescription(
+        QStringLiteral("Backs up and restores a Pathkeep collection."));
     parser.addHelpOption();
-    const QCommandLineOption collectionOption(QStringLiteral("collection"), QStringLiteral("Collection folder."), QStringLiteral("folder"), QDir::currentPath());
-    const QCommandLineOption backupOption(QStringLiteral("backup"), QStringLiteral("Copy the collection into this folder."), QStringLiteral("folder"));
-    const QCommandLineOption restoreOption(QStringLiteral("restore"), QStringLiteral("Copy the collection back from this folder."), QStringLiteral("folder"));
+    const QCommandLineOption collectionOption(QStringLiteral("collection"),
+                                              QStringLiteral("Collection folder."),
+                                              QStringLiteral("folder"),
+                                              QDir::currentPath());
+    const QCommandLineOption backupOption(QStringLiteral("backup"),
+                                          QStringLiteral("Copy the collection into this folder."),
+                                          QStringLiteral("folder"));
+    const QCommandLineOption restoreOption(QStringLiteral("restore"),
+                                           QStringLiteral(
+                                               "Copy the collection back from this folder."),
+                                           QStringLiteral("folder"));
     parser.addOptions({collectionOption, backupOption, restoreOption});
     parser.process(app);
 

@@ -22,9 +22,10 @@ int main(int argc, char *argv[])
     QApplication::setApplicationVersion(QLatin1String(pk::Shell::Version));
 
     // Help, templates and images come from the data folder; the collection is the current folder.
-    pk::AppFolders::setDataFolder(pk::AppFolders::resolveDataFolder(
-        QCoreApplication::applicationDirPath(), QStringLiteral(PK_DATA_INSTALL_DIR),
-        QStringLiteral(PK_DATA_SOURCE_DIR)));
+    pk::AppFolders::setDataFolder(
+        pk::AppFolders::resolveDataFolder(QCoreApplication::applicationDirPath(),
+                                          QStringLiteral(PK_DATA_INSTALL_DIR),
+                                          QStringLiteral(PK_DATA_SOURCE_DIR)));
 
     pk::registerProcedures();
 

@@ -30,8 +30,9 @@ long peakKilobytes()
 
 std::string samplePage(std::size_t size)
 {
-    const std::string chunk = "<tr><td class=\"name\"><a href=\"http://example.org/page\">A link text"
-                              "</a></td>\r\n<td>Some words of ordinary text in a table cell</td></tr>\r\n";
+    const std::string chunk
+        = "<tr><td class=\"name\"><a href=\"http://example.org/page\">A link text"
+          "</a></td>\r\n<td>Some words of ordinary text in a table cell</td></tr>\r\n";
     std::string page = "<html><head><title>Bench</title></head><body><table>";
     while (page.size() < size)
         page += chunk;
@@ -51,11 +52,12 @@ int main()
         const std::string block(1024 * 1024, 'd');
         httplib::Server server;
         server.Get("/big.bin", [&](const httplib::Request &, httplib::Response &res) {
-            res.set_content_provider(size, "application/octet-stream",
+            res.set_content_provider(size,
+                                     "application/octet-stream",
                                      [&](size_t offset, size_t length, httplib::DataSink &sink) {
                                          const size_t n = std::min(length, block.size());
                                          sink.write(block.data(), n);
-                                         (void)offset;
+                                         (void) offset;
                                          return true;
                                      });
         });
@@ -69,15 +71,18 @@ int main()
         QElapsedTimer clock;
         clock.start();
         pk::PageDownload download(dir.path() + QStringLiteral("/*"),
-                                  QStringLiteral("http://127.0.0.1:%1/big.bin").arg(port), dir.path());
+                                  QStringLiteral("http://127.0.0.1:%1/big.bin").arg(port),
+                                  dir.path());
         download.start();
         while (download.tick(5)) {
         }
         const double seconds = double(clock.nsecsElapsed()) / 1e9;
         std::printf("download, 200 MB to disk: %.0f MB/s (target >= 200), %s, %lld bytes, "
                     "peak memory %ld kB -> %ld kB\n",
-                    double(size) / 1e6 / seconds, download.succeeded() ? "ok" : "FAILED",
-                    static_cast<long long>(QFile(download.filePath()).size()), before,
+                    double(size) / 1e6 / seconds,
+                    download.succeeded() ? "ok" : "FAILED",
+                    static_cast<long long>(QFile(download.filePath()).size()),
+                    before,
                     peakKilobytes());
         server.stop();
         thread.join();

@@ -30,11 +30,15 @@ namespace {
 
 constexpr int kPage = 40;
 constexpr int kCategories = 200;
-const char *const kWords[] = {"news",  "daily", "linux", "garden", "recipes", "music", "travel", "photo",
-                              "code",  "cloud", "sport", "weather", "books",  "films", "health", "money",
-                              "maps",  "games", "shop",  "science", "art",    "history", "kids",  "jobs"};
+const char *const kWords[] = {"news",   "daily",   "linux",  "garden",  "recipes", "music",
+                              "travel", "photo",   "code",   "cloud",   "sport",   "weather",
+                              "books",  "films",   "health", "money",   "maps",    "games",
+                              "shop",   "science", "art",    "history", "kids",    "jobs"};
 
-QString word(std::mt19937 &rng) { return QString::fromLatin1(kWords[rng() % std::size(kWords)]); }
+QString word(std::mt19937 &rng)
+{
+    return QString::fromLatin1(kWords[rng() % std::size(kWords)]);
+}
 
 long residentKb()
 {
@@ -69,8 +73,11 @@ bool build(Collection &c, int rows)
             for (; i < end; ++i) {
                 LocationRecord r;
                 r.Location = QStringLiteral("https://www.site%1.example.com/%2/%3.html")
-                                 .arg(QString::number(rng() % 500000), word(rng), QString::number(i));
-                r.Description = QStringLiteral("%1 %2 %3 page %4").arg(word(rng), word(rng), word(rng)).arg(i);
+                                 .arg(QString::number(rng() % 500000),
+                                      word(rng),
+                                      QString::number(i));
+                r.Description
+                    = QStringLiteral("%1 %2 %3 page %4").arg(word(rng), word(rng), word(rng)).arg(i);
                 r.Category = QStringLiteral("Category %1").arg(rng() % kCategories);
                 r.Rating = int(rng() % 12) - 1;
                 r.Keyword = word(rng);
@@ -97,14 +104,21 @@ void show(LocationListModel &model, int first)
     const int last = std::min(first + kPage, model.rowCount());
     for (int row = std::max(first, 0); row < last; ++row)
         for (int column = 0; column < LocationColumns::Count; ++column)
-            (void)model.data(model.index(row, column));
+            (void) model.data(model.index(row, column));
 }
 
-double ms(QElapsedTimer &t) { return t.nsecsElapsed() / 1e6; }
+double ms(QElapsedTimer &t)
+{
+    return t.nsecsElapsed() / 1e6;
+}
 
 void report(const char *what, double value, double target)
 {
-    std::printf("%-58s %9.1f ms   (target < %.0f ms)%s\n", what, value, target, value < target ? "" : "  OVER");
+    std::printf("%-58s %9.1f ms   (target < %.0f ms)%s\n",
+                what,
+                value,
+                target,
+                value < target ? "" : "  OVER");
 }
 
 } // namespace
@@ -130,8 +144,10 @@ int main(int argc, char *argv[])
 
     ScriptedUserInterface ui;
     ErrorManager errors(ui);
-    Launcher launcher(ui, [](const QString &, const QString &, const QString &) { return Launcher::Success; },
-                      [](const QString &, const QStringList &, const QString &) { return true; });
+    Launcher launcher(
+        ui,
+        [](const QString &, const QString &, const QString &) { return Launcher::Success; },
+        [](const QString &, const QStringList &, const QString &) { return true; });
     const long rssStart = residentKb();
 
     QElapsedTimer t;
@@ -147,7 +163,9 @@ int main(int argc, char *argv[])
     const QString title = browse.title();
     show(browse.model(), 0);
     const double open = ms(t);
-    std::printf("%s, paged: %s\n", qPrintable(title), browse.model().pager().isPaged() ? "yes" : "no");
+    std::printf("%s, paged: %s\n",
+                qPrintable(title),
+                browse.model().pager().isPaged() ? "yes" : "no");
     report("open: count, title and first page visible", open, 150);
 
     double worstTab = 0;
@@ -207,7 +225,8 @@ int main(int argc, char *argv[])
     const bool applied = browse.applyQuery(QStringLiteral("URL:Description CONTAINS 'garden'"));
     show(browse.model(), 0);
     report("Contains query: count + first page", ms(t), 1000);
-    std::printf("  query %s, %lld locations shown\n", applied ? "applied" : "REFUSED",
+    std::printf("  query %s, %lld locations shown\n",
+                applied ? "applied" : "REFUSED",
                 static_cast<long long>(browse.model().count()));
     t.restart();
     show(browse.model(), browse.locate(QStringLiteral("sport")));
@@ -215,15 +234,22 @@ int main(int argc, char *argv[])
     browse.resetQuery();
 
     t.restart();
-    const int found = browse.find(QStringLiteral("MATCH(URL:Description,'*page 999999',17)"), true, 0);
+    const int found = browse.find(QStringLiteral("MATCH(URL:Description,'*page 999999',17)"),
+                                  true,
+                                  0);
     report("Find with MATCH reaching the last location", ms(t), 1000);
     t.restart();
     const int none = browse.find(QStringLiteral("MATCH(URL:SiteInfo,'*no such text*',17)"), true, 0);
     report("Find with MATCH over the whole order, no match", ms(t), 1000);
     t.restart();
-    const int next = browse.find(QStringLiteral("MATCH(URL:Description,'*garden*',17)"), false, 1000);
+    const int next = browse.find(QStringLiteral("MATCH(URL:Description,'*garden*',17)"),
+                                 false,
+                                 1000);
     report("Find Next with MATCH after row 1000", ms(t), 1000);
-    std::printf("  found rows %d, %d, %d; messages: %s\n", found, none, next,
+    std::printf("  found rows %d, %d, %d; messages: %s\n",
+                found,
+                none,
+                next,
                 qPrintable(ui.messages().join(QStringLiteral(" / "))));
 
     // Memory while scrolling through every row from top to bottom.
@@ -238,8 +264,13 @@ int main(int argc, char *argv[])
     }
     rssPeak = std::max(rssPeak, residentKb());
     std::printf("%-58s %9.1f s\n", "scroll top to bottom, page by page", t.elapsed() / 1000.0);
-    std::printf("resident memory: at start %ld kB, before scrolling %ld kB, peak while scrolling %ld kB; "
-                "rows held: %d chunks of %d\n",
-                rssStart, rssBefore, rssPeak, browse.model().pager().cachedChunks(), LocationPager::ChunkSize);
+    std::printf(
+        "resident memory: at start %ld kB, before scrolling %ld kB, peak while scrolling %ld kB; "
+        "rows held: %d chunks of %d\n",
+        rssStart,
+        rssBefore,
+        rssPeak,
+        browse.model().pager().cachedChunks(),
+        LocationPager::ChunkSize);
     return 0;
 }

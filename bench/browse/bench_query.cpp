@@ -30,9 +30,24 @@ constexpr int PageSize = 50;
 /// 20,000 a rare tail: fifty rows in all.
 QByteArray makeDescription(int i, std::mt19937 &random)
 {
-    static const char *const words[] = {
-        "news",  "daily", "computer", "shop", "garden", "music",   "travel", "recipes", "science",
-        "sport", "forum", "photo",    "Café", "Straße", "weather", "games",  "books",   "cinema"};
+    static const char *const words[] = {"news",
+                                        "daily",
+                                        "computer",
+                                        "shop",
+                                        "garden",
+                                        "music",
+                                        "travel",
+                                        "recipes",
+                                        "science",
+                                        "sport",
+                                        "forum",
+                                        "photo",
+                                        "Café",
+                                        "Straße",
+                                        "weather",
+                                        "games",
+                                        "books",
+                                        "cinema"};
     const int wordCount = static_cast<int>(std::size(words));
     QByteArray description;
     for (int w = 0; w < 4; ++w) {
@@ -71,8 +86,12 @@ public:
         std::mt19937 random(42);
         exec("BEGIN");
         sqlite3_stmt *insert = nullptr;
-        check(m_db, sqlite3_prepare_v2(m_db, "INSERT INTO Locations VALUES (?,?,?,?,?,?)", -1,
-                                       &insert, nullptr));
+        check(m_db,
+              sqlite3_prepare_v2(m_db,
+                                 "INSERT INTO Locations VALUES (?,?,?,?,?,?)",
+                                 -1,
+                                 &insert,
+                                 nullptr));
         for (int i = 0; i < RowCount; ++i) {
             const QByteArray description = makeDescription(i, random);
             const QByteArray location = "http://site" + QByteArray::number(i) + ".example/";
@@ -177,14 +196,16 @@ void BM_FirstPageContainsRareValue(benchmark::State &state)
 
 void BM_FirstPageContainsNonAscii(benchmark::State &state)
 {
-    firstPage(state, QStringLiteral(
-                         "URL:Description CONTAINS 'STRASSE' OR URL:Description CONTAINS 'CAFÉ'"));
+    firstPage(state,
+              QStringLiteral(
+                  "URL:Description CONTAINS 'STRASSE' OR URL:Description CONTAINS 'CAFÉ'"));
 }
 
 void BM_FirstPageWizardQuery(benchmark::State &state)
 {
-    firstPage(state, QStringLiteral("URL:Description CONTAINS 'garden' AND URL:Rating >= 5 OR "
-                                    "URL:Category = 'category 7' AND URL:Validated = 2"));
+    firstPage(state,
+              QStringLiteral("URL:Description CONTAINS 'garden' AND URL:Rating >= 5 OR "
+                             "URL:Category = 'category 7' AND URL:Validated = 2"));
 }
 
 void BM_MatchWholeTable(benchmark::State &state)
@@ -192,7 +213,8 @@ void BM_MatchWholeTable(benchmark::State &state)
     Collection &c = Collection::instance();
     for (auto _ : state)
         c.run(QStringLiteral("MATCH(URL:Description,'*co??uter*sport*',17)"),
-              "SELECT Location FROM Locations", "");
+              "SELECT Location FROM Locations",
+              "");
     state.counters["rowsScanned"] = RowCount;
 }
 
@@ -202,7 +224,8 @@ void BM_MatchFieldSearchRare(benchmark::State &state)
     int rows = 0;
     for (auto _ : state)
         rows = c.run(QStringLiteral("MATCH(URL:Description,'*O''Neil*',17)"),
-                     "SELECT Location FROM Locations", "");
+                     "SELECT Location FROM Locations",
+                     "");
     state.counters["rows"] = rows;
 }
 
@@ -227,7 +250,8 @@ void BM_ParseAndCompile(benchmark::State &state)
 class StoreCollection
 {
 public:
-    StoreCollection() : m_collection(m_dir.path())
+    StoreCollection()
+        : m_collection(m_dir.path())
     {
         if (!m_collection.openAll(true))
             throw std::runtime_error("cannot create the collection");
@@ -326,9 +350,7 @@ BENCHMARK(BM_StoreFirstPageContainsCommonWord)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_StoreFirstPageContainsRareValue)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_StoreFirstPageFieldSearch)->Unit(benchmark::kMillisecond);
 
-namespace {
-
-} // namespace
+namespace {} // namespace
 
 BENCHMARK(BM_FirstPageUnfiltered)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FirstPageContainsCommonWord)->Unit(benchmark::kMillisecond);

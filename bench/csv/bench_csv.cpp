@@ -40,8 +40,16 @@ constexpr int kCategories = 50;
 
 QByteArray description(int n)
 {
-    static const QByteArray words[] = {"Weather", "Garden", "Recipes", "Travel", "Music",
-                                       "Science", "History", "Software", "Photos", "Football"};
+    static const QByteArray words[] = {"Weather",
+                                       "Garden",
+                                       "Recipes",
+                                       "Travel",
+                                       "Music",
+                                       "Science",
+                                       "History",
+                                       "Software",
+                                       "Photos",
+                                       "Football"};
     return words[n % 10] + " pages of site \"number\" " + QByteArray::number(n);
 }
 
@@ -100,7 +108,11 @@ int runFields(const QString &file, Collection &collection, ErrorManager &errors,
 /// The text import of location CSV lines ("CSV" kind, mode "Guess").
 int runLines(const QString &file, Collection &collection, ErrorManager &errors, UserInterface &)
 {
-    TextImportRun run(collection, errors, TextImport::Kind::Csv, CategoryMode::Guess, QString(),
+    TextImportRun run(collection,
+                      errors,
+                      TextImport::Kind::Csv,
+                      CategoryMode::Guess,
+                      QString(),
                       file);
     if (!run.open())
         return 1;
@@ -157,8 +169,11 @@ void timed(const char *name, const std::function<int()> &work)
     int status = 0;
     rusage usage{};
     wait4(child, &status, 0, &usage);
-    std::printf("%-44s %7.3f s  peak %6ld MB  %s\n", name, clock.nsecsElapsed() / 1e9,
-                usage.ru_maxrss / 1024, WIFEXITED(status) && WEXITSTATUS(status) == 0 ? "ok" : "FAILED");
+    std::printf("%-44s %7.3f s  peak %6ld MB  %s\n",
+                name,
+                clock.nsecsElapsed() / 1e9,
+                usage.ru_maxrss / 1024,
+                WIFEXITED(status) && WEXITSTATUS(status) == 0 ? "ok" : "FAILED");
 }
 
 } // namespace
@@ -166,7 +181,8 @@ void timed(const char *name, const std::function<int()> &work)
 int main(int argc, char **argv)
 {
     if (argc == 5 && qstrcmp(argv[1], "--run") == 0)
-        return runImport(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]),
+        return runImport(QString::fromLocal8Bit(argv[2]),
+                         QString::fromLocal8Bit(argv[3]),
                          QString::fromLocal8Bit(argv[4]));
     if (argc == 4 && qstrcmp(argv[1], "--export") == 0)
         return runExport(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
@@ -177,15 +193,12 @@ int main(int argc, char **argv)
     writeFieldFile(fieldFile);
     writeLineFile(lineFile);
     std::printf("%d lines each\n", kLines);
-    timed("field-mapped import (Auto, header stripped)", [&] {
-        return runImport(u"fields"_s, fieldFile, dir.filePath(u"a"_s));
-    });
-    timed("text import of location CSV lines", [&] {
-        return runImport(u"lines"_s, lineFile, dir.filePath(u"b"_s));
-    });
-    timed("field-selected export, all 23 fields", [&] {
-        return runExport(dir.filePath(u"a"_s), dir.filePath(u"out.csv"_s));
-    });
+    timed("field-mapped import (Auto, header stripped)",
+          [&] { return runImport(u"fields"_s, fieldFile, dir.filePath(u"a"_s)); });
+    timed("text import of location CSV lines",
+          [&] { return runImport(u"lines"_s, lineFile, dir.filePath(u"b"_s)); });
+    timed("field-selected export, all 23 fields",
+          [&] { return runExport(dir.filePath(u"a"_s), dir.filePath(u"out.csv"_s)); });
 
     // The clipboard scan of an HTML fragment of 2000 characters with 50 anchors.
     QString fragment = u"<h3>Links</h3>"_s;
@@ -198,7 +211,9 @@ int main(int argc, char **argv)
     qsizetype found = 0;
     for (int i = 0; i < kRounds; ++i)
         found += ClipboardScan::scan(fragment).size();
-    std::printf("%-44s %7.3f ms per scan (%lld addresses)\n", "clipboard scan, 2000 characters",
-                clock.nsecsElapsed() / 1e6 / kRounds, static_cast<long long>(found / kRounds));
+    std::printf("%-44s %7.3f ms per scan (%lld addresses)\n",
+                "clipboard scan, 2000 characters",
+                clock.nsecsElapsed() / 1e6 / kRounds,
+                static_cast<long long>(found / kRounds));
     return 0;
 }

@@ -34,8 +34,20 @@ using namespace Qt::StringLiterals;
 namespace {
 
 constexpr int kCategories = 150;
-const char *const kWords[] = {"news", "daily", "linux", "garden", "recipes", "music", "travel",
-                              "photo", "code", "cloud", "sport", "weather", "books", "films"};
+const char *const kWords[] = {"news",
+                              "daily",
+                              "linux",
+                              "garden",
+                              "recipes",
+                              "music",
+                              "travel",
+                              "photo",
+                              "code",
+                              "cloud",
+                              "sport",
+                              "weather",
+                              "books",
+                              "films"};
 
 QString word(std::mt19937 &rng)
 {
@@ -83,8 +95,9 @@ bool build(Collection &c, int rows)
         const StoreStatus s = c.transaction([&] {
             for (; i < end; ++i) {
                 LocationRecord r;
-                r.Location = u"https://www.site"_s + QString::number(rng() % 500000) + u".example.com/"_s
-                             + word(rng) + u'/' + QString::number(i) + u".html"_s;
+                r.Location = u"https://www.site"_s + QString::number(rng() % 500000)
+                             + u".example.com/"_s + word(rng) + u'/' + QString::number(i)
+                             + u".html"_s;
                 r.Description = word(rng) + u' ' + word(rng) + u" & "_s + word(rng) + u" page "_s
                                 + QString::number(i);
                 r.Category = u"Category "_s + QString::number(rng() % kCategories);
@@ -115,8 +128,12 @@ struct Run
     qint64 bytes = 0;
 };
 
-Run exportOnce(Collection &c, const QString &type, const QString &order, const QString &file,
-               bool preformatted = false, const QString &templates = {})
+Run exportOnce(Collection &c,
+               const QString &type,
+               const QString &order,
+               const QString &file,
+               bool preformatted = false,
+               const QString &templates = {})
 {
     ExportSettings s;
     s.type = type;
@@ -140,7 +157,8 @@ Run exportOnce(Collection &c, const QString &type, const QString &order, const Q
     QElapsedTimer t;
     t.start();
     const double cpuStart = cpuSeconds();
-    const ExportResult result = preformatted ? PreformattedExport(s, env).run() : ExportFile(s, env).run();
+    const ExportResult result = preformatted ? PreformattedExport(s, env).run()
+                                             : ExportFile(s, env).run();
     run.seconds = double(t.nsecsElapsed()) / 1e9;
     run.cpu = cpuSeconds() - cpuStart;
     run.rssPeak = std::max(run.rssPeak, residentKb());
@@ -152,8 +170,13 @@ Run exportOnce(Collection &c, const QString &type, const QString &order, const Q
 
 void report(const char *what, const Run &r, double target)
 {
-    std::printf("%-44s wall %7.3f s  cpu %7.3f s  %6.1f MB out  RSS %ld -> %ld KB%s\n", what,
-                r.seconds, r.cpu, double(r.bytes) / 1e6, r.rssBefore, r.rssPeak,
+    std::printf("%-44s wall %7.3f s  cpu %7.3f s  %6.1f MB out  RSS %ld -> %ld KB%s\n",
+                what,
+                r.seconds,
+                r.cpu,
+                double(r.bytes) / 1e6,
+                r.rssBefore,
+                r.rssPeak,
                 target > 0 ? (r.cpu <= target ? "" : "  OVER TARGET") : "");
 }
 
@@ -208,18 +231,25 @@ int main(int argc, char **argv)
             qint64 n = 0;
             while (reader.next(record))
                 ++n;
-            std::printf("%-44s wall %7.3f s  cpu %7.3f s  (%lld rows)\n", "reading in category order only",
-                        double(t.nsecsElapsed()) / 1e9, cpuSeconds() - cpuStart,
+            std::printf("%-44s wall %7.3f s  cpu %7.3f s  (%lld rows)\n",
+                        "reading in category order only",
+                        double(t.nsecsElapsed()) / 1e9,
+                        cpuSeconds() - cpuStart,
                         static_cast<long long>(n));
         }
         report("Table, grouped by category (target 0.15 s)", best, 0.15);
-        report("Simple, by description", exportOnce(c, u"Simple"_s, u"Description"_s, out + u"/s.html"_s), 0);
-        report("Frame, grouped by category", exportOnce(c, u"Frame"_s, u"CatLoc"_s, out + u"/f.html"_s), 0);
+        report("Simple, by description",
+               exportOnce(c, u"Simple"_s, u"Description"_s, out + u"/s.html"_s),
+               0);
+        report("Frame, grouped by category",
+               exportOnce(c, u"Frame"_s, u"CatLoc"_s, out + u"/f.html"_s),
+               0);
         report("CSV, by location", exportOnce(c, u"CSV"_s, u"Location"_s, out + u"/s.csv"_s), 0);
         const QString templates = QStringLiteral(PK_TEMPLATE_DIR);
         if (runs > 0)
             report("Pre-formatted Table, grouped by category",
-               exportOnce(c, u"Table"_s, u"CatDesc"_s, out + u"/p.html"_s, true, templates), 0);
+                   exportOnce(c, u"Table"_s, u"CatDesc"_s, out + u"/p.html"_s, true, templates),
+                   0);
     }
     if (large <= 0)
         return 0;
@@ -235,11 +265,16 @@ int main(int argc, char **argv)
         if (!only.isEmpty()) {
             const QStringList what = only.split(u':');
             report(qPrintable(only),
-                   exportOnce(c, what.value(0), what.value(1), out + u"/only.out"_s), 4);
+                   exportOnce(c, what.value(0), what.value(1), out + u"/only.out"_s),
+                   4);
             return 0;
         }
-        report("Table, grouped by category", exportOnce(c, u"Table"_s, u"CatDesc"_s, out + u"/l.html"_s), 4);
-        report("Frame, grouped by category", exportOnce(c, u"Frame"_s, u"CatLoc"_s, out + u"/lf.html"_s), 4);
+        report("Table, grouped by category",
+               exportOnce(c, u"Table"_s, u"CatDesc"_s, out + u"/l.html"_s),
+               4);
+        report("Frame, grouped by category",
+               exportOnce(c, u"Frame"_s, u"CatLoc"_s, out + u"/lf.html"_s),
+               4);
         report("Simple, by rating", exportOnce(c, u"Simple"_s, u"Rating"_s, out + u"/ls.html"_s), 4);
         report("CSV, by location", exportOnce(c, u"CSV"_s, u"Location"_s, out + u"/l.csv"_s), 4);
         report("ASCII, by keyword", exportOnce(c, u"ASCII"_s, u"Keyword"_s, out + u"/l.txt"_s), 4);

@@ -43,8 +43,16 @@ void writeBookmarkFile(const QString &path)
     f.write("<!DOCTYPE NETSCAPE-Bookmark-file-1>\n<META HTTP-EQUIV=\"Content-Type\" "
             "CONTENT=\"text/html; charset=UTF-8\">\n<TITLE>Bookmarks</TITLE>\n<H1>Bookmarks</H1>\n"
             "<DL><p>\n");
-    const QByteArray words[] = {"Weather", "Garden", "Recipes", "Travel", "Music", "Science",
-                                "History", "Software", "Photos", "Football"};
+    const QByteArray words[] = {"Weather",
+                                "Garden",
+                                "Recipes",
+                                "Travel",
+                                "Music",
+                                "Science",
+                                "History",
+                                "Software",
+                                "Photos",
+                                "Football"};
     for (int folder = 0; folder < kFolders; ++folder) {
         f.write("    <DT><H3 ADD_DATE=\"1600000000\" LAST_MODIFIED=\"1600000001\">Folder "
                 + QByteArray::number(folder) + "</H3>\n    <DL><p>\n");
@@ -68,7 +76,8 @@ void writeFavorites(const QString &root)
         QDir().mkpath(dir);
         QFile f(dir + u"/Site %1.url"_s.arg(i));
         if (f.open(QIODevice::WriteOnly))
-            f.write("[InternetShortcut]\r\nURL=http://fav" + QByteArray::number(i) + ".example.com/\r\n");
+            f.write("[InternetShortcut]\r\nURL=http://fav" + QByteArray::number(i)
+                    + ".example.com/\r\n");
     }
 }
 
@@ -92,16 +101,22 @@ int runImport(const QString &kind, const QString &source, const QString &folder)
         }
         added = import.added();
     } else {
-        HtmlImport import(collection, errors,
-                          {kind == u"html"_s ? u"HTML"_s : u"Netscape"_s, source, CategoryMode::Guess, {}});
+        HtmlImport import(collection,
+                          errors,
+                          {kind == u"html"_s ? u"HTML"_s : u"Netscape"_s,
+                           source,
+                           CategoryMode::Guess,
+                           {}});
         if (import.open()) {
             while (import.step()) {
             }
         }
         added = import.added();
     }
-    std::printf("%s: %d added in %lld ms (in-process), %lld locations stored\n", qPrintable(kind),
-                added, static_cast<long long>(clock.elapsed()),
+    std::printf("%s: %d added in %lld ms (in-process), %lld locations stored\n",
+                qPrintable(kind),
+                added,
+                static_cast<long long>(clock.elapsed()),
                 static_cast<long long>(collection.locations().count()));
     return 0;
 }
@@ -123,8 +138,11 @@ void measureChild(const char *self, const char *kind, const QString &source, con
     const auto seconds = [](const timeval &t) { return double(t.tv_sec) + double(t.tv_usec) / 1e6; };
     std::printf("%s whole process: %.2f s wall, %.2f s user + %.2f s system, %.1f MB max resident "
                 "(exit %d)\n",
-                kind, double(clock.elapsed()) / 1000.0, seconds(usage.ru_utime),
-                seconds(usage.ru_stime), double(usage.ru_maxrss) / 1024.0,
+                kind,
+                double(clock.elapsed()) / 1000.0,
+                seconds(usage.ru_utime),
+                seconds(usage.ru_stime),
+                double(usage.ru_maxrss) / 1024.0,
                 WIFEXITED(status) ? WEXITSTATUS(status) : -1);
     std::fflush(stdout);
 }
@@ -135,7 +153,8 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     if (argc == 5 && qstrcmp(argv[1], "--run") == 0)
-        return runImport(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]),
+        return runImport(QString::fromLocal8Bit(argv[2]),
+                         QString::fromLocal8Bit(argv[3]),
                          QString::fromLocal8Bit(argv[4]));
 
     if (argc == 3 && qstrcmp(argv[1], "--write-bookmarks") == 0) {
@@ -150,7 +169,9 @@ int main(int argc, char **argv)
     QTemporaryDir temp;
     const QString bookmarks = temp.path() + u"/bookmarks.html"_s;
     writeBookmarkFile(bookmarks);
-    std::printf("bookmark file: %d links in %d folders, %.1f MB\n", kLinks, kFolders,
+    std::printf("bookmark file: %d links in %d folders, %.1f MB\n",
+                kLinks,
+                kFolders,
                 double(QFileInfo(bookmarks).size()) / (1024.0 * 1024.0));
     std::fflush(stdout);
     measureChild(argv[0], "netscape", bookmarks, temp.path() + u"/c1"_s);

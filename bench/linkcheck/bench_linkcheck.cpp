@@ -79,7 +79,9 @@ int main(int argc, char *argv[])
     const pk::StoreStatus filled = collection.transaction([&]() -> pk::StoreStatus {
         for (int i = 0; i < count; ++i) {
             pk::LocationRecord r;
-            r.Location = QStringLiteral("http://127.0.0.1:%1/page%2.html").arg(server.port()).arg(i, 4, 10, QLatin1Char('0'));
+            r.Location = QStringLiteral("http://127.0.0.1:%1/page%2.html")
+                             .arg(server.port())
+                             .arg(i, 4, 10, QLatin1Char('0'));
             r.Description = r.Location;
             r.Category = category.Category;
             if (auto status = collection.locations().insert(r); !status)
@@ -133,8 +135,13 @@ int main(int argc, char *argv[])
     std::printf("tests started        %d\n", process.testsStarted());
     std::printf("answered by server   %d\n", gauge.answered.load());
     std::printf("marked passed        %d\n", passed);
-    std::printf("most connections     %d (server), %d (running list)\n", gauge.most.load(), mostRunning);
-    std::printf("wall time            %.2f s (ideal %.2f s, ratio %.3f, target 1.15)\n", seconds, ideal, ratio);
+    std::printf("most connections     %d (server), %d (running list)\n",
+                gauge.most.load(),
+                mostRunning);
+    std::printf("wall time            %.2f s (ideal %.2f s, ratio %.3f, target 1.15)\n",
+                seconds,
+                ideal,
+                ratio);
     std::printf("process CPU time     %.2f s\n", cpu);
     server.stop();
     const bool ok = ratio <= 1.15 && passed == count && gauge.most.load() <= Parallel;

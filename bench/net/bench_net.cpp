@@ -28,8 +28,8 @@ class Server
 {
 public:
     explicit Server(std::size_t sendBytes = 0)
-        : m_acceptor(m_io, tcp::endpoint(asio::ip::make_address("127.0.0.1"), 0)),
-          m_sendBytes(sendBytes)
+        : m_acceptor(m_io, tcp::endpoint(asio::ip::make_address("127.0.0.1"), 0))
+        , m_sendBytes(sendBytes)
     {
         accept();
         m_thread = std::thread([this] { m_io.run(); });
@@ -58,16 +58,20 @@ private:
     }
     void echo(std::shared_ptr<tcp::socket> socket, std::shared_ptr<std::array<char, 65536>> buffer)
     {
-        socket->async_read_some(asio::buffer(*buffer), [this, socket, buffer](const std::error_code &ec,
-                                                                              std::size_t n) {
-            if (ec)
-                return;
-            asio::async_write(*socket, asio::buffer(buffer->data(), n),
-                              [this, socket, buffer](const std::error_code &ec, std::size_t) {
-                                  if (!ec)
-                                      echo(socket, buffer);
-                              });
-        });
+        socket->async_read_some(asio::buffer(*buffer),
+                                [this, socket, buffer](const std::error_code &ec, std::size_t n) {
+                                    if (ec)
+                                        return;
+                                    asio::async_write(*socket,
+                                                      asio::buffer(buffer->data(), n),
+                                                      [this,
+                                                       socket,
+                                                       buffer](const std::error_code &ec,
+                                                               std::size_t) {
+                                                          if (!ec)
+                                                              echo(socket, buffer);
+                                                      });
+                                });
     }
     void send(std::shared_ptr<tcp::socket> socket, std::shared_ptr<std::size_t> left)
     {
@@ -78,7 +82,8 @@ private:
             return b;
         }();
         const std::size_t n = std::min(*left, block.size());
-        asio::async_write(*socket, asio::buffer(block.data(), n),
+        asio::async_write(*socket,
+                          asio::buffer(block.data(), n),
                           [this, socket, left, n](const std::error_code &ec, std::size_t) {
                               *left -= n;
                               if (!ec && *left > 0) {
@@ -131,9 +136,12 @@ public:
 };
 
 /// Hands every event of the queue to every object, until `done` or the time limit.
-template <typename Done>
-bool pump(QueueEventPoster &poster, std::vector<std::unique_ptr<Client>> &clients, Done done,
-          long long &events, std::chrono::seconds limit = 120s)
+template<typename Done>
+bool pump(QueueEventPoster &poster,
+          std::vector<std::unique_ptr<Client>> &clients,
+          Done done,
+          long long &events,
+          std::chrono::seconds limit = 120s)
 {
     const auto deadline = Clock::now() + limit;
     while (!done()) {
@@ -167,12 +175,16 @@ int concurrentEcho(int connections, int messages, int messageSize)
     const auto started = Clock::now();
     for (auto &client : clients)
         client->Open(QStringLiteral("127.0.0.1"), server.port());
-    const bool opened = pump(poster, clients, [&] {
-        for (auto &c : clients)
-            if (!c->OpenFlag)
-                return false;
-        return true;
-    }, events);
+    const bool opened = pump(
+        poster,
+        clients,
+        [&] {
+            for (auto &c : clients)
+                if (!c->OpenFlag)
+                    return false;
+            return true;
+        },
+        events);
     const auto openTime = Clock::now() - started;
 
     // Each message carries its object and sequence number, so a byte in the wrong stream or
@@ -182,7 +194,9 @@ int concurrentEcho(int connections, int messages, int messageSize)
     for (int m = 0; m < messages; ++m) {
         for (int i = 0; i < connections; ++i) {
             Client &client = *clients[static_cast<std::size_t>(i)];
-            std::memset(client.Packet.BinData, 'a' + (i + m) % 26, static_cast<std::size_t>(messageSize));
+            std::memset(client.Packet.BinData,
+                        'a' + (i + m) % 26,
+                        static_cast<std::size_t>(messageSize));
             std::snprintf(client.Packet.BinData, 32, "<%d:%d>", i, m);
             client.Packet.BinDataLen = messageSize;
             auto &e = expected[static_cast<std::size_t>(i)];
@@ -196,12 +210,16 @@ int concurrentEcho(int connections, int messages, int messageSize)
                 client->TakeEvent(*event);
         }
     }
-    const bool complete = pump(poster, clients, [&] {
-        for (std::size_t i = 0; i < clients.size(); ++i)
-            if (clients[i]->received.size() < expected[i].size())
-                return false;
-        return true;
-    }, events);
+    const bool complete = pump(
+        poster,
+        clients,
+        [&] {
+            for (std::size_t i = 0; i < clients.size(); ++i)
+                if (clients[i]->received.size() < expected[i].size())
+                    return false;
+            return true;
+        },
+        events);
     const auto exchangeTime = Clock::now() - exchangeStarted;
 
     int mismatched = 0;
@@ -214,15 +232,24 @@ int concurrentEcho(int connections, int messages, int messageSize)
     }
     const double bytes = 2.0 * connections * messages * messageSize;
     std::printf("concurrent echo: %d connections on one thread, %d messages of %d bytes each way\n",
-                connections, messages, messageSize);
+                connections,
+                messages,
+                messageSize);
     std::printf("  open all:   %.1f ms\n", seconds(openTime) * 1000);
     std::printf("  exchange:   %.3f s, %.0f messages/s, %.1f MB/s (both directions), %lld events\n",
-                seconds(exchangeTime), connections * messages / seconds(exchangeTime),
-                bytes / seconds(exchangeTime) / 1e6, events);
+                seconds(exchangeTime),
+                connections * messages / seconds(exchangeTime),
+                bytes / seconds(exchangeTime) / 1e6,
+                events);
     std::printf("  result:     %s (opened %d, complete %d, mismatched streams %d, foreign packets "
                 "%d, error traps %d)\n",
-                opened && complete && mismatched == 0 && foreign == 0 && errors == 0 ? "OK" : "FAILED",
-                opened, complete, mismatched, foreign, errors);
+                opened && complete && mismatched == 0 && foreign == 0 && errors == 0 ? "OK"
+                                                                                     : "FAILED",
+                opened,
+                complete,
+                mismatched,
+                foreign,
+                errors);
     for (auto &client : clients)
         client->Kill();
     NetUnregisterPoster(thread);
@@ -242,7 +269,8 @@ int largeReceive(std::size_t totalBytes)
     long long events = 0;
     const auto started = Clock::now();
     client.Open(QStringLiteral("127.0.0.1"), server.port());
-    const bool done = pump(poster, clients, [&] { return client.closed; }, events);
+    const bool done = pump(
+        poster, clients, [&] { return client.closed; }, events);
     const auto elapsed = Clock::now() - started;
 
     unsigned long long expected = 0;
@@ -251,7 +279,9 @@ int largeReceive(std::size_t totalBytes)
     const bool ok = done && client.receivedBytes == totalBytes && client.checksum == expected;
     std::printf("large receive: %zu MB through TakeEvent/Process on one thread\n", totalBytes >> 20);
     std::printf("  %.3f s, %.1f MB/s, %lld events (%.0f bytes per packet on average): %s\n",
-                seconds(elapsed), totalBytes / seconds(elapsed) / 1e6, events,
+                seconds(elapsed),
+                totalBytes / seconds(elapsed) / 1e6,
+                events,
                 events ? static_cast<double>(totalBytes) / static_cast<double>(events) : 0.0,
                 ok ? "OK" : "FAILED");
     client.Kill();

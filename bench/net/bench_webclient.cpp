@@ -68,8 +68,11 @@ void sequentialHeads(pk::QueueEventPoster &poster, int count)
         }
     }
     const double s = seconds(Clock::now() - start);
-    std::printf("HEAD x %d sequential: %.2f s, %.0f requests/s, %.1f us each\n", client.pages, s,
-                client.pages / s, s * 1e6 / std::max(client.pages, 1));
+    std::printf("HEAD x %d sequential: %.2f s, %.0f requests/s, %.1f us each\n",
+                client.pages,
+                s,
+                client.pages / s,
+                s * 1e6 / std::max(client.pages, 1));
     client.Kill();
 }
 
@@ -104,9 +107,14 @@ void bigBody(pk::QueueEventPoster &poster, std::int64_t size, bool announce)
     const std::int64_t body = client.PageLen - client.HeaderLen;
     std::printf("GET %lld MB %s Content-Length: %s, %.2f s, %.0f MB/s (%.2f s processor time, "
                 "%.0f MB per processor second), %d buffer growths, buffer %lld MB\n",
-                static_cast<long long>(size >> 20), announce ? "with" : "without",
-                ok && body == size ? "complete" : "INCOMPLETE", s, double(body) / 1e6 / s, cpu,
-                double(body) / 1e6 / cpu, client._PageGrowths,
+                static_cast<long long>(size >> 20),
+                announce ? "with" : "without",
+                ok && body == size ? "complete" : "INCOMPLETE",
+                s,
+                double(body) / 1e6 / s,
+                cpu,
+                double(body) / 1e6 / cpu,
+                client._PageGrowths,
                 static_cast<long long>(client._AllocatedPageLen >> 20));
     client.Kill();
 }

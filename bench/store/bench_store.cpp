@@ -27,12 +27,16 @@ using namespace pk;
 namespace {
 
 constexpr int kCategories = 200;
-const char *const kWords[] = {"news",  "daily", "linux", "garden", "recipes", "music", "travel", "photo",
-                              "code",  "cloud", "sport", "weather", "books",  "films", "health", "money",
-                              "maps",  "games", "shop",  "science", "art",    "history", "kids",  "jobs"};
+const char *const kWords[] = {"news",   "daily",   "linux",  "garden",  "recipes", "music",
+                              "travel", "photo",   "code",   "cloud",   "sport",   "weather",
+                              "books",  "films",   "health", "money",   "maps",    "games",
+                              "shop",   "science", "art",    "history", "kids",    "jobs"};
 constexpr int kWordCount = int(std::size(kWords));
 
-QString word(std::mt19937 &rng) { return QString::fromLatin1(kWords[rng() % kWordCount]); }
+QString word(std::mt19937 &rng)
+{
+    return QString::fromLatin1(kWords[rng() % kWordCount]);
+}
 
 LocationRecord makeLocation(const QString &prefix, int i, std::mt19937 &rng)
 {
@@ -84,7 +88,8 @@ int build(const QString &folder, int rows)
         return 1;
     const qint64 have = c.locations().count();
     if (have >= rows) {
-        std::printf("collection: %lld locations in %s (reused)\n", static_cast<long long>(have),
+        std::printf("collection: %lld locations in %s (reused)\n",
+                    static_cast<long long>(have),
                     qPrintable(folder));
         return 0;
     }
@@ -101,7 +106,8 @@ int build(const QString &folder, int rows)
         const int end = std::min(rows, i + 100000);
         const StoreStatus s = c.transaction([&] {
             for (; i < end; ++i) {
-                const StoreStatus st = c.locations().insert(makeLocation(QStringLiteral("site"), i, rng));
+                const StoreStatus st = c.locations().insert(
+                    makeLocation(QStringLiteral("site"), i, rng));
                 if (!st && st.error != StoreError::DuplicateKey)
                     return st;
             }
@@ -136,7 +142,8 @@ int insertBench(const QString &folder, int count)
             else if (st.error != StoreError::DuplicateKey)
                 return st;
         }
-        std::printf("insert: before the commit: wall %.2f s, processor %.2f s\n", t.nsecsElapsed() / 1e9,
+        std::printf("insert: before the commit: wall %.2f s, processor %.2f s\n",
+                    t.nsecsElapsed() / 1e9,
                     cpuSeconds() - cpu0);
         return StoreStatus{};
     });
@@ -146,7 +153,11 @@ int insertBench(const QString &folder, int count)
         return 1;
     std::printf("insert: %d locations through LocationManager (rules on, one transaction, commit "
                 "included): wall %.2f s = %.0f per second; processor %.2f s = %.0f per second\n",
-                inserted, secs, inserted / secs, cpu, inserted / cpu);
+                inserted,
+                secs,
+                inserted / secs,
+                cpu,
+                inserted / cpu);
     // Put the collection back as it was for the next run.
     const StoreStatus restored = c.transaction([&] {
         for (const LocationRecord &r : records) {
@@ -174,7 +185,10 @@ int readBench(const QString &folder)
     if (!check(all.count(n), "count"))
         return 1;
     std::printf("open + count: wall %.1f ms (open %.1f ms), processor %.1f ms, %lld locations\n",
-                t.nsecsElapsed() / 1e6, openMs, (cpuSeconds() - cpu0) * 1000, static_cast<long long>(n));
+                t.nsecsElapsed() / 1e6,
+                openMs,
+                (cpuSeconds() - cpu0) * 1000,
+                static_cast<long long>(n));
 
     std::mt19937 rng(99);
     const int rounds = 200;
@@ -207,7 +221,10 @@ int readBench(const QString &folder)
             total += ms;
             worst = std::max(worst, ms);
         }
-        std::printf("locate + page of 50, %-24s mean %.3f ms, worst %.3f ms\n", key->name, total / rounds, worst);
+        std::printf("locate + page of 50, %-24s mean %.3f ms, worst %.3f ms\n",
+                    key->name,
+                    total / rounds,
+                    worst);
     }
     // Paging on: 100 pages forward and back through the rating order from the middle.
     {
@@ -225,7 +242,8 @@ int readBench(const QString &folder)
             read = v.backward(page.rows.front().position, 50, false, page);
         if (!check(read, "page"))
             return 1;
-        std::printf("page of 50 forward/back (URL:K_Rating): mean %.3f ms\n", step.nsecsElapsed() / 1e6 / 201);
+        std::printf("page of 50 forward/back (URL:K_Rating): mean %.3f ms\n",
+                    step.nsecsElapsed() / 1e6 / 201);
     }
     {
         View v(c, Keys::urlCategory());
@@ -242,7 +260,9 @@ int readBench(const QString &folder)
         if (!check(v.firstPage(50, page), "first page"))
             return 1;
         std::printf("range + filter: count %lld in %.2f ms, first page in %.3f ms\n",
-                    static_cast<long long>(inRange), countMs, step.nsecsElapsed() / 1e6);
+                    static_cast<long long>(inRange),
+                    countMs,
+                    step.nsecsElapsed() / 1e6);
     }
     std::printf("resident memory with the collection open: %.1f MB\n", residentKb() / 1024.0);
     return 0;
@@ -283,7 +303,8 @@ int main(int argc, char **argv)
     std::fflush(stdout);
     QProcess child;
     child.setProcessChannelMode(QProcess::ForwardedChannels);
-    child.start(QStringLiteral("/proc/self/exe"), {QStringLiteral("--folder"), folder, QStringLiteral("--read")});
+    child.start(QStringLiteral("/proc/self/exe"),
+                {QStringLiteral("--folder"), folder, QStringLiteral("--read")});
     child.waitForFinished(-1);
     return child.exitCode();
 }

@@ -14,8 +14,7 @@ AdvancedExport::AdvancedExport(Collection &collection, UserInterface &ui)
     : m_collection(collection)
     , m_ui(ui)
     , m_writer(ui)
-{
-}
+{}
 
 AdvancedExport::~AdvancedExport()
 {
@@ -30,7 +29,8 @@ const KeyDef &AdvancedExport::keyForOrder(const QString &order)
     return key ? *key : Keys::urlLocation();
 }
 
-QVariant AdvancedExport::value(const QString &field, const LocationRecord &l,
+QVariant AdvancedExport::value(const QString &field,
+                               const LocationRecord &l,
                                const CategoryRecord &c)
 {
     const QString f = field.toUpper();
@@ -43,41 +43,63 @@ QVariant AdvancedExport::value(const QString &field, const LocationRecord &l,
             return c.Description;
         return {};
     }
-    static const QHash<QString, int> index{
-        {u"URL:LOCATION"_s, 0},      {u"URL:DESCRIPTION"_s, 1},   {u"URL:CATEGORY"_s, 2},
-        {u"URL:RATING"_s, 3},        {u"URL:KEYWORD"_s, 4},       {u"URL:SITEINFO"_s, 5},
-        {u"URL:LASTVISIT"_s, 6},     {u"URL:LASTVALIDATED"_s, 7}, {u"URL:VALIDATED"_s, 8},
-        {u"URL:MOVEDTO"_s, 9},       {u"URL:COMMENTS"_s, 10},     {u"URL:USERNAME"_s, 11},
-        {u"URL:PASSWORD"_s, 12},     {u"URL:EXPIRES"_s, 13},      {u"URL:PAGESIZE"_s, 14},
-        {u"URL:EMAILADDRESS"_s, 15}, {u"URL:ORIGINALFILENAME"_s, 16},
-        {u"URL:CUSTOM1"_s, 17},      {u"URL:CUSTOM2"_s, 18},      {u"URL:CUSTOM3"_s, 19}};
+    static const QHash<QString, int>
+        index{{u"URL:LOCATION"_s, 0},      {u"URL:DESCRIPTION"_s, 1},       {u"URL:CATEGORY"_s, 2},
+              {u"URL:RATING"_s, 3},        {u"URL:KEYWORD"_s, 4},           {u"URL:SITEINFO"_s, 5},
+              {u"URL:LASTVISIT"_s, 6},     {u"URL:LASTVALIDATED"_s, 7},     {u"URL:VALIDATED"_s, 8},
+              {u"URL:MOVEDTO"_s, 9},       {u"URL:COMMENTS"_s, 10},         {u"URL:USERNAME"_s, 11},
+              {u"URL:PASSWORD"_s, 12},     {u"URL:EXPIRES"_s, 13},          {u"URL:PAGESIZE"_s, 14},
+              {u"URL:EMAILADDRESS"_s, 15}, {u"URL:ORIGINALFILENAME"_s, 16}, {u"URL:CUSTOM1"_s, 17},
+              {u"URL:CUSTOM2"_s, 18},      {u"URL:CUSTOM3"_s, 19}};
     switch (index.value(f, -1)) {
-    case 0: return l.Location;
-    case 1: return l.Description;
-    case 2: return l.Category;
-    case 3: return l.Rating;
-    case 4: return l.Keyword;
-    case 5: return l.SiteInfo;
-    case 6: return l.LastVisit;
-    case 7: return l.LastValidated;
-    case 8: return static_cast<int>(l.Validated);
-    case 9: return l.MovedTo;
-    case 10: return l.Comments;
-    case 11: return l.UserName;
-    case 12: return l.Password;
-    case 13: return l.Expires;
-    case 14: return l.PageSize;
-    case 15: return l.EmailAddress;
-    case 16: return l.OriginalFilename;
-    case 17: return l.Custom1;
-    case 18: return l.Custom2;
-    case 19: return l.Custom3;
-    default: return {};
+    case 0:
+        return l.Location;
+    case 1:
+        return l.Description;
+    case 2:
+        return l.Category;
+    case 3:
+        return l.Rating;
+    case 4:
+        return l.Keyword;
+    case 5:
+        return l.SiteInfo;
+    case 6:
+        return l.LastVisit;
+    case 7:
+        return l.LastValidated;
+    case 8:
+        return static_cast<int>(l.Validated);
+    case 9:
+        return l.MovedTo;
+    case 10:
+        return l.Comments;
+    case 11:
+        return l.UserName;
+    case 12:
+        return l.Password;
+    case 13:
+        return l.Expires;
+    case 14:
+        return l.PageSize;
+    case 15:
+        return l.EmailAddress;
+    case 16:
+        return l.OriginalFilename;
+    case 17:
+        return l.Custom1;
+    case 18:
+        return l.Custom2;
+    case 19:
+        return l.Custom3;
+    default:
+        return {};
     }
 }
 
 bool AdvancedExport::open(const AdvancedExportSettings &settings,
-                          const QList<ExportFieldEntry> &fields, bool includeHeader)
+                          const QList<ExportFieldEntry> &fields,
+                          bool includeHeader)
 {
     m_fields = fields;
     m_reader = std::make_unique<ExportReader>(m_collection, keyForOrder(settings.order));
@@ -157,7 +179,8 @@ bool AdvancedExport::close()
 }
 
 bool AdvancedExport::run(const AdvancedExportSettings &settings,
-                         const QList<ExportFieldEntry> &fields, bool includeHeader)
+                         const QList<ExportFieldEntry> &fields,
+                         bool includeHeader)
 {
     if (!open(settings, fields, includeHeader))
         return false;

@@ -20,10 +20,10 @@ class UserInterface;
 /// The export settings the field-selected export reads.
 struct AdvancedExportSettings
 {
-    QString file;                    ///< Export:File
+    QString file;                               ///< Export:File
     QString order = QStringLiteral("Location"); ///< Export:Order
     QString assignment = QStringLiteral("All"); ///< Export:Category:Assignment
-    QString category;                ///< Export:Category
+    QString category;                           ///< Export:Category
     /// With the assignment "Query": the condition the query wizard produced.
     QString queryCondition;
 };
@@ -52,14 +52,16 @@ public:
 
     /// Opens the output and writes the header record when asked. False when nothing is to be
     /// done (the file could not be made, or a bad query, reported to the user).
-    bool open(const AdvancedExportSettings &settings, const QList<ExportFieldEntry> &fields,
+    bool open(const AdvancedExportSettings &settings,
+              const QList<ExportFieldEntry> &fields,
               bool includeHeader);
     /// Writes up to `records` more locations.
     Step step(int records = 500);
     /// Closes the file (also after a cancel); false when its end could not be written.
     bool close();
     /// open(), every step and close() in one go; true when the whole file was written.
-    bool run(const AdvancedExportSettings &settings, const QList<ExportFieldEntry> &fields,
+    bool run(const AdvancedExportSettings &settings,
+             const QList<ExportFieldEntry> &fields,
              bool includeHeader);
 
     qint64 written() const { return m_written; }
@@ -68,7 +70,8 @@ public:
     QString fileName() const { return m_writer.fileName(); }
 
     /// The value of `field` for a location and its category row, as the writer gets it.
-    static QVariant value(const QString &field, const LocationRecord &location,
+    static QVariant value(const QString &field,
+                          const LocationRecord &location,
                           const CategoryRecord &category);
 
 private:

@@ -33,8 +33,8 @@ QueryFieldResolver exportFieldResolver()
             return table == &locationsTable() ? ref : std::nullopt;
         const TableDef &cat = categoriesTable();
         const TableDef &loc = locationsTable();
-        ref->sql = u"(SELECT c."_s + ref->sql + u" FROM "_s + QString::fromLatin1(cat.schema)
-                   + u'.' + sqlIdentifier(QString::fromLatin1(cat.sqlTable)) + u" AS c WHERE c."_s
+        ref->sql = u"(SELECT c."_s + ref->sql + u" FROM "_s + QString::fromLatin1(cat.schema) + u'.'
+                   + sqlIdentifier(QString::fromLatin1(cat.sqlTable)) + u" AS c WHERE c."_s
                    + sqlIdentifier(u"Category"_s) + u" = "_s
                    + sqlIdentifier(QString::fromLatin1(loc.sqlTable)) + u'.'
                    + sqlIdentifier(u"Category"_s) + u" COLLATE PKNOCASE LIMIT 1)"_s;
@@ -97,7 +97,8 @@ const KeyDef *ExportReader::keyOf(const QString &order)
 }
 
 std::unique_ptr<ExportReader> ExportReader::open(const ExportSettings &settings,
-                                                 const ExportEnvironment &env, ExportResult &result)
+                                                 const ExportEnvironment &env,
+                                                 ExportResult &result)
 {
     result = ExportResult::Failed;
     const KeyDef *key = keyOf(settings.order);
@@ -112,8 +113,8 @@ std::unique_ptr<ExportReader> ExportReader::open(const ExportSettings &settings,
     if (settings.categoryAssignment == u"Selected"_s)
         reader->selectCategory(settings.category);
     if (settings.categoryAssignment == u"Query"_s) {
-        const std::optional<QString> query
-            = env.queryWizard ? env.queryWizard() : std::optional<QString>(QString());
+        const std::optional<QString> query = env.queryWizard ? env.queryWizard()
+                                                             : std::optional<QString>(QString());
         if (!query) {
             result = ExportResult::Cancelled;
             return nullptr;
@@ -132,8 +133,7 @@ std::unique_ptr<ExportReader> ExportReader::open(const ExportSettings &settings,
 ExportReader::ExportReader(Collection &collection, const KeyDef &key)
     : m_collection(collection)
     , m_view(std::make_unique<View>(collection, key))
-{
-}
+{}
 
 void ExportReader::selectCategory(const QString &category)
 {
@@ -208,7 +208,9 @@ bool ExportReader::next(LocationRecord &record)
     }
     try {
         while (m_statement->executeStep()) {
-            if (!m_selected || QStringView(text(*m_statement, 3)).compare(m_category, Qt::CaseInsensitive) == 0) {
+            if (!m_selected
+                || QStringView(text(*m_statement, 3)).compare(m_category, Qt::CaseInsensitive)
+                       == 0) {
                 readLocation(*m_statement, record, m_listFieldsOnly);
                 return true;
             }

@@ -16,20 +16,21 @@ struct ExportSettings
 {
     static constexpr const char *Section = "Export";
 
-    QString type = QStringLiteral("Table");          ///< Simple, Table, Frame, CSV, ADV, ASCII
-    bool typePreformatted = false;                   ///< "Use pre-formatted HTML"
+    QString type = QStringLiteral("Table");             ///< Simple, Table, Frame, CSV, ADV, ASCII
+    bool typePreformatted = false;                      ///< "Use pre-formatted HTML"
     QString categoryAssignment = QStringLiteral("All"); ///< All, Selected, Query
-    QString category;                                ///< exported when "Selected"
-    QString order = QStringLiteral("Location");      ///< Location, Description, CatDesc, CatLoc, Rating, Keyword
-    QString file;                                    ///< the main output file
+    QString category;                                   ///< exported when "Selected"
+    QString order = QStringLiteral(
+        "Location"); ///< Location, Description, CatDesc, CatLoc, Rating, Keyword
+    QString file;    ///< the main output file
     QString pageTitle;
-    QString filePreformatted;                        ///< shown and stored only
+    QString filePreformatted; ///< shown and stored only
     QString metaKeywords;
     QString metaDescription;
     bool rating = false;
-    bool keyword = false;                            ///< offered and stored only
+    bool keyword = false; ///< offered and stored only
     bool siteInfo = false;
-    bool otherFields = false;                        ///< offered and stored only
+    bool otherFields = false; ///< offered and stored only
 
     /// The settings of this program run.
     static ExportSettings &shared();

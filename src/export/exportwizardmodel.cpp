@@ -11,34 +11,32 @@ namespace pk {
 
 const QList<QPair<QString, QString>> &ExportWizardModel::types()
 {
-    static const QList<QPair<QString, QString>> list{
-        {u"Simple"_s, u"HTML - &Simple"_s},
-        {u"Table"_s, u"HTML - &Table"_s},
-        {u"Frame"_s, u"&HTML - Frame"_s},
-        {u"CSV"_s, u"&Comma-delimited text"_s},
-        {u"ADV"_s, u"&Comma-delimited text with advanced options"_s},
-        {u"ASCII"_s, u"&Text"_s}};
+    static const QList<QPair<QString, QString>>
+        list{{u"Simple"_s, u"HTML - &Simple"_s},
+             {u"Table"_s, u"HTML - &Table"_s},
+             {u"Frame"_s, u"&HTML - Frame"_s},
+             {u"CSV"_s, u"&Comma-delimited text"_s},
+             {u"ADV"_s, u"&Comma-delimited text with advanced options"_s},
+             {u"ASCII"_s, u"&Text"_s}};
     return list;
 }
 
 const QList<QPair<QString, QString>> &ExportWizardModel::orders()
 {
-    static const QList<QPair<QString, QString>> list{
-        {u"Location"_s, u"Location"_s},
-        {u"Description"_s, u"Description"_s},
-        {u"CatDesc"_s, u"Category/Description"_s},
-        {u"CatLoc"_s, u"Category/Location"_s},
-        {u"Rating"_s, u"Rating"_s},
-        {u"Keyword"_s, u"Keyword"_s}};
+    static const QList<QPair<QString, QString>> list{{u"Location"_s, u"Location"_s},
+                                                     {u"Description"_s, u"Description"_s},
+                                                     {u"CatDesc"_s, u"Category/Description"_s},
+                                                     {u"CatLoc"_s, u"Category/Location"_s},
+                                                     {u"Rating"_s, u"Rating"_s},
+                                                     {u"Keyword"_s, u"Keyword"_s}};
     return list;
 }
 
 const QList<QPair<QString, QString>> &ExportWizardModel::assignments()
 {
-    static const QList<QPair<QString, QString>> list{
-        {u"All"_s, u"All"_s},
-        {u"Selected"_s, u"Selected category:"_s},
-        {u"Query"_s, u"Advanced query"_s}};
+    static const QList<QPair<QString, QString>> list{{u"All"_s, u"All"_s},
+                                                     {u"Selected"_s, u"Selected category:"_s},
+                                                     {u"Query"_s, u"Advanced query"_s}};
     return list;
 }
 
@@ -55,7 +53,8 @@ void ExportWizardModel::setType(const QString &type)
         return;
     // Remember the name typed for the type left, so that switching back brings it again.
     if (!m_settings.file.trimmed().isEmpty())
-        m_ini.setValue(QString::fromLatin1(ExportSettings::Section), u"Export:File:"_s + m_settings.type,
+        m_ini.setValue(QString::fromLatin1(ExportSettings::Section),
+                       u"Export:File:"_s + m_settings.type,
                        m_settings.file);
     m_settings.type = type;
     const QString remembered = ExportSettings::fileForType(m_ini, type);
@@ -106,7 +105,8 @@ bool ExportWizardModel::finish(UserInterface &ui, const Runners &runners)
 {
     const QString file = m_settings.file;
     if (file.trimmed().isEmpty()) {
-        ui.message(QLatin1String(Title), u"Enter the path and name of the file to export to."_s,
+        ui.message(QLatin1String(Title),
+                   u"Enter the path and name of the file to export to."_s,
                    UserInterface::Icon::Warning);
         return false;
     }
@@ -127,8 +127,10 @@ bool ExportWizardModel::finish(UserInterface &ui, const Runners &runners)
     if (!written)
         return true;
     if (file.contains(u'.')) {
-        if (ui.askYesNo(u"Export Complete"_s, u"Would you like to launch "_s + file + u" now?"_s,
-                        true, UserInterface::Icon::Warning)
+        if (ui.askYesNo(u"Export Complete"_s,
+                        u"Would you like to launch "_s + file + u" now?"_s,
+                        true,
+                        UserInterface::Icon::Warning)
             && runners.launch)
             runners.launch(file);
     } else {

@@ -20,10 +20,42 @@ namespace pk {
 namespace {
 
 enum Token {
-    SiteInfo, Base, GenDate, Location, Url, Description, Desc, Category, Cat, Rating, Rank,
-    Keyword, LastVisit, LastValidated, Validated, MovedTo, Comments, UserName, Password, Expires,
-    PageSize, EmailAddress, Custom1, Custom2, Custom3, CatDesc, Title, Filename, Product,
-    MetaKeywords, MetaDescription, Order, ExportType, Bookmark, Toc, TokenCount
+    SiteInfo,
+    Base,
+    GenDate,
+    Location,
+    Url,
+    Description,
+    Desc,
+    Category,
+    Cat,
+    Rating,
+    Rank,
+    Keyword,
+    LastVisit,
+    LastValidated,
+    Validated,
+    MovedTo,
+    Comments,
+    UserName,
+    Password,
+    Expires,
+    PageSize,
+    EmailAddress,
+    Custom1,
+    Custom2,
+    Custom3,
+    CatDesc,
+    Title,
+    Filename,
+    Product,
+    MetaKeywords,
+    MetaDescription,
+    Order,
+    ExportType,
+    Bookmark,
+    Toc,
+    TokenCount
 };
 
 const QString tocToken = u"(URL:TOC)"_s;
@@ -47,27 +79,48 @@ QString anchorOf(const QString &category)
 
 const QStringList &PreformattedExport::tokens()
 {
-    static const QStringList list{
-        u"(URL:SiteInfo)"_s,     u"(URL:BASE)"_s,        u"(URL:GENDATE)"_s,
-        u"(URL:Location)"_s,     u"(URL:URL)"_s,         u"(URL:Description)"_s,
-        u"(URL:Desc)"_s,         u"(URL:Category)"_s,    u"(URL:Cat)"_s,
-        u"(URL:Rating)"_s,       u"(URL:Rank)"_s,        u"(URL:Keyword)"_s,
-        u"(URL:LastVisit)"_s,    u"(URL:LastValidated)"_s, u"(URL:Validated)"_s,
-        u"(URL:MovedTo)"_s,      u"(URL:Comments)"_s,    u"(URL:UserName)"_s,
-        u"(URL:Password)"_s,     u"(URL:Expires)"_s,     u"(URL:PageSize)"_s,
-        u"(URL:EmailAddress)"_s, u"(URL:Custom1)"_s,     u"(URL:Custom2)"_s,
-        u"(URL:Custom3)"_s,      u"(URL:CatDesc)"_s,     u"(URL:Title)"_s,
-        u"(URL:Filename)"_s,     u"(URL:Product)"_s,     u"<!--URL:Meta:Keywords-->"_s,
-        u"<!--URL:Meta:Description-->"_s, u"(URL:Order)"_s, u"(URL:ExportType)"_s,
-        u"(URL:Bookmark)"_s,     tocToken};
+    static const QStringList list{u"(URL:SiteInfo)"_s,
+                                  u"(URL:BASE)"_s,
+                                  u"(URL:GENDATE)"_s,
+                                  u"(URL:Location)"_s,
+                                  u"(URL:URL)"_s,
+                                  u"(URL:Description)"_s,
+                                  u"(URL:Desc)"_s,
+                                  u"(URL:Category)"_s,
+                                  u"(URL:Cat)"_s,
+                                  u"(URL:Rating)"_s,
+                                  u"(URL:Rank)"_s,
+                                  u"(URL:Keyword)"_s,
+                                  u"(URL:LastVisit)"_s,
+                                  u"(URL:LastValidated)"_s,
+                                  u"(URL:Validated)"_s,
+                                  u"(URL:MovedTo)"_s,
+                                  u"(URL:Comments)"_s,
+                                  u"(URL:UserName)"_s,
+                                  u"(URL:Password)"_s,
+                                  u"(URL:Expires)"_s,
+                                  u"(URL:PageSize)"_s,
+                                  u"(URL:EmailAddress)"_s,
+                                  u"(URL:Custom1)"_s,
+                                  u"(URL:Custom2)"_s,
+                                  u"(URL:Custom3)"_s,
+                                  u"(URL:CatDesc)"_s,
+                                  u"(URL:Title)"_s,
+                                  u"(URL:Filename)"_s,
+                                  u"(URL:Product)"_s,
+                                  u"<!--URL:Meta:Keywords-->"_s,
+                                  u"<!--URL:Meta:Description-->"_s,
+                                  u"(URL:Order)"_s,
+                                  u"(URL:ExportType)"_s,
+                                  u"(URL:Bookmark)"_s,
+                                  tocToken};
     return list;
 }
 
 PreformattedExport::PreformattedExport(ExportSettings settings, ExportEnvironment environment)
     : m_settings(std::move(settings))
     , m_env(std::move(environment))
-{
-}
+{}
 
 QString PreformattedExport::templateName(const QString &prefix, const QString &type, bool grouped)
 {
@@ -151,7 +204,8 @@ ExportResult PreformattedExport::run()
     }
     if (!reader->status()) {
         if (ui)
-            ui->message(u"Export"_s, u"Error reading Locations: "_s + reader->status().text,
+            ui->message(u"Export"_s,
+                        u"Error reading Locations: "_s + reader->status().text,
                         UserInterface::Icon::Critical);
         return ExportResult::Failed;
     }
@@ -175,15 +229,16 @@ ExportResult PreformattedExport::run()
         if (!writePage(page.pieces, page.file)) {
             ok = false;
             if (ui)
-                ui->message(u"Export"_s, u"Error adding to "_s + page.file,
+                ui->message(u"Export"_s,
+                            u"Error adding to "_s + page.file,
                             UserInterface::Icon::Critical);
         }
     }
     if (m_frame) {
-        const std::pair<QString, QString> frameFiles[] = {
-            {u"Default_base_"_s, m_settings.file},
-            {u"Default_banner_"_s, m_names.basePath + u"_banner.htm"_s},
-            {u"Default_contents_"_s, m_names.basePath + u"_contents.htm"_s}};
+        const std::pair<QString, QString> frameFiles[]
+            = {{u"Default_base_"_s, m_settings.file},
+               {u"Default_banner_"_s, m_names.basePath + u"_banner.htm"_s},
+               {u"Default_contents_"_s, m_names.basePath + u"_contents.htm"_s}};
         for (const auto &[prefix, target] : frameFiles) {
             const QString extra = templateName(prefix, m_settings.type, m_grouped);
             QStringList extraPieces;
@@ -196,7 +251,8 @@ ExportResult PreformattedExport::run()
             if (!writePage(extraPieces, target)) {
                 ok = false;
                 if (ui)
-                    ui->message(u"Export"_s, u"Error adding to "_s + target,
+                    ui->message(u"Export"_s,
+                                u"Error adding to "_s + target,
                                 UserInterface::Icon::Critical);
             }
         }
@@ -430,8 +486,9 @@ QString PreformattedExport::value(int token, const LocationRecord &r)
     case Url:
         return l;
     case Description:
-        return r.Description.isEmpty() ? u"No description"_s
-                                       : u"<a href=\""_s + l + u"\">"_s + esc(r.Description) + u"</a>"_s;
+        return r.Description.isEmpty()
+                   ? u"No description"_s
+                   : u"<a href=\""_s + l + u"\">"_s + esc(r.Description) + u"</a>"_s;
     case Desc:
         return esc(r.Description);
     case Category:
@@ -492,9 +549,9 @@ QString PreformattedExport::value(int token, const LocationRecord &r)
     case Product:
         return QLatin1String(ExportFile::Product);
     case MetaKeywords:
-        return m_settings.metaKeywords.isEmpty()
-                   ? QString()
-                   : u"<META NAME=\"keywords\" CONTENT=\""_s + esc(m_settings.metaKeywords) + u"\">"_s;
+        return m_settings.metaKeywords.isEmpty() ? QString()
+                                                 : u"<META NAME=\"keywords\" CONTENT=\""_s
+                                                       + esc(m_settings.metaKeywords) + u"\">"_s;
     case MetaDescription:
         return m_settings.metaDescription.isEmpty()
                    ? QString()

@@ -48,7 +48,8 @@ QPair<QString, QString> ErrorManager::format(std::uint16_t number, const ErrorCo
     const ErrorEntry *entry = ErrorCatalogue::find(number);
     if (!entry)
         return {QStringLiteral("Unknown Error"), QStringLiteral("Error %1").arg(number)};
-    return {fill(QString::fromUtf8(entry->title), context), fill(QString::fromUtf8(entry->message), context)};
+    return {fill(QString::fromUtf8(entry->title), context),
+            fill(QString::fromUtf8(entry->message), context)};
 }
 
 bool ErrorManager::defaultsToNo(std::uint16_t number)

@@ -43,7 +43,10 @@ void ScriptedUserInterface::message(const QString &title, const QString &text, I
     m_interactions.append({Kind::Message, title, text, {}});
 }
 
-bool ScriptedUserInterface::askYesNo(const QString &title, const QString &text, bool yesIsDefault, Icon)
+bool ScriptedUserInterface::askYesNo(const QString &title,
+                                     const QString &text,
+                                     bool yesIsDefault,
+                                     Icon)
 {
     const QVariant answer = take();
     const bool yes = answer.isValid() ? answer.toBool() : yesIsDefault;
@@ -51,8 +54,8 @@ bool ScriptedUserInterface::askYesNo(const QString &title, const QString &text, 
     return yes;
 }
 
-int ScriptedUserInterface::ask(const QString &title, const QString &text, const QStringList &,
-                               int defaultButton, Icon)
+int ScriptedUserInterface::ask(
+    const QString &title, const QString &text, const QStringList &, int defaultButton, Icon)
 {
     const QVariant answer = take();
     const int chosen = answer.isValid() ? answer.toInt() : defaultButton;
@@ -60,7 +63,8 @@ int ScriptedUserInterface::ask(const QString &title, const QString &text, const 
     return chosen;
 }
 
-std::optional<QString> ScriptedUserInterface::takeText(Kind kind, const QString &title,
+std::optional<QString> ScriptedUserInterface::takeText(Kind kind,
+                                                       const QString &title,
                                                        const QString &text)
 {
     const QVariant answer = take();
@@ -71,13 +75,15 @@ std::optional<QString> ScriptedUserInterface::takeText(Kind kind, const QString 
 }
 
 std::optional<QString> ScriptedUserInterface::saveFileName(const QString &title,
-                                                           const QString &presetPath, const QString &)
+                                                           const QString &presetPath,
+                                                           const QString &)
 {
     return takeText(Kind::SaveFile, title, presetPath);
 }
 
 std::optional<QString> ScriptedUserInterface::openFileName(const QString &title,
-                                                           const QString &presetPath, const QString &)
+                                                           const QString &presetPath,
+                                                           const QString &)
 {
     return takeText(Kind::OpenFile, title, presetPath);
 }
@@ -88,8 +94,8 @@ std::optional<QString> ScriptedUserInterface::existingFolder(const QString &titl
     return takeText(Kind::Folder, title, startFolder);
 }
 
-std::optional<QString> ScriptedUserInterface::text(const QString &title, const QString &prompt,
-                                                   const QString &, int, bool)
+std::optional<QString> ScriptedUserInterface::text(
+    const QString &title, const QString &prompt, const QString &, int, bool)
 {
     return takeText(Kind::Text, title, prompt);
 }

@@ -34,24 +34,40 @@ public:
     void pushCancel() { m_answers.emplace_back(); }
 
     const QList<Interaction> &interactions() const { return m_interactions; }
-    QStringList messages() const;           ///< texts of every message() shown, in order
-    QStringList titles() const;             ///< titles of every interaction, in order
-    const Interaction *last() const { return m_interactions.isEmpty() ? nullptr : &m_interactions.last(); }
-    void clear() { m_interactions.clear(); m_answers.clear(); }
+    QStringList messages() const; ///< texts of every message() shown, in order
+    QStringList titles() const;   ///< titles of every interaction, in order
+    const Interaction *last() const
+    {
+        return m_interactions.isEmpty() ? nullptr : &m_interactions.last();
+    }
+    void clear()
+    {
+        m_interactions.clear();
+        m_answers.clear();
+    }
     int pendingAnswers() const { return static_cast<int>(m_answers.size()); }
 
     void message(const QString &title, const QString &text, Icon icon = Icon::Information) override;
-    bool askYesNo(const QString &title, const QString &text, bool yesIsDefault = true,
+    bool askYesNo(const QString &title,
+                  const QString &text,
+                  bool yesIsDefault = true,
                   Icon icon = Icon::Question) override;
-    int ask(const QString &title, const QString &text, const QStringList &buttons,
-            int defaultButton = 0, Icon icon = Icon::Question) override;
-    std::optional<QString> saveFileName(const QString &title, const QString &presetPath,
+    int ask(const QString &title,
+            const QString &text,
+            const QStringList &buttons,
+            int defaultButton = 0,
+            Icon icon = Icon::Question) override;
+    std::optional<QString> saveFileName(const QString &title,
+                                        const QString &presetPath,
                                         const QString &filter) override;
-    std::optional<QString> openFileName(const QString &title, const QString &presetPath,
+    std::optional<QString> openFileName(const QString &title,
+                                        const QString &presetPath,
                                         const QString &filter) override;
     std::optional<QString> existingFolder(const QString &title, const QString &startFolder) override;
-    std::optional<QString> text(const QString &title, const QString &prompt,
-                                const QString &initial = {}, int maxLength = 255,
+    std::optional<QString> text(const QString &title,
+                                const QString &prompt,
+                                const QString &initial = {},
+                                int maxLength = 255,
                                 bool secret = false) override;
 
 private:

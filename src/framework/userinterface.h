@@ -22,10 +22,13 @@ public:
     virtual ~UserInterface() = default;
 
     /// A message box with a single OK button.
-    virtual void message(const QString &title, const QString &text, Icon icon = Icon::Information) = 0;
+    virtual void message(const QString &title, const QString &text, Icon icon = Icon::Information)
+        = 0;
 
     /// A Yes/No question; returns true for Yes. Closing the box counts as No.
-    virtual bool askYesNo(const QString &title, const QString &text, bool yesIsDefault = true,
+    virtual bool askYesNo(const QString &title,
+                          const QString &text,
+                          bool yesIsDefault = true,
                           Icon icon = Icon::Question)
         = 0;
 
@@ -33,27 +36,35 @@ public:
      * A question with the given buttons (texts may carry '&' accelerators). Returns the index of
      * the button chosen, or -1 when the box was closed without choosing.
      */
-    virtual int ask(const QString &title, const QString &text, const QStringList &buttons,
-                    int defaultButton = 0, Icon icon = Icon::Question)
+    virtual int ask(const QString &title,
+                    const QString &text,
+                    const QStringList &buttons,
+                    int defaultButton = 0,
+                    Icon icon = Icon::Question)
         = 0;
 
     /// Save-file dialog. `filter` uses the "Description|pattern|Description|pattern" form.
     /// Returns nothing when cancelled.
-    virtual std::optional<QString> saveFileName(const QString &title, const QString &presetPath,
+    virtual std::optional<QString> saveFileName(const QString &title,
+                                                const QString &presetPath,
                                                 const QString &filter)
         = 0;
 
     /// Open-file dialog, same conventions as saveFileName().
-    virtual std::optional<QString> openFileName(const QString &title, const QString &presetPath,
+    virtual std::optional<QString> openFileName(const QString &title,
+                                                const QString &presetPath,
                                                 const QString &filter)
         = 0;
 
     /// Folder chooser. Returns nothing when cancelled.
-    virtual std::optional<QString> existingFolder(const QString &title, const QString &startFolder) = 0;
+    virtual std::optional<QString> existingFolder(const QString &title, const QString &startFolder)
+        = 0;
 
     /// A one-line text prompt; `secret` hides what is typed. Returns nothing when cancelled.
-    virtual std::optional<QString> text(const QString &title, const QString &prompt,
-                                        const QString &initial = {}, int maxLength = 255,
+    virtual std::optional<QString> text(const QString &title,
+                                        const QString &prompt,
+                                        const QString &initial = {},
+                                        int maxLength = 255,
                                         bool secret = false)
         = 0;
 };

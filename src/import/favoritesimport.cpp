@@ -22,12 +22,14 @@ constexpr int kCategoryWidth = 50;
 
 } // namespace
 
-FavoritesImport::FavoritesImport(Collection &collection, ErrorManager &errors, QString folder,
-                                 CategoryMode mode, QString selectedCategory)
+FavoritesImport::FavoritesImport(Collection &collection,
+                                 ErrorManager &errors,
+                                 QString folder,
+                                 CategoryMode mode,
+                                 QString selectedCategory)
     : m_folder(std::move(folder))
     , m_insert(collection, errors, mode, std::move(selectedCategory), ImportInsert::Rules::FolderTree)
-{
-}
+{}
 
 bool FavoritesImport::hasShortcutName(const QString &fileName)
 {
@@ -53,7 +55,8 @@ std::vector<ShortcutEntry> FavoritesImport::scanFolder(const QString &folder)
         return entries;
     const QString prefix = root.endsWith(u'/') ? root : root + u'/';
     // Links to folders are not followed: a link back up the tree cannot loop.
-    QDirIterator it(root, QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+    QDirIterator it(root,
+                    QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
                     QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QString full = it.next();
@@ -77,7 +80,8 @@ LocationRecord FavoritesImport::locationFor(const ShortcutEntry &entry, const QS
     record.OriginalFilename = QDir::cleanPath(folder) + u'/' + entry.path;
     QString category = QString::fromLatin1(TopCategory);
     QString description = entry.path;
-    for (qsizetype slash = description.indexOf(u'/'); slash >= 0; slash = description.indexOf(u'/')) {
+    for (qsizetype slash = description.indexOf(u'/'); slash >= 0;
+         slash = description.indexOf(u'/')) {
         const QString name = description.left(slash);
         if (category == QLatin1String(TopCategory))
             category = name;

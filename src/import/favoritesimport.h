@@ -34,7 +34,10 @@ public:
     /// Larger files are no shortcuts and are not read.
     static constexpr qint64 MaxShortcutSize = 256 * 1024;
 
-    FavoritesImport(Collection &collection, ErrorManager &errors, QString folder, CategoryMode mode,
+    FavoritesImport(Collection &collection,
+                    ErrorManager &errors,
+                    QString folder,
+                    CategoryMode mode,
                     QString selectedCategory);
 
     ImportInsert &inserter() { return m_insert; }

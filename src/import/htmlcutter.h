@@ -21,7 +21,9 @@ public:
     static constexpr qsizetype FlushLength = 7169;
     static constexpr qsizetype MaxPending = 8192;
 
-    explicit HtmlCutter(std::vector<QString> &tokens) : m_tokens(tokens) {}
+    explicit HtmlCutter(std::vector<QString> &tokens)
+        : m_tokens(tokens)
+    {}
 
     void addLine(QStringView line, bool continuation = false);
     /// Cuts what is still waiting (at the end of the document).

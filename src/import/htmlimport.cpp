@@ -26,7 +26,8 @@ HtmlImport::HtmlImport(Collection &collection, ErrorManager &errors, Settings se
     : m_collection(collection)
     , m_settings(std::move(settings))
     , m_insert(collection, errors, m_settings.mode, m_settings.category)
-    , m_bookmarks(m_settings.kind.trimmed().compare(QLatin1String(BookmarkKind), Qt::CaseInsensitive) == 0)
+    , m_bookmarks(
+          m_settings.kind.trimmed().compare(QLatin1String(BookmarkKind), Qt::CaseInsensitive) == 0)
 {
     m_settings.file = trimTrailingSpaces(m_settings.file);
 }
@@ -35,7 +36,8 @@ bool HtmlImport::open()
 {
     if (m_settings.file.trimmed().isEmpty()) {
         m_stage = Stage::Done;
-        m_insert.errors().ui().message(u"Import"_s, u"No file was named to import."_s,
+        m_insert.errors().ui().message(u"Import"_s,
+                                       u"No file was named to import."_s,
                                        UserInterface::Icon::Warning);
         return false;
     }

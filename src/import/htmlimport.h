@@ -36,7 +36,7 @@ public:
 
     struct Settings
     {
-        QString kind;     ///< "Netscape" for a bookmark file, anything else for a document
+        QString kind; ///< "Netscape" for a bookmark file, anything else for a document
         QString file;
         CategoryMode mode = CategoryMode::Guess;
         QString category; ///< for "Selected"
@@ -91,7 +91,7 @@ private:
     QString m_folder;
     std::optional<QString> m_folderParent; ///< the folder a heading was met in, until its list opens
     std::vector<QString> m_folderStack;
-    QString m_lastAdded;                    ///< address of the link a "<DD>" line belongs to
+    QString m_lastAdded; ///< address of the link a "<DD>" line belongs to
 };
 
 } // namespace pk

@@ -71,12 +71,12 @@ HtmlLinkPass::HtmlLinkPass(std::vector<QString> tokens, ImportInsert &insert, QS
     : m_tokens(std::move(tokens))
     , m_insert(insert)
     , m_source(std::move(sourceFile))
-{
-}
+{}
 
 QString HtmlLinkPass::extractAddress(QStringView tag)
 {
-    for (const QStringView marker : {QStringView(u"http:"), QStringView(u"ftp:"), QStringView(u"mailto:")}) {
+    for (const QStringView marker :
+         {QStringView(u"http:"), QStringView(u"ftp:"), QStringView(u"mailto:")}) {
         if (const qsizetype at = tag.indexOf(marker, 0, Qt::CaseInsensitive); at >= 0)
             return trimAddress(tag.sliced(at));
     }

@@ -21,20 +21,23 @@ int categoryWidth()
 
 } // namespace
 
-ImportInsert::ImportInsert(Collection &collection, ErrorManager &errors, CategoryMode mode,
-                           QString selectedCategory, Rules rules)
+ImportInsert::ImportInsert(Collection &collection,
+                           ErrorManager &errors,
+                           CategoryMode mode,
+                           QString selectedCategory,
+                           Rules rules)
     : m_collection(collection)
     , m_errors(errors)
     , m_mode(mode)
     , m_selected(fitToField(selectedCategory, categoryWidth()))
     , m_rules(rules)
-{
-}
+{}
 
 QString ImportInsert::assignCategory(const QString &derived, const LocationRecord &location)
 {
     const QString guess = fitToField(derived, categoryWidth());
-    const QString fallback = m_rules == Rules::FolderTree ? guess : QString::fromLatin1(NewCategory);
+    const QString fallback = m_rules == Rules::FolderTree ? guess
+                                                          : QString::fromLatin1(NewCategory);
     QString result;
     bool offer = false;
     switch (m_mode) {

@@ -50,8 +50,11 @@ public:
 
     static constexpr const char *NewCategory = "New";
 
-    ImportInsert(Collection &collection, ErrorManager &errors, CategoryMode mode,
-                 QString selectedCategory, Rules rules = Rules::Content);
+    ImportInsert(Collection &collection,
+                 ErrorManager &errors,
+                 CategoryMode mode,
+                 QString selectedCategory,
+                 Rules rules = Rules::Content);
 
     CategoryMode mode() const { return m_mode; }
     ErrorManager &errors() const { return m_errors; }

@@ -71,8 +71,12 @@ CategoryMode ImportSettings::mode() const
 
 QVariantMap ImportSettings::toArguments() const
 {
-    return {{u"Type"_s, type},         {u"File"_s, file},         {u"Folder"_s, folder},
-            {u"Assignment"_s, assignment}, {u"Category"_s, category}, {u"URL"_s, url},
+    return {{u"Type"_s, type},
+            {u"File"_s, file},
+            {u"Folder"_s, folder},
+            {u"Assignment"_s, assignment},
+            {u"Category"_s, category},
+            {u"URL"_s, url},
             {u"FollowLinks"_s, followLinks}};
 }
 

@@ -17,13 +17,13 @@ struct ImportSettings
 {
     static constexpr const char *Section = "Import";
 
-    QString type = QStringLiteral("IE");             ///< `Import:Type`, 10
-    QString file;                                    ///< `Import:File`, 255
-    QString folder;                                  ///< `Import:Folder`, 255
-    QString assignment = QStringLiteral("Guess");    ///< `Import:Category:Assignment`, 10
-    QString category;                                ///< `Import:Category`, 50
-    QString url;                                     ///< `Import:URL`, 255
-    int followLinks = 0;                             ///< `Import:FollowLinks`, 0 or 1
+    QString type = QStringLiteral("IE");          ///< `Import:Type`, 10
+    QString file;                                 ///< `Import:File`, 255
+    QString folder;                               ///< `Import:Folder`, 255
+    QString assignment = QStringLiteral("Guess"); ///< `Import:Category:Assignment`, 10
+    QString category;                             ///< `Import:Category`, 50
+    QString url;                                  ///< `Import:URL`, 255
+    int followLinks = 0;                          ///< `Import:FollowLinks`, 0 or 1
 
     /// The keys as the wizard reads them when it opens: every key but `Import:Folder`, which
     /// comes from the favourites folder setting; blank Type and Assignment take their defaults.

@@ -92,7 +92,8 @@ ImportWizard::Start ImportWizard::startFor(const ImportSettings &settings)
     return start;
 }
 
-bool ImportWizard::acceptCategory(Collection &collection, QString &entry,
+bool ImportWizard::acceptCategory(Collection &collection,
+                                  QString &entry,
                                   const CategoryChooser &choose)
 {
     const QString name = trimTrailingSpaces(entry);
@@ -107,7 +108,8 @@ bool ImportWizard::acceptCategory(Collection &collection, QString &entry,
     return true;
 }
 
-QString ImportWizard::helpFile(const QString &name, const QString &collectionFolder,
+QString ImportWizard::helpFile(const QString &name,
+                               const QString &collectionFolder,
                                const QString &dataFolder)
 {
     for (const QString &folder : {collectionFolder, dataFolder}) {

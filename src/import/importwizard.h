@@ -61,11 +61,14 @@ public:
      * kept (true); otherwise the category list opens: its choice replaces the entry (true), a
      * cancel leaves it for the user to correct (false, the focus goes back to the entry).
      */
-    static bool acceptCategory(Collection &collection, QString &entry, const CategoryChooser &choose);
+    static bool acceptCategory(Collection &collection,
+                               QString &entry,
+                               const CategoryChooser &choose);
 
     /// The help text file: in the collection folder first, else in the data folder; blank when
     /// neither has it.
-    static QString helpFile(const QString &name, const QString &collectionFolder,
+    static QString helpFile(const QString &name,
+                            const QString &collectionFolder,
                             const QString &dataFolder);
     /// The lines of a help file as one text; nothing when it cannot be read.
     static std::optional<QString> readHelp(const QString &path);

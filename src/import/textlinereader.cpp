@@ -12,16 +12,24 @@ constexpr qint64 kBlock = 64 * 1024;
 constexpr qsizetype kHead = 4096;
 
 // Windows-1252 in 0x80..0x9F; the five undefined bytes keep their Latin-1 value.
-constexpr std::array<char16_t, 32> kCp1252High = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+constexpr std::array<char16_t, 32> kCp1252High = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026,
+                                                  0x2020, 0x2021, 0x02C6, 0x2030, 0x0160, 0x2039,
+                                                  0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018,
+                                                  0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                                  0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D,
+                                                  0x017E, 0x0178};
 
 bool isWindows1252Name(const QString &name)
 {
-    static const QStringList names = {u"windows-1252"_s, u"cp1252"_s,     u"iso-8859-1"_s,
-                                      u"iso8859-1"_s,    u"latin1"_s,     u"latin-1"_s,
-                                      u"us-ascii"_s,     u"ascii"_s,      u"x-cp1252"_s,
+    static const QStringList names = {u"windows-1252"_s,
+                                      u"cp1252"_s,
+                                      u"iso-8859-1"_s,
+                                      u"iso8859-1"_s,
+                                      u"latin1"_s,
+                                      u"latin-1"_s,
+                                      u"us-ascii"_s,
+                                      u"ascii"_s,
+                                      u"x-cp1252"_s,
                                       u"iso-8859-15"_s};
     return names.contains(name, Qt::CaseInsensitive);
 }
@@ -202,7 +210,8 @@ std::optional<TextLineReader::Line> TextLineReader::next()
         if (!fill()) {
             if (m_offset >= m_bytes.size())
                 return std::nullopt;
-            line.text = decode(QByteArrayView(m_bytes.constData() + m_offset, m_bytes.size() - m_offset));
+            line.text = decode(
+                QByteArrayView(m_bytes.constData() + m_offset, m_bytes.size() - m_offset));
             m_offset = m_bytes.size();
             m_scan = m_offset;
             m_pendingContinuation = false;

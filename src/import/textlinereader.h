@@ -69,7 +69,7 @@ private:
     QString m_charset;
     Mode m_mode = Mode::Utf8;
     std::optional<QStringDecoder> m_converter;
-    QByteArray m_bytes;   ///< bytes read and not yet handed out from m_offset on
+    QByteArray m_bytes; ///< bytes read and not yet handed out from m_offset on
     qsizetype m_offset = 0;
     qsizetype m_scan = 0; ///< where the search for a line end goes on
     qsizetype m_maxLine = DefaultMaxLine;

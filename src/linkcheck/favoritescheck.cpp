@@ -47,7 +47,9 @@ void FavoritesCheck::next()
         return;
     }
     auto *test = new LinkTest(m_env, m_entries[std::size_t(m_index)].url, false, this);
-    connect(test, &LinkTest::finished, this, [this, test](int result) { testFinished(test, result); });
+    connect(test, &LinkTest::finished, this, [this, test](int result) {
+        testFinished(test, result);
+    });
     emit testStarted(test);
     test->start();
 }

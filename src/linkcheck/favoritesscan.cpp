@@ -24,7 +24,8 @@ std::vector<FavoriteEntry> FavoritesScan::scan(const QString &folder)
     const QString prefix = root.endsWith(QLatin1Char('/')) ? root : root + QLatin1Char('/');
 
     // Links to folders are not followed, so a link back up the tree cannot loop.
-    QDirIterator it(root, QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+    QDirIterator it(root,
+                    QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
                     QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QString full = it.next();
@@ -34,7 +35,8 @@ std::vector<FavoriteEntry> FavoritesScan::scan(const QString &folder)
         shortcut.load();
         FavoriteEntry entry;
         entry.path = full.startsWith(prefix) ? full.mid(prefix.size()) : full;
-        entry.url = shortcut.value(QStringLiteral("InternetShortcut"), QStringLiteral("URL")).trimmed();
+        entry.url
+            = shortcut.value(QStringLiteral("InternetShortcut"), QStringLiteral("URL")).trimmed();
         entries.push_back(std::move(entry));
     }
     std::sort(entries.begin(), entries.end(), [](const FavoriteEntry &a, const FavoriteEntry &b) {

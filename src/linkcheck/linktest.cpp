@@ -26,7 +26,11 @@ bool isBlank(const QString &text)
 class DepthGuard final
 {
 public:
-    explicit DepthGuard(int &depth) : m_depth(depth) { ++m_depth; }
+    explicit DepthGuard(int &depth)
+        : m_depth(depth)
+    {
+        ++m_depth;
+    }
     ~DepthGuard() { --m_depth; }
     DepthGuard(const DepthGuard &) = delete;
     DepthGuard &operator=(const DepthGuard &) = delete;

@@ -73,10 +73,18 @@ qint32 ResponseEvaluator::expiryDay(const QString &value)
     const QString part = value.toUpper().mid(5, 11);
     if (part.size() != 11 || part.at(2) != QLatin1Char(' ') || part.at(6) != QLatin1Char(' '))
         return 0;
-    static const QStringList months = {
-        QStringLiteral("JAN"), QStringLiteral("FEB"), QStringLiteral("MAR"), QStringLiteral("APR"),
-        QStringLiteral("MAY"), QStringLiteral("JUN"), QStringLiteral("JUL"), QStringLiteral("AUG"),
-        QStringLiteral("SEP"), QStringLiteral("OCT"), QStringLiteral("NOV"), QStringLiteral("DEC")};
+    static const QStringList months = {QStringLiteral("JAN"),
+                                       QStringLiteral("FEB"),
+                                       QStringLiteral("MAR"),
+                                       QStringLiteral("APR"),
+                                       QStringLiteral("MAY"),
+                                       QStringLiteral("JUN"),
+                                       QStringLiteral("JUL"),
+                                       QStringLiteral("AUG"),
+                                       QStringLiteral("SEP"),
+                                       QStringLiteral("OCT"),
+                                       QStringLiteral("NOV"),
+                                       QStringLiteral("DEC")};
     bool dayOk = false;
     bool yearOk = false;
     const int day = part.left(2).trimmed().toInt(&dayOk);
@@ -87,8 +95,10 @@ qint32 ResponseEvaluator::expiryDay(const QString &value)
     return DayNumber::fromDate(QDate(year, month, day));
 }
 
-ResponseOutcome ResponseEvaluator::evaluate(const QByteArray &header, const QString &url,
-                                            const LocationRecord &record, qint32 today,
+ResponseOutcome ResponseEvaluator::evaluate(const QByteArray &header,
+                                            const QString &url,
+                                            const LocationRecord &record,
+                                            qint32 today,
                                             bool withDetails)
 {
     ResponseOutcome out;
@@ -106,8 +116,8 @@ ResponseOutcome ResponseEvaluator::evaluate(const QByteArray &header, const QStr
         const qsizetype colon = line.indexOf(QLatin1Char(':'));
         QString value = colon < 0 ? line : line.mid(colon + 1);
         qsizetype blanks = 0;
-        while (blanks < value.size() && (value.at(blanks) == QLatin1Char(' ')
-                                         || value.at(blanks) == QLatin1Char('\t')))
+        while (blanks < value.size()
+               && (value.at(blanks) == QLatin1Char(' ') || value.at(blanks) == QLatin1Char('\t')))
             ++blanks;
         value = value.mid(blanks, MaxValueLength);
 

@@ -21,8 +21,8 @@ struct ResponseOutcome
     QString Custom1;
     QString Custom2;
 
-    int statusCode = 0;         ///< 0 when no status line could be read
-    QString statusLine;         ///< the status line as it came (cut to the detail value width)
+    int statusCode = 0; ///< 0 when no status line could be read
+    QString statusLine; ///< the status line as it came (cut to the detail value width)
     bool sawStatusLine = false;
     std::vector<QString> details; ///< detail values to add, in the order found
 };
@@ -43,8 +43,11 @@ public:
 
     /// Evaluates `header` for the location `url`, starting from `record`'s current values.
     /// `withDetails` adds the status line to `details` (the test writes it as a detail row).
-    static ResponseOutcome evaluate(const QByteArray &header, const QString &url,
-                                    const LocationRecord &record, qint32 today, bool withDetails);
+    static ResponseOutcome evaluate(const QByteArray &header,
+                                    const QString &url,
+                                    const LocationRecord &record,
+                                    qint32 today,
+                                    bool withDetails);
 
     /// The day number of an HTTP date's date part ("Sun, 06 Nov 1994 08:49:37 GMT"); 0 when
     /// it cannot be read.

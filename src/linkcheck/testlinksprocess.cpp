@@ -50,8 +50,9 @@ void TestLinksProcess::run()
 
     m_view = std::make_unique<View>(*collection, Keys::urlLocation());
     if (ui && ui->askYesNo(QLatin1String(QueryCaption), QLatin1String(QueryQuestion))) {
-        const std::optional<QString> condition
-            = m_env.queryWizard ? m_env.queryWizard() : std::optional<QString>(QString());
+        const std::optional<QString> condition = m_env.queryWizard
+                                                     ? m_env.queryWizard()
+                                                     : std::optional<QString>(QString());
         if (!condition) {
             // A cancelled wizard tests nothing rather than everything.
             end();
@@ -61,8 +62,9 @@ void TestLinksProcess::run()
         QueryCompileContext context;
         context.resolveField = storeFieldResolver();
         QueryError error;
-        const std::optional<SqlFilter> filter
-            = expression.isValid() ? expression.compile(context, error) : std::nullopt;
+        const std::optional<SqlFilter> filter = expression.isValid()
+                                                    ? expression.compile(context, error)
+                                                    : std::nullopt;
         if (!filter) {
             ui->message(QStringLiteral("Error"),
                         expression.isValid() ? error.describe() : expression.error().describe(),
@@ -102,10 +104,13 @@ void TestLinksProcess::scheduleStep()
     if (m_stepQueued || m_finished)
         return;
     m_stepQueued = true;
-    QMetaObject::invokeMethod(this, [this] {
-        m_stepQueued = false;
-        step();
-    }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_stepQueued = false;
+            step();
+        },
+        Qt::QueuedConnection);
 }
 
 bool TestLinksProcess::nextLocation(QString &location)
@@ -140,7 +145,8 @@ void TestLinksProcess::step()
             ++m_counter;
             emit progressText(QStringLiteral("Testing ") + QString::number(m_counter)
                               + QStringLiteral(" of up to ") + QString::number(m_total));
-            const int percent = m_total > 0 ? int(std::min<qint64>(100, m_counter * 100 / m_total)) : 100;
+            const int percent = m_total > 0 ? int(std::min<qint64>(100, m_counter * 100 / m_total))
+                                            : 100;
             emit percentText(QString::number(percent) + QStringLiteral("% Completed"));
             emit progressValue(percent);
             if (!location.startsWith(QLatin1String("http://")))
@@ -162,7 +168,9 @@ void TestLinksProcess::startTest(const QString &location)
     auto *test = new LinkTest(m_env.test, location, true, this);
     ++m_ownRunning;
     ++m_testsStarted;
-    connect(test, &LinkTest::finished, this, [this, test](int result) { testFinished(test, result); });
+    connect(test, &LinkTest::finished, this, [this, test](int result) {
+        testFinished(test, result);
+    });
     emit testStarted(test);
     test->start();
     writeTrace(test->thread());
@@ -181,7 +189,8 @@ void TestLinksProcess::writeTrace(int thread)
 {
     if (!m_trace)
         return;
-    m_trace->setValue(QLatin1String(TraceSection), QString::number(thread),
+    m_trace->setValue(QLatin1String(TraceSection),
+                      QString::number(thread),
                       QDate::currentDate().toString(QStringLiteral("dd/MM/yy")));
     m_trace->save();
 }

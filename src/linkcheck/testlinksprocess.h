@@ -53,7 +53,8 @@ public:
           "valid. You will be able to select which links are tested using the standard Query "
           "Wizard.  Do you wish to proceed?";
     static constexpr const char *QueryCaption = "Query Wizard";
-    static constexpr const char *QueryQuestion = "Would you like to select which links are to be tested?";
+    static constexpr const char *QueryQuestion
+        = "Would you like to select which links are to be tested?";
     static constexpr const char *TraceSection = "Testing";
     static constexpr int StepMilliseconds = 100;
     static constexpr int PageSize = 100;

@@ -43,7 +43,8 @@ public:
 
     // Virtual operations, in slot order.
     /// Writes one diagnostic line "[Net] [thread] function - message" when `level` allows.
-    virtual void Log(const QString &message, const QString &functionName = {},
+    virtual void Log(const QString &message,
+                     const QString &functionName = {},
                      int level = NetLogNormal);
     /// Message text for the current `Error`.
     virtual QString InterpretError();

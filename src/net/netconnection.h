@@ -15,8 +15,8 @@ namespace pk {
  */
 struct NetConnection
 {
-    std::uint8_t Mode;                 ///< 0 client, 1 server
-    char Server[81];                   ///< host name or address, zero-terminated
+    std::uint8_t Mode; ///< 0 client, 1 server
+    char Server[81];   ///< host name or address, zero-terminated
     std::uint16_t Port;
     std::uint32_t Socket;              ///< filled in by the library
     std::int32_t SockID;               ///< filled in by the library
@@ -26,8 +26,8 @@ struct NetConnection
     char LocalIP[16];                  ///< filled in by the library
     std::int32_t Reserved1;
     std::uint8_t UDPMode;
-    std::int32_t AsyncOpenTimeOut;     ///< hundredths of a second; 0 = synchronous open
-    std::int32_t InActiveTimeout;      ///< hundredths of a second; 0 = never idle
+    std::int32_t AsyncOpenTimeOut; ///< hundredths of a second; 0 = synchronous open
+    std::int32_t InActiveTimeout;  ///< hundredths of a second; 0 = never idle
     std::uint8_t SSL;
     std::int32_t SSLMethod;
     std::uint8_t SSLDontConnectOnOpen;

@@ -73,7 +73,12 @@ enum class ConnState { Opening, Open, Closing, Closed };
 
 struct Connection
 {
-    Connection(asio::io_context &io) : socket(io), resolver(io), openTimer(io), idleTimer(io) {}
+    Connection(asio::io_context &io)
+        : socket(io)
+        , resolver(io)
+        , openTimer(io)
+        , idleTimer(io)
+    {}
 
     std::int32_t sockId = 0;
     std::uint32_t handle = 0;
@@ -106,9 +111,9 @@ struct Connection
 
     // Guarded by the engine's mutex.
     ConnState state = ConnState::Opening;
-    bool dropped = false;   // aborted or released: deliver nothing more
-    bool orphaned = false;  // its event was freed
-    int queued = 0;         // packets waiting for the owner
+    bool dropped = false;  // aborted or released: deliver nothing more
+    bool orphaned = false; // its event was freed
+    int queued = 0;        // packets waiting for the owner
     bool readPaused = false;
     Clock::time_point closedAt{};
 };
@@ -196,12 +201,14 @@ public:
     }
 
     /// Queues a packet for the owner and posts its event. Library thread.
-    void deliver(const ConnectionPtr &connection, int type, const char *data = nullptr,
-                 std::size_t length = 0, int error = 0)
+    void deliver(const ConnectionPtr &connection,
+                 int type,
+                 const char *data = nullptr,
+                 std::size_t length = 0,
+                 int error = 0)
     {
         std::lock_guard lock(mutex);
-        if (connection->dropped || connection->orphaned
-            || !eventsInUse.contains(connection->event))
+        if (connection->dropped || connection->orphaned || !eventsInUse.contains(connection->event))
             return;
         const auto poster = posters.find(connection->thread);
         if (poster == posters.end())
@@ -238,20 +245,24 @@ public:
                     openFailed(connection, NetErrOpenFailed);
             });
         }
-        connection->resolver.async_resolve(
-            connection->server, std::to_string(connection->port),
-            [this, connection](const std::error_code &ec, tcp::resolver::results_type results) {
-                if (!isOpening(connection))
-                    return;
-                if (ec) {
-                    openFailed(connection, NetErrAddressNotFound);
-                    return;
-                }
-                asio::async_connect(connection->socket, results,
-                                    [this, connection](const std::error_code &ec, const tcp::endpoint &) {
-                                        connected(connection, ec);
-                                    });
-            });
+        connection->resolver
+            .async_resolve(connection->server,
+                           std::to_string(connection->port),
+                           [this, connection](const std::error_code &ec,
+                                              tcp::resolver::results_type results) {
+                               if (!isOpening(connection))
+                                   return;
+                               if (ec) {
+                                   openFailed(connection, NetErrAddressNotFound);
+                                   return;
+                               }
+                               asio::async_connect(connection->socket,
+                                                   results,
+                                                   [this, connection](const std::error_code &ec,
+                                                                      const tcp::endpoint &) {
+                                                       connected(connection, ec);
+                                                   });
+                           });
     }
 
     bool isOpening(const ConnectionPtr &connection)
@@ -286,20 +297,23 @@ public:
         opened(connection);
     }
 
-    template <typename Done>
+    template<typename Done>
     void handshake(const ConnectionPtr &connection, Done done)
     {
         {
             std::lock_guard lock(mutex);
             connection->sslContext = currentSslContext();
         }
-        connection->tls = std::make_unique<asio::ssl::stream<tcp::socket &>>(
-            connection->socket, *connection->sslContext);
+        connection->tls
+            = std::make_unique<asio::ssl::stream<tcp::socket &>>(connection->socket,
+                                                                 *connection->sslContext);
         std::error_code ec;
         asio::ip::make_address(connection->server, ec);
         if (ec) { // a host name: send it for virtual hosting
-            SSL_ctrl(connection->tls->native_handle(), SSL_CTRL_SET_TLSEXT_HOSTNAME,
-                     TLSEXT_NAMETYPE_host_name, const_cast<char *>(connection->server.c_str()));
+            SSL_ctrl(connection->tls->native_handle(),
+                     SSL_CTRL_SET_TLSEXT_HOSTNAME,
+                     TLSEXT_NAMETYPE_host_name,
+                     const_cast<char *>(connection->server.c_str()));
         }
         connection->tls->set_verify_callback(asio::ssl::host_name_verification(connection->server));
         connection->tls->async_handshake(asio::ssl::stream_base::client,
@@ -572,9 +586,8 @@ public:
         const auto queue = pending.find(connection->event);
         if (queue == pending.end())
             return;
-        std::erase_if(queue->second, [&](const Pending &entry) {
-            return entry.sockId == connection->sockId;
-        });
+        std::erase_if(queue->second,
+                      [&](const Pending &entry) { return entry.sockId == connection->sockId; });
         connection->queued = 0;
     }
 
@@ -825,11 +838,13 @@ int NetSimpleConnectSend(NetConnection &record, NetPacket &packet)
     return 0;
 }
 
-int NetSimpleConnectClose(NetConnection &record, std::uint32_t socket, std::int32_t sockId,
+int NetSimpleConnectClose(NetConnection &record,
+                          std::uint32_t socket,
+                          std::int32_t sockId,
                           int phase)
 {
     Engine &e = engine();
-    (void)socket;
+    (void) socket;
     const std::int32_t id = sockId != 0 ? sockId : record.SockID;
     ConnectionPtr connection;
     {
@@ -909,18 +924,30 @@ int NetSimpleSwitchToSSL(NetConnection &record)
 std::string NetErrorStr(int error)
 {
     switch (error) {
-    case NetErrNoRequest: return "No packet is waiting for this connection";
-    case NetErrServiceNotSupported: return "Server and UDP connections are not supported";
-    case NetErrAddressNotFound: return "The host name could not be resolved";
-    case NetErrBadParameters: return "Bad parameters passed to function";
-    case NetErrHostOrSocketNotSet: return "Host name or port not set";
-    case NetErrConnectionNotFound: return "The connection does not exist (any more)";
-    case NetErrCouldNotOpen: return "The connection was refused or the host is unreachable";
-    case NetErrNoPosting: return "No event poster is registered for the connection's thread";
-    case NetErrOpenFailed: return "The connection could not be opened in time";
-    case NetErrPingFailed: return "No answer to the ping";
-    case NetErrSSLFailed: return "The secure connection could not be set up";
-    default: break;
+    case NetErrNoRequest:
+        return "No packet is waiting for this connection";
+    case NetErrServiceNotSupported:
+        return "Server and UDP connections are not supported";
+    case NetErrAddressNotFound:
+        return "The host name could not be resolved";
+    case NetErrBadParameters:
+        return "Bad parameters passed to function";
+    case NetErrHostOrSocketNotSet:
+        return "Host name or port not set";
+    case NetErrConnectionNotFound:
+        return "The connection does not exist (any more)";
+    case NetErrCouldNotOpen:
+        return "The connection was refused or the host is unreachable";
+    case NetErrNoPosting:
+        return "No event poster is registered for the connection's thread";
+    case NetErrOpenFailed:
+        return "The connection could not be opened in time";
+    case NetErrPingFailed:
+        return "No answer to the ping";
+    case NetErrSSLFailed:
+        return "The secure connection could not be set up";
+    default:
+        break;
     }
     return "Unknown network library error " + std::to_string(error);
 }
@@ -931,7 +958,10 @@ NetCriticalSection *NetGet_NetCriticalSection()
     return &section;
 }
 
-std::string NetGetRegistry(int rootKey, int valueType, int &found, const std::string &valueName,
+std::string NetGetRegistry(int rootKey,
+                           int valueType,
+                           int &found,
+                           const std::string &valueName,
                            const std::string &keyPath)
 {
     found = 0;
@@ -1020,8 +1050,7 @@ int NetPing(const std::string &host)
     const std::uint16_t sum = icmpChecksum(request, sizeof(request));
     std::memcpy(request + 2, &sum, 2);
     int result = NetErrPingFailed;
-    if (sendto(fd, request, sizeof(request), 0, reinterpret_cast<sockaddr *>(&target),
-               sizeof(target))
+    if (sendto(fd, request, sizeof(request), 0, reinterpret_cast<sockaddr *>(&target), sizeof(target))
         == static_cast<ssize_t>(sizeof(request))) {
         const auto deadline = Clock::now() + std::chrono::seconds(2);
         while (Clock::now() < deadline) {

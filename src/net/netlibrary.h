@@ -83,7 +83,9 @@ void NetFreeUniqueEvent(int event);
 int NetSimpleConnectOpen(NetConnection &connection);
 int NetSimpleConnectReceive(NetConnection &connection, NetPacket &packet);
 int NetSimpleConnectSend(NetConnection &connection, NetPacket &packet);
-int NetSimpleConnectClose(NetConnection &connection, std::uint32_t socket, std::int32_t sockId,
+int NetSimpleConnectClose(NetConnection &connection,
+                          std::uint32_t socket,
+                          std::int32_t sockId,
                           int phase);
 int NetSimpleSwitchToSSL(NetConnection &connection);
 
@@ -97,7 +99,10 @@ NetCriticalSection *NetGet_NetCriticalSection();
  * Reads a value of the read-only registry file (`registry.ini` in the configuration folder,
  * one section per key path). `valueType` NetRegistryNumber gives the number as decimal text.
  */
-std::string NetGetRegistry(int rootKey, int valueType, int &found, const std::string &valueName,
+std::string NetGetRegistry(int rootKey,
+                           int valueType,
+                           int &found,
+                           const std::string &valueName,
                            const std::string &keyPath);
 
 /// Reads (or for the SSL options sets) a library option; 0 or NetErrBadParameters.

@@ -29,13 +29,13 @@ enum NetPacketKind : std::int32_t {
  */
 struct NetPacket
 {
-    char ToIP[16];             ///< destination address (server mode and UDP)
-    std::uint32_t OnSocket;    ///< socket handle of the connection the packet belongs to
-    std::int32_t SockID;       ///< connection id assigned by the library
-    char FromIP[16];           ///< address of the remote side
+    char ToIP[16];          ///< destination address (server mode and UDP)
+    std::uint32_t OnSocket; ///< socket handle of the connection the packet belongs to
+    std::int32_t SockID;    ///< connection id assigned by the library
+    char FromIP[16];        ///< address of the remote side
     char BinData[NetMaxBinData];
-    std::int32_t BinDataLen;   ///< 0 to NetMaxBinData
-    std::int32_t PacketType;   ///< a NetPacketKind
+    std::int32_t BinDataLen; ///< 0 to NetMaxBinData
+    std::int32_t PacketType; ///< a NetPacketKind
     std::int32_t Reserved2;
     std::uint16_t UDPToPort;
     std::uint16_t UDPFromPort;

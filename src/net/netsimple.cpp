@@ -48,7 +48,8 @@ QString trimmedRight(const QString &text)
 
 } // namespace
 
-NetSimple::NetSimple(UserInterface *userInterface) : m_userInterface(userInterface)
+NetSimple::NetSimple(UserInterface *userInterface)
+    : m_userInterface(userInterface)
 {
     _LoggingSetup();
 }
@@ -111,7 +112,8 @@ void NetSimple::Prime()
         _Connection.Event = NetGetUniqueEvent();
         if (_Connection.Event == 0) {
             Log(QStringLiteral("Error getting new unique event. None was available."),
-                QStringLiteral("NetSimple.Prime"), NetLogError);
+                QStringLiteral("NetSimple.Prime"),
+                NetLogError);
         }
     }
     _Initalised = 1;
@@ -157,7 +159,8 @@ void NetSimple::Open(const QString &server, std::uint16_t port)
     if (AsyncOpenUse) {
         _Connection.AsyncOpenTimeOut = AsyncOpenTimeOut;
         if (willLog(NetLogNormal)) {
-            Log(QStringLiteral("Will use Asynchronous Open. Timeout (hs) = ") + num(AsyncOpenTimeOut),
+            Log(QStringLiteral("Will use Asynchronous Open. Timeout (hs) = ")
+                    + num(AsyncOpenTimeOut),
                 function);
         }
     } else {
@@ -172,8 +175,9 @@ void NetSimple::Open(const QString &server, std::uint16_t port)
     Error = NetSimpleConnectOpen(_Connection);
     if (Error != 0) {
         if (Error == NetErrNoRuntime && SSL) {
-            _CallErrorTrap(QStringLiteral("Could not load the SSL (Secure Sockets Layer) libraries. "
-                                          "libssl and libcrypto could not be found."),
+            _CallErrorTrap(QStringLiteral(
+                               "Could not load the SSL (Secure Sockets Layer) libraries. "
+                               "libssl and libcrypto could not be found."),
                            function);
         } else {
             _CallErrorTrap(QStringLiteral("Unable to Open Connection"), function);
@@ -242,13 +246,9 @@ void NetSimple::Abort()
         _CallErrorTrap(QStringLiteral("Unable to Abort (Close) connection"), function);
 }
 
-void NetSimple::Process()
-{
-}
+void NetSimple::Process() {}
 
-void NetSimple::ConnectionClosed()
-{
-}
+void NetSimple::ConnectionClosed() {}
 
 void NetSimple::Send()
 {
@@ -310,7 +310,8 @@ void NetSimple::Send()
     Log(QStringLiteral("Error. Note to the programmer - look at the docs for info on the "
                        "self.DontErrorTrapInSendIfConnectionClosed in the NetSimpleConnection "
                        "property section."),
-        function, NetLogError);
+        function,
+        NetLogError);
     _CallErrorTrap(QStringLiteral("Error sending data"), function);
 }
 
@@ -380,7 +381,8 @@ void NetSimple::TakeEvent(int event)
         return;
     }
     if (willLog(NetLogNormal)) {
-        Log(QStringLiteral("(") + modeText + QStringLiteral(" Mode) Received a message. PacketType = ")
+        Log(QStringLiteral("(") + modeText
+                + QStringLiteral(" Mode) Received a message. PacketType = ")
                 + num(Packet.PacketType) + QStringLiteral(" Reserved2 = ") + num(Packet.Reserved2)
                 + QStringLiteral(" Mode = ") + num(_Connection.Mode),
             function);
@@ -398,9 +400,8 @@ void NetSimple::TakeEvent(int event)
         case NetPacketRemoteClosed:
             if (willLog(NetLogNormal)) {
                 Log(QStringLiteral("Dropping a packet of an earlier connection. PacketType = ")
-                        + num(Packet.PacketType) + QStringLiteral(" SockID = ")
-                        + num(Packet.SockID) + QStringLiteral(" Current SockID = ")
-                        + num(_Connection.SockID),
+                        + num(Packet.PacketType) + QStringLiteral(" SockID = ") + num(Packet.SockID)
+                        + QStringLiteral(" Current SockID = ") + num(_Connection.SockID),
                     function);
             }
             if (Packet.PacketType == NetPacketOpenFailed
@@ -421,7 +422,8 @@ void NetSimple::TakeEvent(int event)
         break;
     case NetPacketData:
         if (willLog(NetLogNormal)) {
-            QString line = QStringLiteral("PacketType -> Normal Data Packet Received  Data Length = ")
+            QString line = QStringLiteral(
+                               "PacketType -> Normal Data Packet Received  Data Length = ")
                            + num(Packet.BinDataLen) + QStringLiteral(" On Socket = ")
                            + num(Packet.OnSocket) + QStringLiteral(" SockID = ")
                            + num(Packet.SockID);
@@ -481,7 +483,8 @@ void NetSimple::TakeEvent(int event)
         Process();
         break;
     default:
-        Log(QStringLiteral("Error. PacketType -> Unknown = ") + num(Packet.PacketType), function,
+        Log(QStringLiteral("Error. PacketType -> Unknown = ") + num(Packet.PacketType),
+            function,
             NetLogError);
         break;
     }
@@ -515,7 +518,8 @@ void NetSimple::ErrorTrap(const QString &errorText, const QString &functionName)
                 + QStringLiteral(" which means ") + meaning + QStringLiteral(".");
     }
     text += QStringLiteral("\n\nError occurred in function ") + functionName;
-    m_userInterface->message(QStringLiteral("Network Object Error"), text,
+    m_userInterface->message(QStringLiteral("Network Object Error"),
+                             text,
                              UserInterface::Icon::Critical);
 }
 
@@ -663,16 +667,16 @@ void NetSimple::_DropWholePackets(std::int32_t sockId)
 {
     if (!_WholePacketQueue)
         return;
-    _WholePacketQueue->removeIf([sockId](const NetWholePacket &entry) {
-        return entry.SockID == sockId;
-    });
+    _WholePacketQueue->removeIf(
+        [sockId](const NetWholePacket &entry) { return entry.SockID == sockId; });
 }
 
 void NetSimple::PartiallyCloseServer()
 {
     Error = NetErrServiceNotSupported;
     Log(QStringLiteral("Server mode is not supported by this network library"),
-        QStringLiteral("NetSimple.PartiallyCloseServer"), NetLogError);
+        QStringLiteral("NetSimple.PartiallyCloseServer"),
+        NetLogError);
 }
 
 void NetSimple::_UpdateServerConnections()

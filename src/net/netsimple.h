@@ -68,9 +68,9 @@ public:
     int SuppressErrorMsg = 0;
     int DontErrorTrapInSendIfConnectionClosed = 0;
     int AsyncOpenUse = 0;
-    int AsyncOpenTimeOut = 0;  ///< hundredths of a second
+    int AsyncOpenTimeOut = 0; ///< hundredths of a second
     int AsyncOpenBusy = 0;
-    int InActiveTimeout = 0;   ///< hundredths of a second; 0 = never
+    int InActiveTimeout = 0; ///< hundredths of a second; 0 = never
     int LogDataBytes = 0;
     int SSL = 0;
     int SSLMethod = 0;

@@ -59,7 +59,9 @@ void NetWebClient::PageDeleter::operator()(char *page) const
     std::free(page);
 }
 
-NetWebClient::NetWebClient(UserInterface *userInterface) : NetSimple(userInterface) {}
+NetWebClient::NetWebClient(UserInterface *userInterface)
+    : NetSimple(userInterface)
+{}
 
 NetWebClient::~NetWebClient() = default;
 
@@ -150,8 +152,8 @@ QString NetWebClient::_FormField(int n, const QByteArray &formData)
     if (n > fields.size())
         return {};
     const QByteArray &field = fields.at(n - 1);
-    return _DecodeURL(QString::fromUtf8(field.left(field.indexOf('=') < 0 ? field.size()
-                                                                           : field.indexOf('='))));
+    return _DecodeURL(
+        QString::fromUtf8(field.left(field.indexOf('=') < 0 ? field.size() : field.indexOf('='))));
 }
 
 QString NetWebClient::_FormValue(const QString &name, const QByteArray &formData)
@@ -461,7 +463,8 @@ void NetWebClient::_CallErrorTrap(const QString &errorText, const QString &funct
                 + QStringLiteral(" : ") + InterpretError() + QStringLiteral(" Function = ")
                 + functionName + QStringLiteral(" Server = ") + _CurrentServer
                 + QStringLiteral(" Port = ") + QString::number(_CurrentPort),
-            functionName, NetLogError);
+            functionName,
+            NetLogError);
         return;
     }
     if (Error == NetErrOpenFailed && functionName == QLatin1String("NetSimple.TakeEvent")) {
@@ -577,7 +580,7 @@ bool NetWebClient::MoreMemoryForPage()
         char *grown = static_cast<char *>(std::realloc(Page.get(), size));
         if (!grown)
             return false;
-        (void)Page.release();
+        (void) Page.release();
         Page.reset(grown);
     } else {
         Page.reset();
@@ -649,8 +652,8 @@ void NetWebClient::receivePacket()
 
     if (_NoHeaderYet) {
         const std::size_t from = std::size_t(std::max<std::int64_t>(0, oldLen - 3));
-        const std::size_t end = HttpResponse::headerEnd(
-            std::string_view(Page.get(), std::size_t(PageLen)), from);
+        const std::size_t end
+            = HttpResponse::headerEnd(std::string_view(Page.get(), std::size_t(PageLen)), from);
         if (end > 0) {
             HeaderLen = std::int64_t(end);
             _NoHeaderYet = 0;
@@ -666,8 +669,8 @@ void NetWebClient::receivePacket()
                         return;
                     }
                     const std::int64_t total = announced + HeaderLen;
-                    const std::int64_t reserve = std::min(total, std::max(PageLen,
-                                                                          MaxTrustedContentLen));
+                    const std::int64_t reserve = std::min(total,
+                                                          std::max(PageLen, MaxTrustedContentLen));
                     if (!reservePage(reserve, reserve)) {
                         refusePage(QStringLiteral("Error. Insufficient memory to store web page."));
                         return;
@@ -695,7 +698,8 @@ void NetWebClient::receivePacket()
         const std::string_view all(Page.get(), std::size_t(PageLen));
         complete = HttpResponse::endsWithHtmlEndTag(all);
         if (logging()) {
-            const std::string_view last = all.substr(all.size() - std::min<std::size_t>(7, all.size()));
+            const std::string_view last = all.substr(all.size()
+                                                     - std::min<std::size_t>(7, all.size()));
             Log(state() + QStringLiteral(" Last 7 chars = [")
                     + QString::fromUtf8(last.data(), qsizetype(last.size())) + QStringLiteral("]"),
                 FnProcess);
@@ -747,16 +751,16 @@ QString NetWebClient::_GetHeaderField(const QString &name, int n)
 {
     if (HeaderLen < 2 || HeaderLen > PageLen || !Page)
         return {};
-    return fromStd(HttpResponse::field(std::string_view(Page.get(), std::size_t(HeaderLen)),
-                                       toStd(name), n));
+    return fromStd(
+        HttpResponse::field(std::string_view(Page.get(), std::size_t(HeaderLen)), toStd(name), n));
 }
 
 void NetWebClient::_CallPageReceived()
 {
     ServerResponse = 0;
     if (HeaderLen > 0 && Page)
-        ServerResponse = HttpResponse::statusCode(std::string_view(Page.get(),
-                                                                   std::size_t(HeaderLen)));
+        ServerResponse = HttpResponse::statusCode(
+            std::string_view(Page.get(), std::size_t(HeaderLen)));
 
     if (ServerResponse > 300 && ServerResponse < 400 && !OptionDontRedirect && !HeaderOnly
         && _CommandType == 1) {
@@ -776,7 +780,8 @@ void NetWebClient::_CallPageReceived()
                     // A chain that comes back to an earlier address would run for ever.
                     Log(QStringLiteral("Too many redirects, not following (")
                             + QString::number(ServerResponse) + QStringLiteral(") to ") + target,
-                        FnCallPageReceived, NetLogError);
+                        FnCallPageReceived,
+                        NetLogError);
                     if (OpenFlag || AsyncOpenBusy)
                         Abort();
                     Error = NetErrCouldNotOpen;
@@ -852,7 +857,8 @@ void NetWebClient::replacePage(const QByteArray &bytes)
         _FirstPacket = 0;
         if (!ok) {
             Log(QStringLiteral("Error. Insufficient memory to store web page."),
-                QStringLiteral("NetWebClient.TextOnly"), NetLogError);
+                QStringLiteral("NetWebClient.TextOnly"),
+                NetLogError);
             return;
         }
     }

@@ -44,11 +44,11 @@ public:
     // Properties, in declaration order.
     std::unique_ptr<char[], PageDeleter> Page; ///< header then body; `PageLen` bytes in use
     std::int64_t PageLen = 0;
-    std::int64_t HeaderLen = 0;    ///< header with its blank line; 0 without a header
+    std::int64_t HeaderLen = 0; ///< header with its blank line; 0 without a header
     int ServerResponse = 0;
     int CanUseProxy = 1;
     QString ProxyServer;
-    std::uint16_t ProxyPort = 0;   ///< 0 means 80
+    std::uint16_t ProxyPort = 0; ///< 0 means 80
     int Busy = 0;
     int HeaderOnly = 0;
     QString Accept_;
@@ -64,7 +64,7 @@ public:
     int ContentLength = 0;
     QString Pragma_;
     QString CacheControl;
-    QString Cookie;                ///< at most 1024 characters
+    QString Cookie; ///< at most 1024 characters
     int ProxyConnectionKeepAlive = 1;
     int ConnectionKeepAlive = 1;
     std::int64_t BytesWritten = 0;
@@ -77,7 +77,7 @@ public:
     std::int64_t _PageContentLen = 0;
     std::int64_t _MinPageLen = 65536;
     int _NoHeaderYet = 0;
-    int _CommandType = 0;          ///< 1 GET or HEAD, 2 POST
+    int _CommandType = 0; ///< 1 GET or HEAD, 2 POST
     QString _CommandURL;
     QString _LastURLRequested;
     QString _TempRedirectURL;
@@ -94,12 +94,12 @@ public:
     QString _HTTPVersion;
 
     // Limits and bookkeeping of this implementation.
-    std::int64_t MaxPageLen = DefaultMaxPageLen;         ///< larger responses are refused
+    std::int64_t MaxPageLen = DefaultMaxPageLen; ///< larger responses are refused
     std::int64_t MaxTrustedContentLen = DefaultMaxTrustedContentLen;
     int MaxRedirects = DefaultMaxRedirects;
-    int _PageContentLenKnown = 0;  ///< a Content-Length was announced (it may be 0)
-    int _RedirectCount = 0;        ///< redirects followed since the caller's Fetch()
-    int _PageGrowths = 0;          ///< buffer allocations for the current response
+    int _PageContentLenKnown = 0; ///< a Content-Length was announced (it may be 0)
+    int _RedirectCount = 0;       ///< redirects followed since the caller's Fetch()
+    int _PageGrowths = 0;         ///< buffer allocations for the current response
     QByteArray _PostData;
 
     // Operations of NetSimple overridden here.

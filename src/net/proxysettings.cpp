@@ -55,7 +55,7 @@ ProxySettings::Proxy ProxySettings::parse(std::string_view text)
         const std::string_view digits = trim(rest.substr(colon + 1));
         int port = 0;
         const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), port);
-        (void)end;
+        (void) end;
         if (digits.empty() || ec != std::errc() || port <= 0 || port > 65535) {
             proxy.port = 80;
             proxy.log.emplace_back("(2)Having to guess Port of the Proxy (80)");
@@ -81,16 +81,22 @@ ProxySettings::Lookup ProxySettings::lookup()
     }
 
     int found = 0;
-    const std::string enable = NetGetRegistry(NetRegistryCurrentUser, NetRegistryNumber, found,
-                                              "ProxyEnable", RegistrySection);
+    const std::string enable = NetGetRegistry(NetRegistryCurrentUser,
+                                              NetRegistryNumber,
+                                              found,
+                                              "ProxyEnable",
+                                              RegistrySection);
     if (!found)
         return result;
     const long enabled = std::strtol(enable.c_str(), nullptr, 10);
     result.enableNonZero = enabled != 0;
     if (enabled != 1)
         return result;
-    const std::string text = NetGetRegistry(NetRegistryCurrentUser, NetRegistryText, found,
-                                            "ProxyServer", RegistrySection);
+    const std::string text = NetGetRegistry(NetRegistryCurrentUser,
+                                            NetRegistryText,
+                                            found,
+                                            "ProxyServer",
+                                            RegistrySection);
     if (!found)
         return result;
     result.text = text.substr(0, MaxProxyText);

@@ -13,9 +13,9 @@ QEvent::Type NetQtEvent::eventType()
 }
 
 QtEventPoster::QtEventPoster(QObject *receiver, std::function<void(int)> handler)
-    : m_receiver(receiver), m_handler(std::move(handler))
-{
-}
+    : m_receiver(receiver)
+    , m_handler(std::move(handler))
+{}
 
 void QtEventPoster::post(int event)
 {

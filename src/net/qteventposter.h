@@ -17,7 +17,10 @@ class NetQtEvent final : public QEvent
 public:
     static QEvent::Type eventType();
 
-    explicit NetQtEvent(int netEvent) : QEvent(eventType()), m_netEvent(netEvent) {}
+    explicit NetQtEvent(int netEvent)
+        : QEvent(eventType())
+        , m_netEvent(netEvent)
+    {}
     int netEvent() const { return m_netEvent; }
 
 private:

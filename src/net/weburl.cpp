@@ -107,7 +107,7 @@ WebUrl::HostPort WebUrl::hostFromUrl(std::string_view url, bool secure)
         int port = 0;
         const std::string_view digits = rest.substr(colon + 1);
         const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), port);
-        (void)end;
+        (void) end;
         // A port that is no number, or out of range, is left at 0 and so opens nothing.
         result.port = (ec == std::errc() && port >= 0 && port <= 65535) ? port : 0;
         rest = rest.substr(0, colon);

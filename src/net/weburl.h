@@ -62,7 +62,8 @@ public:
     /// Case-insensitive (ASCII) prefix test.
     static bool startsWithNoCase(std::string_view text, std::string_view prefix);
     /// Case-insensitive (ASCII) search; npos when not found.
-    static std::size_t findNoCase(std::string_view text, std::string_view what,
+    static std::size_t findNoCase(std::string_view text,
+                                  std::string_view what,
                                   std::size_t from = 0);
     /// `text` without trailing blanks.
     static std::string_view trimRight(std::string_view text);

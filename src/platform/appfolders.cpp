@@ -61,10 +61,12 @@ QString AppFolders::dataFile(const QString &relative)
     return dataFolderRef() + QLatin1Char('/') + relative;
 }
 
-QString AppFolders::resolveDataFolder(const QString &programFolder, const QString &installFolder,
+QString AppFolders::resolveDataFolder(const QString &programFolder,
+                                      const QString &installFolder,
                                       const QString &sourceFolder)
 {
-    const QString besideProgram = QDir::cleanPath(programFolder + QStringLiteral("/../share/pathkeep"));
+    const QString besideProgram = QDir::cleanPath(programFolder
+                                                  + QStringLiteral("/../share/pathkeep"));
     if (QFileInfo(besideProgram).isDir())
         return besideProgram;
     if (!sourceFolder.isEmpty() && QFileInfo(sourceFolder).isDir())

@@ -33,7 +33,8 @@ public:
      * possibly relocated program), else the source tree's folder when it exists (a program
      * run from its build folder), else the configured install folder.
      */
-    static QString resolveDataFolder(const QString &programFolder, const QString &installFolder,
+    static QString resolveDataFolder(const QString &programFolder,
+                                     const QString &installFolder,
                                      const QString &sourceFolder);
 };
 

@@ -121,7 +121,9 @@ QStringList IniFile::keys(const QString &section) const
     return out;
 }
 
-QString IniFile::read(const QString &path, const QString &section, const QString &key,
+QString IniFile::read(const QString &path,
+                      const QString &section,
+                      const QString &key,
                       const QString &defaultValue)
 {
     IniFile ini(path);
@@ -129,7 +131,9 @@ QString IniFile::read(const QString &path, const QString &section, const QString
     return ini.value(section, key, defaultValue);
 }
 
-bool IniFile::write(const QString &path, const QString &section, const QString &key,
+bool IniFile::write(const QString &path,
+                    const QString &section,
+                    const QString &key,
                     const QString &value)
 {
     IniFile ini(path);

@@ -32,7 +32,9 @@ public:
     /// Writes the file (creating its folder when needed).
     bool save() const;
 
-    QString value(const QString &section, const QString &key, const QString &defaultValue = {}) const;
+    QString value(const QString &section,
+                  const QString &key,
+                  const QString &defaultValue = {}) const;
     int intValue(const QString &section, const QString &key, int defaultValue = 0) const;
     bool contains(const QString &section, const QString &key) const;
     void setValue(const QString &section, const QString &key, const QString &value);
@@ -44,10 +46,14 @@ public:
     QStringList keys(const QString &section) const;
 
     /// Convenience for a single read: loads `path` and returns one value.
-    static QString read(const QString &path, const QString &section, const QString &key,
+    static QString read(const QString &path,
+                        const QString &section,
+                        const QString &key,
                         const QString &defaultValue = {});
     /// Convenience for a single write: loads, changes and saves `path`.
-    static bool write(const QString &path, const QString &section, const QString &key,
+    static bool write(const QString &path,
+                      const QString &section,
+                      const QString &key,
                       const QString &value);
 
 private:

@@ -111,7 +111,9 @@ bool Launcher::launch(const QString &text, const QString &workingFolder)
     return false;
 }
 
-int Launcher::defaultOpen(const QString &file, const QString &parameters, const QString &workingFolder)
+int Launcher::defaultOpen(const QString &file,
+                          const QString &parameters,
+                          const QString &workingFolder)
 {
     if (file.trimmed().isEmpty())
         return FileNotFound;
@@ -119,21 +121,20 @@ int Launcher::defaultOpen(const QString &file, const QString &parameters, const 
         if (hasScheme(file))
             return openWithDesktop(file) ? Success : NoAssociation;
         if (file.startsWith(QLatin1String("www."), Qt::CaseInsensitive))
-            return openWithDesktop(QStringLiteral("http://") + file) ? Success
-                                                                                    : NoAssociation;
+            return openWithDesktop(QStringLiteral("http://") + file) ? Success : NoAssociation;
     }
     const QString path = resolvedPath(file, workingFolder);
     const QFileInfo info(path);
     if (info.exists()) {
         if (info.isFile() && info.isExecutable())
-            return defaultStart(info.absoluteFilePath(), QProcess::splitCommand(parameters),
+            return defaultStart(info.absoluteFilePath(),
+                                QProcess::splitCommand(parameters),
                                 workingFolder)
                        ? Success
                        : NoAssociation;
         if (!parameters.isEmpty())
             return NoAssociation;
-        return openWithDesktop(info.absoluteFilePath()) ? Success
-                                                                                        : NoAssociation;
+        return openWithDesktop(info.absoluteFilePath()) ? Success : NoAssociation;
     }
     // A bare program name is looked up on the search path, as a shell would.
     if (!file.contains(QLatin1Char('/'))) {
@@ -146,7 +147,8 @@ int Launcher::defaultOpen(const QString &file, const QString &parameters, const 
     return FileNotFound;
 }
 
-bool Launcher::defaultStart(const QString &program, const QStringList &arguments,
+bool Launcher::defaultStart(const QString &program,
+                            const QStringList &arguments,
                             const QString &workingFolder)
 {
     return QProcess::startDetached(program, arguments, workingFolder);

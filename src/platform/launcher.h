@@ -29,11 +29,11 @@ public:
 
     /// Opens `file` (a document, address or program) with `parameters` (empty for none), in
     /// `workingFolder` (empty for the current one). Returns > 32 on success, else an error code.
-    using OpenFunction = std::function<int(const QString &file, const QString &parameters,
-                                           const QString &workingFolder)>;
+    using OpenFunction = std::function<
+        int(const QString &file, const QString &parameters, const QString &workingFolder)>;
     /// Starts a process directly; returns whether it started.
-    using StartFunction = std::function<bool(const QString &program, const QStringList &arguments,
-                                             const QString &workingFolder)>;
+    using StartFunction = std::function<
+        bool(const QString &program, const QStringList &arguments, const QString &workingFolder)>;
 
     /// Uses the desktop's handlers and QProcess.
     explicit Launcher(UserInterface &ui);
@@ -50,8 +50,11 @@ public:
     static bool splitProgram(const QString &text, QString &program, QString &parameters);
 
     /// The default primitives.
-    static int defaultOpen(const QString &file, const QString &parameters, const QString &workingFolder);
-    static bool defaultStart(const QString &program, const QStringList &arguments,
+    static int defaultOpen(const QString &file,
+                           const QString &parameters,
+                           const QString &workingFolder);
+    static bool defaultStart(const QString &program,
+                             const QStringList &arguments,
                              const QString &workingFolder);
 
 private:

@@ -48,7 +48,9 @@ bool Registry::contains(const QString &keyPath, const QString &name) const
     return !findSection(keyPath, name).isEmpty();
 }
 
-QString Registry::value(const QString &keyPath, const QString &name, const QString &defaultValue) const
+QString Registry::value(const QString &keyPath,
+                        const QString &name,
+                        const QString &defaultValue) const
 {
     const QString section = findSection(keyPath, name);
     if (section.isEmpty())

@@ -22,7 +22,9 @@ public:
     /// Re-reads the file.
     void reload();
 
-    QString value(const QString &keyPath, const QString &name, const QString &defaultValue = {}) const;
+    QString value(const QString &keyPath,
+                  const QString &name,
+                  const QString &defaultValue = {}) const;
     bool contains(const QString &keyPath, const QString &name) const;
 
 private:

@@ -22,7 +22,8 @@ Reply<T> reply(T *raw)
 
 xcb_atom_t atom(xcb_connection_t *c, const char *name)
 {
-    auto r = reply(xcb_intern_atom_reply(c, xcb_intern_atom(c, 1, uint16_t(qstrlen(name)), name), nullptr));
+    auto r = reply(
+        xcb_intern_atom_reply(c, xcb_intern_atom(c, 1, uint16_t(qstrlen(name)), name), nullptr));
     return r ? r->atom : xcb_atom_t(XCB_ATOM_NONE);
 }
 
@@ -37,8 +38,10 @@ QByteArray property(xcb_connection_t *c, xcb_window_t w, xcb_atom_t prop, xcb_at
 {
     if (prop == XCB_ATOM_NONE)
         return {};
-    auto r = reply(xcb_get_property_reply(
-        c, xcb_get_property(c, 0, w, prop, type, 0, X11WindowList::MaxText), nullptr));
+    auto r = reply(
+        xcb_get_property_reply(c,
+                               xcb_get_property(c, 0, w, prop, type, 0, X11WindowList::MaxText),
+                               nullptr));
     if (!r || r->format != 8)
         return {};
     const int length = xcb_get_property_value_length(r.get());
@@ -50,7 +53,8 @@ QString windowName(xcb_connection_t *c, const Atoms &atoms, xcb_window_t w)
     const QByteArray utf8 = property(c, w, atoms.netWmName, atoms.utf8String);
     if (!utf8.isEmpty())
         return X11WindowList::decodeName(utf8, true);
-    return X11WindowList::decodeName(property(c, w, XCB_ATOM_WM_NAME, XCB_GET_PROPERTY_TYPE_ANY), false);
+    return X11WindowList::decodeName(property(c, w, XCB_ATOM_WM_NAME, XCB_GET_PROPERTY_TYPE_ANY),
+                                     false);
 }
 
 std::vector<xcb_window_t> children(xcb_connection_t *c, xcb_window_t w)
@@ -68,7 +72,8 @@ bool isViewable(xcb_connection_t *c, xcb_window_t w)
     return r && r->map_state == XCB_MAP_STATE_VIEWABLE;
 }
 
-void collectChildren(xcb_connection_t *c, const Atoms &atoms, xcb_window_t w, TopLevelWindow &out, int &budget)
+void collectChildren(
+    xcb_connection_t *c, const Atoms &atoms, xcb_window_t w, TopLevelWindow &out, int &budget)
 {
     for (xcb_window_t child : children(c, w)) {
         if (--budget < 0)
@@ -114,7 +119,8 @@ std::vector<TopLevelWindow> X11WindowList::list(const QByteArray &display)
 {
     std::vector<TopLevelWindow> out;
     int screenNumber = 0;
-    xcb_connection_t *c = xcb_connect(display.isEmpty() ? nullptr : display.constData(), &screenNumber);
+    xcb_connection_t *c = xcb_connect(display.isEmpty() ? nullptr : display.constData(),
+                                      &screenNumber);
     if (!c || xcb_connection_has_error(c)) {
         if (c)
             xcb_disconnect(c);

@@ -23,7 +23,9 @@ public:
     /// missing). Files the collection lacks are skipped; none at all is an error.
     static bool backup(const QString &collectionFolder, const QString &backupFolder, QString &error);
     /// Copies the files of `backupFolder` back into `collectionFolder`, replacing them.
-    static bool restore(const QString &backupFolder, const QString &collectionFolder, QString &error);
+    static bool restore(const QString &backupFolder,
+                        const QString &collectionFolder,
+                        QString &error);
 
 private:
     static bool copyAll(const QString &from, const QString &to, QString &error);

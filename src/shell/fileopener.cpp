@@ -14,10 +14,10 @@ const QString endSentence = QStringLiteral(".  Press OK to end this application.
 FileOpener::FileOpener(UserInterface &ui, HaltHandler halt)
     : m_ui(ui)
     , m_halt(std::move(halt))
-{
-}
+{}
 
-FileOpener::Result FileOpener::halt(const QString &title, const QString &message,
+FileOpener::Result FileOpener::halt(const QString &title,
+                                    const QString &message,
                                     const QString &endText)
 {
     m_ui.message(title, message, UserInterface::Icon::Critical);
@@ -26,7 +26,9 @@ FileOpener::Result FileOpener::halt(const QString &title, const QString &message
     return Result::Halted;
 }
 
-FileOpener::Result FileOpener::open(Collection &collection, CollectionFile file, bool mayCreate,
+FileOpener::Result FileOpener::open(Collection &collection,
+                                    CollectionFile file,
+                                    bool mayCreate,
                                     bool callerHandlesMissing)
 {
     const QString name = Collection::fileName(file);
@@ -49,8 +51,8 @@ FileOpener::Result FileOpener::open(Collection &collection, CollectionFile file,
             if (callerHandlesMissing)
                 return Result::Missing;
             return halt(creationTitle,
-                        QStringLiteral("Error: (") + status.describe() + QStringLiteral(") creating ")
-                            + name + endSentence,
+                        QStringLiteral("Error: (") + status.describe()
+                            + QStringLiteral(") creating ") + name + endSentence,
                         creationEnd);
         }
         status = collection.open(file, true);
@@ -58,8 +60,8 @@ FileOpener::Result FileOpener::open(Collection &collection, CollectionFile file,
             return Result::Opened;
         if (!QFileInfo::exists(collection.filePath(file))) {
             return halt(creationTitle,
-                        QStringLiteral("Error: (") + status.describe() + QStringLiteral(") creating ")
-                            + name + endSentence,
+                        QStringLiteral("Error: (") + status.describe()
+                            + QStringLiteral(") creating ") + name + endSentence,
                         creationEnd);
         }
         return halt(creationTitle,

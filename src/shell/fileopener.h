@@ -32,7 +32,9 @@ public:
 
     FileOpener(UserInterface &ui, HaltHandler halt);
 
-    Result open(Collection &collection, CollectionFile file, bool mayCreate,
+    Result open(Collection &collection,
+                CollectionFile file,
+                bool mayCreate,
                 bool callerHandlesMissing = false);
     /// Opens the three files in order (creating missing ones); stops at the first halt.
     Result openAll(Collection &collection);

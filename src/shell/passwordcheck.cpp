@@ -22,8 +22,11 @@ bool PasswordCheck::confirm(UserInterface &ui, const AppSettings &settings)
 {
     if (!needsPrompt(settings))
         return true;
-    const auto typed = ui.text(QStringLiteral("Security Check"), QStringLiteral("Confirm Password:"),
-                               {}, AppSettings::PasswordWidth, true);
+    const auto typed = ui.text(QStringLiteral("Security Check"),
+                               QStringLiteral("Confirm Password:"),
+                               {},
+                               AppSettings::PasswordWidth,
+                               true);
     return matches(typed.value_or(QLatin1String(Cancelled)).left(AppSettings::PasswordWidth),
                    settings.password);
 }

@@ -24,8 +24,7 @@ SettingsManager::SettingsManager(UserInterface &ui, IniFile &legacyIni, const Re
     : m_ui(ui)
     , m_legacyIni(legacyIni)
     , m_registry(registry)
-{
-}
+{}
 
 bool SettingsManager::ensureOpen(QString &errorText)
 {
@@ -57,7 +56,8 @@ bool SettingsManager::writeSetting(const QString &name, const QString &value)
     return false;
 }
 
-QString SettingsManager::readSetting(const QString &name, const QString &defaultValue,
+QString SettingsManager::readSetting(const QString &name,
+                                     const QString &defaultValue,
                                      bool withoutDefault)
 {
     QString errorText;
@@ -68,8 +68,9 @@ QString SettingsManager::readSetting(const QString &name, const QString &default
             return row.DataValue.left(ValueWidth);
         if (status.error == StoreError::RecordNotFound) {
             const QString value = rtrimmed(
-                m_legacyIni.value(QLatin1String(LegacySection), name,
-                                  withoutDefault ? QString() : defaultValue))
+                                      m_legacyIni.value(QLatin1String(LegacySection),
+                                                        name,
+                                                        withoutDefault ? QString() : defaultValue))
                                       .left(ValueWidth);
             // A read-only collection cannot take the row; the value still applies for this run.
             if (!value.isEmpty())
@@ -97,9 +98,8 @@ void SettingsManager::readAll()
     v.secure = readSetting(QLatin1String(SettingName::Secure), flag(v.secure)).toInt() != 0;
     v.password = readSetting(QLatin1String(SettingName::Password), v.password)
                      .left(AppSettings::PasswordWidth);
-    v.startupBrowse = expandFirstVariable(
-                          readSetting(QLatin1String(SettingName::StartupBrowse),
-                                      QLatin1String(AppSettings::LocationList)))
+    v.startupBrowse = expandFirstVariable(readSetting(QLatin1String(SettingName::StartupBrowse),
+                                                      QLatin1String(AppSettings::LocationList)))
                           .left(AppSettings::StartupBrowseWidth);
     v.favoritesPath = expandFirstVariable(
                           readSetting(QLatin1String(SettingName::FavoritesPath), favorites))

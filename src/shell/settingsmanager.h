@@ -35,7 +35,9 @@ public:
     /// Stores one row; shows the error and returns false when that fails.
     bool writeSetting(const QString &name, const QString &value);
     /// One row's value (255 characters); blank after a storage error, which is shown.
-    QString readSetting(const QString &name, const QString &defaultValue, bool withoutDefault = false);
+    QString readSetting(const QString &name,
+                        const QString &defaultValue,
+                        bool withoutDefault = false);
 
     /// Fills values() from the collection, in the documented order.
     void readAll();

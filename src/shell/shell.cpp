@@ -78,7 +78,8 @@ bool Shell::prepare(const QString &templateFolder)
     m_pathkeepIni.load();
     m_positionIni.load();
     m_registry.reload();
-    m_bodyInFrame = m_pathkeepIni.intValue(QStringLiteral("Settings"), QStringLiteral("BodyInFrame")) != 0;
+    m_bodyInFrame = m_pathkeepIni.intValue(QStringLiteral("Settings"), QStringLiteral("BodyInFrame"))
+                    != 0;
     if (!templateFolder.isEmpty())
         TemplateInstaller::installDefaults(collectionFolder(), templateFolder);
     if (!openCollectionFiles())
@@ -94,9 +95,10 @@ bool Shell::openCollectionFiles()
 
 QString Shell::startupProcedure() const
 {
-    const bool byCategory = m_settings.values().startupBrowse.compare(
-                                QLatin1String(AppSettings::CategoryList), Qt::CaseInsensitive)
-                            == 0;
+    const bool byCategory
+        = m_settings.values().startupBrowse.compare(QLatin1String(AppSettings::CategoryList),
+                                                    Qt::CaseInsensitive)
+          == 0;
     return QLatin1String(byCategory ? Procedure::BrowseByCategory : Procedure::BrowseLocations);
 }
 
@@ -114,7 +116,8 @@ bool Shell::switchCollection(const QString &folder)
         return false;
     if (!QDir::setCurrent(folder)) {
         m_ui.message(QStringLiteral("Error"),
-                     QStringLiteral("The folder ") + folder + QStringLiteral(" could not be opened."),
+                     QStringLiteral("The folder ") + folder
+                         + QStringLiteral(" could not be opened."),
                      UserInterface::Icon::Critical);
         return false;
     }
@@ -139,17 +142,20 @@ bool Shell::newCollection()
                                 {QStringLiteral("&Proceed"), QStringLiteral("Cancel")});
     if (choice != 0)
         return false;
-    const auto returned = m_ui.saveFileName(
-        chooserTitle, CollectionPaths::withSlash(collectionFolder()) + QStringLiteral("URLDATA.TPS"),
-        collectionFilter);
+    const auto returned = m_ui.saveFileName(chooserTitle,
+                                            CollectionPaths::withSlash(collectionFolder())
+                                                + QStringLiteral("URLDATA.TPS"),
+                                            collectionFilter);
     if (!returned || returned->trimmed().isEmpty())
         return false;
 
     const QString current = CollectionPaths::withSlash(collectionFolder());
-    const QString chosen = CollectionPaths::newCollectionFolder(QDir(current).absoluteFilePath(*returned));
+    const QString chosen = CollectionPaths::newCollectionFolder(
+        QDir(current).absoluteFilePath(*returned));
     if (CollectionPaths::sameFolder(chosen, current)
         || !CollectionPaths::findFile(chosen, QStringLiteral("URLDATA.TPS")).isEmpty()) {
-        m_ui.message(QStringLiteral("Error"), QStringLiteral("Databases already exist in that folder."),
+        m_ui.message(QStringLiteral("Error"),
+                     QStringLiteral("Databases already exist in that folder."),
                      UserInterface::Icon::Warning);
         return false;
     }
@@ -180,7 +186,8 @@ bool Shell::newCollection()
 
     if (!QFileInfo(chosen).isDir()) {
         m_ui.message(QStringLiteral("Error"),
-                     QStringLiteral("The folder ") + chosen + QStringLiteral(" could not be created."),
+                     QStringLiteral("The folder ") + chosen
+                         + QStringLiteral(" could not be created."),
                      UserInterface::Icon::Critical);
         openCollectionFiles();
         return false;
@@ -198,9 +205,10 @@ bool Shell::newCollection()
 
 bool Shell::openCollection()
 {
-    const auto returned = m_ui.openFileName(
-        chooserTitle, CollectionPaths::withSlash(collectionFolder()) + QStringLiteral("URLDATA.TPS"),
-        collectionFilter);
+    const auto returned = m_ui.openFileName(chooserTitle,
+                                            CollectionPaths::withSlash(collectionFolder())
+                                                + QStringLiteral("URLDATA.TPS"),
+                                            collectionFilter);
     if (!returned || returned->trimmed().isEmpty())
         return false;
     const QString folder = CollectionPaths::openCollectionFolder(

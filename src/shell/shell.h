@@ -66,9 +66,15 @@ public:
     void halt(const QString &endText);
 
     /// Asked to open the start-up list after a collection was created or opened.
-    void setStartupListHandler(std::function<void()> handler) { m_openStartupList = std::move(handler); }
+    void setStartupListHandler(std::function<void()> handler)
+    {
+        m_openStartupList = std::move(handler);
+    }
     /// Told after the collection folder changed (status bar zone 2).
-    void setFolderChangedHandler(std::function<void()> handler) { m_folderChanged = std::move(handler); }
+    void setFolderChangedHandler(std::function<void()> handler)
+    {
+        m_folderChanged = std::move(handler);
+    }
 
     /**
      * Start-up preparation: reads the INI files, gives a collection without templates the

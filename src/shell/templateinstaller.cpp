@@ -6,7 +6,8 @@
 
 namespace pk {
 
-int TemplateInstaller::installDefaults(const QString &collectionFolder, const QString &templateFolder)
+int TemplateInstaller::installDefaults(const QString &collectionFolder,
+                                       const QString &templateFolder)
 {
     if (!CollectionPaths::matchingFiles(collectionFolder, QStringLiteral("*.htm")).isEmpty())
         return 0;

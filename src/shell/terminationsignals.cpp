@@ -30,7 +30,8 @@ void onSignal(int number)
     [[maybe_unused]] const auto n = ::write(g_wakeFds[1], &byte, 1);
 }
 
-void watch(QPointer<QObject> context, std::function<void()> onRequest,
+void watch(QPointer<QObject> context,
+           std::function<void()> onRequest,
            std::chrono::milliseconds grace)
 {
     char byte = 0;
@@ -47,7 +48,8 @@ void watch(QPointer<QObject> context, std::function<void()> onRequest,
 
 } // namespace
 
-bool TerminationSignals::install(QObject *context, std::function<void()> onRequest,
+bool TerminationSignals::install(QObject *context,
+                                 std::function<void()> onRequest,
                                  std::chrono::milliseconds grace)
 {
     if (g_wakeFds[0] >= 0)

@@ -21,7 +21,8 @@ public:
     TerminationSignals() = delete;
 
     /// Installs the handlers once per process; false when that was not possible.
-    static bool install(QObject *context, std::function<void()> onRequest,
+    static bool install(QObject *context,
+                        std::function<void()> onRequest,
                         std::chrono::milliseconds grace = std::chrono::seconds(10));
 };
 

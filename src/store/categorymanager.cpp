@@ -13,15 +13,17 @@ namespace pk {
 
 namespace {
 
-const TableDef &table() { return categoriesTable(); }
+const TableDef &table()
+{
+    return categoriesTable();
+}
 const QString kWhereName = QStringLiteral(" WHERE KeyCategory = ?");
 
 } // namespace
 
 CategoryManager::CategoryManager(Collection &collection)
     : m_collection(collection)
-{
-}
+{}
 
 CategoryRecord CategoryManager::prepared(const CategoryRecord &record)
 {
@@ -31,9 +33,12 @@ CategoryRecord CategoryManager::prepared(const CategoryRecord &record)
 StoreStatus CategoryManager::get(const QString &category, CategoryRecord &out)
 {
     static const QString stSql = TableAccess::selectAll(table()) + kWhereName;
-    return RowAccess::get(m_collection, table(), stSql, [&](SQLite::Statement &st) {
-        RecordIo::bind(st, 1, trimTrailingSpaces(category));
-    }, out);
+    return RowAccess::get(
+        m_collection,
+        table(),
+        stSql,
+        [&](SQLite::Statement &st) { RecordIo::bind(st, 1, trimTrailingSpaces(category)); },
+        out);
 }
 
 bool CategoryManager::exists(const QString &category)
@@ -42,9 +47,8 @@ bool CategoryManager::exists(const QString &category)
         return false;
     try {
         // Built once: the statement cache is keyed by the text.
-        static const QString stSql = QStringLiteral("SELECT 1 FROM %1")
-                                         .arg(TableAccess::qualified(table()))
-                                     + kWhereName;
+        static const QString stSql
+            = QStringLiteral("SELECT 1 FROM %1").arg(TableAccess::qualified(table())) + kWhereName;
         SQLite::Statement &st = m_collection.statement(stSql);
         TableAccess::ResetOnExit reset(st);
         // Compared as stored: trimmed and cut to the field's width.
@@ -71,28 +75,37 @@ StoreStatus CategoryManager::change(const QString &originalCategory, const Categ
                          " = ?%3)")
               .arg(TableAccess::qualified(table()), RecordIo::assignments(table()))
               .arg(n + 1);
-    return RowAccess::write(m_collection, table(), Msg::RecordNotUpdated, stSql,
-                            [&](SQLite::Statement &st) {
-                                TableAccess::bindAll(st, RecordIo::values(prepared(record)));
-                                RecordIo::bind(st, n + 1, trimTrailingSpaces(originalCategory));
-                            }, RowAccess::Rows::AtLeastOne);
+    return RowAccess::write(
+        m_collection,
+        table(),
+        Msg::RecordNotUpdated,
+        stSql,
+        [&](SQLite::Statement &st) {
+            TableAccess::bindAll(st, RecordIo::values(prepared(record)));
+            RecordIo::bind(st, n + 1, trimTrailingSpaces(originalCategory));
+        },
+        RowAccess::Rows::AtLeastOne);
 }
 
 StoreStatus CategoryManager::remove(const QString &category)
 {
-    static const QString stSql = QStringLiteral("DELETE FROM %1").arg(TableAccess::qualified(table()))
-                                 + kWhereName;
-    return RowAccess::write(m_collection, table(), Msg::RecordNotDeleted, stSql,
-                            [&](SQLite::Statement &st) {
-                                RecordIo::bind(st, 1, trimTrailingSpaces(category));
-                            }, RowAccess::Rows::AtLeastOne);
+    static const QString stSql
+        = QStringLiteral("DELETE FROM %1").arg(TableAccess::qualified(table())) + kWhereName;
+    return RowAccess::write(
+        m_collection,
+        table(),
+        Msg::RecordNotDeleted,
+        stSql,
+        [&](SQLite::Statement &st) { RecordIo::bind(st, 1, trimTrailingSpaces(category)); },
+        RowAccess::Rows::AtLeastOne);
 }
 
 StoreStatus CategoryManager::list(std::vector<CategoryRecord> &out)
 {
     static const QString stSql = TableAccess::selectAll(table())
                                  + QStringLiteral(" ORDER BY KeyCategory, rowid");
-    return RowAccess::list(m_collection, table(), stSql, [](SQLite::Statement &) {}, out);
+    return RowAccess::list(
+        m_collection, table(), stSql, [](SQLite::Statement &) {}, out);
 }
 
 } // namespace pk

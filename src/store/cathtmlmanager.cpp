@@ -13,9 +13,11 @@ namespace pk {
 
 namespace {
 
-const TableDef &table() { return catHtmlTable(); }
-const QString kWhereKey = QStringLiteral(
-    " WHERE KeyCATEGORY = ?%1 AND KeyTypeOfHTML = ?%2");
+const TableDef &table()
+{
+    return catHtmlTable();
+}
+const QString kWhereKey = QStringLiteral(" WHERE KeyCATEGORY = ?%1 AND KeyTypeOfHTML = ?%2");
 
 /// Binds the key (category, type) to parameters first and first + 1.
 void bindKey(SQLite::Statement &st, int first, const QString &category, const QString &typeOfHtml)
@@ -28,20 +30,24 @@ void bindKey(SQLite::Statement &st, int first, const QString &category, const QS
 
 CatHtmlManager::CatHtmlManager(Collection &collection)
     : m_collection(collection)
-{
-}
+{}
 
 CatHtmlRecord CatHtmlManager::prepared(const CatHtmlRecord &record)
 {
     return RowAccess::prepared(table(), record);
 }
 
-StoreStatus CatHtmlManager::get(const QString &category, const QString &typeOfHtml, CatHtmlRecord &out)
+StoreStatus CatHtmlManager::get(const QString &category,
+                                const QString &typeOfHtml,
+                                CatHtmlRecord &out)
 {
     static const QString stSql = TableAccess::selectAll(table()) + kWhereKey.arg(1).arg(2);
-    return RowAccess::get(m_collection, table(), stSql, [&](SQLite::Statement &st) {
-        bindKey(st, 1, category, typeOfHtml);
-    }, out);
+    return RowAccess::get(
+        m_collection,
+        table(),
+        stSql,
+        [&](SQLite::Statement &st) { bindKey(st, 1, category, typeOfHtml); },
+        out);
 }
 
 StoreStatus CatHtmlManager::insert(const CatHtmlRecord &record)
@@ -52,36 +58,52 @@ StoreStatus CatHtmlManager::insert(const CatHtmlRecord &record)
     return RowAccess::insert(m_collection, table(), stSql, RecordIo::values(prepared(record)));
 }
 
-StoreStatus CatHtmlManager::change(const QString &category, const QString &typeOfHtml,
+StoreStatus CatHtmlManager::change(const QString &category,
+                                   const QString &typeOfHtml,
                                    const CatHtmlRecord &record)
 {
     const int n = int(table().fields.size());
-    static const QString stSql = QStringLiteral("UPDATE %1 SET %2 WHERE rowid = (SELECT rowid FROM %1%3)")
-                                     .arg(TableAccess::qualified(table()), RecordIo::assignments(table()),
+    static const QString stSql = QStringLiteral(
+                                     "UPDATE %1 SET %2 WHERE rowid = (SELECT rowid FROM %1%3)")
+                                     .arg(TableAccess::qualified(table()),
+                                          RecordIo::assignments(table()),
                                           kWhereKey.arg(n + 1).arg(n + 2));
-    return RowAccess::write(m_collection, table(), Msg::RecordNotUpdated, stSql,
-                            [&](SQLite::Statement &st) {
-                                TableAccess::bindAll(st, RecordIo::values(prepared(record)));
-                                bindKey(st, n + 1, category, typeOfHtml);
-                            }, RowAccess::Rows::AtLeastOne);
+    return RowAccess::write(
+        m_collection,
+        table(),
+        Msg::RecordNotUpdated,
+        stSql,
+        [&](SQLite::Statement &st) {
+            TableAccess::bindAll(st, RecordIo::values(prepared(record)));
+            bindKey(st, n + 1, category, typeOfHtml);
+        },
+        RowAccess::Rows::AtLeastOne);
 }
 
 StoreStatus CatHtmlManager::remove(const QString &category, const QString &typeOfHtml)
 {
-    static const QString stSql = QStringLiteral("DELETE FROM %1").arg(TableAccess::qualified(table()))
-                                 + kWhereKey.arg(1).arg(2);
-    return RowAccess::write(m_collection, table(), Msg::RecordNotDeleted, stSql,
-                            [&](SQLite::Statement &st) { bindKey(st, 1, category, typeOfHtml); },
-                            RowAccess::Rows::AtLeastOne);
+    static const QString stSql
+        = QStringLiteral("DELETE FROM %1").arg(TableAccess::qualified(table()))
+          + kWhereKey.arg(1).arg(2);
+    return RowAccess::write(
+        m_collection,
+        table(),
+        Msg::RecordNotDeleted,
+        stSql,
+        [&](SQLite::Statement &st) { bindKey(st, 1, category, typeOfHtml); },
+        RowAccess::Rows::AtLeastOne);
 }
 
 StoreStatus CatHtmlManager::list(const QString &category, std::vector<CatHtmlRecord> &out)
 {
     static const QString stSql = TableAccess::selectAll(table())
                                  + QStringLiteral(" WHERE KeyCATEGORY = ? ORDER BY KeyTypeOfHTML");
-    return RowAccess::list(m_collection, table(), stSql, [&](SQLite::Statement &st) {
-        RecordIo::bind(st, 1, trimTrailingSpaces(category));
-    }, out);
+    return RowAccess::list(
+        m_collection,
+        table(),
+        stSql,
+        [&](SQLite::Statement &st) { RecordIo::bind(st, 1, trimTrailingSpaces(category)); },
+        out);
 }
 
 } // namespace pk

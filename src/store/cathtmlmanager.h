@@ -18,7 +18,8 @@ public:
     /// By category and type, ignoring letter case. RecordNotFound leaves `out` unchanged.
     StoreStatus get(const QString &category, const QString &typeOfHtml, CatHtmlRecord &out);
     StoreStatus insert(const CatHtmlRecord &record); ///< DuplicateKey
-    StoreStatus change(const QString &category, const QString &typeOfHtml,
+    StoreStatus change(const QString &category,
+                       const QString &typeOfHtml,
                        const CatHtmlRecord &record);
     StoreStatus remove(const QString &category, const QString &typeOfHtml);
     /// Every snippet of a category, in type order.

@@ -39,9 +39,15 @@ constexpr int kBusyTimeoutMs = 3000;
 constexpr const char *kIdleCache = "PRAGMA cache_size = -16000";
 constexpr const char *kBatchCache = "PRAGMA cache_size = -262144";
 
-std::string utf8(const QString &s) { return s.toStdString(); }
+std::string utf8(const QString &s)
+{
+    return s.toStdString();
+}
 
-int index(CollectionFile f) { return static_cast<int>(f); }
+int index(CollectionFile f)
+{
+    return static_cast<int>(f);
+}
 
 bool folderWritable(const QString &folder)
 {
@@ -65,8 +71,7 @@ QString uriFor(const QString &path, const char *mode)
 
 Collection::Collection(QString folder)
     : Collection(std::move(folder), QByteArray(kOwnerValue))
-{
-}
+{}
 
 Collection::Collection(QString folder, QByteArray ownerValue)
     : m_folder(std::move(folder))
@@ -77,8 +82,7 @@ Collection::Collection(QString folder, QByteArray ownerValue)
     , m_keywords(std::make_unique<KeywordManager>(*this))
     , m_configuration(std::make_unique<ConfigurationManager>(*this))
     , m_catHtml(std::make_unique<CatHtmlManager>(*this))
-{
-}
+{}
 
 Collection::~Collection()
 {
@@ -88,9 +92,12 @@ Collection::~Collection()
 QString Collection::fileName(CollectionFile f)
 {
     switch (f) {
-    case CollectionFile::Data: return QStringLiteral("URLDATA.TPS");
-    case CollectionFile::Categories: return QStringLiteral("URL_C.TPS");
-    case CollectionFile::CatHtml: return QStringLiteral("URL_H.TPS");
+    case CollectionFile::Data:
+        return QStringLiteral("URLDATA.TPS");
+    case CollectionFile::Categories:
+        return QStringLiteral("URL_C.TPS");
+    case CollectionFile::CatHtml:
+        return QStringLiteral("URL_H.TPS");
     }
     return {};
 }
@@ -98,9 +105,12 @@ QString Collection::fileName(CollectionFile f)
 const char *Collection::schemaName(CollectionFile f)
 {
     switch (f) {
-    case CollectionFile::Data: return "main";
-    case CollectionFile::Categories: return "cat";
-    case CollectionFile::CatHtml: return "htm";
+    case CollectionFile::Data:
+        return "main";
+    case CollectionFile::Categories:
+        return "cat";
+    case CollectionFile::CatHtml:
+        return "htm";
     }
     return "main";
 }
@@ -113,26 +123,41 @@ QString Collection::filePath(CollectionFile f) const
 CollectionFile Collection::fileOf(const TableDef &table)
 {
     switch (table.file) {
-    case TableFile::Data: return CollectionFile::Data;
-    case TableFile::Categories: return CollectionFile::Categories;
-    case TableFile::CatHtml: return CollectionFile::CatHtml;
+    case TableFile::Data:
+        return CollectionFile::Data;
+    case TableFile::Categories:
+        return CollectionFile::Categories;
+    case TableFile::CatHtml:
+        return CollectionFile::CatHtml;
     }
     return CollectionFile::Data;
 }
 
-bool Collection::isOpen(CollectionFile f) const { return m_files[index(f)].open; }
-bool Collection::isReadOnly(CollectionFile f) const { return m_files[index(f)].readOnly; }
+bool Collection::isOpen(CollectionFile f) const
+{
+    return m_files[index(f)].open;
+}
+bool Collection::isReadOnly(CollectionFile f) const
+{
+    return m_files[index(f)].readOnly;
+}
 
 StoreStatus Collection::requireOpen(CollectionFile f) const
 {
     if (isOpen(f))
         return {};
-    return fileStatus(f, StoreError::FileNotOpen,
-                      QStringLiteral("File %1 is not open").arg(fileName(f)), 0, Msg::FileUsageError);
+    return fileStatus(f,
+                      StoreError::FileNotOpen,
+                      QStringLiteral("File %1 is not open").arg(fileName(f)),
+                      0,
+                      Msg::FileUsageError);
 }
 
-StoreStatus Collection::fileStatus(CollectionFile f, StoreError error, const QString &text,
-                                   int code, std::uint16_t catalogue) const
+StoreStatus Collection::fileStatus(CollectionFile f,
+                                   StoreError error,
+                                   const QString &text,
+                                   int code,
+                                   std::uint16_t catalogue) const
 {
     StoreStatus s = StoreStatus::failure(error, text, code);
     s.catalogueNumber = catalogue;
@@ -196,8 +221,9 @@ void Collection::disconnect()
 
 void Collection::attach(CollectionFile f, const char *mode)
 {
-    SQLite::Statement st(*m_db, utf8(QStringLiteral("ATTACH DATABASE ? AS %1")
-                                         .arg(QString::fromLatin1(schemaName(f)))));
+    SQLite::Statement st(*m_db,
+                         utf8(QStringLiteral("ATTACH DATABASE ? AS %1")
+                                  .arg(QString::fromLatin1(schemaName(f)))));
     st.bind(1, utf8(uriFor(filePath(f), mode)));
     st.exec();
 }
@@ -208,7 +234,9 @@ StoreStatus Collection::reconnect()
     const auto files = m_files;
     const FileState &data = files[index(CollectionFile::Data)];
     m_files = {};
-    StoreStatus s = data.open ? connect(uriFor(filePath(CollectionFile::Data), data.readOnly ? "ro" : "rw"), data.readOnly)
+    StoreStatus s = data.open ? connect(uriFor(filePath(CollectionFile::Data),
+                                               data.readOnly ? "ro" : "rw"),
+                                        data.readOnly)
                               : connect(QStringLiteral(":memory:"), false);
     if (!s)
         return s;
@@ -229,7 +257,8 @@ StoreStatus Collection::reconnect()
 
 StoreStatus Collection::openAll(bool create)
 {
-    for (CollectionFile f : {CollectionFile::Data, CollectionFile::Categories, CollectionFile::CatHtml}) {
+    for (CollectionFile f :
+         {CollectionFile::Data, CollectionFile::Categories, CollectionFile::CatHtml}) {
         if (isOpen(f))
             continue;
         StoreStatus s = open(f, create);
@@ -244,7 +273,9 @@ StoreStatus Collection::open(CollectionFile f, bool create)
     if (isOpen(f))
         return {};
     if (m_txDepth > 0)
-        return fileStatus(f, StoreError::Other, QStringLiteral("Cannot open a file inside a transaction"));
+        return fileStatus(f,
+                          StoreError::Other,
+                          QStringLiteral("Cannot open a file inside a transaction"));
     OpenPlan plan;
     if (StoreStatus s = planOpen(f, create, plan); !s)
         return s;
@@ -263,9 +294,11 @@ StoreStatus Collection::open(CollectionFile f, bool create)
 
     // Keys ordered by another version of the collation no longer match it.
     if (!plan.fresh && collationVersion != Collation::version()) {
-        return fileStatus(f, StoreError::InvalidKeyFile,
+        return fileStatus(f,
+                          StoreError::InvalidKeyFile,
                           QStringLiteral("The keys of %1 must be rebuilt").arg(plan.path),
-                          SQLITE_CORRUPT_INDEX, Msg::InvalidKey);
+                          SQLITE_CORRUPT_INDEX,
+                          Msg::InvalidKey);
     }
     return {};
 }
@@ -276,24 +309,40 @@ StoreStatus Collection::planOpen(CollectionFile f, bool create, OpenPlan &plan) 
     const QFileInfo info(plan.path);
     if (!info.exists()) {
         if (!create)
-            return fileStatus(f, StoreError::FileNotFound, QStringLiteral("File not found: %1").arg(plan.path),
-                              SQLITE_CANTOPEN, Msg::FileAccessError);
+            return fileStatus(f,
+                              StoreError::FileNotFound,
+                              QStringLiteral("File not found: %1").arg(plan.path),
+                              SQLITE_CANTOPEN,
+                              Msg::FileAccessError);
         if (!QFileInfo(m_folder).isDir())
-            return fileStatus(f, StoreError::CreateFailed, QStringLiteral("Folder not found: %1").arg(m_folder),
-                              SQLITE_CANTOPEN, Msg::FileCreationError);
+            return fileStatus(f,
+                              StoreError::CreateFailed,
+                              QStringLiteral("Folder not found: %1").arg(m_folder),
+                              SQLITE_CANTOPEN,
+                              Msg::FileCreationError);
         if (!folderWritable(m_folder))
-            return fileStatus(f, StoreError::AccessDenied,
-                              QStringLiteral("Access denied: cannot create %1 in a read-only folder").arg(plan.path),
-                              SQLITE_READONLY, Msg::FileCreationError);
+            return fileStatus(f,
+                              StoreError::AccessDenied,
+                              QStringLiteral(
+                                  "Access denied: cannot create %1 in a read-only folder")
+                                  .arg(plan.path),
+                              SQLITE_READONLY,
+                              Msg::FileCreationError);
         plan.creating = true;
         return {};
     }
     if (!info.isFile())
-        return fileStatus(f, StoreError::InvalidFile, QStringLiteral("Not a file: %1").arg(plan.path),
-                          SQLITE_NOTADB, Msg::FileAccessError);
+        return fileStatus(f,
+                          StoreError::InvalidFile,
+                          QStringLiteral("Not a file: %1").arg(plan.path),
+                          SQLITE_NOTADB,
+                          Msg::FileAccessError);
     if (!info.isReadable())
-        return fileStatus(f, StoreError::AccessDenied, QStringLiteral("Access denied: cannot read %1").arg(plan.path),
-                          SQLITE_PERM, Msg::FileAccessError);
+        return fileStatus(f,
+                          StoreError::AccessDenied,
+                          QStringLiteral("Access denied: cannot read %1").arg(plan.path),
+                          SQLITE_PERM,
+                          Msg::FileAccessError);
     plan.readOnly = !info.isWritable() || !folderWritable(info.absolutePath());
     return {};
 }
@@ -345,7 +394,8 @@ void Collection::unplaceFile(CollectionFile f, const OpenPlan &plan)
         static_cast<void>(reconnect());
     } else {
         try {
-            m_db->exec(utf8(QStringLiteral("DETACH DATABASE %1").arg(QString::fromLatin1(schemaName(f)))));
+            m_db->exec(
+                utf8(QStringLiteral("DETACH DATABASE %1").arg(QString::fromLatin1(schemaName(f)))));
         } catch (...) {
         }
     }
@@ -353,7 +403,10 @@ void Collection::unplaceFile(CollectionFile f, const OpenPlan &plan)
         QFile::remove(plan.path); // nothing but our own empty file
 }
 
-StoreStatus Collection::checkIdentity(CollectionFile f, bool create, OpenPlan &plan, int &collationVersion)
+StoreStatus Collection::checkIdentity(CollectionFile f,
+                                      bool create,
+                                      OpenPlan &plan,
+                                      int &collationVersion)
 {
     // Reading only: nothing is written to a file before it passed these checks.
     SchemaManager::FileInfo fi;
@@ -381,7 +434,10 @@ StoreStatus Collection::checkIdentity(CollectionFile f, bool create, OpenPlan &p
         why = QStringLiteral("%1 belongs to another owner").arg(plan.path);
     }
     if (!why.isEmpty())
-        return fileStatus(f, StoreError::InvalidFile, QStringLiteral("Invalid file: ") + why, SQLITE_NOTADB,
+        return fileStatus(f,
+                          StoreError::InvalidFile,
+                          QStringLiteral("Invalid file: ") + why,
+                          SQLITE_NOTADB,
                           Msg::FileAccessError);
     return {};
 }
@@ -392,17 +448,22 @@ StoreStatus Collection::prepareFile(CollectionFile f, const OpenPlan &plan)
     const auto file = static_cast<TableFile>(index(f));
     if (plan.readOnly) {
         if (SchemaManager::needsUpgrade(*m_db, file, schema))
-            return fileStatus(f, StoreError::AccessDenied,
-                              QStringLiteral("Access denied: %1 needs converting but is read-only").arg(plan.path),
-                              SQLITE_READONLY, Msg::FileAccessError);
+            return fileStatus(f,
+                              StoreError::AccessDenied,
+                              QStringLiteral("Access denied: %1 needs converting but is read-only")
+                                  .arg(plan.path),
+                              SQLITE_READONLY,
+                              Msg::FileAccessError);
         return {};
     }
     // The file is ours and may be written from here on.
     try {
-        m_db->exec(utf8(QStringLiteral("PRAGMA %1.journal_mode = WAL").arg(QString::fromLatin1(schema))));
+        m_db->exec(
+            utf8(QStringLiteral("PRAGMA %1.journal_mode = WAL").arg(QString::fromLatin1(schema))));
         // NORMAL in WAL mode: a commit survives the process being killed; only a power
         // failure may lose the last commits, never consistency.
-        m_db->exec(utf8(QStringLiteral("PRAGMA %1.synchronous = NORMAL").arg(QString::fromLatin1(schema))));
+        m_db->exec(utf8(
+            QStringLiteral("PRAGMA %1.synchronous = NORMAL").arg(QString::fromLatin1(schema))));
     } catch (const std::exception &e) {
         StoreStatus s = SqliteError::fromException(e, plan.path);
         s.catalogueNumber = Msg::FileAccessError;
@@ -444,10 +505,16 @@ StoreStatus Collection::rebuildKeys(CollectionFile f)
             if (fileOf(*t) != f)
                 continue;
             for (const KeyDef *k : t->keys)
-                m_db->exec(utf8(QStringLiteral("REINDEX %1.%2").arg(QString::fromLatin1(schema), QString::fromLatin1(k->sqlIndex))));
+                m_db->exec(
+                    utf8(QStringLiteral("REINDEX %1.%2")
+                             .arg(QString::fromLatin1(schema), QString::fromLatin1(k->sqlIndex))));
         }
-        SQLite::Statement st(*m_db, utf8(QStringLiteral("INSERT OR REPLACE INTO %1.%2 (Name, Value) VALUES ('Collation', ?)")
-                                             .arg(QString::fromLatin1(schema), QString::fromLatin1(SchemaManager::MetaTable))));
+        SQLite::Statement
+            st(*m_db,
+               utf8(QStringLiteral(
+                        "INSERT OR REPLACE INTO %1.%2 (Name, Value) VALUES ('Collation', ?)")
+                        .arg(QString::fromLatin1(schema),
+                             QString::fromLatin1(SchemaManager::MetaTable))));
         st.bind(1, Collation::version());
         st.exec();
     } catch (const std::exception &e) {
@@ -461,7 +528,9 @@ StoreStatus Collection::rebuildKeys(CollectionFile f)
 StoreStatus Collection::recover(CollectionFile f)
 {
     if (m_txDepth > 0)
-        return fileStatus(f, StoreError::Other, QStringLiteral("Cannot recover inside a transaction"));
+        return fileStatus(f,
+                          StoreError::Other,
+                          QStringLiteral("Cannot recover inside a transaction"));
     if (isOpen(f)) {
         m_files[index(f)] = {};
         if (StoreStatus s = reconnect(); !s)
@@ -475,7 +544,9 @@ StoreStatus Collection::checkFile(CollectionFile f)
     if (StoreStatus s = requireOpen(f); !s)
         return s;
     try {
-        SQLite::Statement st(*m_db, utf8(QStringLiteral("PRAGMA %1.integrity_check(20)").arg(QString::fromLatin1(schemaName(f)))));
+        SQLite::Statement st(*m_db,
+                             utf8(QStringLiteral("PRAGMA %1.integrity_check(20)")
+                                      .arg(QString::fromLatin1(schemaName(f)))));
         QStringList problems;
         while (st.executeStep()) {
             const QString line = QString::fromUtf8(st.getColumn(0).getText());
@@ -484,10 +555,13 @@ StoreStatus Collection::checkFile(CollectionFile f)
         }
         if (!problems.isEmpty()) {
             const bool keysOnly = std::all_of(problems.begin(), problems.end(), [](const QString &p) {
-                return p.contains(QLatin1String("index")) || p.contains(QLatin1String("missing from"));
+                return p.contains(QLatin1String("index"))
+                       || p.contains(QLatin1String("missing from"));
             });
-            return fileStatus(f, keysOnly ? StoreError::InvalidKeyFile : StoreError::InvalidFile,
-                              problems.join(QLatin1Char('\n')), SQLITE_CORRUPT,
+            return fileStatus(f,
+                              keysOnly ? StoreError::InvalidKeyFile : StoreError::InvalidFile,
+                              problems.join(QLatin1Char('\n')),
+                              SQLITE_CORRUPT,
                               keysOnly ? Msg::InvalidKey : Msg::FileAccessError);
         }
     } catch (const std::exception &e) {
@@ -521,7 +595,9 @@ int Collection::storedVersion(const TableDef &table)
 StoreStatus Collection::transaction(const std::function<StoreStatus()> &work)
 {
     if (!m_db)
-        return fileStatus(CollectionFile::Data, StoreError::FileNotOpen, QStringLiteral("No file is open"));
+        return fileStatus(CollectionFile::Data,
+                          StoreError::FileNotOpen,
+                          QStringLiteral("No file is open"));
     const bool outer = m_txDepth == 0;
     const std::string name = "pk_tx" + std::to_string(m_txDepth);
     try {
@@ -546,7 +622,8 @@ StoreStatus Collection::transaction(const std::function<StoreStatus()> &work)
     } catch (const std::exception &e) {
         result = SqliteError::fromException(e);
     } catch (...) {
-        result = StoreStatus::failure(StoreError::Other, QStringLiteral("Unexpected failure in a transaction"));
+        result = StoreStatus::failure(StoreError::Other,
+                                      QStringLiteral("Unexpected failure in a transaction"));
     }
     --m_txDepth;
     auto idle = [this] {
@@ -582,11 +659,29 @@ StoreStatus Collection::transaction(const std::function<StoreStatus()> &work)
     return result;
 }
 
-LocationManager &Collection::locations() { return *m_locations; }
-CategoryManager &Collection::categories() { return *m_categories; }
-DetailManager &Collection::details() { return *m_details; }
-KeywordManager &Collection::keywords() { return *m_keywords; }
-ConfigurationManager &Collection::configuration() { return *m_configuration; }
-CatHtmlManager &Collection::catHtml() { return *m_catHtml; }
+LocationManager &Collection::locations()
+{
+    return *m_locations;
+}
+CategoryManager &Collection::categories()
+{
+    return *m_categories;
+}
+DetailManager &Collection::details()
+{
+    return *m_details;
+}
+KeywordManager &Collection::keywords()
+{
+    return *m_keywords;
+}
+ConfigurationManager &Collection::configuration()
+{
+    return *m_configuration;
+}
+CatHtmlManager &Collection::catHtml()
+{
+    return *m_catHtml;
+}
 
 } // namespace pk

@@ -48,7 +48,7 @@ public:
     Collection &operator=(const Collection &) = delete;
 
     QString folder() const { return m_folder; }
-    static QString fileName(CollectionFile f); ///< "URLDATA.TPS", "URL_C.TPS", "URL_H.TPS"
+    static QString fileName(CollectionFile f);       ///< "URLDATA.TPS", "URL_C.TPS", "URL_H.TPS"
     static const char *schemaName(CollectionFile f); ///< "main", "cat", "htm"
     QString filePath(CollectionFile f) const;
 
@@ -118,7 +118,7 @@ private:
         QString path;
         bool creating = false; ///< the file does not exist yet and is made empty
         bool readOnly = false;
-        bool fresh = false;    ///< new or empty: gets the current structure
+        bool fresh = false; ///< new or empty: gets the current structure
     };
 
     StoreStatus planOpen(CollectionFile f, bool create, OpenPlan &plan) const;
@@ -135,7 +135,10 @@ private:
     StoreStatus connect(const QString &mainUri, bool readOnly);
     StoreStatus reconnect();
     void disconnect();
-    StoreStatus fileStatus(CollectionFile f, StoreError error, const QString &text, int code = 0,
+    StoreStatus fileStatus(CollectionFile f,
+                           StoreError error,
+                           const QString &text,
+                           int code = 0,
                            std::uint16_t catalogue = 0) const;
 
     QString m_folder;

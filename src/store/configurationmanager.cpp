@@ -13,7 +13,10 @@ namespace pk {
 
 namespace {
 
-const TableDef &table() { return configurationTable(); }
+const TableDef &table()
+{
+    return configurationTable();
+}
 const QString kWhereName = QStringLiteral(" WHERE KeyDataType = ?");
 
 /// Names are compared as stored: trimmed and cut to the field's width.
@@ -26,8 +29,7 @@ void bindName(SQLite::Statement &st, const QString &dataType)
 
 ConfigurationManager::ConfigurationManager(Collection &collection)
     : m_collection(collection)
-{
-}
+{}
 
 ConfigurationRecord ConfigurationManager::prepared(const ConfigurationRecord &record)
 {
@@ -37,8 +39,8 @@ ConfigurationRecord ConfigurationManager::prepared(const ConfigurationRecord &re
 StoreStatus ConfigurationManager::get(const QString &dataType, ConfigurationRecord &out)
 {
     static const QString stSql = TableAccess::selectAll(table()) + kWhereName;
-    return RowAccess::get(m_collection, table(), stSql,
-                          [&](SQLite::Statement &st) { bindName(st, dataType); }, out);
+    return RowAccess::get(
+        m_collection, table(), stSql, [&](SQLite::Statement &st) { bindName(st, dataType); }, out);
 }
 
 StoreStatus ConfigurationManager::insert(const ConfigurationRecord &record)
@@ -51,14 +53,20 @@ StoreStatus ConfigurationManager::insert(const ConfigurationRecord &record)
 
 StoreStatus ConfigurationManager::change(const ConfigurationRecord &record)
 {
-    static const QString stSql = QStringLiteral("UPDATE %1 SET DataValue = ?2 WHERE KeyDataType = ?1")
+    static const QString stSql = QStringLiteral(
+                                     "UPDATE %1 SET DataValue = ?2 WHERE KeyDataType = ?1")
                                      .arg(TableAccess::qualified(table()));
-    return RowAccess::write(m_collection, table(), Msg::RecordNotUpdated, stSql,
-                            [&](SQLite::Statement &st) {
-                                const ConfigurationRecord r = prepared(record);
-                                RecordIo::bind(st, 1, r.DataType);
-                                RecordIo::bind(st, 2, r.DataValue);
-                            }, RowAccess::Rows::AtLeastOne);
+    return RowAccess::write(
+        m_collection,
+        table(),
+        Msg::RecordNotUpdated,
+        stSql,
+        [&](SQLite::Statement &st) {
+            const ConfigurationRecord r = prepared(record);
+            RecordIo::bind(st, 1, r.DataType);
+            RecordIo::bind(st, 2, r.DataValue);
+        },
+        RowAccess::Rows::AtLeastOne);
 }
 
 StoreStatus ConfigurationManager::put(const ConfigurationRecord &record)
@@ -71,17 +79,23 @@ StoreStatus ConfigurationManager::put(const ConfigurationRecord &record)
 
 StoreStatus ConfigurationManager::remove(const QString &dataType)
 {
-    static const QString stSql = QStringLiteral("DELETE FROM %1").arg(TableAccess::qualified(table()))
-                                 + kWhereName;
-    return RowAccess::write(m_collection, table(), Msg::RecordNotDeleted, stSql,
-                            [&](SQLite::Statement &st) { bindName(st, dataType); },
-                            RowAccess::Rows::AtLeastOne);
+    static const QString stSql
+        = QStringLiteral("DELETE FROM %1").arg(TableAccess::qualified(table())) + kWhereName;
+    return RowAccess::write(
+        m_collection,
+        table(),
+        Msg::RecordNotDeleted,
+        stSql,
+        [&](SQLite::Statement &st) { bindName(st, dataType); },
+        RowAccess::Rows::AtLeastOne);
 }
 
 StoreStatus ConfigurationManager::list(std::vector<ConfigurationRecord> &out)
 {
-    static const QString stSql = TableAccess::selectAll(table()) + QStringLiteral(" ORDER BY KeyDataType");
-    return RowAccess::list(m_collection, table(), stSql, [](SQLite::Statement &) {}, out);
+    static const QString stSql = TableAccess::selectAll(table())
+                                 + QStringLiteral(" ORDER BY KeyDataType");
+    return RowAccess::list(
+        m_collection, table(), stSql, [](SQLite::Statement &) {}, out);
 }
 
 } // namespace pk

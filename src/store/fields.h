@@ -19,8 +19,8 @@ enum class FieldType {
 /// One field of a table. `width` is the character width for text and memo fields.
 struct FieldDef
 {
-    const char *name;        ///< "URL:Location"
-    const char *column;      ///< SQLite column, "Location"
+    const char *name;   ///< "URL:Location"
+    const char *column; ///< SQLite column, "Location"
     FieldType type;
     int width;               ///< characters for text/memo; digits for numbers; 0 when none
     const char *picture;     ///< display picture, "" when none
@@ -43,7 +43,7 @@ struct TableDef
     const char *sqlTable; ///< "Locations"
     const char *schema;   ///< "main", "cat", "htm"
     TableFile file;
-    int version;          ///< structure version the program writes
+    int version; ///< structure version the program writes
     std::span<const FieldDef> fields;
     std::span<const KeyDef *const> keys;
 
@@ -53,14 +53,14 @@ struct TableDef
 
 /// How a key component orders and compares text.
 enum class KeyCollation {
-    None,          ///< a number: natural order
-    NoCase,        ///< text ordered and compared without regard to letter case (PKNOCASE)
-    NoCaseExact    ///< ordered without regard to case, but equal only when exactly equal
+    None,       ///< a number: natural order
+    NoCase,     ///< text ordered and compared without regard to letter case (PKNOCASE)
+    NoCaseExact ///< ordered without regard to case, but equal only when exactly equal
 };
 
 struct KeyComponent
 {
-    const char *column;   ///< "Rating"
+    const char *column; ///< "Rating"
     bool descending;
     KeyCollation collation;
 };
@@ -68,8 +68,8 @@ struct KeyComponent
 /// One key of a table, kept as an SQLite index named `sqlIndex` in the table's schema.
 struct KeyDef
 {
-    const char *name;        ///< "URL:K_Rating"
-    const char *sqlIndex;    ///< "URL_K_Rating"
+    const char *name;     ///< "URL:K_Rating"
+    const char *sqlIndex; ///< "URL_K_Rating"
     const TableDef *(*table)();
     std::span<const KeyComponent> components;
     bool unique;
@@ -92,17 +92,17 @@ std::span<const TableDef *const> collectionTables();
 
 /// The keys, by name.
 namespace Keys {
-const KeyDef &urlLocation();            ///< URL:K_Location
-const KeyDef &urlDescription();         ///< URL:K_Description
-const KeyDef &urlCategory();            ///< URL:K_Category
-const KeyDef &urlCategoryLocation();    ///< URL:K_CATEGORYLOCATION
-const KeyDef &urlRating();              ///< URL:K_Rating
-const KeyDef &urlKeyword();             ///< URL:K_Keyword
-const KeyDef &udtLocation();            ///< UDT:K_LOCATION
-const KeyDef &udkLocation();            ///< UDK:K_LOCATION
-const KeyDef &cfDataType();             ///< CF:KEYDATATYPE
-const KeyDef &catCategory();            ///< CAT:K_Category
-const KeyDef &htmCategoryHtml();        ///< HTM:KEYCATEGORYHTML
+const KeyDef &urlLocation();         ///< URL:K_Location
+const KeyDef &urlDescription();      ///< URL:K_Description
+const KeyDef &urlCategory();         ///< URL:K_Category
+const KeyDef &urlCategoryLocation(); ///< URL:K_CATEGORYLOCATION
+const KeyDef &urlRating();           ///< URL:K_Rating
+const KeyDef &urlKeyword();          ///< URL:K_Keyword
+const KeyDef &udtLocation();         ///< UDT:K_LOCATION
+const KeyDef &udkLocation();         ///< UDK:K_LOCATION
+const KeyDef &cfDataType();          ///< CF:KEYDATATYPE
+const KeyDef &catCategory();         ///< CAT:K_Category
+const KeyDef &htmCategoryHtml();     ///< HTM:KEYCATEGORYHTML
 } // namespace Keys
 
 /// Every key of the collection tables (eleven).

@@ -15,7 +15,10 @@ namespace pk {
 
 namespace {
 
-const TableDef &table() { return locationsTable(); }
+const TableDef &table()
+{
+    return locationsTable();
+}
 
 // Both conditions: the first lets the key's index find the row, the second makes it exact.
 const QString kWhereExact = QStringLiteral(" WHERE KeyLocation = ?1 AND Location = ?1");
@@ -24,8 +27,7 @@ const QString kWhereExact = QStringLiteral(" WHERE KeyLocation = ?1 AND Location
 
 LocationManager::LocationManager(Collection &collection)
     : m_collection(collection)
-{
-}
+{}
 
 LocationRecord LocationManager::prepared(const LocationRecord &record)
 {
@@ -38,7 +40,8 @@ StoreStatus LocationManager::validate(const LocationRecord &r)
         if (StoreStatus s = m_collection.requireOpen(CollectionFile::Categories); !s)
             return s;
         StoreStatus s = StoreStatus::failure(StoreError::ValidationFailed,
-                                             QStringLiteral("Category \"%1\" is not in Categories").arg(r.Category));
+                                             QStringLiteral("Category \"%1\" is not in Categories")
+                                                 .arg(r.Category));
         s.catalogueNumber = Msg::FieldContents;
         s.context.field = QStringLiteral("Category");
         s.context.message = QStringLiteral("Categories");
@@ -60,17 +63,24 @@ StoreStatus LocationManager::validate(const LocationRecord &r)
 StoreStatus LocationManager::get(const QString &location, LocationRecord &out)
 {
     static const QString stSql = TableAccess::selectAll(table()) + kWhereExact;
-    return RowAccess::get(m_collection, table(), stSql, [&](SQLite::Statement &st) {
-        RecordIo::bind(st, 1, trimTrailingSpaces(location));
-    }, out);
+    return RowAccess::get(
+        m_collection,
+        table(),
+        stSql,
+        [&](SQLite::Statement &st) { RecordIo::bind(st, 1, trimTrailingSpaces(location)); },
+        out);
 }
 
 StoreStatus LocationManager::getByRowId(qint64 rowId, LocationRecord &out)
 {
-    static const QString stSql = TableAccess::selectAll(table()) + QStringLiteral(" WHERE rowid = ?");
-    return RowAccess::get(m_collection, table(), stSql, [&](SQLite::Statement &st) {
-        st.bind(1, static_cast<int64_t>(rowId));
-    }, out);
+    static const QString stSql = TableAccess::selectAll(table())
+                                 + QStringLiteral(" WHERE rowid = ?");
+    return RowAccess::get(
+        m_collection,
+        table(),
+        stSql,
+        [&](SQLite::Statement &st) { st.bind(1, static_cast<int64_t>(rowId)); },
+        out);
 }
 
 bool LocationManager::exists(const QString &location)
@@ -103,21 +113,29 @@ StoreStatus LocationManager::change(const QString &originalLocation, const Locat
                          " = ?%3 AND Location = ?%3)")
               .arg(TableAccess::qualified(table()), RecordIo::assignments(table()))
               .arg(n + 1);
-    return RowAccess::run(m_collection, table(), Msg::RecordNotUpdated, stSql,
-                          [&](SQLite::Statement &st) {
-                              TableAccess::bindAll(st, RecordIo::values(r));
-                              RecordIo::bind(st, n + 1, trimTrailingSpaces(originalLocation));
-                          }, RowAccess::Rows::AtLeastOne);
+    return RowAccess::run(
+        m_collection,
+        table(),
+        Msg::RecordNotUpdated,
+        stSql,
+        [&](SQLite::Statement &st) {
+            TableAccess::bindAll(st, RecordIo::values(r));
+            RecordIo::bind(st, n + 1, trimTrailingSpaces(originalLocation));
+        },
+        RowAccess::Rows::AtLeastOne);
 }
 
 StoreStatus LocationManager::remove(const QString &location)
 {
-    static const QString stSql = QStringLiteral("DELETE FROM %1").arg(TableAccess::qualified(table()))
-                                 + kWhereExact;
-    return RowAccess::write(m_collection, table(), Msg::RecordNotDeleted, stSql,
-                            [&](SQLite::Statement &st) {
-                                RecordIo::bind(st, 1, trimTrailingSpaces(location));
-                            }, RowAccess::Rows::AtLeastOne);
+    static const QString stSql
+        = QStringLiteral("DELETE FROM %1").arg(TableAccess::qualified(table())) + kWhereExact;
+    return RowAccess::write(
+        m_collection,
+        table(),
+        Msg::RecordNotDeleted,
+        stSql,
+        [&](SQLite::Statement &st) { RecordIo::bind(st, 1, trimTrailingSpaces(location)); },
+        RowAccess::Rows::AtLeastOne);
 }
 
 qint64 LocationManager::count(StoreStatus *status)
@@ -129,8 +147,8 @@ qint64 LocationManager::count(StoreStatus *status)
     }
     try {
         // Built once: the statement cache is keyed by the text.
-        static const QString stSql = QStringLiteral("SELECT count(*) FROM %1")
-                                                           .arg(TableAccess::qualified(table()));
+        static const QString stSql
+            = QStringLiteral("SELECT count(*) FROM %1").arg(TableAccess::qualified(table()));
         SQLite::Statement &st = m_collection.statement(stSql);
         TableAccess::ResetOnExit reset(st);
         st.executeStep();

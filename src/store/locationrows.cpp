@@ -24,8 +24,11 @@ void dropRow(std::vector<Row> &rows, std::vector<qint32> &removed, int row)
 }
 
 template<typename Manager, typename Row>
-StoreStatus storeRows(Manager &manager, const std::vector<qint32> &removed, std::vector<Row> rows,
-                      const QString &original, const QString &location)
+StoreStatus storeRows(Manager &manager,
+                      const std::vector<qint32> &removed,
+                      std::vector<Row> rows,
+                      const QString &original,
+                      const QString &location)
 {
     // Removed rows go first; the kept ones then follow the (possibly new) address.
     for (qint32 sequence : removed) {
@@ -36,7 +39,8 @@ StoreStatus storeRows(Manager &manager, const std::vector<qint32> &removed, std:
     for (Row &row : rows) {
         const qint32 sequence = row.Sequence;
         row.Location = location;
-        const StoreStatus s = sequence == 0 ? manager.insert(row) : manager.change(original, sequence, row);
+        const StoreStatus s = sequence == 0 ? manager.insert(row)
+                                            : manager.change(original, sequence, row);
         if (!s)
             return s;
     }
@@ -104,9 +108,12 @@ void LocationRows::removeDetail(int row)
     dropRow(m_details, m_removedDetails, row);
 }
 
-StoreStatus LocationRows::store(Collection &collection, const QString &original, const QString &location) const
+StoreStatus LocationRows::store(Collection &collection,
+                                const QString &original,
+                                const QString &location) const
 {
-    const StoreStatus status = storeRows(collection.keywords(), m_removedKeywords, m_keywords, original, location);
+    const StoreStatus status
+        = storeRows(collection.keywords(), m_removedKeywords, m_keywords, original, location);
     if (!status)
         return status;
     return storeRows(collection.details(), m_removedDetails, m_details, original, location);

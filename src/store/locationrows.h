@@ -42,7 +42,9 @@ public:
      * `location` (the address may have changed). Leaves this object as it is; load() again
      * after the surrounding transaction has committed.
      */
-    StoreStatus store(Collection &collection, const QString &original, const QString &location) const;
+    StoreStatus store(Collection &collection,
+                      const QString &original,
+                      const QString &location) const;
 
 private:
     std::vector<KeywordRecord> m_keywords;

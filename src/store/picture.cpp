@@ -114,8 +114,9 @@ QString Picture::format(const QVariant &value) const
         const QDate d = DayNumber::toDate(day);
         if (!d.isValid())
             return {};
-        return m_locale.toString(d, m_dateStyle == DateStyle::Long ? QLocale::LongFormat
-                                                                  : QLocale::ShortFormat);
+        return m_locale.toString(d,
+                                 m_dateStyle == DateStyle::Long ? QLocale::LongFormat
+                                                                : QLocale::ShortFormat);
     }
     case Kind::Time: {
         QTime t;
@@ -161,17 +162,22 @@ QVariant Picture::deformat(const QString &text) const
         if (t.isEmpty())
             return QVariant::fromValue<qint32>(DayNumber::None);
         const QString shortFormat = m_locale.dateFormat(QLocale::ShortFormat);
-        QDate d = m_locale.toDate(t, m_dateStyle == DateStyle::Long ? QLocale::LongFormat : QLocale::ShortFormat);
+        QDate d = m_locale.toDate(t,
+                                  m_dateStyle == DateStyle::Long ? QLocale::LongFormat
+                                                                 : QLocale::ShortFormat);
         if (d.isValid() && m_dateStyle == DateStyle::Short)
             d = windowYear(d, shortFormat);
-        if (!d.isValid() && m_dateStyle == DateStyle::Short && !shortFormat.contains(QLatin1String("yyyy"))) {
+        if (!d.isValid() && m_dateStyle == DateStyle::Short
+            && !shortFormat.contains(QLatin1String("yyyy"))) {
             // The short form with a two-digit year still reads a year written in full.
             QString fullYear = shortFormat;
             fullYear.replace(QLatin1String("yy"), QLatin1String("yyyy"));
             d = m_locale.toDate(t, fullYear);
         }
         if (!d.isValid()) // the other form, then ISO
-            d = m_locale.toDate(t, m_dateStyle == DateStyle::Long ? QLocale::ShortFormat : QLocale::LongFormat);
+            d = m_locale.toDate(t,
+                                m_dateStyle == DateStyle::Long ? QLocale::ShortFormat
+                                                               : QLocale::LongFormat);
         if (!d.isValid())
             d = QDate::fromString(t, Qt::ISODate);
         if (!d.isValid())

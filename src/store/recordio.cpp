@@ -14,17 +14,23 @@ namespace pk::RecordIo {
 
 namespace {
 
-QString text(const QVariant &v) { return v.toString(); }
-qint32 num(const QVariant &v) { return static_cast<qint32>(v.toLongLong()); }
+QString text(const QVariant &v)
+{
+    return v.toString();
+}
+qint32 num(const QVariant &v)
+{
+    return static_cast<qint32>(v.toLongLong());
+}
 
 } // namespace
 
 QVariantList values(const LocationRecord &r)
 {
-    return {r.Location,  r.Description, r.Category,     r.Rating,       r.Keyword,
-            r.SiteInfo,  r.LastVisit,   r.LastValidated, int(r.Validated), r.MovedTo,
-            r.Comments,  r.UserName,    r.Password,     r.Expires,      r.PageSize,
-            r.EmailAddress, r.OriginalFilename, r.Custom1, r.Custom2,   r.Custom3};
+    return {r.Location,     r.Description,      r.Category,      r.Rating,         r.Keyword,
+            r.SiteInfo,     r.LastVisit,        r.LastValidated, int(r.Validated), r.MovedTo,
+            r.Comments,     r.UserName,         r.Password,      r.Expires,        r.PageSize,
+            r.EmailAddress, r.OriginalFilename, r.Custom1,       r.Custom2,        r.Custom3};
 }
 
 QVariantList values(const DetailRecord &r)
@@ -32,16 +38,25 @@ QVariantList values(const DetailRecord &r)
     return {r.Location, r.Sequence, r.DataLabel, r.DataValue};
 }
 
-QVariantList values(const KeywordRecord &r) { return {r.Location, r.Sequence, r.Keyword}; }
+QVariantList values(const KeywordRecord &r)
+{
+    return {r.Location, r.Sequence, r.Keyword};
+}
 
-QVariantList values(const ConfigurationRecord &r) { return {r.DataType, r.DataValue}; }
+QVariantList values(const ConfigurationRecord &r)
+{
+    return {r.DataType, r.DataValue};
+}
 
 QVariantList values(const CategoryRecord &r)
 {
     return {r.Category, int(r.Flag), r.Description};
 }
 
-QVariantList values(const CatHtmlRecord &r) { return {r.CATEGORY, r.TypeOfHTML, r.HTMLtoAdd}; }
+QVariantList values(const CatHtmlRecord &r)
+{
+    return {r.CATEGORY, r.TypeOfHTML, r.HTMLtoAdd};
+}
 
 void assign(const QVariantList &v, LocationRecord &r)
 {

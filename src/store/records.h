@@ -68,7 +68,7 @@ struct ConfigurationRecord
 /// Table Categories (prefix CAT, file URL_C.TPS).
 struct CategoryRecord
 {
-    QString Category;    ///< 50
+    QString Category; ///< 50
     quint8 Flag = 0;
     QString Description; ///< memo, 1000
 

@@ -52,8 +52,8 @@ StoreStatus get(Collection &c, const TableDef &table, const QString &sql, Bind &
 
 /// Every row `sql` (a selectAll) finds after `bind`, in the order it gives.
 template<class Record, class Bind>
-StoreStatus list(Collection &c, const TableDef &table, const QString &sql, Bind &&bind,
-                 std::vector<Record> &out)
+StoreStatus list(
+    Collection &c, const TableDef &table, const QString &sql, Bind &&bind, std::vector<Record> &out)
 {
     out.clear();
     if (StoreStatus s = TableAccess::ready(c, table, false); !s)
@@ -82,8 +82,13 @@ enum class Rows { Any, AtLeastOne };
  * `changed` receives the number of rows touched.
  */
 template<class Bind>
-StoreStatus run(Collection &c, const TableDef &table, std::uint16_t catalogue, const QString &sql,
-                Bind &&bind, Rows expect, int *changed = nullptr)
+StoreStatus run(Collection &c,
+                const TableDef &table,
+                std::uint16_t catalogue,
+                const QString &sql,
+                Bind &&bind,
+                Rows expect,
+                int *changed = nullptr)
 {
     try {
         SQLite::Statement &st = c.statement(sql);
@@ -102,8 +107,13 @@ StoreStatus run(Collection &c, const TableDef &table, std::uint16_t catalogue, c
 
 /// The ready check for writing (failing with `catalogue`), then run().
 template<class Bind>
-StoreStatus write(Collection &c, const TableDef &table, std::uint16_t catalogue, const QString &sql,
-                  Bind &&bind, Rows expect, int *changed = nullptr)
+StoreStatus write(Collection &c,
+                  const TableDef &table,
+                  std::uint16_t catalogue,
+                  const QString &sql,
+                  Bind &&bind,
+                  Rows expect,
+                  int *changed = nullptr)
 {
     if (StoreStatus s = TableAccess::ready(c, table, true, catalogue); !s)
         return s;
@@ -111,11 +121,18 @@ StoreStatus write(Collection &c, const TableDef &table, std::uint16_t catalogue,
 }
 
 /// Stores `values` (a prepared record's, in field order) with `sql` (an insertSql).
-inline StoreStatus insert(Collection &c, const TableDef &table, const QString &sql,
+inline StoreStatus insert(Collection &c,
+                          const TableDef &table,
+                          const QString &sql,
                           const QVariantList &values)
 {
-    return run(c, table, Msg::RecordInsertError, sql,
-               [&values](SQLite::Statement &st) { TableAccess::bindAll(st, values); }, Rows::Any);
+    return run(
+        c,
+        table,
+        Msg::RecordInsertError,
+        sql,
+        [&values](SQLite::Statement &st) { TableAccess::bindAll(st, values); },
+        Rows::Any);
 }
 
 } // namespace RowAccess

@@ -21,24 +21,32 @@ constexpr const char *kOldLocationsName = "URL_L";
 constexpr const char *kOldLocationsFile = "URL_L.TPS";
 constexpr const char *kOldSchema = "pk_old";
 
-std::string utf8(const QString &s) { return s.toStdString(); }
+std::string utf8(const QString &s)
+{
+    return s.toStdString();
+}
 
-QString str(const char *s) { return QString::fromLatin1(s); }
+QString str(const char *s)
+{
+    return QString::fromLatin1(s);
+}
 
 bool tableExists(SQLite::Database &db, const char *schema, const QString &table)
 {
-    SQLite::Statement st(db, utf8(QStringLiteral("SELECT 1 FROM %1.sqlite_schema WHERE type = 'table' "
-                                                 "AND name = ? COLLATE NOCASE")
-                                      .arg(str(schema))));
+    SQLite::Statement st(db,
+                         utf8(QStringLiteral("SELECT 1 FROM %1.sqlite_schema WHERE type = 'table' "
+                                             "AND name = ? COLLATE NOCASE")
+                                  .arg(str(schema))));
     st.bind(1, utf8(table));
     return st.executeStep();
 }
 
 QString actualTableName(SQLite::Database &db, const char *schema, const QString &table)
 {
-    SQLite::Statement st(db, utf8(QStringLiteral("SELECT name FROM %1.sqlite_schema WHERE type = "
-                                                 "'table' AND name = ? COLLATE NOCASE")
-                                      .arg(str(schema))));
+    SQLite::Statement st(db,
+                         utf8(QStringLiteral("SELECT name FROM %1.sqlite_schema WHERE type = "
+                                             "'table' AND name = ? COLLATE NOCASE")
+                                  .arg(str(schema))));
     st.bind(1, utf8(table));
     return st.executeStep() ? QString::fromUtf8(st.getColumn(0).getText()) : QString();
 }
@@ -46,8 +54,8 @@ QString actualTableName(SQLite::Database &db, const char *schema, const QString 
 QStringList columnsOf(SQLite::Database &db, const char *schema, const QString &table)
 {
     QStringList cols;
-    SQLite::Statement st(db, utf8(QStringLiteral("PRAGMA %1.table_xinfo(\"%2\")")
-                                      .arg(str(schema), table)));
+    SQLite::Statement
+        st(db, utf8(QStringLiteral("PRAGMA %1.table_xinfo(\"%2\")").arg(str(schema), table)));
     while (st.executeStep())
         cols << QString::fromUtf8(st.getColumn(1).getText());
     return cols;
@@ -55,26 +63,29 @@ QStringList columnsOf(SQLite::Database &db, const char *schema, const QString &t
 
 QString indexSqlStored(SQLite::Database &db, const char *schema, const char *index)
 {
-    SQLite::Statement st(db, utf8(QStringLiteral("SELECT sql FROM %1.sqlite_schema WHERE type = "
-                                                 "'index' AND name = ?")
-                                      .arg(str(schema))));
+    SQLite::Statement st(db,
+                         utf8(QStringLiteral("SELECT sql FROM %1.sqlite_schema WHERE type = "
+                                             "'index' AND name = ?")
+                                  .arg(str(schema))));
     st.bind(1, index);
     return st.executeStep() ? QString::fromUtf8(st.getColumn(0).getText()) : QString();
 }
 
 QString metaValue(SQLite::Database &db, const char *schema, const QString &name)
 {
-    SQLite::Statement st(db, utf8(QStringLiteral("SELECT Value FROM %1.%2 WHERE Name = ?")
-                                      .arg(str(schema), str(SchemaManager::MetaTable))));
+    SQLite::Statement st(db,
+                         utf8(QStringLiteral("SELECT Value FROM %1.%2 WHERE Name = ?")
+                                  .arg(str(schema), str(SchemaManager::MetaTable))));
     st.bind(1, utf8(name));
     return st.executeStep() ? QString::fromUtf8(st.getColumn(0).getText()) : QString();
 }
 
 void setMeta(SQLite::Database &db, const char *schema, const QString &name, const QString &value)
 {
-    SQLite::Statement st(db, utf8(QStringLiteral("INSERT OR REPLACE INTO %1.%2 (Name, Value) "
-                                                 "VALUES (?, ?)")
-                                      .arg(str(schema), str(SchemaManager::MetaTable))));
+    SQLite::Statement st(db,
+                         utf8(QStringLiteral("INSERT OR REPLACE INTO %1.%2 (Name, Value) "
+                                             "VALUES (?, ?)")
+                                  .arg(str(schema), str(SchemaManager::MetaTable))));
     st.bind(1, utf8(name));
     st.bind(2, utf8(value));
     st.exec();
@@ -92,7 +103,8 @@ QString qualifiedCreateIndex(const KeyDef &key, const char *schema)
     QString sql = SchemaManager::createIndexSql(key);
     // "CREATE INDEX name ON" -> "CREATE INDEX schema.name ON"
     const QString name = QString::fromLatin1(key.sqlIndex);
-    sql.replace(QStringLiteral("INDEX ") + name, QStringLiteral("INDEX %1.%2").arg(str(schema), name));
+    sql.replace(QStringLiteral("INDEX ") + name,
+                QStringLiteral("INDEX %1.%2").arg(str(schema), name));
     return sql;
 }
 
@@ -139,8 +151,11 @@ void copyOldLocations(SQLite::Database &db, const char *schema)
     if (!to.contains(QStringLiteral("Location")))
         return;
     db.exec(utf8(QStringLiteral("INSERT INTO %1.Locations (%2) SELECT %3 FROM %4.\"%5\"")
-                     .arg(str(schema), to.join(QStringLiteral(", ")), from.join(QStringLiteral(", ")),
-                          str(kOldSchema), source)));
+                     .arg(str(schema),
+                          to.join(QStringLiteral(", ")),
+                          from.join(QStringLiteral(", ")),
+                          str(kOldSchema),
+                          source)));
 }
 
 } // namespace
@@ -150,7 +165,8 @@ std::vector<std::pair<QString, QString>> SchemaManager::extraIndexes(const Table
     // One tiny entry per row (a constant and the row id): counting a million locations reads
     // this instead of a wide key. No condition ever matches it, so it never misleads the planner.
     if (&table == &locationsTable())
-        return {{QStringLiteral("URL_Count"), QStringLiteral("CREATE INDEX URL_Count ON Locations ((0))")}};
+        return {{QStringLiteral("URL_Count"),
+                 QStringLiteral("CREATE INDEX URL_Count ON Locations ((0))")}};
     return {};
 }
 
@@ -165,9 +181,12 @@ QString SchemaManager::ownerCheck(const QByteArray &ownerValue)
 QString SchemaManager::kindName(TableFile file)
 {
     switch (file) {
-    case TableFile::Data: return QStringLiteral("Data");
-    case TableFile::Categories: return QStringLiteral("Categories");
-    case TableFile::CatHtml: return QStringLiteral("CatHtml");
+    case TableFile::Data:
+        return QStringLiteral("Data");
+    case TableFile::Categories:
+        return QStringLiteral("Categories");
+    case TableFile::CatHtml:
+        return QStringLiteral("CatHtml");
     }
     return {};
 }
@@ -198,10 +217,11 @@ std::vector<std::pair<QString, QString>> SchemaManager::keyColumns(const TableDe
             if (std::any_of(out.begin(), out.end(), [&](const auto &p) { return p.first == name; }))
                 continue;
             const QString col = QString::fromLatin1(c.column);
-            const QString decl = c.collation == KeyCollation::None
-                                     ? QStringLiteral("%1 INTEGER GENERATED ALWAYS AS (-%2) VIRTUAL").arg(name, col)
-                                     : QStringLiteral("%1 TEXT COLLATE PKNOCASE GENERATED ALWAYS AS (%2) VIRTUAL")
-                                           .arg(name, col);
+            const QString decl
+                = c.collation == KeyCollation::None
+                      ? QStringLiteral("%1 INTEGER GENERATED ALWAYS AS (-%2) VIRTUAL").arg(name, col)
+                      : QStringLiteral("%1 TEXT COLLATE PKNOCASE GENERATED ALWAYS AS (%2) VIRTUAL")
+                            .arg(name, col);
             out.emplace_back(name, decl);
         }
     }
@@ -230,8 +250,10 @@ QString SchemaManager::createTableSql(const TableDef &table)
 QString SchemaManager::createIndexSql(const KeyDef &key)
 {
     return QStringLiteral("CREATE %1INDEX %2 ON %3 (%4)")
-        .arg(key.unique ? QStringLiteral("UNIQUE ") : QString(), str(key.sqlIndex),
-             str(key.table()->sqlTable), keyExpressions(key).join(QStringLiteral(", ")));
+        .arg(key.unique ? QStringLiteral("UNIQUE ") : QString(),
+             str(key.sqlIndex),
+             str(key.table()->sqlTable),
+             keyExpressions(key).join(QStringLiteral(", ")));
 }
 
 StoreStatus SchemaManager::inspect(SQLite::Database &db, const char *schema, FileInfo &out)
@@ -242,8 +264,9 @@ StoreStatus SchemaManager::inspect(SQLite::Database &db, const char *schema, Fil
         app.executeStep();
         const int appId = app.getColumn(0).getInt();
         out.sqlite = true;
-        SQLite::Statement count(db, utf8(QStringLiteral("SELECT count(*) FROM %1.sqlite_schema")
-                                             .arg(str(schema))));
+        SQLite::Statement count(db,
+                                utf8(QStringLiteral("SELECT count(*) FROM %1.sqlite_schema")
+                                         .arg(str(schema))));
         count.executeStep();
         out.empty = count.getColumn(0).getInt() == 0 && appId == 0;
         if (appId != ApplicationId || !tableExists(db, schema, str(MetaTable)))
@@ -303,22 +326,30 @@ bool attachOldLocations(SQLite::Database &db, const char *schema, const QString 
 {
     QString oldPath;
     if (tableExists(db, schema, str(locationsTable().sqlTable))
-        || tableExists(db, schema, str(kOldLocationsName)) || !oldLocationsFileUsable(folder, oldPath))
+        || tableExists(db, schema, str(kOldLocationsName))
+        || !oldLocationsFileUsable(folder, oldPath))
         return false;
     bool attached = false;
     try {
-        SQLite::Statement attach(db, utf8(QStringLiteral("ATTACH DATABASE ? AS %1").arg(str(kOldSchema))));
-        attach.bind(1, utf8(QUrl::fromLocalFile(oldPath).toString(QUrl::FullyEncoded)
-                            + QStringLiteral("?mode=ro")));
+        SQLite::Statement
+            attach(db, utf8(QStringLiteral("ATTACH DATABASE ? AS %1").arg(str(kOldSchema))));
+        attach.bind(1,
+                    utf8(QUrl::fromLocalFile(oldPath).toString(QUrl::FullyEncoded)
+                         + QStringLiteral("?mode=ro")));
         attach.exec();
         attached = true;
         // A file that is not a database is left alone; the collection starts without it.
-        SQLite::Statement probe(db, utf8(QStringLiteral("SELECT count(*) FROM %1.sqlite_schema").arg(str(kOldSchema))));
+        SQLite::Statement probe(db,
+                                utf8(QStringLiteral("SELECT count(*) FROM %1.sqlite_schema")
+                                         .arg(str(kOldSchema))));
         probe.executeStep();
     } catch (const std::exception &e) {
         qWarning("Pathkeep: %s not converted: %s", kOldLocationsFile, e.what());
         if (attached) {
-            try { db.exec(utf8(QStringLiteral("DETACH DATABASE %1").arg(str(kOldSchema)))); } catch (...) {}
+            try {
+                db.exec(utf8(QStringLiteral("DETACH DATABASE %1").arg(str(kOldSchema))));
+            } catch (...) {
+            }
         }
         attached = false;
     }
@@ -326,9 +357,14 @@ bool attachOldLocations(SQLite::Database &db, const char *schema, const QString 
 }
 
 /// The meta table of a new file: what it holds, whose it is, its collation.
-void writeFreshMeta(SQLite::Database &db, TableFile file, const char *schema, const QByteArray &ownerValue)
+void writeFreshMeta(SQLite::Database &db,
+                    TableFile file,
+                    const char *schema,
+                    const QByteArray &ownerValue)
 {
-    db.exec(utf8(QStringLiteral("PRAGMA %1.application_id = %2").arg(str(schema)).arg(SchemaManager::ApplicationId)));
+    db.exec(utf8(QStringLiteral("PRAGMA %1.application_id = %2")
+                     .arg(str(schema))
+                     .arg(SchemaManager::ApplicationId)));
     db.exec(utf8(QStringLiteral("CREATE TABLE IF NOT EXISTS %1.%2 (Name TEXT PRIMARY KEY, "
                                 "Value TEXT NOT NULL)")
                      .arg(str(schema), str(SchemaManager::MetaTable))));
@@ -349,10 +385,11 @@ void refreshIndexes(SQLite::Database &db, const char *schema, const TableDef &t,
         ours << extra;
     QStringList stale;
     {
-        SQLite::Statement st(db, utf8(QStringLiteral("SELECT name FROM %1.sqlite_schema WHERE "
-                                                     "type = 'index' AND tbl_name = ? AND "
-                                                     "sql IS NOT NULL")
-                                          .arg(str(schema))));
+        SQLite::Statement st(db,
+                             utf8(QStringLiteral("SELECT name FROM %1.sqlite_schema WHERE "
+                                                 "type = 'index' AND tbl_name = ? AND "
+                                                 "sql IS NOT NULL")
+                                      .arg(str(schema))));
         st.bind(1, utf8(name));
         while (st.executeStep()) {
             const QString idx = QString::fromUtf8(st.getColumn(0).getText());
@@ -365,7 +402,8 @@ void refreshIndexes(SQLite::Database &db, const char *schema, const TableDef &t,
     for (const KeyDef *k : t.keys) {
         if (indexSqlStored(db, schema, k->sqlIndex) == SchemaManager::createIndexSql(*k))
             continue;
-        db.exec(utf8(QStringLiteral("DROP INDEX IF EXISTS %1.%2").arg(str(schema), str(k->sqlIndex))));
+        db.exec(
+            utf8(QStringLiteral("DROP INDEX IF EXISTS %1.%2").arg(str(schema), str(k->sqlIndex))));
         db.exec(utf8(qualifiedCreateIndex(*k, schema)));
     }
     for (const auto &[extra, sql] : SchemaManager::extraIndexes(t)) {
@@ -373,7 +411,8 @@ void refreshIndexes(SQLite::Database &db, const char *schema, const TableDef &t,
             continue;
         db.exec(utf8(QStringLiteral("DROP INDEX IF EXISTS %1.%2").arg(str(schema), extra)));
         QString qualifiedSql = sql;
-        qualifiedSql.replace(QStringLiteral("INDEX ") + extra, QStringLiteral("INDEX %1.%2").arg(str(schema), extra));
+        qualifiedSql.replace(QStringLiteral("INDEX ") + extra,
+                             QStringLiteral("INDEX %1.%2").arg(str(schema), extra));
         db.exec(utf8(qualifiedSql));
     }
 }
@@ -405,7 +444,8 @@ void upgradeTable(SQLite::Database &db, const char *schema, const TableDef &t, b
     // Key columns: the values the keys order by (case-free text, negated numbers).
     for (const auto &[keyName, decl] : SchemaManager::keyColumns(t)) {
         if (!cols.contains(keyName, Qt::CaseInsensitive))
-            db.exec(utf8(QStringLiteral("ALTER TABLE %1.%2 ADD COLUMN %3").arg(str(schema), name, decl)));
+            db.exec(utf8(
+                QStringLiteral("ALTER TABLE %1.%2 ADD COLUMN %3").arg(str(schema), name, decl)));
     }
     refreshIndexes(db, schema, t, name);
     setMeta(db, schema, QStringLiteral("Version:") + name, QString::number(t.version));
@@ -413,8 +453,12 @@ void upgradeTable(SQLite::Database &db, const char *schema, const TableDef &t, b
 
 } // namespace
 
-StoreStatus SchemaManager::upgrade(SQLite::Database &db, TableFile file, const char *schema,
-                                   const QString &folder, const QByteArray &ownerValue, bool fresh)
+StoreStatus SchemaManager::upgrade(SQLite::Database &db,
+                                   TableFile file,
+                                   const char *schema,
+                                   const QString &folder,
+                                   const QByteArray &ownerValue,
+                                   bool fresh)
 {
     // The previous version kept Locations in a file of its own; attach it (read only) before
     // the transaction, since attaching is not allowed inside one.

@@ -52,11 +52,11 @@ public:
     /// What the meta table says about a file.
     struct FileInfo
     {
-        bool sqlite = false;       ///< readable SQLite database
-        bool empty = false;        ///< no schema at all (a file created and never filled)
-        bool ours = false;         ///< our application id and meta table of the right kind
-        QString kind;              ///< "Data", "Categories", "CatHtml"
-        QString owner;             ///< owner check (Data only)
+        bool sqlite = false; ///< readable SQLite database
+        bool empty = false;  ///< no schema at all (a file created and never filled)
+        bool ours = false;   ///< our application id and meta table of the right kind
+        QString kind;        ///< "Data", "Categories", "CatHtml"
+        QString owner;       ///< owner check (Data only)
         int collationVersion = 0;
     };
 
@@ -68,8 +68,12 @@ public:
      * renames the former URL_L table to Locations, copies an old URL_L.TPS from `folder`, adds
      * missing columns and records the versions. `fresh` writes the identity of a new file.
      */
-    static StoreStatus upgrade(SQLite::Database &db, TableFile file, const char *schema,
-                               const QString &folder, const QByteArray &ownerValue, bool fresh);
+    static StoreStatus upgrade(SQLite::Database &db,
+                               TableFile file,
+                               const char *schema,
+                               const QString &folder,
+                               const QByteArray &ownerValue,
+                               bool fresh);
     /// True when upgrade() would change something (used for read-only files).
     static bool needsUpgrade(SQLite::Database &db, TableFile file, const char *schema);
 

@@ -34,8 +34,7 @@ const TableDef &SequencedRowManager<KeywordRecord>::table()
 template<class Record>
 SequencedRowManager<Record>::SequencedRowManager(Collection &collection)
     : m_collection(collection)
-{
-}
+{}
 
 template<class Record>
 Record SequencedRowManager<Record>::prepared(const Record &record)
@@ -47,10 +46,15 @@ template<class Record>
 StoreStatus SequencedRowManager<Record>::get(const QString &location, qint32 sequence, Record &out)
 {
     static const QString stSql = TableAccess::selectAll(table()) + kWhereRow;
-    return RowAccess::get(m_collection, table(), stSql, [&](SQLite::Statement &st) {
-        RecordIo::bind(st, 1, trimTrailingSpaces(location));
-        st.bind(2, sequence);
-    }, out);
+    return RowAccess::get(
+        m_collection,
+        table(),
+        stSql,
+        [&](SQLite::Statement &st) {
+            RecordIo::bind(st, 1, trimTrailingSpaces(location));
+            st.bind(2, sequence);
+        },
+        out);
 }
 
 template<class Record>
@@ -60,7 +64,8 @@ StoreStatus SequencedRowManager<Record>::insert(Record &record)
         return s;
     Record r = prepared(record);
     try {
-        static const QString nextSql = QStringLiteral("SELECT coalesce(max(Sequence), 0) + 1 FROM %1")
+        static const QString nextSql = QStringLiteral(
+                                           "SELECT coalesce(max(Sequence), 0) + 1 FROM %1")
                                            .arg(TableAccess::qualified(table()))
                                        + kWhereLocation;
         SQLite::Statement &next = m_collection.statement(nextSql);
@@ -79,7 +84,8 @@ StoreStatus SequencedRowManager<Record>::insert(Record &record)
 }
 
 template<class Record>
-StoreStatus SequencedRowManager<Record>::change(const QString &location, qint32 sequence,
+StoreStatus SequencedRowManager<Record>::change(const QString &location,
+                                                qint32 sequence,
                                                 const Record &record)
 {
     const int n = int(table().fields.size());
@@ -89,24 +95,34 @@ StoreStatus SequencedRowManager<Record>::change(const QString &location, qint32 
               .arg(TableAccess::qualified(table()), RecordIo::assignments(table()))
               .arg(n + 1)
               .arg(n + 2);
-    return RowAccess::write(m_collection, table(), Msg::RecordNotUpdated, stSql,
-                            [&](SQLite::Statement &st) {
-                                TableAccess::bindAll(st, RecordIo::values(prepared(record)));
-                                RecordIo::bind(st, n + 1, trimTrailingSpaces(location));
-                                st.bind(n + 2, sequence);
-                            }, RowAccess::Rows::AtLeastOne);
+    return RowAccess::write(
+        m_collection,
+        table(),
+        Msg::RecordNotUpdated,
+        stSql,
+        [&](SQLite::Statement &st) {
+            TableAccess::bindAll(st, RecordIo::values(prepared(record)));
+            RecordIo::bind(st, n + 1, trimTrailingSpaces(location));
+            st.bind(n + 2, sequence);
+        },
+        RowAccess::Rows::AtLeastOne);
 }
 
 template<class Record>
 StoreStatus SequencedRowManager<Record>::remove(const QString &location, qint32 sequence)
 {
-    static const QString stSql = QStringLiteral("DELETE FROM %1").arg(TableAccess::qualified(table()))
-                                 + kWhereRow;
-    return RowAccess::write(m_collection, table(), Msg::RecordNotDeleted, stSql,
-                            [&](SQLite::Statement &st) {
-                                RecordIo::bind(st, 1, trimTrailingSpaces(location));
-                                st.bind(2, sequence);
-                            }, RowAccess::Rows::AtLeastOne);
+    static const QString stSql
+        = QStringLiteral("DELETE FROM %1").arg(TableAccess::qualified(table())) + kWhereRow;
+    return RowAccess::write(
+        m_collection,
+        table(),
+        Msg::RecordNotDeleted,
+        stSql,
+        [&](SQLite::Statement &st) {
+            RecordIo::bind(st, 1, trimTrailingSpaces(location));
+            st.bind(2, sequence);
+        },
+        RowAccess::Rows::AtLeastOne);
 }
 
 template<class Record>
@@ -114,12 +130,16 @@ StoreStatus SequencedRowManager<Record>::removeAll(const QString &location, int 
 {
     if (removed)
         *removed = 0;
-    static const QString stSql = QStringLiteral("DELETE FROM %1").arg(TableAccess::qualified(table()))
-                                 + kWhereLocation;
-    return RowAccess::write(m_collection, table(), Msg::RecordNotDeleted, stSql,
-                            [&](SQLite::Statement &st) {
-                                RecordIo::bind(st, 1, trimTrailingSpaces(location));
-                            }, RowAccess::Rows::Any, removed);
+    static const QString stSql
+        = QStringLiteral("DELETE FROM %1").arg(TableAccess::qualified(table())) + kWhereLocation;
+    return RowAccess::write(
+        m_collection,
+        table(),
+        Msg::RecordNotDeleted,
+        stSql,
+        [&](SQLite::Statement &st) { RecordIo::bind(st, 1, trimTrailingSpaces(location)); },
+        RowAccess::Rows::Any,
+        removed);
 }
 
 template<class Record>
@@ -127,9 +147,12 @@ StoreStatus SequencedRowManager<Record>::list(const QString &location, std::vect
 {
     static const QString stSql = TableAccess::selectAll(table()) + kWhereLocation
                                  + QStringLiteral(" ORDER BY Sequence");
-    return RowAccess::list(m_collection, table(), stSql, [&](SQLite::Statement &st) {
-        RecordIo::bind(st, 1, trimTrailingSpaces(location));
-    }, out);
+    return RowAccess::list(
+        m_collection,
+        table(),
+        stSql,
+        [&](SQLite::Statement &st) { RecordIo::bind(st, 1, trimTrailingSpaces(location)); },
+        out);
 }
 
 template class SequencedRowManager<DetailRecord>;

@@ -189,16 +189,19 @@ bool matchText(std::string_view text, const PreparedText &pattern, bool ignoreCa
 {
     if (pattern.ascii && isAscii(text)) {
         if (ignoreCase) {
-            return globMatch(std::string_view(text), std::string_view(pattern.lowered),
+            return globMatch(std::string_view(text),
+                             std::string_view(pattern.lowered),
                              [](char a, char b) { return a == asciiLower(b); });
         }
-        return globMatch(std::string_view(text), std::string_view(pattern.bytes),
+        return globMatch(std::string_view(text),
+                         std::string_view(pattern.bytes),
                          [](char a, char b) { return a == b; });
     }
     thread_local std::u32string t;
     decodeUtf8(text, ignoreCase, t);
-    return globMatch(t, ignoreCase ? pattern.folded : pattern.exact,
-                     [](char32_t a, char32_t b) { return a == b; });
+    return globMatch(t, ignoreCase ? pattern.folded : pattern.exact, [](char32_t a, char32_t b) {
+        return a == b;
+    });
 }
 
 void pkMatch(sqlite3_context *ctx, int, sqlite3_value **argv)
@@ -244,7 +247,9 @@ void pkFind(sqlite3_context *ctx, sqlite3_value **argv, bool prefixOnly)
         if (needle.bytes.empty()) {
             found = true;
         } else if (needle.ascii && isAscii(text)) {
-            found = asciiFind(text, ignoreCase ? needle.lowered : needle.bytes, ignoreCase,
+            found = asciiFind(text,
+                              ignoreCase ? needle.lowered : needle.bytes,
+                              ignoreCase,
                               prefixOnly);
         } else {
             const QString t = qtext(text);
@@ -307,7 +312,8 @@ void pkLower(sqlite3_context *ctx, int, sqlite3_value **argv)
 
 bool wildcardMatch(const QString &text, const QString &pattern, bool ignoreCase)
 {
-    return globMatch(codePoints(text, ignoreCase), codePoints(pattern, ignoreCase),
+    return globMatch(codePoints(text, ignoreCase),
+                     codePoints(pattern, ignoreCase),
                      [](char32_t a, char32_t b) { return a == b; });
 }
 

@@ -23,18 +23,30 @@ StoreStatus StoreStatus::failure(StoreError error, QString text, int code)
 const char *storeErrorName(StoreError error)
 {
     switch (error) {
-    case StoreError::None: return "None";
-    case StoreError::FileNotFound: return "FileNotFound";
-    case StoreError::FileNotOpen: return "FileNotOpen";
-    case StoreError::RecordNotFound: return "RecordNotFound";
-    case StoreError::DuplicateKey: return "DuplicateKey";
-    case StoreError::AccessDenied: return "AccessDenied";
-    case StoreError::InvalidFile: return "InvalidFile";
-    case StoreError::InvalidKeyFile: return "InvalidKeyFile";
-    case StoreError::Locked: return "Locked";
-    case StoreError::CreateFailed: return "CreateFailed";
-    case StoreError::ValidationFailed: return "ValidationFailed";
-    case StoreError::Other: return "Other";
+    case StoreError::None:
+        return "None";
+    case StoreError::FileNotFound:
+        return "FileNotFound";
+    case StoreError::FileNotOpen:
+        return "FileNotOpen";
+    case StoreError::RecordNotFound:
+        return "RecordNotFound";
+    case StoreError::DuplicateKey:
+        return "DuplicateKey";
+    case StoreError::AccessDenied:
+        return "AccessDenied";
+    case StoreError::InvalidFile:
+        return "InvalidFile";
+    case StoreError::InvalidKeyFile:
+        return "InvalidKeyFile";
+    case StoreError::Locked:
+        return "Locked";
+    case StoreError::CreateFailed:
+        return "CreateFailed";
+    case StoreError::ValidationFailed:
+        return "ValidationFailed";
+    case StoreError::Other:
+        return "Other";
     }
     return "Other";
 }

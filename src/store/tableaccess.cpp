@@ -36,7 +36,8 @@ StoreStatus duplicate(const TableDef &table)
     }
     StoreStatus s = StoreStatus::failure(StoreError::DuplicateKey,
                                          QStringLiteral("Duplicate key: %1")
-                                             .arg(QString::fromLatin1(unique ? unique->name : table.sqlTable)),
+                                             .arg(QString::fromLatin1(unique ? unique->name
+                                                                             : table.sqlTable)),
                                          SQLITE_CONSTRAINT_UNIQUE);
     s.catalogueNumber = Msg::DuplicateKey;
     s.context.file = QString::fromLatin1(table.sqlTable);
@@ -68,7 +69,8 @@ StoreStatus readError(const std::exception &e, const TableDef &table)
 StoreStatus notFound(const TableDef &table)
 {
     StoreStatus s = StoreStatus::failure(StoreError::RecordNotFound,
-                                         QStringLiteral("Record not found"), SQLITE_NOTFOUND);
+                                         QStringLiteral("Record not found"),
+                                         SQLITE_NOTFOUND);
     s.context.file = QString::fromLatin1(table.sqlTable);
     return s;
 }
@@ -92,12 +94,14 @@ StoreStatus ready(const Collection &c, const TableDef &table, bool write, std::u
 
 QString qualified(const TableDef &table)
 {
-    return QString::fromLatin1(table.schema) + QLatin1Char('.') + QString::fromLatin1(table.sqlTable);
+    return QString::fromLatin1(table.schema) + QLatin1Char('.')
+           + QString::fromLatin1(table.sqlTable);
 }
 
 QString selectAll(const TableDef &table)
 {
-    return QStringLiteral("SELECT rowid, %1 FROM %2").arg(RecordIo::columnList(table), qualified(table));
+    return QStringLiteral("SELECT rowid, %1 FROM %2")
+        .arg(RecordIo::columnList(table), qualified(table));
 }
 
 QString insertSql(const TableDef &table)

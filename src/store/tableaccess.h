@@ -22,7 +22,9 @@ namespace TableAccess {
 class ResetOnExit final
 {
 public:
-    explicit ResetOnExit(SQLite::Statement &st) : m_st(st) {}
+    explicit ResetOnExit(SQLite::Statement &st)
+        : m_st(st)
+    {}
     ~ResetOnExit();
     ResetOnExit(const ResetOnExit &) = delete;
     ResetOnExit &operator=(const ResetOnExit &) = delete;
@@ -44,7 +46,9 @@ StoreStatus notFound(const TableDef &table);
 /// Catalogue 15 for the table's unique key.
 StoreStatus duplicate(const TableDef &table);
 /// FileNotOpen (or AccessDenied for writes to a read-only file), success otherwise.
-StoreStatus ready(const Collection &c, const TableDef &table, bool write,
+StoreStatus ready(const Collection &c,
+                  const TableDef &table,
+                  bool write,
                   std::uint16_t catalogue = 0);
 
 /// "schema.Table"

@@ -16,7 +16,7 @@ namespace pk {
 
 namespace {
 
-template <typename R>
+template<typename R>
 R recordFrom(const QVariantList &values)
 {
     R r;
@@ -36,7 +36,9 @@ QVariant indexValue(const KeyComponent &c, const QVariant &v)
 
 QString rowValue(const QStringList &exprs)
 {
-    return exprs.size() == 1 ? exprs.first() : QLatin1Char('(') + exprs.join(QStringLiteral(", ")) + QLatin1Char(')');
+    return exprs.size() == 1
+               ? exprs.first()
+               : QLatin1Char('(') + exprs.join(QStringLiteral(", ")) + QLatin1Char(')');
 }
 
 QString markers(qsizetype n)
@@ -49,12 +51,30 @@ QString markers(qsizetype n)
 
 } // namespace
 
-LocationRecord ViewRow::location() const { return recordFrom<LocationRecord>(values); }
-DetailRecord ViewRow::detail() const { return recordFrom<DetailRecord>(values); }
-KeywordRecord ViewRow::keyword() const { return recordFrom<KeywordRecord>(values); }
-ConfigurationRecord ViewRow::configuration() const { return recordFrom<ConfigurationRecord>(values); }
-CategoryRecord ViewRow::category() const { return recordFrom<CategoryRecord>(values); }
-CatHtmlRecord ViewRow::catHtml() const { return recordFrom<CatHtmlRecord>(values); }
+LocationRecord ViewRow::location() const
+{
+    return recordFrom<LocationRecord>(values);
+}
+DetailRecord ViewRow::detail() const
+{
+    return recordFrom<DetailRecord>(values);
+}
+KeywordRecord ViewRow::keyword() const
+{
+    return recordFrom<KeywordRecord>(values);
+}
+ConfigurationRecord ViewRow::configuration() const
+{
+    return recordFrom<ConfigurationRecord>(values);
+}
+CategoryRecord ViewRow::category() const
+{
+    return recordFrom<CategoryRecord>(values);
+}
+CatHtmlRecord ViewRow::catHtml() const
+{
+    return recordFrom<CatHtmlRecord>(values);
+}
 
 View::View(Collection &collection, const KeyDef &key)
     : m_collection(collection)
@@ -62,8 +82,7 @@ View::View(Collection &collection, const KeyDef &key)
     , m_table(key.table())
     , m_keyExprs(SchemaManager::keyExpressions(key))
     , m_columns(RecordIo::columnList(*m_table))
-{
-}
+{}
 
 void View::setRange(QVariantList values)
 {
@@ -100,7 +119,8 @@ QString View::conditions(bool withPosition, bool inclusive, bool reverse, int) c
 {
     QStringList conds;
     for (qsizetype i = 0; i < m_range.size(); ++i) {
-        for (const QString &e : SchemaManager::componentExpressions(m_key->components[std::size_t(i)]))
+        for (const QString &e :
+             SchemaManager::componentExpressions(m_key->components[std::size_t(i)]))
             conds << e + QStringLiteral(" = ?");
     }
     if (!m_filter.isEmpty())
@@ -111,7 +131,8 @@ QString View::conditions(bool withPosition, bool inclusive, bool reverse, int) c
                                    : (inclusive ? QStringLiteral(">=") : QStringLiteral(">"));
         conds << rowValue(tail) + QLatin1Char(' ') + op + QLatin1Char(' ') + markers(tail.size());
     }
-    return conds.isEmpty() ? QString() : QStringLiteral(" WHERE ") + conds.join(QStringLiteral(" AND "));
+    return conds.isEmpty() ? QString()
+                           : QStringLiteral(" WHERE ") + conds.join(QStringLiteral(" AND "));
 }
 
 QVariantList View::bindings(const ViewPosition *from) const
@@ -139,11 +160,15 @@ QVariantList View::bindings(const ViewPosition *from) const
 QString View::forwardSql(bool fromPosition, bool inclusive, bool reverse) const
 {
     return QStringLiteral("SELECT rowid, %1, %2 FROM %3%4 ORDER BY %5 LIMIT ?")
-        .arg(m_columns, m_keyExprs.join(QStringLiteral(", ")), TableAccess::qualified(*m_table),
-             conditions(fromPosition, inclusive, reverse, 0), orderBy(reverse));
+        .arg(m_columns,
+             m_keyExprs.join(QStringLiteral(", ")),
+             TableAccess::qualified(*m_table),
+             conditions(fromPosition, inclusive, reverse, 0),
+             orderBy(reverse));
 }
 
-StoreStatus View::run(const QString &sql, const QVariantList &binds, int n, bool reverse, ViewPage &out)
+StoreStatus View::run(
+    const QString &sql, const QVariantList &binds, int n, bool reverse, ViewPage &out)
 {
     out = {};
     if (StoreStatus s = TableAccess::ready(m_collection, *m_table, false); !s)
@@ -185,8 +210,11 @@ StoreStatus View::forward(const ViewPosition &position, int n, bool inclusive, V
     if (n <= 0)
         return {};
     const bool hasFrom = from.valid;
-    StoreStatus s = run(forwardSql(hasFrom, inclusive, false), bindings(hasFrom ? &from : nullptr), n + 1,
-                        false, out);
+    StoreStatus s = run(forwardSql(hasFrom, inclusive, false),
+                        bindings(hasFrom ? &from : nullptr),
+                        n + 1,
+                        false,
+                        out);
     if (!s)
         return s;
     out.atEnd = int(out.rows.size()) <= n;
@@ -213,8 +241,11 @@ StoreStatus View::backward(const ViewPosition &position, int n, bool inclusive, 
     if (n <= 0)
         return {};
     const bool hasFrom = from.valid;
-    StoreStatus s = run(forwardSql(hasFrom, inclusive, true), bindings(hasFrom ? &from : nullptr), n + 1,
-                        true, out);
+    StoreStatus s = run(forwardSql(hasFrom, inclusive, true),
+                        bindings(hasFrom ? &from : nullptr),
+                        n + 1,
+                        true,
+                        out);
     if (!s)
         return s;
     out.atStart = int(out.rows.size()) <= n;
@@ -234,8 +265,14 @@ StoreStatus View::backward(const ViewPosition &position, int n, bool inclusive, 
     return {};
 }
 
-StoreStatus View::firstPage(int n, ViewPage &out) { return forward({}, n, false, out); }
-StoreStatus View::lastPage(int n, ViewPage &out) { return backward({}, n, false, out); }
+StoreStatus View::firstPage(int n, ViewPage &out)
+{
+    return forward({}, n, false, out);
+}
+StoreStatus View::lastPage(int n, ViewPage &out)
+{
+    return backward({}, n, false, out);
+}
 
 StoreStatus View::count(qint64 &out)
 {
@@ -244,7 +281,8 @@ StoreStatus View::count(qint64 &out)
         return s;
     try {
         const QString sql = QStringLiteral("SELECT count(*) FROM %1%2")
-                                .arg(TableAccess::qualified(*m_table), conditions(false, false, false, 0));
+                                .arg(TableAccess::qualified(*m_table),
+                                     conditions(false, false, false, 0));
         std::unique_ptr<SQLite::Statement> own;
         if (!m_filter.isEmpty())
             own = std::make_unique<SQLite::Statement>(m_collection.db(), sql.toStdString());
@@ -289,8 +327,11 @@ StoreStatus View::locate(const QVariantList &values, ViewPosition &out)
     where += (where.isEmpty() ? QStringLiteral(" WHERE ") : QStringLiteral(" AND "))
              + rowValue(exprs) + QStringLiteral(" >= ") + markers(exprs.size());
     const QString sql = QStringLiteral("SELECT rowid, %1, %2 FROM %3%4 ORDER BY %5 LIMIT ?")
-                            .arg(m_columns, m_keyExprs.join(QStringLiteral(", ")),
-                                 TableAccess::qualified(*m_table), where, orderBy(false));
+                            .arg(m_columns,
+                                 m_keyExprs.join(QStringLiteral(", ")),
+                                 TableAccess::qualified(*m_table),
+                                 where,
+                                 orderBy(false));
     ViewPage page;
     StoreStatus s = run(sql, binds, 1, false, page);
     if (!s)
@@ -305,10 +346,13 @@ StoreStatus View::positionOf(qint64 rowId, ViewPosition &out)
 {
     out = {};
     QString where = conditions(false, false, false, 0);
-    where += (where.isEmpty() ? QStringLiteral(" WHERE ") : QStringLiteral(" AND ")) + QStringLiteral("rowid = ?");
+    where += (where.isEmpty() ? QStringLiteral(" WHERE ") : QStringLiteral(" AND "))
+             + QStringLiteral("rowid = ?");
     const QString sql = QStringLiteral("SELECT rowid, %1, %2 FROM %3%4 LIMIT ?")
-                            .arg(m_columns, m_keyExprs.join(QStringLiteral(", ")),
-                                 TableAccess::qualified(*m_table), where);
+                            .arg(m_columns,
+                                 m_keyExprs.join(QStringLiteral(", ")),
+                                 TableAccess::qualified(*m_table),
+                                 where);
     QVariantList binds = bindings(nullptr);
     binds << QVariant::fromValue<qint64>(rowId);
     ViewPage page;

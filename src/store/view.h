@@ -101,16 +101,17 @@ public:
 private:
     QString conditions(bool withPosition, bool inclusive, bool reverse, int prefixCount) const;
     QVariantList bindings(const ViewPosition *from) const;
-    StoreStatus run(const QString &sql, const QVariantList &binds, int n, bool reverse,
-                    ViewPage &out);
+    StoreStatus run(
+        const QString &sql, const QVariantList &binds, int n, bool reverse, ViewPage &out);
 
     Collection &m_collection;
     const KeyDef *m_key;
     const TableDef *m_table;
     QVariantList m_range;
     SqlFilter m_filter;
-    QStringList m_keyExprs; ///< index expressions in order, e.g. "-Rating", "Description COLLATE PKNOCASE"
-    QString m_columns;      ///< select list of the table's columns
+    QStringList
+        m_keyExprs; ///< index expressions in order, e.g. "-Rating", "Description COLLATE PKNOCASE"
+    QString m_columns; ///< select list of the table's columns
 };
 
 } // namespace pk

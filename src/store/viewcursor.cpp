@@ -7,16 +7,14 @@ namespace pk {
 
 ViewCursor::ViewCursor(View &view, int pageSize)
     : ViewCursor(view, ViewPosition{}, false, pageSize)
-{
-}
+{}
 
 ViewCursor::ViewCursor(View &view, const ViewPosition &from, bool inclusive, int pageSize)
     : m_view(view)
     , m_pageSize(std::max(1, pageSize))
     , m_from(from)
     , m_inclusive(inclusive)
-{
-}
+{}
 
 bool ViewCursor::next(ViewRow &row)
 {

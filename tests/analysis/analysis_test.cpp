@@ -128,8 +128,9 @@ TEST_F(Analysis, TitleFillsOnlyABlankDescription)
 
 TEST_F(Analysis, KeywordsReplaceTheOldOnesWithoutRepeats)
 {
-    server.page("/", "<html><head><meta name=\"keywords\" content=\"alpha, beta,,alpha, gamma\">"
-                     "</head></html>");
+    server.page("/",
+                "<html><head><meta name=\"keywords\" content=\"alpha, beta,,alpha, gamma\">"
+                "</head></html>");
     server.start();
     LocationRecord record = location("/");
     KeywordRecord old;
@@ -137,14 +138,16 @@ TEST_F(Analysis, KeywordsReplaceTheOldOnesWithoutRepeats)
     old.Keyword = QStringLiteral("old");
     ASSERT_TRUE(collection->keywords().insert(old));
     analyze(record);
-    EXPECT_EQ(keywords(record), QStringList({QStringLiteral("alpha"), QStringLiteral("beta"),
-                                             QStringLiteral("gamma")}));
+    EXPECT_EQ(keywords(record),
+              QStringList(
+                  {QStringLiteral("alpha"), QStringLiteral("beta"), QStringLiteral("gamma")}));
 }
 
 TEST_F(Analysis, DescriptionAlwaysFillsSiteInfoBodyTextOnlyWhenItWasBlank)
 {
-    server.page("/", "<html><head><META NAME=\"Description\" CONTENT=\"About Us\"></head>"
-                     "<body><p>  Welcome here</p><p>more</p></body></html>");
+    server.page("/",
+                "<html><head><META NAME=\"Description\" CONTENT=\"About Us\"></head>"
+                "<body><p>  Welcome here</p><p>more</p></body></html>");
     server.page("/plain", "<html><body>First line of text<br>second</body></html>");
     server.start();
 
@@ -177,9 +180,10 @@ TEST_F(Analysis, BodyTextKeepsToTheFieldSize)
 
 TEST_F(Analysis, OtherMetaNamesBecomeDetailsOnlyWithoutEarlierDetails)
 {
-    server.page("/", "<html><meta name=\"author\" content=\"x\"><meta name=\"generator\" content=\" \">"
-                     "<meta http-equiv=\"Refresh\" content=\"5; URL=http://new/\">"
-                     "<meta http-equiv=\"expires\" content=\"Wed, 21 Oct 2026 07:28:00 GMT\"></html>");
+    server.page("/",
+                "<html><meta name=\"author\" content=\"x\"><meta name=\"generator\" content=\" \">"
+                "<meta http-equiv=\"Refresh\" content=\"5; URL=http://new/\">"
+                "<meta http-equiv=\"expires\" content=\"Wed, 21 Oct 2026 07:28:00 GMT\"></html>");
     server.start();
     LocationRecord fresh = location("/");
     analyze(fresh);
@@ -194,8 +198,9 @@ TEST_F(Analysis, OtherMetaNamesBecomeDetailsOnlyWithoutEarlierDetails)
 
 TEST_F(Analysis, AFormsRowsTakeTheKeywordsAndDetailsInsteadOfTheCollection)
 {
-    server.page("/", "<html><meta name=\"keywords\" content=\"alpha, beta\">"
-                     "<meta name=\"author\" content=\"x\"></html>");
+    server.page("/",
+                "<html><meta name=\"keywords\" content=\"alpha, beta\">"
+                "<meta name=\"author\" content=\"x\"></html>");
     server.start();
     LocationRecord record = location("/");
     KeywordRecord old;
@@ -218,7 +223,8 @@ TEST_F(Analysis, AFormsRowsTakeTheKeywordsAndDetailsInsteadOfTheCollection)
     ASSERT_EQ(rows.details().size(), 1u);
     EXPECT_EQ(rows.details()[0].DataLabel, QStringLiteral("AUTHOR"));
 
-    ASSERT_TRUE(collection->transaction([&] { return rows.store(*collection, record.Location, record.Location); }));
+    ASSERT_TRUE(collection->transaction(
+        [&] { return rows.store(*collection, record.Location, record.Location); }));
     EXPECT_EQ(keywords(record), QStringList({QStringLiteral("alpha"), QStringLiteral("beta")}));
     EXPECT_EQ(details(record), QStringList{QStringLiteral("AUTHOR=x")});
 }
@@ -252,7 +258,8 @@ TEST_F(Analysis, A404NearTheStartFailsThePage)
 {
     server.page("/", "<html><title>Error 404 - not here</title></html>");
     server.http.Get("/late", [](const httplib::Request &, httplib::Response &res) {
-        res.set_content("<html><title>Fine</title>" + std::string(600, ' ') + "404</html>", "text/html");
+        res.set_content("<html><title>Fine</title>" + std::string(600, ' ') + "404</html>",
+                        "text/html");
     });
     server.start();
     LocationRecord record = location("/");
@@ -268,13 +275,16 @@ TEST_F(Analysis, A404NearTheStartFailsThePage)
 TEST_F(Analysis, DroppedConnectionKeepsWhatArrived)
 {
     server.http.Get("/", [](const httplib::Request &, httplib::Response &res) {
-        res.set_content_provider(100000, "text/html", [](size_t offset, size_t, httplib::DataSink &sink) {
-            if (offset > 0)
-                return false; // the server breaks off after the first part
-            const std::string part = "<html><title>Partial</title>" + std::string(2000, 'x');
-            sink.write(part.data(), part.size());
-            return true;
-        });
+        res.set_content_provider(100000,
+                                 "text/html",
+                                 [](size_t offset, size_t, httplib::DataSink &sink) {
+                                     if (offset > 0)
+                                         return false; // the server breaks off after the first part
+                                     const std::string part = "<html><title>Partial</title>"
+                                                              + std::string(2000, 'x');
+                                     sink.write(part.data(), part.size());
+                                     return true;
+                                 });
     });
     server.start();
     LocationRecord record = location("/");

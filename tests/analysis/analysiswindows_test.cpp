@@ -91,7 +91,9 @@ TEST_F(AnalysisWindows, DownloadWindowSavesThePage)
     ScriptedUserInterface ui;
     const QString written = DownloadWindow::run(temp.root() + QStringLiteral("/*"),
                                                 QString::fromStdString(server.url("/doc.html")),
-                                                temp.root(), &ui, nullptr);
+                                                temp.root(),
+                                                &ui,
+                                                nullptr);
     EXPECT_EQ(written, temp.root() + QStringLiteral("/doc.html"));
     QFile file(written);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
@@ -109,7 +111,9 @@ TEST_F(AnalysisWindows, ProceduresAreRegisteredByTheNamesTheirCallersUse)
 
 TEST_F(AnalysisWindows, FormEntryFillsTheBufferAndWritesKeywords)
 {
-    server.page("/f", "<html><title>Form page</title><meta name=\"keywords\" content=\"one, two\"></html>");
+    server
+        .page("/f",
+              "<html><title>Form page</title><meta name=\"keywords\" content=\"one, two\"></html>");
     server.start();
     ASSERT_TRUE(QDir().mkpath(temp.folder()));
     Collection collection(temp.folder());
@@ -151,17 +155,21 @@ TEST_F(AnalysisWindows, AnalyzeLinksProgressIsADialogSizedToItsTextsAndCancelSto
     BatchProgressWindow *window = nullptr;
     int fetches = 0;
     // The user presses Cancel while the first page is analysed.
-    auto process = std::make_unique<AnalyzeLinksProcess>(env, [&](const QString &, std::vector<QString> &) {
-        ++fetches;
-        if (window)
-            window->findChild<QPushButton *>(QStringLiteral("cancel"))->click();
-        return -1;
-    });
+    auto process
+        = std::make_unique<AnalyzeLinksProcess>(env, [&](const QString &, std::vector<QString> &) {
+              ++fetches;
+              if (window)
+                  window->findChild<QPushButton *>(QStringLiteral("cancel"))->click();
+              return -1;
+          });
     ui.push(false); // no query: every location
     AnalyzeLinksProcess *batch = process.get();
-    window = new BatchProgressWindow(std::move(process), QLatin1String(AnalyzeLinksProcess::Title),
+    window = new BatchProgressWindow(std::move(process),
+                                     QLatin1String(AnalyzeLinksProcess::Title),
                                      QStringLiteral("Analyze:MultipleURLs"),
-                                     [](LocationBatch &b) { return static_cast<AnalyzeLinksProcess &>(b).run(); });
+                                     [](LocationBatch &b) {
+                                         return static_cast<AnalyzeLinksProcess &>(b).run();
+                                     });
     QPointer<BatchProgressWindow> guard = window;
     window->setAttribute(Qt::WA_DeleteOnClose);
     // A window of its own (kept above the frame by its owner), never a maximised child.
@@ -172,10 +180,13 @@ TEST_F(AnalysisWindows, AnalyzeLinksProgressIsADialogSizedToItsTextsAndCancelSto
     EXPECT_TRUE(QTest::qWaitFor([&guard] { return guard.isNull(); }, 2000));
 
     // Wide enough for the counter line of a big collection.
-    BatchProgressWindow second(std::make_unique<AnalyzeLinksProcess>(env, [](const QString &, std::vector<QString> &) {
-                                   return -1;
-                               }),
-                               QLatin1String(AnalyzeLinksProcess::Title), QStringLiteral("Analyze:MultipleURLs"),
+    BatchProgressWindow second(std::make_unique<AnalyzeLinksProcess>(env,
+                                                                     [](const QString &,
+                                                                        std::vector<QString> &) {
+                                                                         return -1;
+                                                                     }),
+                               QLatin1String(AnalyzeLinksProcess::Title),
+                               QStringLiteral("Analyze:MultipleURLs"),
                                [](LocationBatch &) { return false; });
     const QString counter = QStringLiteral("Analyzing Link 99999 of 99999");
     EXPECT_GT(second.minimumWidth(), second.fontMetrics().horizontalAdvance(counter));

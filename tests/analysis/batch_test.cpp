@@ -105,7 +105,9 @@ TEST_F(Batch, AnalyzeLinksAnalysesHttpLocationsAndWritesThemBack)
     EXPECT_EQ(ui.interactions().first().title, QStringLiteral("Analyze Links"));
     EXPECT_TRUE(ui.interactions().first().text.contains(QStringLiteral("valid.\n\nThis may take")));
     QStringList texts;
-    QObject::connect(&process, &LocationBatch::progressText, [&texts](const QString &t) { texts << t; });
+    QObject::connect(&process, &LocationBatch::progressText, [&texts](const QString &t) {
+        texts << t;
+    });
     ASSERT_TRUE(process.run());
     waitFor(process);
 
@@ -141,19 +143,21 @@ TEST_F(Batch, FailedWriteBackReportsMessage28AndStops)
     add(QStringLiteral("http://two/"));
     int fetches = 0;
     // The record disappears while its page is read: writing it back must fail.
-    AnalyzeLinksProcess process(environment(), [&](const QString &location, std::vector<QString> &tokens) {
-        ++fetches;
-        EXPECT_TRUE(collection->locations().remove(location));
-        tokens = {QStringLiteral("<title>"), QStringLiteral("T")};
-        return 100;
-    });
+    AnalyzeLinksProcess process(environment(),
+                                [&](const QString &location, std::vector<QString> &tokens) {
+                                    ++fetches;
+                                    EXPECT_TRUE(collection->locations().remove(location));
+                                    tokens = {QStringLiteral("<title>"), QStringLiteral("T")};
+                                    return 100;
+                                });
     ui.push(false);
     ASSERT_TRUE(process.run());
     waitFor(process);
     EXPECT_EQ(fetches, 1);
     ASSERT_FALSE(ui.interactions().isEmpty());
-    EXPECT_TRUE(ui.titles().join(QLatin1Char('|')).contains(QStringLiteral("Record was not updated"))
-                || ui.messages().join(QLatin1Char('|')).contains(QStringLiteral("Record was not updated")));
+    EXPECT_TRUE(
+        ui.titles().join(QLatin1Char('|')).contains(QStringLiteral("Record was not updated"))
+        || ui.messages().join(QLatin1Char('|')).contains(QStringLiteral("Record was not updated")));
 }
 
 TEST_F(Batch, DownloadUrlsRecordsOnlyWhatThisDownloadWrote)
@@ -168,7 +172,9 @@ TEST_F(Batch, DownloadUrlsRecordsOnlyWhatThisDownloadWrote)
     ui.push(out());
     ui.push(false); // no query wizard
     QStringList seconds;
-    QObject::connect(&process, &LocationBatch::secondText, [&seconds](const QString &t) { seconds << t; });
+    QObject::connect(&process, &LocationBatch::secondText, [&seconds](const QString &t) {
+        seconds << t;
+    });
     ASSERT_TRUE(process.run(QString()));
     waitFor(process);
 
@@ -200,7 +206,8 @@ TEST_F(Batch, DownloadUrlsWithAConditionAsksNoQuestionAndCancelledFolderEnds)
         return PageDownload::fetch(target, u, temp.root());
     });
     ui.push(out());
-    ASSERT_TRUE(process.run(QStringLiteral("URL:Location = '") + url("/two.html") + QLatin1Char('\'')));
+    ASSERT_TRUE(
+        process.run(QStringLiteral("URL:Location = '") + url("/two.html") + QLatin1Char('\'')));
     waitFor(process);
     EXPECT_EQ(ui.interactions().size(), 1); // only the folder
     EXPECT_EQ(ui.interactions().first().title, QStringLiteral("Save to folder..."));

@@ -49,7 +49,8 @@ TEST(DownloadFileName, DerivedFromTheLastPartOfTheAddress)
               QStringLiteral("page.html"));
     EXPECT_EQ(PageDownload::deriveFileName(QStringLiteral("http://site/a/b?x=1*2"), {}),
               QStringLiteral("b_x=1_2"));
-    EXPECT_EQ(PageDownload::deriveFileName(QStringLiteral("http://site/dir/"), QStringLiteral("keep")),
+    EXPECT_EQ(PageDownload::deriveFileName(QStringLiteral("http://site/dir/"),
+                                           QStringLiteral("keep")),
               QStringLiteral("keep"));
     EXPECT_EQ(PageDownload::deriveFileName(QStringLiteral("C:\\cache\\doc[2][3].htm"), {}),
               QStringLiteral("doc.htm"));
@@ -105,20 +106,24 @@ TEST_F(Download, FileTargetIsUsedAsGiven)
 TEST_F(Download, FailuresLeaveNoFileAndNoLogEntry)
 {
     server.http.Get("/drop.html", [](const httplib::Request &, httplib::Response &res) {
-        res.set_content_provider(100000, "text/html", [](size_t offset, size_t, httplib::DataSink &sink) {
-            if (offset > 0)
-                return false;
-            sink.write("partial", 7);
-            return true;
-        });
+        res.set_content_provider(100000,
+                                 "text/html",
+                                 [](size_t offset, size_t, httplib::DataSink &sink) {
+                                     if (offset > 0)
+                                         return false;
+                                     sink.write("partial", 7);
+                                     return true;
+                                 });
     });
     server.start();
     EXPECT_TRUE(fetch("/drop.html").isEmpty());
     EXPECT_FALSE(QFile::exists(folder() + QStringLiteral("/drop.html")));
     EXPECT_TRUE(logEntry(url("/drop.html")).isEmpty());
 
-    EXPECT_TRUE(PageDownload::fetch(folder() + QLatin1Char('*'), QStringLiteral("http://127.0.0.1:1/gone.html"),
-                                    temp.root()).isEmpty());
+    EXPECT_TRUE(PageDownload::fetch(folder() + QLatin1Char('*'),
+                                    QStringLiteral("http://127.0.0.1:1/gone.html"),
+                                    temp.root())
+                    .isEmpty());
     EXPECT_FALSE(QFile::exists(folder() + QStringLiteral("/gone.html")));
     EXPECT_TRUE(PageDownload::fetch(folder() + QLatin1Char('*'), QString(), temp.root()).isEmpty());
 }
@@ -172,11 +177,14 @@ TEST_F(Download, ProxyOfTheDesktopSettingsIsUsedWithoutProxyVariables)
     ASSERT_TRUE(QDir().mkpath(temp.configHome() + QStringLiteral("/pathkeep")));
     QFile registry(temp.configHome() + QStringLiteral("/pathkeep/registry.ini"));
     ASSERT_TRUE(registry.open(QIODevice::WriteOnly));
-    registry.write("[Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings]\nProxyEnable=1\n"
-                   "ProxyServer=127.0.0.1:" + port.toLatin1() + "\n");
+    registry.write(
+        "[Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings]\nProxyEnable=1\n"
+        "ProxyServer=127.0.0.1:"
+        + port.toLatin1() + "\n");
     registry.close();
     const QString written = PageDownload::fetch(folder() + QLatin1Char('*'),
-                                                QStringLiteral("http://pages.invalid/doc.html"), temp.root());
+                                                QStringLiteral("http://pages.invalid/doc.html"),
+                                                temp.root());
     EXPECT_EQ(asked, "http://pages.invalid/doc.html");
     EXPECT_EQ(contents(written), QByteArray("via proxy"));
 }

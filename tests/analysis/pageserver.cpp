@@ -6,7 +6,8 @@ namespace pk::test {
 
 NoProxy::NoProxy()
 {
-    for (const char *name : {"http_proxy", "HTTP_PROXY", "https_proxy", "HTTPS_PROXY", "all_proxy", "ALL_PROXY"}) {
+    for (const char *name :
+         {"http_proxy", "HTTP_PROXY", "https_proxy", "HTTPS_PROXY", "all_proxy", "ALL_PROXY"}) {
         if (const char *value = std::getenv(name))
             m_saved.emplace_back(name, value);
         unsetenv(name);

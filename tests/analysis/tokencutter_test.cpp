@@ -43,7 +43,8 @@ TEST(TokenCutter, LineBreaksRemovedAndBlankTokensDropped)
 
 TEST(TokenCutter, LongTokensAreCut)
 {
-    const auto tokens = cut(QStringLiteral("<p>") + QString(5000, QLatin1Char('x')) + QStringLiteral("</p>"));
+    const auto tokens = cut(QStringLiteral("<p>") + QString(5000, QLatin1Char('x'))
+                            + QStringLiteral("</p>"));
     ASSERT_EQ(tokens.size(), 3u);
     EXPECT_EQ(tokens[1].size(), TokenCutter::MaxToken);
 }

@@ -331,7 +331,8 @@ void AllWindowsTest::inspectPlacedWindows(const QString &where, const QList<QWid
         guarded << w;
     for (const QPointer<QWidget> &window : guarded) {
         QWidget *w = window.data();
-        if (!w || before.contains(w) || !w->isVisible() || w->isModal() || QApplication::activeModalWidget())
+        if (!w || before.contains(w) || !w->isVisible() || w->isModal()
+            || QApplication::activeModalWidget())
             continue;
         QApplication::setActiveWindow(w);
         std::ignore = QTest::qWaitFor([&] { return !window || window->isActiveWindow(); }, 1000);
@@ -403,8 +404,11 @@ void AllWindowsTest::everyFrameCommand()
 {
     // Every menu command that stays inside the program; Exit, the backup program, the home
     // page and the mail address start something outside it.
-    const QStringList outside{u"E&xit"_s, u"&Backup and Restore"_s, u"&Pathkeep Home Page"_s,
-                              u"E-Mail for &Support"_s, u"&Print Setup ..."_s,
+    const QStringList outside{u"E&xit"_s,
+                              u"&Backup and Restore"_s,
+                              u"&Pathkeep Home Page"_s,
+                              u"E-Mail for &Support"_s,
+                              u"&Print Setup ..."_s,
                               u"Screen Font Setup..."_s};
     QList<QAction *> commands;
     for (QAction *menu : m_frame->menuBar()->actions()) {

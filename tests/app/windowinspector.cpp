@@ -63,7 +63,8 @@ bool isInternalButton(const QAbstractButton *button)
 {
     if (button->objectName().startsWith(u"qt_"_s))
         return true;
-    if (auto *tool = qobject_cast<const QToolButton *>(button); tool && tool->arrowType() != Qt::NoArrow)
+    if (auto *tool = qobject_cast<const QToolButton *>(button);
+        tool && tool->arrowType() != Qt::NoArrow)
         return true;
     for (const QWidget *p = button->parentWidget(); p; p = p->parentWidget()) {
         if (qobject_cast<const QTabBar *>(p) || qobject_cast<const QScrollBar *>(p))
@@ -176,7 +177,8 @@ QStringList WindowInspector::problems(QWidget *root, const QStringList &outerLet
             if (!tabs->isTabVisible(i))
                 continue;
             if (tabs->tabText(i).trimmed().isEmpty() && tabs->tabIcon(i).isNull())
-                found << describe(tabs) + u": tab "_s + QString::number(i) + u" without text or icon"_s;
+                found << describe(tabs) + u": tab "_s + QString::number(i)
+                             + u" without text or icon"_s;
             take(tabs->tabText(i), tabs);
         }
     }
@@ -189,7 +191,8 @@ QStringList WindowInspector::problems(QWidget *root, const QStringList &outerLet
             if (combo->itemText(i).trimmed().isEmpty() && combo->itemIcon(i).isNull()) {
                 ++blank;
                 if (i > 0)
-                    found << describe(combo) + u": entry "_s + QString::number(i) + u" without text"_s;
+                    found << describe(combo) + u": entry "_s + QString::number(i)
+                                 + u" without text"_s;
             }
         }
         if (combo->count() > 0 && blank == combo->count())
@@ -203,7 +206,8 @@ QStringList WindowInspector::problems(QWidget *root, const QStringList &outerLet
         const int rows = std::min(model->rowCount(top), 200);
         for (int r = 0; r < rows; ++r) {
             if (rowIsBlank(model, r, top)) {
-                found << describe(view) + u": list entry "_s + QString::number(r) + u" without text or icon"_s;
+                found << describe(view) + u": list entry "_s + QString::number(r)
+                             + u" without text or icon"_s;
                 break;
             }
         }

@@ -33,8 +33,9 @@ int main(int argc, char *argv[])
     if (args.size() != 4
         || (args.at(1) != QLatin1String("fill") && args.at(1) != QLatin1String("show")
             && args.at(1) != QLatin1String("category"))) {
-        std::fprintf(stderr, "usage: pk_e2e_seed fill <folder> <count> | show <folder> <location>"
-                             " | category <folder> <location>\n");
+        std::fprintf(stderr,
+                     "usage: pk_e2e_seed fill <folder> <count> | show <folder> <location>"
+                     " | category <folder> <location>\n");
         return 2;
     }
     Collection collection(args.at(2));
@@ -67,7 +68,8 @@ int main(int argc, char *argv[])
         }
         for (int i = 0; i < count; ++i) {
             LocationRecord r;
-            r.Location = QStringLiteral("http://example.test/page%1").arg(i, 5, 10, QLatin1Char('0'));
+            r.Location
+                = QStringLiteral("http://example.test/page%1").arg(i, 5, 10, QLatin1Char('0'));
             r.Description = QStringLiteral("Page %1").arg(i, 5, 10, QLatin1Char('0'));
             r.Category = (i % 2) ? QStringLiteral("News") : QStringLiteral("Tools");
             r.Rating = i % 10;

@@ -33,8 +33,7 @@ TEST(AdvancedExportFields, AddRemoveAndShiftFollowTheListRules)
     // the same field again leaves one row and marks it
     EXPECT_EQ(f.add({0, 22}, highlight), (QList<int>{0, 2}));
     EXPECT_EQ(highlight, 1);
-    EXPECT_EQ(f.exportFields(), entries({u"URL:Location"_s, u"URL:Rating"_s,
-                                         u"CAT:Description"_s}));
+    EXPECT_EQ(f.exportFields(), entries({u"URL:Location"_s, u"URL:Rating"_s, u"CAT:Description"_s}));
 
     EXPECT_EQ(f.shiftUp(0), 0);
     EXPECT_EQ(f.shiftDown(2), 2);
@@ -66,10 +65,10 @@ protected:
         a.LastVisit = 70000;
         a.Comments = u"two\nlines"_s;
         ASSERT_TRUE(c().locations().insert(a));
-        ASSERT_TRUE(c().locations().insert(test::location(u"http://a.example/"_s, u"Ay"_s,
-                                                          u"General"_s, 9)));
-        ASSERT_TRUE(c().locations().insert(test::location(u"http://c.example/"_s, u"Cee"_s,
-                                                          u"News"_s, -1)));
+        ASSERT_TRUE(c().locations().insert(
+            test::location(u"http://a.example/"_s, u"Ay"_s, u"General"_s, 9)));
+        ASSERT_TRUE(c().locations().insert(
+            test::location(u"http://c.example/"_s, u"Cee"_s, u"News"_s, -1)));
     }
 
     QString read(const QString &path)
@@ -93,9 +92,12 @@ protected:
 TEST_F(AdvancedExportTest, WritesChosenFieldsInOrderWithHeader)
 {
     AdvancedExport run(c(), m_ui);
-    QList<ExportFieldEntry> fields = entries({u"URL:Location"_s, u"URL:Rating"_s,
-                                              u"URL:LastVisit"_s, u"URL:Comments"_s,
-                                              u"CAT:Description"_s, u"CAT:Flag"_s});
+    QList<ExportFieldEntry> fields = entries({u"URL:Location"_s,
+                                              u"URL:Rating"_s,
+                                              u"URL:LastVisit"_s,
+                                              u"URL:Comments"_s,
+                                              u"CAT:Description"_s,
+                                              u"CAT:Flag"_s});
     ASSERT_TRUE(run.run(settings(u"Rating"_s), fields, true));
     const QString day = Picture::format(u"@d17"_s, 70000);
     EXPECT_EQ(read(run.fileName()),

@@ -28,7 +28,8 @@ protected:
     void SetUp() override
     {
         StoreTest::SetUp();
-        ASSERT_TRUE(c().locations().insert(test::location(u"http://a.example/"_s, u"A \"quoted\""_s)));
+        ASSERT_TRUE(
+            c().locations().insert(test::location(u"http://a.example/"_s, u"A \"quoted\""_s)));
         m_settings.file = m_temp.path(u"fields.csv"_s);
     }
 

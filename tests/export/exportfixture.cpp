@@ -35,7 +35,9 @@ void ExportFixture::SetUp()
     addCategory(u"Alpha"_s, u"First things"_s);
     addCategory(u"News"_s, u"What is new"_s);
     addCategory(u"Tools"_s);
-    addSnippet(u"_Before All"_s, u"Before Category"_s, u"<style>body{font-family:sans-serif}</style>"_s);
+    addSnippet(u"_Before All"_s,
+               u"Before Category"_s,
+               u"<style>body{font-family:sans-serif}</style>"_s);
     addSnippet(u"_After All"_s, u"After Category"_s, u"<p>The end</p>"_s);
     addSnippet(u"Alpha"_s, u"Before Category Title"_s, u"<!-- before alpha title -->"_s);
     addSnippet(u"Alpha"_s, u"After Category"_s, u"<p>after alpha</p>"_s);
@@ -46,7 +48,10 @@ void ExportFixture::SetUp()
     addLocation(u"https://a.example/one"_s, u"Alpha one"_s, u"Alpha"_s, 5, u"Info one"_s);
     addLocation(u"https://a.example/two"_s, QString(), u"Alpha"_s);
     addLocation(u"https://n.example/x"_s, u"News <script>alert(1)</script>"_s, u"News"_s, -3);
-    addLocation(u"https://n.example/y?a=1&b=2"_s, u"Fish &amp; Chips & more"_s, u"news"_s, 10,
+    addLocation(u"https://n.example/y?a=1&b=2"_s,
+                u"Fish &amp; Chips & more"_s,
+                u"news"_s,
+                10,
                 u"Said \"hi\""_s);
     addLocation(u"https://t.example/"_s, u"A tool"_s, u"Tools"_s, 0, u"Hammer"_s);
     addLocation(u"https://blank.example/"_s, u"No category here"_s, QString(), 2);
@@ -93,8 +98,11 @@ void ExportFixture::addSnippet(const QString &category, const QString &type, con
     ASSERT_TRUE(collection->catHtml().insert(record));
 }
 
-void ExportFixture::addLocation(const QString &location, const QString &description,
-                                const QString &category, int rating, const QString &siteInfo)
+void ExportFixture::addLocation(const QString &location,
+                                const QString &description,
+                                const QString &category,
+                                int rating,
+                                const QString &siteInfo)
 {
     LocationRecord record;
     record.Location = location;
@@ -110,7 +118,8 @@ void ExportFixture::addLocation(const QString &location, const QString &descript
     // Forms refuse a blank category, but imports and renamed categories leave such locations.
     record.Category = u"Tools"_s;
     ASSERT_TRUE(collection->locations().insert(record));
-    SQLite::Statement st(collection->db(), "UPDATE main.Locations SET Category = '' WHERE Location = ?");
+    SQLite::Statement st(collection->db(),
+                         "UPDATE main.Locations SET Category = '' WHERE Location = ?");
     st.bind(1, location.toStdString());
     ASSERT_EQ(st.exec(), 1);
 }
@@ -142,7 +151,8 @@ void expectGolden(const QString &name, const QString &actual)
     }
     QFile f(path);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly)) << "missing golden file " << name.toStdString();
-    EXPECT_EQ(QString::fromUtf8(f.readAll()).toStdString(), actual.toStdString()) << name.toStdString();
+    EXPECT_EQ(QString::fromUtf8(f.readAll()).toStdString(), actual.toStdString())
+        << name.toStdString();
 }
 
 } // namespace pk::test

@@ -27,8 +27,11 @@ protected:
 
     void addCategory(const QString &name, const QString &description = {});
     void addSnippet(const QString &category, const QString &type, const QString &html);
-    void addLocation(const QString &location, const QString &description, const QString &category,
-                     int rating = 0, const QString &siteInfo = {});
+    void addLocation(const QString &location,
+                     const QString &description,
+                     const QString &category,
+                     int rating = 0,
+                     const QString &siteInfo = {});
 
     QString out(const QString &name) const { return temp.root() + QStringLiteral("/out/") + name; }
     QStringList lines(const QString &path) const;

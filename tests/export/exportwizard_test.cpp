@@ -48,7 +48,7 @@ protected:
         return std::make_unique<ExportWizardDialog>(context);
     }
 
-    template <typename T>
+    template<typename T>
     T *child(QWidget &w, const QString &name)
     {
         return w.findChild<T *>(name);
@@ -137,7 +137,8 @@ TEST_F(ExportWizardTest, HelpShowsExportTxtFromTheCurrentFolderWhenThereIsOne)
     auto *viewer = w->findChild<ExportHelpWindow *>();
     ASSERT_NE(viewer, nullptr);
     EXPECT_EQ(viewer->windowTitle(), u"Export Help"_s);
-    EXPECT_TRUE(viewer->findChild<QPlainTextEdit *>()->toPlainText().startsWith(u"Choose a type."_s));
+    EXPECT_TRUE(
+        viewer->findChild<QPlainTextEdit *>()->toPlainText().startsWith(u"Choose a type."_s));
     QDir::setCurrent(previous);
 }
 

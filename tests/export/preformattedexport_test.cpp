@@ -40,7 +40,8 @@ TEST(DefaultHtmlReader, CutsBeforeAndAfterTagsAndDropsBlankPieces)
 {
     QStringList pieces;
     DefaultHtmlReader::cutLine(u"<tr><td>(URL:TOC)</td></tr>  x"_s, pieces);
-    EXPECT_EQ(pieces, (QStringList{u"<tr>"_s, u"<td>"_s, u"(URL:TOC)"_s, u"</td>"_s, u"</tr>"_s, u"  x"_s}));
+    EXPECT_EQ(pieces,
+              (QStringList{u"<tr>"_s, u"<td>"_s, u"(URL:TOC)"_s, u"</td>"_s, u"</tr>"_s, u"  x"_s}));
 }
 
 TEST_F(PreformattedTest, LineEndsFollowTheFirstKilobyte)
@@ -65,13 +66,16 @@ TEST_F(PreformattedTest, TokensAreFilledOncePerPieceAndValuesAreNeverTokens)
                   "<html><body><ul>\n<!--URL:BEGIN-->\n"
                   "<li>(URL:Desc) and (URL:Desc)</li>\n<li>(url:rating)|(URL:Validated)</li>\n"
                   "<!--URL:END-->\n</ul>(URL:Product)</body></html>\n");
-    addLocation(u"https://tok.example/"_s, u"Holds (URL:Category) and (url:Password) <b>"_s,
-                u"Tools"_s, 7);
+    addLocation(u"https://tok.example/"_s,
+                u"Holds (URL:Category) and (url:Password) <b>"_s,
+                u"Tools"_s,
+                7);
     ExportSettings s = settings(u"Simple"_s, u"Location"_s);
     ASSERT_EQ(run(s), ExportResult::Written);
     const QString page = text(s.file);
     EXPECT_TRUE(page.contains(u"<li>Alpha one and (URL:Desc)</li>"_s)) << page.toStdString();
-    EXPECT_TRUE(page.contains(u"<li>Holds &#40;URL:Category) and &#40;url:Password) &lt;b&gt; and (URL:Desc)</li>"_s));
+    EXPECT_TRUE(page.contains(
+        u"<li>Holds &#40;URL:Category) and &#40;url:Password) &lt;b&gt; and (URL:Desc)</li>"_s));
     EXPECT_TRUE(page.contains(u"<li> 7|Unknown</li>"_s));
     EXPECT_TRUE(page.contains(u"<li>-3|Unknown</li>"_s));
     EXPECT_TRUE(page.contains(u"Pathkeep 2005"_s));
@@ -109,14 +113,16 @@ TEST_F(PreformattedTest, MissingTemplatesAreReportedAndTheRunGoesOn)
 {
     ExportSettings s = settings(u"Table"_s, u"Location"_s);
     ASSERT_EQ(run(s), ExportResult::Written);
-    EXPECT_EQ(ui.messages(), (QStringList{u"No pre-formatted HTML in Default_Table.htm"_s,
-                                          u"No detail area defined in Default_Table.htm"_s}));
+    EXPECT_EQ(ui.messages(),
+              (QStringList{u"No pre-formatted HTML in Default_Table.htm"_s,
+                           u"No detail area defined in Default_Table.htm"_s}));
 }
 
 TEST_F(PreformattedTest, GroupedFrameWritesAPagePerCategoryAndTheFrameFiles)
 {
     installShippedTemplates();
-    for (const char *gone : {"https://n.example/x", "https://n.example/y?a=1&b=2", "https://blank.example/"})
+    for (const char *gone :
+         {"https://n.example/x", "https://n.example/y?a=1&b=2", "https://blank.example/"})
         ASSERT_TRUE(collection->locations().remove(QLatin1String(gone)));
     addCategory(u"Zeta"_s);
     addLocation(u"https://z.example/"_s, u"Last"_s, u"Zeta"_s);
@@ -124,10 +130,15 @@ TEST_F(PreformattedTest, GroupedFrameWritesAPagePerCategoryAndTheFrameFiles)
     ASSERT_EQ(run(s), ExportResult::Written);
     const QDir dir(temp.root() + u"/out"_s);
     EXPECT_EQ(dir.entryList(QDir::Files, QDir::Name),
-              (QStringList{u"links.html"_s, u"links1.htm"_s, u"links2.htm"_s, u"links3.htm"_s,
-                           u"links_banner.htm"_s, u"links_contents.htm"_s}));
+              (QStringList{u"links.html"_s,
+                           u"links1.htm"_s,
+                           u"links2.htm"_s,
+                           u"links3.htm"_s,
+                           u"links_banner.htm"_s,
+                           u"links_contents.htm"_s}));
     EXPECT_TRUE(text(out(u"links.html"_s)).contains(u"<frame src=\"links1.htm\" name=\"main\">"_s));
-    EXPECT_TRUE(text(out(u"links_contents.htm"_s)).contains(u"<a href=\"links3.htm\">Zeta</a><br>"_s));
+    EXPECT_TRUE(
+        text(out(u"links_contents.htm"_s)).contains(u"<a href=\"links3.htm\">Zeta</a><br>"_s));
     EXPECT_TRUE(text(out(u"links2.htm"_s)).contains(u"<h2>Tools</h2>"_s));
     EXPECT_TRUE(ui.interactions().isEmpty());
 }
@@ -156,12 +167,14 @@ TEST_F(PreformattedTest, ShippedTemplatesFillEveryTokenInEveryLayout)
             for (const QString &name : dir.entryList(QDir::Files)) {
                 const QString page = text(dir.filePath(name));
                 EXPECT_FALSE(page.contains(u"(URL:"_s, Qt::CaseInsensitive))
-                    << type.toStdString() << ' ' << order.toStdString() << ' ' << name.toStdString();
+                    << type.toStdString() << ' ' << order.toStdString() << ' '
+                    << name.toStdString();
                 EXPECT_FALSE(page.contains(u"<script>"_s));
             }
             if (type == u"Table"_s && order == u"CatDesc"_s) {
                 const QString page = text(s.file);
-                EXPECT_TRUE(page.contains(u"<META NAME=\"keywords\" CONTENT=\"links, &quot;web&quot;\">"_s));
+                EXPECT_TRUE(page.contains(
+                    u"<META NAME=\"keywords\" CONTENT=\"links, &quot;web&quot;\">"_s));
                 expectGolden(u"Preformatted_Table_CatDesc.txt"_s, page);
             }
         }
@@ -172,14 +185,29 @@ TEST_F(PreformattedTest, ShippedTemplatesFillEveryTokenInEveryLayout)
 TEST_F(PreformattedTest, RandomTemplatesNeverCrashOrLetValuesBecomeMarkup)
 {
     // Bounded fuzz run: templates stitched from markers, tokens, tags, text and line ends.
-    addLocation(u"https://evil.example/"_s, u"<img src=x onerror=alert(1)> (URL:TOC) (URL:Password)"_s,
-                u"Tools"_s, 1, u"<!--URL:BEGIN-->"_s);
+    addLocation(u"https://evil.example/"_s,
+                u"<img src=x onerror=alert(1)> (URL:TOC) (URL:Password)"_s,
+                u"Tools"_s,
+                1,
+                u"<!--URL:BEGIN-->"_s);
     const QStringList parts = PreformattedExport::tokens()
-                              + QStringList{u"<!--URL:BEGIN-->"_s, u"<!--URL:END-->"_s,
-                                            u"<!--URL:BEGINCAT-->"_s, u"<!--URL:ENDCAT-->"_s,
-                                            u"<td>"_s, u"</td>"_s, u"<br>"_s, u"</li>"_s, u"<tr>"_s,
-                                            u"text "_s, u"\n"_s, u"\r\n"_s, u"\r"_s, u"<"_s, u">"_s,
-                                            u"  "_s, QString(700, u'x')};
+                              + QStringList{u"<!--URL:BEGIN-->"_s,
+                                            u"<!--URL:END-->"_s,
+                                            u"<!--URL:BEGINCAT-->"_s,
+                                            u"<!--URL:ENDCAT-->"_s,
+                                            u"<td>"_s,
+                                            u"</td>"_s,
+                                            u"<br>"_s,
+                                            u"</li>"_s,
+                                            u"<tr>"_s,
+                                            u"text "_s,
+                                            u"\n"_s,
+                                            u"\r\n"_s,
+                                            u"\r"_s,
+                                            u"<"_s,
+                                            u">"_s,
+                                            u"  "_s,
+                                            QString(700, u'x')};
     std::mt19937 rng(1234);
     const QStringList types{u"Simple"_s, u"Table"_s, u"Frame"_s};
     for (int round = 0; round < 120; ++round) {
@@ -189,7 +217,8 @@ TEST_F(PreformattedTest, RandomTemplatesNeverCrashOrLetValuesBecomeMarkup)
             body += parts[qsizetype(rng() % quint32(parts.size()))];
         const QString type = types[round % 3];
         const bool grouped = (round / 3) % 2 == 1;
-        for (const char *prefix : {"Default_", "Default_base_", "Default_banner_", "Default_contents_"})
+        for (const char *prefix :
+             {"Default_", "Default_base_", "Default_banner_", "Default_contents_"})
             writeTemplate(PreformattedExport::templateName(QLatin1String(prefix), type, grouped),
                           body.toUtf8());
         ui.clear();
@@ -207,8 +236,14 @@ TEST(PageWriter, EndsLinesAfterClosingTagsAndNearTheLimit)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(u"page.htm"_s);
-    const QStringList pieces{u"<p>"_s, u"text   "_s, u"</p>"_s, u"<b>"_s, QString(600, u'a'),
-                             QString(600, u'b'), u"<frame x>"_s, u"   "_s};
+    const QStringList pieces{u"<p>"_s,
+                             u"text   "_s,
+                             u"</p>"_s,
+                             u"<b>"_s,
+                             QString(600, u'a'),
+                             QString(600, u'b'),
+                             u"<frame x>"_s,
+                             u"   "_s};
     ASSERT_TRUE(PreformattedExport::writePage(pieces, path));
     QFile f(path);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));

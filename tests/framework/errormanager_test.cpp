@@ -73,7 +73,8 @@ TEST_F(ErrorManagerTest, NotifyLevelShowsMessageAndReturnsFive)
     ASSERT_EQ(ui.interactions().size(), 1);
     EXPECT_EQ(ui.last()->title, QStringLiteral("Duplicate Key Error"));
     EXPECT_EQ(ui.last()->text,
-              QStringLiteral("Adding this record creates a duplicate entry for the key: Site Location"));
+              QStringLiteral(
+                  "Adding this record creates a duplicate entry for the key: Site Location"));
 }
 
 TEST_F(ErrorManagerTest, UserLevelAsksAndMapsYesToZeroAndNoToFour)
@@ -101,8 +102,9 @@ TEST_F(ErrorManagerTest, FatalAndProgramLevelsHaltAfterTheClosingSentence)
     c.errorText = QStringLiteral("Invalid File");
     EXPECT_EQ(errors.raise(Msg::FileAccessError, c), 3);
     ASSERT_EQ(halted.size(), 1);
-    EXPECT_EQ(halted.at(0), QStringLiteral("File URLDATA.TPS could not be opened.  Error: Invalid File."
-                                           "  Press OK to end this application"));
+    EXPECT_EQ(halted.at(0),
+              QStringLiteral("File URLDATA.TPS could not be opened.  Error: Invalid File."
+                             "  Press OK to end this application"));
     EXPECT_EQ(errors.raise(Msg::FileUsageError, c), 3);
     EXPECT_EQ(halted.size(), 2);
 }
@@ -114,7 +116,8 @@ TEST_F(ErrorManagerTest, BarStartsANewLine)
     c.errorText = QStringLiteral("E");
     errors.raise(4, c);
     EXPECT_EQ(ui.last()->text,
-              QStringLiteral("An error was experienced during the creation of a record.\nFile: F\nError: E."));
+              QStringLiteral(
+                  "An error was experienced during the creation of a record.\nFile: F\nError: E."));
 }
 
 TEST_F(ErrorManagerTest, ProcedureNotDefinedNamesTheProcedure)
@@ -122,5 +125,6 @@ TEST_F(ErrorManagerTest, ProcedureNotDefinedNamesTheProcedure)
     ErrorContext c;
     c.message = QStringLiteral("ImportWizard");
     errors.raise(Msg::ProcedureNotDefined, c);
-    EXPECT_EQ(ui.messages().value(0), QStringLiteral("The Procedure ImportWizard has not been defined."));
+    EXPECT_EQ(ui.messages().value(0),
+              QStringLiteral("The Procedure ImportWizard has not been defined."));
 }

@@ -74,9 +74,25 @@ TEST(BookmarkParser, DescriptionLinesAndListMarks)
 TEST(BookmarkParser, FuzzedLinesNeverBreakTheParser)
 {
     // Bounded: random lines built from the pieces the parser looks for.
-    const QStringList pieces = {u"<DT>"_s, u"<DD>"_s, u"<H3"_s, u"\">"_s, u"href"_s, u"HREF=\""_s,
-                                u"\""_s, u"</a>"_s, u"<"_s, u">"_s, u"</DL>"_s, u"<DL>"_s, u":"_s,
-                                u"www"_s, u" "_s, u"x"_s, u"<BR>"_s, QString(QChar(0xD83D)), u"\u00e9"_s};
+    const QStringList pieces = {u"<DT>"_s,
+                                u"<DD>"_s,
+                                u"<H3"_s,
+                                u"\">"_s,
+                                u"href"_s,
+                                u"HREF=\""_s,
+                                u"\""_s,
+                                u"</a>"_s,
+                                u"<"_s,
+                                u">"_s,
+                                u"</DL>"_s,
+                                u"<DL>"_s,
+                                u":"_s,
+                                u"www"_s,
+                                u" "_s,
+                                u"x"_s,
+                                u"<BR>"_s,
+                                QString(QChar(0xD83D)),
+                                u"\u00e9"_s};
     QRandomGenerator rng(12345);
     for (int round = 0; round < 20000; ++round) {
         QString line;
@@ -101,7 +117,8 @@ TEST(HtmlCutter, JoinsLinesAndCutsAtTheLastTag)
     cutter.addLine(u"text <a href=\"x\">"_s);
     cutter.addLine(u"tail"_s);
     cutter.finish();
-    EXPECT_EQ(tokens, std::vector<QString>({u"<p>"_s, u"Some text "_s, u"<a href=\"x\">"_s, u"tail"_s}));
+    EXPECT_EQ(tokens,
+              std::vector<QString>({u"<p>"_s, u"Some text "_s, u"<a href=\"x\">"_s, u"tail"_s}));
 }
 
 TEST(HtmlCutter, LongTextWithoutTagsIsCutInBoundedPieces)
@@ -123,8 +140,10 @@ TEST(HtmlLinkPass, ExtractsAddressesFromTags)
 {
     EXPECT_EQ(HtmlLinkPass::extractAddress(u"<a href=\"http://a.test/x\">"_s), u"http://a.test/x"_s);
     EXPECT_EQ(HtmlLinkPass::extractAddress(u"<A HREF=\"page.html\">"_s), u"page.html"_s);
-    EXPECT_EQ(HtmlLinkPass::extractAddress(u"<form action=\"/cgi-bin/find\">"_s), u"/cgi-bin/find"_s);
-    EXPECT_EQ(HtmlLinkPass::extractAddress(u"<img src=\"http://i.test/a.png\">"_s), u"http://i.test/a.png"_s);
+    EXPECT_EQ(HtmlLinkPass::extractAddress(u"<form action=\"/cgi-bin/find\">"_s),
+              u"/cgi-bin/find"_s);
+    EXPECT_EQ(HtmlLinkPass::extractAddress(u"<img src=\"http://i.test/a.png\">"_s),
+              u"http://i.test/a.png"_s);
     EXPECT_EQ(HtmlLinkPass::extractAddress(u"<a href=\"https://s.test/\">"_s), u"https://s.test/"_s);
     EXPECT_EQ(HtmlLinkPass::extractAddress(u"<p class=\"x\">"_s), QString());
     EXPECT_EQ(HtmlLinkPass::extractAddress(u"<a href>"_s), u"href"_s);

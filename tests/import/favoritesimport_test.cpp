@@ -101,13 +101,13 @@ TEST_F(FavoritesImportTest, AskIsOfferedTheFolderCategoryAndOnlyForShortcuts)
     QStringList asked;
     import.inserter().setCategoryQuestion([&](const LocationRecord &r, const QString &guess) {
         asked << r.Location + u' ' + guess;
-        return std::optional<QString>();
-    });
-    import.scan();
-    while (import.step()) {
-    }
-    EXPECT_EQ(asked, QStringList({u"http://hammer.test/ Tools"_s}));
-    EXPECT_EQ(stored(u"http://hammer.test/"_s).Category, u"Tools"_s);
+    return std::optional<QString>();
+});
+import.scan();
+while (import.step()) {
+}
+EXPECT_EQ(asked, QStringList({u"http://hammer.test/ Tools"_s}));
+EXPECT_EQ(stored(u"http://hammer.test/"_s).Category, u"Tools"_s);
 }
 
 TEST_F(FavoritesImportTest, LinkLoopInTheTreeEnds)

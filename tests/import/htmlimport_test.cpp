@@ -15,13 +15,17 @@ class HtmlImportTest : public ImportTest
 {
 protected:
     /// Runs an import of `bytes` to its end; returns the number added.
-    int run(const QByteArray &bytes, const QString &kind = u"Netscape"_s,
-            CategoryMode mode = CategoryMode::Guess, const QString &category = {})
+    int run(const QByteArray &bytes,
+            const QString &kind = u"Netscape"_s,
+            CategoryMode mode = CategoryMode::Guess,
+            const QString &category = {})
     {
         const QString file = writeFile(u"in/bookmark.htm"_s, bytes);
         return runFile(file, kind, mode, category);
     }
-    int runFile(const QString &file, const QString &kind, CategoryMode mode = CategoryMode::Guess,
+    int runFile(const QString &file,
+                const QString &kind,
+                CategoryMode mode = CategoryMode::Guess,
                 const QString &category = {})
     {
         HtmlImport import(c(), errors, {kind, file, mode, category});
@@ -111,9 +115,10 @@ TEST_F(HtmlImportTest, DescriptionBeforeAnyLinkAndAfterADuplicateChangesNothing)
 TEST_F(HtmlImportTest, NoneKeepsFolderNamesWithoutCreatingThem)
 {
     addCategory(u"Known"_s);
-    const QByteArray file = "<DT><H3 X=\"1\">Known</H3>\n<DL><p>\n<DT><A HREF=\"http://k.test/\">K</A>\n"
-                            "</DL><p>\n<DT><H3 X=\"1\">Unknown</H3>\n<DL><p>\n"
-                            "<DT><A HREF=\"http://u1.test/\">U</A>\n<DT><A HREF=\"http://u2.test/\">U</A>\n";
+    const QByteArray file
+        = "<DT><H3 X=\"1\">Known</H3>\n<DL><p>\n<DT><A HREF=\"http://k.test/\">K</A>\n"
+          "</DL><p>\n<DT><H3 X=\"1\">Unknown</H3>\n<DL><p>\n"
+          "<DT><A HREF=\"http://u1.test/\">U</A>\n<DT><A HREF=\"http://u2.test/\">U</A>\n";
     EXPECT_EQ(run(file, u"Netscape"_s, CategoryMode::None), 1);
     EXPECT_FALSE(c().categories().exists(u"Unknown"_s));
     // One category message, then the summary of both refusals; the count comes last.
@@ -200,12 +205,15 @@ TEST_F(HtmlImportTest, BinaryAndHugeLineFilesStayBounded)
 TEST_F(HtmlImportTest, CharacterSetsDecodeToValidText)
 {
     // Windows-1252 bytes in a file without a declaration; UTF-8 elsewhere; a declared Latin-1.
-    EXPECT_EQ(run("<DT><H3 A=\"1\">Caf\xe9</H3>\n<DT><A HREF=\"http://c.test/\">Cr\xe8me \x93q\x94</A>\n"), 1);
+    EXPECT_EQ(run("<DT><H3 A=\"1\">Caf\xe9</H3>\n<DT><A HREF=\"http://c.test/\">Cr\xe8me "
+                  "\x93q\x94</A>\n"),
+              1);
     EXPECT_EQ(stored(u"http://c.test/"_s).Description, u"Cr\u00e8me \u201cq\u201d"_s);
     EXPECT_EQ(stored(u"http://c.test/"_s).Category, u"Caf\u00e9"_s);
     EXPECT_EQ(run("<DT><A HREF=\"http://u.test/\">Gr\xc3\xbc\xc3\x9f &amp; co</A>\n"), 1);
     EXPECT_EQ(stored(u"http://u.test/"_s).Description, u"Gr\u00fc\u00df &amp; co"_s);
-    EXPECT_EQ(run("<meta charset=\"iso-8859-1\">\n<DT><A HREF=\"http://l.test/\">\xc3\xa9</A>\n"), 1);
+    EXPECT_EQ(run("<meta charset=\"iso-8859-1\">\n<DT><A HREF=\"http://l.test/\">\xc3\xa9</A>\n"),
+              1);
     EXPECT_EQ(stored(u"http://l.test/"_s).Description, u"\u00c3\u00a9"_s);
     QByteArray utf16("\xff\xfe");
     const QString text = u"<DT><A HREF=\"http://w.test/\">Wide \u00e9</A>\r\n"_s;
@@ -219,7 +227,9 @@ TEST_F(HtmlImportTest, CancelledImportKeepsWhatWasAdded)
     QByteArray file;
     for (int i = 0; i < 20000; ++i)
         file += "<DT><A HREF=\"http://c" + QByteArray::number(i) + ".test/\">Site</A>\n";
-    HtmlImport import(c(), errors, {u"Netscape"_s, writeFile(u"big.htm"_s, file), CategoryMode::Guess, {}});
+    HtmlImport import(c(),
+                      errors,
+                      {u"Netscape"_s, writeFile(u"big.htm"_s, file), CategoryMode::Guess, {}});
     ASSERT_TRUE(import.open());
     import.step();
     const int afterOne = import.added();
@@ -261,7 +271,8 @@ TEST_F(HtmlImportTest, KillInTheMiddleLosesNothingCommitted)
                 std::raise(SIGKILL);
             }));
         },
-        ::testing::KilledBySignal(SIGKILL), "");
+        ::testing::KilledBySignal(SIGKILL),
+        "");
     QFile note(marker);
     ASSERT_TRUE(note.open(QIODevice::ReadOnly));
     const qint64 committed = note.readAll().toLongLong();

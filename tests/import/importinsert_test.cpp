@@ -18,8 +18,7 @@ LocationRecord link(const QString &address, const QString &category)
 }
 
 class ImportInsertTest : public ImportTest
-{
-};
+{};
 
 } // namespace
 
@@ -45,7 +44,8 @@ TEST_F(ImportInsertTest, MissingCategoryReportsTheFirstRefusalOnlyAndCountsTheRe
 {
     ImportInsert insert(c(), errors, CategoryMode::None, {});
     for (int i = 0; i < 50; ++i)
-        EXPECT_EQ(insert.insert(link(u"http://x.test/%1"_s.arg(i), {})), ImportInsert::Outcome::Refused);
+        EXPECT_EQ(insert.insert(link(u"http://x.test/%1"_s.arg(i), {})),
+                  ImportInsert::Outcome::Refused);
     EXPECT_EQ(insert.refused(), 50);
     EXPECT_EQ(insert.added(), 0);
     EXPECT_EQ(count(), 0);
@@ -129,7 +129,11 @@ TEST_F(ImportInsertTest, FolderTreeRules)
     const LocationRecord r = link(u"http://a.test/"_s, {});
     ImportInsert none(c(), errors, CategoryMode::None, {}, ImportInsert::Rules::FolderTree);
     EXPECT_EQ(none.assignCategory(u"News"_s, r), QString());
-    ImportInsert selected(c(), errors, CategoryMode::Selected, u"Mine"_s, ImportInsert::Rules::FolderTree);
+    ImportInsert selected(c(),
+                          errors,
+                          CategoryMode::Selected,
+                          u"Mine"_s,
+                          ImportInsert::Rules::FolderTree);
     EXPECT_EQ(selected.assignCategory(u"News"_s, r), u"Mine"_s);
     EXPECT_TRUE(c().categories().exists(u"Mine"_s));
     EXPECT_FALSE(c().categories().exists(u"News"_s));

@@ -86,10 +86,12 @@ private slots:
         ImportSettings start;
         start.folder = u"/fav"_s;
         {
-            ImportWizardWindow wizard([this] { return context(); }, start, [&](const ImportSettings &s) {
-                saved = s;
-                ++saves;
-            });
+            ImportWizardWindow wizard([this] { return context(); },
+                                      start,
+                                      [&](const ImportSettings &s) {
+                                          saved = s;
+                                          ++saves;
+                                      });
             QCOMPARE(wizard.windowTitle(), u"Import Wizard"_s);
             QVERIFY(wizard.isPageShown(ImportWizardWindow::FavoritesPage));
             QVERIFY(!wizard.isPageShown(ImportWizardWindow::FilePage));
@@ -133,7 +135,8 @@ private slots:
         wizard.finish();
         QCOMPARE(m_starter.calls.size(), std::size_t(1));
         QCOMPARE(m_starter.calls[0].procedure, QLatin1String(Procedure::NewUrlWizard));
-        QCOMPARE(m_starter.calls[0].arguments.value(u"Location"_s).toString(), u"http://site.test/"_s);
+        QCOMPARE(m_starter.calls[0].arguments.value(u"Location"_s).toString(),
+                 u"http://site.test/"_s);
     }
 
     void favoritesWindowImportsAndReports()
@@ -142,7 +145,11 @@ private slots:
         for (int i = 0; i < 45; ++i)
             write(u"Favorites/Group/Site %1.url"_s.arg(i),
                   "[InternetShortcut]\nURL=http://f" + QByteArray::number(i) + ".test/\n");
-        auto import = std::make_unique<FavoritesImport>(*m_collection, *m_errors, fav, CategoryMode::Guess, QString());
+        auto import = std::make_unique<FavoritesImport>(*m_collection,
+                                                        *m_errors,
+                                                        fav,
+                                                        CategoryMode::Guess,
+                                                        QString());
         FavoritesImportWindow window(std::move(import));
         QCOMPARE(window.windowTitle(), u"Searching MSIE Favorites..."_s);
         QSignalSpy done(&window, &FavoritesImportWindow::finished);
@@ -162,7 +169,11 @@ private slots:
         for (int i = 0; i < 30; ++i)
             write(u"Favorites/Group/Site %1.url"_s.arg(i),
                   "[InternetShortcut]\nURL=http://q" + QByteArray::number(i) + ".test/\n");
-        auto import = std::make_unique<FavoritesImport>(*m_collection, *m_errors, fav, CategoryMode::Ask, QString());
+        auto import = std::make_unique<FavoritesImport>(*m_collection,
+                                                        *m_errors,
+                                                        fav,
+                                                        CategoryMode::Ask,
+                                                        QString());
         FavoritesImport *logic = import.get();
         auto *window = new FavoritesImportWindow(std::move(import));
         window->setAttribute(Qt::WA_DeleteOnClose);
@@ -196,9 +207,12 @@ private slots:
         QByteArray page;
         for (int i = 0; i < 10; ++i)
             page += "<a href=\"http://c" + QByteArray::number(i) + ".test/\">Site</a>\n";
-        auto import = std::make_unique<HtmlImport>(*m_collection, *m_errors,
-                                                   HtmlImport::Settings{u"HTML"_s, write(u"ask.html"_s, page),
-                                                                        CategoryMode::Ask, {}});
+        auto import = std::make_unique<HtmlImport>(*m_collection,
+                                                   *m_errors,
+                                                   HtmlImport::Settings{u"HTML"_s,
+                                                                        write(u"ask.html"_s, page),
+                                                                        CategoryMode::Ask,
+                                                                        {}});
         QVERIFY(import->open());
         HtmlImport *logic = import.get();
         auto *window = new HtmlImportWindow(std::move(import));
@@ -230,11 +244,16 @@ private slots:
     {
         QByteArray page;
         for (int i = 0; i < 40; ++i)
-            page += "<li><a href=\"http://h" + QByteArray::number(i) + ".test/\">Site " + QByteArray::number(i) + "</a>\n";
+            page += "<li><a href=\"http://h" + QByteArray::number(i) + ".test/\">Site "
+                    + QByteArray::number(i) + "</a>\n";
         const QString file = write(u"page.html"_s, page);
         {
-            auto import = std::make_unique<HtmlImport>(*m_collection, *m_errors,
-                                                       HtmlImport::Settings{u"HTML"_s, file, CategoryMode::Guess, {}});
+            auto import = std::make_unique<HtmlImport>(*m_collection,
+                                                       *m_errors,
+                                                       HtmlImport::Settings{u"HTML"_s,
+                                                                            file,
+                                                                            CategoryMode::Guess,
+                                                                            {}});
             QVERIFY(import->open());
             HtmlImportWindow window(std::move(import));
             QCOMPARE(window.windowTitle(), u"Processing Records"_s);
@@ -248,8 +267,12 @@ private slots:
         QCOMPARE(m_collection->locations().count(), 40);
         QCOMPARE(m_ui->last()->text, u"40 URL(s) imported."_s);
 
-        auto import = std::make_unique<HtmlImport>(*m_collection, *m_errors,
-                                                   HtmlImport::Settings{u"Netscape"_s, file, CategoryMode::Guess, {}});
+        auto import = std::make_unique<HtmlImport>(*m_collection,
+                                                   *m_errors,
+                                                   HtmlImport::Settings{u"Netscape"_s,
+                                                                        file,
+                                                                        CategoryMode::Guess,
+                                                                        {}});
         QVERIFY(import->open());
         HtmlImportWindow window(std::move(import));
         window.cancelButton()->click();

@@ -11,8 +11,7 @@ using namespace Qt::StringLiterals;
 namespace {
 
 class ImportWizardTest : public ImportTest
-{
-};
+{};
 
 } // namespace
 
@@ -54,7 +53,8 @@ TEST_F(ImportWizardTest, PagesFiltersAndProceduresByKind)
     EXPECT_EQ(ImportWizard::pages(u"ASCII"_s), (P{true, true, false, false}));
     EXPECT_EQ(ImportWizard::pages(u"URL"_s), (P{true, false, false, true}));
     EXPECT_EQ(ImportWizard::pages(u"ADV"_s), (P{false, true, false, false}));
-    EXPECT_EQ(ImportWizard::fileFilter(u"HTML"_s), u"HTML Files|*.html|HTM Files|*.htm|All Files|*.*"_s);
+    EXPECT_EQ(ImportWizard::fileFilter(u"HTML"_s),
+              u"HTML Files|*.html|HTM Files|*.htm|All Files|*.*"_s);
     EXPECT_EQ(ImportWizard::fileFilter(u"ADV"_s), ImportWizard::fileFilter(u"CSV"_s));
     EXPECT_EQ(ImportWizard::fileFilter(u"IE"_s), u"All Files|*.*"_s);
     EXPECT_TRUE(ImportWizard::categoryEnabled(u"Selected"_s));
@@ -94,7 +94,9 @@ TEST_F(ImportWizardTest, CategoryEntryIsLookedUpAndChosenWhenMissing)
     EXPECT_TRUE(ImportWizard::acceptCategory(c(), entry, chooser));
     EXPECT_EQ(entry, u"News"_s);
     entry = u"Nonesuch"_s;
-    EXPECT_FALSE(ImportWizard::acceptCategory(c(), entry, [](const QString &) { return std::optional<QString>(); }));
+    EXPECT_FALSE(ImportWizard::acceptCategory(c(), entry, [](const QString &) {
+        return std::optional<QString>();
+    }));
     EXPECT_EQ(entry, u"Nonesuch"_s);
 }
 

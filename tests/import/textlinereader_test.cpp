@@ -11,7 +11,8 @@ namespace {
 class TextLineReaderTest : public ImportTest
 {
 protected:
-    QStringList lines(const QByteArray &bytes, qsizetype maxLine = TextLineReader::DefaultMaxLine,
+    QStringList lines(const QByteArray &bytes,
+                      qsizetype maxLine = TextLineReader::DefaultMaxLine,
                       QList<bool> *continuations = nullptr)
     {
         TextLineReader reader;

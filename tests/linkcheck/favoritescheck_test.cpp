@@ -61,8 +61,9 @@ TEST_F(FavoritesCheckTest, KeepsOnlyInvalidFavouritesAndLeavesTheCollectionAlone
     check.load(favorites());
     ASSERT_EQ(check.entries().size(), 4u);
     QStringList order;
-    QObject::connect(&check, &FavoritesCheck::testStarted,
-                     [&order](LinkTest *t) { order << t->url(); });
+    QObject::connect(&check, &FavoritesCheck::testStarted, [&order](LinkTest *t) {
+        order << t->url();
+    });
     check.run();
     ASSERT_TRUE(QTest::qWaitFor([&check] { return check.isFinished(); }, 10000));
     EXPECT_FALSE(check.wasCancelled());

@@ -12,7 +12,9 @@
 
 namespace pk::test {
 
-LoopbackServer::Handler answer(std::string statusLine, std::vector<std::string> lines, int delayMs,
+LoopbackServer::Handler answer(std::string statusLine,
+                               std::vector<std::string> lines,
+                               int delayMs,
                                ConnectionGauge *gauge)
 {
     return [statusLine, lines, delayMs, gauge](LoopbackServer::Connection &c) {
@@ -72,8 +74,10 @@ LinkTestEnvironment LinkCheckTest::environment(int timeLimitMs)
     return env;
 }
 
-void LinkCheckTest::addLocation(const QString &location, const QString &custom1,
-                                const QString &custom2, const QString &category)
+void LinkCheckTest::addLocation(const QString &location,
+                                const QString &custom1,
+                                const QString &custom2,
+                                const QString &category)
 {
     LocationRecord r;
     r.Location = location;

@@ -34,8 +34,10 @@ struct ConnectionGauge
 };
 
 /// A HEAD response with the given status line and header lines ("Name: value"), then close.
-LoopbackServer::Handler answer(std::string statusLine, std::vector<std::string> lines = {},
-                               int delayMs = 0, ConnectionGauge *gauge = nullptr);
+LoopbackServer::Handler answer(std::string statusLine,
+                               std::vector<std::string> lines = {},
+                               int delayMs = 0,
+                               ConnectionGauge *gauge = nullptr);
 
 /**
  * @brief A fresh collection, a scripted user interface and a Qt event loop for link tests.
@@ -49,12 +51,16 @@ protected:
     void TearDown() override;
 
     LinkTestEnvironment environment(int timeLimitMs = 5000);
-    void addLocation(const QString &location, const QString &custom1 = {},
-                     const QString &custom2 = {}, const QString &category = {});
+    void addLocation(const QString &location,
+                     const QString &custom1 = {},
+                     const QString &custom2 = {},
+                     const QString &category = {});
     LocationRecord location(const QString &location);
     std::vector<DetailRecord> details(const QString &location);
     /// Runs one test to its end; returns its result.
-    int runTest(const QString &url, bool update = true, int timeLimitMs = 5000,
+    int runTest(const QString &url,
+                bool update = true,
+                int timeLimitMs = 5000,
                 LinkTest **keep = nullptr);
     static QString urlOf(const LoopbackServer &server, const char *path = "/");
 

@@ -12,7 +12,8 @@ namespace {
 
 QString todayLabel()
 {
-    return QStringLiteral("Validated ") + Picture::format(QStringLiteral("@d17"), DayNumber::today());
+    return QStringLiteral("Validated ")
+           + Picture::format(QStringLiteral("@d17"), DayNumber::today());
 }
 
 } // namespace
@@ -20,7 +21,8 @@ QString todayLabel()
 TEST_F(LinkCheckTest, PassedLocationGetsItsFieldsAndADetailRow)
 {
     LoopbackServer server(answer("HTTP/1.1 200 OK",
-                                 {"Content-Type: text/html", "Content-Length: 4321",
+                                 {"Content-Type: text/html",
+                                  "Content-Length: 4321",
                                   "Last-Modified: Tue, 15 Nov 1994 12:45:26 GMT",
                                   "Expires: Thu, 01 Dec 2033 16:00:00 GMT"}));
     const QString url = urlOf(server, "/page.html");
@@ -50,9 +52,12 @@ TEST_F(LinkCheckTest, PassedLocationGetsItsFieldsAndADetailRow)
         = "HEAD /page.html HTTP/1.0\r\n"
           "Accept: image/gif, image/x-xbitmap, image/jpeg, image/pjpeg, */*\r\n"
           "Accept-Language: en\r\n"
-          "User-Agent: Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.1; SV1; .NET CLR 1.1.4322)\r\n"
-          "Host: 127.0.0.1:" + std::to_string(server.port()) + "\r\n"
-          "Connection: Keep-Alive\r\n\r\n";
+          "User-Agent: Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.1; SV1; .NET CLR "
+          "1.1.4322)\r\n"
+          "Host: 127.0.0.1:"
+          + std::to_string(server.port())
+          + "\r\n"
+            "Connection: Keep-Alive\r\n\r\n";
     EXPECT_EQ(server.requests().front(), expected);
 }
 
@@ -66,7 +71,8 @@ TEST_F(LinkCheckTest, FailedAndMovedLocations)
     ASSERT_EQ(details(gone).size(), 1u);
     EXPECT_EQ(details(gone)[0].DataValue, QStringLiteral("HTTP/1.1 404 Not Found"));
 
-    LoopbackServer moving(answer("HTTP/1.1 301 Moved Permanently", {"Location: http://elsewhere.test/"}));
+    LoopbackServer moving(
+        answer("HTTP/1.1 301 Moved Permanently", {"Location: http://elsewhere.test/"}));
     const QString old = urlOf(moving, "/old");
     addLocation(old);
     EXPECT_EQ(runTest(old), LinkTest::Evaluated);
@@ -89,8 +95,9 @@ TEST_F(LinkCheckTest, FailedAndMovedLocations)
 
 TEST_F(LinkCheckTest, UsersCustomTextsSurviveATest)
 {
-    LoopbackServer server(answer("HTTP/1.1 200 OK",
-                                 {"Content-Type: text/html", "Last-Modified: Tue, 15 Nov 1994 12:45:26 GMT"}));
+    LoopbackServer server(
+        answer("HTTP/1.1 200 OK",
+               {"Content-Type: text/html", "Last-Modified: Tue, 15 Nov 1994 12:45:26 GMT"}));
     const QString url = urlOf(server);
     addLocation(url, QStringLiteral("bought 2019"), QStringLiteral("shared with Ann"));
     EXPECT_EQ(runTest(url), LinkTest::Evaluated);
@@ -106,7 +113,8 @@ TEST_F(LinkCheckTest, VanishedLocationIsReportedAndNothingWritten)
     EXPECT_EQ(runTest(url), LinkTest::Evaluated);
     ASSERT_EQ(ui.interactions().size(), 1);
     EXPECT_EQ(ui.interactions()[0].title, QStringLiteral("Error"));
-    EXPECT_EQ(ui.interactions()[0].text, QStringLiteral("Unable to retrieve ") + url + QLatin1Char('.'));
+    EXPECT_EQ(ui.interactions()[0].text,
+              QStringLiteral("Unable to retrieve ") + url + QLatin1Char('.'));
     EXPECT_TRUE(details(url).empty());
 }
 

@@ -72,30 +72,32 @@ TEST(ResponseEvaluator, StatusLineBecomesTheDetailValueCutTo90Characters)
 
 TEST(ResponseEvaluator, RedirectToAnotherAddressPassesWithMovedTo)
 {
-    const ResponseOutcome moved
-        = evaluate("HTTP/1.1 301 Moved Permanently\r\nLocation: http://example.test/new.html\r\n\r\n");
+    const ResponseOutcome moved = evaluate(
+        "HTTP/1.1 301 Moved Permanently\r\nLocation: http://example.test/new.html\r\n\r\n");
     EXPECT_EQ(moved.Validated, 1);
     EXPECT_EQ(moved.MovedTo, QStringLiteral("http://example.test/new.html"));
 
     // The same address, in other letter case, is no move: the redirect stays failed.
     LocationRecord record;
     record.MovedTo = QStringLiteral("http://old.test/");
-    const ResponseOutcome same
-        = evaluate("HTTP/1.1 301 Moved Permanently\r\nlocation: HTTP://EXAMPLE.TEST/PAGE.HTML\r\n\r\n", record);
+    const ResponseOutcome same = evaluate(
+        "HTTP/1.1 301 Moved Permanently\r\nlocation: HTTP://EXAMPLE.TEST/PAGE.HTML\r\n\r\n", record);
     EXPECT_EQ(same.Validated, 2);
     EXPECT_EQ(same.MovedTo, QStringLiteral("http://old.test/"));
 }
 
 TEST(ResponseEvaluator, ContentHeadersFillSizeAndMovedTo)
 {
-    const ResponseOutcome out = evaluate("HTTP/1.1 200 OK\r\n"
-                                         "Content-Length: 5120\r\n"
-                                         "Content-Location: http://example.test/page.en.html\r\n\r\n");
+    const ResponseOutcome out = evaluate(
+        "HTTP/1.1 200 OK\r\n"
+        "Content-Length: 5120\r\n"
+        "Content-Location: http://example.test/page.en.html\r\n\r\n");
     EXPECT_EQ(out.PageSize, 5120);
     EXPECT_EQ(out.MovedTo, QStringLiteral("http://example.test/page.en.html"));
     EXPECT_EQ(out.Validated, 1);
 
-    EXPECT_EQ(evaluate("Content-Length: 99999999999\r\n").PageSize, std::numeric_limits<qint32>::max());
+    EXPECT_EQ(evaluate("Content-Length: 99999999999\r\n").PageSize,
+              std::numeric_limits<qint32>::max());
     EXPECT_TRUE(evaluate("Content-Location: http://EXAMPLE.test/page.html\r\n").MovedTo.isEmpty());
 }
 
@@ -133,14 +135,16 @@ TEST(ResponseEvaluator, ExpiresReadsTheDatePart)
     EXPECT_EQ(ResponseEvaluator::expiryDay(QStringLiteral("Sun, 31 Feb 1994 08:49:37 GMT")), 0);
     EXPECT_EQ(ResponseEvaluator::expiryDay(QStringLiteral("Sun, 06 Xyz 1994 08:49:37 GMT")), 0);
 
-    const ResponseOutcome out = evaluate("HTTP/1.1 200 OK\r\nExpires: Sun, 06 Nov 1994 08:49:37 GMT\r\n");
+    const ResponseOutcome out = evaluate(
+        "HTTP/1.1 200 OK\r\nExpires: Sun, 06 Nov 1994 08:49:37 GMT\r\n");
     EXPECT_EQ(out.Expires, pk::DayNumber::fromDate(QDate(1994, 11, 6)));
 }
 
 TEST(ResponseEvaluator, LinesSplitAtEveryCrAndLf)
 {
     // Bare LF and bare CR line ends are read like CR LF.
-    const ResponseOutcome lf = evaluate("HTTP/1.1 404 Not Found\nLocation: http://example.test/x\n");
+    const ResponseOutcome lf = evaluate(
+        "HTTP/1.1 404 Not Found\nLocation: http://example.test/x\n");
     EXPECT_EQ(lf.MovedTo, QStringLiteral("http://example.test/x"));
     EXPECT_EQ(lf.Validated, 1); // lines in order: the Location after the failure counts
     const ResponseOutcome cr = evaluate("HTTP/1.1 200 OK\rContent-Length: 12\r");

@@ -63,7 +63,9 @@ TEST_F(TestLinksTest, TestsOnlyHttpLocationsAndTracesEachTest)
 
     TestLinksProcess process(processEnvironment());
     QStringList texts;
-    QObject::connect(&process, &TestLinksProcess::progressText, [&texts](const QString &t) { texts << t; });
+    QObject::connect(&process, &TestLinksProcess::progressText, [&texts](const QString &t) {
+        texts << t;
+    });
     runProcess(process);
 
     EXPECT_EQ(process.total(), 5);
@@ -76,7 +78,8 @@ TEST_F(TestLinksTest, TestsOnlyHttpLocationsAndTracesEachTest)
     EXPECT_EQ(location(secure).Validated, 0);
     EXPECT_EQ(refreshes, 1);
     EXPECT_TRUE(texts.contains(QStringLiteral("Testing 5 of up to 5")));
-    EXPECT_EQ(ui.titles(), (QStringList{QStringLiteral("Test Links"), QStringLiteral("Query Wizard")}));
+    EXPECT_EQ(ui.titles(),
+              (QStringList{QStringLiteral("Test Links"), QStringLiteral("Query Wizard")}));
 
     IniFile trace(temp.root() + QStringLiteral("/DEBUG.INI"));
     ASSERT_TRUE(trace.load());

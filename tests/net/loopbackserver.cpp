@@ -42,17 +42,24 @@ SSL_CTX *makeTlsContext(std::string &certFile)
     X509_gmtime_adj(X509_getm_notAfter(cert), 3600L * 24);
     X509_set_pubkey(cert, key);
     X509_NAME *name = X509_get_subject_name(cert);
-    X509_NAME_add_entry_by_txt(name, "CN", MBSTRING_ASC,
-                               reinterpret_cast<const unsigned char *>("localhost"), -1, -1, 0);
+    X509_NAME_add_entry_by_txt(name,
+                               "CN",
+                               MBSTRING_ASC,
+                               reinterpret_cast<const unsigned char *>("localhost"),
+                               -1,
+                               -1,
+                               0);
     X509_set_issuer_name(cert, name);
     X509V3_CTX v3;
     X509V3_set_ctx_nodb(&v3);
     X509V3_set_ctx(&v3, cert, cert, nullptr, nullptr, 0);
-    for (const char *ext : {"subjectAltName=DNS:localhost,IP:127.0.0.1",
-                            "basicConstraints=critical,CA:TRUE"}) {
+    for (const char *ext :
+         {"subjectAltName=DNS:localhost,IP:127.0.0.1", "basicConstraints=critical,CA:TRUE"}) {
         const std::string text(ext);
         const auto eq = text.find('=');
-        X509_EXTENSION *e = X509V3_EXT_conf(nullptr, &v3, text.substr(0, eq).c_str(),
+        X509_EXTENSION *e = X509V3_EXT_conf(nullptr,
+                                            &v3,
+                                            text.substr(0, eq).c_str(),
                                             text.substr(eq + 1).c_str());
         X509_add_ext(cert, e, -1);
         X509_EXTENSION_free(e);
@@ -79,10 +86,17 @@ SSL_CTX *makeTlsContext(std::string &certFile)
 class SocketConnection final : public LoopbackServer::Connection
 {
 public:
-    SocketConnection(int fd, SSL *ssl, int index, std::atomic<bool> &stopping,
+    SocketConnection(int fd,
+                     SSL *ssl,
+                     int index,
+                     std::atomic<bool> &stopping,
                      std::function<void(const std::string &)> record,
                      std::function<void(const std::string &)> keep)
-        : m_fd(fd), m_ssl(ssl), m_index(index), m_stopping(stopping), m_record(std::move(record))
+        : m_fd(fd)
+        , m_ssl(ssl)
+        , m_index(index)
+        , m_stopping(stopping)
+        , m_record(std::move(record))
         , m_keep(std::move(keep))
     {}
 
@@ -123,8 +137,8 @@ public:
     {
         while (!bytes.empty()) {
             const int n = m_ssl ? SSL_write(m_ssl, bytes.data(), static_cast<int>(bytes.size()))
-                                : static_cast<int>(::send(m_fd, bytes.data(), bytes.size(),
-                                                          MSG_NOSIGNAL));
+                                : static_cast<int>(
+                                    ::send(m_fd, bytes.data(), bytes.size(), MSG_NOSIGNAL));
             if (n <= 0)
                 return false;
             bytes.remove_prefix(static_cast<std::size_t>(n));
@@ -134,7 +148,8 @@ public:
 
     void pause(int milliseconds) override
     {
-        const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+        const auto until = std::chrono::steady_clock::now()
+                           + std::chrono::milliseconds(milliseconds);
         while (!m_stopping && std::chrono::steady_clock::now() < until)
             std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
@@ -183,7 +198,8 @@ private:
 } // namespace
 
 LoopbackServer::LoopbackServer(Handler handler, bool tls)
-    : m_handler(std::move(handler)), d(std::make_unique<Private>())
+    : m_handler(std::move(handler))
+    , d(std::make_unique<Private>())
 {
     if (tls)
         d->ctx = makeTlsContext(m_certFile);
@@ -248,9 +264,13 @@ void LoopbackServer::acceptLoop()
                 ok = SSL_accept(ssl) == 1;
             }
             if (ok) {
-                SocketConnection connection(fd, ssl, index, m_stopping,
-                                            [this](const std::string &r) { recordRequest(r); },
-                                            [this](const std::string &b) { recordReceived(b); });
+                SocketConnection connection(
+                    fd,
+                    ssl,
+                    index,
+                    m_stopping,
+                    [this](const std::string &r) { recordRequest(r); },
+                    [this](const std::string &b) { recordReceived(b); });
                 m_handler(connection);
             }
             if (ssl) {

@@ -150,11 +150,13 @@ TEST(NetLibrary, RegistryFileValues)
     NetSetRegistryFile(path.toStdString());
     const std::string key = "software\\microsoft\\windows\\currentversion\\internet settings";
     int found = 0;
-    EXPECT_EQ(NetGetRegistry(NetRegistryCurrentUser, NetRegistryNumber, found, "proxyenable", key), "1");
+    EXPECT_EQ(NetGetRegistry(NetRegistryCurrentUser, NetRegistryNumber, found, "proxyenable", key),
+              "1");
     EXPECT_EQ(found, 1);
     EXPECT_EQ(NetGetRegistry(NetRegistryCurrentUser, NetRegistryText, found, "ProxyServer", key),
               "http=gate:3128;ftp=other:21");
-    EXPECT_EQ(NetGetRegistry(NetRegistryLocalMachine, NetRegistryNumber, found, "Count", "Other"), "12");
+    EXPECT_EQ(NetGetRegistry(NetRegistryLocalMachine, NetRegistryNumber, found, "Count", "Other"),
+              "12");
     EXPECT_EQ(found, 1);
     EXPECT_EQ(NetGetRegistry(NetRegistryCurrentUser, NetRegistryText, found, "Missing", key), "");
     EXPECT_EQ(found, 0);
@@ -177,13 +179,16 @@ TEST(NetLibrary, RegistryFileIsReadAsTheProgramReadsIt)
     const std::string key = "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
     const pk::Registry registry(path);
     int found = 0;
-    const std::string server = NetGetRegistry(NetRegistryCurrentUser, NetRegistryText, found, "ProxyServer", key);
+    const std::string server
+        = NetGetRegistry(NetRegistryCurrentUser, NetRegistryText, found, "ProxyServer", key);
     EXPECT_EQ(found, 1);
     EXPECT_EQ(QString::fromStdString(server),
               registry.value(QString::fromStdString(key), QStringLiteral("ProxyServer")));
     EXPECT_EQ(server, "gate:8080");
-    EXPECT_EQ(NetGetRegistry(NetRegistryLocalMachine, NetRegistryText, found, "Name", "Machine"), "box");
-    EXPECT_EQ(NetGetRegistry(NetRegistryCurrentUser, NetRegistryText, found, "Name", "Plain"), "user");
+    EXPECT_EQ(NetGetRegistry(NetRegistryLocalMachine, NetRegistryText, found, "Name", "Machine"),
+              "box");
+    EXPECT_EQ(NetGetRegistry(NetRegistryCurrentUser, NetRegistryText, found, "Name", "Plain"),
+              "user");
     // A user's section is not a machine-wide one.
     EXPECT_EQ(NetGetRegistry(NetRegistryLocalMachine, NetRegistryText, found, "Name", "Plain"), "");
     EXPECT_EQ(found, 0);

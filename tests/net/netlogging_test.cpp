@@ -21,7 +21,8 @@ void provokeLines(EventPump &pump)
 
 TEST(NetLogging, NoLogWinsOverEveryOtherSwitch)
 {
-    LogCapture log{{QStringLiteral("/netall"), QStringLiteral("/neterrors"), QStringLiteral("/netnolog")}};
+    LogCapture log{
+        {QStringLiteral("/netall"), QStringLiteral("/neterrors"), QStringLiteral("/netnolog")}};
     EventPump pump;
     provokeLines(pump);
     EXPECT_TRUE(log.lines().isEmpty()) << log.lines().join(QLatin1Char('\n')).toStdString();
@@ -33,14 +34,19 @@ TEST(NetLogging, FullLoggingWritesFormattedLinesAndTheVersionOnce)
     EventPump pump;
     provokeLines(pump);
     provokeLines(pump);
-    const QString prefix = QStringLiteral("[Net] [") + QString::number(pump.thread()) + QStringLiteral("] ");
-    EXPECT_TRUE(log.lines().contains(prefix + QStringLiteral("NetSimple.Init - Initialising a new Client")));
-    EXPECT_TRUE(log.lines().contains(prefix + QStringLiteral("_NetAll._LoggingSetup - Initialisation")));
-    EXPECT_TRUE(log.lines().contains(prefix + QStringLiteral("NetSimple.Open - Error - Open being called before Init.")));
+    const QString prefix = QStringLiteral("[Net] [") + QString::number(pump.thread())
+                           + QStringLiteral("] ");
     EXPECT_TRUE(log.lines().contains(
-        prefix + QStringLiteral(" - Network (Object) Information: Net:MaxBinData = 16384 "
-                                "Size(Net:PacketType) = 17687 Size(Net:PublicServicesQType) = 599 "
-                                "Size(Net:ServiceType) = 1117 Size(Net:RemoteType) = 149")));
+        prefix + QStringLiteral("NetSimple.Init - Initialising a new Client")));
+    EXPECT_TRUE(
+        log.lines().contains(prefix + QStringLiteral("_NetAll._LoggingSetup - Initialisation")));
+    EXPECT_TRUE(log.lines().contains(
+        prefix + QStringLiteral("NetSimple.Open - Error - Open being called before Init.")));
+    EXPECT_TRUE(log.lines().contains(
+        prefix
+        + QStringLiteral(" - Network (Object) Information: Net:MaxBinData = 16384 "
+                         "Size(Net:PacketType) = 17687 Size(Net:PublicServicesQType) = 599 "
+                         "Size(Net:ServiceType) = 1117 Size(Net:RemoteType) = 149")));
     EXPECT_EQ(log.count(QStringLiteral("Network (Object) Information")), 1);
     EXPECT_EQ(log.count(QStringLiteral("net_tests /netlog")), 1); // lower-cased command line
     EXPECT_TRUE(log.lines().first().contains(QStringLiteral("Pathkeep network library version")));

@@ -90,10 +90,12 @@ TEST_F(NetSimpleTest, OpenOrSendBeforeInitFailsWith60)
     RecordingClient client(&ui);
     client.Open(QStringLiteral("127.0.0.1"), 80);
     EXPECT_EQ(client.Error, -60);
-    EXPECT_EQ(client.trapText, QStringLiteral("The NetSimple object's Init() method was not "
-                                              "called before the Open() method was called"));
+    EXPECT_EQ(client.trapText,
+              QStringLiteral("The NetSimple object's Init() method was not "
+                             "called before the Open() method was called"));
     EXPECT_EQ(client.trapFunction, QStringLiteral("NetSimple.Open"));
-    EXPECT_TRUE(log.contains(QStringLiteral("NetSimple.Open - Error - Open being called before Init.")));
+    EXPECT_TRUE(
+        log.contains(QStringLiteral("NetSimple.Open - Error - Open being called before Init.")));
     EXPECT_EQ(client.ErrorString,
               QStringLiteral("The NetSimple object's Init() method was not called before the "
                              "Open() method was called. The error number was -60 which means "
@@ -157,8 +159,9 @@ TEST_F(NetSimpleTest, SendTakesAFullPacketAndRejectsWhatCannotBeSent)
     client.Packet.BinDataLen = NetMaxBinData + 1;
     client.Send();
     EXPECT_EQ(client.Error, -4);
-    EXPECT_EQ(client.trapText, QStringLiteral("Trying to send too much data in self.packet.binData "
-                                              "and self.packet.binDataLen"));
+    EXPECT_EQ(client.trapText,
+              QStringLiteral("Trying to send too much data in self.packet.binData "
+                             "and self.packet.binDataLen"));
     client.Packet.BinDataLen = 0;
     client.Send();
     EXPECT_EQ(client.Error, -4);
@@ -200,7 +203,8 @@ TEST_F(NetSimpleTest, GracefulCloseFinishesWithPhaseTwo)
     EXPECT_EQ(client._BetweenPhaseOneAnTwo, 1);
     ASSERT_TRUE(pump.runUntil([&] { return client._BetweenPhaseOneAnTwo == 0; }));
     EXPECT_EQ(client.Packet.PacketType, NetPacketLocalClosed);
-    EXPECT_TRUE(log.contains(QStringLiteral("was closed locally. Will call NetSimpleConnectClose for 2nd Phase")));
+    EXPECT_TRUE(log.contains(
+        QStringLiteral("was closed locally. Will call NetSimpleConnectClose for 2nd Phase")));
     EXPECT_EQ(client.closedCount, 0);
 
     client.Close();
@@ -223,7 +227,8 @@ TEST_F(NetSimpleTest, ReopenBeforePhaseTwoOnlyLogsTheLatePhaseTwo)
                && log.contains(QStringLiteral("Attention. 2nd Phase NOT Called! The Connection "
                                               "property has changed, since calling Phase One."));
     }));
-    EXPECT_TRUE(log.contains(QStringLiteral("NetSimple.TakeEvent.ConClosed2 - Attention. 2nd Phase NOT Called!")));
+    EXPECT_TRUE(log.contains(
+        QStringLiteral("NetSimple.TakeEvent.ConClosed2 - Attention. 2nd Phase NOT Called!")));
     // The late notification left the new connection alone.
     ASSERT_TRUE(client.sendBytes("second"));
     EXPECT_TRUE(pump.runUntil([&] { return client.received == "second"; }));
@@ -239,7 +244,8 @@ TEST_F(NetSimpleTest, PhaseTwoEventIsIgnoredAfterReopen)
     pump.poster().post(client._Connection.Event + 2);
     pump.runFor(50ms);
     EXPECT_TRUE(log.contains(QStringLiteral("Received a message+2 about a Close (2).")));
-    EXPECT_TRUE(log.contains(QStringLiteral("NetSimple.TakeEvent.Message+2 - Attention. 2nd Phase NOT Called!")));
+    EXPECT_TRUE(log.contains(
+        QStringLiteral("NetSimple.TakeEvent.Message+2 - Attention. 2nd Phase NOT Called!")));
     EXPECT_TRUE(client.isOpen());
     ASSERT_TRUE(client.sendBytes("still"));
     EXPECT_TRUE(pump.runUntil([&] { return client.received == "still"; }));
@@ -257,7 +263,8 @@ TEST_F(NetSimpleTest, RemoteCloseCallsConnectionClosedOnce)
     EXPECT_EQ(client.OpenFlag, 0);
     EXPECT_EQ(client.AsyncOpenBusy, 0);
     EXPECT_EQ(client.processed, std::vector<int>{NetPacketOpenSucceeded});
-    EXPECT_TRUE(log.contains(QStringLiteral("NetSimple.TakeEvent.ConClosed1 - The client connection on Socket = ")));
+    EXPECT_TRUE(log.contains(
+        QStringLiteral("NetSimple.TakeEvent.ConClosed1 - The client connection on Socket = ")));
     EXPECT_EQ(client.trapCount, 0);
 }
 
@@ -406,16 +413,18 @@ TEST_F(NetSimpleTest, InterpretErrorUsesTheTableThenTheLibrary)
     EXPECT_EQ(client.InterpretError(), QStringLiteral("Main start sequence faile"));
     client.Error = -200;
     EXPECT_EQ(client.InterpretError(),
-              QString::fromStdString(NetErrorStr(-200)) + QStringLiteral(" [listed by NetErrorStr]"));
+              QString::fromStdString(NetErrorStr(-200))
+                  + QStringLiteral(" [listed by NetErrorStr]"));
     EXPECT_TRUE(log.contains(QStringLiteral(
         "Not an object level error - need to ask the network library (NetErrorStr)")));
 
     client.Error = 0;
     client.ErrorTrap(QStringLiteral("Something"), QStringLiteral("Test.Function"));
     EXPECT_EQ(client.ErrorString, QStringLiteral("Something."));
-    EXPECT_EQ(ui.messages().last(), QStringLiteral("A network communication error has occurred."
-                                                   "\n\nError = Something.\n\nError occurred in "
-                                                   "function Test.Function"));
+    EXPECT_EQ(ui.messages().last(),
+              QStringLiteral("A network communication error has occurred."
+                             "\n\nError = Something.\n\nError occurred in "
+                             "function Test.Function"));
 }
 
 TEST_F(NetSimpleTest, KillReturnsTheEventAndClosesTheConnection)

@@ -65,8 +65,10 @@ void RecordingClient::ErrorTrap(const QString &errorText, const QString &functio
 bool RecordingClient::sendBytes(const QByteArray &data)
 {
     std::memset(Packet.BinData, 0, sizeof(Packet.BinData));
-    std::memcpy(Packet.BinData, data.constData(),
-                std::min<std::size_t>(sizeof(Packet.BinData), static_cast<std::size_t>(data.size())));
+    std::memcpy(Packet.BinData,
+                data.constData(),
+                std::min<std::size_t>(sizeof(Packet.BinData),
+                                      static_cast<std::size_t>(data.size())));
     Packet.BinDataLen = static_cast<std::int32_t>(data.size());
     Send();
     return Error == 0;

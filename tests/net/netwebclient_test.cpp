@@ -57,7 +57,8 @@ protected:
     bool fetch(const QString &address, std::chrono::milliseconds timeout = 10s)
     {
         client.Fetch(address);
-        return loop.runUntil(client, [this] { return client.finished(); }, timeout);
+        return loop.runUntil(
+            client, [this] { return client.finished(); }, timeout);
     }
 
     void writeRegistry(const QByteArray &text)
@@ -171,8 +172,8 @@ TEST_F(WebClientTest, FinishOnEndTagAndZeroLengthDoNotWaitForTheClose)
     ASSERT_TRUE(fetch(url(tagged), 3s));
     EXPECT_EQ(client.pages, 1);
 
-    LoopbackServer empty(LoopbackServer::reply("HTTP/1.0 204 No Content\r\nContent-Length: 0\r\n\r\n",
-                                               0, false));
+    LoopbackServer empty(
+        LoopbackServer::reply("HTTP/1.0 204 No Content\r\nContent-Length: 0\r\n\r\n", 0, false));
     client.pages = 0;
     ASSERT_TRUE(fetch(url(empty), 3s)) << "an announced length of 0 is a complete page";
     EXPECT_EQ(client.ServerResponse, 204);
@@ -307,7 +308,8 @@ TEST_F(WebClientTest, EmptyResponseIsAnError)
 
 TEST_F(WebClientTest, PageCutShortOfItsLengthIsAnError)
 {
-    LoopbackServer server(LoopbackServer::reply("HTTP/1.0 200 OK\r\nContent-Length: 100\r\n\r\nonly this"));
+    LoopbackServer server(
+        LoopbackServer::reply("HTTP/1.0 200 OK\r\nContent-Length: 100\r\n\r\nonly this"));
     ASSERT_TRUE(fetch(url(server)));
     EXPECT_EQ(client.pages, 0);
     EXPECT_EQ(client.lastError, -7);
@@ -329,7 +331,8 @@ TEST_F(WebClientTest, IdleServerTimesOut)
     LoopbackServer keep(LoopbackServer::reply(ok("done"), 0, false));
     client.errors = 0;
     ASSERT_TRUE(fetch(url(keep), 5s));
-    loop.runUntil(client, [this] { return client.OpenFlag == 0; }, 5s);
+    loop.runUntil(
+        client, [this] { return client.OpenFlag == 0; }, 5s);
     EXPECT_EQ(client.pages, 1);
     EXPECT_EQ(client.errors, 0);
     EXPECT_EQ(client.OpenFlag, 0);
@@ -416,8 +419,8 @@ TEST_F(WebClientTest, HugeAnnouncedLengthIsNotAllocatedUpFront)
     EXPECT_EQ(client.lastError, -7) << "the server closed after 1000 of 900000000 bytes";
 
     // Beyond the largest page allowed the response is refused at once.
-    LoopbackServer huge(LoopbackServer::reply(
-        "HTTP/1.0 200 OK\r\nContent-Length: 5000000000\r\n\r\nxyz", 0, false));
+    LoopbackServer huge(
+        LoopbackServer::reply("HTTP/1.0 200 OK\r\nContent-Length: 5000000000\r\n\r\nxyz", 0, false));
     client.errors = 0;
     ASSERT_TRUE(fetch(url(huge)));
     EXPECT_EQ(client.lastError, -32);
@@ -427,7 +430,8 @@ TEST_F(WebClientTest, HugeAnnouncedLengthIsNotAllocatedUpFront)
 
 TEST_F(WebClientTest, PageWithoutLengthStopsAtTheLargestPageAllowed)
 {
-    LoopbackServer server(LoopbackServer::reply("HTTP/1.0 200 OK\r\n\r\n" + std::string(300000, 'y')));
+    LoopbackServer server(
+        LoopbackServer::reply("HTTP/1.0 200 OK\r\n\r\n" + std::string(300000, 'y')));
     client.MaxPageLen = 200000;
     ASSERT_TRUE(fetch(url(server)));
     EXPECT_EQ(client.pages, 0);
@@ -485,8 +489,9 @@ TEST_F(WebClientTest, BlankUrl)
 
 TEST_F(WebClientTest, SavePageAndTextOnly)
 {
-    LoopbackServer server(LoopbackServer::reply(ok(
-        "<html><style>p{}</style><script>x()</script><p>One&nbsp;two</p>\r\n\r\n\t\t<b>three</b>  caf\xc3\xa9</html>")));
+    LoopbackServer server(
+        LoopbackServer::reply(ok("<html><style>p{}</style><script>x()</script><p>One&nbsp;two</"
+                                 "p>\r\n\r\n\t\t<b>three</b>  caf\xc3\xa9</html>")));
     ASSERT_TRUE(fetch(url(server)));
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("page.htm"));
@@ -582,23 +587,28 @@ TEST(WebClientThreads, ClientsOnSeveralThreadsAtOnce)
                 // Each client fetches three pages one after the other.
                 clients.back()->onPage = [&server, t, i](RecordingWebClient &c) {
                     if (c.pages < 3)
-                        c.Fetch(url(server, ("/t" + std::to_string(t) + "c" + std::to_string(i)
-                                             + "n" + std::to_string(c.pages))
-                                                .c_str()));
+                        c.Fetch(url(server,
+                                    ("/t" + std::to_string(t) + "c" + std::to_string(i) + "n"
+                                     + std::to_string(c.pages))
+                                        .c_str()));
                 };
-                clients.back()->Fetch(url(server, ("/t" + std::to_string(t) + "c"
-                                                   + std::to_string(i) + "n0")
-                                                      .c_str()));
+                clients.back()->Fetch(
+                    url(server,
+                        ("/t" + std::to_string(t) + "c" + std::to_string(i) + "n0").c_str()));
             }
-            loop.runUntil(objects, [&] {
-                return std::all_of(clients.begin(), clients.end(),
-                                   [](auto &c) { return c->pages == 3 || c->errors > 0; });
-            }, 20s);
+            loop.runUntil(
+                objects,
+                [&] {
+                    return std::all_of(clients.begin(), clients.end(), [](auto &c) {
+                        return c->pages == 3 || c->errors > 0;
+                    });
+                },
+                20s);
             for (int i = 0; i < PerThread; ++i) {
                 auto &c = *clients[std::size_t(i)];
                 if (c.pages == 3 && c.errors == 0
                     && c.body().toByteArray().endsWith(QByteArray("/t" + QByteArray::number(t) + "c"
-                                                                + QByteArray::number(i) + "n2")))
+                                                                  + QByteArray::number(i) + "n2")))
                     ++delivered;
                 c.Kill();
             }

@@ -16,7 +16,9 @@ namespace {
 class Receiver final : public QObject
 {
 public:
-    explicit Receiver(NetSimple *object) : m_object(object) {}
+    explicit Receiver(NetSimple *object)
+        : m_object(object)
+    {}
     bool event(QEvent *event) override
     {
         if (event->type() != NetQtEvent::eventType())

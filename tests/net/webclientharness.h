@@ -53,13 +53,16 @@ public:
 class NetEventLoop final
 {
 public:
-    NetEventLoop() : m_thread(NetRegisterPoster(&m_poster)) {}
+    NetEventLoop()
+        : m_thread(NetRegisterPoster(&m_poster))
+    {}
     ~NetEventLoop() { NetUnregisterPoster(m_thread); }
     NetEventLoop(const NetEventLoop &) = delete;
     NetEventLoop &operator=(const NetEventLoop &) = delete;
 
     /// Dispatches events until `done` returns true or `timeout` passes; returns `done()`.
-    bool runUntil(const std::vector<NetSimple *> &objects, const std::function<bool()> &done,
+    bool runUntil(const std::vector<NetSimple *> &objects,
+                  const std::function<bool()> &done,
                   std::chrono::milliseconds timeout = std::chrono::seconds(10))
     {
         const auto until = std::chrono::steady_clock::now() + timeout;
@@ -72,7 +75,8 @@ public:
         return done();
     }
 
-    bool runUntil(NetSimple &object, const std::function<bool()> &done,
+    bool runUntil(NetSimple &object,
+                  const std::function<bool()> &done,
                   std::chrono::milliseconds timeout = std::chrono::seconds(10))
     {
         return runUntil(std::vector<NetSimple *>{&object}, done, timeout);
@@ -81,7 +85,8 @@ public:
     /// Dispatches events for a while, whatever happens.
     void runFor(NetSimple &object, std::chrono::milliseconds time)
     {
-        runUntil(object, [] { return false; }, time);
+        runUntil(
+            object, [] { return false; }, time);
     }
 
 private:

@@ -36,18 +36,19 @@ TEST_P(NormaliseTest, GivesTheExpectedUrl)
     EXPECT_EQ(WebUrl::normalise(GetParam().in), GetParam().out) << "input: " << GetParam().in;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, NormaliseTest,
-    testing::Values(NormaliseCase{"site", "http://site/"},
-                    NormaliseCase{"http://site/a b", "http://site/a%20b"},
-                    NormaliseCase{"http://site/dir", "http://site/dir"},
-                    NormaliseCase{"site\\dir\\page.htm", "http://site/dir/page.htm"},
-                    NormaliseCase{"HTTPS://Site", "HTTPS://Site/"},
-                    NormaliseCase{"http://site:8080", "http://site:8080/"},
-                    NormaliseCase{"site/x   ", "http://site/x"},
-                    NormaliseCase{"   ", ""},
-                    NormaliseCase{"", ""},
-                    NormaliseCase{"ftp://site/x", "http://ftp://site/x"}));
+INSTANTIATE_TEST_SUITE_P(Table,
+                         NormaliseTest,
+                         testing::Values(NormaliseCase{"site", "http://site/"},
+                                         NormaliseCase{"http://site/a b", "http://site/a%20b"},
+                                         NormaliseCase{"http://site/dir", "http://site/dir"},
+                                         NormaliseCase{"site\\dir\\page.htm",
+                                                       "http://site/dir/page.htm"},
+                                         NormaliseCase{"HTTPS://Site", "HTTPS://Site/"},
+                                         NormaliseCase{"http://site:8080", "http://site:8080/"},
+                                         NormaliseCase{"site/x   ", "http://site/x"},
+                                         NormaliseCase{"   ", ""},
+                                         NormaliseCase{"", ""},
+                                         NormaliseCase{"ftp://site/x", "http://ftp://site/x"}));
 
 TEST(WebUrl, NormaliseCapsTheLength)
 {
@@ -80,7 +81,8 @@ TEST_P(HostFromUrlTest, SplitsHostAndPort)
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Table, HostFromUrlTest,
+    Table,
+    HostFromUrlTest,
     testing::Values(HostCase{"https://site/x", true, "site", 443},
                     HostCase{"http://site:8080/x", false, "site", 8080},
                     HostCase{"http://site:/x", false, "site", 80},
@@ -228,8 +230,8 @@ TEST(HttpResponse, FindsTheHeaderEndAndItsFields)
     ASSERT_TRUE(HttpResponse::contentLength(header, length));
     EXPECT_EQ(length, 1234); // not the text inside X-Note
     EXPECT_FALSE(HttpResponse::contentLength("HTTP/1.0 200 OK\r\n\r\n", length));
-    ASSERT_TRUE(HttpResponse::contentLength("\r\nContent-Length: 99999999999999999999999\r\n",
-                                            length));
+    ASSERT_TRUE(
+        HttpResponse::contentLength("\r\nContent-Length: 99999999999999999999999\r\n", length));
     EXPECT_EQ(length, std::numeric_limits<std::int64_t>::max());
 }
 

@@ -38,14 +38,17 @@ TEST_F(IniFileTest, SectionsAndKeysMatchWithoutRegardToCase)
     writeAll(path(), "[Export]\r\nExport:Type = Table\r\n[AnyFont]\r\nFontName=Sans\r\n");
     IniFile ini(path());
     ASSERT_TRUE(ini.load());
-    EXPECT_EQ(ini.value(QStringLiteral("EXPORT"), QStringLiteral("export:type")), QStringLiteral("Table"));
-    EXPECT_EQ(ini.value(QStringLiteral("anyfont"), QStringLiteral("FONTNAME")), QStringLiteral("Sans"));
+    EXPECT_EQ(ini.value(QStringLiteral("EXPORT"), QStringLiteral("export:type")),
+              QStringLiteral("Table"));
+    EXPECT_EQ(ini.value(QStringLiteral("anyfont"), QStringLiteral("FONTNAME")),
+              QStringLiteral("Sans"));
     EXPECT_TRUE(ini.contains(QStringLiteral("export"), QStringLiteral("EXPORT:TYPE")));
 
     // Writing through another spelling changes the same entry instead of adding one.
     ini.setValue(QStringLiteral("EXPORT"), QStringLiteral("EXPORT:TYPE"), QStringLiteral("Frame"));
     EXPECT_EQ(ini.keys(QStringLiteral("Export")).size(), 1);
-    EXPECT_EQ(ini.value(QStringLiteral("Export"), QStringLiteral("Export:Type")), QStringLiteral("Frame"));
+    EXPECT_EQ(ini.value(QStringLiteral("Export"), QStringLiteral("Export:Type")),
+              QStringLiteral("Frame"));
 }
 
 TEST_F(IniFileTest, KeysWithColonsAreWrittenAsTheyStandAndSurviveAReload)
@@ -53,7 +56,9 @@ TEST_F(IniFileTest, KeysWithColonsAreWrittenAsTheyStandAndSurviveAReload)
     IniFile ini(path());
     ASSERT_TRUE(ini.load());
     ini.setValue(QStringLiteral("Export"), QStringLiteral("Export::Rating"), 1);
-    ini.setValue(QStringLiteral("Export"), QStringLiteral("Export:PageTitle"), QStringLiteral("Mes liens — été"));
+    ini.setValue(QStringLiteral("Export"),
+                 QStringLiteral("Export:PageTitle"),
+                 QStringLiteral("Mes liens — été"));
     ini.setValue(QStringLiteral("Wizard:Import"), QStringLiteral("Width"), 400);
     ASSERT_TRUE(ini.save());
 
@@ -75,12 +80,14 @@ TEST_F(IniFileTest, MissingFileReadsEmptyAndGivesDefaults)
     IniFile ini(dir.filePath(QStringLiteral("absent/POSITION.INI")));
     ASSERT_TRUE(ini.load());
     EXPECT_TRUE(ini.sections().isEmpty());
-    EXPECT_EQ(ini.value(QStringLiteral("Main"), QStringLiteral("X"), QStringLiteral("7")), QStringLiteral("7"));
+    EXPECT_EQ(ini.value(QStringLiteral("Main"), QStringLiteral("X"), QStringLiteral("7")),
+              QStringLiteral("7"));
     EXPECT_EQ(ini.intValue(QStringLiteral("Main"), QStringLiteral("X"), 42), 42);
     // Saving creates the missing folder.
     ini.setValue(QStringLiteral("Main"), QStringLiteral("X"), 3);
     EXPECT_TRUE(ini.save());
-    EXPECT_EQ(IniFile::read(ini.path(), QStringLiteral("main"), QStringLiteral("x")), QStringLiteral("3"));
+    EXPECT_EQ(IniFile::read(ini.path(), QStringLiteral("main"), QStringLiteral("x")),
+              QStringLiteral("3"));
 }
 
 TEST_F(IniFileTest, RemovingKeysAndSections)
@@ -101,9 +108,11 @@ TEST(AppFoldersTest, ConfigurationFolderFollowsXdgConfigHome)
     const QByteArray old = qgetenv("XDG_CONFIG_HOME");
     qputenv("XDG_CONFIG_HOME", "/tmp/pk-config-test");
     EXPECT_EQ(pk::AppFolders::configFolder(), QStringLiteral("/tmp/pk-config-test/pathkeep"));
-    EXPECT_EQ(pk::AppFolders::positionIni(), QStringLiteral("/tmp/pk-config-test/pathkeep/POSITION.INI"));
+    EXPECT_EQ(pk::AppFolders::positionIni(),
+              QStringLiteral("/tmp/pk-config-test/pathkeep/POSITION.INI"));
     qunsetenv("XDG_CONFIG_HOME");
-    EXPECT_EQ(pk::AppFolders::configFolder(), QDir::homePath() + QStringLiteral("/.config/pathkeep"));
+    EXPECT_EQ(pk::AppFolders::configFolder(),
+              QDir::homePath() + QStringLiteral("/.config/pathkeep"));
     qputenv("XDG_CONFIG_HOME", old);
 }
 
@@ -115,9 +124,14 @@ TEST(AppFoldersTest, DataFolderPrefersInstalledLayoutThenSourceTree)
     QDir().mkpath(prefix + QStringLiteral("/src/data"));
     const QString source = prefix + QStringLiteral("/src/data");
     // A build folder: nothing beside the program, the source tree's data is used.
-    EXPECT_EQ(pk::AppFolders::resolveDataFolder(prefix + QStringLiteral("/bin"), QStringLiteral("/nowhere"), source), source);
+    EXPECT_EQ(pk::AppFolders::resolveDataFolder(prefix + QStringLiteral("/bin"),
+                                                QStringLiteral("/nowhere"),
+                                                source),
+              source);
     // Installed: share/pathkeep beside bin wins.
     QDir().mkpath(prefix + QStringLiteral("/share/pathkeep"));
-    EXPECT_EQ(pk::AppFolders::resolveDataFolder(prefix + QStringLiteral("/bin"), QStringLiteral("/nowhere"), source),
+    EXPECT_EQ(pk::AppFolders::resolveDataFolder(prefix + QStringLiteral("/bin"),
+                                                QStringLiteral("/nowhere"),
+                                                source),
               prefix + QStringLiteral("/share/pathkeep"));
 }

@@ -21,15 +21,20 @@ TEST(CollectionPathsTest, NewCollectionFolderFromSaveDialogPath)
         {"\\home\\pat\\win\\URLDATA.TPS", "/home/pat/win/"},
     };
     for (const auto &[in, out] : cases)
-        EXPECT_EQ(CollectionPaths::newCollectionFolder(QString::fromUtf8(in)), QString::fromUtf8(out)) << in;
+        EXPECT_EQ(CollectionPaths::newCollectionFolder(QString::fromUtf8(in)), QString::fromUtf8(out))
+            << in;
 }
 
 TEST(CollectionPathsTest, OpenCollectionFolderFromOpenDialogPath)
 {
-    EXPECT_EQ(CollectionPaths::openCollectionFolder(QStringLiteral("/data/links/URLDATA.TPS")), QStringLiteral("/data/links/"));
-    EXPECT_EQ(CollectionPaths::openCollectionFolder(QStringLiteral("/data/links/UrlData.tps")), QStringLiteral("/data/links/"));
-    EXPECT_EQ(CollectionPaths::openCollectionFolder(QStringLiteral("/data/links/URL_C.TPS")), QStringLiteral("/data/links/"));
-    EXPECT_EQ(CollectionPaths::openCollectionFolder(QStringLiteral("/data/links")), QStringLiteral("/data/links/"));
+    EXPECT_EQ(CollectionPaths::openCollectionFolder(QStringLiteral("/data/links/URLDATA.TPS")),
+              QStringLiteral("/data/links/"));
+    EXPECT_EQ(CollectionPaths::openCollectionFolder(QStringLiteral("/data/links/UrlData.tps")),
+              QStringLiteral("/data/links/"));
+    EXPECT_EQ(CollectionPaths::openCollectionFolder(QStringLiteral("/data/links/URL_C.TPS")),
+              QStringLiteral("/data/links/"));
+    EXPECT_EQ(CollectionPaths::openCollectionFolder(QStringLiteral("/data/links")),
+              QStringLiteral("/data/links/"));
 }
 
 namespace {
@@ -114,7 +119,8 @@ TEST_F(CollectionCommandsTest, NewDatabaseInAMissingFolderCopiesAndCarriesSettin
     ASSERT_TRUE(shell->newCollection());
 
     EXPECT_EQ(QDir::currentPath(), target);
-    for (const char *name : {"URLDATA.TPS", "URL_C.TPS", "URL_H.TPS", "Default_Table.htm", "MINE.HTM"})
+    for (const char *name :
+         {"URLDATA.TPS", "URL_C.TPS", "URL_H.TPS", "Default_Table.htm", "MINE.HTM"})
         EXPECT_TRUE(QFileInfo::exists(target + QLatin1Char('/') + QLatin1String(name))) << name;
     EXPECT_FALSE(QFileInfo::exists(target + QStringLiteral("/notes.txt")));
     EXPECT_EQ(shell->collection().folder(), target);
@@ -137,14 +143,22 @@ TEST_F(CollectionCommandsTest, OpenDatabaseSwitchesClosesWindowsAndRereadsSettin
     {
         Collection second(other);
         ASSERT_TRUE(second.openAll(true).ok());
-        ASSERT_TRUE(second.configuration().put({QStringLiteral("StartupBrowse"), QStringLiteral("Category")}).ok());
+        ASSERT_TRUE(second.configuration()
+                        .put({QStringLiteral("StartupBrowse"), QStringLiteral("Category")})
+                        .ok());
         second.close();
     }
     int closed = 0;
     int first = 0;
     int second = 0;
-    first = shell->threads().start(QStringLiteral("BrowsePATHKEEP"), [&] { ++closed; shell->threads().finish(first); });
-    second = shell->threads().start(QStringLiteral("BrowseCategories"), [&] { ++closed; shell->threads().finish(second); });
+    first = shell->threads().start(QStringLiteral("BrowsePATHKEEP"), [&] {
+        ++closed;
+        shell->threads().finish(first);
+    });
+    second = shell->threads().start(QStringLiteral("BrowseCategories"), [&] {
+        ++closed;
+        shell->threads().finish(second);
+    });
 
     ui.push(QString(other + QStringLiteral("/URLDATA.TPS")));
     ASSERT_TRUE(shell->openCollection());
@@ -160,7 +174,8 @@ TEST_F(CollectionCommandsTest, AWindowThatWillNotCloseKeepsTheCollection)
 {
     const QString other = temp.root() + QStringLiteral("/third");
     QDir().mkpath(other);
-    shell->threads().start(QStringLiteral("UpdatePATHKEEP"), [] { /* the user kept the form open */ });
+    shell->threads().start(QStringLiteral("UpdatePATHKEEP"),
+                           [] { /* the user kept the form open */ });
     ui.push(QString(other + QStringLiteral("/URLDATA.TPS")));
     EXPECT_FALSE(shell->openCollection());
     EXPECT_EQ(QDir::currentPath(), temp.folder());

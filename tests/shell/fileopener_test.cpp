@@ -45,12 +45,14 @@ TEST_F(FileOpenerTest, MissingFilesAreCreated)
 TEST_F(FileOpenerTest, MissingFileIsLeftToACallerThatHandlesIt)
 {
     Collection collection(temp.folder());
-    EXPECT_EQ(opener().open(collection, CollectionFile::CatHtml, false, true), FileOpener::Result::Missing);
+    EXPECT_EQ(opener().open(collection, CollectionFile::CatHtml, false, true),
+              FileOpener::Result::Missing);
     EXPECT_FALSE(QFileInfo::exists(temp.path(QStringLiteral("URL_H.TPS"))));
     EXPECT_TRUE(ui.interactions().isEmpty());
 
     // Not handled by the caller and not to be created: the creation error ends the program.
-    EXPECT_EQ(opener().open(collection, CollectionFile::CatHtml, false, false), FileOpener::Result::Halted);
+    EXPECT_EQ(opener().open(collection, CollectionFile::CatHtml, false, false),
+              FileOpener::Result::Halted);
     EXPECT_EQ(ui.last()->title, QStringLiteral("File Creation Error"));
     EXPECT_EQ(halts, QStringList{QStringLiteral("File Creation Error!")});
 }
@@ -85,7 +87,8 @@ TEST_F(FileOpenerTest, UncreatableFileGivesCreationErrorNotACrash)
     Collection collection(temp.path(QStringLiteral("plainfile/sub")));
     EXPECT_EQ(opener().open(collection, CollectionFile::Data, true), FileOpener::Result::Halted);
     EXPECT_EQ(ui.last()->title, QStringLiteral("File Creation Error"));
-    EXPECT_TRUE(ui.last()->text.contains(QStringLiteral(") creating URLDATA.TPS.  Press OK to end this application.")))
+    EXPECT_TRUE(ui.last()->text.contains(
+        QStringLiteral(") creating URLDATA.TPS.  Press OK to end this application.")))
         << ui.last()->text.toStdString();
     EXPECT_EQ(halts, QStringList{QStringLiteral("File Creation Error!")});
 }
@@ -101,7 +104,8 @@ TEST_F(FileOpenerTest, ReadOnlyFolderGivesCreationError)
     EXPECT_EQ(opener().open(collection, CollectionFile::Data, true), FileOpener::Result::Halted);
     EXPECT_EQ(ui.last()->title, QStringLiteral("File Creation Error"));
     EXPECT_EQ(halts, QStringList{QStringLiteral("File Creation Error!")});
-    QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    QFile::setPermissions(folder,
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 }
 
 namespace {
@@ -110,7 +114,8 @@ namespace {
 void spoilKeys(const QString &path)
 {
     SQLite::Database db(path.toStdString(), SQLite::OPEN_READWRITE);
-    db.exec(std::string("UPDATE ") + SchemaManager::MetaTable + " SET Value = '0' WHERE Name = 'Collation'");
+    db.exec(std::string("UPDATE ") + SchemaManager::MetaTable
+            + " SET Value = '0' WHERE Name = 'Collation'");
 }
 
 } // namespace
@@ -128,7 +133,8 @@ TEST_F(FileOpenerTest, InvalidKeysAreRebuiltWhenTheUserAgrees)
     ui.push(false);
     EXPECT_EQ(opener().open(refused, CollectionFile::Categories, true), FileOpener::Result::Halted);
     EXPECT_EQ(ui.last()->title, QStringLiteral("Invalid Key"));
-    EXPECT_EQ(ui.last()->text, QStringLiteral("URL_C.TPS key file is invalid.  Do you want to rebuild the key?"));
+    EXPECT_EQ(ui.last()->text,
+              QStringLiteral("URL_C.TPS key file is invalid.  Do you want to rebuild the key?"));
     EXPECT_EQ(halts, QStringList{QStringLiteral("Invalid Key!")});
 
     // Yes: the keys are rebuilt and the file opens; the next open needs no question.

@@ -181,11 +181,16 @@ void MainFrameTest::toolBarButtonsCarryTips()
         // Every button shows a picture: the desktop theme's or the program's own drawing.
         QVERIFY2(!a->icon().pixmap(24, 24).isNull(), qPrintable(a->text()));
     }
-    QCOMPARE(tips, (QStringList{QStringLiteral("Program options"),
-                                QStringLiteral("Start clipboard monitor (add many URLs quickly)"),
-                                QStringLiteral("Test all URLs"), QString(), QString(), QString(),
-                                QStringLiteral("Print list of locations"), QStringLiteral("View all links"),
-                                QStringLiteral("View links by category")}));
+    QCOMPARE(tips,
+             (QStringList{QStringLiteral("Program options"),
+                          QStringLiteral("Start clipboard monitor (add many URLs quickly)"),
+                          QStringLiteral("Test all URLs"),
+                          QString(),
+                          QString(),
+                          QString(),
+                          QStringLiteral("Print list of locations"),
+                          QStringLiteral("View all links"),
+                          QStringLiteral("View links by category")}));
 }
 
 void MainFrameTest::undefinedProcedureReportsMessage27()
@@ -195,7 +200,8 @@ void MainFrameTest::undefinedProcedureReportsMessage27()
     import->trigger();
     QVERIFY(m_ui->last());
     QCOMPARE(m_ui->last()->title, QStringLiteral("Procedure not defined"));
-    QCOMPARE(m_ui->last()->text, QStringLiteral("The Procedure Wizard:Import has not been defined."));
+    QCOMPARE(m_ui->last()->text,
+             QStringLiteral("The Procedure Wizard:Import has not been defined."));
     QVERIFY(m_frame->mdiArea()->subWindowList().isEmpty());
 }
 
@@ -219,29 +225,34 @@ void MainFrameTest::registeredProcedureOpensAsNumberedChildWindow()
     m_shell->threads().closeAll();
     QVERIFY(gone.wait(2000));
     QCOMPARE(m_shell->threads().count(), 0);
-    QCOMPARE(m_shell->positionIni().intValue(QStringLiteral("BrowsePATHKEEP"), QStringLiteral("Width")), 321);
+    QCOMPARE(m_shell->positionIni().intValue(QStringLiteral("BrowsePATHKEEP"),
+                                             QStringLiteral("Width")),
+             321);
 }
 
 void MainFrameTest::windowStartedFromAWindowOpensInTheFrame()
 {
     // A list starts the form through the starter its call carries: the frame's launcher.
     ProcedureStarter *listStarter = nullptr;
-    ProcedureRegistry::instance().add(QStringLiteral("BrowsePATHKEEP"), [&](const ProcedureCall &call) {
-        listStarter = &call.starter;
-        return new QLabel(QStringLiteral("locations"));
-    });
+    ProcedureRegistry::instance().add(QStringLiteral("BrowsePATHKEEP"),
+                                      [&](const ProcedureCall &call) {
+                                          listStarter = &call.starter;
+                                          return new QLabel(QStringLiteral("locations"));
+                                      });
     QVariantMap formArguments;
-    ProcedureRegistry::instance().add(QLatin1String(Procedure::UpdateLocation), [&](const ProcedureCall &call) {
-        formArguments = call.arguments;
-        return new QLabel(QStringLiteral("form"));
-    });
+    ProcedureRegistry::instance().add(QLatin1String(Procedure::UpdateLocation),
+                                      [&](const ProcedureCall &call) {
+                                          formArguments = call.arguments;
+                                          return new QLabel(QStringLiteral("form"));
+                                      });
     m_frame->open();
     m_frame->openStartupList();
     QVERIFY(listStarter);
     QCOMPARE(listStarter, static_cast<ProcedureStarter *>(&m_frame->launcher()));
 
     QVERIFY(listStarter->isDefined(QLatin1String(Procedure::UpdateLocation)));
-    QVERIFY(listStarter->start(QLatin1String(Procedure::UpdateLocation), {{QStringLiteral("Action"), 2}}));
+    QVERIFY(listStarter->start(QLatin1String(Procedure::UpdateLocation),
+                               {{QStringLiteral("Action"), 2}}));
     QCOMPARE(formArguments.value(QStringLiteral("Action")).toInt(), 2);
     QCOMPARE(m_frame->mdiArea()->subWindowList().size(), 2);
     QCOMPARE(m_shell->threads().find(QLatin1String(Procedure::UpdateLocation)), 3);
@@ -265,8 +276,10 @@ void MainFrameTest::menuCommandClosesSplashFirst()
     findAction(QStringLiteral("&Validate Multiple Links"))->trigger();
     QVERIFY(!splash || splash->isFinished());
     // The command ran, then the start-up list was asked for once the splash had gone.
-    QCOMPARE(m_ui->last()->text, QStringLiteral("The Procedure ValidateAllLinks has not been defined."));
-    QTRY_COMPARE(m_ui->last()->text, QStringLiteral("The Procedure BrowsePATHKEEP has not been defined."));
+    QCOMPARE(m_ui->last()->text,
+             QStringLiteral("The Procedure ValidateAllLinks has not been defined."));
+    QTRY_COMPARE(m_ui->last()->text,
+                 QStringLiteral("The Procedure BrowsePATHKEEP has not been defined."));
 }
 
 void MainFrameTest::openingAnotherCollectionClosesChildWindows()
@@ -379,7 +392,11 @@ void MainFrameTest::themeChoiceIsStoredAndApplied()
 
 void MainFrameTest::screenFontConvertsBothWays()
 {
-    ScreenFont stored{QStringLiteral("DejaVu Serif"), 13, 0x336699, 700 | ScreenFont::Italic | ScreenFont::Underline, 0};
+    ScreenFont stored{QStringLiteral("DejaVu Serif"),
+                      13,
+                      0x336699,
+                      700 | ScreenFont::Italic | ScreenFont::Underline,
+                      0};
     const QFont font = toQFont(stored);
     QCOMPARE(font.family(), QStringLiteral("DejaVu Serif"));
     QCOMPARE(font.pointSize(), 13);
@@ -423,7 +440,8 @@ void MainFrameTest::helpWindowOpensOverTheFrameAndClosesByKey()
         QVERIFY(help->isWindow());
         // Centred over the frame, within a few pixels of rounding.
         const QPoint offset = help->frameGeometry().center() - m_frame->frameGeometry().center();
-        QVERIFY2(offset.manhattanLength() <= 4, qPrintable(QStringLiteral("%1,%2").arg(offset.x()).arg(offset.y())));
+        QVERIFY2(offset.manhattanLength() <= 4,
+                 qPrintable(QStringLiteral("%1,%2").arg(offset.x()).arg(offset.y())));
         QApplication::setActiveWindow(help);
         QVERIFY(QTest::qWaitForWindowActive(help));
         QTest::keyPress(help, key.key(), key.keyboardModifiers()); // the window goes on the press
@@ -452,7 +470,8 @@ void MainFrameTest::progressWindowsStayAboveTheFrameAndAreNeverMaximised()
     QCOMPARE(m_frame->mdiArea()->subWindowList().size(), 1); // not among the child windows
     QPointer<QLabel> progress;
     for (QWidget *w : QApplication::topLevelWidgets()) {
-        if (auto *label = qobject_cast<QLabel *>(w); label && label->text() == QStringLiteral("Processing Records"))
+        if (auto *label = qobject_cast<QLabel *>(w);
+            label && label->text() == QStringLiteral("Processing Records"))
             progress = label;
     }
     QVERIFY(progress);

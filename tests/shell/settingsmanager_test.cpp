@@ -53,13 +53,17 @@ TEST_F(SettingsTest, FreshCollectionGetsTheDefaultsAsRows)
 TEST_F(SettingsTest, MissingRowFallsBackToEarlierVersionIniAndIsAdded)
 {
     IniFile &ini = shell->pathkeepIni();
-    ini.setValue(QStringLiteral("settings"), QStringLiteral("CustomSetting"), QStringLiteral("from ini"));
+    ini.setValue(QStringLiteral("settings"),
+                 QStringLiteral("CustomSetting"),
+                 QStringLiteral("from ini"));
     SettingsManager &s = shell->settings();
-    EXPECT_EQ(s.readSetting(QStringLiteral("CustomSetting"), QStringLiteral("default")), QStringLiteral("from ini"));
+    EXPECT_EQ(s.readSetting(QStringLiteral("CustomSetting"), QStringLiteral("default")),
+              QStringLiteral("from ini"));
     EXPECT_EQ(row("CustomSetting"), QStringLiteral("from ini"));
 
     // No INI value: the default is returned and stored; without default nothing is stored.
-    EXPECT_EQ(s.readSetting(QStringLiteral("Other"), QStringLiteral("dflt")), QStringLiteral("dflt"));
+    EXPECT_EQ(s.readSetting(QStringLiteral("Other"), QStringLiteral("dflt")),
+              QStringLiteral("dflt"));
     EXPECT_EQ(row("Other"), QStringLiteral("dflt"));
     EXPECT_EQ(s.readSetting(QStringLiteral("Third"), QStringLiteral("dflt"), true), QString());
     ConfigurationRecord r;
@@ -70,9 +74,12 @@ TEST_F(SettingsTest, MissingRowFallsBackToEarlierVersionIniAndIsAdded)
 TEST_F(SettingsTest, WrittenValuesWinOverDefaultsAndIni)
 {
     SettingsManager &s = shell->settings();
-    shell->pathkeepIni().setValue(QStringLiteral("Settings"), QStringLiteral("StartupBrowse"), QStringLiteral("Location"));
+    shell->pathkeepIni().setValue(QStringLiteral("Settings"),
+                                  QStringLiteral("StartupBrowse"),
+                                  QStringLiteral("Location"));
     ASSERT_TRUE(s.writeSetting(QStringLiteral("StartupBrowse"), QStringLiteral("Category   ")));
-    EXPECT_EQ(s.readSetting(QStringLiteral("STARTUPBROWSE"), QStringLiteral("Location")), QStringLiteral("Category"));
+    EXPECT_EQ(s.readSetting(QStringLiteral("STARTUPBROWSE"), QStringLiteral("Location")),
+              QStringLiteral("Category"));
     s.readAll();
     EXPECT_EQ(s.values().startupBrowse, QStringLiteral("Category"));
     EXPECT_EQ(shell->startupProcedure(), QStringLiteral("BrowseCategoriesAndURL"));
@@ -109,11 +116,13 @@ TEST_F(SettingsTest, StorageErrorsAreShownAndGiveBlank)
     EXPECT_FALSE(detached.writeSetting(QStringLiteral("Password"), QStringLiteral("x")));
     ASSERT_EQ(ui.interactions().size(), 1);
     EXPECT_EQ(ui.last()->title, QStringLiteral("Error!"));
-    EXPECT_TRUE(ui.last()->text.startsWith(QStringLiteral("Error writing configuration information.  Code Password - ")));
+    EXPECT_TRUE(ui.last()->text.startsWith(
+        QStringLiteral("Error writing configuration information.  Code Password - ")));
 
     EXPECT_EQ(detached.readSetting(QStringLiteral("Theme"), QStringLiteral("Fusion")), QString());
     EXPECT_EQ(ui.last()->title, QStringLiteral("Error!"));
-    EXPECT_TRUE(ui.last()->text.startsWith(QStringLiteral("Error retrieving configuration information code Theme - ")));
+    EXPECT_TRUE(ui.last()->text.startsWith(
+        QStringLiteral("Error retrieving configuration information code Theme - ")));
 }
 
 struct PasswordCase
@@ -124,17 +133,18 @@ struct PasswordCase
 };
 
 class PasswordMatchTest : public ::testing::TestWithParam<PasswordCase>
-{
-};
+{};
 
 TEST_P(PasswordMatchTest, ComparesTrimmedWithoutRegardToCase)
 {
     const PasswordCase c = GetParam();
-    EXPECT_EQ(PasswordCheck::matches(QString::fromUtf8(c.typed), QString::fromUtf8(c.stored)), c.accepted)
+    EXPECT_EQ(PasswordCheck::matches(QString::fromUtf8(c.typed), QString::fromUtf8(c.stored)),
+              c.accepted)
         << c.typed << " vs " << c.stored;
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, PasswordMatchTest,
+INSTANTIATE_TEST_SUITE_P(Cases,
+                         PasswordMatchTest,
                          ::testing::Values(PasswordCase{"secret", "secret", true},
                                            PasswordCase{"SeCrEt", "secret", true},
                                            PasswordCase{"secret   ", "SECRET", true},

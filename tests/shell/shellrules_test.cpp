@@ -24,9 +24,11 @@ TEST(StatusTextsTest, ShortFoldersAreShownWhole)
 TEST(StatusTextsTest, LongFoldersKeepTheirStartAndTheTailFromASeparator)
 {
     const QString folder = QStringLiteral("/home/someone/collections/work/bookmarks"); // 40
-    EXPECT_EQ(StatusTexts::shortenFolder(folder), QStringLiteral("/ho.../collections/work/bookmarks"));
+    EXPECT_EQ(StatusTexts::shortenFolder(folder),
+              QStringLiteral("/ho.../collections/work/bookmarks"));
 
-    const QString deep = QStringLiteral("/mnt/storage/users/alexandra/pathkeep/collections/2026/december");
+    const QString deep = QStringLiteral(
+        "/mnt/storage/users/alexandra/pathkeep/collections/2026/december");
     const QString shown = StatusTexts::shortenFolder(deep);
     EXPECT_TRUE(shown.startsWith(QStringLiteral("/mn...")));
     EXPECT_TRUE(shown.endsWith(QStringLiteral("/december")));
@@ -35,14 +37,17 @@ TEST(StatusTextsTest, LongFoldersKeepTheirStartAndTheTailFromASeparator)
 
     // No separator in the tail: the last 31 characters are shown.
     const QString flat = QString(40, QLatin1Char('a'));
-    EXPECT_EQ(StatusTexts::shortenFolder(flat), QStringLiteral("aaa...") + QString(31, QLatin1Char('a')));
+    EXPECT_EQ(StatusTexts::shortenFolder(flat),
+              QStringLiteral("aaa...") + QString(31, QLatin1Char('a')));
 }
 
 TEST(StatusTextsTest, DateShowsTheDayNameOnce)
 {
     const QLocale us(QLocale::English, QLocale::UnitedStates);
-    EXPECT_EQ(StatusTexts::dateText(QDate(2026, 12, 7), us), QStringLiteral("Monday, December 7, 2026"));
-    const QString german = StatusTexts::dateText(QDate(2026, 12, 6), QLocale(QLocale::German, QLocale::Germany));
+    EXPECT_EQ(StatusTexts::dateText(QDate(2026, 12, 7), us),
+              QStringLiteral("Monday, December 7, 2026"));
+    const QString german = StatusTexts::dateText(QDate(2026, 12, 6),
+                                                 QLocale(QLocale::German, QLocale::Germany));
     EXPECT_TRUE(german.startsWith(QStringLiteral("Sonntag, "))) << german.toStdString();
     EXPECT_EQ(german.count(QStringLiteral("Sonntag")), 1);
     EXPECT_FALSE(StatusTexts::timeText(QTime(17, 5), us).isEmpty());
@@ -70,8 +75,14 @@ TEST(WindowThreadsTest, CloseAllAsksEveryChildWindowEvenWhenItFinishesAtOnce)
     QStringList closed;
     int a = 0;
     int b = 0;
-    a = threads.start(QStringLiteral("A"), [&] { closed << QStringLiteral("A"); threads.finish(a); });
-    b = threads.start(QStringLiteral("B"), [&] { closed << QStringLiteral("B"); threads.finish(b); });
+    a = threads.start(QStringLiteral("A"), [&] {
+        closed << QStringLiteral("A");
+        threads.finish(a);
+    });
+    b = threads.start(QStringLiteral("B"), [&] {
+        closed << QStringLiteral("B");
+        threads.finish(b);
+    });
     threads.closeAll();
     EXPECT_EQ(closed, (QStringList{QStringLiteral("A"), QStringLiteral("B")}));
     EXPECT_EQ(threads.count(), 0);
@@ -103,7 +114,8 @@ TEST(PositionIniTest, FontAndWindowPositionsRoundTrip)
     }
     IniFile ini(path);
     ASSERT_TRUE(ini.load());
-    EXPECT_EQ(ini.value(QStringLiteral("AnyFont"), QStringLiteral("FontName")), QStringLiteral("DejaVu Sans"));
+    EXPECT_EQ(ini.value(QStringLiteral("AnyFont"), QStringLiteral("FontName")),
+              QStringLiteral("DejaVu Sans"));
     const ScreenFont font = ScreenFont::load(ini);
     EXPECT_EQ(font.size, 11);
     EXPECT_EQ(font.color, 0x112233);

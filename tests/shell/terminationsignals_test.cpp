@@ -38,7 +38,8 @@ TEST_F(TerminationSignalsTest, EachSignalReachesTheEventLoopAsARequest)
                 app.exec();
                 std::_Exit(5);
             },
-            ::testing::ExitedWithCode(3), "")
+            ::testing::ExitedWithCode(3),
+            "")
             << "signal " << number;
     }
 }
@@ -48,13 +49,15 @@ TEST_F(TerminationSignalsTest, AStuckCloseDownEndsAfterTheGracePeriod)
     EXPECT_EXIT(
         {
             QCoreApplication app(argc, argv);
-            TerminationSignals::install(&app, [] {}, 200ms);
+            TerminationSignals::install(
+                &app, [] {}, 200ms);
             std::raise(SIGTERM);
             // Never returns to the loop, as a window stuck in a long operation would.
             std::this_thread::sleep_for(30s);
             std::_Exit(5);
         },
-        ::testing::ExitedWithCode(128 + SIGTERM), "did not finish in time");
+        ::testing::ExitedWithCode(128 + SIGTERM),
+        "did not finish in time");
 }
 
 TEST_F(TerminationSignalsTest, ASecondSignalEndsAtOnce)
@@ -62,13 +65,15 @@ TEST_F(TerminationSignalsTest, ASecondSignalEndsAtOnce)
     EXPECT_EXIT(
         {
             QCoreApplication app(argc, argv);
-            TerminationSignals::install(&app, [] {}, 60s);
+            TerminationSignals::install(
+                &app, [] {}, 60s);
             std::raise(SIGINT);
             std::raise(SIGINT);
             std::this_thread::sleep_for(30s);
             std::_Exit(5);
         },
-        ::testing::ExitedWithCode(128 + SIGINT), "");
+        ::testing::ExitedWithCode(128 + SIGINT),
+        "");
 }
 
 TEST(TerminationRequest, IsClearUntilRequested)

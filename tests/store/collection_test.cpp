@@ -30,19 +30,22 @@ struct Digests
 
 Digests digests(const Collection &c)
 {
-    return {fileDigest(c.filePath(CollectionFile::Data)), fileDigest(c.filePath(CollectionFile::Categories)),
+    return {fileDigest(c.filePath(CollectionFile::Data)),
+            fileDigest(c.filePath(CollectionFile::Categories)),
             fileDigest(c.filePath(CollectionFile::CatHtml))};
 }
 
 void makeCollection(const QString &folder, const QByteArray &owner = {}, int locations = 3)
 {
-    auto c = owner.isEmpty() ? std::make_unique<Collection>(folder) : std::make_unique<Collection>(folder, owner);
+    auto c = owner.isEmpty() ? std::make_unique<Collection>(folder)
+                             : std::make_unique<Collection>(folder, owner);
     ASSERT_TRUE(c->openAll(true));
     if (!c->categories().exists(QStringLiteral("General"))) {
         ASSERT_TRUE(c->categories().insert({QStringLiteral("General"), 0, {}}));
     }
     for (int i = 0; i < locations; ++i)
-        ASSERT_TRUE(c->locations().insert(location(QStringLiteral("http://site%1.example/").arg(i))));
+        ASSERT_TRUE(
+            c->locations().insert(location(QStringLiteral("http://site%1.example/").arg(i))));
 }
 
 TEST(CollectionOpen, CreatesThreeFilesAndReopens)
@@ -72,7 +75,8 @@ TEST(CollectionOpen, CreatesThreeFilesAndReopens)
     EXPECT_EQ(c.locations().count(), 3);
     EXPECT_EQ(c.storedVersion(locationsTable()), locationsTable().version);
     c.close();
-    EXPECT_EQ(c.locations().insert(location(QStringLiteral("http://x/"))).error, StoreError::FileNotOpen);
+    EXPECT_EQ(c.locations().insert(location(QStringLiteral("http://x/"))).error,
+              StoreError::FileNotOpen);
 }
 
 TEST(CollectionOpen, FileOfAnotherOwnerIsRefusedAndNotChanged)
@@ -86,7 +90,8 @@ TEST(CollectionOpen, FileOfAnotherOwnerIsRefusedAndNotChanged)
     EXPECT_EQ(s.catalogueNumber, 26);
     EXPECT_EQ(s.context.file, c.filePath(CollectionFile::Data));
     EXPECT_FALSE(c.isOpen(CollectionFile::Data));
-    EXPECT_EQ(c.open(CollectionFile::Data, true).error, StoreError::InvalidFile); // never overwritten
+    EXPECT_EQ(c.open(CollectionFile::Data, true).error,
+              StoreError::InvalidFile); // never overwritten
     c.close();
     EXPECT_EQ(digests(c), before);
 
@@ -109,7 +114,8 @@ TEST(CollectionOpen, ForeignFilesAreRefusedAndNotChanged)
         const StoreStatus s = c.openAll(true);
         EXPECT_EQ(s.error, StoreError::InvalidFile) << name.toStdString() << " " << s;
         c.close();
-        EXPECT_EQ(fileDigest(t.path(name)), QCryptographicHash::hash(garbage, QCryptographicHash::Sha256));
+        EXPECT_EQ(fileDigest(t.path(name)),
+                  QCryptographicHash::hash(garbage, QCryptographicHash::Sha256));
         Q_UNUSED(original);
         QFile::remove(t.path(name));
         makeCollection(t.folder(), {}, 0); // put a good file back for the next round
@@ -118,7 +124,8 @@ TEST(CollectionOpen, ForeignFilesAreRefusedAndNotChanged)
     // An SQLite database of some other program.
     QFile::remove(t.path(QStringLiteral("URL_H.TPS")));
     {
-        SQLite::Database other(t.path(QStringLiteral("URL_H.TPS")).toStdString(), SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE);
+        SQLite::Database other(t.path(QStringLiteral("URL_H.TPS")).toStdString(),
+                               SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE);
         other.exec("CREATE TABLE notes (text TEXT); INSERT INTO notes VALUES ('mine')");
     }
     const QByteArray before = fileDigest(t.path(QStringLiteral("URL_H.TPS")));
@@ -150,7 +157,9 @@ void withoutPrivileges(const TempCollection &t, const std::function<void()> &che
     }
     // Let the unprivileged user reach the folder.
     for (QString p = t.folder(); p.size() > 1; p = QFileInfo(p).path())
-        QFile::setPermissions(p, QFile::permissions(p) | QFileDevice::ExeOther | QFileDevice::ReadOther);
+        QFile::setPermissions(p,
+                              QFile::permissions(p) | QFileDevice::ExeOther
+                                  | QFileDevice::ReadOther);
     const pid_t pid = fork();
     if (pid == 0) {
         if (setgid(65534) != 0 || setuid(65534) != 0)
@@ -169,7 +178,9 @@ TEST(CollectionOpen, ReadOnlyFilesAndFoldersGiveAccessDenied)
     TempCollection t;
     makeCollection(t.folder());
     for (const char *name : {"URLDATA.TPS", "URL_C.TPS", "URL_H.TPS"})
-        QFile::setPermissions(t.path(QString::fromLatin1(name)), QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther);
+        QFile::setPermissions(t.path(QString::fromLatin1(name)),
+                              QFileDevice::ReadOwner | QFileDevice::ReadGroup
+                                  | QFileDevice::ReadOther);
     const Digests before = digests(Collection(t.folder()));
     withoutPrivileges(t, [&] {
         Collection c(t.folder());
@@ -191,8 +202,9 @@ TEST(CollectionOpen, ReadOnlyFilesAndFoldersGiveAccessDenied)
     // A read-only folder: nothing can be created in it.
     const QString folder = t.root() + QStringLiteral("/locked");
     QDir().mkpath(folder);
-    QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner | QFileDevice::ReadOther
-                                      | QFileDevice::ExeOther);
+    QFile::setPermissions(folder,
+                          QFileDevice::ReadOwner | QFileDevice::ExeOwner | QFileDevice::ReadOther
+                              | QFileDevice::ExeOther);
     withoutPrivileges(t, [&] {
         Collection c(folder);
         const StoreStatus s = c.open(CollectionFile::Data, true);
@@ -206,7 +218,8 @@ TEST(CollectionOpen, BusyFileReportsLocked)
 {
     TempCollection t;
     makeCollection(t.folder());
-    SQLite::Database holder(t.path(QStringLiteral("URL_C.TPS")).toStdString(), SQLite::OPEN_READWRITE);
+    SQLite::Database holder(t.path(QStringLiteral("URL_C.TPS")).toStdString(),
+                            SQLite::OPEN_READWRITE);
     holder.exec("PRAGMA locking_mode = EXCLUSIVE");
     holder.exec("BEGIN EXCLUSIVE");
     Collection c(t.folder());
@@ -222,7 +235,8 @@ TEST(CollectionUpgrade, OlderStructureAndUrlLTableKeepEveryRecord)
     {
         // Make it look like a collection written by the first structure: Locations stored as
         // URL_L, without the fields added later, with its own indexes.
-        SQLite::Database db(t.path(QStringLiteral("URLDATA.TPS")).toStdString(), SQLite::OPEN_READWRITE);
+        SQLite::Database db(t.path(QStringLiteral("URLDATA.TPS")).toStdString(),
+                            SQLite::OPEN_READWRITE);
         Collation::registerOn(db.getHandle());
         for (const KeyDef *k : locationsTable().keys)
             db.exec(std::string("DROP INDEX ") + k->sqlIndex);
@@ -244,16 +258,19 @@ TEST(CollectionUpgrade, OlderStructureAndUrlLTableKeepEveryRecord)
     ASSERT_TRUE(c.locations().change(r.Location, r));
     // The old case-insensitive index is gone; the exact key is back.
     EXPECT_TRUE(c.locations().insert(location(QStringLiteral("HTTP://SITE7.EXAMPLE/"))));
-    EXPECT_EQ(c.locations().insert(location(QStringLiteral("http://site7.example/"))).error, StoreError::DuplicateKey);
+    EXPECT_EQ(c.locations().insert(location(QStringLiteral("http://site7.example/"))).error,
+              StoreError::DuplicateKey);
 }
 
 TEST(CollectionUpgrade, PreviousVersionLocationsFileIsConverted)
 {
     TempCollection t;
     {
-        SQLite::Database old(t.path(QStringLiteral("URL_L.TPS")).toStdString(), SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE);
-        old.exec("CREATE TABLE URL_L (LOCATION TEXT, DESCRIPTION TEXT, CATEGORY TEXT, RATING INTEGER, "
-                 "KEYWORD TEXT, SiteInfo TEXT)");
+        SQLite::Database old(t.path(QStringLiteral("URL_L.TPS")).toStdString(),
+                             SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE);
+        old.exec(
+            "CREATE TABLE URL_L (LOCATION TEXT, DESCRIPTION TEXT, CATEGORY TEXT, RATING INTEGER, "
+            "KEYWORD TEXT, SiteInfo TEXT)");
         SQLite::Statement ins(old, "INSERT INTO URL_L VALUES (?, ?, ?, ?, ?, ?)");
         for (int i = 0; i < 40; ++i) {
             ins.reset();
@@ -288,7 +305,8 @@ TEST(CollectionKeys, OtherCollationVersionAsksForRebuild)
     TempCollection t;
     makeCollection(t.folder());
     {
-        SQLite::Database db(t.path(QStringLiteral("URLDATA.TPS")).toStdString(), SQLite::OPEN_READWRITE);
+        SQLite::Database db(t.path(QStringLiteral("URLDATA.TPS")).toStdString(),
+                            SQLite::OPEN_READWRITE);
         db.exec("UPDATE PkMeta SET Value = '1' WHERE Name = 'Collation'");
     }
     Collection c(t.folder());
@@ -316,7 +334,8 @@ TEST(CollectionTransaction, FailureRollsBackEverything)
         });
         EXPECT_EQ(inner.error, StoreError::DuplicateKey);
         EXPECT_EQ(c.locations().count(), 1); // the inner part alone was undone
-        return c.locations().insert(location(QStringLiteral("http://bad/"), {}, QStringLiteral("Missing")));
+        return c.locations().insert(
+            location(QStringLiteral("http://bad/"), {}, QStringLiteral("Missing")));
     });
     EXPECT_EQ(s.catalogueNumber, 16);
     EXPECT_EQ(c.locations().count(), 0);
@@ -337,7 +356,8 @@ TEST(CollectionCrash, KilledWriterLosesNothingCommitted)
         for (int batch = 0; batch < 5; ++batch) {
             const StoreStatus committed = c.transaction([&] {
                 for (int i = 0; i < 200; ++i) {
-                    LocationRecord r = location(QStringLiteral("http://committed/%1/%2").arg(batch).arg(i));
+                    LocationRecord r = location(
+                        QStringLiteral("http://committed/%1/%2").arg(batch).arg(i));
                     DetailRecord d{r.Location, 0, QStringLiteral("L"), QStringLiteral("V")};
                     if (!c.locations().insert(r) || !c.details().insert(d))
                         _exit(4);
@@ -357,7 +377,8 @@ TEST(CollectionCrash, KilledWriterLosesNothingCommitted)
             for (int i = 0;; ++i) {
                 if (!c.locations().insert(location(QStringLiteral("http://pending/%1").arg(i))))
                     _exit(4);
-                if (i % 1000 == 0 && !c.categories().insert({QStringLiteral("Pending %1").arg(i), 0, {}}))
+                if (i % 1000 == 0
+                    && !c.categories().insert({QStringLiteral("Pending %1").arg(i), 0, {}}))
                     _exit(4);
             }
             return StoreStatus{};
@@ -383,14 +404,17 @@ TEST(CollectionCrash, KilledWriterLosesNothingCommitted)
     std::vector<DetailRecord> details;
     ASSERT_TRUE(c.details().list(QStringLiteral("http://committed/4/199"), details));
     EXPECT_EQ(details.size(), 1u);
-    for (CollectionFile f : {CollectionFile::Data, CollectionFile::Categories, CollectionFile::CatHtml})
+    for (CollectionFile f :
+         {CollectionFile::Data, CollectionFile::Categories, CollectionFile::CatHtml})
         EXPECT_TRUE(c.checkFile(f)) << Collection::fileName(f).toStdString();
     EXPECT_TRUE(c.locations().insert(location(QStringLiteral("http://after-crash/"))));
 }
 
 TEST(Collation, OrdersWithoutRegardToCaseConsistently)
 {
-    auto cmp = [](const char *a, const char *b) { return Collation::compare(QByteArrayView(a), QByteArrayView(b)); };
+    auto cmp = [](const char *a, const char *b) {
+        return Collation::compare(QByteArrayView(a), QByteArrayView(b));
+    };
     EXPECT_EQ(cmp("abc", "ABC"), 0);
     EXPECT_LT(cmp("abc", "abd"), 0);
     EXPECT_LT(cmp("ab", "ABC"), 0);

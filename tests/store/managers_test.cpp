@@ -23,13 +23,16 @@ QString catalogueText(const StoreStatus &s)
 
 TEST_F(ManagerTest, DuplicateAddressIsRefusedAndTableUnchanged)
 {
-    ASSERT_TRUE(c().locations().insert(location(QStringLiteral("http://a.example/"), QStringLiteral("First"))));
-    const StoreStatus s = c().locations().insert(location(QStringLiteral("http://a.example/"), QStringLiteral("Second")));
+    ASSERT_TRUE(c().locations().insert(
+        location(QStringLiteral("http://a.example/"), QStringLiteral("First"))));
+    const StoreStatus s = c().locations().insert(
+        location(QStringLiteral("http://a.example/"), QStringLiteral("Second")));
     EXPECT_EQ(s.error, StoreError::DuplicateKey);
     EXPECT_EQ(s.catalogueNumber, 15);
     EXPECT_EQ(s.context.message, QStringLiteral("Site Location"));
     EXPECT_EQ(catalogueText(s),
-              QStringLiteral("Adding this record creates a duplicate entry for the key: Site Location"));
+              QStringLiteral(
+                  "Adding this record creates a duplicate entry for the key: Site Location"));
     EXPECT_EQ(c().locations().count(), 1);
     LocationRecord stored;
     ASSERT_TRUE(c().locations().get(QStringLiteral("http://a.example/"), stored));
@@ -55,24 +58,31 @@ TEST_F(ManagerTest, AddressesDifferingInCaseAreDifferentButCategoriesAreNot)
     EXPECT_EQ(dup.context.message, QStringLiteral("Category"));
     // Non-ASCII letters fold as well.
     ASSERT_TRUE(c().categories().insert({QStringLiteral("Über"), 0, {}}));
-    EXPECT_EQ(c().categories().insert({QStringLiteral("über"), 0, {}}).error, StoreError::DuplicateKey);
+    EXPECT_EQ(c().categories().insert({QStringLiteral("über"), 0, {}}).error,
+              StoreError::DuplicateKey);
     EXPECT_TRUE(c().categories().exists(QStringLiteral("ÜBER")));
 }
 
 TEST_F(ManagerTest, CategoryMustExistOnInsertAndChange)
 {
-    const StoreStatus s = c().locations().insert(location(QStringLiteral("http://b.example/"), {}, QStringLiteral("Nowhere")));
+    const StoreStatus s = c().locations().insert(
+        location(QStringLiteral("http://b.example/"), {}, QStringLiteral("Nowhere")));
     EXPECT_EQ(s.error, StoreError::ValidationFailed);
     EXPECT_EQ(s.catalogueNumber, 16);
     EXPECT_EQ(s.context.field, QStringLiteral("Category"));
     EXPECT_EQ(s.context.message, QStringLiteral("Categories"));
-    EXPECT_EQ(catalogueText(s), QStringLiteral("The value of Category must be found in the Categories file."));
+    EXPECT_EQ(catalogueText(s),
+              QStringLiteral("The value of Category must be found in the Categories file."));
     EXPECT_EQ(c().locations().count(), 0);
 
     // A category differing only in letter case is the same category.
-    ASSERT_TRUE(c().locations().insert(location(QStringLiteral("http://b.example/"), {}, QStringLiteral("general"))));
-    LocationRecord changed = location(QStringLiteral("http://b.example/"), QStringLiteral("New"), QStringLiteral("Gone"));
-    EXPECT_EQ(c().locations().change(QStringLiteral("http://b.example/"), changed).catalogueNumber, 16);
+    ASSERT_TRUE(c().locations().insert(
+        location(QStringLiteral("http://b.example/"), {}, QStringLiteral("general"))));
+    LocationRecord changed = location(QStringLiteral("http://b.example/"),
+                                      QStringLiteral("New"),
+                                      QStringLiteral("Gone"));
+    EXPECT_EQ(c().locations().change(QStringLiteral("http://b.example/"), changed).catalogueNumber,
+              16);
     LocationRecord stored;
     ASSERT_TRUE(c().locations().get(QStringLiteral("http://b.example/"), stored));
     EXPECT_EQ(stored.Category, QStringLiteral("general"));
@@ -99,8 +109,9 @@ TEST_F(ManagerTest, ValidatedMustBeZeroToTwo)
     r.Validated = 3;
     const StoreStatus s = c().locations().insert(r);
     EXPECT_EQ(s.catalogueNumber, 17);
-    EXPECT_EQ(catalogueText(s), QStringLiteral("The value of Validated 0=Unknown, 1=Pass, 2=Fail must be in "
-                                               "the list : 'Unknown','Passed','Failed'."));
+    EXPECT_EQ(catalogueText(s),
+              QStringLiteral("The value of Validated 0=Unknown, 1=Pass, 2=Fail must be in "
+                             "the list : 'Unknown','Passed','Failed'."));
     EXPECT_EQ(c().locations().count(), 3);
 }
 
@@ -118,8 +129,10 @@ TEST_F(ManagerTest, ChangeMovesTheRecordAndRefusesTakenAddresses)
     EXPECT_EQ(s.error, StoreError::DuplicateKey);
     EXPECT_TRUE(c().locations().exists(QStringLiteral("http://three.example/")));
 
-    EXPECT_EQ(c().locations().change(QStringLiteral("http://none.example/"), r).error, StoreError::RecordNotFound);
-    EXPECT_EQ(c().locations().remove(QStringLiteral("http://none.example/")).error, StoreError::RecordNotFound);
+    EXPECT_EQ(c().locations().change(QStringLiteral("http://none.example/"), r).error,
+              StoreError::RecordNotFound);
+    EXPECT_EQ(c().locations().remove(QStringLiteral("http://none.example/")).error,
+              StoreError::RecordNotFound);
     EXPECT_TRUE(c().locations().remove(QStringLiteral("http://two.example/")));
     EXPECT_EQ(c().locations().count(), 1);
 }
@@ -127,10 +140,12 @@ TEST_F(ManagerTest, ChangeMovesTheRecordAndRefusesTakenAddresses)
 TEST_F(ManagerTest, GetThatFindsNothingLeavesTheBufferAlone)
 {
     LocationRecord buffer = location(QStringLiteral("keep"), QStringLiteral("me"));
-    EXPECT_EQ(c().locations().get(QStringLiteral("http://missing/"), buffer).error, StoreError::RecordNotFound);
+    EXPECT_EQ(c().locations().get(QStringLiteral("http://missing/"), buffer).error,
+              StoreError::RecordNotFound);
     EXPECT_EQ(buffer.Location, QStringLiteral("keep"));
     ConfigurationRecord cfg{QStringLiteral("x"), QStringLiteral("y")};
-    EXPECT_EQ(c().configuration().get(QStringLiteral("Missing"), cfg).error, StoreError::RecordNotFound);
+    EXPECT_EQ(c().configuration().get(QStringLiteral("Missing"), cfg).error,
+              StoreError::RecordNotFound);
     EXPECT_EQ(cfg.DataValue, QStringLiteral("y"));
 }
 
@@ -194,10 +209,12 @@ TEST_F(ManagerTest, TextIsTrimmedAndCutToWidthWithoutSplittingCharacters)
 {
     // 254 ASCII letters, then a letter with a combining accent, then more: the cut at 255 code
     // points would separate "e" from its accent, so it goes before the "e".
-    QString description = QString(254, QLatin1Char('x')) + QStringLiteral("e\u0301") + QStringLiteral("tail");
+    QString description = QString(254, QLatin1Char('x')) + QStringLiteral("e\u0301")
+                          + QStringLiteral("tail");
     LocationRecord r = location(QStringLiteral("http://w.example/   "), description);
-    r.Keyword = QStringLiteral("日本語のキーワードがとても長い場合には切られます"); // 24 characters, width 20
-    r.Comments = QStringLiteral("😀").repeated(1030);                               // 4-byte UTF-8, width 1024
+    r.Keyword = QStringLiteral(
+        "日本語のキーワードがとても長い場合には切られます"); // 24 characters, width 20
+    r.Comments = QStringLiteral("😀").repeated(1030);         // 4-byte UTF-8, width 1024
     r.UserName = QStringLiteral("name with spaces   ");
     ASSERT_TRUE(c().locations().insert(r));
     LocationRecord stored;
@@ -218,17 +235,23 @@ TEST_F(ManagerTest, TextIsTrimmedAndCutToWidthWithoutSplittingCharacters)
 
 TEST_F(ManagerTest, ConfigurationAndCatHtmlRows)
 {
-    ASSERT_TRUE(c().configuration().put({QStringLiteral("DoubleClickAction"), QStringLiteral("Launch")}));
-    ASSERT_TRUE(c().configuration().put({QStringLiteral("doubleclickaction"), QStringLiteral("Edit")}));
+    ASSERT_TRUE(
+        c().configuration().put({QStringLiteral("DoubleClickAction"), QStringLiteral("Launch")}));
+    ASSERT_TRUE(
+        c().configuration().put({QStringLiteral("doubleclickaction"), QStringLiteral("Edit")}));
     ConfigurationRecord r;
     ASSERT_TRUE(c().configuration().get(QStringLiteral("DOUBLECLICKACTION"), r));
     EXPECT_EQ(r.DataValue, QStringLiteral("Edit"));
-    EXPECT_EQ(c().configuration().insert({QStringLiteral("DoubleClickAction"), {}}).error, StoreError::DuplicateKey);
+    EXPECT_EQ(c().configuration().insert({QStringLiteral("DoubleClickAction"), {}}).error,
+              StoreError::DuplicateKey);
     ASSERT_TRUE(c().configuration().remove(QStringLiteral("DoubleClickAction")));
-    EXPECT_EQ(c().configuration().get(QStringLiteral("DoubleClickAction"), r).error, StoreError::RecordNotFound);
+    EXPECT_EQ(c().configuration().get(QStringLiteral("DoubleClickAction"), r).error,
+              StoreError::RecordNotFound);
 
-    ASSERT_TRUE(c().catHtml().insert({QStringLiteral("General"), QStringLiteral("Before"), QStringLiteral("<hr>")}));
-    ASSERT_TRUE(c().catHtml().insert({QStringLiteral("General"), QStringLiteral("After"), QStringLiteral("<br>")}));
+    ASSERT_TRUE(c().catHtml().insert(
+        {QStringLiteral("General"), QStringLiteral("Before"), QStringLiteral("<hr>")}));
+    ASSERT_TRUE(c().catHtml().insert(
+        {QStringLiteral("General"), QStringLiteral("After"), QStringLiteral("<br>")}));
     EXPECT_EQ(c().catHtml().insert({QStringLiteral("general"), QStringLiteral("BEFORE"), {}}).error,
               StoreError::DuplicateKey);
     std::vector<CatHtmlRecord> snippets;

@@ -20,8 +20,7 @@ void PrintTo(const DayCase &c, std::ostream *os)
 }
 
 class DayNumbers : public ::testing::TestWithParam<DayCase>
-{
-};
+{};
 
 TEST_P(DayNumbers, ConvertBothWays)
 {
@@ -31,9 +30,13 @@ TEST_P(DayNumbers, ConvertBothWays)
     EXPECT_EQ(DayNumber::toDate(c.number), date);
 }
 
-INSTANTIATE_TEST_SUITE_P(Store, DayNumbers,
-                         ::testing::Values(DayCase{1801, 1, 1, 4}, DayCase{1800, 12, 29, 1}, DayCase{1992, 8, 23, 70000},
-                                           DayCase{2000, 2, 29, 72746}, DayCase{1900, 3, 1, 36222}));
+INSTANTIATE_TEST_SUITE_P(Store,
+                         DayNumbers,
+                         ::testing::Values(DayCase{1801, 1, 1, 4},
+                                           DayCase{1800, 12, 29, 1},
+                                           DayCase{1992, 8, 23, 70000},
+                                           DayCase{2000, 2, 29, 72746},
+                                           DayCase{1900, 3, 1, 36222}));
 
 TEST(DayNumber, ZeroIsNoDateAndTodayIsLocal)
 {
@@ -55,8 +58,7 @@ void PrintTo(const FormatCase &c, std::ostream *os)
 }
 
 class PictureFormat : public ::testing::TestWithParam<FormatCase>
-{
-};
+{};
 
 TEST_P(PictureFormat, ShowsValues)
 {
@@ -67,20 +69,26 @@ TEST_P(PictureFormat, ShowsValues)
     EXPECT_EQ(shown, QString::fromUtf8(c.shown)) << c.picture;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Store, PictureFormat,
-    ::testing::Values(FormatCase{"@S5", QStringLiteral("abcdefg"), "abcde"},
-                      FormatCase{"@s255", QStringLiteral("short"), "short"},
-                      FormatCase{"@N2", 5, " 5"}, FormatCase{"@N2", 0, " 0"},
-                      FormatCase{"@N2b", 0, ""}, FormatCase{"@N2b", 10, "10"},
-                      FormatCase{"@N2b", -1, "-1"}, FormatCase{"@N2", 100, "##"},
-                      FormatCase{"@n3", 2, "  2"},
-                      FormatCase{"@n-14", -1234567, "    -1,234,567"},
-                      FormatCase{"@n-14b", 0, ""}, FormatCase{"@n-14b", 1024, "         1,024"},
-                      FormatCase{"@d17", 70000, "8/23/92"}, FormatCase{"@d17", 0, ""},
-                      FormatCase{"@d17b", 0, ""}, FormatCase{"@d17b", 4, "1/1/01"},
-                      FormatCase{"D4", 70000, "Sunday, August 23, 1992"},
-                      FormatCase{"T3", QTime(17, 5), "5:05 PM"}));
+INSTANTIATE_TEST_SUITE_P(Store,
+                         PictureFormat,
+                         ::testing::Values(FormatCase{"@S5", QStringLiteral("abcdefg"), "abcde"},
+                                           FormatCase{"@s255", QStringLiteral("short"), "short"},
+                                           FormatCase{"@N2", 5, " 5"},
+                                           FormatCase{"@N2", 0, " 0"},
+                                           FormatCase{"@N2b", 0, ""},
+                                           FormatCase{"@N2b", 10, "10"},
+                                           FormatCase{"@N2b", -1, "-1"},
+                                           FormatCase{"@N2", 100, "##"},
+                                           FormatCase{"@n3", 2, "  2"},
+                                           FormatCase{"@n-14", -1234567, "    -1,234,567"},
+                                           FormatCase{"@n-14b", 0, ""},
+                                           FormatCase{"@n-14b", 1024, "         1,024"},
+                                           FormatCase{"@d17", 70000, "8/23/92"},
+                                           FormatCase{"@d17", 0, ""},
+                                           FormatCase{"@d17b", 0, ""},
+                                           FormatCase{"@d17b", 4, "1/1/01"},
+                                           FormatCase{"D4", 70000, "Sunday, August 23, 1992"},
+                                           FormatCase{"T3", QTime(17, 5), "5:05 PM"}));
 
 struct DeformatCase
 {
@@ -95,13 +103,13 @@ void PrintTo(const DeformatCase &c, std::ostream *os)
 }
 
 class PictureDeformat : public ::testing::TestWithParam<DeformatCase>
-{
-};
+{};
 
 TEST_P(PictureDeformat, ReadsText)
 {
     const DeformatCase &c = GetParam();
-    const QVariant got = Picture(QString::fromLatin1(c.picture), kUs).deformat(QString::fromUtf8(c.text));
+    const QVariant got
+        = Picture(QString::fromLatin1(c.picture), kUs).deformat(QString::fromUtf8(c.text));
     if (!c.value.isValid()) {
         EXPECT_FALSE(got.isValid()) << c.picture << " " << c.text;
         return;
@@ -115,21 +123,26 @@ TEST_P(PictureDeformat, ReadsText)
         EXPECT_EQ(got.toLongLong(), c.value.toLongLong()) << c.picture << " " << c.text;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Store, PictureDeformat,
-    ::testing::Values(DeformatCase{"@n-14", "  -1,234,567", -1234567}, DeformatCase{"@N2b", "", 0},
-                      DeformatCase{"@N2", "7", 7}, DeformatCase{"@n3", "abc", QVariant()},
-                      DeformatCase{"@d17", "8/23/92", 70000}, DeformatCase{"@d17", "1/1/1801", 4},
-                      DeformatCase{"@d17b", "", 0}, DeformatCase{"@d17", "1992-08-23", 70000},
-                      DeformatCase{"@d17", "not a date", QVariant()},
-                      DeformatCase{"D4", "Sunday, August 23, 1992", 70000},
-                      DeformatCase{"T3", "5:05 PM", QTime(17, 5)},
-                      DeformatCase{"@s5", "abc   ", QStringLiteral("abc")}));
+INSTANTIATE_TEST_SUITE_P(Store,
+                         PictureDeformat,
+                         ::testing::Values(DeformatCase{"@n-14", "  -1,234,567", -1234567},
+                                           DeformatCase{"@N2b", "", 0},
+                                           DeformatCase{"@N2", "7", 7},
+                                           DeformatCase{"@n3", "abc", QVariant()},
+                                           DeformatCase{"@d17", "8/23/92", 70000},
+                                           DeformatCase{"@d17", "1/1/1801", 4},
+                                           DeformatCase{"@d17b", "", 0},
+                                           DeformatCase{"@d17", "1992-08-23", 70000},
+                                           DeformatCase{"@d17", "not a date", QVariant()},
+                                           DeformatCase{"D4", "Sunday, August 23, 1992", 70000},
+                                           DeformatCase{"T3", "5:05 PM", QTime(17, 5)},
+                                           DeformatCase{"@s5", "abc   ", QStringLiteral("abc")}));
 
 TEST(Picture, ShortDateFollowsTheLocale)
 {
     EXPECT_EQ(Picture(QStringLiteral("@d17"), kDe).format(70000), QStringLiteral("23.08.92"));
-    EXPECT_EQ(Picture(QStringLiteral("@d17"), kDe).deformat(QStringLiteral("23.08.92")).toInt(), 70000);
+    EXPECT_EQ(Picture(QStringLiteral("@d17"), kDe).deformat(QStringLiteral("23.08.92")).toInt(),
+              70000);
     // Two-digit years near today are read in this century.
     const QString soon = kUs.toString(QDate::currentDate().addYears(1), QLocale::ShortFormat);
     EXPECT_EQ(Picture(QStringLiteral("@d17"), kUs).deformat(soon).toInt(),

@@ -28,8 +28,10 @@ inline void PrintTo(const QString &s, std::ostream *os)
 
 namespace pk::test {
 
-inline LocationRecord location(const QString &address, const QString &description = {},
-                               const QString &category = QStringLiteral("General"), int rating = 0)
+inline LocationRecord location(const QString &address,
+                               const QString &description = {},
+                               const QString &category = QStringLiteral("General"),
+                               int rating = 0)
 {
     LocationRecord r;
     r.Location = address;

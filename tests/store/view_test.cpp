@@ -16,10 +16,13 @@ namespace {
 class ViewTest : public StoreTest
 {
 protected:
-    void add(const QString &address, const QString &description, int rating = 0,
+    void add(const QString &address,
+             const QString &description,
+             int rating = 0,
              const QString &category = QStringLiteral("General"))
     {
-        const StoreStatus s = c().locations().insert(location(address, description, category, rating));
+        const StoreStatus s = c().locations().insert(
+            location(address, description, category, rating));
         ASSERT_TRUE(s) << s;
     }
 
@@ -87,7 +90,8 @@ TEST_F(ViewTest, PagingAcrossEqualKeysVisitsEveryRowOnce)
 {
     // 23 rows share one description; K_Description can only tell them apart by row id.
     for (int i = 0; i < 23; ++i)
-        add(QStringLiteral("http://same/%1").arg(i), i % 2 ? QStringLiteral("Same") : QStringLiteral("SAME"));
+        add(QStringLiteral("http://same/%1").arg(i),
+            i % 2 ? QStringLiteral("Same") : QStringLiteral("SAME"));
     add(QStringLiteral("http://before/"), QStringLiteral("Alpha"));
     add(QStringLiteral("http://after/"), QStringLiteral("Zulu"));
     View v(c(), Keys::urlDescription());
@@ -130,7 +134,9 @@ TEST_F(ViewTest, LocateFindsTheFirstRowAtOrAfterAValue)
     ASSERT_TRUE(v.locate({QStringLiteral("M")}, p));
     ViewPage page;
     ASSERT_TRUE(v.forward(p, 2, true, page));
-    EXPECT_EQ(addresses(page.rows), (std::vector<QString>{QStringLiteral("http://mango/"), QStringLiteral("http://melon/")}));
+    EXPECT_EQ(addresses(page.rows),
+              (std::vector<QString>{QStringLiteral("http://mango/"),
+                                    QStringLiteral("http://melon/")}));
     ASSERT_TRUE(v.locate({QStringLiteral("mEl")}, p));
     ASSERT_TRUE(v.forward(p, 1, true, page));
     EXPECT_EQ(page.rows[0].location().Description, QStringLiteral("Melon"));
@@ -149,8 +155,10 @@ TEST_F(ViewTest, RangeAndFilterLimitRowsAndCount)
 {
     ASSERT_TRUE(c().categories().insert({QStringLiteral("News"), 0, {}}));
     for (int i = 0; i < 12; ++i)
-        add(QStringLiteral("http://news/%1").arg(i), QStringLiteral("News %1").arg(i, 2, 10, QLatin1Char('0')),
-            i % 4, i % 3 ? QStringLiteral("News") : QStringLiteral("General"));
+        add(QStringLiteral("http://news/%1").arg(i),
+            QStringLiteral("News %1").arg(i, 2, 10, QLatin1Char('0')),
+            i % 4,
+            i % 3 ? QStringLiteral("News") : QStringLiteral("General"));
     View v(c(), Keys::urlCategory());
     v.setRange({QStringLiteral("NEWS")});
     qint64 n = 0;
@@ -169,7 +177,8 @@ TEST_F(ViewTest, RangeAndFilterLimitRowsAndCount)
     ASSERT_TRUE(v.forward(p, 1, true, page));
     EXPECT_EQ(page.rows[0].location().Description, QStringLiteral("News 05"));
 
-    v.setFilter({QStringLiteral("Rating >= ? AND Location <> ?"), {2, QStringLiteral("http://news/10")}});
+    v.setFilter(
+        {QStringLiteral("Rating >= ? AND Location <> ?"), {2, QStringLiteral("http://news/10")}});
     ASSERT_TRUE(v.count(n));
     const auto filtered = readForward(v, 2);
     EXPECT_EQ(qint64(filtered.size()), n);
@@ -192,14 +201,20 @@ TEST_F(ViewTest, EveryKeyPagesFromItsIndex)
         View v(c(), *key);
         for (bool reverse : {false, true}) {
             for (bool fromPosition : {false, true}) {
-                SQLite::Statement plan(c().db(), QString(u"EXPLAIN QUERY PLAN "_s + v.forwardSql(fromPosition, false, reverse)).toStdString());
+                SQLite::Statement plan(c().db(),
+                                       QString(u"EXPLAIN QUERY PLAN "_s
+                                               + v.forwardSql(fromPosition, false, reverse))
+                                           .toStdString());
                 QString detail;
                 while (plan.executeStep())
                     detail += QString::fromUtf8(plan.getColumn(3).getText()) + QLatin1Char('\n');
-                EXPECT_TRUE(detail.contains(QLatin1String(key->sqlIndex))) << key->name << "\n" << detail.toStdString();
-                EXPECT_FALSE(detail.contains(QLatin1String("TEMP B-TREE"))) << key->name << "\n" << detail.toStdString();
+                EXPECT_TRUE(detail.contains(QLatin1String(key->sqlIndex))) << key->name << "\n"
+                                                                           << detail.toStdString();
+                EXPECT_FALSE(detail.contains(QLatin1String("TEMP B-TREE"))) << key->name << "\n"
+                                                                            << detail.toStdString();
                 if (fromPosition) {
-                    EXPECT_TRUE(detail.contains(QLatin1String("SEARCH"))) << key->name << "\n" << detail.toStdString();
+                    EXPECT_TRUE(detail.contains(QLatin1String("SEARCH"))) << key->name << "\n"
+                                                                          << detail.toStdString();
                 }
             }
         }
@@ -207,7 +222,9 @@ TEST_F(ViewTest, EveryKeyPagesFromItsIndex)
     // A range on the leading component with a position is still one index search.
     View ranged(c(), Keys::urlCategory());
     ranged.setRange({QStringLiteral("General")});
-    SQLite::Statement plan(c().db(), QString(u"EXPLAIN QUERY PLAN "_s + ranged.forwardSql(true, false, false)).toStdString());
+    SQLite::Statement plan(c().db(),
+                           QString(u"EXPLAIN QUERY PLAN "_s + ranged.forwardSql(true, false, false))
+                               .toStdString());
     ASSERT_TRUE(plan.executeStep());
     const QString detail = QString::fromUtf8(plan.getColumn(3).getText());
     EXPECT_TRUE(detail.contains(QLatin1String("SEARCH"))) << detail.toStdString();

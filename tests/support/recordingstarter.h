@@ -24,8 +24,7 @@ public:
 
     explicit RecordingStarter(ErrorManager *errors = nullptr)
         : m_errors(errors)
-    {
-    }
+    {}
 
     bool isDefined(const QString &procedure) const override
     {

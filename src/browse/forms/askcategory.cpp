@@ -4,8 +4,11 @@
 
 namespace pk {
 
-AskCategory::AskCategory(Collection &collection, UserInterface &ui, ErrorManager &errors,
-                         LocationRecord location, QString guess)
+AskCategory::AskCategory(Collection &collection,
+                         UserInterface &ui,
+                         ErrorManager &errors,
+                         LocationRecord location,
+                         QString guess)
     : m_location(std::move(location))
     , m_guess(std::move(guess))
     , m_list(collection, ui, errors, CategoryList::Mode::Assignable)

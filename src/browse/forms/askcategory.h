@@ -15,9 +15,11 @@ namespace pk {
 class AskCategory final
 {
 public:
-
-    AskCategory(Collection &collection, UserInterface &ui, ErrorManager &errors,
-                LocationRecord location, QString guess);
+    AskCategory(Collection &collection,
+                UserInterface &ui,
+                ErrorManager &errors,
+                LocationRecord location,
+                QString guess);
 
     const LocationRecord &location() const { return m_location; }
     QString guess() const { return m_guess; }

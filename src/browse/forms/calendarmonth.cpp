@@ -23,8 +23,13 @@ CalendarMonth::CalendarMonth(qint32 dayNumber, const QDate &today)
 
 QStringList CalendarMonth::weekdayHeadings()
 {
-    return {QStringLiteral("Sun"), QStringLiteral("Mon"), QStringLiteral("Tue"), QStringLiteral("Wed"),
-            QStringLiteral("Thu"), QStringLiteral("Fri"), QStringLiteral("Sat")};
+    return {QStringLiteral("Sun"),
+            QStringLiteral("Mon"),
+            QStringLiteral("Tue"),
+            QStringLiteral("Wed"),
+            QStringLiteral("Thu"),
+            QStringLiteral("Fri"),
+            QStringLiteral("Sat")};
 }
 
 QString CalendarMonth::heading() const

@@ -15,8 +15,12 @@
 
 namespace pk {
 
-CategoryForm::CategoryForm(Collection &collection, UserInterface &ui, ErrorManager &errors,
-                           FormRequest request, Variant variant, const QString &category)
+CategoryForm::CategoryForm(Collection &collection,
+                           UserInterface &ui,
+                           ErrorManager &errors,
+                           FormRequest request,
+                           Variant variant,
+                           const QString &category)
     : m_collection(collection)
     , m_ui(ui)
     , m_errors(errors)
@@ -45,7 +49,8 @@ QString CategoryForm::title(FormRequest request, Variant variant)
 
 QString CategoryForm::procedure(Variant variant)
 {
-    return QString::fromLatin1(variant == Variant::NoMdi ? Procedure::UpdateCategoryNoMdi : Procedure::UpdateCategory);
+    return QString::fromLatin1(variant == Variant::NoMdi ? Procedure::UpdateCategoryNoMdi
+                                                         : Procedure::UpdateCategory);
 }
 
 bool CategoryForm::load()
@@ -85,8 +90,10 @@ bool CategoryForm::save()
     });
     if (!status) {
         m_failed = Entry::Category;
-        reportStoreError(m_errors, status,
-                         m_request == FormRequest::Insert ? Msg::RecordInsertError : Msg::RecordNotUpdated,
+        reportStoreError(m_errors,
+                         status,
+                         m_request == FormRequest::Insert ? Msg::RecordInsertError
+                                                          : Msg::RecordNotUpdated,
                          CollectionFile::Categories);
         return false;
     }
@@ -117,7 +124,8 @@ std::vector<CatHtmlRecord> CategoryForm::snippets()
     std::vector<CatHtmlRecord> out;
     const QString name = m_record.Category.isEmpty() ? m_original : m_record.Category;
     if (!trimTrailingSpaces(name).isEmpty()) {
-        if (const StoreStatus status = m_collection.catHtml().list(trimTrailingSpaces(name), out); !status) {
+        if (const StoreStatus status = m_collection.catHtml().list(trimTrailingSpaces(name), out);
+            !status) {
             out.clear();
             reportStoreError(m_errors, status, Msg::RecordRetrievalError, CollectionFile::CatHtml);
         }
@@ -130,8 +138,11 @@ bool CategoryForm::holdSnippet(const CatHtmlRecord &snippet, int row)
 {
     const CatHtmlRecord held = CatHtmlManager::prepared(snippet);
     for (std::size_t i = 0; i < m_held.size(); ++i) {
-        if (int(i) != row && m_held[i].TypeOfHTML.compare(held.TypeOfHTML, Qt::CaseInsensitive) == 0) {
-            reportStoreError(m_errors, TableAccess::duplicate(catHtmlTable()), Msg::RecordInsertError,
+        if (int(i) != row
+            && m_held[i].TypeOfHTML.compare(held.TypeOfHTML, Qt::CaseInsensitive) == 0) {
+            reportStoreError(m_errors,
+                             TableAccess::duplicate(catHtmlTable()),
+                             Msg::RecordInsertError,
                              CollectionFile::CatHtml);
             return false;
         }

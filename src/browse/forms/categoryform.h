@@ -30,15 +30,22 @@ public:
     static constexpr const char *CategoryPrompt = "&Category:";
     static constexpr const char *DescriptionPrompt = "&Description:";
 
-    CategoryForm(Collection &collection, UserInterface &ui, ErrorManager &errors, FormRequest request,
-                 Variant variant, const QString &category = {});
+    CategoryForm(Collection &collection,
+                 UserInterface &ui,
+                 ErrorManager &errors,
+                 FormRequest request,
+                 Variant variant,
+                 const QString &category = {});
 
     static QString title(FormRequest request, Variant variant);
     QString title() const { return title(m_request, m_variant); }
     static QString procedure(Variant variant);
 
     FormRequest request() const { return m_request; }
-    bool isReadOnly() const { return m_request == FormRequest::View || m_request == FormRequest::Delete; }
+    bool isReadOnly() const
+    {
+        return m_request == FormRequest::View || m_request == FormRequest::Delete;
+    }
     /// Reads the category for change, view and delete; false (reported) when it is gone.
     bool load();
     CategoryRecord &record() { return m_record; }

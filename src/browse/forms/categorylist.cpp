@@ -17,13 +17,15 @@ namespace {
 constexpr int PageSize = 500;
 }
 
-CategoryList::CategoryList(Collection &collection, UserInterface &ui, ErrorManager &errors, Mode mode)
+CategoryList::CategoryList(Collection &collection,
+                           UserInterface &ui,
+                           ErrorManager &errors,
+                           Mode mode)
     : m_collection(collection)
     , m_ui(ui)
     , m_errors(errors)
     , m_mode(mode)
-{
-}
+{}
 
 StoreStatus CategoryList::refresh()
 {
@@ -107,14 +109,17 @@ QString CategoryList::findFields()
 int CategoryList::find(const QString &condition, bool fromStart, int current)
 {
     if (condition.trimmed().isEmpty()) {
-        m_ui.message(QStringLiteral("Error"), QStringLiteral("No search criteria specified."),
+        m_ui.message(QStringLiteral("Error"),
+                     QStringLiteral("No search criteria specified."),
                      UserInterface::Icon::Critical);
         return -1;
     }
     m_lastCondition = condition;
     const QueryExpression parsed = QueryExpression::parse(condition);
     if (!parsed.isValid()) {
-        m_ui.message(QStringLiteral("Error"), parsed.error().describe(), UserInterface::Icon::Critical);
+        m_ui.message(QStringLiteral("Error"),
+                     parsed.error().describe(),
+                     UserInterface::Icon::Critical);
         return -1;
     }
     QueryCompileContext context;
@@ -122,7 +127,9 @@ int CategoryList::find(const QString &condition, bool fromStart, int current)
     QueryError compileError;
     auto filter = parsed.compile(context, compileError);
     if (!filter) {
-        m_ui.message(QStringLiteral("Error"), compileError.describe(), UserInterface::Icon::Critical);
+        m_ui.message(QStringLiteral("Error"),
+                     compileError.describe(),
+                     UserInterface::Icon::Critical);
         return -1;
     }
 

@@ -14,8 +14,7 @@ constexpr int PageSize = 1000;
 CategoryLocations::CategoryLocations(Collection &collection, QString category)
     : m_collection(collection)
     , m_category(std::move(category))
-{
-}
+{}
 
 StoreStatus CategoryLocations::refresh()
 {
@@ -50,7 +49,8 @@ int CategoryLocations::locate(const QString &typed)
     return 0;
 }
 
-QVariantMap CategoryLocations::formArguments(FormRequest request, const Row *row,
+QVariantMap CategoryLocations::formArguments(FormRequest request,
+                                             const Row *row,
                                              const QString &category)
 {
     QVariantMap arguments{{QStringLiteral("Action"), FormRequests::name(request)}};
@@ -65,8 +65,9 @@ QString CategoryLocations::title()
 {
     // Several of these may be open at once: the category tells them apart.
     const QString category = m_category.trimmed();
-    return QStringLiteral("Browse Locations by Category (") + QString::number(m_collection.locations().count())
-           + QLatin1Char(')') + (category.isEmpty() ? QString() : QStringLiteral(" - ") + category);
+    return QStringLiteral("Browse Locations by Category (")
+           + QString::number(m_collection.locations().count()) + QLatin1Char(')')
+           + (category.isEmpty() ? QString() : QStringLiteral(" - ") + category);
 }
 
 } // namespace pk

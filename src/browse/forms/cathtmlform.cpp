@@ -29,8 +29,12 @@ int CatHtmlForm::typeIndex(const QString &stored)
     return -1;
 }
 
-CatHtmlForm::CatHtmlForm(Collection &collection, UserInterface &ui, ErrorManager &errors,
-                         FormRequest request, const QString &category, const QString &type)
+CatHtmlForm::CatHtmlForm(Collection &collection,
+                         UserInterface &ui,
+                         ErrorManager &errors,
+                         FormRequest request,
+                         const QString &category,
+                         const QString &type)
     : m_collection(collection)
     , m_ui(ui)
     , m_errors(errors)
@@ -86,8 +90,10 @@ bool CatHtmlForm::save()
                                    ? m_collection.catHtml().insert(m_record)
                                    : m_collection.catHtml().change(m_category, m_type, m_record);
     if (!status) {
-        reportStoreError(m_errors, status,
-                         m_request == FormRequest::Insert ? Msg::RecordInsertError : Msg::RecordNotUpdated,
+        reportStoreError(m_errors,
+                         status,
+                         m_request == FormRequest::Insert ? Msg::RecordInsertError
+                                                          : Msg::RecordNotUpdated,
                          CollectionFile::CatHtml);
         return false;
     }

@@ -30,8 +30,12 @@ public:
     /// Index of a stored type (letter case ignored), -1 when unknown.
     static int typeIndex(const QString &stored);
 
-    CatHtmlForm(Collection &collection, UserInterface &ui, ErrorManager &errors, FormRequest request,
-                const QString &category, const QString &type = {});
+    CatHtmlForm(Collection &collection,
+                UserInterface &ui,
+                ErrorManager &errors,
+                FormRequest request,
+                const QString &category,
+                const QString &type = {});
 
     /// Where a snippet of a category not saved yet goes: the category form holds it until the
     /// category is saved. Returns false (reported) to keep this form open.
@@ -42,7 +46,10 @@ public:
     static QString title(FormRequest request);
     QString title() const { return title(m_request); }
     FormRequest request() const { return m_request; }
-    bool isReadOnly() const { return m_request == FormRequest::View || m_request == FormRequest::Delete; }
+    bool isReadOnly() const
+    {
+        return m_request == FormRequest::View || m_request == FormRequest::Delete;
+    }
 
     bool load();
     CatHtmlRecord &record() { return m_record; }

@@ -53,8 +53,12 @@ QString EntryInput::dateMessage(const QString &prompt, const QString &typed)
     return QStringLiteral("%1: \"%2\" is not a date that can be stored.\n\n"
                           "Enter a date in the form %3 (for example %4), from %5 to %6, "
                           "or leave the entry blank for no date.")
-        .arg(promptName(prompt), typed.trimmed(), dateForm(), example(QDate::currentDate()),
-             example(QDate(FirstYear, 1, 1)), example(QDate(LastYear, 12, 31)));
+        .arg(promptName(prompt),
+             typed.trimmed(),
+             dateForm(),
+             example(QDate::currentDate()),
+             example(QDate(FirstYear, 1, 1)),
+             example(QDate(LastYear, 12, 31)));
 }
 
 std::optional<qint32> EntryInput::wholeNumber(const QString &typed)
@@ -65,7 +69,8 @@ std::optional<qint32> EntryInput::wholeNumber(const QString &typed)
     text.remove(QLatin1Char(','));
     bool ok = false;
     const qlonglong value = text.toLongLong(&ok);
-    if (!ok || value < std::numeric_limits<qint32>::min() || value > std::numeric_limits<qint32>::max())
+    if (!ok || value < std::numeric_limits<qint32>::min()
+        || value > std::numeric_limits<qint32>::max())
         return std::nullopt;
     return qint32(value);
 }
@@ -74,7 +79,9 @@ QString EntryInput::numberMessage(const QString &prompt, const QString &typed)
 {
     return QStringLiteral("%1: \"%2\" is not a whole number that can be stored.\n\n"
                           "Enter digits only, from %3 to %4, or leave the entry blank for 0.")
-        .arg(promptName(prompt), typed.trimmed(), QString::number(std::numeric_limits<qint32>::min()),
+        .arg(promptName(prompt),
+             typed.trimmed(),
+             QString::number(std::numeric_limits<qint32>::min()),
              QString::number(std::numeric_limits<qint32>::max()));
 }
 

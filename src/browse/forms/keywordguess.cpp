@@ -8,8 +8,8 @@ namespace pk {
 
 namespace {
 
-constexpr std::array kStopWords = {"HOW", "WHERE", "WHEN", "WHAT", "WHICH", "FTP",
-                                   "HTTP", "THE", "AND", "IF", "A"};
+constexpr std::array kStopWords
+    = {"HOW", "WHERE", "WHEN", "WHAT", "WHICH", "FTP", "HTTP", "THE", "AND", "IF", "A"};
 
 bool isLetter(char32_t c)
 {
@@ -53,8 +53,9 @@ QString capitalised(const QString &upperWord)
     if (ucs.isEmpty())
         return {};
     const char32_t first = QChar::toUpper(char32_t(ucs.first()));
-    return QString::fromUcs4(&first, 1) + QString::fromUcs4(reinterpret_cast<const char32_t *>(ucs.constData()) + 1,
-                                                             ucs.size() - 1);
+    return QString::fromUcs4(&first, 1)
+           + QString::fromUcs4(reinterpret_cast<const char32_t *>(ucs.constData()) + 1,
+                               ucs.size() - 1);
 }
 
 } // namespace
@@ -73,8 +74,8 @@ QString KeywordGuess::fromDescription(const QString &description)
     const QStringList list = words(description);
     if (list.isEmpty())
         return {};
-    const QString *best = nullptr;      // longest non-stop word
-    const QString *shortest = nullptr;  // shortest word of all
+    const QString *best = nullptr;     // longest non-stop word
+    const QString *shortest = nullptr; // shortest word of all
     for (const QString &word : list) {
         const qsizetype n = codePoints(word);
         if (!isStopWord(word)) {

@@ -25,8 +25,11 @@ bool LocationAnalyzer::isInstalled()
     return static_cast<bool>(installed());
 }
 
-void LocationAnalyzer::run(Collection &collection, LocationRecord &record, LocationRows &rows,
-                           ErrorManager &errors, QWidget *parent)
+void LocationAnalyzer::run(Collection &collection,
+                           LocationRecord &record,
+                           LocationRows &rows,
+                           ErrorManager &errors,
+                           QWidget *parent)
 {
     if (const Function &analyzer = installed()) {
         analyzer(collection, record, rows, &errors, parent);

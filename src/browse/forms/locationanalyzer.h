@@ -22,15 +22,18 @@ class LocationAnalyzer final
 public:
     /// Fills `record` from its page and the page's keyword and detail rows into `rows` (the
     /// form's, stored when the form is saved); returns the analysis result (-1 when cancelled).
-    using Function
-        = std::function<int(Collection &, LocationRecord &, LocationRows &, ErrorManager *, QWidget *)>;
+    using Function = std::function<
+        int(Collection &, LocationRecord &, LocationRows &, ErrorManager *, QWidget *)>;
 
     static void install(Function analyzer);
     static bool isInstalled();
 
     /// Analyses the form's record, or reports "AnalyzeURL" as not defined.
-    static void run(Collection &collection, LocationRecord &record, LocationRows &rows,
-                    ErrorManager &errors, QWidget *parent);
+    static void run(Collection &collection,
+                    LocationRecord &record,
+                    LocationRows &rows,
+                    ErrorManager &errors,
+                    QWidget *parent);
 };
 
 } // namespace pk

@@ -8,12 +8,13 @@
 
 namespace pk {
 
-LocationCategoryRule::LocationCategoryRule(Collection &collection, UserInterface &ui, ErrorManager &errors)
+LocationCategoryRule::LocationCategoryRule(Collection &collection,
+                                           UserInterface &ui,
+                                           ErrorManager &errors)
     : m_collection(collection)
     , m_ui(ui)
     , m_errors(errors)
-{
-}
+{}
 
 QStringList LocationCategoryRule::choices()
 {

@@ -20,8 +20,12 @@
 
 namespace pk {
 
-LocationForm::LocationForm(Collection &collection, UserInterface &ui, ErrorManager &errors,
-                           FormRequest request, const QString &location, Hooks hooks)
+LocationForm::LocationForm(Collection &collection,
+                           UserInterface &ui,
+                           ErrorManager &errors,
+                           FormRequest request,
+                           const QString &location,
+                           Hooks hooks)
     : m_collection(collection)
     , m_ui(ui)
     , m_errors(errors)
@@ -114,7 +118,9 @@ bool LocationForm::save()
             m_failed = Entry::Category;
         else if (reported.catalogueNumber == Msg::DuplicateKey)
             m_failed = Entry::Location;
-        reportStoreError(m_errors, reported, inserting ? Msg::RecordInsertError : Msg::RecordNotUpdated,
+        reportStoreError(m_errors,
+                         reported,
+                         inserting ? Msg::RecordInsertError : Msg::RecordNotUpdated,
                          CollectionFile::Data);
         return false;
     }
@@ -154,7 +160,8 @@ bool LocationForm::remove()
     const QString file = trimTrailingSpaces(m_record.OriginalFilename);
     if (ShortcutFile::exists(file)
         && m_ui.askYesNo(QStringLiteral("Remove Link"),
-                         QStringLiteral("Delete original MSIE shortcut?\n\n") + file, false,
+                         QStringLiteral("Delete original MSIE shortcut?\n\n") + file,
+                         false,
                          UserInterface::Icon::Question))
         QFile::remove(file);
 

@@ -29,7 +29,6 @@ class UserInterface;
 class LocationForm final
 {
 public:
-
     /// The entry a failed check puts the focus on.
     enum class Entry { None, Location, Description, Category };
 
@@ -39,13 +38,20 @@ public:
         std::function<bool(const QString &file)> openFile;
     };
 
-    LocationForm(Collection &collection, UserInterface &ui, ErrorManager &errors, FormRequest request,
-                 const QString &location = {}, Hooks hooks = {});
+    LocationForm(Collection &collection,
+                 UserInterface &ui,
+                 ErrorManager &errors,
+                 FormRequest request,
+                 const QString &location = {},
+                 Hooks hooks = {});
 
     static QString title(FormRequest request);
     QString title() const { return title(m_request); }
     FormRequest request() const { return m_request; }
-    bool isReadOnly() const { return m_request == FormRequest::View || m_request == FormRequest::Delete; }
+    bool isReadOnly() const
+    {
+        return m_request == FormRequest::View || m_request == FormRequest::Delete;
+    }
 
     /// Reads the location and its rows (change, delete, view); false (reported) when it is gone.
     bool load();

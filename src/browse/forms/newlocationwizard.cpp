@@ -28,8 +28,7 @@ NewLocationWizard::NewLocationWizard(Collection &collection, UserInterface &ui, 
     , m_ui(ui)
     , m_errors(errors)
     , m_categoryRule(collection, ui, errors)
-{
-}
+{}
 
 void NewLocationWizard::setInput(const QString &location)
 {
@@ -55,7 +54,8 @@ QStringList NewLocationWizard::categoryChoices()
     return m_categoryRule.choices();
 }
 
-void NewLocationWizard::start(const QString &input, const std::vector<TopLevelWindow> &windows,
+void NewLocationWizard::start(const QString &input,
+                              const std::vector<TopLevelWindow> &windows,
                               quint32 ownWindow)
 {
     m_record = {};
@@ -95,7 +95,8 @@ void NewLocationWizard::take(const QString &location, const QString &description
 
 void NewLocationWizard::locationAccepted()
 {
-    if (trimTrailingSpaces(m_record.Keyword).isEmpty() && !trimTrailingSpaces(m_record.Location).isEmpty())
+    if (trimTrailingSpaces(m_record.Keyword).isEmpty()
+        && !trimTrailingSpaces(m_record.Location).isEmpty())
         m_record.Keyword = KeywordGuess::fromLocation(m_record.Location);
 }
 

@@ -22,8 +22,9 @@ bool isSection(const QByteArray &line)
 
 bool isShortcutSection(const QByteArray &line)
 {
-    return isSection(line) && trimmedLine(line).mid(1, trimmedLine(line).size() - 2).trimmed().toLower()
-                                  == "internetshortcut";
+    return isSection(line)
+           && trimmedLine(line).mid(1, trimmedLine(line).size() - 2).trimmed().toLower()
+                  == "internetshortcut";
 }
 
 bool isUrlKey(const QByteArray &line)

@@ -4,7 +4,9 @@
 
 namespace pk {
 
-void reportStoreError(ErrorManager &errors, const StoreStatus &status, std::uint16_t fallback,
+void reportStoreError(ErrorManager &errors,
+                      const StoreStatus &status,
+                      std::uint16_t fallback,
                       CollectionFile file)
 {
     ErrorContext context = status.context;

@@ -40,7 +40,8 @@ public:
     /// Adds `candidate` under the uniqueness rule above.
     static void add(std::vector<WindowCandidate> &list, const WindowCandidate &candidate);
     /// Candidates of `windows`, leaving out the window `ownWindow` and the main frame.
-    static std::vector<WindowCandidate> collect(const std::vector<TopLevelWindow> &windows, quint32 ownWindow);
+    static std::vector<WindowCandidate> collect(const std::vector<TopLevelWindow> &windows,
+                                                quint32 ownWindow);
 };
 
 } // namespace pk

@@ -32,18 +32,28 @@ std::optional<QueryFieldRef> resolveLocationField(const QString &name)
     ref.sql = QLatin1Char('"') + QString::fromLatin1(field->column) + QLatin1Char('"');
     switch (field->type) {
     case FieldType::Text:
-    case FieldType::Memo: ref.kind = QueryValueKind::Text; break;
+    case FieldType::Memo:
+        ref.kind = QueryValueKind::Text;
+        break;
     case FieldType::Date:
-    case FieldType::DayNumber: ref.kind = QueryValueKind::Date; break;
-    default: ref.kind = QueryValueKind::Number; break;
+    case FieldType::DayNumber:
+        ref.kind = QueryValueKind::Date;
+        break;
+    default:
+        ref.kind = QueryValueKind::Number;
+        break;
     }
     return ref;
 }
 
 } // namespace
 
-LocationBrowse::LocationBrowse(Collection &collection, UserInterface &ui, ErrorManager &errors,
-                               Launcher &launcher, Hooks hooks, QObject *parent)
+LocationBrowse::LocationBrowse(Collection &collection,
+                               UserInterface &ui,
+                               ErrorManager &errors,
+                               Launcher &launcher,
+                               Hooks hooks,
+                               QObject *parent)
     : QObject(parent)
     , m_collection(collection)
     , m_ui(ui)
@@ -95,8 +105,9 @@ void LocationBrowse::setTab(int tab)
 
 void LocationBrowse::sortByColumn(int column, bool descending)
 {
-    const StoreStatus status = m_model.sortByColumn(column, descending ? Qt::DescendingOrder
-                                                                        : Qt::AscendingOrder);
+    const StoreStatus status = m_model.sortByColumn(column,
+                                                    descending ? Qt::DescendingOrder
+                                                               : Qt::AscendingOrder);
     if (!status && status.catalogueNumber != 0)
         m_errors.raise(status.catalogueNumber, status.context);
     emit refreshed();
@@ -155,7 +166,9 @@ bool LocationBrowse::applyQuery(const QString &expression)
         m_model.setFilter(previous);
         // The previous filter read well a moment ago; the message below tells what failed.
         static_cast<void>(m_model.refresh());
-        m_ui.message(QStringLiteral("Invalid Query"), status.describe(), UserInterface::Icon::Warning);
+        m_ui.message(QStringLiteral("Invalid Query"),
+                     status.describe(),
+                     UserInterface::Icon::Warning);
         return false;
     }
     m_query = expression;
@@ -248,7 +261,8 @@ void LocationBrowse::doubleClick(int row)
 int LocationBrowse::find(const QString &condition, bool fromStart, int current)
 {
     if (condition.trimmed().isEmpty()) {
-        m_ui.message(QStringLiteral("Error"), QStringLiteral("No search criteria specified."),
+        m_ui.message(QStringLiteral("Error"),
+                     QStringLiteral("No search criteria specified."),
                      UserInterface::Icon::Critical);
         return -1;
     }
@@ -367,7 +381,8 @@ void LocationBrowse::start(const QString &procedure, const QVariantMap &argument
 
 void LocationBrowse::insert()
 {
-    start(QLatin1String(Procedure::UpdateLocation), {{QStringLiteral("Action"), QStringLiteral("Insert")}});
+    start(QLatin1String(Procedure::UpdateLocation),
+          {{QStringLiteral("Action"), QStringLiteral("Insert")}});
 }
 
 void LocationBrowse::change(int row)
@@ -375,8 +390,9 @@ void LocationBrowse::change(int row)
     const LocationPager::Row *r = m_model.rowAt(row);
     if (!r)
         return;
-    start(QLatin1String(Procedure::UpdateLocation), {{QStringLiteral("Action"), QStringLiteral("Change")},
-                                                     {QStringLiteral("Location"), r->record.Location}});
+    start(QLatin1String(Procedure::UpdateLocation),
+          {{QStringLiteral("Action"), QStringLiteral("Change")},
+           {QStringLiteral("Location"), r->record.Location}});
 }
 
 void LocationBrowse::remove(int row)
@@ -388,8 +404,9 @@ void LocationBrowse::remove(int row)
     const QString form = QLatin1String(Procedure::UpdateLocation);
     // The form asks and deletes when it exists; until then the list asks and deletes itself.
     if (m_hooks.starter && m_hooks.starter->isDefined(form)) {
-        m_hooks.starter->start(form, {{QStringLiteral("Action"), QStringLiteral("Delete")},
-                                      {QStringLiteral("Location"), location}});
+        m_hooks.starter->start(form,
+                               {{QStringLiteral("Action"), QStringLiteral("Delete")},
+                                {QStringLiteral("Location"), location}});
         return;
     }
     if (m_errors.raise(Msg::ConfirmDelete) != 0)
@@ -411,7 +428,8 @@ void LocationBrowse::test(int row)
     const LocationPager::Row *r = m_model.rowAt(row);
     if (!r)
         return;
-    start(QLatin1String(Procedure::RetrieveAndTest), {{QStringLiteral("Location"), r->record.Location}});
+    start(QLatin1String(Procedure::RetrieveAndTest),
+          {{QStringLiteral("Location"), r->record.Location}});
 }
 
 void LocationBrowse::download(int row)
@@ -425,8 +443,9 @@ void LocationBrowse::download(int row)
 
 void LocationBrowse::print()
 {
-    start(QLatin1String(Procedure::ReportWizard), {{QStringLiteral("Query"), m_query},
-                                                   {QStringLiteral("Key"), QString::fromLatin1(m_model.key().name)}});
+    start(QLatin1String(Procedure::ReportWizard),
+          {{QStringLiteral("Query"), m_query},
+           {QStringLiteral("Key"), QString::fromLatin1(m_model.key().name)}});
 }
 
 void LocationBrowse::grabFromBrowser()

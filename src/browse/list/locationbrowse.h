@@ -43,8 +43,12 @@ public:
         std::function<QString()> favouritesFolder;
     };
 
-    LocationBrowse(Collection &collection, UserInterface &ui, ErrorManager &errors,
-                   Launcher &launcher, Hooks hooks, QObject *parent = nullptr);
+    LocationBrowse(Collection &collection,
+                   UserInterface &ui,
+                   ErrorManager &errors,
+                   Launcher &launcher,
+                   Hooks hooks,
+                   QObject *parent = nullptr);
     ~LocationBrowse() override;
 
     LocationListModel &model() { return m_model; }

@@ -32,19 +32,32 @@ constexpr std::array<LocationColumn, LocationColumns::Count> kColumns{{
 QString text(const LocationRecord &r, int column)
 {
     switch (column) {
-    case LocationColumns::Description: return r.Description;
-    case LocationColumns::Location: return r.Location;
-    case LocationColumns::Category: return r.Category;
-    case LocationColumns::Keyword: return r.Keyword;
-    case LocationColumns::Comments: return r.Comments;
-    case LocationColumns::UserName: return r.UserName;
-    case LocationColumns::Password: return r.Password;
-    case LocationColumns::Custom1: return r.Custom1;
-    case LocationColumns::Custom2: return r.Custom2;
-    case LocationColumns::Custom3: return r.Custom3;
-    case LocationColumns::SiteInfo: return r.SiteInfo;
-    case LocationColumns::EmailAddress: return r.EmailAddress;
-    default: return {};
+    case LocationColumns::Description:
+        return r.Description;
+    case LocationColumns::Location:
+        return r.Location;
+    case LocationColumns::Category:
+        return r.Category;
+    case LocationColumns::Keyword:
+        return r.Keyword;
+    case LocationColumns::Comments:
+        return r.Comments;
+    case LocationColumns::UserName:
+        return r.UserName;
+    case LocationColumns::Password:
+        return r.Password;
+    case LocationColumns::Custom1:
+        return r.Custom1;
+    case LocationColumns::Custom2:
+        return r.Custom2;
+    case LocationColumns::Custom3:
+        return r.Custom3;
+    case LocationColumns::SiteInfo:
+        return r.SiteInfo;
+    case LocationColumns::EmailAddress:
+        return r.EmailAddress;
+    default:
+        return {};
     }
 }
 
@@ -63,11 +76,16 @@ const LocationColumn &LocationColumns::column(int index)
 QVariant LocationColumns::value(const LocationRecord &record, int column)
 {
     switch (column) {
-    case State: return int(record.Validated);
-    case Rating: return record.Rating;
-    case LastVisit: return record.LastVisit;
-    case LastValidated: return record.LastValidated;
-    default: return text(record, column);
+    case State:
+        return int(record.Validated);
+    case Rating:
+        return record.Rating;
+    case LastVisit:
+        return record.LastVisit;
+    case LastValidated:
+        return record.LastValidated;
+    default:
+        return text(record, column);
     }
 }
 
@@ -77,11 +95,21 @@ QString LocationColumns::display(const LocationRecord &record, int column)
         return {};
     // One Picture per column, made once: formatting runs for every visible cell.
     static const std::array<Picture, Count> pictures = [] {
-        std::array<Picture, Count> out{Picture(QString()), Picture(QString()), Picture(QString()),
-                                       Picture(QString()), Picture(QString()), Picture(QString()),
-                                       Picture(QString()), Picture(QString()), Picture(QString()),
-                                       Picture(QString()), Picture(QString()), Picture(QString()),
-                                       Picture(QString()), Picture(QString()), Picture(QString()),
+        std::array<Picture, Count> out{Picture(QString()),
+                                       Picture(QString()),
+                                       Picture(QString()),
+                                       Picture(QString()),
+                                       Picture(QString()),
+                                       Picture(QString()),
+                                       Picture(QString()),
+                                       Picture(QString()),
+                                       Picture(QString()),
+                                       Picture(QString()),
+                                       Picture(QString()),
+                                       Picture(QString()),
+                                       Picture(QString()),
+                                       Picture(QString()),
+                                       Picture(QString()),
                                        Picture(QString())};
         for (int c = 0; c < Count; ++c)
             out[std::size_t(c)] = Picture(QString::fromLatin1(kColumns[std::size_t(c)].picture));

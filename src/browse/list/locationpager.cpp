@@ -71,11 +71,17 @@ struct ColumnKeys
         for (int c = 0; c < LocationColumns::Count; ++c) {
             const std::size_t i = std::size_t(c);
             const bool text = c != LocationColumns::State && c != LocationColumns::Rating
-                              && c != LocationColumns::LastVisit && c != LocationColumns::LastValidated;
-            expressions[i] = std::string(LocationColumns::sqlColumn(c)) + (text ? " COLLATE PKNOCASE" : "");
+                              && c != LocationColumns::LastVisit
+                              && c != LocationColumns::LastValidated;
+            expressions[i] = std::string(LocationColumns::sqlColumn(c))
+                             + (text ? " COLLATE PKNOCASE" : "");
             components[i] = KeyComponent{expressions[i].c_str(), false, KeyCollation::None};
-            keys[i] = KeyDef{LocationColumns::column(c).field, "", &locationsTablePointer,
-                             std::span<const KeyComponent>(&components[i], 1), false, false,
+            keys[i] = KeyDef{LocationColumns::column(c).field,
+                             "",
+                             &locationsTablePointer,
+                             std::span<const KeyComponent>(&components[i], 1),
+                             false,
+                             false,
                              LocationColumns::column(c).heading};
         }
     }
@@ -94,12 +100,18 @@ LocationPager::~LocationPager() = default;
 LocationPager::Order LocationPager::sortKey(int column, bool descending)
 {
     switch (column) {
-    case LocationColumns::Description: return {&Keys::urlDescription(), descending};
-    case LocationColumns::Location: return {&Keys::urlLocation(), descending};
-    case LocationColumns::Category: return {&Keys::urlCategory(), descending};
-    case LocationColumns::Rating: return {&Keys::urlRating(), !descending}; // the key lists the highest first
-    case LocationColumns::Keyword: return {&Keys::urlKeyword(), descending};
-    default: break;
+    case LocationColumns::Description:
+        return {&Keys::urlDescription(), descending};
+    case LocationColumns::Location:
+        return {&Keys::urlLocation(), descending};
+    case LocationColumns::Category:
+        return {&Keys::urlCategory(), descending};
+    case LocationColumns::Rating:
+        return {&Keys::urlRating(), !descending}; // the key lists the highest first
+    case LocationColumns::Keyword:
+        return {&Keys::urlKeyword(), descending};
+    default:
+        break;
     }
     // Other columns lead no key: an ascending column order, read backwards for descending.
     static const ColumnKeys columnKeys;
@@ -307,7 +319,8 @@ qint64 LocationPager::countBefore(const ViewPosition &position)
     return total;
 }
 
-SqlFilter LocationPager::firstMatchFilter(const SqlFilter &condition, const ViewPosition &after) const
+SqlFilter LocationPager::firstMatchFilter(const SqlFilter &condition,
+                                          const ViewPosition &after) const
 {
     // The first match in key order found by one pass over the table rather than a walk along
     // the index that reads the rows in index order: far faster when the match is far away.
@@ -326,9 +339,10 @@ SqlFilter LocationPager::firstMatchFilter(const SqlFilter &condition, const View
         f.bindings << a.bindings;
     }
     f.where = QStringLiteral("rowid = (SELECT rowid FROM ") + QString::fromLatin1(table.schema)
-              + QLatin1Char('.') + QString::fromLatin1(table.sqlTable) + QStringLiteral(" NOT INDEXED WHERE ")
-              + terms.join(QStringLiteral(" AND ")) + QStringLiteral(" ORDER BY ")
-              + View(m_collection, *m_key).orderBy() + QStringLiteral(" LIMIT 1)");
+              + QLatin1Char('.') + QString::fromLatin1(table.sqlTable)
+              + QStringLiteral(" NOT INDEXED WHERE ") + terms.join(QStringLiteral(" AND "))
+              + QStringLiteral(" ORDER BY ") + View(m_collection, *m_key).orderBy()
+              + QStringLiteral(" LIMIT 1)");
     return f;
 }
 
@@ -347,7 +361,8 @@ void LocationPager::seed(qint64 keyOrderRow, const ViewPosition &position)
     auto view = makeView();
     ViewPage before;
     ViewPage after;
-    if (back > 0 && (!view->backward(position, back, false, before) || int(before.rows.size()) != back))
+    if (back > 0
+        && (!view->backward(position, back, false, before) || int(before.rows.size()) != back))
         return;
     if (!view->forward(position, ahead, true, after) || after.rows.empty())
         return;
@@ -393,7 +408,8 @@ qint64 LocationPager::rowOfRowId(qint64 rowId)
     return before < 0 ? -1 : keyRow(before);
 }
 
-std::optional<qint64> LocationPager::findNext(const SqlFilter &condition, qint64 afterRow,
+std::optional<qint64> LocationPager::findNext(const SqlFilter &condition,
+                                              qint64 afterRow,
                                               StoreStatus &status)
 {
     ViewPosition from;

@@ -16,8 +16,12 @@ QString withoutTrailingSpaces(const QString &text)
 
 QStringList SendType::names()
 {
-    return {QStringLiteral("URL"),     QStringLiteral("Description"), QStringLiteral("Category"),
-            QStringLiteral("Keyword"), QStringLiteral("Rating"),      QStringLiteral("Site Information")};
+    return {QStringLiteral("URL"),
+            QStringLiteral("Description"),
+            QStringLiteral("Category"),
+            QStringLiteral("Keyword"),
+            QStringLiteral("Rating"),
+            QStringLiteral("Site Information")};
 }
 
 QString SendType::name(Type type)
@@ -34,13 +38,20 @@ SendType::Type SendType::fromName(const QString &name)
 QString SendType::clipboardText(const LocationRecord &record, Type type)
 {
     switch (type) {
-    case Url: return withoutTrailingSpaces(record.Location);
-    case Description: return withoutTrailingSpaces(record.Description);
-    case Category: return withoutTrailingSpaces(record.Category);
-    case Keyword: return withoutTrailingSpaces(record.Keyword);
-    case Rating: return QString::number(record.Rating);
-    case SiteInformation: return withoutTrailingSpaces(record.SiteInfo);
-    case Count: break;
+    case Url:
+        return withoutTrailingSpaces(record.Location);
+    case Description:
+        return withoutTrailingSpaces(record.Description);
+    case Category:
+        return withoutTrailingSpaces(record.Category);
+    case Keyword:
+        return withoutTrailingSpaces(record.Keyword);
+    case Rating:
+        return QString::number(record.Rating);
+    case SiteInformation:
+        return withoutTrailingSpaces(record.SiteInfo);
+    case Count:
+        break;
     }
     return {};
 }

@@ -11,7 +11,8 @@ bool ShortcutDrop::isShortcut(const QString &fileName)
 
 QString ShortcutDrop::readUrl(const QString &fileName)
 {
-    return IniFile::read(fileName, QStringLiteral("InternetShortcut"), QStringLiteral("URL")).trimmed();
+    return IniFile::read(fileName, QStringLiteral("InternetShortcut"), QStringLiteral("URL"))
+        .trimmed();
 }
 
 LocationRecord ShortcutDrop::placement(const QString &fileName, const QString &favouritesFolder)

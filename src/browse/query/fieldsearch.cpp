@@ -80,11 +80,13 @@ void FieldSearch::rebuild()
     m_expression = matchExpression(m_fieldNames.at(m_current), m_searched);
 }
 
-std::optional<QString> FieldSearch::find(bool next, FieldSearchMemory &memory,
+std::optional<QString> FieldSearch::find(bool next,
+                                         FieldSearchMemory &memory,
                                          UserInterface &ui) const
 {
     if (m_current < 0) {
-        ui.message(QStringLiteral("Error"), QStringLiteral("Select a field first."),
+        ui.message(QStringLiteral("Error"),
+                   QStringLiteral("Select a field first."),
                    UserInterface::Icon::Warning);
         return std::nullopt;
     }

@@ -50,7 +50,8 @@ class Compiler
 {
 public:
     Compiler(const QueryCompileContext &context, QueryError &error)
-        : m_context(context), m_error(error)
+        : m_context(context)
+        , m_error(error)
     {}
 
     bool condition(const QueryNode &node, QString &out);
@@ -71,8 +72,8 @@ private:
     bool truth(const QueryNode &node, QString &out);
 
     /// Emits an operand as `kind`; constants are converted and bound. `foldText` upper-cases.
-    bool emitOperand(const Operand &o, QueryValueKind kind, bool foldText, bool trimText,
-                     QString &out);
+    bool emitOperand(
+        const Operand &o, QueryValueKind kind, bool foldText, bool trimText, QString &out);
     bool emitPlainText(const Operand &o, QString &out);
     QString bind(const QVariant &v)
     {
@@ -90,8 +91,8 @@ bool Compiler::condition(const QueryNode &node, QString &out)
     switch (node.kind) {
     case QueryNode::Kind::Or:
     case QueryNode::Kind::And: {
-        const QString glue
-            = node.kind == QueryNode::Kind::Or ? QStringLiteral(" OR ") : QStringLiteral(" AND ");
+        const QString glue = node.kind == QueryNode::Kind::Or ? QStringLiteral(" OR ")
+                                                              : QStringLiteral(" AND ");
         out += u'(';
         for (size_t i = 0; i < node.children.size(); ++i) {
             if (i > 0)
@@ -204,8 +205,8 @@ std::optional<Operand> Compiler::operand(const QueryNode &node)
     }
 }
 
-bool Compiler::emitOperand(const Operand &o, QueryValueKind kind, bool foldText, bool trimText,
-                           QString &out)
+bool Compiler::emitOperand(
+    const Operand &o, QueryValueKind kind, bool foldText, bool trimText, QString &out)
 {
     if (o.source != Operand::Source::Constant) {
         if (kind == QueryValueKind::Text && foldText && !o.upperCased)
@@ -310,10 +311,10 @@ bool Compiler::search(const QueryNode &node, QString &out)
     std::optional<Operand> right = operand(*node.children[1]);
     if (!right)
         return false;
-    const bool begins
-        = node.op == QueryOperator::BeginsWith || node.op == QueryOperator::NotBeginsWith;
-    const bool negated
-        = node.op == QueryOperator::NotBeginsWith || node.op == QueryOperator::NotContains;
+    const bool begins = node.op == QueryOperator::BeginsWith
+                        || node.op == QueryOperator::NotBeginsWith;
+    const bool negated = node.op == QueryOperator::NotBeginsWith
+                         || node.op == QueryOperator::NotContains;
     out += negated ? QStringLiteral("(NOT ") : QStringLiteral("(");
     out += begins ? QStringLiteral("PK_BEGINS(") : QStringLiteral("PK_CONTAINS(");
     if (!emitPlainText(*left, out))
@@ -333,8 +334,8 @@ bool Compiler::checked(const QueryNode &node, QString &out)
     if (field->source == Operand::Source::Constant)
         return fail(node.position, QStringLiteral("IS CHECKED applies to a field"));
     const bool isChecked = node.op == QueryOperator::IsChecked;
-    const QString empty
-        = field->kind == QueryValueKind::Text ? QStringLiteral("''") : QStringLiteral("0");
+    const QString empty = field->kind == QueryValueKind::Text ? QStringLiteral("''")
+                                                              : QStringLiteral("0");
     out += u'(' + field->sql + (isChecked ? QStringLiteral(" <> ") : QStringLiteral(" = ")) + empty
            + u')';
     return true;
@@ -347,10 +348,10 @@ bool Compiler::match(const QueryNode &node, QString &out)
         return fail(modeNode.position, QStringLiteral("the mode of MATCH must be 1 or 17"));
     const qlonglong mode = modeNode.value.toLongLong();
     if (mode != 1 && mode != 17)
-        return fail(
-            modeNode.position,
-            QStringLiteral("MATCH mode %1 is not supported; use 1 (exact) or 17 (ignoring case)")
-                .arg(mode));
+        return fail(modeNode.position,
+                    QStringLiteral(
+                        "MATCH mode %1 is not supported; use 1 (exact) or 17 (ignoring case)")
+                        .arg(mode));
     std::optional<Operand> value = operand(*node.children[0]);
     if (!value)
         return false;
@@ -375,16 +376,17 @@ bool Compiler::truth(const QueryNode &node, QString &out)
     if (field->source == Operand::Source::Constant)
         return fail(node.children[0]->position,
                     QStringLiteral("expected a comparison after '%1'").arg(field->name));
-    const QString empty
-        = field->kind == QueryValueKind::Text ? QStringLiteral("''") : QStringLiteral("0");
+    const QString empty = field->kind == QueryValueKind::Text ? QStringLiteral("''")
+                                                              : QStringLiteral("0");
     out += u'(' + field->sql + QStringLiteral(" <> ") + empty + u')';
     return true;
 }
 
 } // namespace
 
-std::optional<SqlFilter>
-QueryCompiler::compile(const QueryNode &root, const QueryCompileContext &context, QueryError &error)
+std::optional<SqlFilter> QueryCompiler::compile(const QueryNode &root,
+                                                const QueryCompileContext &context,
+                                                QueryError &error)
 {
     error = {};
     Compiler compiler(context, error);

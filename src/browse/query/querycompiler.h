@@ -55,7 +55,8 @@ class QueryCompiler final
 public:
     /// Returns the filter, or nothing with `error` filled.
     static std::optional<SqlFilter> compile(const QueryNode &root,
-                                            const QueryCompileContext &context, QueryError &error);
+                                            const QueryCompileContext &context,
+                                            QueryError &error);
 
     /// Day number of a date: 1 January 1801 is day 4; an invalid date is 0.
     static qint32 dayNumber(const QDate &date);

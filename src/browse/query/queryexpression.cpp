@@ -9,8 +9,8 @@ QueryExpression QueryExpression::parse(const QString &text)
     QueryExpression e;
     e.m_text = text;
     if (text.size() > MaxLength) {
-        e.m_error
-            = {MaxLength, QStringLiteral("the query is longer than %1 characters").arg(MaxLength)};
+        e.m_error = {MaxLength,
+                     QStringLiteral("the query is longer than %1 characters").arg(MaxLength)};
         return e;
     }
     if (text.trimmed().isEmpty())

@@ -76,8 +76,8 @@ const QueryField *QueryFieldTable::find(const QString &name) const
     return i < 0 ? nullptr : &m_fields.at(i);
 }
 
-QueryFieldResolver
-QueryFieldTable::resolver(std::function<QString(const QString &prefix)> sqlTableForPrefix) const
+QueryFieldResolver QueryFieldTable::resolver(
+    std::function<QString(const QString &prefix)> sqlTableForPrefix) const
 {
     return [fields = m_fields, tableFor = std::move(sqlTableForPrefix)](
                const QString &name) -> std::optional<QueryFieldRef> {

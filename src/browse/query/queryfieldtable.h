@@ -39,7 +39,9 @@ public:
     };
 
     QueryFieldTable() = default;
-    explicit QueryFieldTable(QString tableCode) : m_tableCode(std::move(tableCode)) {}
+    explicit QueryFieldTable(QString tableCode)
+        : m_tableCode(std::move(tableCode))
+    {}
 
     /// Clears the table and loads `text`; returns 0 or an Error number (the table is then empty).
     int load(QStringView text);

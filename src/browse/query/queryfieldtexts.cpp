@@ -29,23 +29,19 @@ namespace pk::QueryFieldTexts {
 
 namespace {
 
-constexpr char16_t LocationRows[] =
-    PK_LOCATION_FIELD_ROWS;
+constexpr char16_t LocationRows[] = PK_LOCATION_FIELD_ROWS;
 
-constexpr char16_t ExportRows[] =
-    u"Category name¦0¦CAT:Category¦@s50¦50¦1¦1¦¦¦«"
-    u"Category flag¦0¦CAT:Flag¦@n3¦1¦2¦2¦¦Flag¦«"
-    u"Category description¦0¦CAT:Description¦@s255¦1000¦1¦1¦¦¦«"
-    PK_LOCATION_FIELD_ROWS;
+constexpr char16_t ExportRows[]
+    = u"Category name¦0¦CAT:Category¦@s50¦50¦1¦1¦¦¦«"
+      u"Category flag¦0¦CAT:Flag¦@n3¦1¦2¦2¦¦Flag¦«"
+      u"Category description¦0¦CAT:Description¦@s255¦1000¦1¦1¦¦¦«" PK_LOCATION_FIELD_ROWS;
 
-constexpr char16_t KeywordRows[] =
-    u"Location¦0¦UDK:Location¦@s255¦255¦1¦1¦¦¦«"
-    u"Keyword¦0¦UDK:Keyword¦@s32¦32¦1¦1¦¦¦«";
+constexpr char16_t KeywordRows[] = u"Location¦0¦UDK:Location¦@s255¦255¦1¦1¦¦¦«"
+                                   u"Keyword¦0¦UDK:Keyword¦@s32¦32¦1¦1¦¦¦«";
 
-constexpr char16_t DetailRows[] =
-    u"Location¦0¦UDT:Location¦@s255¦255¦1¦1¦¦¦«"
-    u"Label¦0¦UDT:DataLabel¦@s30¦30¦1¦1¦¦¦«"
-    u"Value¦0¦UDT:DataValue¦@s90¦90¦1¦1¦¦¦«";
+constexpr char16_t DetailRows[] = u"Location¦0¦UDT:Location¦@s255¦255¦1¦1¦¦¦«"
+                                  u"Label¦0¦UDT:DataLabel¦@s30¦30¦1¦1¦¦¦«"
+                                  u"Value¦0¦UDT:DataValue¦@s90¦90¦1¦1¦¦¦«";
 
 } // namespace
 

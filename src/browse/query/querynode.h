@@ -39,7 +39,10 @@ struct QueryNode
     QVariant value;
     std::vector<std::unique_ptr<QueryNode>> children;
 
-    explicit QueryNode(Kind k, int pos) : kind(k), position(pos) {}
+    explicit QueryNode(Kind k, int pos)
+        : kind(k)
+        , position(pos)
+    {}
 };
 
 } // namespace pk

@@ -245,8 +245,9 @@ QueryParser::NodePtr QueryParser::parseCondition(int depth)
         take();
         const bool negated = acceptKeyword("NOT");
         if (!acceptKeyword("CHECKED"))
-            return fail(peek().position, QStringLiteral("expected CHECKED after IS%1")
-                                             .arg(negated ? QStringLiteral(" NOT") : QString()));
+            return fail(peek().position,
+                        QStringLiteral("expected CHECKED after IS%1")
+                            .arg(negated ? QStringLiteral(" NOT") : QString()));
         return make(negated ? QueryOperator::IsNotChecked : QueryOperator::IsChecked);
     }
     if (left->kind != QueryNode::Kind::Name)
@@ -297,23 +298,23 @@ QueryParser::NodePtr QueryParser::parseValue(int depth)
             NodePtr arg = parseValue(depth + 1);
             if (!arg || !expect(QueryToken::Type::RParen, "')'"))
                 return nullptr;
-            auto node = std::make_unique<QueryNode>(
-                upper ? QueryNode::Kind::Upper : QueryNode::Kind::Lower, pos);
+            auto node = std::make_unique<QueryNode>(upper ? QueryNode::Kind::Upper
+                                                          : QueryNode::Kind::Lower,
+                                                    pos);
             node->children.push_back(std::move(arg));
             return node;
         }
         if (isReserved(t.text))
-            return fail(
-                t.position,
-                QStringLiteral("expected a field, a value or '(' but found %1").arg(describe(t)));
+            return fail(t.position,
+                        QStringLiteral("expected a field, a value or '(' but found %1")
+                            .arg(describe(t)));
         auto node = std::make_unique<QueryNode>(QueryNode::Kind::Name, t.position);
         node->text = take().text;
         return node;
     }
     default:
-        return fail(
-            t.position,
-            QStringLiteral("expected a field, a value or '(' but found %1").arg(describe(t)));
+        return fail(t.position,
+                    QStringLiteral("expected a field, a value or '(' but found %1").arg(describe(t)));
     }
 }
 

@@ -31,7 +31,9 @@ public:
     static std::unique_ptr<QueryNode> parse(const QString &text, QueryError &error);
 
 private:
-    explicit QueryParser(std::vector<QueryToken> tokens) : m_tokens(std::move(tokens)) {}
+    explicit QueryParser(std::vector<QueryToken> tokens)
+        : m_tokens(std::move(tokens))
+    {}
 
     using NodePtr = std::unique_ptr<QueryNode>;
 

@@ -33,8 +33,9 @@ void QueryTexts::setDefaults()
         QStringLiteral(
             "An error has prevented the Query Wizard from loading your query at this time."));
     set(InvalidQueryTitle, QStringLiteral("Invalid Query"));
-    set(InvalidQuery, QStringLiteral("The query you have designed is invalid.|Please review your "
-                                     "query and correct the problem."));
+    set(InvalidQuery,
+        QStringLiteral("The query you have designed is invalid.|Please review your "
+                       "query and correct the problem."));
     set(OverwriteQueryTitle, QStringLiteral("Overwrite Query"));
     set(OverwriteQuery, QStringLiteral("Do you want to overwrite the query you are editing?"));
     set(QueryNoLongerValidTitle, QStringLiteral("Query No Longer Valid"));

@@ -64,7 +64,8 @@ int choiceIndex(const QueryField &field, const QString &value)
 } // namespace
 
 QueryWizardModel::QueryWizardModel(const QueryFieldTable &fields, const QueryTexts &texts)
-    : m_fields(fields), m_texts(texts)
+    : m_fields(fields)
+    , m_texts(texts)
 {}
 
 QList<QueryOperator> QueryWizardModel::operatorsFor(int field) const
@@ -112,7 +113,9 @@ QString QueryWizardModel::validate(const QueryCondition &c) const
     const NumberRange range = pictureRange(f.picture).value_or(NumberRange{-1e15, 1e15});
     if (*number < range.low || *number > range.high)
         return QStringLiteral("%1 takes a number from %2 to %3; '%4' is out of range.")
-            .arg(f.prompt, QString::number(range.low, 'f', 0), QString::number(range.high, 'f', 0),
+            .arg(f.prompt,
+                 QString::number(range.low, 'f', 0),
+                 QString::number(range.high, 'f', 0),
                  c.value.trimmed());
     return {};
 }
@@ -253,7 +256,8 @@ bool QueryWizardModel::flattenOr(const QueryNode &node, LoadResult &result)
     return true;
 }
 
-bool QueryWizardModel::flattenAnd(const QueryNode &node, QueryCondition::Join join,
+bool QueryWizardModel::flattenAnd(const QueryNode &node,
+                                  QueryCondition::Join join,
                                   LoadResult &result)
 {
     if (node.kind != QueryNode::Kind::And)
@@ -292,8 +296,8 @@ bool QueryWizardModel::leaf(const QueryNode &node, QueryCondition::Join join, Lo
                     c.value = f.choices.at(i);
             } else if (f.isDate()) {
                 const qlonglong day = value.value.toLongLong();
-                c.value
-                    = day == 0 ? QString() : QDate(1800, 12, 28).addDays(day).toString(Qt::ISODate);
+                c.value = day == 0 ? QString()
+                                   : QDate(1800, 12, 28).addDays(day).toString(Qt::ISODate);
             }
         } else {
             return false;

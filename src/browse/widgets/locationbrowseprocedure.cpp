@@ -39,12 +39,22 @@ QWidget *openLocationBrowse(const ProcedureCall &call)
     auto fields = std::make_shared<QueryFieldTable>(QStringLiteral("URL"));
     fields->initialize(QueryFieldTexts::locations(), shell.ui());
 
-    LocationBrowseWindow::Environment env{shell.collection(), shell.ui(), shell.errors(), hooks, {}, {},
-                                          &shell.positionIni(), nullptr};
+    LocationBrowseWindow::Environment env{shell.collection(),
+                                          shell.ui(),
+                                          shell.errors(),
+                                          hooks,
+                                          {},
+                                          {},
+                                          &shell.positionIni(),
+                                          nullptr};
     env.findDialog = [memory, &shell](QWidget *parent, bool &findNext) {
         findNext = false;
-        const QString expression = FieldSearchDialog::vsFind(LocationColumns::findFields(), memory->label,
-                                                             memory->value, findNext, shell.ui(), parent);
+        const QString expression = FieldSearchDialog::vsFind(LocationColumns::findFields(),
+                                                             memory->label,
+                                                             memory->value,
+                                                             findNext,
+                                                             shell.ui(),
+                                                             parent);
         return expression;
     };
     env.queryWizard = [fields, &shell](QWidget *parent, const QString &current) {
@@ -57,7 +67,8 @@ QWidget *openLocationBrowse(const ProcedureCall &call)
 
 void registerLocationBrowse()
 {
-    ProcedureRegistry::instance().add(QLatin1String(Procedure::BrowseLocations), &openLocationBrowse);
+    ProcedureRegistry::instance().add(QLatin1String(Procedure::BrowseLocations),
+                                      &openLocationBrowse);
 }
 
 } // namespace pk

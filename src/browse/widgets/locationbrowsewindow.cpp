@@ -91,7 +91,8 @@ void setWaitCursor(bool on)
 int LocationBrowseWindow::dialogUnitsToPixels(int units, const QFontMetrics &metrics)
 {
     // A horizontal dialog unit is a quarter of the font's average character width.
-    static const QString alphabet = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
+    static const QString alphabet = QStringLiteral(
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
     const int average = (metrics.horizontalAdvance(alphabet) / 26 + 1) / 2;
     return (units * average + 2) / 4;
 }
@@ -109,12 +110,18 @@ LocationBrowseWindow::LocationBrowseWindow(Environment environment, QWidget *par
     }
     LocationBrowse::Hooks hooks = m_env.hooks;
     if (!hooks.setClipboard)
-        hooks.setClipboard = [](const QString &text) { QGuiApplication::clipboard()->setText(text); };
+        hooks.setClipboard = [](const QString &text) {
+            QGuiApplication::clipboard()->setText(text);
+        };
     if (!hooks.setBusy)
         hooks.setBusy = &setWaitCursor;
-    m_browse = std::make_unique<LocationBrowse>(m_env.collection, m_env.ui, m_env.errors, *launcher,
+    m_browse = std::make_unique<LocationBrowse>(m_env.collection,
+                                                m_env.ui,
+                                                m_env.errors,
+                                                *launcher,
                                                 std::move(hooks));
-    m_browse->model().setStateIcon([](int validated) { return QVariant(StateIcons::forValidated(validated)); });
+    m_browse->model().setStateIcon(
+        [](int validated) { return QVariant(StateIcons::forValidated(validated)); });
 
     buildWindow();
     buildPopup();
@@ -124,16 +131,20 @@ LocationBrowseWindow::LocationBrowseWindow(Environment environment, QWidget *par
     // Whatever reads the list again keeps the highlighted location highlighted.
     connect(&m_browse->model(), &QAbstractItemModel::modelAboutToBeReset, this, [this] {
         const QModelIndex current = m_table->currentIndex();
-        m_highlighted = current.isValid()
-                            ? m_browse->model().data(current, LocationListModel::RowIdRole).toLongLong()
-                            : 0;
+        m_highlighted
+            = current.isValid()
+                  ? m_browse->model().data(current, LocationListModel::RowIdRole).toLongLong()
+                  : 0;
     });
     connect(&m_browse->model(), &QAbstractItemModel::modelReset, this, [this] {
-        const qint64 row = m_highlighted > 0 ? m_browse->model().pager().rowOfRowId(m_highlighted) : -1;
+        const qint64 row = m_highlighted > 0 ? m_browse->model().pager().rowOfRowId(m_highlighted)
+                                             : -1;
         selectRow(row >= 0 ? int(row) : 0);
     });
     connect(m_browse.get(), &LocationBrowse::queryChanged, this, &LocationBrowseWindow::updateState);
-    connect(&BrowseRefresh::instance(), &BrowseRefresh::refreshRequested, this,
+    connect(&BrowseRefresh::instance(),
+            &BrowseRefresh::refreshRequested,
+            this,
             &LocationBrowseWindow::refresh);
 
     m_browse->refresh();
@@ -142,7 +153,9 @@ LocationBrowseWindow::LocationBrowseWindow(Environment environment, QWidget *par
 
 LocationBrowseWindow::~LocationBrowseWindow() = default;
 
-QPushButton *LocationBrowseWindow::button(const QString &text, const QString &tip, const char *name,
+QPushButton *LocationBrowseWindow::button(const QString &text,
+                                          const QString &tip,
+                                          const char *name,
                                           const std::function<void()> &command)
 {
     auto *b = new QPushButton(text, this);
@@ -153,7 +166,9 @@ QPushButton *LocationBrowseWindow::button(const QString &text, const QString &ti
     return b;
 }
 
-QToolButton *LocationBrowseWindow::toolButton(const QString &text, const QString &tip, const char *name,
+QToolButton *LocationBrowseWindow::toolButton(const QString &text,
+                                              const QString &tip,
+                                              const char *name,
                                               const std::function<void()> &command)
 {
     auto *b = new QToolButton(this);
@@ -184,20 +199,30 @@ void LocationBrowseWindow::buildWindow()
     // Tool bar row
     auto *tools = new QHBoxLayout;
     QStyle *s = style();
-    QToolButton *query = toolButton(QStringLiteral("Query"), QStringLiteral("Query the database (show selected records)"),
-                                    "queryTool", [this] { runQuery(); });
+    QToolButton *query = toolButton(QStringLiteral("Query"),
+                                    QStringLiteral("Query the database (show selected records)"),
+                                    "queryTool",
+                                    [this] { runQuery(); });
     query->setIcon(s->standardIcon(QStyle::SP_FileDialogContentsView));
-    QToolButton *reset = toolButton(QStringLiteral("Reset"), QStringLiteral("Reset the query (show all records)"),
-                                    "resetTool", [this] { m_browse->resetQuery(); });
+    QToolButton *reset = toolButton(QStringLiteral("Reset"),
+                                    QStringLiteral("Reset the query (show all records)"),
+                                    "resetTool",
+                                    [this] { m_browse->resetQuery(); });
     reset->setIcon(s->standardIcon(QStyle::SP_DialogResetButton));
-    QToolButton *copy = toolButton(QStringLiteral("Copy"), QStringLiteral("Copy highlighted URL to the clipboard"),
-                                   "copyTool", [this] { m_browse->copyToClipboard(currentRow()); });
+    QToolButton *copy = toolButton(QStringLiteral("Copy"),
+                                   QStringLiteral("Copy highlighted URL to the clipboard"),
+                                   "copyTool",
+                                   [this] { m_browse->copyToClipboard(currentRow()); });
     copy->setIcon(s->standardIcon(QStyle::SP_FileIcon));
-    QToolButton *launch = toolButton(QStringLiteral("Launch"), QStringLiteral("Launch using the default program"),
-                                     "launchTool", [this] { m_browse->launch(currentRow()); });
+    QToolButton *launch = toolButton(QStringLiteral("Launch"),
+                                     QStringLiteral("Launch using the default program"),
+                                     "launchTool",
+                                     [this] { m_browse->launch(currentRow()); });
     launch->setIcon(s->standardIcon(QStyle::SP_MediaPlay));
-    QToolButton *grab = toolButton(QStringLiteral("Grab"), QStringLiteral("Get current URL from an open browser window"),
-                                   "grabTool", [this] { m_browse->grabFromBrowser(); });
+    QToolButton *grab = toolButton(QStringLiteral("Grab"),
+                                   QStringLiteral("Get current URL from an open browser window"),
+                                   "grabTool",
+                                   [this] { m_browse->grabFromBrowser(); });
     grab->setIcon(s->standardIcon(QStyle::SP_ArrowDown));
     for (QToolButton *b : {query, reset, copy, launch})
         b->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
@@ -206,8 +231,10 @@ void LocationBrowseWindow::buildWindow()
     tools->addWidget(reset);
     tools->addWidget(copy);
     tools->addWidget(launch);
-    tools->addWidget(button(QStringLiteral("Downlo&ad"), QStringLiteral("Download URL(s) to a local folder"),
-                            "downloadButton", [this] { m_browse->download(currentRow()); }));
+    tools->addWidget(button(QStringLiteral("Downlo&ad"),
+                            QStringLiteral("Download URL(s) to a local folder"),
+                            "downloadButton",
+                            [this] { m_browse->download(currentRow()); }));
     tools->addWidget(grab);
     tools->addStretch();
     auto *actionsLabel = new QLabel(QStringLiteral("Actions"), this);
@@ -215,10 +242,12 @@ void LocationBrowseWindow::buildWindow()
     m_sendTypes->setObjectName(QStringLiteral("sendTypes"));
     m_sendTypes->addItems(SendType::names());
     m_sendTypes->setCurrentIndex(0);
-    m_sendTypes->setToolTip(QStringLiteral("Select information to \ncopy to the clipboard \nor launch"));
+    m_sendTypes->setToolTip(
+        QStringLiteral("Select information to \ncopy to the clipboard \nor launch"));
     actionsLabel->setBuddy(m_sendTypes);
-    connect(m_sendTypes, &QComboBox::currentIndexChanged, this,
-            [this](int index) { m_browse->setSendType(SendType::Type(std::max(index, 0))); });
+    connect(m_sendTypes, &QComboBox::currentIndexChanged, this, [this](int index) {
+        m_browse->setSendType(SendType::Type(std::max(index, 0)));
+    });
     tools->addWidget(actionsLabel);
     tools->addWidget(m_sendTypes);
     layout->addLayout(tools);
@@ -239,8 +268,9 @@ void LocationBrowseWindow::buildWindow()
     locateLayout->addWidget(m_locator);
     layout->addWidget(locateBox);
     connect(m_tabs, &QTabBar::currentChanged, this, &LocationBrowseWindow::setTab);
-    connect(m_locator, &QLineEdit::textEdited, this,
-            [this](const QString &text) { selectRow(m_browse->locate(text)); });
+    connect(m_locator, &QLineEdit::textEdited, this, [this](const QString &text) {
+        selectRow(m_browse->locate(text));
+    });
 
     // The list
     auto *table = new LocationTable(this);
@@ -268,20 +298,25 @@ void LocationBrowseWindow::buildWindow()
     m_table->setIconSize(QSize(12, 12));
     table->onDrop = [this](const QStringList &files) { m_browse->dropFiles(files); };
     for (int c = 0; c < LocationColumns::Count; ++c)
-        m_table->setColumnWidth(c, dialogUnitsToPixels(LocationColumns::column(c).width, m_table->fontMetrics()));
-    m_table->setColumnWidth(LocationColumns::State, std::max(m_table->columnWidth(LocationColumns::State), 20));
+        m_table->setColumnWidth(c,
+                                dialogUnitsToPixels(LocationColumns::column(c).width,
+                                                    m_table->fontMetrics()));
+    m_table->setColumnWidth(LocationColumns::State,
+                            std::max(m_table->columnWidth(LocationColumns::State), 20));
     fitColumnsToTexts();
     connect(m_table->horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int column) {
         QHeaderView *header = m_table->horizontalHeader();
-        const bool descending = header->isSortIndicatorShown() && header->sortIndicatorSection() == column
+        const bool descending = header->isSortIndicatorShown()
+                                && header->sortIndicatorSection() == column
                                 && header->sortIndicatorOrder() == Qt::AscendingOrder;
         header->setSortIndicator(column, descending ? Qt::DescendingOrder : Qt::AscendingOrder);
         header->setSortIndicatorShown(true);
         m_browse->sortByColumn(column, descending);
         selectRow(0);
     });
-    connect(m_table, &QTableView::doubleClicked, this,
-            [this](const QModelIndex &index) { m_browse->doubleClick(index.row()); });
+    connect(m_table, &QTableView::doubleClicked, this, [this](const QModelIndex &index) {
+        m_browse->doubleClick(index.row());
+    });
     connect(m_table, &QWidget::customContextMenuRequested, this, [this](const QPoint &pos) {
         const QModelIndex index = m_table->indexAt(pos);
         if (index.isValid())
@@ -308,7 +343,8 @@ void LocationBrowseWindow::buildWindow()
         });
     };
     stepTabs({QKeySequence(Qt::CTRL | Qt::Key_Tab), QKeySequence(Qt::CTRL | Qt::Key_PageDown)}, 1);
-    stepTabs({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab),
+    stepTabs({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab),
+              QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab),
               QKeySequence(Qt::CTRL | Qt::Key_PageUp)},
              -1);
     auto *deleteShortcut = new QShortcut(QKeySequence(Qt::Key_Delete), m_table);
@@ -321,42 +357,64 @@ void LocationBrowseWindow::buildWindow()
     // Button rows
     auto *row1 = new QHBoxLayout;
     row1->addWidget(button(QStringLiteral("Copy to clipboard (action)"),
-                           QStringLiteral("Copy to the clipboard.  Use the clipboard monitor to quickly copy *FROM* the clipboard."),
-                           "copyButton", [this] { m_browse->copyToClipboard(currentRow()); }));
-    row1->addWidget(button(QStringLiteral("Launch URL"), QStringLiteral("Launch using the default program"),
-                           "launchButton", [this] { m_browse->launch(currentRow()); }));
-    row1->addWidget(button(QStringLiteral("&Query"), QStringLiteral("View selected records"), "queryButton",
+                           QStringLiteral("Copy to the clipboard.  Use the clipboard monitor to "
+                                          "quickly copy *FROM* the clipboard."),
+                           "copyButton",
+                           [this] { m_browse->copyToClipboard(currentRow()); }));
+    row1->addWidget(button(QStringLiteral("Launch URL"),
+                           QStringLiteral("Launch using the default program"),
+                           "launchButton",
+                           [this] { m_browse->launch(currentRow()); }));
+    row1->addWidget(button(QStringLiteral("&Query"),
+                           QStringLiteral("View selected records"),
+                           "queryButton",
                            [this] { runQuery(); }));
-    QPushButton *resetButton = button(QStringLiteral("&Reset"), QStringLiteral("View all records"),
-                                      "resetButton", [this] { m_browse->resetQuery(); });
+    QPushButton *resetButton = button(QStringLiteral("&Reset"),
+                                      QStringLiteral("View all records"),
+                                      "resetButton",
+                                      [this] { m_browse->resetQuery(); });
     m_resetWidgets << resetButton;
     row1->addWidget(resetButton);
     row1->addStretch();
-    row1->addWidget(button(QStringLiteral("Remove displayed entries"), QString(), "removeDisplayedButton",
+    row1->addWidget(button(QStringLiteral("Remove displayed entries"),
+                           QString(),
+                           "removeDisplayedButton",
                            [this] { m_browse->removeDisplayed(); }));
-    row1->addWidget(button(QStringLiteral("Remove invalid links"), QString(), "removeInvalidButton",
-                           [this] { m_browse->removeInvalid(); }));
+    row1->addWidget(
+        button(QStringLiteral("Remove invalid links"), QString(), "removeInvalidButton", [this] {
+            m_browse->removeInvalid();
+        }));
     layout->addLayout(row1);
 
     auto *row2 = new QHBoxLayout;
-    row2->addWidget(button(QStringLiteral("&New"), QStringLiteral("Add location information"), "insertButton",
+    row2->addWidget(button(QStringLiteral("&New"),
+                           QStringLiteral("Add location information"),
+                           "insertButton",
                            [this] { m_browse->insert(); }));
-    row2->addWidget(button(QStringLiteral("&Edit"), QStringLiteral("Change location information"), "changeButton",
+    row2->addWidget(button(QStringLiteral("&Edit"),
+                           QStringLiteral("Change location information"),
+                           "changeButton",
                            [this] { m_browse->change(currentRow()); }));
-    row2->addWidget(button(QStringLiteral("&Delete"), QStringLiteral("Remove location information"), "deleteButton",
+    row2->addWidget(button(QStringLiteral("&Delete"),
+                           QStringLiteral("Remove location information"),
+                           "deleteButton",
                            [this] { m_browse->remove(currentRow()); }));
-    row2->addWidget(button(QStringLiteral("&Test"), QStringLiteral("Test currently highlighted URL"), "testButton",
+    row2->addWidget(button(QStringLiteral("&Test"),
+                           QStringLiteral("Test currently highlighted URL"),
+                           "testButton",
                            [this] { m_browse->test(currentRow()); }));
-    row2->addWidget(button(QStringLiteral("&Print"), QStringLiteral("Print location information"), "printButton",
+    row2->addWidget(button(QStringLiteral("&Print"),
+                           QStringLiteral("Print location information"),
+                           "printButton",
                            [this] { m_browse->print(); }));
     row2->addStretch();
-    row2->addWidget(button(QStringLiteral("Cl&ose"), QStringLiteral("Close this window"), "closeButton",
-                           [this] {
-                               if (auto *sub = qobject_cast<QMdiSubWindow *>(parentWidget()))
-                                   sub->close();
-                               else
-                                   close();
-                           }));
+    row2->addWidget(
+        button(QStringLiteral("Cl&ose"), QStringLiteral("Close this window"), "closeButton", [this] {
+            if (auto *sub = qobject_cast<QMdiSubWindow *>(parentWidget()))
+                sub->close();
+            else
+                close();
+        }));
     layout->addLayout(row2);
     scroll->setWidget(content);
 
@@ -380,13 +438,15 @@ void LocationBrowseWindow::fitColumnsToTexts()
     const int arrow = style->pixelMetric(QStyle::PM_HeaderMarkSize, nullptr, header);
     const QFontMetrics headings(header->font());
     const QFontMetrics cells(m_table->font());
-    const int cellPadding = 2 * style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, m_table) + 8;
+    const int cellPadding = 2 * style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, m_table)
+                            + 8;
     int widestDate = 0;
     LocationRecord sample;
     for (int month = 1; month <= 12; ++month) {
         sample.LastVisit = DayNumber::fromDate(QDate(2000, month, 28));
-        widestDate = std::max(widestDate, cells.horizontalAdvance(
-                                              LocationColumns::display(sample, LocationColumns::LastVisit)));
+        widestDate = std::max(widestDate,
+                              cells.horizontalAdvance(
+                                  LocationColumns::display(sample, LocationColumns::LastVisit)));
     }
     for (int c = LocationColumns::Description; c < LocationColumns::Count; ++c) {
         const QString heading = QString::fromUtf8(LocationColumns::column(c).heading);
@@ -414,7 +474,8 @@ void LocationBrowseWindow::buildPopup()
     add(QStringLiteral("&Query"), [this] { runQuery(); });
     m_resetActions << add(QStringLiteral("&Reset"), [this] { m_browse->resetQuery(); });
     m_popup->addSeparator();
-    add(QStringLiteral("Copy to clipboard (action)"), [this] { m_browse->copyToClipboard(currentRow()); });
+    add(QStringLiteral("Copy to clipboard (action)"),
+        [this] { m_browse->copyToClipboard(currentRow()); });
     add(QStringLiteral("Launch URL"), [this] { m_browse->launch(currentRow()); });
     add(QStringLiteral("Get current URL from browser"), [this] { m_browse->grabFromBrowser(); });
     m_popup->addSeparator();
@@ -557,7 +618,8 @@ void LocationBrowseWindow::savePosition()
     position.geometry = target->isMaximized() ? target->normalGeometry() : target->geometry();
     position.store(ini, section);
     ini.setValue(section, QString::fromLatin1(OriginalLayoutKey), LocationColumns::builtInFormat());
-    ini.setValue(section, QString::fromLatin1(LayoutKey),
+    ini.setValue(section,
+                 QString::fromLatin1(LayoutKey),
                  QString::fromLatin1(m_table->horizontalHeader()->saveState().toBase64()));
     ini.save();
 }
@@ -579,7 +641,8 @@ void LocationBrowseWindow::showEvent(QShowEvent *event)
 
 bool LocationBrowseWindow::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_positionWatched && (event->type() == QEvent::Move || event->type() == QEvent::Resize)) {
+    if (watched == m_positionWatched
+        && (event->type() == QEvent::Move || event->type() == QEvent::Resize)) {
         // Several moves in one drag make one write.
         QTimer::singleShot(0, this, [this] { savePosition(); });
     }

@@ -94,9 +94,13 @@ private:
     void restorePosition();
     void updateState();
     void setTab(int tab);
-    QPushButton *button(const QString &text, const QString &tip, const char *name,
+    QPushButton *button(const QString &text,
+                        const QString &tip,
+                        const char *name,
                         const std::function<void()> &command);
-    QToolButton *toolButton(const QString &text, const QString &tip, const char *name,
+    QToolButton *toolButton(const QString &text,
+                            const QString &tip,
+                            const char *name,
                             const std::function<void()> &command);
     void runQuery();
 

@@ -15,7 +15,8 @@ QIcon draw(int validated)
     QPainter painter(&pixmap);
     painter.setRenderHint(QPainter::Antialiasing);
     if (validated == 1) {
-        painter.setPen(QPen(QColor(0x1a, 0x8f, 0x2e), 2.4, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        painter.setPen(
+            QPen(QColor(0x1a, 0x8f, 0x2e), 2.4, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
         const QPointF points[] = {{3, 8.5}, {6.5, 12}, {13, 4.5}};
         painter.drawPolyline(points, 3);
     } else if (validated == 2) {

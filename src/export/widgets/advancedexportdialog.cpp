@@ -46,9 +46,11 @@ QTreeWidget *makeList(const QStringList &headers, QWidget *parent)
 
 } // namespace
 
-AdvancedExportDialog::AdvancedExportDialog(Collection &collection, UserInterface &ui,
+AdvancedExportDialog::AdvancedExportDialog(Collection &collection,
+                                           UserInterface &ui,
                                            AdvancedExportSettings settings,
-                                           QueryWizard queryWizard, IniFile *positions,
+                                           QueryWizard queryWizard,
+                                           IniFile *positions,
                                            QWidget *parent)
     : QDialog(parent)
     , m_collection(collection)
@@ -106,11 +108,12 @@ AdvancedExportDialog::AdvancedExportDialog(Collection &collection, UserInterface
     connect(ok, &QPushButton::clicked, this, &AdvancedExportDialog::accept);
     connect(cancel, &QPushButton::clicked, this, &AdvancedExportDialog::reject);
     connect(help, &QPushButton::clicked, this, [this] { ExchangeHelp::show(this); });
-    connect(m_export, &QTreeWidget::currentItemChanged, this,
+    connect(m_export,
+            &QTreeWidget::currentItemChanged,
+            this,
             &AdvancedExportDialog::showPictureKind);
     connect(m_all, &QTreeWidget::itemDoubleClicked, this, &AdvancedExportDialog::addMarked);
-    connect(m_header, &QCheckBox::toggled, this,
-            [this](bool on) { m_fields.setIncludeHeader(on); });
+    connect(m_header, &QCheckBox::toggled, this, [this](bool on) { m_fields.setIncludeHeader(on); });
 
     resize(620, 420);
     DialogPosition::keep(this, m_positions, u"Export:Advanced"_s);
@@ -134,7 +137,8 @@ void AdvancedExportDialog::refreshExportList(const QList<int> &marked, int highl
         new QTreeWidgetItem(m_export, {e.name, e.picture});
     if (highlight >= 0 && highlight < m_export->topLevelItemCount())
         m_export->setCurrentItem(m_export->topLevelItem(highlight),
-                                 0, QItemSelectionModel::NoUpdate);
+                                 0,
+                                 QItemSelectionModel::NoUpdate);
     m_export->clearSelection();
     for (const int row : marked) {
         if (QTreeWidgetItem *item = m_export->topLevelItem(row))

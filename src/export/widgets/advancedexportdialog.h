@@ -31,9 +31,12 @@ class AdvancedExportDialog final : public QDialog
 public:
     using QueryWizard = std::function<std::optional<QString>()>;
 
-    AdvancedExportDialog(Collection &collection, UserInterface &ui,
-                         AdvancedExportSettings settings, QueryWizard queryWizard,
-                         IniFile *positions = nullptr, QWidget *parent = nullptr);
+    AdvancedExportDialog(Collection &collection,
+                         UserInterface &ui,
+                         AdvancedExportSettings settings,
+                         QueryWizard queryWizard,
+                         IniFile *positions = nullptr,
+                         QWidget *parent = nullptr);
 
     const AdvancedExportFields &fields() const { return m_fields; }
     /// Locations written by the last run.

@@ -39,8 +39,12 @@ QWidget *openAdvancedExport(const ProcedureCall &call)
         fields.initialize(QueryFieldTexts::exports(), shell.ui());
         return QueryWizardDialog::run(fields, QueryTexts::shared(), shell.ui(), QString(), frame);
     };
-    AdvancedExportDialog dialog(shell.collection(), shell.ui(), settings, queryWizard,
-                                &shell.positionIni(), call.frame);
+    AdvancedExportDialog dialog(shell.collection(),
+                                shell.ui(),
+                                settings,
+                                queryWizard,
+                                &shell.positionIni(),
+                                call.frame);
     dialog.exec();
     return nullptr;
 }

@@ -31,7 +31,8 @@ namespace {
 
 enum Page { TypePage, OrderPage, CategoryPage, FieldsPage, FilePage, PageCount };
 
-QButtonGroup *choiceGroup(QWidget *owner, QVBoxLayout *layout,
+QButtonGroup *choiceGroup(QWidget *owner,
+                          QVBoxLayout *layout,
                           const QList<QPair<QString, QString>> &choices)
 {
     auto *group = new QButtonGroup(owner);
@@ -53,7 +54,8 @@ void check(QButtonGroup *group, const QList<QPair<QString, QString>> &choices, c
     }
 }
 
-QString checked(QButtonGroup *group, const QList<QPair<QString, QString>> &choices,
+QString checked(QButtonGroup *group,
+                const QList<QPair<QString, QString>> &choices,
                 const QString &fallback)
 {
     const int id = group->checkedId();
@@ -90,8 +92,9 @@ ExportWizardDialog::ExportWizardDialog(ExportWizardContext context, QWidget *par
     connect(m_next, &QPushButton::clicked, this, &ExportWizardDialog::next);
     connect(finishButton, &QPushButton::clicked, this, &ExportWizardDialog::finish);
     connect(cancel, &QPushButton::clicked, this, &ExportWizardDialog::reject);
-    connect(help, &QPushButton::clicked, this,
-            [this] { ExportHelpWindow::show(m_context.forms.positionIni, this); });
+    connect(help, &QPushButton::clicked, this, [this] {
+        ExportHelpWindow::show(m_context.forms.positionIni, this);
+    });
 
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(help);
@@ -189,7 +192,8 @@ QWidget *ExportWizardDialog::fieldsPage()
 {
     auto *page = new QWidget(this);
     auto *layout = new QVBoxLayout(page);
-    layout->addWidget(new QLabel(u"The location and description fields are always exported."_s, page));
+    layout->addWidget(
+        new QLabel(u"The location and description fields are always exported."_s, page));
     layout->addWidget(new QLabel(u"Select additional export fields:"_s, page));
     m_rating = new QCheckBox(u"Export rating"_s, page);
     m_keyword = new QCheckBox(u"Export keyword"_s, page);
@@ -205,7 +209,8 @@ QWidget *ExportWizardDialog::filePage()
 {
     auto *page = new QWidget(this);
     auto *layout = new QVBoxLayout(page);
-    layout->addWidget(new QLabel(u"Enter the path and name of the file to create and export to:"_s, page));
+    layout->addWidget(
+        new QLabel(u"Enter the path and name of the file to create and export to:"_s, page));
     m_file = new QLineEdit(page);
     m_file->setMaxLength(255);
     m_file->setObjectName(u"file"_s);
@@ -224,11 +229,13 @@ QWidget *ExportWizardDialog::filePage()
     m_title->setMaxLength(255);
     m_title->setToolTip(u"Title of page"_s);
     web->addWidget(m_title);
-    m_metaKeywordsLabel = new QLabel(u"Meta keywords to be embedded in the exported page (optional):"_s, m_webGroup);
+    m_metaKeywordsLabel
+        = new QLabel(u"Meta keywords to be embedded in the exported page (optional):"_s, m_webGroup);
     m_metaKeywords = new QLineEdit(m_webGroup);
     m_metaKeywords->setMaxLength(1024);
     m_metaDescriptionLabel
-        = new QLabel(u"Meta description to be embedded in the exported page (optional):"_s, m_webGroup);
+        = new QLabel(u"Meta description to be embedded in the exported page (optional):"_s,
+                     m_webGroup);
     m_metaDescription = new QLineEdit(m_webGroup);
     m_metaDescription->setMaxLength(1024);
     web->addWidget(m_metaKeywordsLabel);
@@ -268,7 +275,9 @@ void ExportWizardDialog::toModel()
     s.typePreformatted = m_preformatted->isChecked();
     s.filePreformatted = m_preformattedFile->text().trimmed();
     s.order = checked(m_orders, ExportWizardModel::orders(), s.order);
-    s.categoryAssignment = checked(m_assignments, ExportWizardModel::assignments(), s.categoryAssignment);
+    s.categoryAssignment = checked(m_assignments,
+                                   ExportWizardModel::assignments(),
+                                   s.categoryAssignment);
     s.category = m_category->text().trimmed();
     s.rating = m_rating->isChecked();
     s.keyword = m_keyword->isChecked();
@@ -285,7 +294,8 @@ void ExportWizardDialog::refreshControls()
     m_preformatted->setEnabled(m_model.preformattedEnabled());
     m_webGroup->setVisible(m_model.webGroupVisible());
     const bool meta = m_model.metaEnabled();
-    for (QWidget *w : {static_cast<QWidget *>(m_metaKeywordsLabel), static_cast<QWidget *>(m_metaKeywords),
+    for (QWidget *w : {static_cast<QWidget *>(m_metaKeywordsLabel),
+                       static_cast<QWidget *>(m_metaKeywords),
                        static_cast<QWidget *>(m_metaDescriptionLabel),
                        static_cast<QWidget *>(m_metaDescription)})
         w->setEnabled(meta);
@@ -351,16 +361,19 @@ void ExportWizardDialog::checkCategory()
 
 void ExportWizardDialog::lookUpCategory()
 {
-    const std::optional<QString> chosen
-        = SelectCategoryDialog::select(m_context.forms, m_category->text().trimmed(), this);
+    const std::optional<QString> chosen = SelectCategoryDialog::select(m_context.forms,
+                                                                       m_category->text().trimmed(),
+                                                                       this);
     if (chosen)
         m_category->setText(*chosen);
 }
 
 void ExportWizardDialog::chooseFile()
 {
-    const std::optional<QString> chosen = m_context.forms.ui.saveFileName(
-        u"Select file to export to"_s, m_file->text().trimmed(), m_model.fileMask());
+    const std::optional<QString> chosen
+        = m_context.forms.ui.saveFileName(u"Select file to export to"_s,
+                                          m_file->text().trimmed(),
+                                          m_model.fileMask());
     if (chosen)
         m_file->setText(*chosen);
 }
@@ -392,7 +405,8 @@ void ExportWizardDialog::finish()
     toModel();
     ExportWizardModel::Runners runners;
     runners.exportFile = [this](const ExportSettings &s) {
-        return runWithProgress([&s](ExportEnvironment env) { return ExportFile(s, std::move(env)).run(); });
+        return runWithProgress(
+            [&s](ExportEnvironment env) { return ExportFile(s, std::move(env)).run(); });
     };
     runners.preformatted = [this](const ExportSettings &s) {
         return runWithProgress(

@@ -28,7 +28,7 @@ struct ExportWizardContext
     ExportEnvironment environment; ///< the base of every export run (progress is the wizard's)
     /// Starts `Export:Advanced` with the wizard's settings.
     std::function<bool(const ExportSettings &)> advanced;
-    std::function<void(const QString &)> launch;   ///< opens the written file
+    std::function<void(const QString &)> launch; ///< opens the written file
 };
 
 /**

@@ -15,13 +15,20 @@ QIcon PlainFileIconProvider::icon(IconType type) const
 {
     QStyle *style = QApplication::style();
     switch (type) {
-    case Computer: return style->standardIcon(QStyle::SP_ComputerIcon);
-    case Desktop: return style->standardIcon(QStyle::SP_DesktopIcon);
-    case Trashcan: return style->standardIcon(QStyle::SP_TrashIcon);
-    case Network: return style->standardIcon(QStyle::SP_DriveNetIcon);
-    case Drive: return style->standardIcon(QStyle::SP_DriveHDIcon);
-    case Folder: return style->standardIcon(QStyle::SP_DirIcon);
-    case File: break;
+    case Computer:
+        return style->standardIcon(QStyle::SP_ComputerIcon);
+    case Desktop:
+        return style->standardIcon(QStyle::SP_DesktopIcon);
+    case Trashcan:
+        return style->standardIcon(QStyle::SP_TrashIcon);
+    case Network:
+        return style->standardIcon(QStyle::SP_DriveNetIcon);
+    case Drive:
+        return style->standardIcon(QStyle::SP_DriveHDIcon);
+    case Folder:
+        return style->standardIcon(QStyle::SP_DirIcon);
+    case File:
+        break;
     }
     return style->standardIcon(QStyle::SP_FileIcon);
 }

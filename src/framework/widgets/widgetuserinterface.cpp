@@ -21,10 +21,14 @@ namespace {
 QMessageBox::Icon toQt(UserInterface::Icon icon)
 {
     switch (icon) {
-    case UserInterface::Icon::Information: return QMessageBox::Information;
-    case UserInterface::Icon::Warning: return QMessageBox::Warning;
-    case UserInterface::Icon::Critical: return QMessageBox::Critical;
-    case UserInterface::Icon::Question: return QMessageBox::Question;
+    case UserInterface::Icon::Information:
+        return QMessageBox::Information;
+    case UserInterface::Icon::Warning:
+        return QMessageBox::Warning;
+    case UserInterface::Icon::Critical:
+        return QMessageBox::Critical;
+    case UserInterface::Icon::Question:
+        return QMessageBox::Question;
     }
     return QMessageBox::NoIcon;
 }
@@ -77,8 +81,11 @@ std::optional<QString> nonEmpty(const QString &s)
  * often the open collection's, and opening one of its files would cost SQLite its locks (a
  * desktop's native dialog runs in this process too, so it is not used).
  */
-std::optional<QString> runFileDialog(QWidget *parent, const QString &title, const QString &preset,
-                                     const QString &filter, QFileDialog::AcceptMode acceptMode,
+std::optional<QString> runFileDialog(QWidget *parent,
+                                     const QString &title,
+                                     const QString &preset,
+                                     const QString &filter,
+                                     QFileDialog::AcceptMode acceptMode,
                                      QFileDialog::FileMode fileMode)
 {
     PlainFileIconProvider icons;
@@ -122,7 +129,10 @@ void WidgetUserInterface::message(const QString &title, const QString &text, Ico
     box.exec();
 }
 
-bool WidgetUserInterface::askYesNo(const QString &title, const QString &text, bool yesIsDefault, Icon icon)
+bool WidgetUserInterface::askYesNo(const QString &title,
+                                   const QString &text,
+                                   bool yesIsDefault,
+                                   Icon icon)
 {
     if (TerminationRequest::isRequested())
         return false;
@@ -131,8 +141,11 @@ bool WidgetUserInterface::askYesNo(const QString &title, const QString &text, bo
     return box.exec() == QMessageBox::Yes;
 }
 
-int WidgetUserInterface::ask(const QString &title, const QString &text, const QStringList &buttons,
-                             int defaultButton, Icon icon)
+int WidgetUserInterface::ask(const QString &title,
+                             const QString &text,
+                             const QStringList &buttons,
+                             int defaultButton,
+                             Icon icon)
 {
     if (TerminationRequest::isRequested())
         return -1;
@@ -149,34 +162,49 @@ int WidgetUserInterface::ask(const QString &title, const QString &text, const QS
     return static_cast<int>(added.indexOf(box.clickedButton()));
 }
 
-std::optional<QString> WidgetUserInterface::saveFileName(const QString &title, const QString &presetPath,
+std::optional<QString> WidgetUserInterface::saveFileName(const QString &title,
+                                                         const QString &presetPath,
                                                          const QString &filter)
 {
     if (TerminationRequest::isRequested())
         return std::nullopt;
-    return runFileDialog(m_parent, title, presetPath, filter, QFileDialog::AcceptSave,
+    return runFileDialog(m_parent,
+                         title,
+                         presetPath,
+                         filter,
+                         QFileDialog::AcceptSave,
                          QFileDialog::AnyFile);
 }
 
-std::optional<QString> WidgetUserInterface::openFileName(const QString &title, const QString &presetPath,
+std::optional<QString> WidgetUserInterface::openFileName(const QString &title,
+                                                         const QString &presetPath,
                                                          const QString &filter)
 {
     if (TerminationRequest::isRequested())
         return std::nullopt;
-    return runFileDialog(m_parent, title, presetPath, filter, QFileDialog::AcceptOpen,
+    return runFileDialog(m_parent,
+                         title,
+                         presetPath,
+                         filter,
+                         QFileDialog::AcceptOpen,
                          QFileDialog::ExistingFile);
 }
 
-std::optional<QString> WidgetUserInterface::existingFolder(const QString &title, const QString &startFolder)
+std::optional<QString> WidgetUserInterface::existingFolder(const QString &title,
+                                                           const QString &startFolder)
 {
     if (TerminationRequest::isRequested())
         return std::nullopt;
-    return runFileDialog(m_parent, title, startFolder, {}, QFileDialog::AcceptOpen,
+    return runFileDialog(m_parent,
+                         title,
+                         startFolder,
+                         {},
+                         QFileDialog::AcceptOpen,
                          QFileDialog::Directory);
 }
 
-std::optional<QString> WidgetUserInterface::text(const QString &title, const QString &prompt,
-                                                 const QString &initial, int maxLength, bool secret)
+std::optional<QString> WidgetUserInterface::text(
+    const QString &title, const QString &prompt, const QString &initial, int maxLength, bool secret)
 {
     if (TerminationRequest::isRequested())
         return std::nullopt;

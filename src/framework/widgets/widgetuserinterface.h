@@ -10,21 +10,32 @@ namespace pk {
 class WidgetUserInterface final : public UserInterface
 {
 public:
-    explicit WidgetUserInterface(QWidget *parent = nullptr) : m_parent(parent) {}
+    explicit WidgetUserInterface(QWidget *parent = nullptr)
+        : m_parent(parent)
+    {}
     void setParentWidget(QWidget *parent) { m_parent = parent; }
 
     void message(const QString &title, const QString &text, Icon icon = Icon::Information) override;
-    bool askYesNo(const QString &title, const QString &text, bool yesIsDefault = true,
+    bool askYesNo(const QString &title,
+                  const QString &text,
+                  bool yesIsDefault = true,
                   Icon icon = Icon::Question) override;
-    int ask(const QString &title, const QString &text, const QStringList &buttons,
-            int defaultButton = 0, Icon icon = Icon::Question) override;
-    std::optional<QString> saveFileName(const QString &title, const QString &presetPath,
+    int ask(const QString &title,
+            const QString &text,
+            const QStringList &buttons,
+            int defaultButton = 0,
+            Icon icon = Icon::Question) override;
+    std::optional<QString> saveFileName(const QString &title,
+                                        const QString &presetPath,
                                         const QString &filter) override;
-    std::optional<QString> openFileName(const QString &title, const QString &presetPath,
+    std::optional<QString> openFileName(const QString &title,
+                                        const QString &presetPath,
                                         const QString &filter) override;
     std::optional<QString> existingFolder(const QString &title, const QString &startFolder) override;
-    std::optional<QString> text(const QString &title, const QString &prompt,
-                                const QString &initial = {}, int maxLength = 255,
+    std::optional<QString> text(const QString &title,
+                                const QString &prompt,
+                                const QString &initial = {},
+                                int maxLength = 255,
                                 bool secret = false) override;
 
 private:

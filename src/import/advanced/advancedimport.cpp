@@ -41,19 +41,45 @@ void store(LocationRecord &r, int target, const DelimitedReader &reader)
     constexpr qint64 intMin = std::numeric_limits<qint32>::min();
     constexpr qint64 intMax = std::numeric_limits<qint32>::max();
     switch (target) {
-    case 0: r.Location = fitToField(text, 255); break;
-    case 1: r.Description = fitToField(text, 255); break;
-    case 2: r.Category = fitToField(text, 50); break;
-    case 3: r.Rating = static_cast<int>(wholeNumber(number, -99, 99)); break;
-    case 4: r.Keyword = fitToField(text, 20); break;
-    case 5: r.SiteInfo = fitToField(text, 2048); break;
-    case 6: r.LastVisit = static_cast<qint32>(wholeNumber(number, intMin, intMax)); break;
-    case 7: r.LastValidated = static_cast<qint32>(wholeNumber(number, intMin, intMax)); break;
-    case 8: r.Validated = static_cast<quint8>(wholeNumber(number, 0, 255)); break;
-    case 9: r.MovedTo = fitToField(text, 255); break;
-    case 10: r.Comments = fitToField(text, 1024); break;
-    case 11: r.UserName = fitToField(text, 40); break;
-    case 12: r.Password = fitToField(text, 20); break;
+    case 0:
+        r.Location = fitToField(text, 255);
+        break;
+    case 1:
+        r.Description = fitToField(text, 255);
+        break;
+    case 2:
+        r.Category = fitToField(text, 50);
+        break;
+    case 3:
+        r.Rating = static_cast<int>(wholeNumber(number, -99, 99));
+        break;
+    case 4:
+        r.Keyword = fitToField(text, 20);
+        break;
+    case 5:
+        r.SiteInfo = fitToField(text, 2048);
+        break;
+    case 6:
+        r.LastVisit = static_cast<qint32>(wholeNumber(number, intMin, intMax));
+        break;
+    case 7:
+        r.LastValidated = static_cast<qint32>(wholeNumber(number, intMin, intMax));
+        break;
+    case 8:
+        r.Validated = static_cast<quint8>(wholeNumber(number, 0, 255));
+        break;
+    case 9:
+        r.MovedTo = fitToField(text, 255);
+        break;
+    case 10:
+        r.Comments = fitToField(text, 1024);
+        break;
+    case 11:
+        r.UserName = fitToField(text, 40);
+        break;
+    case 12:
+        r.Password = fitToField(text, 20);
+        break;
     case 13: {
         // A stored date: a day number, or no date when the text is none.
         bool ok = false;
@@ -61,13 +87,26 @@ void store(LocationRecord &r, int target, const DelimitedReader &reader)
         r.Expires = ok && day > 0 && day <= kLastDay ? static_cast<qint32>(day) : 0;
         break;
     }
-    case 14: r.PageSize = static_cast<qint32>(wholeNumber(number, intMin, intMax)); break;
-    case 15: r.EmailAddress = fitToField(text, 60); break;
-    case 16: r.OriginalFilename = fitToField(text, 255); break;
-    case 17: r.Custom1 = fitToField(text, 60); break;
-    case 18: r.Custom2 = fitToField(text, 60); break;
-    case 19: r.Custom3 = fitToField(text, 60); break;
-    default: break;
+    case 14:
+        r.PageSize = static_cast<qint32>(wholeNumber(number, intMin, intMax));
+        break;
+    case 15:
+        r.EmailAddress = fitToField(text, 60);
+        break;
+    case 16:
+        r.OriginalFilename = fitToField(text, 255);
+        break;
+    case 17:
+        r.Custom1 = fitToField(text, 60);
+        break;
+    case 18:
+        r.Custom2 = fitToField(text, 60);
+        break;
+    case 19:
+        r.Custom3 = fitToField(text, 60);
+        break;
+    default:
+        break;
     }
 }
 
@@ -76,17 +115,20 @@ void store(LocationRecord &r, int target, const DelimitedReader &reader)
 AdvancedImport::AdvancedImport(UserInterface &ui)
     : m_ui(ui)
     , m_reader(ui)
-{
-}
+{}
 
 const QStringList &AdvancedImport::targetNames()
 {
-    static const QStringList names{
-        u"URL:Location"_s,  u"URL:Description"_s,   u"URL:Category"_s,     u"URL:Rating"_s,
-        u"URL:Keyword"_s,   u"URL:SiteInfo"_s,      u"URL:LastVisit"_s,    u"URL:LastValidated"_s,
-        u"URL:Validated"_s, u"URL:MovedTo"_s,       u"URL:Comments"_s,     u"URL:UserName"_s,
-        u"URL:Password"_s,  u"URL:Expires"_s,       u"URL:PageSize"_s,     u"URL:EmailAddress"_s,
-        u"URL:OriginalFilename"_s, u"URL:Custom1"_s, u"URL:Custom2"_s,    u"URL:Custom3"_s};
+    static const QStringList names{u"URL:Location"_s,         u"URL:Description"_s,
+                                   u"URL:Category"_s,         u"URL:Rating"_s,
+                                   u"URL:Keyword"_s,          u"URL:SiteInfo"_s,
+                                   u"URL:LastVisit"_s,        u"URL:LastValidated"_s,
+                                   u"URL:Validated"_s,        u"URL:MovedTo"_s,
+                                   u"URL:Comments"_s,         u"URL:UserName"_s,
+                                   u"URL:Password"_s,         u"URL:Expires"_s,
+                                   u"URL:PageSize"_s,         u"URL:EmailAddress"_s,
+                                   u"URL:OriginalFilename"_s, u"URL:Custom1"_s,
+                                   u"URL:Custom2"_s,          u"URL:Custom3"_s};
     return names;
 }
 
@@ -124,8 +166,10 @@ bool AdvancedImport::open(const QString &fileName)
     }
     while (m_reader.nextField() != DelimitedReader::FieldKind::None) {
         const QString name = u"Field_"_s + QString::number(m_fields.size() + 1);
-        m_fields.append({name, kindText(kDefaultPicture),
-                         truncateToWidth(m_reader.field(), ValueWidth), kDefaultPicture});
+        m_fields.append({name,
+                         kindText(kDefaultPicture),
+                         truncateToWidth(m_reader.field(), ValueWidth),
+                         kDefaultPicture});
     }
     if (m_fields.isEmpty()) {
         close();
@@ -223,8 +267,9 @@ void AdvancedImport::autoAssign()
 
 bool AdvancedImport::hasAssignment() const
 {
-    return std::any_of(m_targets.cbegin(), m_targets.cend(),
-                       [](const TargetFieldEntry &t) { return !t.assigned.isEmpty(); });
+    return std::any_of(m_targets.cbegin(), m_targets.cend(), [](const TargetFieldEntry &t) {
+        return !t.assigned.isEmpty();
+    });
 }
 
 int AdvancedImport::targetOf(int importRow) const

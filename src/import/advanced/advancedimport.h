@@ -98,7 +98,8 @@ public:
      * budget, further groups of `records` follow in the same batch until the budget is spent,
      * so a big file is not written one small transaction at a time.
      */
-    bool runStep(const AdvancedImportSink &sink, int records = RecordsPerTick,
+    bool runStep(const AdvancedImportSink &sink,
+                 int records = RecordsPerTick,
                  int budgetMilliseconds = 0);
     /// Bytes read × 100 / file size, at most 100.
     int percent() const;

@@ -13,7 +13,9 @@ AdvancedImportSink importInsertSink(ImportInsert &insert)
         return !insert.stopped();
     };
     // runBatch reports a failed batch itself and stops the import (see stopped()).
-    sink.batch = [&insert](const std::function<void()> &work) { static_cast<void>(insert.runBatch(work)); };
+    sink.batch = [&insert](const std::function<void()> &work) {
+        static_cast<void>(insert.runBatch(work));
+    };
     return sink;
 }
 

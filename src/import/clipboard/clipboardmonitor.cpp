@@ -22,8 +22,7 @@ ClipboardMonitor::ClipboardMonitor(Collection &collection, ImportInsert &insert)
     : m_collection(collection)
     , m_insert(insert)
     , m_clock([] { return QDateTime::currentDateTime(); })
-{
-}
+{}
 
 bool ClipboardMonitor::takeIfNew(const QString &clipboardText)
 {

@@ -35,8 +35,8 @@ bool isHeading(QStringView lower, qsizetype g)
 /// The earliest plain-text address marker in `lower` at or after `from`; -1 when none.
 qsizetype firstMarker(QStringView lower)
 {
-    static const QString markers[] = {u"http://"_s, u"https://"_s, u"ftp://"_s,
-                                      u"telnet://"_s, u"mailto:"_s};
+    static const QString markers[]
+        = {u"http://"_s, u"https://"_s, u"ftp://"_s, u"telnet://"_s, u"mailto:"_s};
     qsizetype best = -1;
     for (const QString &m : markers) {
         const qsizetype at = lower.indexOf(m);
@@ -79,7 +79,8 @@ QList<ClipboardEntry> ClipboardScan::scan(const QString &text)
                 if (close < 0 || close > limit)
                     close = limit;
                 if (close > open) {
-                    const QString heading = field(QStringView(t).mid(open + 1, close - open - 1), 50);
+                    const QString heading = field(QStringView(t).mid(open + 1, close - open - 1),
+                                                  50);
                     if (!heading.isEmpty())
                         entry.category = heading;
                 }

@@ -16,8 +16,7 @@ namespace pk {
 
 DelimitedReader::DelimitedReader(UserInterface &ui)
     : m_ui(ui)
-{
-}
+{}
 
 qint64 DelimitedReader::openInputFile(const QString &name)
 {
@@ -26,7 +25,8 @@ qint64 DelimitedReader::openInputFile(const QString &name)
     for (;;) {
         m_name = given;
         if (m_name.isEmpty()) {
-            const auto chosen = m_ui.openFileName(u"Import File"_s, QString(),
+            const auto chosen = m_ui.openFileName(u"Import File"_s,
+                                                  QString(),
                                                   u"Import Files|*.CSV;*.csv|All Files|*.*"_s);
             if (!chosen || chosen->trimmed().isEmpty())
                 return 0;
@@ -36,7 +36,8 @@ qint64 DelimitedReader::openInputFile(const QString &name)
         errno = 0;
         if (!m_file.open(QIODevice::ReadOnly)) {
             const int error = errno;
-            m_ui.message(u"Cannot OPEN "_s + m_name, CsvFileError::describe(m_file, error),
+            m_ui.message(u"Cannot OPEN "_s + m_name,
+                         CsvFileError::describe(m_file, error),
                          UserInterface::Icon::Warning);
             return 0;
         }
@@ -46,7 +47,8 @@ qint64 DelimitedReader::openInputFile(const QString &name)
         m_file.close();
         if (!given.isEmpty())
             return 0;
-        m_ui.message(u"Attention!"_s, u"That file is empty!  Please pick another file."_s,
+        m_ui.message(u"Attention!"_s,
+                     u"That file is empty!  Please pick another file."_s,
                      UserInterface::Icon::Warning);
     }
     setToStart(false);

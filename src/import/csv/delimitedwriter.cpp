@@ -28,8 +28,7 @@ QChar kindLetter(const QString &picture)
 
 DelimitedWriter::DelimitedWriter(UserInterface &ui)
     : m_ui(ui)
-{
-}
+{}
 
 DelimitedWriter::~DelimitedWriter()
 {
@@ -43,7 +42,8 @@ bool DelimitedWriter::createOutputFile(const QString &name)
         closeOutputFile();
     m_name = trimTrailingSpaces(name);
     if (m_name.isEmpty()) {
-        const auto chosen = m_ui.saveFileName(u"Export File"_s, QString(),
+        const auto chosen = m_ui.saveFileName(u"Export File"_s,
+                                              QString(),
                                               u"Export Files|*.CSV;*.csv|All Files|*.*"_s);
         if (!chosen || chosen->trimmed().isEmpty())
             return false;
@@ -53,7 +53,8 @@ bool DelimitedWriter::createOutputFile(const QString &name)
     errno = 0;
     if (!m_file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
         const int error = errno;
-        m_ui.message(u"Cannot CREATE "_s + m_name, CsvFileError::describe(m_file, error),
+        m_ui.message(u"Cannot CREATE "_s + m_name,
+                     CsvFileError::describe(m_file, error),
                      UserInterface::Icon::Warning);
         return false;
     }
@@ -61,7 +62,8 @@ bool DelimitedWriter::createOutputFile(const QString &name)
     errno = 0;
     if (!m_file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         const int error = errno;
-        m_ui.message(u"Cannot OPEN "_s + m_name, CsvFileError::describe(m_file, error),
+        m_ui.message(u"Cannot OPEN "_s + m_name,
+                     CsvFileError::describe(m_file, error),
                      UserInterface::Icon::Warning);
         QFile::remove(m_name);
         return false;
@@ -153,7 +155,9 @@ bool DelimitedWriter::flushPending()
         const int error = errno;
         const int choice = m_ui.ask(u"Cannot ADD to "_s + m_name,
                                     CsvFileError::describe(m_file, error),
-                                    {u"&Retry"_s, u"&Abort"_s}, 0, UserInterface::Icon::Warning);
+                                    {u"&Retry"_s, u"&Abort"_s},
+                                    0,
+                                    UserInterface::Icon::Warning);
         if (choice != 0) {
             m_pending.clear();
             return false;

@@ -84,8 +84,8 @@ LocationCsvLine::Layout LocationCsvLine::layoutFor(bool withSiteInfo, bool withR
 QString LocationCsvLine::write(const LocationRecord &location, Layout layout)
 {
     QString line;
-    line.reserve(location.Location.size() + location.Description.size()
-                 + location.SiteInfo.size() + location.Category.size() + 16);
+    line.reserve(location.Location.size() + location.Description.size() + location.SiteInfo.size()
+                 + location.Category.size() + 16);
     appendQuoted(line, location.Category);
     line += kComma;
     appendQuoted(line, location.Location);

@@ -21,12 +21,14 @@ QString PictureEntry::ask(UserInterface &ui, const QString &current)
         entry = answer->trimmed().left(Width);
         if (entry.isEmpty() || isValid(entry))
             return entry;
-        ui.message(u"Invalid Picture!"_s, u"Pictures must begin with \"@\""_s,
+        ui.message(u"Invalid Picture!"_s,
+                   u"Pictures must begin with \"@\""_s,
                    UserInterface::Icon::Warning);
     }
 }
 
-QString PictureEntry::kindText(const QString &picture, const QString &textKind,
+QString PictureEntry::kindText(const QString &picture,
+                               const QString &textKind,
                                const QString &numberKind)
 {
     const QString pic = picture.trimmed();

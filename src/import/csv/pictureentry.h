@@ -22,7 +22,8 @@ public:
     static bool isValid(const QString &text);
     /// "Alpha-num"-style kind of a picture: `textKind` for "S"/"s", `numberKind` for "N"/"n",
     /// the picture itself otherwise.
-    static QString kindText(const QString &picture, const QString &textKind,
+    static QString kindText(const QString &picture,
+                            const QString &textKind,
                             const QString &numberKind);
 };
 

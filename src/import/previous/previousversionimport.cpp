@@ -31,8 +31,9 @@ QString text(const SQLite::Column &column)
 QString tableName(SQLite::Database &db)
 {
     for (const char *candidate : {importLocationsTable().sqlTable, "Locations"}) {
-        SQLite::Statement st(db, "SELECT name FROM sqlite_schema WHERE type = 'table' "
-                                 "AND name = ? COLLATE NOCASE");
+        SQLite::Statement st(db,
+                             "SELECT name FROM sqlite_schema WHERE type = 'table' "
+                             "AND name = ? COLLATE NOCASE");
         st.bind(1, candidate);
         if (st.executeStep())
             return QString::fromUtf8(st.getColumn(0).getText());
@@ -45,8 +46,7 @@ QString tableName(SQLite::Database &db)
 PreviousVersionImport::PreviousVersionImport(Collection &collection, ErrorManager &errors)
     : m_collection(collection)
     , m_errors(errors)
-{
-}
+{}
 
 PreviousVersionImport::~PreviousVersionImport() = default;
 
@@ -80,8 +80,9 @@ bool PreviousVersionImport::open(const QString &fileName)
         error = u"File not found"_s;
     } else {
         try {
-            const QString uri = QUrl::fromLocalFile(info.absoluteFilePath()).toString(QUrl::FullyEncoded)
-                                + u"?mode=ro"_s;
+            const QString uri
+                = QUrl::fromLocalFile(info.absoluteFilePath()).toString(QUrl::FullyEncoded)
+                  + u"?mode=ro"_s;
             m_db = std::make_unique<SQLite::Database>(uri.toStdString(),
                                                       SQLite::OPEN_READONLY | SQLite::OPEN_URI);
             const QString table = tableName(*m_db);
@@ -89,13 +90,15 @@ bool PreviousVersionImport::open(const QString &fileName)
                 error = u"Invalid data file"_s;
             } else {
                 const QString quoted = u"\""_s + table + u"\""_s;
-                SQLite::Statement count(*m_db, QString(u"SELECT count(*) FROM "_s + quoted).toStdString());
+                SQLite::Statement count(*m_db,
+                                        QString(u"SELECT count(*) FROM "_s + quoted).toStdString());
                 if (count.executeStep())
                     m_total = count.getColumn(0).getInt64();
                 m_rows = std::make_unique<SQLite::Statement>(
-                    *m_db, QString(u"SELECT LOCATION, DESCRIPTION, CATEGORY, RATING, KEYWORD FROM "_s
-                                   + quoted + u" ORDER BY rowid"_s)
-                               .toStdString());
+                    *m_db,
+                    QString(u"SELECT LOCATION, DESCRIPTION, CATEGORY, RATING, KEYWORD FROM "_s
+                            + quoted + u" ORDER BY rowid"_s)
+                        .toStdString());
             }
         } catch (const std::exception &e) {
             error = QString::fromUtf8(e.what());
@@ -167,7 +170,8 @@ bool PreviousVersionImport::step(int records)
         if (committed.catalogueNumber != 0)
             m_errors.raise(committed.catalogueNumber, committed.context);
         else
-            m_errors.ui().message(u"Import from Pathkeep Database"_s, committed.describe(),
+            m_errors.ui().message(u"Import from Pathkeep Database"_s,
+                                  committed.describe(),
                                   UserInterface::Icon::Warning);
         more = false;
     }

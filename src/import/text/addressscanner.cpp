@@ -16,8 +16,8 @@ struct Marker
 
 Marker earliestMarker(QStringView line, qsizetype from)
 {
-    static const QString schemes[] = {u"http://"_s,   u"https://"_s, u"ftp://"_s,
-                                      u"telnet://"_s, u"news://"_s,  u"gopher://"_s};
+    static const QString schemes[]
+        = {u"http://"_s, u"https://"_s, u"ftp://"_s, u"telnet://"_s, u"news://"_s, u"gopher://"_s};
     Marker best;
     for (const QString &s : schemes) {
         const qsizetype at = line.indexOf(s, from);
@@ -89,9 +89,9 @@ QList<ScannedAddress> AddressScanner::scan(QStringView line)
             while (end < line.size() && continuesAddress(line[end]))
                 ++end;
         }
-        const QString location
-            = truncateToWidth(trimTrailingSpaces(leftTrimmed(line.mid(start, end - start))),
-                              LocationWidth);
+        const QString location = truncateToWidth(trimTrailingSpaces(
+                                                     leftTrimmed(line.mid(start, end - start))),
+                                                 LocationWidth);
         pos = std::min(end + 1, line.size());
         if (!location.isEmpty())
             found.append({location, leftTrimmed(line.mid(pos))});

@@ -15,8 +15,7 @@ TextImport::TextImport(Kind kind, ImportInsert &insert, QString sourceFile)
     : m_kind(kind)
     , m_insert(insert)
     , m_sourceFile(trimTrailingSpaces(sourceFile))
-{
-}
+{}
 
 bool TextImport::kindFromType(const QString &type, Kind &kind)
 {

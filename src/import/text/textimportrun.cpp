@@ -11,16 +11,18 @@ using namespace Qt::StringLiterals;
 
 namespace pk {
 
-TextImportRun::TextImportRun(Collection &collection, ErrorManager &errors, TextImport::Kind kind,
-                             CategoryMode mode, const QString &selectedCategory,
+TextImportRun::TextImportRun(Collection &collection,
+                             ErrorManager &errors,
+                             TextImport::Kind kind,
+                             CategoryMode mode,
+                             const QString &selectedCategory,
                              const QString &file)
     : m_errors(errors)
     , m_insert(std::make_unique<ImportInsert>(collection, errors, mode, selectedCategory))
     , m_kind(kind)
     , m_import(kind, *m_insert, file)
     , m_fileName(trimTrailingSpaces(file))
-{
-}
+{}
 
 TextImportRun::~TextImportRun() = default;
 

@@ -26,8 +26,12 @@ public:
     static constexpr int LinesPerStep = 500;
     static constexpr qsizetype MaxLine = 64 * 1024;
 
-    TextImportRun(Collection &collection, ErrorManager &errors, TextImport::Kind kind,
-                  CategoryMode mode, const QString &selectedCategory, const QString &file);
+    TextImportRun(Collection &collection,
+                  ErrorManager &errors,
+                  TextImport::Kind kind,
+                  CategoryMode mode,
+                  const QString &selectedCategory,
+                  const QString &file);
     ~TextImportRun();
 
     ImportInsert &insert() { return *m_insert; }

@@ -22,7 +22,8 @@ using namespace Qt::StringLiterals;
 
 namespace pk {
 
-FavoritesImportWindow::FavoritesImportWindow(std::unique_ptr<FavoritesImport> import, QWidget *parent)
+FavoritesImportWindow::FavoritesImportWindow(std::unique_ptr<FavoritesImport> import,
+                                             QWidget *parent)
     : QWidget(parent)
     , m_import(std::move(import))
 {
@@ -37,7 +38,8 @@ FavoritesImportWindow::FavoritesImportWindow(std::unique_ptr<FavoritesImport> im
     m_list = new QTableView(this);
     FormsUi::setUpTable(m_list);
     m_model = new TextTableModel(
-        {u"Shortcut"_s, u"URL"_s}, [this] { return int(m_import->entries().size()); },
+        {u"Shortcut"_s, u"URL"_s},
+        [this] { return int(m_import->entries().size()); },
         [this](int row, int column) {
             const ShortcutEntry &e = m_import->entries()[std::size_t(row)];
             return column == 0 ? e.path : e.address;
@@ -84,7 +86,8 @@ void FavoritesImportWindow::tick()
             QPointer<FavoritesImportWindow> self(this);
             const QString folder = m_import->folder();
             auto result = std::make_shared<std::vector<ShortcutEntry>>();
-            QThread *thread = QThread::create([folder, result] { *result = FavoritesImport::scanFolder(folder); });
+            QThread *thread = QThread::create(
+                [folder, result] { *result = FavoritesImport::scanFolder(folder); });
             connect(thread, &QThread::finished, this, [self, result] {
                 if (self) {
                     self->m_import->setEntries(std::move(*result));

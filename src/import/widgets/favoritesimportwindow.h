@@ -27,7 +27,8 @@ class FavoritesImportWindow final : public QWidget
 public:
     enum class Stage { Start, Scanning, Importing, Done };
 
-    explicit FavoritesImportWindow(std::unique_ptr<FavoritesImport> import, QWidget *parent = nullptr);
+    explicit FavoritesImportWindow(std::unique_ptr<FavoritesImport> import,
+                                   QWidget *parent = nullptr);
     ~FavoritesImportWindow() override;
 
     FavoritesImport &import() { return *m_import; }

@@ -30,8 +30,14 @@ ImportInsert::CategoryQuestion askCategory(const ProcedureCall &call)
 {
     QPointer<QWidget> frame = call.frame;
     Shell *shell = &call.shell;
-    return [shell, frame](const LocationRecord &location, const QString &guess) -> std::optional<QString> {
-        FormsContext context{shell->collection(), shell->ui(), shell->errors(), &shell->positionIni(), {}, {}};
+    return [shell, frame](const LocationRecord &location,
+                          const QString &guess) -> std::optional<QString> {
+        FormsContext context{shell->collection(),
+                             shell->ui(),
+                             shell->errors(),
+                             &shell->positionIni(),
+                             {},
+                             {}};
         AskCategoryDialog dialog(context, location, guess, frame);
         if (dialog.exec() != QDialog::Accepted)
             return std::nullopt;
@@ -51,7 +57,8 @@ ImportSettings settingsOf(const ProcedureCall &call)
     if (!call.arguments.isEmpty())
         return ImportSettings::fromArguments(call.arguments);
     ImportSettings s = ImportSettings::load(call.shell.pathkeepIni(), favoritesFolder(call.shell));
-    const QString saved = call.shell.pathkeepIni().value(QLatin1String(ImportSettings::Section), u"Import:Folder"_s);
+    const QString saved = call.shell.pathkeepIni().value(QLatin1String(ImportSettings::Section),
+                                                         u"Import:Folder"_s);
     if (!saved.isEmpty())
         s.folder = saved;
     return s;
@@ -69,7 +76,9 @@ QWidget *openWizard(const ProcedureCall &call)
     // The collection is taken afresh each time: a switch of collection closes no wizard.
     auto context = [call] { return formsContext(call); };
     // A window of its own beside the frame (see ImportWizardWindow).
-    auto *wizard = new ImportWizardWindow(std::move(context), std::move(settings), std::move(save),
+    auto *wizard = new ImportWizardWindow(std::move(context),
+                                          std::move(settings),
+                                          std::move(save),
                                           call.frame);
     wizard->setAttribute(Qt::WA_DeleteOnClose);
     if (call.frame) {
@@ -85,8 +94,11 @@ QWidget *openWizard(const ProcedureCall &call)
 QWidget *openFavoritesImport(const ProcedureCall &call)
 {
     const ImportSettings s = settingsOf(call);
-    auto import = std::make_unique<FavoritesImport>(call.shell.collection(), call.shell.errors(),
-                                                    s.folder, s.mode(), s.category);
+    auto import = std::make_unique<FavoritesImport>(call.shell.collection(),
+                                                    call.shell.errors(),
+                                                    s.folder,
+                                                    s.mode(),
+                                                    s.category);
     import->inserter().setCategoryQuestion(askCategory(call));
     return new FavoritesImportWindow(std::move(import));
 }
@@ -94,8 +106,10 @@ QWidget *openFavoritesImport(const ProcedureCall &call)
 QWidget *openHtmlImport(const ProcedureCall &call)
 {
     const ImportSettings s = settingsOf(call);
-    auto import = std::make_unique<HtmlImport>(call.shell.collection(), call.shell.errors(),
-                                               HtmlImport::Settings{s.type, s.file, s.mode(), s.category});
+    auto import
+        = std::make_unique<HtmlImport>(call.shell.collection(),
+                                       call.shell.errors(),
+                                       HtmlImport::Settings{s.type, s.file, s.mode(), s.category});
     import->inserter().setCategoryQuestion(askCategory(call));
     if (!import->open())
         return nullptr;
@@ -104,7 +118,8 @@ QWidget *openHtmlImport(const ProcedureCall &call)
 
 QWidget *openHelp(const char *file, const QString &title)
 {
-    const QString path = ImportWizard::helpFile(QLatin1String(file), Shell::collectionFolder(),
+    const QString path = ImportWizard::helpFile(QLatin1String(file),
+                                                Shell::collectionFolder(),
                                                 AppFolders::dataFolder());
     const std::optional<QString> text = ImportWizard::readHelp(path);
     if (!text)

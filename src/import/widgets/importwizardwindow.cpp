@@ -25,12 +25,14 @@ namespace pk {
 
 namespace {
 
-const CategoryMode kModes[] = {CategoryMode::Guess, CategoryMode::Selected, CategoryMode::Ask,
-                               CategoryMode::None};
+const CategoryMode kModes[]
+    = {CategoryMode::Guess, CategoryMode::Selected, CategoryMode::Ask, CategoryMode::None};
 
 } // namespace
 
-ImportWizardWindow::ImportWizardWindow(ContextProvider context, ImportSettings settings, Saver save,
+ImportWizardWindow::ImportWizardWindow(ContextProvider context,
+                                       ImportSettings settings,
+                                       Saver save,
                                        QWidget *parent)
     : QWidget(parent)
     , m_context(std::move(context))
@@ -130,8 +132,9 @@ QWidget *ImportWizardWindow::categoryPage()
     }
     layout->addStretch();
     m_category->setText(m_settings.category);
-    connect(m_modes, &QButtonGroup::idClicked, this,
-            [this](int i) { setAssignment(CategoryModes::value(kModes[i])); });
+    connect(m_modes, &QButtonGroup::idClicked, this, [this](int i) {
+        setAssignment(CategoryModes::value(kModes[i]));
+    });
     connect(m_category, &QLineEdit::editingFinished, this, [this] {
         if (m_category->isModified()) {
             m_category->setModified(false);
@@ -139,8 +142,9 @@ QWidget *ImportWizardWindow::categoryPage()
         }
     });
     connect(m_categoryButton, &QPushButton::clicked, this, [this] {
-        if (const std::optional<QString> chosen
-            = SelectCategoryDialog::select(m_context(), m_category->text(), this))
+        if (const std::optional<QString> chosen = SelectCategoryDialog::select(m_context(),
+                                                                               m_category->text(),
+                                                                               this))
             m_category->setText(*chosen);
     });
     return page;
@@ -243,9 +247,10 @@ bool ImportWizardWindow::acceptCategory()
 {
     QString entry = m_category->text();
     const FormsContext context = m_context();
-    const bool ok = ImportWizard::acceptCategory(context.collection, entry, [&](const QString &typed) {
-        return SelectCategoryDialog::select(context, typed, this);
-    });
+    const bool ok
+        = ImportWizard::acceptCategory(context.collection, entry, [&](const QString &typed) {
+              return SelectCategoryDialog::select(context, typed, this);
+          });
     if (ok)
         m_category->setText(entry);
     else
@@ -309,7 +314,8 @@ void ImportWizardWindow::back()
 void ImportWizardWindow::help()
 {
     const QString help = QLatin1String(Procedure::ImportHelp);
-    if (const FormsContext context = m_context(); context.starter && context.starter->isDefined(help))
+    if (const FormsContext context = m_context();
+        context.starter && context.starter->isDefined(help))
         context.starter->start(help);
 }
 
@@ -326,7 +332,8 @@ void ImportWizardWindow::finish()
         m_save(s);
     m_saved = true;
     const ImportWizard::Start start = ImportWizard::startFor(s);
-    if (const FormsContext context = m_context(); context.starter && context.starter->isDefined(start.procedure))
+    if (const FormsContext context = m_context();
+        context.starter && context.starter->isDefined(start.procedure))
         context.starter->start(start.procedure, start.arguments);
     BrowseRefresh::instance().request();
     closeWindow();

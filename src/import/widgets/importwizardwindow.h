@@ -39,7 +39,9 @@ public:
     /// The program around the wizard, as it stands when asked.
     using ContextProvider = std::function<FormsContext()>;
 
-    ImportWizardWindow(ContextProvider context, ImportSettings settings, Saver save,
+    ImportWizardWindow(ContextProvider context,
+                       ImportSettings settings,
+                       Saver save,
                        QWidget *parent = nullptr);
     ~ImportWizardWindow() override;
 

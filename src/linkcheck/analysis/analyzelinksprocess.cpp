@@ -6,15 +6,15 @@
 namespace pk {
 
 AnalyzeLinksProcess::AnalyzeLinksProcess(LocationBatchEnvironment environment,
-                                         LocationAnalysis::Fetch fetch, QObject *parent)
+                                         LocationAnalysis::Fetch fetch,
+                                         QObject *parent)
     : LocationBatch(std::move(environment), parent)
     , m_fetch(std::move(fetch))
 {}
 
 bool AnalyzeLinksProcess::confirm()
 {
-    return m_env.ui
-           && m_env.ui->askYesNo(QLatin1String(Caption), QLatin1String(Question));
+    return m_env.ui && m_env.ui->askYesNo(QLatin1String(Caption), QLatin1String(Question));
 }
 
 bool AnalyzeLinksProcess::handle(LocationRecord &record)

@@ -25,7 +25,8 @@ public:
           "valid.\n\nThis may take a long time, especially if you have a slow connection to the "
           "Internet.\n\nDo you wish to proceed?";
 
-    AnalyzeLinksProcess(LocationBatchEnvironment environment, LocationAnalysis::Fetch fetch,
+    AnalyzeLinksProcess(LocationBatchEnvironment environment,
+                        LocationAnalysis::Fetch fetch,
                         QObject *parent = nullptr);
 
     /// The opening question; false when the user answers No.

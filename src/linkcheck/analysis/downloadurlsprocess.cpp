@@ -8,7 +8,8 @@
 
 namespace pk {
 
-DownloadUrlsProcess::DownloadUrlsProcess(LocationBatchEnvironment environment, Download download,
+DownloadUrlsProcess::DownloadUrlsProcess(LocationBatchEnvironment environment,
+                                         Download download,
                                          QObject *parent)
     : LocationBatch(std::move(environment), parent)
     , m_download(std::move(download))
@@ -16,9 +17,10 @@ DownloadUrlsProcess::DownloadUrlsProcess(LocationBatchEnvironment environment, D
 
 bool DownloadUrlsProcess::chooseFolder()
 {
-    const std::optional<QString> folder
-        = m_env.ui ? m_env.ui->existingFolder(QLatin1String(FolderTitle), QDir::currentPath())
-                   : std::nullopt;
+    const std::optional<QString> folder = m_env.ui
+                                              ? m_env.ui->existingFolder(QLatin1String(FolderTitle),
+                                                                         QDir::currentPath())
+                                              : std::nullopt;
     if (!folder || folder->trimmed().isEmpty())
         return false;
     m_folder = *folder;

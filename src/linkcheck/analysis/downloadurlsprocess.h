@@ -23,7 +23,8 @@ public:
     static constexpr const char *Title = "Downloading...";
     static constexpr const char *FolderTitle = "Save to folder...";
 
-    DownloadUrlsProcess(LocationBatchEnvironment environment, Download download,
+    DownloadUrlsProcess(LocationBatchEnvironment environment,
+                        Download download,
                         QObject *parent = nullptr);
 
     /// Asks for the folder and, without a condition, about the query wizard, then starts.

@@ -13,14 +13,21 @@ namespace pk {
 
 namespace {
 
-CURLM *multiOf(void *p) { return static_cast<CURLM *>(p); }
-CURL *easyOf(void *p) { return static_cast<CURL *>(p); }
+CURLM *multiOf(void *p)
+{
+    return static_cast<CURLM *>(p);
+}
+CURL *easyOf(void *p)
+{
+    return static_cast<CURL *>(p);
+}
 
 /// The proxy of the desktop settings, for when no proxy variable is set (libcurl reads those
 /// itself); empty for none.
 QByteArray settingsProxy()
 {
-    for (const char *name : {"http_proxy", "HTTP_PROXY", "https_proxy", "HTTPS_PROXY", "all_proxy", "ALL_PROXY"}) {
+    for (const char *name :
+         {"http_proxy", "HTTP_PROXY", "https_proxy", "HTTPS_PROXY", "all_proxy", "ALL_PROXY"}) {
         const char *value = std::getenv(name);
         if (value && *value)
             return {};
@@ -55,7 +62,8 @@ QString dispositionFileName(const QByteArray &value)
 
 } // namespace
 
-InternetRequest::InternetRequest(const QString &agent, const QString &url,
+InternetRequest::InternetRequest(const QString &agent,
+                                 const QString &url,
                                  const QByteArray &extraHeader)
     : m_url(url.toUtf8())
 {
@@ -123,7 +131,8 @@ std::size_t InternetRequest::onBody(char *data, std::size_t size, std::size_t co
         request->m_paused = true;
         return CURL_WRITEFUNC_PAUSE;
     }
-    if (request->m_bufferStart > 0 && request->m_bufferStart * 2 > std::size_t(request->m_buffer.size())) {
+    if (request->m_bufferStart > 0
+        && request->m_bufferStart * 2 > std::size_t(request->m_buffer.size())) {
         request->m_buffer.remove(0, qsizetype(request->m_bufferStart));
         request->m_bufferStart = 0;
     }
@@ -149,7 +158,8 @@ std::size_t InternetRequest::onHeader(char *data, std::size_t size, std::size_t 
         curl_easy_getinfo(easyOf(request->m_easy), CURLINFO_RESPONSE_CODE, &code);
         // Interim and redirect answers are followed; the final one opens the document.
         const bool interim = code >= 100 && code < 200;
-        const bool redirect = code >= 300 && code < 400 && request->m_headerBlock.toLower().contains("\nlocation:");
+        const bool redirect = code >= 300 && code < 400
+                              && request->m_headerBlock.toLower().contains("\nlocation:");
         if (!interim && !redirect && request->m_state == State::Opening)
             request->m_state = State::Open;
     }

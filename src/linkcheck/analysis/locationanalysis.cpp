@@ -28,7 +28,10 @@ QString trimmedLeft(const QString &text)
     return text.mid(start);
 }
 
-bool isBlank(const QString &text) { return trimmedRight(text).isEmpty(); }
+bool isBlank(const QString &text)
+{
+    return trimmedRight(text).isEmpty();
+}
 
 /// The text after `marker` (found without regard to case) up to the next double quote.
 QString quotedAfter(const QString &text, QLatin1String marker)
@@ -125,7 +128,8 @@ QStringList LocationAnalysis::splitKeywords(const QString &content)
     return keywords;
 }
 
-StoreStatus LocationAnalysis::evaluate(const std::vector<QString> &tokens, qint64 totalBytes,
+StoreStatus LocationAnalysis::evaluate(const std::vector<QString> &tokens,
+                                       qint64 totalBytes,
                                        LocationRecord &record)
 {
     record.PageSize = qint32(std::min<qint64>(totalBytes, std::numeric_limits<qint32>::max()));
@@ -144,7 +148,8 @@ StoreStatus LocationAnalysis::evaluate(const std::vector<QString> &tokens, qint6
     });
 }
 
-StoreStatus LocationAnalysis::evaluateTokens(const std::vector<QString> &tokens, LocationRecord &record,
+StoreStatus LocationAnalysis::evaluateTokens(const std::vector<QString> &tokens,
+                                             LocationRecord &record,
                                              bool hadDetails)
 {
     m_keywordsCleared = false;
@@ -195,7 +200,9 @@ StoreStatus LocationAnalysis::addKeyword(const QString &location, const QString 
     return m_collection.keywords().insert(row);
 }
 
-StoreStatus LocationAnalysis::addDetail(const QString &location, const QString &label, const QString &value)
+StoreStatus LocationAnalysis::addDetail(const QString &location,
+                                        const QString &label,
+                                        const QString &value)
 {
     if (m_rows) {
         m_rows->addDetail(label, value);
@@ -208,8 +215,10 @@ StoreStatus LocationAnalysis::addDetail(const QString &location, const QString &
     return m_collection.details().insert(row);
 }
 
-StoreStatus LocationAnalysis::evaluateMeta(const QString &token, LocationRecord &record,
-                                           bool hadDetails, QStringList &addedKeywords)
+StoreStatus LocationAnalysis::evaluateMeta(const QString &token,
+                                           LocationRecord &record,
+                                           bool hadDetails,
+                                           QStringList &addedKeywords)
 {
     const QString upper = token.toUpper();
     QString name = upper.contains(QLatin1String("NAME=\""))

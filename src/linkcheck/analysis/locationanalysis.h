@@ -42,7 +42,8 @@ public:
     int analyze(LocationRecord &record, StoreStatus &status);
 
     /// Evaluates `tokens` into `record` and its keyword and detail rows.
-    StoreStatus evaluate(const std::vector<QString> &tokens, qint64 totalBytes,
+    StoreStatus evaluate(const std::vector<QString> &tokens,
+                         qint64 totalBytes,
                          LocationRecord &record);
 
     /// Appends the page's visible text after its body tag to the site information.
@@ -57,9 +58,12 @@ public:
     const std::vector<QString> &tokens() const { return m_tokens; }
 
 private:
-    StoreStatus evaluateTokens(const std::vector<QString> &tokens, LocationRecord &record,
+    StoreStatus evaluateTokens(const std::vector<QString> &tokens,
+                               LocationRecord &record,
                                bool hadDetails);
-    StoreStatus evaluateMeta(const QString &token, LocationRecord &record, bool hadDetails,
+    StoreStatus evaluateMeta(const QString &token,
+                             LocationRecord &record,
+                             bool hadDetails,
                              QStringList &addedKeywords);
     StoreStatus removeKeywords(const QString &location);
     StoreStatus addKeyword(const QString &location, const QString &keyword);

@@ -36,8 +36,9 @@ bool LocationBatch::begin(const QString &condition, bool askForQuery)
     emit progressValue(0);
 
     m_view = std::make_unique<View>(*m_collection, Keys::urlLocation());
-    std::optional<QString> chosen = condition.trimmed().isEmpty() ? std::nullopt
-                                                                  : std::optional<QString>(condition);
+    std::optional<QString> chosen = condition.trimmed().isEmpty()
+                                        ? std::nullopt
+                                        : std::optional<QString>(condition);
     if (!chosen && askForQuery && m_env.ui
         && m_env.ui->askYesNo(QLatin1String(QueryCaption), QLatin1String(QueryQuestion))) {
         chosen = m_env.queryWizard ? m_env.queryWizard() : std::optional<QString>(QString());
@@ -52,12 +53,14 @@ bool LocationBatch::begin(const QString &condition, bool askForQuery)
         QueryCompileContext context;
         context.resolveField = storeFieldResolver();
         QueryError error;
-        const std::optional<SqlFilter> filter
-            = expression.isValid() ? expression.compile(context, error) : std::nullopt;
+        const std::optional<SqlFilter> filter = expression.isValid()
+                                                    ? expression.compile(context, error)
+                                                    : std::nullopt;
         if (!filter) {
             if (m_env.ui)
                 m_env.ui->message(QStringLiteral("Error"),
-                                  expression.isValid() ? error.describe() : expression.error().describe(),
+                                  expression.isValid() ? error.describe()
+                                                       : expression.error().describe(),
                                   UserInterface::Icon::Critical);
             end();
             return false;

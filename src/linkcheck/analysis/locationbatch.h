@@ -46,7 +46,8 @@ class LocationBatch : public QObject
 
 public:
     static constexpr const char *QueryCaption = "Query Wizard";
-    static constexpr const char *QueryQuestion = "Would you like to select which links are to be tested?";
+    static constexpr const char *QueryQuestion
+        = "Would you like to select which links are to be tested?";
     static constexpr int StepMilliseconds = 100;
     static constexpr int PageSize = 100;
 

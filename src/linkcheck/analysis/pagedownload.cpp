@@ -49,8 +49,10 @@ QString PageDownload::deriveFileName(const QString &text, const QString &previou
     return name;
 }
 
-QString PageDownload::fetch(const QString &target, const QString &url, const QString &logFolder,
-                           UserInterface *ui)
+QString PageDownload::fetch(const QString &target,
+                            const QString &url,
+                            const QString &logFolder,
+                            UserInterface *ui)
 {
     PageDownload download(target, url, logFolder, ui);
     if (download.start()) {
@@ -112,7 +114,8 @@ bool PageDownload::prepareFile()
 
     IniFile log(QDir(m_logFolder).filePath(QString::fromLatin1(LogFile)));
     log.load();
-    log.setValue(QString::fromLatin1(LogSection), m_url,
+    log.setValue(QString::fromLatin1(LogSection),
+                 m_url,
                  m_filePath + QStringLiteral(" on ")
                      + Picture::format(QStringLiteral("@d17"), DayNumber::today()));
     log.save();
@@ -170,7 +173,8 @@ void PageDownload::readBlocks()
         }
         if (m_file.write(m_block.data(), qint64(got)) != qint64(got)) {
             if (m_ui)
-                m_ui->message(QString::fromLatin1(Title), QStringLiteral("WriteFile failed"),
+                m_ui->message(QString::fromLatin1(Title),
+                              QStringLiteral("WriteFile failed"),
                               UserInterface::Icon::Critical);
             // A file with a hole in it is not the document.
             end(false);
@@ -178,7 +182,8 @@ void PageDownload::readBlocks()
         }
         m_bytes += qint64(got);
         // Refreshing the texts for every kilobyte is waste; once per tick reads the same.
-        if (i + 1 == BlocksPerTick || m_request->read(nullptr, 0, got) != InternetRequest::Read::Data)
+        if (i + 1 == BlocksPerTick
+            || m_request->read(nullptr, 0, got) != InternetRequest::Read::Data)
             showProgress();
     }
 }

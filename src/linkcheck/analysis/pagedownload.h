@@ -41,7 +41,9 @@ public:
     /// Prepares and opens the URL; false when there is nothing to do (blank URL, no session).
     bool start();
     /// Runs the whole download without a window; the file written, empty when it failed.
-    static QString fetch(const QString &target, const QString &url, const QString &logFolder,
+    static QString fetch(const QString &target,
+                         const QString &url,
+                         const QString &logFolder,
                          UserInterface *ui = nullptr);
 
     /// One timer tick; false once the download has ended.

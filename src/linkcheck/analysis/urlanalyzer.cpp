@@ -6,7 +6,10 @@ namespace pk {
 
 namespace {
 
-QString waiting() { return QStringLiteral("Waiting for response"); }
+QString waiting()
+{
+    return QStringLiteral("Waiting for response");
+}
 
 } // namespace
 

@@ -12,7 +12,8 @@
 
 namespace pk {
 
-InvalidUrlsWindow::InvalidUrlsWindow(std::unique_ptr<FavoritesCheck> check, QWidget *testParent,
+InvalidUrlsWindow::InvalidUrlsWindow(std::unique_ptr<FavoritesCheck> check,
+                                     QWidget *testParent,
                                      QWidget *parent)
     : QWidget(parent)
     , m_check(std::move(check))

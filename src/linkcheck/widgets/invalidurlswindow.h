@@ -22,7 +22,8 @@ class InvalidUrlsWindow final : public QWidget
 
 public:
     /// Takes `check`, already loaded; runs it once the window is shown.
-    InvalidUrlsWindow(std::unique_ptr<FavoritesCheck> check, QWidget *testParent,
+    InvalidUrlsWindow(std::unique_ptr<FavoritesCheck> check,
+                      QWidget *testParent,
                       QWidget *parent = nullptr);
     ~InvalidUrlsWindow() override;
 

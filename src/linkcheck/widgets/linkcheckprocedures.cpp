@@ -73,7 +73,9 @@ LinkTestEnvironment linkTestEnvironment(Shell &shell)
     return env;
 }
 
-int retrieveAndTest(const LinkTestEnvironment &environment, const QString &url, bool update,
+int retrieveAndTest(const LinkTestEnvironment &environment,
+                    const QString &url,
+                    bool update,
                     QWidget *parent)
 {
     LinkTest test(environment, url, update);

@@ -20,7 +20,9 @@ LinkTestEnvironment linkTestEnvironment(Shell &shell);
 
 /// The single-location test: the test window, modal over `parent`, until the test ends.
 /// Returns the test's result value.
-int retrieveAndTest(const LinkTestEnvironment &environment, const QString &url, bool update,
+int retrieveAndTest(const LinkTestEnvironment &environment,
+                    const QString &url,
+                    bool update,
                     QWidget *parent);
 
 } // namespace pk

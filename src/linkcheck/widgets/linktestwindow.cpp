@@ -39,7 +39,9 @@ LinkTestWindow::LinkTestWindow(LinkTest &test, QWidget *parent)
         else
             unsetCursor();
     });
-    connect(&test, &LinkTest::finished, this, [this](int result) { done(result == 0 ? Accepted : Rejected); });
+    connect(&test, &LinkTest::finished, this, [this](int result) {
+        done(result == 0 ? Accepted : Rejected);
+    });
 }
 
 int LinkTestWindow::exec()

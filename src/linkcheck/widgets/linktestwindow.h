@@ -11,7 +11,6 @@ namespace pk {
 
 class LinkTest;
 
-
 /**
  * @brief "Retrieving information...": shows one link test's page buffer and a moving progress
  * bar. It has no buttons; closing it through the frame cancels the test.

@@ -17,7 +17,8 @@
 
 namespace pk {
 
-TestLinksWindow::TestLinksWindow(std::unique_ptr<TestLinksProcess> process, QWidget *testParent,
+TestLinksWindow::TestLinksWindow(std::unique_ptr<TestLinksProcess> process,
+                                 QWidget *testParent,
                                  QWidget *parent)
     : QWidget(parent)
     , m_process(std::move(process))
@@ -42,7 +43,9 @@ TestLinksWindow::TestLinksWindow(std::unique_ptr<TestLinksProcess> process, QWid
     buttons->addWidget(cancel);
     layout->addLayout(buttons);
     connect(cancel, &QPushButton::clicked, this, &QWidget::close);
-    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this,
+    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this),
+            &QShortcut::activated,
+            this,
             &QWidget::close);
 
     // A window of its own above the frame (never maximised with the lists), sized to its texts.

@@ -28,7 +28,8 @@ public:
     static constexpr const char *Title = "Testing Multiple Links";
 
     /// Takes `process`; runs it once the window is shown.
-    explicit TestLinksWindow(std::unique_ptr<TestLinksProcess> process, QWidget *testParent,
+    explicit TestLinksWindow(std::unique_ptr<TestLinksProcess> process,
+                             QWidget *testParent,
                              QWidget *parent = nullptr);
     ~TestLinksWindow() override;
 

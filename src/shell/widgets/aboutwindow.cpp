@@ -37,7 +37,9 @@ AboutWindow::AboutWindow(const QString &imagePath, const QString &version, QWidg
 QString AboutWindow::buildInformation()
 {
     return QStringLiteral("Built %1 %2 with Qt %3 (running on Qt %4)")
-        .arg(QLatin1String(__DATE__), QLatin1String(__TIME__), QLatin1String(QT_VERSION_STR),
+        .arg(QLatin1String(__DATE__),
+             QLatin1String(__TIME__),
+             QLatin1String(QT_VERSION_STR),
              QLatin1String(qVersion()));
 }
 

@@ -44,7 +44,8 @@ namespace pk {
 
 namespace {
 constexpr const char *DefaultHomePage = "https://pathkeep.example.org/";
-constexpr const char *DefaultSupportMail = "mailto:support@pathkeep.example.org?subject=Pathkeep%20" PK_VERSION;
+constexpr const char *DefaultSupportMail
+    = "mailto:support@pathkeep.example.org?subject=Pathkeep%20" PK_VERSION;
 
 QString text(const char *s)
 {
@@ -94,7 +95,8 @@ QIcon MainFrame::programIcon()
 {
     QIcon icon;
     for (const int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
-        const QString file = AppFolders::dataFile(QStringLiteral("icons/hicolor/%1x%1/apps/pathkeep.png").arg(size));
+        const QString file = AppFolders::dataFile(
+            QStringLiteral("icons/hicolor/%1x%1/apps/pathkeep.png").arg(size));
         if (QFileInfo::exists(file))
             icon.addFile(file, QSize(size, size));
     }
@@ -124,7 +126,10 @@ void MainFrame::buildMenus()
 {
     QMenuBar *bar = menuBar();
     // Every command closes the splash before it runs.
-    auto add = [this](QMenu *menu, const char *label, const QKeySequence &keys, const char *tip,
+    auto add = [this](QMenu *menu,
+                      const char *label,
+                      const QKeySequence &keys,
+                      const char *tip,
                       std::function<void()> handler) {
         QAction *action = menu->addAction(text(label));
         if (!keys.isEmpty())
@@ -149,21 +154,40 @@ void MainFrame::buildMenus()
 
     QMenu *file = bar->addMenu(QStringLiteral("&File"));
     file->setToolTipsVisible(true);
-    add(file, "&New Database", QKeySequence(QStringLiteral("Ctrl+N")), "Create new database",
-        [this] { newCollection(); });
-    add(file, "&Open Database", QKeySequence(QStringLiteral("Ctrl+O")), "Open existing database",
+    add(file, "&New Database", QKeySequence(QStringLiteral("Ctrl+N")), "Create new database", [this] {
+        newCollection();
+    });
+    add(file,
+        "&Open Database",
+        QKeySequence(QStringLiteral("Ctrl+O")),
+        "Open existing database",
         [this] { openCollection(); });
-    add(file, "&Backup and Restore", QKeySequence(QStringLiteral("Ctrl+Shift+B")),
-        "Backup and restore data", [this] { backupAndRestore(); });
-    add(file, "&Import", QKeySequence(QStringLiteral("Ctrl+Shift+I")), "", proc(Procedure::ImportWizard));
-    add(file, "&Export", QKeySequence(QStringLiteral("Ctrl+Shift+E")), "Export to HTML or  ASCII",
+    add(file,
+        "&Backup and Restore",
+        QKeySequence(QStringLiteral("Ctrl+Shift+B")),
+        "Backup and restore data",
+        [this] { backupAndRestore(); });
+    add(file,
+        "&Import",
+        QKeySequence(QStringLiteral("Ctrl+Shift+I")),
+        "",
+        proc(Procedure::ImportWizard));
+    add(file,
+        "&Export",
+        QKeySequence(QStringLiteral("Ctrl+Shift+E")),
+        "Export to HTML or  ASCII",
         proc(Procedure::ExportWizard));
     QMenu *support = menuWithTip(file->addMenu(QStringLiteral("&Support Tools")),
                                  "Tools used by BWS Support");
-    add(support, "&Import from Pathkeep 1.x", {},
+    add(support,
+        "&Import from Pathkeep 1.x",
+        {},
         "Import from Pathkeep 1.x database in another directory",
         proc(Procedure::PreviousVersionImport));
-    add(support, "&Repair Databases", {}, "Options that MAY repair damaged databases",
+    add(support,
+        "&Repair Databases",
+        {},
+        "Options that MAY repair damaged databases",
         proc(Procedure::RepairFiles));
     add(file, "&Print Setup ...", {}, "Setup printer", [this] { printSetup(); });
     add(file, "Screen Font Setup...", {}, "", [this] { screenFontSetup(); });
@@ -172,57 +196,106 @@ void MainFrame::buildMenus()
 
     QMenu *browse = bar->addMenu(QStringLiteral("&Browse"));
     browse->setToolTipsVisible(true);
-    add(browse, "&Locations", QKeySequence(QStringLiteral("Ctrl+Shift+L")),
-        "Browse URL (Internet locations)", proc(Procedure::BrowseLocations));
-    add(browse, "L&ocations by Category", QKeySequence(QStringLiteral("Ctrl+Shift+C")),
-        "Browse locations within each category", proc(Procedure::BrowseByCategory));
-    add(browse, "Locations by &Keyword", QKeySequence(QStringLiteral("Ctrl+Shift+K")),
-        "Browse locations by keyword", proc(Procedure::BrowseKeywords));
-    add(browse, "Locations by Detail", QKeySequence(QStringLiteral("Ctrl+Shift+D")),
-        "Details and Locations", proc(Procedure::BrowseDetails));
+    add(browse,
+        "&Locations",
+        QKeySequence(QStringLiteral("Ctrl+Shift+L")),
+        "Browse URL (Internet locations)",
+        proc(Procedure::BrowseLocations));
+    add(browse,
+        "L&ocations by Category",
+        QKeySequence(QStringLiteral("Ctrl+Shift+C")),
+        "Browse locations within each category",
+        proc(Procedure::BrowseByCategory));
+    add(browse,
+        "Locations by &Keyword",
+        QKeySequence(QStringLiteral("Ctrl+Shift+K")),
+        "Browse locations by keyword",
+        proc(Procedure::BrowseKeywords));
+    add(browse,
+        "Locations by Detail",
+        QKeySequence(QStringLiteral("Ctrl+Shift+D")),
+        "Details and Locations",
+        proc(Procedure::BrowseDetails));
     browse->addSeparator();
     add(browse, "&Categories", {}, "Browse Categories", proc(Procedure::BrowseCategories));
 
     // The menu titles avoid the letters the list windows' buttons use (Reset, Test, Open, ...):
     // a child window's Alt+letter must reach its own button, not open a menu.
     QMenu *reports = menuWithTip(bar->addMenu(QStringLiteral("Report&s")), "Report data");
-    add(reports, "Report &Wizard", QKeySequence(QStringLiteral("Ctrl+Shift+R")), "",
+    add(reports,
+        "Report &Wizard",
+        QKeySequence(QStringLiteral("Ctrl+Shift+R")),
+        "",
         proc(Procedure::ReportWizard));
-    add(reports, "Locations by &Description", {}, "Print ordered by Description",
+    add(reports,
+        "Locations by &Description",
+        {},
+        "Print ordered by Description",
         proc(Procedure::PrintByDescription));
-    add(reports, "Locations by &Location", {}, "Print ordered by Location key",
+    add(reports,
+        "Locations by &Location",
+        {},
+        "Print ordered by Location key",
         proc(Procedure::PrintByLocation));
-    add(reports, "Locations by Cate&gory", {}, "Print ordered by Category key",
+    add(reports,
+        "Locations by Cate&gory",
+        {},
+        "Print ordered by Category key",
         proc(Procedure::PrintByCategory));
-    add(reports, "Locations by &Rating", {}, "Print ordered by Rating key",
+    add(reports,
+        "Locations by &Rating",
+        {},
+        "Print ordered by Rating key",
         proc(Procedure::PrintByRating));
-    add(reports, "Locations by &Keyword", {}, "Print ordered by Keyword key",
+    add(reports,
+        "Locations by &Keyword",
+        {},
+        "Print ordered by Keyword key",
         proc(Procedure::PrintByKeyword));
-    add(reports, "&Categories", {}, "Print ordered by Category key",
+    add(reports,
+        "&Categories",
+        {},
+        "Print ordered by Category key",
         proc(Procedure::PrintCategories));
 
     QMenu *tools = bar->addMenu(QStringLiteral("Too&ls"));
     tools->setToolTipsVisible(true);
     add(tools, "&Options", {}, "Options", [this] { options(); });
-    add(tools, "Get URL from Browser", QKeySequence(QStringLiteral("Ctrl+Shift+U")), "",
+    add(tools,
+        "Get URL from Browser",
+        QKeySequence(QStringLiteral("Ctrl+Shift+U")),
+        "",
         proc(Procedure::NewUrlWizard));
-    add(tools, "&Clipboard Monitor", QKeySequence(QStringLiteral("Ctrl+Shift+M")),
-        "Monitor clipboard for URLs...", proc(Procedure::ClipboardMonitor));
-    add(tools, "Analy&ze Multiple Links", QKeySequence(QStringLiteral("Ctrl+Shift+A")), "",
+    add(tools,
+        "&Clipboard Monitor",
+        QKeySequence(QStringLiteral("Ctrl+Shift+M")),
+        "Monitor clipboard for URLs...",
+        proc(Procedure::ClipboardMonitor));
+    add(tools,
+        "Analy&ze Multiple Links",
+        QKeySequence(QStringLiteral("Ctrl+Shift+A")),
+        "",
         proc(Procedure::AnalyzeMultiple));
     add(tools, "&Validate Multiple Links", {}, "", proc(Procedure::ValidateAll));
     add(tools, "Validate &Internet Explorer Links", {}, "", proc(Procedure::ValidateFavorites));
-    add(tools, "&Search and Replace", {}, "Search and replace in multiple records",
+    add(tools,
+        "&Search and Replace",
+        {},
+        "Search and replace in multiple records",
         proc(Procedure::SearchAndReplace));
     QMenu *database = tools->addMenu(QStringLiteral("&Database"));
     database->setToolTipsVisible(true);
-    add(database, "&Remove Invalid Links", {}, "Remove all invalid links",
+    add(database,
+        "&Remove Invalid Links",
+        {},
+        "Remove all invalid links",
         proc(Procedure::RemoveInvalidLinks));
     add(database, "&Query and remote", {}, "", proc(Procedure::QueryAndRemove));
     tools->addSeparator();
     add(tools, "&Themes", {}, "Select an active theme", [this] { chooseTheme(); });
 
-    QMenu *window = menuWithTip(bar->addMenu(QStringLiteral("&Window")), "Create and Arrange windows");
+    QMenu *window = menuWithTip(bar->addMenu(QStringLiteral("&Window")),
+                                "Create and Arrange windows");
     add(window, "T&ile", {}, "Make all open windows visible", [this] { m_mdi->tileSubWindows(); });
     add(window, "&Cascade", {}, "Stack all open windows", [this] { m_mdi->cascadeSubWindows(); });
     add(window, "&Arrange Icons", {}, "Align all window icons", [this] { arrangeIcons(); });
@@ -243,10 +316,14 @@ void MainFrame::buildToolBar()
     bar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     // Icons come from the desktop's theme by their freedesktop names; the program carries its
     // own drawing of each for themes without one.
-    auto add = [this, bar](const char *name, const char *label, const char *icon, const char *tip,
+    auto add = [this, bar](const char *name,
+                           const char *label,
+                           const char *icon,
+                           const char *tip,
                            std::function<void()> handler) {
         const QString iconName = text(icon);
-        const QIcon fallback(QStringLiteral(":/pathkeep/icons/") + iconName + QStringLiteral(".svg"));
+        const QIcon fallback(QStringLiteral(":/pathkeep/icons/") + iconName
+                             + QStringLiteral(".svg"));
         QAction *action = bar->addAction(QIcon::fromTheme(iconName, fallback), text(label));
         action->setObjectName(text(name));
         if (*tip) {
@@ -260,21 +337,28 @@ void MainFrame::buildToolBar()
     };
     add("options", "Options", "preferences-system", "Program options", [this] { options(); });
     // No freedesktop name fits the clipboard monitor: always the program's own.
-    add("clipboard", "Clipboard", "clipboard-monitor", "Start clipboard monitor (add many URLs quickly)",
+    add("clipboard",
+        "Clipboard",
+        "clipboard-monitor",
+        "Start clipboard monitor (add many URLs quickly)",
         [this] { start(Procedure::ClipboardMonitor); });
-    add("test", "Test", "network-transmit-receive", "Test all URLs",
-        [this] { start(Procedure::ValidateAll); });
+    add("test", "Test", "network-transmit-receive", "Test all URLs", [this] {
+        start(Procedure::ValidateAll);
+    });
     bar->addSeparator();
     add("copy", "Copy", "edit-copy", "", [this] { clipboardCommand("copy"); });
     add("paste", "Paste", "edit-paste", "", [this] { clipboardCommand("paste"); });
     add("cut", "Cut", "edit-cut", "", [this] { clipboardCommand("cut"); });
     bar->addSeparator();
-    add("print", "Print", "document-print", "Print list of locations",
-        [this] { start(Procedure::ReportWizard); });
-    add("locations", "Locations", "user-bookmarks", "View all links",
-        [this] { start(Procedure::BrowseLocations); });
-    add("byCategory", "By Category", "folder", "View links by category",
-        [this] { start(Procedure::BrowseByCategory); });
+    add("print", "Print", "document-print", "Print list of locations", [this] {
+        start(Procedure::ReportWizard);
+    });
+    add("locations", "Locations", "user-bookmarks", "View all links", [this] {
+        start(Procedure::BrowseLocations);
+    });
+    add("byCategory", "By Category", "folder", "View links by category", [this] {
+        start(Procedure::BrowseByCategory);
+    });
 }
 
 void MainFrame::buildStatusBar()
@@ -328,7 +412,8 @@ void MainFrame::refreshFolderZone()
 
 void MainFrame::open()
 {
-    if (const auto position = WindowPosition::load(m_shell.positionIni(), QLatin1String(PositionSection))) {
+    if (const auto position = WindowPosition::load(m_shell.positionIni(),
+                                                   QLatin1String(PositionSection))) {
         setGeometry(position->geometry);
         if (position->maximized)
             setWindowState(windowState() | Qt::WindowMaximized);
@@ -342,8 +427,13 @@ void MainFrame::open()
 void MainFrame::showSplash(int milliseconds)
 {
     closeSplash();
-    m_splash = new SplashWindow(imagePath(QStringLiteral("splash.png")), QLatin1String(Shell::Version));
-    connect(m_splash, &SplashWindow::finished, this, &MainFrame::openStartupList, Qt::QueuedConnection);
+    m_splash = new SplashWindow(imagePath(QStringLiteral("splash.png")),
+                                QLatin1String(Shell::Version));
+    connect(m_splash,
+            &SplashWindow::finished,
+            this,
+            &MainFrame::openStartupList,
+            Qt::QueuedConnection);
     m_splash->adjustSize();
     const QRect area = geometry();
     m_splash->move(area.center() - m_splash->rect().center());
@@ -387,9 +477,11 @@ void MainFrame::openCollection()
 
 void MainFrame::backupAndRestore()
 {
-    const QString program = QCoreApplication::applicationDirPath() + QStringLiteral("/pathkeep-backup");
+    const QString program = QCoreApplication::applicationDirPath()
+                            + QStringLiteral("/pathkeep-backup");
     if (!QFileInfo(program).isExecutable()
-        || !QProcess::startDetached(program, {QStringLiteral("--collection"), Shell::collectionFolder()})) {
+        || !QProcess::startDetached(program,
+                                    {QStringLiteral("--collection"), Shell::collectionFolder()})) {
         m_shell.ui().message(QStringLiteral("Backup and Restore"),
                              QStringLiteral("Could not start ") + program + QStringLiteral("."),
                              UserInterface::Icon::Warning);
@@ -408,7 +500,9 @@ void MainFrame::screenFontSetup()
     ScreenFont current = ScreenFont::isStored(ini) ? ScreenFont::load(ini)
                                                    : fromQFont(QApplication::font(), QColor());
     bool ok = false;
-    const QFont chosen = QFontDialog::getFont(&ok, toQFont(current, QApplication::font()), this,
+    const QFont chosen = QFontDialog::getFont(&ok,
+                                              toQFont(current, QApplication::font()),
+                                              this,
                                               QStringLiteral("Select Font"));
     if (!ok)
         return;
@@ -439,7 +533,9 @@ void MainFrame::chooseTheme()
     QStringList buttons = themes;
     buttons << QStringLiteral("Cancel");
     const int choice = m_shell.ui().ask(QStringLiteral("Themes"),
-                                        QStringLiteral("Select an active theme"), buttons, preset);
+                                        QStringLiteral("Select an active theme"),
+                                        buttons,
+                                        preset);
     if (choice < 0 || choice >= themes.size())
         return;
     const QString theme = themes.at(choice);
@@ -472,23 +568,29 @@ void MainFrame::helpIndex()
 
 void MainFrame::homePage()
 {
-    const QString url = m_shell.pathkeepIni().value(QStringLiteral("Support"), QStringLiteral("HomePage"),
+    const QString url = m_shell.pathkeepIni().value(QStringLiteral("Support"),
+                                                    QStringLiteral("HomePage"),
                                                     QLatin1String(DefaultHomePage));
     if (!QDesktopServices::openUrl(QUrl(url)))
-        m_shell.ui().message(QStringLiteral("Pathkeep"), QStringLiteral("Could not start ") + url + QStringLiteral("."));
+        m_shell.ui().message(QStringLiteral("Pathkeep"),
+                             QStringLiteral("Could not start ") + url + QStringLiteral("."));
 }
 
 void MainFrame::supportMail()
 {
-    const QString url = m_shell.pathkeepIni().value(QStringLiteral("Support"), QStringLiteral("Mail"),
+    const QString url = m_shell.pathkeepIni().value(QStringLiteral("Support"),
+                                                    QStringLiteral("Mail"),
                                                     QLatin1String(DefaultSupportMail));
     if (!QDesktopServices::openUrl(QUrl(url)))
-        m_shell.ui().message(QStringLiteral("Pathkeep"), QStringLiteral("Could not start ") + url + QStringLiteral("."));
+        m_shell.ui().message(QStringLiteral("Pathkeep"),
+                             QStringLiteral("Could not start ") + url + QStringLiteral("."));
 }
 
 void MainFrame::about()
 {
-    AboutWindow window(imagePath(QStringLiteral("pathkeep.png")), QLatin1String(Shell::Version), this);
+    AboutWindow window(imagePath(QStringLiteral("pathkeep.png")),
+                       QLatin1String(Shell::Version),
+                       this);
     window.exec();
 }
 

@@ -45,14 +45,19 @@ OptionsWindow::OptionsWindow(SettingsManager &settings, UserInterface &ui, QWidg
     prefLayout->addWidget(m_noTray);
     m_startUrl = new QRadioButton(QLatin1String(AppSettings::StartUrl));
     m_editRecord = new QRadioButton(QLatin1String(AppSettings::EditRecord));
-    auto *doubleClick = optionGroup(QStringLiteral("Double-click on list will"), m_startUrl,
-                                    m_editRecord, preferences);
-    doubleClick->setToolTip(QStringLiteral("Action to be taken when double-click on list received"));
+    auto *doubleClick = optionGroup(QStringLiteral("Double-click on list will"),
+                                    m_startUrl,
+                                    m_editRecord,
+                                    preferences);
+    doubleClick->setToolTip(
+        QStringLiteral("Action to be taken when double-click on list received"));
     prefLayout->addWidget(doubleClick);
     m_locationList = new QRadioButton(QLatin1String(AppSettings::LocationList));
     m_categoryList = new QRadioButton(QLatin1String(AppSettings::CategoryList));
-    prefLayout->addWidget(optionGroup(QStringLiteral("Browse to display at startup"), m_locationList,
-                                      m_categoryList, preferences));
+    prefLayout->addWidget(optionGroup(QStringLiteral("Browse to display at startup"),
+                                      m_locationList,
+                                      m_categoryList,
+                                      preferences));
     prefLayout->addStretch();
     tabs->addTab(preferences, QStringLiteral("Preferences"));
 
@@ -72,7 +77,8 @@ OptionsWindow::OptionsWindow(SettingsManager &settings, UserInterface &ui, QWidg
     // Folders
     auto *folders = new QWidget(tabs);
     auto *folderLayout = new QVBoxLayout(folders);
-    folderLayout->addWidget(new QLabel(QStringLiteral("Internet Explorer \"favorites\" folder:"), folders));
+    folderLayout->addWidget(
+        new QLabel(QStringLiteral("Internet Explorer \"favorites\" folder:"), folders));
     auto *row = new QHBoxLayout;
     m_favorites = new QLineEdit(folders);
     m_favorites->setMaxLength(AppSettings::FavoritesPathWidth);
@@ -128,7 +134,8 @@ AppSettings OptionsWindow::edited() const
 
 void OptionsWindow::chooseFolder()
 {
-    if (const auto folder = m_ui.existingFolder(QStringLiteral("Select Folder"), m_favorites->text()))
+    if (const auto folder = m_ui.existingFolder(QStringLiteral("Select Folder"),
+                                                m_favorites->text()))
         m_favorites->setText(*folder);
 }
 

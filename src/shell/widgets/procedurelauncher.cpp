@@ -17,8 +17,7 @@ ProcedureLauncher::ProcedureLauncher(Shell &shell, QMdiArea *area, QWidget *fram
     , m_shell(shell)
     , m_area(area)
     , m_frame(frame)
-{
-}
+{}
 
 bool ProcedureLauncher::isDefined(const QString &procedure) const
 {
@@ -112,7 +111,8 @@ bool ProcedureLauncher::eventFilter(QObject *watched, QEvent *event)
             auto *placed = static_cast<QWidget *>(watched);
             WindowPosition position;
             position.maximized = placed->isMaximized();
-            position.geometry = placed->isMaximized() ? placed->normalGeometry() : placed->geometry();
+            position.geometry = placed->isMaximized() ? placed->normalGeometry()
+                                                      : placed->geometry();
             if (position.geometry.isValid()) {
                 position.store(m_shell.positionIni(), it->second.procedure);
                 m_shell.positionIni().save();

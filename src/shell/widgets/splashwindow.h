@@ -16,7 +16,9 @@ class SplashWindow final : public QWidget
     Q_DISABLE_COPY_MOVE(SplashWindow)
 
 public:
-    explicit SplashWindow(const QString &imagePath, const QString &version, QWidget *parent = nullptr);
+    explicit SplashWindow(const QString &imagePath,
+                          const QString &version,
+                          QWidget *parent = nullptr);
 
     /// Starts the two-second timer (a test may pass 0 to keep it open).
     void start(int milliseconds = 2000);

@@ -55,7 +55,8 @@ private:
     std::unique_ptr<QCoreApplication> m_app;
 };
 
-[[maybe_unused]] testing::Environment *const g_qt = testing::AddGlobalTestEnvironment(new QtEnvironment);
+[[maybe_unused]] testing::Environment *const g_qt = testing::AddGlobalTestEnvironment(
+    new QtEnvironment);
 
 class FormsLogic : public testing::Test
 {
@@ -135,18 +136,27 @@ TEST_F(FormsLogic, CategoryListLocatesAndFinds)
 
 TEST_F(FormsLogic, CategoryFormRefusesBlankAndDuplicateNames)
 {
-    CategoryForm blank(*m_collection, m_ui, m_errors, FormRequest::Insert, CategoryForm::Variant::Tabbed);
+    CategoryForm blank(*m_collection,
+                       m_ui,
+                       m_errors,
+                       FormRequest::Insert,
+                       CategoryForm::Variant::Tabbed);
     EXPECT_FALSE(blank.save());
     EXPECT_EQ(lastTitle(), QStringLiteral("Missing Information"));
     EXPECT_EQ(m_ui.messages().last(), QStringLiteral("\"Category\" must be entered."));
 
-    CategoryForm duplicate(*m_collection, m_ui, m_errors, FormRequest::Insert, CategoryForm::Variant::NoMdi,
+    CategoryForm duplicate(*m_collection,
+                           m_ui,
+                           m_errors,
+                           FormRequest::Insert,
+                           CategoryForm::Variant::NoMdi,
                            QStringLiteral("news"));
     EXPECT_FALSE(duplicate.save());
     EXPECT_EQ(lastTitle(), QStringLiteral("Duplicate Key Error"));
     EXPECT_EQ(duplicate.failedEntry(), CategoryForm::Entry::Category);
 
-    EXPECT_EQ(CategoryForm::title(FormRequest::Insert, CategoryForm::Variant::Tabbed), QStringLiteral("New Category"));
+    EXPECT_EQ(CategoryForm::title(FormRequest::Insert, CategoryForm::Variant::Tabbed),
+              QStringLiteral("New Category"));
     EXPECT_EQ(CategoryForm::title(FormRequest::Change, CategoryForm::Variant::NoMdi),
               QStringLiteral("Category Will Be Changed"));
 }
@@ -154,11 +164,17 @@ TEST_F(FormsLogic, CategoryFormRefusesBlankAndDuplicateNames)
 TEST_F(FormsLogic, RenamingOrDeletingACategoryLeavesLocationsAndSnippetsAlone)
 {
     addLocation(QStringLiteral("http://a.test/"), QStringLiteral("News"));
-    CatHtmlRecord snippet{QStringLiteral("News"), QStringLiteral("Before Category"), QStringLiteral("<hr>")};
+    CatHtmlRecord snippet{QStringLiteral("News"),
+                          QStringLiteral("Before Category"),
+                          QStringLiteral("<hr>")};
     ASSERT_TRUE(m_collection->catHtml().insert(snippet).ok());
     QSignalSpy refreshes(&BrowseRefresh::instance(), &BrowseRefresh::refreshRequested);
 
-    CategoryForm rename(*m_collection, m_ui, m_errors, FormRequest::Change, CategoryForm::Variant::Tabbed,
+    CategoryForm rename(*m_collection,
+                        m_ui,
+                        m_errors,
+                        FormRequest::Change,
+                        CategoryForm::Variant::Tabbed,
                         QStringLiteral("News"));
     ASSERT_TRUE(rename.load());
     rename.record().Category = QStringLiteral("Headlines");
@@ -168,7 +184,11 @@ TEST_F(FormsLogic, RenamingOrDeletingACategoryLeavesLocationsAndSnippetsAlone)
     ASSERT_TRUE(m_collection->catHtml().list(QStringLiteral("News"), snippets));
     EXPECT_EQ(snippets.size(), 1u);
 
-    CategoryForm remove(*m_collection, m_ui, m_errors, FormRequest::Delete, CategoryForm::Variant::Tabbed,
+    CategoryForm remove(*m_collection,
+                        m_ui,
+                        m_errors,
+                        FormRequest::Delete,
+                        CategoryForm::Variant::Tabbed,
                         QStringLiteral("Headlines"));
     ASSERT_TRUE(remove.load());
     m_ui.push(true); // Confirm Delete
@@ -185,7 +205,11 @@ TEST_F(FormsLogic, ALocationOfAGoneCategoryIsSavedOnlyWithAnExistingOne)
     addLocation(QStringLiteral("http://a.test/"), QStringLiteral("Old"));
     ASSERT_TRUE(m_collection->categories().remove(QStringLiteral("Old")).ok());
 
-    LocationForm form(*m_collection, m_ui, m_errors, FormRequest::Change, QStringLiteral("http://a.test/"));
+    LocationForm form(*m_collection,
+                      m_ui,
+                      m_errors,
+                      FormRequest::Change,
+                      QStringLiteral("http://a.test/"));
     ASSERT_TRUE(form.load());
     EXPECT_EQ(form.record().Category, QStringLiteral("Old"));
     form.record().Comments = QStringLiteral("edited");
@@ -242,7 +266,11 @@ TEST_F(FormsLogic, KeywordAndDetailRowsAreStoredWithTheLocationAndFollowItsAddre
     insert.addDetail(QStringLiteral("Server"), QStringLiteral("test"));
     ASSERT_TRUE(insert.save());
 
-    LocationForm change(*m_collection, m_ui, m_errors, FormRequest::Change, QStringLiteral("http://a.test/"));
+    LocationForm change(*m_collection,
+                        m_ui,
+                        m_errors,
+                        FormRequest::Change,
+                        QStringLiteral("http://a.test/"));
     ASSERT_TRUE(change.load());
     ASSERT_EQ(change.keywords().size(), 2u);
     EXPECT_EQ(change.keywords()[1].Sequence, 2);
@@ -273,36 +301,51 @@ TEST_F(FormsLogic, AFailedReadOfKeywordsOrDetailsIsReportedAndTheFormDoesNotOpen
     for (const char *table : {"URLKeywords", "URLDetails"}) {
         SCOPED_TRACE(table);
         m_ui.clear();
-        m_collection->db().exec(QStringLiteral("ALTER TABLE main.%1 RENAME TO Gone").arg(QLatin1String(table)).toStdString());
-        LocationForm form(*m_collection, m_ui, m_errors, FormRequest::Change, QStringLiteral("http://a.test/"));
+        m_collection->db().exec(QStringLiteral("ALTER TABLE main.%1 RENAME TO Gone")
+                                    .arg(QLatin1String(table))
+                                    .toStdString());
+        LocationForm form(*m_collection,
+                          m_ui,
+                          m_errors,
+                          FormRequest::Change,
+                          QStringLiteral("http://a.test/"));
         EXPECT_FALSE(form.load()); // not shown as a location without rows
         EXPECT_EQ(lastTitle(), QStringLiteral("Record Retrieval Error"));
-        m_collection->db().exec(QStringLiteral("ALTER TABLE main.Gone RENAME TO %1").arg(QLatin1String(table)).toStdString());
+        m_collection->db().exec(QStringLiteral("ALTER TABLE main.Gone RENAME TO %1")
+                                    .arg(QLatin1String(table))
+                                    .toStdString());
     }
 }
 
 TEST_F(FormsLogic, AChangedAddressIsWrittenBackIntoTheShortcutFile)
 {
     const QString file = m_temp.path(QStringLiteral("Daily.url"));
-    ASSERT_TRUE(m_temp.writeFile(QStringLiteral("Daily.url"),
-                                 "[DEFAULT]\r\nBASEURL=http://old.test/\r\n[InternetShortcut]\r\nURL=http://old.test/\r\n"
-                                 "IconIndex=0\r\n"));
+    ASSERT_TRUE(m_temp.writeFile(
+        QStringLiteral("Daily.url"),
+        "[DEFAULT]\r\nBASEURL=http://old.test/\r\n[InternetShortcut]\r\nURL=http://old.test/\r\n"
+        "IconIndex=0\r\n"));
     addLocation(QStringLiteral("http://old.test/"), QStringLiteral("News"), file);
-    LocationForm form(*m_collection, m_ui, m_errors, FormRequest::Change, QStringLiteral("http://old.test/"));
+    LocationForm form(*m_collection,
+                      m_ui,
+                      m_errors,
+                      FormRequest::Change,
+                      QStringLiteral("http://old.test/"));
     ASSERT_TRUE(form.load());
     form.record().Location = QStringLiteral("http://new.test/");
     ASSERT_TRUE(form.save());
     QFile in(file);
     ASSERT_TRUE(in.open(QIODevice::ReadOnly));
-    EXPECT_EQ(in.readAll(), QByteArray("[DEFAULT]\r\nBASEURL=http://old.test/\r\n[InternetShortcut]\r\n"
-                                       "URL=http://new.test/\r\nIconIndex=0\r\n"));
+    EXPECT_EQ(in.readAll(),
+              QByteArray("[DEFAULT]\r\nBASEURL=http://old.test/\r\n[InternetShortcut]\r\n"
+                         "URL=http://new.test/\r\nIconIndex=0\r\n"));
 }
 
 TEST_F(FormsLogic, MissingReadOnlyOrForeignShortcutFilesAreLeftAlone)
 {
     const QByteArray foreign("not a shortcut\n\x00\x01\x02", 18);
     ASSERT_TRUE(m_temp.writeFile(QStringLiteral("foreign.url"), foreign));
-    ASSERT_TRUE(m_temp.writeFile(QStringLiteral("locked.URL"), "[InternetShortcut]\nURL=http://c.test/\n"));
+    ASSERT_TRUE(
+        m_temp.writeFile(QStringLiteral("locked.URL"), "[InternetShortcut]\nURL=http://c.test/\n"));
     const QString locked = m_temp.path(QStringLiteral("locked.URL"));
     QFile::setPermissions(locked, QFile::ReadOwner | QFile::ReadUser);
 
@@ -336,19 +379,25 @@ TEST_F(FormsLogic, MissingReadOnlyOrForeignShortcutFilesAreLeftAlone)
 
 TEST_F(FormsLogic, DeletingAskesAboutTheShortcutAndRemovesTheRows)
 {
-    ASSERT_TRUE(m_temp.writeFile(QStringLiteral("a.url"), "[InternetShortcut]\nURL=http://a.test/\n"));
+    ASSERT_TRUE(
+        m_temp.writeFile(QStringLiteral("a.url"), "[InternetShortcut]\nURL=http://a.test/\n"));
     const QString file = m_temp.path(QStringLiteral("a.url"));
     addLocation(QStringLiteral("http://a.test/"), QStringLiteral("News"), file);
     KeywordRecord keyword{QStringLiteral("http://a.test/"), 0, QStringLiteral("k")};
     ASSERT_TRUE(m_collection->keywords().insert(keyword).ok());
 
-    LocationForm form(*m_collection, m_ui, m_errors, FormRequest::Delete, QStringLiteral("http://a.test/"));
+    LocationForm form(*m_collection,
+                      m_ui,
+                      m_errors,
+                      FormRequest::Delete,
+                      QStringLiteral("http://a.test/"));
     ASSERT_TRUE(form.load());
     m_ui.push(true); // Confirm Delete
     m_ui.push(true); // Remove Link
     ASSERT_TRUE(form.remove());
     EXPECT_EQ(m_ui.interactions().last().title, QStringLiteral("Remove Link"));
-    EXPECT_EQ(m_ui.interactions().last().text, QStringLiteral("Delete original MSIE shortcut?\n\n") + file);
+    EXPECT_EQ(m_ui.interactions().last().text,
+              QStringLiteral("Delete original MSIE shortcut?\n\n") + file);
     EXPECT_FALSE(QFile::exists(file));
     EXPECT_FALSE(m_collection->locations().exists(QStringLiteral("http://a.test/")));
     std::vector<KeywordRecord> rows;
@@ -356,7 +405,11 @@ TEST_F(FormsLogic, DeletingAskesAboutTheShortcutAndRemovesTheRows)
     EXPECT_TRUE(rows.empty());
 
     addLocation(QStringLiteral("http://b.test/"), QStringLiteral("News"));
-    LocationForm keep(*m_collection, m_ui, m_errors, FormRequest::Delete, QStringLiteral("http://b.test/"));
+    LocationForm keep(*m_collection,
+                      m_ui,
+                      m_errors,
+                      FormRequest::Delete,
+                      QStringLiteral("http://b.test/"));
     ASSERT_TRUE(keep.load());
     m_ui.push(false); // Confirm Delete: No
     EXPECT_FALSE(keep.remove());
@@ -446,7 +499,11 @@ TEST_F(FormsLogic, WizardTakesAnAddressFromItsInputOrAWindow)
 TEST_F(FormsLogic, AnalyzeFillsTheFormsRecordOnceAnalysisIsInstalled)
 {
     addLocation(QStringLiteral("http://a.test/"), QStringLiteral("News"));
-    LocationForm form(*m_collection, m_ui, m_errors, FormRequest::Change, QStringLiteral("http://a.test/"));
+    LocationForm form(*m_collection,
+                      m_ui,
+                      m_errors,
+                      FormRequest::Change,
+                      QStringLiteral("http://a.test/"));
     ASSERT_TRUE(form.load());
 
     LocationAnalyzer::install({});
@@ -455,15 +512,15 @@ TEST_F(FormsLogic, AnalyzeFillsTheFormsRecordOnceAnalysisIsInstalled)
     EXPECT_EQ(m_ui.last()->text, QStringLiteral("The Procedure AnalyzeURL has not been defined."));
 
     QString analysed;
-    LocationAnalyzer::install([&](Collection &, LocationRecord &record, LocationRows &rows, ErrorManager *,
-                                  QWidget *) {
-        analysed = record.Location;
-        record.Description = QStringLiteral("From the page");
-        rows.removeAllKeywords();
-        rows.addKeyword(QStringLiteral("found"));
-        rows.addDetail(QStringLiteral("AUTHOR"), QStringLiteral("Someone"));
-        return 0;
-    });
+    LocationAnalyzer::install(
+        [&](Collection &, LocationRecord &record, LocationRows &rows, ErrorManager *, QWidget *) {
+            analysed = record.Location;
+            record.Description = QStringLiteral("From the page");
+            rows.removeAllKeywords();
+            rows.addKeyword(QStringLiteral("found"));
+            rows.addDetail(QStringLiteral("AUTHOR"), QStringLiteral("Someone"));
+            return 0;
+        });
     const auto storedRows = [this](const QString &address) {
         std::vector<KeywordRecord> keywords;
         std::vector<DetailRecord> details;
@@ -479,12 +536,14 @@ TEST_F(FormsLogic, AnalyzeFillsTheFormsRecordOnceAnalysisIsInstalled)
         EXPECT_EQ(analysed, QStringLiteral("http://b.test/"));
         EXPECT_EQ(cancelled.rows().keywords().size(), 1u);
     }
-    EXPECT_EQ(storedRows(QStringLiteral("http://b.test/")), std::make_pair(std::size_t(0), std::size_t(0)));
+    EXPECT_EQ(storedRows(QStringLiteral("http://b.test/")),
+              std::make_pair(std::size_t(0), std::size_t(0)));
     NewLocationWizard wizard(*m_collection, m_ui, m_errors);
     wizard.start(QStringLiteral("http://b.test/"), {}, 0);
     wizard.analyze();
     ASSERT_TRUE(wizard.finish());
-    EXPECT_EQ(storedRows(QStringLiteral("http://b.test/")), std::make_pair(std::size_t(1), std::size_t(1)));
+    EXPECT_EQ(storedRows(QStringLiteral("http://b.test/")),
+              std::make_pair(std::size_t(1), std::size_t(1)));
 
     // The form holds what the analysis found until OK: its rows replace the stored keyword.
     KeywordRecord old{QStringLiteral("http://a.test/"), 0, QStringLiteral("old")};
@@ -493,25 +552,33 @@ TEST_F(FormsLogic, AnalyzeFillsTheFormsRecordOnceAnalysisIsInstalled)
     form.analyze();
     EXPECT_EQ(analysed, QStringLiteral("http://a.test/"));
     EXPECT_EQ(form.record().Description, QStringLiteral("From the page"));
-    EXPECT_EQ(storedRows(QStringLiteral("http://a.test/")), std::make_pair(std::size_t(1), std::size_t(0)));
+    EXPECT_EQ(storedRows(QStringLiteral("http://a.test/")),
+              std::make_pair(std::size_t(1), std::size_t(0)));
     ASSERT_TRUE(form.save());
     std::vector<KeywordRecord> keywords;
     ASSERT_TRUE(m_collection->keywords().list(QStringLiteral("http://a.test/"), keywords).ok());
     ASSERT_EQ(keywords.size(), 1u);
     EXPECT_EQ(keywords.front().Keyword, QStringLiteral("found"));
-    EXPECT_EQ(storedRows(QStringLiteral("http://a.test/")), std::make_pair(std::size_t(1), std::size_t(1)));
+    EXPECT_EQ(storedRows(QStringLiteral("http://a.test/")),
+              std::make_pair(std::size_t(1), std::size_t(1)));
     // Saved once, the rows are the stored ones: a second OK adds nothing.
     ASSERT_TRUE(form.save());
-    EXPECT_EQ(storedRows(QStringLiteral("http://a.test/")), std::make_pair(std::size_t(1), std::size_t(1)));
+    EXPECT_EQ(storedRows(QStringLiteral("http://a.test/")),
+              std::make_pair(std::size_t(1), std::size_t(1)));
     LocationAnalyzer::install({});
 }
 
 TEST_F(FormsLogic, EnterOnTheShortcutQuestionKeepsTheFile)
 {
-    ASSERT_TRUE(m_temp.writeFile(QStringLiteral("c.url"), "[InternetShortcut]\nURL=http://c.test/\n"));
+    ASSERT_TRUE(
+        m_temp.writeFile(QStringLiteral("c.url"), "[InternetShortcut]\nURL=http://c.test/\n"));
     const QString file = m_temp.path(QStringLiteral("c.url"));
     addLocation(QStringLiteral("http://c.test/"), QStringLiteral("News"), file);
-    LocationForm form(*m_collection, m_ui, m_errors, FormRequest::Delete, QStringLiteral("http://c.test/"));
+    LocationForm form(*m_collection,
+                      m_ui,
+                      m_errors,
+                      FormRequest::Delete,
+                      QStringLiteral("http://c.test/"));
     ASSERT_TRUE(form.load());
     m_ui.push(true); // Confirm Delete; the shortcut question then takes its default
     ASSERT_TRUE(form.remove());
@@ -531,9 +598,15 @@ TEST_F(FormsLogic, LocationsOfACategoryNameTheCategoryInTheTitle)
 TEST_F(FormsLogic, SnippetsOfANewCategoryWaitForItsSave)
 {
     {
-        CategoryForm cancelled(*m_collection, m_ui, m_errors, FormRequest::Insert, CategoryForm::Variant::Tabbed);
+        CategoryForm cancelled(*m_collection,
+                               m_ui,
+                               m_errors,
+                               FormRequest::Insert,
+                               CategoryForm::Variant::Tabbed);
         cancelled.record().Category = QStringLiteral("Music");
-        CatHtmlRecord snippet{QStringLiteral("Music"), QStringLiteral("Before Category"), QStringLiteral("<hr>")};
+        CatHtmlRecord snippet{QStringLiteral("Music"),
+                              QStringLiteral("Before Category"),
+                              QStringLiteral("<hr>")};
         ASSERT_TRUE(cancelled.holdSnippet(snippet));
         EXPECT_EQ(cancelled.snippets().size(), 1u);
     }
@@ -541,13 +614,21 @@ TEST_F(FormsLogic, SnippetsOfANewCategoryWaitForItsSave)
     ASSERT_TRUE(m_collection->catHtml().list(QStringLiteral("Music"), rows).ok());
     EXPECT_TRUE(rows.empty());
 
-    CategoryForm form(*m_collection, m_ui, m_errors, FormRequest::Insert, CategoryForm::Variant::Tabbed);
-    ASSERT_TRUE(form.holdSnippet({QStringLiteral("x"), QStringLiteral("Before Category"), QStringLiteral("<hr>")}));
-    EXPECT_FALSE(form.holdSnippet({QStringLiteral("x"), QStringLiteral("before category"), QStringLiteral("<p>")}));
+    CategoryForm form(*m_collection,
+                      m_ui,
+                      m_errors,
+                      FormRequest::Insert,
+                      CategoryForm::Variant::Tabbed);
+    ASSERT_TRUE(form.holdSnippet(
+        {QStringLiteral("x"), QStringLiteral("Before Category"), QStringLiteral("<hr>")}));
+    EXPECT_FALSE(form.holdSnippet(
+        {QStringLiteral("x"), QStringLiteral("before category"), QStringLiteral("<p>")}));
     EXPECT_EQ(lastTitle(), QStringLiteral("Duplicate Key Error"));
-    ASSERT_TRUE(form.holdSnippet({QStringLiteral("x"), QStringLiteral("After Category"), QStringLiteral("<p>")}));
+    ASSERT_TRUE(form.holdSnippet(
+        {QStringLiteral("x"), QStringLiteral("After Category"), QStringLiteral("<p>")}));
     form.dropSnippet(1);
-    ASSERT_TRUE(form.holdSnippet({QStringLiteral("x"), QStringLiteral("Replace Title"), QStringLiteral("T")}));
+    ASSERT_TRUE(form.holdSnippet(
+        {QStringLiteral("x"), QStringLiteral("Replace Title"), QStringLiteral("T")}));
     // A name that is taken refuses the category and its snippets together.
     form.record().Category = QStringLiteral("news");
     EXPECT_FALSE(form.save());
@@ -568,18 +649,28 @@ TEST(EntryInput, DatesOutsideTheStoredYearsOrUnreadableAreRefused)
 {
     EXPECT_EQ(EntryInput::date(QStringLiteral("  ")), 0);
     EXPECT_EQ(EntryInput::date(QStringLiteral("1801-01-01")), 4);
-    EXPECT_EQ(EntryInput::date(QStringLiteral("2099-12-31")), DayNumber::fromDate(QDate(2099, 12, 31)));
+    EXPECT_EQ(EntryInput::date(QStringLiteral("2099-12-31")),
+              DayNumber::fromDate(QDate(2099, 12, 31)));
     const QDate some(2025, 5, 12);
-    EXPECT_EQ(EntryInput::date(QLocale::system().toString(some, QLocale::ShortFormat)), DayNumber::fromDate(some));
-    for (const char *typed : {"garbage", "29 Feb 2023", "2023-02-29", "1700-01-01", "1800-12-31", "2100-01-01",
+    EXPECT_EQ(EntryInput::date(QLocale::system().toString(some, QLocale::ShortFormat)),
+              DayNumber::fromDate(some));
+    for (const char *typed : {"garbage",
+                              "29 Feb 2023",
+                              "2023-02-29",
+                              "1700-01-01",
+                              "1800-12-31",
+                              "2100-01-01",
                               "12/05/2025/7"})
         EXPECT_FALSE(EntryInput::date(QString::fromLatin1(typed)).has_value()) << typed;
 
-    const QString message = EntryInput::dateMessage(QStringLiteral("&Last Visit:"), QStringLiteral("garbage"));
+    const QString message = EntryInput::dateMessage(QStringLiteral("&Last Visit:"),
+                                                    QStringLiteral("garbage"));
     EXPECT_TRUE(message.startsWith(QStringLiteral("Last Visit: \"garbage\"")));
     EXPECT_TRUE(message.contains(EntryInput::dateForm()));
-    EXPECT_TRUE(message.contains(QLocale::system().toString(QDate(1801, 1, 1), QLocale::ShortFormat)));
-    EXPECT_TRUE(message.contains(QLocale::system().toString(QDate(2099, 12, 31), QLocale::ShortFormat)));
+    EXPECT_TRUE(
+        message.contains(QLocale::system().toString(QDate(1801, 1, 1), QLocale::ShortFormat)));
+    EXPECT_TRUE(
+        message.contains(QLocale::system().toString(QDate(2099, 12, 31), QLocale::ShortFormat)));
 }
 
 TEST(EntryInput, NumbersMustBeWholeAndFitTheField)
@@ -636,8 +727,22 @@ TEST(CalendarMonthRange, ADateBeforeOrAfterTheYearsShownOpensAtTheNearestEnd)
 TEST(EntryInput, FitNeverLeavesControlsOrBrokenCharactersInABoundedFuzz)
 {
     QRandomGenerator random(20261208);
-    const char32_t pool[] = {U'a', U'\t', U'\n', U'\r', 0x01, 0x7F, 0x9B, 0xFFFD, 0xD800, 0xDC00,
-                             0xFDD0, 0xFFFE, U'é', 0x1F600, 0x10FFFF, U' '};
+    const char32_t pool[] = {U'a',
+                             U'\t',
+                             U'\n',
+                             U'\r',
+                             0x01,
+                             0x7F,
+                             0x9B,
+                             0xFFFD,
+                             0xD800,
+                             0xDC00,
+                             0xFDD0,
+                             0xFFFE,
+                             U'é',
+                             0x1F600,
+                             0x10FFFF,
+                             U' '};
     for (int round = 0; round < 2000; ++round) {
         QString typed;
         const int length = int(random.bounded(40));

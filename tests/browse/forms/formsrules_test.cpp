@@ -23,8 +23,7 @@ void PrintTo(const GuessCase &c, std::ostream *os)
 }
 
 class KeywordFromDescription : public testing::TestWithParam<GuessCase>
-{
-};
+{};
 
 TEST_P(KeywordFromDescription, TakesTheLongestWordThatIsNoStopWord)
 {
@@ -33,25 +32,29 @@ TEST_P(KeywordFromDescription, TakesTheLongestWordThatIsNoStopWord)
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Descriptions, KeywordFromDescription,
+    Descriptions,
+    KeywordFromDescription,
     testing::Values(GuessCase{"Top 10 Free Tools and Tips for the Web", "Tools"},
-                    GuessCase{"The And", "And"},                  // all stop words: the shortest
-                    GuessCase{"Where Which", "Where"},            // equal length: alphabetical
-                    GuessCase{"HTTP FTP www", "Www"},             // www is no stop word
+                    GuessCase{"The And", "And"},       // all stop words: the shortest
+                    GuessCase{"Where Which", "Where"}, // equal length: alphabetical
+                    GuessCase{"HTTP FTP www", "Www"},  // www is no stop word
                     GuessCase{"a", "A"},
                     GuessCase{"", ""},
                     GuessCase{"123 -- 4.5", ""},
-                    GuessCase{"news_today", "Today"},              // '_' ends a word
-                    GuessCase{"Café crème brûlée", "Brûlée"},      // letters beyond ASCII
+                    GuessCase{"news_today", "Today"},         // '_' ends a word
+                    GuessCase{"Café crème brûlée", "Brûlée"}, // letters beyond ASCII
                     GuessCase{"Ελληνικά νέα", "Ελληνικά"},
                     GuessCase{"Supercalifragilisticexpialidocious fun", "Supercalifragilistic"}));
 
 TEST(KeywordFromLocation, SchemeMailtoOrQuestionMark)
 {
-    EXPECT_EQ(KeywordGuess::fromLocation(QStringLiteral("https://example.test/")), QStringLiteral("https"));
+    EXPECT_EQ(KeywordGuess::fromLocation(QStringLiteral("https://example.test/")),
+              QStringLiteral("https"));
     EXPECT_EQ(KeywordGuess::fromLocation(QStringLiteral("ftp://files.test")), QStringLiteral("ftp"));
-    EXPECT_EQ(KeywordGuess::fromLocation(QStringLiteral("mailto:joe@example.test")), QStringLiteral("mailto:"));
-    EXPECT_EQ(KeywordGuess::fromLocation(QStringLiteral("/home/joe/notes.txt")), QStringLiteral("?"));
+    EXPECT_EQ(KeywordGuess::fromLocation(QStringLiteral("mailto:joe@example.test")),
+              QStringLiteral("mailto:"));
+    EXPECT_EQ(KeywordGuess::fromLocation(QStringLiteral("/home/joe/notes.txt")),
+              QStringLiteral("?"));
     EXPECT_EQ(KeywordGuess::fromLocation(QStringLiteral("www.example.test")), QStringLiteral("?"));
 }
 
@@ -124,7 +127,9 @@ TEST(WindowCandidates, AddressesFromTitlesAndChildWindows)
         {11, QStringLiteral("Pathkeep 2005"), {QStringLiteral("http://inside.frame/")}},
         {12, QStringLiteral("Update Location Information"), {QStringLiteral("http://own.window/")}},
         {13, QString(), {QStringLiteral("http://untitled.window/")}},
-        {14, QStringLiteral("Browser"), {QStringLiteral("Toolbar"), QStringLiteral("ftp://files.test/a (mirror)")}},
+        {14,
+         QStringLiteral("Browser"),
+         {QStringLiteral("Toolbar"), QStringLiteral("ftp://files.test/a (mirror)")}},
         {15, QStringLiteral("Shouting"), {QStringLiteral("HTTP://UPPER.CASE/")}},
     };
     const auto list = WindowCandidates::collect(windows, 12);
@@ -138,11 +143,13 @@ TEST(WindowCandidates, AddressesFromTitlesAndChildWindows)
 TEST(WindowCandidates, AListedAddressIsReplacedOnlyWhenItsTitleIsTheAddress)
 {
     std::vector<WindowCandidate> list;
-    WindowCandidates::add(list, {QStringLiteral("http://a.test/"), QStringLiteral("http://a.test/")});
+    WindowCandidates::add(list,
+                          {QStringLiteral("http://a.test/"), QStringLiteral("http://a.test/")});
     WindowCandidates::add(list, {QStringLiteral("A page"), QStringLiteral("http://a.test/")});
     ASSERT_EQ(list.size(), 1u);
     EXPECT_EQ(list[0].title, QStringLiteral("A page"));
-    WindowCandidates::add(list, {QStringLiteral("Another window"), QStringLiteral("http://a.test/")});
+    WindowCandidates::add(list,
+                          {QStringLiteral("Another window"), QStringLiteral("http://a.test/")});
     ASSERT_EQ(list.size(), 1u);
     EXPECT_EQ(list[0].title, QStringLiteral("A page"));
 }

@@ -189,7 +189,8 @@ void FormsWindowsTest::locationFormListsOnlyAssignableCategories()
     QStringList tabs;
     for (int i = 0; i < dialog.tabs()->count(); ++i)
         tabs << dialog.tabs()->tabText(i);
-    QCOMPARE(tabs, QStringList({u"General"_s, u"Site Info"_s, u"Additional Keywords"_s, u"Custom"_s}));
+    QCOMPARE(tabs,
+             QStringList({u"General"_s, u"Site Info"_s, u"Additional Keywords"_s, u"Custom"_s}));
 
     // The description's guess fills a blank keyword.
     dialog.descriptionEdit()->setText(QStringLiteral("Top 10 Free Tools and Tips for the Web"));
@@ -216,7 +217,8 @@ void FormsWindowsTest::locationFormKeepsAGoneCategoryUntilOneIsChosen()
 
     // "&Browse" puts the chosen category into the entry.
     dialog.setCategoryPicker([](const QString &typed, QWidget *) {
-        return std::optional<QString>(typed == QStringLiteral("Old") ? QStringLiteral("Tech") : QString());
+        return std::optional<QString>(typed == QStringLiteral("Old") ? QStringLiteral("Tech")
+                                                                     : QString());
     });
     dialog.browseCategory();
     QCOMPARE(dialog.categoryBox()->currentText(), QStringLiteral("Tech"));
@@ -242,7 +244,9 @@ void FormsWindowsTest::locationFormTitlesAndDuplicateAddress()
     dialog.categoryBox()->setEditText(QStringLiteral("News"));
     // A date picked with "..." lands in its entry.
     dialog.setDatePicker([](qint32, const QString &title, QWidget *) {
-        return title == QStringLiteral("Select last visit date") ? DayNumber::fromDate(QDate(2020, 5, 6)) : 0;
+        return title == QStringLiteral("Select last visit date")
+                   ? DayNumber::fromDate(QDate(2020, 5, 6))
+                   : 0;
     });
     const auto dateButtons = dialog.findChildren<QPushButton *>();
     for (QPushButton *button : dateButtons) {
@@ -251,7 +255,9 @@ void FormsWindowsTest::locationFormTitlesAndDuplicateAddress()
             break;
         }
     }
-    QCOMPARE(dialog.lastVisitEdit()->text(), Picture::format(QStringLiteral("@d17"), DayNumber::fromDate(QDate(2020, 5, 6))).trimmed());
+    QCOMPARE(dialog.lastVisitEdit()->text(),
+             Picture::format(QStringLiteral("@d17"), DayNumber::fromDate(QDate(2020, 5, 6)))
+                 .trimmed());
     dialog.accept();
     QVERIFY(dialog.isVisible());
     QCOMPARE(m_ui->last()->title, QStringLiteral("Duplicate Key Error"));
@@ -284,17 +290,21 @@ void FormsWindowsTest::categoryBrowseShowsEveryCategoryAndFollowsRefreshes()
     QAbstractItemModelTester tester(window.table()->model());
     QCOMPARE(window.windowTitle(), QStringLiteral("Browse Categories"));
     QCOMPARE(window.table()->model()->rowCount(), 4);
-    QCOMPARE(window.table()->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Category"));
-    QCOMPARE(window.table()->model()->headerData(1, Qt::Horizontal).toString(), QStringLiteral("Description"));
+    QCOMPARE(window.table()->model()->headerData(0, Qt::Horizontal).toString(),
+             QStringLiteral("Category"));
+    QCOMPARE(window.table()->model()->headerData(1, Qt::Horizontal).toString(),
+             QStringLiteral("Description"));
     QVERIFY(window.findChild<QPushButton *>(QStringLiteral("locations")) != nullptr);
 
     window.locator()->setText(QStringLiteral("te"));
     emit window.locator()->textEdited(QStringLiteral("te"));
-    QCOMPARE(window.table()->model()->index(window.currentRow(), 0).data().toString(), QStringLiteral("Tech"));
+    QCOMPARE(window.table()->model()->index(window.currentRow(), 0).data().toString(),
+             QStringLiteral("Tech"));
 
     window.showLocations();
     QCOMPARE(m_starter->started(), QStringList{QLatin1String(Procedure::BrowseCategoryLocations)});
-    QCOMPARE(m_starter->calls[0].arguments.value(QStringLiteral("Category")).toString(), QStringLiteral("Tech"));
+    QCOMPARE(m_starter->calls[0].arguments.value(QStringLiteral("Category")).toString(),
+             QStringLiteral("Tech"));
 
     CategoryRecord added;
     added.Category = QStringLiteral("Added");
@@ -323,19 +333,28 @@ void FormsWindowsTest::categoryFormTabsListOnlyItsRows()
 {
     addLocation(QStringLiteral("http://a.test/"), QStringLiteral("News"));
     addLocation(QStringLiteral("http://b.test/"), QStringLiteral("Tech"));
-    CatHtmlRecord snippet{QStringLiteral("News"), QStringLiteral("After Category"), QStringLiteral("<hr>")};
+    CatHtmlRecord snippet{QStringLiteral("News"),
+                          QStringLiteral("After Category"),
+                          QStringLiteral("<hr>")};
     QVERIFY(m_collection->catHtml().insert(snippet).ok());
-    CatHtmlRecord other{QStringLiteral("Tech"), QStringLiteral("Replace Title"), QStringLiteral("<h1>")};
+    CatHtmlRecord other{QStringLiteral("Tech"),
+                        QStringLiteral("Replace Title"),
+                        QStringLiteral("<h1>")};
     QVERIFY(m_collection->catHtml().insert(other).ok());
 
-    CategoryFormDialog tabbed(context(), FormRequest::Change, CategoryForm::Variant::Tabbed, QStringLiteral("News"));
+    CategoryFormDialog tabbed(context(),
+                              FormRequest::Change,
+                              CategoryForm::Variant::Tabbed,
+                              QStringLiteral("News"));
     QCOMPARE(tabbed.windowTitle(), QStringLiteral("Edit Category"));
     QCOMPARE(tabbed.tabs()->count(), 3);
     QCOMPARE(tabbed.tabs()->tabText(1), QStringLiteral("HTML"));
     QCOMPARE(tabbed.snippetTable()->model()->rowCount(), 1);
-    QCOMPARE(tabbed.snippetTable()->model()->index(0, 0).data().toString(), QStringLiteral("After Category"));
+    QCOMPARE(tabbed.snippetTable()->model()->index(0, 0).data().toString(),
+             QStringLiteral("After Category"));
     QCOMPARE(tabbed.locationTable()->model()->rowCount(), 1);
-    QCOMPARE(tabbed.locationTable()->model()->index(0, 1).data().toString(), QStringLiteral("http://a.test/"));
+    QCOMPARE(tabbed.locationTable()->model()->index(0, 1).data().toString(),
+             QStringLiteral("http://a.test/"));
 
     CategoryFormDialog single(context(), FormRequest::Insert, CategoryForm::Variant::NoMdi, {});
     QCOMPARE(single.windowTitle(), QStringLiteral("Category Will Be Added"));
@@ -363,15 +382,21 @@ void FormsWindowsTest::htmlEditorStoresTheChosenType()
     QStringList options;
     for (QAbstractButton *button : dialog.types()->buttons())
         options << button->text();
-    QCOMPARE(options, QStringList({u"&Replace Title"_s, u"&Before Category"_s, u"Before &Category Title"_s,
-                                   u"After Category &Title"_s, u"&After Category"_s}));
+    QCOMPARE(options,
+             QStringList({u"&Replace Title"_s,
+                          u"&Before Category"_s,
+                          u"Before &Category Title"_s,
+                          u"After Category &Title"_s,
+                          u"&After Category"_s}));
     dialog.types()->button(4)->setChecked(true);
     dialog.htmlEdit()->setPlainText(QStringLiteral("<p>end</p>"));
     dialog.show();
     dialog.accept();
     QVERIFY(!dialog.isVisible());
     CatHtmlRecord r;
-    QVERIFY(m_collection->catHtml().get(QStringLiteral("News"), QStringLiteral("After Category"), r).ok());
+    QVERIFY(m_collection->catHtml()
+                .get(QStringLiteral("News"), QStringLiteral("After Category"), r)
+                .ok());
     QCOMPARE(r.HTMLtoAdd, QStringLiteral("<p>end</p>"));
 }
 
@@ -382,7 +407,8 @@ void FormsWindowsTest::selectAndAskCategory()
     QCOMPARE(select.categories()->table()->model()->rowCount(), 4);
     // "Sci" names no category: the list stands on the next one.
     const int row = select.categories()->currentRow();
-    QCOMPARE(select.categories()->table()->model()->index(row, 0).data().toString(), QStringLiteral("Tech"));
+    QCOMPARE(select.categories()->table()->model()->index(row, 0).data().toString(),
+             QStringLiteral("Tech"));
     select.show();
     select.accept();
     QCOMPARE(select.selected(), QStringLiteral("Tech"));
@@ -430,7 +456,9 @@ void FormsWindowsTest::calendarHasFortyTwoDaysAndReturnsTheGivenDateOnCancel()
 void FormsWindowsTest::wizardPicksACandidateAndInserts()
 {
     const auto windows = [] {
-        return std::vector<TopLevelWindow>{{1, QStringLiteral("One"), {QStringLiteral("https://one.test/")}},
+        return std::vector<TopLevelWindow>{{1,
+                                            QStringLiteral("One"),
+                                            {QStringLiteral("https://one.test/")}},
                                            {2, QStringLiteral("Two - http://two.test/"), {}}};
     };
     NewLocationWizardDialog wizard(context(), QString(), windows);
@@ -465,8 +493,14 @@ void FormsWindowsTest::wizardPicksACandidateAndInserts()
 void FormsWindowsTest::proceduresAreRegisteredByName()
 {
     registerLocationForms();
-    for (const char *name : {"UpdatePATHKEEP", "Wizard:NewURL", "BrowseCategories", "UpdateCategories",
-                             "UpdateCategoriesNoMDI", "UpdateCatHTML", "SelectCategories", "BrowseLocationByCategory"})
+    for (const char *name : {"UpdatePATHKEEP",
+                             "Wizard:NewURL",
+                             "BrowseCategories",
+                             "UpdateCategories",
+                             "UpdateCategoriesNoMDI",
+                             "UpdateCatHTML",
+                             "SelectCategories",
+                             "BrowseLocationByCategory"})
         QVERIFY2(ProcedureRegistry::instance().contains(QLatin1String(name)), name);
 }
 
@@ -514,14 +548,16 @@ void FormsWindowsTest::acceleratorsAreUniqueAmongWhatAWindowShows()
     for (int tab = 0; tab < form.tabs()->count(); ++tab) {
         form.tabs()->setCurrentIndex(tab);
         QVERIFY2(clashingAccelerators(&form).isEmpty(),
-                 qPrintable(form.tabs()->tabText(tab) + QLatin1String(": ") + clashingAccelerators(&form).join(u", ")));
+                 qPrintable(form.tabs()->tabText(tab) + QLatin1String(": ")
+                            + clashingAccelerators(&form).join(u", ")));
     }
 
     NewLocationWizardDialog wizard(context(), {}, [] { return std::vector<TopLevelWindow>{}; });
     wizard.show();
     for (int page = 0; page < wizard.pages()->count(); ++page) {
         wizard.pages()->setCurrentIndex(page);
-        QVERIFY2(clashingAccelerators(&wizard).isEmpty(), qPrintable(clashingAccelerators(&wizard).join(u", ")));
+        QVERIFY2(clashingAccelerators(&wizard).isEmpty(),
+                 qPrintable(clashingAccelerators(&wizard).join(u", ")));
     }
     // Every prompt with an accelerator has an entry to go to, so its '&' never shows.
     for (QLabel *label : wizard.findChildren<QLabel *>()) {
@@ -533,7 +569,8 @@ void FormsWindowsTest::acceleratorsAreUniqueAmongWhatAWindowShows()
     category.show();
     for (int tab = 0; tab < category.tabs()->count(); ++tab) {
         category.tabs()->setCurrentIndex(tab);
-        QVERIFY2(clashingAccelerators(&category).isEmpty(), qPrintable(clashingAccelerators(&category).join(u", ")));
+        QVERIFY2(clashingAccelerators(&category).isEmpty(),
+                 qPrintable(clashingAccelerators(&category).join(u", ")));
     }
     CatHtmlDialog html(context(), FormRequest::Insert, QStringLiteral("News"), {});
     html.show();
@@ -553,12 +590,17 @@ void FormsWindowsTest::ctrlTabAndCtrlPageKeysSwitchTheFormsTabs()
     QCOMPARE(form.tabs()->currentIndex(), 2);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_PageUp, Qt::ControlModifier);
     QCOMPARE(form.tabs()->currentIndex(), 1);
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
+    QTest::keyClick(QApplication::focusWidget(),
+                    Qt::Key_Backtab,
+                    Qt::ControlModifier | Qt::ShiftModifier);
     QCOMPARE(form.tabs()->currentIndex(), 0);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_PageUp, Qt::ControlModifier);
     QCOMPARE(form.tabs()->currentIndex(), 3); // round to the last tab
 
-    CategoryFormDialog category(context(), FormRequest::Change, CategoryForm::Variant::Tabbed, QStringLiteral("News"));
+    CategoryFormDialog category(context(),
+                                FormRequest::Change,
+                                CategoryForm::Variant::Tabbed,
+                                QStringLiteral("News"));
     category.show();
     QVERIFY(QTest::qWaitForWindowActive(&category));
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_PageDown, Qt::ControlModifier);
@@ -575,7 +617,8 @@ void FormsWindowsTest::badEntriesAreRefusedAndKeptForCorrection()
     auto *expires = form.findChild<QLineEdit *>(QStringLiteral("expires"));
     QVERIFY(pageSize && expires);
 
-    const QString validDate = Picture::format(QStringLiteral("@d17"), DayNumber::fromDate(QDate(2024, 2, 29))).trimmed();
+    const QString validDate
+        = Picture::format(QStringLiteral("@d17"), DayNumber::fromDate(QDate(2024, 2, 29))).trimmed();
     const struct
     {
         QLineEdit *entry;
@@ -598,8 +641,8 @@ void FormsWindowsTest::badEntriesAreRefusedAndKeptForCorrection()
         QCOMPARE(int(m_ui->interactions().size()), shown + 1);
         QCOMPARE(m_ui->last()->title, QStringLiteral("Invalid Entry"));
         QVERIFY(m_ui->last()->text.contains(c.typed));
-        QCOMPARE(c.entry->text(), c.typed);                 // kept for correction
-        QCOMPARE(form.tabs()->currentIndex(), 1);           // on the tab that holds it
+        QCOMPARE(c.entry->text(), c.typed);       // kept for correction
+        QCOMPARE(form.tabs()->currentIndex(), 1); // on the tab that holds it
         QVERIFY(!m_collection->locations().exists(QStringLiteral("http://d.test/")));
         c.entry->setText(c.fixed);
     }
@@ -635,8 +678,9 @@ void FormsWindowsTest::pastedControlCharactersAreCleanedWithANotice()
 
 void FormsWindowsTest::wizardRefusesABadExpiryDate()
 {
-    NewLocationWizardDialog wizard(context(), QStringLiteral("http://w.test/"),
-                                   [] { return std::vector<TopLevelWindow>{}; });
+    NewLocationWizardDialog wizard(context(), QStringLiteral("http://w.test/"), [] {
+        return std::vector<TopLevelWindow>{};
+    });
     wizard.show();
     wizard.next();
     QCOMPARE(wizard.pages()->currentIndex(), 2);

@@ -95,17 +95,21 @@ void X11CaptureTest::readsOddWindowNamesAndChildWindows()
 {
     if (qEnvironmentVariableIsEmpty("DISPLAY"))
         QSKIP("needs an X server (run through xvfb-run)");
-    startWindows({QStringLiteral("--odd-names"), QStringLiteral("Browser|www.child.test/index"),
+    startWindows({QStringLiteral("--odd-names"),
+                  QStringLiteral("Browser|www.child.test/index"),
                   QStringLiteral("Pathkeep 2005|http://frame.test/")});
 
     const std::vector<TopLevelWindow> windows = X11WindowList::list();
     QStringList titles;
     for (const TopLevelWindow &w : windows)
         titles << w.title;
-    QVERIFY2(titles.contains(QStringLiteral("café http://latin.test/")), qPrintable(titles.join(QLatin1Char('|'))));
+    QVERIFY2(titles.contains(QStringLiteral("café http://latin.test/")),
+             qPrintable(titles.join(QLatin1Char('|'))));
     bool broken = false;
     for (const QString &title : titles)
-        broken = broken || (title.contains(QChar::ReplacementCharacter) && title.contains(QStringLiteral("http://broken.test/")));
+        broken = broken
+                 || (title.contains(QChar::ReplacementCharacter)
+                     && title.contains(QStringLiteral("http://broken.test/")));
     QVERIFY(broken);
 
     FormsContext context{*m_collection, m_ui, *m_errors, nullptr, {}, {}};
@@ -114,7 +118,9 @@ void X11CaptureTest::readsOddWindowNamesAndChildWindows()
     for (const WindowCandidate &c : wizard.wizard().candidates())
         addresses << c.address;
     addresses.sort();
-    QCOMPARE(addresses, QStringList({u"http://broken.test/"_s, u"http://latin.test/"_s, u"www.child.test/index"_s}));
+    QCOMPARE(addresses,
+             QStringList(
+                 {u"http://broken.test/"_s, u"http://latin.test/"_s, u"www.child.test/index"_s}));
     QCOMPARE(wizard.pages()->currentIndex(), 0);
     wizard.show();
     QVERIFY(QTest::qWaitForWindowExposed(&wizard));

@@ -11,7 +11,10 @@ namespace {
 
 xcb_atom_t atom(xcb_connection_t *c, const char *name)
 {
-    xcb_intern_atom_reply_t *r = xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, uint16_t(std::strlen(name)), name), nullptr);
+    xcb_intern_atom_reply_t *r
+        = xcb_intern_atom_reply(c,
+                                xcb_intern_atom(c, 0, uint16_t(std::strlen(name)), name),
+                                nullptr);
     const xcb_atom_t a = r ? r->atom : 0;
     std::free(r);
     return a;
@@ -21,14 +24,36 @@ xcb_window_t window(xcb_connection_t *c, xcb_screen_t *screen, xcb_window_t pare
 {
     const xcb_window_t w = xcb_generate_id(c);
     const uint32_t values[] = {screen->white_pixel};
-    xcb_create_window(c, XCB_COPY_FROM_PARENT, w, parent, int16_t(x), 20, 300, 120, 1, XCB_WINDOW_CLASS_INPUT_OUTPUT,
-                      screen->root_visual, XCB_CW_BACK_PIXEL, values);
+    xcb_create_window(c,
+                      XCB_COPY_FROM_PARENT,
+                      w,
+                      parent,
+                      int16_t(x),
+                      20,
+                      300,
+                      120,
+                      1,
+                      XCB_WINDOW_CLASS_INPUT_OUTPUT,
+                      screen->root_visual,
+                      XCB_CW_BACK_PIXEL,
+                      values);
     return w;
 }
 
-void name(xcb_connection_t *c, xcb_window_t w, xcb_atom_t property, xcb_atom_t type, const std::string &text)
+void name(xcb_connection_t *c,
+          xcb_window_t w,
+          xcb_atom_t property,
+          xcb_atom_t type,
+          const std::string &text)
 {
-    xcb_change_property(c, XCB_PROP_MODE_REPLACE, w, property, type, 8, uint32_t(text.size()), text.data());
+    xcb_change_property(c,
+                        XCB_PROP_MODE_REPLACE,
+                        w,
+                        property,
+                        type,
+                        8,
+                        uint32_t(text.size()),
+                        text.data());
 }
 
 } // namespace

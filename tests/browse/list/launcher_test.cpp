@@ -16,8 +16,8 @@ namespace {
 /// Records every attempt; "open" accepts only the program named in `accept`.
 struct Recorder
 {
-    QStringList opens;   ///< "program|parameters"
-    QStringList starts;  ///< "program|arg1|arg2..."
+    QStringList opens;  ///< "program|parameters"
+    QStringList starts; ///< "program|arg1|arg2..."
     QString accept;
     bool startWorks = false;
 
@@ -125,7 +125,8 @@ TEST(Launcher, ShellCharactersReachTheProgramAsPlainArguments)
     {
         QFile f(script);
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write("#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done > \"$0.out.tmp\"\nmv \"$0.out.tmp\" \"$0.out\"\n");
+        f.write("#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done > \"$0.out.tmp\"\nmv "
+                "\"$0.out.tmp\" \"$0.out\"\n");
         f.close();
         f.setPermissions(f.permissions() | QFileDevice::ExeOwner);
     }
@@ -139,9 +140,14 @@ TEST(Launcher, ShellCharactersReachTheProgramAsPlainArguments)
     while (!result.exists() && !deadline.hasExpired())
         QThread::msleep(20);
     ASSERT_TRUE(result.open(QIODevice::ReadOnly));
-    const QStringList args = QString::fromUtf8(result.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    const QStringList expected{QStringLiteral("a;touch"), canary, QStringLiteral("|"),
-                               QStringLiteral("$(touch"), canary + QLatin1Char(')'), QStringLiteral(">x")};
+    const QStringList args
+        = QString::fromUtf8(result.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    const QStringList expected{QStringLiteral("a;touch"),
+                               canary,
+                               QStringLiteral("|"),
+                               QStringLiteral("$(touch"),
+                               canary + QLatin1Char(')'),
+                               QStringLiteral(">x")};
     EXPECT_EQ(args, expected);
     EXPECT_FALSE(QFile::exists(canary));
     EXPECT_TRUE(ui.interactions().isEmpty());

@@ -59,7 +59,8 @@ protected:
         const StoreStatus status = m_collection->transaction([&] {
             for (int i = first; i < n; ++i) {
                 LocationRecord r;
-                r.Location = QStringLiteral("http://site%1.example/").arg(i, 4, 10, QLatin1Char('0'));
+                r.Location
+                    = QStringLiteral("http://site%1.example/").arg(i, 4, 10, QLatin1Char('0'));
                 r.Description = QStringLiteral("Site %1").arg(i, 4, 10, QLatin1Char('0'));
                 r.Category = QStringLiteral("Cat%1").arg(i % 3);
                 r.Rating = i % 11;
@@ -83,7 +84,11 @@ protected:
             hooks.setClipboard = [this](const QString &text) { m_clipboard = text; };
             hooks.minimiseFrame = [this] { ++m_minimised; };
             hooks.favouritesFolder = [this] { return m_favourites; };
-            m_browse = std::make_unique<LocationBrowse>(*m_collection, m_ui, *m_errors, *m_launcher, hooks);
+            m_browse = std::make_unique<LocationBrowse>(*m_collection,
+                                                        m_ui,
+                                                        *m_errors,
+                                                        *m_launcher,
+                                                        hooks);
             m_browse->refresh();
         }
         return *m_browse;
@@ -218,7 +223,9 @@ TEST_F(BrowseFixture, TabsOrderTheListAndTheLocatorFindsTheFirstEntryAtOrAfterTh
 
 TEST_F(BrowseFixture, HeadingSortOrdersByTheColumnAndATabReturnsToItsKey)
 {
-    fill(350, [](int i, LocationRecord &r) { r.Comments = QStringLiteral("c%1").arg(999 - i, 4, 10, QLatin1Char('0')); });
+    fill(350, [](int i, LocationRecord &r) {
+        r.Comments = QStringLiteral("c%1").arg(999 - i, 4, 10, QLatin1Char('0'));
+    });
     browse().sortByColumn(LocationColumns::Comments, false);
     EXPECT_EQ(description(0), QStringLiteral("Site 0349"));
     EXPECT_EQ(description(349), QStringLiteral("Site 0000"));
@@ -290,7 +297,10 @@ TEST_F(BrowseFixture, FindReachesMatchesFarBeyondTheHighlightedRow)
     // Row 1 of the query is Site 0004; Site 2401 is the 801st Cat1 row.
     EXPECT_EQ(browse().find(QStringLiteral("MATCH(URL:Description,'*2401',17)"), false, 1), 800);
     browse().setTab(3); // Rating order: the first Cat1 row rated 3 with "24" in it
-    const int row = browse().find(QStringLiteral("MATCH(URL:Description,'*24*',17) AND URL:Rating = 3"), true, 0);
+    const int row = browse().find(QStringLiteral(
+                                      "MATCH(URL:Description,'*24*',17) AND URL:Rating = 3"),
+                                  true,
+                                  0);
     ASSERT_GE(row, 0);
     EXPECT_EQ(browse().model().rowAt(row)->record.Rating, 3);
     for (int r = 0; r < row; ++r) {
@@ -309,9 +319,10 @@ TEST_F(BrowseFixture, RemoveDisplayedTakesOnlyWhatTheQueryShowsAndOnlyOnYes)
     ASSERT_EQ(m_ui.interactions().size(), 1);
     EXPECT_EQ(m_ui.interactions()[0].title, QStringLiteral("Remove Multiple Entries"));
     EXPECT_EQ(m_ui.interactions()[0].text,
-              QStringLiteral("This option will remove all of the displayed entries from your URL database.  "
-                             "If a query has been applied, then only those entries matching the query (and "
-                             "therefore shown) will be removed.  Do you wish to proceed?"));
+              QStringLiteral(
+                  "This option will remove all of the displayed entries from your URL database.  "
+                  "If a query has been applied, then only those entries matching the query (and "
+                  "therefore shown) will be removed.  Do you wish to proceed?"));
 
     m_ui.push(0); // Yes
     EXPECT_EQ(browse().removeDisplayed(), 107);
@@ -340,7 +351,9 @@ TEST_F(BrowseFixture, RemoveQuestionsDefaultToNoAndAClosedBoxRemovesNothing)
 
 TEST_F(BrowseFixture, RemoveInvalidTakesOnlyFailedLocationsAmongThoseShown)
 {
-    fill(60, [](int i, LocationRecord &r) { r.Validated = quint8(i % 3 == 0 ? 2 : i % 3 == 1 ? 1 : 0); });
+    fill(60, [](int i, LocationRecord &r) {
+        r.Validated = quint8(i % 3 == 0 ? 2 : i % 3 == 1 ? 1 : 0);
+    });
     ASSERT_TRUE(browse().applyQuery(QStringLiteral("URL:Rating <= 4")));
     m_ui.push(0);
     const int removed = browse().removeInvalid();
@@ -351,7 +364,10 @@ TEST_F(BrowseFixture, RemoveInvalidTakesOnlyFailedLocationsAmongThoseShown)
     EXPECT_EQ(removed, expected);
     for (int i = 0; i < 60; ++i) {
         const bool gone = i % 3 == 0 && i % 11 <= 4;
-        EXPECT_EQ(m_collection->locations().exists(QStringLiteral("http://site%1.example/").arg(i, 4, 10, QLatin1Char('0'))), !gone) << i;
+        EXPECT_EQ(m_collection->locations().exists(
+                      QStringLiteral("http://site%1.example/").arg(i, 4, 10, QLatin1Char('0'))),
+                  !gone)
+            << i;
     }
 }
 
@@ -365,7 +381,8 @@ TEST_F(BrowseFixture, LaunchAndCopyFollowTheSendType)
     browse().launch(2);
     EXPECT_EQ(m_launched, QStringList{QStringLiteral("http://site0002.example/")});
     LocationRecord stored;
-    ASSERT_TRUE(m_collection->locations().get(QStringLiteral("http://site0002.example/"), stored).ok());
+    ASSERT_TRUE(
+        m_collection->locations().get(QStringLiteral("http://site0002.example/"), stored).ok());
     EXPECT_EQ(stored.LastVisit, DayNumber::today());
 
     browse().setSendType(SendType::SiteInformation);
@@ -379,7 +396,8 @@ TEST_F(BrowseFixture, LaunchAndCopyFollowTheSendType)
         ASSERT_EQ(m_ui.interactions().size(), 1);
         EXPECT_EQ(m_ui.interactions()[0].title, QStringLiteral("Error"));
         EXPECT_EQ(m_ui.interactions()[0].text,
-                  QStringLiteral("No program associated with ") + SendType::name(type) + QLatin1Char('.'));
+                  QStringLiteral("No program associated with ") + SendType::name(type)
+                      + QLatin1Char('.'));
     }
     EXPECT_EQ(m_launched.size(), 2);
 
@@ -417,7 +435,8 @@ TEST_F(BrowseFixture, DoubleClickStartsAndMinimisesOrOpensTheForm)
     EXPECT_EQ(m_starter->started(), QStringList{QStringLiteral("UpdatePATHKEEP")});
     // Nobody registered the form yet: message 27 names it.
     ASSERT_FALSE(m_ui.interactions().isEmpty());
-    EXPECT_EQ(m_ui.interactions().last().text, QStringLiteral("The Procedure UpdatePATHKEEP has not been defined."));
+    EXPECT_EQ(m_ui.interactions().last().text,
+              QStringLiteral("The Procedure UpdatePATHKEEP has not been defined."));
 }
 
 TEST_F(BrowseFixture, CommandsOfOtherWindowsGoThroughTheProcedureTable)
@@ -429,14 +448,16 @@ TEST_F(BrowseFixture, CommandsOfOtherWindowsGoThroughTheProcedureTable)
               QStringLiteral("URL:Location='http://site0001.example/'"));
     ASSERT_TRUE(browse().applyQuery(QStringLiteral("URL:Rating > 0")));
     browse().download(1);
-    EXPECT_EQ(m_starter->calls.back().arguments.value(QStringLiteral("Condition")).toString(), QStringLiteral("URL:Rating > 0"));
+    EXPECT_EQ(m_starter->calls.back().arguments.value(QStringLiteral("Condition")).toString(),
+              QStringLiteral("URL:Rating > 0"));
     m_ui.clear();
     browse().test(0);
     browse().print();
     browse().grabFromBrowser();
-    EXPECT_EQ(m_ui.messages(), (QStringList{QStringLiteral("The Procedure RetrieveAndTest has not been defined."),
-                                            QStringLiteral("The Procedure ReportWizard has not been defined."),
-                                            QStringLiteral("The Procedure Wizard:NewURL has not been defined.")}));
+    EXPECT_EQ(m_ui.messages(),
+              (QStringList{QStringLiteral("The Procedure RetrieveAndTest has not been defined."),
+                           QStringLiteral("The Procedure ReportWizard has not been defined."),
+                           QStringLiteral("The Procedure Wizard:NewURL has not been defined.")}));
 }
 
 TEST_F(BrowseFixture, DeleteAsksFirstWhileNoFormIsRegistered)
@@ -458,7 +479,8 @@ TEST_F(BrowseFixture, DeleteLeavesAskingAndDeletingToTheFormOnceItIsRegistered)
     m_starter->defined << QStringLiteral("UpdatePATHKEEP");
     browse().remove(1);
     ASSERT_EQ(m_starter->started(), QStringList{QStringLiteral("UpdatePATHKEEP")});
-    EXPECT_EQ(m_starter->calls[0].arguments.value(QStringLiteral("Action")).toString(), QStringLiteral("Delete"));
+    EXPECT_EQ(m_starter->calls[0].arguments.value(QStringLiteral("Action")).toString(),
+              QStringLiteral("Delete"));
     EXPECT_EQ(m_starter->calls[0].arguments.value(QStringLiteral("Location")).toString(),
               QStringLiteral("http://site0001.example/"));
     EXPECT_TRUE(m_ui.interactions().isEmpty());
@@ -475,9 +497,12 @@ TEST_F(BrowseFixture, DroppedShortcutsAddLocationsAndTheirCategory)
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write(bytes);
     };
-    write(m_favourites + QStringLiteral("/News/Daily.url"), "[InternetShortcut]\nURL=http://daily.example/\n");
-    write(m_favourites + QStringLiteral("/Top.URL"), "[InternetShortcut]\nURL=http://top.example/\n");
-    write(m_favourites + QStringLiteral("/notes.txt"), "[InternetShortcut]\nURL=http://no.example/\n");
+    write(m_favourites + QStringLiteral("/News/Daily.url"),
+          "[InternetShortcut]\nURL=http://daily.example/\n");
+    write(m_favourites + QStringLiteral("/Top.URL"),
+          "[InternetShortcut]\nURL=http://top.example/\n");
+    write(m_favourites + QStringLiteral("/notes.txt"),
+          "[InternetShortcut]\nURL=http://no.example/\n");
     const int added = browse().dropFiles({m_favourites + QStringLiteral("/News/Daily.url"),
                                           m_favourites + QStringLiteral("/Top.URL"),
                                           m_favourites + QStringLiteral("/notes.txt")});
@@ -507,5 +532,6 @@ TEST_F(BrowseFixture, ColumnsShowThroughTheirPictures)
     rated.Rating = 7;
     rated.LastVisit = DayNumber::fromDate(QDate(2024, 3, 5));
     EXPECT_EQ(LocationColumns::display(rated, LocationColumns::Rating), QStringLiteral("7"));
-    EXPECT_EQ(LocationColumns::display(rated, LocationColumns::LastVisit), Picture::format(QStringLiteral("@d17"), rated.LastVisit));
+    EXPECT_EQ(LocationColumns::display(rated, LocationColumns::LastVisit),
+              Picture::format(QStringLiteral("@d17"), rated.LastVisit));
 }

@@ -109,27 +109,30 @@ void LocationBrowseWindowTest::cleanup()
 
 void LocationBrowseWindowTest::fill(int n)
 {
-    QVERIFY(m_collection->transaction([&] {
-        for (int i = 0; i < n; ++i) {
-            LocationRecord r;
-            r.Location = QStringLiteral("http://site%1.example/").arg(i, 4, 10, QLatin1Char('0'));
-            r.Description = QStringLiteral("Site %1").arg(i, 4, 10, QLatin1Char('0'));
-            r.Category = QStringLiteral("Cat%1").arg(i % 3);
-            r.Rating = i % 11;
-            r.Keyword = QStringLiteral("kw%1").arg(i % 7);
-            r.Validated = quint8(i % 3);
-            const StoreStatus s = m_collection->locations().insert(r);
-            if (!s)
-                return s;
-        }
-        return StoreStatus::success();
-    }).ok());
+    QVERIFY(m_collection
+                ->transaction([&] {
+                    for (int i = 0; i < n; ++i) {
+                        LocationRecord r;
+                        r.Location = QStringLiteral("http://site%1.example/")
+                                         .arg(i, 4, 10, QLatin1Char('0'));
+                        r.Description = QStringLiteral("Site %1").arg(i, 4, 10, QLatin1Char('0'));
+                        r.Category = QStringLiteral("Cat%1").arg(i % 3);
+                        r.Rating = i % 11;
+                        r.Keyword = QStringLiteral("kw%1").arg(i % 7);
+                        r.Validated = quint8(i % 3);
+                        const StoreStatus s = m_collection->locations().insert(r);
+                        if (!s)
+                            return s;
+                    }
+                    return StoreStatus::success();
+                })
+                .ok());
 }
 
 LocationBrowseWindow *LocationBrowseWindowTest::makeWindow()
 {
-    LocationBrowseWindow::Environment env{*m_collection, *m_ui, *m_errors, {}, {}, {}, m_ini.get(),
-                                          m_launcher.get()};
+    LocationBrowseWindow::Environment
+        env{*m_collection, *m_ui, *m_errors, {}, {}, {}, m_ini.get(), m_launcher.get()};
     env.queryWizard = [this](QWidget *parent, const QString &) -> std::optional<QString> {
         m_queryParents << parent;
         if (m_queryAnswer.isNull())
@@ -155,12 +158,22 @@ void LocationBrowseWindowTest::showsTheListWithTitleAndColumns()
     QAbstractItemModel *model = w->table()->model();
     QAbstractItemModelTester tester(model, QAbstractItemModelTester::FailureReportingMode::QtTest);
     QCOMPARE(model->columnCount(), 16);
-    const QStringList headings{QString(), QStringLiteral("Description"), QStringLiteral("Location"),
-                               QStringLiteral("Category"), QStringLiteral("Rating"), QStringLiteral("Keyword"),
-                               QStringLiteral("Last Visit"), QStringLiteral("Last Validated"),
-                               QStringLiteral("Comments"), QStringLiteral("User Name"), QStringLiteral("Password"),
-                               QStringLiteral("Custom 1"), QStringLiteral("Custom 2"), QStringLiteral("Custom 3"),
-                               QStringLiteral("Site Info"), QStringLiteral("Email Address")};
+    const QStringList headings{QString(),
+                               QStringLiteral("Description"),
+                               QStringLiteral("Location"),
+                               QStringLiteral("Category"),
+                               QStringLiteral("Rating"),
+                               QStringLiteral("Keyword"),
+                               QStringLiteral("Last Visit"),
+                               QStringLiteral("Last Validated"),
+                               QStringLiteral("Comments"),
+                               QStringLiteral("User Name"),
+                               QStringLiteral("Password"),
+                               QStringLiteral("Custom 1"),
+                               QStringLiteral("Custom 2"),
+                               QStringLiteral("Custom 3"),
+                               QStringLiteral("Site Info"),
+                               QStringLiteral("Email Address")};
     for (int c = 0; c < 16; ++c)
         QCOMPARE(model->headerData(c, Qt::Horizontal).toString(), headings[c]);
     QCOMPARE(model->rowCount(), 320);
@@ -214,12 +227,17 @@ void LocationBrowseWindowTest::sendTypesChooseWhatIsCopied()
     LocationBrowseWindow *w = makeWindow();
     QComboBox *types = w->sendTypes();
     QCOMPARE(types->count(), 6);
-    const QStringList names{QStringLiteral("URL"), QStringLiteral("Description"), QStringLiteral("Category"),
-                            QStringLiteral("Keyword"), QStringLiteral("Rating"), QStringLiteral("Site Information")};
+    const QStringList names{QStringLiteral("URL"),
+                            QStringLiteral("Description"),
+                            QStringLiteral("Category"),
+                            QStringLiteral("Keyword"),
+                            QStringLiteral("Rating"),
+                            QStringLiteral("Site Information")};
     for (int i = 0; i < 6; ++i)
         QCOMPARE(types->itemText(i), names[i]);
     QCOMPARE(types->currentText(), QStringLiteral("URL"));
-    QCOMPARE(types->toolTip(), QStringLiteral("Select information to \ncopy to the clipboard \nor launch"));
+    QCOMPARE(types->toolTip(),
+             QStringLiteral("Select information to \ncopy to the clipboard \nor launch"));
 
     w->selectRow(2);
     auto *copy = w->findChild<QPushButton *>(QStringLiteral("copyButton"));
@@ -246,21 +264,35 @@ void LocationBrowseWindowTest::popupMenuListsTheCommandsInOrder()
     QStringList texts;
     for (QAction *a : w->popupMenu()->actions())
         texts << (a->isSeparator() ? QStringLiteral("-") : a->text());
-    const QStringList expected{
-        QStringLiteral("&Insert"), QStringLiteral("&Change"), QStringLiteral("&Delete"), QStringLiteral("-"),
-        QStringLiteral("&Query"), QStringLiteral("&Reset"), QStringLiteral("-"),
-        QStringLiteral("Copy to clipboard (action)"), QStringLiteral("Launch URL"),
-        QStringLiteral("Get current URL from browser"), QStringLiteral("-"), QStringLiteral("&Test"),
-        QStringLiteral("Downlo&ad"), QStringLiteral("-"), QStringLiteral("&Print"), QStringLiteral("-"),
-        QStringLiteral("Remove invalid links"), QStringLiteral("Remove displayed entries"), QStringLiteral("-"),
-        QStringLiteral("Query"), QStringLiteral("Reset")};
+    const QStringList expected{QStringLiteral("&Insert"),
+                               QStringLiteral("&Change"),
+                               QStringLiteral("&Delete"),
+                               QStringLiteral("-"),
+                               QStringLiteral("&Query"),
+                               QStringLiteral("&Reset"),
+                               QStringLiteral("-"),
+                               QStringLiteral("Copy to clipboard (action)"),
+                               QStringLiteral("Launch URL"),
+                               QStringLiteral("Get current URL from browser"),
+                               QStringLiteral("-"),
+                               QStringLiteral("&Test"),
+                               QStringLiteral("Downlo&ad"),
+                               QStringLiteral("-"),
+                               QStringLiteral("&Print"),
+                               QStringLiteral("-"),
+                               QStringLiteral("Remove invalid links"),
+                               QStringLiteral("Remove displayed entries"),
+                               QStringLiteral("-"),
+                               QStringLiteral("Query"),
+                               QStringLiteral("Reset")};
     QCOMPARE(texts, expected);
 
     // An entry does what its button does: Test is not registered yet.
     for (QAction *a : w->popupMenu()->actions())
         if (a->text() == QStringLiteral("&Test"))
             a->trigger();
-    QCOMPARE(m_ui->messages(), QStringList{QStringLiteral("The Procedure RetrieveAndTest has not been defined.")});
+    QCOMPARE(m_ui->messages(),
+             QStringList{QStringLiteral("The Procedure RetrieveAndTest has not been defined.")});
 }
 
 void LocationBrowseWindowTest::controlsCarryTheirTips()
@@ -274,7 +306,8 @@ void LocationBrowseWindowTest::controlsCarryTheirTips()
         {"launchTool", "Launch using the default program"},
         {"downloadButton", "Download URL(s) to a local folder"},
         {"grabTool", "Get current URL from an open browser window"},
-        {"copyButton", "Copy to the clipboard.  Use the clipboard monitor to quickly copy *FROM* the clipboard."},
+        {"copyButton",
+         "Copy to the clipboard.  Use the clipboard monitor to quickly copy *FROM* the clipboard."},
         {"launchButton", "Launch using the default program"},
         {"queryButton", "View selected records"},
         {"resetButton", "View all records"},
@@ -320,7 +353,8 @@ void LocationBrowseWindowTest::columnLayoutIsKeptInPositionIni()
     w->table()->setColumnWidth(2, 333);
     w->table()->horizontalHeader()->moveSection(3, 1);
     w->close();
-    QVERIFY(!m_ini->value(QStringLiteral("BrowsePATHKEEP"), QStringLiteral("SRCF?Browse:1")).isEmpty());
+    QVERIFY(
+        !m_ini->value(QStringLiteral("BrowsePATHKEEP"), QStringLiteral("SRCF?Browse:1")).isEmpty());
     delete m_window;
     m_window = nullptr;
 
@@ -332,7 +366,9 @@ void LocationBrowseWindowTest::columnLayoutIsKeptInPositionIni()
     m_window = nullptr;
 
     // A different built-in format (a new program version) resets the layout.
-    m_ini->setValue(QStringLiteral("BrowsePATHKEEP"), QStringLiteral("SRCFOriginal?Browse:1"), QStringLiteral("old"));
+    m_ini->setValue(QStringLiteral("BrowsePATHKEEP"),
+                    QStringLiteral("SRCFOriginal?Browse:1"),
+                    QStringLiteral("old"));
     w = makeWindow();
     QVERIFY(w->table()->columnWidth(2) != 333);
     QCOMPARE(w->table()->horizontalHeader()->visualIndex(3), 3);
@@ -379,7 +415,8 @@ void LocationBrowseWindowTest::refreshRequestReachesEveryOpenList()
 {
     fill(4);
     LocationBrowseWindow *w = makeWindow();
-    LocationBrowseWindow::Environment env{*m_collection, *m_ui, *m_errors, {}, {}, {}, nullptr, m_launcher.get()};
+    LocationBrowseWindow::Environment
+        env{*m_collection, *m_ui, *m_errors, {}, {}, {}, nullptr, m_launcher.get()};
     std::unique_ptr<LocationBrowseWindow> second(new LocationBrowseWindow(std::move(env)));
     second->setAttribute(Qt::WA_DeleteOnClose, false);
     QVERIFY(m_collection->locations().remove(QStringLiteral("http://site0002.example/")).ok());

@@ -18,11 +18,13 @@ TEST(ShortcutDrop, RecognisesShortcutNamesWhateverTheirCase)
 TEST(ShortcutDrop, FirstSubFolderOfTheFavouritesBecomesTheCategory)
 {
     const QString favourites = QStringLiteral("/home/u/Favorites");
-    LocationRecord r = ShortcutDrop::placement(QStringLiteral("/home/u/Favorites/News/Daily.url"), favourites);
+    LocationRecord r = ShortcutDrop::placement(QStringLiteral("/home/u/Favorites/News/Daily.url"),
+                                               favourites);
     EXPECT_EQ(r.Category, QStringLiteral("News"));
     EXPECT_EQ(r.Description, QStringLiteral("Daily.url"));
 
-    r = ShortcutDrop::placement(QStringLiteral("/home/u/Favorites/News/Local/Town.url"), favourites + QLatin1Char('/'));
+    r = ShortcutDrop::placement(QStringLiteral("/home/u/Favorites/News/Local/Town.url"),
+                                favourites + QLatin1Char('/'));
     EXPECT_EQ(r.Category, QStringLiteral("News"));
     EXPECT_EQ(r.Description, QStringLiteral("Local/Town.url"));
 
@@ -34,7 +36,8 @@ TEST(ShortcutDrop, FirstSubFolderOfTheFavouritesBecomesTheCategory)
 TEST(ShortcutDrop, FileOutsideTheFavouritesGoesToTheDefaultCategory)
 {
     const QString favourites = QStringLiteral("/home/u/Favorites");
-    for (const QString &file : {QStringLiteral("/tmp/x/Other.url"), QStringLiteral("/home/u/FavoritesOld/A/B.url")}) {
+    for (const QString &file :
+         {QStringLiteral("/tmp/x/Other.url"), QStringLiteral("/home/u/FavoritesOld/A/B.url")}) {
         const LocationRecord r = ShortcutDrop::placement(file, favourites);
         EXPECT_EQ(r.Category, QStringLiteral("Internet Explorer")) << qPrintable(file);
         EXPECT_EQ(r.Description, file.mid(file.lastIndexOf(QLatin1Char('/')) + 1));
@@ -49,7 +52,8 @@ TEST(ShortcutDrop, ReadsTheAddressOfTheShortcutSection)
     const QString file = fav + QStringLiteral("/News/Daily.url");
     QFile f(file);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("[DEFAULT]\r\nBASEURL=http://wrong.example/\r\n[internetshortcut]\r\nurl=http://news.example/daily\r\n");
+    f.write("[DEFAULT]\r\nBASEURL=http://wrong.example/\r\n[internetshortcut]\r\nurl=http://"
+            "news.example/daily\r\n");
     f.close();
     const auto record = ShortcutDrop::fromFile(file, fav);
     ASSERT_TRUE(record.has_value());

@@ -18,7 +18,8 @@ const QString Description = QStringLiteral(
 TEST(FieldSearch, DescriptionGivesThreeParallelLists)
 {
     const FieldSearch search(Description + QStringLiteral("Incomplete|@s20"));
-    EXPECT_EQ(search.labels(), QStringList({u"Description"_s, u"Location"_s, u"Rating"_s, u"Last Visit"_s}));
+    EXPECT_EQ(search.labels(),
+              QStringList({u"Description"_s, u"Location"_s, u"Rating"_s, u"Last Visit"_s}));
     EXPECT_EQ(search.pictures(), QStringList({u"@S100"_s, u"@S255"_s, u"@N2b"_s, u"@d17"_s}));
     EXPECT_EQ(search.fieldNames().at(3), QStringLiteral("URL:LastVisit"));
 

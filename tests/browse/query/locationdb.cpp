@@ -26,7 +26,10 @@ void bindAll(sqlite3_stmt *stmt, const QVariantList &values)
             break;
         default: {
             const QByteArray utf8 = v.toString().toUtf8();
-            sqlite3_bind_text(stmt, i + 1, utf8.constData(), static_cast<int>(utf8.size()),
+            sqlite3_bind_text(stmt,
+                              i + 1,
+                              utf8.constData(),
+                              static_cast<int>(utf8.size()),
                               SQLITE_TRANSIENT);
         }
         }
@@ -69,17 +72,26 @@ void LocationDb::insert(const LocationRow &row)
     sqlite3_prepare_v2(m_db,
                        "INSERT INTO Locations (Location, Description, Category, Rating, Validated, "
                        "LastVisit, Expires, Custom1) VALUES (?,?,?,?,?,?,?,?)",
-                       -1, &stmt, nullptr);
-    bindAll(stmt, {row.Location, row.Description, row.Category, qlonglong(row.Rating),
-                   qlonglong(row.Validated), qlonglong(row.LastVisit), qlonglong(row.Expires),
-                   row.Custom1});
+                       -1,
+                       &stmt,
+                       nullptr);
+    bindAll(stmt,
+            {row.Location,
+             row.Description,
+             row.Category,
+             qlonglong(row.Rating),
+             qlonglong(row.Validated),
+             qlonglong(row.LastVisit),
+             qlonglong(row.Expires),
+             row.Custom1});
     const int rc = sqlite3_step(stmt);
     sqlite3_finalize(stmt);
     if (rc != SQLITE_DONE)
         throw std::runtime_error(sqlite3_errmsg(m_db));
 }
 
-QStringList LocationDb::select(const QString &expression, QString *error,
+QStringList LocationDb::select(const QString &expression,
+                               QString *error,
                                const QHash<QString, QVariant> &variables) const
 {
     const QueryExpression e = QueryExpression::parse(expression);
@@ -121,9 +133,9 @@ bool LocationDb::prepares(const SqlFilter &filter, QString *error) const
 {
     const QString sql = QStringLiteral("SELECT count(*) FROM Locations WHERE ") + filter.where;
     sqlite3_stmt *stmt = nullptr;
-    const bool ok
-        = sqlite3_prepare_v2(m_db, sql.toUtf8().constData(), -1, &stmt, nullptr) == SQLITE_OK
-          && sqlite3_bind_parameter_count(stmt) == filter.bindings.size();
+    const bool ok = sqlite3_prepare_v2(m_db, sql.toUtf8().constData(), -1, &stmt, nullptr)
+                        == SQLITE_OK
+                    && sqlite3_bind_parameter_count(stmt) == filter.bindings.size();
     if (!ok && error)
         *error = QString::fromUtf8(sqlite3_errmsg(m_db)) + QStringLiteral(" in ") + sql;
     if (ok) {

@@ -41,7 +41,8 @@ public:
 
     /// Locations selected by `expression`, in insertion order; `error` gets any failure
     /// (parse, compile or SQL), which then yields an empty list.
-    QStringList select(const QString &expression, QString *error = nullptr,
+    QStringList select(const QString &expression,
+                       QString *error = nullptr,
                        const QHash<QString, QVariant> &variables = {}) const;
 
     /// Whether SQLite accepts the compiled fragment (the compiler must never produce bad SQL).

@@ -52,9 +52,10 @@ private slots:
     void findDialogBuildsTheExpressionAsTheUserTypes()
     {
         FieldSearchMemory memory;
-        FieldSearchDialog dialog(
-            QStringLiteral("Description|@S100|URL:Description|Rating|@N2b|URL:Rating|"), memory,
-            m_ui);
+        FieldSearchDialog dialog(QStringLiteral(
+                                     "Description|@S100|URL:Description|Rating|@N2b|URL:Rating|"),
+                                 memory,
+                                 m_ui);
         dialog.show();
         QCOMPARE(dialog.objectName(), QStringLiteral("vsFind"));
         auto *field = child<QComboBox>(dialog, "field");
@@ -83,9 +84,10 @@ private slots:
     void findDialogReopensWithTheLastSearchAndCancelReturnsNothing()
     {
         FieldSearchMemory memory{QStringLiteral("Rating"), QStringLiteral("5"), false};
-        FieldSearchDialog dialog(
-            QStringLiteral("Description|@S100|URL:Description|Rating|@N2b|URL:Rating|"), memory,
-            m_ui);
+        FieldSearchDialog dialog(QStringLiteral(
+                                     "Description|@S100|URL:Description|Rating|@N2b|URL:Rating|"),
+                                 memory,
+                                 m_ui);
         dialog.show();
         QCOMPARE(child<QComboBox>(dialog, "field")->currentText(), QStringLiteral("Rating"));
         QCOMPARE(child<QLineEdit>(dialog, "value")->text(), QStringLiteral("5"));
@@ -141,8 +143,9 @@ private slots:
         child<QPushButton>(dialog, "finish")->click();
 
         QCOMPARE(dialog.result(), QDialog::Accepted);
-        QCOMPARE(dialog.query(), QStringLiteral("URL:Description CONTAINS 'O''Neil' OR "
-                                                "URL:Validated = 2 AND CAT:Flag IS NOT CHECKED"));
+        QCOMPARE(dialog.query(),
+                 QStringLiteral("URL:Description CONTAINS 'O''Neil' OR "
+                                "URL:Validated = 2 AND CAT:Flag IS NOT CHECKED"));
         QVERIFY(m_ui.interactions().isEmpty());
     }
 

@@ -21,12 +21,13 @@ TEST(QueryFieldTable, LocationsTableHasTheTwentyFieldsInRecordOrder)
     QueryFieldTable table(QStringLiteral("URL"));
     ASSERT_EQ(table.load(QueryFieldTexts::locations()), 0);
     ASSERT_EQ(table.size(), 20);
-    const QStringList names
-        = {u"URL:Location"_s,         u"URL:Description"_s, u"URL:Category"_s,  u"URL:Rating"_s,
-           u"URL:Keyword"_s,          u"URL:SiteInfo"_s,    u"URL:LastVisit"_s, u"URL:LastValidated"_s,
-           u"URL:Validated"_s,        u"URL:MovedTo"_s,     u"URL:Comments"_s,  u"URL:UserName"_s,
-           u"URL:Password"_s,         u"URL:Expires"_s,     u"URL:PageSize"_s,  u"URL:EmailAddress"_s,
-           u"URL:OriginalFilename"_s, u"URL:Custom1"_s,     u"URL:Custom2"_s,   u"URL:Custom3"_s};
+    const QStringList names = {u"URL:Location"_s,     u"URL:Description"_s,      u"URL:Category"_s,
+                               u"URL:Rating"_s,       u"URL:Keyword"_s,          u"URL:SiteInfo"_s,
+                               u"URL:LastVisit"_s,    u"URL:LastValidated"_s,    u"URL:Validated"_s,
+                               u"URL:MovedTo"_s,      u"URL:Comments"_s,         u"URL:UserName"_s,
+                               u"URL:Password"_s,     u"URL:Expires"_s,          u"URL:PageSize"_s,
+                               u"URL:EmailAddress"_s, u"URL:OriginalFilename"_s, u"URL:Custom1"_s,
+                               u"URL:Custom2"_s,      u"URL:Custom3"_s};
     for (int i = 0; i < 20; ++i)
         EXPECT_EQ(table.at(i).name, names.at(i));
     EXPECT_EQ(table.at(0).prompt, QStringLiteral("Location (URL)"));
@@ -82,7 +83,16 @@ TEST(QueryFieldTable, ExportKeywordAndDetailTables)
 
 TEST(QueryFieldTable, LoadErrorsAreNumberedAndLeaveTheTableEmpty)
 {
-    const QStringList good = {u"Rating"_s, u"0"_s, u"URL:Rating"_s, u"@N2"_s, u"2"_s, u"2"_s, u"1"_s, u""_s, u""_s, u""_s};
+    const QStringList good = {u"Rating"_s,
+                              u"0"_s,
+                              u"URL:Rating"_s,
+                              u"@N2"_s,
+                              u"2"_s,
+                              u"2"_s,
+                              u"1"_s,
+                              u""_s,
+                              u""_s,
+                              u""_s};
     struct Case
     {
         QString text;
@@ -142,8 +152,9 @@ TEST(QueryTexts, OperatorsAndMessagesByNumber)
     EXPECT_EQ(texts.text(9), QStringLiteral("Does NOT Begin With"));
     EXPECT_EQ(texts.operatorText(QueryOperator::IsNotChecked), QStringLiteral("Is NOT Checked"));
     EXPECT_EQ(texts.text(31), QStringLiteral("ErrorLoadingQuery"));
-    EXPECT_EQ(texts.message(34), QStringLiteral("The query you have designed is invalid.\nPlease "
-                                                "review your query and correct the problem."));
+    EXPECT_EQ(texts.message(34),
+              QStringLiteral("The query you have designed is invalid.\nPlease "
+                             "review your query and correct the problem."));
     EXPECT_TRUE(texts.text(38).startsWith(
         QStringLiteral("This query is no longer valid because fields|and/or expressions were "
                        "renamed or deleted from|"

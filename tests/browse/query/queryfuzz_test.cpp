@@ -52,8 +52,8 @@ protected:
 TEST_F(QueryFuzz, RandomCharacters)
 {
     std::mt19937 random(20261207);
-    const QString alphabet
-        = QStringLiteral("URL:Ratingdescription ()',=<>!-*?0123456789ANDORNOT\"\\%_ß😀\t");
+    const QString alphabet = QStringLiteral(
+        "URL:Ratingdescription ()',=<>!-*?0123456789ANDORNOT\"\\%_ß😀\t");
     for (int round = 0; round < 20000; ++round) {
         const int length = static_cast<int>(random() % 60);
         QString text;

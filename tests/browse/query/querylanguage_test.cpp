@@ -23,8 +23,14 @@ protected:
         const qint32 march = QueryCompiler::dayNumber(QDate(2024, 3, 1));
         db.insert({u"a"_s, u"O'Neil's page"_s, u"News"_s, 5, 1, march, 0, u"100%"_s});
         db.insert({u"b"_s, u"Percent 100% sure"_s, u"news"_s, 3, 2, 0, march + 30, u"a_b"_s});
-        db.insert(
-            {u"c"_s, QStringLiteral("Straße und Ärger"), QStringLiteral("Ünicode"), 0, 0, 0, 0, u""_s});
+        db.insert({u"c"_s,
+                   QStringLiteral("Straße und Ärger"),
+                   QStringLiteral("Ünicode"),
+                   0,
+                   0,
+                   0,
+                   0,
+                   u""_s});
         db.insert({u"d"_s, u"under_score"_s, u"Tech"_s, -1, 0, 0, 0, u""_s});
         db.insert({u"e"_s, u"Computer shop"_s, u"Tech"_s, 10, 1, march - 400, 0, u"*"_s});
     }
@@ -47,8 +53,7 @@ struct SelectCase
 };
 
 class QuerySelects : public QueryLanguageTest, public ::testing::WithParamInterface<SelectCase>
-{
-};
+{};
 
 TEST_P(QuerySelects, SelectsTheExpectedLocations)
 {
@@ -58,18 +63,23 @@ TEST_P(QuerySelects, SelectsTheExpectedLocations)
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Filters, QuerySelects,
+    Filters,
+    QuerySelects,
     ::testing::Values(
         // Text comparisons ignore letter case, Unicode included, and trailing blanks.
-        SelectCase{"URL:Category = 'NEWS'", "a,b"}, SelectCase{"url:category = 'news   '", "a,b"},
-        SelectCase{"URL:Category = 'ünicode'", "c"}, SelectCase{"URL:Category <> 'news'", "c,d,e"},
+        SelectCase{"URL:Category = 'NEWS'", "a,b"},
+        SelectCase{"url:category = 'news   '", "a,b"},
+        SelectCase{"URL:Category = 'ünicode'", "c"},
+        SelectCase{"URL:Category <> 'news'", "c,d,e"},
         SelectCase{"URL:Category < 'o'", "a,b"},
         SelectCase{"URL:Description CONTAINS 'ÄRGER'", "c"},
         // Quotes, percent signs, underscores and stars are plain characters outside MATCH.
         SelectCase{"URL:Description CONTAINS '''s'", "a"},
         SelectCase{"URL:Description CONTAINS '%'", "b"},
-        SelectCase{"URL:Description CONTAINS '_'", "d"}, SelectCase{"URL:Custom1 = 'a_b'", "b"},
-        SelectCase{"URL:Custom1 = 'aXb'", ""}, SelectCase{"URL:Custom1 = '*'", "e"},
+        SelectCase{"URL:Description CONTAINS '_'", "d"},
+        SelectCase{"URL:Custom1 = 'a_b'", "b"},
+        SelectCase{"URL:Custom1 = 'aXb'", ""},
+        SelectCase{"URL:Custom1 = '*'", "e"},
         SelectCase{"URL:Custom1 BEGINS WITH '100'", "a"},
         SelectCase{"URL:Description BEGINS WITH 'comp'", "e"},
         SelectCase{"URL:Description NOT BEGINS WITH 'comp'", "a,b,c,d"},
@@ -86,7 +96,8 @@ INSTANTIATE_TEST_SUITE_P(
         SelectCase{"MATCH(URL:Description,'*ärger',17)", "c"},
         SelectCase{"MATCH(URL:Description,'*',17)", "a,b,c,d,e"},
         // Numbers, dates and checks.
-        SelectCase{"URL:Rating >= 5", "a,e"}, SelectCase{"URL:Rating < 0", "d"},
+        SelectCase{"URL:Rating >= 5", "a,e"},
+        SelectCase{"URL:Rating < 0", "d"},
         SelectCase{"URL:Rating = -1", "d"},
         SelectCase{"URL:Rating <= 3.5 AND URL:Rating > -0.5", "b,c"},
         SelectCase{"URL:Validated IS CHECKED", "a,b,e"},
@@ -94,14 +105,16 @@ INSTANTIATE_TEST_SUITE_P(
         SelectCase{"URL:LastVisit >= '2024-01-01'", "a"},
         SelectCase{"URL:LastVisit = '2024-03-01'", "a"},
         SelectCase{"URL:LastVisit > 0 AND URL:LastVisit < '2024-01-01'", "e"},
-        SelectCase{"URL:Expires = ''", "a,c,d,e"}, SelectCase{"URL:Expires > '2024-03-15'", "b"},
+        SelectCase{"URL:Expires = ''", "a,c,d,e"},
+        SelectCase{"URL:Expires > '2024-03-15'", "b"},
         // AND binds tighter than OR; parentheses and NOT.
         SelectCase{"URL:Category = 'Tech' OR URL:Category = 'News' AND URL:Rating = 3", "b,d,e"},
         SelectCase{"(URL:Category = 'Tech' OR URL:Category = 'News') AND URL:Rating = 3", "b"},
         SelectCase{"URL:Rating > 2 and url:category = 'news' or URL:Rating = 10", "a,b,e"},
         SelectCase{"NOT URL:Category = 'Tech'", "a,b,c"},
         SelectCase{"NOT (URL:Category = 'Tech' OR URL:Rating = 5)", "b,c"},
-        SelectCase{"NOT NOT URL:Rating = 5", "a"}, SelectCase{"URL:Custom1", "a,b,e"},
+        SelectCase{"NOT NOT URL:Rating = 5", "a"},
+        SelectCase{"URL:Custom1", "a,b,e"},
         SelectCase{"UPPER(URL:Category) = UPPER('nEwS')", "a,b"},
         SelectCase{"LOWER(URL:Category) = 'TECH'", "d,e"},
         // A value that tries to end the SQL is only a value.
@@ -109,9 +122,11 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(QueryLanguageTest, NamedVariablesAreBoundValues)
 {
-    EXPECT_EQ(select(u"UPPER(URL:Category) = UPPER(Export:Category)"_s, {{u"Export:Category"_s, u"NEWS"_s}}),
+    EXPECT_EQ(select(u"UPPER(URL:Category) = UPPER(Export:Category)"_s,
+                     {{u"Export:Category"_s, u"NEWS"_s}}),
               QStringList({u"a"_s, u"b"_s}));
-    EXPECT_EQ(select(u"URL:Rating = Export::Rating"_s, {{u"export::rating"_s, 10}}), QStringList({u"e"_s}));
+    EXPECT_EQ(select(u"URL:Rating = Export::Rating"_s, {{u"export::rating"_s, 10}}),
+              QStringList({u"e"_s}));
     EXPECT_EQ(select(u"URL:LastVisit = Export:Day"_s, {{u"Export:Day"_s, QDate(2024, 3, 1)}}),
               QStringList({u"a"_s}));
     EXPECT_EQ(select(u"URL:Description CONTAINS Find:Value"_s, {{u"Find:Value"_s, u"o'neil"_s}}),
@@ -183,8 +198,7 @@ struct ErrorCase
 };
 
 class QueryErrors : public QueryLanguageTest, public ::testing::WithParamInterface<ErrorCase>
-{
-};
+{};
 
 TEST_P(QueryErrors, ReportPositionAndReason)
 {
@@ -204,7 +218,8 @@ TEST_P(QueryErrors, ReportPositionAndReason)
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    BadExpressions, QueryErrors,
+    BadExpressions,
+    QueryErrors,
     ::testing::Values(ErrorCase{"URL:Category =", 14, "expected a field"},
                       ErrorCase{"(URL:Rating = 1", 15, "expected ')'"},
                       ErrorCase{"URL:Rating = 1 AND", 18, "expected a field"},

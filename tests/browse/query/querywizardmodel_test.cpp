@@ -23,7 +23,9 @@ protected:
 
     int row(const char *name) const { return fields.indexOf(QString::fromLatin1(name)); }
 
-    QueryCondition condition(const char *name, QueryOperator op, const QString &value = {},
+    QueryCondition condition(const char *name,
+                             QueryOperator op,
+                             const QString &value = {},
                              QueryCondition::Join join = QueryCondition::Join::And) const
     {
         return {join, row(name), op, value};
@@ -51,7 +53,9 @@ TEST_F(QueryWizardModelTest, ConditionsBecomeOneExpression)
     QueryWizardModel model(fields, texts);
     model.add(condition("URL:Description", QueryOperator::Contains, QStringLiteral("O'Neil")));
     model.add(condition("URL:Rating", QueryOperator::GreaterEqual, QStringLiteral(" 5 ")));
-    model.add(condition("URL:Validated", QueryOperator::Equal, QStringLiteral("Passed"),
+    model.add(condition("URL:Validated",
+                        QueryOperator::Equal,
+                        QStringLiteral("Passed"),
                         QueryCondition::Join::Or));
     model.add(condition("URL:LastVisit", QueryOperator::Less, QStringLiteral("2024-03-01")));
     model.add(condition("CAT:Flag", QueryOperator::IsChecked));
@@ -77,8 +81,7 @@ TEST_F(QueryWizardModelTest, ValuesAreCheckedAgainstTheField)
     EXPECT_FALSE(
         model.validate(condition("URL:Expires", QueryOperator::Equal, QStringLiteral("soon")))
             .isEmpty());
-    EXPECT_TRUE(
-        model.validate(condition("URL:Expires", QueryOperator::Equal, QString())).isEmpty());
+    EXPECT_TRUE(model.validate(condition("URL:Expires", QueryOperator::Equal, QString())).isEmpty());
     EXPECT_FALSE(
         model.validate(condition("URL:Validated", QueryOperator::Equal, QStringLiteral("Maybe")))
             .isEmpty());
@@ -121,7 +124,9 @@ TEST_F(QueryWizardModelTest, EveryAcceptedNumberMakesAQueryThatCompiles)
 {
     for (const char *value : {"0", "99", "2.5", ".5", "0.000001", "+7"}) {
         QueryWizardModel model(fields, texts);
-        const QueryCondition c = condition("URL:Rating", QueryOperator::Less, QString::fromLatin1(value));
+        const QueryCondition c = condition("URL:Rating",
+                                           QueryOperator::Less,
+                                           QString::fromLatin1(value));
         ASSERT_TRUE(model.validate(c).isEmpty()) << value;
         model.add(c);
         QueryError error;
@@ -146,7 +151,9 @@ TEST_F(QueryWizardModelTest, ExistingQueriesLoadBackIntoConditions)
 {
     QueryWizardModel built(fields, texts);
     built.add(condition("URL:Description", QueryOperator::NotBeginsWith, QStringLiteral("it's")));
-    built.add(condition("URL:Validated", QueryOperator::NotEqual, QStringLiteral("Failed"),
+    built.add(condition("URL:Validated",
+                        QueryOperator::NotEqual,
+                        QStringLiteral("Failed"),
                         QueryCondition::Join::Or));
     built.add(condition("URL:Expires", QueryOperator::Greater, QStringLiteral("2024-12-31")));
     built.add(condition("CAT:Flag", QueryOperator::IsNotChecked, {}, QueryCondition::Join::Or));
@@ -165,9 +172,9 @@ TEST_F(QueryWizardModelTest, ExistingQueriesLoadBackIntoConditions)
     EXPECT_EQ(loaded.load(QStringLiteral("URL:Rating = ")), QueryWizardModel::LoadResult::Invalid);
     EXPECT_EQ(loaded.load(QStringLiteral("URL:Rating = 1 AND URL:Gone = 'x'")),
               QueryWizardModel::LoadResult::NoLongerValid);
-    EXPECT_EQ(
-        loaded.load(QStringLiteral("(URL:Rating = 1 OR URL:Rating = 2) AND URL:Category = 'x'")),
-        QueryWizardModel::LoadResult::NotEditable);
+    EXPECT_EQ(loaded.load(
+                  QStringLiteral("(URL:Rating = 1 OR URL:Rating = 2) AND URL:Category = 'x'")),
+              QueryWizardModel::LoadResult::NotEditable);
     EXPECT_EQ(loaded.load(QStringLiteral("MATCH(URL:Description,'*a*',17)")),
               QueryWizardModel::LoadResult::NotEditable);
     EXPECT_TRUE(loaded.conditions().isEmpty());

@@ -86,7 +86,7 @@ TEST_F(AdvancedImportTest, ExportWithHeaderComesBackThroughAuto)
     EXPECT_TRUE(import.stripHeader());
     for (int t = 0; t < 20; ++t)
         EXPECT_EQ(import.targets().at(t).assigned, u"Field_"_s + QString::number(t + 1));
-    import.setPicture(6, u"@d17"_s); // URL:LastVisit
+    import.setPicture(6, u"@d17"_s);   // URL:LastVisit
     import.setPicture(13, u"@d17b"_s); // URL:Expires
     EXPECT_EQ(import.importFields().at(6).kind, u"@d17"_s);
 
@@ -105,7 +105,8 @@ TEST_F(AdvancedImportTest, ExportWithHeaderComesBackThroughAuto)
 TEST_F(AdvancedImportTest, BrowsingRecordsAndAssigning)
 {
     AdvancedImport import(m_ui);
-    ASSERT_TRUE(import.open(file("\"http://x/\",\"5\",\"X\",General\n\n\"http://y/\",\"1,5\",\"Y\",General\n")));
+    ASSERT_TRUE(import.open(
+        file("\"http://x/\",\"5\",\"X\",General\n\n\"http://y/\",\"1,5\",\"Y\",General\n")));
     EXPECT_EQ(import.importFields().at(1).kind, u"Alpha-num"_s) << "quoted in the second record";
     EXPECT_EQ(import.recordNumber(), 1);
     import.assign(0, 0);
@@ -156,7 +157,8 @@ TEST_F(AdvancedImportTest, NothingToShowEndsBeforeTheWindow)
 TEST_F(AdvancedImportTest, DefaultPictureReadsDatesDigitByDigitAndBadNumbersSafely)
 {
     AdvancedImport import(m_ui);
-    ASSERT_TRUE(import.open(file("\"http://d/\",\"12/31/2020\",\"9999999999\",\"x\",\"General\"\n")));
+    ASSERT_TRUE(
+        import.open(file("\"http://d/\",\"12/31/2020\",\"9999999999\",\"x\",\"General\"\n")));
     import.assign(0, 0);
     import.assign(6, 1);  // LastVisit
     import.assign(14, 2); // PageSize

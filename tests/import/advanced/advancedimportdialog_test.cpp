@@ -32,9 +32,10 @@ protected:
 
 TEST_F(AdvancedImportDialogTest, AutoAssignsFromTheHeaderAndImports)
 {
-    ASSERT_TRUE(m_temp.writeFile(u"h.csv"_s, "\"URL:Description\",\"URL:Location\",\"URL:Category\",\"X\"\n"
-                                             "\"One\",\"http://1/\",\"General\",1\n"
-                                             "\"Two\",\"http://2/\",\"Other\",2\n"));
+    ASSERT_TRUE(m_temp.writeFile(u"h.csv"_s,
+                                 "\"URL:Description\",\"URL:Location\",\"URL:Category\",\"X\"\n"
+                                 "\"One\",\"http://1/\",\"General\",1\n"
+                                 "\"Two\",\"http://2/\",\"Other\",2\n"));
     AdvancedImport import(m_ui);
     ASSERT_TRUE(import.open(m_temp.path(u"h.csv"_s)));
     AdvancedImportDialog dialog(import, c(), m_errors, m_ui);

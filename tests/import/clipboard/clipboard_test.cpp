@@ -45,8 +45,9 @@ TEST(ClipboardScan, AnchorsTakeTheirTextAndHeading)
     EXPECT_EQ(found[0].location, u"http://t.example/"_s);
     EXPECT_EQ(found[0].category, u"Tools"_s);
     EXPECT_EQ(found[0].description, u"Tool site"_s);
-    EXPECT_EQ(found[0].siteInfo, u"handy</li><li><A HREF='http://u.example/'>Other</A></li><a "
-                                  "href=#top>Top</a>"_s);
+    EXPECT_EQ(found[0].siteInfo,
+              u"handy</li><li><A HREF='http://u.example/'>Other</A></li><a "
+              "href=#top>Top</a>"_s);
     EXPECT_EQ(found[1].location, u"http://u.example/"_s);
     EXPECT_EQ(found[1].category, u"Clipboard"_s) << "no heading of its own";
     EXPECT_EQ(found[1].description, u"Other"_s);
@@ -66,9 +67,23 @@ TEST(ClipboardScan, LooksAtTheFirst2000CharactersAndNeverHangs)
               QStringList{u"http://in.example/"_s});
 
     QRandomGenerator rng(4242);
-    const QStringList pieces{u"href"_s, u"="_s, u"\""_s, u"'"_s, u"<h3>"_s, u"</a>"_s, u">"_s,
-                             u"<"_s, u"http://"_s, u"www."_s, u"mailto:"_s, u" "_s, u","_s,
-                             u"x"_s, u"#"_s, u"\n"_s, u"<H1 ADD"_s};
+    const QStringList pieces{u"href"_s,
+                             u"="_s,
+                             u"\""_s,
+                             u"'"_s,
+                             u"<h3>"_s,
+                             u"</a>"_s,
+                             u">"_s,
+                             u"<"_s,
+                             u"http://"_s,
+                             u"www."_s,
+                             u"mailto:"_s,
+                             u" "_s,
+                             u","_s,
+                             u"x"_s,
+                             u"#"_s,
+                             u"\n"_s,
+                             u"<H1 ADD"_s};
     for (int i = 0; i < 3000; ++i) {
         QString text;
         for (int n = rng.bounded(40); n > 0; --n)

@@ -43,7 +43,8 @@ class ClipboardWindowX11 : public test::StoreTest
 protected:
     void SetUp() override
     {
-        if (QStandardPaths::findExecutable(u"xclip"_s).isEmpty() || qEnvironmentVariableIsEmpty("DISPLAY"))
+        if (QStandardPaths::findExecutable(u"xclip"_s).isEmpty()
+            || qEnvironmentVariableIsEmpty("DISPLAY"))
             GTEST_SKIP() << "needs an X server and xclip";
         StoreTest::SetUp();
     }

@@ -64,8 +64,9 @@ TEST_F(DelimitedTest, WritesFieldsByTheirPictures)
     writer.writeField(u"URL:Custom[1],x"_s, u"@s50"_s, true);
     writer.writeField(u"CAT:\"Flag\""_s, u"@s50"_s, true);
     const QString date = Picture::format(u"@d17"_s, 70000);
-    EXPECT_EQ(writer.line(), uR"("say ""hi""","two|lines",-5,1234567,")"_s + date
-                                 + uR"(","URL:Custom_1 _x","CAT:"Flag"")"_s);
+    EXPECT_EQ(writer.line(),
+              uR"("say ""hi""","two|lines",-5,1234567,")"_s + date
+                  + uR"(","URL:Custom_1 _x","CAT:"Flag"")"_s);
     writer.startLine();
     writer.writeField(u"only"_s, u"@s5"_s);
     EXPECT_EQ(writer.line(), uR"("only")"_s) << "a new line starts without a comma";
@@ -90,9 +91,15 @@ TEST_F(DelimitedTest, NumbersFollowTheCommaRule)
     {
         QString text;
         double value;
-    } cases[] = {{u"1,5"_s, 1.5},     {u"42"_s, 42},       {u" -7 "_s, -7},
-                 {u",5"_s, 5},        {u"$12.50"_s, 12.5}, {u"1.234,5"_s, 1.2345},
-                 {u"abc"_s, 0},       {QString(), 0},      {u"-"_s, 0},
+    } cases[] = {{u"1,5"_s, 1.5},
+                 {u"42"_s, 42},
+                 {u" -7 "_s, -7},
+                 {u",5"_s, 5},
+                 {u"$12.50"_s, 12.5},
+                 {u"1.234,5"_s, 1.2345},
+                 {u"abc"_s, 0},
+                 {QString(), 0},
+                 {u"-"_s, 0},
                  {u"12/31/2020"_s, 12312020}};
     for (const auto &c : cases)
         EXPECT_DOUBLE_EQ(DelimitedReader::toNumber(c.text), c.value) << qPrintable(c.text);
@@ -171,8 +178,7 @@ TEST_F(DelimitedTest, OpeningInputAsksAgainAfterAnEmptyFileAndReportsErrors)
     m_ui.push(path(u"empty.csv"_s));
     m_ui.push(path(u"good.csv"_s));
     EXPECT_EQ(reader.openInputFile(QString()), 4);
-    EXPECT_EQ(m_ui.titles(),
-              (QStringList{u"Import File"_s, u"Attention!"_s, u"Import File"_s}));
+    EXPECT_EQ(m_ui.titles(), (QStringList{u"Import File"_s, u"Attention!"_s, u"Import File"_s}));
     EXPECT_EQ(m_ui.messages(), QStringList{u"That file is empty!  Please pick another file."_s});
 
     m_ui.clear();

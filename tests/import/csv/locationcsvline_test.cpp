@@ -96,8 +96,8 @@ TEST(LocationCsvLine, QuotesAndLineBreaksInValuesSurvive)
 
 TEST(LocationCsvLine, RejectsLinesThatAreNotLocations)
 {
-    for (const QString &line : {u"just text"_s, QString(), u"\"no separator, at all\""_s,
-                                u"https://example.org/"_s}) {
+    for (const QString &line :
+         {u"just text"_s, QString(), u"\"no separator, at all\""_s, u"https://example.org/"_s}) {
         const Read r = read(line);
         EXPECT_FALSE(r.ok) << qPrintable(line);
         EXPECT_EQ(r.category, u"unchanged"_s);
@@ -114,21 +114,33 @@ TEST(LocationCsvLine, ReadsLooseAndDamagedLines)
     };
     const Case cases[] = {
         // leading blanks go; a rating that is not a number, or too wide, reads as 0
-        {uR"(  "  Cat","  http://a/","  Desc","  Info", 7)"_s, u"Cat"_s, u"http://a/"_s,
-         u"Desc"_s, u"Info"_s, 7},
+        {uR"(  "  Cat","  http://a/","  Desc","  Info", 7)"_s,
+         u"Cat"_s,
+         u"http://a/"_s,
+         u"Desc"_s,
+         u"Info"_s,
+         7},
         {uR"("C","http://a/","D","I",x1)"_s, u"C"_s, u"http://a/"_s, u"D"_s, u"I"_s, 0},
         {uR"("C","http://a/","D","I",150)"_s, u"C"_s, u"http://a/"_s, u"D"_s, u"I"_s, 0},
         {uR"("C","http://a/","D",-3)"_s, u"C"_s, u"http://a/"_s, u"D"_s, {}, -3},
         // blank fields
         {uR"("","","","",0)"_s, {}, {}, {}, {}, 0},
         // a site information cut short by a line limit keeps what arrived
-        {uR"("C","http://a/","D","long info that was cu)"_s, u"C"_s, u"http://a/"_s, u"D"_s,
-         u"long info that was cu"_s, 0},
+        {uR"("C","http://a/","D","long info that was cu)"_s,
+         u"C"_s,
+         u"http://a/"_s,
+         u"D"_s,
+         u"long info that was cu"_s,
+         0},
         // a line ending after the address
         {uR"("C","http://a/")"_s, u"C"_s, u"http://a/"_s, {}, {}, 0},
         // an older file with an undoubled quote inside the category still splits at the fields
-        {uR"("The "Best" sites","http://a/","D")"_s, u"The \"Best\" sites"_s, u"http://a/"_s,
-         u"D"_s, {}, 0},
+        {uR"("The "Best" sites","http://a/","D")"_s,
+         u"The \"Best\" sites"_s,
+         u"http://a/"_s,
+         u"D"_s,
+         {},
+         0},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(qPrintable(c.line));

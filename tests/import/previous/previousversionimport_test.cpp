@@ -29,8 +29,9 @@ protected:
         db.exec("CREATE TABLE URL_L (LOCATION TEXT, DESCRIPTION TEXT, CATEGORY TEXT, "
                 "RATING INTEGER, KEYWORD TEXT, SiteInfo TEXT)");
         for (const auto &[location, description, category, rating] : rows) {
-            SQLite::Statement st(db, "INSERT INTO URL_L VALUES (?, ?, ?, ?, 'kw        ', "
-                                     "'memo not copied')");
+            SQLite::Statement st(db,
+                                 "INSERT INTO URL_L VALUES (?, ?, ?, ?, 'kw        ', "
+                                 "'memo not copied')");
             st.bind(1, location);
             st.bind(2, description);
             st.bind(3, category);
@@ -93,8 +94,10 @@ TEST_F(PreviousVersionImportTest, RefusalsAreReportedOnceEachAndSummedUp)
 
     m_ui.clear();
     EXPECT_EQ(run(path), 0) << "the same file twice adds nothing";
-    EXPECT_EQ(m_ui.titles(), (QStringList{u"Field contents error"_s, u"Duplicate Key Error"_s,
-                                          u"Import from Pathkeep Database"_s}));
+    EXPECT_EQ(m_ui.titles(),
+              (QStringList{u"Field contents error"_s,
+                           u"Duplicate Key Error"_s,
+                           u"Import from Pathkeep Database"_s}));
     EXPECT_EQ(c().locations().count(), 1);
 }
 

@@ -24,7 +24,8 @@ TEST(CsvRoundTrip, ListExportComesBackUnderItsCategories)
     for (int i = 0; i < 30; ++i) {
         LocationRecord r = test::location(u"http://site%1.example/?a=1,b=\"2\""_s.arg(i),
                                           u"Site \"%1\", the one"_s.arg(i),
-                                          i % 2 ? u"Tools"_s : u"News, daily"_s, i % 10);
+                                          i % 2 ? u"Tools"_s : u"News, daily"_s,
+                                          i % 10);
         r.SiteInfo = u"About site %1\nsecond line"_s.arg(i);
         ASSERT_TRUE(source.locations().insert(r));
         records.push_back(r);
@@ -46,7 +47,11 @@ TEST(CsvRoundTrip, ListExportComesBackUnderItsCategories)
     Collection target(to.folder());
     ASSERT_TRUE(target.openAll(true));
     ErrorManager errors(ui);
-    TextImportRun run(target, errors, TextImport::Kind::Csv, CategoryMode::Guess, QString(),
+    TextImportRun run(target,
+                      errors,
+                      TextImport::Kind::Csv,
+                      CategoryMode::Guess,
+                      QString(),
                       settings.file);
     ASSERT_TRUE(run.open());
     while (run.step()) {

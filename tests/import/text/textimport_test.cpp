@@ -16,8 +16,8 @@ namespace {
 
 TEST(AddressScanner, FindsEveryAddressOfALine)
 {
-    const QList<ScannedAddress> two
-        = AddressScanner::scan(u"see http://a.example/p?q=1&r=(2), then ftp://f.example/x.zip now"_s);
+    const QList<ScannedAddress> two = AddressScanner::scan(
+        u"see http://a.example/p?q=1&r=(2), then ftp://f.example/x.zip now"_s);
     ASSERT_EQ(two.size(), 2);
     EXPECT_EQ(two[0].location, u"http://a.example/p?q=1&r=(2)"_s) << "the comma ends it";
     EXPECT_EQ(two[0].rest, u"then ftp://f.example/x.zip now"_s);
@@ -39,8 +39,19 @@ TEST(AddressScanner, FindsEveryAddressOfALine)
 TEST(AddressScanner, FuzzedLinesEndAndGiveSaneAddresses)
 {
     QRandomGenerator rng(5303);
-    const QStringList pieces{u"http://"_s, u"ftp://"_s, u"a href"_s, u"="_s, u"\""_s, u"'"_s,
-                             u" "_s, u","_s, u"<"_s, u"x"_s, u"é"_s, u"%20"_s, u"news://"_s};
+    const QStringList pieces{u"http://"_s,
+                             u"ftp://"_s,
+                             u"a href"_s,
+                             u"="_s,
+                             u"\""_s,
+                             u"'"_s,
+                             u" "_s,
+                             u","_s,
+                             u"<"_s,
+                             u"x"_s,
+                             u"é"_s,
+                             u"%20"_s,
+                             u"news://"_s};
     for (int i = 0; i < 5000; ++i) {
         QString line;
         for (int n = rng.bounded(30); n > 0; --n)
@@ -117,15 +128,21 @@ TEST_F(TextImportTest, FreeTextGoesToNewWithGuessAndIsRefusedWithNone)
 TEST_F(TextImportTest, RunsOverFilesOfEveryLineEndAndReportsTheCount)
 {
     const QByteArray lines[] = {
-        "\"Garden\",\"http://g1.example/\",\"One\"\r\n\"Garden\",\"http://g2.example/\",\"Two\"\r\n",
+        "\"Garden\",\"http://g1.example/\",\"One\"\r\n\"Garden\",\"http://g2.example/"
+        "\",\"Two\"\r\n",
         "\"Garden\",\"http://g3.example/\",\"Three\"\r\"Garden\",\"http://g4.example/\",\"Four\"",
-        "\xEF\xBB\xBF\"Caf\xC3\xA9\",\"http://g5.example/\",\"Five\"\n\"Th\xE9\",\"http://g6.example/\",\"Six\"\n"};
+        "\xEF\xBB\xBF\"Caf\xC3\xA9\",\"http://g5.example/\",\"Five\"\n\"Th\xE9\",\"http://"
+        "g6.example/\",\"Six\"\n"};
     int file = 0;
     for (const QByteArray &bytes : lines) {
         const QString name = u"in%1.csv"_s.arg(++file);
         ASSERT_TRUE(m_temp.writeFile(name, bytes));
         m_ui.clear();
-        TextImportRun run(c(), m_errors, TextImport::Kind::Csv, CategoryMode::Guess, QString(),
+        TextImportRun run(c(),
+                          m_errors,
+                          TextImport::Kind::Csv,
+                          CategoryMode::Guess,
+                          QString(),
                           m_temp.path(name));
         ASSERT_TRUE(run.open());
         while (run.step(1)) {
@@ -140,7 +157,11 @@ TEST_F(TextImportTest, RunsOverFilesOfEveryLineEndAndReportsTheCount)
     EXPECT_TRUE(c().categories().exists(u"Thé"_s)) << "a Windows-1252 line";
 
     m_ui.clear();
-    TextImportRun missing(c(), m_errors, TextImport::Kind::Ascii, CategoryMode::Guess, QString(),
+    TextImportRun missing(c(),
+                          m_errors,
+                          TextImport::Kind::Ascii,
+                          CategoryMode::Guess,
+                          QString(),
                           m_temp.path(u"none.txt"_s));
     EXPECT_FALSE(missing.open());
     EXPECT_EQ(m_ui.titles(), QStringList{u"Cannot OPEN "_s + m_temp.path(u"none.txt"_s)});

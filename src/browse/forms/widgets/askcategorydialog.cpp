@@ -14,7 +14,9 @@
 
 namespace pk {
 
-AskCategoryDialog::AskCategoryDialog(FormsContext context, const LocationRecord &location, const QString &guess,
+AskCategoryDialog::AskCategoryDialog(FormsContext context,
+                                     const LocationRecord &location,
+                                     const QString &guess,
                                      QWidget *parent)
     : QDialog(parent)
     , m_context(std::move(context))
@@ -64,7 +66,9 @@ AskCategoryDialog::AskCategoryDialog(FormsContext context, const LocationRecord 
     FormsUi::keepPosition(this, m_context.positionIni, QLatin1String(Procedure::AskCategory));
 }
 
-QString AskCategoryDialog::ask(FormsContext context, const LocationRecord &location, const QString &guess,
+QString AskCategoryDialog::ask(FormsContext context,
+                               const LocationRecord &location,
+                               const QString &guess,
                                QWidget *parent)
 {
     AskCategoryDialog dialog(std::move(context), location, guess, parent);
@@ -87,7 +91,12 @@ void AskCategoryDialog::useBestGuess()
 void AskCategoryDialog::insert()
 {
     QString added;
-    if (!CategoryFormDialog::run(m_context, FormRequest::Insert, CategoryForm::Variant::NoMdi, {}, this, &added))
+    if (!CategoryFormDialog::run(m_context,
+                                 FormRequest::Insert,
+                                 CategoryForm::Variant::NoMdi,
+                                 {},
+                                 this,
+                                 &added))
         return;
     const int row = m_logic.inserted(added);
     m_table->refresh();

@@ -21,10 +21,14 @@ class AskCategoryDialog final : public QDialog
     Q_DISABLE_COPY_MOVE(AskCategoryDialog)
 
 public:
-    AskCategoryDialog(FormsContext context, const LocationRecord &location, const QString &guess,
+    AskCategoryDialog(FormsContext context,
+                      const LocationRecord &location,
+                      const QString &guess,
                       QWidget *parent = nullptr);
 
-    static QString ask(FormsContext context, const LocationRecord &location, const QString &guess,
+    static QString ask(FormsContext context,
+                       const LocationRecord &location,
+                       const QString &guess,
                        QWidget *parent = nullptr);
 
     AskCategory &logic() { return m_logic; }

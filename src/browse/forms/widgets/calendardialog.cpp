@@ -24,23 +24,30 @@ CalendarDialog::CalendarDialog(qint32 dayNumber, const QString &title, QWidget *
     bold.setBold(true);
     m_heading->setFont(bold);
 
-    const auto navigation = [this](const QString &text, const QString &tip, void (CalendarMonth::*step)()) {
-        auto *button = new QPushButton(text, this);
-        button->setToolTip(tip);
-        button->setAutoDefault(false);
-        button->setFixedWidth(fontMetrics().horizontalAdvance(text) + 16);
-        connect(button, &QPushButton::clicked, this, [this, step] {
-            (m_month.*step)();
-            showMonth();
-        });
-        return button;
-    };
+    const auto navigation =
+        [this](const QString &text, const QString &tip, void (CalendarMonth::*step)()) {
+            auto *button = new QPushButton(text, this);
+            button->setToolTip(tip);
+            button->setAutoDefault(false);
+            button->setFixedWidth(fontMetrics().horizontalAdvance(text) + 16);
+            connect(button, &QPushButton::clicked, this, [this, step] {
+                (m_month.*step)();
+                showMonth();
+            });
+            return button;
+        };
     auto *top = new QHBoxLayout;
-    top->addWidget(navigation(QStringLiteral("<<"), QStringLiteral("Previous year"), &CalendarMonth::previousYear));
-    top->addWidget(navigation(QStringLiteral("<"), QStringLiteral("Previous month"), &CalendarMonth::previousMonth));
+    top->addWidget(navigation(QStringLiteral("<<"),
+                              QStringLiteral("Previous year"),
+                              &CalendarMonth::previousYear));
+    top->addWidget(navigation(QStringLiteral("<"),
+                              QStringLiteral("Previous month"),
+                              &CalendarMonth::previousMonth));
     top->addWidget(m_heading, 1);
-    top->addWidget(navigation(QStringLiteral(">"), QStringLiteral("Next month"), &CalendarMonth::nextMonth));
-    top->addWidget(navigation(QStringLiteral(">>"), QStringLiteral("Next year"), &CalendarMonth::nextYear));
+    top->addWidget(
+        navigation(QStringLiteral(">"), QStringLiteral("Next month"), &CalendarMonth::nextMonth));
+    top->addWidget(
+        navigation(QStringLiteral(">>"), QStringLiteral("Next year"), &CalendarMonth::nextYear));
 
     auto *grid = new QGridLayout;
     const QStringList headings = CalendarMonth::weekdayHeadings();
@@ -53,8 +60,11 @@ CalendarDialog::CalendarDialog(qint32 dayNumber, const QString &title, QWidget *
         auto *button = new QPushButton(this);
         button->setAutoDefault(false);
         button->setObjectName(QStringLiteral("day%1").arg(cell));
-        button->setFixedSize(fontMetrics().horizontalAdvance(QStringLiteral("000")) + 14, fontMetrics().height() + 10);
-        connect(button, &QPushButton::clicked, this, [this, cell] { choose(m_month.dayNumberAt(cell)); });
+        button->setFixedSize(fontMetrics().horizontalAdvance(QStringLiteral("000")) + 14,
+                             fontMetrics().height() + 10);
+        connect(button, &QPushButton::clicked, this, [this, cell] {
+            choose(m_month.dayNumberAt(cell));
+        });
         grid->addWidget(button, 1 + cell / CalendarMonth::Columns, cell % CalendarMonth::Columns);
         m_days[std::size_t(cell)] = button;
     }
@@ -98,7 +108,8 @@ void CalendarDialog::showMonth()
         button->setSizePolicy(policy);
         button->setVisible(day != 0);
         button->setText(day ? QString::number(day) : QString());
-        const bool isGiven = day && given.isValid() && given == QDate(m_month.year(), m_month.month(), day);
+        const bool isGiven = day && given.isValid()
+                             && given == QDate(m_month.year(), m_month.month(), day);
         QFont font = button->font();
         font.setBold(isGiven);
         button->setFont(font);

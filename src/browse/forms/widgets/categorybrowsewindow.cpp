@@ -83,7 +83,10 @@ CategoryBrowseWindow::CategoryBrowseWindow(FormsContext context, QWidget *parent
         close();
     });
     connect(m_categories, &CategoryTable::activated, this, &CategoryBrowseWindow::change);
-    connect(&BrowseRefresh::instance(), &BrowseRefresh::refreshRequested, this, &CategoryBrowseWindow::refresh);
+    connect(&BrowseRefresh::instance(),
+            &BrowseRefresh::refreshRequested,
+            this,
+            &CategoryBrowseWindow::refresh);
 
     resize(620, 440);
     refresh();
@@ -130,7 +133,10 @@ void CategoryBrowseWindow::openForm(FormRequest request)
     const CategoryList::Row *r = m_list.rowAt(currentRow());
     if (request != FormRequest::Insert && !r)
         return;
-    CategoryFormDialog::run(m_context, request, CategoryForm::Variant::Tabbed, r ? r->record.Category : QString(),
+    CategoryFormDialog::run(m_context,
+                            request,
+                            CategoryForm::Variant::Tabbed,
+                            r ? r->record.Category : QString(),
                             this);
     refresh();
 }
@@ -151,8 +157,12 @@ void CategoryBrowseWindow::remove()
     const CategoryList::Row *r = m_list.rowAt(currentRow());
     if (!r)
         return;
-    CategoryForm form(m_context.collection, m_context.ui, m_context.errors, FormRequest::Delete,
-                      CategoryForm::Variant::Tabbed, r->record.Category);
+    CategoryForm form(m_context.collection,
+                      m_context.ui,
+                      m_context.errors,
+                      FormRequest::Delete,
+                      CategoryForm::Variant::Tabbed,
+                      r->record.Category);
     if (form.load())
         form.remove();
     refresh();

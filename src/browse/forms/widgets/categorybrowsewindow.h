@@ -24,7 +24,6 @@ class CategoryBrowseWindow final : public QWidget
     Q_DISABLE_COPY_MOVE(CategoryBrowseWindow)
 
 public:
-
     explicit CategoryBrowseWindow(FormsContext context, QWidget *parent = nullptr);
 
     CategoryList &list() { return m_list; }

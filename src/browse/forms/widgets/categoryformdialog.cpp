@@ -24,8 +24,11 @@
 
 namespace pk {
 
-CategoryFormDialog::CategoryFormDialog(FormsContext context, FormRequest request, CategoryForm::Variant variant,
-                                       const QString &category, QWidget *parent)
+CategoryFormDialog::CategoryFormDialog(FormsContext context,
+                                       FormRequest request,
+                                       CategoryForm::Variant variant,
+                                       const QString &category,
+                                       QWidget *parent)
     : QDialog(parent)
     , m_context(std::move(context))
     , m_form(m_context.collection, m_context.ui, m_context.errors, request, variant, category)
@@ -57,14 +60,16 @@ CategoryFormDialog::CategoryFormDialog(FormsContext context, FormRequest request
         auto *html = new QWidget(m_tabs);
         auto *htmlLayout = new QVBoxLayout(html);
         m_snippetModel = new TextTableModel(
-            {QStringLiteral("Type Of HTML")}, [this] { return int(m_snippets.size()); },
-            [this](int row, int) { return m_snippets[std::size_t(row)].TypeOfHTML; }, this);
+            {QStringLiteral("Type Of HTML")},
+            [this] { return int(m_snippets.size()); },
+            [this](int row, int) { return m_snippets[std::size_t(row)].TypeOfHTML; },
+            this);
         m_snippetTable = new QTableView(html);
         FormsUi::setUpTable(m_snippetTable);
         m_snippetTable->setModel(m_snippetModel);
         htmlLayout->addWidget(m_snippetTable);
-        htmlLayout->addLayout(FormsUi::rowButtons(html, QStringLiteral("html_"),
-                                                  [this](FormRequest r) { snippet(r); }, editable));
+        htmlLayout->addLayout(FormsUi::rowButtons(
+            html, QStringLiteral("html_"), [this](FormRequest r) { snippet(r); }, editable));
         connect(m_snippetTable, &QTableView::doubleClicked, this, [this, editable] {
             snippet(editable ? FormRequest::Change : FormRequest::View);
         });
@@ -73,7 +78,8 @@ CategoryFormDialog::CategoryFormDialog(FormsContext context, FormRequest request
         auto *locations = new QWidget(m_tabs);
         auto *locationsLayout = new QVBoxLayout(locations);
         m_locationModel = new TextTableModel(
-            {QStringLiteral("Description"), QStringLiteral("Location")}, [this] { return m_locations.count(); },
+            {QStringLiteral("Description"), QStringLiteral("Location")},
+            [this] { return m_locations.count(); },
             [this](int row, int column) {
                 const LocationRecord &r = m_locations.rowAt(row)->record;
                 return column == 0 ? r.Description.left(100) : r.Location.left(60);
@@ -84,13 +90,17 @@ CategoryFormDialog::CategoryFormDialog(FormsContext context, FormRequest request
         m_locationTable->setModel(m_locationModel);
         m_locationTable->setColumnWidth(0, FormsUi::dialogUnits(160, fontMetrics()));
         locationsLayout->addWidget(m_locationTable);
-        locationsLayout->addLayout(FormsUi::rowButtons(locations, QStringLiteral("location_"),
-                                                       [this](FormRequest r) { location(r); }, true));
-        connect(m_locationTable, &QTableView::doubleClicked, this, [this] { location(FormRequest::Change); });
+        locationsLayout->addLayout(FormsUi::rowButtons(
+            locations, QStringLiteral("location_"), [this](FormRequest r) { location(r); }, true));
+        connect(m_locationTable, &QTableView::doubleClicked, this, [this] {
+            location(FormRequest::Change);
+        });
         m_tabs->addTab(locations, QStringLiteral("Locations"));
         refreshSnippets();
         refreshLocations();
-        connect(&BrowseRefresh::instance(), &BrowseRefresh::refreshRequested, this,
+        connect(&BrowseRefresh::instance(),
+                &BrowseRefresh::refreshRequested,
+                this,
                 &CategoryFormDialog::refreshLocations);
     }
 
@@ -112,8 +122,12 @@ CategoryFormDialog::CategoryFormDialog(FormsContext context, FormRequest request
     m_category->setFocus();
 }
 
-bool CategoryFormDialog::run(FormsContext context, FormRequest request, CategoryForm::Variant variant,
-                             const QString &category, QWidget *parent, QString *saved)
+bool CategoryFormDialog::run(FormsContext context,
+                             FormRequest request,
+                             CategoryForm::Variant variant,
+                             const QString &category,
+                             QWidget *parent,
+                             QString *saved)
 {
     if (request == FormRequest::Delete) {
         CategoryForm form(context.collection, context.ui, context.errors, request, variant, category);
@@ -132,9 +146,11 @@ bool CategoryFormDialog::saveBeforeAddingLocations()
 {
     // A location may only name a category that exists.
     if (!m_context.ui.askYesNo(windowTitle(),
-                               QStringLiteral("The new category must be saved before locations can be "
-                                              "added to it.\n\nSave it now?"),
-                               true, UserInterface::Icon::Question))
+                               QStringLiteral(
+                                   "The new category must be saved before locations can be "
+                                   "added to it.\n\nSave it now?"),
+                               true,
+                               UserInterface::Icon::Question))
         return false;
     takeEntries();
     if (!m_form.save()) {
@@ -149,7 +165,8 @@ bool CategoryFormDialog::saveBeforeAddingLocations()
 
 QString CategoryFormDialog::currentName() const
 {
-    return m_category->text().trimmed().isEmpty() ? m_form.originalCategory() : m_category->text().trimmed();
+    return m_category->text().trimmed().isEmpty() ? m_form.originalCategory()
+                                                  : m_category->text().trimmed();
 }
 
 void CategoryFormDialog::takeEntries()
@@ -189,7 +206,8 @@ void CategoryFormDialog::refreshLocations()
 {
     if (!m_locationModel)
         return;
-    m_locations.setCategory(m_form.originalCategory().isEmpty() ? currentName() : m_form.originalCategory());
+    m_locations.setCategory(m_form.originalCategory().isEmpty() ? currentName()
+                                                                : m_form.originalCategory());
     if (const StoreStatus status = m_locations.refresh(); !status)
         reportStoreError(m_context.errors, status, Msg::RecordRetrievalError, CollectionFile::Data);
     m_locationModel->reload();
@@ -217,15 +235,22 @@ void CategoryFormDialog::snippet(FormRequest request)
             if (m_context.errors.raise(Msg::ConfirmDelete) == 0)
                 m_form.dropSnippet(heldRow);
         } else {
-            CatHtmlDialog::runHeld(m_context, request, category, current,
-                                   [this, heldRow](const CatHtmlRecord &snippet) {
-                                       return m_form.holdSnippet(snippet, heldRow);
-                                   },
-                                   this);
+            CatHtmlDialog::runHeld(
+                m_context,
+                request,
+                category,
+                current,
+                [this, heldRow](const CatHtmlRecord &snippet) {
+                    return m_form.holdSnippet(snippet, heldRow);
+                },
+                this);
         }
     } else {
-        CatHtmlDialog::run(m_context, request, row >= 0 ? current.CATEGORY : category,
-                           row >= 0 ? current.TypeOfHTML : QString(), this);
+        CatHtmlDialog::run(m_context,
+                           request,
+                           row >= 0 ? current.CATEGORY : category,
+                           row >= 0 ? current.TypeOfHTML : QString(),
+                           this);
     }
     refreshSnippets();
 }

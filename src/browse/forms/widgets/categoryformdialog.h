@@ -27,12 +27,19 @@ class CategoryFormDialog final : public QDialog
     Q_DISABLE_COPY_MOVE(CategoryFormDialog)
 
 public:
-    CategoryFormDialog(FormsContext context, FormRequest request, CategoryForm::Variant variant,
-                       const QString &category, QWidget *parent = nullptr);
+    CategoryFormDialog(FormsContext context,
+                       FormRequest request,
+                       CategoryForm::Variant variant,
+                       const QString &category,
+                       QWidget *parent = nullptr);
 
     /// Runs the form modally; true when the request completed. `saved` receives the name stored.
-    static bool run(FormsContext context, FormRequest request, CategoryForm::Variant variant,
-                    const QString &category, QWidget *parent = nullptr, QString *saved = nullptr);
+    static bool run(FormsContext context,
+                    FormRequest request,
+                    CategoryForm::Variant variant,
+                    const QString &category,
+                    QWidget *parent = nullptr,
+                    QString *saved = nullptr);
 
     CategoryForm &form() { return m_form; }
     bool isLoaded() const { return m_loaded; }

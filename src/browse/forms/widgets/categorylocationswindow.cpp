@@ -18,15 +18,20 @@
 
 namespace pk {
 
-CategoryLocationsWindow::CategoryLocationsWindow(FormsContext context, const QString &category, QWidget *parent)
+CategoryLocationsWindow::CategoryLocationsWindow(FormsContext context,
+                                                 const QString &category,
+                                                 QWidget *parent)
     : QWidget(parent)
     , m_context(std::move(context))
     , m_locations(m_context.collection, category)
 {
     setObjectName(QLatin1String(Procedure::BrowseCategoryLocations));
     m_model = new TextTableModel(
-        {QStringLiteral("Location"), QStringLiteral("Description"), QStringLiteral("Rating"),
-         QStringLiteral("Keyword"), QStringLiteral("Category")},
+        {QStringLiteral("Location"),
+         QStringLiteral("Description"),
+         QStringLiteral("Rating"),
+         QStringLiteral("Keyword"),
+         QStringLiteral("Category")},
         [this] { return m_locations.count(); },
         [this](int row, int column) {
             const LocationRecord &r = m_locations.rowAt(row)->record;
@@ -56,8 +61,9 @@ CategoryLocationsWindow::CategoryLocationsWindow(FormsContext context, const QSt
     locate->addWidget(new QLabel(QStringLiteral("Locate:"), this));
     locate->addWidget(m_locator);
     auto *buttons = new QHBoxLayout;
-    const std::pair<const char *, FormRequest> actions[] = {
-        {"&New", FormRequest::Insert}, {"&Edit", FormRequest::Change}, {"&Delete", FormRequest::Delete}};
+    const std::pair<const char *, FormRequest> actions[] = {{"&New", FormRequest::Insert},
+                                                            {"&Edit", FormRequest::Change},
+                                                            {"&Delete", FormRequest::Delete}};
     for (const auto &[text, request] : actions) {
         auto *button = new QPushButton(QLatin1String(text), this);
         const FormRequest r = request;
@@ -79,8 +85,13 @@ CategoryLocationsWindow::CategoryLocationsWindow(FormsContext context, const QSt
     layout->addLayout(buttons);
 
     connect(m_table, &QTableView::doubleClicked, this, [this] { open(FormRequest::Change); });
-    connect(m_locator, &QLineEdit::textEdited, this, [this](const QString &typed) { selectRow(m_locations.locate(typed)); });
-    connect(&BrowseRefresh::instance(), &BrowseRefresh::refreshRequested, this, &CategoryLocationsWindow::refresh);
+    connect(m_locator, &QLineEdit::textEdited, this, [this](const QString &typed) {
+        selectRow(m_locations.locate(typed));
+    });
+    connect(&BrowseRefresh::instance(),
+            &BrowseRefresh::refreshRequested,
+            this,
+            &CategoryLocationsWindow::refresh);
     resize(640, 400);
     refresh();
     selectRow(0);
@@ -117,7 +128,9 @@ void CategoryLocationsWindow::open(FormRequest request)
         return;
     if (m_context.starter)
         m_context.starter->start(QLatin1String(Procedure::UpdateLocation),
-                                 CategoryLocations::formArguments(request, row, m_locations.category()));
+                                 CategoryLocations::formArguments(request,
+                                                                  row,
+                                                                  m_locations.category()));
     refresh();
 }
 

@@ -20,7 +20,9 @@ class CategoryLocationsWindow final : public QWidget
     Q_DISABLE_COPY_MOVE(CategoryLocationsWindow)
 
 public:
-    CategoryLocationsWindow(FormsContext context, const QString &category, QWidget *parent = nullptr);
+    CategoryLocationsWindow(FormsContext context,
+                            const QString &category,
+                            QWidget *parent = nullptr);
 
     CategoryLocations &locations() { return m_locations; }
     QTableView *table() const { return m_table; }

@@ -14,13 +14,17 @@
 
 namespace pk {
 
-CategoryTable::CategoryTable(CategoryList &list, UserInterface &ui, int categoryWidthUnits, QWidget *parent)
+CategoryTable::CategoryTable(CategoryList &list,
+                             UserInterface &ui,
+                             int categoryWidthUnits,
+                             QWidget *parent)
     : QWidget(parent)
     , m_list(list)
     , m_ui(ui)
 {
     m_model = new TextTableModel(
-        {QStringLiteral("Category"), QStringLiteral("Description")}, [this] { return m_list.count(); },
+        {QStringLiteral("Category"), QStringLiteral("Description")},
+        [this] { return m_list.count(); },
         [this](int row, int column) {
             const CategoryList::Row *r = m_list.rowAt(row);
             if (!r)
@@ -43,9 +47,14 @@ CategoryTable::CategoryTable(CategoryList &list, UserInterface &ui, int category
     layout->addLayout(locate);
     layout->addWidget(m_table, 1);
 
-    connect(m_locator, &QLineEdit::textEdited, this, [this](const QString &typed) { selectRow(m_list.locate(typed)); });
-    connect(m_table, &QTableView::doubleClicked, this, [this](const QModelIndex &index) { emit activated(index.row()); });
-    FormsUi::addFindShortcuts(this, [this] { find(); }, [this] { findAgain(); });
+    connect(m_locator, &QLineEdit::textEdited, this, [this](const QString &typed) {
+        selectRow(m_list.locate(typed));
+    });
+    connect(m_table, &QTableView::doubleClicked, this, [this](const QModelIndex &index) {
+        emit activated(index.row());
+    });
+    FormsUi::addFindShortcuts(
+        this, [this] { find(); }, [this] { findAgain(); });
     m_model->reload();
     selectRow(0);
 }
@@ -80,8 +89,12 @@ void CategoryTable::refresh()
 void CategoryTable::find()
 {
     bool next = false;
-    const QString condition = FieldSearchDialog::vsFind(CategoryList::findFields(), m_findLabel, m_findValue,
-                                                        next, m_ui, this);
+    const QString condition = FieldSearchDialog::vsFind(CategoryList::findFields(),
+                                                        m_findLabel,
+                                                        m_findValue,
+                                                        next,
+                                                        m_ui,
+                                                        this);
     if (condition.isEmpty())
         return;
     selectRow(m_list.find(condition, !next, currentRow()));

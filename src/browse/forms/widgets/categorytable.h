@@ -21,7 +21,10 @@ class CategoryTable final : public QWidget
     Q_DISABLE_COPY_MOVE(CategoryTable)
 
 public:
-    CategoryTable(CategoryList &list, UserInterface &ui, int categoryWidthUnits, QWidget *parent = nullptr);
+    CategoryTable(CategoryList &list,
+                  UserInterface &ui,
+                  int categoryWidthUnits,
+                  QWidget *parent = nullptr);
 
     QTableView *table() const { return m_table; }
     QLineEdit *locator() const { return m_locator; }

@@ -14,8 +14,12 @@
 
 namespace pk {
 
-CatHtmlDialog::CatHtmlDialog(FormsContext context, FormRequest request, const QString &category,
-                             const QString &type, QWidget *parent, CatHtmlForm::Keeper keeper,
+CatHtmlDialog::CatHtmlDialog(FormsContext context,
+                             FormRequest request,
+                             const QString &category,
+                             const QString &type,
+                             QWidget *parent,
+                             CatHtmlForm::Keeper keeper,
                              const CatHtmlRecord &held)
     : QDialog(parent)
     , m_context(std::move(context))
@@ -68,7 +72,10 @@ CatHtmlDialog::CatHtmlDialog(FormsContext context, FormRequest request, const QS
     m_html->setFocus();
 }
 
-bool CatHtmlDialog::run(FormsContext context, FormRequest request, const QString &category, const QString &type,
+bool CatHtmlDialog::run(FormsContext context,
+                        FormRequest request,
+                        const QString &category,
+                        const QString &type,
                         QWidget *parent)
 {
     if (request == FormRequest::Delete) {
@@ -81,10 +88,20 @@ bool CatHtmlDialog::run(FormsContext context, FormRequest request, const QString
     return dialog.exec() == QDialog::Accepted;
 }
 
-bool CatHtmlDialog::runHeld(FormsContext context, FormRequest request, const QString &category,
-                            const CatHtmlRecord &held, CatHtmlForm::Keeper keeper, QWidget *parent)
+bool CatHtmlDialog::runHeld(FormsContext context,
+                            FormRequest request,
+                            const QString &category,
+                            const CatHtmlRecord &held,
+                            CatHtmlForm::Keeper keeper,
+                            QWidget *parent)
 {
-    CatHtmlDialog dialog(std::move(context), request, category, held.TypeOfHTML, parent, std::move(keeper), held);
+    CatHtmlDialog dialog(std::move(context),
+                         request,
+                         category,
+                         held.TypeOfHTML,
+                         parent,
+                         std::move(keeper),
+                         held);
     return dialog.isLoaded() && dialog.exec() == QDialog::Accepted;
 }
 

@@ -19,14 +19,26 @@ class CatHtmlDialog final : public QDialog
 public:
     /// With a `keeper`, edits `held` (a snippet of a category not saved yet) and hands it to
     /// the keeper on OK instead of storing it.
-    CatHtmlDialog(FormsContext context, FormRequest request, const QString &category, const QString &type,
-                  QWidget *parent = nullptr, CatHtmlForm::Keeper keeper = {}, const CatHtmlRecord &held = {});
+    CatHtmlDialog(FormsContext context,
+                  FormRequest request,
+                  const QString &category,
+                  const QString &type,
+                  QWidget *parent = nullptr,
+                  CatHtmlForm::Keeper keeper = {},
+                  const CatHtmlRecord &held = {});
 
-    static bool run(FormsContext context, FormRequest request, const QString &category, const QString &type,
+    static bool run(FormsContext context,
+                    FormRequest request,
+                    const QString &category,
+                    const QString &type,
                     QWidget *parent = nullptr);
     /// Edits a held snippet (insert or change) for `keeper`; true when it was kept.
-    static bool runHeld(FormsContext context, FormRequest request, const QString &category,
-                        const CatHtmlRecord &held, CatHtmlForm::Keeper keeper, QWidget *parent = nullptr);
+    static bool runHeld(FormsContext context,
+                        FormRequest request,
+                        const QString &category,
+                        const CatHtmlRecord &held,
+                        CatHtmlForm::Keeper keeper,
+                        QWidget *parent = nullptr);
 
     CatHtmlForm &form() { return m_form; }
     bool isLoaded() const { return m_loaded; }

@@ -73,7 +73,8 @@ void keepPosition(QWidget *window, IniFile *ini, const QString &section)
 {
     if (!ini)
         return;
-    if (const auto position = WindowPosition::load(*ini, section); position && position->geometry.isValid())
+    if (const auto position = WindowPosition::load(*ini, section);
+        position && position->geometry.isValid())
         window->setGeometry(position->geometry);
     new PositionKeeper(window, ini, section);
 }
@@ -100,7 +101,8 @@ void addTabSwitching(QTabWidget *tabs, QWidget *window)
             return;
         const auto children = page->findChildren<QWidget *>();
         for (QWidget *child : children) {
-            if ((child->focusPolicy() & Qt::TabFocus) && child->isEnabled() && child->isVisibleTo(page)) {
+            if ((child->focusPolicy() & Qt::TabFocus) && child->isEnabled()
+                && child->isVisibleTo(page)) {
                 child->setFocus(Qt::TabFocusReason);
                 return;
             }
@@ -117,7 +119,9 @@ void addTabSwitching(QTabWidget *tabs, QWidget *window)
         auto *shortcut = new QShortcut(sequence, window);
         shortcut->setContext(Qt::WidgetWithChildrenShortcut);
         const int direction = by;
-        QObject::connect(shortcut, &QShortcut::activated, tabs, [step, direction] { step(direction); });
+        QObject::connect(shortcut, &QShortcut::activated, tabs, [step, direction] {
+            step(direction);
+        });
     }
 }
 
@@ -126,20 +130,27 @@ QStringList rowButtonTexts()
     return {QStringLiteral("&New"), QStringLiteral("&Edit"), QStringLiteral("&Delete")};
 }
 
-QHBoxLayout *rowButtons(QWidget *parent, const QString &prefix, const std::function<void(FormRequest)> &action,
-                        bool enabled, const QStringList &texts)
+QHBoxLayout *rowButtons(QWidget *parent,
+                        const QString &prefix,
+                        const std::function<void(FormRequest)> &action,
+                        bool enabled,
+                        const QStringList &texts)
 {
     auto *row = new QHBoxLayout;
     row->addStretch();
     const FormRequest requests[] = {FormRequest::Insert, FormRequest::Change, FormRequest::Delete};
-    const QStringList names = {QStringLiteral("new"), QStringLiteral("edit"), QStringLiteral("delete")};
+    const QStringList names = {QStringLiteral("new"),
+                               QStringLiteral("edit"),
+                               QStringLiteral("delete")};
     for (int i = 0; i < 3; ++i) {
         auto *button = new QPushButton(texts.value(i), parent);
         button->setObjectName(prefix + names[i]);
         button->setEnabled(enabled);
         button->setAutoDefault(false);
         const FormRequest request = requests[i];
-        QObject::connect(button, &QPushButton::clicked, parent, [action, request] { action(request); });
+        QObject::connect(button, &QPushButton::clicked, parent, [action, request] {
+            action(request);
+        });
         row->addWidget(button);
     }
     return row;

@@ -58,8 +58,11 @@ QStringList rowButtonTexts();
  * `texts` may move the accelerators where a window shows two such rows at once; the buttons
  * are named `prefix` + "new", "edit", "delete".
  */
-QHBoxLayout *rowButtons(QWidget *parent, const QString &prefix, const std::function<void(FormRequest)> &action,
-                        bool enabled, const QStringList &texts = rowButtonTexts());
+QHBoxLayout *rowButtons(QWidget *parent,
+                        const QString &prefix,
+                        const std::function<void(FormRequest)> &action,
+                        bool enabled,
+                        const QStringList &texts = rowButtonTexts());
 } // namespace FormsUi
 
 } // namespace pk

@@ -23,9 +23,16 @@ namespace pk {
 FormsContext formsContext(const ProcedureCall &call)
 {
     Shell &shell = call.shell;
-    FormsContext context{shell.collection(), shell.ui(), shell.errors(), &shell.positionIni(), {}, {}};
+    FormsContext context{shell.collection(),
+                         shell.ui(),
+                         shell.errors(),
+                         &shell.positionIni(),
+                         {},
+                         {}};
     context.starter = &call.starter;
-    context.openFile = [](const QString &file) { return QDesktopServices::openUrl(QUrl::fromLocalFile(file)); };
+    context.openFile = [](const QString &file) {
+        return QDesktopServices::openUrl(QUrl::fromLocalFile(file));
+    };
     return context;
 }
 
@@ -38,8 +45,11 @@ QString argument(const ProcedureCall &call, const char *name)
 
 QWidget *updateLocation(const ProcedureCall &call)
 {
-    LocationFormDialog::run(formsContext(call), FormRequests::fromArguments(call.arguments), argument(call, "Location"),
-                            call.arguments, call.frame);
+    LocationFormDialog::run(formsContext(call),
+                            FormRequests::fromArguments(call.arguments),
+                            argument(call, "Location"),
+                            call.arguments,
+                            call.frame);
     return nullptr;
 }
 
@@ -58,8 +68,11 @@ QWidget *newLocation(const ProcedureCall &call)
 
 QWidget *updateCategory(const ProcedureCall &call, CategoryForm::Variant variant)
 {
-    CategoryFormDialog::run(formsContext(call), FormRequests::fromArguments(call.arguments), variant,
-                            argument(call, "Category"), call.frame);
+    CategoryFormDialog::run(formsContext(call),
+                            FormRequests::fromArguments(call.arguments),
+                            variant,
+                            argument(call, "Category"),
+                            call.frame);
     return nullptr;
 }
 
@@ -71,25 +84,36 @@ void registerLocationForms()
     registry.add(QLatin1String(Procedure::UpdateLocation), &updateLocation);
     registry.add(QLatin1String(Procedure::NewUrlWizard), &newLocation);
     registry.add(QLatin1String(Procedure::BrowseCategories),
-                 [](const ProcedureCall &call) -> QWidget * { return new CategoryBrowseWindow(formsContext(call)); });
-    registry.add(QLatin1String(Procedure::BrowseCategoryLocations), [](const ProcedureCall &call) -> QWidget * {
-        return new CategoryLocationsWindow(formsContext(call), argument(call, "Category"));
-    });
+                 [](const ProcedureCall &call) -> QWidget * {
+                     return new CategoryBrowseWindow(formsContext(call));
+                 });
+    registry.add(QLatin1String(Procedure::BrowseCategoryLocations),
+                 [](const ProcedureCall &call) -> QWidget * {
+                     return new CategoryLocationsWindow(formsContext(call),
+                                                        argument(call, "Category"));
+                 });
     registry.add(QLatin1String(Procedure::UpdateCategory), [](const ProcedureCall &call) {
         return updateCategory(call, CategoryForm::Variant::Tabbed);
     });
     registry.add(QLatin1String(Procedure::UpdateCategoryNoMdi), [](const ProcedureCall &call) {
         return updateCategory(call, CategoryForm::Variant::NoMdi);
     });
-    registry.add(QLatin1String(Procedure::UpdateCatHtml), [](const ProcedureCall &call) -> QWidget * {
-        CatHtmlDialog::run(formsContext(call), FormRequests::fromArguments(call.arguments), argument(call, "Category"),
-                           argument(call, "Type"), call.frame);
-        return nullptr;
-    });
-    registry.add(QLatin1String(Procedure::SelectCategory), [](const ProcedureCall &call) -> QWidget * {
-        SelectCategoryDialog::select(formsContext(call), argument(call, "Category"), call.frame);
-        return nullptr;
-    });
+    registry.add(QLatin1String(Procedure::UpdateCatHtml),
+                 [](const ProcedureCall &call) -> QWidget * {
+                     CatHtmlDialog::run(formsContext(call),
+                                        FormRequests::fromArguments(call.arguments),
+                                        argument(call, "Category"),
+                                        argument(call, "Type"),
+                                        call.frame);
+                     return nullptr;
+                 });
+    registry.add(QLatin1String(Procedure::SelectCategory),
+                 [](const ProcedureCall &call) -> QWidget * {
+                     SelectCategoryDialog::select(formsContext(call),
+                                                  argument(call, "Category"),
+                                                  call.frame);
+                     return nullptr;
+                 });
 }
 
 } // namespace pk

@@ -91,7 +91,10 @@ LocationEntries::LocationEntries(UserInterface &ui, QWidget *window)
     };
 }
 
-QWidget *LocationEntries::addRow(QFormLayout *form, const char *column, const char *prompt, QWidget *extra,
+QWidget *LocationEntries::addRow(QFormLayout *form,
+                                 const char *column,
+                                 const char *prompt,
+                                 QWidget *extra,
                                  const QString &dateTitle)
 {
     const int index = fieldIndex(column);
@@ -136,7 +139,9 @@ void LocationEntries::addRows(QFormLayout *form, std::initializer_list<Row> rows
         addRow(form, row.column, row.prompt, row.extra, row.dateTitle);
 }
 
-QWidget *LocationEntries::makeEntry(const FieldDef &field, QWidget *parent, const QString &dateTitle,
+QWidget *LocationEntries::makeEntry(const FieldDef &field,
+                                    QWidget *parent,
+                                    const QString &dateTitle,
                                     QWidget *&row)
 {
     QWidget *widget = nullptr;
@@ -196,7 +201,9 @@ QWidget *LocationEntries::makeDate(QWidget *parent, const QString &title, QWidge
         if (!m_pickDate)
             return;
         // A typed date that does not read opens the calendar on today.
-        const qint32 day = m_pickDate(EntryInput::date(edit->text()).value_or(DayNumber::None), title, m_window);
+        const qint32 day = m_pickDate(EntryInput::date(edit->text()).value_or(DayNumber::None),
+                                      title,
+                                      m_window);
         edit->setText(dateText(day));
     });
     return edit;
@@ -328,8 +335,9 @@ std::optional<QVariant> LocationEntries::read(const Entry &entry)
         m_category->setEditText(fitted.text);
     else if (auto *edit = qobject_cast<QLineEdit *>(entry.widget))
         edit->setText(fitted.text);
-    refuse(entry, EntryInput::fitMessage(entry.prompt, fitted, field.width)
-                      + QLatin1String("\n\nCheck the entry, then save again."));
+    refuse(entry,
+           EntryInput::fitMessage(entry.prompt, fitted, field.width)
+               + QLatin1String("\n\nCheck the entry, then save again."));
     return std::nullopt;
 }
 

@@ -50,8 +50,11 @@ public:
      * entry in its row (a button or a hint); a date entry gets its "..." button, titled
      * `dateTitle`. Returns the entry.
      */
-    QWidget *addRow(QFormLayout *form, const char *column, const char *prompt = nullptr,
-                    QWidget *extra = nullptr, const QString &dateTitle = {});
+    QWidget *addRow(QFormLayout *form,
+                    const char *column,
+                    const char *prompt = nullptr,
+                    QWidget *extra = nullptr,
+                    const QString &dateTitle = {});
 
     struct Row
     {
@@ -100,7 +103,10 @@ private:
         QWidget *widget = nullptr;
     };
 
-    QWidget *makeEntry(const FieldDef &field, QWidget *parent, const QString &dateTitle, QWidget *&row);
+    QWidget *makeEntry(const FieldDef &field,
+                       QWidget *parent,
+                       const QString &dateTitle,
+                       QWidget *&row);
     QWidget *makeCategory(QWidget *parent, QWidget *&row);
     QWidget *makeDate(QWidget *parent, const QString &title, QWidget *&row);
     QWidget *makeValidated(QWidget *parent);

@@ -35,11 +35,17 @@ QStringList detailButtonTexts()
 
 } // namespace
 
-LocationFormDialog::LocationFormDialog(FormsContext context, FormRequest request, const QString &location,
+LocationFormDialog::LocationFormDialog(FormsContext context,
+                                       FormRequest request,
+                                       const QString &location,
                                        QWidget *parent)
     : QDialog(parent)
     , m_context(std::move(context))
-    , m_form(m_context.collection, m_context.ui, m_context.errors, request, location,
+    , m_form(m_context.collection,
+             m_context.ui,
+             m_context.errors,
+             request,
+             location,
              LocationForm::Hooks{m_context.openFile})
 {
     setWindowTitle(m_form.title());
@@ -84,7 +90,10 @@ LocationFormDialog::LocationFormDialog(FormsContext context, FormRequest request
         if (!m_form.isReadOnly() && categoryBox()->currentText() != m_acceptedCategory)
             categoryAccepted();
     });
-    connect(descriptionEdit(), &QLineEdit::editingFinished, this, &LocationFormDialog::descriptionAccepted);
+    connect(descriptionEdit(),
+            &QLineEdit::editingFinished,
+            this,
+            &LocationFormDialog::descriptionAccepted);
 
     resize(600, 560);
     FormsUi::keepPosition(this, m_context.positionIni, QLatin1String(Procedure::UpdateLocation));
@@ -97,11 +106,20 @@ QWidget *LocationFormDialog::generalTab()
 {
     auto *page = new QWidget(m_tabs);
     auto *form = new QFormLayout(page);
-    QPushButton *analyze = m_entries->makeAnalyzeButton(page, u"Retreive and analyze HTML from this location"_s);
+    QPushButton *analyze
+        = m_entries->makeAnalyzeButton(page, u"Retreive and analyze HTML from this location"_s);
     connect(m_entries, &LocationEntries::analyzeRequested, this, &LocationFormDialog::analyze);
     // Alt+C is the category's, so the comments take Alt+M.
-    m_entries->addRows(form, {{"Location", nullptr, analyze}, {"Description"}, {"Category"}, {"Rating"}, {"Keyword"},
-                              {"Comments", "Co&mments:"}, {"UserName"}, {"Password"}, {"EmailAddress"}});
+    m_entries->addRows(form,
+                       {{"Location", nullptr, analyze},
+                        {"Description"},
+                        {"Category"},
+                        {"Rating"},
+                        {"Keyword"},
+                        {"Comments", "Co&mments:"},
+                        {"UserName"},
+                        {"Password"},
+                        {"EmailAddress"}});
     return page;
 }
 
@@ -109,13 +127,14 @@ QWidget *LocationFormDialog::siteInfoTab()
 {
     auto *page = new QWidget(m_tabs);
     auto *form = new QFormLayout(page);
-    m_entries->addRows(form, {{"SiteInfo"},
-                              {"PageSize"},
-                              {"LastVisit", nullptr, nullptr, u"Select last visit date"_s},
-                              {"LastValidated", nullptr, nullptr, u"Select last validation date"_s},
-                              {"Validated"},
-                              {"Expires", nullptr, nullptr, u"Select expiry date"_s},
-                              {"MovedTo"}});
+    m_entries->addRows(form,
+                       {{"SiteInfo"},
+                        {"PageSize"},
+                        {"LastVisit", nullptr, nullptr, u"Select last visit date"_s},
+                        {"LastValidated", nullptr, nullptr, u"Select last validation date"_s},
+                        {"Validated"},
+                        {"Expires", nullptr, nullptr, u"Select expiry date"_s},
+                        {"MovedTo"}});
     return page;
 }
 
@@ -124,15 +143,19 @@ QWidget *LocationFormDialog::keywordsTab()
     auto *page = new QWidget(m_tabs);
     auto *layout = new QVBoxLayout(page);
     m_keywordModel = new TextTableModel(
-        {u"Keyword"_s}, [this] { return int(m_form.keywords().size()); },
-        [this](int row, int) { return m_form.keywords()[std::size_t(row)].Keyword; }, this);
+        {u"Keyword"_s},
+        [this] { return int(m_form.keywords().size()); },
+        [this](int row, int) { return m_form.keywords()[std::size_t(row)].Keyword; },
+        this);
     m_keywordTable = new QTableView(page);
     FormsUi::setUpTable(m_keywordTable);
     m_keywordTable->setModel(m_keywordModel);
     layout->addWidget(m_keywordTable);
-    layout->addLayout(FormsUi::rowButtons(page, u"keyword_"_s, [this](FormRequest r) { keyword(r); },
-                                          !m_form.isReadOnly()));
-    connect(m_keywordTable, &QTableView::doubleClicked, this, [this] { keyword(FormRequest::Change); });
+    layout->addLayout(FormsUi::rowButtons(
+        page, u"keyword_"_s, [this](FormRequest r) { keyword(r); }, !m_form.isReadOnly()));
+    connect(m_keywordTable, &QTableView::doubleClicked, this, [this] {
+        keyword(FormRequest::Change);
+    });
     return page;
 }
 
@@ -147,7 +170,8 @@ QWidget *LocationFormDialog::customTab()
 void LocationFormDialog::addDetails(QVBoxLayout *layout)
 {
     m_detailModel = new TextTableModel(
-        {u"Label"_s, u"Value"_s}, [this] { return int(m_form.details().size()); },
+        {u"Label"_s, u"Value"_s},
+        [this] { return int(m_form.details().size()); },
         [this](int row, int column) {
             const DetailRecord &r = m_form.details()[std::size_t(row)];
             return column == 0 ? r.DataLabel : r.DataValue;
@@ -159,9 +183,15 @@ void LocationFormDialog::addDetails(QVBoxLayout *layout)
     m_detailTable->setColumnWidth(0, FormsUi::dialogUnits(120, fontMetrics()));
     m_detailTable->setMaximumHeight(fontMetrics().height() * 8);
     layout->addWidget(m_detailTable);
-    layout->addLayout(FormsUi::rowButtons(this, u"detail_"_s, [this](FormRequest r) { detail(r); },
-                                          !m_form.isReadOnly(), detailButtonTexts()));
-    connect(m_detailTable, &QTableView::doubleClicked, this, [this] { detail(FormRequest::Change); });
+    layout->addLayout(FormsUi::rowButtons(
+        this,
+        u"detail_"_s,
+        [this](FormRequest r) { detail(r); },
+        !m_form.isReadOnly(),
+        detailButtonTexts()));
+    connect(m_detailTable, &QTableView::doubleClicked, this, [this] {
+        detail(FormRequest::Change);
+    });
 }
 
 void LocationFormDialog::analyze()
@@ -172,11 +202,18 @@ void LocationFormDialog::analyze()
     showRecord();
 }
 
-bool LocationFormDialog::run(FormsContext context, FormRequest request, const QString &location,
-                             const QVariantMap &arguments, QWidget *parent)
+bool LocationFormDialog::run(FormsContext context,
+                             FormRequest request,
+                             const QString &location,
+                             const QVariantMap &arguments,
+                             QWidget *parent)
 {
     if (request == FormRequest::Delete) {
-        LocationForm form(context.collection, context.ui, context.errors, request, location,
+        LocationForm form(context.collection,
+                          context.ui,
+                          context.errors,
+                          request,
+                          location,
                           LocationForm::Hooks{context.openFile});
         return form.load() && form.remove();
     }
@@ -289,9 +326,14 @@ void LocationFormDialog::keyword(FormRequest request)
         if (m_context.errors.raise(Msg::ConfirmDelete) == 0)
             m_form.removeKeyword(row);
     } else {
-        const QString current = request == FormRequest::Change ? m_form.keywords()[std::size_t(row)].Keyword : QString();
-        const auto text = rowText(request == FormRequest::Insert ? u"New Keyword"_s : u"Edit Keyword"_s,
-                                  u"&Keyword:"_s, current, 32);
+        const QString current = request == FormRequest::Change
+                                    ? m_form.keywords()[std::size_t(row)].Keyword
+                                    : QString();
+        const auto text = rowText(request == FormRequest::Insert ? u"New Keyword"_s
+                                                                 : u"Edit Keyword"_s,
+                                  u"&Keyword:"_s,
+                                  current,
+                                  32);
         if (!text || text->trimmed().isEmpty())
             return;
         if (request == FormRequest::Insert) {
@@ -313,8 +355,11 @@ void LocationFormDialog::detail(FormRequest request)
         if (m_context.errors.raise(Msg::ConfirmDelete) == 0)
             m_form.removeDetail(row);
     } else {
-        const DetailRecord current = request == FormRequest::Change ? m_form.details()[std::size_t(row)] : DetailRecord{};
-        const QString title = request == FormRequest::Insert ? QStringLiteral("New Detail") : QStringLiteral("Edit Detail");
+        const DetailRecord current = request == FormRequest::Change
+                                         ? m_form.details()[std::size_t(row)]
+                                         : DetailRecord{};
+        const QString title = request == FormRequest::Insert ? QStringLiteral("New Detail")
+                                                             : QStringLiteral("Edit Detail");
         const auto label = rowText(title, u"Label:"_s, current.DataLabel, 30);
         if (!label)
             return;
@@ -329,8 +374,10 @@ void LocationFormDialog::detail(FormRequest request)
     m_detailModel->reload();
 }
 
-std::optional<QString> LocationFormDialog::rowText(const QString &title, const QString &prompt,
-                                                  const QString &current, int width)
+std::optional<QString> LocationFormDialog::rowText(const QString &title,
+                                                   const QString &prompt,
+                                                   const QString &current,
+                                                   int width)
 {
     const std::optional<QString> typed = m_context.ui.text(title, prompt, current, width);
     if (!typed)

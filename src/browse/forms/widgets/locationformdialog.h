@@ -29,16 +29,22 @@ class LocationFormDialog final : public QDialog
 
 public:
     /// Picks a category for "&Browse"; the default opens "Select Category".
-    using CategoryPicker = std::function<std::optional<QString>(const QString &typed, QWidget *parent)>;
+    using CategoryPicker
+        = std::function<std::optional<QString>(const QString &typed, QWidget *parent)>;
     /// Picks a date for a "..." button; the default opens the calendar.
     using DatePicker = std::function<qint32(qint32 day, const QString &title, QWidget *parent)>;
 
-    LocationFormDialog(FormsContext context, FormRequest request, const QString &location,
+    LocationFormDialog(FormsContext context,
+                       FormRequest request,
+                       const QString &location,
                        QWidget *parent = nullptr);
 
     /// Runs one request; true when it completed. The delete request asks and deletes without a window.
-    static bool run(FormsContext context, FormRequest request, const QString &location,
-                    const QVariantMap &arguments = {}, QWidget *parent = nullptr);
+    static bool run(FormsContext context,
+                    FormRequest request,
+                    const QString &location,
+                    const QVariantMap &arguments = {},
+                    QWidget *parent = nullptr);
 
     LocationForm &form() { return m_form; }
     bool isLoaded() const { return m_loaded; }
@@ -81,7 +87,10 @@ private:
     void detail(FormRequest request);
     void focusFailed();
     /// Asks for a keyword or detail text; control characters are removed with a notice.
-    std::optional<QString> rowText(const QString &title, const QString &prompt, const QString &current, int width);
+    std::optional<QString> rowText(const QString &title,
+                                   const QString &prompt,
+                                   const QString &current,
+                                   int width);
 
     FormsContext m_context;
     LocationForm m_form;

@@ -29,7 +29,9 @@ QLabel *hint(const QString &text, QWidget *parent)
 
 } // namespace
 
-NewLocationWizardDialog::NewLocationWizardDialog(FormsContext context, const QString &input, WindowLister windows,
+NewLocationWizardDialog::NewLocationWizardDialog(FormsContext context,
+                                                 const QString &input,
+                                                 WindowLister windows,
                                                  QWidget *parent)
     : QDialog(parent)
     , m_context(std::move(context))
@@ -92,7 +94,8 @@ QWidget *NewLocationWizardDialog::pickUrlPage()
     auto *layout = new QVBoxLayout(page);
     layout->addWidget(new QLabel(u"Select the browser window to capture, then press Next."_s, page));
     m_candidateModel = new TextTableModel(
-        {u"Browser Window"_s, u"URL"_s}, [this] { return int(m_wizard.candidates().size()); },
+        {u"Browser Window"_s, u"URL"_s},
+        [this] { return int(m_wizard.candidates().size()); },
         [this](int row, int column) {
             const WindowCandidate &c = m_wizard.candidates()[std::size_t(row)];
             return column == 0 ? c.title.left(255) : c.address.left(255);
@@ -111,21 +114,25 @@ QWidget *NewLocationWizardDialog::generalPage()
 {
     auto *page = new QWidget(m_pages);
     auto *form = new QFormLayout(page);
-    QPushButton *analyze = m_entries->makeAnalyzeButton(page, u"Retrieve and analyze HTML from this location"_s);
+    QPushButton *analyze
+        = m_entries->makeAnalyzeButton(page, u"Retrieve and analyze HTML from this location"_s);
     connect(m_entries, &LocationEntries::analyzeRequested, this, [this] {
         if (!takeEntries())
             return;
         m_wizard.analyze(this);
         showRecord();
     });
-    m_entries->addRows(form, {{"Location", nullptr, analyze},
-                              {"Description"},
-                              {"Category"},
-                              {"Rating", nullptr, hint(u"<<-  Rate this site"_s, page)},
-                              {"Keyword", nullptr, hint(u"<<-  Use any primary keyword you wish to sort on"_s, page)},
-                              {"Comments", "Comments:"},
-                              {"UserName", "User Name:"},
-                              {"Password", "Password:"}});
+    m_entries->addRows(form,
+                       {{"Location", nullptr, analyze},
+                        {"Description"},
+                        {"Category"},
+                        {"Rating", nullptr, hint(u"<<-  Rate this site"_s, page)},
+                        {"Keyword",
+                         nullptr,
+                         hint(u"<<-  Use any primary keyword you wish to sort on"_s, page)},
+                        {"Comments", "Comments:"},
+                        {"UserName", "User Name:"},
+                        {"Password", "Password:"}});
     // "&Back" holds Alt+B on every page.
     m_entries->browseButton()->setText(u"Brow&se"_s);
     return page;
@@ -136,14 +143,19 @@ QWidget *NewLocationWizardDialog::siteInfoPage()
     auto *page = new QWidget(m_pages);
     auto *form = new QFormLayout(page);
     // Alt+E is the e-mail address's on this page.
-    m_entries->addRows(form, {{"SiteInfo"}, {"EmailAddress"}, {"Expires", "E&xpires:", nullptr, u"Select Expiry Date"_s}});
+    m_entries->addRows(form,
+                       {{"SiteInfo"},
+                        {"EmailAddress"},
+                        {"Expires", "E&xpires:", nullptr, u"Select Expiry Date"_s}});
     return page;
 }
 
 void NewLocationWizardDialog::connectEntries()
 {
     connect(m_entries, &LocationEntries::browseRequested, this, [this] {
-        const auto chosen = SelectCategoryDialog::select(m_context, categoryBox()->currentText(), this);
+        const auto chosen = SelectCategoryDialog::select(m_context,
+                                                         categoryBox()->currentText(),
+                                                         this);
         if (!chosen)
             return;
         categoryBox()->setEditText(*chosen);

@@ -31,7 +31,9 @@ public:
     using WindowLister = std::function<std::vector<TopLevelWindow>()>;
 
     /// `input` is the wizard's input text; `windows` lists the open windows (X11 by default).
-    NewLocationWizardDialog(FormsContext context, const QString &input, WindowLister windows = {},
+    NewLocationWizardDialog(FormsContext context,
+                            const QString &input,
+                            WindowLister windows = {},
                             QWidget *parent = nullptr);
 
     NewLocationWizard &wizard() { return m_wizard; }

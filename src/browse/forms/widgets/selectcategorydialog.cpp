@@ -9,7 +9,9 @@
 
 namespace pk {
 
-SelectCategoryDialog::SelectCategoryDialog(FormsContext context, const QString &typed, QWidget *parent)
+SelectCategoryDialog::SelectCategoryDialog(FormsContext context,
+                                           const QString &typed,
+                                           QWidget *parent)
     : QDialog(parent)
     , m_context(std::move(context))
     , m_list(m_context.collection, m_context.ui, m_context.errors, CategoryList::Mode::All)
@@ -38,7 +40,9 @@ SelectCategoryDialog::SelectCategoryDialog(FormsContext context, const QString &
     m_table->selectRow(exact >= 0 ? exact : m_list.locate(wanted));
 }
 
-std::optional<QString> SelectCategoryDialog::select(FormsContext context, const QString &typed, QWidget *parent)
+std::optional<QString> SelectCategoryDialog::select(FormsContext context,
+                                                    const QString &typed,
+                                                    QWidget *parent)
 {
     SelectCategoryDialog dialog(std::move(context), typed, parent);
     if (dialog.exec() != QDialog::Accepted)

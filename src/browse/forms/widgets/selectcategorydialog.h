@@ -18,12 +18,13 @@ class SelectCategoryDialog final : public QDialog
     Q_DISABLE_COPY_MOVE(SelectCategoryDialog)
 
 public:
-
     /// `typed` positions the list (at or after it) when it names no category.
     SelectCategoryDialog(FormsContext context, const QString &typed, QWidget *parent = nullptr);
 
     /// The chosen category, nothing when cancelled.
-    static std::optional<QString> select(FormsContext context, const QString &typed, QWidget *parent = nullptr);
+    static std::optional<QString> select(FormsContext context,
+                                         const QString &typed,
+                                         QWidget *parent = nullptr);
 
     CategoryTable *categories() const { return m_table; }
     QString selected() const { return m_selected; }

@@ -7,8 +7,7 @@ TextTableModel::TextTableModel(QStringList headings, RowCount rows, CellText cel
     , m_headings(std::move(headings))
     , m_rows(std::move(rows))
     , m_cell(std::move(cell))
-{
-}
+{}
 
 void TextTableModel::reload()
 {
@@ -37,7 +36,8 @@ QVariant TextTableModel::data(const QModelIndex &index, int role) const
 
 QVariant TextTableModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 && section < m_headings.size())
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0
+        && section < m_headings.size())
         return m_headings.at(section);
     return {};
 }

@@ -16,9 +16,14 @@ namespace {
 const QString HelpText = QStringLiteral("Search for this value (wildcards accepted)");
 }
 
-FieldSearchDialog::FieldSearchDialog(const QString &description, FieldSearchMemory &memory,
-                                     UserInterface &ui, QWidget *parent)
-    : QDialog(parent), m_search(description), m_memory(memory), m_ui(ui)
+FieldSearchDialog::FieldSearchDialog(const QString &description,
+                                     FieldSearchMemory &memory,
+                                     UserInterface &ui,
+                                     QWidget *parent)
+    : QDialog(parent)
+    , m_search(description)
+    , m_memory(memory)
+    , m_ui(ui)
 {
     setWindowTitle(QStringLiteral("Find..."));
     setObjectName(QLatin1String(PlacementName));
@@ -40,8 +45,8 @@ FieldSearchDialog::FieldSearchDialog(const QString &description, FieldSearchMemo
     fieldLabel->setBuddy(m_field);
     auto *valueLabel = new QLabel(QStringLiteral("&Search for:"), this);
     valueLabel->setBuddy(m_value);
-    auto *help
-        = new QLabel(HelpText + QStringLiteral("\n(Eg. *computer*, Computer, Co??uter)"), this);
+    auto *help = new QLabel(HelpText + QStringLiteral("\n(Eg. *computer*, Computer, Co??uter)"),
+                            this);
     help->setObjectName(QStringLiteral("help"));
 
     auto *form = new QFormLayout;
@@ -94,8 +99,12 @@ void FieldSearchDialog::find(bool next)
     }
 }
 
-QString FieldSearchDialog::vsFind(const QString &description, QString &label, QString &value,
-                                  bool &findNext, UserInterface &ui, QWidget *parent,
+QString FieldSearchDialog::vsFind(const QString &description,
+                                  QString &label,
+                                  QString &value,
+                                  bool &findNext,
+                                  UserInterface &ui,
+                                  QWidget *parent,
                                   const WindowPlacement &placement)
 {
     FieldSearchMemory memory{label, value, findNext};

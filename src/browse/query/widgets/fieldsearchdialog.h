@@ -34,7 +34,9 @@ class FieldSearchDialog final : public QDialog
 public:
     static constexpr const char *PlacementName = "vsFind";
 
-    FieldSearchDialog(const QString &description, FieldSearchMemory &memory, UserInterface &ui,
+    FieldSearchDialog(const QString &description,
+                      FieldSearchMemory &memory,
+                      UserInterface &ui,
                       QWidget *parent = nullptr);
 
     /// The match expression chosen; empty after Cancel.
@@ -45,8 +47,12 @@ public:
      * Shows the dialog. `label` and `value` are the previous search (read, and written on Find);
      * `findNext` is set when the user chose "Find Next". Returns the expression, empty on Cancel.
      */
-    static QString vsFind(const QString &description, QString &label, QString &value,
-                          bool &findNext, UserInterface &ui, QWidget *parent = nullptr,
+    static QString vsFind(const QString &description,
+                          QString &label,
+                          QString &value,
+                          bool &findNext,
+                          UserInterface &ui,
+                          QWidget *parent = nullptr,
                           const WindowPlacement &placement = {});
 
 private:

@@ -16,9 +16,13 @@
 
 namespace pk {
 
-QueryWizardDialog::QueryWizardDialog(const QueryFieldTable &fields, const QueryTexts &texts,
-                                     UserInterface &ui, QWidget *parent)
-    : QDialog(parent), m_model(fields, texts), m_ui(ui)
+QueryWizardDialog::QueryWizardDialog(const QueryFieldTable &fields,
+                                     const QueryTexts &texts,
+                                     UserInterface &ui,
+                                     QWidget *parent)
+    : QDialog(parent)
+    , m_model(fields, texts)
+    , m_ui(ui)
 {
     setWindowTitle(QStringLiteral("Query Wizard"));
     setObjectName(QStringLiteral("QueryWizard"));
@@ -75,9 +79,13 @@ void QueryWizardDialog::buildUi()
     auto *listButtons = new QHBoxLayout;
     m_and = button(QueryTexts::AndTip, QueryTexts::AndStatus, QueryTexts::AndButton, "and");
     m_or = button(QueryTexts::OrTip, QueryTexts::OrStatus, QueryTexts::OrButton, "or");
-    m_change = button(QueryTexts::ChangeTip, QueryTexts::ChangeStatus, QueryTexts::ChangeButton,
+    m_change = button(QueryTexts::ChangeTip,
+                      QueryTexts::ChangeStatus,
+                      QueryTexts::ChangeButton,
                       "change");
-    m_remove = button(QueryTexts::RemoveTip, QueryTexts::RemoveStatus, QueryTexts::RemoveButton,
+    m_remove = button(QueryTexts::RemoveTip,
+                      QueryTexts::RemoveStatus,
+                      QueryTexts::RemoveButton,
                       "remove");
     for (QPushButton *b : {m_and, m_or, m_change, m_remove})
         listButtons->addWidget(b);
@@ -94,9 +102,13 @@ void QueryWizardDialog::buildUi()
     auto *bottom = new QHBoxLayout;
     m_back = button(QueryTexts::BackTip, QueryTexts::BackStatus, QueryTexts::BackButton, "back");
     m_next = button(QueryTexts::NextTip, QueryTexts::NextStatus, QueryTexts::NextButton, "next");
-    m_finish = button(QueryTexts::FinishTip, QueryTexts::FinishStatus, QueryTexts::FinishButton,
+    m_finish = button(QueryTexts::FinishTip,
+                      QueryTexts::FinishStatus,
+                      QueryTexts::FinishButton,
                       "finish");
-    m_cancel = button(QueryTexts::CancelTip, QueryTexts::CancelStatus, QueryTexts::CancelButton,
+    m_cancel = button(QueryTexts::CancelTip,
+                      QueryTexts::CancelStatus,
+                      QueryTexts::CancelButton,
                       "cancel");
     bottom->addStretch();
     for (QPushButton *b : {m_back, m_next, m_finish, m_cancel})
@@ -108,10 +120,12 @@ void QueryWizardDialog::buildUi()
 
     connect(m_field, &QComboBox::currentIndexChanged, this, &QueryWizardDialog::fieldChanged);
     connect(m_operator, &QComboBox::currentIndexChanged, this, &QueryWizardDialog::operatorChanged);
-    connect(m_and, &QPushButton::clicked, this,
-            [this] { startCondition(QueryCondition::Join::And, -1); });
-    connect(m_or, &QPushButton::clicked, this,
-            [this] { startCondition(QueryCondition::Join::Or, -1); });
+    connect(m_and, &QPushButton::clicked, this, [this] {
+        startCondition(QueryCondition::Join::And, -1);
+    });
+    connect(m_or, &QPushButton::clicked, this, [this] {
+        startCondition(QueryCondition::Join::Or, -1);
+    });
     connect(m_change, &QPushButton::clicked, this, [this] {
         const int row = m_list->currentRow();
         if (row >= 0)
@@ -144,15 +158,18 @@ bool QueryWizardDialog::setQuery(const QString &expression)
         return true;
     case QueryWizardModel::LoadResult::Invalid:
         m_ui.message(t.text(QueryTexts::ErrorLoadingQueryTitle),
-                     t.message(QueryTexts::ErrorLoadingQuery), UserInterface::Icon::Warning);
+                     t.message(QueryTexts::ErrorLoadingQuery),
+                     UserInterface::Icon::Warning);
         break;
     case QueryWizardModel::LoadResult::NoLongerValid:
         m_ui.message(t.text(QueryTexts::QueryNoLongerValidTitle),
-                     t.message(QueryTexts::QueryNoLongerValid), UserInterface::Icon::Warning);
+                     t.message(QueryTexts::QueryNoLongerValid),
+                     UserInterface::Icon::Warning);
         break;
     case QueryWizardModel::LoadResult::NotEditable:
         if (!m_ui.askYesNo(t.text(QueryTexts::OverwriteQueryTitle),
-                           t.message(QueryTexts::OverwriteQuery), false))
+                           t.message(QueryTexts::OverwriteQuery),
+                           false))
             return false;
         break;
     }
@@ -216,8 +233,8 @@ void QueryWizardDialog::fieldChanged()
 void QueryWizardDialog::operatorChanged()
 {
     const int row = m_field->currentIndex();
-    const bool dropList
-        = row >= 0 && m_model.fields().at(row).control == QueryField::Control::DropList;
+    const bool dropList = row >= 0
+                          && m_model.fields().at(row).control == QueryField::Control::DropList;
     const auto op = static_cast<QueryOperator>(m_operator->currentData().toInt());
     const bool check = m_operator->currentIndex() >= 0 && isCheckOperator(op);
     m_value->setVisible(!check && !dropList);
@@ -233,8 +250,9 @@ QueryCondition QueryWizardDialog::editedCondition() const
     c.field = m_field->currentIndex();
     c.op = static_cast<QueryOperator>(m_operator->currentData().toInt());
     if (!isCheckOperator(c.op)) {
-        const bool dropList
-            = c.field >= 0 && m_model.fields().at(c.field).control == QueryField::Control::DropList;
+        const bool dropList = c.field >= 0
+                              && m_model.fields().at(c.field).control
+                                     == QueryField::Control::DropList;
         c.value = dropList ? m_choice->currentText() : m_value->text();
     }
     return c;
@@ -261,10 +279,11 @@ void QueryWizardDialog::finish()
     if (m_pages->currentIndex() == ConditionPage) {
         // An untouched new condition page adds nothing; anything typed must be valid.
         const QueryCondition c = editedCondition();
-        const bool dropList
-            = c.field >= 0 && m_model.fields().at(c.field).control == QueryField::Control::DropList;
-        const bool blank
-            = m_editIndex < 0 && !isCheckOperator(c.op) && !dropList && c.value.trimmed().isEmpty();
+        const bool dropList = c.field >= 0
+                              && m_model.fields().at(c.field).control
+                                     == QueryField::Control::DropList;
+        const bool blank = m_editIndex < 0 && !isCheckOperator(c.op) && !dropList
+                           && c.value.trimmed().isEmpty();
         if (!blank && !applyCondition())
             return;
         refreshList();
@@ -325,8 +344,10 @@ void QueryWizardDialog::updateButtons()
 }
 
 std::optional<QString> QueryWizardDialog::run(const QueryFieldTable &fields,
-                                              const QueryTexts &texts, UserInterface &ui,
-                                              const QString &current, QWidget *parent)
+                                              const QueryTexts &texts,
+                                              UserInterface &ui,
+                                              const QString &current,
+                                              QWidget *parent)
 {
     QueryWizardDialog dialog(fields, texts, ui, parent);
     if (!dialog.setQuery(current))

@@ -29,7 +29,9 @@ class QueryWizardDialog final : public QDialog
     Q_DISABLE_COPY_MOVE(QueryWizardDialog)
 
 public:
-    QueryWizardDialog(const QueryFieldTable &fields, const QueryTexts &texts, UserInterface &ui,
+    QueryWizardDialog(const QueryFieldTable &fields,
+                      const QueryTexts &texts,
+                      UserInterface &ui,
                       QWidget *parent = nullptr);
 
     /**
@@ -45,8 +47,10 @@ public:
     QueryWizardModel &model() { return m_model; }
 
     /// Runs the wizard modally; returns the new query when the user finished, nothing on cancel.
-    static std::optional<QString> run(const QueryFieldTable &fields, const QueryTexts &texts,
-                                      UserInterface &ui, const QString &current,
+    static std::optional<QString> run(const QueryFieldTable &fields,
+                                      const QueryTexts &texts,
+                                      UserInterface &ui,
+                                      const QString &current,
                                       QWidget *parent = nullptr);
 
     void reject() override;

@@ -42,9 +42,12 @@ QTreeWidget *makeList(const QStringList &headers, QWidget *parent)
 
 } // namespace
 
-AdvancedImportDialog::AdvancedImportDialog(AdvancedImport &import, Collection &collection,
-                                           ErrorManager &errors, UserInterface &ui,
-                                           IniFile *positions, QWidget *parent)
+AdvancedImportDialog::AdvancedImportDialog(AdvancedImport &import,
+                                           Collection &collection,
+                                           ErrorManager &errors,
+                                           UserInterface &ui,
+                                           IniFile *positions,
+                                           QWidget *parent)
     : QDialog(parent)
     , m_import(import)
     , m_collection(collection)
@@ -117,8 +120,11 @@ AdvancedImportDialog::AdvancedImportDialog(AdvancedImport &import, Collection &c
     refresh();
 }
 
-int AdvancedImportDialog::run(const QString &fileName, Collection &collection,
-                              ErrorManager &errors, UserInterface &ui, IniFile *positions,
+int AdvancedImportDialog::run(const QString &fileName,
+                              Collection &collection,
+                              ErrorManager &errors,
+                              UserInterface &ui,
+                              IniFile *positions,
                               QWidget *parent)
 {
     AdvancedImport import(ui);

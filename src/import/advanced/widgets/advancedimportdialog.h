@@ -24,14 +24,21 @@ class AdvancedImportDialog final : public QDialog
 
 public:
     /// `import` must have been opened.
-    AdvancedImportDialog(AdvancedImport &import, Collection &collection, ErrorManager &errors,
-                         UserInterface &ui, IniFile *positions = nullptr,
+    AdvancedImportDialog(AdvancedImport &import,
+                         Collection &collection,
+                         ErrorManager &errors,
+                         UserInterface &ui,
+                         IniFile *positions = nullptr,
                          QWidget *parent = nullptr);
 
     /// Opens the file, shows the window and imports; returns the number of locations added,
     /// or -1 when there was nothing to show or the window was cancelled.
-    static int run(const QString &fileName, Collection &collection, ErrorManager &errors,
-                   UserInterface &ui, IniFile *positions = nullptr, QWidget *parent = nullptr);
+    static int run(const QString &fileName,
+                   Collection &collection,
+                   ErrorManager &errors,
+                   UserInterface &ui,
+                   IniFile *positions = nullptr,
+                   QWidget *parent = nullptr);
 
     int added() const { return m_added; }
 

@@ -15,8 +15,12 @@ namespace {
 QWidget *openAdvancedImport(const ProcedureCall &call)
 {
     Shell &shell = call.shell;
-    AdvancedImportDialog::run(call.arguments.value(u"File"_s).toString(), shell.collection(),
-                              shell.errors(), shell.ui(), &shell.positionIni(), call.frame);
+    AdvancedImportDialog::run(call.arguments.value(u"File"_s).toString(),
+                              shell.collection(),
+                              shell.errors(),
+                              shell.ui(),
+                              &shell.positionIni(),
+                              call.frame);
     return nullptr;
 }
 

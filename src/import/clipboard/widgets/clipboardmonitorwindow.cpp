@@ -17,8 +17,10 @@ using namespace Qt::StringLiterals;
 
 namespace pk {
 
-ClipboardMonitorWindow::ClipboardMonitorWindow(Collection &collection, ErrorManager &errors,
-                                               UserInterface &ui, QWidget *parent)
+ClipboardMonitorWindow::ClipboardMonitorWindow(Collection &collection,
+                                               ErrorManager &errors,
+                                               UserInterface &ui,
+                                               QWidget *parent)
     : QWidget(parent)
     , m_ui(ui)
     , m_insert(std::make_unique<ImportInsert>(collection, errors, CategoryMode::None, QString()))
@@ -66,7 +68,9 @@ void ClipboardMonitorWindow::start()
         && !m_ui.askYesNo(u"Clipboard Contains Data"_s, u"Ignore current clipboard contents?"_s)) {
         m_monitor->scan(m_monitor->lastSeen());
     }
-    connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this,
+    connect(QGuiApplication::clipboard(),
+            &QClipboard::dataChanged,
+            this,
             &ClipboardMonitorWindow::check);
     m_timer->start();
 }

@@ -24,7 +24,9 @@ class ClipboardMonitorWindow final : public QWidget
 public:
     static constexpr int WatchMilliseconds = 500;
 
-    ClipboardMonitorWindow(Collection &collection, ErrorManager &errors, UserInterface &ui,
+    ClipboardMonitorWindow(Collection &collection,
+                           ErrorManager &errors,
+                           UserInterface &ui,
                            QWidget *parent = nullptr);
     ~ClipboardMonitorWindow() override;
 

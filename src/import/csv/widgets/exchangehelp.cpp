@@ -18,8 +18,9 @@ void show(QWidget *parent)
 {
     const QString page = AppFolders::dataFile(u"help/fieldexchange.html"_s);
     if (!QFileInfo(page).isFile()) {
-        QMessageBox::information(parent, u"Help"_s, u"The help page "_s + page
-                                                        + u" is not installed."_s);
+        QMessageBox::information(parent,
+                                 u"Help"_s,
+                                 u"The help page "_s + page + u" is not installed."_s);
         return;
     }
     auto *dialog = new QDialog(parent);

@@ -13,8 +13,7 @@ using namespace Qt::StringLiterals;
 
 namespace pk {
 
-RecordProgressDialog::RecordProgressDialog(const QString &title, StepFunction step,
-                                           QWidget *parent)
+RecordProgressDialog::RecordProgressDialog(const QString &title, StepFunction step, QWidget *parent)
     : QDialog(parent)
     , m_step(std::move(step))
 {
@@ -44,8 +43,11 @@ RecordProgressDialog::RecordProgressDialog(const QString &title, StepFunction st
     m_timer->start();
 }
 
-bool RecordProgressDialog::run(const QString &title, StepFunction step, QWidget *parent,
-                               IniFile *positions, const QString &positionName)
+bool RecordProgressDialog::run(const QString &title,
+                               StepFunction step,
+                               QWidget *parent,
+                               IniFile *positions,
+                               const QString &positionName)
 {
     RecordProgressDialog dialog(title, std::move(step), parent);
     if (!positionName.isEmpty())

@@ -31,8 +31,11 @@ public:
     RecordProgressDialog(const QString &title, StepFunction step, QWidget *parent = nullptr);
 
     /// Runs the window until the run ends or is cancelled; true when it ran to its end.
-    static bool run(const QString &title, StepFunction step, QWidget *parent = nullptr,
-                    IniFile *positions = nullptr, const QString &positionName = {});
+    static bool run(const QString &title,
+                    StepFunction step,
+                    QWidget *parent = nullptr,
+                    IniFile *positions = nullptr,
+                    const QString &positionName = {});
 
     bool completed() const { return m_completed; }
     void setFinalText(const QString &text) { m_finalText = text; }

@@ -15,7 +15,9 @@ namespace {
 QWidget *openPreviousVersionImport(const ProcedureCall &call)
 {
     Shell &shell = call.shell;
-    auto *window = new PreviousVersionImportWindow(shell.collection(), shell.errors(), shell.ui(),
+    auto *window = new PreviousVersionImportWindow(shell.collection(),
+                                                   shell.errors(),
+                                                   shell.ui(),
                                                    &shell.positionIni());
     QPointer<PreviousVersionImportWindow> guard = window;
     QObject::connect(window, &PreviousVersionImportWindow::closeRequested, window, [guard] {

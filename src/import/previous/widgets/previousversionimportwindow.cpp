@@ -25,7 +25,8 @@ constexpr int kRecordsPerTick = 200;
 
 PreviousVersionImportWindow::PreviousVersionImportWindow(Collection &collection,
                                                          ErrorManager &errors,
-                                                         UserInterface &ui, IniFile *positions,
+                                                         UserInterface &ui,
+                                                         IniFile *positions,
                                                          QWidget *parent)
     : QWidget(parent)
     , m_collection(collection)
@@ -36,11 +37,14 @@ PreviousVersionImportWindow::PreviousVersionImportWindow(Collection &collection,
 {
     setWindowTitle(u"Import from Pathkeep Database"_s);
     auto *layout = new QGridLayout(this);
-    layout->addWidget(
-        new QLabel(u"This option will import *only* location information from another\n"
-                   "Pathkeep database (version 1.9 or earlier)."_s,
-                   this),
-        0, 0, 1, 3);
+    layout
+        ->addWidget(new QLabel(u"This option will import *only* location information from another\n"
+                               "Pathkeep database (version 1.9 or earlier)."_s,
+                               this),
+                    0,
+                    0,
+                    1,
+                    3);
     auto *prompt = new QLabel(u"Import from:"_s, this);
     m_file = new QLineEdit(QString::fromLatin1(PreviousVersionImport::FileName), this);
     m_file->setMaxLength(255);
@@ -83,7 +87,8 @@ void PreviousVersionImportWindow::setFileName(const QString &name)
 void PreviousVersionImportWindow::browse()
 {
     const QString start = QFileInfo(QDir(m_startFolder), m_file->text()).absolutePath();
-    const auto chosen = m_ui.openFileName(u"Choose a File"_s, start,
+    const auto chosen = m_ui.openFileName(u"Choose a File"_s,
+                                          start,
                                           u"Pathkeep Database|URL_L.TPS;url_l.tps;Url_L.tps"_s);
     if (chosen && !chosen->isEmpty())
         m_file->setText(*chosen);
@@ -115,7 +120,9 @@ bool PreviousVersionImportWindow::startImport()
                 return std::nullopt;
             return import.percent();
         },
-        this, m_positions, u"ImportURLProcess"_s);
+        this,
+        m_positions,
+        u"ImportURLProcess"_s);
     import.finish();
     m_added = import.added();
     BrowseRefresh::instance().request();

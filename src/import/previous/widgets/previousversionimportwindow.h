@@ -18,8 +18,11 @@ class PreviousVersionImportWindow final : public QWidget
     Q_DISABLE_COPY_MOVE(PreviousVersionImportWindow)
 
 public:
-    PreviousVersionImportWindow(Collection &collection, ErrorManager &errors, UserInterface &ui,
-                                IniFile *positions = nullptr, QWidget *parent = nullptr);
+    PreviousVersionImportWindow(Collection &collection,
+                                ErrorManager &errors,
+                                UserInterface &ui,
+                                IniFile *positions = nullptr,
+                                QWidget *parent = nullptr);
     ~PreviousVersionImportWindow() override;
 
     QString fileName() const;

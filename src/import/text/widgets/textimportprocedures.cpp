@@ -26,10 +26,13 @@ QWidget *openTextImport(const ProcedureCall &call)
     TextImport::Kind kind;
     if (!TextImport::kindFromType(call.arguments.value(u"Type"_s, u"CSV"_s).toString(), kind))
         kind = TextImport::Kind::Csv;
-    const CategoryMode mode
-        = CategoryModes::fromValue(call.arguments.value(u"Assignment"_s).toString())
-              .value_or(CategoryMode::Guess);
-    TextImportRun run(shell.collection(), shell.errors(), kind, mode,
+    const CategoryMode mode = CategoryModes::fromValue(
+                                  call.arguments.value(u"Assignment"_s).toString())
+                                  .value_or(CategoryMode::Guess);
+    TextImportRun run(shell.collection(),
+                      shell.errors(),
+                      kind,
+                      mode,
                       call.arguments.value(u"Category"_s).toString(),
                       call.arguments.value(u"File"_s).toString());
     QPointer<QWidget> frame = call.frame;

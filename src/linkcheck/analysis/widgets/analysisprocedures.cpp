@@ -56,10 +56,13 @@ QWidget *openAnalyzeUrl(const ProcedureCall &call)
 QWidget *openAnalyzeLinks(const ProcedureCall &call)
 {
     QPointer<QWidget> frame = call.frame;
-    auto process = std::make_unique<AnalyzeLinksProcess>(
-        batchEnvironment(call), [frame](const QString &url, std::vector<QString> &tokens) {
-            return AnalyzeUrlWindow::run(url, tokens, frame);
-        });
+    auto process = std::make_unique<AnalyzeLinksProcess>(batchEnvironment(call),
+                                                         [frame](const QString &url,
+                                                                 std::vector<QString> &tokens) {
+                                                             return AnalyzeUrlWindow::run(url,
+                                                                                          tokens,
+                                                                                          frame);
+                                                         });
     if (!process->confirm())
         return nullptr;
     return new BatchProgressWindow(std::move(process),
@@ -85,14 +88,18 @@ QWidget *openDownloadUrls(const ProcedureCall &call)
                                    QLatin1String(DownloadUrlsProcess::Title),
                                    QString::fromLatin1(Procedure::DownloadUrls),
                                    [condition](LocationBatch &batch) {
-                                       return static_cast<DownloadUrlsProcess &>(batch).start(condition);
+                                       return static_cast<DownloadUrlsProcess &>(batch).start(
+                                           condition);
                                    });
 }
 
 } // namespace
 
-int analyzeLocation(Collection &collection, LocationRecord &record, ErrorManager *errors,
-                    QWidget *parent, LocationRows *rows)
+int analyzeLocation(Collection &collection,
+                    LocationRecord &record,
+                    ErrorManager *errors,
+                    QWidget *parent,
+                    LocationRows *rows)
 {
     QPointer<QWidget> owner = parent;
     LocationAnalysis analysis(
@@ -115,10 +122,12 @@ void registerAnalysisProcedures()
     registry.add(QString::fromLatin1(Procedure::AnalyzeUrl), &openAnalyzeUrl);
     registry.add(QString::fromLatin1(Procedure::AnalyzeMultiple), &openAnalyzeLinks);
     registry.add(QString::fromLatin1(Procedure::DownloadUrls), &openDownloadUrls);
-    LocationAnalyzer::install([](Collection &collection, LocationRecord &record, LocationRows &rows,
-                                 ErrorManager *errors, QWidget *parent) {
-        return analyzeLocation(collection, record, errors, parent, &rows);
-    });
+    LocationAnalyzer::install(
+        [](Collection &collection,
+           LocationRecord &record,
+           LocationRows &rows,
+           ErrorManager *errors,
+           QWidget *parent) { return analyzeLocation(collection, record, errors, parent, &rows); });
 }
 
 } // namespace pk

@@ -23,7 +23,10 @@ void registerAnalysisProcedures();
  * go to `rows` when given (a form's, stored when the form is saved), else into the collection.
  * Store failures go to `errors`. Returns the analysis result (-1 when cancelled).
  */
-int analyzeLocation(Collection &collection, LocationRecord &record, ErrorManager *errors,
-                    QWidget *parent, LocationRows *rows = nullptr);
+int analyzeLocation(Collection &collection,
+                    LocationRecord &record,
+                    ErrorManager *errors,
+                    QWidget *parent,
+                    LocationRows *rows = nullptr);
 
 } // namespace pk

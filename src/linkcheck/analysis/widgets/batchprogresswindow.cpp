@@ -15,7 +15,8 @@
 namespace pk {
 
 BatchProgressWindow::BatchProgressWindow(std::unique_ptr<LocationBatch> batch,
-                                         const QString &title, const QString &name,
+                                         const QString &title,
+                                         const QString &name,
                                          std::function<bool(LocationBatch &)> start,
                                          QWidget *parent)
     : QWidget(parent)
@@ -43,7 +44,9 @@ BatchProgressWindow::BatchProgressWindow(std::unique_ptr<LocationBatch> batch,
     buttons->addWidget(cancel);
     layout->addLayout(buttons);
     connect(cancel, &QPushButton::clicked, this, &BatchProgressWindow::closeWindow);
-    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this,
+    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this),
+            &QShortcut::activated,
+            this,
             &BatchProgressWindow::closeWindow);
 
     // A window of its own above the frame, wide enough for the longest counter text; an

@@ -20,8 +20,10 @@ class BatchProgressWindow final : public QWidget
 
 public:
     /// Shows `batch`'s progress; `start` is called once the window is up.
-    BatchProgressWindow(std::unique_ptr<LocationBatch> batch, const QString &title,
-                        const QString &name, std::function<bool(LocationBatch &)> start,
+    BatchProgressWindow(std::unique_ptr<LocationBatch> batch,
+                        const QString &title,
+                        const QString &name,
+                        std::function<bool(LocationBatch &)> start,
                         QWidget *parent = nullptr);
     ~BatchProgressWindow() override;
 

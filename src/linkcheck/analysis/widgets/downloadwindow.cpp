@@ -9,8 +9,11 @@
 
 namespace pk {
 
-DownloadWindow::DownloadWindow(const QString &target, const QString &url,
-                               const QString &logFolder, UserInterface *ui, QWidget *parent)
+DownloadWindow::DownloadWindow(const QString &target,
+                               const QString &url,
+                               const QString &logFolder,
+                               UserInterface *ui,
+                               QWidget *parent)
     : QDialog(parent)
     , m_download(target, url, logFolder, ui)
 {
@@ -50,8 +53,11 @@ DownloadWindow::DownloadWindow(const QString &target, const QString &url,
 
 DownloadWindow::~DownloadWindow() = default;
 
-QString DownloadWindow::run(const QString &target, const QString &url, const QString &logFolder,
-                            UserInterface *ui, QWidget *parent)
+QString DownloadWindow::run(const QString &target,
+                            const QString &url,
+                            const QString &logFolder,
+                            UserInterface *ui,
+                            QWidget *parent)
 {
     DownloadWindow window(target, url, logFolder, ui, parent);
     if (!window.m_download.start())

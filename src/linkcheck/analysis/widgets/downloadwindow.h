@@ -19,13 +19,19 @@ class DownloadWindow final : public QDialog
     Q_DISABLE_COPY_MOVE(DownloadWindow)
 
 public:
-    DownloadWindow(const QString &target, const QString &url, const QString &logFolder,
-                   UserInterface *ui, QWidget *parent = nullptr);
+    DownloadWindow(const QString &target,
+                   const QString &url,
+                   const QString &logFolder,
+                   UserInterface *ui,
+                   QWidget *parent = nullptr);
     ~DownloadWindow() override;
 
     /// Runs the window modally; the file written, empty when the download failed.
-    static QString run(const QString &target, const QString &url, const QString &logFolder,
-                       UserInterface *ui, QWidget *parent);
+    static QString run(const QString &target,
+                       const QString &url,
+                       const QString &logFolder,
+                       UserInterface *ui,
+                       QWidget *parent);
 
     const PageDownload &download() const { return m_download; }
 
