@@ -4,12 +4,12 @@
 #include "browse/forms/widgets/texttablemodel.h"
 #include "browse/list/browserefresh.h"
 #include "import/favoritesimport.h"
+#include "shell/widgets/framedwindow.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QHeaderView>
 #include <QLabel>
-#include <QMdiSubWindow>
 #include <QPointer>
 #include <QPushButton>
 #include <QTableView>
@@ -156,10 +156,7 @@ void FavoritesImportWindow::end()
 
 void FavoritesImportWindow::closeWindow()
 {
-    if (auto *sub = qobject_cast<QMdiSubWindow *>(parentWidget()))
-        sub->close();
-    else
-        close();
+    closeFramedWindow(this);
 }
 
 void FavoritesImportWindow::closeEvent(QCloseEvent *event)

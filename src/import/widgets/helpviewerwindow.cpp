@@ -1,9 +1,9 @@
 #include "import/widgets/helpviewerwindow.h"
+#include "shell/widgets/framedwindow.h"
 
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QHBoxLayout>
-#include <QMdiSubWindow>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -30,10 +30,7 @@ HelpViewerWindow::HelpViewerWindow(const QString &title, const QString &text, QW
     row->addWidget(closeButton);
     layout->addLayout(row);
     connect(closeButton, &QPushButton::clicked, this, [this] {
-        if (auto *sub = qobject_cast<QMdiSubWindow *>(parentWidget()))
-            sub->close();
-        else
-            QWidget::close();
+        closeFramedWindow(this);
     });
     setMinimumSize(QFontMetrics(m_text->font()).horizontalAdvance(QString(84, u'x')), 360);
     resize(minimumWidth(), 480);

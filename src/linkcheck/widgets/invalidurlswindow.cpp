@@ -3,9 +3,9 @@
 #include "linkcheck/favoritescheck.h"
 #include "linkcheck/widgets/linktestwindow.h"
 #include "shell/procedurenames.h"
+#include "shell/widgets/framedwindow.h"
 
 #include <QHeaderView>
-#include <QMdiSubWindow>
 #include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -63,10 +63,7 @@ void InvalidUrlsWindow::showTest(LinkTest *test)
 
 void InvalidUrlsWindow::closeWindow()
 {
-    if (auto *sub = qobject_cast<QMdiSubWindow *>(parentWidget()))
-        sub->close();
-    else
-        close();
+    closeFramedWindow(this);
 }
 
 } // namespace pk

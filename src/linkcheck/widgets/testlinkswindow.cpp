@@ -4,10 +4,10 @@
 #include "linkcheck/testlinksprocess.h"
 #include "linkcheck/widgets/linktestwindow.h"
 #include "shell/procedurenames.h"
+#include "shell/widgets/framedwindow.h"
 
 #include <QCloseEvent>
 #include <QLabel>
-#include <QMdiSubWindow>
 #include <QHBoxLayout>
 #include <QProgressBar>
 #include <QPushButton>
@@ -60,10 +60,7 @@ TestLinksWindow::TestLinksWindow(std::unique_ptr<TestLinksProcess> process,
     connect(&p, &TestLinksProcess::testStarted, this, &TestLinksWindow::showTest);
     connect(&p, &TestLinksProcess::finished, this, [this] {
         m_finished = true;
-        if (auto *sub = qobject_cast<QMdiSubWindow *>(parentWidget()))
-            sub->close();
-        else
-            close();
+        closeFramedWindow(this);
     });
     QTimer::singleShot(0, &p, &TestLinksProcess::run);
 }

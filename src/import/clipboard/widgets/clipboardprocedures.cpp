@@ -4,9 +4,7 @@
 #include "shell/procedurenames.h"
 #include "shell/procedureregistry.h"
 #include "shell/shell.h"
-
-#include <QMdiSubWindow>
-#include <QPointer>
+#include "shell/widgets/framedwindow.h"
 
 namespace pk {
 
@@ -16,15 +14,7 @@ QWidget *openClipboardMonitor(const ProcedureCall &call)
 {
     Shell &shell = call.shell;
     auto *window = new ClipboardMonitorWindow(shell.collection(), shell.errors(), shell.ui());
-    QPointer<ClipboardMonitorWindow> guard = window;
-    QObject::connect(window, &ClipboardMonitorWindow::closeRequested, window, [guard] {
-        if (!guard)
-            return;
-        if (auto *sub = qobject_cast<QMdiSubWindow *>(guard->parentWidget()))
-            sub->close();
-        else
-            guard->close();
-    });
+    closeOnRequest(window);
     return window;
 }
 

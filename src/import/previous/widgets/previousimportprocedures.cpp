@@ -4,9 +4,7 @@
 #include "shell/procedurenames.h"
 #include "shell/procedureregistry.h"
 #include "shell/shell.h"
-
-#include <QMdiSubWindow>
-#include <QPointer>
+#include "shell/widgets/framedwindow.h"
 
 namespace pk {
 
@@ -19,15 +17,7 @@ QWidget *openPreviousVersionImport(const ProcedureCall &call)
                                                    shell.errors(),
                                                    shell.ui(),
                                                    &shell.positionIni());
-    QPointer<PreviousVersionImportWindow> guard = window;
-    QObject::connect(window, &PreviousVersionImportWindow::closeRequested, window, [guard] {
-        if (!guard)
-            return;
-        if (auto *sub = qobject_cast<QMdiSubWindow *>(guard->parentWidget()))
-            sub->close();
-        else
-            guard->close();
-    });
+    closeOnRequest(window);
     return window;
 }
 

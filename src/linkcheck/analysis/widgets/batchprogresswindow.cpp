@@ -1,10 +1,10 @@
 #include "linkcheck/analysis/widgets/batchprogresswindow.h"
 
 #include "linkcheck/analysis/locationbatch.h"
+#include "shell/widgets/framedwindow.h"
 
 #include <QCloseEvent>
 #include <QLabel>
-#include <QMdiSubWindow>
 #include <QHBoxLayout>
 #include <QProgressBar>
 #include <QPushButton>
@@ -81,10 +81,7 @@ BatchProgressWindow::~BatchProgressWindow() = default;
 
 void BatchProgressWindow::closeWindow()
 {
-    if (auto *sub = qobject_cast<QMdiSubWindow *>(parentWidget()))
-        sub->close();
-    else
-        close();
+    closeFramedWindow(this);
 }
 
 void BatchProgressWindow::closeEvent(QCloseEvent *event)
