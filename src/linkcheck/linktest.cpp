@@ -180,6 +180,11 @@ void LinkTest::takeEvent(int event)
 
 void LinkTest::recordImmediateFailure()
 {
+    if (m_hops > 0) {
+        // The redirect's target could not be asked: the first answer stands.
+        conclude(m_first);
+        return;
+    }
     const int error = m_client->Error;
     QString value = QString::number(error) + QLatin1Char(' ') + m_client->InterpretError();
     if (m_current.contains(QLatin1String("HTTPS:"), Qt::CaseInsensitive))
@@ -343,6 +348,11 @@ void LinkTest::errorTrapped(const QString &errorText, const QString &functionNam
 {
     emit busyChanged(false);
     m_requestLimit.stop();
+    if (m_hops > 0) {
+        // Only following a redirect failed: the location is judged by its own answer.
+        conclude(m_first);
+        return;
+    }
     if (!m_env.batch) {
         // A single test reports it like any network error; the window stays open until the
         // time limit or until the user closes it, and nothing is written.
@@ -363,6 +373,10 @@ void LinkTest::requestTimedOut()
 {
     if (m_finished)
         return;
+    if (m_hops > 0) {
+        conclude(m_first);
+        return;
+    }
     const qint64 seconds
         = std::chrono::duration_cast<std::chrono::seconds>(m_env.requestLimit).count();
     recordFailure(2,
