@@ -377,8 +377,7 @@ void LinkTest::requestTimedOut()
         conclude(m_first);
         return;
     }
-    const qint64 seconds
-        = std::chrono::duration_cast<std::chrono::seconds>(m_env.requestLimit).count();
+    const double seconds = double(m_env.requestLimit.count()) / 1000.0;
     recordFailure(2,
                   QStringLiteral("No answer within ") + QString::number(seconds)
                       + QStringLiteral(" s from ") + m_current);

@@ -78,8 +78,10 @@ public:
     static constexpr int BufferSize = 16634;
     static constexpr int MaxRedirects = 10;
     static constexpr int MaxRetryAfterSeconds = 60;
-    /// The state a location refused for too many requests is given (kept apart from failed).
-    static constexpr quint8 RateLimited = 3;
+    /// The state a location still refused for too many requests is given: not known (the
+    /// stored states are unknown, passed and failed), so never counted as failed; a detail
+    /// row says why.
+    static constexpr quint8 RateLimited = 0;
 
     LinkTest(LinkTestEnvironment environment, QString url, bool update, QObject *parent = nullptr);
     ~LinkTest() override;
@@ -110,6 +112,8 @@ public:
     QString secureAddress() const { return m_secureAddress; }
     /// A network error failed the location (written in a batch).
     bool networkFailed() const { return m_networkFailed; }
+    /// The server still refused for too many requests after the wait.
+    bool rateLimited() const { return m_rateLimited; }
     /// Requests sent, redirects and repeats included.
     int requestsSent() const { return m_requests; }
 

@@ -139,6 +139,18 @@ bool TestLinksProcess::nextLocation(QString &location)
     return true;
 }
 
+QString TestLinksProcess::hostOf(const QString &location) const
+{
+    // Without a per-host limit one queue keeps the locations in key order. A server is its
+    // host name and port.
+    if (m_env.web.perHost <= 0)
+        return {};
+    const QUrl url(location);
+    const int port = url.port(
+        url.scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) == 0 ? 443 : 80);
+    return url.host().toLower() + QLatin1Char(':') + QString::number(port);
+}
+
 bool TestLinksProcess::testable(const QString &location) const
 {
     return location.startsWith(QLatin1String("http://"))
@@ -147,8 +159,7 @@ bool TestLinksProcess::testable(const QString &location) const
 
 void TestLinksProcess::enqueue(const QString &location)
 {
-    // Without a per-host limit one queue keeps the locations in key order.
-    const QString host = m_env.web.perHost > 0 ? QUrl(location).host().toLower() : QString();
+    const QString host = hostOf(location);
     std::deque<QString> &queue = m_queues[host];
     if (queue.empty())
         m_hostTurns.push_back(host);
@@ -228,7 +239,7 @@ void TestLinksProcess::startTest(const QString &location)
     auto *test = new LinkTest(std::move(environment), location, true, this);
     ++m_ownRunning;
     ++m_testsStarted;
-    const QString host = m_env.web.perHost > 0 ? QUrl(location).host().toLower() : QString();
+    const QString host = hostOf(location);
     m_mostPerHost = std::max(m_mostPerHost, ++m_hostRunning[host]);
     connect(test, &LinkTest::finished, this, [this, test, host](int result) {
         if (--m_hostRunning[host] <= 0)
@@ -250,7 +261,7 @@ void TestLinksProcess::count(const LinkTest &test, int result)
         const ResponseOutcome &outcome = test.outcome();
         if (test.movedToSecure())
             m_secureMoves.emplace_back(test.url(), test.secureAddress());
-        if (outcome.Validated == LinkTest::RateLimited)
+        if (test.rateLimited())
             ++m_summary.rateLimited;
         else if (outcome.Validated == 2)
             ++m_summary.failed;

@@ -127,6 +127,7 @@ private:
     void scheduleStep();
     bool nextLocation(QString &location);
     bool testable(const QString &location) const;
+    QString hostOf(const QString &location) const;
     void enqueue(const QString &location);
     /// The next location whose host has a free slot, taking the hosts in turn.
     std::optional<QString> takeNext();
