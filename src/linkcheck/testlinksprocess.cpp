@@ -189,41 +189,57 @@ std::optional<QString> TestLinksProcess::takeNext()
     return std::nullopt;
 }
 
+bool TestLinksProcess::readOne()
+{
+    QString location;
+    if (!nextLocation(location)) {
+        m_exhausted = true;
+        return false;
+    }
+    ++m_counter;
+    emit progressText(QStringLiteral("Testing ") + QString::number(m_counter)
+                      + QStringLiteral(" of up to ") + QString::number(m_total));
+    const int percent = m_total > 0 ? int(std::min<qint64>(100, m_counter * 100 / m_total)) : 100;
+    emit percentText(QString::number(percent) + QStringLiteral("% Completed"));
+    emit progressValue(percent);
+    if (testable(location))
+        enqueue(location);
+    else
+        ++m_summary.skipped;
+    return true;
+}
+
 void TestLinksProcess::step()
 {
     if (!m_running || m_finished)
         return;
     int looked = 0;
-    // The plain run reads one location ahead; taking turns needs a window of them.
-    const qsizetype readAhead = m_env.web.perHost > 0 ? ReadAhead : 1;
+    // The plain run reads one location ahead; taking turns needs a window of them. When
+    // every host in the window is at its limit while slots are free (the locations of one
+    // host are neighbours in key order), the window widens up to MaxReadAhead.
+    const bool turns = m_env.web.perHost > 0;
+    const qsizetype readAhead = turns ? ReadAhead : 1;
+    bool wantMore = false;
     while (!m_stopping) {
         while (!m_exhausted && m_queued < readAhead && looked < RecordsPerStep) {
-            QString location;
-            if (!nextLocation(location)) {
-                m_exhausted = true;
-                break;
-            }
-            ++looked;
-            ++m_counter;
-            emit progressText(QStringLiteral("Testing ") + QString::number(m_counter)
-                              + QStringLiteral(" of up to ") + QString::number(m_total));
-            const int percent = m_total > 0 ? int(std::min<qint64>(100, m_counter * 100 / m_total))
-                                            : 100;
-            emit percentText(QString::number(percent) + QStringLiteral("% Completed"));
-            emit progressValue(percent);
-            if (testable(location))
-                enqueue(location);
-            else
-                ++m_summary.skipped;
+            if (readOne())
+                ++looked;
         }
         if (m_queued == 0 || RunningTests::instance().count() >= m_env.maxRunning)
             break; // a finishing test or the timer brings us back
-        const std::optional<QString> location = takeNext();
-        if (!location)
-            break; // every waiting host is at its limit
-        startTest(*location);
+        if (const std::optional<QString> location = takeNext()) {
+            startTest(*location);
+            continue;
+        }
+        // Every waiting host is at its limit: look further for another host.
+        wantMore = turns && !m_exhausted && m_queued < MaxReadAhead;
+        if (!wantMore || looked >= RecordsPerStep)
+            break;
+        if (readOne())
+            ++looked;
     }
-    if (!m_stopping && !m_exhausted && looked >= RecordsPerStep && m_queued < readAhead) {
+    if (!m_stopping && !m_exhausted && looked >= RecordsPerStep
+        && (m_queued < readAhead || wantMore)) {
         scheduleStep();
         return;
     }

@@ -85,6 +85,8 @@ public:
     static constexpr int RecordsPerStep = 500;
     /// Locations read ahead of the running tests when the hosts take turns.
     static constexpr int ReadAhead = 256;
+    /// The most locations waiting at once while looking past hosts at their limit.
+    static constexpr int MaxReadAhead = 20000;
     static constexpr const char *SummaryCaption = "Test Links";
     static constexpr const char *SecureLabel = "Address before https";
 
@@ -126,6 +128,8 @@ private:
     void step();
     void scheduleStep();
     bool nextLocation(QString &location);
+    /// Reads the next location into its queue (or counts it skipped); false at the end.
+    bool readOne();
     bool testable(const QString &location) const;
     QString hostOf(const QString &location) const;
     void enqueue(const QString &location);
