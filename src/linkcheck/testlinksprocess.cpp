@@ -251,7 +251,9 @@ void TestLinksProcess::startTest(const QString &location)
 {
     LinkTestEnvironment environment = m_env.test;
     environment.batch = true;
-    m_env.web.applyTo(environment);
+    environment.getFallback = m_env.web.getFallback;
+    environment.retryRateLimited = m_env.web.waitWhenRateLimited;
+    environment.requestLimit = m_env.web.requestLimit();
     auto *test = new LinkTest(std::move(environment), location, true, this);
     ++m_ownRunning;
     ++m_testsStarted;

@@ -1,6 +1,5 @@
 #include "linkcheck/webchecksettings.h"
 
-#include "linkcheck/linktest.h"
 #include "platform/inifile.h"
 
 #include <algorithm>
@@ -61,13 +60,6 @@ void WebCheckSettings::save(IniFile &ini) const
     ini.setValue(section(), QStringLiteral("WaitWhenRateLimited"), waitWhenRateLimited ? 1 : 0);
     ini.setValue(section(), QStringLiteral("OfferSecureUpdate"), offerSecureUpdate ? 1 : 0);
     ini.setValue(section(), QStringLiteral("Summary"), summary ? 1 : 0);
-}
-
-void WebCheckSettings::applyTo(LinkTestEnvironment &environment) const
-{
-    environment.getFallback = getFallback;
-    environment.retryRateLimited = waitWhenRateLimited;
-    environment.requestLimit = requestLimit();
 }
 
 } // namespace pk

@@ -5,7 +5,6 @@
 namespace pk {
 
 class IniFile;
-struct LinkTestEnvironment;
 
 /**
  * @brief How "Test Links" deals with today's web, kept in section "Testing" of PATHKEEP.INI.
@@ -34,8 +33,6 @@ struct WebCheckSettings
     static WebCheckSettings load(const IniFile &ini);
     void save(IniFile &ini) const;
 
-    /// Sets the request-level switches of a test's environment.
-    void applyTo(LinkTestEnvironment &environment) const;
     std::chrono::milliseconds requestLimit() const { return std::chrono::seconds(requestSeconds); }
 
     bool operator==(const WebCheckSettings &) const = default;

@@ -1,6 +1,7 @@
 #include "linkcheck/analysis/locationanalysis.h"
 #include "linkcheck/analysis/pagedecoder.h"
 #include "linkcheck/analysis/urlanalyzer.h"
+#include "loopbackserver.h"
 #include "pageserver.h"
 #include "store/collection.h"
 #include "store/detailmanager.h"
@@ -387,4 +388,28 @@ TEST(PageDecoder, CharsetChoiceAndSequencesCutBetweenBlocks)
     for (const char *piece : {"a\xC3", "\xA9 \xE2", "\x82", "\xAC b\xE9", "c"})
         text += utf8.decode(QByteArrayView(piece, qsizetype(std::strlen(piece))));
     EXPECT_EQ(text, QStringLiteral("aé € béc"));
+}
+
+TEST_F(Analysis, SecurePagesTrustWhatTheNetworkLibraryTrusts)
+{
+    const std::string page = "<html><head><title>Secure</title></head></html>";
+    test::LoopbackServer tls(test::LoopbackServer::reply("HTTP/1.1 200 OK\r\nContent-Type: "
+                                                         "text/html\r\nContent-Length: "
+                                                         + std::to_string(page.size()) + "\r\n\r\n"
+                                                         + page),
+                             true);
+    LocationRecord record;
+    record.Location = QStringLiteral("https://127.0.0.1:%1/").arg(tls.port());
+    const char *saved = std::getenv("SSL_CERT_FILE");
+    const std::string savedValue = saved ? saved : "";
+    unsetenv("SSL_CERT_FILE");
+    EXPECT_EQ(analyze(record), 2); // a certificate nobody vouches for
+    setenv("SSL_CERT_FILE", tls.certificateFile().c_str(), 1);
+    record.Validated = 0;
+    EXPECT_GT(analyze(record), 3);
+    EXPECT_EQ(record.Description, QStringLiteral("Secure"));
+    if (saved)
+        setenv("SSL_CERT_FILE", savedValue.c_str(), 1);
+    else
+        unsetenv("SSL_CERT_FILE");
 }

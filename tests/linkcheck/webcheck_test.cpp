@@ -158,12 +158,17 @@ TEST_F(WebCheckTest, RefusedCertificateSaysWhy)
         << ui.interactions()[0].text.toStdString();
     EXPECT_FALSE(ui.interactions()[0].text.contains(QStringLiteral("Open Timeout")));
 
-    // Trusted, it passes.
+    // Trusted, it passes: named by the option, or by SSL_CERT_FILE as for page analysis.
     std::string caFile = server.certificateFile();
     ASSERT_EQ(NetOptions(NetOptionSSLCAFile, caFile), 0);
     EXPECT_EQ(run(batchEnvironment(), url).result(), LinkTest::Evaluated);
     EXPECT_EQ(location(url).Validated, 1);
     std::string none;
+    ASSERT_EQ(NetOptions(NetOptionSSLCAFile, none), 0);
+    setenv("SSL_CERT_FILE", caFile.c_str(), 1);
+    ASSERT_EQ(NetOptions(NetOptionSSLCAFile, none), 0); // a fresh context reads the variable
+    EXPECT_EQ(run(batchEnvironment(), url).result(), LinkTest::Evaluated);
+    unsetenv("SSL_CERT_FILE");
     ASSERT_EQ(NetOptions(NetOptionSSLCAFile, none), 0);
 }
 
