@@ -6,18 +6,20 @@
 // answering after delay-ms * (1 + h % 5) / 3; per-host > 0 switches on the web settings with
 // that many connections to one host, and the ideal is what the two limits allow.
 //
-// Usage: bench_linkcheck [locations] [delay-ms] [hosts] [per-host]
+// Usage: bench_linkcheck [locations] [delay-ms] [hosts] [per-host] [windows]
 
 #include "loopbackserver.h"
 
 #include "framework/scripteduserinterface.h"
 #include "linkcheck/runningtests.h"
 #include "linkcheck/testlinksprocess.h"
+#include "linkcheck/widgets/testlinkswindow.h"
 #include "store/categorymanager.h"
 #include "store/collection.h"
 #include "store/locationmanager.h"
 #include "store/view.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -28,6 +30,7 @@
 #include <vector>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <string>
 
@@ -59,7 +62,14 @@ double peakMemoryMiB()
 
 int main(int argc, char *argv[])
 {
-    QCoreApplication app(argc, argv);
+    // "windows" runs it as the program does: the progress window, and a window per test.
+    const bool windows = argc > 5 && std::strcmp(argv[5], "windows") == 0;
+    std::unique_ptr<QCoreApplication> application;
+    if (windows)
+        application = std::make_unique<QApplication>(argc, argv);
+    else
+        application = std::make_unique<QCoreApplication>(argc, argv);
+    QCoreApplication &app = *application;
     const int count = argc > 1 ? std::atoi(argv[1]) : 900;
     const int delayMs = argc > 2 ? std::atoi(argv[2]) : 200;
     const int hosts = std::max(1, argc > 3 ? std::atoi(argv[3]) : 1);
@@ -189,7 +199,8 @@ int main(int argc, char *argv[])
         env.web.perHost = perHost;
         env.web.summary = false;
     }
-    pk::TestLinksProcess process(std::move(env));
+    auto owned = std::make_unique<pk::TestLinksProcess>(std::move(env));
+    pk::TestLinksProcess &process = *owned;
     int mostRunning = 0;
     QObject::connect(&process, &pk::TestLinksProcess::testStarted, [&mostRunning](pk::LinkTest *) {
         mostRunning = std::max(mostRunning, pk::RunningTests::instance().count() + 1);
@@ -202,9 +213,17 @@ int main(int argc, char *argv[])
     QElapsedTimer wall;
     const std::clock_t cpuStart = std::clock();
     wall.start();
-    process.run();
-    if (!process.isFinished())
+    std::unique_ptr<pk::TestLinksWindow> window;
+    if (windows) {
+        // The window starts the run from the event loop, as when the menu item is chosen.
+        window = std::make_unique<pk::TestLinksWindow>(std::move(owned), nullptr);
+        window->show();
         app.exec();
+    } else {
+        process.run();
+        if (!process.isFinished())
+            app.exec();
+    }
     const double seconds = double(wall.nsecsElapsed()) / 1e9;
     const double cpu = double(std::clock() - cpuStart) / CLOCKS_PER_SEC;
 
