@@ -50,15 +50,16 @@ SplitBrowseWindow::SplitBrowseWindow(FormsContext context,
     m_categories = new CategoryTable(m_list, m_context.ui, 200, left);
     m_categories->table()->setColumnHidden(1, true);
     leftLayout->addWidget(m_categories, 1);
-    // The location side has "&New", "&Edit" and "&Delete" too: these take other letters.
+    // The location side's "&New", "&Edit" and "&Delete" and the frame's menus hold every
+    // letter of these texts: the category buttons go without accelerators.
     leftLayout->addLayout(
         FormsUi::rowButtons(left,
                             QStringLiteral("category"),
                             [this](FormRequest request) { openCategoryForm(request); },
                             true,
-                            {QStringLiteral("Ne&w"),
-                             QStringLiteral("Ed&it"),
-                             QStringLiteral("De&lete")}));
+                            {QStringLiteral("New"),
+                             QStringLiteral("Edit"),
+                             QStringLiteral("Delete")}));
 
     locations.layout = locationLayout();
     m_locations = new LocationBrowseWindow(std::move(locations), splitter);
