@@ -86,9 +86,10 @@ SqlFilter LocationBrowse::listFilter(const SqlFilter &query) const
 {
     if (!m_scoped)
         return query;
-    // The key compares categories without regard to letter case; so does the scope.
+    // The key's own column: compared as the key compares (without regard to letter case) and
+    // found through its index.
     SqlFilter out;
-    out.where = QStringLiteral("\"Category\" = ? COLLATE PKNOCASE");
+    out.where = QStringLiteral("\"KeyCategory\" = ?");
     out.bindings << m_categoryScope;
     if (!query.isEmpty()) {
         out.where += QStringLiteral(" AND (") + query.where + QLatin1Char(')');
