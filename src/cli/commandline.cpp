@@ -40,6 +40,8 @@
 #include <QEventLoop>
 #include <QFileInfo>
 
+#include <SQLiteCpp/Database.h>
+
 #include "pathkeepversion.h"
 
 using namespace Qt::StringLiterals;
@@ -53,6 +55,7 @@ struct CommandLine::Common
     bool quiet = false;
     bool progress = false;
     bool create = false;
+    int waitSeconds = 10;
 };
 
 namespace {
@@ -87,7 +90,7 @@ QString commandOf(const QStringList &arguments, qsizetype &at)
 {
     for (qsizetype i = 1; i < arguments.size(); ++i) {
         const QString &a = arguments.at(i);
-        if (a == u"--collection"_s || a == u"-C"_s) {
+        if (a == u"--collection"_s || a == u"-C"_s || a == u"--wait"_s) {
             ++i;
             continue;
         }
@@ -214,6 +217,11 @@ int CommandLine::run(const QStringList &arguments)
     parser.addOption({u"create"_s,
                       u"Make an empty collection in the folder when it has none (add, "
                       "import)."_s});
+    parser.addOption({u"wait"_s,
+                      u"Seconds to wait for a collection another program is writing to "
+                      "(default 10)."_s,
+                      u"SECONDS"_s,
+                      u"10"_s});
     parser.addHelpOption();
 
     const QCommandLineOption queryOption(u"query"_s,
@@ -315,6 +323,10 @@ int CommandLine::run(const QStringList &arguments)
                                                   : QDir::currentPath();
     common.quiet = parser.isSet(u"quiet"_s);
     common.create = parser.isSet(u"create"_s);
+    bool number = false;
+    common.waitSeconds = parser.value(u"wait"_s).toInt(&number);
+    if (!number || common.waitSeconds < 0)
+        return usageError(u"--wait takes a number of seconds"_s);
     common.progress = !common.quiet && ProgressBar::stderrIsTerminal();
     m_ui->setQuiet(common.quiet);
 
@@ -367,6 +379,10 @@ bool CommandLine::openCollection(Common &common, bool create)
         m_collection.reset();
         return false;
     }
+
+    // The program may be writing to the collection at the same moment: wait for its
+    // transaction to end rather than fail at once.
+    m_collection->db().setBusyTimeout(common.waitSeconds * 1000);
 
     // A protected collection opens only with its password, as at the program's start.
     AppSettings settings;
