@@ -149,15 +149,19 @@ int main(int argc, char *argv[])
     QDir().mkpath(small);
     const QString importWork = QString::number(links) + u"-link bookmark file: import"_s;
     const QString exportWork = QString::number(links) + u" locations: export to HTML"_s;
-    row(qPrintable(importWork), "pathkeep-cli",
+    row(qPrintable(importWork),
+        "pathkeep-cli",
         timed(cli, {u"--quiet"_s, u"--create"_s, u"import"_s, u"Netscape"_s, bookmarks}, small));
-    row(qPrintable(exportWork), "pathkeep-cli",
+    row(qPrintable(exportWork),
+        "pathkeep-cli",
         timed(cli, {u"--quiet"_s, u"export"_s, u"Table"_s, work + u"/export.htm"_s}, small));
     if (!buku.isEmpty()) {
         // buku asks about tags while importing; "n" answers each question.
-        row(qPrintable(importWork), "buku",
+        row(qPrintable(importWork),
+            "buku",
             timed(buku, {u"--nostdin"_s, u"--import"_s, bookmarks}, work, QByteArray("n\nn\nn\n")));
-        row(qPrintable(exportWork), "buku",
+        row(qPrintable(exportWork),
+            "buku",
             timed(buku, {u"--nostdin"_s, u"--export"_s, work + u"/buku-export.html"_s}, work));
     } else {
         skipped(qPrintable(importWork), "buku");
@@ -175,17 +179,21 @@ int main(int argc, char *argv[])
     }
     std::printf("(filled %d locations in %.1fs)\n", locations, double(fill.elapsed()) / 1000);
     const QString listWork = QString::number(locations) + u" locations: list --query, 2%"_s;
-    row(qPrintable(listWork), "pathkeep-cli",
+    row(qPrintable(listWork),
+        "pathkeep-cli",
         timed(cli,
-              {u"list"_s, u"--query"_s, u"URL:Category = 'Category 7'"_s, u"--format"_s,
-               u"json"_s},
+              {u"list"_s, u"--query"_s, u"URL:Category = 'Category 7'"_s, u"--format"_s, u"json"_s},
               large));
     const QString listRating = QString::number(locations) + u" locations: list --query, 10%"_s;
-    row(qPrintable(listRating), "pathkeep-cli",
-        timed(cli, {u"list"_s, u"--query"_s, u"URL:Rating = 3"_s, u"--order"_s, u"Rating"_s},
+    row(qPrintable(listRating),
+        "pathkeep-cli",
+        timed(cli,
+              {u"list"_s, u"--query"_s, u"URL:Rating = 3"_s, u"--order"_s, u"Rating"_s},
               large));
     if (!buku.isEmpty())
-        std::printf("%-44s %-12s %10s\n", qPrintable(listWork), "buku",
+        std::printf("%-44s %-12s %10s\n",
+                    qPrintable(listWork),
+                    "buku",
                     "not run (its import of 1,000,000 takes hours)");
 
     // Link check of one slow host.
@@ -204,10 +212,14 @@ int main(int argc, char *argv[])
                               + QString::number(delayMs) + u" ms): check"_s;
     row(qPrintable(checkWork), "pathkeep-cli", timed(cli, {u"--quiet"_s, u"check"_s}, checkFolder));
     if (!linkchecker.isEmpty())
-        row(qPrintable(checkWork), "linkchecker",
+        row(qPrintable(checkWork),
+            "linkchecker",
             timed(linkchecker,
-                  {u"--no-status"_s, u"--check-extern"_s, u"--recursion-level=1"_s,
-                   u"--threads=9"_s, checkFile},
+                  {u"--no-status"_s,
+                   u"--check-extern"_s,
+                   u"--recursion-level=1"_s,
+                   u"--threads=9"_s,
+                   checkFile},
                   work));
     else
         skipped(qPrintable(checkWork), "linkchecker");

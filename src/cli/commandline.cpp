@@ -584,8 +584,9 @@ int CommandLine::download(QCommandLineParser &parser, Common &common)
     const QString logFolder = m_collection->folder();
 
     if (!batch) {
+        // "*" names the file after the address, as the multiple download does.
         const QString written
-            = PageDownload::fetch(folder, positional.first(), logFolder, m_ui.get());
+            = PageDownload::fetch(folder + u"/*"_s, positional.first(), logFolder, m_ui.get());
         if (written.isEmpty())
             return Failure;
         print(m_out, written + u'\n');

@@ -1,3 +1,4 @@
+#include "cliprocess.h"
 #include "loopbackserver.h"
 #include "support/tempcollection.h"
 
@@ -12,7 +13,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 
 #include <gtest/gtest.h>
 
@@ -24,33 +24,11 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-struct Result
-{
-    int code = -1;
-    QByteArray out;
-    QByteArray err;
-};
+using Result = CliResult;
 
-/// Runs the real program; its standard error is not a terminal, so it draws no progress bar.
 Result cli(const QStringList &arguments, const QProcessEnvironment &extra = {})
 {
-    QProcess process;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.remove(u"PATHKEEP_PASSWORD"_s);
-    for (const QString &key : extra.keys())
-        env.insert(key, extra.value(key));
-    process.setProcessEnvironment(env);
-    process.start(QStringLiteral(PK_CLI_PROGRAM), arguments);
-    Result r;
-    if (!process.waitForFinished(120000)) {
-        process.kill();
-        process.waitForFinished();
-        return r;
-    }
-    r.code = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    r.out = process.readAllStandardOutput();
-    r.err = process.readAllStandardError();
-    return r;
+    return runCli(arguments, extra);
 }
 
 QJsonArray jsonList(const QString &folder, const QStringList &more = {})
