@@ -6,6 +6,8 @@
 #include "cli/linkchecksummary.h"
 #include "cli/locationoutput.h"
 #include "cli/progressbar.h"
+#include "cli/fieldlistoption.h"
+#include "export/advancedexport.h"
 #include "export/exportfile.h"
 #include "export/exportreader.h"
 #include "export/exportsettings.h"
@@ -13,7 +15,10 @@
 #include "export/preformattedexport.h"
 #include "framework/errormanager.h"
 #include "import/categorymode.h"
+#include "import/advanced/advancedimport.h"
+#include "import/advanced/importinsertsink.h"
 #include "import/favoritesimport.h"
+#include "import/importinsert.h"
 #include "import/htmlimport.h"
 #include "import/previous/previousversionimport.h"
 #include "import/text/textimport.h"
@@ -121,8 +126,7 @@ const QStringList &exportTypes()
     static const QStringList types = [] {
         QStringList list;
         for (const auto &type : ExportWizardModel::types())
-            if (type.first != u"ADV"_s)
-                list << type.first;
+            list << type.first;
         return list;
     }();
     return types;
@@ -264,10 +268,17 @@ int CommandLine::run(const QStringList &arguments)
         parser.addOption({u"all"_s, u"Save every location."_s});
         parser.addOption({u"to"_s, u"The folder the pages are saved to."_s, u"DIR"_s});
     } else if (command == u"import"_s) {
-        parser.addPositionalArgument(u"KIND"_s,
-                                     u"IE (a favourites folder), Netscape (a bookmark file), HTML, "
-                                     "CSV, ASCII (any text) or Previous (a URL_L.TPS file)."_s);
+        parser.addPositionalArgument(
+            u"KIND"_s,
+            u"IE (a favourites folder), Netscape (a bookmark file), HTML, "
+            "CSV, ADV (CSV with chosen columns), ASCII (any text) or Previous (a URL_L.TPS "
+            "file)."_s);
         parser.addPositionalArgument(u"FILE"_s, u"The file (the folder for IE)."_s);
+        parser.addOption({u"map"_s,
+                          u"ADV: the columns to read, e.g. URL:Location=1,URL:Description=3 "
+                          "(default: the columns the first record names)."_s,
+                          u"FIELD=COLUMN,..."_s});
+        parser.addOption({u"skip-header"_s, u"ADV with --map: the first record is a header."_s});
         parser.addOption({u"category-mode"_s,
                           u"Guess (default: from the source), Selected (--category for every "
                           "location) or None."_s,
@@ -288,6 +299,11 @@ int CommandLine::run(const QStringList &arguments)
         parser.addOption({u"site-info"_s, u"Include the site information."_s});
         parser.addOption({u"meta-keywords"_s, u"Meta keywords of an HTML page."_s, u"TEXT"_s});
         parser.addOption({u"meta-description"_s, u"Meta description of an HTML page."_s, u"TEXT"_s});
+        parser.addOption({u"fields"_s,
+                          u"ADV: the fields in order, a picture after '@' where wanted, e.g. "
+                          "URL:Location,URL:Rating@n3 (default: every field)."_s,
+                          u"FIELD,..."_s});
+        parser.addOption({u"header"_s, u"ADV: a first record of field names."_s});
         parser.addOption({u"preformatted"_s,
                           u"Fill the collection's HTML templates (Default_*.htm) instead."_s});
     }
@@ -306,7 +322,10 @@ int CommandLine::run(const QStringList &arguments)
                     "shows how many passed, failed, moved (redirected) and were skipped; the exit "
                     "status is 1 when any failed.\n"_s;
         else if (command == u"import"_s)
-            help += u"\nThe Ask mode of the wizard is not offered: there is nobody to ask.\n"_s;
+            help += u"\nThe Ask mode of the wizard is not offered: there is nobody to ask. ADV "
+                    "imports take no category mode (the columns say it). The exit status is 1 "
+                    "when a location was refused (for example for a category the collection does "
+                    "not have); addresses already stored are skipped.\n"_s;
         else if (command == u"export"_s)
             help += u"\nThe file is not opened afterwards (the wizard's question is answered "
                     "No).\n"_s;
@@ -632,7 +651,7 @@ int CommandLine::importFile(QCommandLineParser &parser, Common &common)
     if (positional.size() != 2)
         return usageError(u"import takes a KIND and a FILE"_s);
     const QString kind
-        = pick({u"IE"_s, u"Netscape"_s, u"HTML"_s, u"CSV"_s, u"ASCII"_s, u"Previous"_s},
+        = pick({u"IE"_s, u"Netscape"_s, u"HTML"_s, u"CSV"_s, u"ADV"_s, u"ASCII"_s, u"Previous"_s},
                positional.at(0));
     if (kind.isEmpty())
         return usageError(u"unknown import kind '"_s + positional.at(0) + u"'"_s);
@@ -644,6 +663,13 @@ int CommandLine::importFile(QCommandLineParser &parser, Common &common)
     const QString category = parser.value(u"category"_s).trimmed();
     if (*mode == CategoryMode::Selected && category.isEmpty())
         return usageError(u"--category-mode Selected needs --category"_s);
+    std::optional<QList<QPair<int, int>>> map;
+    if (parser.isSet(u"map"_s)) {
+        QString error;
+        map = FieldListOption::importMap(parser.value(u"map"_s), error);
+        if (!map)
+            return usageError(error);
+    }
     if (kind == u"IE"_s ? !QFileInfo(file).isDir() : !QFileInfo(file).isFile())
         return usageError(file + (kind == u"IE"_s ? u" is not a folder"_s : u" is not a file"_s));
     if (!openCollection(common, common.create))
@@ -657,6 +683,7 @@ int CommandLine::importFile(QCommandLineParser &parser, Common &common)
     const QString path = QFileInfo(file).absoluteFilePath();
     bool stopped = false;
     int added = 0;
+    int refused = 0; ///< refused by the store's rules or failed to write
     if (kind == u"IE"_s) {
         FavoritesImport import(*m_collection, *m_errors, path, *mode, category);
         import.scan();
@@ -666,6 +693,7 @@ int CommandLine::importFile(QCommandLineParser &parser, Common &common)
         bar.clear();
         import.reportResult();
         stopped = import.inserter().stopped();
+        refused = import.inserter().refused() + import.inserter().failed();
         added = import.added();
     } else if (kind == u"Netscape"_s || kind == u"HTML"_s) {
         HtmlImport import(*m_collection, *m_errors, {kind, path, *mode, category});
@@ -676,6 +704,7 @@ int CommandLine::importFile(QCommandLineParser &parser, Common &common)
         bar.clear();
         import.reportResult();
         stopped = import.inserter().stopped();
+        refused = import.inserter().refused() + import.inserter().failed();
         added = import.added();
     } else if (kind == u"CSV"_s || kind == u"ASCII"_s) {
         TextImport::Kind textKind = TextImport::Kind::Csv;
@@ -687,8 +716,46 @@ int CommandLine::importFile(QCommandLineParser &parser, Common &common)
             bar.update(import.percent());
         bar.clear();
         stopped = import.insert().stopped();
+        refused = import.insert().refused() + import.insert().failed();
         added = import.count();
         import.finish();
+    } else if (kind == u"ADV"_s) {
+        AdvancedImport import(*m_ui);
+        if (!import.open(path))
+            return Failure;
+        if (parser.isSet(u"map"_s)) {
+            for (const auto &[target, column] : *map) {
+                if (column >= import.importFields().size()) {
+                    print(m_err,
+                          u"pathkeep-cli: the file has only "_s
+                              + QString::number(import.importFields().size()) + u" columns.\n"_s);
+                    return Usage;
+                }
+                import.assign(target, column);
+            }
+            import.setStripHeader(parser.isSet(u"skip-header"_s));
+        } else {
+            import.autoAssign();
+        }
+        if (!import.hasAssignment()) {
+            m_ui->message(u"No Fields Selected for Import!"_s,
+                          u"You must select one or more fields to import."_s,
+                          UserInterface::Icon::Warning);
+            return Failure;
+        }
+        ImportInsert insert(*m_collection, *m_errors, CategoryMode::None, QString());
+        const AdvancedImportSink sink = importInsertSink(insert);
+        if (import.startRun()) {
+            while (import.runStep(sink, AdvancedImport::RecordsPerTick, 200))
+                bar.update(import.percent());
+        }
+        bar.clear();
+        insert.reportRefusals();
+        stopped = insert.stopped();
+        refused = insert.refused() + insert.failed();
+        added = insert.added();
+        if (added > 0 && !common.quiet)
+            print(m_err, QString::number(added) + u" URL(s) imported.\n"_s);
     } else {
         PreviousVersionImport import(*m_collection, *m_errors);
         if (!import.open(path))
@@ -697,11 +764,13 @@ int CommandLine::importFile(QCommandLineParser &parser, Common &common)
             bar.update(import.percent());
         bar.clear();
         added = import.added();
+        refused = import.refused();
         import.finish();
     }
     if (added == 0 && !common.quiet)
         print(m_err, u"No locations were imported.\n"_s);
-    return stopped || m_halted ? Failure : Success;
+    // Duplicates are skipped by design; a location the store refused is work not done.
+    return stopped || refused > 0 || m_halted ? Failure : Success;
 }
 
 int CommandLine::exportFile(QCommandLineParser &parser, Common &common)
@@ -717,6 +786,14 @@ int CommandLine::exportFile(QCommandLineParser &parser, Common &common)
         return usageError(u"unknown order '"_s + parser.value(u"order"_s) + u"'"_s);
     if (parser.isSet(u"query"_s) && parser.isSet(u"category"_s))
         return usageError(u"use --query or --category, not both"_s);
+    QList<ExportFieldEntry> fields = AdvancedExportFields::allFields();
+    if (parser.isSet(u"fields"_s)) {
+        QString error;
+        const auto chosen = FieldListOption::exportFields(parser.value(u"fields"_s), error);
+        if (!chosen)
+            return usageError(error);
+        fields = *chosen;
+    }
     if (!openCollection(common, false))
         return Failure;
 
@@ -732,10 +809,14 @@ int CommandLine::exportFile(QCommandLineParser &parser, Common &common)
     settings.typePreformatted = parser.isSet(u"preformatted"_s);
     if (parser.isSet(u"query"_s)) {
         settings.categoryAssignment = u"Query"_s;
+        m_query = parser.value(u"query"_s);
     } else if (parser.isSet(u"category"_s)) {
         settings.categoryAssignment = u"Selected"_s;
         settings.category = parser.value(u"category"_s).trimmed();
     }
+
+    if (type == u"ADV"_s)
+        return exportFields(settings, fields, parser.isSet(u"header"_s), common);
 
     // The wizard's rules decide which export runs; PATHKEEP.INI is only read, never written.
     IniFile ini(AppFolders::pathkeepIni());
@@ -781,6 +862,35 @@ int CommandLine::exportFile(QCommandLineParser &parser, Common &common)
               (written >= 0 ? QString::number(written) + u" location(s) exported to "_s
                             : u"Exported to "_s)
                   + model.settings().file + u".\n"_s);
+    return Success;
+}
+
+int CommandLine::exportFields(const ExportSettings &settings,
+                              const QList<ExportFieldEntry> &fields,
+                              bool header,
+                              Common &common)
+{
+    AdvancedExportSettings chosen;
+    chosen.file = settings.file;
+    chosen.order = settings.order;
+    chosen.assignment = settings.categoryAssignment;
+    chosen.category = settings.category;
+    chosen.queryCondition = settings.categoryAssignment == u"Query"_s ? m_query : QString();
+    ProgressBar bar(common.progress, m_err);
+    AdvancedExport exporter(*m_collection, *m_ui);
+    if (!exporter.open(chosen, fields, header))
+        return Failure;
+    AdvancedExport::Step step = AdvancedExport::Step::More;
+    while ((step = exporter.step()) == AdvancedExport::Step::More)
+        bar.update(exporter.percent());
+    bar.clear();
+    const bool closed = exporter.close();
+    if (step == AdvancedExport::Step::Failed || !closed || m_halted)
+        return Failure;
+    if (!common.quiet)
+        print(m_err,
+              QString::number(exporter.written()) + u" location(s) exported to "_s + settings.file
+                  + u".\n"_s);
     return Success;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -13,6 +14,8 @@ namespace pk {
 class Collection;
 class ConsoleUserInterface;
 class ErrorManager;
+struct ExportFieldEntry;
+struct ExportSettings;
 
 /**
  * @brief `pathkeep-cli`: the commands for scripts and timer jobs over one collection.
@@ -48,6 +51,11 @@ private:
     int download(QCommandLineParser &parser, Common &common);
     int importFile(QCommandLineParser &parser, Common &common);
     int exportFile(QCommandLineParser &parser, Common &common);
+    /// The field-selected export ("ADV").
+    int exportFields(const ExportSettings &settings,
+                     const QList<ExportFieldEntry> &fields,
+                     bool header,
+                     Common &common);
 
     /// Opens the collection of the command; reports why not and returns false.
     bool openCollection(Common &common, bool create);
@@ -61,6 +69,7 @@ private:
     std::unique_ptr<ConsoleUserInterface> m_ui;
     std::unique_ptr<ErrorManager> m_errors;
     std::unique_ptr<Collection> m_collection;
+    QString m_query; ///< the export's --query
     bool m_halted = false;
 };
 

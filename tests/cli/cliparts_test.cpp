@@ -1,7 +1,9 @@
 #include "cli/consoleuserinterface.h"
+#include "cli/fieldlistoption.h"
 #include "cli/linkchecksummary.h"
 #include "cli/locationoutput.h"
 #include "cli/progressbar.h"
+#include "import/advanced/advancedimport.h"
 #include "import/csv/locationcsvline.h"
 #include "linkcheck/linktest.h"
 #include "linkcheck/responseevaluator.h"
@@ -252,4 +254,43 @@ TEST(LinkCheckSummaryTest, CountsEachWayATestCanEnd)
     EXPECT_EQ(summary.failed(), 3);
     EXPECT_EQ(summary.skipped(), 4);
     EXPECT_EQ(summary.text(), u"Passed: 2, failed: 3, moved: 1, skipped: 4."_s);
+}
+
+TEST(FieldListOptionTest, ExportFieldsTakeDefaultOrGivenPictures)
+{
+    QString error;
+    const auto fields = FieldListOption::exportFields(u"url:location, URL:Rating@n3 ,CAT:Category"_s,
+                                                      error);
+    ASSERT_TRUE(fields) << error.toStdString();
+    ASSERT_EQ(fields->size(), 3);
+    EXPECT_EQ(fields->at(0).name, u"URL:Location"_s);
+    EXPECT_FALSE(fields->at(0).picture.isEmpty());
+    EXPECT_EQ(fields->at(1).picture, u"@n3"_s);
+    EXPECT_EQ(fields->at(2).name, u"CAT:Category"_s);
+
+    for (const QString &wrong : {u"URL:Nothing"_s, u""_s, u" , "_s, u"URL:Rating@"_s}) {
+        error.clear();
+        EXPECT_FALSE(FieldListOption::exportFields(wrong, error)) << wrong.toStdString();
+        EXPECT_FALSE(error.isEmpty()) << wrong.toStdString();
+    }
+}
+
+TEST(FieldListOptionTest, ImportMapNamesTargetsAndColumnsFromOne)
+{
+    QString error;
+    const auto map = FieldListOption::importMap(u"URL:Description=3,url:location=1"_s, error);
+    ASSERT_TRUE(map) << error.toStdString();
+    ASSERT_EQ(map->size(), 2);
+    const QStringList &targets = AdvancedImport::targetNames();
+    EXPECT_EQ(targets.at(map->at(0).first), u"URL:Description"_s);
+    EXPECT_EQ(map->at(0).second, 2);
+    EXPECT_EQ(targets.at(map->at(1).first), u"URL:Location"_s);
+    EXPECT_EQ(map->at(1).second, 0);
+
+    for (const QString &wrong :
+         {u"URL:Location"_s, u"URL:Location=0"_s, u"URL:Location=x"_s, u"URL:Bogus=1"_s, u""_s}) {
+        error.clear();
+        EXPECT_FALSE(FieldListOption::importMap(wrong, error)) << wrong.toStdString();
+        EXPECT_FALSE(error.isEmpty()) << wrong.toStdString();
+    }
 }
