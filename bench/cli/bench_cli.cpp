@@ -20,6 +20,7 @@
 #include <QTemporaryDir>
 
 #include <cstdio>
+#include <sys/stat.h>
 #include <cstdlib>
 
 using namespace Qt::StringLiterals;
@@ -37,11 +38,12 @@ struct Timed
 Timed timed(const QString &program,
             const QStringList &arguments,
             const QString &folder,
-            const QByteArray &input = {})
+            const QByteArray &input = {},
+            const QString &log = {})
 {
     QProcess process;
     process.setWorkingDirectory(folder);
-    process.setStandardOutputFile(QProcess::nullDevice());
+    process.setStandardOutputFile(log.isEmpty() ? QProcess::nullDevice() : log);
     process.setStandardErrorFile(QProcess::nullDevice());
     QElapsedTimer clock;
     clock.start();
@@ -138,6 +140,8 @@ int main(int argc, char *argv[])
     qputenv("XDG_DATA_HOME", (temp.path() + u"/data"_s).toUtf8());
     qputenv("HOME", temp.path().toUtf8());
     const QString work = temp.path();
+    // linkchecker run as root drops to "nobody", which must be able to read its link file.
+    ::chmod(QFile::encodeName(work).constData(), 0755);
 
     // Import and export of the bookmark file.
     const QString bookmarks = work + u"/bookmarks.html"_s;
@@ -207,11 +211,13 @@ int main(int argc, char *argv[])
     QDir().mkpath(checkFolder);
     const QString checkFile = work + u"/check.html"_s;
     writeBookmarks(checkFile, checks, base);
+    ::chmod(QFile::encodeName(checkFile).constData(), 0644);
     timed(cli, {u"--quiet"_s, u"--create"_s, u"import"_s, u"Netscape"_s, checkFile}, checkFolder);
     const QString checkWork = QString::number(checks) + u" links on one host ("_s
                               + QString::number(delayMs) + u" ms): check"_s;
     row(qPrintable(checkWork), "pathkeep-cli", timed(cli, {u"--quiet"_s, u"check"_s}, checkFolder));
-    if (!linkchecker.isEmpty())
+    if (!linkchecker.isEmpty()) {
+        const QString log = work + u"/linkchecker.log"_s;
         row(qPrintable(checkWork),
             "linkchecker",
             timed(linkchecker,
@@ -220,8 +226,21 @@ int main(int argc, char *argv[])
                    u"--recursion-level=1"_s,
                    u"--threads=9"_s,
                    checkFile},
-                  work));
-    else
+                  work,
+                  {},
+                  log));
+        // Its closing line tells how many links it checked and how many errors it found.
+        QFile file(log);
+        if (file.open(QIODevice::ReadOnly)) {
+            const QByteArray text = file.readAll();
+            for (const QByteArray &line : text.split('\n'))
+                if (line.startsWith("That's it."))
+                    std::printf("    linkchecker: %s\n", line.constData());
+            if (qgetenv("PK_BENCH_VERBOSE") == "1")
+                std::printf("%s\n", text.constData());
+        }
+    } else {
         skipped(qPrintable(checkWork), "linkchecker");
+    }
     return 0;
 }
