@@ -44,6 +44,7 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QFileInfo>
+#include <QScopeGuard>
 
 #include <SQLiteCpp/Database.h>
 
@@ -74,10 +75,10 @@ struct CommandInfo
 
 const CommandInfo Commands[] = {
     {"list", "[--query FILTER] [--order KEY] [--format table|csv|json]", "list the locations"},
-    {"add", "URL [--category C] [--description D]", "add one location"},
+    {"add", "URL --category C [--description D] [--rating N]", "add one location"},
     {"check", "[--query FILTER] [--timeout SECONDS]", "test the links and record the results"},
     {"analyze", "[--query FILTER]", "fetch each page and fill in its description and details"},
-    {"download", "URL|--query FILTER --to DIR", "save pages to a folder"},
+    {"download", "URL|--query FILTER|--all --to DIR", "save pages to a folder"},
     {"import", "KIND FILE [--category-mode MODE] [--category C]", "import locations"},
     {"export", "TYPE FILE [--order KEY] [--query FILTER] [--category C]", "export locations"},
 };
@@ -139,6 +140,13 @@ QString pick(const QStringList &list, const QString &value)
         if (item.compare(value, Qt::CaseInsensitive) == 0)
             return item;
     return {};
+}
+
+/// Lets messages clear the bar's line while it lives.
+auto attachBarTo(ConsoleUserInterface &ui, ProgressBar &bar)
+{
+    ui.setProgressBar(&bar);
+    return qScopeGuard([&ui] { ui.setProgressBar(nullptr); });
 }
 
 /// Runs the event loop until `done` says so.
@@ -521,6 +529,7 @@ int CommandLine::check(QCommandLineParser &parser, Common &common)
         return Usage;
 
     ProgressBar bar(common.progress, m_err);
+    const auto detachBar = attachBarTo(*m_ui, bar);
     TestLinksEnvironment env;
     env.test.collection = [this] { return m_collection.get(); };
     env.test.ui = m_ui.get();
@@ -550,7 +559,8 @@ int CommandLine::check(QCommandLineParser &parser, Common &common)
     bar.clear();
     summary.setLooked(process.counter());
     print(m_err, summary.text() + u'\n');
-    if (m_halted)
+    // A result that could not be written is reported as a problem: the check did not do its work.
+    if (m_halted || m_ui->problems() > 0)
         return Failure;
     return summary.failed() > 0 ? Failure : Success;
 }
@@ -565,6 +575,7 @@ int CommandLine::analyze(QCommandLineParser &parser, Common &common)
         return Usage;
 
     ProgressBar bar(common.progress, m_err);
+    const auto detachBar = attachBarTo(*m_ui, bar);
     LocationBatchEnvironment env;
     env.collection = [this] { return m_collection.get(); };
     env.ui = m_ui.get();
@@ -616,6 +627,7 @@ int CommandLine::download(QCommandLineParser &parser, Common &common)
     if (parser.isSet(u"query"_s) && !checkQuery(query))
         return Usage;
     ProgressBar bar(common.progress, m_err);
+    const auto detachBar = attachBarTo(*m_ui, bar);
     LocationBatchEnvironment env;
     env.collection = [this] { return m_collection.get(); };
     env.ui = m_ui.get();
@@ -680,6 +692,7 @@ int CommandLine::importFile(QCommandLineParser &parser, Common &common)
     }
 
     ProgressBar bar(common.progress, m_err);
+    const auto detachBar = attachBarTo(*m_ui, bar);
     const QString path = QFileInfo(file).absoluteFilePath();
     bool stopped = false;
     int added = 0;
@@ -827,6 +840,7 @@ int CommandLine::exportFile(QCommandLineParser &parser, Common &common)
         return usageError(u"--preformatted needs an HTML type"_s);
 
     ProgressBar bar(common.progress, m_err);
+    const auto detachBar = attachBarTo(*m_ui, bar);
     ExportEnvironment env;
     env.collection = m_collection.get();
     env.ui = m_ui.get();
@@ -877,6 +891,7 @@ int CommandLine::exportFields(const ExportSettings &settings,
     chosen.category = settings.category;
     chosen.queryCondition = settings.categoryAssignment == u"Query"_s ? m_query : QString();
     ProgressBar bar(common.progress, m_err);
+    const auto detachBar = attachBarTo(*m_ui, bar);
     AdvancedExport exporter(*m_collection, *m_ui);
     if (!exporter.open(chosen, fields, header))
         return Failure;

@@ -1,5 +1,7 @@
 #include "cli/consoleuserinterface.h"
 
+#include "cli/progressbar.h"
+
 #include <QRegularExpression>
 
 using namespace Qt::StringLiterals;
@@ -28,6 +30,8 @@ QString ConsoleUserInterface::plain(const QString &title, const QString &text)
 
 void ConsoleUserInterface::write(const QString &line)
 {
+    if (m_bar)
+        m_bar->clear();
     const QByteArray bytes = line.toLocal8Bit() + '\n';
     std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), m_err);
     std::fflush(m_err);

@@ -8,6 +8,8 @@
 
 namespace pk {
 
+class ProgressBar;
+
 /**
  * @brief The UserInterface of the command line: messages go to standard error as text, and
  * every question takes its default answer unless the command set another one for its text.
@@ -29,6 +31,8 @@ public:
     void setAnswer(const QString &text, bool yes) { m_answers.insert(text, yes); }
     /// The folder the folder chooser returns (blank: it counts as cancelled).
     void setFolder(const QString &folder) { m_folder = folder; }
+    /// A progress bar on the same stream: its line is cleared before a message is written.
+    void setProgressBar(ProgressBar *bar) { m_bar = bar; }
     /// Messages shown with the warning or critical icon so far.
     int problems() const { return m_problems; }
 
@@ -64,6 +68,7 @@ private:
     std::FILE *m_err;
     QHash<QString, bool> m_answers;
     QString m_folder;
+    ProgressBar *m_bar = nullptr;
     bool m_quiet = false;
     int m_problems = 0;
 };

@@ -294,3 +294,21 @@ TEST(FieldListOptionTest, ImportMapNamesTargetsAndColumnsFromOne)
         EXPECT_FALSE(error.isEmpty()) << wrong.toStdString();
     }
 }
+
+TEST(ConsoleUserInterfaceTest, AMessageClearsTheProgressBarFirst)
+{
+    Capture err;
+    ConsoleUserInterface ui(err.file());
+    ProgressBar bar(true, err.file());
+    ui.setProgressBar(&bar);
+    bar.update(30, u"working"_s);
+    ui.message(u"Error"_s, u"Broken"_s, UserInterface::Icon::Critical);
+    ui.setProgressBar(nullptr);
+    const QByteArray text = err.text();
+    const qsizetype message = text.indexOf("Error: Broken");
+    ASSERT_GE(message, 0);
+    // The bar's line was overwritten with blanks and the cursor is back at the left edge.
+    EXPECT_EQ(text.at(message - 1), '\r');
+    EXPECT_TRUE(
+        text.left(message).contains(QByteArray(ProgressBar::line(30, u"working"_s).size(), ' ')));
+}
