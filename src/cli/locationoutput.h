@@ -43,7 +43,7 @@ public:
     static QJsonObject toJson(const LocationRecord &record);
     /// "unknown", "passed", "failed" for Validated 0, 1, 2.
     static QString stateName(int validated);
-    /// One row of the table: fixed columns, `text` cut with "~" to `width`.
+    /// One row of the table: fixed-width columns, long texts cut with "~", on one line.
     static QString tableRow(const LocationRecord &record);
     static QString tableHeading();
 
