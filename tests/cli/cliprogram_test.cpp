@@ -334,6 +334,27 @@ TEST_F(CliProgramTest, ImportAndExportRoundTripThroughFiles)
     EXPECT_EQ(r.code, 1);
 }
 
+TEST_F(CliProgramTest, FavouritesFolderImportsEveryShortcut)
+{
+    const QString favourites = temp.root() + u"/Favorites"_s;
+    ASSERT_TRUE(QDir().mkpath(favourites + u"/Reading"_s));
+    const auto shortcut = [](const QString &path, const QByteArray &url) {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("[InternetShortcut]\r\nURL=" + url + "\r\n");
+    };
+    shortcut(favourites + u"/Reading/Paper.url"_s, "http://paper.test/");
+    shortcut(favourites + u"/Top.url"_s, "http://top.test/");
+    Result r = cli(in({u"import"_s, u"IE"_s, favourites}));
+    EXPECT_EQ(r.code, 0) << r.err.constData();
+    EXPECT_TRUE(r.err.contains("2 bookmark(s) imported")) << r.err.constData();
+    EXPECT_TRUE(collection->locations().exists(u"http://paper.test/"_s));
+    EXPECT_TRUE(collection->locations().exists(u"http://top.test/"_s));
+    // IE takes a folder, the other kinds a file.
+    EXPECT_EQ(cli(in({u"import"_s, u"IE"_s, favourites + u"/Top.url"_s})).code, 2);
+    EXPECT_EQ(cli(in({u"import"_s, u"HTML"_s, favourites})).code, 2);
+}
+
 TEST_F(CliProgramTest, FieldSelectedExportAndImportRoundTrip)
 {
     addLocation(u"http://b.test/"_s, u"Tools"_s);
