@@ -3,7 +3,6 @@
 #include "browse/query/queryexpression.h"
 #include "browse/query/storefieldresolver.h"
 #include "cli/consoleuserinterface.h"
-#include "cli/linkchecksummary.h"
 #include "cli/locationoutput.h"
 #include "cli/progressbar.h"
 #include "cli/fieldlistoption.h"
@@ -29,6 +28,7 @@
 #include "linkcheck/analysis/urlanalyzer.h"
 #include "linkcheck/linktest.h"
 #include "linkcheck/testlinksprocess.h"
+#include "linkcheck/webchecksettings.h"
 #include "platform/appfolders.h"
 #include "platform/inifile.h"
 #include "shell/appsettings.h"
@@ -263,7 +263,9 @@ int CommandLine::run(const QStringList &arguments)
     } else if (command == u"check"_s) {
         parser.addOption(queryOption);
         parser.addOption({u"timeout"_s,
-                          u"Seconds each test waits for an answer (default 500)."_s,
+                          u"Seconds each test waits for an answer (default 500). Section "
+                          "\"Testing\" of PATHKEEP.INI applies as in the program; moves to "
+                          "https:// are counted, the addresses are left as they are."_s,
                           u"SECONDS"_s,
                           u"500"_s});
     } else if (command == u"analyze"_s) {
@@ -537,16 +539,15 @@ int CommandLine::check(QCommandLineParser &parser, Common &common)
     env.test.timeLimit = std::chrono::seconds(seconds);
     env.queryWizard = [query]() -> std::optional<QString> { return query; };
     env.traceFile = QDir(m_collection->folder()).filePath(u"DEBUG.INI"_s);
+    IniFile settings(AppFolders::pathkeepIni());
+    settings.load();
+    env.web = WebCheckSettings::load(settings);
+    env.web.summary = false;           // printed below, not shown as a message
+    env.web.offerSecureUpdate = false; // nobody to ask; the addresses stay as they are
     m_ui->setAnswer(QLatin1String(TestLinksProcess::Question), true);
     m_ui->setAnswer(QLatin1String(TestLinksProcess::QueryQuestion), withQuery);
 
     TestLinksProcess process(std::move(env));
-    LinkCheckSummary summary;
-    QObject::connect(&process, &TestLinksProcess::testStarted, [&summary](LinkTest *test) {
-        QObject::connect(test, &LinkTest::finished, [&summary, test](int result) {
-            summary.add(result, test->isEvaluated() ? &test->outcome() : nullptr);
-        });
-    });
     QObject::connect(&process, &TestLinksProcess::progressValue, [&bar, &process](int percent) {
         bar.update(percent,
                    QString::number(process.counter()) + u" of "_s
@@ -557,12 +558,12 @@ int CommandLine::check(QCommandLineParser &parser, Common &common)
     process.run();
     runUntil([&process] { return process.isFinished(); });
     bar.clear();
-    summary.setLooked(process.counter());
-    print(m_err, summary.text() + u'\n');
+    const TestLinksSummary &summary = process.summary();
+    print(m_err, summary.text() + u".\n"_s);
     // A result that could not be written is reported as a problem: the check did not do its work.
     if (m_halted || m_ui->problems() > 0)
         return Failure;
-    return summary.failed() > 0 ? Failure : Success;
+    return summary.failed > 0 ? Failure : Success;
 }
 
 int CommandLine::analyze(QCommandLineParser &parser, Common &common)

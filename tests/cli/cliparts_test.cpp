@@ -1,12 +1,9 @@
 #include "cli/consoleuserinterface.h"
 #include "cli/fieldlistoption.h"
-#include "cli/linkchecksummary.h"
 #include "cli/locationoutput.h"
 #include "cli/progressbar.h"
 #include "import/advanced/advancedimport.h"
 #include "import/csv/locationcsvline.h"
-#include "linkcheck/linktest.h"
-#include "linkcheck/responseevaluator.h"
 #include "store/picture.h"
 
 #include <QDate>
@@ -227,33 +224,6 @@ TEST(ConsoleUserInterfaceTest, PasswordComesFromTheEnvironmentOnly)
     setenv(ConsoleUserInterface::PasswordVariable, "open sesame", 1);
     EXPECT_EQ(ui.text(u"Security Check"_s, u"Confirm Password:"_s, {}, 4, true), u"open"_s);
     unsetenv(ConsoleUserInterface::PasswordVariable);
-}
-
-TEST(LinkCheckSummaryTest, CountsEachWayATestCanEnd)
-{
-    LinkCheckSummary summary;
-    ResponseOutcome ok;
-    ok.Validated = 1;
-    ok.statusCode = 200;
-    ResponseOutcome moved;
-    moved.Validated = 1;
-    moved.statusCode = 301;
-    moved.MovedTo = u"http://new.test/"_s;
-    ResponseOutcome missing;
-    missing.Validated = 2;
-    missing.statusCode = 404;
-    summary.add(LinkTest::Evaluated, &ok);
-    summary.add(LinkTest::Evaluated, &moved);
-    summary.add(LinkTest::Evaluated, &missing);
-    summary.add(-10061, nullptr);             // could not connect
-    summary.add(LinkTest::TimedOut, nullptr); // no answer in time
-    summary.add(LinkTest::Cancelled, nullptr);
-    summary.setLooked(9); // two more were not http:// addresses
-    EXPECT_EQ(summary.passed(), 2);
-    EXPECT_EQ(summary.moved(), 1);
-    EXPECT_EQ(summary.failed(), 3);
-    EXPECT_EQ(summary.skipped(), 4);
-    EXPECT_EQ(summary.text(), u"Passed: 2, failed: 3, moved: 1, skipped: 4."_s);
 }
 
 TEST(FieldListOptionTest, ExportFieldsTakeDefaultOrGivenPictures)
