@@ -30,8 +30,7 @@ ReportWizardDialog::ReportWizardDialog(UserInterface &ui, int order, QWidget *pa
     setObjectName(u"ReportWizard"_s);
     setWindowTitle(u"Report Wizard"_s);
     auto *layout = new QVBoxLayout(this);
-    auto *columnsLabel
-        = new QLabel(u"C&olumns to print (checked), top to bottom from left to right:"_s, this);
+    auto *columnsLabel = new QLabel(u"&Columns to print (checked), from left to right:"_s, this);
     layout->addWidget(columnsLabel);
     auto *row = new QGridLayout();
     m_columns = new QListWidget(this);
@@ -52,7 +51,7 @@ ReportWizardDialog::ReportWizardDialog(UserInterface &ui, int order, QWidget *pa
     m_order->setObjectName(u"order"_s);
     for (const ReportWizardChoices::Choice &c : ReportWizardChoices::orders())
         m_order->addItem(c.name);
-    form->addRow(u"&Order:"_s, m_order);
+    form->addRow(u"O&rder:"_s, m_order);
     m_description = new QLineEdit(this);
     m_description->setObjectName(u"description"_s);
     m_description->setMaxLength(100);
