@@ -7,6 +7,7 @@
 
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QTimer>
@@ -94,6 +95,9 @@ void ReportRunner::preview(ReportJob &job, UserInterface &ui, QPrinter &printer,
             QTimer::singleShot(0, &dialog, &QDialog::reject);
     });
     dialog.resize(900, 700);
+    // The pages open at their actual size.
+    if (auto *view = dialog.findChild<QPrintPreviewWidget *>())
+        QTimer::singleShot(0, view, [view] { view->setZoomFactor(1.0); });
     dialog.exec();
 }
 

@@ -44,7 +44,7 @@ ReportWizardDialog::ReportWizardDialog(UserInterface &ui, int order, QWidget *pa
     connect(down, &QPushButton::clicked, this, [this] { move(1); });
     row->addWidget(up, 0, 1);
     row->addWidget(down, 1, 1);
-    layout->addLayout(row);
+    layout->addLayout(row, 1);
 
     auto *form = new QFormLayout();
     m_order = new QComboBox(this);
