@@ -11,6 +11,7 @@
 #include "store/locationmanager.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 
@@ -103,6 +104,7 @@ int main(int argc, char **argv)
     const QString folder = argc == 2 ? QString::fromLocal8Bit(argv[1])
                                      : temp.path() + u"/collection"_s;
     {
+        QDir().mkpath(folder);
         Collection collection(folder);
         if (!collection.openAll(true) || !build(collection)) {
             std::fprintf(stderr, "could not build the collection\n");

@@ -2,7 +2,9 @@
 // 50,000 bookmarks in 100 folders two levels deep (every tenth tagged), then imports it into a
 // fresh collection in a child process and prints the child's wall time and peak resident memory.
 //   bench_browsers --run <places.sqlite> <collection folder>
-// runs the import in this process.
+// runs the import in this process;
+//   bench_browsers --write <places.sqlite>
+// writes the test data only.
 
 #include "framework/errormanager.h"
 #include "framework/scripteduserinterface.h"
@@ -16,9 +18,11 @@
 #include <SQLiteCpp/Transaction.h>
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 
+#include <cstdint>
 #include <cstdio>
 #include <string>
 
@@ -53,10 +57,10 @@ void writePlaces(const QString &path)
     SQLite::Statement folder(db,
                              "INSERT INTO moz_bookmarks (id, type, parent, position, title) "
                              "VALUES (?, 2, ?, ?, ?)");
-    qint64 id = 100;
-    std::vector<qint64> leaves;
+    std::int64_t id = 100;
+    std::vector<std::int64_t> leaves;
     for (int t = 0; t < kTop; ++t) {
-        const qint64 top = id++;
+        const std::int64_t top = id++;
         folder.bind(1, top);
         folder.bind(2, 2);
         folder.bind(3, t);
@@ -64,7 +68,7 @@ void writePlaces(const QString &path)
         folder.exec();
         folder.reset();
         for (int s = 0; s < kSub; ++s) {
-            const qint64 sub = id++;
+            const std::int64_t sub = id++;
             folder.bind(1, sub);
             folder.bind(2, top);
             folder.bind(3, s);
@@ -82,14 +86,14 @@ void writePlaces(const QString &path)
         place.bind(1, i);
         place.bind(2, "https://site" + std::to_string(i) + ".example.com/page/" + std::to_string(i));
         place.bind(3, "Page " + std::to_string(i));
-        place.bind(4, 1700000000000000LL + i);
+        place.bind(4, std::int64_t{1700000000000000} + i);
         place.exec();
         place.reset();
         mark.bind(1, i);
         mark.bind(2, leaves[std::size_t(i) % leaves.size()]);
         mark.bind(3, i);
         mark.bind(4, "Bookmark number " + std::to_string(i) + " about gardens");
-        mark.bind(5, 1600000000000000LL + i);
+        mark.bind(5, std::int64_t{1600000000000000} + i);
         mark.exec();
         mark.reset();
         if (i % 10 == 0) {
@@ -107,6 +111,7 @@ void writePlaces(const QString &path)
 
 int runImport(const QString &places, const QString &folder)
 {
+    QDir().mkpath(folder);
     Collection collection(folder);
     if (!collection.openAll(true))
         return 2;
@@ -135,6 +140,10 @@ int main(int argc, char **argv)
     QCoreApplication app(argc, argv);
     if (argc == 4 && qstrcmp(argv[1], "--run") == 0)
         return runImport(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
+    if (argc == 3 && qstrcmp(argv[1], "--write") == 0) {
+        writePlaces(QString::fromLocal8Bit(argv[2]));
+        return 0;
+    }
 
     QTemporaryDir temp;
     const QString places = temp.path() + u"/places.sqlite"_s;

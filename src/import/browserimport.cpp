@@ -12,6 +12,7 @@
 #include "store/keywordmanager.h"
 #include "store/picture.h"
 
+#include <QElapsedTimer>
 #include <QSet>
 
 using namespace Qt::StringLiterals;
@@ -89,9 +90,14 @@ void BrowserImport::addExtras(Collection &collection,
 
 bool BrowserImport::step(int count)
 {
+    QElapsedTimer clock;
+    clock.start();
     static_cast<void>(m_insert.runBatch([&] {
-        for (int i = 0; i < count && !done() && !m_insert.stopped(); ++i)
+        for (int i = 0; i < count && !done() && !m_insert.stopped(); ++i) {
             importEntry(m_entries[m_next++]);
+            if ((i + 1) % 256 == 0 && clock.elapsed() >= StepMilliseconds)
+                break;
+        }
     }));
     if (m_insert.stopped())
         m_next = m_entries.size();

@@ -22,7 +22,10 @@ class ErrorManager;
 class BrowserImport final
 {
 public:
-    static constexpr int EntriesPerStep = 500;
+    /// A step takes this many entries at most, and stops after StepMilliseconds. Large steps
+    /// matter: every commit writes the pages of the location keys again.
+    static constexpr int EntriesPerStep = 5000;
+    static constexpr qint64 StepMilliseconds = 250;
 
     BrowserImport(Collection &collection,
                   ErrorManager &errors,

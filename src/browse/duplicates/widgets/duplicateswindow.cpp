@@ -22,6 +22,8 @@ namespace pk {
 namespace {
 
 constexpr int kAddressRole = Qt::UserRole + 1;
+// A list longer than this is no help to anyone; what is dealt with makes room for the rest.
+constexpr std::size_t kMaxShown = 1000;
 
 } // namespace
 
@@ -46,7 +48,7 @@ DuplicatesWindow::DuplicatesWindow(Collection &collection, UserInterface &ui, QW
     m_tree->setAccessibleName(u"Duplicate groups"_s);
     layout->addWidget(m_tree);
     auto *buttons = new QHBoxLayout;
-    m_find = new QPushButton(u"&Find"_s, this);
+    m_find = new QPushButton(u"Fi&nd"_s, this);
     m_merge = new QPushButton(u"&Keep Selected and Merge"_s, this);
     m_merge->setToolTip(u"Keep the selected location and merge the others of its group into it"_s);
     m_delete = new QPushButton(u"&Delete Others"_s, this);
@@ -92,6 +94,8 @@ void DuplicatesWindow::find()
     }
     QList<QTreeWidgetItem *> items;
     for (const DuplicateGroup &group : groups) {
+        if (std::size_t(items.size()) >= kMaxShown)
+            break;
         auto *top = new QTreeWidgetItem(
             {group.key, QString::number(group.rowIds.size()) + u" locations"_s});
         for (const qint64 rowId : group.rowIds) {
@@ -108,10 +112,14 @@ void DuplicatesWindow::find()
     m_tree->expandAll();
     if (!items.isEmpty())
         m_tree->setCurrentItem(items.first()->child(0));
-    m_summary->setText(groups.empty() ? u"No duplicate locations were found."_s
-                                      : QString::number(groups.size())
-                                            + u" group(s) of duplicate locations. Select the "
-                                              u"location to keep in a group."_s);
+    QString summary = groups.empty() ? u"No duplicate locations were found."_s
+                                     : QString::number(groups.size())
+                                           + u" group(s) of duplicate locations. Select the "
+                                             u"location to keep in a group."_s;
+    if (groups.size() > kMaxShown)
+        summary += u" The first "_s + QString::number(kMaxShown)
+                   + u" are listed; \"Find\" again lists the next ones."_s;
+    m_summary->setText(summary);
     updateButtons();
 }
 
