@@ -4,12 +4,15 @@
 #include "store/collection.h"
 #include "store/fields.h"
 #include "store/locationmanager.h"
-#include "store/view.h"
-#include "store/viewcursor.h"
+#include "store/tableaccess.h"
+
+#include <SQLiteCpp/Column.h>
+#include <SQLiteCpp/Statement.h>
 
 #include <QHash>
 
 #include <algorithm>
+#include <cstdint>
 #include <map>
 
 using namespace Qt::StringLiterals;
@@ -24,7 +27,7 @@ struct Entry
     qint64 rowId;
 };
 
-constexpr int kPage = 2000;
+constexpr size_t kSeed = 0x5eed;
 
 } // namespace
 
@@ -35,24 +38,59 @@ DuplicateFinder::DuplicateFinder(Collection &collection)
 StoreStatus DuplicateFinder::find(std::vector<DuplicateGroup> &groups, const Progress &progress)
 {
     groups.clear();
+    if (StoreStatus s = TableAccess::ready(m_collection, locationsTable(), false); !s)
+        return s;
+    bool stopped = false;
+    StoreStatus status;
+    try {
+        // A statement left open keeps one read snapshot (and one lock) for the whole search,
+        // instead of one per statement; the collection's large batch cache is not wanted here.
+        SQLite::Statement snapshot(m_collection.db(),
+                                   QString(u"SELECT rowid FROM "_s
+                                           + TableAccess::qualified(locationsTable())
+                                           + u" LIMIT 1"_s)
+                                       .toStdString());
+        if (!snapshot.executeStep())
+            return StoreStatus::success(); // no locations
+        status = search(groups, progress, stopped);
+    } catch (const std::exception &e) {
+        groups.clear();
+        return TableAccess::readError(e, locationsTable());
+    }
+    if (stopped)
+        groups.clear();
+    return status;
+}
+
+StoreStatus DuplicateFinder::search(std::vector<DuplicateGroup> &groups,
+                                    const Progress &progress,
+                                    bool &stopped)
+{
     std::vector<Entry> entries;
     if (const qint64 count = m_collection.locations().count(); count > 0)
         entries.reserve(std::size_t(count));
-    View view(m_collection, Keys::urlLocation());
-    ViewCursor cursor(view, kPage);
-    ViewRow row;
-    while (cursor.next(row)) {
-        const QString key = AddressKey::of(row.values.value(0).toString());
-        entries.push_back({quint64(qHash(key, 0x5eed)), row.rowId()});
-        if (progress && entries.size() % 10000 == 0 && !progress(qint64(entries.size())))
+    const QString table = TableAccess::qualified(locationsTable());
+    // Only the address is read: the whole row would cost three times as much.
+    SQLite::Statement scan(m_collection.db(),
+                           QString(u"SELECT rowid, Location FROM "_s + table).toStdString());
+    while (scan.executeStep()) {
+        const SQLite::Column c = scan.getColumn(1);
+        const QString address = QString::fromUtf8(static_cast<const char *>(c.getBlob()),
+                                                  c.getBytes());
+        entries.push_back(
+            {quint64(qHash(AddressKey::of(address), kSeed)), scan.getColumn(0).getInt64()});
+        if (progress && entries.size() % 10000 == 0 && !progress(qint64(entries.size()))) {
+            stopped = true;
             return StoreStatus::success();
+        }
     }
-    if (!cursor.status())
-        return cursor.status();
 
     std::sort(entries.begin(), entries.end(), [](const Entry &a, const Entry &b) {
         return a.hash != b.hash ? a.hash < b.hash : a.rowId < b.rowId;
     });
+    SQLite::Statement byRow(m_collection.db(),
+                            QString(u"SELECT Location FROM "_s + table + u" WHERE rowid = ?"_s)
+                                .toStdString());
     std::size_t i = 0;
     while (i < entries.size()) {
         std::size_t j = i + 1;
@@ -62,15 +100,14 @@ StoreStatus DuplicateFinder::find(std::vector<DuplicateGroup> &groups, const Pro
             // Same hash: split by the full keys (a collision gives groups of one, dropped).
             std::map<QString, std::vector<std::pair<QString, qint64>>> byKey;
             for (std::size_t k = i; k < j; ++k) {
-                LocationRecord record;
-                if (StoreStatus s = m_collection.locations().getByRowId(entries[k].rowId, record);
-                    !s) {
-                    if (s.error == StoreError::RecordNotFound)
-                        continue; // removed meanwhile
-                    return s;
-                }
-                byKey[AddressKey::of(record.Location)].push_back(
-                    {record.Location, entries[k].rowId});
+                byRow.reset();
+                byRow.bind(1, static_cast<std::int64_t>(entries[k].rowId));
+                if (!byRow.executeStep())
+                    continue;
+                const SQLite::Column c = byRow.getColumn(0);
+                const QString address = QString::fromUtf8(static_cast<const char *>(c.getBlob()),
+                                                          c.getBytes());
+                byKey[AddressKey::of(address)].push_back({address, entries[k].rowId});
             }
             for (auto &[key, rows] : byKey) {
                 if (rows.size() < 2)

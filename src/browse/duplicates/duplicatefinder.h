@@ -21,9 +21,10 @@ struct DuplicateGroup
 /**
  * @brief Finds groups of near-duplicate locations.
  *
- * Reads the Locations in address order through a cursor, keeping only a 64-bit hash of each
- * address key and the row id, so a million locations need some 16 MB. Rows whose hashes meet
- * are read again and compared by their full keys, so a hash collision never makes a group.
+ * Reads the addresses of the Locations in one pass inside one read transaction, keeping only a
+ * 64-bit hash of each address key and the row id, so a million locations need some 16 MB. Rows
+ * whose hashes meet are read again and compared by their full keys, so a hash collision never
+ * makes a group. Groups come out in key order, their rows in address order.
  */
 class DuplicateFinder final
 {
@@ -36,6 +37,8 @@ public:
     StoreStatus find(std::vector<DuplicateGroup> &groups, const Progress &progress = {});
 
 private:
+    StoreStatus search(std::vector<DuplicateGroup> &groups, const Progress &progress, bool &stopped);
+
     Collection &m_collection;
 };
 

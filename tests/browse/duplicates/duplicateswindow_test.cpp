@@ -4,6 +4,7 @@
 #include "store/collection.h"
 #include "store/keywordmanager.h"
 #include "store/locationmanager.h"
+#include "support/screenshot.h"
 #include "support/tempcollection.h"
 
 #include <QPushButton>
@@ -58,6 +59,7 @@ private slots:
         QCOMPARE(tree->topLevelItemCount(), 2);
         QCOMPARE(tree->topLevelItem(0)->childCount(), 2);
         QVERIFY(window.mergeButton()->isEnabled());
+        test::screenshot(window, u"findduplicates"_s);
 
         // Keep the second location of the first group; the user says no first.
         tree->setCurrentItem(tree->topLevelItem(0)->child(1));
