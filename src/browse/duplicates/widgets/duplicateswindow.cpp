@@ -150,28 +150,22 @@ void DuplicatesWindow::removeGroup(QTreeWidgetItem *group)
 
 void DuplicatesWindow::keepAndMerge()
 {
-    QTreeWidgetItem *group = nullptr;
-    QString keep;
-    QStringList others;
-    if (!chosen(group, keep, others))
-        return;
-    if (!m_ui.askYesNo(QLatin1String(Title),
-                       u"Keep "_s + keep + u" and merge the keywords, details and comments of "_s
-                           + QString::number(others.size())
-                           + u" other location(s) into it? The others are then deleted."_s,
-                       false,
-                       UserInterface::Icon::Question))
-        return;
-    if (const StoreStatus s = DuplicateMerge::keepAndMerge(m_collection, keep, others); !s) {
-        m_ui.message(QLatin1String(Title),
-                     u"Nothing was changed: "_s + s.describe(),
-                     UserInterface::Icon::Warning);
-        return;
-    }
-    removeGroup(group);
+    act(u" and merge the keywords, details and comments of %1 other location(s) into it? The "
+        u"others are then deleted."_s,
+        UserInterface::Icon::Question,
+        &DuplicateMerge::keepAndMerge);
 }
 
 void DuplicatesWindow::deleteOthers()
+{
+    act(u" and delete %1 other location(s) with their keywords, details and comments?"_s,
+        UserInterface::Icon::Warning,
+        [](Collection &collection, const QString &, const QStringList &others) {
+            return DuplicateMerge::removeOthers(collection, others);
+        });
+}
+
+void DuplicatesWindow::act(const QString &question, UserInterface::Icon icon, const Action &action)
 {
     QTreeWidgetItem *group = nullptr;
     QString keep;
@@ -179,14 +173,13 @@ void DuplicatesWindow::deleteOthers()
     if (!chosen(group, keep, others))
         return;
     if (!m_ui.askYesNo(QLatin1String(Title),
-                       u"Keep "_s + keep + u" and delete "_s + QString::number(others.size())
-                           + u" other location(s) with their keywords, details and comments?"_s,
+                       u"Keep "_s + keep + question.arg(others.size()),
                        false,
-                       UserInterface::Icon::Warning))
+                       icon))
         return;
-    if (const StoreStatus s = DuplicateMerge::removeOthers(m_collection, others); !s) {
+    if (const StoreStatus s = action(m_collection, keep, others); !s) {
         m_ui.message(QLatin1String(Title),
-                     u"Nothing was changed: "_s + s.describe(),
+                     u"Nothing was changed: "_s + (s.code != 0 ? s.describe() : s.text),
                      UserInterface::Icon::Warning);
         return;
     }

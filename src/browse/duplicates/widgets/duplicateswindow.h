@@ -1,8 +1,12 @@
 #pragma once
 
 #include "browse/duplicates/duplicatefinder.h"
+#include "framework/userinterface.h"
 
+#include <QStringList>
 #include <QWidget>
+
+#include <functional>
 
 class QLabel;
 class QPushButton;
@@ -12,7 +16,6 @@ class QTreeWidgetItem;
 namespace pk {
 
 class Collection;
-class UserInterface;
 
 /**
  * @brief "Find Duplicates": lists the groups of near-duplicate locations and, for the location
@@ -40,6 +43,11 @@ public slots:
     void deleteOthers();
 
 private:
+    using Action
+        = std::function<StoreStatus(Collection &, const QString &keep, const QStringList &others)>;
+    /// Asks "Keep <address>" + `question` (%1: how many others) and, on Yes, runs `action` on
+    /// the chosen group; the group leaves the list once it is done.
+    void act(const QString &question, UserInterface::Icon icon, const Action &action);
     /// The group item and the location chosen to keep in it; false when nothing is chosen.
     bool chosen(QTreeWidgetItem *&group, QString &keep, QStringList &others) const;
     void removeGroup(QTreeWidgetItem *group);
