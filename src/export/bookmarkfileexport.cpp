@@ -3,13 +3,14 @@
 #include "export/exportreader.h"
 #include "export/htmltext.h"
 #include "framework/userinterface.h"
-#include "store/categorymanager.h"
 #include "store/collection.h"
 #include "store/detaillabels.h"
 #include "store/detailmanager.h"
 #include "store/fieldtext.h"
 #include "store/folderchain.h"
 #include "store/picture.h"
+
+#include <QSet>
 
 #include <algorithm>
 #include <vector>
@@ -201,30 +202,39 @@ ExportResult BookmarkFileExport::run()
             return ExportResult::Cancelled;
         const QString condition = *query;
         m_env.queryWizard = [condition] { return std::optional<QString>(condition); };
-        ExportResult result = ExportResult::Written;
-        if (!ExportReader::open(m_settings, m_env, result))
-            return result; // the condition does not compile: the user was told
     }
 
-    std::vector<CategoryRecord> rows;
-    if (StoreStatus s = m_env.collection->categories().list(rows); !s) {
-        if (m_env.ui)
-            m_env.ui->message(u"Export"_s,
-                              u"Error reading Categories: "_s + s.text,
-                              UserInterface::Icon::Critical);
-        return ExportResult::Failed;
-    }
+    // The categories the locations carry (also one no longer in Categories), each once.
     std::vector<Folder> paths;
-    // Locations without a category (from older collections) stand outside every folder.
-    paths.push_back({{}, {}});
-    for (const CategoryRecord &row : rows) {
-        if (m_settings.categoryAssignment == u"Selected"_s
-            && row.Category.compare(trimTrailingSpaces(m_settings.category), Qt::CaseInsensitive)
-                   != 0)
-            continue;
-        paths.push_back({FolderChain::split(row.Category), row.Category});
+    {
+        ExportSettings settings = m_settings;
+        settings.order = u"CatDesc"_s;
+        ExportResult result = ExportResult::Written;
+        const std::unique_ptr<ExportReader> reader = ExportReader::open(settings, m_env, result);
+        if (!reader)
+            return result;
+        reader->setListFieldsOnly(true);
+        QSet<QString> seen;
+        LocationRecord record;
+        while (reader->next(record)) {
+            const QString folded = record.Category.toCaseFolded();
+            if (seen.contains(folded))
+                continue;
+            seen.insert(folded);
+            paths.push_back(
+                {record.Category.isEmpty() ? QStringList() : FolderChain::split(record.Category),
+                 record.Category});
+        }
+        if (!reader->status()) {
+            if (m_env.ui)
+                m_env.ui->message(u"Export"_s,
+                                  u"Error reading Locations: "_s + reader->status().text,
+                                  UserInterface::Icon::Critical);
+            return ExportResult::Failed;
+        }
     }
-    std::stable_sort(paths.begin() + 1, paths.end(), pathLess);
+    // Locations without a category (from older collections) stand outside every folder, first.
+    std::stable_sort(paths.begin(), paths.end(), pathLess);
 
     if (!m_file.open(m_settings.file)) {
         const QString message = u"Error opening "_s + m_settings.file + u": "_s + m_file.error();

@@ -393,10 +393,19 @@ TEST_F(BrowserImportTest, OurBookmarkFileReadsBackToTheSameLocationsAndCategorie
         EXPECT_EQ(r.Description, address); // a blank description is written as the address
     }
 
+    // One selected category: its own locations only, in its folders.
+    settings.categoryAssignment = u"Selected"_s;
+    settings.category = u"news: local"_s;
+    BookmarkFileExport selected(settings, env);
+    ASSERT_EQ(selected.run(), ExportResult::Written);
+    EXPECT_EQ(selected.written(), 1);
+
     // Without the setting the file reads as before: each folder is a category of its own.
     TempCollection plainTemp;
     Collection plain(plainTemp.folder());
     ASSERT_TRUE(plain.openAll(true));
+    settings.categoryAssignment = u"All"_s;
+    ASSERT_EQ(BookmarkFileExport(settings, env).run(), ExportResult::Written);
     HtmlImport old(plain,
                    errors,
                    {QLatin1String(HtmlImport::BookmarkKind), settings.file, CategoryMode::Guess, {}});
