@@ -7,6 +7,7 @@
 #include "cli/progressbar.h"
 #include "cli/fieldlistoption.h"
 #include "export/advancedexport.h"
+#include "export/bookmarkfileexport.h"
 #include "export/exportfile.h"
 #include "export/exportreader.h"
 #include "export/exportsettings.h"
@@ -16,7 +17,11 @@
 #include "import/categorymode.h"
 #include "import/advanced/advancedimport.h"
 #include "import/advanced/importinsertsink.h"
+#include "import/browserimport.h"
+#include "import/browserprofiles.h"
+#include "import/chromiumbookmarks.h"
 #include "import/favoritesimport.h"
+#include "import/firefoxplaces.h"
 #include "import/importinsert.h"
 #include "import/htmlimport.h"
 #include "import/previous/previousversionimport.h"
@@ -79,7 +84,7 @@ const CommandInfo Commands[] = {
     {"check", "[--query FILTER] [--timeout SECONDS]", "test the links and record the results"},
     {"analyze", "[--query FILTER]", "fetch each page and fill in its description and details"},
     {"download", "URL|--query FILTER|--all --to DIR", "save pages to a folder"},
-    {"import", "KIND FILE [--category-mode MODE] [--category C]", "import locations"},
+    {"import", "KIND [FILE] [--category-mode MODE] [--category C]", "import locations"},
     {"export", "TYPE FILE [--order KEY] [--query FILTER] [--category C]", "export locations"},
 };
 
@@ -281,9 +286,17 @@ int CommandLine::run(const QStringList &arguments)
         parser.addPositionalArgument(
             u"KIND"_s,
             u"IE (a favourites folder), Netscape (a bookmark file), HTML, "
-            "CSV, ADV (CSV with chosen columns), ASCII (any text) or Previous (a URL_L.TPS "
-            "file)."_s);
-        parser.addPositionalArgument(u"FILE"_s, u"The file (the folder for IE)."_s);
+            "CSV, ADV (CSV with chosen columns), ASCII (any text), Previous (a URL_L.TPS "
+            "file), Firefox (places.sqlite) or Chromium (Bookmarks of Chromium, Google Chrome, "
+            "Brave or Vivaldi)."_s);
+        parser.addPositionalArgument(u"FILE"_s,
+                                     u"The file (the folder for IE). Firefox and Chromium take "
+                                     "the file or a profile folder holding it; without one, the "
+                                     "first profile found in the home folder."_s,
+                                     u"[FILE]"_s);
+        parser.addOption({u"nested-folders"_s,
+                          u"Netscape: read the file as browsers write it: nested folders as "
+                          "folder chains (\"News: Local\"), dates, tags and comments kept."_s});
         parser.addOption({u"map"_s,
                           u"ADV: the columns to read, e.g. URL:Location=1,URL:Description=3 "
                           "(default: the columns the first record names)."_s,
@@ -335,10 +348,14 @@ int CommandLine::run(const QStringList &arguments)
             help += u"\nThe Ask mode of the wizard is not offered: there is nobody to ask. ADV "
                     "imports take no category mode (the columns say it). The exit status is 1 "
                     "when a location was refused (for example for a category the collection does "
-                    "not have); addresses already stored are skipped.\n"_s;
+                    "not have); addresses already stored are skipped. Firefox and Chromium read "
+                    "a copy of the browser's file, so the browser may stay open; a bookmark's "
+                    "folders make its category (\"News: Local\"), its tags keywords.\n"_s;
         else if (command == u"export"_s)
             help += u"\nThe file is not opened afterwards (the wizard's question is answered "
-                    "No).\n"_s;
+                    "No). Bookmarks writes a bookmark file any browser imports (read back by "
+                    "'import Netscape FILE --nested-folders'); its order is always the folder "
+                    "tree of the categories.\n"_s;
         else if (command == u"analyze"_s)
             help += u"\nThe questions of \"Analyze Links\" are answered: proceed, and use the "
                     "query wizard only when --query is given.\n"_s;
@@ -661,14 +678,26 @@ int CommandLine::download(QCommandLineParser &parser, Common &common)
 int CommandLine::importFile(QCommandLineParser &parser, Common &common)
 {
     const QStringList positional = parser.positionalArguments();
-    if (positional.size() != 2)
+    if (positional.isEmpty() || positional.size() > 2)
         return usageError(u"import takes a KIND and a FILE"_s);
-    const QString kind
-        = pick({u"IE"_s, u"Netscape"_s, u"HTML"_s, u"CSV"_s, u"ADV"_s, u"ASCII"_s, u"Previous"_s},
-               positional.at(0));
+    const QString kind = pick({u"IE"_s,
+                               u"Netscape"_s,
+                               u"HTML"_s,
+                               u"CSV"_s,
+                               u"ADV"_s,
+                               u"ASCII"_s,
+                               u"Previous"_s,
+                               u"Firefox"_s,
+                               u"Chromium"_s},
+                              positional.at(0));
     if (kind.isEmpty())
         return usageError(u"unknown import kind '"_s + positional.at(0) + u"'"_s);
-    const QString file = positional.at(1);
+    const bool browser = kind == u"Firefox"_s || kind == u"Chromium"_s;
+    if (positional.size() == 1 && !browser)
+        return usageError(u"import takes a KIND and a FILE"_s);
+    if (parser.isSet(u"nested-folders"_s) && kind != QLatin1String(HtmlImport::BookmarkKind))
+        return usageError(u"--nested-folders is for Netscape imports"_s);
+    QString file = positional.value(1);
     const std::optional<CategoryMode> mode = CategoryModes::fromValue(
         parser.value(u"category-mode"_s));
     if (!mode || *mode == CategoryMode::Ask)
@@ -683,8 +712,36 @@ int CommandLine::importFile(QCommandLineParser &parser, Common &common)
         if (!map)
             return usageError(error);
     }
+    if (browser) {
+        if (file.isEmpty()) {
+            const QString home = QDir::homePath();
+            file = BrowserProfiles::defaultFile(kind == u"Firefox"_s
+                                                    ? BrowserProfiles::firefox(home)
+                                                    : BrowserProfiles::chromium(home));
+            if (file.isEmpty()) {
+                print(m_err,
+                      u"pathkeep-cli: no "_s + kind + u" profile with bookmarks was found in "_s
+                          + home + u"; name the file to import.\n"_s);
+                return Failure;
+            }
+        } else if (QFileInfo(file).isDir()) {
+            file = QDir(file).filePath(kind == u"Firefox"_s ? u"places.sqlite"_s : u"Bookmarks"_s);
+        }
+    }
     if (kind == u"IE"_s ? !QFileInfo(file).isDir() : !QFileInfo(file).isFile())
         return usageError(file + (kind == u"IE"_s ? u" is not a folder"_s : u" is not a file"_s));
+    const QString path = QFileInfo(file).absoluteFilePath();
+    // A browser's file is read before the collection is touched: one that is no bookmark file
+    // changes nothing.
+    std::vector<BrowserBookmark> bookmarks;
+    if (browser) {
+        QString error;
+        if (kind == u"Firefox"_s ? !FirefoxPlaces::read(path, bookmarks, error)
+                                 : !ChromiumBookmarks::read(path, bookmarks, error)) {
+            m_ui->message(u"Import"_s, error, UserInterface::Icon::Warning);
+            return Failure;
+        }
+    }
     if (!openCollection(common, common.create))
         return Failure;
     if (*mode == CategoryMode::Selected && !m_collection->categories().exists(category)) {
@@ -694,7 +751,6 @@ int CommandLine::importFile(QCommandLineParser &parser, Common &common)
 
     ProgressBar bar(common.progress, m_err);
     const auto detachBar = attachBarTo(*m_ui, bar);
-    const QString path = QFileInfo(file).absoluteFilePath();
     bool stopped = false;
     int added = 0;
     int refused = 0; ///< refused by the store's rules or failed to write
@@ -710,11 +766,24 @@ int CommandLine::importFile(QCommandLineParser &parser, Common &common)
         refused = import.inserter().refused() + import.inserter().failed();
         added = import.added();
     } else if (kind == u"Netscape"_s || kind == u"HTML"_s) {
-        HtmlImport import(*m_collection, *m_errors, {kind, path, *mode, category});
+        HtmlImport import(*m_collection,
+                          *m_errors,
+                          {kind, path, *mode, category, parser.isSet(u"nested-folders"_s)});
         if (!import.open())
             return Failure;
         while (import.step() && !import.inserter().stopped())
             bar.update(import.percent());
+        bar.clear();
+        import.reportResult();
+        stopped = import.inserter().stopped();
+        refused = import.inserter().refused() + import.inserter().failed();
+        added = import.added();
+    } else if (browser) {
+        BrowserImport import(*m_collection, *m_errors, path, *mode, category);
+        import.setBookmarks(std::move(bookmarks));
+        const auto total = qMax<std::size_t>(1, import.bookmarks().size());
+        while (import.step() && !import.inserter().stopped())
+            bar.update(int(import.taken() * 100 / total));
         bar.clear();
         import.reportResult();
         stopped = import.inserter().stopped();
@@ -865,6 +934,12 @@ int CommandLine::exportFile(QCommandLineParser &parser, Common &common)
     };
     runners.preformatted = [&env, &result](const ExportSettings &s) {
         result = PreformattedExport(s, env).run();
+        return result;
+    };
+    runners.bookmarkFile = [&env, &result, &written](const ExportSettings &s) {
+        BookmarkFileExport exporter(s, env);
+        result = exporter.run();
+        written = exporter.written();
         return result;
     };
     m_ui->setAnswer(u"Would you like to launch "_s + model.settings().file + u" now?"_s, false);

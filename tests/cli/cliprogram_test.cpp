@@ -1,10 +1,12 @@
 #include "cliprocess.h"
 #include "loopbackserver.h"
+#include "support/browserfiles.h"
 #include "support/tempcollection.h"
 
 #include "store/categorymanager.h"
 #include "store/collection.h"
 #include "store/configurationmanager.h"
+#include "store/keywordmanager.h"
 #include "store/locationmanager.h"
 
 #include <QCoreApplication>
@@ -116,6 +118,9 @@ TEST_F(CliProgramTest, UsageErrorsExitWithTwoAndChangeNothing)
         {u"import"_s, u"Gopher"_s, u"x"_s},
         {u"import"_s, u"CSV"_s, u"/nonexistent/file.csv"_s},
         {u"import"_s, u"CSV"_s, temp.root(), u"--category-mode"_s, u"Ask"_s},
+        {u"import"_s, u"CSV"_s},
+        {u"import"_s, u"HTML"_s, temp.path(u"URLDATA.TPS"_s), u"--nested-folders"_s},
+        {u"import"_s, u"Firefox"_s, temp.root()}, // a folder without places.sqlite
         {u"export"_s, u"PDF"_s, u"out.pdf"_s},
         {u"export"_s, u"Table"_s},
         {u"check"_s, u"--timeout"_s, u"soon"_s},
@@ -332,6 +337,117 @@ TEST_F(CliProgramTest, ImportAndExportRoundTripThroughFiles)
     }
     r = cli(in({u"export"_s, u"Table"_s, temp.root() + u"/no/such/folder/x.htm"_s}));
     EXPECT_EQ(r.code, 1);
+}
+
+TEST_F(CliProgramTest, BrowserProfilesImportFromTheHomeFolderAFileOrAProfileFolder)
+{
+    const QString home = temp.root() + u"/home"_s;
+    QProcessEnvironment env;
+    env.insert(u"HOME"_s, home);
+
+    // Nothing found in an empty home: a failure that changes nothing.
+    ASSERT_TRUE(QDir().mkpath(home));
+    Result r = cli(in({u"import"_s, u"Firefox"_s}), env);
+    EXPECT_EQ(r.code, 1);
+    EXPECT_TRUE(r.err.contains("no Firefox profile")) << r.err.constData();
+
+    // Without a file: the default profile of profiles.ini.
+    const QString profile = home + u"/.mozilla/firefox/a.main"_s;
+    ASSERT_TRUE(QDir().mkpath(profile));
+    QFile ini(home + u"/.mozilla/firefox/profiles.ini"_s);
+    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+    ini.write("[Profile0]\nName=main\nIsRelative=1\nPath=a.main\nDefault=1\n");
+    ini.close();
+    makeFirefoxPlaces(profile + u"/places.sqlite"_s, true);
+    r = cli(in({u"import"_s, u"firefox"_s}), env);
+    EXPECT_EQ(r.code, 0) << r.err.constData();
+    EXPECT_TRUE(r.err.contains("3 bookmark(s) imported")) << r.err.constData();
+    LocationRecord deep;
+    ASSERT_TRUE(collection->locations().get(u"https://deep.test/a?x=1&y=2"_s, deep));
+    EXPECT_EQ(deep.Category, u"News: Local"_s);
+    std::vector<KeywordRecord> tags;
+    ASSERT_TRUE(collection->keywords().list(deep.Location, tags));
+    ASSERT_EQ(tags.size(), 1u);
+    EXPECT_EQ(tags.front().Keyword, u"work"_s);
+    EXPECT_TRUE(collection->categories().exists(u"Bookmarks Toolbar"_s));
+
+    // A profile folder names its file; Selected puts every bookmark in the one category.
+    const QString chromium = home + u"/.config/chromium/Default"_s;
+    ASSERT_TRUE(QDir().mkpath(chromium));
+    QFile json(chromium + u"/Bookmarks"_s);
+    ASSERT_TRUE(json.open(QIODevice::WriteOnly));
+    json.write(chromiumBookmarksFile());
+    json.close();
+    r = cli(in({u"import"_s,
+                u"Chromium"_s,
+                chromium,
+                u"--category-mode"_s,
+                u"Selected"_s,
+                u"--category"_s,
+                u"Tools"_s}));
+    EXPECT_EQ(r.code, 0) << r.err.constData();
+    LocationRecord tokyo;
+    ASSERT_TRUE(collection->locations().get(u"https://tokyo.test/"_s, tokyo));
+    EXPECT_EQ(tokyo.Category, u"Tools"_s);
+    EXPECT_EQ(collection->locations().count(), 6);
+
+    // A file that is no bookmark file: a failure, and the collection stays as it was.
+    const QString junk = temp.root() + u"/Bookmarks"_s;
+    QFile bad(junk);
+    ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
+    bad.write("not json");
+    bad.close();
+    r = cli(in({u"import"_s, u"Chromium"_s, junk}));
+    EXPECT_EQ(r.code, 1);
+    EXPECT_FALSE(r.err.isEmpty());
+    r = cli(in({u"import"_s, u"Firefox"_s, junk}));
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(collection->locations().count(), 6);
+}
+
+TEST_F(CliProgramTest, BookmarkFileExportReadsBackWithItsFolderChains)
+{
+    CategoryRecord local;
+    local.Category = u"News: Local"_s;
+    ASSERT_TRUE(collection->categories().insert(local));
+    addLocation(u"http://one.test/"_s);
+    addLocation(u"http://street.test/?a=1&b=2"_s, u"News: Local"_s);
+    addLocation(u"http://tool.test/"_s, u"Tools"_s);
+
+    const QString file = temp.root() + u"/bookmarks.html"_s;
+    Result r = cli(
+        in({u"export"_s, u"bookmarks"_s, file, u"--query"_s, u"URL:Category <> 'Tools'"_s}));
+    EXPECT_EQ(r.code, 0) << r.err.constData();
+    EXPECT_TRUE(r.err.contains("2 location(s) exported")) << r.err.constData();
+
+    // Read back as browsers write it: the folder inside "News" is "News: Local" again.
+    const QString other = temp.root() + u"/other"_s;
+    ASSERT_TRUE(QDir().mkpath(other));
+    r = cli({u"--collection"_s,
+             other,
+             u"--create"_s,
+             u"import"_s,
+             u"Netscape"_s,
+             file,
+             u"--nested-folders"_s});
+    EXPECT_EQ(r.code, 0) << r.err.constData();
+    const QJsonArray rows = jsonList(other);
+    QStringList got;
+    for (const QJsonValue &row : rows)
+        got << row.toObject().value(u"location"_s).toString() + u" in "_s
+                   + row.toObject().value(u"category"_s).toString();
+    EXPECT_EQ(got,
+              (QStringList{u"http://one.test/ in News"_s,
+                           u"http://street.test/?a=1&b=2 in News: Local"_s}));
+
+    // Without the option the inner folder stands alone, as the old reading had it.
+    const QString plain = temp.root() + u"/plain"_s;
+    ASSERT_TRUE(QDir().mkpath(plain));
+    r = cli({u"--collection"_s, plain, u"--create"_s, u"import"_s, u"Netscape"_s, file});
+    EXPECT_EQ(r.code, 0) << r.err.constData();
+    const QJsonArray plainRows = jsonList(plain);
+    ASSERT_EQ(plainRows.size(), 2);
+    EXPECT_EQ(plainRows.at(1).toObject().value(u"category"_s).toString(), u"Local"_s);
 }
 
 TEST_F(CliProgramTest, FavouritesFolderImportsEveryShortcut)

@@ -1,4 +1,5 @@
 #include "importfixture.h"
+#include "support/browserfiles.h"
 
 #include "export/bookmarkfileexport.h"
 #include "import/browserimport.h"
@@ -23,9 +24,6 @@ using namespace pk::test;
 using namespace Qt::StringLiterals;
 
 namespace {
-
-// 2024-03-01 12:00:00 UTC.
-constexpr qint64 kAddedSeconds = 1709294400;
 
 class BrowserImportTest : public ImportTest
 {
@@ -58,78 +56,6 @@ protected:
         return import.added();
     }
 };
-
-QByteArray chromiumFile()
-{
-    // date_added: microseconds since 1601 of kAddedSeconds.
-    const QByteArray added = QByteArray::number((kAddedSeconds + 11644473600LL) * 1000000LL);
-    return R"({
-  "checksum": "x", "version": 1,
-  "roots": {
-    "bookmark_bar": { "name": "Bookmarks bar", "type": "folder", "children": [
-      { "type": "url", "name": "Top", "url": "https://top.test/", "date_added": ")"
-           + added + R"(" },
-      { "type": "folder", "name": "Nachrichten & Café", "children": [
-        { "type": "folder", "name": "日本語", "children": [
-          { "type": "url", "name": "Tōkyō", "url": "https://tokyo.test/",
-            "date_added": "0", "date_last_used": ")"
-           + added + R"(" } ] },
-        { "type": "folder", "name": "Empty", "children": [] } ] } ] },
-    "other": { "name": "", "type": "folder", "children": [
-      { "type": "url", "name": "", "url": "https://untitled.test/" } ] },
-    "synced": { "name": "Mobile bookmarks", "type": "folder", "children": [] }
-  }
-})";
-}
-
-/// A places database with the browser's tables as its file format has them.
-void makePlaces(const QString &path, bool withRootsTable)
-{
-    SQLite::Database db(path.toStdString(), SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE);
-    db.exec("CREATE TABLE moz_places (id INTEGER PRIMARY KEY, url LONGVARCHAR, title "
-            "LONGVARCHAR, rev_host LONGVARCHAR, visit_count INTEGER DEFAULT 0, hidden INTEGER "
-            "DEFAULT 0 NOT NULL, typed INTEGER DEFAULT 0 NOT NULL, frecency INTEGER DEFAULT -1 "
-            "NOT NULL, last_visit_date INTEGER, guid TEXT)");
-    db.exec("CREATE TABLE moz_bookmarks (id INTEGER PRIMARY KEY, type INTEGER, fk INTEGER "
-            "DEFAULT NULL, parent INTEGER, position INTEGER, title LONGVARCHAR, keyword_id "
-            "INTEGER, folder_type TEXT, dateAdded INTEGER, lastModified INTEGER, guid TEXT)");
-    if (withRootsTable)
-        db.exec("CREATE TABLE moz_bookmarks_roots (root_name VARCHAR(16) UNIQUE, folder_id "
-                "INTEGER)");
-    const qint64 added = kAddedSeconds * 1000000LL;
-    db.exec("INSERT INTO moz_places (id, url, title, last_visit_date) VALUES "
-            "(1, 'https://news.test/', 'News page', "
-            + std::to_string(added)
-            + "), (2, 'https://deep.test/a?x=1&y=2', 'Deep', NULL), "
-              "(3, 'place:sort=8&maxResults=10', 'Most Visited', NULL), "
-              "(4, 'https://toolbar.test/', 'Toolbar page title', NULL)");
-    // Roots 1-6, then: menu > News (7) > Local (8) > bookmark; a separator; a query;
-    // toolbar bookmark without its own title; tags folder "work" tagging place 1 and 2.
-    db.exec("INSERT INTO moz_bookmarks (id, type, fk, parent, position, title, dateAdded, guid) "
-            "VALUES "
-            "(1, 2, NULL, 0, 0, '', 0, 'root________'),"
-            "(2, 2, NULL, 1, 0, 'menu', 0, 'menu________'),"
-            "(3, 2, NULL, 1, 1, 'toolbar', 0, 'toolbar_____'),"
-            "(4, 2, NULL, 1, 2, 'tags', 0, 'tags________'),"
-            "(5, 2, NULL, 1, 3, 'unfiled', 0, 'unfiled_____'),"
-            "(6, 2, NULL, 1, 4, 'mobile', 0, 'mobile______'),"
-            "(7, 2, NULL, 2, 0, 'News', 0, 'a1'),"
-            "(8, 2, NULL, 7, 1, 'Local', 0, 'a2'),"
-            "(9, 1, 1, 7, 0, 'The news', "
-            + std::to_string(added)
-            + ", 'a3'),"
-              "(10, 1, 2, 8, 0, 'Deep link', 0, 'a4'),"
-              "(11, 3, NULL, 7, 2, '', 0, 'a5'),"
-              "(12, 1, 3, 2, 1, 'Most Visited', 0, 'a6'),"
-              "(13, 1, 4, 3, 0, NULL, 0, 'a7'),"
-              "(14, 2, NULL, 4, 0, 'work', 0, 'a8'),"
-              "(15, 1, 1, 14, 0, NULL, 0, 'a9'),"
-              "(16, 1, 2, 14, 1, NULL, 0, 'b1'),"
-              "(17, 2, NULL, 5, 0, 'Empty', 0, 'b2')");
-    if (withRootsTable)
-        db.exec("INSERT INTO moz_bookmarks_roots VALUES ('places', 1), ('menu', 2), "
-                "('toolbar', 3), ('tags', 4), ('unfiled', 5), ('mobile', 6)");
-}
 
 } // namespace
 
@@ -170,7 +96,8 @@ TEST_F(BrowserImportTest, ChromiumTreeKeepsFoldersDatesAndNames)
 {
     std::vector<BrowserBookmark> bookmarks;
     QString error;
-    ASSERT_TRUE(ChromiumBookmarks::parse(chromiumFile(), bookmarks, error)) << error.toStdString();
+    ASSERT_TRUE(ChromiumBookmarks::parse(chromiumBookmarksFile(), bookmarks, error))
+        << error.toStdString();
     EXPECT_EQ(importAll(std::move(bookmarks)), 3);
 
     const LocationRecord top = stored(u"https://top.test/"_s);
@@ -182,9 +109,10 @@ TEST_F(BrowserImportTest, ChromiumTreeKeepsFoldersDatesAndNames)
     EXPECT_EQ(tokyo.Category, u"Nachrichten & Café: 日本語"_s);
     EXPECT_EQ(tokyo.Description, u"Tōkyō"_s);
     EXPECT_EQ(tokyo.LastVisit,
-              DayNumber::fromDate(QDateTime::fromSecsSinceEpoch(kAddedSeconds, QTimeZone::utc())
-                                      .toLocalTime()
-                                      .date()));
+              DayNumber::fromDate(
+                  QDateTime::fromSecsSinceEpoch(BrowserFilesAddedSeconds, QTimeZone::utc())
+                      .toLocalTime()
+                      .date()));
     EXPECT_TRUE(detailOf(tokyo.Location, DetailLabel::DateAdded).isEmpty()); // "0": no date
 
     // A blank root name and a blank title fall back to the root's own name and the address.
@@ -196,7 +124,7 @@ TEST_F(BrowserImportTest, ChromiumTreeKeepsFoldersDatesAndNames)
 
     // Importing again adds nothing and keeps the rows as they are.
     std::vector<BrowserBookmark> again;
-    ASSERT_TRUE(ChromiumBookmarks::parse(chromiumFile(), again, error));
+    ASSERT_TRUE(ChromiumBookmarks::parse(chromiumBookmarksFile(), again, error));
     EXPECT_EQ(importAll(std::move(again)), 0);
     EXPECT_EQ(count(), 3);
 }
@@ -220,7 +148,7 @@ TEST_F(BrowserImportTest, FirefoxFoldersTagsAndDatesWithAndWithoutTheRootsTable)
         SCOPED_TRACE(rootsTable);
         const QString places = temp.root() + (rootsTable ? u"/a"_s : u"/b"_s) + u"/places.sqlite"_s;
         QDir().mkpath(QFileInfo(places).path());
-        makePlaces(places, rootsTable);
+        makeFirefoxPlaces(places, rootsTable);
         std::vector<BrowserBookmark> bookmarks;
         QString error;
         ASSERT_TRUE(FirefoxPlaces::read(places, bookmarks, error)) << error.toStdString();
@@ -254,7 +182,7 @@ TEST_F(BrowserImportTest, FirefoxReadsTheCopyOfADatabaseTheBrowserHoldsLocked)
 {
     const QString places = temp.root() + u"/profile/places.sqlite"_s;
     QDir().mkpath(QFileInfo(places).path());
-    makePlaces(places, true);
+    makeFirefoxPlaces(places, true);
     // The browser's way: write-ahead log, an exclusive lock, changes still in the log.
     SQLite::Database browser(places.toStdString(), SQLite::OPEN_READWRITE);
     browser.exec("PRAGMA journal_mode=WAL");
