@@ -294,6 +294,70 @@ private slots:
         QVERIFY(!m_collection->inTransaction());
     }
 
+    void browserWindowClosedDuringAQuestionFinishesTheStepOrStopsAtOnce()
+    {
+        std::vector<BrowserBookmark> bookmarks;
+        for (int i = 0; i < 6; ++i)
+            bookmarks.push_back({u"https://b"_s + QString::number(i) + u".test/"_s,
+                                 u"B"_s,
+                                 u"Menu"_s,
+                                 {},
+                                 {},
+                                 {},
+                                 {}});
+        const auto makeImport = [&] {
+            auto import = std::make_unique<BrowserImport>(*m_collection,
+                                                          *m_errors,
+                                                          u"Bookmarks"_s,
+                                                          CategoryMode::Ask,
+                                                          QString());
+            import->setBookmarks(bookmarks);
+            return import;
+        };
+
+        // Closed from outside before its first step: finished once, no report, nothing added.
+        {
+            BrowserImportWindow window(makeImport());
+            QSignalSpy finished(&window, &BrowserImportWindow::finished);
+            QVERIFY(window.close());
+            QTest::qWait(20);
+            QCOMPARE(finished.count(), 1);
+            QCOMPARE(m_collection->locations().count(), 0);
+            QVERIFY(m_ui->messages().isEmpty());
+        }
+
+        // Closed while a question of a step is open: the step runs to its end, then the result.
+        auto import = makeImport();
+        BrowserImport *logic = import.get();
+        auto *window = new BrowserImportWindow(std::move(import));
+        window->setAttribute(Qt::WA_DeleteOnClose);
+        QPointer<BrowserImportWindow> alive(window);
+        QSignalSpy finished(window, &BrowserImportWindow::finished);
+        int depth = 0;
+        int deepest = 0;
+        int asked = 0;
+        bool refused = false;
+        logic->inserter().setCategoryQuestion([&](const LocationRecord &, const QString &) {
+            ++asked;
+            deepest = std::max(deepest, ++depth);
+            QTest::qWait(5);
+            if (asked == 2 && alive)
+                refused = !alive->close();
+            QTest::qWait(5);
+            --depth;
+            return std::optional<QString>(u"Asked"_s);
+        });
+        window->show();
+        QTRY_VERIFY_WITH_TIMEOUT(alive.isNull(), 10000);
+        QCOMPARE(deepest, 1);
+        QVERIFY(refused);
+        QCOMPARE(asked, 6);
+        QCOMPARE(finished.count(), 1);
+        QCOMPARE(m_collection->locations().count(), 6);
+        QCOMPARE(m_ui->messages().last(), u"6 bookmark(s) imported."_s);
+        QVERIFY(!m_collection->inTransaction());
+    }
+
     void htmlWindowRunsBothPassesAndCancelKeepsWhatWasAdded()
     {
         QByteArray page;

@@ -1,15 +1,12 @@
 #include "import/widgets/browserimportwindow.h"
 
-#include "browse/list/browserefresh.h"
 #include "import/browserimport.h"
+#include "import/widgets/importsteprunner.h"
 
 #include <QCloseEvent>
 #include <QLabel>
-#include <QMdiSubWindow>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QScopedValueRollback>
-#include <QTimer>
 #include <QVBoxLayout>
 
 using namespace Qt::StringLiterals;
@@ -36,68 +33,27 @@ BrowserImportWindow::BrowserImportWindow(std::unique_ptr<BrowserImport> import, 
     setMinimumWidth(380);
     resize(420, 120);
 
-    m_timer = new QTimer(this);
-    m_timer->setInterval(0);
-    connect(m_timer, &QTimer::timeout, this, &BrowserImportWindow::tick);
-    m_timer->start();
+    ImportStepRunner::Hooks hooks;
+    hooks.step = [this] { return m_import->step(); };
+    hooks.showProgress = [this] { m_progress->setValue(int(m_import->taken())); };
+    hooks.report = [this] { m_import->reportResult(); };
+    m_steps = new ImportStepRunner(this, std::move(hooks));
+    connect(m_steps, &ImportStepRunner::finished, this, &BrowserImportWindow::finished);
 }
 
 BrowserImportWindow::~BrowserImportWindow() = default;
 
-void BrowserImportWindow::tick()
-{
-    // The category question runs the event loop: no step may start inside another.
-    if (m_inStep)
-        return;
-    bool more = false;
-    {
-        const QScopedValueRollback<bool> inStep(m_inStep, true);
-        more = m_import->step() && !m_closeRequested;
-    }
-    m_progress->setValue(int(m_import->taken()));
-    if (!more)
-        end(true);
-}
-
 void BrowserImportWindow::cancel()
 {
-    if (m_inStep)
-        m_closeRequested = true; // the step in hand finishes first
-    else
-        end(true);
-}
-
-void BrowserImportWindow::end(bool report)
-{
-    if (m_done)
-        return;
-    m_done = true;
-    m_timer->stop();
-    if (report)
-        m_import->reportResult();
-    BrowseRefresh::instance().request();
-    Q_EMIT finished();
-    if (auto *sub = qobject_cast<QMdiSubWindow *>(parentWidget()))
-        sub->close();
-    else
-        close();
+    m_steps->cancel();
 }
 
 void BrowserImportWindow::closeEvent(QCloseEvent *event)
 {
-    if (m_inStep) {
-        m_closeRequested = true;
+    if (m_steps->acceptClose())
+        event->accept();
+    else
         event->ignore();
-        return;
-    }
-    // Closed from outside (the frame, a collection switch): what was added stays.
-    if (!m_done) {
-        m_done = true;
-        m_timer->stop();
-        BrowseRefresh::instance().request();
-        Q_EMIT finished();
-    }
-    event->accept();
 }
 
 } // namespace pk

@@ -7,11 +7,11 @@
 class QLabel;
 class QProgressBar;
 class QPushButton;
-class QTimer;
 
 namespace pk {
 
 class BrowserImport;
+class ImportStepRunner;
 
 /**
  * @brief The progress window of the Firefox and Chromium imports ("Importing Bookmarks").
@@ -39,17 +39,11 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    void tick();
-    void end(bool report);
-
     std::unique_ptr<BrowserImport> m_import;
-    QTimer *m_timer = nullptr;
     QLabel *m_text = nullptr;
     QProgressBar *m_progress = nullptr;
     QPushButton *m_cancel = nullptr;
-    bool m_done = false;
-    bool m_inStep = false;
-    bool m_closeRequested = false;
+    ImportStepRunner *m_steps = nullptr;
 };
 
 } // namespace pk

@@ -1,15 +1,13 @@
 #include "import/widgets/htmlimportwindow.h"
 
-#include "browse/list/browserefresh.h"
 #include "import/htmlimport.h"
+#include "import/widgets/importsteprunner.h"
 
 #include <QCloseEvent>
 #include <QLabel>
 #include <QMdiSubWindow>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QScopedValueRollback>
-#include <QTimer>
 #include <QVBoxLayout>
 
 using namespace Qt::StringLiterals;
@@ -39,29 +37,16 @@ HtmlImportWindow::HtmlImportWindow(std::unique_ptr<HtmlImport> import, QWidget *
     setMinimumWidth(380);
     resize(420, 160);
 
-    m_timer = new QTimer(this);
-    m_timer->setInterval(0);
-    connect(m_timer, &QTimer::timeout, this, &HtmlImportWindow::tick);
-    m_timer->start();
+    ImportStepRunner::Hooks hooks;
+    hooks.step = [this] { return m_import->step(); };
+    hooks.showProgress = [this] { showProgress(); };
+    hooks.report = [this] { m_import->reportResult(); };
+    hooks.cancelImport = [this] { m_import->cancel(); };
+    m_steps = new ImportStepRunner(this, std::move(hooks));
+    connect(m_steps, &ImportStepRunner::finished, this, &HtmlImportWindow::finished);
 }
 
 HtmlImportWindow::~HtmlImportWindow() = default;
-
-void HtmlImportWindow::tick()
-{
-    // A question asked during a step (the category dialog) runs the event loop: no step
-    // may start inside another.
-    if (m_inStep)
-        return;
-    bool more = false;
-    {
-        const QScopedValueRollback<bool> inStep(m_inStep, true);
-        more = m_import->step() && !m_closeRequested;
-    }
-    showProgress();
-    if (!more)
-        end();
-}
 
 void HtmlImportWindow::showProgress()
 {
@@ -85,46 +70,15 @@ void HtmlImportWindow::showProgress()
 
 void HtmlImportWindow::cancel()
 {
-    m_import->cancel();
-    if (m_inStep)
-        m_closeRequested = true; // the step in hand finishes first
-    else
-        end();
-}
-
-void HtmlImportWindow::end()
-{
-    if (m_done)
-        return;
-    m_done = true;
-    m_timer->stop();
-    m_import->reportResult();
-    BrowseRefresh::instance().request();
-    Q_EMIT finished();
-    if (auto *sub = qobject_cast<QMdiSubWindow *>(parentWidget()))
-        sub->close();
-    else
-        close();
+    m_steps->cancel();
 }
 
 void HtmlImportWindow::closeEvent(QCloseEvent *event)
 {
-    if (m_inStep) {
-        // A question of the step in hand is open; the window closes once the step is done.
-        m_import->cancel();
-        m_closeRequested = true;
+    if (m_steps->acceptClose())
+        event->accept();
+    else
         event->ignore();
-        return;
-    }
-    // Closed from outside (the frame, a collection switch): what was added stays.
-    if (!m_done) {
-        m_done = true;
-        m_timer->stop();
-        m_import->cancel();
-        BrowseRefresh::instance().request();
-        Q_EMIT finished();
-    }
-    event->accept();
 }
 
 } // namespace pk

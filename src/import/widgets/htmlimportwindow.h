@@ -7,11 +7,11 @@
 class QLabel;
 class QProgressBar;
 class QPushButton;
-class QTimer;
 
 namespace pk {
 
 class HtmlImport;
+class ImportStepRunner;
 
 /**
  * @brief The progress window of the bookmark-file and HTML imports: "Processing Records" while
@@ -43,19 +43,14 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    void tick();
     void showProgress();
-    void end();
 
     std::unique_ptr<HtmlImport> m_import;
-    QTimer *m_timer = nullptr;
     QLabel *m_text = nullptr;
     QProgressBar *m_progress = nullptr;
     QLabel *m_percent = nullptr;
     QPushButton *m_cancel = nullptr;
-    bool m_done = false;
-    bool m_inStep = false;
-    bool m_closeRequested = false;
+    ImportStepRunner *m_steps = nullptr;
 };
 
 } // namespace pk
