@@ -1,0 +1,47 @@
+#include "tools/widgets/toolsprocedures.h"
+
+#include "browse/list/browserefresh.h"
+#include "browse/query/queryfieldtable.h"
+#include "browse/query/queryfieldtexts.h"
+#include "browse/query/querytexts.h"
+#include "browse/query/widgets/querywizarddialog.h"
+#include "shell/procedurenames.h"
+#include "shell/procedureregistry.h"
+#include "shell/shell.h"
+#include "shell/widgets/framedwindow.h"
+#include "tools/widgets/searchreplacewindow.h"
+
+#include <QPointer>
+
+namespace pk {
+
+namespace {
+
+QWidget *openSearchReplace(const ProcedureCall &call)
+{
+    Shell &shell = call.shell;
+    QPointer<QWidget> frame = call.frame;
+    SearchReplaceEnvironment env;
+    env.collection = [&shell] { return &shell.collection(); };
+    env.ui = &shell.ui();
+    env.errors = &shell.errors();
+    env.queryWizard = [&shell, frame]() -> std::optional<QString> {
+        QueryFieldTable fields(QStringLiteral("URL"));
+        fields.initialize(QueryFieldTexts::locations(), shell.ui());
+        return QueryWizardDialog::run(fields, QueryTexts::shared(), shell.ui(), QString(), frame);
+    };
+    env.refreshLists = [] { BrowseRefresh::instance().request(); };
+    auto *window = new SearchReplaceWindow(std::move(env));
+    closeOnRequest(window);
+    return window;
+}
+
+} // namespace
+
+void registerToolsProcedures()
+{
+    auto &registry = ProcedureRegistry::instance();
+    registry.add(QString::fromLatin1(Procedure::SearchAndReplace), &openSearchReplace);
+}
+
+} // namespace pk
