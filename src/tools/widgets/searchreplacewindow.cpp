@@ -35,6 +35,7 @@ SearchReplaceWindow::SearchReplaceWindow(SearchReplaceEnvironment environment, Q
 
     auto *fieldLabel = new QLabel(QStringLiteral("&Field:"), this);
     m_fields = new QListWidget(this);
+    m_fields->setObjectName(QStringLiteral("fields"));
     for (const ReplaceField &f : GlobalReplace::fields())
         m_fields->addItem(QLatin1String(f.label));
     fieldLabel->setBuddy(m_fields);
@@ -43,10 +44,12 @@ SearchReplaceWindow::SearchReplaceWindow(SearchReplaceEnvironment environment, Q
 
     auto *searchLabel = new QLabel(QStringLiteral("Re&place:"), this);
     m_search = new QLineEdit(this);
+    m_search->setObjectName(QStringLiteral("search"));
     m_search->setToolTip(QStringLiteral("Search for and replace"));
     searchLabel->setBuddy(m_search);
     auto *withLabel = new QLabel(QStringLiteral("W&ith:"), this);
     m_replacement = new QLineEdit(this);
+    m_replacement->setObjectName(QStringLiteral("replacement"));
     m_replacement->setToolTip(QStringLiteral("With this"));
     withLabel->setBuddy(m_replacement);
     layout->addWidget(searchLabel);

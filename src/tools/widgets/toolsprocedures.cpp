@@ -9,9 +9,11 @@
 #include "shell/procedureregistry.h"
 #include "shell/shell.h"
 #include "shell/widgets/framedwindow.h"
+#include "tools/widgets/repairwindow.h"
 #include "tools/widgets/searchreplacewindow.h"
 
 #include <QPointer>
+#include <QTimer>
 
 namespace pk {
 
@@ -36,12 +38,21 @@ QWidget *openSearchReplace(const ProcedureCall &call)
     return window;
 }
 
+QWidget *openRepair(const ProcedureCall &call)
+{
+    auto *window = new RepairWindow(call.shell.collection(), call.shell.ui());
+    closeOnRequest(window);
+    QTimer::singleShot(0, window, [window] { window->start(); });
+    return window;
+}
+
 } // namespace
 
 void registerToolsProcedures()
 {
     auto &registry = ProcedureRegistry::instance();
     registry.add(QString::fromLatin1(Procedure::SearchAndReplace), &openSearchReplace);
+    registry.add(QString::fromLatin1(Procedure::RepairFiles), &openRepair);
 }
 
 } // namespace pk
