@@ -60,7 +60,7 @@ private:
 } // namespace
 
 RepairWindow::RepairWindow(Collection &collection, UserInterface &ui, QWidget *parent)
-    : QWidget(parent)
+    : QDialog(parent)
     , m_repair(collection, ui)
 {
     setWindowTitle(QLatin1String(RepairFiles::Title));
@@ -112,6 +112,7 @@ RepairWindow::RepairWindow(Collection &collection, UserInterface &ui, QWidget *p
         m_repair.toggle(m_list->indexOfTopLevelItem(item));
         showRows();
     });
+    connect(this, &RepairWindow::closeRequested, this, &QDialog::reject);
     m_repair.fill();
     showRows();
     resize(820, 320);

@@ -2,7 +2,7 @@
 
 #include "tools/repairfiles.h"
 
-#include <QWidget>
+#include <QDialog>
 
 #include <memory>
 
@@ -11,7 +11,7 @@ class QTreeWidget;
 namespace pk {
 
 /// "Repair Files": the collection's tables with their state, tagged for the operation chosen.
-class RepairWindow final : public QWidget
+class RepairWindow final : public QDialog
 {
     Q_OBJECT
 

@@ -18,7 +18,7 @@
 namespace pk {
 
 SearchReplaceWindow::SearchReplaceWindow(SearchReplaceEnvironment environment, QWidget *parent)
-    : QWidget(parent)
+    : QDialog(parent)
     , m_env(std::move(environment))
 {
     setWindowTitle(QLatin1String(GlobalReplace::Title));
@@ -79,6 +79,7 @@ SearchReplaceWindow::SearchReplaceWindow(SearchReplaceEnvironment environment, Q
     connect(m_fields, &QListWidget::currentRowChanged, this, &SearchReplaceWindow::fieldChosen);
     connect(m_ok, &QPushButton::clicked, this, &SearchReplaceWindow::accept);
     connect(cancel, &QPushButton::clicked, this, &SearchReplaceWindow::closeRequested);
+    connect(this, &SearchReplaceWindow::closeRequested, this, &QDialog::reject);
     fieldChosen();
 }
 

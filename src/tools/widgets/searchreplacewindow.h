@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QWidget>
+#include <QDialog>
 
 #include <functional>
 #include <optional>
@@ -31,7 +31,7 @@ struct SearchReplaceEnvironment
  * @brief "Global Search and Replace": a field, a search text and a replacement; OK replaces
  * across the locations (optionally through a query) and the window stays open for the next.
  */
-class SearchReplaceWindow final : public QWidget
+class SearchReplaceWindow final : public QDialog
 {
     Q_OBJECT
 
@@ -39,7 +39,7 @@ public:
     explicit SearchReplaceWindow(SearchReplaceEnvironment environment, QWidget *parent = nullptr);
 
     /// Runs the replacement with the current choices (OK).
-    void accept();
+    void accept() override;
 
 signals:
     void closeRequested();

@@ -8,7 +8,6 @@
 #include "shell/procedurenames.h"
 #include "shell/procedureregistry.h"
 #include "shell/shell.h"
-#include "shell/widgets/framedwindow.h"
 #include "tools/widgets/repairwindow.h"
 #include "tools/widgets/searchreplacewindow.h"
 
@@ -33,17 +32,20 @@ QWidget *openSearchReplace(const ProcedureCall &call)
         return QueryWizardDialog::run(fields, QueryTexts::shared(), shell.ui(), QString(), frame);
     };
     env.refreshLists = [] { BrowseRefresh::instance().request(); };
-    auto *window = new SearchReplaceWindow(std::move(env));
-    closeOnRequest(window);
-    return window;
+    // On its own over the frame: its letters need not give way to the frame's menu, and no
+    // list changes under a run.
+    SearchReplaceWindow window(std::move(env), frame);
+    window.exec();
+    return nullptr;
 }
 
 QWidget *openRepair(const ProcedureCall &call)
 {
-    auto *window = new RepairWindow(call.shell.collection(), call.shell.ui());
-    closeOnRequest(window);
-    QTimer::singleShot(0, window, [window] { window->start(); });
-    return window;
+    // Modal: nothing else of the program opens a table while files are repaired.
+    RepairWindow window(call.shell.collection(), call.shell.ui(), call.frame);
+    QTimer::singleShot(0, &window, [&window] { window.start(); });
+    window.exec();
+    return nullptr;
 }
 
 } // namespace
