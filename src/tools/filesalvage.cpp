@@ -10,6 +10,7 @@
 #include <SQLiteCpp/Database.h>
 #include <SQLiteCpp/Statement.h>
 
+#include <QDir>
 #include <QFile>
 
 #include <sqlite3.h>
@@ -112,6 +113,7 @@ SalvageResult FileSalvage::copy(const QString &source,
                                 bool tolerant)
 {
     SalvageResult result;
+    QDir().mkpath(targetFolder);
     Collection out(targetFolder);
     result.target = out.filePath(file);
     QFile::remove(result.target);
