@@ -25,6 +25,7 @@
 #include <QWidget>
 
 #include <cstdio>
+#include <memory>
 
 namespace {
 
@@ -80,6 +81,8 @@ int runWindow(const QString &collection)
                                               : QString::number(entry.locations));
             item->setText(2, entry.folder);
         }
+        backups->resizeColumnToContents(0);
+        backups->resizeColumnToContents(1);
         if (backups->topLevelItemCount() > 0)
             backups->setCurrentItem(backups->topLevelItem(0));
     };
@@ -156,8 +159,19 @@ int runWindow(const QString &collection)
 
 int main(int argc, char *argv[])
 {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("pathkeep-backup"));
+    // The commands run without a display; only the window needs one.
+    bool command = false;
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray arg(argv[i]);
+        for (const char *option : {"--backup", "--restore", "--list", "--help", "-h"})
+            command = command || arg == option
+                      || arg.startsWith(QByteArray(QByteArray(option) + '='));
+    }
+    std::unique_ptr<QCoreApplication> application
+        = command ? std::make_unique<QCoreApplication>(argc, argv)
+                  : std::make_unique<QApplication>(argc, argv);
+    QCoreApplication &app = *application;
+    QCoreApplication::setApplicationName(QStringLiteral("pathkeep-backup"));
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("Backs up and restores a Pathkeep collection."));
