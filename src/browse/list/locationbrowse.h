@@ -2,6 +2,7 @@
 
 #include "browse/list/locationlistmodel.h"
 #include "browse/list/sendtype.h"
+#include "browse/query/querycompiler.h"
 
 #include <QObject>
 #include <QVariantMap>
@@ -41,6 +42,12 @@ public:
         std::function<void(bool busy)> setBusy; ///< wait cursor on/off
         std::function<void()> minimiseFrame;
         std::function<QString()> favouritesFolder;
+        /// Lists of the same family whose rows are not locations (keywords, details) hand in
+        /// the location a row stands for; without it rows are read from model().
+        std::function<std::optional<LocationPager::Row>(int row)> memberRow;
+        /// Reads such a list again instead of model(); returns the new place of the location
+        /// with row id `keepRowId`, or 0.
+        std::function<int(qint64 keepRowId)> refreshMembers;
     };
 
     LocationBrowse(Collection &collection,
@@ -68,6 +75,11 @@ public:
     void sortByColumn(int column, bool descending);
     /// The row of the first entry at or after `typed` in the current tab's order.
     int locate(const QString &typed);
+
+    /// Shows only the locations of one category from now on, in URL:K_Category order; the
+    /// locator then finds descriptions within it and a new location starts in it.
+    void setCategoryScope(const QString &category);
+    const QString &categoryScope() const { return m_categoryScope; }
 
     // Query
     bool hasQuery() const { return !m_query.isEmpty(); }
@@ -122,7 +134,20 @@ private:
     void start(const QString &procedure, const QVariantMap &arguments = {});
     int removeAll(bool invalidOnly);
     std::optional<SqlFilter> compile(const QString &expression, QString &error);
+
+public:
+    /// Compiles a query or find condition over the fields `resolve` knows; nothing (and the
+    /// reason in `error`) when it is malformed.
+    static std::optional<SqlFilter> compile(const QString &expression,
+                                            const QueryFieldResolver &resolve,
+                                            QString &error);
+
+private:
     void busy(bool on);
+    /// The highlighted row's location, from the model or the member list.
+    std::optional<LocationPager::Row> rowAt(int row);
+    /// The category scope and the query together, as the model's filter.
+    SqlFilter listFilter(const SqlFilter &query) const;
 
     Collection &m_collection;
     UserInterface &m_ui;
@@ -134,6 +159,9 @@ private:
     QString m_query;
     SendType::Type m_sendType = SendType::Url;
     QString m_lastCondition;
+    QString m_categoryScope;
+    bool m_scoped = false;
+    SqlFilter m_queryFilter;
 };
 
 } // namespace pk
