@@ -6,6 +6,7 @@
 //   bench_duplicates [folder]                    builds (or reuses) the collection there
 
 #include "browse/duplicates/duplicatefinder.h"
+#include "childrun.h"
 #include "store/categorymanager.h"
 #include "store/collection.h"
 #include "store/locationmanager.h"
@@ -16,10 +17,6 @@
 #include <QTemporaryDir>
 
 #include <cstdio>
-
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 using namespace pk;
 using namespace Qt::StringLiterals;
@@ -111,22 +108,12 @@ int main(int argc, char **argv)
             return 1;
         }
     }
-    QElapsedTimer clock;
-    clock.start();
-    const pid_t pid = fork();
-    if (pid == 0) {
-        const QByteArray f = folder.toLocal8Bit();
-        execl(argv[0], argv[0], "--run", f.constData(), static_cast<char *>(nullptr));
-        _exit(127);
-    }
-    int status = 0;
-    rusage usage{};
-    wait4(pid, &status, 0, &usage);
+    const bench::ChildRun child = bench::ChildRun::run(argv[0], {u"--run"_s, folder});
     std::printf("duplicate search over %d locations, whole process: %.2f s wall, %.1f MB max "
                 "resident (exit %d)\n",
                 kRows,
-                double(clock.elapsed()) / 1000.0,
-                double(usage.ru_maxrss) / 1024.0,
-                WIFEXITED(status) ? WEXITSTATUS(status) : -1);
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? 0 : 1;
+                child.wallSeconds,
+                child.maxResidentMegabytes,
+                child.exitCode);
+    return child.succeeded() ? 0 : 1;
 }

@@ -6,6 +6,7 @@
 //   bench_browsers --write <places.sqlite>
 // writes the test data only.
 
+#include "childrun.h"
 #include "framework/errormanager.h"
 #include "framework/scripteduserinterface.h"
 #include "import/browserimport.h"
@@ -19,16 +20,11 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QTemporaryDir>
 
 #include <cstdint>
 #include <cstdio>
 #include <string>
-
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 using namespace pk;
 using namespace Qt::StringLiterals;
@@ -148,23 +144,13 @@ int main(int argc, char **argv)
     QTemporaryDir temp;
     const QString places = temp.path() + u"/places.sqlite"_s;
     writePlaces(places);
-    QElapsedTimer clock;
-    clock.start();
-    const pid_t pid = fork();
-    if (pid == 0) {
-        const QByteArray p = places.toLocal8Bit();
-        const QByteArray f = (temp.path() + u"/collection"_s).toLocal8Bit();
-        execl(argv[0], argv[0], "--run", p.constData(), f.constData(), static_cast<char *>(nullptr));
-        _exit(127);
-    }
-    int status = 0;
-    rusage usage{};
-    wait4(pid, &status, 0, &usage);
+    const bench::ChildRun child
+        = bench::ChildRun::run(argv[0], {u"--run"_s, places, temp.path() + u"/collection"_s});
     std::printf("Firefox import of %d bookmarks, whole process: %.2f s wall, %.1f MB max "
                 "resident (exit %d)\n",
                 kBookmarks,
-                double(clock.elapsed()) / 1000.0,
-                double(usage.ru_maxrss) / 1024.0,
-                WIFEXITED(status) ? WEXITSTATUS(status) : -1);
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? 0 : 1;
+                child.wallSeconds,
+                child.maxResidentMegabytes,
+                child.exitCode);
+    return child.succeeded() ? 0 : 1;
 }

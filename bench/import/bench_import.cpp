@@ -7,6 +7,7 @@
 //   bench_import --write-bookmarks <file> | --write-favorites <folder>
 // write the test data only.
 
+#include "childrun.h"
 #include "framework/errormanager.h"
 #include "framework/scripteduserinterface.h"
 #include "import/favoritesimport.h"
@@ -21,10 +22,6 @@
 #include <QTemporaryDir>
 
 #include <cstdio>
-
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 using namespace pk;
 using namespace Qt::StringLiterals;
@@ -123,27 +120,16 @@ int runImport(const QString &kind, const QString &source, const QString &folder)
 
 void measureChild(const char *self, const char *kind, const QString &source, const QString &folder)
 {
-    QElapsedTimer clock;
-    clock.start();
-    const pid_t pid = fork();
-    if (pid == 0) {
-        const QByteArray s = source.toLocal8Bit();
-        const QByteArray f = folder.toLocal8Bit();
-        execl(self, self, "--run", kind, s.constData(), f.constData(), static_cast<char *>(nullptr));
-        _exit(127);
-    }
-    int status = 0;
-    rusage usage{};
-    wait4(pid, &status, 0, &usage);
-    const auto seconds = [](const timeval &t) { return double(t.tv_sec) + double(t.tv_usec) / 1e6; };
+    const bench::ChildRun child
+        = bench::ChildRun::run(self, {u"--run"_s, QLatin1String(kind), source, folder});
     std::printf("%s whole process: %.2f s wall, %.2f s user + %.2f s system, %.1f MB max resident "
                 "(exit %d)\n",
                 kind,
-                double(clock.elapsed()) / 1000.0,
-                seconds(usage.ru_utime),
-                seconds(usage.ru_stime),
-                double(usage.ru_maxrss) / 1024.0,
-                WIFEXITED(status) ? WEXITSTATUS(status) : -1);
+                child.wallSeconds,
+                child.userSeconds,
+                child.systemSeconds,
+                child.maxResidentMegabytes,
+                child.exitCode);
     std::fflush(stdout);
 }
 
