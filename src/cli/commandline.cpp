@@ -154,6 +154,28 @@ auto attachBarTo(ConsoleUserInterface &ui, ProgressBar &bar)
     return qScopeGuard([&ui] { ui.setProgressBar(nullptr); });
 }
 
+/// What an import added, and whether it stopped or had locations refused.
+struct ImportTally
+{
+    bool stopped = false;
+    int added = 0;
+    int refused = 0; ///< refused by the store's rules or failed to write
+};
+
+/// Steps an import that inserts through an ImportInsert until it is done or the insert stops,
+/// then has it report its result.
+template<typename Import, typename Percent>
+ImportTally runInsertSteps(Import &import, ProgressBar &bar, Percent percent)
+{
+    while (import.step() && !import.inserter().stopped())
+        bar.update(percent());
+    bar.clear();
+    import.reportResult();
+    return {import.inserter().stopped(),
+            import.added(),
+            import.inserter().refused() + import.inserter().failed()};
+}
+
 /// Runs the event loop until `done` says so.
 template<typename Done>
 void runUntil(Done done)
@@ -751,44 +773,24 @@ int CommandLine::importFile(QCommandLineParser &parser, Common &common)
 
     ProgressBar bar(common.progress, m_err);
     const auto detachBar = attachBarTo(*m_ui, bar);
-    bool stopped = false;
-    int added = 0;
-    int refused = 0; ///< refused by the store's rules or failed to write
+    ImportTally tally;
     if (kind == u"IE"_s) {
         FavoritesImport import(*m_collection, *m_errors, path, *mode, category);
         import.scan();
         const auto total = qMax<std::size_t>(1, import.entries().size());
-        while (import.step() && !import.inserter().stopped())
-            bar.update(int(import.taken() * 100 / total));
-        bar.clear();
-        import.reportResult();
-        stopped = import.inserter().stopped();
-        refused = import.inserter().refused() + import.inserter().failed();
-        added = import.added();
+        tally = runInsertSteps(import, bar, [&] { return int(import.taken() * 100 / total); });
     } else if (kind == u"Netscape"_s || kind == u"HTML"_s) {
         HtmlImport import(*m_collection,
                           *m_errors,
                           {kind, path, *mode, category, parser.isSet(u"nested-folders"_s)});
         if (!import.open())
             return Failure;
-        while (import.step() && !import.inserter().stopped())
-            bar.update(import.percent());
-        bar.clear();
-        import.reportResult();
-        stopped = import.inserter().stopped();
-        refused = import.inserter().refused() + import.inserter().failed();
-        added = import.added();
+        tally = runInsertSteps(import, bar, [&] { return import.percent(); });
     } else if (browser) {
         BrowserImport import(*m_collection, *m_errors, path, *mode, category);
         import.setBookmarks(std::move(bookmarks));
         const auto total = qMax<std::size_t>(1, import.bookmarks().size());
-        while (import.step() && !import.inserter().stopped())
-            bar.update(int(import.taken() * 100 / total));
-        bar.clear();
-        import.reportResult();
-        stopped = import.inserter().stopped();
-        refused = import.inserter().refused() + import.inserter().failed();
-        added = import.added();
+        tally = runInsertSteps(import, bar, [&] { return int(import.taken() * 100 / total); });
     } else if (kind == u"CSV"_s || kind == u"ASCII"_s) {
         TextImport::Kind textKind = TextImport::Kind::Csv;
         TextImport::kindFromType(kind, textKind);
@@ -798,9 +800,9 @@ int CommandLine::importFile(QCommandLineParser &parser, Common &common)
         while (import.step())
             bar.update(import.percent());
         bar.clear();
-        stopped = import.insert().stopped();
-        refused = import.insert().refused() + import.insert().failed();
-        added = import.count();
+        tally.stopped = import.insert().stopped();
+        tally.refused = import.insert().refused() + import.insert().failed();
+        tally.added = import.count();
         import.finish();
     } else if (kind == u"ADV"_s) {
         AdvancedImport import(*m_ui);
@@ -834,11 +836,11 @@ int CommandLine::importFile(QCommandLineParser &parser, Common &common)
         }
         bar.clear();
         insert.reportRefusals();
-        stopped = insert.stopped();
-        refused = insert.refused() + insert.failed();
-        added = insert.added();
-        if (added > 0 && !common.quiet)
-            print(m_err, QString::number(added) + u" URL(s) imported.\n"_s);
+        tally.stopped = insert.stopped();
+        tally.refused = insert.refused() + insert.failed();
+        tally.added = insert.added();
+        if (tally.added > 0 && !common.quiet)
+            print(m_err, QString::number(tally.added) + u" URL(s) imported.\n"_s);
     } else {
         PreviousVersionImport import(*m_collection, *m_errors);
         if (!import.open(path))
@@ -846,14 +848,14 @@ int CommandLine::importFile(QCommandLineParser &parser, Common &common)
         while (import.step())
             bar.update(import.percent());
         bar.clear();
-        added = import.added();
-        refused = import.refused();
+        tally.added = import.added();
+        tally.refused = import.refused();
         import.finish();
     }
-    if (added == 0 && !common.quiet)
+    if (tally.added == 0 && !common.quiet)
         print(m_err, u"No locations were imported.\n"_s);
     // Duplicates are skipped by design; a location the store refused is work not done.
-    return stopped || refused > 0 || m_halted ? Failure : Success;
+    return tally.stopped || tally.refused > 0 || m_halted ? Failure : Success;
 }
 
 int CommandLine::exportFile(QCommandLineParser &parser, Common &common)

@@ -49,6 +49,14 @@ QStringList locationsOf(const QJsonArray &rows)
     return list;
 }
 
+/// Writes `bytes` to `path`, making its folder.
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
 std::string okResponse(const char *statusLine, const char *extra = "")
 {
     return std::string(statusLine) + "\r\n" + extra + "Content-Length: 0\r\n\r\n";
@@ -354,10 +362,8 @@ TEST_F(CliProgramTest, BrowserProfilesImportFromTheHomeFolderAFileOrAProfileFold
     // Without a file: the default profile of profiles.ini.
     const QString profile = home + u"/.mozilla/firefox/a.main"_s;
     ASSERT_TRUE(QDir().mkpath(profile));
-    QFile ini(home + u"/.mozilla/firefox/profiles.ini"_s);
-    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
-    ini.write("[Profile0]\nName=main\nIsRelative=1\nPath=a.main\nDefault=1\n");
-    ini.close();
+    ASSERT_TRUE(writeFile(home + u"/.mozilla/firefox/profiles.ini"_s,
+                          "[Profile0]\nName=main\nIsRelative=1\nPath=a.main\nDefault=1\n"));
     makeFirefoxPlaces(profile + u"/places.sqlite"_s, true);
     r = cli(in({u"import"_s, u"firefox"_s}), env);
     EXPECT_EQ(r.code, 0) << r.err.constData();
@@ -373,11 +379,7 @@ TEST_F(CliProgramTest, BrowserProfilesImportFromTheHomeFolderAFileOrAProfileFold
 
     // A profile folder names its file; Selected puts every bookmark in the one category.
     const QString chromium = home + u"/.config/chromium/Default"_s;
-    ASSERT_TRUE(QDir().mkpath(chromium));
-    QFile json(chromium + u"/Bookmarks"_s);
-    ASSERT_TRUE(json.open(QIODevice::WriteOnly));
-    json.write(chromiumBookmarksFile());
-    json.close();
+    ASSERT_TRUE(writeFile(chromium + u"/Bookmarks"_s, chromiumBookmarksFile()));
     r = cli(in({u"import"_s,
                 u"Chromium"_s,
                 chromium,
@@ -393,10 +395,7 @@ TEST_F(CliProgramTest, BrowserProfilesImportFromTheHomeFolderAFileOrAProfileFold
 
     // A file that is no bookmark file: a failure, and the collection stays as it was.
     const QString junk = temp.root() + u"/Bookmarks"_s;
-    QFile bad(junk);
-    ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
-    bad.write("not json");
-    bad.close();
+    ASSERT_TRUE(writeFile(junk, "not json"));
     r = cli(in({u"import"_s, u"Chromium"_s, junk}));
     EXPECT_EQ(r.code, 1);
     EXPECT_FALSE(r.err.isEmpty());

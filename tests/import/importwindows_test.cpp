@@ -30,6 +30,7 @@
 #include <QTableView>
 #include <QTest>
 
+#include <functional>
 #include <memory>
 
 using namespace pk;
@@ -61,6 +62,33 @@ private:
         if (f.open(QIODevice::WriteOnly))
             f.write(bytes);
         return path;
+    }
+
+    /// Counts the category questions of an import and how deeply they nest.
+    struct QuestionProbe
+    {
+        int depth = 0;
+        int deepest = 0;
+        int asked = 0;
+    };
+
+    /// A category question that answers `answer` like a modal dialog: the event loop runs while
+    /// the user thinks, and at question number `at` the user does `meanwhile`.
+    static ImportInsert::CategoryQuestion question(QuestionProbe &probe,
+                                                   int at,
+                                                   std::function<void()> meanwhile,
+                                                   QString answer)
+    {
+        return [&probe, at, meanwhile, answer](const LocationRecord &, const QString &) {
+            ++probe.asked;
+            probe.deepest = std::max(probe.deepest, ++probe.depth);
+            QTest::qWait(5);
+            if (probe.asked == at)
+                meanwhile();
+            QTest::qWait(5);
+            --probe.depth;
+            return std::optional<QString>(answer);
+        };
     }
 
 private slots:
@@ -232,26 +260,21 @@ private slots:
         auto *window = new FavoritesImportWindow(std::move(import));
         window->setAttribute(Qt::WA_DeleteOnClose);
         QPointer<FavoritesImportWindow> alive(window);
-        int depth = 0;
-        int deepest = 0;
-        int asked = 0;
-        logic->inserter().setCategoryQuestion([&](const LocationRecord &, const QString &) {
-            ++asked;
-            deepest = std::max(deepest, ++depth);
-            // Like a modal dialog: the event loop runs while the user thinks, and the user
-            // closes the import window meanwhile.
-            QTest::qWait(5);
-            if (asked == 3 && alive)
-                alive->close();
-            QTest::qWait(5);
-            --depth;
-            return std::optional<QString>(u"Picked"_s);
-        });
+        // The user closes the import window while the third question is open.
+        QuestionProbe probe;
+        logic->inserter().setCategoryQuestion(question(
+            probe,
+            3,
+            [&] {
+                if (alive)
+                    alive->close();
+            },
+            u"Picked"_s));
         window->show();
         QTRY_VERIFY_WITH_TIMEOUT(alive.isNull(), 10000);
-        QCOMPARE(deepest, 1);
+        QCOMPARE(probe.deepest, 1);
         // The step in hand (20 shortcuts) finished, then the window closed.
-        QCOMPARE(asked, 20);
+        QCOMPARE(probe.asked, 20);
         QCOMPARE(m_collection->locations().count(), 20);
         QVERIFY(!m_collection->inTransaction());
     }
@@ -272,24 +295,20 @@ private slots:
         auto *window = new HtmlImportWindow(std::move(import));
         window->setAttribute(Qt::WA_DeleteOnClose);
         QPointer<HtmlImportWindow> alive(window);
-        int depth = 0;
-        int deepest = 0;
-        int asked = 0;
-        logic->inserter().setCategoryQuestion([&](const LocationRecord &, const QString &) {
-            ++asked;
-            deepest = std::max(deepest, ++depth);
-            QTest::qWait(5);
-            if (asked == 2 && alive)
-                alive->cancelButton()->click();
-            QTest::qWait(5);
-            --depth;
-            return std::optional<QString>(u"Asked"_s);
-        });
+        QuestionProbe probe;
+        logic->inserter().setCategoryQuestion(question(
+            probe,
+            2,
+            [&] {
+                if (alive)
+                    alive->cancelButton()->click();
+            },
+            u"Asked"_s));
         window->show();
         QTRY_VERIFY_WITH_TIMEOUT(alive.isNull(), 10000);
-        QCOMPARE(deepest, 1);
+        QCOMPARE(probe.deepest, 1);
         // The step in hand ran to its end (every link of this small page), then the window went.
-        QCOMPARE(asked, 10);
+        QCOMPARE(probe.asked, 10);
         QCOMPARE(m_collection->locations().count(), 10);
         QVERIFY(!m_collection->inTransaction());
     }
@@ -333,25 +352,21 @@ private slots:
         window->setAttribute(Qt::WA_DeleteOnClose);
         QPointer<BrowserImportWindow> alive(window);
         QSignalSpy finished(window, &BrowserImportWindow::finished);
-        int depth = 0;
-        int deepest = 0;
-        int asked = 0;
+        QuestionProbe probe;
         bool refused = false;
-        logic->inserter().setCategoryQuestion([&](const LocationRecord &, const QString &) {
-            ++asked;
-            deepest = std::max(deepest, ++depth);
-            QTest::qWait(5);
-            if (asked == 2 && alive)
-                refused = !alive->close();
-            QTest::qWait(5);
-            --depth;
-            return std::optional<QString>(u"Asked"_s);
-        });
+        logic->inserter().setCategoryQuestion(question(
+            probe,
+            2,
+            [&] {
+                if (alive)
+                    refused = !alive->close();
+            },
+            u"Asked"_s));
         window->show();
         QTRY_VERIFY_WITH_TIMEOUT(alive.isNull(), 10000);
-        QCOMPARE(deepest, 1);
+        QCOMPARE(probe.deepest, 1);
         QVERIFY(refused);
-        QCOMPARE(asked, 6);
+        QCOMPARE(probe.asked, 6);
         QCOMPARE(finished.count(), 1);
         QCOMPARE(m_collection->locations().count(), 6);
         QCOMPARE(m_ui->messages().last(), u"6 bookmark(s) imported."_s);
