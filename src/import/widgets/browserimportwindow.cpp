@@ -1,9 +1,7 @@
 #include "import/widgets/browserimportwindow.h"
 
 #include "import/browserimport.h"
-#include "import/widgets/importsteprunner.h"
 
-#include <QCloseEvent>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -14,7 +12,7 @@ using namespace Qt::StringLiterals;
 namespace pk {
 
 BrowserImportWindow::BrowserImportWindow(std::unique_ptr<BrowserImport> import, QWidget *parent)
-    : QWidget(parent)
+    : ImportStepWindow(parent)
     , m_import(std::move(import))
 {
     setWindowTitle(u"Importing Bookmarks"_s);
@@ -33,27 +31,13 @@ BrowserImportWindow::BrowserImportWindow(std::unique_ptr<BrowserImport> import, 
     setMinimumWidth(380);
     resize(420, 120);
 
-    ImportStepRunner::Hooks hooks;
+    Hooks hooks;
     hooks.step = [this] { return m_import->step(); };
     hooks.showProgress = [this] { m_progress->setValue(int(m_import->taken())); };
     hooks.report = [this] { m_import->reportResult(); };
-    m_steps = new ImportStepRunner(this, std::move(hooks));
-    connect(m_steps, &ImportStepRunner::finished, this, &BrowserImportWindow::finished);
+    startSteps(std::move(hooks));
 }
 
 BrowserImportWindow::~BrowserImportWindow() = default;
-
-void BrowserImportWindow::cancel()
-{
-    m_steps->cancel();
-}
-
-void BrowserImportWindow::closeEvent(QCloseEvent *event)
-{
-    if (m_steps->acceptClose())
-        event->accept();
-    else
-        event->ignore();
-}
 
 } // namespace pk

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QWidget>
+#include "import/widgets/importstepwindow.h"
 
 #include <memory>
 
@@ -11,13 +11,12 @@ class QPushButton;
 namespace pk {
 
 class BrowserImport;
-class ImportStepRunner;
 
 /**
  * @brief The progress window of the Firefox and Chromium imports ("Importing Bookmarks").
  * "Cancel" ends the import; what was added stays.
  */
-class BrowserImportWindow final : public QWidget
+class BrowserImportWindow final : public ImportStepWindow
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(BrowserImportWindow)
@@ -29,21 +28,11 @@ public:
     BrowserImport &import() { return *m_import; }
     QProgressBar *progress() const { return m_progress; }
 
-public slots:
-    void cancel();
-
-signals:
-    void finished();
-
-protected:
-    void closeEvent(QCloseEvent *event) override;
-
 private:
     std::unique_ptr<BrowserImport> m_import;
     QLabel *m_text = nullptr;
     QProgressBar *m_progress = nullptr;
     QPushButton *m_cancel = nullptr;
-    ImportStepRunner *m_steps = nullptr;
 };
 
 } // namespace pk

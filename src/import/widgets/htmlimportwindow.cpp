@@ -1,9 +1,7 @@
 #include "import/widgets/htmlimportwindow.h"
 
 #include "import/htmlimport.h"
-#include "import/widgets/importsteprunner.h"
 
-#include <QCloseEvent>
 #include <QLabel>
 #include <QMdiSubWindow>
 #include <QProgressBar>
@@ -15,7 +13,7 @@ using namespace Qt::StringLiterals;
 namespace pk {
 
 HtmlImportWindow::HtmlImportWindow(std::unique_ptr<HtmlImport> import, QWidget *parent)
-    : QWidget(parent)
+    : ImportStepWindow(parent)
     , m_import(std::move(import))
 {
     setWindowTitle(u"Processing Records"_s);
@@ -37,13 +35,12 @@ HtmlImportWindow::HtmlImportWindow(std::unique_ptr<HtmlImport> import, QWidget *
     setMinimumWidth(380);
     resize(420, 160);
 
-    ImportStepRunner::Hooks hooks;
+    Hooks hooks;
     hooks.step = [this] { return m_import->step(); };
     hooks.showProgress = [this] { showProgress(); };
     hooks.report = [this] { m_import->reportResult(); };
     hooks.cancelImport = [this] { m_import->cancel(); };
-    m_steps = new ImportStepRunner(this, std::move(hooks));
-    connect(m_steps, &ImportStepRunner::finished, this, &HtmlImportWindow::finished);
+    startSteps(std::move(hooks));
 }
 
 HtmlImportWindow::~HtmlImportWindow() = default;
@@ -66,19 +63,6 @@ void HtmlImportWindow::showProgress()
     m_progress->setValue(percent);
     m_percent->setText(QString::number(percent) + u"% Completed"_s);
     m_text->setText(m_import->readingText());
-}
-
-void HtmlImportWindow::cancel()
-{
-    m_steps->cancel();
-}
-
-void HtmlImportWindow::closeEvent(QCloseEvent *event)
-{
-    if (m_steps->acceptClose())
-        event->accept();
-    else
-        event->ignore();
 }
 
 } // namespace pk

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QWidget>
+#include "import/widgets/importstepwindow.h"
 
 #include <memory>
 
@@ -11,14 +11,13 @@ class QPushButton;
 namespace pk {
 
 class HtmlImport;
-class ImportStepRunner;
 
 /**
  * @brief The progress window of the bookmark-file and HTML imports: "Processing Records" while
  * the file is read, then "Analyzing HTML..." while the links of a document are gathered.
  * "Cancel" ends the current pass; what was added stays.
  */
-class HtmlImportWindow final : public QWidget
+class HtmlImportWindow final : public ImportStepWindow
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(HtmlImportWindow)
@@ -33,15 +32,6 @@ public:
     QProgressBar *progress() const { return m_progress; }
     QPushButton *cancelButton() const { return m_cancel; }
 
-public slots:
-    void cancel();
-
-signals:
-    void finished();
-
-protected:
-    void closeEvent(QCloseEvent *event) override;
-
 private:
     void showProgress();
 
@@ -50,7 +40,6 @@ private:
     QProgressBar *m_progress = nullptr;
     QLabel *m_percent = nullptr;
     QPushButton *m_cancel = nullptr;
-    ImportStepRunner *m_steps = nullptr;
 };
 
 } // namespace pk

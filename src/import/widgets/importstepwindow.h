@@ -1,16 +1,15 @@
 #pragma once
 
-#include <QObject>
+#include <QWidget>
 
 #include <functional>
 
 class QTimer;
-class QWidget;
 
 namespace pk {
 
 /**
- * @brief The step, cancel and close cycle of an import's progress window.
+ * @brief The step, cancel and close cycle shared by the import progress windows.
  *
  * The import's steps run on a zero-interval timer. A question asked inside a step (the category
  * dialog) runs the event loop, so no step starts inside another, and "Cancel" or closing the
@@ -19,12 +18,22 @@ namespace pk {
  * the window closes (its MDI frame when it has one). Closed from outside (the frame, a
  * collection switch), the import ends without a report; what was added stays.
  */
-class ImportStepRunner final : public QObject
+class ImportStepWindow : public QWidget
 {
     Q_OBJECT
-    Q_DISABLE_COPY_MOVE(ImportStepRunner)
+    Q_DISABLE_COPY_MOVE(ImportStepWindow)
 
 public:
+    ~ImportStepWindow() override;
+
+public slots:
+    /// Ends the import now, or after the step in hand.
+    void cancel();
+
+signals:
+    void finished();
+
+protected:
     struct Hooks
     {
         std::function<bool()> step;         ///< one step; false once the import is done
@@ -33,24 +42,19 @@ public:
         std::function<void()> cancelImport; ///< optional: ends the import's current pass
     };
 
-    /// Starts stepping at once; `window` is the progress window and the runner's parent.
-    ImportStepRunner(QWidget *window, Hooks hooks);
+    explicit ImportStepWindow(QWidget *parent);
 
-    /// "Cancel": ends the import now, or after the step in hand.
-    void cancel();
-    /// For the window's closeEvent: false while a step is in hand (the window closes after it).
-    bool acceptClose();
+    /// Starts stepping; the window's constructor calls it once its import and widgets exist.
+    void startSteps(Hooks hooks);
 
-signals:
-    void finished();
+    void closeEvent(QCloseEvent *event) override;
 
 private:
     void tick();
     void end();
 
-    QWidget *m_window;
     Hooks m_hooks;
-    QTimer *m_timer;
+    QTimer *m_timer = nullptr;
     bool m_done = false;
     bool m_inStep = false;
     bool m_closeRequested = false;

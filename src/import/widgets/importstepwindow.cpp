@@ -1,26 +1,30 @@
-#include "import/widgets/importsteprunner.h"
+#include "import/widgets/importstepwindow.h"
 
 #include "browse/list/browserefresh.h"
 
+#include <QCloseEvent>
 #include <QMdiSubWindow>
 #include <QScopedValueRollback>
 #include <QTimer>
-#include <QWidget>
 
 namespace pk {
 
-ImportStepRunner::ImportStepRunner(QWidget *window, Hooks hooks)
-    : QObject(window)
-    , m_window(window)
-    , m_hooks(std::move(hooks))
-    , m_timer(new QTimer(this))
+ImportStepWindow::ImportStepWindow(QWidget *parent)
+    : QWidget(parent)
+{}
+
+ImportStepWindow::~ImportStepWindow() = default;
+
+void ImportStepWindow::startSteps(Hooks hooks)
 {
+    m_hooks = std::move(hooks);
+    m_timer = new QTimer(this);
     m_timer->setInterval(0);
-    connect(m_timer, &QTimer::timeout, this, &ImportStepRunner::tick);
+    connect(m_timer, &QTimer::timeout, this, &ImportStepWindow::tick);
     m_timer->start();
 }
 
-void ImportStepRunner::tick()
+void ImportStepWindow::tick()
 {
     if (m_inStep)
         return;
@@ -34,7 +38,7 @@ void ImportStepRunner::tick()
         end();
 }
 
-void ImportStepRunner::cancel()
+void ImportStepWindow::cancel()
 {
     if (m_hooks.cancelImport)
         m_hooks.cancelImport();
@@ -44,38 +48,41 @@ void ImportStepRunner::cancel()
         end();
 }
 
-void ImportStepRunner::end()
+void ImportStepWindow::end()
 {
     if (m_done)
         return;
     m_done = true;
-    m_timer->stop();
+    if (m_timer)
+        m_timer->stop();
     m_hooks.report();
     BrowseRefresh::instance().request();
     Q_EMIT finished();
-    if (auto *sub = qobject_cast<QMdiSubWindow *>(m_window->parentWidget()))
+    if (auto *sub = qobject_cast<QMdiSubWindow *>(parentWidget()))
         sub->close();
     else
-        m_window->close();
+        close();
 }
 
-bool ImportStepRunner::acceptClose()
+void ImportStepWindow::closeEvent(QCloseEvent *event)
 {
     if (m_inStep) {
         if (m_hooks.cancelImport)
             m_hooks.cancelImport();
         m_closeRequested = true;
-        return false;
+        event->ignore();
+        return;
     }
     if (!m_done) {
         m_done = true;
-        m_timer->stop();
+        if (m_timer)
+            m_timer->stop();
         if (m_hooks.cancelImport)
             m_hooks.cancelImport();
         BrowseRefresh::instance().request();
         Q_EMIT finished();
     }
-    return true;
+    event->accept();
 }
 
 } // namespace pk
