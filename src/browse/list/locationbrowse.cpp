@@ -99,12 +99,16 @@ void LocationBrowse::setTab(int tab)
     if (tab < 0 || tab >= int(SortTab::tabs().size()))
         return;
     m_tab = tab;
+    m_sortColumn = -1;
+    m_sortDescending = false;
     m_model.setKey(SortTab::tabs()[std::size_t(tab)].key());
     refresh();
 }
 
 void LocationBrowse::sortByColumn(int column, bool descending)
 {
+    m_sortColumn = column;
+    m_sortDescending = descending;
     const StoreStatus status = m_model.sortByColumn(column,
                                                     descending ? Qt::DescendingOrder
                                                                : Qt::AscendingOrder);
@@ -113,13 +117,20 @@ void LocationBrowse::sortByColumn(int column, bool descending)
     emit refreshed();
 }
 
+void LocationBrowse::clickHeading(int column)
+{
+    sortByColumn(column, column == m_sortColumn && !m_sortDescending);
+}
+
 int LocationBrowse::locate(const QString &typed)
 {
     if (typed.isEmpty())
         return m_model.count() > 0 ? 0 : -1;
     // The locator belongs to the tab: a heading sort gives way to the tab's order first.
     const SortTab &tab = SortTab::tabs()[std::size_t(m_tab)];
-    if (&m_model.key() != &tab.key() || m_model.pager().isReversed()) {
+    if (&m_model.key() != &tab.key() || m_model.pager().isReversed() || m_sortColumn >= 0) {
+        m_sortColumn = -1;
+        m_sortDescending = false;
         m_model.setKey(tab.key());
         refresh();
     }

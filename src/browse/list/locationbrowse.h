@@ -66,6 +66,12 @@ public:
     void setTab(int tab);
     /// Sorts by a column heading instead of the tab's key.
     void sortByColumn(int column, bool descending);
+    /// A click on a column heading: ascending first, each further click on the same heading
+    /// turns the order round.
+    void clickHeading(int column);
+    /// The heading the list is sorted by, or -1 while it follows the tab's key.
+    int sortColumn() const { return m_sortColumn; }
+    bool sortDescending() const { return m_sortDescending; }
     /// The row of the first entry at or after `typed` in the current tab's order.
     int locate(const QString &typed);
 
@@ -131,6 +137,8 @@ private:
     Hooks m_hooks;
     LocationListModel m_model;
     int m_tab = 0;
+    int m_sortColumn = -1;
+    bool m_sortDescending = false;
     QString m_query;
     SendType::Type m_sendType = SendType::Url;
     QString m_lastCondition;

@@ -268,8 +268,16 @@ void LocationBrowseWindow::buildWindow()
     locateLayout->addWidget(m_locator);
     layout->addWidget(locateBox);
     connect(m_tabs, &QTabBar::currentChanged, this, &LocationBrowseWindow::setTab);
+    // Clicking the tab already chosen after a heading sort returns to the tab's order too.
+    connect(m_tabs, &QTabBar::tabBarClicked, this, [this](int tab) {
+        if (tab >= 0 && tab == m_tabs->currentIndex() && m_browse->sortColumn() >= 0)
+            setTab(tab);
+    });
     connect(m_locator, &QLineEdit::textEdited, this, [this](const QString &text) {
         selectRow(m_browse->locate(text));
+        // The locator goes back to the tab's order.
+        if (m_browse->sortColumn() < 0)
+            m_table->horizontalHeader()->setSortIndicatorShown(false);
     });
 
     // The list
@@ -305,13 +313,14 @@ void LocationBrowseWindow::buildWindow()
                             std::max(m_table->columnWidth(LocationColumns::State), 20));
     fitColumnsToTexts();
     connect(m_table->horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int column) {
+        // The header has turned its own indicator round before this runs: the list keeps the
+        // order, and the indicator only shows it.
+        m_browse->clickHeading(column);
         QHeaderView *header = m_table->horizontalHeader();
-        const bool descending = header->isSortIndicatorShown()
-                                && header->sortIndicatorSection() == column
-                                && header->sortIndicatorOrder() == Qt::AscendingOrder;
-        header->setSortIndicator(column, descending ? Qt::DescendingOrder : Qt::AscendingOrder);
+        header->setSortIndicator(m_browse->sortColumn(),
+                                 m_browse->sortDescending() ? Qt::DescendingOrder
+                                                            : Qt::AscendingOrder);
         header->setSortIndicatorShown(true);
-        m_browse->sortByColumn(column, descending);
         selectRow(0);
     });
     connect(m_table, &QTableView::doubleClicked, this, [this](const QModelIndex &index) {

@@ -235,6 +235,38 @@ TEST_F(BrowseFixture, HeadingSortOrdersByTheColumnAndATabReturnsToItsKey)
     EXPECT_EQ(description(0), QStringLiteral("Site 0000"));
 }
 
+TEST_F(BrowseFixture, HeadingClicksSortAscendingFirstAndTurnRoundOnTheSameHeading)
+{
+    fill(20);
+    browse().clickHeading(LocationColumns::Location);
+    EXPECT_EQ(browse().sortColumn(), LocationColumns::Location);
+    EXPECT_FALSE(browse().sortDescending());
+    EXPECT_EQ(description(0), QStringLiteral("Site 0000"));
+    browse().clickHeading(LocationColumns::Location);
+    EXPECT_TRUE(browse().sortDescending());
+    EXPECT_EQ(description(0), QStringLiteral("Site 0019"));
+    browse().clickHeading(LocationColumns::Location);
+    EXPECT_FALSE(browse().sortDescending());
+    EXPECT_EQ(description(0), QStringLiteral("Site 0000"));
+    browse().clickHeading(LocationColumns::Location);
+    // Another heading starts ascending, whatever the previous one showed.
+    browse().clickHeading(LocationColumns::Description);
+    EXPECT_FALSE(browse().sortDescending());
+    EXPECT_EQ(description(0), QStringLiteral("Site 0000"));
+
+    // The tab (also the one already chosen) and the locator give the tab's order back, and the
+    // next heading click is ascending again.
+    browse().clickHeading(LocationColumns::Description);
+    browse().setTab(0);
+    EXPECT_EQ(browse().sortColumn(), -1);
+    EXPECT_EQ(description(0), QStringLiteral("Site 0000"));
+    browse().clickHeading(LocationColumns::Description);
+    EXPECT_FALSE(browse().sortDescending());
+    browse().clickHeading(LocationColumns::Description);
+    EXPECT_EQ(browse().locate(QStringLiteral("Site 0005")), 5);
+    EXPECT_EQ(browse().sortColumn(), -1);
+}
+
 TEST_F(BrowseFixture, QueryLimitsTheListAndAMalformedOneChangesNothing)
 {
     fill(30);

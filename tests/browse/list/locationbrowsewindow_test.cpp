@@ -43,6 +43,7 @@ private slots:
     void cleanup();
     void showsTheListWithTitleAndColumns();
     void tabsAndLocatorMoveTheHighlight();
+    void headingClicksSortBothWays();
     void sendTypesChooseWhatIsCopied();
     void popupMenuListsTheCommandsInOrder();
     void controlsCarryTheirTips();
@@ -219,6 +220,41 @@ void LocationBrowseWindowTest::tabsAndLocatorMoveTheHighlight()
     w->tabs()->setCurrentIndex(0);
     QCOMPARE(w->table()->model()->index(0, 1).data().toString(), QStringLiteral("Site 0000"));
     QCOMPARE(w->windowTitle(), QStringLiteral("Browse Locations (40)"));
+}
+
+void LocationBrowseWindowTest::headingClicksSortBothWays()
+{
+    fill(12);
+    LocationBrowseWindow *w = makeWindow();
+    QVERIFY(QTest::qWaitForWindowExposed(w));
+    QHeaderView *header = w->table()->horizontalHeader();
+    auto click = [&](int column) {
+        const QPoint at(header->sectionViewportPosition(column) + header->sectionSize(column) / 2,
+                        header->height() / 2);
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, at);
+    };
+    auto first = [&] { return w->table()->model()->index(0, 1).data().toString(); };
+    const QString ascending = QStringLiteral("Site 0000");
+    const QString descending = QStringLiteral("Site 0011");
+    // Real clicks: the header turns its indicator round itself before the list hears of it.
+    click(LocationColumns::Location);
+    QCOMPARE(first(), ascending);
+    QCOMPARE(header->sortIndicatorOrder(), Qt::AscendingOrder);
+    click(LocationColumns::Location);
+    QCOMPARE(first(), descending);
+    QCOMPARE(header->sortIndicatorOrder(), Qt::DescendingOrder);
+    click(LocationColumns::Location);
+    QCOMPARE(first(), ascending);
+    click(LocationColumns::Description);
+    QCOMPARE(first(), ascending);
+    click(LocationColumns::Description);
+    QCOMPARE(first(), descending);
+
+    // A click on the tab already chosen returns to its order.
+    const int tab = w->tabs()->currentIndex();
+    QTest::mouseClick(w->tabs(), Qt::LeftButton, {}, w->tabs()->tabRect(tab).center());
+    QCOMPARE(first(), ascending);
+    QVERIFY(!header->isSortIndicatorShown());
 }
 
 void LocationBrowseWindowTest::sendTypesChooseWhatIsCopied()
