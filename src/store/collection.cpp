@@ -8,6 +8,7 @@
 #include "store/keywordmanager.h"
 #include "store/locationmanager.h"
 #include "store/schemamanager.h"
+#include "store/sidefiles.h"
 #include "store/sqlfunctions.h"
 #include "store/sqliteerror.h"
 
@@ -279,6 +280,8 @@ StoreStatus Collection::open(CollectionFile f, bool create)
     OpenPlan plan;
     if (StoreStatus s = planOpen(f, create, plan); !s)
         return s;
+    if (!plan.readOnly && !plan.creating)
+        SideFiles::repair(plan.path);
     if (StoreStatus s = placeFile(f, plan); !s)
         return s;
 
@@ -401,6 +404,8 @@ void Collection::unplaceFile(CollectionFile f, const OpenPlan &plan)
     }
     if (plan.creating)
         QFile::remove(plan.path); // nothing but our own empty file
+    else if (plan.readOnly)
+        SideFiles::removeUnused(plan.path);
 }
 
 StoreStatus Collection::checkIdentity(CollectionFile f,
@@ -490,8 +495,16 @@ void Collection::close()
         }
         m_txDepth = 0;
     }
+    QStringList readOnly;
+    for (CollectionFile f :
+         {CollectionFile::Data, CollectionFile::Categories, CollectionFile::CatHtml})
+        if (isOpen(f) && isReadOnly(f))
+            readOnly << filePath(f);
     disconnect();
     m_files = {};
+    // Only a connection that may write takes the side files away when it closes.
+    for (const QString &path : std::as_const(readOnly))
+        SideFiles::removeUnused(path);
 }
 
 StoreStatus Collection::rebuildKeys(CollectionFile f)
