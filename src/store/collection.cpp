@@ -199,6 +199,7 @@ StoreStatus Collection::connect(const QString &mainUri, bool readOnly)
             flags |= SQLite::OPEN_MEMORY;
         m_db = std::make_unique<SQLite::Database>(utf8(mainUri), flags, kBusyTimeoutMs);
         sqlite3 *h = m_db->getHandle();
+        SqliteError::watchConnection(h, m_folder);
         sqlite3_extended_result_codes(h, 1);
         Collation::registerOn(h);
         registerSqlFunctions(h);
@@ -206,6 +207,8 @@ StoreStatus Collection::connect(const QString &mainUri, bool readOnly)
         m_db->exec(kIdleCache);
         m_db->exec("PRAGMA temp_store = MEMORY");
     } catch (const std::exception &e) {
+        if (m_db)
+            SqliteError::unwatchConnection(m_db->getHandle());
         m_db.reset();
         return SqliteError::fromException(e);
     }
@@ -215,6 +218,8 @@ StoreStatus Collection::connect(const QString &mainUri, bool readOnly)
 void Collection::disconnect()
 {
     m_statements.clear();
+    if (m_db)
+        SqliteError::unwatchConnection(m_db->getHandle());
     // Closing the last connection to a file checkpoints its write-ahead log and removes it, so
     // a closed collection folder holds just its three files.
     m_db.reset();

@@ -63,6 +63,21 @@ LocationBrowse::LocationBrowse(Collection &collection,
     , m_model(collection)
 {
     m_model.setKey(SortTab::tabs()[0].key());
+    connect(&m_model, &LocationListModel::readFailed, this, &LocationBrowse::reportReadFailure);
+    connect(&m_model, &LocationListModel::refreshed, this, [this] { m_readFailureShown = false; });
+}
+
+void LocationBrowse::reportReadFailure()
+{
+    const StoreStatus status = m_model.pager().takeReadFailure();
+    if (status || m_readFailureShown)
+        return;
+    m_readFailureShown = true;
+    ErrorContext context = status.context;
+    if (context.errorText.isEmpty())
+        context.errorText = status.describe();
+    m_errors.raise(status.catalogueNumber != 0 ? status.catalogueNumber : Msg::RecordRetrievalError,
+                   context);
 }
 
 LocationBrowse::~LocationBrowse() = default;

@@ -129,6 +129,8 @@ private:
     int removeAll(bool invalidOnly);
     std::optional<SqlFilter> compile(const QString &expression, QString &error);
     void busy(bool on);
+    /// Rows of the list could not be read: told once until the list is read again.
+    void reportReadFailure();
 
     Collection &m_collection;
     UserInterface &m_ui;
@@ -142,6 +144,7 @@ private:
     QString m_query;
     SendType::Type m_sendType = SendType::Url;
     QString m_lastCondition;
+    bool m_readFailureShown = false;
 };
 
 } // namespace pk

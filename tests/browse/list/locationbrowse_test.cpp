@@ -567,3 +567,56 @@ TEST_F(BrowseFixture, ColumnsShowThroughTheirPictures)
     EXPECT_EQ(LocationColumns::display(rated, LocationColumns::LastVisit),
               Picture::format(QStringLiteral("@d17"), rated.LastVisit));
 }
+
+TEST_F(BrowseFixture, ADamagedPageIsReportedWhereverTheListReadsIt)
+{
+    static int argc = 1;
+    static char name[] = "browse_list_test";
+    static char *argv[] = {name, nullptr};
+    std::unique_ptr<QCoreApplication> app;
+    if (!QCoreApplication::instance())
+        app = std::make_unique<QCoreApplication>(argc, argv);
+
+    fill(2000, [](int, LocationRecord &r) { r.SiteInfo = QString(1800, QLatin1Char('s')); });
+    m_collection.reset(); // everything in the file itself, nothing held in memory
+    {
+        QFile file(m_temp.folder() + QStringLiteral("/URLDATA.TPS"));
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        const qint64 page = 4096;
+        const qint64 middle = file.size() / page / 2;
+        for (qint64 p = middle; p < middle + 4; ++p) {
+            file.seek(p * page);
+            file.write(QByteArray(page, '\xA5'));
+        }
+    }
+    m_collection = std::make_unique<Collection>(m_temp.folder());
+    ASSERT_TRUE(m_collection->openAll(false).ok());
+
+    auto readAll = [&] {
+        int read = 0;
+        for (int row = 0; row < browse().model().rowCount(); ++row) {
+            if (!browse().model().rowAt(row))
+                break;
+            ++read;
+        }
+        QCoreApplication::processEvents();
+        return read;
+    };
+    auto reported = [&] {
+        return std::count_if(m_ui.interactions().begin(),
+                             m_ui.interactions().end(),
+                             [](const ScriptedUserInterface::Interaction &i) {
+                                 return i.title == QStringLiteral("Record Retrieval Error")
+                                        && i.text.contains(QStringLiteral("Repair Databases"));
+                             });
+    };
+    // In key order the list stops at the damage, and says so once.
+    EXPECT_LT(readAll(), 2000);
+    EXPECT_EQ(reported(), 1);
+    EXPECT_LT(readAll(), 2000);
+    EXPECT_EQ(reported(), 1);
+    // A heading sort reads the damaged page first of all: an empty list is not the answer.
+    browse().clickHeading(LocationColumns::Comments);
+    readAll();
+    EXPECT_EQ(reported(), 2);
+}
