@@ -603,6 +603,29 @@ StoreStatus Collection::pack(CollectionFile f)
     return {};
 }
 
+Collection::DataVersion Collection::dataVersion()
+{
+    DataVersion version = {};
+    if (!m_db)
+        return version;
+    for (CollectionFile f :
+         {CollectionFile::Data, CollectionFile::Categories, CollectionFile::CatHtml}) {
+        if (!isOpen(f))
+            continue;
+        try {
+            SQLite::Statement &st = statement(
+                QStringLiteral("PRAGMA %1.data_version").arg(QString::fromLatin1(schemaName(f))));
+            if (st.executeStep())
+                version[std::size_t(index(f))] = st.getColumn(0).getInt64();
+            st.reset();
+        } catch (const std::exception &) {
+            // Unreadable now: the next read of the list reports it.
+            version[std::size_t(index(f))] = -1;
+        }
+    }
+    return version;
+}
+
 int Collection::storedVersion(const TableDef &table)
 {
     if (!isOpen(fileOf(table)))

@@ -64,7 +64,12 @@ LocationBrowse::LocationBrowse(Collection &collection,
 {
     m_model.setKey(SortTab::tabs()[0].key());
     connect(&m_model, &LocationListModel::readFailed, this, &LocationBrowse::reportReadFailure);
-    connect(&m_model, &LocationListModel::refreshed, this, [this] { m_readFailureShown = false; });
+    // The version is taken before the list is read: a change made while it reads is seen next
+    // time rather than never.
+    connect(&m_model, &QAbstractItemModel::modelAboutToBeReset, this, [this] {
+        m_readFailureShown = false;
+        m_seenVersion = m_collection.dataVersion();
+    });
 }
 
 void LocationBrowse::reportReadFailure()
@@ -100,6 +105,14 @@ int LocationBrowse::refresh(qint64 keepRowId)
     }
     emit refreshed();
     return row;
+}
+
+bool LocationBrowse::refreshIfChangedElsewhere(qint64 keepRowId)
+{
+    if (m_collection.inTransaction() || m_collection.dataVersion() == m_seenVersion)
+        return false;
+    refresh(keepRowId);
+    return true;
 }
 
 QString LocationBrowse::title()

@@ -2,6 +2,7 @@
 
 #include "browse/list/locationlistmodel.h"
 #include "browse/list/sendtype.h"
+#include "store/collection.h"
 
 #include <QObject>
 #include <QVariantMap>
@@ -10,7 +11,6 @@
 
 namespace pk {
 
-class Collection;
 class ErrorManager;
 class Launcher;
 class ProcedureStarter;
@@ -57,6 +57,9 @@ public:
     /// Reads the list again; `keepRowId` (> 0) is the row to find again afterwards.
     /// Returns that row's new place, or 0.
     int refresh(qint64 keepRowId = 0);
+    /// Reads the list again when another program changed the collection since the list was
+    /// last read, keeping `keepRowId` as refresh() does. Returns whether it did.
+    bool refreshIfChangedElsewhere(qint64 keepRowId = 0);
     /// "Browse Locations (" + locations in the table + ")".
     QString title();
 
@@ -145,6 +148,7 @@ private:
     SendType::Type m_sendType = SendType::Url;
     QString m_lastCondition;
     bool m_readFailureShown = false;
+    Collection::DataVersion m_seenVersion = {};
 };
 
 } // namespace pk

@@ -26,6 +26,7 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QShortcut>
 #include <QStyle>
 #include <QTabBar>
@@ -38,6 +39,9 @@
 namespace pk {
 
 namespace {
+
+/// How often an open list looks for changes other programs made to the collection.
+constexpr int kChangeWatchMs = 1000;
 
 /// The list view: drops of shortcut files go to the window, drags carry the address.
 class LocationTable final : public QTableView
@@ -135,11 +139,21 @@ LocationBrowseWindow::LocationBrowseWindow(Environment environment, QWidget *par
             = current.isValid()
                   ? m_browse->model().data(current, LocationListModel::RowIdRole).toLongLong()
                   : 0;
+        m_highlightedRow = current.isValid() ? current.row() : -1;
+        const int top = m_table->rowAt(0);
+        m_rowsAbove = current.isValid() && top >= 0 ? std::max(current.row() - top, 0) : 0;
     });
     connect(&m_browse->model(), &QAbstractItemModel::modelReset, this, [this] {
-        const qint64 row = m_highlighted > 0 ? m_browse->model().pager().rowOfRowId(m_highlighted)
-                                             : -1;
-        selectRow(row >= 0 ? int(row) : 0);
+        const qint64 found = m_highlighted > 0 ? m_browse->model().pager().rowOfRowId(m_highlighted)
+                                               : -1;
+        // A location gone meanwhile leaves the highlight at its place.
+        const int count = m_browse->model().rowCount();
+        const int row = found >= 0 ? int(found)
+                                   : std::clamp(m_highlightedRow, 0, std::max(count - 1, 0));
+        selectRow(row);
+        // The highlighted row keeps its height in the window: the list does not jump.
+        if (m_highlightedRow >= 0)
+            m_table->verticalScrollBar()->setValue(std::max(row - m_rowsAbove, 0));
     });
     connect(m_browse.get(), &LocationBrowse::queryChanged, this, &LocationBrowseWindow::updateState);
     connect(&BrowseRefresh::instance(),
@@ -147,11 +161,35 @@ LocationBrowseWindow::LocationBrowseWindow(Environment environment, QWidget *par
             this,
             &LocationBrowseWindow::refresh);
 
+    // Another program writing the collection: the list shows it at its next look, which is
+    // cheap (one counter per file), and at once when the window becomes active.
+    m_changeWatch = new QTimer(this);
+    m_changeWatch->setInterval(kChangeWatchMs);
+    connect(m_changeWatch, &QTimer::timeout, this, &LocationBrowseWindow::refreshIfChangedElsewhere);
+
     m_browse->refresh();
     selectRow(0);
 }
 
 LocationBrowseWindow::~LocationBrowseWindow() = default;
+
+void LocationBrowseWindow::refreshIfChangedElsewhere()
+{
+    if (!isVisible() || QApplication::activeModalWidget())
+        return;
+    const QModelIndex current = m_table->currentIndex();
+    m_browse->refreshIfChangedElsewhere(
+        current.isValid()
+            ? m_browse->model().data(current, LocationListModel::RowIdRole).toLongLong()
+            : 0);
+}
+
+bool LocationBrowseWindow::event(QEvent *event)
+{
+    if (event->type() == QEvent::WindowActivate)
+        refreshIfChangedElsewhere();
+    return QWidget::event(event);
+}
 
 QPushButton *LocationBrowseWindow::button(const QString &text,
                                           const QString &tip,
@@ -633,8 +671,15 @@ void LocationBrowseWindow::savePosition()
     ini.save();
 }
 
+void LocationBrowseWindow::hideEvent(QHideEvent *event)
+{
+    m_changeWatch->stop();
+    QWidget::hideEvent(event);
+}
+
 void LocationBrowseWindow::showEvent(QShowEvent *event)
 {
+    m_changeWatch->start();
     QWidget::showEvent(event);
     if (!m_restored) {
         m_restored = true;

@@ -18,6 +18,9 @@
 #include <QDir>
 #include <QFile>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 
@@ -619,4 +622,54 @@ TEST_F(BrowseFixture, ADamagedPageIsReportedWhereverTheListReadsIt)
     browse().clickHeading(LocationColumns::Comments);
     readAll();
     EXPECT_EQ(reported(), 2);
+}
+
+TEST_F(BrowseFixture, AnotherProcessWritingIsSeenAtTheNextLookKeepingTheHighlightedLocation)
+{
+    fill(400);
+    const int start = browse().locate(QStringLiteral("Site 0200"));
+    const qint64 rowId = browse().model().rowAt(start)->rowId;
+    EXPECT_FALSE(browse().refreshIfChangedElsewhere(rowId));
+    // This program's own writes are announced by their writers, not found by looking.
+    ASSERT_TRUE(m_collection->locations().remove(QStringLiteral("http://site0399.example/")));
+    EXPECT_FALSE(browse().refreshIfChangedElsewhere(rowId));
+
+    // Another process adds locations ahead of the highlighted one and changes another.
+    const pid_t writer = fork();
+    if (writer == 0) {
+        Collection other(m_temp.folder());
+        bool ok = other.openAll(false).ok();
+        ok = ok
+             && other
+                    .transaction([&] {
+                        for (const char *d : {"Site 0000a", "Site 0000b"}) {
+                            LocationRecord r;
+                            r.Location = QLatin1String("http://") + QLatin1String(d);
+                            r.Description = QLatin1String(d);
+                            r.Category = QStringLiteral("Cat0");
+                            if (StoreStatus s = other.locations().insert(r); !s)
+                                return s;
+                        }
+                        return StoreStatus::success();
+                    })
+                    .ok();
+        LocationRecord changed;
+        ok = ok && other.locations().get(QStringLiteral("http://site0100.example/"), changed).ok();
+        changed.Comments = QStringLiteral("from the command line");
+        ok = ok && other.locations().change(changed.Location, changed).ok();
+        _exit(ok ? 0 : 1);
+    }
+    int status = 0;
+    waitpid(writer, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    ASSERT_EQ(WEXITSTATUS(status), 0);
+
+    int row = -1;
+    QObject::connect(&browse(), &LocationBrowse::refreshed, [&] { ++row; });
+    EXPECT_TRUE(browse().refreshIfChangedElsewhere(rowId));
+    EXPECT_EQ(row, 0);
+    EXPECT_EQ(browse().title(), QStringLiteral("Browse Locations (401)"));
+    EXPECT_EQ(browse().model().pager().rowOfRowId(rowId), start + 2);
+    EXPECT_EQ(browse().model().rowAt(102)->record.Comments, QStringLiteral("from the command line"));
+    EXPECT_FALSE(browse().refreshIfChangedElsewhere(rowId));
 }

@@ -52,6 +52,7 @@ private slots:
     void dragCarriesTheAddress();
     void findKeysSearchTheList();
     void refreshRequestReachesEveryOpenList();
+    void anotherProgramsChangesShowWithoutLosingThePlace();
     void keysActOnlyOnTheWindowTheyAreTypedIn();
     void datesAndHeadingsFitTheirColumns();
 
@@ -461,6 +462,30 @@ void LocationBrowseWindowTest::refreshRequestReachesEveryOpenList()
     QTRY_COMPARE(w->windowTitle(), QStringLiteral("Browse Locations (3)"));
     QCOMPARE(second->windowTitle(), QStringLiteral("Browse Locations (3)"));
     QCOMPARE(second->table()->model()->rowCount(), 3);
+}
+
+void LocationBrowseWindowTest::anotherProgramsChangesShowWithoutLosingThePlace()
+{
+    fill(500);
+    LocationBrowseWindow *w = makeWindow();
+    QVERIFY(QTest::qWaitForWindowExposed(w));
+    QTest::keyClicks(w->locator(), QStringLiteral("site 0300"));
+    QCOMPARE(w->currentRow(), 300);
+    const int above = w->currentRow() - w->table()->rowAt(0);
+
+    // Another program (its own connection) adds a location ahead of the highlighted one.
+    Collection other(m_temp->folder());
+    QVERIFY(other.openAll(false).ok());
+    LocationRecord r;
+    r.Location = QStringLiteral("http://first.example/");
+    r.Description = QStringLiteral("Site 0000 first");
+    r.Category = QStringLiteral("Cat1");
+    QVERIFY(other.locations().insert(r).ok());
+
+    QTRY_COMPARE(w->windowTitle(), QStringLiteral("Browse Locations (501)"));
+    QCOMPARE(w->currentRow(), 301);
+    QCOMPARE(w->table()->model()->index(301, 1).data().toString(), QStringLiteral("Site 0300"));
+    QCOMPARE(w->currentRow() - w->table()->rowAt(0), above);
 }
 
 void LocationBrowseWindowTest::keysActOnlyOnTheWindowTheyAreTypedIn()
