@@ -109,10 +109,15 @@ int LocationBrowse::refresh(qint64 keepRowId)
 
 bool LocationBrowse::refreshIfChangedElsewhere(qint64 keepRowId)
 {
-    if (m_collection.inTransaction() || m_collection.dataVersion() == m_seenVersion)
+    if (!changedElsewhere())
         return false;
     refresh(keepRowId);
     return true;
+}
+
+bool LocationBrowse::changedElsewhere()
+{
+    return !m_collection.inTransaction() && m_collection.dataVersion() != m_seenVersion;
 }
 
 QString LocationBrowse::title()

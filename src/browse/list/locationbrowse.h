@@ -60,6 +60,8 @@ public:
     /// Reads the list again when another program changed the collection since the list was
     /// last read, keeping `keepRowId` as refresh() does. Returns whether it did.
     bool refreshIfChangedElsewhere(qint64 keepRowId = 0);
+    /// Whether another program changed the collection since the list was last read.
+    bool changedElsewhere();
     /// "Browse Locations (" + locations in the table + ")".
     QString title();
 

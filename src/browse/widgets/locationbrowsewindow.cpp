@@ -175,13 +175,9 @@ LocationBrowseWindow::~LocationBrowseWindow() = default;
 
 void LocationBrowseWindow::refreshIfChangedElsewhere()
 {
-    if (!isVisible() || QApplication::activeModalWidget())
-        return;
-    const QModelIndex current = m_table->currentIndex();
-    m_browse->refreshIfChangedElsewhere(
-        current.isValid()
-            ? m_browse->model().data(current, LocationListModel::RowIdRole).toLongLong()
-            : 0);
+    // Every open list reads again (categories too), each keeping its place.
+    if (isVisible() && !QApplication::activeModalWidget() && m_browse->changedElsewhere())
+        BrowseRefresh::instance().request();
 }
 
 bool LocationBrowseWindow::event(QEvent *event)
