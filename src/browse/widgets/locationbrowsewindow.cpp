@@ -144,6 +144,10 @@ LocationBrowseWindow::LocationBrowseWindow(Environment environment, QWidget *par
         m_rowsAbove = current.isValid() && top >= 0 ? std::max(current.row() - top, 0) : 0;
     });
     connect(&m_browse->model(), &QAbstractItemModel::modelReset, this, [this] {
+        // A new order starts at its top: looking for the old row there costs a count of the
+        // whole order for nothing.
+        if (m_newOrder)
+            return;
         const qint64 found = m_highlighted > 0 ? m_browse->model().pager().rowOfRowId(m_highlighted)
                                                : -1;
         // A location gone meanwhile leaves the highlight at its place.
@@ -308,7 +312,10 @@ void LocationBrowseWindow::buildWindow()
             setTab(tab);
     });
     connect(m_locator, &QLineEdit::textEdited, this, [this](const QString &text) {
-        selectRow(m_browse->locate(text));
+        m_newOrder = true;
+        const int row = m_browse->locate(text);
+        m_newOrder = false;
+        selectRow(row);
         // The locator goes back to the tab's order.
         if (m_browse->sortColumn() < 0)
             m_table->horizontalHeader()->setSortIndicatorShown(false);
@@ -349,7 +356,9 @@ void LocationBrowseWindow::buildWindow()
     connect(m_table->horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int column) {
         // The header has turned its own indicator round before this runs: the list keeps the
         // order, and the indicator only shows it.
+        m_newOrder = true;
         m_browse->clickHeading(column);
+        m_newOrder = false;
         QHeaderView *header = m_table->horizontalHeader();
         header->setSortIndicator(m_browse->sortColumn(),
                                  m_browse->sortDescending() ? Qt::DescendingOrder
@@ -571,7 +580,9 @@ void LocationBrowseWindow::setTab(int tab)
 {
     m_table->horizontalHeader()->setSortIndicatorShown(false);
     m_locator->setToolTip(QString::fromLatin1(SortTab::tabs()[std::size_t(tab)].locatorTip));
+    m_newOrder = true;
     m_browse->setTab(tab);
+    m_newOrder = false;
     const QString typed = m_locator->text();
     selectRow(typed.isEmpty() ? 0 : m_browse->locate(typed));
 }

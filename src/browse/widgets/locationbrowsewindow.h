@@ -125,6 +125,7 @@ private:
     qint64 m_highlighted = 0;  ///< row id kept across a reset of the list
     int m_highlightedRow = -1; ///< and its place, for when it is gone
     int m_rowsAbove = 0;       ///< rows shown above it, so the list does not jump
+    bool m_newOrder = false;   ///< a heading, tab or locator is changing the order
     QTimer *m_changeWatch = nullptr;
 };
 
