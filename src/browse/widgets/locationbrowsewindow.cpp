@@ -17,6 +17,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QGroupBox>
+#include <QElapsedTimer>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -179,6 +180,10 @@ LocationBrowseWindow::~LocationBrowseWindow() = default;
 
 void LocationBrowseWindow::refreshIfChangedElsewhere()
 {
+    // While another program writes without pause, reading a long list again after each of its
+    // commits would keep the window busy: the look waits ten times as long as the last read took.
+    if (m_sinceRefresh.isValid() && m_sinceRefresh.elapsed() < 10 * m_lastRefreshMs)
+        return;
     // Every open list reads again (categories too), each keeping its place.
     if (isVisible() && !QApplication::activeModalWidget() && m_browse->changedElsewhere())
         BrowseRefresh::instance().request();
@@ -186,8 +191,10 @@ void LocationBrowseWindow::refreshIfChangedElsewhere()
 
 bool LocationBrowseWindow::event(QEvent *event)
 {
-    if (event->type() == QEvent::WindowActivate)
+    if (event->type() == QEvent::WindowActivate) {
+        m_sinceRefresh.invalidate(); // the user looks now
         refreshIfChangedElsewhere();
+    }
     return QWidget::event(event);
 }
 
@@ -573,7 +580,11 @@ void LocationBrowseWindow::updateState()
 
 void LocationBrowseWindow::refresh()
 {
+    QElapsedTimer took;
+    took.start();
     m_browse->refresh();
+    m_lastRefreshMs = took.elapsed();
+    m_sinceRefresh.start();
 }
 
 void LocationBrowseWindow::setTab(int tab)

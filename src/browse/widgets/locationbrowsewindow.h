@@ -3,6 +3,7 @@
 #include "browse/list/locationbrowse.h"
 #include "shell/procedurenames.h"
 
+#include <QElapsedTimer>
 #include <QWidget>
 
 #include <functional>
@@ -127,6 +128,8 @@ private:
     int m_rowsAbove = 0;       ///< rows shown above it, so the list does not jump
     bool m_newOrder = false;   ///< a heading, tab or locator is changing the order
     QTimer *m_changeWatch = nullptr;
+    QElapsedTimer m_sinceRefresh; ///< since the list was last read again
+    qint64 m_lastRefreshMs = 0;   ///< and how long that took
 };
 
 } // namespace pk
