@@ -10,6 +10,8 @@
 #include "shell/shell.h"
 #include "shell/terminationsignals.h"
 #include "shell/widgets/fontconversion.h"
+#include "shell/widgets/framehotkeys.h"
+#include "shell/widgets/frametray.h"
 #include "shell/widgets/mainframe.h"
 
 #include <QApplication>
@@ -34,6 +36,15 @@ int main(int argc, char *argv[])
 
     pk::MainFrame frame(shell);
     ui.setParentWidget(&frame);
+    // Tray icon and global hot keys attach once the frame is prepared; the Options window's OK
+    // applies a changed "NoTray" at once.
+    pk::FrameTray tray(frame);
+    pk::FrameHotKeys hotKeys(frame, [&tray] { tray.restore(); });
+    QObject::connect(&frame, &pk::MainFrame::prepared, &tray, [&] {
+        tray.attach(shell.settings().values().noTray);
+        hotKeys.attach();
+    });
+    QObject::connect(&frame, &pk::MainFrame::traySettingChanged, &tray, &pk::FrameTray::setNoTray);
     // SIGTERM, SIGINT and SIGHUP leave every event loop, also a message box's or a dialog's;
     // the windows waiting on them unwind first, and only then is the frame closed below.
     pk::TerminationSignals::install(&app, [] { QCoreApplication::exit(0); });

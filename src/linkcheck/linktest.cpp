@@ -6,10 +6,13 @@
 #include "linkcheck/runningtests.h"
 #include "net/netlibrary.h"
 #include "net/qteventposter.h"
+#include "net/weburl.h"
 #include "store/collection.h"
 #include "store/detailmanager.h"
 #include "store/locationmanager.h"
 #include "store/picture.h"
+
+#include <QDateTime>
 
 #include <cstdlib>
 
@@ -53,6 +56,17 @@ LinkTest::LinkTest(LinkTestEnvironment environment, QString url, bool update, QO
     connect(&m_ticker, &QTimer::timeout, this, &LinkTest::tick);
     m_limit.setSingleShot(true);
     connect(&m_limit, &QTimer::timeout, this, [this] { finish(TimedOut); });
+    m_requestLimit.setSingleShot(true);
+    connect(&m_requestLimit, &QTimer::timeout, this, &LinkTest::requestTimedOut);
+    m_retry.setSingleShot(true);
+    connect(&m_retry, &QTimer::timeout, this, [this] {
+        {
+            DepthGuard guard(m_depth);
+            sendRequest();
+        }
+        if (m_finished && m_depth == 0)
+            tearDown(true);
+    });
 }
 
 LinkTest::~LinkTest()
@@ -86,16 +100,12 @@ void LinkTest::start()
         errorTrapped(text, function);
     };
     m_client->UseThisThread = m_thread;
+    m_current = m_url;
+    m_visited = {m_url};
     {
         DepthGuard guard(m_depth);
         m_client->Init();
-        m_client->SetAllHeadersDefault();
-        m_client->CanUseProxy = 1;
-        m_client->HeaderOnly = 1;
-        m_client->Error = 0;
-        m_client->Fetch(m_url);
-        if (m_client->Error != 0 && !m_finished)
-            recordImmediateFailure();
+        sendRequest();
     }
     if (m_finished) {
         tearDown(true);
@@ -103,6 +113,51 @@ void LinkTest::start()
     }
     m_ticker.start();
     m_limit.start(m_env.timeLimit);
+}
+
+void LinkTest::sendRequest()
+{
+    if (m_finished || !m_client)
+        return;
+    if (m_client->OpenFlag || m_client->AsyncOpenBusy)
+        m_client->Abort();
+    m_client->SetAllHeadersDefault();
+    m_client->CanUseProxy = 1;
+    m_client->HeaderOnly = m_usingGet ? 0 : 1;
+    m_client->OptionStopAfterHeader = m_usingGet ? 1 : 0;
+    m_client->Error = 0;
+    ++m_requests;
+    if (m_env.requestLimit.count() > 0)
+        m_requestLimit.start(m_env.requestLimit);
+    m_client->Fetch(m_current);
+    if (m_client->Error != 0 && !m_finished)
+        recordImmediateFailure();
+}
+
+int LinkTest::retryAfterSeconds(QByteArrayView header)
+{
+    for (const QByteArrayView line : QByteArray(header.toByteArray()).split('\n')) {
+        const QByteArray text = line.trimmed().toByteArray();
+        if (!text.toLower().startsWith("retry-after:"))
+            continue;
+        const QByteArray value = text.mid(12).trimmed();
+        bool ok = false;
+        const int seconds = value.toInt(&ok);
+        if (ok)
+            return seconds < 0 ? -1 : seconds;
+        const QDateTime when = QDateTime::fromString(QString::fromLatin1(value), Qt::RFC2822Date);
+        if (!when.isValid())
+            return -1;
+        return int(std::max<qint64>(0, QDateTime::currentDateTimeUtc().secsTo(when)));
+    }
+    return -1;
+}
+
+QString LinkTest::secureForm(const QString &url)
+{
+    if (!url.startsWith(QLatin1String("http://"), Qt::CaseInsensitive))
+        return {};
+    return QStringLiteral("https://") + url.mid(7);
 }
 
 void LinkTest::cancel()
@@ -125,37 +180,110 @@ void LinkTest::takeEvent(int event)
 
 void LinkTest::recordImmediateFailure()
 {
-    const int error = m_client->Error;
-    Collection *current = collection();
-    if (m_update && !isBlank(m_url) && current) {
-        Collection &collection = *current;
-        LocationRecord record;
-        const StoreStatus found = collection.locations().get(m_url, record);
-        if (found) {
-            record.Validated = 0;
-            record.LastValidated = m_today;
-            reportStore(collection.locations().change(m_url, record));
-
-            QString value = QString::number(error) + QLatin1Char(' ') + m_client->InterpretError();
-            if (m_url.contains(QLatin1String("HTTPS:"), Qt::CaseInsensitive))
-                value = QStringLiteral("Unable to make secure connection. ") + value;
-            DetailRecord detail;
-            detail.Location = m_url;
-            detail.DataLabel = validatedLabel();
-            detail.DataValue = value;
-            reportStore(collection.details().insert(detail));
-        }
+    if (m_hops > 0) {
+        // The redirect's target could not be asked: the first answer stands.
+        conclude(m_first);
+        return;
     }
+    const int error = m_client->Error;
+    QString value = QString::number(error) + QLatin1Char(' ') + m_client->InterpretError();
+    if (m_current.contains(QLatin1String("HTTPS:"), Qt::CaseInsensitive))
+        value = QStringLiteral("Unable to make secure connection. ") + value;
+    // A single test keeps the state it always wrote; a batch records what happened.
+    recordFailure(m_env.batch ? 2 : 0, value);
     emit busyChanged(false);
     finish(-std::abs(error));
+}
+
+void LinkTest::recordFailure(quint8 validated, const QString &value)
+{
+    m_networkFailed = true;
+    Collection *current = collection();
+    if (!m_update || isBlank(m_url) || !current)
+        return;
+    Collection &collection = *current;
+    reportStore(collection.transaction([&]() -> StoreStatus {
+        LocationRecord record;
+        const StoreStatus found = collection.locations().get(m_url, record);
+        if (!found)
+            return {};
+        record.Validated = validated;
+        record.LastValidated = m_today;
+        if (StoreStatus changed = collection.locations().change(m_url, record); !changed)
+            return changed;
+        DetailRecord detail;
+        detail.Location = m_url;
+        detail.DataLabel = validatedLabel();
+        detail.DataValue = value.left(ResponseEvaluator::MaxStatusDetailLength);
+        return collection.details().insert(detail);
+    }));
 }
 
 void LinkTest::pageReceived()
 {
     if (m_finished)
         return;
+    m_requestLimit.stop();
     const QByteArrayView page = m_client->page();
     QByteArray buffer = page.first(std::min<qsizetype>(page.size(), BufferSize)).toByteArray();
+    const int status = m_client->ServerResponse;
+
+    // A server that will not answer HEAD may still serve the page.
+    if (m_env.getFallback && !m_usingGet
+        && (status == 405 || status == 501 || status == 403 || status == 404)) {
+        m_usingGet = true;
+        sendRequest();
+        return;
+    }
+    if (m_env.retryRateLimited && (status == 429 || status == 503)) {
+        const int wait = retryAfterSeconds(m_client->header());
+        if (!m_retried && wait >= 0 && wait <= MaxRetryAfterSeconds) {
+            m_retried = true;
+            if (m_client->OpenFlag || m_client->AsyncOpenBusy)
+                m_client->Abort();
+            m_retry.start(std::chrono::seconds(wait));
+            return;
+        }
+        if (m_retried)
+            m_rateLimited = m_hops == 0;
+    }
+    if (m_hops == 0)
+        m_first = buffer;
+
+    if (status >= 300 && status < 400) {
+        const QString location = m_client->_GetHeaderField(QStringLiteral("Location: ")).trimmed();
+        const QString target = location.isEmpty()
+                                   ? QString()
+                                   : QString::fromStdString(
+                                       WebUrl::resolveRedirect(m_current.toStdString(),
+                                                               location.toStdString()));
+        if (!target.isEmpty() && target != m_current) {
+            if (m_hops == 0 && target.compare(secureForm(m_url), Qt::CaseInsensitive) == 0) {
+                m_movedToSecure = true;
+                m_secureAddress = target;
+            }
+            if (m_visited.contains(target) || m_hops >= MaxRedirects) {
+                m_redirectLoop = true;
+            } else {
+                m_visited.append(target);
+                ++m_hops;
+                m_current = target;
+                m_usingGet = false;
+                m_retried = false;
+                sendRequest();
+                return;
+            }
+        }
+    } else if (m_hops > 0 && status >= 400) {
+        const QByteArray line = buffer.left(buffer.indexOf('\r'));
+        m_chainError = m_current + QLatin1Char(' ') + QString::fromLatin1(line);
+    }
+    conclude(m_first);
+}
+
+void LinkTest::conclude(const QByteArray &first)
+{
+    QByteArray buffer = first;
     if (buffer.isEmpty())
         buffer = QByteArrayLiteral("Unable to retrieve ");
     evaluate(buffer);
@@ -182,27 +310,79 @@ void LinkTest::evaluate(const QByteArray &buffer)
 
     m_outcome = ResponseEvaluator::evaluate(buffer, m_url, record, m_today, writing && found);
     m_evaluated = true;
+    // What following the redirect showed overrides the first answer.
+    const auto addDetail = [&](const QString &value) {
+        if (writing && found)
+            m_outcome.details.push_back(value.left(ResponseEvaluator::MaxStatusDetailLength));
+    };
+    if (m_redirectLoop) {
+        m_outcome.Validated = 2;
+        addDetail(QStringLiteral("Redirect loop or too many redirects at ") + m_current);
+    } else if (!m_chainError.isEmpty()) {
+        m_outcome.Validated = 2;
+        addDetail(QStringLiteral("Redirected to ") + m_chainError);
+    } else if (m_rateLimited) {
+        m_outcome.Validated = RateLimited;
+        addDetail(QStringLiteral("Rate limited: refused again after waiting"));
+    }
     if (!writing || !found)
         return;
 
     Collection &collection = *current;
-    for (const QString &value : m_outcome.details) {
-        DetailRecord detail;
-        detail.Location = m_url;
-        detail.DataLabel = validatedLabel();
-        detail.DataValue = value;
-        reportStore(collection.details().insert(detail));
-    }
-    ResponseEvaluator::apply(m_outcome, record);
-    reportStore(collection.locations().change(m_url, record));
+    // The state and its detail rows are one change: a crash leaves both or neither.
+    reportStore(collection.transaction([&]() -> StoreStatus {
+        for (const QString &value : m_outcome.details) {
+            DetailRecord detail;
+            detail.Location = m_url;
+            detail.DataLabel = validatedLabel();
+            detail.DataValue = value;
+            if (StoreStatus inserted = collection.details().insert(detail); !inserted)
+                return inserted;
+        }
+        ResponseEvaluator::apply(m_outcome, record);
+        return collection.locations().change(m_url, record);
+    }));
 }
 
 void LinkTest::errorTrapped(const QString &errorText, const QString &functionName)
 {
-    // Reported like any network error; the window stays open until the time limit or until
-    // the user closes it, and nothing is written.
     emit busyChanged(false);
-    m_client->reportError(errorText, functionName);
+    m_requestLimit.stop();
+    if (m_hops > 0) {
+        // Only following a redirect failed: the location is judged by its own answer.
+        conclude(m_first);
+        return;
+    }
+    if (!m_env.batch) {
+        // A single test reports it like any network error; the window stays open until the
+        // time limit or until the user closes it, and nothing is written.
+        m_client->reportError(errorText, functionName);
+        return;
+    }
+    // In a batch nobody is there to read a message: the location records the failure and
+    // the slot is free at once.
+    const int error = m_client->Error;
+    QString value = errorText;
+    if (error != 0)
+        value += QStringLiteral(" (") + QString::number(error) + QLatin1Char(')');
+    recordFailure(2, value);
+    finish(error != 0 ? -std::abs(error) : NetErrNoData);
+}
+
+void LinkTest::requestTimedOut()
+{
+    if (m_finished)
+        return;
+    if (m_hops > 0) {
+        conclude(m_first);
+        return;
+    }
+    const double seconds = double(m_env.requestLimit.count()) / 1000.0;
+    recordFailure(2,
+                  QStringLiteral("No answer within ") + QString::number(seconds)
+                      + QStringLiteral(" s from ") + m_current);
+    emit busyChanged(false);
+    finish(TimedOut);
 }
 
 void LinkTest::tick()
@@ -222,6 +402,8 @@ void LinkTest::finish(int result)
     m_result = result;
     m_ticker.stop();
     m_limit.stop();
+    m_requestLimit.stop();
+    m_retry.stop();
     if (m_depth == 0)
         tearDown(true);
 }

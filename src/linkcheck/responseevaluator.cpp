@@ -155,6 +155,9 @@ ResponseOutcome ResponseEvaluator::evaluate(const QByteArray &header,
                 out.Custom1 = QStringLiteral("Last modified: ") + value;
         }
     }
+    // An error page stays an error, wherever it points.
+    if (out.sawStatusLine && out.statusCode >= 400)
+        out.Validated = 2;
     return out;
 }
 

@@ -7,10 +7,13 @@
 #include "platform/inifile.h"
 #include "store/collection.h"
 #include "store/fields.h"
+#include "store/detailmanager.h"
+#include "store/keywordmanager.h"
 #include "store/locationmanager.h"
 
 #include <QDate>
 #include <QDir>
+#include <QUrl>
 
 namespace pk {
 
@@ -86,12 +89,23 @@ void TestLinksProcess::run()
     step();
 }
 
+QString TestLinksSummary::text() const
+{
+    return QStringLiteral("Passed: ") + QString::number(passed) + QStringLiteral(", failed: ")
+           + QString::number(failed) + QStringLiteral(", moved: ") + QString::number(moved)
+           + QStringLiteral(", rate limited: ") + QString::number(rateLimited)
+           + QStringLiteral(", skipped: ") + QString::number(skipped);
+}
+
 void TestLinksProcess::requestClose()
 {
     if (m_finished)
         return;
     m_stopping = true;
-    m_waiting.reset();
+    m_summary.skipped += int(m_queued);
+    m_queues.clear();
+    m_hostTurns.clear();
+    m_queued = 0;
     // Nothing more is read; the view goes now, while its collection certainly exists.
     m_cursor.reset();
     m_view.reset();
@@ -125,50 +139,129 @@ bool TestLinksProcess::nextLocation(QString &location)
     return true;
 }
 
+QString TestLinksProcess::hostOf(const QString &location) const
+{
+    // Without a per-host limit one queue keeps the locations in key order. A server is its
+    // host name and port.
+    if (m_env.web.perHost <= 0)
+        return {};
+    const QUrl url(location);
+    const int port = url.port(
+        url.scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) == 0 ? 443 : 80);
+    return url.host().toLower() + QLatin1Char(':') + QString::number(port);
+}
+
+bool TestLinksProcess::testable(const QString &location) const
+{
+    return location.startsWith(QLatin1String("http://"))
+           || (m_env.web.testSecure && location.startsWith(QLatin1String("https://")));
+}
+
+void TestLinksProcess::enqueue(const QString &location)
+{
+    const QString host = hostOf(location);
+    std::deque<QString> &queue = m_queues[host];
+    if (queue.empty())
+        m_hostTurns.push_back(host);
+    queue.push_back(location);
+    ++m_queued;
+}
+
+std::optional<QString> TestLinksProcess::takeNext()
+{
+    for (std::size_t tried = 0; tried < m_hostTurns.size(); ++tried) {
+        const QString host = m_hostTurns.front();
+        m_hostTurns.pop_front();
+        if (m_env.web.perHost > 0 && m_hostRunning[host] >= m_env.web.perHost) {
+            m_hostTurns.push_back(host);
+            continue;
+        }
+        auto queue = m_queues.find(host);
+        QString location = queue->second.front();
+        queue->second.pop_front();
+        if (queue->second.empty())
+            m_queues.erase(queue);
+        else
+            m_hostTurns.push_back(host);
+        --m_queued;
+        return location;
+    }
+    return std::nullopt;
+}
+
+bool TestLinksProcess::readOne()
+{
+    QString location;
+    if (!nextLocation(location)) {
+        m_exhausted = true;
+        return false;
+    }
+    ++m_counter;
+    emit progressText(QStringLiteral("Testing ") + QString::number(m_counter)
+                      + QStringLiteral(" of up to ") + QString::number(m_total));
+    const int percent = m_total > 0 ? int(std::min<qint64>(100, m_counter * 100 / m_total)) : 100;
+    emit percentText(QString::number(percent) + QStringLiteral("% Completed"));
+    emit progressValue(percent);
+    if (testable(location))
+        enqueue(location);
+    else
+        ++m_summary.skipped;
+    return true;
+}
+
 void TestLinksProcess::step()
 {
     if (!m_running || m_finished)
         return;
     int looked = 0;
-    while (!m_stopping && !m_exhausted) {
-        if (!m_waiting) {
-            if (looked >= RecordsPerStep) {
-                scheduleStep();
-                return;
-            }
-            QString location;
-            if (!nextLocation(location)) {
-                m_exhausted = true;
-                break;
-            }
-            ++looked;
-            ++m_counter;
-            emit progressText(QStringLiteral("Testing ") + QString::number(m_counter)
-                              + QStringLiteral(" of up to ") + QString::number(m_total));
-            const int percent = m_total > 0 ? int(std::min<qint64>(100, m_counter * 100 / m_total))
-                                            : 100;
-            emit percentText(QString::number(percent) + QStringLiteral("% Completed"));
-            emit progressValue(percent);
-            if (!location.startsWith(QLatin1String("http://")))
-                continue;
-            m_waiting = location;
+    // The plain run reads one location ahead; taking turns needs a window of them. When
+    // every host in the window is at its limit while slots are free (the locations of one
+    // host are neighbours in key order), the window widens up to MaxReadAhead.
+    const bool turns = m_env.web.perHost > 0;
+    const qsizetype readAhead = turns ? ReadAhead : 1;
+    bool wantMore = false;
+    while (!m_stopping) {
+        while (!m_exhausted && m_queued < readAhead && looked < RecordsPerStep) {
+            if (readOne())
+                ++looked;
         }
-        if (RunningTests::instance().count() >= m_env.maxRunning)
-            return; // a finishing test or the timer brings us back
-        const QString location = *m_waiting;
-        m_waiting.reset();
-        startTest(location);
+        if (m_queued == 0 || RunningTests::instance().count() >= m_env.maxRunning)
+            break; // a finishing test or the timer brings us back
+        if (const std::optional<QString> location = takeNext()) {
+            startTest(*location);
+            continue;
+        }
+        // Every waiting host is at its limit: look further for another host.
+        wantMore = turns && !m_exhausted && m_queued < MaxReadAhead;
+        if (!wantMore || looked >= RecordsPerStep)
+            break;
+        if (readOne())
+            ++looked;
     }
-    if (m_ownRunning == 0)
+    if (!m_stopping && !m_exhausted && looked >= RecordsPerStep
+        && (m_queued < readAhead || wantMore)) {
+        scheduleStep();
+        return;
+    }
+    if ((m_stopping || (m_exhausted && m_queued == 0)) && m_ownRunning == 0)
         end();
 }
 
 void TestLinksProcess::startTest(const QString &location)
 {
-    auto *test = new LinkTest(m_env.test, location, true, this);
+    LinkTestEnvironment environment = m_env.test;
+    environment.batch = true;
+    environment.getFallback = m_env.web.getFallback;
+    environment.retryRateLimited = m_env.web.waitWhenRateLimited;
+    environment.requestLimit = m_env.web.requestLimit();
+    auto *test = new LinkTest(std::move(environment), location, true, this);
     ++m_ownRunning;
     ++m_testsStarted;
-    connect(test, &LinkTest::finished, this, [this, test](int result) {
+    const QString host = hostOf(location);
+    m_mostPerHost = std::max(m_mostPerHost, ++m_hostRunning[host]);
+    connect(test, &LinkTest::finished, this, [this, test, host](int result) {
+        if (--m_hostRunning[host] <= 0)
+            m_hostRunning.erase(host);
         testFinished(test, result);
     });
     emit testStarted(test);
@@ -176,13 +269,112 @@ void TestLinksProcess::startTest(const QString &location)
     writeTrace(test->thread());
 }
 
+void TestLinksProcess::count(const LinkTest &test, int result)
+{
+    if (result == LinkTest::Cancelled) {
+        ++m_summary.skipped;
+        return;
+    }
+    if (test.isEvaluated()) {
+        const ResponseOutcome &outcome = test.outcome();
+        if (test.movedToSecure())
+            m_secureMoves.emplace_back(test.url(), test.secureAddress());
+        if (test.rateLimited())
+            ++m_summary.rateLimited;
+        else if (outcome.Validated == 2)
+            ++m_summary.failed;
+        else if (outcome.statusCode >= 300 && outcome.statusCode < 400)
+            ++m_summary.moved;
+        else
+            ++m_summary.passed;
+        return;
+    }
+    // A network error, a refused certificate or no answer in time.
+    ++m_summary.failed;
+}
+
 void TestLinksProcess::testFinished(LinkTest *test, int result)
 {
     --m_ownRunning;
+    count(*test, result);
     test->deleteLater();
     if (result == LinkTest::Cancelled)
         requestClose();
     scheduleStep();
+}
+
+int TestLinksProcess::updateSecureMoves()
+{
+    Collection *collection = m_env.test.collection ? m_env.test.collection() : nullptr;
+    if (!collection)
+        return 0;
+    int moved = 0;
+    const QString label = QLatin1String(SecureLabel);
+    for (const auto &[oldAddress, newAddress] : m_secureMoves) {
+        const StoreStatus status = collection->transaction([&]() -> StoreStatus {
+            LocationRecord record;
+            if (StoreStatus found = collection->locations().get(oldAddress, record); !found)
+                return found;
+            if (collection->locations().exists(newAddress))
+                return StoreStatus::failure(StoreError::Other,
+                                            newAddress + QStringLiteral(" is already stored"));
+            std::vector<DetailRecord> details;
+            if (StoreStatus listed = collection->details().list(oldAddress, details); !listed)
+                return listed;
+            std::vector<KeywordRecord> keywords;
+            if (StoreStatus listed = collection->keywords().list(oldAddress, keywords); !listed)
+                return listed;
+            record.Location = newAddress;
+            if (record.MovedTo.compare(newAddress, Qt::CaseInsensitive) == 0)
+                record.MovedTo.clear();
+            if (StoreStatus changed = collection->locations().change(oldAddress, record); !changed)
+                return changed;
+            // The location's rows follow it to its new address.
+            for (DetailRecord detail : details) {
+                detail.Location = newAddress;
+                if (StoreStatus s = collection->details().change(oldAddress,
+                                                                 detail.Sequence,
+                                                                 detail);
+                    !s)
+                    return s;
+            }
+            for (KeywordRecord keyword : keywords) {
+                keyword.Location = newAddress;
+                if (StoreStatus s = collection->keywords().change(oldAddress,
+                                                                  keyword.Sequence,
+                                                                  keyword);
+                    !s)
+                    return s;
+            }
+            DetailRecord kept;
+            kept.Location = newAddress;
+            kept.DataLabel = label;
+            kept.DataValue = oldAddress.left(ResponseEvaluator::MaxStatusDetailLength);
+            return collection->details().insert(kept);
+        });
+        if (status)
+            ++moved;
+        else if (m_env.test.errors && status.catalogueNumber)
+            m_env.test.errors->raise(status.catalogueNumber, status.context);
+    }
+    return moved;
+}
+
+void TestLinksProcess::finishRun()
+{
+    UserInterface *ui = m_env.test.ui;
+    if (!ui)
+        return;
+    if (m_env.web.offerSecureUpdate && !m_secureMoves.empty()
+        && ui->askYesNo(QLatin1String(SummaryCaption),
+                        QString::number(m_secureMoves.size())
+                            + QStringLiteral(" locations moved to a secure address (https://). "
+                                             "Update their addresses?")))
+        updateSecureMoves();
+    if (m_env.web.summary)
+        ui->message(QLatin1String(SummaryCaption),
+                    m_summary.text(),
+                    UserInterface::Icon::Information);
 }
 
 void TestLinksProcess::writeTrace(int thread)
@@ -200,8 +392,11 @@ void TestLinksProcess::end()
     if (m_finished)
         return;
     m_finished = true;
+    const bool ran = m_running;
     m_running = false;
     m_timer.stop();
+    if (ran && m_testsStarted + m_summary.skipped > 0)
+        finishRun();
     if (m_env.refreshLists)
         m_env.refreshLists();
     emit finished();

@@ -47,6 +47,8 @@ constexpr int PauseReadingAt = 64;
 constexpr int ResumeReadingAt = 16;
 /// A closed connection whose owner never released it is dropped after this time.
 constexpr auto ClosedConnectionLifetime = std::chrono::minutes(5);
+constexpr const char *CertificateRefused = "The server's certificate was refused: ";
+
 /// Longest wait of the calls that finish on the library thread (synchronous open, SSL switch).
 constexpr auto BlockingCallLimit = std::chrono::seconds(30);
 constexpr auto TlsShutdownLimit = std::chrono::seconds(1);
@@ -108,6 +110,7 @@ struct Connection
     std::promise<int> *openResult = nullptr; // synchronous open
     std::promise<int> *switchResult = nullptr;
     std::string fromIp;
+    std::string refusal; // why the secure connection was refused, for the open failure
 
     // Guarded by the engine's mutex.
     ConnState state = ConnState::Opening;
@@ -315,9 +318,37 @@ public:
                      TLSEXT_NAMETYPE_host_name,
                      const_cast<char *>(connection->server.c_str()));
         }
-        connection->tls->set_verify_callback(asio::ssl::host_name_verification(connection->server));
+        // Keeps the first reason the certificate was refused: the handshake's own error says
+        // only that verification failed.
+        // The stream owns the callback and the connection owns the stream: a plain pointer.
+        connection->tls->set_verify_callback(
+            [connection = connection.get(),
+             check = asio::ssl::host_name_verification(
+                 connection->server)](bool preverified, asio::ssl::verify_context &context) mutable {
+                X509_STORE_CTX *store = context.native_handle();
+                if (!preverified) {
+                    if (connection->refusal.empty())
+                        connection->refusal = std::string(CertificateRefused)
+                                              + X509_verify_cert_error_string(
+                                                  X509_STORE_CTX_get_error(store));
+                    return false;
+                }
+                if (X509_STORE_CTX_get_error_depth(store) > 0)
+                    return true;
+                if (check(preverified, context))
+                    return true;
+                if (connection->refusal.empty())
+                    connection->refusal = std::string(CertificateRefused)
+                                          + "it was issued for another host name";
+                return false;
+            });
         connection->tls->async_handshake(asio::ssl::stream_base::client,
                                          [connection, done](const std::error_code &ec) {
+                                             if (ec && connection->refusal.empty())
+                                                 connection->refusal
+                                                     = "The secure connection could not be set "
+                                                       "up: "
+                                                       + ec.message();
                                              done(ec ? static_cast<int>(NetErrSSLFailed) : 0);
                                          });
     }
@@ -355,7 +386,12 @@ public:
             connection->openResult->set_value(NetErrCouldNotOpen);
             connection->openResult = nullptr;
         } else {
-            deliver(connection, NetPacketOpenFailed, nullptr, 0, reason);
+            const std::string &text = connection->refusal;
+            deliver(connection,
+                    NetPacketOpenFailed,
+                    text.empty() ? nullptr : text.data(),
+                    text.size(),
+                    reason);
         }
     }
 

@@ -475,8 +475,19 @@ void NetSimple::TakeEvent(int event)
     case NetPacketOpenFailed:
         OpenFlag = 0;
         AsyncOpenBusy = 0;
-        Error = NetErrOpenFailed;
         NetSimpleConnectClose(_Connection, Packet.OnSocket, Packet.SockID, NetCloseRelease);
+        if (Packet.Error == NetErrSSLFailed) {
+            // A refused certificate is not a server that cannot be reached: say which and why.
+            Error = NetErrSSLFailed;
+            const qsizetype length = std::clamp<qsizetype>(Packet.BinDataLen, 0, NetMaxBinData);
+            const QString reason = QString::fromUtf8(Packet.BinData, length);
+            _CallErrorTrap(reason.isEmpty()
+                               ? QStringLiteral("The secure connection could not be set up")
+                               : reason,
+                           function);
+            break;
+        }
+        Error = NetErrOpenFailed;
         _CallErrorTrap(QStringLiteral("The requested connection could not be opened."), function);
         break;
     case NetPacketIdle:

@@ -661,7 +661,7 @@ void NetWebClient::receivePacket()
             if (HttpResponse::contentLength(std::string_view(Page.get(), end), announced)) {
                 _PageContentLen = announced;
                 _PageContentLenKnown = 1;
-                if (!HeaderOnly) {
+                if (!HeaderOnly && !OptionStopAfterHeader) {
                     if (announced > MaxPageLen - HeaderLen) {
                         refusePage(QStringLiteral("The page is larger than the largest page "
                                                   "allowed (")
@@ -686,7 +686,7 @@ void NetWebClient::receivePacket()
                + QStringLiteral(" PageLen = ") + QString::number(PageLen)
                + QStringLiteral(" HeaderLen = ") + QString::number(HeaderLen);
     };
-    if (HeaderOnly) {
+    if (HeaderOnly || OptionStopAfterHeader) {
         complete = !_NoHeaderYet;
         if (logging())
             Log(state(), FnProcess);
@@ -763,7 +763,7 @@ void NetWebClient::_CallPageReceived()
             std::string_view(Page.get(), std::size_t(HeaderLen)));
 
     if (ServerResponse > 300 && ServerResponse < 400 && !OptionDontRedirect && !HeaderOnly
-        && _CommandType == 1) {
+        && !OptionStopAfterHeader && _CommandType == 1) {
         _TempRedirectURL = _GetHeaderField(QStringLiteral("Location: "));
         if (!OptionDontSetCookieOnRedirect) {
             Cookie += _GetHeaderField(QStringLiteral("Set-Cookie: "));

@@ -71,6 +71,9 @@ public:
     int OptionFinishOnEndHTMLTag = 0;
     int OptionDontRedirect = 0;
     int OptionDontSetCookieOnRedirect = 0;
+    /// With `HeaderOnly` off: a GET whose response counts as complete once its header is in
+    /// (the body is not read, and redirects are not followed).
+    int OptionStopAfterHeader = 0;
     std::int64_t _AllocatedPageLen = 0;
     std::int64_t _ExpectedPageLen = 0;
     int _FirstPacket = 0;

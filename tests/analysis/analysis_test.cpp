@@ -1,5 +1,7 @@
 #include "linkcheck/analysis/locationanalysis.h"
+#include "linkcheck/analysis/pagedecoder.h"
 #include "linkcheck/analysis/urlanalyzer.h"
+#include "loopbackserver.h"
 #include "pageserver.h"
 #include "store/collection.h"
 #include "store/detailmanager.h"
@@ -9,6 +11,8 @@
 #include "support/tempcollection.h"
 
 #include <QDir>
+
+#include <cstring>
 
 #include <gtest/gtest.h>
 
@@ -306,4 +310,106 @@ TEST_F(Analysis, LargePageIsReadToTheEnd)
     EXPECT_EQ(UrlAnalyzer::fetch(QString::fromStdString(server.url("/")), tokens), int(big.size()));
     EXPECT_EQ(tokens[2], QStringLiteral("Big"));
     EXPECT_EQ(tokens.back(), QStringLiteral("</html>"));
+}
+
+TEST_F(Analysis, ErrorStatusesFailAndFillNothing)
+{
+    // Error pages that do not say "404" anywhere, with titles and descriptions of their own.
+    const std::string errorPage = "<html><head><title>Sorry</title><meta name=\"description\" "
+                                  "content=\"Nothing here\"></head><body>Gone</body></html>";
+    for (const int status : {400, 403, 404, 410, 429, 500, 503}) {
+        const std::string path = "/e" + std::to_string(status);
+        server.http.Get(path, [errorPage, status](const httplib::Request &, httplib::Response &res) {
+            res.status = status;
+            res.set_content(errorPage, "text/html");
+        });
+    }
+    server.page("/fine", "<html><head><title>Fine</title></head></html>");
+    server.start();
+    for (const int status : {400, 403, 404, 410, 429, 500, 503}) {
+        LocationRecord record = location("/e" + std::to_string(status));
+        EXPECT_EQ(analyze(record), 2) << status;
+        EXPECT_EQ(record.Validated, 2) << status;
+        EXPECT_TRUE(record.Description.isEmpty()) << status;
+        EXPECT_TRUE(record.SiteInfo.isEmpty()) << status;
+    }
+    LocationRecord fine = location("/fine");
+    EXPECT_GT(analyze(fine), 3);
+    EXPECT_EQ(fine.Validated, 1);
+    EXPECT_EQ(fine.Description, QStringLiteral("Fine"));
+}
+
+TEST_F(Analysis, PagesAreReadInTheirOwnCharacterSet)
+{
+    const std::string latin1Title = "Caf\xE9 M\xFCller \xF6";
+    // Declared in the header only, in a META tag only (either form), and not at all.
+    server.http.Get("/header", [&](const httplib::Request &, httplib::Response &res) {
+        res.set_content("<html><head><title>" + latin1Title + "</title></head></html>",
+                        "text/html; charset=ISO-8859-1");
+    });
+    server.page("/meta",
+                "<html><head><meta charset=\"iso-8859-1\"><title>" + latin1Title
+                    + "</title></head></html>");
+    server.page("/equiv",
+                "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; "
+                "charset=windows-1252\"><title>"
+                    + latin1Title + " \x80</title></head></html>");
+    server.page("/undeclared", "<html><head><title>" + latin1Title + "</title></head></html>");
+    server.page("/utf8", "<html><head><title>Caf\xC3\xA9 M\xC3\xBCller \xC3\xB6</title></head>");
+    server.start();
+    const QString expected = QStringLiteral("Café Müller ö");
+    for (const char *path : {"/header", "/meta", "/undeclared", "/utf8"}) {
+        LocationRecord record = location(path);
+        EXPECT_GT(analyze(record), 3) << path;
+        EXPECT_EQ(record.Description, expected) << path;
+    }
+    LocationRecord equiv = location("/equiv");
+    EXPECT_GT(analyze(equiv), 3);
+    EXPECT_EQ(equiv.Description, expected + QStringLiteral(" €"));
+}
+
+TEST(PageDecoder, CharsetChoiceAndSequencesCutBetweenBlocks)
+{
+    EXPECT_EQ(PageDecoder::charsetOfContentType("text/html; Charset=\"ISO-8859-1\""),
+              QByteArray("iso-8859-1"));
+    EXPECT_TRUE(PageDecoder::charsetOfContentType("text/html").isEmpty());
+    EXPECT_EQ(PageDecoder::charsetOfMeta("<META NAME=x><meta charset='UTF-8' />"),
+              QByteArray("utf-8"));
+    EXPECT_TRUE(PageDecoder::charsetOfMeta("<p>charset=koi8-r</p>").isEmpty());
+
+    PageDecoder bom;
+    bom.choose({}, "\xFF\xFEh\0i\0");
+    EXPECT_EQ(bom.charset(), QByteArray("utf-16le"));
+
+    // "é" (C3 A9) and "€" (E2 82 AC) cut at every point, then a stray byte of 1252 text.
+    PageDecoder utf8;
+    utf8.choose("text/html", "<html>");
+    QString text;
+    for (const char *piece : {"a\xC3", "\xA9 \xE2", "\x82", "\xAC b\xE9", "c"})
+        text += utf8.decode(QByteArrayView(piece, qsizetype(std::strlen(piece))));
+    EXPECT_EQ(text, QStringLiteral("aé € béc"));
+}
+
+TEST_F(Analysis, SecurePagesTrustWhatTheNetworkLibraryTrusts)
+{
+    const std::string page = "<html><head><title>Secure</title></head></html>";
+    test::LoopbackServer tls(test::LoopbackServer::reply("HTTP/1.1 200 OK\r\nContent-Type: "
+                                                         "text/html\r\nContent-Length: "
+                                                         + std::to_string(page.size()) + "\r\n\r\n"
+                                                         + page),
+                             true);
+    LocationRecord record;
+    record.Location = QStringLiteral("https://127.0.0.1:%1/").arg(tls.port());
+    const char *saved = std::getenv("SSL_CERT_FILE");
+    const std::string savedValue = saved ? saved : "";
+    unsetenv("SSL_CERT_FILE");
+    EXPECT_EQ(analyze(record), 2); // a certificate nobody vouches for
+    setenv("SSL_CERT_FILE", tls.certificateFile().c_str(), 1);
+    record.Validated = 0;
+    EXPECT_GT(analyze(record), 3);
+    EXPECT_EQ(record.Description, QStringLiteral("Secure"));
+    if (saved)
+        setenv("SSL_CERT_FILE", savedValue.c_str(), 1);
+    else
+        unsetenv("SSL_CERT_FILE");
 }

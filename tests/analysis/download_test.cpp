@@ -5,6 +5,8 @@
 #include "support/tempcollection.h"
 
 #include <QDir>
+
+#include <atomic>
 #include <QFile>
 
 #include <gtest/gtest.h>
@@ -187,4 +189,38 @@ TEST_F(Download, ProxyOfTheDesktopSettingsIsUsedWithoutProxyVariables)
                                                 temp.root());
     EXPECT_EQ(asked, "http://pages.invalid/doc.html");
     EXPECT_EQ(contents(written), QByteArray("via proxy"));
+}
+
+TEST_F(Download, ErrorStatusIsAFailedDownloadAskedOnceWithAValidRequest)
+{
+    std::atomic<int> asked{0};
+    std::atomic<bool> oddHeader{false};
+    for (const int status : {403, 404, 500}) {
+        server.http.Get("/e" + std::to_string(status) + ".html",
+                        [&, status](const httplib::Request &request, httplib::Response &res) {
+                            ++asked;
+                            for (const auto &[name, value] : request.headers) {
+                                if (name.find('=') != std::string::npos
+                                    || value.find("action=") != std::string::npos)
+                                    oddHeader = true;
+                            }
+                            res.status = status;
+                            res.set_content("<html><title>Error</title></html>", "text/html");
+                        });
+    }
+    server.start();
+    for (const int status : {403, 404, 500}) {
+        const std::string path = "/e" + std::to_string(status) + ".html";
+        PageDownload download(folder() + QLatin1Char('*'), url(path), temp.root());
+        ASSERT_TRUE(download.start());
+        while (download.tick(20)) {
+        }
+        EXPECT_FALSE(download.succeeded()) << status;
+        EXPECT_TRUE(download.writtenFile().isEmpty()) << status;
+        EXPECT_TRUE(download.statusText().contains(QString::number(status))) << status;
+        EXPECT_FALSE(QFile::exists(folder() + QLatin1Char('/') + QString::fromStdString(path)));
+        EXPECT_TRUE(logEntry(url(path)).isEmpty()) << status;
+    }
+    EXPECT_EQ(asked.load(), 3); // an error status is not asked again
+    EXPECT_FALSE(oddHeader.load());
 }

@@ -109,6 +109,49 @@ TEST_F(LinkCheckWindowTest, ClosingTheProgressWindowStopsTestLinks)
     server.stop();
 }
 
+TEST_F(LinkCheckWindowTest, TestWindowsAreReusedAndEachShowsItsOwnTest)
+{
+    LoopbackServer server(answer("HTTP/1.1 200 OK", {}, 30));
+    for (int i = 0; i < 30; ++i)
+        addLocation(urlOf(server, "/") + QString::number(i));
+    TestLinksEnvironment env;
+    env.test = environment(5000);
+    env.traceFile = temp.root() + QStringLiteral("/DEBUG.INI");
+    auto process = std::make_unique<TestLinksProcess>(std::move(env));
+    ui.push(true);
+    ui.push(false);
+    ASSERT_TRUE(process->confirm());
+    TestLinksProcess *p = process.get();
+    QWidget parent;
+    // Every running test has a visible window of its own showing its address.
+    int mismatched = 0;
+    QObject::connect(p, &TestLinksProcess::testStarted, &parent, [&](LinkTest *test) {
+        QTimer::singleShot(0, &parent, [&, url = test->url()] {
+            int showing = 0;
+            for (auto *w : parent.findChildren<LinkTestWindow *>()) {
+                if (w->isVisible()
+                    && w->findChild<QPlainTextEdit *>()->toPlainText()
+                           == QStringLiteral("Retrieving information from ") + url)
+                    ++showing;
+            }
+            mismatched += showing > 1 ? 1 : 0; // (0: it may have ended already)
+        });
+    });
+    {
+        TestLinksWindow window(std::move(process), &parent);
+        window.show();
+        ASSERT_TRUE(QTest::qWaitFor([p] { return p->isFinished(); }, 20000));
+        EXPECT_EQ(p->testsStarted(), 30);
+        const auto windows = parent.findChildren<LinkTestWindow *>();
+        EXPECT_LE(windows.size(), 9);
+        for (auto *w : windows)
+            EXPECT_FALSE(w->isVisible());
+    }
+    QTest::qWait(10); // the kept windows go with the progress window
+    EXPECT_TRUE(parent.findChildren<LinkTestWindow *>().isEmpty());
+    EXPECT_EQ(mismatched, 0);
+}
+
 TEST(LinkCheckProcedures, RegistersTheNamesTheListsAndTheFrameStart)
 {
     registerLinkCheckProcedures();

@@ -146,7 +146,7 @@ TEST(ResponseEvaluator, LinesSplitAtEveryCrAndLf)
     const ResponseOutcome lf = evaluate(
         "HTTP/1.1 404 Not Found\nLocation: http://example.test/x\n");
     EXPECT_EQ(lf.MovedTo, QStringLiteral("http://example.test/x"));
-    EXPECT_EQ(lf.Validated, 1); // lines in order: the Location after the failure counts
+    EXPECT_EQ(lf.Validated, 2); // an error page stays failed, whatever it points to
     const ResponseOutcome cr = evaluate("HTTP/1.1 200 OK\rContent-Length: 12\r");
     EXPECT_EQ(cr.PageSize, 12);
 }

@@ -24,6 +24,9 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
+#include <QSpinBox>
+#include <QDir>
+#include <QFile>
 #include <QApplication>
 #include <QStandardPaths>
 #include <QStyle>
@@ -32,6 +35,9 @@
 #include <QToolBar>
 
 #include <memory>
+
+#include "linkcheck/webchecksettings.h"
+#include "platform/inifile.h"
 
 using namespace pk;
 
@@ -54,6 +60,7 @@ private Q_SLOTS:
     void openingAnotherCollectionClosesChildWindows();
     void optionsOkWritesSettings();
     void optionsCancelRereadsSettings();
+    void optionsTestingTabWritesTheIniSection();
     void statusBarShowsFolderAndDate();
     void themeChoiceIsStoredAndApplied();
     void screenFontConvertsBothWays();
@@ -336,6 +343,39 @@ void MainFrameTest::optionsOkWritesSettings()
     QVERIFY(m_shell->collection().configuration().get(QStringLiteral("DoubleClickAction"), r).ok());
     QCOMPARE(r.DataValue, QStringLiteral("Edit Record"));
     QCOMPARE(m_shell->settings().values().noTray, true);
+}
+
+void MainFrameTest::optionsTestingTabWritesTheIniSection()
+{
+    IniFile ini(QDir::current().filePath(QStringLiteral("TESTING-OPTIONS.INI")));
+    QVERIFY(ini.load());
+    {
+        // Without the INI file there is no Testing tab.
+        OptionsWindow plain(m_shell->settings(), *m_ui);
+        QVERIFY(!plain.findChild<QWidget *>(QStringLiteral("testing")));
+    }
+    OptionsWindow window(m_shell->settings(), *m_ui, nullptr, &ini);
+    auto *page = window.findChild<QWidget *>(QStringLiteral("testing"));
+    QVERIFY(page);
+    QCOMPARE(window.editedTesting(), WebCheckSettings());
+    for (auto *c : page->findChildren<QCheckBox *>()) {
+        if (c->text().startsWith(QStringLiteral("Test secure")))
+            c->setChecked(false);
+    }
+    const auto spins = page->findChildren<QSpinBox *>();
+    QCOMPARE(spins.size(), 2);
+    spins[0]->setValue(4);
+    spins[1]->setValue(0);
+    window.accept();
+
+    IniFile stored(ini.path());
+    QVERIFY(stored.load());
+    const WebCheckSettings v = WebCheckSettings::load(stored);
+    QCOMPARE(v.testSecure, false);
+    QCOMPARE(v.perHost, 4);
+    QCOMPARE(v.requestSeconds, 0);
+    QCOMPARE(v.getFallback, true);
+    QFile::remove(ini.path());
 }
 
 void MainFrameTest::optionsCancelRereadsSettings()

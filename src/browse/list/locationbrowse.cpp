@@ -93,8 +93,48 @@ void LocationBrowse::busy(bool on)
         m_hooks.setBusy(on);
 }
 
+std::optional<LocationPager::Row> LocationBrowse::rowAt(int row)
+{
+    if (m_hooks.memberRow)
+        return m_hooks.memberRow(row);
+    if (const LocationPager::Row *r = m_model.rowAt(row))
+        return *r;
+    return std::nullopt;
+}
+
+SqlFilter LocationBrowse::listFilter(const SqlFilter &query) const
+{
+    if (!m_scoped)
+        return query;
+    // The key's own column: compared as the key compares (without regard to letter case) and
+    // found through its index.
+    SqlFilter out;
+    out.where = QStringLiteral("\"KeyCategory\" = ?");
+    out.bindings << m_categoryScope;
+    if (!query.isEmpty()) {
+        out.where += QStringLiteral(" AND (") + query.where + QLatin1Char(')');
+        out.bindings += query.bindings;
+    }
+    return out;
+}
+
+void LocationBrowse::setCategoryScope(const QString &category)
+{
+    m_categoryScope = category.trimmed();
+    m_scoped = true;
+    m_model.setKey(Keys::urlCategory());
+    m_model.setFilter(listFilter(m_queryFilter));
+    refresh();
+}
+
 int LocationBrowse::refresh(qint64 keepRowId)
 {
+    m_seenVersion = m_collection.dataVersion();
+    if (m_hooks.refreshMembers) {
+        const int row = m_hooks.refreshMembers(keepRowId);
+        emit refreshed();
+        return row;
+    }
     const StoreStatus status = m_model.refresh();
     if (!status && status.catalogueNumber != 0)
         m_errors.raise(status.catalogueNumber, status.context);
@@ -159,6 +199,14 @@ int LocationBrowse::locate(const QString &typed)
 {
     if (typed.isEmpty())
         return m_model.count() > 0 ? 0 : -1;
+    if (m_scoped) {
+        // Within one category the list runs by description.
+        if (&m_model.key() != &Keys::urlCategory() || m_model.pager().isReversed()) {
+            m_model.setKey(Keys::urlCategory());
+            refresh();
+        }
+        return int(m_model.pager().locate({m_categoryScope, typed}));
+    }
     // The locator belongs to the tab: a heading sort gives way to the tab's order first.
     const SortTab &tab = SortTab::tabs()[std::size_t(m_tab)];
     if (&m_model.key() != &tab.key() || m_model.pager().isReversed() || m_sortColumn >= 0) {
@@ -172,13 +220,20 @@ int LocationBrowse::locate(const QString &typed)
 
 std::optional<SqlFilter> LocationBrowse::compile(const QString &expression, QString &error)
 {
+    return compile(expression, &resolveLocationField, error);
+}
+
+std::optional<SqlFilter> LocationBrowse::compile(const QString &expression,
+                                                 const QueryFieldResolver &resolve,
+                                                 QString &error)
+{
     const QueryExpression parsed = QueryExpression::parse(expression);
     if (!parsed.isValid()) {
         error = parsed.error().describe();
         return std::nullopt;
     }
     QueryCompileContext context;
-    context.resolveField = &resolveLocationField;
+    context.resolveField = resolve;
     QueryError compileError;
     auto filter = parsed.compile(context, compileError);
     if (!filter)
@@ -203,7 +258,7 @@ bool LocationBrowse::applyQuery(const QString &expression)
         return false;
     }
     const SqlFilter previous = m_model.filter();
-    m_model.setFilter(*filter);
+    m_model.setFilter(listFilter(*filter));
     const StoreStatus status = m_model.refresh();
     if (!status) {
         // The expression compiled but SQLite refused it: keep the list as it was.
@@ -216,6 +271,7 @@ bool LocationBrowse::applyQuery(const QString &expression)
         return false;
     }
     m_query = expression;
+    m_queryFilter = *filter;
     emit refreshed();
     emit queryChanged(true);
     return true;
@@ -224,7 +280,8 @@ bool LocationBrowse::applyQuery(const QString &expression)
 void LocationBrowse::resetQuery()
 {
     m_query.clear();
-    m_model.setFilter({});
+    m_queryFilter = {};
+    m_model.setFilter(listFilter({}));
     refresh();
     emit queryChanged(false);
 }
@@ -259,7 +316,7 @@ void LocationBrowse::launchLocation(const QString &location)
 
 void LocationBrowse::launch(int row)
 {
-    const LocationPager::Row *r = m_model.rowAt(row);
+    const auto r = rowAt(row);
     if (!r)
         return;
     if (!SendType::canLaunch(m_sendType)) {
@@ -281,14 +338,14 @@ void LocationBrowse::launch(int row)
 
 void LocationBrowse::copyToClipboard(int row)
 {
-    const LocationPager::Row *r = m_model.rowAt(row);
+    const auto r = rowAt(row);
     if (r && m_hooks.setClipboard)
         m_hooks.setClipboard(SendType::clipboardText(r->record, m_sendType));
 }
 
 void LocationBrowse::doubleClick(int row)
 {
-    const LocationPager::Row *r = m_model.rowAt(row);
+    const auto r = rowAt(row);
     if (!r)
         return;
     if (doubleClickAction().compare(QLatin1String(StartUrl), Qt::CaseInsensitive) == 0) {
@@ -425,13 +482,15 @@ void LocationBrowse::start(const QString &procedure, const QVariantMap &argument
 
 void LocationBrowse::insert()
 {
-    start(QLatin1String(Procedure::UpdateLocation),
-          {{QStringLiteral("Action"), QStringLiteral("Insert")}});
+    QVariantMap arguments{{QStringLiteral("Action"), QStringLiteral("Insert")}};
+    if (m_scoped)
+        arguments.insert(QStringLiteral("Category"), m_categoryScope);
+    start(QLatin1String(Procedure::UpdateLocation), arguments);
 }
 
 void LocationBrowse::change(int row)
 {
-    const LocationPager::Row *r = m_model.rowAt(row);
+    const auto r = rowAt(row);
     if (!r)
         return;
     start(QLatin1String(Procedure::UpdateLocation),
@@ -441,7 +500,7 @@ void LocationBrowse::change(int row)
 
 void LocationBrowse::remove(int row)
 {
-    const LocationPager::Row *r = m_model.rowAt(row);
+    const auto r = rowAt(row);
     if (!r)
         return;
     const QString location = r->record.Location;
@@ -469,7 +528,7 @@ void LocationBrowse::remove(int row)
 
 void LocationBrowse::test(int row)
 {
-    const LocationPager::Row *r = m_model.rowAt(row);
+    const auto r = rowAt(row);
     if (!r)
         return;
     start(QLatin1String(Procedure::RetrieveAndTest),
@@ -478,7 +537,7 @@ void LocationBrowse::test(int row)
 
 void LocationBrowse::download(int row)
 {
-    const LocationPager::Row *r = m_model.rowAt(row);
+    const auto r = rowAt(row);
     QString condition = m_query;
     if (m_query.isEmpty() && r && !r->record.Location.trimmed().isEmpty())
         condition = QStringLiteral("URL:Location=") + QueryExpression::quote(r->record.Location);

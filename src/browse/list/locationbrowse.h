@@ -2,6 +2,7 @@
 
 #include "browse/list/locationlistmodel.h"
 #include "browse/list/sendtype.h"
+#include "browse/query/querycompiler.h"
 #include "store/collection.h"
 
 #include <QObject>
@@ -41,6 +42,12 @@ public:
         std::function<void(bool busy)> setBusy; ///< wait cursor on/off
         std::function<void()> minimiseFrame;
         std::function<QString()> favouritesFolder;
+        /// Lists of the same family whose rows are not locations (keywords, details) hand in
+        /// the location a row stands for; without it rows are read from model().
+        std::function<std::optional<LocationPager::Row>(int row)> memberRow;
+        /// Reads such a list again instead of model(); returns the new place of the location
+        /// with row id `keepRowId`, or 0.
+        std::function<int(qint64 keepRowId)> refreshMembers;
     };
 
     LocationBrowse(Collection &collection,
@@ -79,6 +86,11 @@ public:
     bool sortDescending() const { return m_sortDescending; }
     /// The row of the first entry at or after `typed` in the current tab's order.
     int locate(const QString &typed);
+
+    /// Shows only the locations of one category from now on, in URL:K_Category order; the
+    /// locator then finds descriptions within it and a new location starts in it.
+    void setCategoryScope(const QString &category);
+    const QString &categoryScope() const { return m_categoryScope; }
 
     // Query
     bool hasQuery() const { return !m_query.isEmpty(); }
@@ -133,9 +145,22 @@ private:
     void start(const QString &procedure, const QVariantMap &arguments = {});
     int removeAll(bool invalidOnly);
     std::optional<SqlFilter> compile(const QString &expression, QString &error);
+
+public:
+    /// Compiles a query or find condition over the fields `resolve` knows; nothing (and the
+    /// reason in `error`) when it is malformed.
+    static std::optional<SqlFilter> compile(const QString &expression,
+                                            const QueryFieldResolver &resolve,
+                                            QString &error);
+
+private:
     void busy(bool on);
     /// Rows of the list could not be read: told once until the list is read again.
     void reportReadFailure();
+    /// The highlighted row's location, from the model or the member list.
+    std::optional<LocationPager::Row> rowAt(int row);
+    /// The category scope and the query together, as the model's filter.
+    SqlFilter listFilter(const SqlFilter &query) const;
 
     Collection &m_collection;
     UserInterface &m_ui;
@@ -151,6 +176,9 @@ private:
     QString m_lastCondition;
     bool m_readFailureShown = false;
     Collection::DataVersion m_seenVersion = {};
+    QString m_categoryScope;
+    bool m_scoped = false;
+    SqlFilter m_queryFilter;
 };
 
 } // namespace pk

@@ -7,6 +7,7 @@
 #include "browse/query/widgets/fieldsearchdialog.h"
 #include "browse/query/widgets/querywizarddialog.h"
 #include "browse/widgets/locationbrowsewindow.h"
+#include "browse/widgets/memberbrowsewindow.h"
 #include "shell/favoritesfolder.h"
 #include "shell/procedurenames.h"
 #include "shell/procedureregistry.h"
@@ -16,9 +17,8 @@
 
 namespace pk {
 
-namespace {
-
-QWidget *openLocationBrowse(const ProcedureCall &call)
+LocationBrowseWindow::Environment locationBrowseEnvironment(const ProcedureCall &call,
+                                                            const QString &findFields)
 {
     Shell &shell = call.shell;
     QPointer<QWidget> frame = call.frame;
@@ -47,9 +47,9 @@ QWidget *openLocationBrowse(const ProcedureCall &call)
                                           {},
                                           &shell.positionIni(),
                                           nullptr};
-    env.findDialog = [memory, &shell](QWidget *parent, bool &findNext) {
+    env.findDialog = [memory, &shell, findFields](QWidget *parent, bool &findNext) {
         findNext = false;
-        const QString expression = FieldSearchDialog::vsFind(LocationColumns::findFields(),
+        const QString expression = FieldSearchDialog::vsFind(findFields,
                                                              memory->label,
                                                              memory->value,
                                                              findNext,
@@ -60,7 +60,20 @@ QWidget *openLocationBrowse(const ProcedureCall &call)
     env.queryWizard = [fields, &shell](QWidget *parent, const QString &current) {
         return QueryWizardDialog::run(*fields, QueryTexts::shared(), shell.ui(), current, parent);
     };
-    return new LocationBrowseWindow(std::move(env));
+    return env;
+}
+
+namespace {
+
+QWidget *openLocationBrowse(const ProcedureCall &call)
+{
+    return new LocationBrowseWindow(locationBrowseEnvironment(call, LocationColumns::findFields()));
+}
+
+QWidget *openMemberBrowse(const ProcedureCall &call, MemberRows::Kind kind)
+{
+    return new MemberBrowseWindow(locationBrowseEnvironment(call, MemberRows::findFields(kind)),
+                                  kind);
 }
 
 } // namespace
@@ -69,6 +82,14 @@ void registerLocationBrowse()
 {
     ProcedureRegistry::instance().add(QLatin1String(Procedure::BrowseLocations),
                                       &openLocationBrowse);
+    ProcedureRegistry::instance().add(QLatin1String(Procedure::BrowseKeywords),
+                                      [](const ProcedureCall &call) {
+                                          return openMemberBrowse(call, MemberRows::Kind::Keywords);
+                                      });
+    ProcedureRegistry::instance().add(QLatin1String(Procedure::BrowseDetails),
+                                      [](const ProcedureCall &call) {
+                                          return openMemberBrowse(call, MemberRows::Kind::Details);
+                                      });
 }
 
 } // namespace pk

@@ -106,7 +106,7 @@ LocationBrowseWindow::LocationBrowseWindow(Environment environment, QWidget *par
     : QWidget(parent)
     , m_env(std::move(environment))
 {
-    setObjectName(QLatin1String(Procedure::BrowseLocations));
+    setObjectName(QLatin1String(m_env.layout.section));
     setAttribute(Qt::WA_DeleteOnClose);
     Launcher *launcher = m_env.launcher;
     if (!launcher) {
@@ -304,12 +304,15 @@ void LocationBrowseWindow::buildWindow()
     for (const SortTab &tab : SortTab::tabs())
         m_tabs->addTab(QString::fromLatin1(tab.title));
     layout->addWidget(m_tabs);
-    auto *locateBox = new QGroupBox(QStringLiteral("Locate"), this);
+    m_tabs->setVisible(m_env.layout.sortTabs);
+    auto *locateBox = new QGroupBox(m_env.layout.locatorTitle, this);
     auto *locateLayout = new QHBoxLayout(locateBox);
     locateLayout->setContentsMargins(6, 2, 6, 4);
     m_locator = new QLineEdit(locateBox);
     m_locator->setObjectName(QStringLiteral("locator"));
-    m_locator->setToolTip(QString::fromLatin1(SortTab::tabs()[0].locatorTip));
+    m_locator->setToolTip(m_env.layout.locatorTip.isEmpty()
+                              ? QString::fromLatin1(SortTab::tabs()[0].locatorTip)
+                              : m_env.layout.locatorTip);
     locateLayout->addWidget(m_locator);
     layout->addWidget(locateBox);
     connect(m_tabs, &QTabBar::currentChanged, this, &LocationBrowseWindow::setTab);
@@ -469,10 +472,11 @@ void LocationBrowseWindow::buildWindow()
     row2->addStretch();
     row2->addWidget(
         button(QStringLiteral("Cl&ose"), QStringLiteral("Close this window"), "closeButton", [this] {
-            if (auto *sub = qobject_cast<QMdiSubWindow *>(parentWidget()))
+            QWidget *target = m_env.layout.embedded ? window() : this;
+            if (auto *sub = qobject_cast<QMdiSubWindow *>(target->parentWidget()))
                 sub->close();
             else
-                close();
+                target->close();
         }));
     layout->addLayout(row2);
     scroll->setWidget(content);
@@ -631,22 +635,34 @@ void LocationBrowseWindow::findAgain()
 
 void LocationBrowseWindow::restoreLayout()
 {
-    if (!m_env.positionIni)
+    // A saved layout holds the columns' places and hidden state already.
+    if (m_env.positionIni && restoreColumns())
         return;
+    QHeaderView *header = m_table->horizontalHeader();
+    for (int column : std::as_const(m_env.layout.hiddenColumns))
+        header->setSectionHidden(column, true);
+    for (const auto &[a, b] : std::as_const(m_env.layout.swappedColumns))
+        header->swapSections(header->visualIndex(a), header->visualIndex(b));
+}
+
+bool LocationBrowseWindow::restoreColumns()
+{
     IniFile &ini = *m_env.positionIni;
-    const QString section = QString::fromLatin1(Section);
+    const QString section = QString::fromLatin1(m_env.layout.section);
     const QString builtIn = LocationColumns::builtInFormat();
     if (ini.value(section, QString::fromLatin1(OriginalLayoutKey)) != builtIn) {
         // A new column set: forget the user's old layout.
         ini.setValue(section, QString::fromLatin1(OriginalLayoutKey), builtIn);
         ini.remove(section, QString::fromLatin1(LayoutKey));
         ini.save();
-        return;
+        return false;
     }
     const QString saved = ini.value(section, QString::fromLatin1(LayoutKey));
-    if (!saved.isEmpty())
-        m_table->horizontalHeader()->restoreState(QByteArray::fromBase64(saved.toLatin1()));
+    const bool restored = !saved.isEmpty()
+                          && m_table->horizontalHeader()->restoreState(
+                              QByteArray::fromBase64(saved.toLatin1()));
     m_table->horizontalHeader()->setSortIndicatorShown(false);
+    return restored;
 }
 
 QWidget *positionTarget(QWidget *window)
@@ -658,10 +674,10 @@ QWidget *positionTarget(QWidget *window)
 
 void LocationBrowseWindow::restorePosition()
 {
-    if (!m_env.positionIni)
+    if (!m_env.positionIni || m_env.layout.embedded)
         return;
     IniFile &ini = *m_env.positionIni;
-    const auto position = WindowPosition::load(ini, QString::fromLatin1(Section));
+    const auto position = WindowPosition::load(ini, QString::fromLatin1(m_env.layout.section));
     if (!position)
         return;
     QWidget *target = positionTarget(this);
@@ -676,12 +692,14 @@ void LocationBrowseWindow::savePosition()
     if (!m_env.positionIni)
         return;
     IniFile &ini = *m_env.positionIni;
-    const QString section = QString::fromLatin1(Section);
-    QWidget *target = positionTarget(this);
-    WindowPosition position;
-    position.maximized = target->isMaximized();
-    position.geometry = target->isMaximized() ? target->normalGeometry() : target->geometry();
-    position.store(ini, section);
+    const QString section = QString::fromLatin1(m_env.layout.section);
+    if (!m_env.layout.embedded) {
+        QWidget *target = positionTarget(this);
+        WindowPosition position;
+        position.maximized = target->isMaximized();
+        position.geometry = target->isMaximized() ? target->normalGeometry() : target->geometry();
+        position.store(ini, section);
+    }
     ini.setValue(section, QString::fromLatin1(OriginalLayoutKey), LocationColumns::builtInFormat());
     ini.setValue(section,
                  QString::fromLatin1(LayoutKey),

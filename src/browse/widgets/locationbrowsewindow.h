@@ -36,6 +36,22 @@ public:
     static constexpr const char *LayoutKey = "SRCF?Browse:1";
     static constexpr const char *OriginalLayoutKey = "SRCFOriginal?Browse:1";
 
+    /// How a member of the list family differs from "Browse Locations".
+    struct Layout
+    {
+        /// POSITION.INI section of position and column layout.
+        const char *section = Procedure::BrowseLocations;
+        bool sortTabs = true;
+        /// Title of the locator group and its tip; the tab's tip when empty.
+        QString locatorTitle = QStringLiteral("Locate");
+        QString locatorTip;
+        /// Location columns not shown, and pairs of columns shown in each other's place.
+        QList<int> hiddenColumns;
+        QList<QPair<int, int>> swappedColumns;
+        /// Inside another window: that window keeps the position, and "Close" closes it.
+        bool embedded = false;
+    };
+
     /// Everything the window needs from the program around it.
     struct Environment
     {
@@ -52,6 +68,7 @@ public:
         IniFile *positionIni = nullptr;
         /// Launcher to use; a default one over the desktop when null.
         Launcher *launcher = nullptr;
+        Layout layout = {};
     };
 
     explicit LocationBrowseWindow(Environment environment, QWidget *parent = nullptr);
@@ -96,6 +113,8 @@ private:
     void buildWindow();
     void buildPopup();
     void restoreLayout();
+    /// The saved column layout, when there is one for the current column set.
+    bool restoreColumns();
     void fitColumnsToTexts();
     void restorePosition();
     void updateState();

@@ -86,6 +86,12 @@ InternetRequest::InternetRequest(const QString &agent,
     curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, 1L);
     curl_easy_setopt(easy, CURLOPT_LOW_SPEED_TIME, 60L);
     curl_easy_setopt(easy, CURLOPT_ACCEPT_ENCODING, "");
+    // The same trust store as the program's own connections: the system's, or the one the
+    // usual variables name.
+    if (const char *file = std::getenv("SSL_CERT_FILE"); file && *file)
+        curl_easy_setopt(easy, CURLOPT_CAINFO, file);
+    if (const char *dir = std::getenv("SSL_CERT_DIR"); dir && *dir)
+        curl_easy_setopt(easy, CURLOPT_CAPATH, dir);
     if (const QByteArray proxy = settingsProxy(); !proxy.isEmpty())
         curl_easy_setopt(easy, CURLOPT_PROXY, proxy.constData());
     curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &InternetRequest::onBody);
@@ -147,8 +153,12 @@ std::size_t InternetRequest::onHeader(char *data, std::size_t size, std::size_t 
     auto *request = static_cast<InternetRequest *>(self);
     const std::size_t bytes = size * count;
     const QByteArray line(data, qsizetype(bytes));
-    if (line.startsWith("HTTP/"))
+    if (line.startsWith("HTTP/")) {
         request->m_headerBlock.clear();
+        request->m_contentType.clear();
+    }
+    if (line.toLower().startsWith("content-type:"))
+        request->m_contentType = line.mid(13).trimmed();
     request->m_headerBlock.append(line);
     if (line.toLower().startsWith("content-disposition:"))
         request->m_dispositionName = dispositionFileName(line.mid(20).trimmed());
@@ -160,8 +170,10 @@ std::size_t InternetRequest::onHeader(char *data, std::size_t size, std::size_t 
         const bool interim = code >= 100 && code < 200;
         const bool redirect = code >= 300 && code < 400
                               && request->m_headerBlock.toLower().contains("\nlocation:");
-        if (!interim && !redirect && request->m_state == State::Opening)
+        if (!interim && !redirect && request->m_state == State::Opening) {
+            request->m_statusCode = request->m_url.toLower().startsWith("http") ? int(code) : 0;
             request->m_state = State::Open;
+        }
     }
     return bytes;
 }

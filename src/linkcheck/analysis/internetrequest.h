@@ -47,6 +47,13 @@ public:
     bool hasData() const { return std::size_t(m_buffer.size()) > m_bufferStart; }
     /// Libcurl's text for a failure, for the status list.
     QString errorText() const { return m_errorText; }
+    /// The HTTP status of the answer that opened the document; 0 before it, and for other
+    /// schemes.
+    int statusCode() const { return m_statusCode; }
+    /// The status is an HTTP error (400 or more): the body is the server's error page.
+    bool isErrorStatus() const { return m_statusCode >= 400; }
+    /// The Content-Type of the answer that opened the document, as sent.
+    QByteArray contentType() const { return m_contentType; }
 
     /// Ends the transfer and frees its handles; further reads fail.
     void close();
@@ -68,6 +75,8 @@ private:
     QByteArray m_headerBlock;
     QString m_dispositionName;
     QString m_errorText;
+    QByteArray m_contentType;
+    int m_statusCode = 0;
     State m_state = State::Opening;
     bool m_done = false;
     bool m_paused = false;

@@ -86,16 +86,14 @@ bool PageDownload::start()
 
 bool PageDownload::openNext()
 {
-    static const char *const hints[] = {nullptr, "GET", "POST"};
-    if (m_attempt >= 3) {
+    // Every attempt is the same plain request: a server that could not be reached may be
+    // reachable a moment later, but a made-up header line only earns a 400.
+    if (m_attempt >= Attempts) {
         end(false);
         return false;
     }
-    QByteArray header;
-    if (hints[m_attempt])
-        header = QByteArray("method=\"") + hints[m_attempt] + "\" action=\"" + m_url.toUtf8() + '"';
     ++m_attempt;
-    m_request = m_session->openUrl(m_url, header);
+    m_request = m_session->openUrl(m_url);
     return true;
 }
 
@@ -143,6 +141,12 @@ bool PageDownload::tick(int waitMs)
         if (state == InternetRequest::State::Failed) {
             m_request.reset();
             return openNext();
+        }
+        if (m_request->isErrorStatus()) {
+            // The server's error page is not the document; asking again gets the same answer.
+            m_status = m_request->lastResponseText().section(QLatin1Char('\n'), 0, 0).trimmed();
+            end(false);
+            return false;
         }
         if (!prepareFile())
             return false;

@@ -19,7 +19,7 @@ class UserInterface;
  * window.
  *
  * The target is a file path, or a folder followed by "*" to name the file after the URL. The
- * URL is opened plainly, then with a GET and a POST form hint; the first that opens is saved.
+ * URL is opened up to three times until it opens; an HTTP error status fails the download.
  * Each tick moves the transfer on and writes what arrived, a bounded amount per tick. A
  * download that fails or is cancelled leaves no file and no log entry, and writtenFile() stays
  * empty, so a caller never takes an earlier download for this one.
@@ -33,6 +33,8 @@ public:
     static constexpr const char *LogSection = "Download";
     static constexpr int BlockSize = 1024;
     static constexpr int BlocksPerTick = 50;
+    /// Attempts to open the URL before the download fails.
+    static constexpr int Attempts = 3;
 
     /// `logFolder` holds DOWNLOAD.LOG (the current folder in the program).
     PageDownload(QString target, QString url, QString logFolder, UserInterface *ui = nullptr);

@@ -1,7 +1,8 @@
 #pragma once
 
+#include "linkcheck/analysis/pagedecoder.h"
+
 #include <QString>
-#include <QStringDecoder>
 #include <QStringView>
 
 #include <vector>
@@ -26,11 +27,14 @@ public:
     /// Appends the tokens of `block` to `tokens`.
     static void cut(QStringView block, std::vector<QString> &tokens);
 
-    /// Cuts raw page bytes, decoding UTF-8 across block boundaries.
+    /// Cuts raw page bytes, decoded in the page's character set across block boundaries.
     void cutBytes(const char *data, qsizetype size, std::vector<QString> &tokens);
 
+    /// Chooses the character set; UTF-8 until it is called.
+    PageDecoder &decoder() { return m_decoder; }
+
 private:
-    QStringDecoder m_decoder{QStringDecoder::Utf8};
+    PageDecoder m_decoder;
 };
 
 } // namespace pk

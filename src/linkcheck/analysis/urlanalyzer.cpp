@@ -81,7 +81,12 @@ void UrlAnalyzer::runStep()
             if (m_request->pump() == InternetRequest::State::Opening)
                 break;
         }
-        if (m_request->state() == InternetRequest::State::Open) {
+        if (m_request->isErrorStatus()) {
+            // The server answered with its error page: there is nothing to analyse.
+            m_result = 2;
+            m_lines.append(m_request->lastResponseText().section(QLatin1Char('\n'), 0, 0).trimmed());
+            m_step = LastStep;
+        } else if (m_request->state() == InternetRequest::State::Open) {
             m_result = 1;
         } else {
             m_result = 2;
@@ -141,7 +146,7 @@ bool UrlAnalyzer::readPage(int waitMs)
             // The "404" check looks at the first 512 characters, however they arrive.
             if (read == InternetRequest::Read::Data) {
                 m_head.append(m_block.data(), qsizetype(got));
-                if (m_head.size() < 512)
+                if (m_head.size() < HeadBytes)
                     continue;
             }
             m_firstRead = false;
@@ -150,6 +155,7 @@ bool UrlAnalyzer::readPage(int waitMs)
                 m_reading = false;
                 return false;
             }
+            m_cutter.decoder().choose(m_request->contentType(), m_head);
             m_lines.append(QStringLiteral("Parsing"));
             m_tokens.clear();
             ++m_blocks;

@@ -19,7 +19,7 @@ namespace pk {
  * tick() does one step (or, while the page opens or arrives, moves the transfer on without
  * advancing), so a window calling it from a timer never freezes. The result is 0 when the
  * session could not be opened or the connection was lost, 2 when the page could not be opened
- * or read or starts with "404" in its first 512 characters, the total bytes read for a page
+ * or read, answers with an HTTP error status or has "404" in its first 512 characters, the total bytes read for a page
  * that was cut into tokens, and -1 when cancelled.
  */
 class UrlAnalyzer final
@@ -31,6 +31,8 @@ public:
     static constexpr int MaxBlocks = 10000;
     static constexpr int LastStep = 10;
     static constexpr int Cancelled = -1;
+    /// Bytes read before the page is judged and its character set chosen.
+    static constexpr int HeadBytes = 1024;
 
     explicit UrlAnalyzer(QString url);
     ~UrlAnalyzer();

@@ -7,6 +7,7 @@
 #include "browse/query/widgets/querywizarddialog.h"
 #include "linkcheck/favoritescheck.h"
 #include "linkcheck/testlinksprocess.h"
+#include "linkcheck/webchecksettings.h"
 #include "linkcheck/widgets/invalidurlswindow.h"
 #include "linkcheck/widgets/linktestwindow.h"
 #include "linkcheck/widgets/testlinkswindow.h"
@@ -14,6 +15,7 @@
 #include "shell/procedurenames.h"
 #include "shell/procedureregistry.h"
 #include "shell/shell.h"
+#include "platform/inifile.h"
 
 #include <QPointer>
 
@@ -45,6 +47,7 @@ QWidget *openValidateAllLinks(const ProcedureCall &call)
         return QueryWizardDialog::run(fields, QueryTexts::shared(), shell.ui(), QString(), frame);
     };
     env.refreshLists = [] { BrowseRefresh::instance().request(); };
+    env.web = WebCheckSettings::load(shell.pathkeepIni());
     auto process = std::make_unique<TestLinksProcess>(std::move(env));
     if (!process->confirm())
         return nullptr;

@@ -23,23 +23,34 @@ LinkTestWindow::LinkTestWindow(LinkTest &test, QWidget *parent)
     m_text->setReadOnly(true);
     // The report takes the keyboard when the window opens, so it scrolls by keys.
     m_text->setFocusPolicy(Qt::StrongFocus);
-    m_text->setPlainText(test.text());
     m_progress = new QProgressBar(this);
     m_progress->setRange(0, 100);
     m_progress->setTextVisible(false);
     layout->addWidget(m_text);
     layout->addWidget(m_progress);
     resize(460, 260);
+    attach(test);
+}
 
-    connect(&test, &LinkTest::textChanged, m_text, &QPlainTextEdit::setPlainText);
-    connect(&test, &LinkTest::progressChanged, m_progress, &QProgressBar::setValue);
-    connect(&test, &LinkTest::busyChanged, this, [this](bool busy) {
+void LinkTestWindow::attach(LinkTest &test)
+{
+    for (QMetaObject::Connection &connection : m_connections)
+        disconnect(connection);
+    m_test = &test;
+    m_shown = &test;
+    m_text->setPlainText(test.text());
+    m_progress->setValue(test.progress());
+    unsetCursor();
+    m_connections[0] = connect(&test, &LinkTest::textChanged, m_text, &QPlainTextEdit::setPlainText);
+    m_connections[1]
+        = connect(&test, &LinkTest::progressChanged, m_progress, &QProgressBar::setValue);
+    m_connections[2] = connect(&test, &LinkTest::busyChanged, this, [this](bool busy) {
         if (busy)
             setCursor(Qt::WaitCursor);
         else
             unsetCursor();
     });
-    connect(&test, &LinkTest::finished, this, [this](int result) {
+    m_connections[3] = connect(&test, &LinkTest::finished, this, [this](int result) {
         done(result == 0 ? Accepted : Rejected);
     });
 }

@@ -27,6 +27,10 @@ public:
 
     /// Starts the test and waits, with this window shown modally, until it ends.
     int exec() override;
+    /// Shows `test` from now on instead of the test it showed (a window kept for reuse).
+    void attach(LinkTest &test);
+    /// Whether the window shows `test` (compared only; the test may be going).
+    bool shows(const LinkTest *test) const { return m_shown == test; }
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -34,6 +38,8 @@ protected:
 
 private:
     QPointer<LinkTest> m_test; ///< the test may go first (its owner ended it)
+    const LinkTest *m_shown = nullptr;
+    QMetaObject::Connection m_connections[4];
     QPlainTextEdit *m_text = nullptr;
     QProgressBar *m_progress = nullptr;
 };

@@ -15,6 +15,8 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace pk {
 
 TestLinksWindow::TestLinksWindow(std::unique_ptr<TestLinksProcess> process,
@@ -65,16 +67,41 @@ TestLinksWindow::TestLinksWindow(std::unique_ptr<TestLinksProcess> process,
     QTimer::singleShot(0, &p, &TestLinksProcess::run);
 }
 
-TestLinksWindow::~TestLinksWindow() = default;
+TestLinksWindow::~TestLinksWindow()
+{
+    for (const QPointer<LinkTestWindow> &window : m_allWindows) {
+        if (window)
+            window->deleteLater();
+    }
+}
 
 void TestLinksWindow::showTest(LinkTest *test)
 {
-    auto *window = new LinkTestWindow(*test, m_testParent);
-    window->setAttribute(Qt::WA_DeleteOnClose);
-    // Up to nine of these come and go; they should not keep taking the keyboard focus.
-    window->setAttribute(Qt::WA_ShowWithoutActivating);
-    connect(test, &QObject::destroyed, window, &QWidget::close);
-    connect(test, &LinkTest::finished, window, &QWidget::close);
+    LinkTestWindow *window = nullptr;
+    while (!window && !m_idleWindows.empty()) {
+        window = m_idleWindows.back();
+        m_idleWindows.pop_back();
+    }
+    if (window) {
+        window->attach(*test);
+    } else {
+        window = new LinkTestWindow(*test, m_testParent);
+        // Up to nine of these come and go; they should not keep taking the keyboard focus.
+        window->setAttribute(Qt::WA_ShowWithoutActivating);
+        m_allWindows.emplace_back(window);
+    }
+    // The test's end hides its window (done() or close()) and frees it for the next test.
+    const QPointer<LinkTestWindow> kept(window);
+    const auto release = [this, kept, test] {
+        // A window already showing the next test is not this test's any more.
+        if (!kept || !kept->shows(test))
+            return;
+        kept->hide();
+        if (std::find(m_idleWindows.begin(), m_idleWindows.end(), kept) == m_idleWindows.end())
+            m_idleWindows.push_back(kept);
+    };
+    connect(test, &LinkTest::finished, this, release);
+    connect(test, &QObject::destroyed, this, release);
     window->show();
 }
 

@@ -2,7 +2,10 @@
 
 #include <QWidget>
 
+#include <QPointer>
+
 #include <memory>
+#include <vector>
 
 class QCloseEvent;
 class QLabel;
@@ -11,6 +14,7 @@ class QProgressBar;
 namespace pk {
 
 class LinkTest;
+class LinkTestWindow;
 class TestLinksProcess;
 
 /**
@@ -46,6 +50,10 @@ private:
     QLabel *m_text = nullptr;
     QLabel *m_percent = nullptr;
     QProgressBar *m_progress = nullptr;
+    /// Test windows whose test has ended, kept hidden for the next tests: making a window
+    /// for every test costs more than the test itself on a fast server.
+    std::vector<QPointer<LinkTestWindow>> m_idleWindows;
+    std::vector<QPointer<LinkTestWindow>> m_allWindows;
     bool m_finished = false;
 };
 

@@ -516,7 +516,7 @@ void MainFrame::screenFontSetup()
 
 void MainFrame::options()
 {
-    OptionsWindow window(m_shell.settings(), m_shell.ui(), this);
+    OptionsWindow window(m_shell.settings(), m_shell.ui(), this, &m_shell.pathkeepIni());
     connect(&window, &OptionsWindow::traySettingChanged, this, &MainFrame::traySettingChanged);
     window.exec();
 }

@@ -1,6 +1,8 @@
 #include "shell/widgets/optionswindow.h"
 
 #include "framework/userinterface.h"
+#include "linkcheck/webchecksettings.h"
+#include "platform/inifile.h"
 #include "shell/settingsmanager.h"
 
 #include <QCheckBox>
@@ -12,6 +14,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -29,10 +32,14 @@ QGroupBox *optionGroup(const QString &title, QRadioButton *a, QRadioButton *b, Q
 }
 } // namespace
 
-OptionsWindow::OptionsWindow(SettingsManager &settings, UserInterface &ui, QWidget *parent)
+OptionsWindow::OptionsWindow(SettingsManager &settings,
+                             UserInterface &ui,
+                             QWidget *parent,
+                             IniFile *programIni)
     : QDialog(parent)
     , m_settings(settings)
     , m_ui(ui)
+    , m_programIni(programIni)
 {
     setWindowTitle(QStringLiteral("Options"));
     setObjectName(QStringLiteral("Options"));
@@ -91,6 +98,8 @@ OptionsWindow::OptionsWindow(SettingsManager &settings, UserInterface &ui, QWidg
     folderLayout->addLayout(row);
     folderLayout->addStretch();
     tabs->addTab(folders, QStringLiteral("Folders"));
+    if (m_programIni)
+        tabs->addTab(makeTestingTab(tabs), QStringLiteral("Testing"));
 
     auto *buttons = new QDialogButtonBox(this);
     auto *ok = buttons->addButton(QStringLiteral("&OK"), QDialogButtonBox::AcceptRole);
@@ -132,6 +141,56 @@ AppSettings OptionsWindow::edited() const
     return v;
 }
 
+QWidget *OptionsWindow::makeTestingTab(QWidget *parent)
+{
+    auto *page = new QWidget(parent);
+    page->setObjectName(QStringLiteral("testing"));
+    auto *layout = new QFormLayout(page);
+    const auto check = [page, layout](const QString &text, bool on) {
+        auto *box = new QCheckBox(text, page);
+        box->setChecked(on);
+        layout->addRow(box);
+        return box;
+    };
+    const WebCheckSettings v = WebCheckSettings::load(*m_programIni);
+    m_testSecure = check(QStringLiteral("Test secure (https://) addresses too"), v.testSecure);
+    m_getFallback = check(QStringLiteral("Ask again with GET when a server refuses HEAD"),
+                          v.getFallback);
+    m_waitRateLimited = check(QStringLiteral("Wait when a server asks to (up to 60 s) and ask "
+                                             "once more"),
+                              v.waitWhenRateLimited);
+    m_offerSecure = check(QStringLiteral("Offer to update addresses moved to https://"),
+                          v.offerSecureUpdate);
+    m_summary = check(QStringLiteral("Show a summary when the test ends"), v.summary);
+    m_perHost = new QSpinBox(page);
+    m_perHost->setRange(0, WebCheckSettings::MaxPerHost);
+    m_perHost->setSpecialValueText(QStringLiteral("No limit"));
+    m_perHost->setValue(v.perHost);
+    layout->addRow(QStringLiteral("Connections to one host at once:"), m_perHost);
+    m_requestSeconds = new QSpinBox(page);
+    m_requestSeconds->setRange(0, WebCheckSettings::MaxRequestSeconds);
+    m_requestSeconds->setSpecialValueText(QStringLiteral("No limit"));
+    m_requestSeconds->setSuffix(QStringLiteral(" s"));
+    m_requestSeconds->setValue(v.requestSeconds);
+    layout->addRow(QStringLiteral("Time limit for one request:"), m_requestSeconds);
+    return page;
+}
+
+WebCheckSettings OptionsWindow::editedTesting() const
+{
+    WebCheckSettings v = m_programIni ? WebCheckSettings::load(*m_programIni) : WebCheckSettings();
+    if (!m_testSecure)
+        return v;
+    v.testSecure = m_testSecure->isChecked();
+    v.getFallback = m_getFallback->isChecked();
+    v.waitWhenRateLimited = m_waitRateLimited->isChecked();
+    v.offerSecureUpdate = m_offerSecure->isChecked();
+    v.summary = m_summary->isChecked();
+    v.perHost = m_perHost->value();
+    v.requestSeconds = m_requestSeconds->value();
+    return v;
+}
+
 void OptionsWindow::chooseFolder()
 {
     if (const auto folder = m_ui.existingFolder(QStringLiteral("Select Folder"),
@@ -142,6 +201,13 @@ void OptionsWindow::chooseFolder()
 void OptionsWindow::accept()
 {
     m_settings.writeOptions(edited());
+    if (m_programIni && m_testSecure) {
+        editedTesting().save(*m_programIni);
+        if (!m_programIni->save())
+            m_ui.message(QStringLiteral("Options"),
+                         QStringLiteral("The testing settings could not be saved."),
+                         UserInterface::Icon::Warning);
+    }
     Q_EMIT traySettingChanged(m_settings.values().noTray);
     QDialog::accept();
 }

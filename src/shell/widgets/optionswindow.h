@@ -7,17 +7,22 @@
 class QCheckBox;
 class QLineEdit;
 class QRadioButton;
+class QSpinBox;
 
 namespace pk {
 
+class IniFile;
 class SettingsManager;
 class UserInterface;
+struct WebCheckSettings;
 
 /**
- * @brief "Options": the collection's preferences on three tabs.
+ * @brief "Options": the collection's preferences on three tabs, and with the program's INI
+ * file a fourth, "Testing", for how "Test Links" checks addresses.
  *
- * OK writes the six settings in one transaction and reports traySettingChanged(); Cancel reads
- * every setting again, undoing whatever was changed.
+ * OK writes the six settings in one transaction (and the testing settings to section "Testing"
+ * of the INI file) and reports traySettingChanged(); Cancel reads every setting again, undoing
+ * whatever was changed.
  */
 class OptionsWindow final : public QDialog
 {
@@ -25,10 +30,15 @@ class OptionsWindow final : public QDialog
     Q_DISABLE_COPY_MOVE(OptionsWindow)
 
 public:
-    OptionsWindow(SettingsManager &settings, UserInterface &ui, QWidget *parent = nullptr);
+    OptionsWindow(SettingsManager &settings,
+                  UserInterface &ui,
+                  QWidget *parent = nullptr,
+                  IniFile *programIni = nullptr);
 
     /// What the controls currently say.
     AppSettings edited() const;
+    /// What the Testing tab currently says (the stored values without the tab).
+    WebCheckSettings editedTesting() const;
 
 public Q_SLOTS:
     void accept() override;
@@ -39,6 +49,7 @@ Q_SIGNALS:
 
 private:
     void chooseFolder();
+    QWidget *makeTestingTab(QWidget *parent);
 
     SettingsManager &m_settings;
     UserInterface &m_ui;
@@ -50,6 +61,14 @@ private:
     QCheckBox *m_secure;
     QLineEdit *m_password;
     QLineEdit *m_favorites;
+    IniFile *m_programIni = nullptr;
+    QCheckBox *m_testSecure = nullptr;
+    QCheckBox *m_getFallback = nullptr;
+    QSpinBox *m_perHost = nullptr;
+    QSpinBox *m_requestSeconds = nullptr;
+    QCheckBox *m_waitRateLimited = nullptr;
+    QCheckBox *m_offerSecure = nullptr;
+    QCheckBox *m_summary = nullptr;
 };
 
 } // namespace pk

@@ -11,6 +11,9 @@
 #include "browse/forms/widgets/locationformdialog.h"
 #include "browse/forms/widgets/newlocationwizarddialog.h"
 #include "browse/forms/widgets/selectcategorydialog.h"
+#include "browse/forms/widgets/splitbrowsewindow.h"
+#include "browse/list/locationcolumns.h"
+#include "browse/widgets/locationbrowseprocedure.h"
 #include "shell/procedurenames.h"
 #include "shell/procedureregistry.h"
 #include "shell/shell.h"
@@ -87,6 +90,12 @@ void registerLocationForms()
                  [](const ProcedureCall &call) -> QWidget * {
                      return new CategoryBrowseWindow(formsContext(call));
                  });
+    registry
+        .add(QLatin1String(Procedure::BrowseByCategory), [](const ProcedureCall &call) -> QWidget * {
+            return new SplitBrowseWindow(formsContext(call),
+                                         locationBrowseEnvironment(call,
+                                                                   LocationColumns::findFields()));
+        });
     registry.add(QLatin1String(Procedure::BrowseCategoryLocations),
                  [](const ProcedureCall &call) -> QWidget * {
                      return new CategoryLocationsWindow(formsContext(call),

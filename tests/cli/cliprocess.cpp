@@ -1,0 +1,28 @@
+#include "cliprocess.h"
+
+#include <QProcess>
+
+namespace pk::test {
+
+CliResult runCli(const QStringList &arguments, const QProcessEnvironment &extra)
+{
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("PATHKEEP_PASSWORD"));
+    for (const QString &key : extra.keys())
+        env.insert(key, extra.value(key));
+    process.setProcessEnvironment(env);
+    process.start(QStringLiteral(PK_CLI_PROGRAM), arguments);
+    CliResult r;
+    if (!process.waitForFinished(120000)) {
+        process.kill();
+        process.waitForFinished();
+        return r;
+    }
+    r.code = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    r.out = process.readAllStandardOutput();
+    r.err = process.readAllStandardError();
+    return r;
+}
+
+} // namespace pk::test

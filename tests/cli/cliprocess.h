@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QByteArray>
+#include <QProcessEnvironment>
+#include <QStringList>
+
+namespace pk::test {
+
+/// How a run of pathkeep-cli ended: exit status (-1 when it crashed or hung) and its output.
+struct CliResult
+{
+    int code = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+/// Runs the real program with `extra` added to the environment (without PATHKEEP_PASSWORD
+/// otherwise). Its standard error is not a terminal, so it draws no progress bar.
+CliResult runCli(const QStringList &arguments, const QProcessEnvironment &extra = {});
+
+} // namespace pk::test
