@@ -9,7 +9,7 @@ packages=(
   libsimpleini-dev
   libxcb1-dev libxcb-keysyms1-dev
   libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev
-  xvfb xauth xdotool xclip x11-utils openssl ccache
+  xvfb xauth xdotool xclip x11-utils openssl ccache poppler-utils
   dbus at-spi2-core python3 python3-gi gir1.2-atspi-2.0
 )
 missing=()

@@ -7,7 +7,9 @@
 #include "browse/query/storefieldresolver.h"
 #include "store/collection.h"
 #include "store/fields.h"
+#include "store/fieldtext.h"
 #include "store/recordio.h"
+#include "store/schemamanager.h"
 #include "store/sqliteerror.h"
 #include "store/tableaccess.h"
 
@@ -141,6 +143,12 @@ void ExportReader::selectCategory(const QString &category)
     m_category = category;
 }
 
+void ExportReader::setCategoryRange(const QString &category)
+{
+    m_ranged = true;
+    m_rangeCategory = category;
+}
+
 bool ExportReader::setQuery(const QString &expression, QString &message)
 {
     if (expression.trimmed().isEmpty()) {
@@ -184,12 +192,23 @@ bool ExportReader::start()
                                     ? u"Location, Description, Category, Rating, SiteInfo"_s
                                     : RecordIo::columnList(locationsTable());
         const SqlFilter &filter = m_view->filter();
+        QStringList conditions;
+        QVariantList bindings = filter.bindings;
+        if (!filter.isEmpty())
+            conditions << u'(' + filter.where + u')';
+        if (m_ranged) {
+            // The key's own expression, so that the range is read through the category key.
+            conditions << u'(' + SchemaManager::keyExpressions(Keys::urlCategory()).value(0)
+                              + u") = ?"_s;
+            bindings << trimTrailingSpaces(m_rangeCategory);
+        }
         const QString sql = u"SELECT rowid, "_s + columns + u" FROM "_s
                             + TableAccess::qualified(locationsTable())
-                            + (filter.isEmpty() ? QString() : u" WHERE ("_s + filter.where + u')')
+                            + (conditions.isEmpty() ? QString()
+                                                    : u" WHERE "_s + conditions.join(u" AND "_s))
                             + u" ORDER BY "_s + m_view->orderBy();
         m_statement = std::make_unique<SQLite::Statement>(m_collection.db(), sql.toStdString());
-        TableAccess::bindAll(*m_statement, filter.bindings);
+        TableAccess::bindAll(*m_statement, bindings);
     } catch (const std::exception &e) {
         m_status = SqliteError::fromException(e);
         m_statement.reset();

@@ -55,6 +55,8 @@ public:
     void setListFieldsOnly(bool only) { m_listFieldsOnly = only; }
     /// Skips every location whose category differs (letter case aside) from `category`.
     void selectCategory(const QString &category);
+    /// Reads only the locations of `category` (letter case aside), through the category key.
+    void setCategoryRange(const QString &category);
     /// Applies a query; false with `message` set when it does not compile.
     bool setQuery(const QString &expression, QString &message);
 
@@ -74,6 +76,8 @@ private:
     bool m_listFieldsOnly = false;
     bool m_selected = false;
     QString m_category;
+    bool m_ranged = false;
+    QString m_rangeCategory;
     StoreStatus m_status;
 };
 

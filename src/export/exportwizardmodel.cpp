@@ -1,5 +1,6 @@
 #include "export/exportwizardmodel.h"
 
+#include "export/bookmarkfileexport.h"
 #include "framework/userinterface.h"
 #include "platform/inifile.h"
 
@@ -17,7 +18,8 @@ const QList<QPair<QString, QString>> &ExportWizardModel::types()
              {u"Frame"_s, u"&HTML - Frame"_s},
              {u"CSV"_s, u"&Comma-delimited text"_s},
              {u"ADV"_s, u"&Comma-delimited text with advanced options"_s},
-             {u"ASCII"_s, u"&Text"_s}};
+             {u"ASCII"_s, u"&Text"_s},
+             {QLatin1String(BookmarkFileExport::Type), u"Bookmark file for any bro&wser"_s}};
     return list;
 }
 
@@ -71,6 +73,8 @@ QString ExportWizardModel::fileMask() const
         return u"Comma-separated value files|*.csv|All Files|*.*"_s;
     if (t == u"ASCII"_s)
         return u"Text files|*.txt|All Files|*.*"_s;
+    if (t == QLatin1String(BookmarkFileExport::Type))
+        return u"Bookmark files|*.html|All Files|*.*"_s;
     return u"All Files|*.*"_s;
 }
 
@@ -83,7 +87,9 @@ bool ExportWizardModel::fieldsPageVisible() const
 {
     if (m_settings.isHtmlType())
         return !m_settings.typePreformatted;
-    return m_settings.type != u"ADV"_s;
+    // A bookmark file has no place for the extra fields: it always carries what browsers read.
+    return m_settings.type != u"ADV"_s
+           && m_settings.type != QLatin1String(BookmarkFileExport::Type);
 }
 
 bool ExportWizardModel::webGroupVisible() const
@@ -121,6 +127,8 @@ bool ExportWizardModel::finish(UserInterface &ui, const Runners &runners)
             return false;
         }
         written = QFileInfo::exists(file);
+    } else if (m_settings.type == QLatin1String(BookmarkFileExport::Type)) {
+        written = runners.bookmarkFile && runners.bookmarkFile(m_settings) == ExportResult::Written;
     } else if (runners.exportFile) {
         written = runners.exportFile(m_settings) == ExportResult::Written;
     }

@@ -50,6 +50,8 @@ public:
     {
         std::function<ExportResult(const ExportSettings &)> exportFile;
         std::function<ExportResult(const ExportSettings &)> preformatted;
+        /// The bookmark file for browsers.
+        std::function<ExportResult(const ExportSettings &)> bookmarkFile;
         /// Starts `Export:Advanced`; false when it is not available.
         std::function<bool()> advanced;
         std::function<void(const QString &file)> launch;

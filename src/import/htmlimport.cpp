@@ -2,12 +2,16 @@
 
 #include "browse/forms/keywordguess.h"
 #include "framework/errormanager.h"
+#include "import/browserimport.h"
+#include "import/characterreferences.h"
 #include "framework/userinterface.h"
 #include "store/collection.h"
 #include "store/fieldtext.h"
+#include "store/folderchain.h"
 #include "store/locationmanager.h"
 
 #include <QElapsedTimer>
+#include <QTimeZone>
 
 using namespace Qt::StringLiterals;
 
@@ -19,6 +23,28 @@ namespace {
 constexpr qint64 kStepMs = 40;
 // The document cut works on lines of at most this many characters.
 constexpr qsizetype kDocumentLine = 1024;
+
+/// The quoted value of an attribute (` NAME="value"`, any letter case) on a line; blank if none.
+QString attribute(const QString &line, const QString &name)
+{
+    const QString key = u' ' + name + u"=\""_s;
+    const qsizetype at = line.indexOf(key, 0, Qt::CaseInsensitive);
+    if (at < 0)
+        return {};
+    const qsizetype start = at + key.size();
+    const qsizetype end = line.indexOf(u'"', start);
+    return end < 0 ? QString() : line.mid(start, end - start);
+}
+
+/// An attribute holding seconds since 1970; invalid when missing, 0 or not a number.
+QDateTime attributeTime(const QString &line, const QString &name)
+{
+    bool ok = false;
+    const qint64 seconds = attribute(line, name).toLongLong(&ok);
+    if (!ok || seconds <= 0)
+        return {};
+    return QDateTime::fromSecsSinceEpoch(seconds, QTimeZone::utc());
+}
 
 } // namespace
 
@@ -89,7 +115,9 @@ void HtmlImport::readLines()
             }
             return;
         }
-        if (m_bookmarks)
+        if (m_bookmarks && m_settings.nestedFolders)
+            browserLine(line->text);
+        else if (m_bookmarks)
             bookmarkLine(line->text);
         else
             m_cutter.addLine(line->text, line->continuation);
@@ -151,6 +179,69 @@ void HtmlImport::bookmarkLine(const QString &text)
             continue;
         if (m_insert.insert(record) == ImportInsert::Outcome::Added)
             m_lastAdded = record.Location;
+    }
+}
+
+void HtmlImport::browserLine(const QString &text)
+{
+    const BookmarkLine line = BookmarkParser::parseLine(text);
+    if (line.isDescription && !m_lastAdded.isEmpty()) {
+        LocationRecord record;
+        if (m_collection.locations().get(m_lastAdded, record)) {
+            QString rest = text.mid(text.indexOf(u"<DD>"_s, 0, Qt::CaseInsensitive) + 4);
+            QString notes;
+            if (const qsizetype br = rest.indexOf(u"<BR>"_s, 0, Qt::CaseInsensitive); br >= 0) {
+                notes = rest.mid(br + 4);
+                rest.truncate(br);
+                notes.replace(u"<BR>"_s, u"\n"_s, Qt::CaseInsensitive);
+            }
+            record.SiteInfo = CharacterReferences::decode(rest);
+            if (!notes.isEmpty())
+                record.Comments = CharacterReferences::decode(notes);
+            static_cast<void>(m_collection.locations().change(m_lastAdded, record));
+        }
+        m_lastAdded.clear();
+        return;
+    }
+    if (line.isFolder) {
+        const QString enclosing = m_chainStack.empty() ? QString() : m_chainStack.back();
+        m_chain = FolderChain::extend(enclosing, CharacterReferences::decode(line.text));
+        m_lastAdded.clear();
+    }
+    for (const bool opens : line.lists) {
+        if (opens) {
+            m_chainStack.push_back(m_chain);
+        } else if (!m_chainStack.empty()) {
+            m_chainStack.pop_back();
+            m_chain = m_chainStack.empty() ? QString() : m_chainStack.back();
+        }
+        m_lastAdded.clear();
+    }
+    // Dates and tags are attributes of the anchor; a line holds one link in these files.
+    const bool oneLink = line.links.size() == 1;
+    for (const BookmarkLink &link : line.links) {
+        LocationRecord record;
+        record.Location = CharacterReferences::decode(link.location);
+        record.Description = CharacterReferences::decode(link.description);
+        record.SiteInfo = CharacterReferences::decode(link.siteInfo);
+        record.OriginalFilename = m_settings.file;
+        if (oneLink)
+            record.LastVisit = BrowserImport::dayOf(attributeTime(text, u"LAST_VISIT"_s));
+        record.Category = m_insert.assignCategory(m_chain, record);
+        record.Keyword = KeywordGuess::fromDescription(record.Description);
+        m_lastAdded.clear();
+        if (record.Location.startsWith(u'#'))
+            continue;
+        if (m_insert.insert(record) == ImportInsert::Outcome::Added) {
+            m_lastAdded = record.Location;
+            if (oneLink) {
+                const QString tags = CharacterReferences::decode(attribute(text, u"TAGS"_s));
+                BrowserImport::addExtras(m_collection,
+                                         record.Location,
+                                         attributeTime(text, u"ADD_DATE"_s),
+                                         tags.split(u',', Qt::SkipEmptyParts));
+            }
+        }
     }
 }
 

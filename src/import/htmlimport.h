@@ -40,6 +40,11 @@ public:
         QString file;
         CategoryMode mode = CategoryMode::Guess;
         QString category; ///< for "Selected"
+        /// A bookmark file as browsers write it: a folder inside another gets the folder chain
+        /// as its category ("News: Local"), character references are decoded, ADD_DATE,
+        /// LAST_VISIT and TAGS are kept, and a "<DD>" line's text after its "<BR>" becomes the
+        /// comments. Off, folders stand alone and the text is taken as written.
+        bool nestedFolders = false;
     };
 
     HtmlImport(Collection &collection, ErrorManager &errors, Settings settings);
@@ -75,6 +80,7 @@ public:
 private:
     void readLines();
     void bookmarkLine(const QString &line);
+    void browserLine(const QString &line);
     void startLinkPass();
 
     Collection &m_collection;
@@ -92,6 +98,10 @@ private:
     std::optional<QString> m_folderParent; ///< the folder a heading was met in, until its list opens
     std::vector<QString> m_folderStack;
     QString m_lastAdded; ///< address of the link a "<DD>" line belongs to
+    // Folder chains of a browser's file: the category of the folder being read, and that of
+    // each folder whose list is open.
+    QString m_chain;
+    std::vector<QString> m_chainStack;
 };
 
 } // namespace pk

@@ -16,6 +16,7 @@ const QString kAssignment = u"Import:Category:Assignment"_s;
 const QString kCategory = u"Import:Category"_s;
 const QString kUrl = u"Import:URL"_s;
 const QString kFollowLinks = u"Import:FollowLinks"_s;
+const QString kNestedFolders = u"Import:NestedFolders"_s;
 
 QString section()
 {
@@ -33,6 +34,7 @@ void ImportSettings::fit()
     category = fitToField(category, 50);
     url = fitToField(url, 255);
     followLinks = followLinks != 0 ? 1 : 0;
+    nestedFolders = nestedFolders != 0 ? 1 : 0;
     if (type.isEmpty())
         type = u"IE"_s;
     if (assignment.isEmpty())
@@ -49,6 +51,7 @@ ImportSettings ImportSettings::load(const IniFile &ini, const QString &favorites
     s.category = ini.value(section(), kCategory);
     s.url = ini.value(section(), kUrl);
     s.followLinks = ini.intValue(section(), kFollowLinks, 0);
+    s.nestedFolders = ini.intValue(section(), kNestedFolders, 0);
     s.fit();
     return s;
 }
@@ -62,6 +65,7 @@ void ImportSettings::save(IniFile &ini) const
     ini.setValue(section(), kCategory, category);
     ini.setValue(section(), kUrl, url);
     ini.setValue(section(), kFollowLinks, followLinks != 0 ? 1 : 0);
+    ini.setValue(section(), kNestedFolders, nestedFolders != 0 ? 1 : 0);
 }
 
 CategoryMode ImportSettings::mode() const
@@ -77,7 +81,8 @@ QVariantMap ImportSettings::toArguments() const
             {u"Assignment"_s, assignment},
             {u"Category"_s, category},
             {u"URL"_s, url},
-            {u"FollowLinks"_s, followLinks}};
+            {u"FollowLinks"_s, followLinks},
+            {u"NestedFolders"_s, nestedFolders}};
 }
 
 ImportSettings ImportSettings::fromArguments(const QVariantMap &arguments)
@@ -94,6 +99,7 @@ ImportSettings ImportSettings::fromArguments(const QVariantMap &arguments)
     take(u"Category"_s, s.category);
     take(u"URL"_s, s.url);
     s.followLinks = arguments.value(u"FollowLinks"_s, 0).toInt();
+    s.nestedFolders = arguments.value(u"NestedFolders"_s, 0).toInt();
     s.fit();
     return s;
 }

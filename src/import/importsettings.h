@@ -24,6 +24,9 @@ struct ImportSettings
     QString category;                             ///< `Import:Category`, 50
     QString url;                                  ///< `Import:URL`, 255
     int followLinks = 0;                          ///< `Import:FollowLinks`, 0 or 1
+    /// `Import:NestedFolders`, 0 or 1: a bookmark file is read as browsers write it (nested
+    /// folders as folder chains, character references, dates and tags); see HtmlImport.
+    int nestedFolders = 0;
 
     /// The keys as the wizard reads them when it opens: every key but `Import:Folder`, which
     /// comes from the favourites folder setting; blank Type and Assignment take their defaults.

@@ -1,5 +1,6 @@
 #include "import/importwizard.h"
 
+#include "import/browserprofiles.h"
 #include "import/textlinereader.h"
 #include "shell/procedurenames.h"
 #include "store/categorymanager.h"
@@ -34,6 +35,8 @@ const std::vector<ImportWizard::Kind> &ImportWizard::kinds()
         {"ADV", "&Comma-delimited text with advanced options"},
         {"ASCII", "Other text file"},
         {"URL", "From web site"},
+        {"Firefox", "Firefox bookmarks"},
+        {"Chromium", "Chromium, Google Chrome, Brave or Vivaldi bookmarks"},
     };
     return list;
 }
@@ -43,7 +46,8 @@ ImportWizard::Pages ImportWizard::pages(const QString &type)
     Pages p;
     if (is(type, "IE"))
         p.favorites = true;
-    else if (is(type, "Netscape") || is(type, "HTML") || is(type, "CSV") || is(type, "ASCII"))
+    else if (is(type, "Netscape") || is(type, "HTML") || is(type, "CSV") || is(type, "ASCII")
+             || is(type, "Firefox") || is(type, "Chromium"))
         p.file = true;
     else if (is(type, "URL"))
         p.url = true;
@@ -64,6 +68,10 @@ QString ImportWizard::fileFilter(const QString &type)
         return u"Comma-separated value files|*.csv|All Files|*.*"_s;
     if (is(type, "ASCII"))
         return u"Text files|*.txt|All Files|*.*"_s;
+    if (is(type, "Firefox"))
+        return u"Firefox bookmarks|places.sqlite|All Files|*.*"_s;
+    if (is(type, "Chromium"))
+        return u"Chromium bookmarks|Bookmarks|All Files|*.*"_s;
     return u"All Files|*.*"_s;
 }
 
@@ -85,11 +93,36 @@ ImportWizard::Start ImportWizard::startFor(const ImportSettings &settings)
         start.procedure = QLatin1String(Procedure::ImportHtml);
     else if (is(type, "CSV") || is(type, "ASCII"))
         start.procedure = QLatin1String(Procedure::ImportText);
+    else if (is(type, "Firefox") || is(type, "Chromium"))
+        start.procedure = QLatin1String(Procedure::ImportBrowser);
     else if (is(type, "URL")) {
         start.procedure = QLatin1String(Procedure::NewUrlWizard);
         start.arguments = {{u"Location"_s, settings.url}};
     }
     return start;
+}
+
+bool ImportWizard::isBrowserKind(const QString &type)
+{
+    return is(type, "Firefox") || is(type, "Chromium");
+}
+
+QString ImportWizard::browserFile(const QString &type, const QString &current, const QString &home)
+{
+    const QString name = QFileInfo(current.trimmed()).fileName();
+    if (is(type, "Firefox")) {
+        if (name.compare(u"places.sqlite"_s, Qt::CaseInsensitive) == 0)
+            return current;
+        const QString found = BrowserProfiles::defaultFile(BrowserProfiles::firefox(home));
+        return found.isEmpty() ? current : found;
+    }
+    if (is(type, "Chromium")) {
+        if (name == u"Bookmarks"_s)
+            return current;
+        const QString found = BrowserProfiles::defaultFile(BrowserProfiles::chromium(home));
+        return found.isEmpty() ? current : found;
+    }
+    return current;
 }
 
 bool ImportWizard::acceptCategory(Collection &collection,

@@ -44,7 +44,7 @@ public:
         QVariantMap arguments;
     };
 
-    /// The seven kinds in the order the Type page lists them.
+    /// The kinds in the order the Type page lists them.
     static const std::vector<Kind> &kinds();
     static Pages pages(const QString &type);
     /// "Description|pattern|..." for the file-open dialog.
@@ -52,6 +52,12 @@ public:
     /// The category entry and its "..." button are usable only for "Selected".
     static bool categoryEnabled(const QString &assignment);
     static Start startFor(const ImportSettings &settings);
+
+    /// "Firefox" or "Chromium": the import reads a browser profile's bookmark file.
+    static bool isBrowserKind(const QString &type);
+    /// The file a browser kind starts from: `current` when it already names that browser's
+    /// bookmark file, else the first profile's file found under `home` (else `current`).
+    static QString browserFile(const QString &type, const QString &current, const QString &home);
 
     /// Choosing from the category list: the chosen category, nothing when cancelled.
     using CategoryChooser = std::function<std::optional<QString>(const QString &current)>;

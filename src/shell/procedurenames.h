@@ -14,6 +14,7 @@ inline constexpr const char *PreviousVersionImport = "ImportPATHKEEP";
 inline constexpr const char *ImportFavorites = "ImportIEFavorites";
 inline constexpr const char *ImportHtml = "Wizard:Import:HTML";
 inline constexpr const char *ImportText = "Wizard:Import:Text";
+inline constexpr const char *ImportBrowser = "Wizard:Import:Browser";
 inline constexpr const char *ImportHelp = "ImportHelp";
 inline constexpr const char *ExportHelp = "ExportHelp";
 inline constexpr const char *ExportAdvanced = "Export:Advanced";
@@ -39,6 +40,7 @@ inline constexpr const char *ValidateFavorites = "ValidateIELinks";
 inline constexpr const char *SearchAndReplace = "Tools_Database_GlobalSearchAndReplace";
 inline constexpr const char *RemoveInvalidLinks = "Database:RemoveInvalidLinks";
 inline constexpr const char *QueryAndRemove = "Database:QueryAndRemove";
+inline constexpr const char *FindDuplicates = "Tools:FindDuplicates";
 
 // Started from lists and forms
 inline constexpr const char *UpdateLocation = "UpdatePATHKEEP";

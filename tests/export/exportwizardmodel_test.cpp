@@ -131,3 +131,36 @@ TEST_F(WizardModel, FinishRunsTheFittingExportAndOffersTheFile)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(WizardModel, BookmarkFileTypeRunsItsOwnExport)
+{
+    IniFile ini(iniPath());
+    ini.load();
+    ExportWizardModel model(ini, {});
+    model.setType(u"Bookmarks"_s);
+    EXPECT_EQ(model.fileMask(), u"Bookmark files|*.html|All Files|*.*"_s);
+    EXPECT_FALSE(model.fieldsPageVisible());
+    EXPECT_FALSE(model.preformattedEnabled());
+    model.settings().file = dir.filePath(u"bookmarks.html"_s);
+    int bookmarkRuns = 0;
+    int fileRuns = 0;
+    ExportWizardModel::Runners runners;
+    runners.exportFile = [&](const ExportSettings &) {
+        ++fileRuns;
+        return ExportResult::Written;
+    };
+    runners.bookmarkFile = [&](const ExportSettings &s) {
+        ++bookmarkRuns;
+        EXPECT_EQ(s.type, u"Bookmarks"_s);
+        return ExportResult::Written;
+    };
+    ui.push(false); // not launched
+    EXPECT_TRUE(model.finish(ui, runners));
+    EXPECT_EQ(bookmarkRuns, 1);
+    EXPECT_EQ(fileRuns, 0);
+    EXPECT_EQ(ui.titles().last(), u"Export Complete"_s);
+}
+
+} // namespace

@@ -7,11 +7,15 @@
 #include "import/widgets/helpviewerwindow.h"
 #include "import/widgets/htmlimportwindow.h"
 #include "import/widgets/importwizardwindow.h"
+#include "import/browserimport.h"
+#include "import/chromiumbookmarks.h"
+#include "import/widgets/browserimportwindow.h"
 #include "shell/procedurenames.h"
 #include "store/categorymanager.h"
 #include "store/collection.h"
 #include "store/locationmanager.h"
 #include "support/recordingstarter.h"
+#include "support/screenshot.h"
 #include "support/tempcollection.h"
 
 #include <QDir>
@@ -77,6 +81,56 @@ private slots:
         m_ui.reset();
         m_collection.reset();
         m_temp.reset();
+    }
+
+    void browserKindsOfferTheProfileFoundAndRunTheirImport()
+    {
+        // A Chromium profile in a home folder of the test's own.
+        const QByteArray home = qgetenv("HOME");
+        const QString fakeHome = m_temp->root() + u"/home"_s;
+        const QString bookmarks
+            = write(u"home/.config/chromium/Default/Bookmarks"_s,
+                    "{\"roots\":{\"bookmark_bar\":{\"name\":\"Bar\",\"children\":["
+                    "{\"type\":\"url\",\"name\":\"One\",\"url\":\"https://one.test/\"},"
+                    "{\"type\":\"folder\",\"name\":\"Sub\",\"children\":["
+                    "{\"type\":\"url\",\"name\":\"Two\",\"url\":\"https://two.test/\"}]}]}}}");
+        qputenv("HOME", fakeHome.toLocal8Bit());
+        {
+            ImportWizardWindow wizard([this] { return context(); }, {}, {});
+            wizard.setType(u"Chromium"_s);
+            QVERIFY(wizard.isPageShown(ImportWizardWindow::FilePage));
+            QCOMPARE(wizard.fileEdit()->text(), bookmarks);
+            QCOMPARE(wizard.fileFilter(), u"Chromium bookmarks|Bookmarks|All Files|*.*"_s);
+            // A file the user named stays, whatever profiles there are.
+            wizard.fileEdit()->setText(u"/elsewhere/Bookmarks"_s);
+            wizard.setType(u"Chromium"_s);
+            QCOMPARE(wizard.fileEdit()->text(), u"/elsewhere/Bookmarks"_s);
+            wizard.fileEdit()->setText(bookmarks);
+            wizard.pages()->setCurrentIndex(ImportWizardWindow::FilePage);
+            test::screenshot(wizard, u"importwizard-chromium"_s);
+            wizard.finish();
+        }
+        qputenv("HOME", home);
+        QCOMPARE(m_starter.calls.size(), std::size_t(1));
+        QCOMPARE(m_starter.calls[0].procedure, QLatin1String(Procedure::ImportBrowser));
+
+        std::vector<BrowserBookmark> read;
+        QString error;
+        QVERIFY(ChromiumBookmarks::read(bookmarks, read, error));
+        auto import = std::make_unique<BrowserImport>(*m_collection,
+                                                      *m_errors,
+                                                      bookmarks,
+                                                      CategoryMode::Guess,
+                                                      QString());
+        import->setBookmarks(std::move(read));
+        BrowserImportWindow window(std::move(import));
+        QSignalSpy finished(&window, &BrowserImportWindow::finished);
+        window.show();
+        QTRY_COMPARE(finished.count(), 1);
+        QCOMPARE(m_ui->messages().last(), u"2 bookmark(s) imported."_s);
+        LocationRecord two;
+        QVERIFY(m_collection->locations().get(u"https://two.test/"_s, two));
+        QCOMPARE(two.Category, u"Sub"_s);
     }
 
     void wizardShowsThePagesOfEachKindAndStartsItsImport()

@@ -1,6 +1,7 @@
 #include "export/widgets/exportwizarddialog.h"
 
 #include "browse/forms/widgets/selectcategorydialog.h"
+#include "export/bookmarkfileexport.h"
 #include "export/exportfile.h"
 #include "export/preformattedexport.h"
 #include "export/widgets/exporthelpwindow.h"
@@ -411,6 +412,10 @@ void ExportWizardDialog::finish()
     runners.preformatted = [this](const ExportSettings &s) {
         return runWithProgress(
             [&s](ExportEnvironment env) { return PreformattedExport(s, std::move(env)).run(); });
+    };
+    runners.bookmarkFile = [this](const ExportSettings &s) {
+        return runWithProgress(
+            [&s](ExportEnvironment env) { return BookmarkFileExport(s, std::move(env)).run(); });
     };
     runners.advanced = [this] {
         // The advanced export reads the shared settings, so they must be current first.

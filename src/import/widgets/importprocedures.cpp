@@ -3,20 +3,26 @@
 #include "browse/forms/widgets/askcategorydialog.h"
 #include "browse/forms/widgets/formscontext.h"
 #include "browse/forms/widgets/formsprocedures.h"
+#include "import/browserimport.h"
+#include "import/chromiumbookmarks.h"
 #include "import/favoritesimport.h"
+#include "import/firefoxplaces.h"
 #include "import/htmlimport.h"
 #include "import/importsettings.h"
 #include "import/importwizard.h"
+#include "import/widgets/browserimportwindow.h"
 #include "import/widgets/favoritesimportwindow.h"
 #include "import/widgets/helpviewerwindow.h"
 #include "import/widgets/htmlimportwindow.h"
 #include "import/widgets/importwizardwindow.h"
+#include "framework/userinterface.h"
 #include "platform/appfolders.h"
 #include "shell/favoritesfolder.h"
 #include "shell/procedurenames.h"
 #include "shell/procedureregistry.h"
 #include "shell/shell.h"
 
+#include <QDir>
 #include <QPointer>
 
 using namespace Qt::StringLiterals;
@@ -106,14 +112,43 @@ QWidget *openFavoritesImport(const ProcedureCall &call)
 QWidget *openHtmlImport(const ProcedureCall &call)
 {
     const ImportSettings s = settingsOf(call);
-    auto import
-        = std::make_unique<HtmlImport>(call.shell.collection(),
-                                       call.shell.errors(),
-                                       HtmlImport::Settings{s.type, s.file, s.mode(), s.category});
+    auto import = std::make_unique<HtmlImport>(call.shell.collection(),
+                                               call.shell.errors(),
+                                               HtmlImport::Settings{s.type,
+                                                                    s.file,
+                                                                    s.mode(),
+                                                                    s.category,
+                                                                    s.nestedFolders != 0});
     import->inserter().setCategoryQuestion(askCategory(call));
     if (!import->open())
         return nullptr;
     return new HtmlImportWindow(std::move(import));
+}
+
+QWidget *openBrowserImport(const ProcedureCall &call)
+{
+    const ImportSettings s = settingsOf(call);
+    const QString file = ImportWizard::browserFile(s.type, s.file, QDir::homePath());
+    std::vector<BrowserBookmark> bookmarks;
+    QString error;
+    const bool firefox = s.type.compare(u"Firefox"_s, Qt::CaseInsensitive) == 0;
+    if (file.trimmed().isEmpty())
+        error = u"No bookmarks of this browser were found. Name the file to import."_s;
+    else if (firefox ? !FirefoxPlaces::read(file, bookmarks, error)
+                     : !ChromiumBookmarks::read(file, bookmarks, error)) {
+        // error says why
+    } else {
+        auto import = std::make_unique<BrowserImport>(call.shell.collection(),
+                                                      call.shell.errors(),
+                                                      file,
+                                                      s.mode(),
+                                                      s.category);
+        import->inserter().setCategoryQuestion(askCategory(call));
+        import->setBookmarks(std::move(bookmarks));
+        return new BrowserImportWindow(std::move(import));
+    }
+    call.shell.ui().message(u"Import"_s, error, UserInterface::Icon::Warning);
+    return nullptr;
 }
 
 QWidget *openHelp(const char *file, const QString &title)
@@ -135,6 +170,7 @@ void registerImportProcedures()
     registry.add(QLatin1String(Procedure::ImportWizard), &openWizard);
     registry.add(QLatin1String(Procedure::ImportFavorites), &openFavoritesImport);
     registry.add(QLatin1String(Procedure::ImportHtml), &openHtmlImport);
+    registry.add(QLatin1String(Procedure::ImportBrowser), &openBrowserImport);
     registry.add(QLatin1String(Procedure::ImportHelp), [](const ProcedureCall &) {
         return openHelp(ImportWizard::ImportHelpFile, u"Import Help"_s);
     });

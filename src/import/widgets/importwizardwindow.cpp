@@ -3,12 +3,14 @@
 #include "browse/forms/widgets/selectcategorydialog.h"
 #include "browse/list/browserefresh.h"
 #include "framework/userinterface.h"
+#include "import/htmlimport.h"
 #include "import/importwizard.h"
 #include "shell/procedurenames.h"
 #include "shell/procedurestarter.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QDir>
 #include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -162,6 +164,10 @@ QWidget *ImportWizardWindow::filePage()
     row->addWidget(m_file);
     row->addWidget(browse);
     layout->addLayout(row);
+    m_nestedFolders = new QCheckBox(u"Keep nested folders, dates and tags (a browser's file)"_s,
+                                    page);
+    m_nestedFolders->setChecked(m_settings.nestedFolders != 0);
+    layout->addWidget(m_nestedFolders);
     layout->addStretch();
     connect(browse, &QPushButton::clicked, this, [this] {
         if (const std::optional<QString> file
@@ -215,6 +221,7 @@ ImportSettings ImportWizardWindow::settings() const
     s.folder = m_folder->text();
     s.url = m_url->text();
     s.followLinks = m_followLinks->isChecked() ? 1 : 0;
+    s.nestedFolders = m_nestedFolders->isChecked() ? 1 : 0;
     s.fit();
     return s;
 }
@@ -227,6 +234,12 @@ void ImportWizardWindow::setType(const QString &type)
         if (type.compare(QLatin1String(kinds[i].value), Qt::CaseInsensitive) == 0)
             m_types->button(int(i))->setChecked(true);
     }
+    // A browser's bookmarks: the profile found on this computer, unless one is named already.
+    if (m_file && ImportWizard::isBrowserKind(type))
+        m_file->setText(ImportWizard::browserFile(type, m_file->text(), QDir::homePath()));
+    if (m_nestedFolders)
+        m_nestedFolders->setVisible(
+            type.compare(QLatin1String(HtmlImport::BookmarkKind), Qt::CaseInsensitive) == 0);
     showPages();
 }
 

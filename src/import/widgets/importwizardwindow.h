@@ -94,6 +94,7 @@ private:
     QLineEdit *m_folder = nullptr;
     QLineEdit *m_url = nullptr;
     QCheckBox *m_followLinks = nullptr;
+    QCheckBox *m_nestedFolders = nullptr;
     QPushButton *m_back = nullptr;
     QPushButton *m_next = nullptr;
     QPushButton *m_finish = nullptr;

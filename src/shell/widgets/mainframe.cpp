@@ -283,6 +283,11 @@ void MainFrame::buildMenus()
         {},
         "Search and replace in multiple records",
         proc(Procedure::SearchAndReplace));
+    add(tools,
+        "Find D&uplicates",
+        {},
+        "Find locations whose addresses differ only in form",
+        proc(Procedure::FindDuplicates));
     QMenu *database = tools->addMenu(QStringLiteral("&Database"));
     database->setToolTipsVisible(true);
     add(database,

@@ -1,0 +1,8 @@
+#pragma once
+
+namespace pk {
+
+/// Registers "Find Duplicates" ("Tools:FindDuplicates") with the procedure registry.
+void registerDuplicatesProcedures();
+
+} // namespace pk

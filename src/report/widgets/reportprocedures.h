@@ -1,0 +1,8 @@
+#pragma once
+
+namespace pk {
+
+/// Registers the printed reports and the report wizard with the procedure registry.
+void registerReportProcedures();
+
+} // namespace pk
