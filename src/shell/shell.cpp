@@ -5,6 +5,7 @@
 #include "shell/collectionpaths.h"
 #include "shell/procedurenames.h"
 #include "shell/templateinstaller.h"
+#include "tools/fileoperation.h"
 #include "store/collection.h"
 
 #include <QCoreApplication>
@@ -181,8 +182,9 @@ bool Shell::newCollection()
     QDir().mkpath(chosen);
     copyInto(QStringLiteral("URL_C.TPS"));
     copyInto(QStringLiteral("URL_H.TPS"));
-    for (const QString &name : CollectionPaths::matchingFiles(current, QStringLiteral("*.HTM")))
-        QFile::copy(current + name, chosen + name);
+    // The export templates go with it, through the file routine (recorded in PATHKEEP.INI).
+    FileOperation(&m_pathkeepIni)
+        .run(QStringLiteral("Copy"), current + QStringLiteral("*.HTM"), chosen, {}, {});
 
     if (!QFileInfo(chosen).isDir()) {
         m_ui.message(QStringLiteral("Error"),

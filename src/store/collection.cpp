@@ -17,6 +17,7 @@
 #include <SQLiteCpp/Statement.h>
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QScopeGuard>
 #include <QUrl>
@@ -555,6 +556,45 @@ StoreStatus Collection::recover(CollectionFile f)
             return s;
     }
     return open(f, false);
+}
+
+StoreStatus Collection::replaceFile(CollectionFile f,
+                                    const QString &replacement,
+                                    const QString &keepFormerAs)
+{
+    if (m_txDepth > 0)
+        return fileStatus(f,
+                          StoreError::Other,
+                          QStringLiteral("Cannot replace a file inside a transaction"));
+    const bool wasOpen = isOpen(f);
+    if (wasOpen) {
+        // Closing our connection to the file checkpoints its write-ahead log into it.
+        m_files[index(f)] = {};
+        if (StoreStatus s = reconnect(); !s)
+            return s;
+    }
+    const QString path = filePath(f);
+    if (QFileInfo::exists(path)) {
+        if (!keepFormerAs.isEmpty()) {
+            QFile::remove(keepFormerAs);
+            if (!QFile::rename(path, keepFormerAs))
+                return fileStatus(f,
+                                  StoreError::AccessDenied,
+                                  QStringLiteral("Could not rename %1").arg(path));
+        } else if (!QFile::remove(path)) {
+            return fileStatus(f,
+                              StoreError::AccessDenied,
+                              QStringLiteral("Could not remove %1").arg(path));
+        }
+    }
+    // A journal left beside the old file must never be applied to the new one.
+    for (const char *suffix : {"-wal", "-shm", "-journal"})
+        QFile::remove(path + QLatin1String(suffix));
+    if (!QFile::rename(replacement, path))
+        return fileStatus(f,
+                          StoreError::CreateFailed,
+                          QStringLiteral("Could not move %1 to %2").arg(replacement, path));
+    return wasOpen ? open(f, false) : StoreStatus{};
 }
 
 StoreStatus Collection::checkFile(CollectionFile f)

@@ -72,6 +72,15 @@ public:
     StoreStatus rebuildKeys(CollectionFile f);
     /// Closes the file and opens it again, letting SQLite roll back an interrupted transaction.
     StoreStatus recover(CollectionFile f);
+    /**
+     * Puts the finished database `replacement` (on the same file system) in the place of file
+     * `f`: the file is taken off the connection, its journal files removed, the replacement
+     * renamed over it and, when it was open before, opened again. The former file is kept as
+     * `keepFormerAs` when that is not empty, and removed otherwise.
+     */
+    StoreStatus replaceFile(CollectionFile f,
+                            const QString &replacement,
+                            const QString &keepFormerAs = {});
     /// Full consistency check of a file's records and keys (slow on big files).
     StoreStatus checkFile(CollectionFile f);
     /// Copies the file into a compacted copy and replaces it (VACUUM).

@@ -82,6 +82,7 @@ View::View(Collection &collection, const KeyDef &key)
     , m_table(key.table())
     , m_keyExprs(SchemaManager::keyExpressions(key))
     , m_columns(RecordIo::columnList(*m_table))
+    , m_use(*m_table)
 {}
 
 void View::setRange(QVariantList values)

@@ -3,6 +3,7 @@
 #include "store/fields.h"
 #include "store/records.h"
 #include "store/sqlfilter.h"
+#include "store/tableuse.h"
 #include "store/storestatus.h"
 
 #include <QVariantList>
@@ -112,6 +113,7 @@ private:
     QStringList
         m_keyExprs; ///< index expressions in order, e.g. "-Rating", "Description COLLATE PKNOCASE"
     QString m_columns; ///< select list of the table's columns
+    TableUse m_use;    ///< the table counts as in use while a view on it exists
 };
 
 } // namespace pk

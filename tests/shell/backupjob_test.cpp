@@ -1,15 +1,25 @@
 #include "shell/backupjob.h"
 
+#include "store/categorymanager.h"
+#include "store/collection.h"
+#include "store/locationmanager.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QTemporaryDir>
+#include <QThread>
+
+#include <atomic>
+#include <thread>
 
 #include <SQLiteCpp/Database.h>
 
 #include <gtest/gtest.h>
 
 using pk::BackupJob;
+using pk::StoreStatus;
 
 namespace {
 
@@ -110,4 +120,127 @@ TEST(BackupJobTest, ALiveCollectionIsBackedUpWithWhatIsStillInItsLog)
     live.exec("INSERT INTO probe VALUES (2)");
     SQLite::Database other(utf8(data), SQLite::OPEN_READONLY);
     EXPECT_EQ(count(other), 51);
+}
+
+namespace {
+
+/// Locations and categories of a collection folder (each location has its own category).
+std::pair<qint64, qint64> counts(const QString &folder)
+{
+    pk::Collection c(folder);
+    if (!c.openAll(false))
+        return {-1, -1};
+    std::vector<pk::CategoryRecord> categories;
+    if (!c.categories().list(categories))
+        return {-1, -1};
+    return {c.locations().count(), qint64(categories.size())};
+}
+
+} // namespace
+
+TEST(BackupJobTest, ABackupTakenWhileWritingHoldsOneMomentOfAllFiles)
+{
+    QTemporaryDir dir;
+    const QString collection = dir.filePath(QStringLiteral("collection"));
+    QDir().mkpath(collection);
+    {
+        pk::Collection c(collection);
+        ASSERT_TRUE(c.openAll(true));
+    }
+    // A writer adds a category (URL_C.TPS) and a location in it (URLDATA.TPS) per transaction.
+    std::atomic_bool stop = false;
+    std::atomic_int written = 0;
+    std::thread writer([&] {
+        pk::Collection c(collection);
+        if (!c.openAll(false))
+            return;
+        for (int i = 0; !stop; ++i) {
+            const StoreStatus s = c.transaction([&]() -> StoreStatus {
+                const QString name = QStringLiteral("Category %1").arg(i);
+                if (StoreStatus st = c.categories().insert({name, 0, {}}); !st)
+                    return st;
+                pk::LocationRecord r;
+                r.Location = QStringLiteral("http://site%1.example/").arg(i);
+                r.Category = name;
+                return c.locations().insert(r);
+            });
+            if (s)
+                ++written;
+        }
+    });
+    std::vector<QString> backups;
+    for (int i = 0; i < 8; ++i) {
+        while (written < (i + 1) * 20)
+            QThread::msleep(5);
+        const QString target = dir.filePath(QStringLiteral("backup%1").arg(i));
+        QString error;
+        EXPECT_TRUE(BackupJob::backup(collection, target, error)) << error.toStdString();
+        backups.push_back(target);
+    }
+    stop = true;
+    writer.join();
+    for (const QString &b : backups) {
+        const auto [locations, categories] = counts(b);
+        EXPECT_GT(locations, 0) << b.toStdString();
+        EXPECT_EQ(locations, categories) << b.toStdString();
+    }
+}
+
+TEST(BackupJobTest, RestoreWaitsForOtherProgramsAndBringsBackExactlyTheBackup)
+{
+    QTemporaryDir dir;
+    const QString collection = dir.filePath(QStringLiteral("collection"));
+    QDir().mkpath(collection);
+    auto add = [&](int from, int to) {
+        pk::Collection c(collection);
+        ASSERT_TRUE(c.openAll(true));
+        ASSERT_TRUE(c.categories().insert({QStringLiteral("General"), 0, {}})
+                    || c.categories().exists(QStringLiteral("General")));
+        for (int i = from; i < to; ++i) {
+            pk::LocationRecord r;
+            r.Location = QStringLiteral("http://site%1.example/").arg(i);
+            r.Category = QStringLiteral("General");
+            ASSERT_TRUE(c.locations().insert(r));
+        }
+    };
+    add(0, 5);
+    const QString parent = dir.filePath(QStringLiteral("backups"));
+    const QString first = BackupJob::datedFolder(parent,
+                                                 QDateTime(QDate(2026, 1, 2), QTime(3, 4, 5)));
+    QString error;
+    ASSERT_TRUE(BackupJob::backup(collection, first, error)) << error.toStdString();
+    add(5, 9);
+    const QString second = BackupJob::datedFolder(parent,
+                                                  QDateTime(QDate(2026, 2, 2), QTime(3, 4, 5)));
+    ASSERT_TRUE(BackupJob::backup(collection, second, error)) << error.toStdString();
+
+    const std::vector<pk::BackupEntry> listed = BackupJob::list(parent);
+    ASSERT_EQ(listed.size(), 2u);
+    EXPECT_EQ(listed[0].folder, second);
+    EXPECT_EQ(listed[0].locations, 9);
+    EXPECT_EQ(listed[1].taken, QDateTime(QDate(2026, 1, 2), QTime(3, 4, 5)));
+    EXPECT_EQ(listed[1].locations, 5);
+
+    // Another program with the data file open: the restore is refused and changes nothing.
+    QProcess holder;
+    holder.start(QStringLiteral("sh"),
+                 {QStringLiteral("-c"),
+                  QStringLiteral("exec 3<\"$0\"; exec sleep 30"),
+                  collection + QStringLiteral("/URLDATA.TPS")});
+    ASSERT_TRUE(holder.waitForStarted());
+    for (int i = 0; i < 100 && BackupJob::holders(collection).empty(); ++i)
+        QThread::msleep(20);
+    ASSERT_FALSE(BackupJob::holders(collection).empty());
+    EXPECT_FALSE(BackupJob::restore(first, collection, error));
+    EXPECT_TRUE(error.contains(QStringLiteral("is open in"))) << error.toStdString();
+    EXPECT_EQ(counts(collection).first, 9);
+    holder.kill();
+    holder.waitForFinished();
+
+    ASSERT_TRUE(BackupJob::restore(first, collection, error)) << error.toStdString();
+    pk::Collection c(collection);
+    ASSERT_TRUE(c.openAll(false));
+    EXPECT_EQ(c.locations().count(), 5);
+    for (int i = 0; i < 9; ++i)
+        EXPECT_EQ(c.locations().exists(QStringLiteral("http://site%1.example/").arg(i)), i < 5);
 }

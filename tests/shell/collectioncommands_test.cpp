@@ -124,6 +124,10 @@ TEST_F(CollectionCommandsTest, NewDatabaseInAMissingFolderCopiesAndCarriesSettin
         EXPECT_TRUE(QFileInfo::exists(target + QLatin1Char('/') + QLatin1String(name))) << name;
     EXPECT_FALSE(QFileInfo::exists(target + QStringLiteral("/notes.txt")));
     EXPECT_EQ(shell->collection().folder(), target);
+    // The templates went through the file routine, which records its call.
+    EXPECT_TRUE(shell->pathkeepIni()
+                    .value(QStringLiteral("Operation"), QStringLiteral("CopyTo"))
+                    .startsWith(target));
 
     EXPECT_EQ(row("StartupBrowse"), QStringLiteral("Category"));
     EXPECT_EQ(row("DoubleClickAction"), QStringLiteral("Edit Record"));

@@ -1,0 +1,188 @@
+#include "tools/globalreplace.h"
+
+#include "browse/query/queryexpression.h"
+#include "browse/query/storefieldresolver.h"
+#include "framework/errorcatalogue.h"
+#include "framework/userinterface.h"
+#include "store/collection.h"
+#include "store/detailmanager.h"
+#include "store/fields.h"
+#include "store/keywordmanager.h"
+#include "store/locationmanager.h"
+#include "store/recordio.h"
+#include "store/tableaccess.h"
+#include "tools/textreplacement.h"
+
+#include <SQLiteCpp/Database.h>
+#include <SQLiteCpp/Statement.h>
+
+#include <array>
+#include <vector>
+
+namespace pk {
+
+namespace {
+
+constexpr std::array<ReplaceField, 12> kFields{{
+    {"Location (URL)", "URL:Location", 255, "@s60"},
+    {"Description", "URL:Description", 255, "@s60"},
+    {"Category", "URL:Category", 50, "@s30"},
+    {"Primary Keyword", "URL:Keyword", 20, "@s30"},
+    {"Site Information", "URL:SiteInfo", 2048, "@s30"},
+    {"Comments", "URL:Comments", 1024, "@s60"},
+    {"User name", "URL:UserName", 40, "@s40"},
+    {"Password", "URL:Password", 20, "@s20"},
+    {"E-mail address", "URL:EmailAddress", 60, "@s30"},
+    {"Custom Field #1", "URL:Custom1", 60, "@s60"},
+    {"Custom Field #2", "URL:Custom2", 60, "@s60"},
+    {"Custom Field #3", "URL:Custom3", 60, "@s60"},
+}};
+
+QString leftJustified(const QString &text)
+{
+    qsizetype i = 0;
+    while (i < text.size() && text.at(i) == QLatin1Char(' '))
+        ++i;
+    return text.mid(i);
+}
+
+} // namespace
+
+std::span<const ReplaceField> GlobalReplace::fields()
+{
+    return kFields;
+}
+
+int GlobalReplace::pictureWidth(const QString &picture)
+{
+    bool ok = false;
+    const int width = picture.size() > 2 ? picture.mid(2).toInt(&ok) : 0;
+    return ok && width > 0 ? width : 255;
+}
+
+GlobalReplace::GlobalReplace(Collection &collection, const ReplaceField &field)
+    : m_collection(collection)
+    , m_field(field)
+{}
+
+std::optional<SqlFilter> GlobalReplace::compileQuery(const QString &condition, UserInterface *ui)
+{
+    if (condition.trimmed().isEmpty())
+        return SqlFilter{};
+    const QueryExpression expression = QueryExpression::parse(condition);
+    QueryCompileContext context;
+    context.resolveField = storeFieldResolver();
+    QueryError error;
+    std::optional<SqlFilter> filter = expression.isValid() ? expression.compile(context, error)
+                                                           : std::nullopt;
+    if (!filter && ui)
+        ui->message(QStringLiteral("Error"),
+                    expression.isValid() ? error.describe() : expression.error().describe(),
+                    UserInterface::Icon::Critical);
+    return filter;
+}
+
+StoreStatus GlobalReplace::moveDependents(const QString &from, const QString &to)
+{
+    std::vector<KeywordRecord> keywords;
+    if (StoreStatus s = m_collection.keywords().list(from, keywords); !s)
+        return s;
+    for (KeywordRecord k : keywords) {
+        const qint32 sequence = k.Sequence;
+        k.Location = to;
+        if (StoreStatus s = m_collection.keywords().change(from, sequence, k); !s)
+            return s;
+    }
+    std::vector<DetailRecord> details;
+    if (StoreStatus s = m_collection.details().list(from, details); !s)
+        return s;
+    for (DetailRecord d : details) {
+        const qint32 sequence = d.Sequence;
+        d.Location = to;
+        if (StoreStatus s = m_collection.details().change(from, sequence, d); !s)
+            return s;
+    }
+    return {};
+}
+
+GlobalReplaceResult GlobalReplace::run(const QString &search,
+                                       const QString &replacement,
+                                       const SqlFilter &filter,
+                                       const Progress &progress)
+{
+    GlobalReplaceResult result;
+    const TableDef &table = locationsTable();
+    const FieldDef *def = findField(QString::fromLatin1(m_field.field));
+    const int index = def ? table.fieldIndex(QString::fromLatin1(def->column)) : -1;
+    if (index < 0) {
+        result.failure = StoreStatus::failure(StoreError::Other,
+                                              QStringLiteral("Unknown field ")
+                                                  + QLatin1String(m_field.field));
+        return result;
+    }
+
+    const StoreStatus committed = m_collection.transaction([&]() -> StoreStatus {
+        std::vector<qint64> rows;
+        try {
+            QString sql = QStringLiteral("SELECT rowid FROM ") + TableAccess::qualified(table);
+            if (!filter.isEmpty())
+                sql += QStringLiteral(" WHERE (") + filter.where + QLatin1Char(')');
+            sql += QStringLiteral(" ORDER BY rowid");
+            SQLite::Statement st(m_collection.db(), sql.toUtf8().toStdString());
+            for (int i = 0; i < filter.bindings.size(); ++i)
+                RecordIo::bind(st, i + 1, filter.bindings.at(i));
+            while (st.executeStep())
+                rows.push_back(st.getColumn(0).getInt64());
+        } catch (const std::exception &e) {
+            return TableAccess::readError(e, table);
+        }
+        result.total = qint64(rows.size());
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            LocationRecord record;
+            if (StoreStatus s = m_collection.locations().getByRowId(rows[i], record); !s) {
+                if (s.error == StoreError::RecordNotFound)
+                    continue;
+                result.failure = s;
+                break;
+            }
+            const QString original = record.Location;
+            QVariantList values = RecordIo::values(record);
+            QString text = values.at(index).toString();
+            TextReplacement::apply(text, m_field.length, search, replacement, true);
+            text = leftJustified(text);
+            const bool changed = text != values.at(index).toString();
+            values[index] = text;
+            RecordIo::assign(values, record);
+
+            if (progress) {
+                const int percent = int((qint64(i) + 1) * 100 / result.total);
+                if (!progress(percent, record.Location + QLatin1Char(' ') + record.Description)) {
+                    result.cancelled = true;
+                    break;
+                }
+            }
+            // One savepoint per location: a failure keeps the stored record as it was.
+            StoreStatus s = m_collection.transaction([&]() -> StoreStatus {
+                if (StoreStatus c = m_collection.locations().change(original, record); !c)
+                    return c;
+                if (record.Location != original)
+                    return moveDependents(original, record.Location);
+                return {};
+            });
+            if (!s) {
+                result.failure = s;
+                break;
+            }
+            ++result.stored;
+            if (changed)
+                ++result.changed;
+        }
+        // What was stored before a failure or a cancel is kept.
+        return {};
+    });
+    if (!committed && result.failure.ok())
+        result.failure = committed;
+    return result;
+}
+
+} // namespace pk
