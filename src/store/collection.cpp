@@ -8,6 +8,7 @@
 #include "store/keywordmanager.h"
 #include "store/locationmanager.h"
 #include "store/schemamanager.h"
+#include "store/sidefiles.h"
 #include "store/sqlfunctions.h"
 #include "store/sqliteerror.h"
 
@@ -199,6 +200,7 @@ StoreStatus Collection::connect(const QString &mainUri, bool readOnly)
             flags |= SQLite::OPEN_MEMORY;
         m_db = std::make_unique<SQLite::Database>(utf8(mainUri), flags, kBusyTimeoutMs);
         sqlite3 *h = m_db->getHandle();
+        SqliteError::watchConnection(h, m_folder);
         sqlite3_extended_result_codes(h, 1);
         Collation::registerOn(h);
         registerSqlFunctions(h);
@@ -206,6 +208,8 @@ StoreStatus Collection::connect(const QString &mainUri, bool readOnly)
         m_db->exec(kIdleCache);
         m_db->exec("PRAGMA temp_store = MEMORY");
     } catch (const std::exception &e) {
+        if (m_db)
+            SqliteError::unwatchConnection(m_db->getHandle());
         m_db.reset();
         return SqliteError::fromException(e);
     }
@@ -215,6 +219,8 @@ StoreStatus Collection::connect(const QString &mainUri, bool readOnly)
 void Collection::disconnect()
 {
     m_statements.clear();
+    if (m_db)
+        SqliteError::unwatchConnection(m_db->getHandle());
     // Closing the last connection to a file checkpoints its write-ahead log and removes it, so
     // a closed collection folder holds just its three files.
     m_db.reset();
@@ -280,6 +286,8 @@ StoreStatus Collection::open(CollectionFile f, bool create)
     OpenPlan plan;
     if (StoreStatus s = planOpen(f, create, plan); !s)
         return s;
+    if (!plan.readOnly && !plan.creating)
+        SideFiles::repair(plan.path);
     if (StoreStatus s = placeFile(f, plan); !s)
         return s;
 
@@ -402,6 +410,8 @@ void Collection::unplaceFile(CollectionFile f, const OpenPlan &plan)
     }
     if (plan.creating)
         QFile::remove(plan.path); // nothing but our own empty file
+    else if (plan.readOnly)
+        SideFiles::removeUnused(plan.path);
 }
 
 StoreStatus Collection::checkIdentity(CollectionFile f,
@@ -491,8 +501,16 @@ void Collection::close()
         }
         m_txDepth = 0;
     }
+    QStringList readOnly;
+    for (CollectionFile f :
+         {CollectionFile::Data, CollectionFile::Categories, CollectionFile::CatHtml})
+        if (isOpen(f) && isReadOnly(f))
+            readOnly << filePath(f);
     disconnect();
     m_files = {};
+    // Only a connection that may write takes the side files away when it closes.
+    for (const QString &path : std::as_const(readOnly))
+        SideFiles::removeUnused(path);
 }
 
 StoreStatus Collection::rebuildKeys(CollectionFile f)
@@ -623,6 +641,29 @@ StoreStatus Collection::pack(CollectionFile f)
         return SqliteError::fromException(e, filePath(f));
     }
     return {};
+}
+
+Collection::DataVersion Collection::dataVersion()
+{
+    DataVersion version = {};
+    if (!m_db)
+        return version;
+    for (CollectionFile f :
+         {CollectionFile::Data, CollectionFile::Categories, CollectionFile::CatHtml}) {
+        if (!isOpen(f))
+            continue;
+        try {
+            SQLite::Statement &st = statement(
+                QStringLiteral("PRAGMA %1.data_version").arg(QString::fromLatin1(schemaName(f))));
+            if (st.executeStep())
+                version[std::size_t(index(f))] = st.getColumn(0).getInt64();
+            st.reset();
+        } catch (const std::exception &) {
+            // Unreadable now: the next read of the list reports it.
+            version[std::size_t(index(f))] = -1;
+        }
+    }
+    return version;
 }
 
 int Collection::storedVersion(const TableDef &table)

@@ -106,6 +106,11 @@ public:
     StoreStatus transaction(const std::function<StoreStatus()> &work);
     bool inTransaction() const { return m_txDepth > 0; }
 
+    /// Changes to the open files committed by other connections (other programs) show as a
+    /// different value; this connection's own commits do not. Cheap enough to poll.
+    using DataVersion = std::array<qint64, 3>;
+    DataVersion dataVersion();
+
     /// Schema version stored for a table (0 when the table's file is not open).
     int storedVersion(const TableDef &table);
 

@@ -28,6 +28,15 @@ public:
     StoreStatus insert(const LocationRecord &record);
     /// Changes the location stored under `originalLocation` (which may differ from the new one).
     StoreStatus change(const QString &originalLocation, const LocationRecord &record);
+    /**
+     * change() that first checks, in the same transaction, that the stored record is still
+     * `expected` (what the caller read before the user edited it). When another program or
+     * window changed it meanwhile nothing is written: ChangedElsewhere (catalogue 8), or
+     * RecordNotFound (catalogue 9) when it was deleted.
+     */
+    StoreStatus changeIfUnchanged(const QString &originalLocation,
+                                  const LocationRecord &expected,
+                                  const LocationRecord &record);
     StoreStatus remove(const QString &location);
 
     /// The validity rules alone (category exists, Validated in range) for a prepared record.

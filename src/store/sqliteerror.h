@@ -4,6 +4,8 @@
 
 #include <exception>
 
+struct sqlite3;
+
 namespace pk {
 
 /// @brief Turns SQLite result codes into store errors.
@@ -15,6 +17,11 @@ StoreError classify(int extendedCode);
 StoreStatus status(int extendedCode, const QString &text, const QString &file = {});
 /// A failure status for the exception currently being handled (call inside catch).
 StoreStatus fromException(const std::exception &e, const QString &file = {});
+
+/// Connections of this thread whose failed writes are checked for a full disk, with the
+/// folder their files are in.
+void watchConnection(sqlite3 *handle, const QString &folder);
+void unwatchConnection(sqlite3 *handle);
 
 } // namespace SqliteError
 

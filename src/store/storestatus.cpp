@@ -45,6 +45,8 @@ const char *storeErrorName(StoreError error)
         return "CreateFailed";
     case StoreError::ValidationFailed:
         return "ValidationFailed";
+    case StoreError::ChangedElsewhere:
+        return "ChangedElsewhere";
     case StoreError::Other:
         return "Other";
     }

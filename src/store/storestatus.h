@@ -21,6 +21,7 @@ enum class StoreError {
     Locked,
     CreateFailed,
     ValidationFailed,
+    ChangedElsewhere, ///< the record is no longer what the writer read
     Other
 };
 

@@ -214,6 +214,66 @@ TEST(CollectionOpen, ReadOnlyFilesAndFoldersGiveAccessDenied)
     });
 }
 
+TEST(CollectionOpen, ReadOnlyRunsLeaveNoSideFilesAndStaleOnesDoNotBlockWriting)
+{
+    TempCollection t;
+    makeCollection(t.folder());
+    const QStringList files = {t.path(QStringLiteral("URLDATA.TPS")),
+                               t.path(QStringLiteral("URL_C.TPS")),
+                               t.path(QStringLiteral("URL_H.TPS"))};
+    const auto readOnly = QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther;
+    const auto writable = readOnly | QFileDevice::WriteOwner;
+    // The unprivileged user owns the folder and the files, as a user owns their collection.
+    if (geteuid() == 0) {
+        ASSERT_EQ(::chown(QFile::encodeName(t.folder()).constData(), 65534, 65534), 0);
+        for (const QString &f : files)
+            ASSERT_EQ(::chown(QFile::encodeName(f).constData(), 65534, 65534), 0);
+    }
+    auto sideFiles = [&] {
+        return QDir(t.folder())
+            .entryList({QStringLiteral("*-wal"), QStringLiteral("*-shm")},
+                       QDir::Files | QDir::Hidden);
+    };
+    withoutPrivileges(t, [&] {
+        for (const QString &f : files)
+            ASSERT_TRUE(QFile::setPermissions(f, readOnly));
+        {
+            Collection c(t.folder());
+            ASSERT_TRUE(c.openAll(false));
+            ASSERT_TRUE(c.isReadOnly(CollectionFile::Data));
+            EXPECT_EQ(c.locations().count(), 3);
+            EXPECT_TRUE(c.categories().exists(QStringLiteral("General")));
+        }
+        EXPECT_EQ(sideFiles(), QStringList());
+
+        // A reader killed while it had the read-only file open leaves read-only side files.
+        const pid_t reader = fork();
+        if (reader == 0) {
+            SQLite::Database db(files[0].toStdString(), SQLite::OPEN_READONLY);
+            SQLite::Statement st(db, "SELECT count(*) FROM Locations");
+            st.executeStep();
+            _exit(0); // no close
+        }
+        int status = 0;
+        waitpid(reader, &status, 0);
+        ASSERT_FALSE(sideFiles().isEmpty());
+        ASSERT_FALSE(QFileInfo(files[0] + QStringLiteral("-shm")).isWritable());
+
+        // The user makes the files writable again: writing works at once.
+        for (const QString &f : files)
+            ASSERT_TRUE(QFile::setPermissions(f, writable));
+        {
+            Collection c(t.folder());
+            ASSERT_TRUE(c.openAll(false));
+            EXPECT_FALSE(c.isReadOnly(CollectionFile::Data));
+            const StoreStatus w = c.locations().insert(location(QStringLiteral("http://new/")));
+            EXPECT_TRUE(w) << w;
+            EXPECT_EQ(c.locations().count(), 4);
+        }
+        EXPECT_EQ(sideFiles(), QStringList());
+    });
+}
+
 TEST(CollectionOpen, BusyFileReportsLocked)
 {
     TempCollection t;

@@ -9,6 +9,8 @@
 #include "store/keywordmanager.h"
 #include "store/cathtmlmanager.h"
 
+#include <SQLiteCpp/Database.h>
+
 namespace pk::test {
 namespace {
 
@@ -279,6 +281,34 @@ TEST(FieldDefinitions, TablesAndKeysAreDescribed)
     EXPECT_STREQ(rating->description, "Rating");
     EXPECT_STREQ(Keys::urlCategoryLocation().description, "Category then Location");
     EXPECT_EQ(importLocationsTable().fields.size(), 6u);
+}
+
+} // namespace
+} // namespace pk::test
+
+namespace pk::test {
+namespace {
+
+TEST_F(ManagerTest, AWriteOnAFullFileSaysTheDiskIsFullAndChangesNothing)
+{
+    ASSERT_TRUE(c().locations().insert(location(QStringLiteral("http://kept/"))));
+    // The file may not grow: SQLite's own "database or disk is full".
+    c().db().exec("PRAGMA main.max_page_count = "
+                  + std::to_string(c().db().execAndGet("PRAGMA main.page_count").getInt()));
+    StoreStatus failed;
+    const StoreStatus s = c().transaction([&] {
+        for (int i = 0; i < 2000; ++i) {
+            LocationRecord r = location(QStringLiteral("http://site%1/").arg(i));
+            r.SiteInfo = QString(2000, QLatin1Char('x'));
+            if (StoreStatus w = c().locations().insert(r); !w)
+                return failed = w;
+        }
+        return StoreStatus::success();
+    });
+    ASSERT_FALSE(s);
+    EXPECT_TRUE(failed.text.startsWith(QStringLiteral("The disk is full"))) << failed;
+    EXPECT_TRUE(catalogueText(failed).contains(QStringLiteral("The disk is full"))) << failed;
+    EXPECT_EQ(c().locations().count(), 1);
 }
 
 } // namespace

@@ -15,6 +15,7 @@
 #include "store/fieldtext.h"
 #include "store/keywordmanager.h"
 #include "store/locationmanager.h"
+#include "store/recordio.h"
 
 #include <QFileInfo>
 
@@ -62,6 +63,7 @@ bool LocationForm::load()
         return false;
     }
     m_original = m_record.Location;
+    m_loaded = LocationManager::prepared(m_record);
     const StoreStatus rows = m_rows.load(m_collection, m_original);
     if (!rows) {
         // The rows are part of what the form edits: it does not open without them.
@@ -122,6 +124,8 @@ bool LocationForm::save()
                          reported,
                          inserting ? Msg::RecordInsertError : Msg::RecordNotUpdated,
                          CollectionFile::Data);
+        if (reported.error == StoreError::ChangedElsewhere)
+            showStoredAfterConflict(stored);
         return false;
     }
 
@@ -130,6 +134,8 @@ bool LocationForm::save()
         ShortcutFile::writeUrl(stored.OriginalFilename, stored.Location);
 
     m_record = stored;
+    m_loaded = stored;
+    m_mine.reset();
     m_original = stored.Location;
     // Read back the sequence numbers new rows got: a second save must not add them again.
     if (const StoreStatus rows = m_rows.load(m_collection, m_original); !rows)
@@ -143,7 +149,9 @@ StoreStatus LocationForm::store(const LocationRecord &stored, StoreStatus &failu
     return m_collection.transaction([&]() -> StoreStatus {
         const StoreStatus s = m_request == FormRequest::Insert
                                   ? m_collection.locations().insert(stored)
-                                  : m_collection.locations().change(m_original, stored);
+                                  : m_collection.locations().changeIfUnchanged(m_original,
+                                                                               m_loaded,
+                                                                               stored);
         if (!s)
             return failure = s;
         const StoreStatus rows = m_rows.store(m_collection, m_original, stored.Location);
@@ -151,6 +159,38 @@ StoreStatus LocationForm::store(const LocationRecord &stored, StoreStatus &failu
             return failure = rows;
         return rows;
     });
+}
+
+void LocationForm::showStoredAfterConflict(const LocationRecord &mine)
+{
+    LocationRecord current;
+    const StoreStatus status = m_collection.locations().get(m_original, current);
+    if (!status) {
+        reportStoreError(m_errors, status, Msg::RecordRetrievalError, CollectionFile::Data);
+        return;
+    }
+    // What the user changed is kept against what it was changed from, for recallChanges().
+    if (!m_mine)
+        m_mineBase = m_loaded;
+    m_mine = mine;
+    m_record = current;
+    m_loaded = LocationManager::prepared(current);
+    m_failed = Entry::Changed;
+}
+
+void LocationForm::recallChanges()
+{
+    if (!m_mine)
+        return;
+    const QVariantList mine = RecordIo::values(*m_mine);
+    const QVariantList base = RecordIo::values(m_mineBase);
+    QVariantList shown = RecordIo::values(LocationManager::prepared(m_record));
+    // Only the fields the user changed: what the other program wrote elsewhere stays.
+    for (qsizetype i = 0; i < shown.size() && i < mine.size(); ++i) {
+        if (mine[i] != base[i])
+            shown[i] = mine[i];
+    }
+    RecordIo::assign(shown, m_record);
 }
 
 bool LocationForm::remove()

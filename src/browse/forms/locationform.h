@@ -8,6 +8,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <optional>
 #include <vector>
 
 class QWidget;
@@ -29,8 +30,9 @@ class UserInterface;
 class LocationForm final
 {
 public:
-    /// The entry a failed check puts the focus on.
-    enum class Entry { None, Location, Description, Category };
+    /// The entry a failed check puts the focus on; Changed: another program changed the
+    /// location meanwhile and the form now shows it as stored.
+    enum class Entry { None, Location, Description, Category, Changed };
 
     struct Hooks
     {
@@ -88,6 +90,11 @@ public:
     bool remove();
     Entry failedEntry() const { return m_failed; }
 
+    /// After a save refused because another program changed the location meanwhile, the form
+    /// shows the stored record; this puts the user's own changes back over it (Ctrl+H).
+    bool canRecallChanges() const { return m_mine.has_value(); }
+    void recallChanges();
+
     /// "Analy&ze": fills the record from its page through the installed LocationAnalyzer.
     void analyze(QWidget *parent = nullptr);
 
@@ -98,6 +105,8 @@ public:
 private:
     bool checkRequired();
     StoreStatus store(const LocationRecord &stored, StoreStatus &failure);
+    /// A save was refused as the location changed meanwhile: show the stored one instead.
+    void showStoredAfterConflict(const LocationRecord &mine);
 
     Collection &m_collection;
     UserInterface &m_ui;
@@ -107,6 +116,11 @@ private:
     Hooks m_hooks;
     LocationCategoryRule m_categoryRule;
     LocationRecord m_record;
+    /// The location as read from the collection: a save checks it is still stored so.
+    LocationRecord m_loaded;
+    /// The user's edit a refused save kept, and the record it was made from.
+    std::optional<LocationRecord> m_mine;
+    LocationRecord m_mineBase;
     LocationRows m_rows;
     Entry m_failed = Entry::None;
 };

@@ -63,6 +63,26 @@ LocationBrowse::LocationBrowse(Collection &collection,
     , m_model(collection)
 {
     m_model.setKey(SortTab::tabs()[0].key());
+    connect(&m_model, &LocationListModel::readFailed, this, &LocationBrowse::reportReadFailure);
+    // The version is taken before the list is read: a change made while it reads is seen next
+    // time rather than never.
+    connect(&m_model, &QAbstractItemModel::modelAboutToBeReset, this, [this] {
+        m_readFailureShown = false;
+        m_seenVersion = m_collection.dataVersion();
+    });
+}
+
+void LocationBrowse::reportReadFailure()
+{
+    const StoreStatus status = m_model.pager().takeReadFailure();
+    if (status || m_readFailureShown)
+        return;
+    m_readFailureShown = true;
+    ErrorContext context = status.context;
+    if (context.errorText.isEmpty())
+        context.errorText = status.describe();
+    m_errors.raise(status.catalogueNumber != 0 ? status.catalogueNumber : Msg::RecordRetrievalError,
+                   context);
 }
 
 LocationBrowse::~LocationBrowse() = default;
@@ -109,6 +129,7 @@ void LocationBrowse::setCategoryScope(const QString &category)
 
 int LocationBrowse::refresh(qint64 keepRowId)
 {
+    m_seenVersion = m_collection.dataVersion();
     if (m_hooks.refreshMembers) {
         const int row = m_hooks.refreshMembers(keepRowId);
         emit refreshed();
@@ -126,6 +147,19 @@ int LocationBrowse::refresh(qint64 keepRowId)
     return row;
 }
 
+bool LocationBrowse::refreshIfChangedElsewhere(qint64 keepRowId)
+{
+    if (!changedElsewhere())
+        return false;
+    refresh(keepRowId);
+    return true;
+}
+
+bool LocationBrowse::changedElsewhere()
+{
+    return !m_collection.inTransaction() && m_collection.dataVersion() != m_seenVersion;
+}
+
 QString LocationBrowse::title()
 {
     // Without a query the list's own count is the table's; with one, count the table.
@@ -138,18 +172,27 @@ void LocationBrowse::setTab(int tab)
     if (tab < 0 || tab >= int(SortTab::tabs().size()))
         return;
     m_tab = tab;
+    m_sortColumn = -1;
+    m_sortDescending = false;
     m_model.setKey(SortTab::tabs()[std::size_t(tab)].key());
     refresh();
 }
 
 void LocationBrowse::sortByColumn(int column, bool descending)
 {
+    m_sortColumn = column;
+    m_sortDescending = descending;
     const StoreStatus status = m_model.sortByColumn(column,
                                                     descending ? Qt::DescendingOrder
                                                                : Qt::AscendingOrder);
     if (!status && status.catalogueNumber != 0)
         m_errors.raise(status.catalogueNumber, status.context);
     emit refreshed();
+}
+
+void LocationBrowse::clickHeading(int column)
+{
+    sortByColumn(column, column == m_sortColumn && !m_sortDescending);
 }
 
 int LocationBrowse::locate(const QString &typed)
@@ -166,7 +209,9 @@ int LocationBrowse::locate(const QString &typed)
     }
     // The locator belongs to the tab: a heading sort gives way to the tab's order first.
     const SortTab &tab = SortTab::tabs()[std::size_t(m_tab)];
-    if (&m_model.key() != &tab.key() || m_model.pager().isReversed()) {
+    if (&m_model.key() != &tab.key() || m_model.pager().isReversed() || m_sortColumn >= 0) {
+        m_sortColumn = -1;
+        m_sortDescending = false;
         m_model.setKey(tab.key());
         refresh();
     }

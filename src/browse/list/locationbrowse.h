@@ -3,6 +3,7 @@
 #include "browse/list/locationlistmodel.h"
 #include "browse/list/sendtype.h"
 #include "browse/query/querycompiler.h"
+#include "store/collection.h"
 
 #include <QObject>
 #include <QVariantMap>
@@ -11,7 +12,6 @@
 
 namespace pk {
 
-class Collection;
 class ErrorManager;
 class Launcher;
 class ProcedureStarter;
@@ -64,6 +64,11 @@ public:
     /// Reads the list again; `keepRowId` (> 0) is the row to find again afterwards.
     /// Returns that row's new place, or 0.
     int refresh(qint64 keepRowId = 0);
+    /// Reads the list again when another program changed the collection since the list was
+    /// last read, keeping `keepRowId` as refresh() does. Returns whether it did.
+    bool refreshIfChangedElsewhere(qint64 keepRowId = 0);
+    /// Whether another program changed the collection since the list was last read.
+    bool changedElsewhere();
     /// "Browse Locations (" + locations in the table + ")".
     QString title();
 
@@ -73,6 +78,12 @@ public:
     void setTab(int tab);
     /// Sorts by a column heading instead of the tab's key.
     void sortByColumn(int column, bool descending);
+    /// A click on a column heading: ascending first, each further click on the same heading
+    /// turns the order round.
+    void clickHeading(int column);
+    /// The heading the list is sorted by, or -1 while it follows the tab's key.
+    int sortColumn() const { return m_sortColumn; }
+    bool sortDescending() const { return m_sortDescending; }
     /// The row of the first entry at or after `typed` in the current tab's order.
     int locate(const QString &typed);
 
@@ -144,6 +155,8 @@ public:
 
 private:
     void busy(bool on);
+    /// Rows of the list could not be read: told once until the list is read again.
+    void reportReadFailure();
     /// The highlighted row's location, from the model or the member list.
     std::optional<LocationPager::Row> rowAt(int row);
     /// The category scope and the query together, as the model's filter.
@@ -156,9 +169,13 @@ private:
     Hooks m_hooks;
     LocationListModel m_model;
     int m_tab = 0;
+    int m_sortColumn = -1;
+    bool m_sortDescending = false;
     QString m_query;
     SendType::Type m_sendType = SendType::Url;
     QString m_lastCondition;
+    bool m_readFailureShown = false;
+    Collection::DataVersion m_seenVersion = {};
     QString m_categoryScope;
     bool m_scoped = false;
     SqlFilter m_queryFilter;

@@ -25,7 +25,25 @@ StoreStatus LocationListModel::refresh()
 
 const LocationPager::Row *LocationListModel::rowAt(int row)
 {
-    return m_pager.row(row);
+    const LocationPager::Row *r = m_pager.row(row);
+    if (!r)
+        announceReadFailure();
+    return r;
+}
+
+void LocationListModel::announceReadFailure() const
+{
+    if (m_failureAnnounced || !m_pager.hasReadFailure())
+        return;
+    m_failureAnnounced = true;
+    auto *self = const_cast<LocationListModel *>(this);
+    QMetaObject::invokeMethod(
+        self,
+        [self] {
+            self->m_failureAnnounced = false;
+            emit self->readFailed();
+        },
+        Qt::QueuedConnection);
 }
 
 int LocationListModel::rowCount(const QModelIndex &parent) const
@@ -45,8 +63,10 @@ QVariant LocationListModel::data(const QModelIndex &index, int role) const
     if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
         return {};
     const LocationPager::Row *r = m_pager.row(index.row());
-    if (!r)
+    if (!r) {
+        announceReadFailure();
         return {};
+    }
     switch (role) {
     case Qt::DisplayRole:
         return LocationColumns::display(r->record, index.column());

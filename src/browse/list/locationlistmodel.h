@@ -62,9 +62,16 @@ public:
 signals:
     /// The list was read again (title counts, buttons) — after refresh() and sort().
     void refreshed(qint64 count);
+    /// Rows the view asked for could not be read (pager().takeReadFailure() says why).
+    /// Sent once per failure, after the view's painting is over.
+    void readFailed();
 
 private:
+    /// Tells of a read failure once the event loop is back, not in the middle of painting.
+    void announceReadFailure() const;
+
     mutable LocationPager m_pager;
+    mutable bool m_failureAnnounced = false;
     StateIcon m_stateIcon;
 };
 

@@ -1,5 +1,7 @@
 #include "browse/list/locationpager.h"
 
+#include <utility>
+
 #include "browse/list/locationcolumns.h"
 #include "store/collection.h"
 #include "store/fields.h"
@@ -156,6 +158,7 @@ StoreStatus LocationPager::reload()
     m_all.clear();
     m_count = 0;
     m_paged = false;
+    m_readFailure = {};
 
     auto view = makeView();
     m_keyExprs.clear();
@@ -241,10 +244,17 @@ bool LocationPager::loadChunk(int index, Chunk &out)
         if (status && !start.rows.empty())
             status = view->forward(start.rows.front().position, wanted, true, page);
     }
-    if (!status)
+    if (!status) {
+        m_readFailure = status;
         return false;
+    }
     out = toChunk(page);
     return !out.rows.empty();
+}
+
+StoreStatus LocationPager::takeReadFailure()
+{
+    return std::exchange(m_readFailure, StoreStatus());
 }
 
 SqlFilter LocationPager::offsetFilter(qint64 offset) const

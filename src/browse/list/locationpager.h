@@ -72,6 +72,10 @@ public:
 
     /// The row at `row`, read when not held; nullptr when out of range or unreadable.
     const Row *row(qint64 row);
+    /// Why the last row that could not be read was not (success when every read worked);
+    /// cleared by reload() and by taking it.
+    StoreStatus takeReadFailure();
+    bool hasReadFailure() const { return !m_readFailure.ok(); }
 
     /// The row of the first entry at or after `values` (leading key components, as typed);
     /// the last row when none follows, -1 for an empty list.
@@ -117,6 +121,7 @@ private:
     qint64 m_count = 0;
     bool m_paged = false;
     std::vector<Row> m_all; ///< the whole list when not paged
+    StoreStatus m_readFailure;
     RowCache<Chunk> m_cache;
     QStringList m_keyExprs; ///< the view's ORDER BY terms without direction
 };

@@ -17,6 +17,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QGroupBox>
+#include <QElapsedTimer>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -26,6 +27,7 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QShortcut>
 #include <QStyle>
 #include <QTabBar>
@@ -38,6 +40,9 @@
 namespace pk {
 
 namespace {
+
+/// How often an open list looks for changes other programs made to the collection.
+constexpr int kChangeWatchMs = 1000;
 
 /// The list view: drops of shortcut files go to the window, drags carry the address.
 class LocationTable final : public QTableView
@@ -135,11 +140,25 @@ LocationBrowseWindow::LocationBrowseWindow(Environment environment, QWidget *par
             = current.isValid()
                   ? m_browse->model().data(current, LocationListModel::RowIdRole).toLongLong()
                   : 0;
+        m_highlightedRow = current.isValid() ? current.row() : -1;
+        const int top = m_table->rowAt(0);
+        m_rowsAbove = current.isValid() && top >= 0 ? std::max(current.row() - top, 0) : 0;
     });
     connect(&m_browse->model(), &QAbstractItemModel::modelReset, this, [this] {
-        const qint64 row = m_highlighted > 0 ? m_browse->model().pager().rowOfRowId(m_highlighted)
-                                             : -1;
-        selectRow(row >= 0 ? int(row) : 0);
+        // A new order starts at its top: looking for the old row there costs a count of the
+        // whole order for nothing.
+        if (m_newOrder)
+            return;
+        const qint64 found = m_highlighted > 0 ? m_browse->model().pager().rowOfRowId(m_highlighted)
+                                               : -1;
+        // A location gone meanwhile leaves the highlight at its place.
+        const int count = m_browse->model().rowCount();
+        const int row = found >= 0 ? int(found)
+                                   : std::clamp(m_highlightedRow, 0, std::max(count - 1, 0));
+        selectRow(row);
+        // The highlighted row keeps its height in the window: the list does not jump.
+        if (m_highlightedRow >= 0)
+            m_table->verticalScrollBar()->setValue(std::max(row - m_rowsAbove, 0));
     });
     connect(m_browse.get(), &LocationBrowse::queryChanged, this, &LocationBrowseWindow::updateState);
     connect(&BrowseRefresh::instance(),
@@ -147,11 +166,37 @@ LocationBrowseWindow::LocationBrowseWindow(Environment environment, QWidget *par
             this,
             &LocationBrowseWindow::refresh);
 
+    // Another program writing the collection: the list shows it at its next look, which is
+    // cheap (one counter per file), and at once when the window becomes active.
+    m_changeWatch = new QTimer(this);
+    m_changeWatch->setInterval(kChangeWatchMs);
+    connect(m_changeWatch, &QTimer::timeout, this, &LocationBrowseWindow::refreshIfChangedElsewhere);
+
     m_browse->refresh();
     selectRow(0);
 }
 
 LocationBrowseWindow::~LocationBrowseWindow() = default;
+
+void LocationBrowseWindow::refreshIfChangedElsewhere()
+{
+    // While another program writes without pause, reading a long list again after each of its
+    // commits would keep the window busy: the look waits ten times as long as the last read took.
+    if (m_sinceRefresh.isValid() && m_sinceRefresh.elapsed() < 10 * m_lastRefreshMs)
+        return;
+    // Every open list reads again (categories too), each keeping its place.
+    if (isVisible() && !QApplication::activeModalWidget() && m_browse->changedElsewhere())
+        BrowseRefresh::instance().request();
+}
+
+bool LocationBrowseWindow::event(QEvent *event)
+{
+    if (event->type() == QEvent::WindowActivate) {
+        m_sinceRefresh.invalidate(); // the user looks now
+        refreshIfChangedElsewhere();
+    }
+    return QWidget::event(event);
+}
 
 QPushButton *LocationBrowseWindow::button(const QString &text,
                                           const QString &tip,
@@ -271,8 +316,19 @@ void LocationBrowseWindow::buildWindow()
     locateLayout->addWidget(m_locator);
     layout->addWidget(locateBox);
     connect(m_tabs, &QTabBar::currentChanged, this, &LocationBrowseWindow::setTab);
+    // Clicking the tab already chosen after a heading sort returns to the tab's order too.
+    connect(m_tabs, &QTabBar::tabBarClicked, this, [this](int tab) {
+        if (tab >= 0 && tab == m_tabs->currentIndex() && m_browse->sortColumn() >= 0)
+            setTab(tab);
+    });
     connect(m_locator, &QLineEdit::textEdited, this, [this](const QString &text) {
-        selectRow(m_browse->locate(text));
+        m_newOrder = true;
+        const int row = m_browse->locate(text);
+        m_newOrder = false;
+        selectRow(row);
+        // The locator goes back to the tab's order.
+        if (m_browse->sortColumn() < 0)
+            m_table->horizontalHeader()->setSortIndicatorShown(false);
     });
 
     // The list
@@ -308,13 +364,16 @@ void LocationBrowseWindow::buildWindow()
                             std::max(m_table->columnWidth(LocationColumns::State), 20));
     fitColumnsToTexts();
     connect(m_table->horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int column) {
+        // The header has turned its own indicator round before this runs: the list keeps the
+        // order, and the indicator only shows it.
+        m_newOrder = true;
+        m_browse->clickHeading(column);
+        m_newOrder = false;
         QHeaderView *header = m_table->horizontalHeader();
-        const bool descending = header->isSortIndicatorShown()
-                                && header->sortIndicatorSection() == column
-                                && header->sortIndicatorOrder() == Qt::AscendingOrder;
-        header->setSortIndicator(column, descending ? Qt::DescendingOrder : Qt::AscendingOrder);
+        header->setSortIndicator(m_browse->sortColumn(),
+                                 m_browse->sortDescending() ? Qt::DescendingOrder
+                                                            : Qt::AscendingOrder);
         header->setSortIndicatorShown(true);
-        m_browse->sortByColumn(column, descending);
         selectRow(0);
     });
     connect(m_table, &QTableView::doubleClicked, this, [this](const QModelIndex &index) {
@@ -525,14 +584,20 @@ void LocationBrowseWindow::updateState()
 
 void LocationBrowseWindow::refresh()
 {
+    QElapsedTimer took;
+    took.start();
     m_browse->refresh();
+    m_lastRefreshMs = took.elapsed();
+    m_sinceRefresh.start();
 }
 
 void LocationBrowseWindow::setTab(int tab)
 {
     m_table->horizontalHeader()->setSortIndicatorShown(false);
     m_locator->setToolTip(QString::fromLatin1(SortTab::tabs()[std::size_t(tab)].locatorTip));
+    m_newOrder = true;
     m_browse->setTab(tab);
+    m_newOrder = false;
     const QString typed = m_locator->text();
     selectRow(typed.isEmpty() ? 0 : m_browse->locate(typed));
 }
@@ -642,8 +707,15 @@ void LocationBrowseWindow::savePosition()
     ini.save();
 }
 
+void LocationBrowseWindow::hideEvent(QHideEvent *event)
+{
+    m_changeWatch->stop();
+    QWidget::hideEvent(event);
+}
+
 void LocationBrowseWindow::showEvent(QShowEvent *event)
 {
+    m_changeWatch->start();
     QWidget::showEvent(event);
     if (!m_restored) {
         m_restored = true;

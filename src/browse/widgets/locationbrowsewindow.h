@@ -3,6 +3,7 @@
 #include "browse/list/locationbrowse.h"
 #include "shell/procedurenames.h"
 
+#include <QElapsedTimer>
 #include <QWidget>
 
 #include <functional>
@@ -14,6 +15,7 @@ class QLineEdit;
 class QMenu;
 class QPushButton;
 class QTabBar;
+class QTimer;
 class QTableView;
 class QToolButton;
 
@@ -95,11 +97,15 @@ public:
 
 public slots:
     void refresh();
+    /// Reads the list again when another program changed the collection, keeping the place.
+    void refreshIfChangedElsewhere();
     void find();
     void findAgain();
 
 protected:
+    bool event(QEvent *event) override;
     void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
@@ -136,7 +142,13 @@ private:
     QList<QAction *> m_resetActions;
     QWidget *m_positionWatched = nullptr;
     bool m_restored = false;
-    qint64 m_highlighted = 0; ///< row id kept across a reset of the list
+    qint64 m_highlighted = 0;  ///< row id kept across a reset of the list
+    int m_highlightedRow = -1; ///< and its place, for when it is gone
+    int m_rowsAbove = 0;       ///< rows shown above it, so the list does not jump
+    bool m_newOrder = false;   ///< a heading, tab or locator is changing the order
+    QTimer *m_changeWatch = nullptr;
+    QElapsedTimer m_sinceRefresh; ///< since the list was last read again
+    qint64 m_lastRefreshMs = 0;   ///< and how long that took
 };
 
 } // namespace pk

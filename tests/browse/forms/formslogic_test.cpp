@@ -771,3 +771,58 @@ TEST(EntryInput, FitNeverLeavesControlsOrBrokenCharactersInABoundedFuzz)
         }
     }
 }
+
+TEST_F(FormsLogic, ASaveOverAnotherProgramsChangeIsRefusedShownAndRecalledOnRequest)
+{
+    addLocation(QStringLiteral("http://a.test/"), QStringLiteral("News"));
+    // A second program on the same collection: its own connection.
+    Collection other(m_temp.folder());
+    ASSERT_TRUE(other.openAll(false).ok());
+    ScriptedUserInterface otherUi;
+    ErrorManager otherErrors{otherUi};
+    const QString address = QStringLiteral("http://a.test/");
+
+    LocationForm mine(*m_collection, m_ui, m_errors, FormRequest::Change, address);
+    LocationForm theirs(other, otherUi, otherErrors, FormRequest::Change, address);
+    ASSERT_TRUE(mine.load());
+    ASSERT_TRUE(theirs.load());
+    theirs.record().Description = QStringLiteral("Their description");
+    theirs.record().Rating = 7;
+    ASSERT_TRUE(theirs.save());
+
+    mine.record().Comments = QStringLiteral("My comment");
+    EXPECT_FALSE(mine.save());
+    EXPECT_EQ(lastTitle(), QStringLiteral("Record Was Not Updated"));
+    EXPECT_TRUE(m_ui.last()->text.contains(u"Ctrl+H"_s));
+    EXPECT_EQ(mine.failedEntry(), LocationForm::Entry::Changed);
+    // Nothing of mine was written, and the form shows what is stored now.
+    EXPECT_EQ(stored(address).Description, QStringLiteral("Their description"));
+    EXPECT_TRUE(stored(address).Comments.isEmpty());
+    EXPECT_EQ(mine.record().Description, QStringLiteral("Their description"));
+    EXPECT_TRUE(mine.record().Comments.isEmpty());
+
+    // Ctrl+H puts back only what I changed; the next save keeps both edits.
+    ASSERT_TRUE(mine.canRecallChanges());
+    mine.recallChanges();
+    EXPECT_EQ(mine.record().Comments, QStringLiteral("My comment"));
+    EXPECT_EQ(mine.record().Description, QStringLiteral("Their description"));
+    ASSERT_TRUE(mine.save());
+    EXPECT_EQ(stored(address).Description, QStringLiteral("Their description"));
+    EXPECT_EQ(stored(address).Rating, 7);
+    EXPECT_EQ(stored(address).Comments, QStringLiteral("My comment"));
+    EXPECT_FALSE(mine.canRecallChanges());
+
+    // The other program now saves over my change without reading it again: refused too.
+    theirs.record().UserName = QStringLiteral("them");
+    EXPECT_FALSE(theirs.save());
+    EXPECT_EQ(stored(address).Comments, QStringLiteral("My comment"));
+    EXPECT_TRUE(stored(address).UserName.isEmpty());
+
+    // A location deleted meanwhile is reported as such and not written back.
+    ASSERT_TRUE(other.locations().remove(address).ok());
+    mine.record().Comments = QStringLiteral("Too late");
+    EXPECT_FALSE(mine.save());
+    EXPECT_EQ(lastTitle(), QStringLiteral("Record Retrieval Error"));
+    EXPECT_TRUE(m_ui.last()->text.contains(u"changed or deleted by another station"_s));
+    EXPECT_FALSE(m_collection->locations().exists(address));
+}

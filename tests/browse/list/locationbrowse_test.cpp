@@ -18,6 +18,9 @@
 #include <QDir>
 #include <QFile>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 
@@ -233,6 +236,38 @@ TEST_F(BrowseFixture, HeadingSortOrdersByTheColumnAndATabReturnsToItsKey)
     EXPECT_EQ(description(0), QStringLiteral("Site 0349"));
     browse().setTab(0);
     EXPECT_EQ(description(0), QStringLiteral("Site 0000"));
+}
+
+TEST_F(BrowseFixture, HeadingClicksSortAscendingFirstAndTurnRoundOnTheSameHeading)
+{
+    fill(20);
+    browse().clickHeading(LocationColumns::Location);
+    EXPECT_EQ(browse().sortColumn(), LocationColumns::Location);
+    EXPECT_FALSE(browse().sortDescending());
+    EXPECT_EQ(description(0), QStringLiteral("Site 0000"));
+    browse().clickHeading(LocationColumns::Location);
+    EXPECT_TRUE(browse().sortDescending());
+    EXPECT_EQ(description(0), QStringLiteral("Site 0019"));
+    browse().clickHeading(LocationColumns::Location);
+    EXPECT_FALSE(browse().sortDescending());
+    EXPECT_EQ(description(0), QStringLiteral("Site 0000"));
+    browse().clickHeading(LocationColumns::Location);
+    // Another heading starts ascending, whatever the previous one showed.
+    browse().clickHeading(LocationColumns::Description);
+    EXPECT_FALSE(browse().sortDescending());
+    EXPECT_EQ(description(0), QStringLiteral("Site 0000"));
+
+    // The tab (also the one already chosen) and the locator give the tab's order back, and the
+    // next heading click is ascending again.
+    browse().clickHeading(LocationColumns::Description);
+    browse().setTab(0);
+    EXPECT_EQ(browse().sortColumn(), -1);
+    EXPECT_EQ(description(0), QStringLiteral("Site 0000"));
+    browse().clickHeading(LocationColumns::Description);
+    EXPECT_FALSE(browse().sortDescending());
+    browse().clickHeading(LocationColumns::Description);
+    EXPECT_EQ(browse().locate(QStringLiteral("Site 0005")), 5);
+    EXPECT_EQ(browse().sortColumn(), -1);
 }
 
 TEST_F(BrowseFixture, QueryLimitsTheListAndAMalformedOneChangesNothing)
@@ -534,4 +569,107 @@ TEST_F(BrowseFixture, ColumnsShowThroughTheirPictures)
     EXPECT_EQ(LocationColumns::display(rated, LocationColumns::Rating), QStringLiteral("7"));
     EXPECT_EQ(LocationColumns::display(rated, LocationColumns::LastVisit),
               Picture::format(QStringLiteral("@d17"), rated.LastVisit));
+}
+
+TEST_F(BrowseFixture, ADamagedPageIsReportedWhereverTheListReadsIt)
+{
+    static int argc = 1;
+    static char name[] = "browse_list_test";
+    static char *argv[] = {name, nullptr};
+    std::unique_ptr<QCoreApplication> app;
+    if (!QCoreApplication::instance())
+        app = std::make_unique<QCoreApplication>(argc, argv);
+
+    fill(2000, [](int, LocationRecord &r) { r.SiteInfo = QString(1800, QLatin1Char('s')); });
+    m_collection.reset(); // everything in the file itself, nothing held in memory
+    {
+        QFile file(m_temp.folder() + QStringLiteral("/URLDATA.TPS"));
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        const qint64 page = 4096;
+        const qint64 middle = file.size() / page / 2;
+        for (qint64 p = middle; p < middle + 4; ++p) {
+            file.seek(p * page);
+            file.write(QByteArray(page, '\xA5'));
+        }
+    }
+    m_collection = std::make_unique<Collection>(m_temp.folder());
+    ASSERT_TRUE(m_collection->openAll(false).ok());
+
+    auto readAll = [&] {
+        int read = 0;
+        for (int row = 0; row < browse().model().rowCount(); ++row) {
+            if (!browse().model().rowAt(row))
+                break;
+            ++read;
+        }
+        QCoreApplication::processEvents();
+        return read;
+    };
+    auto reported = [&] {
+        return std::count_if(m_ui.interactions().begin(),
+                             m_ui.interactions().end(),
+                             [](const ScriptedUserInterface::Interaction &i) {
+                                 return i.title == QStringLiteral("Record Retrieval Error")
+                                        && i.text.contains(QStringLiteral("Repair Databases"));
+                             });
+    };
+    // In key order the list stops at the damage, and says so once.
+    EXPECT_LT(readAll(), 2000);
+    EXPECT_EQ(reported(), 1);
+    EXPECT_LT(readAll(), 2000);
+    EXPECT_EQ(reported(), 1);
+    // A heading sort reads the damaged page first of all: an empty list is not the answer.
+    browse().clickHeading(LocationColumns::Comments);
+    readAll();
+    EXPECT_EQ(reported(), 2);
+}
+
+TEST_F(BrowseFixture, AnotherProcessWritingIsSeenAtTheNextLookKeepingTheHighlightedLocation)
+{
+    fill(400);
+    const int start = browse().locate(QStringLiteral("Site 0200"));
+    const qint64 rowId = browse().model().rowAt(start)->rowId;
+    EXPECT_FALSE(browse().refreshIfChangedElsewhere(rowId));
+    // This program's own writes are announced by their writers, not found by looking.
+    ASSERT_TRUE(m_collection->locations().remove(QStringLiteral("http://site0399.example/")));
+    EXPECT_FALSE(browse().refreshIfChangedElsewhere(rowId));
+
+    // Another process adds locations ahead of the highlighted one and changes another.
+    const pid_t writer = fork();
+    if (writer == 0) {
+        Collection other(m_temp.folder());
+        bool ok = other.openAll(false).ok();
+        ok = ok
+             && other
+                    .transaction([&] {
+                        for (const char *d : {"Site 0000a", "Site 0000b"}) {
+                            LocationRecord r;
+                            r.Location = QLatin1String("http://") + QLatin1String(d);
+                            r.Description = QLatin1String(d);
+                            r.Category = QStringLiteral("Cat0");
+                            if (StoreStatus s = other.locations().insert(r); !s)
+                                return s;
+                        }
+                        return StoreStatus::success();
+                    })
+                    .ok();
+        LocationRecord changed;
+        ok = ok && other.locations().get(QStringLiteral("http://site0100.example/"), changed).ok();
+        changed.Comments = QStringLiteral("from the command line");
+        ok = ok && other.locations().change(changed.Location, changed).ok();
+        _exit(ok ? 0 : 1);
+    }
+    int status = 0;
+    waitpid(writer, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    ASSERT_EQ(WEXITSTATUS(status), 0);
+
+    int row = -1;
+    QObject::connect(&browse(), &LocationBrowse::refreshed, [&] { ++row; });
+    EXPECT_TRUE(browse().refreshIfChangedElsewhere(rowId));
+    EXPECT_EQ(row, 0);
+    EXPECT_EQ(browse().title(), QStringLiteral("Browse Locations (401)"));
+    EXPECT_EQ(browse().model().pager().rowOfRowId(rowId), start + 2);
+    EXPECT_EQ(browse().model().rowAt(102)->record.Comments, QStringLiteral("from the command line"));
+    EXPECT_FALSE(browse().refreshIfChangedElsewhere(rowId));
 }

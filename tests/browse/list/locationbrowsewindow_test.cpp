@@ -43,6 +43,7 @@ private slots:
     void cleanup();
     void showsTheListWithTitleAndColumns();
     void tabsAndLocatorMoveTheHighlight();
+    void headingClicksSortBothWays();
     void sendTypesChooseWhatIsCopied();
     void popupMenuListsTheCommandsInOrder();
     void controlsCarryTheirTips();
@@ -51,6 +52,7 @@ private slots:
     void dragCarriesTheAddress();
     void findKeysSearchTheList();
     void refreshRequestReachesEveryOpenList();
+    void anotherProgramsChangesShowWithoutLosingThePlace();
     void keysActOnlyOnTheWindowTheyAreTypedIn();
     void datesAndHeadingsFitTheirColumns();
 
@@ -219,6 +221,41 @@ void LocationBrowseWindowTest::tabsAndLocatorMoveTheHighlight()
     w->tabs()->setCurrentIndex(0);
     QCOMPARE(w->table()->model()->index(0, 1).data().toString(), QStringLiteral("Site 0000"));
     QCOMPARE(w->windowTitle(), QStringLiteral("Browse Locations (40)"));
+}
+
+void LocationBrowseWindowTest::headingClicksSortBothWays()
+{
+    fill(12);
+    LocationBrowseWindow *w = makeWindow();
+    QVERIFY(QTest::qWaitForWindowExposed(w));
+    QHeaderView *header = w->table()->horizontalHeader();
+    auto click = [&](int column) {
+        const QPoint at(header->sectionViewportPosition(column) + header->sectionSize(column) / 2,
+                        header->height() / 2);
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, at);
+    };
+    auto first = [&] { return w->table()->model()->index(0, 1).data().toString(); };
+    const QString ascending = QStringLiteral("Site 0000");
+    const QString descending = QStringLiteral("Site 0011");
+    // Real clicks: the header turns its indicator round itself before the list hears of it.
+    click(LocationColumns::Location);
+    QCOMPARE(first(), ascending);
+    QCOMPARE(header->sortIndicatorOrder(), Qt::AscendingOrder);
+    click(LocationColumns::Location);
+    QCOMPARE(first(), descending);
+    QCOMPARE(header->sortIndicatorOrder(), Qt::DescendingOrder);
+    click(LocationColumns::Location);
+    QCOMPARE(first(), ascending);
+    click(LocationColumns::Description);
+    QCOMPARE(first(), ascending);
+    click(LocationColumns::Description);
+    QCOMPARE(first(), descending);
+
+    // A click on the tab already chosen returns to its order.
+    const int tab = w->tabs()->currentIndex();
+    QTest::mouseClick(w->tabs(), Qt::LeftButton, {}, w->tabs()->tabRect(tab).center());
+    QCOMPARE(first(), ascending);
+    QVERIFY(!header->isSortIndicatorShown());
 }
 
 void LocationBrowseWindowTest::sendTypesChooseWhatIsCopied()
@@ -425,6 +462,30 @@ void LocationBrowseWindowTest::refreshRequestReachesEveryOpenList()
     QTRY_COMPARE(w->windowTitle(), QStringLiteral("Browse Locations (3)"));
     QCOMPARE(second->windowTitle(), QStringLiteral("Browse Locations (3)"));
     QCOMPARE(second->table()->model()->rowCount(), 3);
+}
+
+void LocationBrowseWindowTest::anotherProgramsChangesShowWithoutLosingThePlace()
+{
+    fill(500);
+    LocationBrowseWindow *w = makeWindow();
+    QVERIFY(QTest::qWaitForWindowExposed(w));
+    QTest::keyClicks(w->locator(), QStringLiteral("site 0300"));
+    QCOMPARE(w->currentRow(), 300);
+    const int above = w->currentRow() - w->table()->rowAt(0);
+
+    // Another program (its own connection) adds a location ahead of the highlighted one.
+    Collection other(m_temp->folder());
+    QVERIFY(other.openAll(false).ok());
+    LocationRecord r;
+    r.Location = QStringLiteral("http://first.example/");
+    r.Description = QStringLiteral("Site 0000 first");
+    r.Category = QStringLiteral("Cat1");
+    QVERIFY(other.locations().insert(r).ok());
+
+    QTRY_COMPARE(w->windowTitle(), QStringLiteral("Browse Locations (501)"));
+    QCOMPARE(w->currentRow(), 301);
+    QCOMPARE(w->table()->model()->index(301, 1).data().toString(), QStringLiteral("Site 0300"));
+    QCOMPARE(w->currentRow() - w->table()->rowAt(0), above);
 }
 
 void LocationBrowseWindowTest::keysActOnlyOnTheWindowTheyAreTypedIn()

@@ -16,6 +16,7 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTabWidget>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -94,6 +95,15 @@ LocationFormDialog::LocationFormDialog(FormsContext context,
             &QLineEdit::editingFinished,
             this,
             &LocationFormDialog::descriptionAccepted);
+
+    // Ctrl+H recalls the user's changes after a save found the location changed elsewhere.
+    auto *recall = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_H), this);
+    connect(recall, &QShortcut::activated, this, [this] {
+        if (!m_form.canRecallChanges())
+            return;
+        m_form.recallChanges();
+        showRecord();
+    });
 
     resize(600, 560);
     FormsUi::keepPosition(this, m_context.positionIni, QLatin1String(Procedure::UpdateLocation));
@@ -255,6 +265,10 @@ void LocationFormDialog::focusFailed()
         break;
     case LocationForm::Entry::Category:
         m_entries->focus("Category");
+        break;
+    case LocationForm::Entry::Changed:
+        // The stored record replaces the entries; Ctrl+H brings the user's changes back.
+        showRecord();
         break;
     case LocationForm::Entry::None:
         break;
