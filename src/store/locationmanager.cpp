@@ -93,18 +93,25 @@ StoreStatus LocationManager::insert(const LocationRecord &record)
 {
     if (StoreStatus s = TableAccess::ready(m_collection, table(), true, Msg::RecordInsertError); !s)
         return s;
-    const LocationRecord r = prepared(record);
+    // The fitted values are both checked and stored: made once.
+    QVariantList values = RecordIo::values(record);
+    RecordIo::fit(table(), values);
+    LocationRecord r;
+    RecordIo::assign(values, r);
     if (StoreStatus s = validate(r); !s)
         return s;
     static const QString stSql = TableAccess::insertSql(table());
-    return RowAccess::insert(m_collection, table(), stSql, RecordIo::values(r));
+    return RowAccess::insert(m_collection, table(), stSql, values);
 }
 
 StoreStatus LocationManager::change(const QString &originalLocation, const LocationRecord &record)
 {
     if (StoreStatus s = TableAccess::ready(m_collection, table(), true, Msg::RecordNotUpdated); !s)
         return s;
-    const LocationRecord r = prepared(record);
+    QVariantList values = RecordIo::values(record);
+    RecordIo::fit(table(), values);
+    LocationRecord r;
+    RecordIo::assign(values, r);
     if (StoreStatus s = validate(r); !s)
         return s;
     const int n = int(table().fields.size());
@@ -119,7 +126,7 @@ StoreStatus LocationManager::change(const QString &originalLocation, const Locat
         Msg::RecordNotUpdated,
         stSql,
         [&](SQLite::Statement &st) {
-            TableAccess::bindAll(st, RecordIo::values(r));
+            TableAccess::bindAll(st, values);
             RecordIo::bind(st, n + 1, trimTrailingSpaces(originalLocation));
         },
         RowAccess::Rows::AtLeastOne);

@@ -3,7 +3,6 @@
 #include "store/fieldtext.h"
 
 #include <SQLiteCpp/Column.h>
-#include <SQLiteCpp/Column.h>
 #include <SQLiteCpp/Statement.h>
 
 #include <sqlite3.h>
@@ -133,8 +132,14 @@ void fit(const TableDef &table, QVariantList &values)
 {
     for (qsizetype i = 0; i < values.size() && i < qsizetype(table.fields.size()); ++i) {
         const FieldDef &f = table.fields[std::size_t(i)];
-        if (f.isText())
-            values[i] = fitToField(values[i].toString(), f.width);
+        if (!f.isText())
+            continue;
+        const QString text = values[i].toString();
+        // Most texts fit already: keep them rather than copy them three times.
+        const bool fits = text.size() <= f.width
+                          && (text.isEmpty() || text.back() != QLatin1Char(' '));
+        if (!fits || values[i].typeId() != QMetaType::QString)
+            values[i] = fitToField(text, f.width);
     }
 }
 
@@ -167,7 +172,12 @@ void bind(SQLite::Statement &st, int index, const QVariant &value)
             st.bind(index);
             break;
         }
-        st.bind(index, value.toString().toStdString()); // as TEXT, copied
+        // As TEXT, copied by SQLite: straight from the UTF-8 bytes unless they hold a NUL.
+        const QByteArray utf8 = value.toString().toUtf8();
+        if (utf8.contains('\0'))
+            st.bind(index, utf8.toStdString());
+        else
+            st.bind(index, utf8.constData());
         break;
     }
     }
