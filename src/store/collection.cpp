@@ -24,6 +24,7 @@
 
 #include <sqlite3.h>
 
+#include <cstring>
 #include <stdexcept>
 
 namespace pk {
@@ -40,6 +41,13 @@ constexpr int kBusyTimeoutMs = 3000;
 // its end.
 constexpr const char *kIdleCache = "PRAGMA cache_size = -16000";
 constexpr const char *kBatchCache = "PRAGMA cache_size = -262144";
+
+bool isCategories(const char *schema, const char *table)
+{
+    return schema && table
+           && std::strcmp(schema, Collection::schemaName(CollectionFile::Categories)) == 0
+           && std::strcmp(table, categoriesTable().sqlTable) == 0;
+}
 
 std::string utf8(const QString &s)
 {
@@ -204,6 +212,23 @@ StoreStatus Collection::connect(const QString &mainUri, bool readOnly)
         sqlite3_extended_result_codes(h, 1);
         Collation::registerOn(h);
         registerSqlFunctions(h);
+        ++m_categoriesGeneration;
+        // Every row change of Categories counts, also a DELETE of all rows: SQLite would empty
+        // the table at once without reporting rows unless told not to.
+        sqlite3_set_authorizer(
+            h,
+            [](void *, int action, const char *table, const char *, const char *schema, const char *) {
+                return action == SQLITE_DELETE && isCategories(schema, table) ? SQLITE_IGNORE
+                                                                              : SQLITE_OK;
+            },
+            nullptr);
+        sqlite3_update_hook(
+            h,
+            [](void *self, int, const char *schema, const char *table, sqlite3_int64) {
+                if (isCategories(schema, table))
+                    ++static_cast<Collection *>(self)->m_categoriesGeneration;
+            },
+            this);
         m_db->exec("PRAGMA foreign_keys = OFF");
         m_db->exec(kIdleCache);
         m_db->exec("PRAGMA temp_store = MEMORY");
@@ -707,6 +732,7 @@ StoreStatus Collection::transaction(const std::function<StoreStatus()> &work)
                                       QStringLiteral("Unexpected failure in a transaction"));
     }
     --m_txDepth;
+    ++m_categoriesGeneration;
     auto idle = [this] {
         try {
             m_db->exec(kIdleCache);

@@ -105,6 +105,13 @@ public:
      */
     StoreStatus transaction(const std::function<StoreStatus()> &work);
     bool inTransaction() const { return m_txDepth > 0; }
+    /**
+     * Changes whenever a row of Categories changes through this connection and whenever a
+     * transaction or savepoint ends (a rollback may undo such a change). Inside a transaction no
+     * other connection changes what this one sees, so an answer about Categories stays true
+     * while this value stays the same.
+     */
+    quint64 categoriesGeneration() const { return m_categoriesGeneration; }
 
     /// Changes to the open files committed by other connections (other programs) show as a
     /// different value; this connection's own commits do not. Cheap enough to poll.
@@ -165,6 +172,7 @@ private:
     };
     std::unordered_map<QString, std::unique_ptr<SQLite::Statement>, SqlHash> m_statements;
     int m_txDepth = 0;
+    quint64 m_categoriesGeneration = 0;
 
     std::unique_ptr<LocationManager> m_locations;
     std::unique_ptr<CategoryManager> m_categories;

@@ -34,9 +34,27 @@ LocationRecord LocationManager::prepared(const LocationRecord &record)
     return RowAccess::prepared(table(), record);
 }
 
+bool LocationManager::categoryExists(const QString &category)
+{
+    // A batch stores many locations in few categories: within one transaction the answer is
+    // kept until Categories changes.
+    if (!m_collection.inTransaction())
+        return m_collection.categories().exists(category);
+    if (m_knownWhen != m_collection.categoriesGeneration()) {
+        m_knownCategories.clear();
+        m_knownWhen = m_collection.categoriesGeneration();
+    }
+    if (m_knownCategories.contains(category))
+        return true;
+    const bool found = m_collection.categories().exists(category);
+    if (found)
+        m_knownCategories.insert(category);
+    return found;
+}
+
 StoreStatus LocationManager::validate(const LocationRecord &r)
 {
-    if (!m_collection.categories().exists(r.Category)) {
+    if (!categoryExists(r.Category)) {
         if (StoreStatus s = m_collection.requireOpen(CollectionFile::Categories); !s)
             return s;
         StoreStatus s = StoreStatus::failure(StoreError::ValidationFailed,

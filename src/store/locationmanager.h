@@ -3,6 +3,8 @@
 #include "store/records.h"
 #include "store/storestatus.h"
 
+#include <QSet>
+
 namespace pk {
 
 class Collection;
@@ -48,7 +50,12 @@ public:
     qint64 count(StoreStatus *status = nullptr);
 
 private:
+    bool categoryExists(const QString &category);
+
     Collection &m_collection;
+    // Categories found while Collection::categoriesGeneration() stays `m_knownWhen`.
+    QSet<QString> m_knownCategories;
+    quint64 m_knownWhen = 0;
 };
 
 } // namespace pk

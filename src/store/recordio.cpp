@@ -143,7 +143,7 @@ void fit(const TableDef &table, QVariantList &values)
     }
 }
 
-void bind(SQLite::Statement &st, int index, const QVariant &value)
+void bind(SQLite::Statement &st, int index, const QVariant &value, QByteArrayList *keep)
 {
     switch (value.typeId()) {
     case QMetaType::UnknownType:
@@ -172,12 +172,18 @@ void bind(SQLite::Statement &st, int index, const QVariant &value)
             st.bind(index);
             break;
         }
-        // As TEXT, copied by SQLite: straight from the UTF-8 bytes unless they hold a NUL.
+        // As TEXT, straight from the UTF-8 bytes unless they hold a NUL (which would end them).
         const QByteArray utf8 = value.toString().toUtf8();
-        if (utf8.contains('\0'))
+        if (utf8.isEmpty()) {
+            st.bindNoCopy(index, ""); // a literal outlives any statement
+        } else if (utf8.contains('\0')) {
             st.bind(index, utf8.toStdString());
-        else
+        } else if (keep) {
+            keep->append(utf8); // shares the bytes: constData() stays valid
+            st.bindNoCopy(index, keep->constLast().constData());
+        } else {
             st.bind(index, utf8.constData());
+        }
         break;
     }
     }

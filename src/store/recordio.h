@@ -3,6 +3,7 @@
 #include "store/fields.h"
 #include "store/records.h"
 
+#include <QByteArrayList>
 #include <QVariantList>
 
 namespace SQLite {
@@ -35,7 +36,9 @@ void assign(const QVariantList &v, CatHtmlRecord &r);
 void fit(const TableDef &table, QVariantList &values);
 
 /// Binds `value` to parameter `index` (1-based): text as UTF-8, whole numbers as integers.
-void bind(SQLite::Statement &st, int index, const QVariant &value);
+/// With `keep`, text is bound without a copy and its bytes are held in `keep`, which must then
+/// outlive the statement's next execution.
+void bind(SQLite::Statement &st, int index, const QVariant &value, QByteArrayList *keep = nullptr);
 /// Reads column `index` (0-based) as a QVariant (integer, text, or null).
 QVariant column(SQLite::Statement &st, int index);
 /// Reads columns [first, first + count) of the current row.

@@ -126,12 +126,14 @@ inline StoreStatus insert(Collection &c,
                           const QString &sql,
                           const QVariantList &values)
 {
+    QByteArrayList texts; // bound without copies: kept until the insert has run
+    texts.reserve(values.size());
     return run(
         c,
         table,
         Msg::RecordInsertError,
         sql,
-        [&values](SQLite::Statement &st) { TableAccess::bindAll(st, values); },
+        [&values, &texts](SQLite::Statement &st) { TableAccess::bindAll(st, values, 1, &texts); },
         Rows::Any);
 }
 

@@ -19,10 +19,10 @@ ResetOnExit::~ResetOnExit()
     }
 }
 
-void bindAll(SQLite::Statement &st, const QVariantList &values, int first)
+void bindAll(SQLite::Statement &st, const QVariantList &values, int first, QByteArrayList *keep)
 {
     for (qsizetype i = 0; i < values.size(); ++i)
-        RecordIo::bind(st, first + int(i), values[i]);
+        RecordIo::bind(st, first + int(i), values[i], keep);
 }
 
 StoreStatus duplicate(const TableDef &table)

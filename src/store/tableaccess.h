@@ -3,6 +3,7 @@
 #include "store/fields.h"
 #include "store/storestatus.h"
 
+#include <QByteArrayList>
 #include <QVariantList>
 
 #include <exception>
@@ -33,8 +34,11 @@ private:
     SQLite::Statement &m_st;
 };
 
-/// Binds `values` to parameters first, first + 1, ...
-void bindAll(SQLite::Statement &st, const QVariantList &values, int first = 1);
+/// Binds `values` to parameters first, first + 1, ... (`keep` as for RecordIo::bind).
+void bindAll(SQLite::Statement &st,
+             const QVariantList &values,
+             int first = 1,
+             QByteArrayList *keep = nullptr);
 
 /// Status for a failed write: DuplicateKey carries catalogue 15 with the table's unique key
 /// description; anything else `catalogue` with the SQLite text.

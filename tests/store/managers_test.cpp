@@ -99,6 +99,67 @@ TEST_F(ManagerTest, CategoryMustExistOnInsertAndChange)
     EXPECT_TRUE(c().locations().change(stored.Location, stored));
 }
 
+TEST_F(ManagerTest, CategoryCheckInABatchSeesCategoriesChangedInIt)
+{
+    const QString gone = QStringLiteral("Gone");
+    ASSERT_TRUE(c().categories().insert({gone, 0, {}}));
+    const StoreStatus s = c().transaction([&] {
+        EXPECT_TRUE(c().locations().insert(location(QStringLiteral("http://1.example/"), {}, gone)));
+        // Removed through the manager, then behind its back: neither may be taken as still there.
+        EXPECT_TRUE(c().categories().remove(gone));
+        EXPECT_EQ(c().locations()
+                      .insert(location(QStringLiteral("http://2.example/"), {}, gone))
+                      .catalogueNumber,
+                  16);
+        EXPECT_TRUE(c().locations().insert(location(QStringLiteral("http://3.example/"))));
+        c().db().exec("DELETE FROM cat.Categories");
+        EXPECT_EQ(c().locations()
+                      .insert(location(QStringLiteral("http://4.example/")))
+                      .catalogueNumber,
+                  16);
+        EXPECT_TRUE(c().categories().insert({QStringLiteral("General"), 0, {}}));
+
+        // A category added in a savepoint that is rolled back is gone again afterwards.
+        const QString brief = QStringLiteral("Brief");
+        const StoreStatus inner = c().transaction([&] {
+            EXPECT_TRUE(c().categories().insert({brief, 0, {}}));
+            EXPECT_TRUE(
+                c().locations().insert(location(QStringLiteral("http://5.example/"), {}, brief)));
+            return StoreStatus::failure(StoreError::Other, QStringLiteral("undo"));
+        });
+        EXPECT_FALSE(inner);
+        EXPECT_EQ(c().locations()
+                      .insert(location(QStringLiteral("http://6.example/"), {}, brief))
+                      .catalogueNumber,
+                  16);
+        return StoreStatus{};
+    });
+    ASSERT_TRUE(s) << s;
+    EXPECT_EQ(c().locations().count(), 2);
+    EXPECT_FALSE(c().categories().exists(QStringLiteral("Brief")));
+}
+
+TEST_F(ManagerTest, TextsAreStoredWholeWhateverTheyHold)
+{
+    // Empty texts, a NUL inside a text and non-ASCII text all come back as they went in, on
+    // insert and on change.
+    LocationRecord r = location(QStringLiteral("http://nul.example/"),
+                                QStringLiteral("before") + QChar(u'\0') + QStringLiteral("after"));
+    r.Comments = QStringLiteral("Grüße aus Köln");
+    r.Keyword = QString();
+    ASSERT_TRUE(c().locations().insert(r));
+    LocationRecord stored;
+    ASSERT_TRUE(c().locations().get(r.Location, stored));
+    EXPECT_EQ(stored.Description.size(), 12);
+    EXPECT_EQ(stored.Description, r.Description);
+    EXPECT_EQ(stored.Comments, r.Comments);
+    EXPECT_TRUE(stored.Keyword.isEmpty());
+    r.Comments = QStringLiteral("changed ") + QChar(u'\0');
+    ASSERT_TRUE(c().locations().change(r.Location, r));
+    ASSERT_TRUE(c().locations().get(r.Location, stored));
+    EXPECT_EQ(stored.Comments, r.Comments);
+}
+
 TEST_F(ManagerTest, ValidatedMustBeZeroToTwo)
 {
     LocationRecord r = location(QStringLiteral("http://v.example/"));
