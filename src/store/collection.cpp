@@ -11,6 +11,7 @@
 #include "store/sidefiles.h"
 #include "store/sqlfunctions.h"
 #include "store/sqliteerror.h"
+#include "store/textindex.h"
 
 #include <SQLiteCpp/Database.h>
 #include <SQLiteCpp/Column.h>
@@ -52,6 +53,21 @@ bool isCategories(const char *schema, const char *table)
 std::string utf8(const QString &s)
 {
     return s.toStdString();
+}
+
+/// Runs `work` as one unit: all of it or, when it throws, none of it.
+template<typename Work>
+void inSavepoint(SQLite::Database &db, Work work)
+{
+    db.exec("SAVEPOINT pk_unit");
+    try {
+        work();
+        db.exec("RELEASE pk_unit");
+    } catch (...) {
+        db.exec("ROLLBACK TO pk_unit");
+        db.exec("RELEASE pk_unit");
+        throw;
+    }
 }
 
 int index(CollectionFile f)
@@ -514,7 +530,57 @@ StoreStatus Collection::prepareFile(CollectionFile f, const OpenPlan &plan)
             return s;
         }
     }
+    if (f == CollectionFile::Data)
+        prepareTextIndex();
     return {};
+}
+
+void Collection::prepareTextIndex()
+{
+    const char *schema = schemaName(CollectionFile::Data);
+    try {
+        const TextIndex::State state = TextIndex::state(*m_db, schema);
+        const bool create = m_textIndexWanted && state == TextIndex::State::Absent;
+        const bool drop = !m_textIndexWanted && TextIndex::present(*m_db, schema);
+        if (!create && !drop)
+            return;
+        inSavepoint(*m_db, [&] {
+            if (create)
+                TextIndex::create(*m_db, schema);
+            else
+                TextIndex::drop(*m_db, schema);
+        });
+    } catch (const std::exception &e) {
+        qWarning("Pathkeep: substring index not prepared: %s", e.what());
+    }
+    m_statements.clear();
+}
+
+bool Collection::textIndexComplete()
+{
+    if (!isOpen(CollectionFile::Data))
+        return false;
+    try {
+        return TextIndex::state(*m_db, schemaName(CollectionFile::Data))
+               == TextIndex::State::Complete;
+    } catch (const std::exception &) {
+        return false;
+    }
+}
+
+StoreStatus Collection::fillTextIndex(int rows, bool &complete)
+{
+    complete = true;
+    if (!isOpen(CollectionFile::Data) || isReadOnly(CollectionFile::Data))
+        return {};
+    return transaction([&]() -> StoreStatus {
+        try {
+            complete = TextIndex::fill(*m_db, schemaName(CollectionFile::Data), rows);
+        } catch (const std::exception &e) {
+            return SqliteError::fromException(e, filePath(CollectionFile::Data));
+        }
+        return {};
+    });
 }
 
 void Collection::close()
@@ -661,7 +727,20 @@ StoreStatus Collection::pack(CollectionFile f)
         return fileStatus(f, StoreError::Other, QStringLiteral("Cannot pack inside a transaction"));
     try {
         m_statements.clear();
+        // The substring index finds locations by row id. VACUUM keeps the row ids in practice
+        // but is free to number them anew; should it have, the index is filled again.
+        const bool indexed = f == CollectionFile::Data && TextIndex::present(*m_db, schemaName(f));
+        const auto rowIds = [this] {
+            SQLite::Statement st(*m_db, "SELECT count(*), total(rowid) FROM main.Locations");
+            st.executeStep();
+            return std::pair<qint64, double>(st.getColumn(0).getInt64(),
+                                             st.getColumn(1).getDouble());
+        };
+        const auto before = indexed ? rowIds() : std::pair<qint64, double>();
         m_db->exec(utf8(QStringLiteral("VACUUM %1").arg(QString::fromLatin1(schemaName(f)))));
+        if (indexed && rowIds() != before) {
+            inSavepoint(*m_db, [&] { TextIndex::create(*m_db, schemaName(f)); });
+        }
     } catch (const std::exception &e) {
         return SqliteError::fromException(e, filePath(f));
     }

@@ -118,6 +118,20 @@ public:
     using DataVersion = std::array<qint64, 3>;
     DataVersion dataVersion();
 
+    /**
+     * Whether URLDATA.TPS carries the substring index of "contains" searches (on unless
+     * switched off before the file is opened). On, a writable open creates a missing index;
+     * off, it removes one.
+     */
+    void setTextIndexWanted(bool wanted) { m_textIndexWanted = wanted; }
+    /// True when the substring index is complete and may narrow searches.
+    bool textIndexComplete();
+    /**
+     * Indexes up to `rows` more locations of an index still being filled, in one transaction;
+     * `complete` tells whether the index is complete (or there is none to fill).
+     */
+    StoreStatus fillTextIndex(int rows, bool &complete);
+
     /// Schema version stored for a table (0 when the table's file is not open).
     int storedVersion(const TableDef &table);
 
@@ -151,6 +165,9 @@ private:
     /// Write-ahead log, structure upgrades; for a read-only file, only the check that it
     /// needs none.
     StoreStatus prepareFile(CollectionFile f, const OpenPlan &plan);
+    /// Creates or removes the substring index as wanted; a failure only leaves searches
+    /// scanning.
+    void prepareTextIndex();
     /// ATTACHes `f` under its schema name (throws on failure).
     void attach(CollectionFile f, const char *mode);
     StoreStatus connect(const QString &mainUri, bool readOnly);
@@ -173,6 +190,7 @@ private:
     std::unordered_map<QString, std::unique_ptr<SQLite::Statement>, SqlHash> m_statements;
     int m_txDepth = 0;
     quint64 m_categoriesGeneration = 0;
+    bool m_textIndexWanted = true;
 
     std::unique_ptr<LocationManager> m_locations;
     std::unique_ptr<CategoryManager> m_categories;

@@ -81,9 +81,15 @@ private:
         return QStringLiteral("?");
     }
 
+    /// The MATCH argument that narrows a "contains" search, or empty.
+    QString narrowing(const QueryNode &node, const Operand &field, const Operand &text) const;
+
     const QueryCompileContext &m_context;
     QueryError &m_error;
     QVariantList m_bindings;
+    /// True while the condition being compiled must hold for a row to be chosen (it is not
+    /// below an OR or a NOT).
+    bool m_required = true;
 };
 
 bool Compiler::condition(const QueryNode &node, QString &out)
@@ -93,6 +99,8 @@ bool Compiler::condition(const QueryNode &node, QString &out)
     case QueryNode::Kind::And: {
         const QString glue = node.kind == QueryNode::Kind::Or ? QStringLiteral(" OR ")
                                                               : QStringLiteral(" AND ");
+        const bool required = m_required;
+        m_required = required && node.kind == QueryNode::Kind::And;
         out += u'(';
         for (size_t i = 0; i < node.children.size(); ++i) {
             if (i > 0)
@@ -101,14 +109,19 @@ bool Compiler::condition(const QueryNode &node, QString &out)
                 return false;
         }
         out += u')';
+        m_required = required;
         return true;
     }
-    case QueryNode::Kind::Not:
+    case QueryNode::Kind::Not: {
+        const bool required = m_required;
+        m_required = false;
         out += QStringLiteral("(NOT ");
         if (!condition(*node.children.front(), out))
             return false;
         out += u')';
+        m_required = required;
         return true;
+    }
     case QueryNode::Kind::Condition:
         switch (node.op) {
         case QueryOperator::BeginsWith:
@@ -316,6 +329,15 @@ bool Compiler::search(const QueryNode &node, QString &out)
     const bool negated = node.op == QueryOperator::NotBeginsWith
                          || node.op == QueryOperator::NotContains;
     out += negated ? QStringLiteral("(NOT ") : QStringLiteral("(");
+    if (!begins && !negated) {
+        // Candidates from the substring index first; PK_CONTAINS still decides.
+        if (const QString match = narrowing(node, *left, *right); !match.isEmpty()) {
+            const QuerySubstringIndex &index = *m_context.substringIndex;
+            out += index.rowid + QStringLiteral(" IN (SELECT rowid FROM ") + index.table
+                   + QStringLiteral(" WHERE ") + index.table + QStringLiteral(" MATCH ")
+                   + bind(match) + QStringLiteral(") AND ");
+        }
+    }
     out += begins ? QStringLiteral("PK_BEGINS(") : QStringLiteral("PK_CONTAINS(");
     if (!emitPlainText(*left, out))
         return false;
@@ -324,6 +346,15 @@ bool Compiler::search(const QueryNode &node, QString &out)
         return false;
     out += QStringLiteral(", 1))");
     return true;
+}
+
+QString Compiler::narrowing(const QueryNode &node, const Operand &field, const Operand &text) const
+{
+    if (!m_required || !m_context.substringIndex || !m_context.substringIndex->match
+        || node.op != QueryOperator::Contains || field.source != Operand::Source::Field
+        || text.source != Operand::Source::Constant || text.kind != QueryValueKind::Text)
+        return {};
+    return m_context.substringIndex->match(field.sql, text.value.toString());
 }
 
 bool Compiler::checked(const QueryNode &node, QString &out)

@@ -26,10 +26,26 @@ struct QueryFieldRef
 /// Maps a field name as written ("URL:Location", any letter case) to its column, or nothing.
 using QueryFieldResolver = std::function<std::optional<QueryFieldRef>(const QString &name)>;
 
+/**
+ * An index that finds the rows whose column may contain a text (a superset of them). A
+ * "contains" condition that must hold for a row to be chosen is narrowed to those rows first;
+ * the condition itself still decides.
+ */
+struct QuerySubstringIndex
+{
+    QString rowid; ///< the row id of the searched table, e.g. `rowid` or `"Locations".rowid`
+    QString table; ///< the index table, queried as `table MATCH ?`
+    /// The MATCH argument for rows whose column (as resolved) may contain `text`; empty when
+    /// the column is not indexed or the text cannot be looked up.
+    std::function<QString(const QString &column, const QString &text)> match;
+};
+
 /// What an expression is compiled against.
 struct QueryCompileContext
 {
     QueryFieldResolver resolveField;
+    /// Narrows "contains" searches when set.
+    std::optional<QuerySubstringIndex> substringIndex;
     /// Named values such as "Export:Category" (names ignore letter case). QString is text,
     /// numbers are numbers, QDate is a date. Fields win over variables of the same name.
     QHash<QString, QVariant> variables;

@@ -1,7 +1,9 @@
 #include "browse/query/storefieldresolver.h"
 
 #include "browse/query/queryfieldtable.h"
+#include "store/collection.h"
 #include "store/fields.h"
+#include "store/textindex.h"
 
 namespace pk {
 
@@ -32,6 +34,25 @@ QueryFieldResolver storeFieldResolver(bool qualify)
         }
         return ref;
     };
+}
+
+std::optional<QuerySubstringIndex> storeSubstringIndex(Collection &collection, bool qualify)
+{
+    if (!collection.textIndexComplete())
+        return std::nullopt;
+    const QString table = sqlIdentifier(QString::fromLatin1(locationsTable().sqlTable));
+    QuerySubstringIndex index;
+    index.rowid = qualify ? table + QStringLiteral(".rowid") : QStringLiteral("rowid");
+    index.table = QString::fromLatin1(TextIndex::Table);
+    index.match = [qualify, table](const QString &column, const QString &text) -> QString {
+        for (const QString &c : TextIndex::columns()) {
+            const QString resolved = qualify ? table + u'.' + sqlIdentifier(c) : sqlIdentifier(c);
+            if (resolved == column)
+                return TextIndex::canNarrow(text) ? TextIndex::matchText(c, text) : QString();
+        }
+        return {};
+    };
+    return index;
 }
 
 } // namespace pk

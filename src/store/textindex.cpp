@@ -1,0 +1,288 @@
+#include "store/textindex.h"
+
+#include "store/schemamanager.h"
+
+#include <SQLiteCpp/Column.h>
+#include <SQLiteCpp/Database.h>
+#include <SQLiteCpp/Statement.h>
+
+#include <QStringBuilder>
+
+namespace pk {
+
+namespace {
+
+constexpr const char *kFilledKey = "LocationTextFilled";
+const char *const kTriggerSuffixes[] = {"_Insert", "_Delete", "_Update"};
+
+std::string utf8(const QString &s)
+{
+    return s.toStdString();
+}
+
+QString str(const char *s)
+{
+    return QString::fromLatin1(s);
+}
+
+QString versionKey()
+{
+    return QStringLiteral("Version:") + str(TextIndex::Table);
+}
+
+QString meta(SQLite::Database &db, const char *schema, const QString &name, bool *found = nullptr)
+{
+    SQLite::Statement st(db,
+                         utf8(QStringLiteral("SELECT Value FROM %1.%2 WHERE Name = ?")
+                                  .arg(str(schema), str(SchemaManager::MetaTable))));
+    st.bind(1, utf8(name));
+    const bool has = st.executeStep();
+    if (found)
+        *found = has;
+    return has ? QString::fromUtf8(st.getColumn(0).getText()) : QString();
+}
+
+void setMeta(SQLite::Database &db, const char *schema, const QString &name, const QString &value)
+{
+    SQLite::Statement st(db,
+                         utf8(QStringLiteral("INSERT OR REPLACE INTO %1.%2 (Name, Value) "
+                                             "VALUES (?, ?)")
+                                  .arg(str(schema), str(SchemaManager::MetaTable))));
+    st.bind(1, utf8(name));
+    st.bind(2, utf8(value));
+    st.exec();
+}
+
+void removeMeta(SQLite::Database &db, const char *schema, const QString &name)
+{
+    SQLite::Statement st(db,
+                         utf8(QStringLiteral("DELETE FROM %1.%2 WHERE Name = ?")
+                                  .arg(str(schema), str(SchemaManager::MetaTable))));
+    st.bind(1, utf8(name));
+    st.exec();
+}
+
+int countInSchema(SQLite::Database &db, const char *schema, const char *type, const QString &like)
+{
+    SQLite::Statement st(db,
+                         utf8(QStringLiteral("SELECT count(*) FROM %1.sqlite_schema WHERE type = ? "
+                                             "AND name = ?")
+                                  .arg(str(schema))));
+    int n = 0;
+    st.bind(1, type);
+    st.bind(2, utf8(like));
+    if (st.executeStep())
+        n = st.getColumn(0).getInt();
+    return n;
+}
+
+QString triggerName(const char *suffix)
+{
+    return str(TextIndex::Table) + str(suffix);
+}
+
+/// The indexed form of a text. The tokenizer stops reading at a NUL character, which must not
+/// hide what follows it: the text is indexed as a JSON string, where control characters, quotes
+/// and backslashes are escaped and every other character stands as it is. A search text without
+/// those characters is found in it wherever it is found in the text.
+QString indexed(const QString &prefix)
+{
+    QStringList out;
+    for (const QString &c : TextIndex::columns())
+        out << QStringLiteral("json_quote(%1.%2)").arg(prefix, c);
+    return out.join(QStringLiteral(", "));
+}
+
+QString columnList()
+{
+    return TextIndex::columns().join(QStringLiteral(", "));
+}
+
+/// While filling, the triggers keep only rows up to the filled row id; the rest are indexed by
+/// fill() as it gets there.
+QString gate(const char *row, bool filling)
+{
+    if (!filling)
+        return {};
+    return QStringLiteral(" WHERE %1.rowid <= (SELECT CAST(Value AS INTEGER) FROM %2 WHERE "
+                          "Name = '%3')")
+        .arg(str(row), str(SchemaManager::MetaTable), str(kFilledKey));
+}
+
+void dropTriggers(SQLite::Database &db, const char *schema)
+{
+    for (const char *suffix : kTriggerSuffixes)
+        db.exec(utf8(
+            QStringLiteral("DROP TRIGGER IF EXISTS %1.%2").arg(str(schema), triggerName(suffix))));
+}
+
+void createTriggers(SQLite::Database &db, const char *schema, bool filling)
+{
+    const QString table = str(TextIndex::Table);
+    const QString add
+        = QStringLiteral("INSERT INTO %1 (rowid, %2) SELECT new.rowid, %3%4;")
+              .arg(table, columnList(), indexed(QStringLiteral("new")), gate("new", filling));
+    const QString remove
+        = QStringLiteral("INSERT INTO %1 (%1, rowid, %2) SELECT 'delete', "
+                         "old.rowid, %3%4;")
+              .arg(table, columnList(), indexed(QStringLiteral("old")), gate("old", filling));
+    QStringList changed;
+    for (const QString &c : TextIndex::columns())
+        changed << QStringLiteral("old.%1 IS NOT new.%1").arg(c);
+    changed << QStringLiteral("old.rowid IS NOT new.rowid");
+    const QString on = QStringLiteral(" ON %1 ").arg(str(locationsTable().sqlTable));
+    db.exec(utf8(u"CREATE TRIGGER " % str(schema) % u'.' % triggerName(kTriggerSuffixes[0])
+                 % u" AFTER INSERT" % on % u"BEGIN " % add % u" END"));
+    db.exec(utf8(u"CREATE TRIGGER " % str(schema) % u'.' % triggerName(kTriggerSuffixes[1])
+                 % u" AFTER DELETE" % on % u"BEGIN " % remove % u" END"));
+    db.exec(utf8(u"CREATE TRIGGER " % str(schema) % u'.' % triggerName(kTriggerSuffixes[2])
+                 % u" AFTER UPDATE" % on % u"WHEN " % changed.join(QStringLiteral(" OR "))
+                 % u" BEGIN " % remove % u' ' % add % u" END"));
+}
+
+void complete(SQLite::Database &db, const char *schema)
+{
+    dropTriggers(db, schema);
+    createTriggers(db, schema, false);
+    removeMeta(db, schema, str(kFilledKey));
+    setMeta(db, schema, versionKey(), QString::number(TextIndex::Version));
+}
+
+bool isNarrowable(char32_t c)
+{
+    // Letters whose case PK_CONTAINS and the trigram tokenizer fold alike (every code point that
+    // PK_CONTAINS takes for one of them is folded to the same letter by the tokenizer).
+    if (c >= 0x20 && c <= 0x7E)
+        return c != u'"' && c != u'\\';
+    if (c >= 0xC0 && c <= 0x24F)
+        return c != 0xD7 && c != 0xF7 && c != 0x130 && c != 0x131 && c != 0x149 && c != 0x17F
+               && c != 0x1C4 && c != 0x1C5 && c != 0x1C6 && c != 0x1C7 && c != 0x1C8 && c != 0x1C9
+               && c != 0x1CA && c != 0x1CB && c != 0x1CC && c != 0x1F0 && c != 0x1F1 && c != 0x1F2
+               && c != 0x1F3;
+    // The basic Cyrillic alphabet, but for the letters with variant forms (U+1C80...) that the
+    // tokenizer does not fold.
+    if (c >= 0x410 && c <= 0x44F) {
+        const char32_t upper = c >= 0x430 ? c - 0x20 : c;
+        return upper != 0x412 && upper != 0x414 && upper != 0x41E && upper != 0x421
+               && upper != 0x422 && upper != 0x42A;
+    }
+    return false;
+}
+
+} // namespace
+
+const QStringList &TextIndex::columns()
+{
+    static const QStringList kColumns{QStringLiteral("Description"),
+                                      QStringLiteral("Comments"),
+                                      QStringLiteral("Keyword")};
+    return kColumns;
+}
+
+TextIndex::State TextIndex::state(SQLite::Database &db, const char *schema)
+{
+    if (countInSchema(db, schema, "table", str(Table)) == 0)
+        return State::Absent;
+    for (const char *suffix : kTriggerSuffixes) {
+        if (countInSchema(db, schema, "trigger", triggerName(suffix)) == 0)
+            return State::Absent;
+    }
+    bool filling = false;
+    meta(db, schema, str(kFilledKey), &filling);
+    if (filling)
+        return State::Filling;
+    return meta(db, schema, versionKey()) == QString::number(Version) ? State::Complete
+                                                                      : State::Absent;
+}
+
+bool TextIndex::present(SQLite::Database &db, const char *schema)
+{
+    if (countInSchema(db, schema, "table", str(Table)) > 0)
+        return true;
+    for (const char *suffix : kTriggerSuffixes) {
+        if (countInSchema(db, schema, "trigger", triggerName(suffix)) > 0)
+            return true;
+    }
+    return false;
+}
+
+void TextIndex::drop(SQLite::Database &db, const char *schema)
+{
+    dropTriggers(db, schema);
+    db.exec(utf8(QStringLiteral("DROP TABLE IF EXISTS %1.%2").arg(str(schema), str(Table))));
+    removeMeta(db, schema, str(kFilledKey));
+    removeMeta(db, schema, versionKey());
+}
+
+void TextIndex::create(SQLite::Database &db, const char *schema)
+{
+    drop(db, schema);
+    db.exec(utf8(QStringLiteral("CREATE VIRTUAL TABLE %1.%2 USING fts5(%3, content='%4', "
+                                "content_rowid='rowid', tokenize='trigram')")
+                     .arg(str(schema), str(Table), columnList(), str(locationsTable().sqlTable))));
+    SQLite::Statement any(db,
+                          utf8(QStringLiteral("SELECT 1 FROM %1.%2 LIMIT 1")
+                                   .arg(str(schema), str(locationsTable().sqlTable))));
+    if (!any.executeStep()) {
+        complete(db, schema);
+        return;
+    }
+    setMeta(db, schema, str(kFilledKey), QStringLiteral("0"));
+    createTriggers(db, schema, true);
+}
+
+bool TextIndex::fill(SQLite::Database &db, const char *schema, int rows)
+{
+    if (state(db, schema) != State::Filling)
+        return true;
+    const qint64 filled = meta(db, schema, str(kFilledKey)).toLongLong();
+    const QString locations = str(schema) + u'.' + str(locationsTable().sqlTable);
+    qint64 upTo = 0;
+    {
+        SQLite::Statement st(db,
+                             utf8(QStringLiteral("SELECT max(rowid) FROM (SELECT rowid FROM %1 "
+                                                 "WHERE rowid > ? ORDER BY rowid LIMIT ?)")
+                                      .arg(locations)));
+        st.bind(1, static_cast<int64_t>(filled));
+        st.bind(2, std::max(rows, 1));
+        if (!st.executeStep() || st.getColumn(0).isNull()) {
+            complete(db, schema);
+            return true;
+        }
+        upTo = st.getColumn(0).getInt64();
+    }
+    SQLite::Statement add(db,
+                          utf8(QStringLiteral("INSERT INTO %1.%2 (rowid, %3) SELECT rowid, %4 "
+                                              "FROM %5 WHERE rowid > ? AND rowid <= ?")
+                                   .arg(str(schema),
+                                        str(Table),
+                                        columnList(),
+                                        indexed(str(locationsTable().sqlTable)),
+                                        locations)));
+    add.bind(1, static_cast<int64_t>(filled));
+    add.bind(2, static_cast<int64_t>(upTo));
+    add.exec();
+    setMeta(db, schema, str(kFilledKey), QString::number(upTo));
+    return false;
+}
+
+bool TextIndex::canNarrow(const QString &text)
+{
+    qsizetype letters = 0;
+    for (const char32_t c : text.toUcs4()) {
+        if (!isNarrowable(c))
+            return false;
+        ++letters;
+    }
+    // The tokenizer finds nothing for fewer than three characters.
+    return letters >= 3;
+}
+
+QString TextIndex::matchText(const QString &column, const QString &text)
+{
+    QString quoted = text;
+    quoted.replace(u'"', QStringLiteral("\"\""));
+    return u'{' % column % QStringLiteral("} : \"") % quoted % u'"';
+}
+
+} // namespace pk
