@@ -3,7 +3,10 @@
 //   open + count, locate + one page of 50 for every key, resident memory while open.
 // The collection is built once in a folder (default: $TMPDIR/pathkeep-bench-store) and reused.
 //
-//   bench_store [--folder PATH] [--rows N] [--insert N]
+//   bench_store [--folder PATH] [--rows N] [--insert N] [--no-index]
+//
+// --no-index opens the collection without the substring index (removing one it holds); without
+// it, an index not yet complete is filled first and its filling time reported.
 
 #include "store/categorymanager.h"
 #include "store/collection.h"
@@ -27,6 +30,7 @@ using namespace pk;
 namespace {
 
 constexpr int kCategories = 200;
+bool g_textIndex = true;
 const char *const kWords[] = {"news",   "daily",   "linux",  "garden",  "recipes", "music",
                               "travel", "photo",   "code",   "cloud",   "sport",   "weather",
                               "books",  "films",   "health", "money",   "maps",    "games",
@@ -80,11 +84,34 @@ bool check(const StoreStatus &s, const char *what)
     return false;
 }
 
+/// Fills the substring index as the program does, in steps, and reports the time it took.
+bool fillTextIndex(Collection &c)
+{
+    if (!g_textIndex || c.textIndexComplete())
+        return true;
+    QElapsedTimer t;
+    t.start();
+    const double cpu0 = cpuSeconds();
+    bool complete = false;
+    while (!complete) {
+        if (!check(c.fillTextIndex(2000, complete), "fill the substring index"))
+            return false;
+    }
+    std::printf("substring index filled for %lld locations: wall %.1f s, processor %.1f s\n",
+                static_cast<long long>(c.locations().count()),
+                t.nsecsElapsed() / 1e9,
+                cpuSeconds() - cpu0);
+    return true;
+}
+
 int build(const QString &folder, int rows)
 {
     QDir().mkpath(folder);
     Collection c(folder);
+    c.setTextIndexWanted(g_textIndex);
     if (!check(c.openAll(true), "open"))
+        return 1;
+    if (!fillTextIndex(c))
         return 1;
     const qint64 have = c.locations().count();
     if (have >= rows) {
@@ -123,6 +150,7 @@ int build(const QString &folder, int rows)
 int insertBench(const QString &folder, int count)
 {
     Collection c(folder);
+    c.setTextIndexWanted(g_textIndex);
     if (!check(c.openAll(false), "open"))
         return 1;
     std::mt19937 rng(7);
@@ -152,8 +180,10 @@ int insertBench(const QString &folder, int count)
     if (!check(s, "insert"))
         return 1;
     std::printf("insert: %d locations through LocationManager (rules on, one transaction, commit "
-                "included): wall %.2f s = %.0f per second; processor %.2f s = %.0f per second\n",
+                "included, %s): wall %.2f s = %.0f per second; processor %.2f s = %.0f per "
+                "second\n",
                 inserted,
+                c.textIndexComplete() ? "substring index kept" : "no substring index",
                 secs,
                 inserted / secs,
                 cpu,
@@ -177,6 +207,7 @@ int readBench(const QString &folder)
     t.start();
     const double cpu0 = cpuSeconds();
     Collection c(folder);
+    c.setTextIndexWanted(g_textIndex);
     if (!check(c.openAll(false), "open"))
         return 1;
     const double openMs = t.nsecsElapsed() / 1e6;
@@ -286,10 +317,14 @@ int main(int argc, char **argv)
             insert = std::atoi(argv[++i]);
         else if (a == "--read")
             readOnly = true;
+        else if (a == "--no-index")
+            g_textIndex = false;
         else if (a.rfind("--benchmark", 0) == 0)
             continue; // scripts/bench.sh passes Google Benchmark options to every program
         else {
-            std::fprintf(stderr, "usage: %s [--folder PATH] [--rows N] [--insert N]\n", argv[0]);
+            std::fprintf(stderr,
+                         "usage: %s [--folder PATH] [--rows N] [--insert N] [--no-index]\n",
+                         argv[0]);
             return 2;
         }
     }
@@ -303,8 +338,10 @@ int main(int argc, char **argv)
     std::fflush(stdout);
     QProcess child;
     child.setProcessChannelMode(QProcess::ForwardedChannels);
-    child.start(QStringLiteral("/proc/self/exe"),
-                {QStringLiteral("--folder"), folder, QStringLiteral("--read")});
+    QStringList arguments{QStringLiteral("--folder"), folder, QStringLiteral("--read")};
+    if (!g_textIndex)
+        arguments << QStringLiteral("--no-index");
+    child.start(QStringLiteral("/proc/self/exe"), arguments);
     child.waitForFinished(-1);
     return child.exitCode();
 }

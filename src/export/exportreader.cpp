@@ -162,6 +162,7 @@ bool ExportReader::setQuery(const QString &expression, QString &message)
     }
     QueryCompileContext context;
     context.resolveField = exportFieldResolver();
+    context.substringIndex = storeSubstringIndex(m_collection);
     QueryError error;
     const std::optional<SqlFilter> filter = parsed.compile(context, error);
     if (!filter) {

@@ -7,6 +7,7 @@
 #include "shell/templateinstaller.h"
 #include "tools/fileoperation.h"
 #include "store/collection.h"
+#include "store/textindex.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -34,6 +35,7 @@ Shell::Shell(UserInterface &ui)
     , m_settings(ui, m_pathkeepIni, m_registry)
     , m_opener(ui, [this](const QString &endText) { halt(endText); })
     , m_collection(std::make_unique<Collection>(collectionFolder()))
+    , m_textIndexFiller([this] { return m_collection.get(); })
     , m_halt([](const QString &endText) {
         std::fprintf(stderr, "pathkeep: %s\n", endText.toLocal8Bit().constData());
         std::exit(EXIT_FAILURE);
@@ -91,7 +93,14 @@ bool Shell::prepare(const QString &templateFolder)
 
 bool Shell::openCollectionFiles()
 {
-    return m_opener.openAll(*m_collection) == FileOpener::Result::Opened && !m_halted;
+    m_collection->setTextIndexWanted(m_pathkeepIni.intValue(QLatin1String(TextIndex::SettingSection),
+                                                            QLatin1String(TextIndex::SettingKey),
+                                                            1)
+                                     != 0);
+    if (m_opener.openAll(*m_collection) != FileOpener::Result::Opened || m_halted)
+        return false;
+    m_textIndexFiller.start();
+    return true;
 }
 
 QString Shell::startupProcedure() const

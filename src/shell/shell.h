@@ -5,6 +5,7 @@
 #include "platform/registry.h"
 #include "shell/fileopener.h"
 #include "shell/settingsmanager.h"
+#include "shell/textindexfiller.h"
 #include "shell/windowthreads.h"
 
 #include "pathkeepversion.h"
@@ -112,6 +113,7 @@ private:
     WindowThreads m_threads;
     FileOpener m_opener;
     std::unique_ptr<Collection> m_collection;
+    TextIndexFiller m_textIndexFiller;
     HaltHandler m_halt;
     std::function<void()> m_openStartupList;
     std::function<void()> m_folderChanged;

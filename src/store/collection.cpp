@@ -573,7 +573,9 @@ StoreStatus Collection::fillTextIndex(int rows, bool &complete)
     complete = true;
     if (!isOpen(CollectionFile::Data) || isReadOnly(CollectionFile::Data))
         return {};
-    return transaction([&]() -> StoreStatus {
+    // A step is worth no wait: when another writer holds the file, it is tried again later.
+    m_db->setBusyTimeout(0);
+    const StoreStatus status = transaction([&]() -> StoreStatus {
         try {
             complete = TextIndex::fill(*m_db, schemaName(CollectionFile::Data), rows);
         } catch (const std::exception &e) {
@@ -581,6 +583,10 @@ StoreStatus Collection::fillTextIndex(int rows, bool &complete)
         }
         return {};
     });
+    m_db->setBusyTimeout(kBusyTimeoutMs);
+    if (!status)
+        complete = false;
+    return status;
 }
 
 void Collection::close()

@@ -31,6 +31,9 @@ class TextIndex final
 public:
     static constexpr const char *Table = "LocationText";
     static constexpr int Version = 1;
+    /// PATHKEEP.INI switch: [Settings] SubstringIndex=0 keeps (and removes) no index.
+    static constexpr const char *SettingSection = "Settings";
+    static constexpr const char *SettingKey = "SubstringIndex";
 
     enum class State { Absent, Filling, Complete };
 

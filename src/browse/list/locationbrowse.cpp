@@ -4,6 +4,7 @@
 #include "browse/list/shortcutdrop.h"
 #include "browse/list/sorttab.h"
 #include "browse/query/queryexpression.h"
+#include "browse/query/storefieldresolver.h"
 #include "framework/errormanager.h"
 #include "framework/userinterface.h"
 #include "platform/launcher.h"
@@ -220,12 +221,13 @@ int LocationBrowse::locate(const QString &typed)
 
 std::optional<SqlFilter> LocationBrowse::compile(const QString &expression, QString &error)
 {
-    return compile(expression, &resolveLocationField, error);
+    return compile(expression, &resolveLocationField, error, storeSubstringIndex(m_collection));
 }
 
 std::optional<SqlFilter> LocationBrowse::compile(const QString &expression,
                                                  const QueryFieldResolver &resolve,
-                                                 QString &error)
+                                                 QString &error,
+                                                 const std::optional<QuerySubstringIndex> &index)
 {
     const QueryExpression parsed = QueryExpression::parse(expression);
     if (!parsed.isValid()) {
@@ -234,6 +236,7 @@ std::optional<SqlFilter> LocationBrowse::compile(const QString &expression,
     }
     QueryCompileContext context;
     context.resolveField = resolve;
+    context.substringIndex = index;
     QueryError compileError;
     auto filter = parsed.compile(context, compileError);
     if (!filter)

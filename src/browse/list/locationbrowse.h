@@ -148,10 +148,12 @@ private:
 
 public:
     /// Compiles a query or find condition over the fields `resolve` knows; nothing (and the
-    /// reason in `error`) when it is malformed.
+    /// reason in `error`) when it is malformed. `index` narrows "contains" searches.
     static std::optional<SqlFilter> compile(const QString &expression,
                                             const QueryFieldResolver &resolve,
-                                            QString &error);
+                                            QString &error,
+                                            const std::optional<QuerySubstringIndex> &index
+                                            = std::nullopt);
 
 private:
     void busy(bool on);
