@@ -266,6 +266,33 @@ bool TextIndex::fill(SQLite::Database &db, const char *schema, int rows)
     return false;
 }
 
+qint64 TextIndex::candidates(SQLite::Database &db,
+                             const char *schema,
+                             const QString &column,
+                             const QString &text,
+                             qint64 limit)
+{
+    try {
+        SQLite::Statement st(db,
+                             utf8(QStringLiteral("SELECT count(*) FROM (SELECT rowid FROM %1.%2 "
+                                                 "WHERE %2 MATCH ? LIMIT ?)")
+                                      .arg(str(schema), str(Table))));
+        st.bind(1, utf8(matchText(column, text)));
+        st.bind(2, static_cast<int64_t>(limit + 1));
+        return st.executeStep() ? st.getColumn(0).getInt64() : -1;
+    } catch (const std::exception &) {
+        return -1;
+    }
+}
+
+qint64 TextIndex::rowEstimate(SQLite::Database &db, const char *schema)
+{
+    SQLite::Statement st(db,
+                         utf8(QStringLiteral("SELECT max(rowid) FROM %1.%2")
+                                  .arg(str(schema), str(locationsTable().sqlTable))));
+    return st.executeStep() ? st.getColumn(0).getInt64() : 0;
+}
+
 bool TextIndex::canNarrow(const QString &text)
 {
     qsizetype letters = 0;

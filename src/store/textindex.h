@@ -59,6 +59,18 @@ public:
      */
     static bool fill(SQLite::Database &db, const char *schema, int rows);
 
+    /**
+     * How many candidates the index gives for `text` in `column`, counting no further than
+     * `limit` + 1; -1 when it cannot tell.
+     */
+    static qint64 candidates(SQLite::Database &db,
+                             const char *schema,
+                             const QString &column,
+                             const QString &text,
+                             qint64 limit);
+    /// The highest row id of Locations (about the number of locations).
+    static qint64 rowEstimate(SQLite::Database &db, const char *schema);
+
     /// True when a "contains" search for `text` may be narrowed through the index.
     static bool canNarrow(const QString &text);
     /// The MATCH argument that finds the rows whose `column` may contain `text`.

@@ -36,6 +36,13 @@ QueryFieldResolver storeFieldResolver(bool qualify)
     };
 }
 
+namespace {
+// The index narrows a search when at most one location in this many may hold the text (or only
+// a few locations do).
+constexpr qint64 kMostCandidatesShare = 100;
+constexpr qint64 kMinimumCandidates = 1000;
+} // namespace
+
 std::optional<QuerySubstringIndex> storeSubstringIndex(Collection &collection, bool qualify)
 {
     if (!collection.textIndexComplete())
@@ -44,11 +51,22 @@ std::optional<QuerySubstringIndex> storeSubstringIndex(Collection &collection, b
     QuerySubstringIndex index;
     index.rowid = qualify ? table + QStringLiteral(".rowid") : QStringLiteral("rowid");
     index.table = QString::fromLatin1(TextIndex::Table);
-    index.match = [qualify, table](const QString &column, const QString &text) -> QString {
+    index.match = [&collection, qualify, table](const QString &column,
+                                                const QString &text) -> QString {
         for (const QString &c : TextIndex::columns()) {
             const QString resolved = qualify ? table + u'.' + sqlIdentifier(c) : sqlIdentifier(c);
-            if (resolved == column)
-                return TextIndex::canNarrow(text) ? TextIndex::matchText(c, text) : QString();
+            if (resolved != column)
+                continue;
+            if (!TextIndex::canNarrow(text))
+                return {};
+            // Every query of the list looks the candidates up again: for a text in many rows
+            // that costs more than reading the rows in order until a page is full.
+            const qint64 most = std::max(kMinimumCandidates,
+                                         TextIndex::rowEstimate(collection.db(), "main")
+                                             / kMostCandidatesShare);
+            if (TextIndex::candidates(collection.db(), "main", c, text, most) > most)
+                return {};
+            return TextIndex::matchText(c, text);
         }
         return {};
     };

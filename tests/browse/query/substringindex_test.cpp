@@ -222,6 +222,26 @@ TEST_F(SubstringIndexTest, SameRowsAsTheScanForEveryKindOfText)
         EXPECT_FALSE(narrowed(combined[i])) << combined[i].toStdString();
 }
 
+TEST_F(SubstringIndexTest, TextsInManyRowsAreReadInOrderInstead)
+{
+    ASSERT_TRUE(c().transaction([&]() -> StoreStatus {
+        for (int i = 0; i < 1500; ++i) {
+            const QString description = i == 700 ? u"common and unusual"_s : u"common %1"_s.arg(i);
+            if (StoreStatus s = c().locations().insert(
+                    location(u"http://m%1/"_s.arg(i, 4, 10, QLatin1Char('0')), description));
+                !s)
+                return s;
+        }
+        return {};
+    }));
+    // Looking up 1500 candidates for every page would cost more than reading until one is full.
+    EXPECT_FALSE(narrowed(u"URL:Description CONTAINS 'common'"_s));
+    EXPECT_TRUE(narrowed(u"URL:Description CONTAINS 'unusual'"_s));
+    EXPECT_TRUE(narrowed(u"URL:Description CONTAINS 'common 12'"_s)); // 11 rows
+    EXPECT_EQ(rows(u"URL:Description CONTAINS 'unusual'"_s, true), QStringList{u"http://m0700/"_s});
+    EXPECT_EQ(rows(u"URL:Description CONTAINS 'common'"_s, true).size(), 1000); // one page
+}
+
 TEST(SubstringIndexFolding, EveryLetterTheScanTakesForANarrowedLetterIsFoundByTheIndex)
 {
     // For each letter a narrowed search may hold, every code point PK_CONTAINS takes as equal
