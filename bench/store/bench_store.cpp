@@ -113,6 +113,11 @@ int build(const QString &folder, int rows)
         return 1;
     if (!fillTextIndex(c))
         return 1;
+    for (int i = 0; i < kCategories; ++i) {
+        const QString name = QStringLiteral("Category %1").arg(i);
+        if (!c.categories().exists(name) && !check(c.categories().insert({name, 0, {}}), "category"))
+            return 1;
+    }
     const qint64 have = c.locations().count();
     if (have >= rows) {
         std::printf("collection: %lld locations in %s (reused)\n",
@@ -122,11 +127,6 @@ int build(const QString &folder, int rows)
     }
     QElapsedTimer t;
     t.start();
-    for (int i = 0; i < kCategories; ++i) {
-        const QString name = QStringLiteral("Category %1").arg(i);
-        if (!c.categories().exists(name) && !check(c.categories().insert({name, 0, {}}), "category"))
-            return 1;
-    }
     std::mt19937 rng(42);
     int i = int(have);
     while (i < rows) {

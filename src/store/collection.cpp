@@ -25,6 +25,7 @@
 
 #include <sqlite3.h>
 
+#include <climits>
 #include <cstring>
 #include <stdexcept>
 
@@ -37,6 +38,9 @@ constexpr const char kOwnerValue[] = "Pk.Owner/7Hq2-Wd9x-Lm4R-c83V-Ty6Zb";
 static_assert(sizeof(kOwnerValue) - 1 == 34);
 
 constexpr int kBusyTimeoutMs = 3000;
+// Inserts into Locations within one transaction after which the substring index takes the new
+// rows in one pass at the commit rather than one at a time.
+constexpr int kDeferIndexAfter = 200;
 // A modest page cache keeps an open collection of a million locations small in memory; a write
 // transaction may use more, since a batch touches pages all over the keys, and gives it back at
 // its end.
@@ -556,6 +560,19 @@ void Collection::prepareTextIndex()
     m_statements.clear();
 }
 
+void Collection::locationInserted()
+{
+    if (m_txDepth == 0 || m_textIndexDeferred || ++m_txLocationInserts != kDeferIndexAfter)
+        return;
+    try {
+        inSavepoint(*m_db, [&] {
+            m_textIndexDeferred = TextIndex::defer(*m_db, schemaName(CollectionFile::Data));
+        });
+    } catch (const std::exception &e) {
+        qWarning("Pathkeep: substring index kept row by row: %s", e.what());
+    }
+}
+
 bool Collection::textIndexComplete()
 {
     if (!isOpen(CollectionFile::Data))
@@ -818,6 +835,20 @@ StoreStatus Collection::transaction(const std::function<StoreStatus()> &work)
     }
     --m_txDepth;
     ++m_categoriesGeneration;
+    if (outer && result && m_textIndexDeferred) {
+        // The batch's new rows go into the substring index in one pass, in its transaction.
+        // Should that fail, the index stays marked as filling and is not used until filled.
+        try {
+            while (!TextIndex::fill(*m_db, schemaName(CollectionFile::Data), INT_MAX)) {
+            }
+        } catch (const std::exception &e) {
+            qWarning("Pathkeep: substring index left to fill later: %s", e.what());
+        }
+    }
+    if (outer) {
+        m_textIndexDeferred = false;
+        m_txLocationInserts = 0;
+    }
     auto idle = [this] {
         try {
             m_db->exec(kIdleCache);

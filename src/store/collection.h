@@ -131,6 +131,9 @@ public:
      * `complete` tells whether the index is complete (or there is none to fill).
      */
     StoreStatus fillTextIndex(int rows, bool &complete);
+    /// Told by LocationManager after each insert: a batch of many has its new rows indexed in
+    /// one pass when it commits.
+    void locationInserted();
 
     /// Schema version stored for a table (0 when the table's file is not open).
     int storedVersion(const TableDef &table);
@@ -191,6 +194,8 @@ private:
     int m_txDepth = 0;
     quint64 m_categoriesGeneration = 0;
     bool m_textIndexWanted = true;
+    int m_txLocationInserts = 0;      ///< in the current outer transaction
+    bool m_textIndexDeferred = false; ///< the transaction's new rows are indexed at its commit
 
     std::unique_ptr<LocationManager> m_locations;
     std::unique_ptr<CategoryManager> m_categories;

@@ -119,7 +119,10 @@ StoreStatus LocationManager::insert(const LocationRecord &record)
     if (StoreStatus s = validate(r); !s)
         return s;
     static const QString stSql = TableAccess::insertSql(table());
-    return RowAccess::insert(m_collection, table(), stSql, values);
+    StoreStatus s = RowAccess::insert(m_collection, table(), stSql, values);
+    if (s)
+        m_collection.locationInserted();
+    return s;
 }
 
 StoreStatus LocationManager::change(const QString &originalLocation, const LocationRecord &record)

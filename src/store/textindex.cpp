@@ -293,6 +293,27 @@ qint64 TextIndex::rowEstimate(SQLite::Database &db, const char *schema)
     return st.executeStep() ? st.getColumn(0).getInt64() : 0;
 }
 
+bool TextIndex::defer(SQLite::Database &db, const char *schema)
+{
+    if (state(db, schema) != State::Complete)
+        return false;
+    SQLite::Statement last(db,
+                           utf8(QStringLiteral("SELECT coalesce(max(rowid), 0) FROM %1.%2")
+                                    .arg(str(schema), str(locationsTable().sqlTable))));
+    last.executeStep();
+    setMeta(db, schema, str(kFilledKey), QString::number(last.getColumn(0).getInt64()));
+    dropTriggers(db, schema);
+    createTriggers(db, schema, true);
+    return true;
+}
+
+QString TextIndex::pendingCondition(const QString &rowid, const char *schema)
+{
+    return QStringLiteral("%1 > coalesce((SELECT CAST(Value AS INTEGER) FROM %2.%3 WHERE Name = "
+                          "'%4'), 9223372036854775807)")
+        .arg(rowid, str(schema), str(SchemaManager::MetaTable), str(kFilledKey));
+}
+
 bool TextIndex::canNarrow(const QString &text)
 {
     qsizetype letters = 0;

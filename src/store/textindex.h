@@ -71,6 +71,16 @@ public:
     /// The highest row id of Locations (about the number of locations).
     static qint64 rowEstimate(SQLite::Database &db, const char *schema);
 
+    /**
+     * Leaves the rows added from now on to fill(), for a batch that adds many: the triggers add
+     * rows to the index one statement at a time, which costs a flush of the index each, while
+     * fill() adds them all in one pass. Only from Complete; false when nothing changed. Call
+     * inside the batch's transaction.
+     */
+    static bool defer(SQLite::Database &db, const char *schema);
+    /// An SQL condition true for the rows (row id `rowid`) the index may not hold yet.
+    static QString pendingCondition(const QString &rowid, const char *schema);
+
     /// True when a "contains" search for `text` may be narrowed through the index.
     static bool canNarrow(const QString &text);
     /// The MATCH argument that finds the rows whose `column` may contain `text`.

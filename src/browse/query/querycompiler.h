@@ -35,6 +35,8 @@ struct QuerySubstringIndex
 {
     QString rowid; ///< the row id of the searched table, e.g. `rowid` or `"Locations".rowid`
     QString table; ///< the index table, queried as `table MATCH ?`
+    /// A condition for rows the index may not hold yet (added since), taken as candidates too.
+    QString pending;
     /// The MATCH argument for rows whose column (as resolved) may contain `text`; empty when
     /// the column is not indexed or the text cannot be looked up.
     std::function<QString(const QString &column, const QString &text)> match;

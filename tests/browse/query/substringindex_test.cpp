@@ -332,6 +332,46 @@ TEST_F(SubstringIndexTest, WritersKeepTheIndexRight)
     EXPECT_EQ(rows(after, true), rows(after, false));
 }
 
+TEST_F(SubstringIndexTest, BatchIndexesItsNewRowsInOnePassAtItsCommit)
+{
+    ASSERT_TRUE(c().locations().insert(location(u"http://before/"_s, u"batch word old"_s)));
+    const QString query = u"URL:Description CONTAINS 'batch word'"_s;
+    ASSERT_TRUE(narrowed(query));
+    const std::optional<SqlFilter> compiled = compile(query, true);
+    ASSERT_TRUE(compiled);
+    auto run = [&](const SqlFilter &filter) {
+        View view(c(), Keys::urlLocation());
+        view.setFilter(filter);
+        ViewPage page;
+        EXPECT_TRUE(view.firstPage(2000, page));
+        return page.rows.size();
+    };
+    auto batch = [&](int first, bool keep) {
+        return c().transaction([&]() -> StoreStatus {
+            for (int i = first; i < first + 500; ++i) {
+                if (StoreStatus s = c().locations().insert(
+                        location(u"http://batch%1/"_s.arg(i), u"batch word %1"_s.arg(i)));
+                    !s)
+                    return s;
+            }
+            // The new rows are not in the index yet, and a filter made before still finds them.
+            EXPECT_EQ(TextIndex::state(c().db(), "main"), TextIndex::State::Filling);
+            EXPECT_EQ(run(*compiled), size_t(first + 501));
+            return keep ? StoreStatus{} : StoreStatus::failure(StoreError::Other, u"undo"_s);
+        });
+    };
+    ASSERT_TRUE(batch(0, true));
+    EXPECT_TRUE(c().textIndexComplete());
+    expectIndexMatchesLocations();
+    EXPECT_EQ(run(*compiled), 501u);
+    // A batch undone takes its rows and the deferral with it.
+    EXPECT_FALSE(batch(500, false));
+    EXPECT_TRUE(c().textIndexComplete());
+    expectIndexMatchesLocations();
+    EXPECT_EQ(rows(query, true), rows(query, false));
+    EXPECT_EQ(rows(query, true).size(), 501);
+}
+
 TEST_F(SubstringIndexTest, ExistingCollectionIsIndexedInStepsWhileItIsWritten)
 {
     open(false); // a collection written without the index
