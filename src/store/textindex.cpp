@@ -307,11 +307,14 @@ bool TextIndex::defer(SQLite::Database &db, const char *schema)
     return true;
 }
 
-QString TextIndex::pendingCondition(const QString &rowid, const char *schema)
+QString TextIndex::pendingRows(const char *schema)
 {
-    return QStringLiteral("%1 > coalesce((SELECT CAST(Value AS INTEGER) FROM %2.%3 WHERE Name = "
-                          "'%4'), 9223372036854775807)")
-        .arg(rowid, str(schema), str(SchemaManager::MetaTable), str(kFilledKey));
+    return QStringLiteral("SELECT rowid FROM %1.%2 WHERE rowid > coalesce((SELECT CAST(Value AS "
+                          "INTEGER) FROM %1.%3 WHERE Name = '%4'), 9223372036854775807)")
+        .arg(str(schema),
+             str(locationsTable().sqlTable),
+             str(SchemaManager::MetaTable),
+             str(kFilledKey));
 }
 
 bool TextIndex::canNarrow(const QString &text)

@@ -78,8 +78,8 @@ public:
      * inside the batch's transaction.
      */
     static bool defer(SQLite::Database &db, const char *schema);
-    /// An SQL condition true for the rows (row id `rowid`) the index may not hold yet.
-    static QString pendingCondition(const QString &rowid, const char *schema);
+    /// A SELECT of the row ids of the locations the index may not hold yet (none when complete).
+    static QString pendingRows(const char *schema);
 
     /// True when a "contains" search for `text` may be narrowed through the index.
     static bool canNarrow(const QString &text);

@@ -333,11 +333,11 @@ bool Compiler::search(const QueryNode &node, QString &out)
         // Candidates from the substring index first; PK_CONTAINS still decides.
         if (const QString match = narrowing(node, *left, *right); !match.isEmpty()) {
             const QuerySubstringIndex &index = *m_context.substringIndex;
-            out += QStringLiteral("(") + index.rowid + QStringLiteral(" IN (SELECT rowid FROM ")
-                   + index.table + QStringLiteral(" WHERE ") + index.table
-                   + QStringLiteral(" MATCH ") + bind(match) + u')';
+            out += index.rowid + QStringLiteral(" IN (SELECT rowid FROM ") + index.table
+                   + QStringLiteral(" WHERE ") + index.table + QStringLiteral(" MATCH ")
+                   + bind(match);
             if (!index.pending.isEmpty())
-                out += QStringLiteral(" OR ") + index.pending;
+                out += QStringLiteral(" UNION ALL ") + index.pending;
             out += QStringLiteral(") AND ");
         }
     }

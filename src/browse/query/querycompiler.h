@@ -35,7 +35,7 @@ struct QuerySubstringIndex
 {
     QString rowid; ///< the row id of the searched table, e.g. `rowid` or `"Locations".rowid`
     QString table; ///< the index table, queried as `table MATCH ?`
-    /// A condition for rows the index may not hold yet (added since), taken as candidates too.
+    /// A SELECT of the row ids the index may not hold yet (added since), candidates too.
     QString pending;
     /// The MATCH argument for rows whose column (as resolved) may contain `text`; empty when
     /// the column is not indexed or the text cannot be looked up.

@@ -51,7 +51,7 @@ std::optional<QuerySubstringIndex> storeSubstringIndex(Collection &collection, b
     QuerySubstringIndex index;
     index.rowid = qualify ? table + QStringLiteral(".rowid") : QStringLiteral("rowid");
     index.table = QString::fromLatin1(TextIndex::Table);
-    index.pending = TextIndex::pendingCondition(index.rowid, "main");
+    index.pending = TextIndex::pendingRows("main");
     index.match = [&collection, qualify, table](const QString &column,
                                                 const QString &text) -> QString {
         for (const QString &c : TextIndex::columns()) {
