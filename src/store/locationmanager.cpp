@@ -129,25 +129,12 @@ StoreStatus LocationManager::changeIfUnchanged(const QString &originalLocation,
                                                const LocationRecord &expected,
                                                const LocationRecord &record)
 {
-    return m_collection.transaction([&]() -> StoreStatus {
-        LocationRecord stored;
-        StoreStatus s = get(originalLocation, stored);
-        if (s.error == StoreError::RecordNotFound) {
-            s.catalogueNumber = Msg::ChangedOrDeletedElsewhere;
-            s.context.errorText = s.text;
-            return s;
-        }
-        if (!s)
-            return s;
-        if (prepared(stored) != prepared(expected)) {
-            s = StoreStatus::failure(StoreError::ChangedElsewhere,
-                                     QStringLiteral("The location was changed by another program"));
-            s.catalogueNumber = Msg::ChangedElsewhereShown;
-            s.context.file = QString::fromLatin1(table().sqlTable);
-            return s;
-        }
-        return change(originalLocation, record);
-    });
+    return RowAccess::writeIfUnchanged(
+        m_collection,
+        table(),
+        expected,
+        [&](LocationRecord &stored) { return get(originalLocation, stored); },
+        [&] { return change(originalLocation, record); });
 }
 
 StoreStatus LocationManager::remove(const QString &location)
