@@ -18,7 +18,6 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QShortcut>
 #include <QTabWidget>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -118,15 +117,14 @@ CategoryFormDialog::CategoryFormDialog(FormsContext context,
     layout->addWidget(buttons);
     FormsUi::addTabSwitching(m_tabs, this);
 
-    // Ctrl+H recalls the user's changes after a save found the category changed elsewhere.
-    auto *recall = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_H), this);
-    connect(recall, &QShortcut::activated, this, [this] {
-        if (!m_form.canRecallChanges())
-            return;
-        takeEntries();
-        m_form.recallChanges();
-        showRecord();
-    });
+    FormsUi::addRecallShortcut(
+        this,
+        [this] { return m_form.canRecallChanges(); },
+        [this] {
+            takeEntries();
+            m_form.recallChanges();
+            showRecord();
+        });
 
     resize(520, 380);
     FormsUi::keepPosition(this, m_context.positionIni, CategoryForm::procedure(variant));

@@ -10,7 +10,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QShortcut>
 #include <QVBoxLayout>
 
 namespace pk {
@@ -63,15 +62,14 @@ CatHtmlDialog::CatHtmlDialog(FormsContext context,
     layout->addLayout(top);
     layout->addWidget(m_html, 1);
     layout->addWidget(buttons);
-    // Ctrl+H recalls the user's changes after a save found the snippet changed elsewhere.
-    auto *recall = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_H), this);
-    connect(recall, &QShortcut::activated, this, [this] {
-        if (!m_form.canRecallChanges())
-            return;
-        takeEntries();
-        m_form.recallChanges();
-        showRecord();
-    });
+    FormsUi::addRecallShortcut(
+        this,
+        [this] { return m_form.canRecallChanges(); },
+        [this] {
+            takeEntries();
+            m_form.recallChanges();
+            showRecord();
+        });
 
     showRecord();
     resize(520, 420);
