@@ -899,3 +899,39 @@ TEST_F(FormsLogic, CategoryAndSnippetSavesOverAnotherProgramsChangeAreRefusedAnd
     ASSERT_TRUE(m_collection->catHtml().get(u"News"_s, u"After Category"_s, moved).ok());
     EXPECT_EQ(moved.HTMLtoAdd, u"<b>"_s);
 }
+
+TEST_F(FormsLogic, RowsTheFormDidNotEditKeepAnotherProgramsChangesAlsoWhenTheAddressMoves)
+{
+    const QString address = u"http://rows.test/"_s;
+    addLocation(address, u"News"_s);
+    for (const char *word : {"alpha", "beta"}) {
+        KeywordRecord k{address, 0, QString::fromLatin1(word)};
+        ASSERT_TRUE(m_collection->keywords().insert(k).ok());
+    }
+    DetailRecord d{address, 0, u"Label"_s, u"Value"_s};
+    ASSERT_TRUE(m_collection->details().insert(d).ok());
+
+    LocationForm mine(*m_collection, m_ui, m_errors, FormRequest::Change, address);
+    ASSERT_TRUE(mine.load());
+    // Another program changes a keyword and the detail after the form read them.
+    Collection other(m_temp.folder());
+    ASSERT_TRUE(other.openAll(false).ok());
+    ASSERT_TRUE(other.keywords().change(address, 1, {address, 1, u"ALPHA"_s}).ok());
+    ASSERT_TRUE(other.details().change(address, 1, {address, 1, u"Label"_s, u"Theirs"_s}).ok());
+
+    // I edit the second keyword and move the location to a new address.
+    mine.changeKeyword(1, u"gamma"_s);
+    mine.record().Location = u"http://rows.test/moved"_s;
+    ASSERT_TRUE(mine.save());
+    std::vector<KeywordRecord> keywords;
+    ASSERT_TRUE(m_collection->keywords().list(u"http://rows.test/moved"_s, keywords).ok());
+    ASSERT_EQ(keywords.size(), 2u);
+    EXPECT_EQ(keywords[0].Keyword, u"ALPHA"_s);
+    EXPECT_EQ(keywords[1].Keyword, u"gamma"_s);
+    std::vector<DetailRecord> details;
+    ASSERT_TRUE(m_collection->details().list(u"http://rows.test/moved"_s, details).ok());
+    ASSERT_EQ(details.size(), 1u);
+    EXPECT_EQ(details[0].DataValue, u"Theirs"_s);
+    ASSERT_TRUE(m_collection->keywords().list(address, keywords).ok());
+    EXPECT_TRUE(keywords.empty());
+}
