@@ -95,6 +95,13 @@ public:
 
     /// The shared connection (views and batch work). Valid after the first open().
     SQLite::Database &db();
+    /**
+     * A new read-only connection to the files open on this one, under the same schema names and
+     * with the same collation and functions: for reading on another thread. It sees what was
+     * committed, not this connection's open transaction. Null (and the reason in `status`) when
+     * the location file is not open or the connection cannot be made.
+     */
+    std::unique_ptr<SQLite::Database> openReader(StoreStatus &status) const;
     /// A prepared statement kept for the life of the connection; reset before it is returned.
     SQLite::Statement &statement(const QString &sql);
 
