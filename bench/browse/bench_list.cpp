@@ -271,6 +271,15 @@ int main(int argc, char *argv[])
         const QString line = QStringLiteral("  scroll-bar drag under it (worst of 3)");
         report(qPrintable(line), worstDrag, 100);
     }
+    // Find along a heading order without an index, read backwards.
+    browse.sortByColumn(LocationColumns::Comments, true);
+    browse.model().pager().waitForOrder();
+    t.restart();
+    const int foundSorted = browse.find(QStringLiteral("MATCH(URL:Description,'*page 999999',17)"),
+                                        true,
+                                        0);
+    report("Find with MATCH under Comments descending", ms(t), 1000);
+    std::printf("  found row %d\n", foundSorted);
     browse.setTab(0);
 
     t.restart();

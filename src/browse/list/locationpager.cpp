@@ -5,12 +5,17 @@
 #include "browse/list/locationcolumns.h"
 #include "store/collection.h"
 #include "store/fields.h"
+#include "store/tableaccess.h"
 #include "store/viewcursor.h"
+
+#include <SQLiteCpp/Column.h>
+#include <SQLiteCpp/Statement.h>
 
 #include <algorithm>
 #include <array>
 #include <span>
 #include <string>
+#include <unordered_set>
 
 namespace pk {
 
@@ -524,10 +529,79 @@ qint64 LocationPager::rowOfRowId(qint64 rowId)
     return before < 0 ? -1 : keyRow(before);
 }
 
+StoreStatus LocationPager::matchingIds(const SqlFilter &where,
+                                       bool wholeTable,
+                                       std::unordered_set<qint64> &out)
+{
+    out.clear();
+    const TableDef &table = *m_key->table();
+    const QString sql = QStringLiteral("SELECT rowid FROM ") + QString::fromLatin1(table.schema)
+                        + QLatin1Char('.') + QString::fromLatin1(table.sqlTable)
+                        + (wholeTable ? QStringLiteral(" NOT INDEXED") : QString())
+                        + QStringLiteral(" WHERE ") + where.where;
+    try {
+        SQLite::Statement st(m_collection.db(), sql.toStdString());
+        TableAccess::bindAll(st, where.bindings);
+        while (st.executeStep())
+            out.insert(st.getColumn(0).getInt64());
+    } catch (const std::exception &e) {
+        return TableAccess::readError(e, table);
+    }
+    return {};
+}
+
+std::optional<qint64> LocationPager::findNextById(const OrderReader::Ids &ids,
+                                                  const SqlFilter &condition,
+                                                  qint64 afterRow,
+                                                  StoreStatus &status)
+{
+    const qint64 count = qint64(ids.size());
+    const qint64 from = std::max<qint64>(afterRow + 1, 0);
+    const auto firstOf = [&](const std::unordered_set<qint64> &found, qint64 begin, qint64 end) {
+        for (qint64 row = begin; row < end; ++row)
+            if (found.count(ids[std::size_t(keyRow(row))]))
+                return std::optional<qint64>(row);
+        return std::optional<qint64>();
+    };
+    // Near: the next rows of the list, checked in one statement.
+    const qint64 nearEnd = std::min(count, from + NearSearchRows);
+    std::unordered_set<qint64> found;
+    if (from < nearEnd) {
+        QStringList near;
+        for (qint64 row = from; row < nearEnd; ++row)
+            near << QString::number(ids[std::size_t(keyRow(row))]);
+        SqlFilter within = condition;
+        within.where = QLatin1Char('(') + condition.where + QStringLiteral(") AND rowid IN (")
+                       + near.join(QLatin1Char(',')) + QLatin1Char(')');
+        status = matchingIds(within, false, found);
+        if (!status)
+            return std::nullopt;
+        if (const auto row = firstOf(found, from, nearEnd))
+            return row;
+    }
+    if (nearEnd >= count)
+        return std::nullopt;
+    // Far: every match in one pass over the table, then the first of them along the order.
+    SqlFilter all = condition;
+    if (!m_filter.isEmpty()) {
+        all.where = QLatin1Char('(') + m_filter.where + QStringLiteral(") AND (") + condition.where
+                    + QLatin1Char(')');
+        all.bindings = m_filter.bindings + condition.bindings;
+    }
+    status = matchingIds(all, true, found);
+    if (!status || found.empty())
+        return std::nullopt;
+    return firstOf(found, nearEnd, count);
+}
+
 std::optional<qint64> LocationPager::findNext(const SqlFilter &condition,
                                               qint64 afterRow,
                                               StoreStatus &status)
 {
+    status = {};
+    if (const OrderReader::Ids *ids = orderIds(true))
+        return findNextById(*ids, condition, afterRow, status);
+
     ViewPosition from;
     const Row *current = afterRow >= 0 ? row(afterRow) : nullptr;
     if (current) {

@@ -12,6 +12,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <unordered_set>
 #include <vector>
 
 namespace pk {
@@ -138,6 +139,14 @@ private:
     /// The order's ids; waits for a read under way when `wait`. Null when there are none.
     const OrderReader::Ids *orderIds(bool wait);
     bool loadChunkById(int index, const OrderReader::Ids &ids, Chunk &out);
+    /// The row ids of the rows that satisfy `where`; `wholeTable` reads the table in one pass.
+    StoreStatus matchingIds(const SqlFilter &where, bool wholeTable,
+                            std::unordered_set<qint64> &out);
+    /// findNext() along the order's ids, in either direction.
+    std::optional<qint64> findNextById(const OrderReader::Ids &ids,
+                                       const SqlFilter &condition,
+                                       qint64 afterRow,
+                                       StoreStatus &status);
     void startOrderRead();
     /// Reads the chunk holding `keyOrderRow` from `position`, the place of that row.
     void seed(qint64 keyOrderRow, const ViewPosition &position);

@@ -255,7 +255,8 @@ TEST_F(BrowseFixture, ALongListsOrderReadOnAnotherThreadGivesEveryPlaceAndRow)
                                QStringLiteral("Zeta \u00df"),
                                QStringLiteral("banana")};
     std::mt19937 rng(7);
-    fill(900, [&](int, LocationRecord &r) {
+    constexpr int n = 2500; // more than Find checks near the highlighted row
+    fill(n, [&](int, LocationRecord &r) {
         r.Comments = words[rng() % words.size()] + QString::number(rng() % 3);
     });
     browse().model().pager().setWaitLimit(0); // go on while the ids are read, as at any size
@@ -268,7 +269,7 @@ TEST_F(BrowseFixture, ALongListsOrderReadOnAnotherThreadGivesEveryPlaceAndRow)
     std::vector<Entry> expected;
     browse().refresh();
     ASSERT_TRUE(browse().model().pager().waitForOrder());
-    for (int row = 0; row < 900; ++row) {
+    for (int row = 0; row < n; ++row) {
         const LocationPager::Row *r = browse().model().rowAt(row);
         ASSERT_NE(r, nullptr);
         expected.push_back({r->record.Comments.toUtf8(), r->rowId});
@@ -287,19 +288,42 @@ TEST_F(BrowseFixture, ALongListsOrderReadOnAnotherThreadGivesEveryPlaceAndRow)
         }
         ASSERT_TRUE(pager.waitForOrder());
         EXPECT_FALSE(pager.orderPending());
-        for (int row : {0, 1, 450, 899, 300, 128, 127}) {
-            const Entry &want = expected[std::size_t(descending ? 899 - row : row)];
+        for (int row : {0, 1, 450, n - 1, 300, 128, 127, 2100}) {
+            const Entry &want = expected[std::size_t(descending ? n - 1 - row : row)];
             const LocationPager::Row *r = pager.row(row);
             ASSERT_NE(r, nullptr) << row;
             EXPECT_EQ(r->rowId, want.rowId) << "row " << row << (descending ? " descending" : "");
             EXPECT_EQ(pager.rowOfRowId(want.rowId), row);
         }
+        // Find goes along the order shown, near rows first and then the whole table.
+        const auto nextZebra = [&](int after) -> qint64 {
+            for (int row = after + 1; row < n; ++row) {
+                const Entry &e = expected[std::size_t(descending ? n - 1 - row : row)];
+                if (e.comments.startsWith("zebra"))
+                    return row;
+            }
+            return -1;
+        };
+        for (int after : {-1, 0, 10, 600, 1900, n - 2}) {
+            StoreStatus status;
+            const std::optional<qint64> found
+                = pager.findNext({QStringLiteral("Comments LIKE ?"), {QStringLiteral("zebra%")}},
+                                 after,
+                                 status);
+            EXPECT_TRUE(status.ok());
+            EXPECT_EQ(found.value_or(-1), nextZebra(after)) << "after " << after;
+        }
+        const qint64 farId = expected[std::size_t(descending ? n - 1 - 2300 : 2300)].rowId;
+        StoreStatus status;
+        EXPECT_EQ(pager.findNext({QStringLiteral("rowid = ?"), {farId}}, 0, status).value_or(-1),
+                  2300);
+        EXPECT_FALSE(pager.findNext({QStringLiteral("rowid = ?"), {farId}}, 2300, status));
         int visited = 0;
         EXPECT_TRUE(pager.forEach([&](const LocationPager::Row &r) {
             EXPECT_EQ(r.rowId, expected[std::size_t(visited++)].rowId);
             return true;
         }));
-        EXPECT_EQ(visited, 900);
+        EXPECT_EQ(visited, n);
     }
 
     // A key order: places and jumps from the ids agree with reading by key.
@@ -311,8 +335,8 @@ TEST_F(BrowseFixture, ALongListsOrderReadOnAnotherThreadGivesEveryPlaceAndRow)
     EXPECT_EQ(pager.rowOfRowId(pager.row(333)->rowId), 333);
     browse().sortByColumn(LocationColumns::Description, true);
     ASSERT_TRUE(pager.waitForOrder());
-    EXPECT_EQ(description(0), QStringLiteral("Site 0899"));
-    EXPECT_EQ(description(612), QStringLiteral("Site 0287"));
+    EXPECT_EQ(description(0), QStringLiteral("Site 2499"));
+    EXPECT_EQ(description(612), QStringLiteral("Site 1887"));
     EXPECT_EQ(pager.rowOfRowId(pager.row(612)->rowId), 612);
 }
 
