@@ -104,7 +104,11 @@ LocationPager::LocationPager(Collection &collection)
     , m_order(collection)
 {}
 
-LocationPager::~LocationPager() = default;
+LocationPager::~LocationPager()
+{
+    // The read's end calls the handler, which goes before the reader among the members.
+    m_order.stop();
+}
 
 LocationPager::Order LocationPager::sortKey(int column, bool descending)
 {
