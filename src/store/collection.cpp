@@ -699,6 +699,11 @@ Collection::DataVersion Collection::dataVersion()
     return version;
 }
 
+qint64 Collection::ownChanges() const
+{
+    return m_db ? qint64(sqlite3_total_changes64(m_db->getHandle())) : 0;
+}
+
 int Collection::storedVersion(const TableDef &table)
 {
     if (!isOpen(fileOf(table)))

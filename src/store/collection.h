@@ -118,6 +118,10 @@ public:
     using DataVersion = std::array<qint64, 3>;
     DataVersion dataVersion();
 
+    /// Rows this connection inserted, changed or deleted since it opened: with dataVersion(),
+    /// tells whether anything may have changed since an earlier look.
+    qint64 ownChanges() const;
+
     /// Schema version stored for a table (0 when the table's file is not open).
     int storedVersion(const TableDef &table);
 

@@ -184,10 +184,22 @@ StoreStatus LocationPager::reload()
         m_keyExprs << term;
     }
 
-    qint64 count = 0;
-    StoreStatus status = view->count(count);
-    if (!status)
-        return status;
+    // A heading or tab on the same rows reuses the count: under a query it reads the table.
+    Counted now{m_filter, m_collection.dataVersion(), m_collection.ownChanges()};
+    const bool same = m_counted.ownChanges >= 0 && m_counted.version == now.version
+                      && m_counted.ownChanges == now.ownChanges
+                      && m_counted.filter.where == now.filter.where
+                      && m_counted.filter.bindings == now.filter.bindings;
+    qint64 count = same ? m_countedRows : 0;
+    StoreStatus status;
+    if (!same) {
+        m_counted = {};
+        status = view->count(count);
+        if (!status)
+            return status;
+        m_counted = std::move(now);
+        m_countedRows = count;
+    }
     m_count = count;
     if (count < LoadAllLimit) {
         ViewPage page;

@@ -9,6 +9,7 @@
 
 #include <QVariantList>
 
+#include <array>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -172,6 +173,14 @@ private:
     bool m_indexed = true; ///< an index gives the order: rows can be read by key meanwhile
     int m_orderRetries = 0;
     qint64 m_waitLimit = DefaultWaitLimit;
+    /// What the last count counted: a new order of the same rows needs no new count.
+    struct Counted
+    {
+        SqlFilter filter;
+        std::array<qint64, 3> version{};
+        qint64 ownChanges = -1;
+    } m_counted;
+    qint64 m_countedRows = 0;
     std::function<void()> m_orderReady;
 };
 

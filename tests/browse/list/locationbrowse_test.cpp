@@ -376,6 +376,33 @@ TEST_F(BrowseFixture, ALocateAsksAgainWhileTheOrderIsReadAndListsInATransactionG
     EXPECT_TRUE(status.ok());
 }
 
+TEST_F(BrowseFixture, ANewOrderOfTheSameRowsKeepsItsCountOnlyWhileNothingChanged)
+{
+    fill(400);
+    ASSERT_TRUE(browse().applyQuery(QStringLiteral("URL:Category = 'Cat1'")));
+    EXPECT_EQ(browse().model().count(), 133);
+    browse().sortByColumn(LocationColumns::Comments, true);
+    EXPECT_EQ(browse().model().count(), 133);
+    // A change by this connection, then one by another program, is counted.
+    LocationRecord r;
+    r.Location = QStringLiteral("http://added.example/");
+    r.Description = QStringLiteral("Added");
+    r.Category = QStringLiteral("Cat1");
+    ASSERT_TRUE(m_collection->locations().insert(r).ok());
+    browse().sortByColumn(LocationColumns::Comments, false);
+    EXPECT_EQ(browse().model().count(), 134);
+    EXPECT_EQ(browse().model().rowAt(133)->record.Description, QStringLiteral("Added"));
+    {
+        Collection other(m_temp.folder());
+        ASSERT_TRUE(other.openAll(false).ok());
+        ASSERT_TRUE(other.locations().remove(r.Location).ok());
+    }
+    browse().setTab(2);
+    EXPECT_EQ(browse().model().count(), 133);
+    browse().resetQuery();
+    EXPECT_EQ(browse().model().count(), 400);
+}
+
 TEST_F(BrowseFixture, HeadingClicksSortAscendingFirstAndTurnRoundOnTheSameHeading)
 {
     fill(20);
