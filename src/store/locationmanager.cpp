@@ -137,6 +137,26 @@ StoreStatus LocationManager::changeIfUnchanged(const QString &originalLocation,
         [&] { return change(originalLocation, record); });
 }
 
+StoreStatus LocationManager::changeFields(const QString &originalLocation,
+                                          const LocationRecord &before,
+                                          const LocationRecord &after)
+{
+    return m_collection.transaction([&]() -> StoreStatus {
+        LocationRecord stored;
+        if (StoreStatus s = get(originalLocation, stored); !s)
+            return s;
+        const QVariantList was = RecordIo::values(prepared(before));
+        const QVariantList now = RecordIo::values(prepared(after));
+        QVariantList merged = RecordIo::values(stored);
+        for (qsizetype i = 0; i < merged.size() && i < was.size() && i < now.size(); ++i)
+            if (now[i] != was[i])
+                merged[i] = now[i];
+        LocationRecord record;
+        RecordIo::assign(merged, record);
+        return change(originalLocation, record);
+    });
+}
+
 StoreStatus LocationManager::remove(const QString &location)
 {
     static const QString stSql
