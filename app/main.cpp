@@ -71,6 +71,8 @@ int main(int argc, char *argv[])
         return EXIT_SUCCESS;
 
     frame.open();
+    // Damage in the collection's files is looked for in the background, once the frame shows.
+    shell.checkCollectionFiles();
     frame.showSplash();
     int result = app.exec();
     if (pk::TerminationRequest::isRequested()) {

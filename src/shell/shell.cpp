@@ -36,6 +36,7 @@ Shell::Shell(UserInterface &ui)
     , m_opener(ui, [this](const QString &endText) { halt(endText); })
     , m_collection(std::make_unique<Collection>(collectionFolder()))
     , m_textIndexFiller([this] { return m_collection.get(); })
+    , m_fileCheck(ui, m_pathkeepIni)
     , m_halt([](const QString &endText) {
         std::fprintf(stderr, "pathkeep: %s\n", endText.toLocal8Bit().constData());
         std::exit(EXIT_FAILURE);
@@ -131,6 +132,7 @@ bool Shell::switchCollection(const QString &folder)
                      UserInterface::Icon::Critical);
         return false;
     }
+    m_fileCheck.stop();
     m_collection->close();
     m_collection = std::make_unique<Collection>(collectionFolder());
     m_settings.setCollection(m_collection.get());
@@ -140,6 +142,8 @@ bool Shell::switchCollection(const QString &folder)
     m_settings.readAll();
     if (m_folderChanged)
         m_folderChanged();
+    if (!m_halted)
+        checkCollectionFiles();
     return !m_halted;
 }
 
@@ -229,6 +233,17 @@ bool Shell::openCollection()
     if (m_openStartupList)
         m_openStartupList();
     return true;
+}
+
+void Shell::checkCollectionFiles()
+{
+    QStringList files;
+    for (const CollectionFile f :
+         {CollectionFile::Data, CollectionFile::Categories, CollectionFile::CatHtml}) {
+        if (m_collection->isOpen(f))
+            files << m_collection->filePath(f);
+    }
+    m_fileCheck.start(files);
 }
 
 void Shell::saveIni()

@@ -3,6 +3,7 @@
 #include "framework/errormanager.h"
 #include "platform/inifile.h"
 #include "platform/registry.h"
+#include "shell/collectionfilecheck.h"
 #include "shell/fileopener.h"
 #include "shell/settingsmanager.h"
 #include "shell/textindexfiller.h"
@@ -95,6 +96,10 @@ public:
     /// close (nothing changes then), the folder could not be entered or the program was halted.
     bool switchCollection(const QString &folder);
 
+    /// Starts the background damage check of the open collection's files (when enabled).
+    void checkCollectionFiles();
+    CollectionFileCheck &fileCheck() { return m_fileCheck; }
+
     /// Writes the frame's and the INI object's state out (close-down).
     void saveIni();
 
@@ -114,6 +119,7 @@ private:
     FileOpener m_opener;
     std::unique_ptr<Collection> m_collection;
     TextIndexFiller m_textIndexFiller;
+    CollectionFileCheck m_fileCheck;
     HaltHandler m_halt;
     std::function<void()> m_openStartupList;
     std::function<void()> m_folderChanged;

@@ -87,6 +87,18 @@ StoreStatus CategoryManager::change(const QString &originalCategory, const Categ
         RowAccess::Rows::AtLeastOne);
 }
 
+StoreStatus CategoryManager::changeIfUnchanged(const QString &originalCategory,
+                                               const CategoryRecord &expected,
+                                               const CategoryRecord &record)
+{
+    return RowAccess::writeIfUnchanged(
+        m_collection,
+        table(),
+        expected,
+        [&](CategoryRecord &stored) { return get(originalCategory, stored); },
+        [&] { return change(originalCategory, record); });
+}
+
 StoreStatus CategoryManager::remove(const QString &category)
 {
     static const QString stSql

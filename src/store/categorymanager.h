@@ -24,6 +24,14 @@ public:
 
     StoreStatus insert(const CategoryRecord &record); ///< DuplicateKey (15, "Category")
     StoreStatus change(const QString &originalCategory, const CategoryRecord &record);
+    /**
+     * change() when the stored category is still `expected` (what the caller read before the
+     * user edited it), checked in the same transaction. Otherwise nothing is written:
+     * ChangedElsewhere (catalogue 8), or RecordNotFound (catalogue 9) when it was deleted.
+     */
+    StoreStatus changeIfUnchanged(const QString &originalCategory,
+                                  const CategoryRecord &expected,
+                                  const CategoryRecord &record);
     StoreStatus remove(const QString &category);
 
     /// Every category in key order (the table is small by nature).

@@ -80,6 +80,19 @@ StoreStatus CatHtmlManager::change(const QString &category,
         RowAccess::Rows::AtLeastOne);
 }
 
+StoreStatus CatHtmlManager::changeIfUnchanged(const QString &category,
+                                              const QString &typeOfHtml,
+                                              const CatHtmlRecord &expected,
+                                              const CatHtmlRecord &record)
+{
+    return RowAccess::writeIfUnchanged(
+        m_collection,
+        table(),
+        expected,
+        [&](CatHtmlRecord &stored) { return get(category, typeOfHtml, stored); },
+        [&] { return change(category, typeOfHtml, record); });
+}
+
 StoreStatus CatHtmlManager::remove(const QString &category, const QString &typeOfHtml)
 {
     static const QString stSql

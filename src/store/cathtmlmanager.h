@@ -21,6 +21,12 @@ public:
     StoreStatus change(const QString &category,
                        const QString &typeOfHtml,
                        const CatHtmlRecord &record);
+    /// change() when the stored snippet is still `expected`, checked in the same transaction;
+    /// ChangedElsewhere (catalogue 8) or RecordNotFound (9) otherwise, nothing written.
+    StoreStatus changeIfUnchanged(const QString &category,
+                                  const QString &typeOfHtml,
+                                  const CatHtmlRecord &expected,
+                                  const CatHtmlRecord &record);
     StoreStatus remove(const QString &category, const QString &typeOfHtml);
     /// Every snippet of a category, in type order.
     StoreStatus list(const QString &category, std::vector<CatHtmlRecord> &out);

@@ -261,6 +261,39 @@ StoreStatus Collection::connect(const QString &mainUri, bool readOnly)
     return {};
 }
 
+std::unique_ptr<SQLite::Database> Collection::openReader(StoreStatus &status) const
+{
+    status = {};
+    if (!isOpen(CollectionFile::Data)) {
+        status = requireOpen(CollectionFile::Data);
+        return nullptr;
+    }
+    try {
+        auto db = std::make_unique<SQLite::Database>(utf8(uriFor(filePath(CollectionFile::Data),
+                                                                 "ro")),
+                                                     SQLite::OPEN_URI | SQLite::OPEN_READONLY,
+                                                     kBusyTimeoutMs);
+        sqlite3 *h = db->getHandle();
+        sqlite3_extended_result_codes(h, 1);
+        Collation::registerOn(h);
+        registerSqlFunctions(h);
+        db->exec("PRAGMA temp_store = MEMORY");
+        for (CollectionFile f : {CollectionFile::Categories, CollectionFile::CatHtml}) {
+            if (!isOpen(f))
+                continue;
+            SQLite::Statement st(*db,
+                                 utf8(QStringLiteral("ATTACH DATABASE ? AS %1")
+                                          .arg(QString::fromLatin1(schemaName(f)))));
+            st.bind(1, utf8(uriFor(filePath(f), "ro")));
+            st.exec();
+        }
+        return db;
+    } catch (const std::exception &e) {
+        status = SqliteError::fromException(e);
+        return nullptr;
+    }
+}
+
 void Collection::disconnect()
 {
     m_statements.clear();
@@ -791,6 +824,11 @@ Collection::DataVersion Collection::dataVersion()
         }
     }
     return version;
+}
+
+qint64 Collection::ownChanges() const
+{
+    return m_db ? qint64(sqlite3_total_changes64(m_db->getHandle())) : 0;
 }
 
 int Collection::storedVersion(const TableDef &table)

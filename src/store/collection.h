@@ -95,6 +95,13 @@ public:
 
     /// The shared connection (views and batch work). Valid after the first open().
     SQLite::Database &db();
+    /**
+     * A new read-only connection to the files open on this one, under the same schema names and
+     * with the same collation and functions: for reading on another thread. It sees what was
+     * committed, not this connection's open transaction. Null (and the reason in `status`) when
+     * the location file is not open or the connection cannot be made.
+     */
+    std::unique_ptr<SQLite::Database> openReader(StoreStatus &status) const;
     /// A prepared statement kept for the life of the connection; reset before it is returned.
     SQLite::Statement &statement(const QString &sql);
 
@@ -134,6 +141,9 @@ public:
     /// Told by LocationManager after each insert: a batch of many has its new rows indexed in
     /// one pass when it commits.
     void locationInserted();
+    /// Rows this connection inserted, changed or deleted since it opened: with dataVersion(),
+    /// tells whether anything may have changed since an earlier look.
+    qint64 ownChanges() const;
 
     /// Schema version stored for a table (0 when the table's file is not open).
     int storedVersion(const TableDef &table);

@@ -157,23 +157,30 @@ StoreStatus LocationManager::changeIfUnchanged(const QString &originalLocation,
                                                const LocationRecord &expected,
                                                const LocationRecord &record)
 {
+    return RowAccess::writeIfUnchanged(
+        m_collection,
+        table(),
+        expected,
+        [&](LocationRecord &stored) { return get(originalLocation, stored); },
+        [&] { return change(originalLocation, record); });
+}
+
+StoreStatus LocationManager::changeFields(const QString &originalLocation,
+                                          const LocationRecord &before,
+                                          const LocationRecord &after)
+{
     return m_collection.transaction([&]() -> StoreStatus {
         LocationRecord stored;
-        StoreStatus s = get(originalLocation, stored);
-        if (s.error == StoreError::RecordNotFound) {
-            s.catalogueNumber = Msg::ChangedOrDeletedElsewhere;
-            s.context.errorText = s.text;
+        if (StoreStatus s = get(originalLocation, stored); !s)
             return s;
-        }
-        if (!s)
-            return s;
-        if (prepared(stored) != prepared(expected)) {
-            s = StoreStatus::failure(StoreError::ChangedElsewhere,
-                                     QStringLiteral("The location was changed by another program"));
-            s.catalogueNumber = Msg::ChangedElsewhereShown;
-            s.context.file = QString::fromLatin1(table().sqlTable);
-            return s;
-        }
+        const QVariantList was = RecordIo::values(prepared(before));
+        const QVariantList now = RecordIo::values(prepared(after));
+        QVariantList merged = RecordIo::values(stored);
+        for (qsizetype i = 0; i < merged.size() && i < was.size() && i < now.size(); ++i)
+            if (now[i] != was[i])
+                merged[i] = now[i];
+        LocationRecord record;
+        RecordIo::assign(merged, record);
         return change(originalLocation, record);
     });
 }

@@ -39,6 +39,15 @@ public:
     StoreStatus changeIfUnchanged(const QString &originalLocation,
                                   const LocationRecord &expected,
                                   const LocationRecord &record);
+    /**
+     * change() for work that ran for a while on a record it read before (a batch over the web):
+     * writes only the fields in which `after` differs from `before`, over what is stored now, in
+     * one transaction, so whatever another program changed meanwhile in the other fields stays.
+     * RecordNotFound when the location is gone.
+     */
+    StoreStatus changeFields(const QString &originalLocation,
+                             const LocationRecord &before,
+                             const LocationRecord &after);
     StoreStatus remove(const QString &location);
 
     /// The validity rules alone (category exists, Validated in range) for a prepared record.

@@ -23,10 +23,21 @@ void dropRow(std::vector<Row> &rows, std::vector<qint32> &removed, int row)
     rows.erase(rows.begin() + row);
 }
 
+template<typename Row>
+const Row *loadedRow(const std::vector<Row> &loaded, qint32 sequence)
+{
+    for (const Row &row : loaded) {
+        if (row.Sequence == sequence)
+            return &row;
+    }
+    return nullptr;
+}
+
 template<typename Manager, typename Row>
 StoreStatus storeRows(Manager &manager,
                       const std::vector<qint32> &removed,
                       std::vector<Row> rows,
+                      const std::vector<Row> &loaded,
                       const QString &original,
                       const QString &location)
 {
@@ -38,10 +49,31 @@ StoreStatus storeRows(Manager &manager,
     }
     for (Row &row : rows) {
         const qint32 sequence = row.Sequence;
+        if (sequence == 0) {
+            row.Location = location;
+            if (const StoreStatus s = manager.insert(row); !s)
+                return s;
+            continue;
+        }
+        const Row *before = loadedRow(loaded, sequence);
+        if (before && Manager::prepared(*before) == Manager::prepared(row)) {
+            // Not edited here: what another program wrote to it meanwhile stays, and only the
+            // address moves.
+            if (original == location)
+                continue;
+            Row stored;
+            StoreStatus s = manager.get(original, sequence, stored);
+            if (s.error == StoreError::RecordNotFound)
+                continue;
+            if (!s)
+                return s;
+            stored.Location = location;
+            if (s = manager.change(original, sequence, stored); !s)
+                return s;
+            continue;
+        }
         row.Location = location;
-        const StoreStatus s = sequence == 0 ? manager.insert(row)
-                                            : manager.change(original, sequence, row);
-        if (!s)
+        if (const StoreStatus s = manager.change(original, sequence, row); !s)
             return s;
     }
     return {};
@@ -55,6 +87,8 @@ StoreStatus LocationRows::load(Collection &collection, const QString &location)
     StoreStatus status = collection.keywords().list(location, m_keywords);
     if (status)
         status = collection.details().list(location, m_details);
+    m_loadedKeywords = m_keywords;
+    m_loadedDetails = m_details;
     return status;
 }
 
@@ -112,11 +146,20 @@ StoreStatus LocationRows::store(Collection &collection,
                                 const QString &original,
                                 const QString &location) const
 {
-    const StoreStatus status
-        = storeRows(collection.keywords(), m_removedKeywords, m_keywords, original, location);
+    const StoreStatus status = storeRows(collection.keywords(),
+                                         m_removedKeywords,
+                                         m_keywords,
+                                         m_loadedKeywords,
+                                         original,
+                                         location);
     if (!status)
         return status;
-    return storeRows(collection.details(), m_removedDetails, m_details, original, location);
+    return storeRows(collection.details(),
+                     m_removedDetails,
+                     m_details,
+                     m_loadedDetails,
+                     original,
+                     location);
 }
 
 } // namespace pk

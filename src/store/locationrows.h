@@ -38,9 +38,11 @@ public:
     void removeDetail(int row);
 
     /**
-     * Writes the held rows: removed ones go from `original`, kept and new ones are stored under
-     * `location` (the address may have changed). Leaves this object as it is; load() again
-     * after the surrounding transaction has committed.
+     * Writes the held rows: removed ones go from `original`, edited and new ones are stored
+     * under `location` (the address may have changed). Rows not edited since load() are not
+     * written back, so what another program changed in them meanwhile stays; they only follow
+     * a changed address. Leaves this object as it is; load() again after the surrounding
+     * transaction has committed.
      */
     StoreStatus store(Collection &collection,
                       const QString &original,
@@ -49,6 +51,9 @@ public:
 private:
     std::vector<KeywordRecord> m_keywords;
     std::vector<DetailRecord> m_details;
+    /// The rows as load() read them: what was edited since is what store() writes.
+    std::vector<KeywordRecord> m_loadedKeywords;
+    std::vector<DetailRecord> m_loadedDetails;
     std::vector<qint32> m_removedKeywords;
     std::vector<qint32> m_removedDetails;
 };

@@ -137,6 +137,38 @@ inline StoreStatus insert(Collection &c,
         Rows::Any);
 }
 
+/**
+ * The compare-and-write of a form's save, in one transaction: `read` fetches the record as it
+ * is stored now, and `write` runs only when that is still `expected`, what the form read before
+ * the user edited it (both compared as they would be stored). Otherwise nothing is written:
+ * ChangedElsewhere (catalogue 8) when another program or window changed the record meanwhile,
+ * RecordNotFound (catalogue 9) when it deleted it.
+ */
+template<class Record, class Read, class Write>
+StoreStatus writeIfUnchanged(
+    Collection &c, const TableDef &table, const Record &expected, Read &&read, Write &&write)
+{
+    return c.transaction([&]() -> StoreStatus {
+        Record stored;
+        StoreStatus s = read(stored);
+        if (s.error == StoreError::RecordNotFound) {
+            s.catalogueNumber = Msg::ChangedOrDeletedElsewhere;
+            s.context.errorText = s.text;
+            return s;
+        }
+        if (!s)
+            return s;
+        if (prepared(table, stored) != prepared(table, expected)) {
+            s = StoreStatus::failure(StoreError::ChangedElsewhere,
+                                     QStringLiteral("The record was changed by another program"));
+            s.catalogueNumber = Msg::ChangedElsewhereShown;
+            s.context.file = QString::fromLatin1(table.sqlTable);
+            return s;
+        }
+        return write();
+    });
+}
+
 } // namespace RowAccess
 
 } // namespace pk

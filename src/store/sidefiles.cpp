@@ -4,7 +4,13 @@
 #include <QFileInfo>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <map>
+#include <mutex>
+#include <utility>
 
 namespace pk::SideFiles {
 
@@ -29,18 +35,43 @@ QString shm(const QString &file)
 bool inUse(const QString &file)
 {
     const QByteArray path = QFile::encodeName(shm(file));
-    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
+    struct stat info = {};
+    if (::stat(path.constData(), &info) != 0)
         return false;
+    // Closing any descriptor of a file drops every lock this process holds on it, SQLite's own
+    // included. The descriptor looked through is therefore kept for the life of the process:
+    // one per index file ever looked at, a handful.
+    static std::mutex mutex;
+    static std::map<std::pair<dev_t, ino_t>, int> kept;
+    const std::lock_guard guard(mutex);
+    int fd = -1;
+    if (const auto it = kept.find({info.st_dev, info.st_ino}); it != kept.end()) {
+        fd = it->second;
+    } else {
+        fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0)
+            return false;
+        // The file may have been replaced since stat(): the key is what was opened.
+        struct stat opened = {};
+        if (::fstat(fd, &opened) == 0)
+            info = opened;
+        kept.emplace(std::pair(info.st_dev, info.st_ino), fd);
+    }
+    const auto ask = [fd](int command, struct flock &lock) {
+        lock = {};
+        lock.l_type = F_WRLCK;
+        lock.l_whence = SEEK_SET;
+        lock.l_start = kDmsLockByte;
+        lock.l_len = 1;
+        return ::fcntl(fd, command, &lock);
+    };
     struct flock lock = {};
-    lock.l_type = F_WRLCK;
-    lock.l_whence = SEEK_SET;
-    lock.l_start = kDmsLockByte;
-    lock.l_len = 1;
-    // Locks of this process are not reported: the caller's own connection must be closed.
-    const bool held = ::fcntl(fd, F_GETLK, &lock) != 0 || lock.l_type != F_UNLCK;
-    ::close(fd);
-    return held;
+    // An open file description lock conflicts with every other lock, also those SQLite holds
+    // for other connections of this process: they use the file as much as another program.
+    int rc = ask(F_OFD_GETLK, lock);
+    if (rc != 0 && errno == EINVAL)
+        rc = ask(F_GETLK, lock); // kernels before 3.15: other processes' locks only
+    return rc != 0 || lock.l_type != F_UNLCK;
 }
 
 void removeUnused(const QString &file)

@@ -13,7 +13,8 @@ namespace pk {
  */
 namespace SideFiles {
 
-/// True while another process has the file open (it holds a lock in the `-shm` file).
+/// True while another connection has the file open: of another process, or another of this
+/// process (it holds a lock in the `-shm` file). Leaves every lock of this process in place.
 bool inUse(const QString &file);
 /// Removes side files nobody uses that hold nothing (an empty or missing `-wal`).
 void removeUnused(const QString &file);

@@ -98,13 +98,18 @@ StoreError classify(int extendedCode)
     }
 }
 
+QString damagedText(const QString &what)
+{
+    return QStringLiteral("%1: the file is damaged; File, Support Tools, Repair Databases may "
+                          "repair it")
+        .arg(what);
+}
+
 StoreStatus status(int extendedCode, const QString &text, const QString &file)
 {
     QString shown = text;
     if ((extendedCode & 0xff) == SQLITE_CORRUPT && extendedCode != SQLITE_CORRUPT_INDEX)
-        shown = QStringLiteral("%1: the file is damaged; File, Support Tools, Repair Databases "
-                               "may repair it")
-                    .arg(text);
+        shown = damagedText(text);
     else if (diskFull(extendedCode))
         shown = QStringLiteral("The disk is full: make room on it and try again (%1)").arg(text);
     StoreStatus s = StoreStatus::failure(classify(extendedCode), shown, extendedCode);

@@ -15,6 +15,8 @@ namespace SqliteError {
 StoreError classify(int extendedCode);
 /// A failure status for `code` with `text`, naming `file` in the context (%File).
 StoreStatus status(int extendedCode, const QString &text, const QString &file = {});
+/// `what` (an error text or a file name) followed by the advice for a damaged file.
+QString damagedText(const QString &what);
 /// A failure status for the exception currently being handled (call inside catch).
 StoreStatus fromException(const std::exception &e, const QString &file = {});
 

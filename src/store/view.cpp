@@ -11,6 +11,7 @@
 #include <SQLiteCpp/Statement.h>
 
 #include <memory>
+#include <unordered_map>
 
 namespace pk {
 
@@ -47,6 +48,17 @@ QString markers(qsizetype n)
     for (qsizetype i = 0; i < n; ++i)
         m << QStringLiteral("?");
     return n == 1 ? m.first() : QLatin1Char('(') + m.join(QStringLiteral(", ")) + QLatin1Char(')');
+}
+
+/// A row of a statement that selects rowid, the table's columns, then the key expressions.
+ViewRow readRow(SQLite::Statement &st, int fieldCount, int keyCount)
+{
+    ViewRow row;
+    row.position.rowId = st.getColumn(0).getInt64();
+    row.position.valid = true;
+    row.values = RecordIo::row(st, 1, fieldCount);
+    row.position.key = RecordIo::row(st, 1 + fieldCount, keyCount);
+    return row;
 }
 
 } // namespace
@@ -185,14 +197,8 @@ StoreStatus View::run(
         st.bind(int(binds.size()) + 1, static_cast<int64_t>(n));
         const int fieldCount = int(m_table->fields.size());
         const int keyCount = int(m_keyExprs.size());
-        while (st.executeStep()) {
-            ViewRow row;
-            row.position.rowId = st.getColumn(0).getInt64();
-            row.position.valid = true;
-            row.values = RecordIo::row(st, 1, fieldCount);
-            row.position.key = RecordIo::row(st, 1 + fieldCount, keyCount);
-            out.rows.push_back(std::move(row));
-        }
+        while (st.executeStep())
+            out.rows.push_back(readRow(st, fieldCount, keyCount));
     } catch (const std::exception &e) {
         StoreStatus s = TableAccess::readError(e, *m_table);
         if (!m_filter.isEmpty())
@@ -264,6 +270,65 @@ StoreStatus View::backward(const ViewPosition &position, int n, bool inclusive, 
         out.atEnd = after.rows.empty();
     }
     return {};
+}
+
+StoreStatus View::rowsById(std::span<const qint64> rowIds, ViewPage &out)
+{
+    out = {};
+    if (rowIds.empty())
+        return {};
+    if (StoreStatus s = TableAccess::ready(m_collection, *m_table, false); !s)
+        return s;
+    QString list;
+    list.reserve(qsizetype(rowIds.size()) * 8);
+    for (const qint64 id : rowIds) {
+        if (!list.isEmpty())
+            list += QLatin1Char(',');
+        list += QString::number(id);
+    }
+    const QString sql = QStringLiteral("SELECT rowid, %1, %2 FROM %3 WHERE rowid IN (%4)")
+                            .arg(m_columns,
+                                 m_keyExprs.join(QStringLiteral(", ")),
+                                 TableAccess::qualified(*m_table),
+                                 list);
+    std::unordered_map<qint64, ViewRow> found;
+    try {
+        SQLite::Statement st(m_collection.db(), sql.toStdString());
+        const int fieldCount = int(m_table->fields.size());
+        const int keyCount = int(m_keyExprs.size());
+        while (st.executeStep()) {
+            ViewRow row = readRow(st, fieldCount, keyCount);
+            const qint64 id = row.rowId();
+            found.emplace(id, std::move(row));
+        }
+    } catch (const std::exception &e) {
+        return TableAccess::readError(e, *m_table);
+    }
+    out.rows.reserve(found.size());
+    for (const qint64 id : rowIds) {
+        const auto it = found.find(id);
+        if (it != found.end())
+            out.rows.push_back(std::move(it->second));
+    }
+    return {};
+}
+
+QString View::orderedIdsSql(QVariantList &binds) const
+{
+    binds = bindings(nullptr);
+    QString order = orderBy(false);
+    if (!m_filter.isEmpty() && m_range.isEmpty()) {
+        // Under a filter every row is read anyway: one pass over the table and a sort of what
+        // passes beats testing the rows in index order ("+" keeps SQLite off the key's index,
+        // not off the collation).
+        QStringList terms;
+        for (const QString &e : m_keyExprs)
+            terms << QLatin1Char('+') + e;
+        terms << QStringLiteral("rowid");
+        order = terms.join(QStringLiteral(", "));
+    }
+    return QStringLiteral("SELECT rowid FROM %1%2 ORDER BY %3")
+        .arg(TableAccess::qualified(*m_table), conditions(false, false, false, 0), order);
 }
 
 StoreStatus View::firstPage(int n, ViewPage &out)

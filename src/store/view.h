@@ -8,6 +8,7 @@
 
 #include <QVariantList>
 
+#include <span>
 #include <vector>
 
 namespace pk {
@@ -93,6 +94,13 @@ public:
     StoreStatus backward(const ViewPosition &from, int n, bool inclusive, ViewPage &out);
     StoreStatus firstPage(int n, ViewPage &out);
     StoreStatus lastPage(int n, ViewPage &out);
+
+    /// The rows with these row ids, in the order given; ids no longer in the table are left out.
+    /// Range and filter do not apply.
+    StoreStatus rowsById(std::span<const qint64> rowIds, ViewPage &out);
+    /// A statement giving the row id of every row in range and filter, in the view's order
+    /// (see OrderReader), and its bindings.
+    QString orderedIdsSql(QVariantList &bindings) const;
 
     /// The SQL ORDER BY list the view uses (for EXPLAIN and tests).
     QString orderBy(bool reverse = false) const;

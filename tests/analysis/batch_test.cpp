@@ -189,6 +189,34 @@ TEST_F(Batch, DownloadUrlsRecordsOnlyWhatThisDownloadWrote)
     EXPECT_TRUE(seconds.contains(QStringLiteral("Downloading ") + url("/ok.html")));
 }
 
+TEST_F(Batch, AnotherProgramsChangeMadeDuringADownloadStays)
+{
+    server.page("/a.html", "a");
+    server.start();
+    add(url("/a.html"));
+    // While the page downloads, another program edits the location's other fields.
+    DownloadUrlsProcess process(environment(), [this](const QString &target, const QString &u) {
+        Collection other(temp.folder());
+        EXPECT_TRUE(other.openAll(false));
+        LocationRecord record;
+        EXPECT_TRUE(other.locations().get(u, record));
+        record.Comments = QStringLiteral("typed elsewhere");
+        record.Rating = 7;
+        EXPECT_TRUE(other.locations().change(u, record));
+        return PageDownload::fetch(target, u, temp.root());
+    });
+    ui.push(out());
+    ui.push(false); // no query wizard
+    ASSERT_TRUE(process.run(QString()));
+    waitFor(process);
+
+    const LocationRecord a = get(url("/a.html"));
+    EXPECT_EQ(a.OriginalFilename, out() + QStringLiteral("/a.html"));
+    EXPECT_EQ(a.Validated, 1);
+    EXPECT_EQ(a.Comments, QStringLiteral("typed elsewhere"));
+    EXPECT_EQ(a.Rating, 7);
+}
+
 TEST_F(Batch, DownloadUrlsWithAConditionAsksNoQuestionAndCancelledFolderEnds)
 {
     server.page("/one.html", "1");

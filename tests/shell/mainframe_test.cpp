@@ -2,6 +2,7 @@
 #include "platform/appfolders.h"
 #include "shell/procedurenames.h"
 #include "shell/procedureregistry.h"
+#include "shell/collectionfilecheck.h"
 #include "shell/shell.h"
 #include "shell/widgets/fontconversion.h"
 #include "shell/widgets/helpwindow.h"
@@ -353,6 +354,7 @@ void MainFrameTest::optionsTestingTabWritesTheIniSection()
         // Without the INI file there is no Testing tab.
         OptionsWindow plain(m_shell->settings(), *m_ui);
         QVERIFY(!plain.findChild<QWidget *>(QStringLiteral("testing")));
+        QVERIFY(!plain.checkFilesBox());
     }
     OptionsWindow window(m_shell->settings(), *m_ui, nullptr, &ini);
     auto *page = window.findChild<QWidget *>(QStringLiteral("testing"));
@@ -366,6 +368,9 @@ void MainFrameTest::optionsTestingTabWritesTheIniSection()
     QCOMPARE(spins.size(), 2);
     spins[0]->setValue(4);
     spins[1]->setValue(0);
+    // The file check is on until switched off, and the switch is kept in the same file.
+    QVERIFY(window.checkFilesBox()->isChecked());
+    window.checkFilesBox()->setChecked(false);
     window.accept();
 
     IniFile stored(ini.path());
@@ -375,6 +380,7 @@ void MainFrameTest::optionsTestingTabWritesTheIniSection()
     QCOMPARE(v.perHost, 4);
     QCOMPARE(v.requestSeconds, 0);
     QCOMPARE(v.getFallback, true);
+    QVERIFY(!CollectionFileCheck::isEnabled(stored));
     QFile::remove(ini.path());
 }
 

@@ -63,6 +63,7 @@ bool CategoryForm::load()
         return false;
     }
     m_original = m_record.Category;
+    m_loaded = CategoryManager::prepared(m_record);
     return true;
 }
 
@@ -79,7 +80,7 @@ bool CategoryForm::save()
     const CategoryRecord stored = CategoryManager::prepared(m_record);
     const StoreStatus status = m_collection.transaction([&]() -> StoreStatus {
         if (m_request != FormRequest::Insert)
-            return m_collection.categories().change(m_original, stored);
+            return m_collection.categories().changeIfUnchanged(m_original, m_loaded, stored);
         StoreStatus s = m_collection.categories().insert(stored);
         for (std::size_t i = 0; s && i < m_held.size(); ++i) {
             CatHtmlRecord snippet = m_held[i];
@@ -95,15 +96,41 @@ bool CategoryForm::save()
                          m_request == FormRequest::Insert ? Msg::RecordInsertError
                                                           : Msg::RecordNotUpdated,
                          CollectionFile::Categories);
+        if (status.error == StoreError::ChangedElsewhere)
+            showStoredAfterConflict(stored);
         return false;
     }
     m_record = stored;
+    m_loaded = stored;
+    m_recall.clear();
     m_original = m_record.Category;
     m_held.clear();
     // Saved once, the category is there: a later save changes it.
     m_request = FormRequest::Change;
     BrowseRefresh::instance().request();
     return true;
+}
+
+void CategoryForm::showStoredAfterConflict(const CategoryRecord &mine)
+{
+    CategoryRecord current;
+    const StoreStatus status = m_collection.categories().get(m_original, current);
+    if (!status) {
+        reportStoreError(m_errors, status, Msg::RecordRetrievalError, CollectionFile::Categories);
+        return;
+    }
+    m_recall.keep(mine, m_loaded);
+    m_record = current;
+    // The name as stored now: another program may have changed its letter case.
+    m_original = current.Category;
+    m_loaded = CategoryManager::prepared(current);
+    m_failed = Entry::Changed;
+}
+
+void CategoryForm::recallChanges()
+{
+    if (m_recall.canRecall())
+        m_record = m_recall.recalled(CategoryManager::prepared(m_record));
 }
 
 bool CategoryForm::remove()

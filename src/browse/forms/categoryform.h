@@ -1,5 +1,6 @@
 #pragma once
 
+#include "browse/forms/editrecall.h"
 #include "browse/forms/formrequest.h"
 #include "store/records.h"
 
@@ -19,13 +20,16 @@ class UserInterface;
  * Renaming or deleting a category touches nothing else: locations and snippets keep the name
  * they carry. After a save or delete every open list is told to refresh. Snippets added to a
  * category that is not saved yet are held here and stored with it in one transaction, so
- * Cancel leaves nothing behind.
+ * Cancel leaves nothing behind. A change is only written when the category is still stored as
+ * the form read it; otherwise the form shows it as stored and keeps the user's edit for Ctrl+H.
  */
 class CategoryForm final
 {
 public:
     enum class Variant { Tabbed, NoMdi };
-    enum class Entry { None, Category };
+    /// The entry a failed save puts the focus on; Changed: another program changed the
+    /// category meanwhile and the form now shows it as stored.
+    enum class Entry { None, Category, Changed };
 
     static constexpr const char *CategoryPrompt = "&Category:";
     static constexpr const char *DescriptionPrompt = "&Description:";
@@ -58,6 +62,11 @@ public:
     bool remove();
     Entry failedEntry() const { return m_failed; }
 
+    /// After a save refused because another program changed the category meanwhile: puts the
+    /// user's own changes back over the stored record (Ctrl+H).
+    bool canRecallChanges() const { return m_recall.canRecall(); }
+    void recallChanges();
+
     /// The snippets whose HTM:CATEGORY is the category named in the form (type order), then
     /// the held ones.
     std::vector<CatHtmlRecord> snippets();
@@ -71,6 +80,8 @@ public:
     void dropSnippet(int row);
 
 private:
+    void showStoredAfterConflict(const CategoryRecord &mine);
+
     Collection &m_collection;
     UserInterface &m_ui;
     ErrorManager &m_errors;
@@ -78,6 +89,9 @@ private:
     Variant m_variant;
     QString m_original;
     CategoryRecord m_record;
+    /// The category as read from the collection: a change checks it is still stored so.
+    CategoryRecord m_loaded;
+    EditRecall<CategoryRecord> m_recall;
     std::vector<CatHtmlRecord> m_held;
     Entry m_failed = Entry::None;
 };

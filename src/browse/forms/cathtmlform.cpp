@@ -77,30 +77,61 @@ bool CatHtmlForm::load()
         reportStoreError(m_errors, status, Msg::RecordRetrievalError, CollectionFile::CatHtml);
         return false;
     }
+    m_loaded = CatHtmlManager::prepared(m_record);
     return true;
 }
 
 bool CatHtmlForm::save()
 {
+    m_conflict = false;
     if (isReadOnly())
         return false;
     if (m_keeper)
         return m_keeper(CatHtmlManager::prepared(m_record));
-    const StoreStatus status = m_request == FormRequest::Insert
-                                   ? m_collection.catHtml().insert(m_record)
-                                   : m_collection.catHtml().change(m_category, m_type, m_record);
+    const CatHtmlRecord stored = CatHtmlManager::prepared(m_record);
+    const StoreStatus status
+        = m_request == FormRequest::Insert
+              ? m_collection.catHtml().insert(stored)
+              : m_collection.catHtml().changeIfUnchanged(m_category, m_type, m_loaded, stored);
     if (!status) {
         reportStoreError(m_errors,
                          status,
                          m_request == FormRequest::Insert ? Msg::RecordInsertError
                                                           : Msg::RecordNotUpdated,
                          CollectionFile::CatHtml);
+        if (status.error == StoreError::ChangedElsewhere)
+            showStoredAfterConflict(stored);
         return false;
     }
-    m_record = CatHtmlManager::prepared(m_record);
+    m_record = stored;
+    m_loaded = stored;
+    m_recall.clear();
     m_category = m_record.CATEGORY;
     m_type = m_record.TypeOfHTML;
     return true;
+}
+
+void CatHtmlForm::showStoredAfterConflict(const CatHtmlRecord &mine)
+{
+    CatHtmlRecord current;
+    const StoreStatus status = m_collection.catHtml().get(m_category, m_type, current);
+    if (!status) {
+        reportStoreError(m_errors, status, Msg::RecordRetrievalError, CollectionFile::CatHtml);
+        return;
+    }
+    m_recall.keep(mine, m_loaded);
+    m_record = current;
+    // The key as stored now: another program may have changed its letter case.
+    m_category = current.CATEGORY;
+    m_type = current.TypeOfHTML;
+    m_loaded = CatHtmlManager::prepared(current);
+    m_conflict = true;
+}
+
+void CatHtmlForm::recallChanges()
+{
+    if (m_recall.canRecall())
+        m_record = m_recall.recalled(CatHtmlManager::prepared(m_record));
 }
 
 bool CatHtmlForm::remove()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "browse/forms/editrecall.h"
 #include "browse/forms/formrequest.h"
 #include "store/records.h"
 
@@ -54,10 +55,20 @@ public:
     bool load();
     CatHtmlRecord &record() { return m_record; }
     /// Insert or change; a type the category already has is refused ("Duplicate Key Error").
+    /// A change of a snippet another program changed meanwhile is refused and the form shows
+    /// the snippet as stored (showsStoredAfterConflict()).
     bool save();
     bool remove();
 
+    /// True after a refused save replaced the entries with the snippet as stored now.
+    bool showsStoredAfterConflict() const { return m_conflict; }
+    /// Puts the user's own changes back over the stored snippet (Ctrl+H).
+    bool canRecallChanges() const { return m_recall.canRecall(); }
+    void recallChanges();
+
 private:
+    void showStoredAfterConflict(const CatHtmlRecord &mine);
+
     Collection &m_collection;
     UserInterface &m_ui;
     ErrorManager &m_errors;
@@ -65,6 +76,10 @@ private:
     QString m_category;
     QString m_type;
     CatHtmlRecord m_record;
+    /// The snippet as read from the collection: a change checks it is still stored so.
+    CatHtmlRecord m_loaded;
+    EditRecall<CatHtmlRecord> m_recall;
+    bool m_conflict = false;
     Keeper m_keeper;
 };
 

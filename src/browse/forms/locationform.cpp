@@ -15,7 +15,6 @@
 #include "store/fieldtext.h"
 #include "store/keywordmanager.h"
 #include "store/locationmanager.h"
-#include "store/recordio.h"
 
 #include <QFileInfo>
 
@@ -135,7 +134,7 @@ bool LocationForm::save()
 
     m_record = stored;
     m_loaded = stored;
-    m_mine.reset();
+    m_recall.clear();
     m_original = stored.Location;
     // Read back the sequence numbers new rows got: a second save must not add them again.
     if (const StoreStatus rows = m_rows.load(m_collection, m_original); !rows)
@@ -169,10 +168,7 @@ void LocationForm::showStoredAfterConflict(const LocationRecord &mine)
         reportStoreError(m_errors, status, Msg::RecordRetrievalError, CollectionFile::Data);
         return;
     }
-    // What the user changed is kept against what it was changed from, for recallChanges().
-    if (!m_mine)
-        m_mineBase = m_loaded;
-    m_mine = mine;
+    m_recall.keep(mine, m_loaded);
     m_record = current;
     m_loaded = LocationManager::prepared(current);
     m_failed = Entry::Changed;
@@ -180,17 +176,9 @@ void LocationForm::showStoredAfterConflict(const LocationRecord &mine)
 
 void LocationForm::recallChanges()
 {
-    if (!m_mine)
+    if (!m_recall.canRecall())
         return;
-    const QVariantList mine = RecordIo::values(*m_mine);
-    const QVariantList base = RecordIo::values(m_mineBase);
-    QVariantList shown = RecordIo::values(LocationManager::prepared(m_record));
-    // Only the fields the user changed: what the other program wrote elsewhere stays.
-    for (qsizetype i = 0; i < shown.size() && i < mine.size(); ++i) {
-        if (mine[i] != base[i])
-            shown[i] = mine[i];
-    }
-    RecordIo::assign(shown, m_record);
+    m_record = m_recall.recalled(LocationManager::prepared(m_record));
 }
 
 bool LocationForm::remove()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "browse/forms/editrecall.h"
 #include "browse/forms/formrequest.h"
 #include "browse/forms/locationcategoryrule.h"
 #include "store/locationrows.h"
@@ -8,7 +9,6 @@
 #include <QStringList>
 
 #include <functional>
-#include <optional>
 #include <vector>
 
 class QWidget;
@@ -92,7 +92,7 @@ public:
 
     /// After a save refused because another program changed the location meanwhile, the form
     /// shows the stored record; this puts the user's own changes back over it (Ctrl+H).
-    bool canRecallChanges() const { return m_mine.has_value(); }
+    bool canRecallChanges() const { return m_recall.canRecall(); }
     void recallChanges();
 
     /// "Analy&ze": fills the record from its page through the installed LocationAnalyzer.
@@ -118,9 +118,8 @@ private:
     LocationRecord m_record;
     /// The location as read from the collection: a save checks it is still stored so.
     LocationRecord m_loaded;
-    /// The user's edit a refused save kept, and the record it was made from.
-    std::optional<LocationRecord> m_mine;
-    LocationRecord m_mineBase;
+    /// The user's edit a refused save kept.
+    EditRecall<LocationRecord> m_recall;
     LocationRows m_rows;
     Entry m_failed = Entry::None;
 };

@@ -198,6 +198,16 @@ void LocationBrowse::clickHeading(int column)
 
 int LocationBrowse::locate(const QString &typed)
 {
+    return locate(typed, true).value_or(-1);
+}
+
+std::optional<int> LocationBrowse::tryLocate(const QString &typed)
+{
+    return locate(typed, false);
+}
+
+std::optional<int> LocationBrowse::locate(const QString &typed, bool wait)
+{
     if (typed.isEmpty())
         return m_model.count() > 0 ? 0 : -1;
     if (m_scoped) {
@@ -206,6 +216,8 @@ int LocationBrowse::locate(const QString &typed)
             m_model.setKey(Keys::urlCategory());
             refresh();
         }
+        if (!wait && m_model.pager().placesPending())
+            return std::nullopt;
         return int(m_model.pager().locate({m_categoryScope, typed}));
     }
     // The locator belongs to the tab: a heading sort gives way to the tab's order first.
@@ -216,6 +228,8 @@ int LocationBrowse::locate(const QString &typed)
         m_model.setKey(tab.key());
         refresh();
     }
+    if (!wait && m_model.pager().placesPending())
+        return std::nullopt;
     return int(m_model.pager().locate(tab.locatorValues(typed)));
 }
 
@@ -329,11 +343,11 @@ void LocationBrowse::launch(int row)
                      UserInterface::Icon::Critical);
         return;
     }
-    const qint64 rowId = r->rowId;
     const LocationRecord record = r->record;
     if (m_sendType == SendType::Url) {
+        // The window keeps the highlighted location across the new read itself.
         launchLocation(record.Location);
-        refresh(rowId);
+        refresh();
     } else {
         launchText(SendType::launchText(record, m_sendType));
     }
@@ -352,9 +366,8 @@ void LocationBrowse::doubleClick(int row)
     if (!r)
         return;
     if (doubleClickAction().compare(QLatin1String(StartUrl), Qt::CaseInsensitive) == 0) {
-        const qint64 rowId = r->rowId;
         launchLocation(r->record.Location);
-        refresh(rowId);
+        refresh();
         if (m_hooks.minimiseFrame)
             m_hooks.minimiseFrame();
         return;

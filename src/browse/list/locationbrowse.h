@@ -9,6 +9,7 @@
 #include <QVariantMap>
 
 #include <functional>
+#include <optional>
 
 namespace pk {
 
@@ -86,6 +87,9 @@ public:
     bool sortDescending() const { return m_sortDescending; }
     /// The row of the first entry at or after `typed` in the current tab's order.
     int locate(const QString &typed);
+    /// locate() without waiting for the places of a long list's order: nothing while they are
+    /// still read (ask again on the model's orderReady()).
+    std::optional<int> tryLocate(const QString &typed);
 
     /// Shows only the locations of one category from now on, in URL:K_Category order; the
     /// locator then finds descriptions within it and a new location starts in it.
@@ -156,6 +160,7 @@ public:
                                             = std::nullopt);
 
 private:
+    std::optional<int> locate(const QString &typed, bool wait);
     void busy(bool on);
     /// Rows of the list could not be read: told once until the list is read again.
     void reportReadFailure();

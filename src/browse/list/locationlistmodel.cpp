@@ -12,7 +12,22 @@ namespace pk {
 LocationListModel::LocationListModel(Collection &collection, QObject *parent)
     : QAbstractTableModel(parent)
     , m_pager(collection)
-{}
+{
+    // Runs on the reading thread: the ids are taken on this object's own.
+    m_pager.setOrderReadyHandler([this] {
+        QMetaObject::invokeMethod(this, &LocationListModel::takeOrder, Qt::QueuedConnection);
+    });
+}
+
+void LocationListModel::takeOrder()
+{
+    // A read announced before the list was read again is not the list's: the next one is.
+    if (!m_pager.isPaged() || !m_pager.takeOrder())
+        return;
+    if (!m_pager.isIndexed() && rowCount() > 0)
+        emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
+    emit orderReady();
+}
 
 StoreStatus LocationListModel::refresh()
 {
@@ -25,6 +40,9 @@ StoreStatus LocationListModel::refresh()
 
 const LocationPager::Row *LocationListModel::rowAt(int row)
 {
+    // A command on a row of an order still being sorted waits for it; only painting does not.
+    if (m_pager.orderPending())
+        m_pager.waitForOrder();
     const LocationPager::Row *r = m_pager.row(row);
     if (!r)
         announceReadFailure();

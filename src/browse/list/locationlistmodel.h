@@ -40,7 +40,7 @@ public:
 
     LocationPager &pager() { return m_pager; }
     qint64 count() const { return m_pager.count(); }
-    /// The record shown in `row`; nullptr when out of range.
+    /// The record shown in `row`; nullptr when out of range. Waits for an order being sorted.
     const LocationPager::Row *rowAt(int row);
 
     int rowCount(const QModelIndex &parent = {}) const override;
@@ -62,11 +62,16 @@ public:
 signals:
     /// The list was read again (title counts, buttons) — after refresh() and sort().
     void refreshed(qint64 count);
+    /// The ids of a paged list's order are in: places and jumps are cheap from now on, and the
+    /// rows of an order without an index (blank until now) can be shown.
+    void orderReady();
     /// Rows the view asked for could not be read (pager().takeReadFailure() says why).
     /// Sent once per failure, after the view's painting is over.
     void readFailed();
 
 private:
+    /// Takes the order's ids the reading thread announced, if they are still the list's.
+    void takeOrder();
     /// Tells of a read failure once the event loop is back, not in the middle of painting.
     void announceReadFailure() const;
 

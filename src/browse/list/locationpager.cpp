@@ -5,11 +5,17 @@
 #include "browse/list/locationcolumns.h"
 #include "store/collection.h"
 #include "store/fields.h"
+#include "store/tableaccess.h"
 #include "store/viewcursor.h"
+
+#include <SQLiteCpp/Column.h>
+#include <SQLiteCpp/Statement.h>
 
 #include <algorithm>
 #include <array>
+#include <span>
 #include <string>
+#include <unordered_set>
 
 namespace pk {
 
@@ -95,9 +101,14 @@ LocationPager::LocationPager(Collection &collection)
     : m_collection(collection)
     , m_key(&Keys::urlDescription())
     , m_cache(ChunkSize, CacheChunks)
+    , m_order(collection)
 {}
 
-LocationPager::~LocationPager() = default;
+LocationPager::~LocationPager()
+{
+    // The read's end calls the handler, which goes before the reader among the members.
+    m_order.stop();
+}
 
 LocationPager::Order LocationPager::sortKey(int column, bool descending)
 {
@@ -154,6 +165,10 @@ LocationPager::Chunk LocationPager::toChunk(ViewPage &page)
 
 StoreStatus LocationPager::reload()
 {
+    m_order.stop();
+    m_ids.reset();
+    m_orderRetries = 0;
+    m_indexed = qstrlen(m_key->sqlIndex) > 0;
     m_cache.clear();
     m_all.clear();
     m_count = 0;
@@ -169,10 +184,22 @@ StoreStatus LocationPager::reload()
         m_keyExprs << term;
     }
 
-    qint64 count = 0;
-    StoreStatus status = view->count(count);
-    if (!status)
-        return status;
+    // A heading or tab on the same rows reuses the count: under a query it reads the table.
+    Counted now{m_filter, m_collection.dataVersion(), m_collection.ownChanges()};
+    const bool same = m_counted.ownChanges >= 0 && m_counted.version == now.version
+                      && m_counted.ownChanges == now.ownChanges
+                      && m_counted.filter.where == now.filter.where
+                      && m_counted.filter.bindings == now.filter.bindings;
+    qint64 count = same ? m_countedRows : 0;
+    StoreStatus status;
+    if (!same) {
+        m_counted = {};
+        status = view->count(count);
+        if (!status)
+            return status;
+        m_counted = std::move(now);
+        m_countedRows = count;
+    }
     m_count = count;
     if (count < LoadAllLimit) {
         ViewPage page;
@@ -189,7 +216,53 @@ StoreStatus LocationPager::reload()
         return status;
     }
     m_paged = true;
+    startOrderRead();
+    if (count < m_waitLimit)
+        static_cast<void>(orderIds(true));
     return status;
+}
+
+void LocationPager::startOrderRead()
+{
+    // A reading connection sees only what is committed: inside a transaction of the window's
+    // connection the list is read by key alone.
+    if (m_collection.inTransaction())
+        return;
+    QVariantList bindings;
+    const QString sql = makeView()->orderedIdsSql(bindings);
+    m_order.start(sql, bindings, [this] {
+        if (m_orderReady)
+            m_orderReady();
+    });
+}
+
+bool LocationPager::orderPending() const
+{
+    return m_paged && !m_indexed && !m_ids && m_order.isRunning();
+}
+
+const OrderReader::Ids *LocationPager::orderIds(bool wait)
+{
+    if (m_ids)
+        return m_ids.get();
+    if (!m_paged)
+        return nullptr;
+    if (wait)
+        m_order.wait();
+    std::shared_ptr<const OrderReader::Ids> ids = m_order.ids();
+    if (!ids)
+        return nullptr;
+    if (qint64(ids->size()) != m_count) {
+        // Another program changed the list between the count and the read. The change itself
+        // has the list read again soon; until then read the order once more, a few times.
+        if (m_orderRetries++ < 2)
+            startOrderRead();
+        else
+            m_order.stop();
+        return nullptr;
+    }
+    m_ids = std::move(ids);
+    return m_ids.get();
 }
 
 const LocationPager::Row *LocationPager::row(qint64 row)
@@ -224,6 +297,11 @@ bool LocationPager::loadChunk(int index, Chunk &out)
     const int wanted = int(std::min<qint64>(size, m_count - first));
     if (wanted <= 0)
         return false;
+    if (const OrderReader::Ids *ids = orderIds(false))
+        return loadChunkById(index, *ids, out);
+    // Without an index every read of this order sorts the table: wait for the ids instead.
+    if (!m_indexed && m_order.isRunning())
+        return false;
     auto view = makeView();
     ViewPage page;
     StoreStatus status;
@@ -236,6 +314,9 @@ bool LocationPager::loadChunk(int index, Chunk &out)
         status = view->firstPage(wanted, page);
     } else if (first + wanted >= m_count) {
         status = view->lastPage(wanted, page);
+    } else if (const OrderReader::Ids *ids = orderIds(true)) {
+        // A jump: the ids are soon in, and then cost nothing to find.
+        return loadChunkById(index, *ids, out);
     } else {
         // A jump: find the chunk's first row by its place in the order, then read on by key.
         auto seek = makeView(offsetFilter(first));
@@ -250,6 +331,47 @@ bool LocationPager::loadChunk(int index, Chunk &out)
     }
     out = toChunk(page);
     return !out.rows.empty();
+}
+
+bool LocationPager::loadChunkById(int index, const OrderReader::Ids &ids, Chunk &out)
+{
+    const qint64 first = m_cache.firstRowOf(index);
+    const qint64 end = std::min<qint64>(first + m_cache.chunkSize(), qint64(ids.size()));
+    if (first >= end)
+        return false;
+    const std::span<const qint64> slice(ids.data() + first, std::size_t(end - first));
+    ViewPage page;
+    const StoreStatus status = View(m_collection, *m_key).rowsById(slice, page);
+    if (!status) {
+        m_readFailure = status;
+        return false;
+    }
+    // A row another program removed since the ids were read shows as an empty line until the
+    // list is read again, which that change itself brings about.
+    out = Chunk{};
+    out.rows.reserve(slice.size());
+    std::size_t next = 0;
+    for (const qint64 id : slice) {
+        if (next < page.rows.size() && page.rows[next].rowId() == id)
+            out.rows.push_back(Row{id, page.rows[next++].location()});
+        else
+            out.rows.push_back(Row{id, {}});
+    }
+    if (!page.rows.empty()) {
+        out.first = page.rows.front().position;
+        out.last = page.rows.back().position;
+    }
+    return true;
+}
+
+qint64 LocationPager::placeOf(const ViewPosition &position)
+{
+    if (const OrderReader::Ids *ids = orderIds(true)) {
+        const auto it = std::find(ids->begin(), ids->end(), position.rowId);
+        if (it != ids->end())
+            return qint64(it - ids->begin());
+    }
+    return countBefore(position);
 }
 
 StoreStatus LocationPager::takeReadFailure()
@@ -397,8 +519,9 @@ qint64 LocationPager::locate(const QVariantList &values)
                 return i;
         return -1;
     }
-    const qint64 before = countBefore(position);
-    seed(before, position);
+    const qint64 before = placeOf(position);
+    if (!m_ids)
+        seed(before, position);
     return before < 0 ? -1 : keyRow(before);
 }
 
@@ -410,6 +533,10 @@ qint64 LocationPager::rowOfRowId(qint64 rowId)
                 return i;
         return -1;
     }
+    if (const OrderReader::Ids *ids = orderIds(true)) {
+        const auto it = std::find(ids->begin(), ids->end(), rowId);
+        return it == ids->end() ? -1 : keyRow(qint64(it - ids->begin()));
+    }
     auto view = makeView();
     ViewPosition position;
     if (!view->positionOf(rowId, position))
@@ -418,10 +545,79 @@ qint64 LocationPager::rowOfRowId(qint64 rowId)
     return before < 0 ? -1 : keyRow(before);
 }
 
+StoreStatus LocationPager::matchingIds(const SqlFilter &where,
+                                       bool wholeTable,
+                                       std::unordered_set<qint64> &out)
+{
+    out.clear();
+    const TableDef &table = *m_key->table();
+    const QString sql = QStringLiteral("SELECT rowid FROM ") + QString::fromLatin1(table.schema)
+                        + QLatin1Char('.') + QString::fromLatin1(table.sqlTable)
+                        + (wholeTable ? QStringLiteral(" NOT INDEXED") : QString())
+                        + QStringLiteral(" WHERE ") + where.where;
+    try {
+        SQLite::Statement st(m_collection.db(), sql.toStdString());
+        TableAccess::bindAll(st, where.bindings);
+        while (st.executeStep())
+            out.insert(st.getColumn(0).getInt64());
+    } catch (const std::exception &e) {
+        return TableAccess::readError(e, table);
+    }
+    return {};
+}
+
+std::optional<qint64> LocationPager::findNextById(const OrderReader::Ids &ids,
+                                                  const SqlFilter &condition,
+                                                  qint64 afterRow,
+                                                  StoreStatus &status)
+{
+    const qint64 count = qint64(ids.size());
+    const qint64 from = std::max<qint64>(afterRow + 1, 0);
+    const auto firstOf = [&](const std::unordered_set<qint64> &found, qint64 begin, qint64 end) {
+        for (qint64 row = begin; row < end; ++row)
+            if (found.count(ids[std::size_t(keyRow(row))]))
+                return std::optional<qint64>(row);
+        return std::optional<qint64>();
+    };
+    // Near: the next rows of the list, checked in one statement.
+    const qint64 nearEnd = std::min(count, from + NearSearchRows);
+    std::unordered_set<qint64> found;
+    if (from < nearEnd) {
+        QStringList near;
+        for (qint64 row = from; row < nearEnd; ++row)
+            near << QString::number(ids[std::size_t(keyRow(row))]);
+        SqlFilter within = condition;
+        within.where = QLatin1Char('(') + condition.where + QStringLiteral(") AND rowid IN (")
+                       + near.join(QLatin1Char(',')) + QLatin1Char(')');
+        status = matchingIds(within, false, found);
+        if (!status)
+            return std::nullopt;
+        if (const auto row = firstOf(found, from, nearEnd))
+            return row;
+    }
+    if (nearEnd >= count)
+        return std::nullopt;
+    // Far: every match in one pass over the table, then the first of them along the order.
+    SqlFilter all = condition;
+    if (!m_filter.isEmpty()) {
+        all.where = QLatin1Char('(') + m_filter.where + QStringLiteral(") AND (") + condition.where
+                    + QLatin1Char(')');
+        all.bindings = m_filter.bindings + condition.bindings;
+    }
+    status = matchingIds(all, true, found);
+    if (!status || found.empty())
+        return std::nullopt;
+    return firstOf(found, nearEnd, count);
+}
+
 std::optional<qint64> LocationPager::findNext(const SqlFilter &condition,
                                               qint64 afterRow,
                                               StoreStatus &status)
 {
+    status = {};
+    if (const OrderReader::Ids *ids = orderIds(true))
+        return findNextById(*ids, condition, afterRow, status);
+
     ViewPosition from;
     const Row *current = afterRow >= 0 ? row(afterRow) : nullptr;
     if (current) {
@@ -445,7 +641,7 @@ std::optional<qint64> LocationPager::findNext(const SqlFilter &condition,
             return std::nullopt;
         if (!m_paged)
             return rowOfRowId(page.rows.front().rowId());
-        const qint64 before = countBefore(page.rows.front().position);
+        const qint64 before = placeOf(page.rows.front().position);
         return before < 0 ? std::optional<qint64>(-1) : keyRow(before);
     }
 
@@ -481,13 +677,33 @@ std::optional<qint64> LocationPager::findNext(const SqlFilter &condition,
     status = makeView(firstMatchFilter(condition, near.rows.back().position))->firstPage(1, far);
     if (!status || far.rows.empty())
         return std::nullopt;
-    const qint64 before = countBefore(far.rows.front().position);
-    seed(before, far.rows.front().position);
+    const qint64 before = placeOf(far.rows.front().position);
+    if (!m_ids)
+        seed(before, far.rows.front().position);
     return before < 0 ? std::optional<qint64>(-1) : before;
 }
 
 StoreStatus LocationPager::forEach(const std::function<bool(const Row &)> &visit)
 {
+    // Without an index each page of the order would sort the table again: go by the ids.
+    if (!m_indexed) {
+        if (const OrderReader::Ids *held = orderIds(true)) {
+            const std::shared_ptr<const OrderReader::Ids> ids = m_ids; // a reload may drop m_ids
+            constexpr std::size_t page = ViewCursor::DefaultPageSize;
+            for (std::size_t first = 0; first < held->size(); first += page) {
+                const std::size_t n = std::min(page, held->size() - first);
+                ViewPage rows;
+                const StoreStatus status
+                    = View(m_collection, *m_key).rowsById({held->data() + first, n}, rows);
+                if (!status)
+                    return status;
+                for (const ViewRow &r : rows.rows)
+                    if (!visit(Row{r.rowId(), r.location()}))
+                        return {};
+            }
+            return {};
+        }
+    }
     auto view = makeView();
     ViewCursor cursor(*view);
     ViewRow r;

@@ -3,14 +3,17 @@
 #include "browse/list/rowcache.h"
 #include "store/records.h"
 #include "store/sqlfilter.h"
+#include "store/orderreader.h"
 #include "store/storestatus.h"
 #include "store/view.h"
 
 #include <QVariantList>
 
+#include <array>
 #include <functional>
 #include <memory>
 #include <optional>
+#include <unordered_set>
 #include <vector>
 
 namespace pk {
@@ -25,6 +28,11 @@ struct KeyDef;
  * chunks as they are shown, continuing from a neighbouring chunk by key (keyset paging) and
  * keeping at most a fixed number of chunks, so neither scrolling, locating nor refreshing reads
  * the whole table. The row count comes from a separate count.
+ *
+ * A paged list also reads the row ids of its whole order on a thread of its own (OrderReader).
+ * Once they are in, a jump, a locate or a row's place costs a look-up instead of a count along
+ * the index. An order no index gives (a column heading without a key) is read only that way:
+ * its rows show once the ids are in, while the window stays free.
  */
 class LocationPager final
 {
@@ -63,6 +71,27 @@ public:
 
     /// Drops every cached row and counts again. Returns the status of the count.
     StoreStatus reload();
+
+    /// Lists shorter than this wait for their order's ids at once (a few milliseconds); longer
+    /// ones go on while the ids are read.
+    static constexpr qint64 DefaultWaitLimit = 20000;
+    void setWaitLimit(qint64 rows) { m_waitLimit = rows; }
+
+    /// Called on the reading thread when the ids of the order are in (see orderPending()).
+    void setOrderReadyHandler(std::function<void()> handler) { m_orderReady = std::move(handler); }
+    /// The rows cannot be shown before the order's ids are in (an order without an index).
+    bool orderPending() const;
+    /// An index gives the order, so rows can be read by key before the ids are in.
+    bool isIndexed() const { return m_indexed; }
+    /// Takes the order's ids when they are in; true when the list has them.
+    bool takeOrder() { return orderIds(false) != nullptr; }
+    /// Places in the order are known at once only when the ids being read are in: true while
+    /// they are still read (ask again on the model's orderReady()).
+    bool placesPending() { return m_paged && !takeOrder() && m_order.isRunning(); }
+    /// The ids are being read (for tests).
+    bool readingOrder() const { return m_order.isRunning(); }
+    /// Waits until the order's ids are in or their read failed; true when the list has them.
+    bool waitForOrder() { return orderIds(true) != nullptr; }
 
     qint64 count() const { return m_count; }
     /// Whether the list holds every row (fewer than LoadAllLimit) or pages.
@@ -105,6 +134,21 @@ private:
     bool loadChunk(int index, Chunk &out);
     /// Rows of the list before `position`.
     qint64 countBefore(const ViewPosition &position);
+    /// The place in key order of the row at `position`: from the order's ids when they are or
+    /// soon will be in, else by counting.
+    qint64 placeOf(const ViewPosition &position);
+    /// The order's ids; waits for a read under way when `wait`. Null when there are none.
+    const OrderReader::Ids *orderIds(bool wait);
+    bool loadChunkById(int index, const OrderReader::Ids &ids, Chunk &out);
+    /// The row ids of the rows that satisfy `where`; `wholeTable` reads the table in one pass.
+    StoreStatus matchingIds(const SqlFilter &where, bool wholeTable,
+                            std::unordered_set<qint64> &out);
+    /// findNext() along the order's ids, in either direction.
+    std::optional<qint64> findNextById(const OrderReader::Ids &ids,
+                                       const SqlFilter &condition,
+                                       qint64 afterRow,
+                                       StoreStatus &status);
+    void startOrderRead();
     /// Reads the chunk holding `keyOrderRow` from `position`, the place of that row.
     void seed(qint64 keyOrderRow, const ViewPosition &position);
     SqlFilter afterFilter(const ViewPosition &position) const;
@@ -124,6 +168,20 @@ private:
     StoreStatus m_readFailure;
     RowCache<Chunk> m_cache;
     QStringList m_keyExprs; ///< the view's ORDER BY terms without direction
+    OrderReader m_order;
+    std::shared_ptr<const OrderReader::Ids> m_ids; ///< the order's ids, once taken from m_order
+    bool m_indexed = true; ///< an index gives the order: rows can be read by key meanwhile
+    int m_orderRetries = 0;
+    qint64 m_waitLimit = DefaultWaitLimit;
+    /// What the last count counted: a new order of the same rows needs no new count.
+    struct Counted
+    {
+        SqlFilter filter;
+        std::array<qint64, 3> version{};
+        qint64 ownChanges = -1;
+    } m_counted;
+    qint64 m_countedRows = 0;
+    std::function<void()> m_orderReady;
 };
 
 } // namespace pk

@@ -149,16 +149,19 @@ LocationBrowseWindow::LocationBrowseWindow(Environment environment, QWidget *par
         // whole order for nothing.
         if (m_newOrder)
             return;
-        const qint64 found = m_highlighted > 0 ? m_browse->model().pager().rowOfRowId(m_highlighted)
-                                               : -1;
-        // A location gone meanwhile leaves the highlight at its place.
-        const int count = m_browse->model().rowCount();
-        const int row = found >= 0 ? int(found)
-                                   : std::clamp(m_highlightedRow, 0, std::max(count - 1, 0));
-        selectRow(row);
-        // The highlighted row keeps its height in the window: the list does not jump.
-        if (m_highlightedRow >= 0)
-            m_table->verticalScrollBar()->setValue(std::max(row - m_rowsAbove, 0));
+        // A long list knows where the location went once its order's places are read: the
+        // highlight keeps its row meanwhile and follows the location then.
+        m_highlightPending = m_highlighted > 0 && m_browse->model().pager().placesPending();
+        keepHighlight();
+    });
+    connect(&m_browse->model(), &LocationListModel::orderReady, this, [this] {
+        m_table->viewport()->unsetCursor();
+        if (m_pendingLocate) {
+            locate(*std::exchange(m_pendingLocate, std::nullopt));
+        } else if (m_highlightPending) {
+            m_highlightPending = false;
+            keepHighlight();
+        }
     });
     connect(m_browse.get(), &LocationBrowse::queryChanged, this, &LocationBrowseWindow::updateState);
     connect(&BrowseRefresh::instance(),
@@ -321,15 +324,7 @@ void LocationBrowseWindow::buildWindow()
         if (tab >= 0 && tab == m_tabs->currentIndex() && m_browse->sortColumn() >= 0)
             setTab(tab);
     });
-    connect(m_locator, &QLineEdit::textEdited, this, [this](const QString &text) {
-        m_newOrder = true;
-        const int row = m_browse->locate(text);
-        m_newOrder = false;
-        selectRow(row);
-        // The locator goes back to the tab's order.
-        if (m_browse->sortColumn() < 0)
-            m_table->horizontalHeader()->setSortIndicatorShown(false);
-    });
+    connect(m_locator, &QLineEdit::textEdited, this, &LocationBrowseWindow::locate);
 
     // The list
     auto *table = new LocationTable(this);
@@ -375,6 +370,9 @@ void LocationBrowseWindow::buildWindow()
                                                             : Qt::AscendingOrder);
         header->setSortIndicatorShown(true);
         selectRow(0);
+        // A column without an index shows its rows once they are sorted, off this thread.
+        if (m_browse->model().pager().orderPending())
+            m_table->viewport()->setCursor(Qt::BusyCursor);
     });
     connect(m_table, &QTableView::doubleClicked, this, [this](const QModelIndex &index) {
         m_browse->doubleClick(index.row());
@@ -560,6 +558,35 @@ int LocationBrowseWindow::currentRow() const
     return index.isValid() ? index.row() : -1;
 }
 
+void LocationBrowseWindow::locate(const QString &text)
+{
+    m_newOrder = true;
+    const std::optional<int> row = m_browse->tryLocate(text);
+    m_newOrder = false;
+    // A long list finds the place once its order's places are read; typing goes on meanwhile.
+    m_pendingLocate = row ? std::nullopt : std::optional<QString>(text);
+    if (row)
+        selectRow(*row);
+    // The locator goes back to the tab's order.
+    if (m_browse->sortColumn() < 0)
+        m_table->horizontalHeader()->setSortIndicatorShown(false);
+}
+
+void LocationBrowseWindow::keepHighlight()
+{
+    const qint64 found = m_highlighted > 0 && !m_highlightPending
+                             ? m_browse->model().pager().rowOfRowId(m_highlighted)
+                             : -1;
+    // A location gone meanwhile leaves the highlight at its place.
+    const int count = m_browse->model().rowCount();
+    const int row = found >= 0 ? int(found)
+                               : std::clamp(m_highlightedRow, 0, std::max(count - 1, 0));
+    selectRow(row);
+    // The highlighted row keeps its height in the window: the list does not jump.
+    if (m_highlightedRow >= 0)
+        m_table->verticalScrollBar()->setValue(std::max(row - m_rowsAbove, 0));
+}
+
 void LocationBrowseWindow::selectRow(int row)
 {
     if (row < 0 || row >= m_browse->model().rowCount())
@@ -599,7 +626,10 @@ void LocationBrowseWindow::setTab(int tab)
     m_browse->setTab(tab);
     m_newOrder = false;
     const QString typed = m_locator->text();
-    selectRow(typed.isEmpty() ? 0 : m_browse->locate(typed));
+    if (typed.isEmpty())
+        selectRow(0);
+    else
+        locate(typed);
 }
 
 void LocationBrowseWindow::runQuery()

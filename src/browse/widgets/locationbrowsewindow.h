@@ -119,6 +119,10 @@ private:
     void restorePosition();
     void updateState();
     void setTab(int tab);
+    /// Highlights the first location at or after `text` in the tab's order (the locator).
+    void locate(const QString &text);
+    /// Highlights again the location highlighted before the list was read again.
+    void keepHighlight();
     QPushButton *button(const QString &text,
                         const QString &tip,
                         const char *name,
@@ -142,10 +146,12 @@ private:
     QList<QAction *> m_resetActions;
     QWidget *m_positionWatched = nullptr;
     bool m_restored = false;
-    qint64 m_highlighted = 0;  ///< row id kept across a reset of the list
-    int m_highlightedRow = -1; ///< and its place, for when it is gone
-    int m_rowsAbove = 0;       ///< rows shown above it, so the list does not jump
-    bool m_newOrder = false;   ///< a heading, tab or locator is changing the order
+    qint64 m_highlighted = 0;               ///< row id kept across a reset of the list
+    int m_highlightedRow = -1;              ///< and its place, for when it is gone
+    int m_rowsAbove = 0;                    ///< rows shown above it, so the list does not jump
+    bool m_newOrder = false;                ///< a heading, tab or locator is changing the order
+    bool m_highlightPending = false;        ///< keepHighlight() waits for the order's places
+    std::optional<QString> m_pendingLocate; ///< locate() waits for the order's places
     QTimer *m_changeWatch = nullptr;
     QElapsedTimer m_sinceRefresh; ///< since the list was last read again
     qint64 m_lastRefreshMs = 0;   ///< and how long that took

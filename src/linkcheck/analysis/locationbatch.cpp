@@ -103,6 +103,7 @@ void LocationBatch::step()
         const int percent = m_total > 0 ? int(std::min<qint64>(100, m_counter * 100 / m_total)) : 0;
         emit progressValue(percent);
         emit percentText(QString::number(percent) + QStringLiteral("% Completed"));
+        m_read = record;
         goOn = handle(record);
     }
     m_inStep = false;
@@ -112,7 +113,9 @@ void LocationBatch::step()
 
 bool LocationBatch::writeBack(const QString &original, const LocationRecord &record)
 {
-    const StoreStatus status = m_collection->locations().change(original, record);
+    // The record was read a while ago: only what this batch changed is written, over whatever
+    // another program stored meanwhile.
+    const StoreStatus status = m_collection->locations().changeFields(original, m_read, record);
     if (status)
         return true;
     if (m_env.errors) {

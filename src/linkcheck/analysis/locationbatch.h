@@ -77,7 +77,8 @@ protected:
     bool begin(const QString &condition, bool askForQuery);
     /// Handles one record; false stops the run.
     virtual bool handle(LocationRecord &record) = 0;
-    /// Writes `record` back; a failure is reported with message 28 and stops the run.
+    /// Writes what handle() changed in the record it was given (now `record`) back, over what
+    /// is stored now; a failure is reported with message 28 and stops the run.
     bool writeBack(const QString &original, const LocationRecord &record);
     /// Reports a store failure through the error catalogue.
     void report(const StoreStatus &status);
@@ -96,6 +97,7 @@ private:
     QTimer m_timer;
     qint64 m_total = 0;
     qint64 m_counter = 0;
+    LocationRecord m_read; ///< the record handle() was given, as read
     int m_processed = 0;
     bool m_running = false;
     bool m_stopping = false;

@@ -3,6 +3,7 @@
 #include "framework/userinterface.h"
 #include "linkcheck/webchecksettings.h"
 #include "platform/inifile.h"
+#include "shell/collectionfilecheck.h"
 #include "shell/settingsmanager.h"
 
 #include <QCheckBox>
@@ -65,6 +66,15 @@ OptionsWindow::OptionsWindow(SettingsManager &settings,
                                       m_locationList,
                                       m_categoryList,
                                       preferences));
+    if (m_programIni) {
+        m_checkFiles = new QCheckBox(QStringLiteral("Check collection files when opened"),
+                                     preferences);
+        m_checkFiles->setObjectName(QStringLiteral("checkFiles"));
+        m_checkFiles->setToolTip(QStringLiteral("Look for damage in the collection's files in the "
+                                                "background after they are opened"));
+        m_checkFiles->setChecked(CollectionFileCheck::isEnabled(*m_programIni));
+        prefLayout->addWidget(m_checkFiles);
+    }
     prefLayout->addStretch();
     tabs->addTab(preferences, QStringLiteral("Preferences"));
 
@@ -203,6 +213,7 @@ void OptionsWindow::accept()
     m_settings.writeOptions(edited());
     if (m_programIni && m_testSecure) {
         editedTesting().save(*m_programIni);
+        CollectionFileCheck::setEnabled(*m_programIni, m_checkFiles->isChecked());
         if (!m_programIni->save())
             m_ui.message(QStringLiteral("Options"),
                          QStringLiteral("The testing settings could not be saved."),

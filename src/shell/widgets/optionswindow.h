@@ -21,8 +21,8 @@ struct WebCheckSettings;
  * file a fourth, "Testing", for how "Test Links" checks addresses.
  *
  * OK writes the six settings in one transaction (and the testing settings to section "Testing"
- * of the INI file) and reports traySettingChanged(); Cancel reads every setting again, undoing
- * whatever was changed.
+ * of the INI file, the file check's switch to section "FileCheck") and reports
+ * traySettingChanged(); Cancel reads every setting again, undoing whatever was changed.
  */
 class OptionsWindow final : public QDialog
 {
@@ -39,6 +39,8 @@ public:
     AppSettings edited() const;
     /// What the Testing tab currently says (the stored values without the tab).
     WebCheckSettings editedTesting() const;
+    /// The "check collection files when opened" box; nullptr without the program's INI file.
+    QCheckBox *checkFilesBox() const { return m_checkFiles; }
 
 public Q_SLOTS:
     void accept() override;
@@ -69,6 +71,7 @@ private:
     QCheckBox *m_waitRateLimited = nullptr;
     QCheckBox *m_offerSecure = nullptr;
     QCheckBox *m_summary = nullptr;
+    QCheckBox *m_checkFiles = nullptr;
 };
 
 } // namespace pk

@@ -826,3 +826,112 @@ TEST_F(FormsLogic, ASaveOverAnotherProgramsChangeIsRefusedShownAndRecalledOnRequ
     EXPECT_TRUE(m_ui.last()->text.contains(u"changed or deleted by another station"_s));
     EXPECT_FALSE(m_collection->locations().exists(address));
 }
+
+TEST_F(FormsLogic, CategoryAndSnippetSavesOverAnotherProgramsChangeAreRefusedAndRecalled)
+{
+    // A second program on the same collection: its own connection.
+    Collection other(m_temp.folder());
+    ASSERT_TRUE(other.openAll(false).ok());
+    ASSERT_TRUE(m_collection->catHtml().insert({u"News"_s, u"Before Category"_s, u"<hr>"_s}).ok());
+
+    CategoryForm mine(*m_collection,
+                      m_ui,
+                      m_errors,
+                      FormRequest::Change,
+                      CategoryForm::Variant::Tabbed,
+                      u"News"_s);
+    ASSERT_TRUE(mine.load());
+    CategoryRecord theirs;
+    ASSERT_TRUE(other.categories().get(u"News"_s, theirs).ok());
+    theirs.Description = u"Their description"_s;
+    ASSERT_TRUE(other.categories().change(u"News"_s, theirs).ok());
+
+    // My rename is refused, the form shows their record, Ctrl+H puts only my rename back.
+    mine.record().Category = u"Headlines"_s;
+    EXPECT_FALSE(mine.save());
+    EXPECT_EQ(lastTitle(), u"Record Was Not Updated"_s);
+    EXPECT_TRUE(m_ui.last()->text.contains(u"Ctrl+H"_s));
+    EXPECT_EQ(mine.failedEntry(), CategoryForm::Entry::Changed);
+    EXPECT_EQ(mine.record().Category, u"News"_s);
+    EXPECT_EQ(mine.record().Description, u"Their description"_s);
+    EXPECT_FALSE(m_collection->categories().exists(u"Headlines"_s));
+    ASSERT_TRUE(mine.canRecallChanges());
+    mine.recallChanges();
+    EXPECT_EQ(mine.record().Category, u"Headlines"_s);
+    EXPECT_EQ(mine.record().Description, u"Their description"_s);
+    ASSERT_TRUE(mine.save());
+    EXPECT_FALSE(mine.canRecallChanges());
+    CategoryRecord now;
+    ASSERT_TRUE(m_collection->categories().get(u"Headlines"_s, now).ok());
+    EXPECT_EQ(now.Description, u"Their description"_s);
+    EXPECT_FALSE(m_collection->categories().exists(u"News"_s));
+
+    // The other program deletes it before my next save: reported, nothing comes back.
+    ASSERT_TRUE(other.categories().remove(u"Headlines"_s).ok());
+    mine.record().Description = u"Too late"_s;
+    EXPECT_FALSE(mine.save());
+    EXPECT_EQ(lastTitle(), u"Record Retrieval Error"_s);
+    EXPECT_TRUE(m_ui.last()->text.contains(u"changed or deleted by another station"_s));
+    EXPECT_FALSE(m_collection->categories().exists(u"Headlines"_s));
+
+    // The snippet form: same rule, same recall.
+    CatHtmlForm snippet(*m_collection,
+                        m_ui,
+                        m_errors,
+                        FormRequest::Change,
+                        u"News"_s,
+                        u"Before Category"_s);
+    ASSERT_TRUE(snippet.load());
+    ASSERT_TRUE(
+        other.catHtml()
+            .change(u"News"_s, u"Before Category"_s, {u"News"_s, u"Before Category"_s, u"<b>"_s})
+            .ok());
+    snippet.record().TypeOfHTML = u"After Category"_s;
+    EXPECT_FALSE(snippet.save());
+    EXPECT_TRUE(snippet.showsStoredAfterConflict());
+    EXPECT_EQ(snippet.record().HTMLtoAdd, u"<b>"_s);
+    EXPECT_EQ(snippet.record().TypeOfHTML, u"Before Category"_s);
+    snippet.recallChanges();
+    EXPECT_EQ(snippet.record().TypeOfHTML, u"After Category"_s);
+    EXPECT_EQ(snippet.record().HTMLtoAdd, u"<b>"_s);
+    ASSERT_TRUE(snippet.save());
+    CatHtmlRecord moved;
+    ASSERT_TRUE(m_collection->catHtml().get(u"News"_s, u"After Category"_s, moved).ok());
+    EXPECT_EQ(moved.HTMLtoAdd, u"<b>"_s);
+}
+
+TEST_F(FormsLogic, RowsTheFormDidNotEditKeepAnotherProgramsChangesAlsoWhenTheAddressMoves)
+{
+    const QString address = u"http://rows.test/"_s;
+    addLocation(address, u"News"_s);
+    for (const char *word : {"alpha", "beta"}) {
+        KeywordRecord k{address, 0, QString::fromLatin1(word)};
+        ASSERT_TRUE(m_collection->keywords().insert(k).ok());
+    }
+    DetailRecord d{address, 0, u"Label"_s, u"Value"_s};
+    ASSERT_TRUE(m_collection->details().insert(d).ok());
+
+    LocationForm mine(*m_collection, m_ui, m_errors, FormRequest::Change, address);
+    ASSERT_TRUE(mine.load());
+    // Another program changes a keyword and the detail after the form read them.
+    Collection other(m_temp.folder());
+    ASSERT_TRUE(other.openAll(false).ok());
+    ASSERT_TRUE(other.keywords().change(address, 1, {address, 1, u"ALPHA"_s}).ok());
+    ASSERT_TRUE(other.details().change(address, 1, {address, 1, u"Label"_s, u"Theirs"_s}).ok());
+
+    // I edit the second keyword and move the location to a new address.
+    mine.changeKeyword(1, u"gamma"_s);
+    mine.record().Location = u"http://rows.test/moved"_s;
+    ASSERT_TRUE(mine.save());
+    std::vector<KeywordRecord> keywords;
+    ASSERT_TRUE(m_collection->keywords().list(u"http://rows.test/moved"_s, keywords).ok());
+    ASSERT_EQ(keywords.size(), 2u);
+    EXPECT_EQ(keywords[0].Keyword, u"ALPHA"_s);
+    EXPECT_EQ(keywords[1].Keyword, u"gamma"_s);
+    std::vector<DetailRecord> details;
+    ASSERT_TRUE(m_collection->details().list(u"http://rows.test/moved"_s, details).ok());
+    ASSERT_EQ(details.size(), 1u);
+    EXPECT_EQ(details[0].DataValue, u"Theirs"_s);
+    ASSERT_TRUE(m_collection->keywords().list(address, keywords).ok());
+    EXPECT_TRUE(keywords.empty());
+}

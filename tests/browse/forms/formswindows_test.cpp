@@ -115,6 +115,7 @@ private slots:
     void pastedControlCharactersAreCleanedWithANotice();
     void wizardRefusesABadExpiryDate();
     void newLocationOfAnUnsavedCategoryOffersToSaveItFirst();
+    void categoryWindowsShowAnotherProgramsChangeAndRecallMineWithCtrlH();
 
 private:
     FormsContext context();
@@ -505,7 +506,6 @@ void FormsWindowsTest::proceduresAreRegisteredByName()
 }
 
 QTEST_MAIN(FormsWindowsTest)
-#include "formswindows_test.moc"
 
 void FormsWindowsTest::formsOpenWithTheFocusOnTheirFirstEntry()
 {
@@ -725,3 +725,49 @@ void FormsWindowsTest::newLocationOfAnUnsavedCategoryOffersToSaveItFirst()
     QVERIFY(m_collection->categories().get(QStringLiteral("Music"), c).ok());
     QCOMPARE(c.Description, QStringLiteral("Songs"));
 }
+
+void FormsWindowsTest::categoryWindowsShowAnotherProgramsChangeAndRecallMineWithCtrlH()
+{
+    // Another program on the same collection changes what the open forms show.
+    Collection other(m_temp->folder());
+    QVERIFY(other.openAll(false).ok());
+    QVERIFY(m_collection->catHtml().insert({u"News"_s, u"Replace Title"_s, u"<h1>"_s}).ok());
+
+    CategoryFormDialog form(context(),
+                            FormRequest::Change,
+                            CategoryForm::Variant::NoMdi,
+                            QStringLiteral("News"));
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QVERIFY(other.categories().change(u"News"_s, {u"News"_s, 0, u"Theirs"_s}).ok());
+    form.descriptionEdit()->setPlainText(u"Mine"_s);
+    form.accept();
+    QVERIFY(form.isVisible());
+    QCOMPARE(m_ui->last()->title, u"Record Was Not Updated"_s);
+    QCOMPARE(form.descriptionEdit()->toPlainText(), u"Theirs"_s);
+    QTest::keyClick(&form, Qt::Key_H, Qt::ControlModifier);
+    QCOMPARE(form.descriptionEdit()->toPlainText(), u"Mine"_s);
+    form.accept();
+    QVERIFY(!form.isVisible());
+    CategoryRecord category;
+    QVERIFY(m_collection->categories().get(u"News"_s, category).ok());
+    QCOMPARE(category.Description, u"Mine"_s);
+
+    CatHtmlDialog snippet(context(), FormRequest::Change, u"News"_s, u"Replace Title"_s);
+    snippet.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&snippet));
+    QVERIFY(other.catHtml()
+                .change(u"News"_s, u"Replace Title"_s, {u"News"_s, u"After Category"_s, u"<b>"_s})
+                .ok());
+    snippet.htmlEdit()->setPlainText(u"<i>"_s);
+    snippet.accept();
+    QVERIFY(snippet.isVisible());
+    QCOMPARE(m_ui->last()->title, u"Record Retrieval Error"_s);
+    // Gone under its old type: nothing written, the user's text stays in the entry.
+    QCOMPARE(snippet.htmlEdit()->toPlainText(), u"<i>"_s);
+    CatHtmlRecord stored;
+    QVERIFY(m_collection->catHtml().get(u"News"_s, u"After Category"_s, stored).ok());
+    QCOMPARE(stored.HTMLtoAdd, u"<b>"_s);
+}
+
+#include "formswindows_test.moc"

@@ -5,6 +5,7 @@
 #include "framework/scripteduserinterface.h"
 #include "platform/launcher.h"
 #include "store/categorymanager.h"
+#include "store/collation.h"
 #include "store/collection.h"
 #include "store/configurationmanager.h"
 #include "store/locationmanager.h"
@@ -17,6 +18,9 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+
+#include <algorithm>
+#include <random>
 
 #include <sys/wait.h>
 #include <unistd.h>
@@ -236,6 +240,167 @@ TEST_F(BrowseFixture, HeadingSortOrdersByTheColumnAndATabReturnsToItsKey)
     EXPECT_EQ(description(0), QStringLiteral("Site 0349"));
     browse().setTab(0);
     EXPECT_EQ(description(0), QStringLiteral("Site 0000"));
+}
+
+TEST_F(BrowseFixture, ALongListsOrderReadOnAnotherThreadGivesEveryPlaceAndRow)
+{
+    // Comments with equal values, letter cases and non-ASCII letters: the order must be the
+    // collation's, equal values by row id, in both directions, whether read by key or by id.
+    const QStringList words = {QStringLiteral("apple"),
+                               QStringLiteral("Apple"),
+                               QStringLiteral("\u00e9clair"),
+                               QStringLiteral("\u00c9CLAIR"),
+                               QStringLiteral("zebra"),
+                               QStringLiteral(""),
+                               QStringLiteral("Zeta \u00df"),
+                               QStringLiteral("banana")};
+    std::mt19937 rng(7);
+    constexpr int n = 2500; // more than Find checks near the highlighted row
+    fill(n, [&](int, LocationRecord &r) {
+        r.Comments = words[rng() % words.size()] + QString::number(rng() % 3);
+    });
+    browse().model().pager().setWaitLimit(0); // go on while the ids are read, as at any size
+
+    struct Entry
+    {
+        QByteArray comments;
+        qint64 rowId;
+    };
+    std::vector<Entry> expected;
+    browse().refresh();
+    ASSERT_TRUE(browse().model().pager().waitForOrder());
+    for (int row = 0; row < n; ++row) {
+        const LocationPager::Row *r = browse().model().rowAt(row);
+        ASSERT_NE(r, nullptr);
+        expected.push_back({r->record.Comments.toUtf8(), r->rowId});
+    }
+    std::sort(expected.begin(), expected.end(), [](const Entry &a, const Entry &b) {
+        const int c = Collation::compare(a.comments, b.comments);
+        return c != 0 ? c < 0 : a.rowId < b.rowId;
+    });
+
+    for (const bool descending : {false, true}) {
+        browse().sortByColumn(LocationColumns::Comments, descending);
+        LocationPager &pager = browse().model().pager();
+        // Rows of an order without an index show once it is sorted, never out of order.
+        if (pager.orderPending()) {
+            EXPECT_EQ(pager.row(0), nullptr);
+        }
+        ASSERT_TRUE(pager.waitForOrder());
+        EXPECT_FALSE(pager.orderPending());
+        for (int row : {0, 1, 450, n - 1, 300, 128, 127, 2100}) {
+            const Entry &want = expected[std::size_t(descending ? n - 1 - row : row)];
+            const LocationPager::Row *r = pager.row(row);
+            ASSERT_NE(r, nullptr) << row;
+            EXPECT_EQ(r->rowId, want.rowId) << "row " << row << (descending ? " descending" : "");
+            EXPECT_EQ(pager.rowOfRowId(want.rowId), row);
+        }
+        // Find goes along the order shown, near rows first and then the whole table.
+        const auto nextZebra = [&](int after) -> qint64 {
+            for (int row = after + 1; row < n; ++row) {
+                const Entry &e = expected[std::size_t(descending ? n - 1 - row : row)];
+                if (e.comments.startsWith("zebra"))
+                    return row;
+            }
+            return -1;
+        };
+        for (int after : {-1, 0, 10, 600, 1900, n - 2}) {
+            StoreStatus status;
+            const std::optional<qint64> found
+                = pager.findNext({QStringLiteral("Comments LIKE ?"), {QStringLiteral("zebra%")}},
+                                 after,
+                                 status);
+            EXPECT_TRUE(status.ok());
+            EXPECT_EQ(found.value_or(-1), nextZebra(after)) << "after " << after;
+        }
+        const qint64 farId = expected[std::size_t(descending ? n - 1 - 2300 : 2300)].rowId;
+        StoreStatus status;
+        EXPECT_EQ(pager.findNext({QStringLiteral("rowid = ?"), {farId}}, 0, status).value_or(-1),
+                  2300);
+        EXPECT_FALSE(pager.findNext({QStringLiteral("rowid = ?"), {farId}}, 2300, status));
+        int visited = 0;
+        EXPECT_TRUE(pager.forEach([&](const LocationPager::Row &r) {
+            EXPECT_EQ(r.rowId, expected[std::size_t(visited++)].rowId);
+            return true;
+        }));
+        EXPECT_EQ(visited, n);
+    }
+
+    // A key order: places and jumps from the ids agree with reading by key.
+    browse().setTab(0);
+    LocationPager &pager = browse().model().pager();
+    ASSERT_TRUE(pager.waitForOrder());
+    EXPECT_EQ(description(777), QStringLiteral("Site 0777"));
+    EXPECT_EQ(browse().locate(QStringLiteral("site 0612")), 612);
+    EXPECT_EQ(pager.rowOfRowId(pager.row(333)->rowId), 333);
+    browse().sortByColumn(LocationColumns::Description, true);
+    ASSERT_TRUE(pager.waitForOrder());
+    EXPECT_EQ(description(0), QStringLiteral("Site 2499"));
+    EXPECT_EQ(description(612), QStringLiteral("Site 1887"));
+    EXPECT_EQ(pager.rowOfRowId(pager.row(612)->rowId), 612);
+}
+
+TEST_F(BrowseFixture, ALocateAsksAgainWhileTheOrderIsReadAndListsInATransactionGoByKey)
+{
+    fill(600);
+    browse().model().pager().setWaitLimit(0);
+    browse().setTab(0);
+    LocationPager &pager = browse().model().pager();
+    // Without waiting, a locate either answers or says to ask again when the ids are in.
+    const std::optional<int> early = browse().tryLocate(QStringLiteral("site 0420"));
+    if (early) {
+        EXPECT_EQ(*early, 420);
+    } else {
+        EXPECT_TRUE(pager.readingOrder());
+    }
+    EXPECT_EQ(browse().locate(QStringLiteral("site 0420")), 420);
+    EXPECT_EQ(browse().tryLocate(QStringLiteral("site 0421")), std::optional<int>(421));
+
+    // Inside a transaction another connection would not see what this one holds: no ids then.
+    const StoreStatus status = m_collection->transaction([&] {
+        LocationRecord r;
+        r.Location = QStringLiteral("http://inserted.example/");
+        r.Description = QStringLiteral("Site 0100a");
+        r.Category = QStringLiteral("Cat1");
+        if (StoreStatus s = m_collection->locations().insert(r); !s)
+            return s;
+        browse().setTab(1);
+        browse().setTab(0);
+        EXPECT_FALSE(pager.readingOrder());
+        EXPECT_FALSE(pager.waitForOrder());
+        EXPECT_EQ(pager.count(), 601);
+        EXPECT_EQ(browse().locate(QStringLiteral("site 0100a")), 101);
+        EXPECT_EQ(description(500), QStringLiteral("Site 0499"));
+        return StoreStatus::success();
+    });
+    EXPECT_TRUE(status.ok());
+}
+
+TEST_F(BrowseFixture, ANewOrderOfTheSameRowsKeepsItsCountOnlyWhileNothingChanged)
+{
+    fill(400);
+    ASSERT_TRUE(browse().applyQuery(QStringLiteral("URL:Category = 'Cat1'")));
+    EXPECT_EQ(browse().model().count(), 133);
+    browse().sortByColumn(LocationColumns::Comments, true);
+    EXPECT_EQ(browse().model().count(), 133);
+    // A change by this connection, then one by another program, is counted.
+    LocationRecord r;
+    r.Location = QStringLiteral("http://added.example/");
+    r.Description = QStringLiteral("Added");
+    r.Category = QStringLiteral("Cat1");
+    ASSERT_TRUE(m_collection->locations().insert(r).ok());
+    browse().sortByColumn(LocationColumns::Comments, false);
+    EXPECT_EQ(browse().model().count(), 134);
+    EXPECT_EQ(browse().model().rowAt(133)->record.Description, QStringLiteral("Added"));
+    {
+        Collection other(m_temp.folder());
+        ASSERT_TRUE(other.openAll(false).ok());
+        ASSERT_TRUE(other.locations().remove(r.Location).ok());
+    }
+    browse().setTab(2);
+    EXPECT_EQ(browse().model().count(), 133);
+    browse().resetQuery();
+    EXPECT_EQ(browse().model().count(), 400);
 }
 
 TEST_F(BrowseFixture, HeadingClicksSortAscendingFirstAndTurnRoundOnTheSameHeading)

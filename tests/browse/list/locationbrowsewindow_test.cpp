@@ -53,6 +53,7 @@ private slots:
     void findKeysSearchTheList();
     void refreshRequestReachesEveryOpenList();
     void anotherProgramsChangesShowWithoutLosingThePlace();
+    void aLongListAnswersBeforeItsOrdersPlacesAreRead();
     void keysActOnlyOnTheWindowTheyAreTypedIn();
     void datesAndHeadingsFitTheirColumns();
 
@@ -486,6 +487,47 @@ void LocationBrowseWindowTest::anotherProgramsChangesShowWithoutLosingThePlace()
     QCOMPARE(w->currentRow(), 301);
     QCOMPARE(w->table()->model()->index(301, 1).data().toString(), QStringLiteral("Site 0300"));
     QCOMPARE(w->currentRow() - w->table()->rowAt(0), above);
+}
+
+void LocationBrowseWindowTest::aLongListAnswersBeforeItsOrdersPlacesAreRead()
+{
+    // As on a list of a million locations, the window goes on while the places of the order
+    // are read on another thread: what waits for them happens once they are in.
+    fill(2000);
+    LocationBrowseWindow *w = makeWindow();
+    QVERIFY(QTest::qWaitForWindowExposed(w));
+    LocationPager &pager = w->browse().model().pager();
+    pager.setWaitLimit(0);
+    w->tabs()->setCurrentIndex(1);
+    w->tabs()->setCurrentIndex(0);
+    QTest::keyClicks(w->locator(), QStringLiteral("site 1500"));
+    QTRY_COMPARE(w->currentRow(), 1500);
+    QCOMPARE(w->table()->model()->index(1500, 1).data().toString(), QStringLiteral("Site 1500"));
+    const int above = w->currentRow() - w->table()->rowAt(0);
+
+    // Another program adds a location ahead: the highlight follows its location.
+    {
+        Collection other(m_temp->folder());
+        QVERIFY(other.openAll(false).ok());
+        LocationRecord r;
+        r.Location = QStringLiteral("http://first.example/");
+        r.Description = QStringLiteral("Site 0000 first");
+        r.Category = QStringLiteral("Cat1");
+        QVERIFY(other.locations().insert(r).ok());
+    }
+    QTRY_COMPARE(w->windowTitle(), QStringLiteral("Browse Locations (2001)"));
+    QTRY_COMPARE(w->currentRow(), 1501);
+    QCOMPARE(w->currentRow() - w->table()->rowAt(0), above);
+
+    // A heading without an index: its rows show once sorted, and the busy look goes.
+    w->table()->horizontalHeader()->sectionClicked(LocationColumns::LastVisit);
+    QTRY_VERIFY(!pager.orderPending());
+    QTRY_COMPARE(w->table()->viewport()->cursor().shape(), Qt::ArrowCursor);
+    QCOMPARE(w->table()->model()->index(0, 1).data().toString(), QStringLiteral("Site 0000"));
+    // Equal dates keep the order of entry.
+    QCOMPARE(w->table()->model()->index(1, 1).data().toString(), QStringLiteral("Site 0001"));
+    QCOMPARE(w->table()->model()->index(2000, 1).data().toString(),
+             QStringLiteral("Site 0000 first"));
 }
 
 void LocationBrowseWindowTest::keysActOnlyOnTheWindowTheyAreTypedIn()

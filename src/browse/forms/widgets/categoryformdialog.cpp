@@ -116,6 +116,16 @@ CategoryFormDialog::CategoryFormDialog(FormsContext context,
     layout->addWidget(m_tabs);
     layout->addWidget(buttons);
     FormsUi::addTabSwitching(m_tabs, this);
+
+    FormsUi::addRecallShortcut(
+        this,
+        [this] { return m_form.canRecallChanges(); },
+        [this] {
+            takeEntries();
+            m_form.recallChanges();
+            showRecord();
+        });
+
     resize(520, 380);
     FormsUi::keepPosition(this, m_context.positionIni, CategoryForm::procedure(variant));
     // Typing starts in the category entry, not on the tab bar.
@@ -175,6 +185,12 @@ void CategoryFormDialog::takeEntries()
     m_form.record().Description = m_description->toPlainText();
 }
 
+void CategoryFormDialog::showRecord()
+{
+    m_category->setText(m_form.record().Category);
+    m_description->setPlainText(m_form.record().Description);
+}
+
 void CategoryFormDialog::accept()
 {
     if (m_form.isReadOnly()) {
@@ -183,6 +199,12 @@ void CategoryFormDialog::accept()
     }
     takeEntries();
     if (!m_form.save()) {
+        // After a conflict the entries show the category as stored; Ctrl+H brings mine back.
+        if (m_form.failedEntry() == CategoryForm::Entry::Changed) {
+            showRecord();
+            refreshSnippets();
+            refreshLocations();
+        }
         m_tabs->setCurrentIndex(0);
         m_category->setFocus();
         m_category->selectAll();

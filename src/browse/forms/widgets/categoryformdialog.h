@@ -54,6 +54,7 @@ public slots:
 
 private:
     void takeEntries();
+    void showRecord();
     void refreshSnippets();
     void refreshLocations();
     void snippet(FormRequest request);

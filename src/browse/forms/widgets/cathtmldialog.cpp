@@ -40,12 +40,8 @@ CatHtmlDialog::CatHtmlDialog(FormsContext context,
         m_types->addButton(radio, id++);
         groupLayout->addWidget(radio);
     }
-    const int current = CatHtmlForm::typeIndex(m_form.record().TypeOfHTML);
-    if (QAbstractButton *button = m_types->button(current >= 0 ? current : 1))
-        button->setChecked(true);
-
     auto *hint = new QLabel(QStringLiteral("Enter or Paste your\nHTML code here ->"), this);
-    m_html = new QPlainTextEdit(m_form.record().HTMLtoAdd, this);
+    m_html = new QPlainTextEdit(this);
     m_html->setObjectName(QStringLiteral("html"));
     const bool editable = !m_form.isReadOnly();
     m_html->setReadOnly(!editable);
@@ -66,6 +62,16 @@ CatHtmlDialog::CatHtmlDialog(FormsContext context,
     layout->addLayout(top);
     layout->addWidget(m_html, 1);
     layout->addWidget(buttons);
+    FormsUi::addRecallShortcut(
+        this,
+        [this] { return m_form.canRecallChanges(); },
+        [this] {
+            takeEntries();
+            m_form.recallChanges();
+            showRecord();
+        });
+
+    showRecord();
     resize(520, 420);
     FormsUi::keepPosition(this, m_context.positionIni, QLatin1String(Procedure::UpdateCatHtml));
     // Typing goes into the snippet; the type is one accelerator away.
@@ -105,18 +111,35 @@ bool CatHtmlDialog::runHeld(FormsContext context,
     return dialog.isLoaded() && dialog.exec() == QDialog::Accepted;
 }
 
+void CatHtmlDialog::showRecord()
+{
+    const int current = CatHtmlForm::typeIndex(m_form.record().TypeOfHTML);
+    if (QAbstractButton *button = m_types->button(current >= 0 ? current : 1))
+        button->setChecked(true);
+    m_html->setPlainText(m_form.record().HTMLtoAdd);
+}
+
+void CatHtmlDialog::takeEntries()
+{
+    const int type = m_types->checkedId();
+    if (type >= 0)
+        m_form.record().TypeOfHTML = QLatin1String(CatHtmlForm::types()[std::size_t(type)].stored);
+    m_form.record().HTMLtoAdd = m_html->toPlainText();
+}
+
 void CatHtmlDialog::accept()
 {
     if (m_form.isReadOnly()) {
         QDialog::accept();
         return;
     }
-    const int type = m_types->checkedId();
-    if (type >= 0)
-        m_form.record().TypeOfHTML = QLatin1String(CatHtmlForm::types()[std::size_t(type)].stored);
-    m_form.record().HTMLtoAdd = m_html->toPlainText();
-    if (!m_form.save())
+    takeEntries();
+    if (!m_form.save()) {
+        // After a conflict the entries show the snippet as stored; Ctrl+H brings mine back.
+        if (m_form.showsStoredAfterConflict())
+            showRecord();
         return;
+    }
     QDialog::accept();
 }
 

@@ -49,6 +49,11 @@ public slots:
     void accept() override;
 
 private:
+    /// Puts the form's record into the controls.
+    void showRecord();
+    /// Takes the controls into the form's record.
+    void takeEntries();
+
     FormsContext m_context;
     CatHtmlForm m_form;
     bool m_loaded = false;

@@ -89,6 +89,20 @@ void addFindShortcuts(QWidget *window, std::function<void()> find, std::function
     QObject::connect(f3, &QShortcut::activated, window, std::move(findAgain));
 }
 
+void addRecallShortcut(QWidget *window,
+                       std::function<bool()> canRecall,
+                       std::function<void()> recall)
+{
+    auto *shortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_H), window);
+    QObject::connect(shortcut,
+                     &QShortcut::activated,
+                     window,
+                     [canRecall = std::move(canRecall), recall = std::move(recall)] {
+                         if (canRecall())
+                             recall();
+                     });
+}
+
 void addTabSwitching(QTabWidget *tabs, QWidget *window)
 {
     const auto step = [tabs](int by) {

@@ -47,6 +47,11 @@ void setUpTable(QTableView *table);
 void keepPosition(QWidget *window, IniFile *ini, const QString &section);
 /// Ctrl+F and F3 on `window`.
 void addFindShortcuts(QWidget *window, std::function<void()> find, std::function<void()> findAgain);
+/// Ctrl+H on `window`: after a save found the record changed by another program, `recall`
+/// puts the user's own changes back; it runs only while `canRecall` says there are some.
+void addRecallShortcut(QWidget *window,
+                       std::function<bool()> canRecall,
+                       std::function<void()> recall);
 /// Ctrl+Tab and Ctrl+PgDn show the next tab of `tabs`, Ctrl+Shift+Tab and Ctrl+PgUp the
 /// previous one, wherever the focus is in `window`; the focus moves into the tab shown.
 void addTabSwitching(QTabWidget *tabs, QWidget *window);

@@ -16,7 +16,6 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
-#include <QShortcut>
 #include <QTabWidget>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -96,14 +95,13 @@ LocationFormDialog::LocationFormDialog(FormsContext context,
             this,
             &LocationFormDialog::descriptionAccepted);
 
-    // Ctrl+H recalls the user's changes after a save found the location changed elsewhere.
-    auto *recall = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_H), this);
-    connect(recall, &QShortcut::activated, this, [this] {
-        if (!m_form.canRecallChanges())
-            return;
-        m_form.recallChanges();
-        showRecord();
-    });
+    FormsUi::addRecallShortcut(
+        this,
+        [this] { return m_form.canRecallChanges(); },
+        [this] {
+            m_form.recallChanges();
+            showRecord();
+        });
 
     resize(600, 560);
     FormsUi::keepPosition(this, m_context.positionIni, QLatin1String(Procedure::UpdateLocation));
