@@ -60,6 +60,8 @@ private slots:
 private:
     LocationBrowseWindow *makeWindow();
     void fill(int n);
+    /// Another program adds "Site 0000 first" through its own connection.
+    void addElsewhere();
 
     std::unique_ptr<test::TempCollection> m_temp;
     std::unique_ptr<Collection> m_collection;
@@ -108,6 +110,17 @@ void LocationBrowseWindowTest::cleanup()
     m_window = nullptr;
     m_collection.reset();
     m_temp.reset();
+}
+
+void LocationBrowseWindowTest::addElsewhere()
+{
+    Collection other(m_temp->folder());
+    QVERIFY(other.openAll(false).ok());
+    LocationRecord r;
+    r.Location = QStringLiteral("http://first.example/");
+    r.Description = QStringLiteral("Site 0000 first");
+    r.Category = QStringLiteral("Cat1");
+    QVERIFY(other.locations().insert(r).ok());
 }
 
 void LocationBrowseWindowTest::fill(int n)
@@ -475,13 +488,7 @@ void LocationBrowseWindowTest::anotherProgramsChangesShowWithoutLosingThePlace()
     const int above = w->currentRow() - w->table()->rowAt(0);
 
     // Another program (its own connection) adds a location ahead of the highlighted one.
-    Collection other(m_temp->folder());
-    QVERIFY(other.openAll(false).ok());
-    LocationRecord r;
-    r.Location = QStringLiteral("http://first.example/");
-    r.Description = QStringLiteral("Site 0000 first");
-    r.Category = QStringLiteral("Cat1");
-    QVERIFY(other.locations().insert(r).ok());
+    addElsewhere();
 
     QTRY_COMPARE(w->windowTitle(), QStringLiteral("Browse Locations (501)"));
     QCOMPARE(w->currentRow(), 301);
@@ -506,15 +513,7 @@ void LocationBrowseWindowTest::aLongListAnswersBeforeItsOrdersPlacesAreRead()
     const int above = w->currentRow() - w->table()->rowAt(0);
 
     // Another program adds a location ahead: the highlight follows its location.
-    {
-        Collection other(m_temp->folder());
-        QVERIFY(other.openAll(false).ok());
-        LocationRecord r;
-        r.Location = QStringLiteral("http://first.example/");
-        r.Description = QStringLiteral("Site 0000 first");
-        r.Category = QStringLiteral("Cat1");
-        QVERIFY(other.locations().insert(r).ok());
-    }
+    addElsewhere();
     QTRY_COMPARE(w->windowTitle(), QStringLiteral("Browse Locations (2001)"));
     QTRY_COMPARE(w->currentRow(), 1501);
     QCOMPARE(w->currentRow() - w->table()->rowAt(0), above);
