@@ -593,9 +593,16 @@ void Collection::prepareTextIndex()
     m_statements.clear();
 }
 
-void Collection::locationInserted()
+void Collection::locationWritten()
 {
-    if (m_txDepth == 0 || m_textIndexDeferred || ++m_txLocationInserts != kDeferIndexAfter)
+    if (m_txDepth == 0 || m_textIndexDeferred || ++m_txLocationWrites != kDeferIndexAfter)
+        return;
+    deferTextIndex();
+}
+
+void Collection::deferTextIndex()
+{
+    if (m_txDepth == 0 || m_textIndexDeferred || !isOpen(CollectionFile::Data))
         return;
     try {
         inSavepoint(*m_db, [&] {
@@ -885,7 +892,7 @@ StoreStatus Collection::transaction(const std::function<StoreStatus()> &work)
     }
     if (outer) {
         m_textIndexDeferred = false;
-        m_txLocationInserts = 0;
+        m_txLocationWrites = 0;
     }
     auto idle = [this] {
         try {

@@ -138,9 +138,12 @@ public:
      * `complete` tells whether the index is complete (or there is none to fill).
      */
     StoreStatus fillTextIndex(int rows, bool &complete);
-    /// Told by LocationManager after each insert: a batch of many has its new rows indexed in
-    /// one pass when it commits.
-    void locationInserted();
+    /// Told by LocationManager after each insert, change and delete: a batch of many has its
+    /// rows indexed in one pass when it commits.
+    void locationWritten();
+    /// Leaves the substring index of the rows the current transaction writes from now on to
+    /// one pass at its commit (a batch known to write many rows).
+    void deferTextIndex();
     /// Rows this connection inserted, changed or deleted since it opened: with dataVersion(),
     /// tells whether anything may have changed since an earlier look.
     qint64 ownChanges() const;
@@ -204,7 +207,7 @@ private:
     int m_txDepth = 0;
     quint64 m_categoriesGeneration = 0;
     bool m_textIndexWanted = true;
-    int m_txLocationInserts = 0;      ///< in the current outer transaction
+    int m_txLocationWrites = 0;       ///< in the current outer transaction
     bool m_textIndexDeferred = false; ///< the transaction's new rows are indexed at its commit
 
     std::unique_ptr<LocationManager> m_locations;

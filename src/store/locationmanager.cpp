@@ -121,7 +121,7 @@ StoreStatus LocationManager::insert(const LocationRecord &record)
     static const QString stSql = TableAccess::insertSql(table());
     StoreStatus s = RowAccess::insert(m_collection, table(), stSql, values);
     if (s)
-        m_collection.locationInserted();
+        m_collection.locationWritten();
     return s;
 }
 
@@ -141,7 +141,7 @@ StoreStatus LocationManager::change(const QString &originalLocation, const Locat
                          " = ?%3 AND Location = ?%3)")
               .arg(TableAccess::qualified(table()), RecordIo::assignments(table()))
               .arg(n + 1);
-    return RowAccess::run(
+    StoreStatus s = RowAccess::run(
         m_collection,
         table(),
         Msg::RecordNotUpdated,
@@ -151,6 +151,9 @@ StoreStatus LocationManager::change(const QString &originalLocation, const Locat
             RecordIo::bind(st, n + 1, trimTrailingSpaces(originalLocation));
         },
         RowAccess::Rows::AtLeastOne);
+    if (s)
+        m_collection.locationWritten();
+    return s;
 }
 
 StoreStatus LocationManager::changeIfUnchanged(const QString &originalLocation,
@@ -189,13 +192,16 @@ StoreStatus LocationManager::remove(const QString &location)
 {
     static const QString stSql
         = QStringLiteral("DELETE FROM %1").arg(TableAccess::qualified(table())) + kWhereExact;
-    return RowAccess::write(
+    StoreStatus s = RowAccess::write(
         m_collection,
         table(),
         Msg::RecordNotDeleted,
         stSql,
         [&](SQLite::Statement &st) { RecordIo::bind(st, 1, trimTrailingSpaces(location)); },
         RowAccess::Rows::AtLeastOne);
+    if (s)
+        m_collection.locationWritten();
+    return s;
 }
 
 qint64 LocationManager::count(StoreStatus *status)

@@ -13,6 +13,10 @@ namespace pk {
 namespace {
 
 constexpr const char *kFilledKey = "LocationTextFilled";
+/// While the index is not complete, the rows it holds that a change or a delete touches are
+/// noted here, with the texts the index holds for them, and brought up to date by fill(): a
+/// write to the index inside a statement costs a flush of the index each time.
+constexpr const char *kPendingTable = "LocationTextPending";
 const char *const kTriggerSuffixes[] = {"_Insert", "_Delete", "_Update"};
 
 std::string utf8(const QString &s)
@@ -98,17 +102,6 @@ QString columnList()
     return TextIndex::columns().join(QStringLiteral(", "));
 }
 
-/// While filling, the triggers keep only rows up to the filled row id; the rest are indexed by
-/// fill() as it gets there.
-QString gate(const char *row, bool filling)
-{
-    if (!filling)
-        return {};
-    return QStringLiteral(" WHERE %1.rowid <= (SELECT CAST(Value AS INTEGER) FROM %2 WHERE "
-                          "Name = '%3')")
-        .arg(str(row), str(SchemaManager::MetaTable), str(kFilledKey));
-}
-
 void dropTriggers(SQLite::Database &db, const char *schema)
 {
     for (const char *suffix : kTriggerSuffixes)
@@ -116,16 +109,80 @@ void dropTriggers(SQLite::Database &db, const char *schema)
             QStringLiteral("DROP TRIGGER IF EXISTS %1.%2").arg(str(schema), triggerName(suffix))));
 }
 
-void createTriggers(SQLite::Database &db, const char *schema, bool filling)
+QString filledMark()
+{
+    return QStringLiteral("(SELECT CAST(Value AS INTEGER) FROM %1 WHERE Name = '%2')")
+        .arg(str(SchemaManager::MetaTable), str(kFilledKey));
+}
+
+/// Triggers while the index fills: rows beyond the filled row id are left to fill(); a change
+/// to a row the index holds is noted, with the texts the index holds, for fill() to redo.
+void createPendingTable(SQLite::Database &db, const char *schema)
+{
+    db.exec(utf8(QStringLiteral("CREATE TABLE IF NOT EXISTS %1.%2 (Row INTEGER PRIMARY KEY, "
+                                "Indexed INTEGER NOT NULL, %3)")
+                     .arg(str(schema), str(kPendingTable), columnList())));
+}
+
+void createFillingTriggers(SQLite::Database &db, const char *schema)
+{
+    const QString on = QStringLiteral(" ON %1 ").arg(str(locationsTable().sqlTable));
+    const QString note = QStringLiteral("INSERT OR IGNORE INTO %1 (Row, Indexed, %2) ")
+                             .arg(str(kPendingTable), columnList());
+    // The first note of a row keeps what the index holds for it; later ones change nothing.
+    const QString oldRow = note
+                           % QStringLiteral("SELECT old.rowid, 1, %1 WHERE old.rowid <= %2;")
+                                 .arg(indexed(QStringLiteral("old")), filledMark());
+    QStringList nothing;
+    for (qsizetype i = 0; i < TextIndex::columns().size(); ++i)
+        nothing << QStringLiteral("NULL");
+    const QString newRow = note
+                           % QStringLiteral("SELECT new.rowid, 0, %1 WHERE new.rowid <= %2;")
+                                 .arg(nothing.join(QStringLiteral(", ")), filledMark());
+    QStringList changed;
+    for (const QString &c : TextIndex::columns())
+        changed << QStringLiteral("old.%1 IS NOT new.%1").arg(c);
+    changed << QStringLiteral("old.rowid IS NOT new.rowid");
+    db.exec(utf8(u"CREATE TRIGGER " % str(schema) % u'.' % triggerName(kTriggerSuffixes[0])
+                 % u" AFTER INSERT" % on % u"BEGIN " % newRow % u" END"));
+    db.exec(utf8(u"CREATE TRIGGER " % str(schema) % u'.' % triggerName(kTriggerSuffixes[1])
+                 % u" AFTER DELETE" % on % u"BEGIN " % oldRow % u" END"));
+    db.exec(utf8(u"CREATE TRIGGER " % str(schema) % u'.' % triggerName(kTriggerSuffixes[2])
+                 % u" AFTER UPDATE" % on % u"WHEN " % changed.join(QStringLiteral(" OR "))
+                 % u" BEGIN " % oldRow % u' ' % newRow % u" END"));
+}
+
+/// Redoes the rows noted while filling: their old entries out, their texts as stored now in.
+void applyPending(SQLite::Database &db, const char *schema)
 {
     const QString table = str(TextIndex::Table);
-    const QString add
-        = QStringLiteral("INSERT INTO %1 (rowid, %2) SELECT new.rowid, %3%4;")
-              .arg(table, columnList(), indexed(QStringLiteral("new")), gate("new", filling));
-    const QString remove
-        = QStringLiteral("INSERT INTO %1 (%1, rowid, %2) SELECT 'delete', "
-                         "old.rowid, %3%4;")
-              .arg(table, columnList(), indexed(QStringLiteral("old")), gate("old", filling));
+    const QString pending = str(schema) + u'.' + str(kPendingTable);
+    db.exec(utf8(QStringLiteral("INSERT INTO %1.%2 (%2, rowid, %3) SELECT 'delete', Row, %3 "
+                                "FROM %4 WHERE Indexed = 1")
+                     .arg(str(schema), table, columnList(), pending)));
+    db.exec(utf8(QStringLiteral("INSERT INTO %1.%2 (rowid, %3) SELECT rowid, %4 FROM %1.%5 "
+                                "WHERE rowid IN (SELECT Row FROM %6)")
+                     .arg(str(schema),
+                          table,
+                          columnList(),
+                          indexed(str(locationsTable().sqlTable)),
+                          str(locationsTable().sqlTable),
+                          pending)));
+    db.exec(utf8(QStringLiteral("DELETE FROM %1").arg(pending)));
+}
+
+void createTriggers(SQLite::Database &db, const char *schema, bool filling)
+{
+    if (filling) {
+        createFillingTriggers(db, schema);
+        return;
+    }
+    const QString table = str(TextIndex::Table);
+    const QString add = QStringLiteral("INSERT INTO %1 (rowid, %2) SELECT new.rowid, %3;")
+                            .arg(table, columnList(), indexed(QStringLiteral("new")));
+    const QString remove = QStringLiteral("INSERT INTO %1 (%1, rowid, %2) SELECT 'delete', "
+                                          "old.rowid, %3;")
+                               .arg(table, columnList(), indexed(QStringLiteral("old")));
     QStringList changed;
     for (const QString &c : TextIndex::columns())
         changed << QStringLiteral("old.%1 IS NOT new.%1").arg(c);
@@ -181,7 +238,8 @@ const QStringList &TextIndex::columns()
 
 TextIndex::State TextIndex::state(SQLite::Database &db, const char *schema)
 {
-    if (countInSchema(db, schema, "table", str(Table)) == 0)
+    if (countInSchema(db, schema, "table", str(Table)) == 0
+        || countInSchema(db, schema, "table", str(kPendingTable)) == 0)
         return State::Absent;
     for (const char *suffix : kTriggerSuffixes) {
         if (countInSchema(db, schema, "trigger", triggerName(suffix)) == 0)
@@ -197,7 +255,8 @@ TextIndex::State TextIndex::state(SQLite::Database &db, const char *schema)
 
 bool TextIndex::present(SQLite::Database &db, const char *schema)
 {
-    if (countInSchema(db, schema, "table", str(Table)) > 0)
+    if (countInSchema(db, schema, "table", str(Table)) > 0
+        || countInSchema(db, schema, "table", str(kPendingTable)) > 0)
         return true;
     for (const char *suffix : kTriggerSuffixes) {
         if (countInSchema(db, schema, "trigger", triggerName(suffix)) > 0)
@@ -210,6 +269,7 @@ void TextIndex::drop(SQLite::Database &db, const char *schema)
 {
     dropTriggers(db, schema);
     db.exec(utf8(QStringLiteral("DROP TABLE IF EXISTS %1.%2").arg(str(schema), str(Table))));
+    db.exec(utf8(QStringLiteral("DROP TABLE IF EXISTS %1.%2").arg(str(schema), str(kPendingTable))));
     removeMeta(db, schema, str(kFilledKey));
     removeMeta(db, schema, versionKey());
 }
@@ -220,6 +280,7 @@ void TextIndex::create(SQLite::Database &db, const char *schema)
     db.exec(utf8(QStringLiteral("CREATE VIRTUAL TABLE %1.%2 USING fts5(%3, content='%4', "
                                 "content_rowid='rowid', tokenize='trigram')")
                      .arg(str(schema), str(Table), columnList(), str(locationsTable().sqlTable))));
+    createPendingTable(db, schema);
     SQLite::Statement any(db,
                           utf8(QStringLiteral("SELECT 1 FROM %1.%2 LIMIT 1")
                                    .arg(str(schema), str(locationsTable().sqlTable))));
@@ -235,6 +296,7 @@ bool TextIndex::fill(SQLite::Database &db, const char *schema, int rows)
 {
     if (state(db, schema) != State::Filling)
         return true;
+    applyPending(db, schema);
     const qint64 filled = meta(db, schema, str(kFilledKey)).toLongLong();
     const QString locations = str(schema) + u'.' + str(locationsTable().sqlTable);
     qint64 upTo = 0;
@@ -309,12 +371,16 @@ bool TextIndex::defer(SQLite::Database &db, const char *schema)
 
 QString TextIndex::pendingRows(const char *schema)
 {
-    return QStringLiteral("SELECT rowid FROM %1.%2 WHERE rowid > coalesce((SELECT CAST(Value AS "
-                          "INTEGER) FROM %1.%3 WHERE Name = '%4'), 9223372036854775807)")
-        .arg(str(schema),
-             str(locationsTable().sqlTable),
-             str(SchemaManager::MetaTable),
-             str(kFilledKey));
+    // Rows beyond the filled row id, and rows changed since the index last held them.
+    const QString beyond
+        = QStringLiteral("SELECT rowid FROM %1.%2 WHERE rowid > coalesce((SELECT CAST(Value AS "
+                         "INTEGER) FROM %1.%3 WHERE Name = '%4'), 9223372036854775807)")
+              .arg(str(schema),
+                   str(locationsTable().sqlTable),
+                   str(SchemaManager::MetaTable),
+                   str(kFilledKey));
+    return beyond
+           + QStringLiteral(" UNION ALL SELECT Row FROM %1.%2").arg(str(schema), str(kPendingTable));
 }
 
 bool TextIndex::canNarrow(const QString &text)

@@ -19,7 +19,10 @@ namespace pk {
  * locations gets an empty index that is filled in steps (fill()); until the last step the
  * triggers index only the rows up to the filled row id, and the index is not used. The meta
  * table records the state: `Version:LocationText` once complete, `LocationTextFilled` (the
- * highest row id indexed) while filling. A kill between steps loses nothing: each step is one
+ * highest row id indexed) while filling. While filling, a change or delete of a row the index
+ * already holds is noted in `LocationTextPending` (with the texts the index holds) and redone
+ * by the next fill() in one pass: writing the index from a trigger costs a flush of the index
+ * per statement. A kill between steps loses nothing: each step is one
  * transaction of the caller.
  *
  * The index is a speed aid only: a search through it still checks every candidate with
@@ -78,7 +81,8 @@ public:
      * inside the batch's transaction.
      */
     static bool defer(SQLite::Database &db, const char *schema);
-    /// A SELECT of the row ids of the locations the index may not hold yet (none when complete).
+    /// A SELECT of the row ids of the locations the index may not hold as they are now (none
+    /// when complete).
     static QString pendingRows(const char *schema);
 
     /// True when a "contains" search for `text` may be narrowed through the index.

@@ -128,6 +128,8 @@ SalvageResult FileSalvage::copy(const QString &source,
         // Lets a file shorter than its header says be read up to where it ends.
         in.exec("PRAGMA writable_schema = ON");
         result.status = out.transaction([&]() -> StoreStatus {
+            // Every row is new: the copy's substring index is made in one pass at the end.
+            out.deferTextIndex();
             for (const TableDef *table : collectionTables()) {
                 if (Collection::fileOf(*table) != file)
                     continue;
