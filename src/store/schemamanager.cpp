@@ -71,26 +71,6 @@ QString indexSqlStored(SQLite::Database &db, const char *schema, const char *ind
     return st.executeStep() ? QString::fromUtf8(st.getColumn(0).getText()) : QString();
 }
 
-QString metaValue(SQLite::Database &db, const char *schema, const QString &name)
-{
-    SQLite::Statement st(db,
-                         utf8(QStringLiteral("SELECT Value FROM %1.%2 WHERE Name = ?")
-                                  .arg(str(schema), str(SchemaManager::MetaTable))));
-    st.bind(1, utf8(name));
-    return st.executeStep() ? QString::fromUtf8(st.getColumn(0).getText()) : QString();
-}
-
-void setMeta(SQLite::Database &db, const char *schema, const QString &name, const QString &value)
-{
-    SQLite::Statement st(db,
-                         utf8(QStringLiteral("INSERT OR REPLACE INTO %1.%2 (Name, Value) "
-                                             "VALUES (?, ?)")
-                                  .arg(str(schema), str(SchemaManager::MetaTable))));
-    st.bind(1, utf8(name));
-    st.bind(2, utf8(value));
-    st.exec();
-}
-
 QString columnDecl(const FieldDef &f)
 {
     const QString type = f.isText() ? QStringLiteral("TEXT NOT NULL DEFAULT ''")
@@ -159,6 +139,35 @@ void copyOldLocations(SQLite::Database &db, const char *schema)
 }
 
 } // namespace
+
+QString SchemaManager::metaValue(SQLite::Database &db,
+                                 const char *schema,
+                                 const QString &name,
+                                 bool *found)
+{
+    SQLite::Statement st(db,
+                         utf8(QStringLiteral("SELECT Value FROM %1.%2 WHERE Name = ?")
+                                  .arg(str(schema), str(MetaTable))));
+    st.bind(1, utf8(name));
+    const bool has = st.executeStep();
+    if (found)
+        *found = has;
+    return has ? QString::fromUtf8(st.getColumn(0).getText()) : QString();
+}
+
+void SchemaManager::setMetaValue(SQLite::Database &db,
+                                 const char *schema,
+                                 const QString &name,
+                                 const QString &value)
+{
+    SQLite::Statement st(db,
+                         utf8(QStringLiteral("INSERT OR REPLACE INTO %1.%2 (Name, Value) "
+                                             "VALUES (?, ?)")
+                                  .arg(str(schema), str(MetaTable))));
+    st.bind(1, utf8(name));
+    st.bind(2, utf8(value));
+    st.exec();
+}
 
 std::vector<std::pair<QString, QString>> SchemaManager::extraIndexes(const TableDef &table)
 {
@@ -271,9 +280,10 @@ StoreStatus SchemaManager::inspect(SQLite::Database &db, const char *schema, Fil
         out.empty = count.getColumn(0).getInt() == 0 && appId == 0;
         if (appId != ApplicationId || !tableExists(db, schema, str(MetaTable)))
             return {};
-        out.kind = metaValue(db, schema, QStringLiteral("Kind"));
-        out.owner = metaValue(db, schema, QStringLiteral("Owner"));
-        out.collationVersion = metaValue(db, schema, QStringLiteral("Collation")).toInt();
+        out.kind = SchemaManager::metaValue(db, schema, QStringLiteral("Kind"));
+        out.owner = SchemaManager::metaValue(db, schema, QStringLiteral("Owner"));
+        out.collationVersion
+            = SchemaManager::metaValue(db, schema, QStringLiteral("Collation")).toInt();
         out.ours = !out.kind.isEmpty();
         return {};
     } catch (const std::exception &e) {
@@ -284,7 +294,10 @@ StoreStatus SchemaManager::inspect(SQLite::Database &db, const char *schema, Fil
 int SchemaManager::storedVersion(SQLite::Database &db, const TableDef &table)
 {
     try {
-        return metaValue(db, table.schema, QStringLiteral("Version:") + str(table.sqlTable)).toInt();
+        return SchemaManager::metaValue(db,
+                                        table.schema,
+                                        QStringLiteral("Version:") + str(table.sqlTable))
+            .toInt();
     } catch (const std::exception &) {
         return 0;
     }
@@ -368,10 +381,16 @@ void writeFreshMeta(SQLite::Database &db,
     db.exec(utf8(QStringLiteral("CREATE TABLE IF NOT EXISTS %1.%2 (Name TEXT PRIMARY KEY, "
                                 "Value TEXT NOT NULL)")
                      .arg(str(schema), str(SchemaManager::MetaTable))));
-    setMeta(db, schema, QStringLiteral("Kind"), SchemaManager::kindName(file));
+    SchemaManager::setMetaValue(db, schema, QStringLiteral("Kind"), SchemaManager::kindName(file));
     if (file == TableFile::Data)
-        setMeta(db, schema, QStringLiteral("Owner"), SchemaManager::ownerCheck(ownerValue));
-    setMeta(db, schema, QStringLiteral("Collation"), QString::number(Collation::version()));
+        SchemaManager::setMetaValue(db,
+                                    schema,
+                                    QStringLiteral("Owner"),
+                                    SchemaManager::ownerCheck(ownerValue));
+    SchemaManager::setMetaValue(db,
+                                schema,
+                                QStringLiteral("Collation"),
+                                QString::number(Collation::version()));
 }
 
 /// Drops indexes that are not the table's keys (left from an older structure) and rebuilds
@@ -425,13 +444,19 @@ void upgradeTable(SQLite::Database &db, const char *schema, const TableDef &t, b
         && tableExists(db, schema, str(kOldLocationsName))) {
         db.exec(utf8(QStringLiteral("ALTER TABLE %1.%2 RENAME TO %3")
                          .arg(str(schema), str(kOldLocationsName), name)));
-        setMeta(db, schema, QStringLiteral("ConvertedFrom"), str(kOldLocationsName));
+        SchemaManager::setMetaValue(db,
+                                    schema,
+                                    QStringLiteral("ConvertedFrom"),
+                                    str(kOldLocationsName));
     }
     if (!tableExists(db, schema, name)) {
         db.exec(utf8(SchemaManager::createTableSql(t)));
         if (&t == &locationsTable() && oldAttached) {
             copyOldLocations(db, schema);
-            setMeta(db, schema, QStringLiteral("ConvertedFrom"), str(kOldLocationsFile));
+            SchemaManager::setMetaValue(db,
+                                        schema,
+                                        QStringLiteral("ConvertedFrom"),
+                                        str(kOldLocationsFile));
         }
     }
     // Fields added since the table was written get their empty value.
@@ -448,7 +473,10 @@ void upgradeTable(SQLite::Database &db, const char *schema, const TableDef &t, b
                 QStringLiteral("ALTER TABLE %1.%2 ADD COLUMN %3").arg(str(schema), name, decl)));
     }
     refreshIndexes(db, schema, t, name);
-    setMeta(db, schema, QStringLiteral("Version:") + name, QString::number(t.version));
+    SchemaManager::setMetaValue(db,
+                                schema,
+                                QStringLiteral("Version:") + name,
+                                QString::number(t.version));
 }
 
 } // namespace

@@ -79,6 +79,15 @@ public:
 
     static int storedVersion(SQLite::Database &db, const TableDef &table);
     static QString kindName(TableFile file);
+    /// A value of the file's meta table (empty when there is none; `found` tells which).
+    static QString metaValue(SQLite::Database &db,
+                             const char *schema,
+                             const QString &name,
+                             bool *found = nullptr);
+    static void setMetaValue(SQLite::Database &db,
+                             const char *schema,
+                             const QString &name,
+                             const QString &value);
 };
 
 } // namespace pk

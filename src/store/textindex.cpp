@@ -36,25 +36,12 @@ QString versionKey()
 
 QString meta(SQLite::Database &db, const char *schema, const QString &name, bool *found = nullptr)
 {
-    SQLite::Statement st(db,
-                         utf8(QStringLiteral("SELECT Value FROM %1.%2 WHERE Name = ?")
-                                  .arg(str(schema), str(SchemaManager::MetaTable))));
-    st.bind(1, utf8(name));
-    const bool has = st.executeStep();
-    if (found)
-        *found = has;
-    return has ? QString::fromUtf8(st.getColumn(0).getText()) : QString();
+    return SchemaManager::metaValue(db, schema, name, found);
 }
 
 void setMeta(SQLite::Database &db, const char *schema, const QString &name, const QString &value)
 {
-    SQLite::Statement st(db,
-                         utf8(QStringLiteral("INSERT OR REPLACE INTO %1.%2 (Name, Value) "
-                                             "VALUES (?, ?)")
-                                  .arg(str(schema), str(SchemaManager::MetaTable))));
-    st.bind(1, utf8(name));
-    st.bind(2, utf8(value));
-    st.exec();
+    SchemaManager::setMetaValue(db, schema, name, value);
 }
 
 void removeMeta(SQLite::Database &db, const char *schema, const QString &name)
@@ -117,6 +104,28 @@ QString filledMark()
 
 /// Triggers while the index fills: rows beyond the filled row id are left to fill(); a change
 /// to a row the index holds is noted, with the texts the index holds, for fill() to redo.
+/// The three triggers on Locations, with what each does; the one on a change runs only when
+/// an indexed text (or the row id) changed.
+void createTriggerSet(SQLite::Database &db,
+                      const char *schema,
+                      const QString &onInsert,
+                      const QString &onDelete,
+                      const QString &onUpdate)
+{
+    QStringList changed;
+    for (const QString &c : TextIndex::columns())
+        changed << QStringLiteral("old.%1 IS NOT new.%1").arg(c);
+    changed << QStringLiteral("old.rowid IS NOT new.rowid");
+    const QString on = QStringLiteral(" ON %1 ").arg(str(locationsTable().sqlTable));
+    db.exec(utf8(u"CREATE TRIGGER " % str(schema) % u'.' % triggerName(kTriggerSuffixes[0])
+                 % u" AFTER INSERT" % on % u"BEGIN " % onInsert % u" END"));
+    db.exec(utf8(u"CREATE TRIGGER " % str(schema) % u'.' % triggerName(kTriggerSuffixes[1])
+                 % u" AFTER DELETE" % on % u"BEGIN " % onDelete % u" END"));
+    db.exec(utf8(u"CREATE TRIGGER " % str(schema) % u'.' % triggerName(kTriggerSuffixes[2])
+                 % u" AFTER UPDATE" % on % u"WHEN " % changed.join(QStringLiteral(" OR "))
+                 % u" BEGIN " % onUpdate % u" END"));
+}
+
 void createPendingTable(SQLite::Database &db, const char *schema)
 {
     db.exec(utf8(QStringLiteral("CREATE TABLE IF NOT EXISTS %1.%2 (Row INTEGER PRIMARY KEY, "
@@ -126,7 +135,6 @@ void createPendingTable(SQLite::Database &db, const char *schema)
 
 void createFillingTriggers(SQLite::Database &db, const char *schema)
 {
-    const QString on = QStringLiteral(" ON %1 ").arg(str(locationsTable().sqlTable));
     const QString note = QStringLiteral("INSERT OR IGNORE INTO %1 (Row, Indexed, %2) ")
                              .arg(str(kPendingTable), columnList());
     // The first note of a row keeps what the index holds for it; later ones change nothing.
@@ -139,17 +147,7 @@ void createFillingTriggers(SQLite::Database &db, const char *schema)
     const QString newRow = note
                            % QStringLiteral("SELECT new.rowid, 0, %1 WHERE new.rowid <= %2;")
                                  .arg(nothing.join(QStringLiteral(", ")), filledMark());
-    QStringList changed;
-    for (const QString &c : TextIndex::columns())
-        changed << QStringLiteral("old.%1 IS NOT new.%1").arg(c);
-    changed << QStringLiteral("old.rowid IS NOT new.rowid");
-    db.exec(utf8(u"CREATE TRIGGER " % str(schema) % u'.' % triggerName(kTriggerSuffixes[0])
-                 % u" AFTER INSERT" % on % u"BEGIN " % newRow % u" END"));
-    db.exec(utf8(u"CREATE TRIGGER " % str(schema) % u'.' % triggerName(kTriggerSuffixes[1])
-                 % u" AFTER DELETE" % on % u"BEGIN " % oldRow % u" END"));
-    db.exec(utf8(u"CREATE TRIGGER " % str(schema) % u'.' % triggerName(kTriggerSuffixes[2])
-                 % u" AFTER UPDATE" % on % u"WHEN " % changed.join(QStringLiteral(" OR "))
-                 % u" BEGIN " % oldRow % u' ' % newRow % u" END"));
+    createTriggerSet(db, schema, newRow, oldRow, oldRow % u' ' % newRow);
 }
 
 /// Redoes the rows noted while filling: their old entries out, their texts as stored now in.
@@ -183,18 +181,7 @@ void createTriggers(SQLite::Database &db, const char *schema, bool filling)
     const QString remove = QStringLiteral("INSERT INTO %1 (%1, rowid, %2) SELECT 'delete', "
                                           "old.rowid, %3;")
                                .arg(table, columnList(), indexed(QStringLiteral("old")));
-    QStringList changed;
-    for (const QString &c : TextIndex::columns())
-        changed << QStringLiteral("old.%1 IS NOT new.%1").arg(c);
-    changed << QStringLiteral("old.rowid IS NOT new.rowid");
-    const QString on = QStringLiteral(" ON %1 ").arg(str(locationsTable().sqlTable));
-    db.exec(utf8(u"CREATE TRIGGER " % str(schema) % u'.' % triggerName(kTriggerSuffixes[0])
-                 % u" AFTER INSERT" % on % u"BEGIN " % add % u" END"));
-    db.exec(utf8(u"CREATE TRIGGER " % str(schema) % u'.' % triggerName(kTriggerSuffixes[1])
-                 % u" AFTER DELETE" % on % u"BEGIN " % remove % u" END"));
-    db.exec(utf8(u"CREATE TRIGGER " % str(schema) % u'.' % triggerName(kTriggerSuffixes[2])
-                 % u" AFTER UPDATE" % on % u"WHEN " % changed.join(QStringLiteral(" OR "))
-                 % u" BEGIN " % remove % u' ' % add % u" END"));
+    createTriggerSet(db, schema, add, remove, remove % u' ' % add);
 }
 
 void complete(SQLite::Database &db, const char *schema)
