@@ -1,4 +1,5 @@
 #include "storefixture.h"
+#include "support/withoutprivileges.h"
 
 #include "store/collation.h"
 #include "store/configurationmanager.h"
@@ -145,32 +146,6 @@ TEST(CollectionOpen, ForeignFilesAreRefusedAndNotChanged)
     ASSERT_TRUE(t.writeFile(QStringLiteral("URL_H.TPS"), {}));
     EXPECT_EQ(c.open(CollectionFile::CatHtml, false).error, StoreError::InvalidFile);
     EXPECT_TRUE(c.open(CollectionFile::CatHtml, true));
-}
-
-/// Runs `check` without the power to ignore file permissions: as an unprivileged user in a
-/// child process when the tests run as root.
-void withoutPrivileges(const TempCollection &t, const std::function<void()> &check)
-{
-    if (geteuid() != 0) {
-        check();
-        return;
-    }
-    // Let the unprivileged user reach the folder.
-    for (QString p = t.folder(); p.size() > 1; p = QFileInfo(p).path())
-        QFile::setPermissions(p,
-                              QFile::permissions(p) | QFileDevice::ExeOther
-                                  | QFileDevice::ReadOther);
-    const pid_t pid = fork();
-    if (pid == 0) {
-        if (setgid(65534) != 0 || setuid(65534) != 0)
-            _exit(3);
-        check();
-        _exit(::testing::Test::HasFailure() ? 1 : 0);
-    }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0) << "the unprivileged check failed (see output above)";
 }
 
 TEST(CollectionOpen, ReadOnlyFilesAndFoldersGiveAccessDenied)

@@ -11,6 +11,7 @@
 #include "store/textindex.h"
 #include "store/view.h"
 #include "support/tempcollection.h"
+#include "support/withoutprivileges.h"
 #include "tools/filesalvage.h"
 
 #include <SQLiteCpp/Database.h>
@@ -20,9 +21,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <map>
 
@@ -551,26 +549,8 @@ TEST_F(SubstringIndexTest, ReadOnlyCollectionWithoutTheIndexOpensAndScans)
         EXPECT_TRUE(complete);
         EXPECT_EQ(readOnly.locations().count(), 5);
     };
-    if (geteuid() != 0) {
-        check();
-        return;
-    }
     // File permissions bind only an unprivileged user.
-    for (QString p = m_temp.folder(); p.size() > 1; p = QFileInfo(p).path())
-        QFile::setPermissions(p,
-                              QFile::permissions(p) | QFileDevice::ExeOther
-                                  | QFileDevice::ReadOther);
-    const pid_t pid = fork();
-    if (pid == 0) {
-        if (setgid(65534) != 0 || setuid(65534) != 0)
-            _exit(3);
-        check();
-        _exit(::testing::Test::HasFailure() ? 1 : 0);
-    }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0) << "the unprivileged check failed (see output above)";
+    test::withoutPrivileges(m_temp, check);
 }
 
 } // namespace
