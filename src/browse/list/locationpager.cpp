@@ -186,20 +186,15 @@ StoreStatus LocationPager::reload()
 
     // A heading or tab on the same rows reuses the count: under a query it reads the table.
     Counted now{m_filter, m_collection.dataVersion(), m_collection.ownChanges()};
-    const bool same = m_counted.ownChanges >= 0 && m_counted.version == now.version
-                      && m_counted.ownChanges == now.ownChanges
-                      && m_counted.filter.where == now.filter.where
-                      && m_counted.filter.bindings == now.filter.bindings;
-    qint64 count = same ? m_countedRows : 0;
     StoreStatus status;
-    if (!same) {
+    if (!m_counted.sameRows(now)) {
         m_counted = {};
-        status = view->count(count);
+        status = view->count(now.rows);
         if (!status)
             return status;
         m_counted = std::move(now);
-        m_countedRows = count;
     }
+    const qint64 count = m_counted.rows;
     m_count = count;
     if (count < LoadAllLimit) {
         ViewPage page;

@@ -141,7 +141,8 @@ private:
     const OrderReader::Ids *orderIds(bool wait);
     bool loadChunkById(int index, const OrderReader::Ids &ids, Chunk &out);
     /// The row ids of the rows that satisfy `where`; `wholeTable` reads the table in one pass.
-    StoreStatus matchingIds(const SqlFilter &where, bool wholeTable,
+    StoreStatus matchingIds(const SqlFilter &where,
+                            bool wholeTable,
                             std::unordered_set<qint64> &out);
     /// findNext() along the order's ids, in either direction.
     std::optional<qint64> findNextById(const OrderReader::Ids &ids,
@@ -179,8 +180,16 @@ private:
         SqlFilter filter;
         std::array<qint64, 3> version{};
         qint64 ownChanges = -1;
+        qint64 rows = 0;
+
+        /// The same rows as `other` describes, nothing written since.
+        bool sameRows(const Counted &other) const
+        {
+            return ownChanges >= 0 && ownChanges == other.ownChanges && version == other.version
+                   && filter.where == other.filter.where
+                   && filter.bindings == other.filter.bindings;
+        }
     } m_counted;
-    qint64 m_countedRows = 0;
     std::function<void()> m_orderReady;
 };
 
