@@ -34,16 +34,6 @@ QString versionKey()
     return QStringLiteral("Version:") + str(TextIndex::Table);
 }
 
-QString meta(SQLite::Database &db, const char *schema, const QString &name, bool *found = nullptr)
-{
-    return SchemaManager::metaValue(db, schema, name, found);
-}
-
-void setMeta(SQLite::Database &db, const char *schema, const QString &name, const QString &value)
-{
-    SchemaManager::setMetaValue(db, schema, name, value);
-}
-
 void removeMeta(SQLite::Database &db, const char *schema, const QString &name)
 {
     SQLite::Statement st(db,
@@ -189,7 +179,7 @@ void complete(SQLite::Database &db, const char *schema)
     dropTriggers(db, schema);
     createTriggers(db, schema, false);
     removeMeta(db, schema, str(kFilledKey));
-    setMeta(db, schema, versionKey(), QString::number(TextIndex::Version));
+    SchemaManager::setMetaValue(db, schema, versionKey(), QString::number(TextIndex::Version));
 }
 
 bool isNarrowable(char32_t c)
@@ -233,11 +223,12 @@ TextIndex::State TextIndex::state(SQLite::Database &db, const char *schema)
             return State::Absent;
     }
     bool filling = false;
-    meta(db, schema, str(kFilledKey), &filling);
+    SchemaManager::metaValue(db, schema, str(kFilledKey), &filling);
     if (filling)
         return State::Filling;
-    return meta(db, schema, versionKey()) == QString::number(Version) ? State::Complete
-                                                                      : State::Absent;
+    return SchemaManager::metaValue(db, schema, versionKey()) == QString::number(Version)
+               ? State::Complete
+               : State::Absent;
 }
 
 bool TextIndex::present(SQLite::Database &db, const char *schema)
@@ -275,7 +266,7 @@ void TextIndex::create(SQLite::Database &db, const char *schema)
         complete(db, schema);
         return;
     }
-    setMeta(db, schema, str(kFilledKey), QStringLiteral("0"));
+    SchemaManager::setMetaValue(db, schema, str(kFilledKey), QStringLiteral("0"));
     createTriggers(db, schema, true);
 }
 
@@ -284,7 +275,7 @@ bool TextIndex::fill(SQLite::Database &db, const char *schema, int rows)
     if (state(db, schema) != State::Filling)
         return true;
     applyPending(db, schema);
-    const qint64 filled = meta(db, schema, str(kFilledKey)).toLongLong();
+    const qint64 filled = SchemaManager::metaValue(db, schema, str(kFilledKey)).toLongLong();
     const QString locations = str(schema) + u'.' + str(locationsTable().sqlTable);
     qint64 upTo = 0;
     {
@@ -311,7 +302,7 @@ bool TextIndex::fill(SQLite::Database &db, const char *schema, int rows)
     add.bind(1, static_cast<int64_t>(filled));
     add.bind(2, static_cast<int64_t>(upTo));
     add.exec();
-    setMeta(db, schema, str(kFilledKey), QString::number(upTo));
+    SchemaManager::setMetaValue(db, schema, str(kFilledKey), QString::number(upTo));
     return false;
 }
 
@@ -350,7 +341,10 @@ bool TextIndex::defer(SQLite::Database &db, const char *schema)
                            utf8(QStringLiteral("SELECT coalesce(max(rowid), 0) FROM %1.%2")
                                     .arg(str(schema), str(locationsTable().sqlTable))));
     last.executeStep();
-    setMeta(db, schema, str(kFilledKey), QString::number(last.getColumn(0).getInt64()));
+    SchemaManager::setMetaValue(db,
+                                schema,
+                                str(kFilledKey),
+                                QString::number(last.getColumn(0).getInt64()));
     dropTriggers(db, schema);
     createTriggers(db, schema, true);
     return true;
