@@ -15,6 +15,7 @@
 #include "shell/widgets/mainframe.h"
 
 #include <QApplication>
+#include <QTimer>
 #include <QStyleFactory>
 
 int main(int argc, char *argv[])
@@ -47,7 +48,15 @@ int main(int argc, char *argv[])
     QObject::connect(&frame, &pk::MainFrame::traySettingChanged, &tray, &pk::FrameTray::setNoTray);
     // SIGTERM, SIGINT and SIGHUP leave every event loop, also a message box's or a dialog's;
     // the windows waiting on them unwind first, and only then is the frame closed below.
-    pk::TerminationSignals::install(&app, [] { QCoreApplication::exit(0); });
+    // A request that comes before the main loop runs (while the frame opens) would find no
+    // loop to leave: it is repeated until the main loop has taken it.
+    QTimer ending;
+    ending.setInterval(50);
+    QObject::connect(&ending, &QTimer::timeout, &app, [] { QCoreApplication::exit(0); });
+    pk::TerminationSignals::install(&app, [&ending] {
+        QCoreApplication::exit(0);
+        ending.start();
+    });
 
     // Frame preparation: INI files, collection files, settings.
     if (!shell.prepare(pk::AppFolders::dataFile(QStringLiteral("templates"))))
@@ -75,6 +84,7 @@ int main(int argc, char *argv[])
     shell.checkCollectionFiles();
     frame.showSplash();
     int result = app.exec();
+    ending.stop();
     if (pk::TerminationRequest::isRequested()) {
         // Told to end: close like "Exit" does, now that no dialog is running any more.
         frame.close();
