@@ -593,11 +593,42 @@ void Collection::prepareTextIndex()
     m_statements.clear();
 }
 
-void Collection::locationWritten()
+void Collection::locationWritten(bool inserted)
 {
-    if (m_txDepth == 0 || m_textIndexDeferred || ++m_txLocationWrites != kDeferIndexAfter)
+    if (m_txDepth == 0)
+        return;
+    if (inserted && !m_keysDeferred && ++m_txLocationInserts >= m_bulkKeysCheck) {
+        m_bulkKeysCheck = m_txLocationInserts * 2;
+        deferKeys();
+    }
+    if (m_textIndexDeferred || ++m_txLocationWrites != kDeferIndexAfter)
         return;
     deferTextIndex();
+}
+
+void Collection::deferKeys()
+{
+    if (!isOpen(CollectionFile::Data) || isReadOnly(CollectionFile::Data))
+        return;
+    const char *schema = schemaName(CollectionFile::Data);
+    try {
+        qint64 rows = 0;
+        {
+            SQLite::Statement count(*m_db,
+                                    utf8(QStringLiteral("SELECT count(*) FROM %1.%2")
+                                             .arg(QString::fromLatin1(schema),
+                                                  QString::fromLatin1(locationsTable().sqlTable))));
+            rows = count.executeStep() ? count.getColumn(0).getInt64() : 0;
+        }
+        if (rows > 2 * qint64(m_txLocationInserts))
+            return;
+        inSavepoint(*m_db, [&] {
+            m_keysDeferred = SchemaManager::dropSecondaryKeys(*m_db, schema, locationsTable()) > 0;
+        });
+    } catch (const std::exception &e) {
+        // A statement still reading the table holds its indexes: they stay, kept row by row.
+        qWarning("Pathkeep: keys kept row by row: %s", e.what());
+    }
 }
 
 void Collection::deferTextIndex()
@@ -880,6 +911,14 @@ StoreStatus Collection::transaction(const std::function<StoreStatus()> &work)
     }
     --m_txDepth;
     ++m_categoriesGeneration;
+    if (outer && result && m_keysDeferred) {
+        // Part of the batch: should the keys not be built (a full disk), nothing is committed.
+        try {
+            SchemaManager::restoreKeys(*m_db, schemaName(CollectionFile::Data), locationsTable());
+        } catch (const std::exception &e) {
+            result = SqliteError::fromException(e, filePath(CollectionFile::Data));
+        }
+    }
     if (outer && result && m_textIndexDeferred) {
         // The batch's new rows go into the substring index in one pass, in its transaction.
         // Should that fail, the index stays marked as filling and is not used until filled.
@@ -892,7 +931,10 @@ StoreStatus Collection::transaction(const std::function<StoreStatus()> &work)
     }
     if (outer) {
         m_textIndexDeferred = false;
+        m_keysDeferred = false;
         m_txLocationWrites = 0;
+        m_txLocationInserts = 0;
+        m_bulkKeysCheck = BulkKeysAfter;
     }
     auto idle = [this] {
         try {

@@ -139,8 +139,9 @@ public:
      */
     StoreStatus fillTextIndex(int rows, bool &complete);
     /// Told by LocationManager after each insert, change and delete: a batch of many has its
-    /// rows indexed in one pass when it commits.
-    void locationWritten();
+    /// rows indexed in one pass when it commits. A batch inserting at least as many locations
+    /// as the collection held before it also builds the list's other keys in one pass then.
+    void locationWritten(bool inserted = false);
     /// Leaves the substring index of the rows the current transaction writes from now on to
     /// one pass at its commit (a batch known to write many rows).
     void deferTextIndex();
@@ -157,6 +158,10 @@ public:
     static CollectionFile fileOf(const TableDef &table);
 
 private:
+    /// Leaves the list's secondary location keys to the commit when the batch so far has
+    /// inserted at least as many rows as the table held before it.
+    void deferKeys();
+
     struct FileState
     {
         bool open = false;
@@ -207,8 +212,15 @@ private:
     int m_txDepth = 0;
     quint64 m_categoriesGeneration = 0;
     bool m_textIndexWanted = true;
-    int m_txLocationWrites = 0;       ///< in the current outer transaction
-    bool m_textIndexDeferred = false; ///< the transaction's new rows are indexed at its commit
+    int m_txLocationWrites = 0;  ///< in the current outer transaction
+    int m_txLocationInserts = 0; ///< in the current outer transaction
+    /// Inserts into Locations within one transaction after which building the list's other keys
+    /// in one sorted pass at the commit is considered, and again at each doubling: it pays once
+    /// the batch has inserted at least as many rows as the table held before it.
+    static constexpr int BulkKeysAfter = 5000;
+    int m_bulkKeysCheck = BulkKeysAfter; ///< inserts at which bulk keys are considered next
+    bool m_keysDeferred = false;         ///< the secondary location keys are built at the commit
+    bool m_textIndexDeferred = false;    ///< the transaction's new rows are indexed at its commit
 
     std::unique_ptr<LocationManager> m_locations;
     std::unique_ptr<CategoryManager> m_categories;

@@ -121,7 +121,7 @@ StoreStatus LocationManager::insert(const LocationRecord &record)
     static const QString stSql = TableAccess::insertSql(table());
     StoreStatus s = RowAccess::insert(m_collection, table(), stSql, values);
     if (s)
-        m_collection.locationWritten();
+        m_collection.locationWritten(true);
     return s;
 }
 

@@ -265,6 +265,27 @@ QString SchemaManager::createIndexSql(const KeyDef &key)
              keyExpressions(key).join(QStringLiteral(", ")));
 }
 
+int SchemaManager::dropSecondaryKeys(SQLite::Database &db, const char *schema, const TableDef &table)
+{
+    int dropped = 0;
+    for (const KeyDef *k : table.keys) {
+        if (k->unique || !k->sqlIndex || !*k->sqlIndex
+            || indexSqlStored(db, schema, k->sqlIndex).isEmpty())
+            continue;
+        db.exec(utf8(QStringLiteral("DROP INDEX %1.%2").arg(str(schema), str(k->sqlIndex))));
+        ++dropped;
+    }
+    return dropped;
+}
+
+void SchemaManager::restoreKeys(SQLite::Database &db, const char *schema, const TableDef &table)
+{
+    for (const KeyDef *k : table.keys) {
+        if (k->sqlIndex && *k->sqlIndex && indexSqlStored(db, schema, k->sqlIndex).isEmpty())
+            db.exec(utf8(qualifiedCreateIndex(*k, schema)));
+    }
+}
+
 StoreStatus SchemaManager::inspect(SQLite::Database &db, const char *schema, FileInfo &out)
 {
     out = {};

@@ -48,6 +48,15 @@ public:
     static std::vector<std::pair<QString, QString>> extraIndexes(const TableDef &table);
     static QString createTableSql(const TableDef &table);
     static QString createIndexSql(const KeyDef &key);
+    /**
+     * Drops the indexes of `table`'s keys that need not be unique (the unique ones keep
+     * refusing duplicates) and returns how many there were. A batch that writes many rows
+     * into a table about as large as the batch builds them again faster in one sorted pass
+     * (restoreKeys) than row by row.
+     */
+    static int dropSecondaryKeys(SQLite::Database &db, const char *schema, const TableDef &table);
+    /// Creates every index of `table`'s keys that is missing.
+    static void restoreKeys(SQLite::Database &db, const char *schema, const TableDef &table);
 
     /// What the meta table says about a file.
     struct FileInfo
