@@ -165,9 +165,16 @@ LocationPager::Chunk LocationPager::toChunk(ViewPage &page)
 
 StoreStatus LocationPager::reload()
 {
-    m_order.stop();
-    m_ids.reset();
-    m_orderRetries = 0;
+    // The other direction of the same order over the same rows reads the same ids backwards:
+    // those read, or being read, are kept.
+    Counted now{m_filter, m_collection.dataVersion(), m_collection.ownChanges()};
+    const bool sameOrder = m_paged && m_key == m_orderKey && m_counted.sameRows(now)
+                           && (m_ids || m_order.isRunning() || m_order.ids());
+    if (!sameOrder) {
+        m_order.stop();
+        m_ids.reset();
+        m_orderRetries = 0;
+    }
     m_indexed = qstrlen(m_key->sqlIndex) > 0;
     m_cache.clear();
     m_all.clear();
@@ -185,7 +192,6 @@ StoreStatus LocationPager::reload()
     }
 
     // A heading or tab on the same rows reuses the count: under a query it reads the table.
-    Counted now{m_filter, m_collection.dataVersion(), m_collection.ownChanges()};
     StoreStatus status;
     if (!m_counted.sameRows(now)) {
         m_counted = {};
@@ -211,7 +217,8 @@ StoreStatus LocationPager::reload()
         return status;
     }
     m_paged = true;
-    startOrderRead();
+    if (!sameOrder)
+        startOrderRead();
     if (count < m_waitLimit)
         static_cast<void>(orderIds(true));
     return status;
@@ -225,6 +232,7 @@ void LocationPager::startOrderRead()
         return;
     QVariantList bindings;
     const QString sql = makeView()->orderedIdsSql(bindings);
+    m_orderKey = m_key;
     m_order.start(sql, bindings, [this] {
         if (m_orderReady)
             m_orderReady();

@@ -161,6 +161,7 @@ private:
 
     Collection &m_collection;
     const KeyDef *m_key;
+    const KeyDef *m_orderKey = nullptr; ///< the key of the last order read started
     bool m_reversed = false;
     SqlFilter m_filter;
     qint64 m_count = 0;
