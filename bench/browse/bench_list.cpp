@@ -260,7 +260,8 @@ int main(int argc, char *argv[])
                              Heading{LocationColumns::Rating, "Rating", 50},
                              Heading{LocationColumns::Comments, "Comments", 500},
                              Heading{LocationColumns::LastVisit, "Last Visit", 500},
-                             Heading{LocationColumns::UserName, "User Name", 500}}) {
+                             Heading{LocationColumns::UserName, "User Name", 500},
+                             Heading{LocationColumns::SiteInfo, "Site Information", 500}}) {
         for (bool descending : {false, true}) {
             t.restart();
             browse.sortByColumn(h.column, descending);

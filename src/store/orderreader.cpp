@@ -22,61 +22,92 @@ OrderReader::~OrderReader()
 
 bool OrderReader::start(const QString &sql, const QVariantList &bindings, std::function<void()> done)
 {
+    return start(std::vector<Part>{{sql, bindings}}, std::move(done));
+}
+
+bool OrderReader::start(const std::vector<Part> &parts, std::function<void()> done)
+{
     stop();
+    std::vector<std::unique_ptr<SQLite::Database>> connections;
     StoreStatus opened;
-    std::unique_ptr<SQLite::Database> db = m_collection.openReader(opened);
+    for (std::size_t i = 0; i < parts.size() && opened; ++i) {
+        connections.push_back(m_collection.openReader(opened));
+        if (!connections.back())
+            break;
+        try {
+            // A read of the whole table goes faster from mapped pages than through copies.
+            connections.back()->exec("PRAGMA mmap_size = 1073741824");
+            connections.back()->exec("PRAGMA threads = 2");
+        } catch (const std::exception &) {
+            // Only speed is lost.
+        }
+    }
     std::lock_guard lock(m_mutex);
     m_ids.reset();
     m_status = opened;
-    if (!db)
+    if (!opened || parts.empty())
         return false;
-    try {
-        // A read of the whole table goes faster from mapped pages than through copies.
-        db->exec("PRAGMA mmap_size = 1073741824");
-        db->exec("PRAGMA threads = 2");
-    } catch (const std::exception &) {
-        // Only speed is lost.
-    }
-    m_handle = db->getHandle();
-    m_running = true;
     m_stopping = false;
-    // An interrupt reaches only a statement that already runs: one that is still being prepared
-    // when the read is stopped ends at its first steps instead.
-    sqlite3_progress_handler(
-        m_handle,
-        1000,
-        [](void *stopping) { return static_cast<std::atomic<bool> *>(stopping)->load() ? 1 : 0; },
-        &m_stopping);
-    m_thread = std::thread(&OrderReader::run, this, std::move(db), sql, bindings, std::move(done));
+    m_partsRunning = parts.size();
+    m_handles.assign(parts.size(), nullptr);
+    m_partIds.assign(parts.size(), {});
+    auto notify = std::make_shared<std::function<void()>>(std::move(done));
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        m_handles[i] = connections[i]->getHandle();
+        // An interrupt reaches only a statement that already runs: one that is still being
+        // prepared when the read is stopped ends at its first steps instead.
+        sqlite3_progress_handler(
+            m_handles[i],
+            1000,
+            [](void *stopping) {
+                return static_cast<std::atomic<bool> *>(stopping)->load() ? 1 : 0;
+            },
+            &m_stopping);
+        m_threads.emplace_back(
+            [this, i, db = std::move(connections[i]), part = parts[i], notify]() mutable {
+                run(i, std::move(db), part, *notify);
+            });
+    }
     return true;
 }
 
-void OrderReader::run(std::unique_ptr<SQLite::Database> db,
-                      const QString &sql,
-                      const QVariantList &bindings,
+void OrderReader::run(std::size_t part,
+                      std::unique_ptr<SQLite::Database> db,
+                      const Part &what,
                       const std::function<void()> &done)
 {
-    auto ids = std::make_shared<Ids>();
+    Ids ids;
     StoreStatus status;
     try {
-        SQLite::Statement st(*db, sql.toStdString());
-        TableAccess::bindAll(st, bindings);
+        SQLite::Statement st(*db, what.sql.toStdString());
+        TableAccess::bindAll(st, what.bindings);
         while (st.executeStep())
-            ids->push_back(st.getColumn(0).getInt64());
+            ids.push_back(st.getColumn(0).getInt64());
     } catch (const std::exception &e) {
         status = SqliteError::fromException(e);
     }
     bool finished = false;
     {
         std::lock_guard lock(m_mutex);
-        m_handle = nullptr;
-        m_running = false;
+        m_handles[part] = nullptr;
         if (m_stopping) {
-            // Ended on purpose: neither a result nor a failure.
+            // Ended on purpose (or another part failed): neither a result nor a failure.
         } else if (!status) {
             m_status = status;
+            // The other parts are of no use now.
+            m_stopping = true;
+            for (sqlite3 *h : m_handles)
+                if (h)
+                    sqlite3_interrupt(h);
         } else {
-            m_ids = std::move(ids);
+            m_partIds[part] = std::move(ids);
+        }
+        if (--m_partsRunning == 0 && !m_stopping) {
+            auto all = std::make_shared<Ids>(std::move(m_partIds[0]));
+            for (std::size_t i = 1; i < m_partIds.size(); ++i)
+                all->insert(all->end(), m_partIds[i].begin(), m_partIds[i].end());
+            m_partIds.clear();
+            m_ids = std::move(all);
             finished = true;
         }
     }
@@ -89,26 +120,28 @@ void OrderReader::stop()
 {
     {
         std::lock_guard lock(m_mutex);
-        if (m_running) {
+        if (m_partsRunning > 0) {
             m_stopping = true;
-            if (m_handle)
-                sqlite3_interrupt(m_handle);
+            for (sqlite3 *h : m_handles)
+                if (h)
+                    sqlite3_interrupt(h);
         }
     }
-    if (m_thread.joinable())
-        m_thread.join();
+    wait();
 }
 
 void OrderReader::wait()
 {
-    if (m_thread.joinable())
-        m_thread.join();
+    for (std::thread &t : m_threads)
+        if (t.joinable())
+            t.join();
+    m_threads.clear();
 }
 
 bool OrderReader::isRunning() const
 {
     std::lock_guard lock(m_mutex);
-    return m_running;
+    return m_partsRunning > 0;
 }
 
 std::shared_ptr<const OrderReader::Ids> OrderReader::ids() const

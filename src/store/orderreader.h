@@ -41,10 +41,20 @@ public:
     OrderReader(const OrderReader &) = delete;
     OrderReader &operator=(const OrderReader &) = delete;
 
+    /// One statement of a read: its first column gives the ids.
+    struct Part
+    {
+        QString sql;
+        QVariantList bindings;
+    };
+
     /// Starts reading the first column of `sql`, bound to `bindings`, ending any read under way.
     /// `done` runs on the reading thread once the ids are in (not after a stop or a failure).
     /// False (and nothing started) when no reading connection could be made.
     bool start(const QString &sql, const QVariantList &bindings, std::function<void()> done = {});
+    /// The same for an order read in parts at once, each on a connection and thread of its
+    /// own: the ids are those of the parts one after another.
+    bool start(const std::vector<Part> &parts, std::function<void()> done = {});
     /// Ends the read under way, if any, and waits for its thread.
     void stop();
     /// Waits for the read under way to end.
@@ -58,17 +68,18 @@ public:
     StoreStatus status() const;
 
 private:
-    void run(std::unique_ptr<SQLite::Database> db,
-             const QString &sql,
-             const QVariantList &bindings,
+    void run(std::size_t part,
+             std::unique_ptr<SQLite::Database> db,
+             const Part &what,
              const std::function<void()> &done);
 
     const Collection &m_collection;
-    std::thread m_thread;
+    std::vector<std::thread> m_threads;
     mutable std::mutex m_mutex;
-    sqlite3 *m_handle = nullptr; ///< the reading connection while a read runs (for interrupts)
-    bool m_running = false;
-    std::atomic<bool> m_stopping = false; ///< also read by the connection's progress handler
+    std::vector<sqlite3 *> m_handles; ///< each part's connection while it reads (for interrupts)
+    std::vector<Ids> m_partIds;       ///< what each finished part read
+    std::size_t m_partsRunning = 0;
+    std::atomic<bool> m_stopping = false; ///< also read by the connections' progress handlers
     std::shared_ptr<const Ids> m_ids;
     StoreStatus m_status;
 };

@@ -313,9 +313,9 @@ StoreStatus View::rowsById(std::span<const qint64> rowIds, ViewPage &out)
     return {};
 }
 
-QString View::orderedIdsSql(QVariantList &binds) const
+QString View::orderedIdsSql(QVariantList &binds, const ViewPosition *split, bool after) const
 {
-    binds = bindings(nullptr);
+    binds = bindings(split);
     QString order = orderBy(false);
     if (!m_filter.isEmpty() && m_range.isEmpty()) {
         // Under a filter every row is read anyway: one pass over the table and a sort of what
@@ -327,8 +327,59 @@ QString View::orderedIdsSql(QVariantList &binds) const
         terms << QStringLiteral("rowid");
         order = terms.join(QStringLiteral(", "));
     }
+    // Up to the split: "<=" as read backwards from it, inclusive; after it: ">".
     return QStringLiteral("SELECT rowid FROM %1%2 ORDER BY %3")
-        .arg(TableAccess::qualified(*m_table), conditions(false, false, false, 0), order);
+        .arg(TableAccess::qualified(*m_table),
+             conditions(split != nullptr, !after, !after, 0),
+             order);
+}
+
+StoreStatus View::middlePosition(ViewPosition &out)
+{
+    out = {};
+    if (StoreStatus s = TableAccess::ready(m_collection, *m_table, false); !s)
+        return s;
+    constexpr qint64 samples = 1000;
+    try {
+        const QString table = TableAccess::qualified(*m_table);
+        qint64 low = 0;
+        qint64 high = 0;
+        {
+            const QString boundsSql
+                = QStringLiteral("SELECT (SELECT min(rowid) FROM %1), (SELECT max(rowid) FROM %1)")
+                      .arg(table);
+            // Each in a query of its own: together they would read the whole table.
+            SQLite::Statement bounds(m_collection.db(), boundsSql.toStdString());
+            if (!bounds.executeStep() || bounds.getColumn(0).isNull())
+                return {};
+            low = bounds.getColumn(0).getInt64();
+            high = bounds.getColumn(1).getInt64();
+        }
+        const qint64 step = std::max<qint64>(1, (high - low) / samples);
+        const QString where = conditions(false, false, false, 0);
+        const QString sql = QStringLiteral("WITH RECURSIVE s(r) AS (SELECT ? UNION ALL SELECT r + "
+                                           "? FROM s WHERE r + ? <= ?) SELECT rowid, %1, %2 FROM "
+                                           "%3%4%5 rowid IN s ORDER BY %6")
+                                .arg(m_columns,
+                                     m_keyExprs.join(QStringLiteral(", ")),
+                                     table,
+                                     where,
+                                     where.isEmpty() ? QStringLiteral(" WHERE")
+                                                     : QStringLiteral(" AND"),
+                                     orderBy(false));
+        SQLite::Statement st(m_collection.db(), sql.toStdString());
+        TableAccess::bindAll(st, QVariantList{low, step, step, high} + bindings(nullptr));
+        const int fieldCount = int(m_table->fields.size());
+        const int keyCount = int(m_keyExprs.size());
+        std::vector<ViewPosition> sample;
+        while (st.executeStep())
+            sample.push_back(readRow(st, fieldCount, keyCount).position);
+        if (sample.size() >= 2)
+            out = sample[sample.size() / 2];
+    } catch (const std::exception &e) {
+        return TableAccess::readError(e, *m_table);
+    }
+    return {};
 }
 
 StoreStatus View::firstPage(int n, ViewPage &out)

@@ -100,7 +100,16 @@ public:
     StoreStatus rowsById(std::span<const qint64> rowIds, ViewPage &out);
     /// A statement giving the row id of every row in range and filter, in the view's order
     /// (see OrderReader), and its bindings.
-    QString orderedIdsSql(QVariantList &bindings) const;
+    ///
+    /// With `split`, only part of the order: the rows up to and including that position, or
+    /// (`after`) the rows beyond it. Two readers sort the two parts at once.
+    QString orderedIdsSql(QVariantList &bindings,
+                          const ViewPosition *split = nullptr,
+                          bool after = false) const;
+    /// A position near the middle of the view's order, from a sample of about a thousand rows
+    /// spread over the table: where to split a sort of the whole view in two. Invalid when the
+    /// sample holds fewer than two rows.
+    StoreStatus middlePosition(ViewPosition &out);
 
     /// The SQL ORDER BY list the view uses (for EXPLAIN and tests).
     QString orderBy(bool reverse = false) const;

@@ -77,6 +77,35 @@ TEST_F(OrderReaderTest, AStopEndsTheReadAtOnceEvenBeforeItsFirstStep)
     EXPECT_EQ(done, 0);
 }
 
+TEST_F(OrderReaderTest, PartsReadAtOnceGiveTheirIdsInTurnAndAFailedPartEndsTheRead)
+{
+    for (int i = 0; i < 30; ++i)
+        ASSERT_TRUE(c().locations().insert(location(QStringLiteral("http://h/%1").arg(i))));
+    std::atomic<int> done = 0;
+    OrderReader reader(c());
+    const QString sql = u"SELECT rowid FROM main.Locations WHERE rowid %1 ? ORDER BY rowid %2"_s;
+    ASSERT_TRUE(reader.start({{sql.arg(u">"_s, u"DESC"_s), {20}}, {sql.arg(u"<="_s, u""_s), {20}}},
+                             [&] { ++done; }));
+    reader.wait();
+    ASSERT_TRUE(reader.ids());
+    OrderReader::Ids want;
+    for (qint64 id = 30; id > 20; --id)
+        want.push_back(id);
+    for (qint64 id = 1; id <= 20; ++id)
+        want.push_back(id);
+    EXPECT_EQ(*reader.ids(), want);
+    EXPECT_EQ(done, 1);
+
+    // One part failing fails the read, the endless other part included.
+    ASSERT_TRUE(reader.start({{kEndless, {}}, {u"SELECT rowid FROM main.NoSuchTable"_s, {}}},
+                             [&] { ++done; }));
+    reader.wait();
+    EXPECT_FALSE(reader.isRunning());
+    EXPECT_FALSE(reader.ids());
+    EXPECT_FALSE(reader.status());
+    EXPECT_EQ(done, 1);
+}
+
 TEST_F(OrderReaderTest, AFailedReadSaysWhyAndNoReadStartsWithoutTheLocationFile)
 {
     OrderReader reader(c());

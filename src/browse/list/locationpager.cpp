@@ -230,10 +230,22 @@ void LocationPager::startOrderRead()
     // connection the list is read by key alone.
     if (m_collection.inTransaction())
         return;
-    QVariantList bindings;
-    const QString sql = makeView()->orderedIdsSql(bindings);
+    const auto view = makeView();
+    std::vector<OrderReader::Part> parts;
+    // A long order without an index is sorted in two halves at once, split near its middle.
+    ViewPosition middle;
+    if (!m_indexed && m_count >= m_splitFrom && view->middlePosition(middle) && middle.valid) {
+        for (const bool after : {false, true}) {
+            OrderReader::Part &part = parts.emplace_back();
+            part.sql = view->orderedIdsSql(part.bindings, &middle, after);
+        }
+    } else {
+        OrderReader::Part &part = parts.emplace_back();
+        part.sql = view->orderedIdsSql(part.bindings);
+    }
     m_orderKey = m_key;
-    m_order.start(sql, bindings, [this] {
+    m_orderParts = int(parts.size());
+    m_order.start(parts, [this] {
         if (m_orderReady)
             m_orderReady();
     });

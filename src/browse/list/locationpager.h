@@ -76,6 +76,11 @@ public:
     /// ones go on while the ids are read.
     static constexpr qint64 DefaultWaitLimit = 20000;
     void setWaitLimit(qint64 rows) { m_waitLimit = rows; }
+    /// Orders without an index of at least this many rows are sorted in two halves at once.
+    static constexpr qint64 DefaultSplitFrom = 50000;
+    void setSplitFrom(qint64 rows) { m_splitFrom = rows; }
+    /// In how many parts the last order read was made.
+    int orderParts() const { return m_orderParts; }
 
     /// Called on the reading thread when the ids of the order are in (see orderPending()).
     void setOrderReadyHandler(std::function<void()> handler) { m_orderReady = std::move(handler); }
@@ -175,6 +180,8 @@ private:
     bool m_indexed = true; ///< an index gives the order: rows can be read by key meanwhile
     int m_orderRetries = 0;
     qint64 m_waitLimit = DefaultWaitLimit;
+    qint64 m_splitFrom = DefaultSplitFrom;
+    int m_orderParts = 0;
     /// What the last count counted: a new order of the same rows needs no new count.
     struct Counted
     {

@@ -20,6 +20,7 @@
 #include <QFile>
 
 #include <algorithm>
+#include <limits>
 #include <random>
 
 #include <sys/wait.h>
@@ -342,6 +343,48 @@ TEST_F(BrowseFixture, ALongListsOrderReadOnAnotherThreadGivesEveryPlaceAndRow)
     EXPECT_EQ(description(0), QStringLiteral("Site 2499"));
     EXPECT_EQ(description(612), QStringLiteral("Site 1887"));
     EXPECT_EQ(pager.rowOfRowId(pager.row(612)->rowId), 612);
+}
+
+TEST_F(BrowseFixture, AnOrderSortedInTwoHalvesIsTheOrderSortedWhole)
+{
+    // Few distinct values, letter cases and non-ASCII letters: the halves meet inside runs of
+    // equal values, which only the row id orders.
+    const QStringList words = {QStringLiteral("apple"),
+                               QStringLiteral("APPLE"),
+                               QStringLiteral("\u00e9t\u00e9"),
+                               QStringLiteral("\u00c9T\u00c9"),
+                               QStringLiteral(""),
+                               QStringLiteral("pear")};
+    std::mt19937 rng(11);
+    constexpr int n = 3000;
+    fill(n, [&](int, LocationRecord &r) {
+        r.Comments = words[rng() % words.size()];
+        r.LastVisit = int(rng() % 5);
+    });
+    LocationPager &pager = browse().model().pager();
+    const auto order = [&](int column, bool split) {
+        pager.setSplitFrom(split ? 0 : std::numeric_limits<qint64>::max());
+        browse().sortByColumn(LocationColumns::Location, false); // another order first
+        browse().sortByColumn(column, false);
+        EXPECT_TRUE(pager.waitForOrder());
+        EXPECT_EQ(pager.orderParts(), split ? 2 : 1);
+        std::vector<qint64> ids;
+        EXPECT_TRUE(pager.forEach([&](const LocationPager::Row &r) {
+            ids.push_back(r.rowId);
+            return true;
+        }));
+        return ids;
+    };
+    for (const QString &query : {QString(), QStringLiteral("URL:Category = 'Cat1'")}) {
+        if (!query.isEmpty()) {
+            ASSERT_TRUE(browse().applyQuery(query));
+        }
+        for (const int column : {LocationColumns::Comments, LocationColumns::LastVisit}) {
+            const std::vector<qint64> whole = order(column, false);
+            EXPECT_EQ(qint64(whole.size()), query.isEmpty() ? n : n / 3);
+            EXPECT_EQ(order(column, true), whole) << column << " " << query.toStdString();
+        }
+    }
 }
 
 TEST_F(BrowseFixture, ALocateAsksAgainWhileTheOrderIsReadAndListsInATransactionGoByKey)
