@@ -71,6 +71,22 @@ bool OrderReader::start(const std::vector<Part> &parts, std::function<void()> do
     return true;
 }
 
+StoreStatus OrderReader::readNow(const Collection &collection,
+                                 const std::vector<Part> &parts,
+                                 Ids &out)
+{
+    out.clear();
+    OrderReader reader(collection);
+    if (!reader.start(parts))
+        return reader.status();
+    reader.wait();
+    const std::shared_ptr<const Ids> ids = reader.ids();
+    if (!ids)
+        return reader.status();
+    out = *ids;
+    return {};
+}
+
 void OrderReader::run(std::size_t part,
                       std::unique_ptr<SQLite::Database> db,
                       const Part &what,

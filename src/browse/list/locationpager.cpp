@@ -12,6 +12,7 @@
 #include <SQLiteCpp/Statement.h>
 
 #include <algorithm>
+#include <numeric>
 #include <array>
 #include <span>
 #include <string>
@@ -195,9 +196,13 @@ StoreStatus LocationPager::reload()
     StoreStatus status;
     if (!m_counted.sameRows(now)) {
         m_counted = {};
-        status = view->count(now.rows);
-        if (!status)
+        // Under a query the count reads the table: a long one in two halves at once.
+        if (OrderReader::Ids counts;
+            !m_filter.isEmpty() && readHalves(QStringLiteral("count(*)"), m_filter, false, counts)) {
+            now.rows = std::accumulate(counts.begin(), counts.end(), qint64(0));
+        } else if (status = view->count(now.rows); !status) {
             return status;
+        }
         m_counted = std::move(now);
     }
     const qint64 count = m_counted.rows;
@@ -560,11 +565,47 @@ qint64 LocationPager::rowOfRowId(qint64 rowId)
     return before < 0 ? -1 : keyRow(before);
 }
 
+bool LocationPager::readHalves(const QString &what,
+                               const SqlFilter &where,
+                               bool wholeTable,
+                               OrderReader::Ids &out)
+{
+    if (m_collection.inTransaction())
+        return false;
+    const TableDef &table = *m_key->table();
+    const QString from = QString::fromLatin1(table.schema) + QLatin1Char('.')
+                         + QString::fromLatin1(table.sqlTable);
+    qint64 last = 0;
+    try {
+        SQLite::Statement st(m_collection.db(),
+                             QString(QStringLiteral("SELECT max(rowid) FROM ") + from).toStdString());
+        if (st.executeStep())
+            last = st.getColumn(0).getInt64();
+    } catch (const std::exception &) {
+        return false;
+    }
+    if (last < m_splitFrom)
+        return false;
+    const QString sql = QStringLiteral("SELECT %1 FROM %2%3 WHERE (%4) AND rowid %5 ?")
+                            .arg(what,
+                                 from,
+                                 wholeTable ? QStringLiteral(" NOT INDEXED") : QString(),
+                                 where.where);
+    const QVariantList bindings = where.bindings + QVariantList{last / 2};
+    const std::vector<OrderReader::Part> parts{{sql.arg(QStringLiteral("<=")), bindings},
+                                               {sql.arg(QStringLiteral(">")), bindings}};
+    return OrderReader::readNow(m_collection, parts, out).ok();
+}
+
 StoreStatus LocationPager::matchingIds(const SqlFilter &where,
                                        bool wholeTable,
                                        std::unordered_set<qint64> &out)
 {
     out.clear();
+    if (OrderReader::Ids ids; wholeTable && readHalves(QStringLiteral("rowid"), where, true, ids)) {
+        out.insert(ids.begin(), ids.end());
+        return {};
+    }
     const TableDef &table = *m_key->table();
     const QString sql = QStringLiteral("SELECT rowid FROM ") + QString::fromLatin1(table.schema)
                         + QLatin1Char('.') + QString::fromLatin1(table.sqlTable)

@@ -146,6 +146,14 @@ private:
     const OrderReader::Ids *orderIds(bool wait);
     bool loadChunkById(int index, const OrderReader::Ids &ids, Chunk &out);
     /// The row ids of the rows that satisfy `where`; `wholeTable` reads the table in one pass.
+    /// Reads `what` (one value per row, or one per part for an aggregate) from the table's
+    /// two halves by row id at once, on two reading connections, under `where`. False, and
+    /// nothing read, when it would not pay or cannot be (a short table, inside a transaction,
+    /// a failure: the caller reads on the window's connection and reports what fails there).
+    bool readHalves(const QString &what,
+                    const SqlFilter &where,
+                    bool wholeTable,
+                    OrderReader::Ids &out);
     StoreStatus matchingIds(const SqlFilter &where,
                             bool wholeTable,
                             std::unordered_set<qint64> &out);
