@@ -25,6 +25,8 @@
 
 #include <sqlite3.h>
 
+#include <mutex>
+
 #include <climits>
 #include <cstring>
 #include <stdexcept>
@@ -103,6 +105,15 @@ Collection::Collection(QString folder)
     : Collection(std::move(folder), QByteArray(kOwnerValue))
 {}
 
+void Collection::configureSqlite()
+{
+    // Counting every allocation takes a lock that all connections share: the list's readers,
+    // sorting and scanning on threads of their own, would wait on one another for it. This
+    // must come before SQLite's first use; later it changes nothing.
+    static std::once_flag once;
+    std::call_once(once, [] { sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0); });
+}
+
 Collection::Collection(QString folder, QByteArray ownerValue)
     : m_folder(std::move(folder))
     , m_owner(std::move(ownerValue))
@@ -112,7 +123,9 @@ Collection::Collection(QString folder, QByteArray ownerValue)
     , m_keywords(std::make_unique<KeywordManager>(*this))
     , m_configuration(std::make_unique<ConfigurationManager>(*this))
     , m_catHtml(std::make_unique<CatHtmlManager>(*this))
-{}
+{
+    configureSqlite();
+}
 
 Collection::~Collection()
 {

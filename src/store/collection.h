@@ -158,6 +158,8 @@ public:
     static CollectionFile fileOf(const TableDef &table);
 
 private:
+    /// Process-wide SQLite settings, made once before the first connection.
+    static void configureSqlite();
     /// Leaves the list's secondary location keys to the commit when the batch so far has
     /// inserted at least as many rows as the table held before it.
     void deferKeys();

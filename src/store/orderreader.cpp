@@ -35,8 +35,8 @@ bool OrderReader::start(const std::vector<Part> &parts, std::function<void()> do
         if (!connections.back())
             break;
         try {
-            // A read of the whole table goes faster from mapped pages than through copies.
-            connections.back()->exec("PRAGMA mmap_size = 1073741824");
+            // Not mapped: a new connection's first touch of each mapped page costs more than
+            // copying it from the system's cache.
             connections.back()->exec("PRAGMA threads = 2");
         } catch (const std::exception &) {
             // Only speed is lost.
