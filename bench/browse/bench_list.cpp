@@ -21,7 +21,9 @@
 #include <QElapsedTimer>
 #include <QFile>
 
+#include <algorithm>
 #include <cstdio>
+#include <limits>
 #include <random>
 
 using namespace pk;
@@ -290,6 +292,61 @@ int main(int argc, char *argv[])
         const QString line = QStringLiteral("  scroll-bar drag under it (worst of 3)");
         report(qPrintable(line), worstDrag, 100);
     }
+    // The same sorts whole and in two halves at once, alternating, each the median of five:
+    // the machine's own drift weighs on both alike.
+    for (const int column : {LocationColumns::Comments, LocationColumns::SiteInfo}) {
+        std::vector<double> times[2];
+        for (int round = 0; round < 10; ++round) {
+            const bool split = round % 2 == 1;
+            browse.model().pager().setSplitFrom(split ? LocationPager::DefaultSplitFrom
+                                                      : std::numeric_limits<qint64>::max());
+            browse.setTab(0);
+            browse.model().pager().waitForOrder();
+            t.restart();
+            browse.sortByColumn(column, false);
+            browse.model().pager().waitForOrder();
+            show(browse.model(), 0);
+            times[split].push_back(ms(t));
+        }
+        for (const bool split : {false, true}) {
+            std::sort(times[split].begin(), times[split].end());
+            const QString line = QStringLiteral("  %1 sorted %2 (median of 5)")
+                                     .arg(QString::fromLatin1(LocationColumns::sqlColumn(column)),
+                                          split ? QStringLiteral("in halves")
+                                                : QStringLiteral("whole"));
+            std::printf("%-58s %9.1f ms\n", qPrintable(line), times[split][2]);
+        }
+    }
+    // A query's count and Find's whole-table pass, whole and in halves, alike.
+    {
+        std::vector<double> counts[2];
+        std::vector<double> finds[2];
+        for (int round = 0; round < 10; ++round) {
+            const bool split = round % 2 == 1;
+            browse.model().pager().setSplitFrom(split ? LocationPager::DefaultSplitFrom
+                                                      : std::numeric_limits<qint64>::max());
+            t.restart();
+            browse.applyQuery(QStringLiteral("URL:Description CONTAINS 'garden'"));
+            counts[split].push_back(ms(t));
+            browse.resetQuery();
+            browse.model().pager().waitForOrder();
+            t.restart();
+            browse.find(QStringLiteral("MATCH(URL:SiteInfo,'*no such text*',17)"), true, 0);
+            finds[split].push_back(ms(t));
+        }
+        for (const bool split : {false, true}) {
+            std::sort(counts[split].begin(), counts[split].end());
+            std::sort(finds[split].begin(), finds[split].end());
+            std::printf("  query count %s (median of 5) %29.1f ms\n",
+                        split ? "in halves" : "whole    ",
+                        counts[split][2]);
+            std::printf("  Find, no match, %s (median of 5) %25.1f ms\n",
+                        split ? "in halves" : "whole    ",
+                        finds[split][2]);
+        }
+    }
+    browse.model().pager().setSplitFrom(LocationPager::DefaultSplitFrom);
+
     // Find along a heading order without an index, read backwards.
     browse.sortByColumn(LocationColumns::Comments, true);
     browse.model().pager().waitForOrder();
