@@ -118,13 +118,7 @@ CategoryFormDialog::CategoryFormDialog(FormsContext context,
     FormsUi::addTabSwitching(m_tabs, this);
 
     FormsUi::addRecallShortcut(
-        this,
-        [this] { return m_form.canRecallChanges(); },
-        [this] {
-            takeEntries();
-            m_form.recallChanges();
-            showRecord();
-        });
+        this, m_form, [this] { takeEntries(); }, [this] { showRecord(); });
 
     resize(520, 380);
     FormsUi::keepPosition(this, m_context.positionIni, CategoryForm::procedure(variant));

@@ -63,13 +63,7 @@ CatHtmlDialog::CatHtmlDialog(FormsContext context,
     layout->addWidget(m_html, 1);
     layout->addWidget(buttons);
     FormsUi::addRecallShortcut(
-        this,
-        [this] { return m_form.canRecallChanges(); },
-        [this] {
-            takeEntries();
-            m_form.recallChanges();
-            showRecord();
-        });
+        this, m_form, [this] { takeEntries(); }, [this] { showRecord(); });
 
     showRecord();
     resize(520, 420);

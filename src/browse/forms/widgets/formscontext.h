@@ -52,6 +52,24 @@ void addFindShortcuts(QWidget *window, std::function<void()> find, std::function
 void addRecallShortcut(QWidget *window,
                        std::function<bool()> canRecall,
                        std::function<void()> recall);
+/// The same for the form a dialog shows: `take` (if any) passes the entries to the form before
+/// the recall, `show` shows the recalled record.
+template<typename Form>
+void addRecallShortcut(QWidget *window,
+                       Form &form,
+                       std::function<void()> take,
+                       std::function<void()> show)
+{
+    addRecallShortcut(
+        window,
+        [&form] { return form.canRecallChanges(); },
+        [&form, take = std::move(take), show = std::move(show)] {
+            if (take)
+                take();
+            form.recallChanges();
+            show();
+        });
+}
 /// Ctrl+Tab and Ctrl+PgDn show the next tab of `tabs`, Ctrl+Shift+Tab and Ctrl+PgUp the
 /// previous one, wherever the focus is in `window`; the focus moves into the tab shown.
 void addTabSwitching(QTabWidget *tabs, QWidget *window);

@@ -95,13 +95,7 @@ LocationFormDialog::LocationFormDialog(FormsContext context,
             this,
             &LocationFormDialog::descriptionAccepted);
 
-    FormsUi::addRecallShortcut(
-        this,
-        [this] { return m_form.canRecallChanges(); },
-        [this] {
-            m_form.recallChanges();
-            showRecord();
-        });
+    FormsUi::addRecallShortcut(this, m_form, {}, [this] { showRecord(); });
 
     resize(600, 560);
     FormsUi::keepPosition(this, m_context.positionIni, QLatin1String(Procedure::UpdateLocation));
