@@ -25,10 +25,9 @@
 
 #include <sqlite3.h>
 
-#include <mutex>
-
 #include <climits>
 #include <cstring>
+#include <mutex>
 #include <stdexcept>
 
 namespace pk {
@@ -623,18 +622,12 @@ void Collection::deferKeys()
 {
     if (!isOpen(CollectionFile::Data) || isReadOnly(CollectionFile::Data))
         return;
+    StoreStatus counted;
+    const qint64 rows = m_locations->count(&counted);
+    if (!counted || rows > 2 * qint64(m_txLocationInserts))
+        return;
     const char *schema = schemaName(CollectionFile::Data);
     try {
-        qint64 rows = 0;
-        {
-            SQLite::Statement count(*m_db,
-                                    utf8(QStringLiteral("SELECT count(*) FROM %1.%2")
-                                             .arg(QString::fromLatin1(schema),
-                                                  QString::fromLatin1(locationsTable().sqlTable))));
-            rows = count.executeStep() ? count.getColumn(0).getInt64() : 0;
-        }
-        if (rows > 2 * qint64(m_txLocationInserts))
-            return;
         inSavepoint(*m_db, [&] {
             m_keysDeferred = SchemaManager::dropSecondaryKeys(*m_db, schema, locationsTable()) > 0;
         });

@@ -112,10 +112,8 @@ StoreStatus LocationManager::insert(const LocationRecord &record)
     if (StoreStatus s = TableAccess::ready(m_collection, table(), true, Msg::RecordInsertError); !s)
         return s;
     // The fitted values are both checked and stored: made once.
-    QVariantList values = RecordIo::values(record);
-    RecordIo::fit(table(), values);
     LocationRecord r;
-    RecordIo::assign(values, r);
+    const QVariantList values = RowAccess::preparedValues(table(), record, r);
     if (StoreStatus s = validate(r); !s)
         return s;
     static const QString stSql = TableAccess::insertSql(table());
@@ -129,10 +127,8 @@ StoreStatus LocationManager::change(const QString &originalLocation, const Locat
 {
     if (StoreStatus s = TableAccess::ready(m_collection, table(), true, Msg::RecordNotUpdated); !s)
         return s;
-    QVariantList values = RecordIo::values(record);
-    RecordIo::fit(table(), values);
     LocationRecord r;
-    RecordIo::assign(values, r);
+    const QVariantList values = RowAccess::preparedValues(table(), record, r);
     if (StoreStatus s = validate(r); !s)
         return s;
     const int n = int(table().fields.size());

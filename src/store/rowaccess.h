@@ -19,14 +19,23 @@ namespace pk {
  */
 namespace RowAccess {
 
+/// The values of `record` trimmed and cut to `table`'s field widths, as they would be stored,
+/// and (in `out`) the record they make.
+template<class Record>
+QVariantList preparedValues(const TableDef &table, const Record &record, Record &out)
+{
+    QVariantList v = RecordIo::values(record);
+    RecordIo::fit(table, v);
+    RecordIo::assign(v, out);
+    return v;
+}
+
 /// `record` trimmed and cut to `table`'s field widths, as it would be stored.
 template<class Record>
 Record prepared(const TableDef &table, const Record &record)
 {
-    QVariantList v = RecordIo::values(record);
-    RecordIo::fit(table, v);
     Record out;
-    RecordIo::assign(v, out);
+    preparedValues(table, record, out);
     return out;
 }
 

@@ -12,8 +12,8 @@
 #include <SQLiteCpp/Statement.h>
 
 #include <algorithm>
-#include <numeric>
 #include <array>
+#include <numeric>
 #include <span>
 #include <string>
 #include <unordered_set>
@@ -403,8 +403,7 @@ SqlFilter LocationPager::offsetFilter(qint64 offset) const
 {
     const TableDef &table = *m_key->table();
     SqlFilter f;
-    f.where = QStringLiteral("rowid = (SELECT rowid FROM ") + QString::fromLatin1(table.schema)
-              + QLatin1Char('.') + QString::fromLatin1(table.sqlTable);
+    f.where = QStringLiteral("rowid = (SELECT rowid FROM ") + TableAccess::qualified(table);
     if (!m_filter.isEmpty())
         f.where += QStringLiteral(" WHERE (") + m_filter.where + QLatin1Char(')');
     f.where += QStringLiteral(" ORDER BY ") + View(m_collection, *m_key).orderBy()
@@ -490,8 +489,7 @@ SqlFilter LocationPager::firstMatchFilter(const SqlFilter &condition,
         terms << a.where;
         f.bindings << a.bindings;
     }
-    f.where = QStringLiteral("rowid = (SELECT rowid FROM ") + QString::fromLatin1(table.schema)
-              + QLatin1Char('.') + QString::fromLatin1(table.sqlTable)
+    f.where = QStringLiteral("rowid = (SELECT rowid FROM ") + TableAccess::qualified(table)
               + QStringLiteral(" NOT INDEXED WHERE ") + terms.join(QStringLiteral(" AND "))
               + QStringLiteral(" ORDER BY ") + View(m_collection, *m_key).orderBy()
               + QStringLiteral(" LIMIT 1)");
@@ -572,9 +570,7 @@ bool LocationPager::readHalves(const QString &what,
 {
     if (m_collection.inTransaction())
         return false;
-    const TableDef &table = *m_key->table();
-    const QString from = QString::fromLatin1(table.schema) + QLatin1Char('.')
-                         + QString::fromLatin1(table.sqlTable);
+    const QString from = TableAccess::qualified(*m_key->table());
     qint64 last = 0;
     try {
         SQLite::Statement st(m_collection.db(),
@@ -607,8 +603,7 @@ StoreStatus LocationPager::matchingIds(const SqlFilter &where,
         return {};
     }
     const TableDef &table = *m_key->table();
-    const QString sql = QStringLiteral("SELECT rowid FROM ") + QString::fromLatin1(table.schema)
-                        + QLatin1Char('.') + QString::fromLatin1(table.sqlTable)
+    const QString sql = QStringLiteral("SELECT rowid FROM ") + TableAccess::qualified(table)
                         + (wholeTable ? QStringLiteral(" NOT INDEXED") : QString())
                         + QStringLiteral(" WHERE ") + where.where;
     try {
