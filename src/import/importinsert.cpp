@@ -110,7 +110,8 @@ ImportInsert::Outcome ImportInsert::insert(const LocationRecord &record)
         return Outcome::Duplicate;
     }
     if (s.error == StoreError::ValidationFailed) {
-        if (m_refused++ == 0)
+        ++m_refused;
+        if (m_refusedFor[static_cast<int>(Refusal::CategoryRule)]++ == 0)
             m_errors.raise(s.catalogueNumber, s.context);
         return Outcome::Refused;
     }
@@ -154,6 +155,25 @@ StoreStatus ImportInsert::runBatch(const std::function<void()> &step)
     return s;
 }
 
+void ImportInsert::countRefused(Refusal why)
+{
+    ++m_refusedFor[static_cast<int>(why)];
+    ++m_refused;
+}
+
+void ImportInsert::countSkipped(Skip why)
+{
+    ++m_skippedFor[static_cast<int>(why)];
+}
+
+int ImportInsert::skipped() const
+{
+    int total = 0;
+    for (const int n : m_skippedFor)
+        total += n;
+    return total;
+}
+
 QString ImportInsert::refusalSummary(int count)
 {
     return QString::number(count)
@@ -163,8 +183,9 @@ QString ImportInsert::refusalSummary(int count)
 
 void ImportInsert::reportRefusals()
 {
-    if (m_refused > 1)
-        m_errors.ui().message(u"Import"_s, refusalSummary(m_refused), UserInterface::Icon::Warning);
+    const int byCategory = refused(Refusal::CategoryRule);
+    if (byCategory > 1)
+        m_errors.ui().message(u"Import"_s, refusalSummary(byCategory), UserInterface::Icon::Warning);
 }
 
 } // namespace pk

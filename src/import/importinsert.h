@@ -7,6 +7,7 @@
 #include <QSet>
 #include <QString>
 
+#include <array>
 #include <functional>
 #include <optional>
 
@@ -48,6 +49,11 @@ public:
 
     enum class Outcome { Added, Duplicate, Refused, Failed };
 
+    /// Why a link was refused: it is counted and named in the import's summary.
+    enum class Refusal { CategoryRule, NotAnAddress, TooLong, BadDate, Count };
+    /// Why a link was passed over before it could be stored (no address to store).
+    enum class Skip { Relative, Anchor, Empty, Count };
+
     static constexpr const char *NewCategory = "New";
 
     ImportInsert(Collection &collection,
@@ -81,9 +87,18 @@ public:
      */
     StoreStatus runBatch(const std::function<void()> &step);
 
+    /// Counts a link or record the import refused before offering it to the store (the
+    /// category rule is counted by insert() itself). Adds to refused().
+    void countRefused(Refusal why);
+    /// Counts a link the import passed over (a relative address, an anchor, an empty one).
+    void countSkipped(Skip why);
+
     int added() const { return m_added; }
     int duplicates() const { return m_duplicates; }
     int refused() const { return m_refused; }
+    int refused(Refusal why) const { return m_refusedFor[static_cast<int>(why)]; }
+    int skipped(Skip why) const { return m_skippedFor[static_cast<int>(why)]; }
+    int skipped() const;
     int failed() const { return m_failed; }
     /// A write failed for a reason that will not go away by itself (a full disk, a read-only
     /// file): the failure was reported and the import should stop.
@@ -108,6 +123,8 @@ private:
     int m_duplicates = 0;
     int m_refused = 0;
     int m_failed = 0;
+    std::array<int, static_cast<int>(Refusal::Count)> m_refusedFor{};
+    std::array<int, static_cast<int>(Skip::Count)> m_skippedFor{};
     bool m_stopped = false;
 };
 
