@@ -4,12 +4,31 @@
 # those again (PK_SKIP_SANITIZERS=1 leaves that second pass out).
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
+
+# Each phase's wall time, printed at the end (also when a phase fails), so that the whole run can
+# be seen to fit a fresh machine.
+phases=()
+phase_start=$SECONDS
+phase() {
+  phases+=("$(printf '%-28s %5d s' "$1" $((SECONDS - phase_start)))")
+  phase_start=$SECONDS
+}
+report_phases() {
+  echo "Phase times:"
+  printf '  %s\n' "${phases[@]}"
+  echo "  total                        $SECONDS s"
+}
+trap report_phases EXIT
+
 "$here/scripts/install-deps.sh"
+phase "install"
 build="${PK_TEST_BUILD_DIR:-$here/build-test}"
 cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPK_BUILD_TESTS=ON -DPK_BUILD_BENCH=ON \
   -DPK_WERROR=ON
 cmake --build "$build"
+phase "build"
 (cd "$build" && ctest --output-on-failure --timeout 600 -j2)
+phase "tests"
 
 [ "${PK_SKIP_SANITIZERS:-0}" = "1" ] && exit 0
 
@@ -19,6 +38,7 @@ cmake --build "$build"
 asan="${PK_ASAN_BUILD_DIR:-$here/build-asan}"
 cmake -S "$here" -B "$asan" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DPK_SANITIZE=ON -DPK_BUILD_TESTS=ON -DPK_BUILD_BENCH=OFF
 cmake --build "$asan"
+phase "sanitizer build"
 logs="$asan/sanitizer-logs"
 rm -rf "$logs"
 mkdir -p "$logs"
@@ -28,6 +48,7 @@ export LSAN_OPTIONS="suppressions=$suppressions/lsan.txt:print_suppressions=0"
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1:log_path=$logs/ubsan:suppressions=$suppressions/ubsan.txt"
 status=0
 (cd "$asan" && ctest --output-on-failure --timeout 600 -j2 -L 'core|e2e') || status=$?
+phase "sanitizer tests"
 if compgen -G "$logs/*" >/dev/null; then
   echo "Sanitizer reports:" >&2
   cat "$logs"/* >&2

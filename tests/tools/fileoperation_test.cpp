@@ -131,13 +131,23 @@ TEST_F(FileOperationTest, TheOtherOperationsReportWhatHappened)
 
 TEST_F(FileOperationTest, RecycleMovesToTheTrash)
 {
+    // The home trash serves files on the home folder's file system; a file elsewhere (a /tmp of
+    // its own) goes to that file system's top-directory trash. Keep the file and the trash under
+    // the home folder so that the home trash is the one in use on any layout.
+    QTemporaryDir home(QDir::homePath() + u"/.pathkeep-trash-test-XXXXXX"_s);
+    ASSERT_TRUE(home.isValid());
     const QByteArray oldData = qgetenv("XDG_DATA_HOME");
-    QDir().mkpath(path(u"data"_s));
-    qputenv("XDG_DATA_HOME", path(u"data"_s).toUtf8());
-    put(u"gone.txt"_s, "x");
+    QDir().mkpath(home.filePath(u"data"_s));
+    qputenv("XDG_DATA_HOME", home.filePath(u"data"_s).toUtf8());
+    const QString gone = home.filePath(u"gone.txt"_s);
+    {
+        QFile f(gone);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("x");
+    }
     FileOperation op(nullptr);
-    EXPECT_EQ(op.run(u"Recycle"_s, path(u"gone.txt"_s), {}), 0);
-    EXPECT_FALSE(QFileInfo::exists(path(u"gone.txt"_s)));
-    EXPECT_TRUE(QFileInfo::exists(path(u"data/Trash/files/gone.txt"_s)));
+    EXPECT_EQ(op.run(u"Recycle"_s, gone, {}), 0);
+    EXPECT_FALSE(QFileInfo::exists(gone));
+    EXPECT_TRUE(QFileInfo::exists(home.filePath(u"data/Trash/files/gone.txt"_s)));
     qputenv("XDG_DATA_HOME", oldData);
 }
