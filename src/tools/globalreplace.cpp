@@ -19,6 +19,8 @@
 #include <array>
 #include <vector>
 
+using namespace Qt::StringLiterals;
+
 namespace pk {
 
 namespace {
@@ -183,6 +185,16 @@ GlobalReplaceResult GlobalReplace::run(const QString &search,
     if (!committed && result.failure.ok())
         result.failure = committed;
     return result;
+}
+
+QString GlobalReplace::outcomeText(const GlobalReplaceResult &result)
+{
+    QString text = QString::number(result.changed) + u" of "_s + QString::number(result.total)
+                   + u" location(s) changed."_s;
+    if (result.cancelled)
+        text += u" Cancelled after "_s + QString::number(result.stored)
+                + u" location(s); what was changed before is kept."_s;
+    return text;
 }
 
 } // namespace pk

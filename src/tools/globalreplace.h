@@ -62,6 +62,9 @@ public:
     /// Percentage and the location being stored; false cancels the run.
     using Progress = std::function<bool(int percent, const QString &text)>;
 
+    /// What a run did, in one line for the closing message ("12 of 40 location(s) changed.").
+    static QString outcomeText(const GlobalReplaceResult &result);
+
     /// The twelve fields, in the order the window lists them.
     static std::span<const ReplaceField> fields();
     /// Characters the picture lets the user type ("@s30" -> 30, "" -> 255).

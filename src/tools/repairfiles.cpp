@@ -101,6 +101,8 @@ void RepairFiles::run(RepairOperation operation, const Progress &progress)
         return r.tagged;
     });
     int done = 0;
+    m_lastCancelled = false;
+    m_lastFailed = 0;
     for (RepairRow &row : m_rows) {
         if (!row.tagged)
             continue;
@@ -108,8 +110,10 @@ void RepairFiles::run(RepairOperation operation, const Progress &progress)
             && !progress(row.file,
                          actionText(operation),
                          tagged ? int(done * 100 / tagged) : 100,
-                         int(tagged - done)))
+                         int(tagged - done))) {
+            m_lastCancelled = true;
             break;
+        }
         switch (operation) {
         case RepairOperation::Info:
             info(row);
@@ -135,8 +139,60 @@ void RepairFiles::run(RepairOperation operation, const Progress &progress)
         }
         ++done;
     }
+    m_lastDone = done;
     if (progress)
         progress(QString(), actionText(operation), 100, 0);
+}
+
+QString RepairFiles::outcomeText(RepairOperation operation) const
+{
+    if (m_lastDone == 0 && !m_lastCancelled)
+        return QStringLiteral("No file was tagged: tag the files to work on first.");
+    qint64 records = 0;
+    int seen = 0;
+    for (const RepairRow &row : m_rows) {
+        if (!row.tagged || seen == m_lastDone)
+            continue;
+        ++seen;
+        records += row.records.toLongLong(); // a mark or a blank counts nothing
+    }
+    const int failed = m_lastFailed;
+    const QString tables = QString::number(m_lastDone) + QStringLiteral(" table(s)");
+    const QString counted = QString::number(records) + QStringLiteral(" record(s)");
+    QString text;
+    switch (operation) {
+    case RepairOperation::Info:
+        text = tables + QStringLiteral(" checked: ") + counted + QStringLiteral(" counted.");
+        break;
+    case RepairOperation::Create:
+        text = tables + QStringLiteral(" checked; missing files were created (") + counted
+               + QStringLiteral(" in all).");
+        break;
+    case RepairOperation::Build:
+        text = QStringLiteral("Keys rebuilt for ") + tables + QStringLiteral(" holding ") + counted
+               + QStringLiteral(".");
+        break;
+    case RepairOperation::Pack:
+        text = tables + QStringLiteral(" packed: ") + counted + QStringLiteral(" kept.");
+        break;
+    case RepairOperation::Release:
+        text = tables + QStringLiteral(" checked: no records were held.");
+        break;
+    case RepairOperation::Freshen:
+        text = tables + QStringLiteral(" copied into new files: ") + counted
+               + QStringLiteral(" in all.");
+        break;
+    case RepairOperation::Repair:
+        text = tables + QStringLiteral(" repaired: ") + counted + QStringLiteral(" could be read.");
+        break;
+    }
+    if (failed > 0)
+        text += QStringLiteral("\n") + QString::number(failed)
+                + QStringLiteral(" table(s) failed: see the rows marked \"")
+                + QLatin1String(ErrorMark) + QStringLiteral("\".");
+    if (m_lastCancelled)
+        text += QStringLiteral("\nCancelled before the other tagged tables.");
+    return text;
 }
 
 CollectionFile RepairFiles::fileOf(const RepairRow &row) const
@@ -146,6 +202,7 @@ CollectionFile RepairFiles::fileOf(const RepairRow &row) const
 
 void RepairFiles::showError(RepairRow &row, const StoreStatus &status)
 {
+    ++m_lastFailed;
     row.records = QLatin1String(ErrorMark);
     row.diskName = errorText(status);
 }
@@ -154,6 +211,7 @@ void RepairFiles::info(RepairRow &row)
 {
     const QString path = m_collection.filePath(fileOf(row));
     if (!QFileInfo::exists(path)) {
+        ++m_lastFailed;
         row.records = QLatin1String(ErrorMark);
         row.diskName = QStringLiteral("Error 2 : File not found (") + path + QLatin1Char(')');
         return;
@@ -200,6 +258,7 @@ bool RepairFiles::exclusive(const RepairRow &row, bool wholeFile)
     }
     if (!inUse)
         return true;
+    ++m_lastFailed;
     m_ui.message(QLatin1String(AccessTitle),
                  QString::fromLatin1(AccessMessage).replace(QLatin1Char('|'), QLatin1Char('\n'))
                      + QStringLiteral("5 : the file is in use by another window of Pathkeep"),
@@ -275,6 +334,7 @@ void RepairFiles::freshen(RepairRow &row)
         return;
     }
     if (copy.skipped > 0) {
+        ++m_lastFailed;
         row.records = QLatin1String(ErrorMark);
         row.diskName = QStringLiteral("Error : %1 records could not be copied; the file was "
                                       "left as it was")
@@ -299,7 +359,7 @@ void RepairFiles::repair(RepairRow &row)
     if (f == CollectionFile::Data
         && !m_ui.askYesNo(QLatin1String(WarningTitle),
                           QLatin1String(MultiTableQuestion),
-                          true,
+                          false,
                           UserInterface::Icon::Warning))
         return;
     if (!exclusive(row, true))

@@ -76,6 +76,8 @@ public:
 
     /// Runs `operation` on each tagged row in list order.
     void run(RepairOperation operation, const Progress &progress = {});
+    /// What the last run did over the tagged tables, for the message that ends it.
+    QString outcomeText(RepairOperation operation) const;
     /// The progress window's action text.
     static QString actionText(RepairOperation operation);
 
@@ -97,6 +99,9 @@ private:
     UserInterface &m_ui;
     std::vector<RepairRow> m_rows;
     std::set<CollectionFile> m_doneFiles; ///< files replaced during the current run
+    int m_lastDone = 0;                   ///< tables the last run went through
+    int m_lastFailed = 0;                 ///< of those, the ones that failed or were refused
+    bool m_lastCancelled = false;
 };
 
 } // namespace pk

@@ -1,6 +1,11 @@
 #include "windowinspector.h"
 
+#include "framework/widgets/accessiblenames.h"
+
 #include <QAbstractButton>
+#include <QAccessible>
+#include <QCalendarWidget>
+#include <QFileDialog>
 #include <QAbstractItemView>
 #include <QAction>
 #include <QComboBox>
@@ -10,7 +15,9 @@
 #include <QMap>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPrintPreviewDialog>
 #include <QScrollBar>
+#include <QSet>
 #include <QTabBar>
 #include <QTextDocument>
 #include <QToolButton>
@@ -69,6 +76,23 @@ bool isInternalButton(const QAbstractButton *button)
     for (const QWidget *p = button->parentWidget(); p; p = p->parentWidget()) {
         if (qobject_cast<const QTabBar *>(p) || qobject_cast<const QScrollBar *>(p))
             return true;
+        if (p->isWindow())
+            break;
+    }
+    return false;
+}
+
+/// Parts of Qt's own dialogs and views (file dialogs, calendars, item editors) that the program
+/// does not build.
+bool isQtInternal(const QWidget *w)
+{
+    for (const QWidget *p = w; p; p = p->parentWidget()) {
+        if (p->objectName().startsWith(u"qt_"_s) || qobject_cast<const QFileDialog *>(p)
+            || qobject_cast<const QCalendarWidget *>(p)
+            || qobject_cast<const QPrintPreviewDialog *>(p))
+            return true;
+        if (p != w && qobject_cast<const QAbstractItemView *>(p))
+            return true; // an editor open in a list
         if (p->isWindow())
             break;
     }
@@ -211,6 +235,29 @@ QStringList WindowInspector::problems(QWidget *root, const QStringList &outerLet
                 break;
             }
         }
+    }
+    // What a screen reader says for each control: an input by the name of its label, a push
+    // button or a tab by its text or name.
+    // A box is announced by its current value on Linux: only a label's relation names it.
+    QSet<const QWidget *> labelled;
+    for (const QLabel *label : root->findChildren<QLabel *>()) {
+        if (label->buddy() && !label->text().trimmed().isEmpty())
+            labelled.insert(label->buddy());
+    }
+    for (QWidget *w : root->findChildren<QWidget *>()) {
+        if (!seen(w, root) || !AccessibleNames::isNamedInput(w) || isQtInternal(w))
+            continue;
+        if (qobject_cast<const QComboBox *>(w)
+                ? !labelled.contains(w)
+                : w->accessibleName().trimmed().isEmpty() && !labelled.contains(w))
+            found << describe(w) + u": an input without the name of a label"_s;
+    }
+    for (QAbstractButton *button : root->findChildren<QAbstractButton *>()) {
+        if (!seen(button, root) || isInternalButton(button) || isQtInternal(button))
+            continue;
+        QAccessibleInterface *spoken = QAccessible::queryAccessibleInterface(button);
+        if (spoken && spoken->text(QAccessible::Name).trimmed().isEmpty())
+            found << describe(button) + u": a button without an accessible name"_s;
     }
     if (auto *bar = root->findChild<QMenuBar *>(); bar && seen(bar, root)) {
         for (const QString &letter : menuLetters(bar))

@@ -60,6 +60,7 @@ private Q_SLOTS:
     void menuCommandClosesSplashFirst();
     void openingAnotherCollectionClosesChildWindows();
     void optionsOkWritesSettings();
+    void optionsRefuseProtectionWithoutAPassword();
     void optionsCancelRereadsSettings();
     void optionsTestingTabWritesTheIniSection();
     void statusBarShowsFolderAndDate();
@@ -344,6 +345,24 @@ void MainFrameTest::optionsOkWritesSettings()
     QVERIFY(m_shell->collection().configuration().get(QStringLiteral("DoubleClickAction"), r).ok());
     QCOMPARE(r.DataValue, QStringLiteral("Edit Record"));
     QCOMPARE(m_shell->settings().values().noTray, true);
+}
+
+void MainFrameTest::optionsRefuseProtectionWithoutAPassword()
+{
+    OptionsWindow window(m_shell->settings(), *m_ui);
+    QCheckBox *secure = nullptr;
+    for (auto *c : window.findChildren<QCheckBox *>()) {
+        if (c->text() == QStringLiteral("Restrict using password"))
+            secure = c;
+    }
+    QVERIFY(secure);
+    secure->setChecked(true);
+    window.show();
+    window.accept();
+    QVERIFY(window.isVisible());
+    QVERIFY(m_ui->last()->text.contains(QStringLiteral("Enter a password")));
+    QCOMPARE(m_shell->settings().values().secure, false);
+    window.close();
 }
 
 void MainFrameTest::optionsTestingTabWritesTheIniSection()

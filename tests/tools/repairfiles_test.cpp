@@ -122,10 +122,14 @@ TEST_F(RepairFilesTest, BuildNeedsTheTableToItself)
         EXPECT_TRUE(ui.messages().front().startsWith(u"This option requires exclusive"_s));
         EXPECT_TRUE(row(repair, u"PATHKEEP"_s).records.isEmpty());
     }
+    EXPECT_TRUE(repair.outcomeText(RepairOperation::Build).contains(u"1 table(s) failed"_s))
+        << repair.outcomeText(RepairOperation::Build).toStdString();
     ui.clear();
     repair.run(RepairOperation::Build);
     EXPECT_TRUE(ui.titles().isEmpty());
     EXPECT_EQ(row(repair, u"PATHKEEP"_s).records, u"0"_s);
+    EXPECT_EQ(repair.outcomeText(RepairOperation::Build),
+              u"Keys rebuilt for 1 table(s) holding 0 record(s)."_s);
     repair.run(RepairOperation::Pack);
     repair.run(RepairOperation::Release);
     EXPECT_TRUE(row(repair, u"PATHKEEP"_s).diskName.contains(u"nothing to release"_s));
@@ -143,6 +147,15 @@ TEST_F(RepairFilesTest, FreshenKeepsEveryRecord)
         << row(repair, u"PATHKEEP"_s).diskName.toStdString();
     EXPECT_EQ(c().locations().count(), 300);
     EXPECT_EQ(checkRecovered(all), 300);
+
+    RepairFiles again(c(), ui); // the check above opened the collection anew
+    again.fill();
+    again.tagAll();
+    again.run(RepairOperation::Info);
+    const QString said = again.outcomeText(RepairOperation::Info);
+    EXPECT_TRUE(said.startsWith(QString::number(again.rows().size()) + u" table(s) checked: "_s))
+        << said.toStdString();
+    EXPECT_FALSE(said.contains(u"failed"_s)) << said.toStdString();
 }
 
 TEST_F(RepairFilesTest, RepairRecoversTheIntactRecordsOfAScribbledOverFile)

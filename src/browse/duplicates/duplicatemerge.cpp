@@ -139,4 +139,49 @@ StoreStatus DuplicateMerge::removeOthers(Collection &collection, const QStringLi
     });
 }
 
+namespace {
+
+int filledFields(const LocationRecord &r)
+{
+    int n = 0;
+    for (const QString *text : {&r.Description,
+                                &r.Category,
+                                &r.Keyword,
+                                &r.SiteInfo,
+                                &r.MovedTo,
+                                &r.Comments,
+                                &r.UserName,
+                                &r.Password,
+                                &r.EmailAddress,
+                                &r.OriginalFilename,
+                                &r.Custom1,
+                                &r.Custom2,
+                                &r.Custom3})
+        n += text->trimmed().isEmpty() ? 0 : 1;
+    for (const qint32 value : {r.LastVisit, r.LastValidated, r.Expires, r.PageSize})
+        n += value != 0 ? 1 : 0;
+    n += (r.Rating != 0 ? 1 : 0) + (r.Validated != 0 ? 1 : 0);
+    return n;
+}
+
+} // namespace
+
+int DuplicateMerge::preferredToKeep(const std::vector<LocationRecord> &group)
+{
+    int best = -1;
+    bool bestSecure = false;
+    int bestFilled = -1;
+    for (std::size_t i = 0; i < group.size(); ++i) {
+        const bool secure = group[i].Location.startsWith(QStringLiteral("https:"),
+                                                         Qt::CaseInsensitive);
+        const int filled = filledFields(group[i]);
+        if (best < 0 || (secure && !bestSecure) || (secure == bestSecure && filled > bestFilled)) {
+            best = int(i);
+            bestSecure = secure;
+            bestFilled = filled;
+        }
+    }
+    return best;
+}
+
 } // namespace pk

@@ -1,9 +1,12 @@
 #pragma once
 
+#include "store/records.h"
 #include "store/storestatus.h"
 
 #include <QString>
 #include <QStringList>
+
+#include <vector>
 
 namespace pk {
 
@@ -26,6 +29,10 @@ public:
                                     const QString &keep,
                                     const QStringList &others);
     static StoreStatus removeOthers(Collection &collection, const QStringList &others);
+
+    /// Which of a group to offer for keeping: a secure (`https`) address before others, then
+    /// the one with the most fields filled in, then the first. -1 for an empty group.
+    static int preferredToKeep(const std::vector<LocationRecord> &group);
 
     /// The status of merged comments that would not fit.
     static StoreStatus notesTooLong();

@@ -313,6 +313,7 @@ void LocationBrowseWindow::buildWindow()
     locateLayout->setContentsMargins(6, 2, 6, 4);
     m_locator = new QLineEdit(locateBox);
     m_locator->setObjectName(QStringLiteral("locator"));
+    m_locator->setAccessibleName(QString(m_env.layout.locatorTitle).remove(QLatin1Char('&')));
     m_locator->setToolTip(m_env.layout.locatorTip.isEmpty()
                               ? QString::fromLatin1(SortTab::tabs()[0].locatorTip)
                               : m_env.layout.locatorTip);

@@ -200,6 +200,7 @@ void MemberBrowseWindow::buildWindow()
         locateLayout->setContentsMargins(6, 2, 6, 4);
         m_locator = new QLineEdit(locateBox);
         m_locator->setObjectName(QStringLiteral("locator"));
+        m_locator->setAccessibleName(QStringLiteral("Locate"));
         m_locator->setToolTip(QStringLiteral("Location of site"));
         locateLayout->addWidget(m_locator);
         layout->addWidget(locateBox);

@@ -35,6 +35,7 @@ ExportHelpWindow::ExportHelpWindow(const QString &text, IniFile *positionIni, QW
     setWindowTitle(u"Export Help"_s);
     setObjectName(u"ExportHelp"_s);
     m_text = new QPlainTextEdit(this);
+    m_text->setAccessibleName(windowTitle());
     m_text->setReadOnly(true);
     m_text->setPlainText(text);
     auto *close = new QPushButton(u"&Close"_s, this);

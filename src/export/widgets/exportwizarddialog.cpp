@@ -128,6 +128,7 @@ QWidget *ExportWizardDialog::typePage()
         u"Use pre-formatted (external) HTML guidelines instead of the internal formats. "
         "The pre-formatted files (default*.htm) can be edited with any HTML editor."_s);
     m_preformattedFile = new QLineEdit(page);
+    m_preformattedFile->setAccessibleName(u"Template file"_s);
     m_preformattedFile->setMaxLength(255);
     m_preformattedFile->setToolTip(u"Pre-formatted HTML file name"_s);
     auto *from = new QHBoxLayout;
@@ -171,6 +172,7 @@ QWidget *ExportWizardDialog::categoryPage()
     layout->addWidget(new QLabel(u"Select the locations to be exported:"_s, page));
     m_assignments = choiceGroup(page, layout, ExportWizardModel::assignments());
     m_category = new QLineEdit(page);
+    m_category->setAccessibleName(u"Category"_s);
     m_category->setMaxLength(50);
     m_category->setObjectName(u"category"_s);
     m_categoryButton = new QPushButton(u"Select category"_s, page);
@@ -213,6 +215,7 @@ QWidget *ExportWizardDialog::filePage()
     layout->addWidget(
         new QLabel(u"Enter the path and name of the file to create and export to:"_s, page));
     m_file = new QLineEdit(page);
+    m_file->setAccessibleName(u"File to export to"_s);
     m_file->setMaxLength(255);
     m_file->setObjectName(u"file"_s);
     auto *browse = new QPushButton(u"..."_s, page);
@@ -227,17 +230,20 @@ QWidget *ExportWizardDialog::filePage()
     auto *web = new QVBoxLayout(m_webGroup);
     web->addWidget(new QLabel(u"Enter the title to use for this web page:"_s, m_webGroup));
     m_title = new QLineEdit(m_webGroup);
+    m_title->setAccessibleName(u"Title of the web page"_s);
     m_title->setMaxLength(255);
     m_title->setToolTip(u"Title of page"_s);
     web->addWidget(m_title);
     m_metaKeywordsLabel
         = new QLabel(u"Meta keywords to be embedded in the exported page (optional):"_s, m_webGroup);
     m_metaKeywords = new QLineEdit(m_webGroup);
+    m_metaKeywords->setAccessibleName(u"Meta keywords"_s);
     m_metaKeywords->setMaxLength(1024);
     m_metaDescriptionLabel
         = new QLabel(u"Meta description to be embedded in the exported page (optional):"_s,
                      m_webGroup);
     m_metaDescription = new QLineEdit(m_webGroup);
+    m_metaDescription->setAccessibleName(u"Meta description"_s);
     m_metaDescription->setMaxLength(1024);
     web->addWidget(m_metaKeywordsLabel);
     web->addWidget(m_metaKeywords);

@@ -20,6 +20,7 @@ LinkTestWindow::LinkTestWindow(LinkTest &test, QWidget *parent)
     setObjectName(QLatin1String(Procedure::RetrieveAndTest));
     auto *layout = new QVBoxLayout(this);
     m_text = new QPlainTextEdit(this);
+    m_text->setAccessibleName(QStringLiteral("Test report"));
     m_text->setReadOnly(true);
     // The report takes the keyboard when the window opens, so it scrolls by keys.
     m_text->setFocusPolicy(Qt::StrongFocus);

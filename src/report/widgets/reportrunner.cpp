@@ -95,9 +95,10 @@ void ReportRunner::preview(ReportJob &job, UserInterface &ui, QPrinter &printer,
             QTimer::singleShot(0, &dialog, &QDialog::reject);
     });
     dialog.resize(900, 700);
-    // The pages open at their actual size.
+    // The pages open fitted to the window's width: at their actual size a page is wider than
+    // the window and its right edge is hidden.
     if (auto *view = dialog.findChild<QPrintPreviewWidget *>())
-        QTimer::singleShot(0, view, [view] { view->setZoomFactor(1.0); });
+        QTimer::singleShot(0, view, [view] { view->fitToWidth(); });
     dialog.exec();
 }
 

@@ -14,6 +14,7 @@ HelpWindow::HelpWindow(const QString &helpFolder, QWidget *parent)
     , m_browser(new QTextBrowser(this))
 {
     setWindowTitle(QStringLiteral("Pathkeep Help"));
+    m_browser->setAccessibleName(QStringLiteral("Help page"));
     setAttribute(Qt::WA_DeleteOnClose);
     m_browser->setOpenExternalLinks(true);
     m_browser->setSearchPaths({helpFolder});

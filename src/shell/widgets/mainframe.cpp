@@ -1,6 +1,7 @@
 #include "shell/widgets/mainframe.h"
 
 #include "framework/userinterface.h"
+#include "framework/widgets/accessiblenames.h"
 #include "platform/appfolders.h"
 #include "platform/inifile.h"
 #include "shell/procedurenames.h"
@@ -61,6 +62,7 @@ MainFrame::MainFrame(Shell &shell, QWidget *parent)
     , m_clock(new QTimer(this))
 {
     setObjectName(QStringLiteral("MainFrame"));
+    AccessibleNames::installForApplication();
     setWindowTitle(QLatin1String(InitializingTitle));
     setWindowIcon(programIcon());
     m_mdi->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);

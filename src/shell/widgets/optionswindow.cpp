@@ -210,6 +210,15 @@ void OptionsWindow::chooseFolder()
 
 void OptionsWindow::accept()
 {
+    // Protection without a password would lock nothing while saying it does.
+    if (m_secure->isChecked() && m_password->text().trimmed().isEmpty()) {
+        m_ui.message(QStringLiteral("Options"),
+                     QStringLiteral("Enter a password to restrict access, or clear \"Restrict "
+                                    "using password\"."),
+                     UserInterface::Icon::Warning);
+        m_password->setFocus();
+        return;
+    }
     m_settings.writeOptions(edited());
     if (m_programIni && m_testSecure) {
         editedTesting().save(*m_programIni);

@@ -1,5 +1,7 @@
 #include "tools/widgets/repairwindow.h"
 
+#include "framework/userinterface.h"
+
 #include <QApplication>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -62,6 +64,7 @@ private:
 RepairWindow::RepairWindow(Collection &collection, UserInterface &ui, QWidget *parent)
     : QDialog(parent)
     , m_repair(collection, ui)
+    , m_ui(ui)
 {
     setWindowTitle(QLatin1String(RepairFiles::Title));
     auto *layout = new QHBoxLayout(this);
@@ -97,7 +100,10 @@ RepairWindow::RepairWindow(Collection &collection, UserInterface &ui, QWidget *p
         m_repair.tagAll();
         showRows();
     });
-    add("&Info", "Information on each file", operation(RepairOperation::Info));
+    // Enter must never rewrite a file: Info is the default, the other buttons take no Enter.
+    QPushButton *infoButton = add("&Info",
+                                  "Information on each file",
+                                  operation(RepairOperation::Info));
     add("Freshen", "Copy the records into a new file", operation(RepairOperation::Freshen));
     add("&Create", "Create any non-existent files", operation(RepairOperation::Create));
     add("&Untag All", "Untag all of the files", [this] {
@@ -107,6 +113,9 @@ RepairWindow::RepairWindow(Collection &collection, UserInterface &ui, QWidget *p
     buttons->addStretch();
     add("Cl&ose", "Close this window", [this] { emit closeRequested(); });
     layout->addLayout(buttons);
+    for (QPushButton *button : findChildren<QPushButton *>())
+        button->setAutoDefault(false);
+    infoButton->setDefault(true);
 
     connect(m_list, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem *item) {
         m_repair.toggle(m_list->indexOfTopLevelItem(item));
@@ -131,7 +140,11 @@ void RepairWindow::runOperation(RepairOperation operation)
     m_repair.run(operation, [&](const QString &file, const QString &action, int percent, int left) {
         return progress.update(file, action, percent, left);
     });
+    progress.close();
     showRows();
+    m_ui.message(QLatin1String(RepairFiles::Title),
+                 m_repair.outcomeText(operation),
+                 UserInterface::Icon::Information);
 }
 
 void RepairWindow::showRows()

@@ -31,6 +31,7 @@ private:
     void showRows();
 
     RepairFiles m_repair;
+    UserInterface &m_ui;
     QTreeWidget *m_list = nullptr;
 };
 

@@ -15,6 +15,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+using namespace Qt::StringLiterals;
+
 namespace pk {
 
 SearchReplaceWindow::SearchReplaceWindow(SearchReplaceEnvironment environment, QWidget *parent)
@@ -108,7 +110,7 @@ void SearchReplaceWindow::accept()
         && m_env.ui->askYesNo(QLatin1String(GlobalReplace::QueryCaption),
                               QLatin1String(GlobalReplace::QueryQuestion),
                               true,
-                              UserInterface::Icon::Warning)) {
+                              UserInterface::Icon::Question)) {
         const std::optional<QString> condition = m_env.queryWizard ? m_env.queryWizard()
                                                                    : std::optional<QString>();
         if (!condition)
@@ -165,8 +167,9 @@ void SearchReplaceWindow::accept()
         m_env.refreshLists();
     if (m_env.ui)
         m_env.ui->message(QLatin1String(GlobalReplace::CompleteTitle),
-                          QString::fromLatin1(GlobalReplace::CompleteText)
-                              .replace(QLatin1Char('|'), QLatin1Char('\n')));
+                          GlobalReplace::outcomeText(result) + u"\n\n"_s
+                              + QString::fromLatin1(GlobalReplace::CompleteText)
+                                    .replace(QLatin1Char('|'), QLatin1Char('\n')));
     m_ok->setFocus();
 }
 

@@ -200,4 +200,26 @@ TEST_F(DuplicatesTest, AMergeThatCannotBeStoredChangesNothing)
     EXPECT_TRUE(c().locations().exists(keep));
 }
 
+TEST(DuplicateMergeTest, OffersTheSecureThenTheFullestLocationForKeeping)
+{
+    auto at = [](const char *address, const char *description = "", const char *comments = "") {
+        LocationRecord r;
+        r.Location = QString::fromLatin1(address);
+        r.Description = QString::fromLatin1(description);
+        r.Comments = QString::fromLatin1(comments);
+        return r;
+    };
+    EXPECT_EQ(DuplicateMerge::preferredToKeep({}), -1);
+    EXPECT_EQ(DuplicateMerge::preferredToKeep(
+                  {at("http://a.example/", "Full", "notes"), at("https://a.example/")}),
+              1);
+    EXPECT_EQ(DuplicateMerge::preferredToKeep({at("https://a.example/"),
+                                               at("http://a.example/", "Full"),
+                                               at("HTTPS://a.example/", "Full", "notes")}),
+              2);
+    EXPECT_EQ(DuplicateMerge::preferredToKeep(
+                  {at("http://a.example/"), at("http://www.a.example/")}),
+              0);
+}
+
 } // namespace

@@ -15,6 +15,8 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 using namespace Qt::StringLiterals;
 
 namespace pk {
@@ -22,6 +24,14 @@ namespace pk {
 namespace {
 
 constexpr int kAddressRole = Qt::UserRole + 1;
+/// On a group's row: which of its locations is offered for keeping.
+constexpr int kPreferredRole = Qt::UserRole + 2;
+
+QTreeWidgetItem *preferredChild(QTreeWidgetItem *group)
+{
+    return group->child(group->data(0, kPreferredRole).toInt());
+}
+
 // A list longer than this is no help to anyone; what is dealt with makes room for the rest.
 constexpr std::size_t kMaxShown = 1000;
 
@@ -98,6 +108,7 @@ void DuplicatesWindow::find()
             break;
         auto *top = new QTreeWidgetItem(
             {group.key, QString::number(group.rowIds.size()) + u" locations"_s});
+        std::vector<LocationRecord> records;
         for (const qint64 rowId : group.rowIds) {
             LocationRecord record;
             if (!m_collection.locations().getByRowId(rowId, record))
@@ -105,13 +116,15 @@ void DuplicatesWindow::find()
             auto *child
                 = new QTreeWidgetItem(top, {record.Location, record.Description, record.Category});
             child->setData(0, kAddressRole, record.Location);
+            records.push_back(std::move(record));
         }
+        top->setData(0, kPreferredRole, std::max(0, DuplicateMerge::preferredToKeep(records)));
         items << top;
     }
     m_tree->addTopLevelItems(items);
     m_tree->expandAll();
     if (!items.isEmpty())
-        m_tree->setCurrentItem(items.first()->child(0));
+        m_tree->setCurrentItem(preferredChild(items.first()));
     QString summary = groups.empty() ? u"No duplicate locations were found."_s
                                      : QString::number(groups.size())
                                            + u" group(s) of duplicate locations. Select the "
@@ -129,7 +142,7 @@ bool DuplicatesWindow::chosen(QTreeWidgetItem *&group, QString &keep, QStringLis
     if (!item)
         return false;
     group = item->parent() ? item->parent() : item;
-    QTreeWidgetItem *kept = item->parent() ? item : group->child(0);
+    QTreeWidgetItem *kept = item->parent() ? item : preferredChild(group);
     if (!kept)
         return false;
     keep = kept->data(0, kAddressRole).toString();

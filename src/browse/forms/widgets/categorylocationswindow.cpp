@@ -58,7 +58,9 @@ CategoryLocationsWindow::CategoryLocationsWindow(FormsContext context,
     m_locator->setToolTip(QStringLiteral("Description"));
 
     auto *locate = new QHBoxLayout;
-    locate->addWidget(new QLabel(QStringLiteral("Locate:"), this));
+    auto *locateLabel = new QLabel(QStringLiteral("Locate:"), this);
+    locateLabel->setBuddy(m_locator);
+    locate->addWidget(locateLabel);
     locate->addWidget(m_locator);
     auto *buttons = new QHBoxLayout;
     const std::pair<const char *, FormRequest> actions[] = {{"&New", FormRequest::Insert},

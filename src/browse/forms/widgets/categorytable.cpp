@@ -40,7 +40,9 @@ CategoryTable::CategoryTable(CategoryList &list,
     m_locator->setToolTip(QStringLiteral("Category"));
 
     auto *locate = new QHBoxLayout;
-    locate->addWidget(new QLabel(QStringLiteral("Locate:"), this));
+    auto *locateLabel = new QLabel(QStringLiteral("Locate:"), this);
+    locateLabel->setBuddy(m_locator);
+    locate->addWidget(locateLabel);
     locate->addWidget(m_locator);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

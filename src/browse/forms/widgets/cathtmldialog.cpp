@@ -42,6 +42,7 @@ CatHtmlDialog::CatHtmlDialog(FormsContext context,
     }
     auto *hint = new QLabel(QStringLiteral("Enter or Paste your\nHTML code here ->"), this);
     m_html = new QPlainTextEdit(this);
+    m_html->setAccessibleName(QStringLiteral("HTML to add"));
     m_html->setObjectName(QStringLiteral("html"));
     const bool editable = !m_form.isReadOnly();
     m_html->setReadOnly(!editable);

@@ -40,6 +40,7 @@ FieldSearchDialog::FieldSearchDialog(const QString &description,
     m_expression->setObjectName(QStringLiteral("expression"));
     m_expression->setReadOnly(true);
     m_expression->setFocusPolicy(Qt::NoFocus);
+    m_expression->setAccessibleName(QStringLiteral("Query"));
 
     auto *fieldLabel = new QLabel(QStringLiteral("Fi&eld to search:"), this);
     fieldLabel->setBuddy(m_field);
