@@ -100,6 +100,9 @@ void BookmarkParser::addLine(QStringView line, bool continuation)
         m_pending += u'\n';
     m_started = true;
     m_pending += line;
+    // A tag waiting for its end can only end with a ">" of the new text.
+    if (m_waiting && !line.contains(u'>') && m_pending.size() <= MaxTag)
+        return;
     process(false);
 }
 
@@ -127,6 +130,7 @@ std::vector<BookmarkItem> BookmarkParser::parse(QStringView text)
 
 void BookmarkParser::process(bool atEnd)
 {
+    m_waiting = false;
     const QStringView text(m_pending);
     const qsizetype n = text.size();
     qsizetype i = 0;
@@ -145,11 +149,21 @@ void BookmarkParser::process(bool atEnd)
         if (result == HtmlTag::Result::Complete) {
             onTag(tag);
             i = end;
-        } else if (result == HtmlTag::Result::NoTag || n - lt > MaxTag) {
+        } else if (result == HtmlTag::Result::NoTag) {
             onText(text.sliced(lt, 1));
             i = lt + 1;
+        } else if (n - lt > MaxTag) {
+            // Too long for a tag: text, and so is everything up to half of MaxTag before the
+            // end (without an open quote no ">" follows at all; with one, a browser would read
+            // the rest of the file as its value). Half, so that the next give-up is that far off.
+            qsizetype next = text.indexOf(u'<', std::max(lt + 1, n - MaxTag / 2));
+            if (next < 0)
+                next = n;
+            onText(text.sliced(lt, next - lt));
+            i = next;
         } else {
             i = lt; // the tag goes on in the next line
+            m_waiting = true;
             break;
         }
     }

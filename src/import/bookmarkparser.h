@@ -83,7 +83,8 @@ private:
     void emitItem(BookmarkItem item);
     void emitMark(BookmarkItem::Kind kind);
 
-    QString m_pending; ///< text not yet read (an unfinished tag)
+    QString m_pending;      ///< text not yet read (an unfinished tag)
+    bool m_waiting = false; ///< m_pending starts with a tag that has not ended yet
     bool m_started = false;
     Collect m_collect = Collect::None;
     bool m_afterDt = false;

@@ -50,6 +50,7 @@ HtmlTag::Result HtmlTag::read(
     QStringView text, qsizetype start, bool atEnd, HtmlTag &tag, qsizetype &end)
 {
     tag = HtmlTag();
+    end = -1;
     const qsizetype n = text.size();
     qsizetype i = start + 1;
     if (i >= n)
@@ -102,8 +103,10 @@ HtmlTag::Result HtmlTag::read(
                 const QChar quote = text[i];
                 const qsizetype close = text.indexOf(quote, i + 1);
                 if (close < 0) {
-                    if (!atEnd)
+                    if (!atEnd) {
+                        end = i;
                         return Result::Incomplete;
+                    }
                     value = text.sliced(i + 1).toString();
                     i = n;
                 } else {

@@ -29,7 +29,8 @@ struct HtmlTag
     /**
      * Reads the tag that starts at `text[start]` (a "<"). Complete: `end` is the index after its
      * ">". Incomplete: the tag goes on past the end of `text` (when `atEnd`, it is taken to end
-     * there, Complete). NoTag: the "<" starts no tag ("a < b") and is text.
+     * there, Complete); `end` is then where the quoted value that is still open starts, or -1
+     * when none is (no ">" follows at all). NoTag: the "<" starts no tag ("a < b") and is text.
      */
     static Result read(QStringView text, qsizetype start, bool atEnd, HtmlTag &tag, qsizetype &end);
     /// A whole token ("<a href=x>") read as a tag; an empty name when it is none.

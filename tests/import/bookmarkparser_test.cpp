@@ -292,6 +292,24 @@ TEST(BookmarkParser, FuzzedFilesNeverBreakTheParser)
     }
 }
 
+TEST(BookmarkParser, TagsThatNeverEndAreReadAsTextInBoundedWork)
+{
+    // Megabytes of "<" with no ">" (or an unclosed quote) in short lines: the parser keeps at
+    // most MaxTag characters waiting and reads every character a bounded number of times
+    // (this test would not end otherwise), and the link after them still arrives.
+    for (const QString &piece : {u"a<b c "_s, u"<a x=\"y "_s}) {
+        BookmarkParser parser;
+        const QString line = piece.repeated(16);
+        for (int i = 0; i < 30000; ++i)
+            parser.addLine(line);
+        parser.addLine(u"\"><DT><A HREF=\"http://after.test/\">After</A>"_s);
+        parser.finish();
+        const std::vector<BookmarkItem> links = linksOf(parser.take());
+        ASSERT_FALSE(links.empty());
+        EXPECT_EQ(links.back().address, u"http://after.test/"_s);
+    }
+}
+
 TEST(HtmlCutter, JoinsLinesAndCutsAtTheLastTag)
 {
     std::vector<QString> tokens;
