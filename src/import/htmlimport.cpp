@@ -112,8 +112,9 @@ void HtmlImport::readLines()
         if (m_bookmarks) {
             m_parser.addLine(line->text, line->continuation);
             bookmarkItems();
-        } else
+        } else {
             m_cutter.addLine(line->text, line->continuation);
+        }
         if (++lines % 256 == 0 && clock.elapsed() >= kStepMs)
             return;
     }

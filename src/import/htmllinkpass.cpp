@@ -24,7 +24,17 @@ QString leftTrimmed(QStringView s)
     return s.sliced(i).toString();
 }
 
-bool isEndOfTable(const QString &token)
+/// The tag of a token: the token itself, or what follows the one character the cutter keeps in
+/// front of a tag (" <a href=...>" after "</a> "); empty for text.
+QStringView tagOf(const QString &token)
+{
+    const qsizetype lt = token.indexOf(u'<');
+    if (lt < 0 || lt > 1 || !token.endsWith(u'>'))
+        return {};
+    return QStringView(token).sliced(lt);
+}
+
+bool isEndOfTable(QStringView token)
 {
     if (!token.startsWith(u"</table>", Qt::CaseInsensitive))
         return false;
@@ -107,9 +117,9 @@ QString HtmlLinkPass::remainingText() const
 bool HtmlLinkPass::step(int budget)
 {
     while (budget-- > 0 && m_index < total()) {
-        const QString &token = m_tokens[std::size_t(m_index)];
+        const QStringView token = tagOf(m_tokens[std::size_t(m_index)]);
         ++m_index;
-        if (!token.startsWith(u'<'))
+        if (token.isEmpty())
             continue;
         const std::optional<QString> address = addressOf(token);
         if (!address)
@@ -129,12 +139,12 @@ void HtmlLinkPass::addLocation(const QString &address)
     int budget = SiteInfoTokens;
     while (m_index < total()) {
         const QString &token = m_tokens[std::size_t(m_index)];
-        if (token.startsWith(u'<')) {
-            if (isEndOfTable(token)) {
+        if (const QStringView tag = tagOf(token); !tag.isEmpty()) {
+            if (isEndOfTable(tag)) {
                 ++m_index;
                 break;
             }
-            if (addressOf(token))
+            if (addressOf(tag))
                 break; // examined again as the next tag
             ++m_index;
             continue;
