@@ -8,6 +8,7 @@
 #include "store/detailmanager.h"
 #include "store/fieldtext.h"
 #include "store/folderchain.h"
+#include "store/keywordmanager.h"
 #include "store/picture.h"
 
 #include <QSet>
@@ -139,6 +140,14 @@ bool BookmarkFileExport::writeLocation(const LocationRecord &record)
         anchor += u" ADD_DATE=\""_s + QString::number(added) + u'"';
     if (const qint64 visit = secondsOfDay(record.LastVisit); visit > 0)
         anchor += u" LAST_VISIT=\""_s + QString::number(visit) + u'"';
+    // Keywords are the browsers' tags, comma-separated as they write them.
+    std::vector<KeywordRecord> keywords;
+    if (m_env.collection->keywords().list(record.Location, keywords) && !keywords.empty()) {
+        QStringList tags;
+        for (const KeywordRecord &k : keywords)
+            tags << k.Keyword;
+        anchor += u" TAGS=\""_s + text(tags.join(u',')) + u'"';
+    }
     const QString title = record.Description.isEmpty() ? record.Location : record.Description;
     if (!line(anchor + u'>' + text(title) + u"</A>"_s))
         return false;

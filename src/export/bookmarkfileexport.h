@@ -15,9 +15,10 @@ namespace pk {
  *
  * Categories become folders, nested where a category is a folder chain ("News: Local" is the
  * folder "Local" inside "News", split so that reading the file back rebuilds the category).
- * Each location is a link with its ADD_DATE (the "Date Added" detail) and LAST_VISIT; its site
- * information and comments follow in one "<DD>" line, the comments after a "<BR>". Text is
- * escaped for HTML, line breaks as "&#10;". The category selection and query of the export
+ * Each location is a link with its ADD_DATE (the "Date Added" detail), LAST_VISIT and TAGS (its
+ * keywords, comma-separated); its site information and comments follow in one "<DD>" line, the
+ * comments after a "<BR>". Text is plain text escaped for HTML (every "&", "<", ">" and '"'),
+ * line breaks as "&#10;". The category selection and query of the export
  * settings apply; the order is always the folder tree.
  */
 class BookmarkFileExport final

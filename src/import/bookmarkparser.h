@@ -1,54 +1,98 @@
 #pragma once
 
+#include <QDateTime>
 #include <QString>
+#include <QStringList>
 #include <QStringView>
 
+#include <optional>
 #include <vector>
 
 namespace pk {
 
-/// A link found on a line of a bookmark file.
-struct BookmarkLink
+/// What a bookmark file holds, in file order. Text is decoded (character references read).
+struct BookmarkItem
 {
-    QString location;    ///< leading blanks removed, at most 255 characters
-    QString description; ///< the anchor's text, leading blanks removed, at most 255
-    QString siteInfo;    ///< text after the anchor, at most 2048; blank when it starts a tag
-};
+    enum class Kind {
+        Folder,    ///< a folder heading: `text` is its name
+        Link,      ///< an anchor with an HREF attribute
+        ListOpen,  ///< "<DL>": the list of the folder named before opens
+        ListClose, ///< "</DL>"
+    };
+    Kind kind = Kind::Link;
+    QString text;    ///< folder name, or the link's title
+    QString address; ///< the HREF value, blanks around it removed
+    /// Text written right after the anchor on its line (what some files put there).
+    QString siteInfo;
+    /// The "<DD>" note that follows the link: the text before its first "<BR>" and the text
+    /// after it (further "<BR>" as line breaks); `hasNote` when there is one.
+    bool hasNote = false;
+    QString note;
+    QString noteMore;
+    QString addDate;      ///< ADD_DATE as written
+    QString lastVisit;    ///< LAST_VISIT
+    QString lastModified; ///< LAST_MODIFIED
+    QString tags;         ///< TAGS
 
-/// What one line of a bookmark file holds.
-struct BookmarkLine
-{
-    /// A "<DD>" line: `text` is the description for the link before it.
-    bool isDescription = false;
-    /// A folder heading: `text` is the folder's name (at most 50 characters).
-    bool isFolder = false;
-    QString text;
-    /// The folder lists ("<DL>" true, "</DL>" false) opened and closed on the line, in order.
-    std::vector<bool> lists;
-    /// Links of the line, in order; empty for description and folder lines.
-    std::vector<BookmarkLink> links;
+    bool operator==(const BookmarkItem &) const = default;
 };
 
 /**
- * @brief Reads the lines of a bookmark file in the Netscape format (as browsers export it).
+ * @brief Reads a bookmark file in the Netscape format (as browsers write it) as a stream of
+ * tags and text, whatever the line breaks: a tag, a title or a note may run over several lines.
  *
- * A line starting with "<DD>" describes the link before it; a "<DT>" line with an "<H3"
- * heading names a folder; any other line is scanned for "href" attributes whose quoted value
- * holds ":", "www", ".net" or ".com", each giving a link with the text up to "</a>" as its
- * description and the text after it as site information. The "<DL>" and "</DL>" marks that open
- * and close folder lists are reported so the reader can tell when a folder ends.
+ * An "<H3>" after a "<DT>" names a folder; an "<A>" with an HREF attribute is a link, its text
+ * up to "</A>" the title; a "<DD>" after a link is its note, which ends at the next "<DT>",
+ * "<DL>", "</DL>", "<HR>", heading or "<DD>" (anchors and other markup inside a note are read
+ * as its text). "<DL>" and "</DL>" open and close folder lists. Lines are fed one at a time;
+ * items come out as soon as they are complete (a link once its note is known).
  */
 class BookmarkParser final
 {
 public:
-    static constexpr int FolderWidth = 50;
-    static constexpr int LocationWidth = 255;
-    static constexpr int DescriptionWidth = 255;
-    static constexpr int SiteInfoWidth = 2048;
+    /// A tag that has not ended within this many characters is read as text.
+    static constexpr qsizetype MaxTag = 256 * 1024;
+    /// Text kept of one title, note or name; fields are far shorter.
+    static constexpr qsizetype MaxText = 64 * 1024;
 
-    static BookmarkLine parseLine(QStringView line);
-    /// The links of a line (the link scan alone).
-    static std::vector<BookmarkLink> scanLinks(QStringView line);
+    /// One line of the file; a continuation is the rest of the line before, cut for length.
+    void addLine(QStringView line, bool continuation = false);
+    /// The end of the file: whatever is still open is complete.
+    void finish();
+    /// The items completed since the last call.
+    std::vector<BookmarkItem> take();
+
+    /// Every item of a whole text.
+    static std::vector<BookmarkItem> parse(QStringView text);
+
+    /// A date attribute: seconds, milliseconds or microseconds since 1970, told apart by
+    /// magnitude; invalid when blank, 0, negative or not a number.
+    static QDateTime timeOf(QStringView value);
+    /// The tags of a TAGS attribute: comma-separated, blanks around each removed, empty ones
+    /// dropped.
+    static QStringList tagsOf(QStringView value);
+
+private:
+    enum class Collect { None, FolderName, LinkTitle, AfterLink, Note };
+
+    void process(bool atEnd);
+    void onTag(const struct HtmlTag &tag);
+    void onText(QStringView text);
+    void endCollect();
+    void flushLink();
+    void emitItem(BookmarkItem item);
+    void emitMark(BookmarkItem::Kind kind);
+
+    QString m_pending;      ///< text not yet read (an unfinished tag)
+    bool m_waiting = false; ///< m_pending starts with a tag that has not ended yet
+    bool m_started = false;
+    Collect m_collect = Collect::None;
+    bool m_afterDt = false;
+    QString m_raw;                      ///< text collected for the current title, name or note part
+    QStringList m_noteParts;            ///< the note's parts, split at "<BR>"
+    std::optional<BookmarkItem> m_link; ///< a link waiting for its note
+    BookmarkItem m_building;            ///< the link whose title is being read
+    std::vector<BookmarkItem> m_out;
 };
 
 } // namespace pk

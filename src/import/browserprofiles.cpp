@@ -29,15 +29,35 @@ QJsonObject profileNames(const QString &folder)
     return doc.object().value(u"profile"_s).toObject().value(u"info_cache"_s).toObject();
 }
 
+/// The configuration folders of a home folder: XDG_CONFIG_HOME when it is set (an absolute
+/// path), and ~/.config.
+QStringList configFolders(const QString &home)
+{
+    QStringList folders;
+    const QString xdg = qEnvironmentVariable("XDG_CONFIG_HOME");
+    if (!xdg.isEmpty() && QDir::isAbsolutePath(xdg))
+        folders << QDir::cleanPath(xdg);
+    const QString dotConfig = QDir::cleanPath(QDir(home).filePath(u".config"_s));
+    if (!folders.contains(dotConfig))
+        folders << dotConfig;
+    return folders;
+}
+
 } // namespace
 
 std::vector<BrowserProfile> BrowserProfiles::firefox(const QString &home)
 {
     std::vector<BrowserProfile> profiles;
     const QDir h(home);
-    const QStringList roots{h.filePath(u".mozilla/firefox"_s),
-                            h.filePath(u"snap/firefox/common/.mozilla/firefox"_s),
-                            h.filePath(u".var/app/org.mozilla.firefox/.mozilla/firefox"_s)};
+    // The folder older versions use and keep using while it exists, then the XDG one newer
+    // versions make, then those of the snap and flatpak packages (each in both places).
+    QStringList roots{h.filePath(u".mozilla/firefox"_s)};
+    for (const QString &config : configFolders(home))
+        roots << QDir(config).filePath(u"mozilla/firefox"_s);
+    roots << h.filePath(u"snap/firefox/common/.mozilla/firefox"_s)
+          << h.filePath(u"snap/firefox/common/.config/mozilla/firefox"_s)
+          << h.filePath(u".var/app/org.mozilla.firefox/.mozilla/firefox"_s)
+          << h.filePath(u".var/app/org.mozilla.firefox/config/mozilla/firefox"_s);
     QSet<QString> seen;
     for (const QString &root : roots) {
         IniFile ini(QDir(root).filePath(u"profiles.ini"_s));
@@ -96,8 +116,26 @@ std::vector<BrowserProfile> BrowserProfiles::chromium(const QString &home)
                  {u"Vivaldi", u".var/app/com.vivaldi.Vivaldi/config/vivaldi"}};
     std::vector<BrowserProfile> profiles;
     const QDir h(home);
+    QStringList folders;
+    QStringList browsers;
     for (const auto &k : known) {
-        const QString folder = h.filePath(QString::fromUtf16(k.folder));
+        const QString relative = QString::fromUtf16(k.folder);
+        // A folder under ~/.config is looked for in XDG_CONFIG_HOME as well.
+        QStringList places{h.filePath(relative)};
+        if (relative.startsWith(u".config/"_s)) {
+            places.clear();
+            for (const QString &config : configFolders(home))
+                places << QDir(config).filePath(relative.mid(8));
+        }
+        for (const QString &place : places) {
+            if (!folders.contains(place)) {
+                folders << place;
+                browsers << QString::fromUtf16(k.browser);
+            }
+        }
+    }
+    for (qsizetype i = 0; i < folders.size(); ++i) {
+        const QString &folder = folders[i];
         if (!QFileInfo(folder).isDir())
             continue;
         const QJsonObject names = profileNames(folder);
@@ -111,7 +149,7 @@ std::vector<BrowserProfile> BrowserProfiles::chromium(const QString &home)
             if (!QFileInfo(file).isFile())
                 continue;
             BrowserProfile p;
-            p.browser = QString::fromUtf16(k.browser);
+            p.browser = browsers[i];
             p.name = names.value(dir).toObject().value(u"name"_s).toString(dir);
             p.file = file;
             p.isDefault = dir == u"Default"_s;

@@ -18,11 +18,12 @@ struct BrowserProfile
 /**
  * @brief Finds the bookmark files of the browsers' profiles in a home folder.
  *
- * Firefox: the profiles listed in "profiles.ini" under ~/.mozilla/firefox and the snap and
- * flatpak folders (relative or absolute paths; the default profile first). Chromium, Google
- * Chrome, Brave and Vivaldi: every profile folder with a "Bookmarks" file under ~/.config (and
- * the snap and flatpak folders), named from "Local State" where it says. Only profiles whose
- * file exists are listed.
+ * Firefox: the profiles listed in "profiles.ini" under ~/.mozilla/firefox, the XDG folder
+ * mozilla/firefox of newer versions (in XDG_CONFIG_HOME when it is set, and in ~/.config) and the
+ * snap and flatpak folders (relative or absolute paths; the default profile first). Chromium,
+ * Google Chrome, Brave and Vivaldi: every profile folder with a "Bookmarks" file under the same
+ * configuration folders (and the snap and flatpak folders), named from "Local State" where it
+ * says. Only profiles whose file exists are listed, each once.
  */
 class BrowserProfiles final
 {

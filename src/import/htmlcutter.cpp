@@ -30,8 +30,16 @@ void HtmlCutter::addLine(QStringView line, bool continuation)
         m_pending.remove(0, lead);
     }
     if (withoutTrailingBlanks(m_pending) >= FlushLength || m_pending.size() > MaxPending) {
-        TokenCutter::cut(m_pending, m_tokens);
-        m_pending.clear();
+        // A tag still open at the end waits for its rest, unless it is longer than any token.
+        const qsizetype gt = m_pending.lastIndexOf(u'>');
+        const qsizetype lt = m_pending.lastIndexOf(u'<');
+        if (lt > gt && lt > 0 && m_pending.size() - lt < TokenCutter::MaxToken) {
+            TokenCutter::cut(QStringView(m_pending).left(lt), m_tokens);
+            m_pending.remove(0, lt);
+        } else {
+            TokenCutter::cut(m_pending, m_tokens);
+            m_pending.clear();
+        }
         return;
     }
     const qsizetype gt = m_pending.lastIndexOf(u'>');

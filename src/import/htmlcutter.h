@@ -12,8 +12,9 @@ namespace pk {
  * bounded buffer.
  *
  * Lines are joined with one space; whatever follows the last ">" waits for the next line, unless
- * the waiting text reaches FlushLength characters, which is then cut as it stands. A line
- * handed over in pieces (a continuation) is joined without the space.
+ * the waiting text reaches FlushLength characters, which is then cut as it stands, up to a tag
+ * still open at its end (that tag waits for its rest). A line handed over in pieces (a
+ * continuation) is joined without the space.
  */
 class HtmlCutter final
 {

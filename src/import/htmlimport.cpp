@@ -3,7 +3,6 @@
 #include "browse/forms/keywordguess.h"
 #include "framework/errormanager.h"
 #include "import/browserimport.h"
-#include "import/characterreferences.h"
 #include "framework/userinterface.h"
 #include "store/collection.h"
 #include "store/fieldtext.h"
@@ -11,7 +10,6 @@
 #include "store/locationmanager.h"
 
 #include <QElapsedTimer>
-#include <QTimeZone>
 
 using namespace Qt::StringLiterals;
 
@@ -24,26 +22,12 @@ constexpr qint64 kStepMs = 40;
 // The document cut works on lines of at most this many characters.
 constexpr qsizetype kDocumentLine = 1024;
 
-/// The quoted value of an attribute (` NAME="value"`, any letter case) on a line; blank if none.
-QString attribute(const QString &line, const QString &name)
+/// What the bookmark parse takes for an address: a scheme's colon, "www", ".net" or ".com".
+/// Anything else is an address relative to a page the file does not name.
+bool isAddress(const QString &address)
 {
-    const QString key = u' ' + name + u"=\""_s;
-    const qsizetype at = line.indexOf(key, 0, Qt::CaseInsensitive);
-    if (at < 0)
-        return {};
-    const qsizetype start = at + key.size();
-    const qsizetype end = line.indexOf(u'"', start);
-    return end < 0 ? QString() : line.mid(start, end - start);
-}
-
-/// An attribute holding seconds since 1970; invalid when missing, 0 or not a number.
-QDateTime attributeTime(const QString &line, const QString &name)
-{
-    bool ok = false;
-    const qint64 seconds = attribute(line, name).toLongLong(&ok);
-    if (!ok || seconds <= 0)
-        return {};
-    return QDateTime::fromSecsSinceEpoch(seconds, QTimeZone::utc());
+    return address.contains(u':') || address.contains(u"www"_s) || address.contains(u".net"_s)
+           || address.contains(u".com"_s);
 }
 
 } // namespace
@@ -72,6 +56,14 @@ bool HtmlImport::open()
         m_insert.errors().ui().message(u"Import"_s,
                                        u"Could not open "_s + m_settings.file + u":\n"_s
                                            + m_reader.errorString(),
+                                       UserInterface::Icon::Warning);
+        return false;
+    }
+    if (!m_reader.isText()) {
+        m_stage = Stage::Done;
+        m_insert.errors().ui().message(u"Import"_s,
+                                       m_settings.file
+                                           + u" is not a text file: nothing was imported."_s,
                                        UserInterface::Icon::Warning);
         return false;
     }
@@ -108,6 +100,8 @@ void HtmlImport::readLines()
         const std::optional<TextLineReader::Line> line = m_reader.next();
         if (!line) {
             if (m_bookmarks) {
+                m_parser.finish();
+                bookmarkItems();
                 m_stage = Stage::Done;
             } else {
                 m_cutter.finish();
@@ -115,12 +109,12 @@ void HtmlImport::readLines()
             }
             return;
         }
-        if (m_bookmarks && m_settings.nestedFolders)
-            browserLine(line->text);
-        else if (m_bookmarks)
-            bookmarkLine(line->text);
-        else
+        if (m_bookmarks) {
+            m_parser.addLine(line->text, line->continuation);
+            bookmarkItems();
+        } else {
             m_cutter.addLine(line->text, line->continuation);
+        }
         if (++lines % 256 == 0 && clock.elapsed() >= kStepMs)
             return;
     }
@@ -137,112 +131,103 @@ void HtmlImport::startLinkPass()
     m_stage = Stage::Linking;
 }
 
-void HtmlImport::bookmarkLine(const QString &text)
+void HtmlImport::bookmarkItems()
 {
-    const BookmarkLine line = BookmarkParser::parseLine(text);
-    if (line.isDescription && !m_lastAdded.isEmpty()) {
-        LocationRecord record;
-        if (m_collection.locations().get(m_lastAdded, record)) {
-            record.SiteInfo = line.text;
-            // The description is extra: when it cannot be stored the location stays as imported.
-            static_cast<void>(m_collection.locations().change(m_lastAdded, record));
-        }
-        m_lastAdded.clear();
-        return;
-    }
-    if (line.isFolder) {
-        m_folderParent = m_folder;
-        m_folder = line.text;
-        m_lastAdded.clear();
-    }
-    for (const bool opens : line.lists) {
-        if (opens) {
-            m_folderStack.push_back(m_folderParent.value_or(m_folder));
-            m_folderParent.reset();
-        } else if (!m_folderStack.empty()) {
-            m_folder = m_folderStack.back();
-            m_folderStack.pop_back();
-        }
-        m_lastAdded.clear();
-    }
-    for (const BookmarkLink &link : line.links) {
-        LocationRecord record;
-        record.Location = link.location;
-        record.Description = link.description;
-        record.SiteInfo = link.siteInfo;
-        record.OriginalFilename = m_settings.file;
-        m_folder = m_insert.assignCategory(m_folder, record);
-        record.Category = m_folder;
-        record.Keyword = KeywordGuess::fromDescription(record.Description);
-        m_lastAdded.clear();
-        if (record.Location.startsWith(u'#'))
-            continue;
-        if (m_insert.insert(record) == ImportInsert::Outcome::Added)
-            m_lastAdded = record.Location;
+    for (const BookmarkItem &item : m_parser.take()) {
+        if (m_insert.stopped() || m_cancelled)
+            return;
+        if (m_settings.nestedFolders)
+            browserItem(item);
+        else
+            bookmarkItem(item);
     }
 }
 
-void HtmlImport::browserLine(const QString &text)
+bool HtmlImport::takeAddress(const QString &address)
 {
-    const BookmarkLine line = BookmarkParser::parseLine(text);
-    if (line.isDescription && !m_lastAdded.isEmpty()) {
-        LocationRecord record;
-        if (m_collection.locations().get(m_lastAdded, record)) {
-            QString rest = text.mid(text.indexOf(u"<DD>"_s, 0, Qt::CaseInsensitive) + 4);
-            QString notes;
-            if (const qsizetype br = rest.indexOf(u"<BR>"_s, 0, Qt::CaseInsensitive); br >= 0) {
-                notes = rest.mid(br + 4);
-                rest.truncate(br);
-                notes.replace(u"<BR>"_s, u"\n"_s, Qt::CaseInsensitive);
-            }
-            record.SiteInfo = CharacterReferences::decode(rest);
-            if (!notes.isEmpty())
-                record.Comments = CharacterReferences::decode(notes);
-            static_cast<void>(m_collection.locations().change(m_lastAdded, record));
+    if (address.isEmpty())
+        m_insert.countSkipped(ImportInsert::Skip::Empty);
+    else if (address.startsWith(u'#'))
+        m_insert.countSkipped(ImportInsert::Skip::Anchor);
+    else if (!isAddress(address))
+        m_insert.countSkipped(ImportInsert::Skip::Relative);
+    else
+        return true;
+    return false;
+}
+
+LocationRecord HtmlImport::recordOf(const BookmarkItem &link) const
+{
+    LocationRecord record;
+    record.Location = link.address;
+    record.Description = link.text;
+    // The note replaces what stood after the anchor; its text after a "<BR>" is the comments.
+    record.SiteInfo = link.hasNote ? link.note : link.siteInfo;
+    record.Comments = link.noteMore;
+    record.OriginalFilename = m_settings.file;
+    return record;
+}
+
+void HtmlImport::bookmarkItem(const BookmarkItem &item)
+{
+    switch (item.kind) {
+    case BookmarkItem::Kind::Folder:
+        m_folderParent = m_folder;
+        m_folder = fitToField(item.text, FolderChain::CategoryWidth);
+        return;
+    case BookmarkItem::Kind::ListOpen:
+        m_folderStack.push_back(m_folderParent.value_or(m_folder));
+        m_folderParent.reset();
+        return;
+    case BookmarkItem::Kind::ListClose:
+        if (!m_folderStack.empty()) {
+            m_folder = m_folderStack.back();
+            m_folderStack.pop_back();
         }
-        m_lastAdded.clear();
+        return;
+    case BookmarkItem::Kind::Link:
+        break;
+    }
+    if (!takeAddress(item.address))
+        return;
+    LocationRecord record = recordOf(item);
+    m_folder = m_insert.assignCategory(m_folder, record);
+    record.Category = m_folder;
+    record.Keyword = KeywordGuess::fromDescription(record.Description);
+    static_cast<void>(m_insert.insert(record));
+}
+
+void HtmlImport::browserItem(const BookmarkItem &item)
+{
+    switch (item.kind) {
+    case BookmarkItem::Kind::Folder: {
+        const QString enclosing = m_chainStack.empty() ? QString() : m_chainStack.back();
+        m_chain = FolderChain::extend(enclosing, item.text);
         return;
     }
-    if (line.isFolder) {
-        const QString enclosing = m_chainStack.empty() ? QString() : m_chainStack.back();
-        m_chain = FolderChain::extend(enclosing, CharacterReferences::decode(line.text));
-        m_lastAdded.clear();
-    }
-    for (const bool opens : line.lists) {
-        if (opens) {
-            m_chainStack.push_back(m_chain);
-        } else if (!m_chainStack.empty()) {
+    case BookmarkItem::Kind::ListOpen:
+        m_chainStack.push_back(m_chain);
+        return;
+    case BookmarkItem::Kind::ListClose:
+        if (!m_chainStack.empty()) {
             m_chainStack.pop_back();
             m_chain = m_chainStack.empty() ? QString() : m_chainStack.back();
         }
-        m_lastAdded.clear();
+        return;
+    case BookmarkItem::Kind::Link:
+        break;
     }
-    // Dates and tags are attributes of the anchor; a line holds one link in these files.
-    const bool oneLink = line.links.size() == 1;
-    for (const BookmarkLink &link : line.links) {
-        LocationRecord record;
-        record.Location = CharacterReferences::decode(link.location);
-        record.Description = CharacterReferences::decode(link.description);
-        record.SiteInfo = CharacterReferences::decode(link.siteInfo);
-        record.OriginalFilename = m_settings.file;
-        if (oneLink)
-            record.LastVisit = BrowserImport::dayOf(attributeTime(text, u"LAST_VISIT"_s));
-        record.Category = m_insert.assignCategory(m_chain, record);
-        record.Keyword = KeywordGuess::fromDescription(record.Description);
-        m_lastAdded.clear();
-        if (record.Location.startsWith(u'#'))
-            continue;
-        if (m_insert.insert(record) == ImportInsert::Outcome::Added) {
-            m_lastAdded = record.Location;
-            if (oneLink) {
-                const QString tags = CharacterReferences::decode(attribute(text, u"TAGS"_s));
-                BrowserImport::addExtras(m_collection,
-                                         record.Location,
-                                         attributeTime(text, u"ADD_DATE"_s),
-                                         tags.split(u',', Qt::SkipEmptyParts));
-            }
-        }
-    }
+    if (!takeAddress(item.address))
+        return;
+    LocationRecord record = recordOf(item);
+    record.LastVisit = BrowserImport::dayOf(BookmarkParser::timeOf(item.lastVisit));
+    record.Category = m_insert.assignCategory(m_chain, record);
+    record.Keyword = KeywordGuess::fromDescription(record.Description);
+    if (m_insert.insert(record) == ImportInsert::Outcome::Added)
+        BrowserImport::addExtras(m_collection,
+                                 record.Location,
+                                 BookmarkParser::timeOf(item.addDate),
+                                 BookmarkParser::tagsOf(item.tags));
 }
 
 void HtmlImport::cancel()

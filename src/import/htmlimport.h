@@ -26,7 +26,11 @@ class ErrorManager;
  * so what earlier steps added stays when the import is cancelled or interrupted.
  *
  * Folders of a bookmark file nest: when a folder's list ends, the links that follow go back to
- * the enclosing folder's category. A "<DD>" description belongs to the link right before it.
+ * the enclosing folder's category. A "<DD>" note belongs to the link right before it: its text
+ * up to the first "<BR>" is the site information, the rest the comments. Character references
+ * are read in every kind of file. Links without an address, with a "#" address or with an
+ * address relative to some page are passed over and counted. A file that is not text is
+ * refused when it is opened.
  */
 class HtmlImport final
 {
@@ -41,9 +45,8 @@ public:
         CategoryMode mode = CategoryMode::Guess;
         QString category; ///< for "Selected"
         /// A bookmark file as browsers write it: a folder inside another gets the folder chain
-        /// as its category ("News: Local"), character references are decoded, ADD_DATE,
-        /// LAST_VISIT and TAGS are kept, and a "<DD>" line's text after its "<BR>" becomes the
-        /// comments. Off, folders stand alone and the text is taken as written.
+        /// as its category ("News: Local"), and ADD_DATE, LAST_VISIT and TAGS are kept. Off,
+        /// each folder is a category of its own.
         bool nestedFolders = false;
     };
 
@@ -79,8 +82,12 @@ public:
 
 private:
     void readLines();
-    void bookmarkLine(const QString &line);
-    void browserLine(const QString &line);
+    void bookmarkItems();
+    void bookmarkItem(const BookmarkItem &item);
+    void browserItem(const BookmarkItem &item);
+    /// Whether a link's address is one to store; counts the ones passed over.
+    bool takeAddress(const QString &address);
+    LocationRecord recordOf(const BookmarkItem &link) const;
     void startLinkPass();
 
     Collection &m_collection;
@@ -93,11 +100,11 @@ private:
     std::vector<QString> m_tokens;
     HtmlCutter m_cutter{m_tokens};
     std::unique_ptr<HtmlLinkPass> m_links;
+    BookmarkParser m_parser;
     // Bookmark parse state.
     QString m_folder;
     std::optional<QString> m_folderParent; ///< the folder a heading was met in, until its list opens
     std::vector<QString> m_folderStack;
-    QString m_lastAdded; ///< address of the link a "<DD>" line belongs to
     // Folder chains of a browser's file: the category of the folder being read, and that of
     // each folder whose list is open.
     QString m_chain;

@@ -1,6 +1,8 @@
 #include "import/htmllinkpass.h"
 
 #include "browse/forms/keywordguess.h"
+#include "import/characterreferences.h"
+#include "import/htmltag.h"
 #include "import/importinsert.h"
 #include "store/fieldtext.h"
 #include "store/records.h"
@@ -11,10 +13,8 @@ namespace pk {
 
 namespace {
 
-constexpr int kLocationWidth = 255;
 constexpr int kDescriptionWidth = 255;
 constexpr int kSiteInfoWidth = 2048;
-constexpr qsizetype kWorkBuffer = 1096;
 
 QString leftTrimmed(QStringView s)
 {
@@ -24,28 +24,17 @@ QString leftTrimmed(QStringView s)
     return s.sliced(i).toString();
 }
 
-/// Drops leading `c`, then cuts before the next `c`.
-QStringView trimAt(QStringView s, QChar c)
+/// The tag of a token: the token itself, or what follows the one character the cutter keeps in
+/// front of a tag (" <a href=...>" after "</a> "); empty for text.
+QStringView tagOf(const QString &token)
 {
-    qsizetype i = 0;
-    while (i < s.size() && s[i] == c)
-        ++i;
-    s = s.sliced(i);
-    if (const qsizetype next = s.indexOf(c); next >= 0)
-        s = s.left(next);
-    return s;
+    const qsizetype lt = token.indexOf(u'<');
+    if (lt < 0 || lt > 1 || !token.endsWith(u'>'))
+        return {};
+    return QStringView(token).sliced(lt);
 }
 
-QString trimAddress(QStringView s)
-{
-    s = s.left(kWorkBuffer);
-    s = trimAt(s, u'"');
-    s = trimAt(s, u'>');
-    s = trimAt(s, u'<');
-    return s.toString();
-}
-
-bool isEndOfTable(const QString &token)
+bool isEndOfTable(QStringView token)
 {
     if (!token.startsWith(u"</table>", Qt::CaseInsensitive))
         return false;
@@ -73,27 +62,32 @@ HtmlLinkPass::HtmlLinkPass(std::vector<QString> tokens, ImportInsert &insert, QS
     , m_source(std::move(sourceFile))
 {}
 
+std::optional<QString> HtmlLinkPass::addressOf(QStringView token)
+{
+    const HtmlTag tag = HtmlTag::parse(token);
+    if (tag.name.isEmpty() || tag.closing)
+        return std::nullopt;
+    for (const QStringView name : {QStringView(u"HREF"), QStringView(u"ACTION")}) {
+        if (tag.has(name))
+            return CharacterReferences::decodeAttribute(tag.value(name)).trimmed();
+    }
+    // Any other tag that names an absolute address (an image, a frame) gives it as well.
+    for (const auto &[name, written] : tag.attributes) {
+        const QString value = CharacterReferences::decodeAttribute(written).trimmed();
+        for (const QStringView scheme : {QStringView(u"http:"),
+                                         QStringView(u"https:"),
+                                         QStringView(u"ftp:"),
+                                         QStringView(u"mailto:")}) {
+            if (value.startsWith(scheme, Qt::CaseInsensitive))
+                return value;
+        }
+    }
+    return std::nullopt;
+}
+
 QString HtmlLinkPass::extractAddress(QStringView tag)
 {
-    for (const QStringView marker :
-         {QStringView(u"http:"), QStringView(u"ftp:"), QStringView(u"mailto:")}) {
-        if (const qsizetype at = tag.indexOf(marker, 0, Qt::CaseInsensitive); at >= 0)
-            return trimAddress(tag.sliced(at));
-    }
-    for (const QStringView marker : {QStringView(u"href"), QStringView(u"action")}) {
-        const qsizetype at = tag.indexOf(marker, 0, Qt::CaseInsensitive);
-        if (at < 0)
-            continue;
-        QStringView rest = tag.sliced(at);
-        qsizetype lead = 0;
-        while (lead < rest.size() && rest[lead] == u'=')
-            ++lead;
-        rest = rest.sliced(lead);
-        if (const qsizetype eq = rest.indexOf(u'='); eq >= 0)
-            rest = rest.sliced(eq + 1);
-        return trimAddress(rest);
-    }
-    return {};
+    return addressOf(tag).value_or(QString());
 }
 
 QString HtmlLinkPass::withoutNumbering(const QString &description)
@@ -123,13 +117,17 @@ QString HtmlLinkPass::remainingText() const
 bool HtmlLinkPass::step(int budget)
 {
     while (budget-- > 0 && m_index < total()) {
-        const QString &token = m_tokens[std::size_t(m_index)];
+        const QStringView token = tagOf(m_tokens[std::size_t(m_index)]);
         ++m_index;
-        if (!token.startsWith(u'<'))
+        if (token.isEmpty())
             continue;
-        const QString address = extractAddress(token);
-        if (!address.trimmed().isEmpty())
-            addLocation(address);
+        const std::optional<QString> address = addressOf(token);
+        if (!address)
+            continue;
+        if (address->isEmpty())
+            m_insert.countSkipped(ImportInsert::Skip::Empty);
+        else
+            addLocation(*address);
     }
     return !done();
 }
@@ -137,41 +135,45 @@ bool HtmlLinkPass::step(int budget)
 void HtmlLinkPass::addLocation(const QString &address)
 {
     LocationRecord record;
-    record.Location = fitToField(leftTrimmed(address), kLocationWidth);
+    record.Location = address;
     int budget = SiteInfoTokens;
     while (m_index < total()) {
         const QString &token = m_tokens[std::size_t(m_index)];
-        if (token.startsWith(u'<')) {
-            if (isEndOfTable(token)) {
+        if (const QStringView tag = tagOf(token); !tag.isEmpty()) {
+            if (isEndOfTable(tag)) {
                 ++m_index;
                 break;
             }
-            if (!extractAddress(token).trimmed().isEmpty())
+            if (addressOf(tag))
                 break; // examined again as the next tag
             ++m_index;
             continue;
         }
         ++m_index;
+        const QString decoded = CharacterReferences::decode(token);
         if (record.Description.isEmpty()) {
-            const QString text = leftTrimmed(token);
+            const QString text = leftTrimmed(decoded);
             record.Description = withoutNumbering(fitToField(text, kDescriptionWidth));
             record.SiteInfo = fitToField(text, kSiteInfoWidth);
             continue;
         }
-        const QString joined = trimTrailingSpaces(record.SiteInfo) + u' ' + leftTrimmed(token);
+        const QString joined = trimTrailingSpaces(record.SiteInfo) + u' ' + leftTrimmed(decoded);
         record.SiteInfo = fitToField(joined, kSiteInfoWidth);
         if (--budget == 0)
             break;
     }
 
+    // An anchor within the page is read past (its text is no other link's) and never asked about.
+    if (record.Location.startsWith(u'#')) {
+        m_insert.countSkipped(ImportInsert::Skip::Anchor);
+        return;
+    }
     const QString derived = m_insert.mode() == CategoryMode::Guess
                                 ? guessCategory(record.Description)
                                 : m_category;
     m_category = m_insert.assignCategory(derived, record);
     record.Category = m_category;
     record.Keyword = KeywordGuess::fromDescription(record.Description);
-    if (record.Location.trimmed().isEmpty() || record.Location.startsWith(u'#'))
-        return;
     if (record.Description.isEmpty())
         record.Description = record.Location;
     record.OriginalFilename = m_source;

@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringView>
 
+#include <optional>
 #include <vector>
 
 namespace pk {
@@ -13,7 +14,8 @@ class ImportInsert;
  * @brief The link-gathering pass of the HTML import: every tag of the token list that carries an
  * address becomes a location, described by the text that follows it.
  *
- * The first text after the tag is the description (without a numbering prefix such as "3. ")
+ * Character references in addresses and text are read; a "#" address or an empty HREF adds
+ * nothing and is counted as passed over. The first text after the tag is the description (without a numbering prefix such as "3. ")
  * and starts the site information; up to ten more text tokens are added to the site
  * information. A "</table>" or the next address-bearing tag ends the description. Under
  * "Guess" the categories are "New - " and the first letter of the description's keyword.
@@ -34,7 +36,11 @@ public:
     /// "<n> items remaining."
     QString remainingText() const;
 
-    /// The address a tag carries, blank when none.
+    /// The address a tag carries: its HREF attribute, else its ACTION, else the first attribute
+    /// whose value is an absolute address (http, https, ftp, mailto), character references read.
+    /// Nothing when the tag carries none; blank for an empty HREF.
+    static std::optional<QString> addressOf(QStringView tag);
+    /// The same, blank when none.
     static QString extractAddress(QStringView tag);
     /// `description` without a leading numbering ("3. ", "2005. ", "## 1. ", ". ").
     static QString withoutNumbering(const QString &description);

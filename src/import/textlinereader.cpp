@@ -57,9 +57,89 @@ QString TextLineReader::decodeUtf8OrWindows1252(QByteArrayView bytes)
 {
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     QString text = utf8.decode(bytes);
-    if (utf8.hasError())
-        return fromWindows1252(bytes);
-    return text;
+    if (!utf8.hasError())
+        return text;
+    // Sequence by sequence: only the bytes that start no valid sequence are read otherwise.
+    QString out;
+    out.reserve(bytes.size());
+    const qsizetype n = bytes.size();
+    qsizetype i = 0;
+    while (i < n) {
+        const auto b = static_cast<unsigned char>(bytes[i]);
+        if (b < 0x80) {
+            out += QChar(char16_t(b));
+            ++i;
+            continue;
+        }
+        int length = 0;
+        char32_t value = 0;
+        char32_t least = 0;
+        if ((b & 0xE0) == 0xC0) {
+            length = 2;
+            value = b & 0x1F;
+            least = 0x80;
+        } else if ((b & 0xF0) == 0xE0) {
+            length = 3;
+            value = b & 0x0F;
+            least = 0x800;
+        } else if ((b & 0xF8) == 0xF0) {
+            length = 4;
+            value = b & 0x07;
+            least = 0x10000;
+        }
+        bool valid = length > 0 && i + length <= n;
+        for (int k = 1; valid && k < length; ++k) {
+            const auto c = static_cast<unsigned char>(bytes[i + k]);
+            valid = (c & 0xC0) == 0x80;
+            value = (value << 6) | (c & 0x3F);
+        }
+        valid = valid && value >= least && value <= 0x10FFFF && (value < 0xD800 || value > 0xDFFF);
+        if (valid) {
+            out += QString::fromUcs4(&value, 1);
+            i += length;
+        } else {
+            out += fromWindows1252(bytes.sliced(i, 1));
+            ++i;
+        }
+    }
+    return out;
+}
+
+std::optional<QStringDecoder::Encoding> TextLineReader::utf16WithoutMark(QByteArrayView head)
+{
+    const qsizetype pairs = std::min(head.size(), kHead) / 2;
+    if (pairs < 2)
+        return std::nullopt;
+    qsizetype zeroEven = 0;
+    qsizetype zeroOdd = 0;
+    for (qsizetype i = 0; i < pairs; ++i) {
+        zeroEven += head[2 * i] == '\0' ? 1 : 0;
+        zeroOdd += head[2 * i + 1] == '\0' ? 1 : 0;
+    }
+    // Markup and Latin text in UTF-16: the high byte of nearly every character is zero, the low
+    // byte almost never.
+    const auto mostly = [pairs](qsizetype zeros) { return zeros * 10 >= pairs * 3; };
+    const auto rarely = [pairs](qsizetype zeros) { return zeros * 50 <= pairs; };
+    if (mostly(zeroOdd) && rarely(zeroEven))
+        return QStringDecoder::Utf16LE;
+    if (mostly(zeroEven) && rarely(zeroOdd))
+        return QStringDecoder::Utf16BE;
+    return std::nullopt;
+}
+
+bool TextLineReader::looksLikeText(QStringView head)
+{
+    qsizetype controls = 0;
+    for (const QChar c : head) {
+        const char16_t u = c.unicode();
+        if (u == 0)
+            return false;
+        // Tab, line ends, form feed and escape occur in text; the other controls do not.
+        if (u < 0x20 && u != u'\t' && u != u'\n' && u != u'\r' && u != 0x0B && u != 0x0C
+            && u != 0x1B)
+            ++controls;
+    }
+    return controls * 100 <= head.size();
 }
 
 std::optional<QString> TextLineReader::declaredCharset(QByteArrayView head)
@@ -103,6 +183,10 @@ bool TextLineReader::open(const QString &path)
         m_mode = Mode::Converted;
         m_converter.emplace(le ? QStringDecoder::Utf16LE : QStringDecoder::Utf16BE);
         m_charset = le ? u"UTF-16LE"_s : u"UTF-16BE"_s;
+    } else if (const std::optional<QStringDecoder::Encoding> wide = utf16WithoutMark(head)) {
+        m_mode = Mode::Converted;
+        m_converter.emplace(*wide);
+        m_charset = *wide == QStringDecoder::Utf16LE ? u"UTF-16LE"_s : u"UTF-16BE"_s;
     } else if (const std::optional<QString> declared = declaredCharset(head)) {
         if (isWindows1252Name(*declared)) {
             m_mode = Mode::Windows1252;
@@ -116,6 +200,19 @@ bool TextLineReader::open(const QString &path)
                 m_charset = *declared;
             }
         }
+    }
+    // Judged on the start of the file in the character set found.
+    QByteArrayView start(head);
+    if (start.startsWith("\xEF\xBB\xBF"))
+        start = start.sliced(3);
+    else if (start.startsWith("\xFF\xFE") || start.startsWith("\xFE\xFF"))
+        start = start.sliced(2);
+    if (m_mode == Mode::Converted) {
+        QStringDecoder probe(m_converter->name());
+        const QString text = probe.decode(start.first(start.size() & ~qsizetype(1)));
+        m_text = looksLikeText(text);
+    } else {
+        m_text = looksLikeText(fromWindows1252(start));
     }
     return true;
 }

@@ -14,10 +14,12 @@ namespace pk {
  *
  * Lines end at a carriage return, a line feed or both together; the line-end characters are not
  * part of the line. The character set is the one the file declares (a byte-order mark, or a
- * `charset=` in its first 4 KB, as in an HTML META tag), UTF-8 otherwise; a line that is not
- * valid UTF-8 where UTF-8 is expected is read as Windows-1252, so the text handed out is always
- * valid. A line longer than the longest line asked for comes in pieces, the later ones marked as
- * continuations, so a file without any line end never needs more memory than one piece.
+ * `charset=` in its first 4 KB, as in an HTML META tag), UTF-16 when the start of the file has
+ * a zero byte beside nearly every other byte, UTF-8 otherwise. Where UTF-8 is expected, each
+ * byte that starts no valid UTF-8 sequence is read as Windows-1252 and everything else as UTF-8,
+ * so the text handed out is always valid. A line longer than the longest line asked for comes in
+ * pieces, the later ones marked as continuations, so a file without any line end never needs
+ * more memory than one piece. isText() tells a file that is no text (a program, an image).
  */
 class TextLineReader final
 {
@@ -48,11 +50,19 @@ public:
     /// The character set in use: "UTF-8", "UTF-16LE", "UTF-16BE", "Windows-1252" or a name
     /// the file declared.
     QString charset() const { return m_charset; }
+    /// False when the start of the file holds zero bytes or many control characters (in the
+    /// character set found): it is not text.
+    bool isText() const { return m_text; }
 
     /// Windows-1252 bytes as text (undefined bytes keep their Latin-1 meaning).
     static QString fromWindows1252(QByteArrayView bytes);
-    /// UTF-8 when valid, else Windows-1252.
+    /// UTF-8, with every byte that starts no valid UTF-8 sequence read as Windows-1252.
     static QString decodeUtf8OrWindows1252(QByteArrayView bytes);
+    /// UTF-16 without a byte-order mark, judged by where the zero bytes of the start of a file
+    /// fall: QStringDecoder::Utf16LE or Utf16BE, nothing when it does not look like UTF-16.
+    static std::optional<QStringDecoder::Encoding> utf16WithoutMark(QByteArrayView head);
+    /// Whether the start of a file, decoded, looks like text (see isText()).
+    static bool looksLikeText(QStringView head);
     /// The character set declared by the start of a file, nothing when none.
     static std::optional<QString> declaredCharset(QByteArrayView head);
 
@@ -75,6 +85,7 @@ private:
     qsizetype m_maxLine = DefaultMaxLine;
     qint64 m_size = 0;
     bool m_eof = false;
+    bool m_text = true;
     bool m_pendingContinuation = false;
     bool m_skipLf = false; ///< a CR ended the last line; a LF right after it belongs to it
 };

@@ -4,7 +4,6 @@
 #include "export/bookmarkfileexport.h"
 #include "import/browserimport.h"
 #include "import/browserprofiles.h"
-#include "import/characterreferences.h"
 #include "import/chromiumbookmarks.h"
 #include "import/firefoxplaces.h"
 #include "import/htmlimport.h"
@@ -81,15 +80,6 @@ TEST(FolderChainTest, SplitIsTheInverseOfExtend)
     }
     EXPECT_EQ(FolderChain::extend(QString(25, u'A'), u"B"_s), QString(25, u'A'));
     EXPECT_EQ(FolderChain::extend(QString(24, u'A'), QString(40, u'B')).size(), 50);
-}
-
-TEST(CharacterReferencesTest, DecodesWhatBookmarkFilesCarry)
-{
-    EXPECT_EQ(CharacterReferences::decode(u"a?x=1&amp;y=2"), u"a?x=1&y=2"_s);
-    EXPECT_EQ(CharacterReferences::decode(u"&lt;b&gt; &quot;q&quot; &#233; &#x2019; &#128512;"),
-              u"<b> \"q\" é ’ 😀"_s);
-    EXPECT_EQ(CharacterReferences::decode(u"AT&T & co; &unknown; &#0; &#xD800; &"),
-              u"AT&T & co; &unknown; &#0; &#xD800; &"_s);
 }
 
 TEST_F(BrowserImportTest, ChromiumTreeKeepsFoldersDatesAndNames)
@@ -236,6 +226,169 @@ TEST_F(BrowserImportTest, ProfilesAreFoundInTheHomeFolder)
     EXPECT_EQ(chrome[1].name, u"Work"_s);
     EXPECT_EQ(chrome[1].browser, u"Google Chrome"_s);
     EXPECT_TRUE(BrowserProfiles::firefox(temp.root() + u"/nobody"_s).empty());
+}
+
+TEST_F(BrowserImportTest, FirefoxProfilesInTheXdgFolderToo)
+{
+    const QString home = temp.root() + u"/xdghome"_s;
+    const QByteArray ini = "[Profile0]\nName=xdg\nIsRelative=1\nPath=p.default\nDefault=1\n";
+    writeFile(u"xdghome/.config/mozilla/firefox/profiles.ini"_s, ini);
+    writeFile(u"xdghome/.config/mozilla/firefox/p.default/places.sqlite"_s, "x");
+    writeFile(u"elsewhere/mozilla/firefox/profiles.ini"_s, ini);
+    writeFile(u"elsewhere/mozilla/firefox/p.default/places.sqlite"_s, "x");
+    writeFile(u"elsewhere/chromium/Default/Bookmarks"_s, "{}");
+
+    const QByteArray saved = qgetenv("XDG_CONFIG_HOME");
+    const bool wasSet = qEnvironmentVariableIsSet("XDG_CONFIG_HOME");
+    qunsetenv("XDG_CONFIG_HOME");
+    const std::vector<BrowserProfile> plain = BrowserProfiles::firefox(home);
+    ASSERT_EQ(plain.size(), 1u);
+    EXPECT_EQ(plain[0].file, home + u"/.config/mozilla/firefox/p.default/places.sqlite"_s);
+
+    qputenv("XDG_CONFIG_HOME", (temp.root() + u"/elsewhere"_s).toUtf8());
+    const std::vector<BrowserProfile> both = BrowserProfiles::firefox(home);
+    const std::vector<BrowserProfile> chromium = BrowserProfiles::chromium(home);
+    qputenv("XDG_CONFIG_HOME", "relative/is/ignored");
+    const std::vector<BrowserProfile> relative = BrowserProfiles::firefox(home);
+    if (wasSet)
+        qputenv("XDG_CONFIG_HOME", saved);
+    else
+        qunsetenv("XDG_CONFIG_HOME");
+
+    ASSERT_EQ(both.size(), 2u);
+    EXPECT_EQ(both[0].file, temp.root() + u"/elsewhere/mozilla/firefox/p.default/places.sqlite"_s);
+    ASSERT_EQ(chromium.size(), 1u);
+    EXPECT_EQ(chromium[0].browser, u"Chromium"_s);
+    EXPECT_EQ(relative.size(), 1u);
+}
+
+TEST_F(BrowserImportTest, BookmarkFileRoundTripKeepsEveryFieldABrowserKeeps)
+{
+    const QString longTitle = (u"Long & <title> \"\u00e9\u65e5\" "_s).repeated(13).left(254)
+                              + u"!"_s;
+    struct Entry
+    {
+        LocationRecord record;
+        QString added; ///< the "Date Added" detail, blank for none
+        QStringList keywords;
+    };
+    std::vector<Entry> entries;
+    const auto entry = [&](const QString &location,
+                           const QString &description,
+                           const QString &category,
+                           const QString &siteInfo,
+                           const QString &comments,
+                           qint32 lastVisit,
+                           const QString &added,
+                           const QStringList &keywords) {
+        LocationRecord r;
+        r.Location = location;
+        r.Description = description;
+        r.Category = category;
+        r.SiteInfo = siteInfo;
+        r.Comments = comments;
+        r.LastVisit = lastVisit;
+        entries.push_back({r, added, keywords});
+    };
+    entry(u"https://amp.test/?q=1&amp;r=2&s=\"3\"&t='4'"_s,
+          u"Tom &amp; Jerry <b>bold</b> \"dq\" 'sq' \u00fcn\u00efc\u00f6d\u00e9 \u65e5\u672c"_s,
+          u"News"_s,
+          u"Line one\nLine two & <three>"_s,
+          u"c1 &lt;literal&gt;\nc2"_s,
+          DayNumber::fromDate(QDate(2024, 2, 29)),
+          u"2024-03-01T12:00:00Z"_s,
+          {u"my tag"_s, u"work"_s, u"x&y"_s});
+    entry(u"https://same.test/"_s,
+          longTitle,
+          u"News: News"_s,
+          {},
+          {},
+          0,
+          u"2001-09-09T01:46:40Z"_s,
+          {u"\u00e9t\u00e9"_s});
+    entry(u"https://deeper.test/#frag&x"_s,
+          u"  &#10; stays"_s.trimmed(),
+          u"News: News: News"_s,
+          {},
+          u"only comments"_s,
+          0,
+          {},
+          {});
+    entry(u"https://amp2.test/&lt;"_s,
+          u"<>&\"'"_s,
+          u"A & B: <C> \"d\""_s,
+          u"&#10;"_s,
+          {},
+          DayNumber::fromDate(QDate(1999, 12, 31)),
+          {},
+          {});
+    for (const Entry &e : entries) {
+        if (!c().categories().exists(e.record.Category))
+            addCategory(e.record.Category);
+        ASSERT_TRUE(c().locations().insert(e.record)) << e.record.Location.toStdString();
+        for (const QString &k : e.keywords) {
+            KeywordRecord keyword{e.record.Location, 0, k};
+            ASSERT_TRUE(c().keywords().insert(keyword));
+        }
+        if (!e.added.isEmpty()) {
+            DetailRecord detail{e.record.Location,
+                                0,
+                                QLatin1String(DetailLabel::DateAdded),
+                                e.added};
+            ASSERT_TRUE(c().details().insert(detail));
+        }
+    }
+
+    ExportSettings settings;
+    settings.type = QLatin1String(BookmarkFileExport::Type);
+    settings.file = temp.root() + u"/roundtrip.html"_s;
+    ExportEnvironment env;
+    env.collection = &c();
+    env.ui = &ui;
+    ASSERT_EQ(BookmarkFileExport(settings, env).run(), ExportResult::Written);
+    QFile file(settings.file);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QString written = QString::fromUtf8(file.readAll());
+    EXPECT_TRUE(written.contains(u"TAGS=\"my tag,work,x&amp;y\""_s));
+    EXPECT_TRUE(written.contains(u"HREF=\"https://amp.test/?q=1&amp;amp;r=2&amp;s=&quot;3&quot;"_s));
+
+    TempCollection otherTemp;
+    Collection other(otherTemp.folder());
+    ASSERT_TRUE(other.openAll(true));
+    HtmlImport import(other,
+                      errors,
+                      {QLatin1String(HtmlImport::BookmarkKind),
+                       settings.file,
+                       CategoryMode::Guess,
+                       {},
+                       true});
+    ASSERT_TRUE(import.open());
+    while (import.step()) {
+    }
+    EXPECT_EQ(import.added(), int(entries.size()));
+    EXPECT_EQ(import.inserter().skipped(), 0);
+    for (const Entry &e : entries) {
+        SCOPED_TRACE(e.record.Location.toStdString());
+        LocationRecord back;
+        ASSERT_TRUE(other.locations().get(e.record.Location, back));
+        EXPECT_EQ(back.Description, e.record.Description);
+        EXPECT_EQ(back.Category, e.record.Category);
+        EXPECT_EQ(back.SiteInfo, e.record.SiteInfo);
+        EXPECT_EQ(back.Comments, e.record.Comments);
+        EXPECT_EQ(back.LastVisit, e.record.LastVisit);
+        std::vector<KeywordRecord> keywords;
+        ASSERT_TRUE(other.keywords().list(e.record.Location, keywords));
+        QStringList words;
+        for (const KeywordRecord &k : keywords)
+            words << k.Keyword;
+        EXPECT_EQ(words, e.keywords);
+        std::vector<DetailRecord> details;
+        ASSERT_TRUE(other.details().list(e.record.Location, details));
+        EXPECT_EQ(details.size(), e.added.isEmpty() ? 0u : 1u);
+        if (!details.empty()) {
+            EXPECT_EQ(details[0].DataValue, e.added);
+        }
+    }
 }
 
 TEST_F(BrowserImportTest, OurBookmarkFileReadsBackToTheSameLocationsAndCategories)

@@ -1,6 +1,9 @@
 #include "importfixture.h"
 
 #include "import/htmlimport.h"
+#include "store/detaillabels.h"
+#include "store/detailmanager.h"
+#include "store/keywordmanager.h"
 
 #include <csignal>
 #include <cstdlib>
@@ -183,6 +186,105 @@ TEST_F(HtmlImportTest, FileThatCannotBeOpenedSaysSoAndAddsNothing)
     EXPECT_EQ(count(), 0);
 }
 
+TEST_F(HtmlImportTest, FirefoxFileArrivesWholeInBothModes)
+{
+    // As Firefox writes it: a separator and the next folder on one line, the favicon's address
+    // before the link's, references everywhere; and what other programs write: tags with
+    // blanks, microsecond dates, a tag over several lines, notes over several lines.
+    const QByteArray file = R"(<!DOCTYPE NETSCAPE-Bookmark-file-1>
+<META HTTP-EQUIV="Content-Type" CONTENT="text/html; charset=UTF-8">
+<DL><p>
+    <DT><H3 ADD_DATE="1709294400" LAST_MODIFIED="1709294400">Tom &amp; Jerry</H3>
+    <DL><p>
+        <DT><A HREF="https://a.test/?x=1&amp;y=2" ADD_DATE="1709294400" ICON_URI="http://icon.test/a.ico" TAGS="my tag,work">Fish &amp; Chips &lt;3</A>
+        <DD>First line
+second line<BR>a comment
+    </DL><p>
+    <HR>    <DT><H3 ADD_DATE="1">After the separator</H3>
+    <DL><p>
+        <DT><A ICON_URI="http://icon.test/b.ico" HREF='https://b.test/'
+               ADD_DATE="1709294400000000"
+               LAST_VISIT="1709294400">Spread over lines</A>
+        <DD>See <A HREF="https://thumb.test/"><IMG SRC="https://thumb.test/t.png"></A> this
+        <DT><A HREF=https://c.test/>Unquoted</A>
+        <DT><A HREF="page.html">Relative</A>
+        <DT><A HREF="#top">Anchor</A>
+        <DT><A HREF="">Empty</A>
+    </DL><p>
+</DL><p>
+)";
+    for (const bool nested : {true, false}) {
+        SCOPED_TRACE(nested);
+        TempCollection otherTemp;
+        Collection other(otherTemp.folder());
+        ASSERT_TRUE(other.openAll(true));
+        HtmlImport
+            import(other,
+                   errors,
+                   {u"Netscape"_s, writeFile(u"ff.html"_s, file), CategoryMode::Guess, {}, nested});
+        ASSERT_TRUE(import.open());
+        while (import.step()) {
+        }
+        EXPECT_EQ(import.added(), 3);
+        EXPECT_EQ(import.inserter().skipped(ImportInsert::Skip::Relative), 1);
+        EXPECT_EQ(import.inserter().skipped(ImportInsert::Skip::Anchor), 1);
+        EXPECT_EQ(import.inserter().skipped(ImportInsert::Skip::Empty), 1);
+        EXPECT_FALSE(other.locations().exists(u"http://icon.test/a.ico"_s));
+        EXPECT_FALSE(other.locations().exists(u"https://thumb.test/"_s));
+        LocationRecord a;
+        ASSERT_TRUE(other.locations().get(u"https://a.test/?x=1&y=2"_s, a));
+        EXPECT_EQ(a.Description, u"Fish & Chips <3"_s);
+        EXPECT_EQ(a.Category, u"Tom & Jerry"_s);
+        EXPECT_EQ(a.SiteInfo, u"First line\nsecond line"_s);
+        EXPECT_EQ(a.Comments, u"a comment"_s);
+        LocationRecord b;
+        ASSERT_TRUE(other.locations().get(u"https://b.test/"_s, b));
+        EXPECT_EQ(b.Description, u"Spread over lines"_s);
+        EXPECT_EQ(b.Category, u"After the separator"_s);
+        EXPECT_EQ(b.SiteInfo, u"See  this"_s);
+        LocationRecord unquoted;
+        ASSERT_TRUE(other.locations().get(u"https://c.test/"_s, unquoted));
+        EXPECT_EQ(unquoted.Category, u"After the separator"_s);
+
+        std::vector<KeywordRecord> keywords;
+        ASSERT_TRUE(other.keywords().list(a.Location, keywords));
+        std::vector<DetailRecord> details;
+        ASSERT_TRUE(other.details().list(b.Location, details));
+        if (nested) {
+            ASSERT_EQ(keywords.size(), 2u);
+            EXPECT_EQ(keywords[0].Keyword, u"my tag"_s);
+            EXPECT_EQ(keywords[1].Keyword, u"work"_s);
+            ASSERT_EQ(details.size(), 1u);
+            EXPECT_EQ(details[0].DataLabel, QLatin1String(DetailLabel::DateAdded));
+            EXPECT_EQ(details[0].DataValue, u"2024-03-01T12:00:00Z"_s);
+            EXPECT_NE(b.LastVisit, 0);
+        } else {
+            EXPECT_TRUE(keywords.empty());
+            EXPECT_TRUE(details.empty());
+        }
+    }
+}
+
+TEST_F(HtmlImportTest, DocumentTakesTheHrefAndReadsReferences)
+{
+    // A long line without breaks: links across every internal cut arrive whole.
+    QByteArray page
+        = "<p><a icon_uri=\"http://icon.test/x.ico\" href=\"https://h.test/?a=1&amp;b=2\">"
+          "Tom &amp; Jerry</a> <a href='https://s.test/'>S</a> <a href=\"\">E</a>"
+          " <a href=\"#top\">T</a>";
+    for (int i = 0; i < 400; ++i)
+        page += " filler <a href=\"https://long" + QByteArray::number(i)
+                + ".test/some/path\">L</a>";
+    EXPECT_EQ(run(page, u"HTML"_s), 402);
+    EXPECT_EQ(stored(u"https://h.test/?a=1&b=2"_s).Description, u"Tom & Jerry"_s);
+    EXPECT_TRUE(c().locations().exists(u"https://s.test/"_s));
+    EXPECT_FALSE(c().locations().exists(u"http://icon.test/x.ico"_s));
+    for (int i = 0; i < 400; ++i)
+        ASSERT_TRUE(
+            c().locations().exists(u"https://long"_s + QString::number(i) + u".test/some/path"_s))
+            << i;
+}
+
 TEST_F(HtmlImportTest, BinaryAndHugeLineFilesStayBounded)
 {
     QByteArray binary(300 * 1024, '\0');
@@ -211,7 +313,7 @@ TEST_F(HtmlImportTest, CharacterSetsDecodeToValidText)
     EXPECT_EQ(stored(u"http://c.test/"_s).Description, u"Cr\u00e8me \u201cq\u201d"_s);
     EXPECT_EQ(stored(u"http://c.test/"_s).Category, u"Caf\u00e9"_s);
     EXPECT_EQ(run("<DT><A HREF=\"http://u.test/\">Gr\xc3\xbc\xc3\x9f &amp; co</A>\n"), 1);
-    EXPECT_EQ(stored(u"http://u.test/"_s).Description, u"Gr\u00fc\u00df &amp; co"_s);
+    EXPECT_EQ(stored(u"http://u.test/"_s).Description, u"Gr\u00fc\u00df & co"_s);
     EXPECT_EQ(run("<meta charset=\"iso-8859-1\">\n<DT><A HREF=\"http://l.test/\">\xc3\xa9</A>\n"),
               1);
     EXPECT_EQ(stored(u"http://l.test/"_s).Description, u"\u00c3\u00a9"_s);
@@ -220,6 +322,45 @@ TEST_F(HtmlImportTest, CharacterSetsDecodeToValidText)
     utf16.append(reinterpret_cast<const char *>(text.utf16()), text.size() * 2);
     EXPECT_EQ(run(utf16), 1);
     EXPECT_EQ(stored(u"http://w.test/"_s).Description, u"Wide \u00e9"_s);
+    // The same without its byte-order mark, in both byte orders.
+    for (const bool littleEndian : {true, false}) {
+        const QString page = u"<DT><A HREF=\"http://w"_s + QString::number(littleEndian)
+                             + u".test/\">Wide \u00e9</A>\r\n"_s;
+        QByteArray bytes;
+        for (const QChar c : page) {
+            const char low = char(c.unicode() & 0xFF);
+            const char high = char(c.unicode() >> 8);
+            bytes += littleEndian ? QByteArray(1, low) + high : QByteArray(1, high) + low;
+        }
+        EXPECT_EQ(run(bytes), 1);
+        EXPECT_EQ(stored(u"http://w"_s + QString::number(littleEndian) + u".test/"_s).Description,
+                  u"Wide \u00e9"_s);
+    }
+    // One invalid byte spoils only itself: the rest of its line is still UTF-8.
+    EXPECT_EQ(run("<DT><A HREF=\"http://m.test/\">Caf\xc3\xa9 \x96 na\xc3\xafve</A>\n"), 1);
+    EXPECT_EQ(stored(u"http://m.test/"_s).Description, u"Caf\u00e9 \u2013 na\u00efve"_s);
+}
+
+TEST_F(HtmlImportTest, FileThatIsNotTextIsRefusedNamingIt)
+{
+    QByteArray program("\x7f"
+                       "ELF\x02\x01\x01");
+    program += QByteArray(64, '\0');
+    program += "<form action=\"x\"> <a href=\"http://in.binary.test/\">x</a>";
+    for (const QString &kind : {u"Netscape"_s, u"HTML"_s}) {
+        ui.clear();
+        const QString file = writeFile(u"prog"_s, program);
+        HtmlImport import(c(), errors, {kind, file, CategoryMode::Guess, {}});
+        EXPECT_FALSE(import.open());
+        EXPECT_FALSE(import.step());
+        ASSERT_EQ(ui.interactions().size(), 1);
+        EXPECT_TRUE(ui.interactions()[0].text.contains(file));
+        EXPECT_TRUE(ui.interactions()[0].text.contains(u"not a text file"_s));
+    }
+    EXPECT_EQ(count(), 0);
+    std::vector<CategoryRecord> categories;
+    ASSERT_TRUE(c().categories().list(categories));
+    EXPECT_TRUE(categories.empty());
 }
 
 TEST_F(HtmlImportTest, CancelledImportKeepsWhatWasAdded)

@@ -76,6 +76,59 @@ TEST_F(TextLineReaderTest, CharacterSets)
     EXPECT_EQ(lines(be), QStringList({u"a"_s, u"b"_s}));
 }
 
+TEST_F(TextLineReaderTest, InvalidBytesSpoilOnlyThemselves)
+{
+    const struct
+    {
+        QByteArray bytes;
+        QString text;
+    } cases[] = {
+        {"caf\xc3\xa9 \x93q\x94 \xe2\x82\xac", u"caf\u00e9 \u201cq\u201d \u20ac"_s},
+        // A cut sequence, an overlong one, a surrogate, one past U+10FFFF: byte by byte.
+        {"\xe2\x82 x", u"\u00e2\u201a x"_s},
+        {"\xc0\xaf", u"\u00c0\u00af"_s},
+        {"\xed\xa0\x80", u"\u00ed\u00a0\u20ac"_s},
+        {"\xf4\x90\x80\x80", u"\u00f4\u0090\u20ac\u20ac"_s},
+        {"\xf0\x9f\x98\x80\xff", u"\U0001F600\u00ff"_s},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(TextLineReader::decodeUtf8OrWindows1252(c.bytes), c.text)
+            << c.bytes.toHex().data();
+}
+
+TEST_F(TextLineReaderTest, Utf16WithoutAMarkAndFilesThatAreNoText)
+{
+    const QString text = u"<a>\u00e9</a>\nline two"_s;
+    QByteArray le;
+    QByteArray be;
+    for (const QChar c : text) {
+        le += char(c.unicode() & 0xFF);
+        le += char(c.unicode() >> 8);
+        be += char(c.unicode() >> 8);
+        be += char(c.unicode() & 0xFF);
+    }
+    EXPECT_EQ(lines(le), QStringList({u"<a>\u00e9</a>"_s, u"line two"_s}));
+    EXPECT_EQ(lines(be), QStringList({u"<a>\u00e9</a>"_s, u"line two"_s}));
+    EXPECT_FALSE(TextLineReader::utf16WithoutMark("plain text, no zero bytes"));
+    EXPECT_FALSE(TextLineReader::utf16WithoutMark(QByteArray(100, '\0')));
+
+    const auto isText = [this](const QByteArray &bytes) {
+        TextLineReader reader;
+        EXPECT_TRUE(reader.open(writeFile(u"probe"_s, bytes)));
+        return reader.isText();
+    };
+    EXPECT_TRUE(isText(""));
+    EXPECT_TRUE(isText("caf\xe9\tand\f\x1b[0m\r\n"));
+    EXPECT_TRUE(isText(le));
+    EXPECT_FALSE(isText(QByteArray("\x7f"
+                                   "ELF\x02\x01\x01")
+                        + QByteArray(10, '\0') + "text"));
+    EXPECT_FALSE(isText(QByteArray(200, '\x01')));
+    QByteArray le16WithNul = le;
+    le16WithNul += QByteArray(4, '\0');
+    EXPECT_FALSE(isText(le16WithNul));
+}
+
 TEST_F(TextLineReaderTest, MissingFileIsAnError)
 {
     TextLineReader reader;
