@@ -320,9 +320,10 @@ int CommandLine::run(const QStringList &arguments)
                           u"Netscape: read the file as browsers write it: nested folders as "
                           "folder chains (\"News: Local\"), dates, tags and comments kept."_s});
         parser.addOption({u"map"_s,
-                          u"ADV: the columns to read, e.g. URL:Location=1,URL:Description=3 "
-                          "(default: the columns the first record names)."_s,
-                          u"FIELD=COLUMN,..."_s});
+                          u"ADV: the columns to read, e.g. URL:Location=1,URL:Description=3, "
+                          "a column's picture after '@' (URL:LastVisit=4@d17) (default: the "
+                          "columns the first record names)."_s,
+                          u"FIELD=COLUMN[@PICTURE],..."_s});
         parser.addOption({u"skip-header"_s, u"ADV with --map: the first record is a header."_s});
         parser.addOption({u"category-mode"_s,
                           u"Guess (default: from the source), Selected (--category for every "
@@ -331,7 +332,8 @@ int CommandLine::run(const QStringList &arguments)
                           u"Guess"_s});
         parser.addOption({u"category"_s,
                           u"The category for --category-mode Selected; it must "
-                          "exist."_s,
+                          "exist. ADV: the category of records that bring none (added when "
+                          "missing)."_s,
                           u"C"_s});
     } else if (command == u"export"_s) {
         parser.addPositionalArgument(u"TYPE"_s, exportTypes().join(u", "_s) + u'.');
@@ -368,7 +370,9 @@ int CommandLine::run(const QStringList &arguments)
                     "status is 1 when any failed.\n"_s;
         else if (command == u"import"_s)
             help += u"\nThe Ask mode of the wizard is not offered: there is nobody to ask. ADV "
-                    "imports take no category mode (the columns say it). The exit status is 1 "
+                    "imports take no category mode (the columns say it; --category fills in "
+                    "records without one). A record whose date does not read under its "
+                    "column's picture, or without an address, is refused. The exit status is 1 "
                     "when a location was refused (for example for a category the collection does "
                     "not have); addresses already stored are skipped. Firefox and Chromium read "
                     "a copy of the browser's file, so the browser may stay open; a bookmark's "
@@ -727,7 +731,7 @@ int CommandLine::importFile(QCommandLineParser &parser, Common &common)
     const QString category = parser.value(u"category"_s).trimmed();
     if (*mode == CategoryMode::Selected && category.isEmpty())
         return usageError(u"--category-mode Selected needs --category"_s);
-    std::optional<QList<QPair<int, int>>> map;
+    std::optional<QList<FieldListOption::ImportColumn>> map;
     if (parser.isSet(u"map"_s)) {
         QString error;
         map = FieldListOption::importMap(parser.value(u"map"_s), error);
@@ -809,14 +813,16 @@ int CommandLine::importFile(QCommandLineParser &parser, Common &common)
         if (!import.open(path))
             return Failure;
         if (parser.isSet(u"map"_s)) {
-            for (const auto &[target, column] : *map) {
-                if (column >= import.importFields().size()) {
+            for (const FieldListOption::ImportColumn &entry : std::as_const(*map)) {
+                if (entry.column >= import.importFields().size()) {
                     print(m_err,
                           u"pathkeep-cli: the file has only "_s
                               + QString::number(import.importFields().size()) + u" columns.\n"_s);
                     return Usage;
                 }
-                import.assign(target, column);
+                import.assign(entry.target, entry.column);
+                if (!entry.picture.isEmpty())
+                    import.setPicture(entry.column, entry.picture);
             }
             import.setStripHeader(parser.isSet(u"skip-header"_s));
         } else {
@@ -828,6 +834,7 @@ int CommandLine::importFile(QCommandLineParser &parser, Common &common)
                           UserInterface::Icon::Warning);
             return Failure;
         }
+        import.setDefaultCategory(category);
         ImportInsert insert(*m_collection, *m_errors, CategoryMode::None, QString());
         const AdvancedImportSink sink = importInsertSink(insert);
         if (import.startRun()) {

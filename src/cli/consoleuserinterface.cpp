@@ -58,19 +58,21 @@ bool ConsoleUserInterface::askYesNo(const QString &title,
         return *found;
     const bool yes = yesIsDefault;
     if (!m_quiet)
-        write(plain(title, text) + (yes ? u" [Yes]"_s : u" [No]"_s));
+        write(plain(title, text)
+              + (yes ? u" (taken as yes: there is nobody to ask)"_s
+                     : u" (taken as no: there is nobody to ask)"_s));
     return yes;
 }
 
 int ConsoleUserInterface::ask(
-    const QString &title, const QString &text, const QStringList &buttons, int defaultButton, Icon)
+    const QString &title, const QString &text, const QStringList &, int, Icon)
 {
-    if (!m_quiet) {
-        QString chosen = buttons.value(defaultButton);
-        chosen.remove(u'&');
-        write(plain(title, text) + u" ["_s + chosen + u"]"_s);
-    }
-    return defaultButton;
+    // Nobody can choose: the question is told once and closed without a choice, which every
+    // caller takes as its safe way out (no retry for ever, no program ended). The command then
+    // ends as a failure.
+    ++m_problems;
+    write(plain(title, text));
+    return -1;
 }
 
 std::optional<QString> ConsoleUserInterface::saveFileName(const QString &,

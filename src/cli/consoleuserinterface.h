@@ -11,8 +11,10 @@ namespace pk {
 class ProgressBar;
 
 /**
- * @brief The UserInterface of the command line: messages go to standard error as text, and
- * every question takes its default answer unless the command set another one for its text.
+ * @brief The UserInterface of the command line: messages go to standard error as text. A yes/no
+ * question takes its default answer unless the command set another one for its text; a question
+ * with other choices (Retry/Abort, Continue/End Program) is told and closed without a choice,
+ * the safe answer of every caller, and counts as a problem.
  *
  * Dialogs for files and folders count as cancelled (a command gets its files as arguments).
  * The password prompt reads PATHKEEP_PASSWORD from the environment. With `quiet`, only
@@ -33,7 +35,7 @@ public:
     void setFolder(const QString &folder) { m_folder = folder; }
     /// A progress bar on the same stream: its line is cleared before a message is written.
     void setProgressBar(ProgressBar *bar) { m_bar = bar; }
-    /// Messages shown with the warning or critical icon so far.
+    /// Messages shown with the warning or critical icon, and questions nobody could answer.
     int problems() const { return m_problems; }
 
     void message(const QString &title, const QString &text, Icon icon = Icon::Information) override;

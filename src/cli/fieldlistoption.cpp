@@ -53,15 +53,27 @@ std::optional<QList<ExportFieldEntry>> FieldListOption::exportFields(const QStri
     return fields;
 }
 
-std::optional<QList<QPair<int, int>>> FieldListOption::importMap(const QString &text, QString &error)
+std::optional<QList<FieldListOption::ImportColumn>> FieldListOption::importMap(const QString &text,
+                                                                               QString &error)
 {
-    QList<QPair<int, int>> map;
+    QList<ImportColumn> map;
     const QStringList &targets = AdvancedImport::targetNames();
     for (const QString &entry : entries(text)) {
-        const qsizetype eq = entry.lastIndexOf(u'=');
+        const qsizetype eq = entry.indexOf(u'=');
         const QString name = entry.left(eq).trimmed();
+        QString columnText = eq < 0 ? QString() : entry.mid(eq + 1).trimmed();
+        QString picture;
+        const qsizetype at = columnText.indexOf(u'@');
+        if (at >= 0) {
+            picture = columnText.mid(at).trimmed();
+            columnText = columnText.left(at).trimmed();
+            if (picture.size() < 2) {
+                error = u"no picture after '@' in '"_s + entry + u"'"_s;
+                return std::nullopt;
+            }
+        }
         bool number = false;
-        const int column = eq < 0 ? 0 : entry.mid(eq + 1).trimmed().toInt(&number);
+        const int column = eq < 0 ? 0 : columnText.toInt(&number);
         if (eq < 0 || !number || column < 1) {
             error = u"'"_s + entry + u"' is not FIELD=COLUMN (columns count from 1)"_s;
             return std::nullopt;
@@ -74,7 +86,7 @@ std::optional<QList<QPair<int, int>>> FieldListOption::importMap(const QString &
             error = u"unknown field '"_s + name + u"'"_s;
             return std::nullopt;
         }
-        map.append({int(target), column - 1});
+        map.append({int(target), column - 1, picture});
     }
     if (map.isEmpty()) {
         error = u"no fields given"_s;

@@ -19,8 +19,7 @@ AdvancedExport::AdvancedExport(Collection &collection, UserInterface &ui)
 AdvancedExport::~AdvancedExport()
 {
     m_reader.reset();
-    if (m_writer.isOpen())
-        m_writer.closeOutputFile();
+    m_writer.discardOutputFile();
 }
 
 const KeyDef &AdvancedExport::keyForOrder(const QString &order)
@@ -122,12 +121,13 @@ bool AdvancedExport::open(const AdvancedExportSettings &settings,
         m_reader.reset();
         return false;
     }
+    m_complete = false;
     if (includeHeader) {
         m_writer.startLine();
         for (const ExportFieldEntry &field : std::as_const(m_fields))
-            m_writer.writeField(field.name, u"@s50"_s, true);
+            m_writer.writeField(headerName(field), u"@s50"_s, true);
         if (!m_writer.writeLine()) {
-            m_writer.closeOutputFile();
+            m_writer.discardOutputFile();
             return false;
         }
     }
@@ -147,6 +147,17 @@ const CategoryRecord &AdvancedExport::categoryOf(const QString &name)
     return *it;
 }
 
+QString AdvancedExport::headerName(const ExportFieldEntry &field)
+{
+    const QString picture = field.picture.trimmed();
+    const QChar kind = picture.size() >= 2 ? picture.at(1).toUpper() : QChar();
+    static const QStringList dates{u"URL:LASTVISIT"_s, u"URL:LASTVALIDATED"_s, u"URL:EXPIRES"_s};
+    const bool formatted = kind != u'S' && kind != u'N';
+    if (picture.isEmpty() || (!formatted && !dates.contains(field.name.toUpper())))
+        return field.name;
+    return field.name + picture;
+}
+
 AdvancedExport::Step AdvancedExport::step(int records)
 {
     if (!m_writer.isOpen() || !m_reader)
@@ -154,8 +165,10 @@ AdvancedExport::Step AdvancedExport::step(int records)
     LocationRecord location;
     for (int i = 0; i < records; ++i) {
         if (!m_reader->next(location)) {
-            if (m_reader->status())
+            if (m_reader->status()) {
+                m_complete = true;
                 return Step::Done;
+            }
             m_ui.message(u"Error"_s, m_reader->status().describe(), UserInterface::Icon::Critical);
             return Step::Failed;
         }
@@ -175,6 +188,11 @@ bool AdvancedExport::close()
     m_reader.reset();
     if (!m_writer.isOpen())
         return false;
+    if (!m_complete) {
+        // Stopped or failed before the last location: no partial file under the name.
+        m_writer.discardOutputFile();
+        return false;
+    }
     return m_writer.closeOutputFile();
 }
 

@@ -33,7 +33,8 @@ struct AdvancedExportSettings
  * after an optional header record of field names.
  *
  * open() creates the file (its errors are the writer's messages), step() writes a batch of
- * records, close() ends the file. The locations are read in the order of Export:Order, limited
+ * records, close() ends the file: it appears under its name only when every location was
+ * written; after a cancel or a failure the name keeps what it held before. The locations are read in the order of Export:Order, limited
  * to Export:Category or to a query (which may name the CAT fields too); each location's
  * category row supplies the CAT fields.
  */
@@ -57,7 +58,8 @@ public:
               bool includeHeader);
     /// Writes up to `records` more locations.
     Step step(int records = 500);
-    /// Closes the file (also after a cancel); false when its end could not be written.
+    /// Puts the file in place when every location was written; drops it otherwise (a cancel, a
+    /// failure). False when the file was not put in place.
     bool close();
     /// open(), every step and close() in one go; true when the whole file was written.
     bool run(const AdvancedExportSettings &settings,
@@ -68,6 +70,10 @@ public:
     qint64 total() const { return m_total; }
     int percent() const;
     QString fileName() const { return m_writer.fileName(); }
+
+    /// The header record's text for a field: its name, and the picture after it where the
+    /// import needs it to read the values back (dates, and any picture that formats).
+    static QString headerName(const ExportFieldEntry &field);
 
     /// The value of `field` for a location and its category row, as the writer gets it.
     static QVariant value(const QString &field,
@@ -85,6 +91,7 @@ private:
     QHash<QString, CategoryRecord> m_categories;
     qint64 m_written = 0;
     qint64 m_total = 0;
+    bool m_complete = false;
 };
 
 } // namespace pk

@@ -268,11 +268,13 @@ ExportResult BookmarkFileExport::run()
     for (const Folder &folder : paths) {
         if (m_stopped || !writeCategory(folder.category))
             break;
-        if (m_env.progress && !m_env.progress(++done, total))
-            break;
+        if (m_env.progress && !m_env.progress(++done, total)) {
+            m_file.discard();
+            return ExportResult::Cancelled;
+        }
     }
     if (m_stopped) {
-        static_cast<void>(m_file.close());
+        m_file.discard();
         return ExportResult::Failed;
     }
     closeFolders(0);

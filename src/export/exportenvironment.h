@@ -14,8 +14,8 @@ class UserInterface;
 
 /// How an export run ended.
 enum class ExportResult {
-    Written,   ///< the files were written (possibly after the user stopped it early)
-    Cancelled, ///< nothing was written: the query wizard was cancelled
+    Written,   ///< the files were written whole
+    Cancelled, ///< nothing was written: the query wizard or the run was cancelled
     Failed     ///< an error ended it; the user has been told
 };
 
@@ -26,8 +26,8 @@ struct ExportEnvironment
     UserInterface *ui = nullptr;
     /// The query wizard over the export fields: the condition, or nothing when cancelled.
     std::function<std::optional<QString>()> queryWizard;
-    /// Progress: records read so far of `total`; returning false stops the run (the pages are
-    /// still finished with what was read).
+    /// Progress: records read so far of `total`; returning false cancels the run (no file of
+    /// it appears under its name).
     std::function<bool(qint64 done, qint64 total)> progress;
     /// Ends the program after a stop message when the user chooses to; none keeps it running.
     std::function<void(const QString &text)> halt;

@@ -9,6 +9,8 @@
 #include "store/fieldtext.h"
 #include "store/picture.h"
 
+#include <QScopeGuard>
+
 using namespace Qt::StringLiterals;
 
 namespace pk {
@@ -26,13 +28,14 @@ QString esc(const QString &text)
     return HtmlText::escape(text);
 }
 
-/// A field at its full stored width, for the fixed-column text layout.
+/// A field at least at its stored width, for the fixed-column text layout; a longer value is
+/// kept whole.
 QString padded(const QString &value, int width)
 {
     QString v = value;
     v.replace(u'\n', u' ');
     v.replace(u'\r', u' ');
-    return v.leftJustified(width, u' ', true);
+    return v.leftJustified(width, u' ', false);
 }
 
 } // namespace
@@ -100,6 +103,11 @@ ExportResult ExportFile::runPass(bool grouped)
     const std::unique_ptr<ExportReader> reader = ExportReader::open(m_settings, m_env, result);
     if (!reader)
         return result;
+    // Whatever ends the run early leaves none of its files under their names.
+    const auto dropUnfinished = qScopeGuard([this] {
+        m_page.discard();
+        m_main.discard();
+    });
     reader->setListFieldsOnly(true);
     const qint64 total = m_env.progress ? reader->total() : 0;
 
@@ -120,7 +128,7 @@ ExportResult ExportFile::runPass(bool grouped)
             break;
         ++m_written;
         if (m_env.progress && (done % 256) == 0 && !m_env.progress(done, total))
-            break;
+            return ExportResult::Cancelled;
     }
     if (!m_failed && !reader->status()) {
         stop(u"Error reading Locations: "_s + reader->status().text);
@@ -384,6 +392,8 @@ bool ExportFile::snippet(const QString &category, const char *type)
 
 bool ExportFile::openPage(TextLineWriter &page, const QString &path)
 {
+    // Lines are never cut: a long address or site information is written whole.
+    page.setMaxLine(0);
     if (page.open(path))
         return true;
     stop(u"Error opening "_s + path + u": "_s + page.error());

@@ -4,11 +4,29 @@
 #include "framework/userinterface.h"
 #include "platform/inifile.h"
 
+#include <QFile>
 #include <QFileInfo>
+
+#include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
 
 namespace pk {
+
+namespace {
+
+/// The file a name stands for (device and inode); none when there is no such file. A finished
+/// export always puts a new file in place, so the identity tells whether one was written.
+std::optional<QPair<quint64, quint64>> fileIdentity(const QString &path)
+{
+    struct stat st
+    {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return std::nullopt;
+    return QPair<quint64, quint64>(quint64(st.st_dev), quint64(st.st_ino));
+}
+
+} // namespace
 
 const QList<QPair<QString, QString>> &ExportWizardModel::types()
 {
@@ -120,13 +138,15 @@ bool ExportWizardModel::finish(UserInterface &ui, const Runners &runners)
     if (preformattedUsed() && runners.preformatted) {
         written = runners.preformatted(m_settings) == ExportResult::Written;
     } else if (m_settings.type == u"ADV"_s) {
+        const auto before = fileIdentity(file);
         if (!runners.advanced || !runners.advanced()) {
             ui.message(QLatin1String(Title),
                        u"The export with advanced options is not available."_s,
                        UserInterface::Icon::Warning);
             return false;
         }
-        written = QFileInfo::exists(file);
+        const auto after = fileIdentity(file);
+        written = after && after != before;
     } else if (m_settings.type == QLatin1String(BookmarkFileExport::Type)) {
         written = runners.bookmarkFile && runners.bookmarkFile(m_settings) == ExportResult::Written;
     } else if (runners.exportFile) {

@@ -200,7 +200,7 @@ ExportResult PreformattedExport::run()
         append(filled(m_detail, record));
         ++m_written;
         if (m_env.progress && (done % 256) == 0 && !m_env.progress(done, total))
-            break;
+            return ExportResult::Cancelled; // nothing is written yet
     }
     if (!reader->status()) {
         if (ui)
@@ -226,11 +226,12 @@ ExportResult PreformattedExport::run()
     bool ok = true;
     for (Page &page : m_pages) {
         fill(page.pieces, record, true);
-        if (!writePage(page.pieces, page.file)) {
+        QString error;
+        if (!writePage(page.pieces, page.file, error)) {
             ok = false;
             if (ui)
                 ui->message(u"Export"_s,
-                            u"Error adding to "_s + page.file,
+                            u"Error adding to "_s + page.file + u": "_s + error,
                             UserInterface::Icon::Critical);
         }
     }
@@ -248,11 +249,12 @@ ExportResult PreformattedExport::run()
                 continue;
             }
             fill(extraPieces, record, false);
-            if (!writePage(extraPieces, target)) {
+            QString error;
+            if (!writePage(extraPieces, target, error)) {
                 ok = false;
                 if (ui)
                     ui->message(u"Export"_s,
-                                u"Error adding to "_s + target,
+                                u"Error adding to "_s + target + u": "_s + error,
                                 UserInterface::Icon::Critical);
             }
         }
@@ -572,12 +574,14 @@ QString PreformattedExport::value(int token, const LocationRecord &r)
     }
 }
 
-bool PreformattedExport::writePage(const QStringList &pieces, const QString &path)
+bool PreformattedExport::writePage(const QStringList &pieces, const QString &path, QString &error)
 {
     TextLineWriter file;
     file.setMaxLine(0);
-    if (!file.open(path))
+    if (!file.open(path)) {
+        error = file.error();
         return false;
+    }
     QString buffer;
     auto writeOut = [&file, &buffer] {
         if (!buffer.trimmed().isEmpty())
@@ -593,7 +597,10 @@ bool PreformattedExport::writePage(const QStringList &pieces, const QString &pat
             writeOut();
     }
     writeOut();
-    return file.close();
+    if (file.close())
+        return true;
+    error = file.error();
+    return false;
 }
 
 } // namespace pk

@@ -40,7 +40,7 @@ public:
     static QString templateName(const QString &prefix, const QString &type, bool grouped);
     /// Writes pieces into lines: a line ends after a closing tag, a frame or meta tag, or before
     /// it would reach 1024 characters or once it holds more than 512.
-    static bool writePage(const QStringList &pieces, const QString &path);
+    static bool writePage(const QStringList &pieces, const QString &path, QString &error);
 
 private:
     struct Page

@@ -75,6 +75,20 @@ QString ImportWizard::fileFilter(const QString &type)
     return u"All Files|*.*"_s;
 }
 
+QString ImportWizard::fileHint(const QString &type)
+{
+    if (is(type, "CSV"))
+        return u"Columns in this order, one location a line, as the CSV export writes them:\n"
+               "\"Category\",\"Address\",\"Description\",\"Site information\",Rating\n"
+               "(site information and rating may be left out). A row whose second column is no "
+               "address is refused. For other layouts choose \"Comma-delimited text with "
+               "advanced options\"."_s;
+    if (is(type, "ADV"))
+        return u"The next window shows the file's columns; assign each to a field, or let "
+               "\"Auto\" follow a header record of field names."_s;
+    return {};
+}
+
 bool ImportWizard::categoryEnabled(const QString &assignment)
 {
     return is(assignment, "Selected");

@@ -49,6 +49,9 @@ public:
     static Pages pages(const QString &type);
     /// "Description|pattern|..." for the file-open dialog.
     static QString fileFilter(const QString &type);
+    /// What the file page says about the file a kind reads (the CSV column order); blank for
+    /// the kinds that need no word.
+    static QString fileHint(const QString &type);
     /// The category entry and its "..." button are usable only for "Selected".
     static bool categoryEnabled(const QString &assignment);
     static Start startFor(const ImportSettings &settings);

@@ -194,10 +194,20 @@ TEST(ConsoleUserInterfaceTest, QuestionsTakeTheCommandsAnswerOrTheDefault)
     EXPECT_TRUE(err.text().isEmpty()); // the command's own answer is not reported
     EXPECT_TRUE(ui.askYesNo(u"T"_s, u"Other?"_s, true));
     EXPECT_FALSE(ui.askYesNo(u"T"_s, u"Delete?"_s, false));
-    EXPECT_TRUE(err.text().contains("T: Other? [Yes]"));
-    EXPECT_TRUE(err.text().contains("T: Delete? [No]"));
-    EXPECT_EQ(ui.ask(u"T"_s, u"Which?"_s, {u"&One"_s, u"&Two"_s}, 1), 1);
-    EXPECT_TRUE(err.text().contains("Which? [Two]"));
+    EXPECT_TRUE(err.text().contains("T: Other? (taken as yes"));
+    EXPECT_TRUE(err.text().contains("T: Delete? (taken as no"));
+    EXPECT_EQ(ui.problems(), 0);
+    // Other choices cannot be taken for anyone: the question is told once and closed, the safe
+    // answer of every caller (no Retry for ever), and counts as a problem.
+    EXPECT_EQ(ui.ask(u"Cannot ADD to x"_s,
+                     u"Error #28 - No space left on device"_s,
+                     {u"&Retry"_s, u"&Abort"_s},
+                     0,
+                     UserInterface::Icon::Warning),
+              -1);
+    EXPECT_TRUE(err.text().endsWith("Cannot ADD to x: Error #28 - No space left on device\n"));
+    EXPECT_FALSE(err.text().contains("[Retry]"));
+    EXPECT_EQ(ui.problems(), 1);
     EXPECT_FALSE(ui.saveFileName(u"T"_s, u"/tmp/x"_s, {}));
     EXPECT_FALSE(ui.existingFolder(u"T"_s, u"/tmp"_s));
     ui.setFolder(u"/tmp/pages"_s);
@@ -248,17 +258,27 @@ TEST(FieldListOptionTest, ExportFieldsTakeDefaultOrGivenPictures)
 TEST(FieldListOptionTest, ImportMapNamesTargetsAndColumnsFromOne)
 {
     QString error;
-    const auto map = FieldListOption::importMap(u"URL:Description=3,url:location=1"_s, error);
+    const auto map
+        = FieldListOption::importMap(u"URL:Description=3,url:location=1, URL:LastVisit=4@d17"_s,
+                                     error);
     ASSERT_TRUE(map) << error.toStdString();
-    ASSERT_EQ(map->size(), 2);
+    ASSERT_EQ(map->size(), 3);
     const QStringList &targets = AdvancedImport::targetNames();
-    EXPECT_EQ(targets.at(map->at(0).first), u"URL:Description"_s);
-    EXPECT_EQ(map->at(0).second, 2);
-    EXPECT_EQ(targets.at(map->at(1).first), u"URL:Location"_s);
-    EXPECT_EQ(map->at(1).second, 0);
+    EXPECT_EQ(targets.at(map->at(0).target), u"URL:Description"_s);
+    EXPECT_EQ(map->at(0).column, 2);
+    EXPECT_EQ(map->at(0).picture, QString());
+    EXPECT_EQ(targets.at(map->at(1).target), u"URL:Location"_s);
+    EXPECT_EQ(map->at(1).column, 0);
+    EXPECT_EQ(targets.at(map->at(2).target), u"URL:LastVisit"_s);
+    EXPECT_EQ(map->at(2).column, 3);
+    EXPECT_EQ(map->at(2).picture, u"@d17"_s);
 
-    for (const QString &wrong :
-         {u"URL:Location"_s, u"URL:Location=0"_s, u"URL:Location=x"_s, u"URL:Bogus=1"_s, u""_s}) {
+    for (const QString &wrong : {u"URL:Location"_s,
+                                 u"URL:Location=0"_s,
+                                 u"URL:Location=x"_s,
+                                 u"URL:Bogus=1"_s,
+                                 u""_s,
+                                 u"URL:LastVisit=2@"_s}) {
         error.clear();
         EXPECT_FALSE(FieldListOption::importMap(wrong, error)) << wrong.toStdString();
         EXPECT_FALSE(error.isEmpty()) << wrong.toStdString();

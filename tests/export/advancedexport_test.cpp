@@ -1,8 +1,10 @@
 #include "export/advancedexport.h"
+#include "import/csv/delimitedwriter.h"
 #include "framework/scripteduserinterface.h"
 #include "store/picture.h"
 #include "store/storefixture.h"
 
+#include <QDir>
 #include <QFile>
 
 using namespace Qt::StringLiterals;
@@ -99,14 +101,16 @@ TEST_F(AdvancedExportTest, WritesChosenFieldsInOrderWithHeader)
                                               u"CAT:Description"_s,
                                               u"CAT:Flag"_s});
     ASSERT_TRUE(run.run(settings(u"Rating"_s), fields, true));
-    const QString day = Picture::format(u"@d17"_s, 70000);
+    const QString day = DelimitedWriter::formatValue(u"@d17"_s, 70000);
+    EXPECT_TRUE(day.contains(u"1992"_s)) << "the year in full: " << qPrintable(day);
+    // The header names the date's picture; the comment's line break stays inside its quotes.
     EXPECT_EQ(read(run.fileName()),
-              u"\"URL:Location\",\"URL:Rating\",\"URL:LastVisit\",\"URL:Comments\","
+              u"\"URL:Location\",\"URL:Rating\",\"URL:LastVisit@d17\",\"URL:Comments\","
               "\"CAT:Description\",\"CAT:Flag\"\n"
               "\"http://a.example/\",9,\"\",\"\",\"\",0\n"
               "\"http://b.example/\",5,\""_s
                   + day
-                  + u"\",\"two|lines\",\"Daily \"\"papers\"\"\",3\n"
+                  + u"\",\"two\nlines\",\"Daily \"\"papers\"\"\",3\n"
                     "\"http://c.example/\",-1,\"\",\"\",\"Daily \"\"papers\"\"\",3\n"_s);
     EXPECT_EQ(run.written(), 3);
     EXPECT_EQ(run.percent(), 100);
@@ -144,6 +148,31 @@ TEST_F(AdvancedExportTest, QueryLimitsTheRunAndABadOneWritesNothing)
     EXPECT_FALSE(run.run(s, entries({u"URL:Description"_s}), false));
     EXPECT_FALSE(QFile::exists(s.file));
     EXPECT_EQ(m_ui.titles(), QStringList{u"Error"_s});
+}
+
+TEST_F(AdvancedExportTest, HeaderNamesThePicturesTheImportNeeds)
+{
+    EXPECT_EQ(AdvancedExport::headerName({u"URL:Location"_s, u"@s255"_s}), u"URL:Location"_s);
+    EXPECT_EQ(AdvancedExport::headerName({u"URL:Rating"_s, u"@N2"_s}), u"URL:Rating"_s);
+    EXPECT_EQ(AdvancedExport::headerName({u"URL:Expires"_s, u"@d17b"_s}), u"URL:Expires@d17b"_s);
+    EXPECT_EQ(AdvancedExport::headerName({u"URL:LastVisit"_s, u"@n6"_s}), u"URL:LastVisit@n6"_s)
+        << "a date field always says how it was written";
+    EXPECT_EQ(AdvancedExport::headerName({u"URL:Custom1"_s, u"@d17"_s}), u"URL:Custom1@d17"_s);
+}
+
+TEST_F(AdvancedExportTest, AStoppedRunLeavesTheEarlierFile)
+{
+    QFile earlier(m_temp.path(u"out.csv"_s));
+    ASSERT_TRUE(earlier.open(QIODevice::WriteOnly));
+    earlier.write("earlier\n");
+    earlier.close();
+    AdvancedExport run(c(), m_ui);
+    ASSERT_TRUE(run.open(settings(u"Location"_s), entries({u"URL:Location"_s}), true));
+    EXPECT_EQ(run.step(1), AdvancedExport::Step::More);
+    EXPECT_FALSE(run.close()) << "cancelled before the last location";
+    EXPECT_EQ(read(m_temp.path(u"out.csv"_s)), u"earlier\n"_s);
+    EXPECT_EQ(QDir(m_temp.folder()).entryList({u"*out.csv*"_s}, QDir::Files | QDir::Hidden),
+              QStringList{u"out.csv"_s});
 }
 
 TEST_F(AdvancedExportTest, UnknownOrderReadsByLocation)

@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 using namespace Qt::StringLiterals;
 using namespace pk;
@@ -293,7 +294,7 @@ TEST_F(ExportFileTest, BadOrderAndUnwritableFileAreReported)
     EXPECT_TRUE(halted);
 }
 
-TEST_F(ExportFileTest, ProgressMayStopTheRunAndThePageIsStillFinished)
+TEST_F(ExportFileTest, AStoppedOrFailedRunLeavesNoFileUnderItsName)
 {
     for (int i = 0; i < 600; ++i)
         addLocation(u"https://many.example/"_s + QString::number(i), u"Many"_s, u"Tools"_s);
@@ -303,11 +304,57 @@ TEST_F(ExportFileTest, ProgressMayStopTheRunAndThePageIsStillFinished)
         seenTotal = total;
         return false;
     };
-    ExportFile exporter(settings(u"Table"_s, u"CatDesc"_s), env);
-    ASSERT_EQ(exporter.run(), ExportResult::Written);
-    EXPECT_EQ(seenTotal, 606);
-    EXPECT_EQ(exporter.written(), 256);
-    EXPECT_TRUE(text(out(u"links.html"_s)).endsWith(u"</body></html>\n"_s));
+    for (const QString &type : {u"Table"_s, u"Frame"_s, u"CSV"_s}) {
+        clearOut();
+        ExportFile exporter(settings(type, u"CatDesc"_s), env);
+        ASSERT_EQ(exporter.run(), ExportResult::Cancelled) << qPrintable(type);
+        EXPECT_EQ(seenTotal, 606);
+        EXPECT_TRUE(allFiles().isEmpty() || type == u"Frame"_s) << qPrintable(allFiles());
+        EXPECT_FALSE(QFile::exists(out(u"links.html"_s)));
+    }
+
+    // An earlier export under the name is kept as it was.
+    QFile old(out(u"links.html"_s));
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write("earlier export\n");
+    old.close();
+    ExportFile stopped(settings(u"Table"_s, u"Location"_s), env);
+    ASSERT_EQ(stopped.run(), ExportResult::Cancelled);
+    EXPECT_EQ(text(out(u"links.html"_s)), u"earlier export\n"_s);
+    EXPECT_EQ(QDir(temp.root() + u"/out"_s).entryList(QDir::Files | QDir::Hidden).size(), 1)
+        << "no temporary file is left beside it";
+}
+
+TEST_F(ExportFileTest, TheCollectionsOwnFilesAreNeverExportTargets)
+{
+    const QString data = collection->filePath(CollectionFile::Data);
+    const qint64 size = QFileInfo(data).size();
+    ExportSettings s = settings(u"CSV"_s, u"Location"_s);
+    s.file = data;
+    ExportFile exporter(s, environment());
+    EXPECT_EQ(exporter.run(), ExportResult::Failed);
+    ASSERT_EQ(ui.interactions().size(), 1);
+    EXPECT_TRUE(ui.interactions().first().text.contains(u"belongs to a collection"_s))
+        << qPrintable(ui.interactions().first().text);
+    EXPECT_EQ(QFileInfo(data).size(), size);
+    EXPECT_GT(collection->locations().count(), 0) << "the collection still reads";
+}
+
+TEST_F(ExportFileTest, LongValuesAreWrittenWhole)
+{
+    const QString info = QString(1500, u'i') + u"END"_s;
+    addLocation(u"https://long.example/"_s + QString(300, u'p'), u"Long"_s, u"Tools"_s, 3, info);
+    for (const QString &type : {u"Table"_s, u"CSV"_s, u"ASCII"_s}) {
+        ExportSettings s = settings(type, u"Location"_s);
+        s.siteInfo = true;
+        s.rating = true;
+        clearOut();
+        ASSERT_EQ(run(s), ExportResult::Written) << qPrintable(type);
+        const QString written = allFiles();
+        EXPECT_TRUE(written.contains(info)) << qPrintable(type);
+        EXPECT_TRUE(written.contains(u"https://long.example/"_s + QString(300, u'p')))
+            << qPrintable(type);
+    }
 }
 
 } // namespace

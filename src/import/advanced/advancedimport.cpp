@@ -2,12 +2,14 @@
 
 #include "import/csv/pictureentry.h"
 #include "store/fieldtext.h"
+#include "store/picture.h"
 
 #include <QElapsedTimer>
 
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <optional>
 
 using namespace Qt::StringLiterals;
 
@@ -31,9 +33,6 @@ qint64 wholeNumber(double value, qint64 low, qint64 high)
     return static_cast<qint64>(rounded);
 }
 
-/// The last day number a date can have (31 December 9999).
-constexpr qint64 kLastDay = 2994356;
-
 void store(LocationRecord &r, int target, const DelimitedReader &reader)
 {
     const QString text = trimTrailingSpaces(reader.field());
@@ -42,7 +41,8 @@ void store(LocationRecord &r, int target, const DelimitedReader &reader)
     constexpr qint64 intMax = std::numeric_limits<qint32>::max();
     switch (target) {
     case 0:
-        r.Location = fitToField(text, 255);
+        // Never cut: a cut address is another address. The insert judges its length.
+        r.Location = text.trimmed();
         break;
     case 1:
         r.Description = fitToField(text, 255);
@@ -60,11 +60,9 @@ void store(LocationRecord &r, int target, const DelimitedReader &reader)
         r.SiteInfo = fitToField(text, 2048);
         break;
     case 6:
-        r.LastVisit = static_cast<qint32>(wholeNumber(number, intMin, intMax));
-        break;
     case 7:
-        r.LastValidated = static_cast<qint32>(wholeNumber(number, intMin, intMax));
-        break;
+    case 13:
+        break; // dates: see dayNumber()
     case 8:
         r.Validated = static_cast<quint8>(wholeNumber(number, 0, 255));
         break;
@@ -80,13 +78,6 @@ void store(LocationRecord &r, int target, const DelimitedReader &reader)
     case 12:
         r.Password = fitToField(text, 20);
         break;
-    case 13: {
-        // A stored date: a day number, or no date when the text is none.
-        bool ok = false;
-        const qint64 day = text.trimmed().toLongLong(&ok);
-        r.Expires = ok && day > 0 && day <= kLastDay ? static_cast<qint32>(day) : 0;
-        break;
-    }
     case 14:
         r.PageSize = static_cast<qint32>(wholeNumber(number, intMin, intMax));
         break;
@@ -110,7 +101,66 @@ void store(LocationRecord &r, int target, const DelimitedReader &reader)
     }
 }
 
+/**
+ * The day number a date column holds once read through its picture (date pictures have turned
+ * the text into a day number already): a whole number from 0 (no date) to the last day, or
+ * blank for no date. Anything else is no date of this picture.
+ */
+std::optional<qint32> dayNumber(const QString &field)
+{
+    const QString text = field.trimmed();
+    if (text.isEmpty())
+        return 0;
+    bool ok = false;
+    qint64 day = text.toLongLong(&ok);
+    if (!ok) {
+        // A number column may carry decimals ("@N30.9"): a whole value is still a day.
+        const double value = text.toDouble(&ok);
+        if (!ok || !std::isfinite(value) || value != std::floor(value))
+            return std::nullopt;
+        day = static_cast<qint64>(value);
+    }
+    static const qint64 lastDay = DayNumber::fromDate(QDate(9999, 12, 31));
+    if (day < 0 || day > lastDay)
+        return std::nullopt;
+    return static_cast<qint32>(day);
+}
+
+/// Blank, or blanks or control characters inside: no address.
+bool isAddress(const QString &location)
+{
+    if (location.isEmpty())
+        return false;
+    return std::none_of(location.cbegin(), location.cend(), [](QChar c) {
+        return c.isSpace() || c.category() == QChar::Other_Control;
+    });
+}
+
+constexpr int kLastVisit = 6;
+constexpr int kLastValidated = 7;
+constexpr int kExpires = 13;
+
 } // namespace
+
+bool AdvancedImport::isDateTarget(int targetRow)
+{
+    return targetRow == kLastVisit || targetRow == kLastValidated || targetRow == kExpires;
+}
+
+QString AdvancedImport::defaultDatePicture(int targetRow)
+{
+    if (targetRow == kExpires)
+        return u"@d17b"_s;
+    return isDateTarget(targetRow) ? u"@d17"_s : QString();
+}
+
+QPair<QString, QString> AdvancedImport::headerName(const QString &value)
+{
+    const qsizetype at = value.indexOf(u'@');
+    if (at <= 0)
+        return {value, QString()};
+    return {value.left(at), value.mid(at)};
+}
 
 AdvancedImport::AdvancedImport(UserInterface &ui)
     : m_ui(ui)
@@ -256,10 +306,15 @@ void AdvancedImport::autoAssign()
         if (!m_targets.at(t).assigned.isEmpty())
             continue;
         for (int f = 0; f < m_fields.size(); ++f) {
-            if (m_fields.at(f).value == m_targets.at(t).name) {
-                assign(t, f);
-                break;
-            }
+            const auto [name, picture] = headerName(m_fields.at(f).value);
+            if (name != m_targets.at(t).name)
+                continue;
+            assign(t, f);
+            if (picture.size() >= 2)
+                setPicture(f, picture);
+            else if (isDateTarget(t) && m_fields.at(f).picture == kDefaultPicture)
+                setPicture(f, defaultDatePicture(t));
+            break;
         }
     }
     m_stripHeader = true;
@@ -296,6 +351,7 @@ int AdvancedImport::importOf(int targetRow) const
 
 bool AdvancedImport::readRecord(LocationRecord &location)
 {
+    m_problem = RecordProblem::None;
     if (!readNonBlankLine())
         return false;
     location = LocationRecord{};
@@ -305,16 +361,35 @@ bool AdvancedImport::readRecord(LocationRecord &location)
         for (int t = 0; t < m_targets.size(); ++t) {
             if (m_targets.at(t).assigned != field.name)
                 continue;
-            m_reader.deformatField(field.picture);
-            store(location, t, m_reader);
+            const bool read = m_reader.deformatField(field.picture);
+            if (!isDateTarget(t)) {
+                store(location, t, m_reader);
+                continue;
+            }
+            const std::optional<qint32> day = read ? dayNumber(m_reader.field()) : std::nullopt;
+            if (!day) {
+                m_problem = RecordProblem::BadDate;
+                continue;
+            }
+            if (t == kLastVisit)
+                location.LastVisit = *day;
+            else if (t == kLastValidated)
+                location.LastValidated = *day;
+            else
+                location.Expires = *day;
         }
     }
+    if (m_problem == RecordProblem::None && !isAddress(location.Location))
+        m_problem = RecordProblem::NotAnAddress;
+    if (location.Category.isEmpty())
+        location.Category = m_defaultCategory;
     return true;
 }
 
 bool AdvancedImport::startRun()
 {
     m_imported = 0;
+    m_refused = 0;
     m_reader.setToStart(true);
     if (m_stripHeader)
         readNonBlankLine();
@@ -332,6 +407,13 @@ bool AdvancedImport::runStep(const AdvancedImportSink &sink, int records, int bu
     auto work = [&] {
         do {
             for (int i = 0; i < records && m_haveBuffer; ++i) {
+                if (m_problem != RecordProblem::None) {
+                    ++m_refused;
+                    if (sink.refuse)
+                        sink.refuse(m_problem);
+                    m_haveBuffer = readRecord(m_buffer);
+                    continue;
+                }
                 if (!m_buffer.Category.isEmpty() && sink.offerCategory)
                     sink.offerCategory(m_buffer.Category);
                 if (sink.insert && !sink.insert(m_buffer)) {

@@ -7,6 +7,10 @@ namespace pk {
 AdvancedImportSink importInsertSink(ImportInsert &insert)
 {
     AdvancedImportSink sink;
+    sink.refuse = [&insert](RecordProblem why) {
+        insert.countRefused(why == RecordProblem::BadDate ? ImportInsert::Refusal::BadDate
+                                                          : ImportInsert::Refusal::NotAnAddress);
+    };
     sink.offerCategory = [&insert](const QString &category) { insert.offerCategory(category); };
     sink.insert = [&insert](const LocationRecord &location) {
         insert.insert(location);

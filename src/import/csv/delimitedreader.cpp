@@ -67,24 +67,102 @@ void DelimitedReader::setToStart(bool)
     m_deformatted = false;
 }
 
-qsizetype DelimitedReader::nextLine()
+bool DelimitedReader::readPhysicalLine(QString &text, QByteArray &ending)
 {
     if (!m_file.isOpen() || m_file.atEnd())
-        return -1;
+        return false;
     m_buffer = m_file.readLine();
     if (m_buffer.isEmpty())
-        return -1;
+        return false;
+    const bool first = m_bytesRead == 0;
     m_bytesRead += m_buffer.size();
     qsizetype length = m_buffer.size();
     if (length > 0 && m_buffer[length - 1] == '\n')
         --length;
     if (length > 0 && m_buffer[length - 1] == '\r')
         --length;
+    ending = m_buffer.mid(length);
     QByteArrayView bytes(m_buffer.constData(), length);
-    if (m_bytesRead == m_buffer.size() && bytes.startsWith("\xEF\xBB\xBF"))
+    if (first && bytes.startsWith("\xEF\xBB\xBF"))
         bytes = bytes.sliced(3);
-    setLine(decodeLine(bytes));
+    text = decodeLine(bytes);
+    return true;
+}
+
+qsizetype DelimitedReader::nextLine()
+{
+    QString text;
+    QByteArray ending;
+    if (!readPhysicalLine(text, ending))
+        return -1;
+    if (endsInsideQuotes(text)) {
+        // A quoted field holds line breaks: the record goes on over the next lines, with the
+        // breaks as they were written. A quote that is never closed (within the limits) is read
+        // to the end of its own line instead, and reading goes on with the next line.
+        const qint64 resume = m_file.pos();
+        const qint64 resumeRead = m_bytesRead;
+        QString record = text;
+        QString more;
+        QByteArray moreEnding;
+        bool closed = false;
+        for (int lines = 1; lines < MaxRecordLines && record.size() < MaxRecordLength; ++lines) {
+            const QByteArray breakBytes = ending;
+            if (!readPhysicalLine(more, moreEnding))
+                break;
+            record += QString::fromLatin1(breakBytes) + more;
+            ending = moreEnding;
+            if (!endsInsideQuotes(record)) {
+                closed = true;
+                break;
+            }
+        }
+        if (closed) {
+            text = record;
+        } else {
+            m_file.seek(resume);
+            m_bytesRead = resumeRead;
+        }
+    }
+    setLine(text);
     return m_line.size();
+}
+
+bool DelimitedReader::endsInsideQuotes(QStringView line)
+{
+    // The same field boundaries as nextField().
+    const qsizetype size = line.size();
+    qsizetype pos = 0;
+    while (pos < size) {
+        qsizetype start = pos;
+        while (start < size && line[start] == u' ')
+            ++start;
+        if (start == size)
+            return false;
+        if (line[start] != u'"') {
+            const qsizetype comma = line.indexOf(u',', pos);
+            if (comma < 0)
+                return false;
+            pos = comma + 1;
+            continue;
+        }
+        qsizetype i = start + 1;
+        for (; i < size; ++i) {
+            if (line[i] != u'"')
+                continue;
+            if (i + 1 < size && line[i + 1] == u'"') {
+                ++i;
+                continue;
+            }
+            break;
+        }
+        if (i >= size)
+            return true;
+        qsizetype next = i + 1;
+        while (next < size && line[next] == u' ')
+            ++next;
+        pos = next < size && line[next] == u',' ? next + 1 : next;
+    }
+    return false;
 }
 
 void DelimitedReader::setLine(const QString &line)
@@ -93,6 +171,7 @@ void DelimitedReader::setLine(const QString &line)
     m_pos = 0;
     m_field.clear();
     m_deformatted = false;
+    m_deformatOk = true;
 }
 
 QString DelimitedReader::decodeLine(QByteArrayView bytes)
@@ -110,6 +189,7 @@ QString DelimitedReader::decodeLine(QByteArrayView bytes)
 DelimitedReader::FieldKind DelimitedReader::nextField()
 {
     m_deformatted = false;
+    m_deformatOk = true;
     m_field.clear();
     if (m_pos < 0 || m_pos >= m_line.size()) {
         m_pos = -1;
@@ -158,25 +238,32 @@ DelimitedReader::FieldKind DelimitedReader::nextField()
     return FieldKind::Unquoted;
 }
 
-void DelimitedReader::deformatField(const QString &picture)
+bool DelimitedReader::deformatField(const QString &picture)
 {
     if (m_deformatted)
-        return;
+        return m_deformatOk;
     m_deformatted = true;
+    m_deformatOk = true;
     const QString pic = picture.trimmed();
     const QChar kind = pic.size() >= 2 ? pic.at(1).toUpper() : QChar();
     if (kind == u'S' || kind == u'N')
-        return;
+        return true;
     const Picture p(pic);
     if (!p.isValid())
-        return;
+        return true;
+    const bool blank = m_field.trimmed().isEmpty();
     const QVariant value = p.deformat(m_field);
     if (p.isTime()) {
         const QTime t = value.toTime();
-        m_field = t.isValid() ? QString::number(t.msecsSinceStartOfDay() / 1000) : u"0"_s;
+        m_deformatOk = blank || t.isValid();
+        if (m_deformatOk)
+            m_field = t.isValid() ? QString::number(t.msecsSinceStartOfDay() / 1000) : u"0"_s;
     } else if (p.isDate()) {
-        m_field = value.isValid() ? QString::number(value.toLongLong()) : u"0"_s;
+        m_deformatOk = value.isValid();
+        if (m_deformatOk)
+            m_field = QString::number(value.toLongLong());
     }
+    return m_deformatOk;
 }
 
 double DelimitedReader::fieldAsNumber() const

@@ -12,14 +12,20 @@ class UserInterface;
  * @brief Reads comma-delimited records field by field.
  *
  * A field in double quotes ends at the next single quote (a doubled quote stands for one and
- * the comma after the closing quote is skipped); a quote that is never closed takes the rest of
- * the line. Any other field runs to the next comma. "|" is left as it is. Lines may end in
- * "\n" or "\r\n"; a line that is not valid UTF-8 is read as Windows-1252.
+ * the comma after the closing quote is skipped); line breaks inside the quotes belong to the
+ * field, so such a record spans several lines of the file. A quote that is never closed takes
+ * the rest of its line. Any other field runs to the next comma. "|" is left as it is. Lines may
+ * end in "\n" or "\r\n"; a line that is not valid UTF-8 is read as Windows-1252.
  */
 class DelimitedReader final
 {
 public:
     enum class FieldKind { None = 0, Quoted = 1, Unquoted = 2 };
+
+    /// How far a record with a quoted line break is followed before the quote is taken as one
+    /// that is never closed.
+    static constexpr int MaxRecordLines = 10000;
+    static constexpr qsizetype MaxRecordLength = 1024 * 1024;
 
     explicit DelimitedReader(UserInterface &ui);
     DelimitedReader(const DelimitedReader &) = delete;
@@ -33,13 +39,15 @@ public:
     qint64 openInputFile(const QString &name);
     /// Back to the first line.
     void setToStart(bool readAhead = true);
-    /// Reads the next line; its length, or -1 at the end of the file. An empty line gives 0.
+    /// Reads the next record (one line, or more where a quoted field holds line breaks); its
+    /// length, or -1 at the end of the file. An empty line gives 0.
     qsizetype nextLine();
     /// Reads the next field of the line into field().
     FieldKind nextField();
     /// Converts field() from `picture` once per field: a date text to its day number and so
-    /// on. Text ("@S") and number ("@N") pictures leave the field as it was read.
-    void deformatField(const QString &picture);
+    /// on. Text ("@S") and number ("@N") pictures leave the field as it was read. False when
+    /// the field is not blank and does not read under the picture (the field is left as read).
+    bool deformatField(const QString &picture);
     /// The numeric value of field(): its first comma is the decimal point (a leading comma
     /// is dropped), and what cannot be part of a number is ignored.
     double fieldAsNumber() const;
@@ -59,8 +67,12 @@ public:
     static double toNumber(const QString &text);
     /// One line of the file as text (UTF-8, or Windows-1252 when it is not valid UTF-8).
     static QString decodeLine(QByteArrayView bytes);
+    /// Whether the text ends inside a quoted field, by the field rules of nextField().
+    static bool endsInsideQuotes(QStringView line);
 
 private:
+    bool readPhysicalLine(QString &text, QByteArray &ending);
+
     UserInterface &m_ui;
     QFile m_file;
     QString m_name;
@@ -71,6 +83,7 @@ private:
     qint64 m_size = 0;
     qint64 m_bytesRead = 0;
     bool m_deformatted = false;
+    bool m_deformatOk = true;
 };
 
 } // namespace pk

@@ -1,13 +1,8 @@
 #include "import/csv/delimitedwriter.h"
 
 #include "framework/userinterface.h"
-#include "import/csv/csvfileerror.h"
 #include "store/fieldtext.h"
 #include "store/picture.h"
-
-#include <cerrno>
-
-#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -15,8 +10,6 @@ namespace pk {
 
 namespace {
 
-// Lines are handed to the file in blocks of about this size.
-constexpr qsizetype kBlockSize = 64 * 1024;
 constexpr int kNumberWidth = 50;
 
 QChar kindLetter(const QString &picture)
@@ -30,11 +23,8 @@ DelimitedWriter::DelimitedWriter(UserInterface &ui)
     : m_ui(ui)
 {}
 
-DelimitedWriter::~DelimitedWriter()
-{
-    if (m_file.isOpen())
-        closeOutputFile();
-}
+// A file that was not closed on purpose was not written whole: it does not appear.
+DelimitedWriter::~DelimitedWriter() = default;
 
 bool DelimitedWriter::createOutputFile(const QString &name)
 {
@@ -49,26 +39,12 @@ bool DelimitedWriter::createOutputFile(const QString &name)
             return false;
         m_name = *chosen;
     }
-    m_file.setFileName(m_name);
-    errno = 0;
-    if (!m_file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        const int error = errno;
-        m_ui.message(u"Cannot CREATE "_s + m_name,
-                     CsvFileError::describe(m_file, error),
-                     UserInterface::Icon::Warning);
+    if (!m_file.open(m_name)) {
+        m_ui.message(u"Cannot CREATE "_s + m_name, describe(), UserInterface::Icon::Warning);
         return false;
     }
-    m_file.close();
-    errno = 0;
-    if (!m_file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        const int error = errno;
-        m_ui.message(u"Cannot OPEN "_s + m_name,
-                     CsvFileError::describe(m_file, error),
-                     UserInterface::Icon::Warning);
-        QFile::remove(m_name);
-        return false;
-    }
-    m_pending.clear();
+    // Records never cut: a field is as long as its value.
+    m_file.setMaxLine(0);
     startLine();
     return true;
 }
@@ -81,17 +57,25 @@ void DelimitedWriter::startLine()
 
 QString DelimitedWriter::prepareText(const QString &text)
 {
-    QString out;
-    out.reserve(text.size() + 8);
-    for (const QChar c : text) {
-        if (c == u'"')
-            out += u"\"\""_s;
-        else if (c == u'\n')
-            out += u'|';
-        else if (c != u'\r')
-            out += c;
-    }
+    QString out = text;
+    out.replace(u"\""_s, u"\"\""_s);
     return out;
+}
+
+QString DelimitedWriter::formatValue(const QString &picture, const QVariant &value)
+{
+    const Picture pic(picture);
+    if (!pic.isDate() || !picture.startsWith(u'@'))
+        return pic.format(value);
+    // The short date with the year in full: a two-digit year would come back in another century.
+    const QDate date = DayNumber::toDate(static_cast<qint32>(value.toLongLong()));
+    if (!date.isValid())
+        return {};
+    const QLocale locale = QLocale::system();
+    QString form = locale.dateFormat(QLocale::ShortFormat);
+    if (!form.contains(u"yyyy"_s))
+        form.replace(u"yy"_s, u"yyyy"_s);
+    return locale.toString(date, form);
 }
 
 QString DelimitedWriter::prepareName(const QString &text)
@@ -125,63 +109,57 @@ void DelimitedWriter::writeField(const QVariant &value, const QString &picture, 
         // Formatted values (dates, times) are quoted like text so that the reader gets back
         // exactly what was written even if a picture lets a quote through.
         m_line += u'"';
-        m_line += prepareText(Picture::format(pic, value));
+        m_line += prepareText(formatValue(pic, value));
         m_line += u'"';
     }
     m_firstField = false;
+}
+
+QString DelimitedWriter::describe() const
+{
+    const int code = m_file.errorCode();
+    return u"Error #"_s + QString::number(code) + u" - "_s + m_file.error();
 }
 
 bool DelimitedWriter::writeLine()
 {
     if (!m_file.isOpen())
         return false;
-    m_pending += m_line.toUtf8();
-    m_pending += '\n';
-    if (m_pending.size() < kBlockSize)
+    if (m_file.writeLine(m_line))
         return true;
-    return flushPending();
+    return failed();
 }
 
-bool DelimitedWriter::flushPending()
+bool DelimitedWriter::failed()
 {
-    while (!m_pending.isEmpty()) {
-        m_file.unsetError();
-        errno = 0;
-        const qint64 written = m_file.write(m_pending);
-        if (written > 0) {
-            m_pending.remove(0, written);
-            continue;
-        }
-        const int error = errno;
+    for (;;) {
         const int choice = m_ui.ask(u"Cannot ADD to "_s + m_name,
-                                    CsvFileError::describe(m_file, error),
+                                    describe(),
                                     {u"&Retry"_s, u"&Abort"_s},
                                     0,
                                     UserInterface::Icon::Warning);
         if (choice != 0) {
-            m_pending.clear();
+            m_file.discard();
             return false;
         }
+        if (m_file.retry())
+            return true;
     }
-    return true;
 }
 
 bool DelimitedWriter::closeOutputFile()
 {
     if (!m_file.isOpen())
         return false;
-    const bool written = flushPending();
-    m_file.unsetError();
-    errno = 0;
-    const bool synced = ::fsync(m_file.handle()) == 0 || errno == EINVAL;
-    const int syncError = errno;
-    const QString error = CsvFileError::describe(m_file, synced ? 0 : syncError);
-    m_file.close();
-    if (!synced || m_file.error() != QFileDevice::NoError) {
-        m_ui.message(u"Cannot CLOSE "_s + m_name, error, UserInterface::Icon::Warning);
-        return false;
-    }
-    return written;
+    if (m_file.close())
+        return true;
+    m_ui.message(u"Cannot CLOSE "_s + m_name, describe(), UserInterface::Icon::Warning);
+    return false;
+}
+
+void DelimitedWriter::discardOutputFile()
+{
+    m_file.discard();
 }
 
 } // namespace pk

@@ -1,7 +1,7 @@
 #pragma once
 
-#include <QByteArray>
-#include <QFile>
+#include "export/textlinewriter.h"
+
 #include <QString>
 #include <QVariant>
 
@@ -13,10 +13,13 @@ class UserInterface;
  * @brief Writes comma-delimited records whose fields each carry a display picture.
  *
  * A picture's second letter decides how a field goes out: "S"/"s" text in double quotes (quotes
- * doubled, line feeds as "|", carriage returns dropped), "N"/"n" the plain value without quotes,
- * anything else the value formatted with the picture, in double quotes. One record per line,
- * lines end in "\n", text is UTF-8. File errors are reported through the UserInterface with the
- * titles "Cannot CREATE ", "Cannot OPEN ", "Cannot ADD to " (Retry/Abort) and "Cannot CLOSE ".
+ * doubled, line breaks kept inside the quotes, so that the field reads back whole), "N"/"n" the
+ * plain value without quotes, anything else the value formatted with the picture, in double
+ * quotes; a date carries its year in full. One record per line (a record whose text holds line
+ * breaks spans several), lines end in "\n", text is UTF-8. The file appears under its name only
+ * when it was written whole (TextLineWriter); closing after a failure, or without closing,
+ * leaves the name as it was. File errors are reported through the UserInterface with the titles
+ * "Cannot CREATE ", "Cannot ADD to " (Retry/Abort) and "Cannot CLOSE ".
  */
 class DelimitedWriter final
 {
@@ -36,27 +39,33 @@ public:
     /// Adds the record to the file. On an error the user chooses Retry or Abort; Abort gives
     /// the record up and returns false.
     bool writeLine();
-    /// Writes what is pending and closes the file; false when something could not be written.
+    /// Writes what is pending and puts the file in place; false when something could not be
+    /// written (the file's name then keeps what it held before).
     bool closeOutputFile();
+    /// Drops the file: nothing appears under its name.
+    void discardOutputFile();
 
     QString fileName() const { return m_name; }
     bool isOpen() const { return m_file.isOpen(); }
     /// The record being built (without line end).
     const QString &line() const { return m_line; }
 
-    /// A text value as a field would carry it: quotes doubled, line feeds "|", no CR.
+    /// A text value as a field would carry it: quotes doubled.
     static QString prepareText(const QString &text);
+    /// A value formatted with a picture that is neither text nor number; dates keep their year
+    /// in full whatever the short date form of the locale, so that they read back as written.
+    static QString formatValue(const QString &picture, const QVariant &value);
     /// A field name as a header record carries it.
     static QString prepareName(const QString &text);
 
 private:
-    bool flushPending();
+    bool failed();
+    QString describe() const;
 
     UserInterface &m_ui;
-    QFile m_file;
+    TextLineWriter m_file;
     QString m_name;
     QString m_line;
-    QByteArray m_pending;
     bool m_firstField = true;
 };
 

@@ -2,6 +2,8 @@
 
 #include "store/fieldtext.h"
 
+#include <QRegularExpression>
+
 using namespace Qt::StringLiterals;
 
 namespace pk {
@@ -11,14 +13,18 @@ namespace {
 constexpr QChar kQuote = u'"';
 constexpr QChar kComma = u',';
 
-/// A quoted value: quotes doubled, line breaks as "|", carriage returns dropped.
-void appendQuoted(QString &out, QStringView value)
+/**
+ * A quoted value: quotes doubled, carriage returns dropped (a line break is a line feed). Line
+ * breaks stay inside the quotes where `multiLine`; the category and the address, which hold
+ * none, get "|" in their place, so that the fields that start a line always read on one.
+ */
+void appendQuoted(QString &out, QStringView value, bool multiLine)
 {
     out += kQuote;
     for (const QChar c : trimTrailingSpaces(value)) {
         if (c == kQuote)
             out += u"\"\""_s;
-        else if (c == u'\n')
+        else if (c == u'\n' && !multiLine)
             out += u'|';
         else if (c != u'\r')
             out += c;
@@ -86,20 +92,56 @@ QString LocationCsvLine::write(const LocationRecord &location, Layout layout)
     QString line;
     line.reserve(location.Location.size() + location.Description.size() + location.SiteInfo.size()
                  + location.Category.size() + 16);
-    appendQuoted(line, location.Category);
+    appendQuoted(line, location.Category, false);
     line += kComma;
-    appendQuoted(line, location.Location);
+    appendQuoted(line, location.Location, false);
     line += kComma;
-    appendQuoted(line, location.Description);
+    appendQuoted(line, location.Description, true);
     if (layout == Layout::Full || layout == Layout::WithoutRating) {
         line += kComma;
-        appendQuoted(line, location.SiteInfo);
+        appendQuoted(line, location.SiteInfo, true);
     }
     if (layout == Layout::Full || layout == Layout::WithoutSiteInfo) {
         line += kComma;
         line += QString::number(location.Rating);
     }
     return line;
+}
+
+bool LocationCsvLine::endsInsideQuotes(QStringView line)
+{
+    // The same field boundaries as read(); only the fields after the category can go on.
+    const qsizetype open = line.indexOf(kQuote);
+    if (open < 0)
+        return false;
+    QString text;
+    qsizetype end = scanQuoted(line, open + 1, true, text);
+    if (end < 0)
+        return false;
+    qsizetype pos = end + 3;
+    end = scanQuoted(line, pos, true, text);
+    if (end < 0)
+        return scanQuoted(line, pos, false, text) < 0;
+    pos = end + 3;
+    end = scanQuoted(line, pos, false, text);
+    if (end < 0)
+        return true;
+    pos = end + 1;
+    if (commaQuoteAt(line, pos))
+        return scanQuoted(line, pos + 2, false, text) < 0;
+    return false;
+}
+
+bool LocationCsvLine::isAddress(QStringView location)
+{
+    if (location.isEmpty())
+        return false;
+    for (const QChar c : location)
+        if (c.isSpace() || c.category() == QChar::Other_Control)
+            return false;
+    // A scheme ("http:", "mailto:", "file:") or at least a dot ("www.example.org").
+    static const QRegularExpression scheme(u"^[A-Za-z][A-Za-z0-9+.-]*:"_s);
+    return scheme.match(location.toString()).hasMatch() || location.contains(u'.');
 }
 
 bool LocationCsvLine::read(QStringView line, QString &category, LocationRecord &location)
@@ -121,10 +163,11 @@ bool LocationCsvLine::read(QStringView line, QString &category, LocationRecord &
     end = scanQuoted(line, pos, true, text);
     if (end < 0) {
         scanQuoted(line, pos, false, text);
-        location.Location = fieldValue(text, LocationWidth);
+        location.Location = text.trimmed();
         return true;
     }
-    location.Location = fieldValue(text, LocationWidth);
+    // Never cut: a cut address is another address, and the insert judges its length.
+    location.Location = text.trimmed();
 
     pos = end + 3;
     end = scanQuoted(line, pos, false, text);

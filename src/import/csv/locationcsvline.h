@@ -15,8 +15,11 @@ namespace pk {
  * text import (kind "CSV").
  *
  * A double quote inside a value is written doubled and read back as one quote, and line breaks
- * inside a value are written as "|" (a carriage return is dropped), so that every location stays
- * on one line and reads back whole. Lines without doubled quotes read exactly as they always have.
+ * inside a description or site information stay inside its quotes (a carriage return is
+ * dropped), so such a location spans several lines of the file and reads back whole (the reader
+ * joins lines while endsInsideQuotes()); in the category and the address, which hold none, a
+ * line break is written as "|".
+ * Lines without doubled quotes read exactly as they always have. The address is never cut.
  */
 class LocationCsvLine final
 {
@@ -40,12 +43,23 @@ public:
     /// One line (without line end) for `location`, its category taken from `location.Category`.
     static QString write(const LocationRecord &location, Layout layout);
 
+    /// Whether the text ends inside a quoted address, description or site information, by the
+    /// field rules of read(): the record goes on over the next line.
+    static bool endsInsideQuotes(QStringView line);
+
     /**
-     * Reads one line. A line without a double quote, or without the quote-comma-quote that ends
+     * Whether a field read as the address can be one: not blank, no blanks or control
+     * characters inside, and a scheme ("http:") or at least a dot. A file whose columns are in
+     * another order gives descriptions and categories here, which are no addresses.
+     */
+    static bool isAddress(QStringView location);
+
+    /**
+     * Reads one line (or a record of several, joined by line feeds). A line without a double quote, or without the quote-comma-quote that ends
      * the category, is rejected: false, and nothing is changed. Otherwise `category` receives the
      * first field and `location` is cleared and given the address, description, site information
      * and rating (0 when absent or not a number). Values lose leading and trailing blanks and
-     * are cut to their field widths.
+     * are cut to their field widths, except the address.
      */
     static bool read(QStringView line, QString &category, LocationRecord &location);
 };

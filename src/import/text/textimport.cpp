@@ -46,15 +46,25 @@ void TextImport::add(QString category, LocationRecord &location)
 void TextImport::importLine(QString line)
 {
     line.remove(u'\r');
-    line.remove(u'\n');
     if (m_kind == Kind::Csv) {
+        // A record of several lines keeps its line breaks inside its quoted values.
         QString category;
         LocationRecord location;
         if (!LocationCsvLine::read(line, category, location))
             return;
+        if (location.Location.startsWith(u'#')) {
+            m_insert.countSkipped(ImportInsert::Skip::Anchor);
+            return;
+        }
+        // Refused before its category is offered: a row of another layout adds nothing at all.
+        if (!LocationCsvLine::isAddress(location.Location)) {
+            m_insert.countRefused(ImportInsert::Refusal::NotAnAddress);
+            return;
+        }
         add(category, location);
         return;
     }
+    line.remove(u'\n');
     for (const ScannedAddress &address : AddressScanner::scan(line)) {
         LocationRecord location;
         location.Location = address.location;

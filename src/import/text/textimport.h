@@ -23,7 +23,12 @@ public:
     /// "CSV" and "ASCII" (any letter case); nothing else is a text kind.
     static bool kindFromType(const QString &type, Kind &kind);
 
-    /// Handles one line (line-end characters anywhere in it are removed first).
+    /**
+     * Handles one line: for "ASCII" line-end characters anywhere in it are removed first; for
+     * "CSV" it may be a record of several lines joined by line feeds. A CSV row whose address is
+     * no address (LocationCsvLine::isAddress) is refused and counted, one starting with "#" is
+     * skipped and counted, and neither offers its category.
+     */
     void importLine(QString line);
 
     /// Locations added so far.

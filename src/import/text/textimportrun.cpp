@@ -2,6 +2,7 @@
 
 #include "framework/errormanager.h"
 #include "framework/userinterface.h"
+#include "import/csv/locationcsvline.h"
 #include "import/importinsert.h"
 #include "store/fieldtext.h"
 
@@ -58,7 +59,10 @@ bool TextImportRun::step(int lines)
             }
             if (line->continuation && m_kind == TextImport::Kind::Csv)
                 continue;
-            m_import.importLine(line->text);
+            if (m_kind == TextImport::Kind::Csv && LocationCsvLine::endsInsideQuotes(line->text))
+                importRecord(line->text);
+            else
+                m_import.importLine(line->text);
             if (m_insert->stopped()) {
                 more = false;
                 return;
@@ -66,6 +70,40 @@ bool TextImportRun::step(int lines)
         }
     }));
     return more && !m_insert->stopped();
+}
+
+void TextImportRun::importRecord(const QString &first)
+{
+    // A quoted value holds line breaks: the record goes on over the next lines. A quote that is
+    // never closed within the limits is read as before, each line on its own.
+    QStringList lines{first};
+    QString record = first;
+    bool closed = false;
+    while (lines.size() < MaxRecordLines && record.size() < MaxRecordLength) {
+        const std::optional<TextLineReader::Line> more = m_reader.next();
+        if (!more)
+            break;
+        if (more->continuation) {
+            lines.last() += more->text;
+            record += more->text;
+        } else {
+            lines << more->text;
+            record += u'\n' + more->text;
+        }
+        if (!LocationCsvLine::endsInsideQuotes(record)) {
+            closed = true;
+            break;
+        }
+    }
+    if (closed) {
+        m_import.importLine(record);
+        return;
+    }
+    for (const QString &line : std::as_const(lines)) {
+        m_import.importLine(line);
+        if (m_insert->stopped())
+            return;
+    }
 }
 
 void TextImportRun::finish()

@@ -25,6 +25,9 @@ class TextImportRun final
 public:
     static constexpr int LinesPerStep = 500;
     static constexpr qsizetype MaxLine = 64 * 1024;
+    /// How far a CSV record with a quoted line break is followed.
+    static constexpr int MaxRecordLines = 10000;
+    static constexpr qsizetype MaxRecordLength = 1024 * 1024;
 
     TextImportRun(Collection &collection,
                   ErrorManager &errors,
@@ -47,6 +50,8 @@ public:
     int percent() const;
 
 private:
+    void importRecord(const QString &first);
+
     ErrorManager &m_errors;
     std::unique_ptr<ImportInsert> m_insert;
     TextImport::Kind m_kind;

@@ -168,6 +168,10 @@ QWidget *ImportWizardWindow::filePage()
                                     page);
     m_nestedFolders->setChecked(m_settings.nestedFolders != 0);
     layout->addWidget(m_nestedFolders);
+    m_fileHint = new QLabel(page);
+    m_fileHint->setWordWrap(true);
+    m_fileHint->setVisible(false);
+    layout->addWidget(m_fileHint);
     layout->addStretch();
     connect(browse, &QPushButton::clicked, this, [this] {
         if (const std::optional<QString> file
@@ -284,6 +288,11 @@ void ImportWizardWindow::showPages()
     m_tabs->setTabVisible(FavoritesPage, p.favorites);
     m_tabs->setTabVisible(UrlPage, p.url);
     m_filter = ImportWizard::fileFilter(m_settings.type);
+    if (m_fileHint) {
+        const QString hint = ImportWizard::fileHint(m_settings.type);
+        m_fileHint->setText(hint);
+        m_fileHint->setVisible(!hint.isEmpty());
+    }
     showButtons();
 }
 

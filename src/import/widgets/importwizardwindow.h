@@ -95,6 +95,7 @@ private:
     QLineEdit *m_url = nullptr;
     QCheckBox *m_followLinks = nullptr;
     QCheckBox *m_nestedFolders = nullptr;
+    QLabel *m_fileHint = nullptr;
     QPushButton *m_back = nullptr;
     QPushButton *m_next = nullptr;
     QPushButton *m_finish = nullptr;

@@ -4,6 +4,7 @@
 #include "import/advanced/advancedimport.h"
 #include "import/advanced/importinsertsink.h"
 #include "import/importinsert.h"
+#include "import/csv/delimitedwriter.h"
 #include "store/picture.h"
 #include "store/storefixture.h"
 
@@ -86,9 +87,10 @@ TEST_F(AdvancedImportTest, ExportWithHeaderComesBackThroughAuto)
     EXPECT_TRUE(import.stripHeader());
     for (int t = 0; t < 20; ++t)
         EXPECT_EQ(import.targets().at(t).assigned, u"Field_"_s + QString::number(t + 1));
-    import.setPicture(6, u"@d17"_s);   // URL:LastVisit
-    import.setPicture(13, u"@d17b"_s); // URL:Expires
+    // The header names the date columns' pictures, and Auto takes them.
+    EXPECT_EQ(import.importFields().at(6).value, u"URL:LastVisit@d17"_s);
     EXPECT_EQ(import.importFields().at(6).kind, u"@d17"_s);
+    EXPECT_EQ(import.importFields().at(13).picture, u"@d17b"_s);
 
     runAll(import);
     EXPECT_EQ(import.imported(), 2);
@@ -154,22 +156,160 @@ TEST_F(AdvancedImportTest, NothingToShowEndsBeforeTheWindow)
     EXPECT_EQ(m_ui.titles(), QStringList{u"Import File"_s});
 }
 
-TEST_F(AdvancedImportTest, DefaultPictureReadsDatesDigitByDigitAndBadNumbersSafely)
+TEST_F(AdvancedImportTest, ADateThatDoesNotReadUnderItsPictureRefusesTheRecord)
 {
+    const QString date = DelimitedWriter::formatValue(u"@d17"_s, 81234);
+    ErrorManager errors(m_ui);
+    ImportInsert insert(c(), errors, CategoryMode::None, QString());
+    AdvancedImport import(m_ui);
+    ASSERT_TRUE(import.open(file("\"http://a/\",\"" + date.toUtf8()
+                                 + "\",\"\",\"9999999999\"\n"
+                                   "\"http://b/\",\"12/31/2020 or so\",\"\",\"1\"\n"
+                                   "\"http://c/\",\"\",\"tomorrow\",\"1\"\n"
+                                   "\"http://d/\",\"\",\"81234\",\"1\"\n")));
+    import.assign(0, 0);
+    import.assign(6, 1); // LastVisit, with the date picture
+    import.setPicture(1, u"@d17"_s);
+    import.assign(13, 2); // Expires, kept at the text picture: a day number
+    import.assign(14, 3); // PageSize
+    import.setDefaultCategory(u"General"_s);
+    ASSERT_TRUE(import.startRun());
+    while (import.runStep(importInsertSink(insert))) {
+    }
+    EXPECT_EQ(insert.added(), 2);
+    EXPECT_EQ(insert.refused(ImportInsert::Refusal::BadDate), 2);
+    EXPECT_EQ(import.refused(), 2);
+    LocationRecord r;
+    ASSERT_TRUE(c().locations().get(u"http://a/"_s, r));
+    EXPECT_EQ(r.LastVisit, 81234);
+    EXPECT_EQ(r.Expires, 0);
+    EXPECT_EQ(r.PageSize, std::numeric_limits<qint32>::max()) << "a big number is bounded";
+    ASSERT_TRUE(c().locations().get(u"http://d/"_s, r));
+    EXPECT_EQ(r.Expires, 81234);
+    EXPECT_FALSE(c().locations().exists(u"http://b/"_s)) << "never stored as another date";
+    EXPECT_FALSE(c().locations().exists(u"http://c/"_s));
+}
+
+TEST_F(AdvancedImportTest, BlankAddressesAreRefusedAndRecordsWithoutCategoryTakeTheOffered)
+{
+    ErrorManager errors(m_ui);
+    ImportInsert insert(c(), errors, CategoryMode::None, QString());
+    AdvancedImport import(m_ui);
+    ASSERT_TRUE(import.open(file("\"http://a/\",\"A\"\n"
+                                 "\"\",\"no address\"\n"
+                                 "\"  \",\"blank address\"\n"
+                                 "\"http://x/ y\",\"blank inside\"\n"
+                                 "\"http://b/\",\"B\"\n")));
+    import.assign(0, 0);
+    import.assign(1, 1);
+    import.setDefaultCategory(u" Imported "_s);
+    ASSERT_TRUE(import.startRun());
+    while (import.runStep(importInsertSink(insert))) {
+    }
+    EXPECT_EQ(insert.added(), 2);
+    EXPECT_EQ(insert.refused(ImportInsert::Refusal::NotAnAddress), 3);
+    EXPECT_EQ(c().locations().count(), 2);
+    LocationRecord r;
+    ASSERT_TRUE(c().locations().get(u"http://b/"_s, r));
+    EXPECT_EQ(r.Category, u"Imported"_s);
+    EXPECT_TRUE(c().categories().exists(u"Imported"_s)) << "the offered category is added";
+}
+
+TEST_F(AdvancedImportTest, AHeaderWithoutPicturesReadsDatesAsTheExportWritesThemByDefault)
+{
+    const QString visit = DelimitedWriter::formatValue(u"@d17"_s, 80000);
     AdvancedImport import(m_ui);
     ASSERT_TRUE(
-        import.open(file("\"http://d/\",\"12/31/2020\",\"9999999999\",\"x\",\"General\"\n")));
-    import.assign(0, 0);
-    import.assign(6, 1);  // LastVisit
-    import.assign(14, 2); // PageSize
-    import.assign(13, 3); // Expires from text
-    import.assign(2, 4);
+        import.open(file("\"URL:Location\",\"URL:LastVisit\",\"URL:Expires\",\"URL:Category\"\n"
+                         "\"http://a/\",\""
+                         + visit.toUtf8() + "\",\"\",\"General\"\n")));
+    import.autoAssign();
+    EXPECT_EQ(import.importFields().at(1).picture, u"@d17"_s);
+    EXPECT_EQ(import.importFields().at(2).picture, u"@d17b"_s);
     runAll(import);
-    LocationRecord d;
-    ASSERT_TRUE(c().locations().get(u"http://d/"_s, d));
-    EXPECT_EQ(d.LastVisit, 12312020);
-    EXPECT_EQ(d.PageSize, std::numeric_limits<qint32>::max());
-    EXPECT_EQ(d.Expires, 0);
+    LocationRecord r;
+    ASSERT_TRUE(c().locations().get(u"http://a/"_s, r));
+    EXPECT_EQ(r.LastVisit, 80000);
+    EXPECT_EQ(r.Expires, 0);
+}
+
+// Every field of locations full of awkward values goes out through the field-selected export
+// and comes back identical through the field-mapped import.
+TEST_F(AdvancedImportTest, EveryFieldRoundTrips)
+{
+    test::TempCollection otherFolder;
+    Collection other(otherFolder.folder());
+    ASSERT_TRUE(other.openAll(true));
+    const QStringList categories{u"Tools, \"hand\""_s, u"Café | Bar"_s, u"General"_s};
+    for (const QString &name : categories)
+        ASSERT_TRUE(other.categories().insert({name, 0, {}}));
+
+    std::vector<LocationRecord> records;
+    LocationRecord full;
+    full.Location = u"https://ex.example/a?b=1,c=\"2\"|d"_s;
+    full.Description = u"Comma, \"quote\" | bar — ünïcödé 😀"_s;
+    full.Category = categories.at(0);
+    full.Rating = -7;
+    full.Keyword = u"kw,\"|"_s;
+    full.SiteInfo = u"line one\nline two, \"quoted\"\n\nafter a blank line"_s;
+    full.LastVisit = DayNumber::fromDate(QDate(2023, 11, 14));
+    full.LastValidated = DayNumber::fromDate(QDate(1850, 1, 1));
+    full.Validated = 2;
+    full.MovedTo = u"https://moved.example/x,y"_s;
+    full.Comments = u"first line\nsecond | line\r\nthird \"line\",\n"_s + QString(900, u'c');
+    full.UserName = u"ü,ser"_s;
+    full.Password = u"p\"w|d"_s;
+    full.Expires = DayNumber::fromDate(QDate(2090, 12, 31));
+    full.PageSize = -123456;
+    full.EmailAddress = u"a@b.example"_s;
+    full.OriginalFilename = u"/home/ü/bookmarks, old.html"_s;
+    full.Custom1 = u"|"_s;
+    full.Custom2 = u"\"\""_s;
+    full.Custom3 = u",,,"_s;
+    records.push_back(full);
+    LocationRecord empty; // every optional field empty or 0, every date unset
+    empty.Location = u"http://empty.example/"_s;
+    empty.Category = categories.at(1);
+    records.push_back(empty);
+    LocationRecord some = test::location(u"ftp://ftp.example/pub/"_s, u"FTP"_s, u"General"_s, 99);
+    some.LastVisit = DayNumber::fromDate(QDate(2000, 2, 29));
+    some.Expires = 0;
+    some.LastValidated = DayNumber::fromDate(QDate(9999, 12, 31));
+    records.push_back(some);
+    for (const LocationRecord &r : records)
+        ASSERT_TRUE(other.locations().insert(r));
+
+    QList<ExportFieldEntry> fields;
+    for (const ExportFieldEntry &e : AdvancedExportFields::allFields())
+        if (!e.name.startsWith(u"CAT:"_s))
+            fields << e;
+    AdvancedExport exporter(other, m_ui);
+    AdvancedExportSettings settings;
+    settings.file = m_temp.path(u"round.csv"_s);
+    ASSERT_TRUE(exporter.run(settings, fields, true));
+
+    ErrorManager errors(m_ui);
+    ImportInsert insert(c(), errors, CategoryMode::None, QString());
+    AdvancedImport import(m_ui);
+    ASSERT_TRUE(import.open(settings.file));
+    import.autoAssign();
+    ASSERT_TRUE(import.startRun());
+    while (import.runStep(importInsertSink(insert))) {
+    }
+    EXPECT_EQ(insert.added(), 3);
+    EXPECT_EQ(insert.refused(), 0);
+    for (const LocationRecord &r : records) {
+        LocationRecord back;
+        ASSERT_TRUE(c().locations().get(r.Location, back)) << qPrintable(r.Location);
+        const LocationRecord expected = LocationManager::prepared(r);
+        EXPECT_EQ(back, expected) << qPrintable(r.Location);
+        EXPECT_EQ(back.Comments, expected.Comments);
+        EXPECT_EQ(back.SiteInfo, expected.SiteInfo);
+        EXPECT_EQ(back.LastVisit, expected.LastVisit);
+        EXPECT_EQ(back.LastValidated, expected.LastValidated);
+        EXPECT_EQ(back.Expires, expected.Expires);
+    }
+    EXPECT_TRUE(m_ui.interactions().isEmpty());
 }
 
 TEST_F(AdvancedImportTest, ThroughTheImportInsertDuplicatesAreQuietAndCategoriesAdded)

@@ -69,6 +69,27 @@ TEST_F(AdvancedImportDialogTest, AutoAssignsFromTheHeaderAndImports)
     EXPECT_TRUE(m_ui.interactions().isEmpty());
 }
 
+TEST_F(AdvancedImportDialogTest, RecordsWithoutACategoryTakeTheOneTheWindowOffers)
+{
+    // No category column: every record would be refused by the category rule.
+    ASSERT_TRUE(m_temp.writeFile(u"c.csv"_s,
+                                 "\"URL:Location\",\"URL:Description\"\n"
+                                 "\"http://1/\",\"One\"\n\"http://2/\",\"Two\"\n"));
+    AdvancedImport import(m_ui);
+    ASSERT_TRUE(import.open(m_temp.path(u"c.csv"_s)));
+    AdvancedImportDialog dialog(import, c(), m_errors, m_ui);
+    EXPECT_EQ(dialog.defaultCategory(), u"New"_s);
+    dialog.autoAssign();
+    dialog.setDefaultCategory(u"From a file"_s);
+    dialog.accept();
+    EXPECT_EQ(dialog.added(), 2);
+    LocationRecord one;
+    ASSERT_TRUE(c().locations().get(u"http://1/"_s, one));
+    EXPECT_EQ(one.Category, u"From a file"_s);
+    EXPECT_TRUE(c().categories().exists(u"From a file"_s));
+    EXPECT_TRUE(m_ui.interactions().isEmpty()) << "nothing refused";
+}
+
 TEST_F(AdvancedImportDialogTest, NextDisablesAuto)
 {
     ASSERT_TRUE(m_temp.writeFile(u"n.csv"_s, "\"a\"\n\"b\"\n"));

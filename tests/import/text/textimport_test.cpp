@@ -102,6 +102,57 @@ TEST_F(TextImportTest, CsvExportComesBackUnderItsCategories)
     EXPECT_FALSE(c().locations().exists(u"#anchor"_s));
 }
 
+TEST_F(TextImportTest, RowsOfAnotherLayoutAreRefusedCountedAndAddNoCategory)
+{
+    // Address, title, category: the columns of another program.
+    TextImport text(TextImport::Kind::Csv, insert(CategoryMode::Guess), u"other.csv"_s);
+    text.importLine(u"\"http://one.example/\",\"CSV one\",\"Reading\""_s);
+    text.importLine(u"\"http://two.example/\",\"Two words\",\"Reading\""_s);
+    text.importLine(u"\"News\",\"\",\"no address at all\""_s);
+    text.importLine(u"\"News\",\"#top\",\"an anchor\""_s);
+    text.importLine(u"\"News\",\"http://ok.example/\",\"the right layout\""_s);
+    EXPECT_EQ(text.count(), 1);
+    EXPECT_EQ(m_insert->refused(ImportInsert::Refusal::NotAnAddress), 3);
+    EXPECT_EQ(m_insert->skipped(ImportInsert::Skip::Anchor), 1);
+    EXPECT_FALSE(c().locations().exists(u"CSV one"_s));
+    for (const QString &junk : {u"http://one.example/"_s, u"http://two.example/"_s})
+        EXPECT_FALSE(c().categories().exists(junk)) << "no category named after an address";
+    EXPECT_TRUE(c().categories().exists(u"News"_s));
+    EXPECT_EQ(c().locations().count(), 1);
+}
+
+TEST_F(TextImportTest, AQuotedLineBreakKeepsTheRecordWhole)
+{
+    ASSERT_TRUE(m_temp.writeFile(
+        u"multi.csv"_s,
+        "\"News\",\"http://a.example/\",\"First line\r\nsecond, \"\"quoted\"\"\r\n\r\nlast\","
+        "\"info\nmore\",5\r\n"
+        "\"News\",\"http://c.example/\",\"after\"\n"
+        "\"News\",\"http://b.example/\",\"never closed\n"));
+    TextImportRun run(c(),
+                      m_errors,
+                      TextImport::Kind::Csv,
+                      CategoryMode::Guess,
+                      QString(),
+                      m_temp.path(u"multi.csv"_s));
+    ASSERT_TRUE(run.open());
+    while (run.step(1)) {
+    }
+    run.finish();
+    EXPECT_EQ(run.count(), 3);
+    EXPECT_EQ(run.insert().refused(), 0) << "no junk rows from the lines of a value";
+    LocationRecord a;
+    ASSERT_TRUE(c().locations().get(u"http://a.example/"_s, a));
+    EXPECT_EQ(a.Description, u"First line\nsecond, \"quoted\"\n\nlast"_s);
+    EXPECT_EQ(a.SiteInfo, u"info\nmore"_s);
+    EXPECT_EQ(a.Rating, 5);
+    LocationRecord b;
+    ASSERT_TRUE(c().locations().get(u"http://b.example/"_s, b));
+    EXPECT_EQ(b.Description, u"never closed"_s)
+        << "a quote never closed up to the end of the file ends with its own line";
+    EXPECT_TRUE(c().locations().exists(u"http://c.example/"_s));
+}
+
 TEST_F(TextImportTest, FreeTextGoesToNewWithGuessAndIsRefusedWithNone)
 {
     TextImport guess(TextImport::Kind::Ascii, insert(CategoryMode::Guess), u"notes.txt"_s);

@@ -8,8 +8,11 @@
 #include "import/csv/widgets/exchangehelp.h"
 #include "import/csv/widgets/recordprogressdialog.h"
 #include "import/importinsert.h"
+#include "store/categorymanager.h"
+#include "store/collection.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -74,6 +77,24 @@ AdvancedImportDialog::AdvancedImportDialog(AdvancedImport &import,
         middle->addWidget(b);
     middle->addStretch();
 
+    // Records that bring no category (a file without a category column) are filed here; a
+    // blank entry leaves them without one, and the store refuses them.
+    m_category = new QComboBox(this);
+    m_category->setEditable(true);
+    m_category->setInsertPolicy(QComboBox::NoInsert);
+    {
+        std::vector<CategoryRecord> categories;
+        if (m_collection.categories().list(categories))
+            for (const CategoryRecord &c : categories)
+                m_category->addItem(c.Category);
+    }
+    m_category->setEditText(QLatin1String(ImportInsert::NewCategory));
+    auto *categoryLabel = new QLabel(u"Category for records &without one:"_s, this);
+    categoryLabel->setBuddy(m_category);
+    auto *categoryRow = new QHBoxLayout;
+    categoryRow->addWidget(categoryLabel);
+    categoryRow->addWidget(m_category, 1);
+
     m_strip = new QCheckBox(u"Strip &header record (field names)"_s, this);
     auto *ok = new QPushButton(u"&OK"_s, this);
     ok->setDefault(true);
@@ -91,7 +112,8 @@ AdvancedImportDialog::AdvancedImportDialog(AdvancedImport &import,
     grid->addWidget(m_fields, 1, 0);
     grid->addLayout(middle, 1, 1);
     grid->addWidget(m_targets, 1, 2);
-    grid->addLayout(buttons, 2, 0, 1, 3);
+    grid->addLayout(categoryRow, 2, 0, 1, 3);
+    grid->addLayout(buttons, 3, 0, 1, 3);
 
     connect(m_next, &QPushButton::clicked, this, &AdvancedImportDialog::nextRecord);
     connect(picture, &QPushButton::clicked, this, &AdvancedImportDialog::editPicture);
@@ -222,6 +244,16 @@ void AdvancedImportDialog::highlightTarget(int row)
     m_linking = false;
 }
 
+void AdvancedImportDialog::setDefaultCategory(const QString &category)
+{
+    m_category->setEditText(category);
+}
+
+QString AdvancedImportDialog::defaultCategory() const
+{
+    return m_category->currentText().trimmed();
+}
+
 void AdvancedImportDialog::accept()
 {
     if (!m_import.hasAssignment()) {
@@ -231,6 +263,7 @@ void AdvancedImportDialog::accept()
         m_targets->setFocus();
         return;
     }
+    m_import.setDefaultCategory(defaultCategory());
     ImportInsert insert(m_collection, m_errors, CategoryMode::None, QString());
     const AdvancedImportSink sink = importInsertSink(insert);
     hide();

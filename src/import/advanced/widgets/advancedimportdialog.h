@@ -5,6 +5,7 @@
 #include <QDialog>
 
 class QCheckBox;
+class QComboBox;
 class QLabel;
 class QPushButton;
 class QTreeWidget;
@@ -50,6 +51,9 @@ public:
     void unassignHighlighted();
     void highlightImport(int row);
     void highlightTarget(int row);
+    /// "Category for records &without one:", "New" at first.
+    void setDefaultCategory(const QString &category);
+    QString defaultCategory() const;
 
 public slots:
     void accept() override;
@@ -69,6 +73,7 @@ private:
     QPushButton *m_next = nullptr;
     QPushButton *m_auto = nullptr;
     QCheckBox *m_strip = nullptr;
+    QComboBox *m_category = nullptr;
     bool m_linking = false;
     int m_added = 0;
 };
