@@ -299,7 +299,7 @@ void RepairFiles::repair(RepairRow &row)
     if (f == CollectionFile::Data
         && !m_ui.askYesNo(QLatin1String(WarningTitle),
                           QLatin1String(MultiTableQuestion),
-                          true,
+                          false,
                           UserInterface::Icon::Warning))
         return;
     if (!exclusive(row, true))
