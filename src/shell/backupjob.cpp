@@ -457,6 +457,9 @@ bool BackupJob::snapshot(const QString &from, const QString &to, QString &error)
             copy.setBusyTimeout(10000);
             SQLite::Backup backup(copy, "main", *reader, part.schema);
             backup.executeStep(-1);
+            // A backup is one file each: read without a log beside it, also on read-only media
+            // (Pathkeep takes its files back to its own mode when it opens them).
+            copy.exec("PRAGMA journal_mode = DELETE");
         }
         reader->exec("COMMIT");
     } catch (const std::exception &e) {
