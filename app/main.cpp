@@ -18,6 +18,8 @@
 #include <QTimer>
 #include <QStyleFactory>
 
+#include <cstdio>
+
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
@@ -53,16 +55,24 @@ int main(int argc, char *argv[])
     QTimer ending;
     ending.setInterval(50);
     QObject::connect(&ending, &QTimer::timeout, &app, [] { QCoreApplication::exit(0); });
-    pk::TerminationSignals::install(&app, [&ending] {
+    auto endProgram = [&ending] {
         QCoreApplication::exit(0);
         ending.start();
+    };
+    pk::TerminationSignals::install(&app, endProgram);
+    // A fatal error ends the program the same way, after its message: the handler that met it
+    // unwinds, and the windows close (and keep their positions) below.
+    shell.setHaltHandler([&endProgram](const QString &endText) {
+        std::fprintf(stderr, "pathkeep: %s\n", endText.toLocal8Bit().constData());
+        pk::TerminationRequest::request();
+        endProgram();
     });
 
     // Frame preparation: INI files, collection files, settings.
     if (!shell.prepare(pk::AppFolders::dataFile(QStringLiteral("templates"))))
         return EXIT_FAILURE;
     if (pk::TerminationRequest::isRequested())
-        return EXIT_SUCCESS;
+        return shell.halted() ? EXIT_FAILURE : EXIT_SUCCESS;
     if (pk::ScreenFont::isStored(shell.positionIni()))
         pk::applyScreenFont(pk::ScreenFont::load(shell.positionIni()));
     pk::prepareComponents();
@@ -86,9 +96,10 @@ int main(int argc, char *argv[])
     int result = app.exec();
     ending.stop();
     if (pk::TerminationRequest::isRequested()) {
-        // Told to end: close like "Exit" does, now that no dialog is running any more.
+        // Told to end, or halted by a fatal error: close like "Exit" does, now that no dialog is
+        // running any more.
         frame.close();
-        result = EXIT_SUCCESS;
+        result = shell.halted() ? EXIT_FAILURE : EXIT_SUCCESS;
     }
 
     // Close-down: the frame saved its position when it closed; the rest goes here.

@@ -1,7 +1,9 @@
 #include "framework/errormanager.h"
 
+#include "framework/terminationrequest.h"
 #include "framework/userinterface.h"
 
+#include <QCoreApplication>
 #include <QPair>
 
 #include <cstdio>
@@ -13,7 +15,9 @@ ErrorManager::ErrorManager(UserInterface &ui)
     : m_ui(ui)
     , m_halt([](const QString &title, const QString &) {
         std::fprintf(stderr, "%s\n", qUtf8Printable(title));
-        std::exit(EXIT_FAILURE);
+        // Ends through the program's normal close, never from inside the caller.
+        TerminationRequest::request();
+        QCoreApplication::exit(EXIT_FAILURE);
     })
 {}
 

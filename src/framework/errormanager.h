@@ -30,7 +30,9 @@ struct ErrorContext
  *
  * Level 0 shows nothing, 1 and 4 ask Yes/No (Yes returns 0, No returns 4), 5 shows the message
  * and returns 5, and 2, 3 or anything else show the message with the closing sentence and halt
- * the program through the halt handler.
+ * the program through the halt handler. The default handler asks the program to end as an end
+ * signal does (see TerminationRequest) and returns: the caller unwinds, and the program closes
+ * its windows the normal way.
  */
 class ErrorManager final
 {
@@ -42,7 +44,7 @@ public:
 
     explicit ErrorManager(UserInterface &ui);
 
-    /// Replaces the default halt (which ends the process) — tests record instead.
+    /// Replaces the default halt (which asks the program to end) — tests record instead.
     void setHaltHandler(HaltHandler handler) { m_halt = std::move(handler); }
 
     /// Raises entry `number`; returns 0 (go on), 4 (cancel), 5 (acknowledged) or 3 (halted).

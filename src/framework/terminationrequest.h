@@ -3,7 +3,7 @@
 namespace pk {
 
 /**
- * @brief Whether the program was told to end (SIGTERM, SIGINT or SIGHUP).
+ * @brief Whether the program was told to end (SIGTERM, SIGINT or SIGHUP, or a fatal error).
  *
  * Set from the signal handler (lock-free, async-signal-safe). Once it is set nothing may wait
  * for the user: questions and file dialogs answer "cancel" without showing, so every window

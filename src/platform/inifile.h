@@ -13,8 +13,10 @@ namespace pk {
  * Section and key names match without regard to letter case, keys such as `Export:Type` are
  * taken as they stand (only '=' separates key and value), values are UTF-8 text with leading
  * and trailing blanks removed. A missing file reads as empty. Changes stay in memory until
- * save(); a file that could not be read is never overwritten by accident because load() must
- * succeed first.
+ * save(), which writes only them: the keys this object set, changed or removed since it last
+ * read or wrote the file are merged into the file as it is on disk at that moment, so several
+ * windows and programs that each hold a copy never undo each other's keys. A file that cannot
+ * be read is never overwritten.
  */
 class IniFile final
 {
@@ -29,7 +31,9 @@ public:
 
     /// Reads the file; a missing file gives an empty INI and counts as success.
     bool load();
-    /// Writes the file (creating its folder when needed).
+    /// Writes this object's changes into the file as it is now (creating its folder when
+    /// needed); afterwards the object holds the file as written. False when the file could not
+    /// be read or written.
     bool save() const;
 
     QString value(const QString &section,

@@ -1,5 +1,6 @@
 #include "shell/shell.h"
 
+#include "framework/terminationrequest.h"
 #include "framework/userinterface.h"
 #include "platform/appfolders.h"
 #include "shell/collectionpaths.h"
@@ -39,9 +40,13 @@ Shell::Shell(UserInterface &ui)
     , m_fileCheck(ui, m_pathkeepIni)
     , m_halt([](const QString &endText) {
         std::fprintf(stderr, "pathkeep: %s\n", endText.toLocal8Bit().constData());
-        std::exit(EXIT_FAILURE);
+        // The program ends through its normal close (windows closed, positions saved), never
+        // from inside the event handler that met the error.
+        TerminationRequest::request();
+        QCoreApplication::exit(EXIT_FAILURE);
     })
 {
+    m_errors.setHaltHandler([this](const QString &title, const QString &) { halt(title); });
     m_settings.setCollection(m_collection.get());
     g_shell = this;
 }

@@ -63,9 +63,15 @@ public:
     static QString collectionFolder();
     bool bodyInFrame() const { return m_bodyInFrame; }
 
-    /// Ends the program (default) or, in tests, records the end text.
+    /**
+     * What a fatal error does once its message was shown. The default asks the program to end
+     * (TerminationRequest, and every event loop is left) and returns, so that the program
+     * closes the normal way; tests record the end text instead.
+     */
     void setHaltHandler(HaltHandler handler);
     void halt(const QString &endText);
+    /// True once a fatal error halted the program (until the next prepare()).
+    bool halted() const { return m_halted; }
 
     /// Asked to open the start-up list after a collection was created or opened.
     void setStartupListHandler(std::function<void()> handler)

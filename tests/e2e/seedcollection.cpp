@@ -30,12 +30,20 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
+    if (args.size() == 3 && args.at(1) == QLatin1String("count")) {
+        // Whether the collection opens as it is (nothing created), and its locations.
+        Collection collection(args.at(2));
+        if (StoreStatus s = collection.openAll(false); !s)
+            return fail(s, "open");
+        std::printf("%lld\n", static_cast<long long>(collection.locations().count()));
+        return 0;
+    }
     if (args.size() != 4
         || (args.at(1) != QLatin1String("fill") && args.at(1) != QLatin1String("show")
             && args.at(1) != QLatin1String("category"))) {
         std::fprintf(stderr,
                      "usage: pk_e2e_seed fill <folder> <count> | show <folder> <location>"
-                     " | category <folder> <location>\n");
+                     " | category <folder> <location> | count <folder>\n");
         return 2;
     }
     Collection collection(args.at(2));

@@ -103,6 +103,78 @@ TEST_F(IniFileTest, RemovingKeysAndSections)
     EXPECT_FALSE(ini.intValue(QStringLiteral("A"), QStringLiteral("k2"), 0) == 0);
 }
 
+TEST_F(IniFileTest, CopiesHeldByTwoWindowsWriteOnlyTheirOwnChanges)
+{
+    writeAll(path(), "[Export]\nExport:Type=Table\n[Wizard:Report]\nOrder=1\nDescription=Old\n");
+    // The program's copy, read at start and used by the export wizard.
+    IniFile program(path());
+    ASSERT_TRUE(program.load());
+    // The report wizard reads the file when it opens, and writes it when it closes.
+    IniFile report(path());
+    ASSERT_TRUE(report.load());
+    report.setValue(QStringLiteral("Wizard:Report"), QStringLiteral("Order"), 3);
+    report.setValue(QStringLiteral("Wizard:Report"),
+                    QStringLiteral("Columns"),
+                    QStringLiteral("URL:Location"));
+    report.remove(QStringLiteral("Wizard:Report"), QStringLiteral("Description"));
+    ASSERT_TRUE(report.save());
+
+    // The export wizard, closed (even cancelled) afterwards, saves its settings: those it did
+    // not change, set again as it read them, leave the file alone.
+    program.setValue(QStringLiteral("Export"),
+                     QStringLiteral("Export:Type"),
+                     QStringLiteral("Table"));
+    program.setValue(QStringLiteral("Export"),
+                     QStringLiteral("Export:File"),
+                     QStringLiteral("out.htm"));
+    ASSERT_TRUE(program.save());
+
+    IniFile onDisk(path());
+    ASSERT_TRUE(onDisk.load());
+    EXPECT_EQ(onDisk.value(QStringLiteral("Wizard:Report"), QStringLiteral("Order")),
+              QStringLiteral("3"));
+    EXPECT_EQ(onDisk.value(QStringLiteral("Wizard:Report"), QStringLiteral("Columns")),
+              QStringLiteral("URL:Location"));
+    EXPECT_FALSE(onDisk.contains(QStringLiteral("Wizard:Report"), QStringLiteral("Description")));
+    EXPECT_EQ(onDisk.value(QStringLiteral("Export"), QStringLiteral("Export:File")),
+              QStringLiteral("out.htm"));
+    // The saving copy now holds the other window's keys as well.
+    EXPECT_EQ(program.value(QStringLiteral("Wizard:Report"), QStringLiteral("Order")),
+              QStringLiteral("3"));
+
+    // The other way round: the report wizard's stale copy does not undo the export settings.
+    report.setValue(QStringLiteral("Wizard:Report"), QStringLiteral("Order"), 4);
+    program.setValue(QStringLiteral("Export"), QStringLiteral("Export:Type"), QStringLiteral("CSV"));
+    program.removeSection(QStringLiteral("Wizard:Report"));
+    ASSERT_TRUE(program.save());
+    IniFile stale(path());
+    ASSERT_TRUE(stale.load());
+    EXPECT_FALSE(stale.contains(QStringLiteral("Wizard:Report"), QStringLiteral("Order")));
+    ASSERT_TRUE(report.save());
+    ASSERT_TRUE(onDisk.load());
+    EXPECT_EQ(onDisk.value(QStringLiteral("Export"), QStringLiteral("Export:Type")),
+              QStringLiteral("CSV"));
+    EXPECT_EQ(onDisk.value(QStringLiteral("Wizard:Report"), QStringLiteral("Order")),
+              QStringLiteral("4"));
+    EXPECT_EQ(onDisk.value(QStringLiteral("Export"), QStringLiteral("Export:File")),
+              QStringLiteral("out.htm"));
+}
+
+TEST_F(IniFileTest, ASaveMergesWithWhatAnotherProgramWroteMeanwhile)
+{
+    IniFile ini(path());
+    ASSERT_TRUE(ini.load());
+    ini.setValue(QStringLiteral("Mine"), QStringLiteral("k"), QStringLiteral("1"));
+    // Another program writes the file by hand in between.
+    writeAll(path(), "; kept comment\n[Theirs]\nk=2\n");
+    ASSERT_TRUE(ini.save());
+    const QByteArray text = readAll(path());
+    EXPECT_TRUE(text.contains("; kept comment")) << text.constData();
+    EXPECT_TRUE(text.contains("[Theirs]")) << text.constData();
+    EXPECT_TRUE(text.contains("[Mine]")) << text.constData();
+    EXPECT_FALSE(QFile::exists(path() + QStringLiteral(".lock")));
+}
+
 TEST(AppFoldersTest, ConfigurationFolderFollowsXdgConfigHome)
 {
     const QByteArray old = qgetenv("XDG_CONFIG_HOME");

@@ -1,6 +1,9 @@
 #include "shellfixture.h"
 
 #include "shell/fileopener.h"
+#include "framework/errorcatalogue.h"
+#include "framework/errormanager.h"
+#include "framework/terminationrequest.h"
 #include "store/collection.h"
 #include "store/schemamanager.h"
 
@@ -150,4 +153,28 @@ TEST_F(FileOpenerTest, InvalidKeysAreRebuiltWhenTheUserAgrees)
     Collection again(temp.folder());
     EXPECT_EQ(opener().open(again, CollectionFile::Categories, true), FileOpener::Result::Opened);
     EXPECT_TRUE(ui.interactions().isEmpty());
+}
+
+TEST(FatalErrorTest, AFatalErrorAsksTheProgramToEndAndReturnsToItsCaller)
+{
+    // The program's own halt, not a test's: it must not end the process from inside the
+    // caller, only ask for the normal close.
+    test::TempCollection temp;
+    ASSERT_TRUE(temp.isValid());
+    const QString oldDir = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(temp.folder()));
+    ScriptedUserInterface ui;
+    {
+        Shell shell(ui);
+        ErrorContext context;
+        context.file = QStringLiteral("URLDATA.TPS");
+        context.errorText = QStringLiteral("Access denied");
+        EXPECT_EQ(shell.errors().raise(Msg::FileAccessError, context), 3);
+        EXPECT_TRUE(shell.halted());
+        EXPECT_TRUE(TerminationRequest::isRequested());
+        ASSERT_FALSE(ui.interactions().isEmpty());
+        EXPECT_TRUE(ui.last()->text.contains(QStringLiteral("Press OK to end this application")));
+    }
+    TerminationRequest::resetForTest();
+    QDir::setCurrent(oldDir);
 }
