@@ -11,7 +11,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev
   xvfb xauth xdotool xclip x11-utils openssl ccache poppler-utils
   dbus at-spi2-core python3 python3-gi gir1.2-atspi-2.0
-  chromium firefox-esr weston qt6-wayland
+  chromium
 )
 missing=()
 for p in "${packages[@]}"; do
