@@ -8,6 +8,7 @@
 #include "shell/passwordcheck.h"
 #include "shell/screenfont.h"
 #include "shell/shell.h"
+#include "shell/singleinstance.h"
 #include "shell/terminationsignals.h"
 #include "shell/widgets/fontconversion.h"
 #include "shell/widgets/framehotkeys.h"
@@ -15,13 +16,38 @@
 #include "shell/widgets/mainframe.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QTimer>
 #include <QStyleFactory>
 
 #include <cstdio>
 
+namespace {
+
+/// "--restore" and "--get-url" go to the program already running on this collection, when
+/// there is one; true when it took the request.
+bool handedOver(int argc, char *argv[], const QString &collectionFolder)
+{
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    const auto request = pk::SingleInstance::requestIn(arguments);
+    if (!request)
+        return false;
+    // No display is needed for that: a plain application object is enough.
+    const QCoreApplication core(argc, argv);
+    return pk::SingleInstance::handOver(collectionFolder, *request);
+}
+
+} // namespace
+
 int main(int argc, char *argv[])
 {
+    // The collection is the folder the program starts in.
+    const QString collectionFolder = QDir::currentPath();
+    if (handedOver(argc, argv, collectionFolder))
+        return EXIT_SUCCESS;
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Pathkeep"));
     QApplication::setApplicationVersion(QLatin1String(pk::Shell::Version));
@@ -93,6 +119,19 @@ int main(int argc, char *argv[])
     // Damage in the collection's files is looked for in the background, once the frame shows.
     shell.checkCollectionFiles();
     frame.showSplash();
+    // Later starts with "--restore" or "--get-url" hand their request to this program, as the
+    // hot keys do; this start's own request is carried out now.
+    pk::SingleInstance instance;
+    instance.listen(collectionFolder);
+    const auto handle = [&hotKeys](pk::SingleInstance::Request request) {
+        if (request == pk::SingleInstance::Request::GetUrl)
+            hotKeys.getUrl();
+        else
+            hotKeys.restoreFrame();
+    };
+    QObject::connect(&instance, &pk::SingleInstance::requested, &hotKeys, handle);
+    if (const auto request = pk::SingleInstance::requestIn(QCoreApplication::arguments()))
+        handle(*request);
     int result = app.exec();
     ending.stop();
     if (pk::TerminationRequest::isRequested()) {

@@ -7,11 +7,12 @@ packages=(
   libsqlite3-dev libsqlitecpp-dev sqlite3
   libasio-dev libssl-dev libcurl4-openssl-dev
   libsimpleini-dev
-  libxcb1-dev libxcb-keysyms1-dev
+  libxcb1-dev libxcb-keysyms1-dev liblz4-dev
   libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev
   xvfb xauth xdotool xclip x11-utils openssl ccache poppler-utils
   dbus at-spi2-core python3 python3-gi gir1.2-atspi-2.0
   firefox-esr
+  chromium
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -56,11 +56,13 @@ QStringList NewLocationWizard::categoryChoices()
 
 void NewLocationWizard::start(const QString &input,
                               const std::vector<TopLevelWindow> &windows,
-                              quint32 ownWindow)
+                              quint32 ownWindow,
+                              const SessionCapture &sessions)
 {
     m_record = {};
     m_rows = {};
     m_candidates.clear();
+    m_notes.clear();
     m_record.Category = m_categoryRule.first();
 
     const QString text = trimTrailingSpaces(input);
@@ -70,8 +72,11 @@ void NewLocationWizard::start(const QString &input,
         m_page = Page::General;
         return;
     }
-    m_candidates = WindowCandidates::collect(windows, ownWindow);
-    if (m_candidates.size() > 1) {
+    m_candidates = WindowCandidates::collect(windows, ownWindow, sessions.pages);
+    m_notes = sessions.notes;
+    m_notes.removeDuplicates();
+    // Finding nothing is explained where the candidates would have been.
+    if (m_candidates.size() > 1 || (m_candidates.empty() && !m_notes.isEmpty())) {
         m_pickUrlShown = true;
         m_page = Page::PickUrl;
         return;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "browse/capture/browsersessions.h"
 #include "browse/forms/locationcategoryrule.h"
 #include "browse/forms/windowcandidates.h"
 #include "store/locationrows.h"
@@ -41,14 +42,21 @@ public:
 
     /**
      * Prepares a new location: the first assignable category, then the address from `input`
-     * or from the candidates of `windows` (the wizard's own window `ownWindow` left out).
-     * With more than one candidate the wizard opens on the PickURL page.
+     * or from the candidates of the browsers' `sessions` and of `windows` (the wizard's own
+     * window `ownWindow` left out). With more than one candidate the wizard opens on the
+     * PickURL page, as it does with none when the sessions left notes to show there; one
+     * candidate is taken at once.
      */
-    void start(const QString &input, const std::vector<TopLevelWindow> &windows, quint32 ownWindow);
+    void start(const QString &input,
+               const std::vector<TopLevelWindow> &windows,
+               quint32 ownWindow,
+               const SessionCapture &sessions = {});
 
     Page page() const { return m_page; }
     bool pickUrlShown() const { return m_pickUrlShown; }
     const std::vector<WindowCandidate> &candidates() const { return m_candidates; }
+    /// Why a running browser's pages are not among the candidates, each said once.
+    const QStringList &notes() const { return m_notes; }
     LocationRecord &record() { return m_record; }
     /// Keyword and detail rows found by "Analy&ze", stored with the location by "&Finish".
     const LocationRows &rows() const { return m_rows; }
@@ -83,6 +91,7 @@ private:
     Page m_page = Page::General;
     bool m_pickUrlShown = false;
     std::vector<WindowCandidate> m_candidates;
+    QStringList m_notes;
     LocationCategoryRule m_categoryRule;
     LocationRecord m_record;
     LocationRows m_rows;

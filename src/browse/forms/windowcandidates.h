@@ -1,5 +1,6 @@
 #pragma once
 
+#include "browse/capture/sessionpage.h"
 #include "platform/x11windowlist.h"
 
 #include <QString>
@@ -16,9 +17,12 @@ struct WindowCandidate
 };
 
 /**
- * @brief Picks the addresses the New-location wizard offers from the open windows.
+ * @brief Picks the addresses the New-location wizard offers from the open windows and the
+ * pages the running browsers' sessions show.
  *
- * Every top-level window with a title, except the wizard itself and the program's main frame,
+ * A browser's page comes first, under the title of the top-level window that shows it (the
+ * window's title is the page's title and the browser's name), else under its own title (its
+ * address when it has none). Then every top-level window with a title, except the wizard itself and the program's main frame,
  * is read: its own title (desktop browsers show the page address there rather than in a child
  * window) and the names of its child windows. A text containing "http", "ftp" or "www" gives a
  * candidate: the address is the word of the text where that begins, the title the top-level
@@ -39,9 +43,16 @@ public:
     static QString addressIn(const QString &text);
     /// Adds `candidate` under the uniqueness rule above.
     static void add(std::vector<WindowCandidate> &list, const WindowCandidate &candidate);
-    /// Candidates of `windows`, leaving out the window `ownWindow` and the main frame.
+    /// Whether a window titled `windowTitle` shows the page titled `pageTitle`: the same
+    /// title, or the page's title followed by a dash and the browser's name.
+    static bool showsPage(const QString &windowTitle, const QString &pageTitle);
+    /// Whether `windowTitle` is a page's title, a dash and `browser`.
+    static bool namedAfter(const QString &windowTitle, const QString &browser);
+    /// Candidates of `pages` and `windows`, leaving out the window `ownWindow` and the main
+    /// frame.
     static std::vector<WindowCandidate> collect(const std::vector<TopLevelWindow> &windows,
-                                                quint32 ownWindow);
+                                                quint32 ownWindow,
+                                                const std::vector<SessionPage> &pages = {});
 };
 
 } // namespace pk

@@ -7,9 +7,39 @@
 #include "shell/widgets/procedurelauncher.h"
 
 #include <QAction>
+#include <QGuiApplication>
 #include <QTimer>
 
 namespace pk {
+
+namespace {
+
+/// A session where global keys cannot be taken: every grab is refused.
+class NoHotKeyGrabber final : public HotKeyGrabber
+{
+public:
+    bool grab(int, quint16) override { return false; }
+    bool release(int) override { return true; }
+};
+
+bool onX11()
+{
+    return QGuiApplication::platformName() == QLatin1String("xcb");
+}
+
+std::unique_ptr<HotKeyGrabber> sessionGrabber()
+{
+    if (onX11())
+        return std::make_unique<X11HotKeyGrabber>();
+    return std::make_unique<NoHotKeyGrabber>();
+}
+
+} // namespace
+
+bool FrameHotKeys::sessionHasHotKeys()
+{
+    return onX11();
+}
 
 FrameHotKeys::FrameHotKeys(MainFrame &frame,
                            std::function<void()> restore,
@@ -18,7 +48,7 @@ FrameHotKeys::FrameHotKeys(MainFrame &frame,
     : QObject(parent)
     , m_frame(frame)
     , m_restore(std::move(restore))
-    , m_grabber(grabber ? std::move(grabber) : std::make_unique<X11HotKeyGrabber>())
+    , m_grabber(grabber ? std::move(grabber) : sessionGrabber())
     , m_keys(std::make_unique<HotKeys>(*m_grabber))
 {
     // Handled on the next turn of the event loop, as a posted event would be.
@@ -51,14 +81,23 @@ void FrameHotKeys::handleFired()
         return;
     const bool restore = key->code == HotKeyText::parse(QLatin1String(RestoreKey));
     const bool getUrl = key->code == HotKeyText::parse(QLatin1String(GetUrlKey));
-    if (!restore && !getUrl)
-        return;
+    if (getUrl)
+        this->getUrl();
+    else if (restore)
+        restoreFrame();
+}
+
+void FrameHotKeys::restoreFrame()
+{
     QTimer::singleShot(0, this, [this] {
         if (m_restore)
             m_restore();
     });
-    if (!getUrl)
-        return;
+}
+
+void FrameHotKeys::getUrl()
+{
+    restoreFrame();
     QTimer::singleShot(0, this, [this] {
         // The Tools menu's command, so it behaves exactly as when chosen there.
         for (QAction *action : m_frame.findChildren<QAction *>()) {

@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QGuiApplication>
 #include <QMenu>
 #include <QStyle>
 #include <QSystemTrayIcon>
@@ -38,7 +39,11 @@ void FrameTray::attach(bool noTray)
             if (reason == QSystemTrayIcon::DoubleClick)
                 restore();
         });
-        m_icon->show();
+        // Off X11, a desktop without a tray on D-Bus would send Qt to its X11 tray code, which
+        // has nothing to talk to there (and says so): the icon shows only where a tray is.
+        if (QGuiApplication::platformName() == QLatin1String("xcb")
+            || QSystemTrayIcon::isSystemTrayAvailable())
+            m_icon->show();
         m_frame.installEventFilter(this);
     }
     setNoTray(noTray);

@@ -5,6 +5,7 @@
 #include "platform/inifile.h"
 #include "shell/collectionfilecheck.h"
 #include "shell/settingsmanager.h"
+#include "shell/widgets/framehotkeys.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
@@ -74,6 +75,20 @@ OptionsWindow::OptionsWindow(SettingsManager &settings,
                                                 "background after they are opened"));
         m_checkFiles->setChecked(CollectionFileCheck::isEnabled(*m_programIni));
         prefLayout->addWidget(m_checkFiles);
+    }
+    if (!FrameHotKeys::sessionHasHotKeys()) {
+        auto *keys
+            = new QLabel(QStringLiteral(
+                             "The hot keys Win+U and Win+G are not available in this session. To "
+                             "use them, bind two keys in the desktop's own keyboard shortcut "
+                             "settings to the commands:\n"
+                             "    pathkeep --restore    (brings the window back)\n"
+                             "    pathkeep --get-url    (gets the address from the browser)"),
+                         preferences);
+        keys->setObjectName(QStringLiteral("hotKeysNote"));
+        keys->setWordWrap(true);
+        keys->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        prefLayout->addWidget(keys);
     }
     prefLayout->addStretch();
     tabs->addTab(preferences, QStringLiteral("Preferences"));

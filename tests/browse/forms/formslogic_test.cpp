@@ -496,6 +496,48 @@ TEST_F(FormsLogic, WizardTakesAnAddressFromItsInputOrAWindow)
     EXPECT_EQ(lastTitle(), QStringLiteral("Duplicate Key Error"));
 }
 
+TEST_F(FormsLogic, WizardTakesTheBrowsersPagesAndSaysWhyOthersAreMissing)
+{
+    NewLocationWizard wizard(*m_collection, m_ui, m_errors);
+    const QString encrypted = QStringLiteral("Chromium keeps its open pages only in an encrypted "
+                                             "session file, which cannot be read: its pages are "
+                                             "not listed.");
+    const SessionPage grab{QStringLiteral("Firefox"),
+                           QStringLiteral("Grab Me Page"),
+                           QStringLiteral("http://127.0.0.1:8791/page.html")};
+
+    // One page: taken at once, the page's title as the description.
+    wizard.start(QString(), {}, 0, SessionCapture{{grab}, {encrypted, encrypted}});
+    EXPECT_EQ(wizard.page(), NewLocationWizard::Page::General);
+    EXPECT_EQ(wizard.record().Location, QStringLiteral("http://127.0.0.1:8791/page.html"));
+    EXPECT_EQ(wizard.record().Description, QStringLiteral("Grab Me Page"));
+    EXPECT_EQ(wizard.notes(), QStringList{encrypted});
+
+    // Nothing found, but a reason: the PickURL page says it.
+    wizard.start(QString(), {}, 0, SessionCapture{{}, {encrypted}});
+    EXPECT_EQ(wizard.page(), NewLocationWizard::Page::PickUrl);
+    EXPECT_TRUE(wizard.candidates().empty());
+    ASSERT_TRUE(wizard.next(-1));
+    EXPECT_EQ(wizard.record().Location, QString());
+
+    // Nothing found and nothing to say: straight to the General page.
+    wizard.start(QString(), {}, 0, SessionCapture{});
+    EXPECT_EQ(wizard.page(), NewLocationWizard::Page::General);
+    EXPECT_TRUE(wizard.notes().isEmpty());
+
+    // A browser's page and a window's address: both listed, the page first.
+    const std::vector<TopLevelWindow> windows = {
+        {7, QStringLiteral("Grab Me Page - Mozilla Firefox"), {}},
+        {8, QStringLiteral("Terminal"), {QStringLiteral("see http://term.test/")}},
+    };
+    wizard.start(QString(), windows, 0, SessionCapture{{grab}, {}});
+    EXPECT_EQ(wizard.page(), NewLocationWizard::Page::PickUrl);
+    ASSERT_EQ(wizard.candidates().size(), 2u);
+    ASSERT_TRUE(wizard.next(0));
+    EXPECT_EQ(wizard.record().Location, QStringLiteral("http://127.0.0.1:8791/page.html"));
+    EXPECT_EQ(wizard.record().Description, QStringLiteral("Grab Me Page - Mozilla Firefox"));
+}
+
 TEST_F(FormsLogic, AnalyzeFillsTheFormsRecordOnceAnalysisIsInstalled)
 {
     addLocation(QStringLiteral("http://a.test/"), QStringLiteral("News"));

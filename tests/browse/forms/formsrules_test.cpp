@@ -140,6 +140,84 @@ TEST(WindowCandidates, AddressesFromTitlesAndChildWindows)
     EXPECT_EQ(list[1].title, QStringLiteral("Browser"));
 }
 
+TEST(WindowCandidates, BrowserPagesComeFirstUnderTheWindowThatShowsThem)
+{
+    const std::vector<TopLevelWindow> windows = {
+        {1, QStringLiteral("Other Page \u2014 Mozilla Firefox"), {}},
+        {2, QStringLiteral("Grab Me Page Extended - Chromium"), {}},
+        {3, QStringLiteral("Grab Me Page - Chromium"), {}},
+        {4, QStringLiteral("Tools"), {QStringLiteral("http://child.test/")}},
+        {5, QStringLiteral("Pathkeep 2005"), {}},
+    };
+    const std::vector<SessionPage> pages = {
+        {QStringLiteral("Chromium"),
+         QStringLiteral("Grab Me Page"),
+         QStringLiteral("http://grab.test/")},
+        {QStringLiteral("Firefox"),
+         QStringLiteral("Elsewhere"),
+         QStringLiteral("http://else.test/")},
+        {QStringLiteral("Firefox"),
+         QStringLiteral("Other Page"),
+         QStringLiteral("http://other.test/")},
+        // The same page in two browsers is offered once.
+        {QStringLiteral("Chromium"),
+         QStringLiteral("Other Page"),
+         QStringLiteral("http://other.test/")},
+        {QStringLiteral("Firefox"),
+         QStringLiteral("Pathkeep 2005"),
+         QStringLiteral("http://frame.test/")},
+    };
+    const auto list = WindowCandidates::collect(windows, 0, pages);
+    ASSERT_EQ(list.size(), 5u);
+    EXPECT_EQ(list[0].title, QStringLiteral("Grab Me Page - Chromium"));
+    EXPECT_EQ(list[0].address, QStringLiteral("http://grab.test/"));
+    EXPECT_EQ(list[1].title, QStringLiteral("Other Page \u2014 Mozilla Firefox"));
+    EXPECT_EQ(list[1].address, QStringLiteral("http://other.test/"));
+    // Not shown in a window (on Wayland: none is): under the page's own title.
+    EXPECT_EQ(list[2].title, QStringLiteral("Elsewhere"));
+    EXPECT_EQ(list[3].title, QStringLiteral("Pathkeep 2005")); // a page, not the frame
+    EXPECT_EQ(list[4].address, QStringLiteral("http://child.test/"));
+
+    EXPECT_TRUE(WindowCandidates::showsPage(QStringLiteral("A - B"), QStringLiteral("A")));
+    EXPECT_TRUE(WindowCandidates::showsPage(QStringLiteral("A"), QStringLiteral("A")));
+    EXPECT_FALSE(WindowCandidates::showsPage(QStringLiteral("AB - C"), QStringLiteral("A")));
+    EXPECT_FALSE(WindowCandidates::showsPage(QStringLiteral("A -B"), QStringLiteral("A")));
+    EXPECT_FALSE(WindowCandidates::showsPage(QStringLiteral("A"), QString()));
+}
+
+TEST(WindowCandidates, AnUntitledPageIsTheOneWindowNamedAfterItsBrowser)
+{
+    // The browser records a page's address before its title.
+    const std::vector<TopLevelWindow> windows = {
+        {1, QStringLiteral("Grab Me Page - Chromium"), {}},
+        {2, QStringLiteral("Fox - Mozilla Firefox"), {}},
+        {3, QStringLiteral("Other - Mozilla Firefox"), {}},
+    };
+    const SessionPage chromium{QStringLiteral("Chromium"), {}, QStringLiteral("http://c.test/")};
+    auto list = WindowCandidates::collect(windows, 0, {chromium});
+    ASSERT_EQ(list.size(), 1u);
+    EXPECT_EQ(list[0].title, QStringLiteral("Grab Me Page - Chromium"));
+
+    // Two untitled pages of one browser, or two windows of it: which is which is not known.
+    const SessionPage second{QStringLiteral("Chromium"), {}, QStringLiteral("http://d.test/")};
+    list = WindowCandidates::collect(windows, 0, {chromium, second});
+    ASSERT_EQ(list.size(), 2u);
+    EXPECT_EQ(list[0].title, QStringLiteral("http://c.test/"));
+    EXPECT_EQ(list[1].title, QStringLiteral("http://d.test/"));
+    const SessionPage fox{QStringLiteral("Mozilla Firefox"), {}, QStringLiteral("http://f.test/")};
+    list = WindowCandidates::collect(windows, 0, {fox});
+    ASSERT_EQ(list.size(), 1u);
+    EXPECT_EQ(list[0].title, QStringLiteral("http://f.test/"));
+    // A window already showing a titled page is not another page's.
+    const SessionPage titled{QStringLiteral("Chromium"),
+                             QStringLiteral("Grab Me Page"),
+                             QStringLiteral("http://t.test/")};
+    list = WindowCandidates::collect(windows, 0, {chromium, titled});
+    EXPECT_EQ(list[0].title, QStringLiteral("Grab Me Page - Chromium"));
+    EXPECT_EQ(list[0].address, QStringLiteral("http://t.test/"));
+    EXPECT_EQ(list[1].title, QStringLiteral("http://c.test/"));
+}
+
 TEST(WindowCandidates, AListedAddressIsReplacedOnlyWhenItsTitleIsTheAddress)
 {
     std::vector<WindowCandidate> list;

@@ -25,6 +25,7 @@
 #include <QAbstractButton>
 #include <QAbstractItemModelTester>
 #include <QGroupBox>
+#include <QLabel>
 #include <QApplication>
 #include <QButtonGroup>
 #include <QComboBox>
@@ -45,6 +46,12 @@ using namespace Qt::StringLiterals;
 using namespace pk;
 
 namespace {
+
+/// No browser running: the wizard reads windows only.
+SessionCapture noSessions()
+{
+    return {};
+}
 
 /// The accelerator letter of a text ("Co&mments:" -> 'M'), nothing without one.
 QChar mnemonic(const QString &text)
@@ -114,6 +121,7 @@ private slots:
     void badEntriesAreRefusedAndKeptForCorrection();
     void pastedControlCharactersAreCleanedWithANotice();
     void wizardRefusesABadExpiryDate();
+    void wizardListsTheBrowsersPagesAndSaysWhyOthersAreMissing();
     void newLocationOfAnUnsavedCategoryOffersToSaveItFirst();
     void categoryWindowsShowAnotherProgramsChangeAndRecallMineWithCtrlH();
 
@@ -462,7 +470,7 @@ void FormsWindowsTest::wizardPicksACandidateAndInserts()
                                             {QStringLiteral("https://one.test/")}},
                                            {2, QStringLiteral("Two - http://two.test/"), {}}};
     };
-    NewLocationWizardDialog wizard(context(), QString(), windows);
+    NewLocationWizardDialog wizard(context(), QString(), windows, nullptr, noSessions);
     QCOMPARE(wizard.windowTitle(), QStringLiteral("Update Location Information"));
     QCOMPARE(wizard.pages()->currentIndex(), 0);
     QCOMPARE(wizard.candidateTable()->model()->rowCount(), 2);
@@ -486,6 +494,7 @@ void FormsWindowsTest::wizardPicksACandidateAndInserts()
     QCOMPARE(r.Keyword, QStringLiteral("http"));
 
     NewLocationWizardDialog typed(context(), QStringLiteral("http://typed.test/"), windows);
+    QVERIFY(typed.notesLabel()->isHidden());
     QCOMPARE(typed.pages()->currentIndex(), 1);
     QVERIFY(!typed.backButton()->isEnabled());
     QCOMPARE(typed.locationEdit()->text(), QStringLiteral("http://typed.test/"));
@@ -534,7 +543,8 @@ void FormsWindowsTest::formsOpenWithTheFocusOnTheirFirstEntry()
     QCOMPARE(QApplication::focusWidget(), html.htmlEdit());
     html.reject();
 
-    NewLocationWizardDialog wizard(context(), {}, [] { return std::vector<TopLevelWindow>{}; });
+    NewLocationWizardDialog wizard(
+        context(), {}, [] { return std::vector<TopLevelWindow>{}; }, nullptr, noSessions);
     wizard.show();
     QVERIFY(QTest::qWaitForWindowActive(&wizard));
     QCOMPARE(QApplication::focusWidget(), wizard.locationEdit());
@@ -552,7 +562,8 @@ void FormsWindowsTest::acceleratorsAreUniqueAmongWhatAWindowShows()
                             + clashingAccelerators(&form).join(u", ")));
     }
 
-    NewLocationWizardDialog wizard(context(), {}, [] { return std::vector<TopLevelWindow>{}; });
+    NewLocationWizardDialog wizard(
+        context(), {}, [] { return std::vector<TopLevelWindow>{}; }, nullptr, noSessions);
     wizard.show();
     for (int page = 0; page < wizard.pages()->count(); ++page) {
         wizard.pages()->setCurrentIndex(page);
@@ -676,11 +687,60 @@ void FormsWindowsTest::pastedControlCharactersAreCleanedWithANotice()
     QVERIFY(m_collection->locations().exists(QStringLiteral("http://e.test/page")));
 }
 
+void FormsWindowsTest::wizardListsTheBrowsersPagesAndSaysWhyOthersAreMissing()
+{
+    const QString note = QStringLiteral("Firefox has no session file (it writes one within "
+                                        "seconds of a change, unless session restore is turned "
+                                        "off): its pages are not listed.");
+    const auto sessions = [note] {
+        return SessionCapture{{{QStringLiteral("Chromium"),
+                                QStringLiteral("Grab Me Page"),
+                                QStringLiteral("http://127.0.0.1:8791/page.html")},
+                               {QStringLiteral("Chromium"),
+                                QStringLiteral("Other Page"),
+                                QStringLiteral("http://127.0.0.1:8791/other.html")}},
+                              {note}};
+    };
+    const auto windows = [] {
+        return std::vector<TopLevelWindow>{{1, QStringLiteral("Other Page - Chromium"), {}}};
+    };
+    NewLocationWizardDialog wizard(context(), QString(), windows, nullptr, sessions);
+    QCOMPARE(wizard.pages()->currentIndex(), 0);
+    QCOMPARE(wizard.notesLabel()->text(), note);
+    QVERIFY(!wizard.notesLabel()->isHidden());
+    const QAbstractItemModel *model = wizard.candidateTable()->model();
+    QCOMPARE(model->rowCount(), 2);
+    QCOMPARE(model->index(0, 0).data().toString(), QStringLiteral("Other Page - Chromium"));
+    QCOMPARE(model->index(1, 0).data().toString(), QStringLiteral("Grab Me Page"));
+    QCOMPARE(model->index(1, 1).data().toString(),
+             QStringLiteral("http://127.0.0.1:8791/page.html"));
+    wizard.candidateTable()->selectRow(1);
+    wizard.next();
+    QCOMPARE(wizard.locationEdit()->text(), QStringLiteral("http://127.0.0.1:8791/page.html"));
+    QCOMPARE(wizard.descriptionEdit()->text(), QStringLiteral("Grab Me Page"));
+    wizard.reject();
+
+    // A typed address reads no browser at all.
+    bool read = false;
+    NewLocationWizardDialog typed(context(),
+                                  QStringLiteral("http://typed.test/"),
+                                  windows,
+                                  nullptr,
+                                  [&read] {
+                                      read = true;
+                                      return SessionCapture{};
+                                  });
+    QVERIFY(!read);
+}
+
 void FormsWindowsTest::wizardRefusesABadExpiryDate()
 {
-    NewLocationWizardDialog wizard(context(), QStringLiteral("http://w.test/"), [] {
-        return std::vector<TopLevelWindow>{};
-    });
+    NewLocationWizardDialog wizard(
+        context(),
+        QStringLiteral("http://w.test/"),
+        [] { return std::vector<TopLevelWindow>{}; },
+        nullptr,
+        noSessions);
     wizard.show();
     wizard.next();
     QCOMPARE(wizard.pages()->currentIndex(), 2);

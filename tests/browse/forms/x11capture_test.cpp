@@ -1,3 +1,4 @@
+#include "browse/capture/browsersessions.h"
 #include "browse/forms/widgets/newlocationwizarddialog.h"
 #include "framework/errormanager.h"
 #include "framework/scripteduserinterface.h"
@@ -10,9 +11,16 @@
 #include <QDir>
 #include <QLineEdit>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QStackedWidget>
+#include <QStandardPaths>
 #include <QTableView>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
 #include <QTest>
+
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -28,6 +36,7 @@ private slots:
     void cleanup();
     void capturesTheAddressInAWindowTitle();
     void readsOddWindowNamesAndChildWindows();
+    void capturesThePageChromiumShows();
 
 private:
     void startWindows(const QStringList &arguments);
@@ -126,6 +135,93 @@ void X11CaptureTest::readsOddWindowNamesAndChildWindows()
     QVERIFY(QTest::qWaitForWindowExposed(&wizard));
     if (qEnvironmentVariableIsSet("PK_SCREENSHOT"))
         QTest::qWait(1500); // time for a screenshot of the PickURL page
+}
+
+void X11CaptureTest::capturesThePageChromiumShows()
+{
+    if (qEnvironmentVariableIsEmpty("DISPLAY"))
+        QSKIP("needs an X server (run through xvfb-run)");
+    const QString chromium = QStandardPaths::findExecutable(u"chromium"_s);
+    if (chromium.isEmpty())
+        QSKIP("chromium is not installed (Debian package chromium)");
+
+    // A loopback server with one page.
+    QTcpServer server;
+    QVERIFY(server.listen(QHostAddress::LocalHost));
+    connect(&server, &QTcpServer::newConnection, &server, [&server] {
+        while (QTcpSocket *socket = server.nextPendingConnection()) {
+            connect(socket, &QTcpSocket::readyRead, socket, [socket] {
+                if (!socket->readAll().contains("\r\n\r\n"))
+                    return;
+                const QByteArray page = "<html><head><title>Grab Me Page</title></head>"
+                                        "<body>Grab me</body></html>";
+                socket->write("HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nContent-Length: "
+                              + QByteArray::number(page.size()) + "\r\nConnection: close\r\n\r\n"
+                              + page);
+                socket->disconnectFromHost();
+            });
+            connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+        }
+    });
+    const QString address = u"http://127.0.0.1:%1/page.html"_s.arg(server.serverPort());
+
+    // The browser in a home folder of the test's own, which the wizard reads too.
+    QTemporaryDir home;
+    const QString config = QDir(home.path()).filePath(u"config"_s);
+    const QByteArray oldHome = qgetenv("HOME");
+    const QByteArray oldConfig = qgetenv("XDG_CONFIG_HOME");
+    qputenv("HOME", QFile::encodeName(home.path()));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(config));
+    const auto restore = qScopeGuard([&] {
+        qputenv("HOME", oldHome);
+        if (oldConfig.isNull())
+            qunsetenv("XDG_CONFIG_HOME");
+        else
+            qputenv("XDG_CONFIG_HOME", oldConfig);
+    });
+    QProcess browser;
+    browser.setProcessChannelMode(QProcess::MergedChannels);
+    browser.setStandardOutputFile(QProcess::nullDevice());
+    QStringList arguments{u"--no-first-run"_s,
+                          u"--no-default-browser-check"_s,
+                          u"--disable-gpu"_s,
+                          u"--password-store=basic"_s,
+                          address};
+    if (::getuid() == 0)
+        arguments.prepend(u"--no-sandbox"_s);
+    browser.start(chromium, arguments);
+    QVERIFY(browser.waitForStarted(20000));
+    const auto stop = qScopeGuard([&browser] {
+        browser.terminate();
+        if (!browser.waitForFinished(20000))
+            browser.kill();
+    });
+
+    // The browser writes its session a moment after showing the page.
+    const auto shown = [&] {
+        for (const SessionPage &p : BrowserSessions::read(home.path(), config).pages) {
+            if (p.address == address)
+                return true;
+        }
+        return false;
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(shown(), 120000);
+    const auto titled = [] {
+        for (const TopLevelWindow &w : X11WindowList::list()) {
+            if (w.title == u"Grab Me Page - Chromium"_s)
+                return true;
+        }
+        return false;
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(titled(), 60000);
+
+    FormsContext context{*m_collection, m_ui, *m_errors, nullptr, {}, {}};
+    NewLocationWizardDialog wizard(context, QString());
+    QVERIFY2(wizard.wizard().notes().isEmpty(), qPrintable(wizard.wizard().notes().join(u'\n')));
+    QCOMPARE(wizard.wizard().candidates().size(), std::size_t(1));
+    QCOMPARE(wizard.pages()->currentIndex(), 1);
+    QCOMPARE(wizard.locationEdit()->text(), address);
+    QCOMPARE(wizard.descriptionEdit()->text(), u"Grab Me Page - Chromium"_s);
 }
 
 QTEST_MAIN(X11CaptureTest)

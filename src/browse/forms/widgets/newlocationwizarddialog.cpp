@@ -7,7 +7,9 @@
 
 #include <QAbstractItemView>
 #include <QComboBox>
+#include <QDir>
 #include <QFormLayout>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -29,10 +31,18 @@ QLabel *hint(const QString &text, QWidget *parent)
 
 } // namespace
 
+std::vector<TopLevelWindow> NewLocationWizardDialog::desktopWindows()
+{
+    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+        return {};
+    return X11WindowList::list();
+}
+
 NewLocationWizardDialog::NewLocationWizardDialog(FormsContext context,
                                                  const QString &input,
                                                  WindowLister windows,
-                                                 QWidget *parent)
+                                                 QWidget *parent,
+                                                 SessionReader sessions)
     : QDialog(parent)
     , m_context(std::move(context))
     , m_wizard(m_context.collection, m_context.ui, m_context.errors)
@@ -79,9 +89,20 @@ NewLocationWizardDialog::NewLocationWizardDialog(FormsContext context,
     FormsUi::keepPosition(this, m_context.positionIni, QLatin1String(Procedure::NewUrlWizard));
 
     // The wizard's own window is left out of the capture, so it needs its X11 id first.
-    const auto ownWindow = quint32(winId());
-    m_wizard.start(input, windows ? windows() : X11WindowList::list(), ownWindow);
+    const bool x11 = QGuiApplication::platformName() == QLatin1String("xcb");
+    const auto ownWindow = x11 ? quint32(winId()) : 0u;
+    const bool typed = NewLocationWizard::isAddress(input);
+    m_wizard.start(input,
+                   typed     ? std::vector<TopLevelWindow>{}
+                   : windows ? windows()
+                             : desktopWindows(),
+                   ownWindow,
+                   typed      ? SessionCapture{}
+                   : sessions ? sessions()
+                              : BrowserSessions::read(QDir::homePath()));
     m_candidateModel->reload();
+    m_notes->setText(m_wizard.notes().join(QLatin1Char('\n')));
+    m_notes->setVisible(!m_wizard.notes().isEmpty());
     if (!m_wizard.candidates().empty())
         m_candidateTable->selectRow(0);
     showRecord();
@@ -106,6 +127,12 @@ QWidget *NewLocationWizardDialog::pickUrlPage()
     m_candidateTable->setModel(m_candidateModel);
     m_candidateTable->setColumnWidth(0, FormsUi::dialogUnits(135, fontMetrics()));
     layout->addWidget(m_candidateTable);
+    m_notes = new QLabel(page);
+    m_notes->setObjectName(u"captureNotes"_s);
+    m_notes->setWordWrap(true);
+    m_notes->setTextFormat(Qt::PlainText);
+    m_notes->hide();
+    layout->addWidget(m_notes);
     connect(m_candidateTable, &QTableView::doubleClicked, this, &NewLocationWizardDialog::next);
     return page;
 }

@@ -9,6 +9,7 @@
 #include <functional>
 
 class QComboBox;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 class QStackedWidget;
@@ -29,16 +30,24 @@ class NewLocationWizardDialog final : public QDialog
 
 public:
     using WindowLister = std::function<std::vector<TopLevelWindow>()>;
+    using SessionReader = std::function<SessionCapture()>;
 
-    /// `input` is the wizard's input text; `windows` lists the open windows (X11 by default).
+    /// `input` is the wizard's input text; `windows` lists the open windows (by default the
+    /// X11 windows when the program runs on X11); `sessions` reads the running browsers'
+    /// sessions (by default in the home folder).
     NewLocationWizardDialog(FormsContext context,
                             const QString &input,
                             WindowLister windows = {},
-                            QWidget *parent = nullptr);
+                            QWidget *parent = nullptr,
+                            SessionReader sessions = {});
+
+    /// The open top-level windows on X11; none on other platforms, which have no window list.
+    static std::vector<TopLevelWindow> desktopWindows();
 
     NewLocationWizard &wizard() { return m_wizard; }
     QStackedWidget *pages() const { return m_pages; }
     QTableView *candidateTable() const { return m_candidateTable; }
+    QLabel *notesLabel() const { return m_notes; }
     LocationEntries &entries() { return *m_entries; }
     QLineEdit *locationEdit() const { return m_entries->lineEdit("Location"); }
     QLineEdit *descriptionEdit() const { return m_entries->lineEdit("Description"); }
@@ -68,6 +77,7 @@ private:
     QStackedWidget *m_pages = nullptr;
     QTableView *m_candidateTable = nullptr;
     TextTableModel *m_candidateModel = nullptr;
+    QLabel *m_notes = nullptr;
     LocationEntries *m_entries = nullptr;
     QPushButton *m_back = nullptr;
     QPushButton *m_next = nullptr;
