@@ -5,6 +5,7 @@
 #include "import/browserimport.h"
 #include "import/characterreferences.h"
 #include "framework/userinterface.h"
+#include "import/importsummary.h"
 #include "store/collection.h"
 #include "store/fieldtext.h"
 #include "store/folderchain.h"
@@ -62,6 +63,7 @@ bool HtmlImport::open()
 {
     if (m_settings.file.trimmed().isEmpty()) {
         m_stage = Stage::Done;
+        m_openFailed = true;
         m_insert.errors().ui().message(u"Import"_s,
                                        u"No file was named to import."_s,
                                        UserInterface::Icon::Warning);
@@ -69,6 +71,7 @@ bool HtmlImport::open()
     }
     if (!m_reader.open(m_settings.file)) {
         m_stage = Stage::Done;
+        m_openFailed = true;
         m_insert.errors().ui().message(u"Import"_s,
                                        u"Could not open "_s + m_settings.file + u":\n"_s
                                            + m_reader.errorString(),
@@ -132,7 +135,9 @@ void HtmlImport::startLinkPass()
         m_stage = Stage::Done;
         return;
     }
-    m_links = std::make_unique<HtmlLinkPass>(std::move(m_tokens), m_insert, m_settings.file);
+    m_links = std::make_unique<HtmlLinkPass>(std::move(m_tokens),
+                                             m_insert,
+                                             m_source.isEmpty() ? m_settings.file : m_source);
     m_tokens.clear();
     m_stage = Stage::Linking;
 }
@@ -247,6 +252,8 @@ void HtmlImport::browserLine(const QString &text)
 
 void HtmlImport::cancel()
 {
+    if (m_stage != Stage::Done)
+        m_insert.markCancelled();
     m_cancelled = true;
     m_stage = Stage::Done;
 }
@@ -273,9 +280,9 @@ QString HtmlImport::resultText(int added)
 
 void HtmlImport::reportResult()
 {
-    m_insert.reportRefusals();
-    if (added() != 0)
-        m_insert.errors().ui().message(u"Complete"_s, resultText(added()));
+    if (m_openFailed)
+        return; // said when it failed
+    ImportSummary::show(m_insert.errors().ui(), resultText(added()), m_insert.counts());
 }
 
 } // namespace pk
