@@ -23,6 +23,7 @@
 #include "import/favoritesimport.h"
 #include "import/firefoxplaces.h"
 #include "import/importinsert.h"
+#include "import/importsummary.h"
 #include "import/htmlimport.h"
 #include "import/previous/previousversionimport.h"
 #include "import/text/textimport.h"
@@ -42,6 +43,7 @@
 #include "store/collection.h"
 #include "store/configurationmanager.h"
 #include "store/fields.h"
+#include "store/locationaddress.h"
 #include "store/locationmanager.h"
 
 #include <QCommandLineParser>
@@ -283,7 +285,9 @@ int CommandLine::run(const QStringList &arguments)
                           u"FORMAT"_s,
                           u"table"_s});
     } else if (command == u"add"_s) {
-        parser.addPositionalArgument(u"URL"_s, u"The address of the new location."_s);
+        parser.addPositionalArgument(u"URL"_s,
+                                     u"The address of the new location: up to 2048 characters, "
+                                     "without blanks or line breaks (write a blank as %20)."_s);
         parser.addOption({u"category"_s, u"Its category (required); it must exist."_s, u"C"_s});
         parser.addOption({u"description"_s, u"Its description."_s, u"D"_s});
         parser.addOption({u"rating"_s, u"Its rating, -99 to 99."_s, u"N"_s, u"0"_s});
@@ -374,9 +378,11 @@ int CommandLine::run(const QStringList &arguments)
                     "records without one). A record whose date does not read under its "
                     "column's picture, or without an address, is refused. The exit status is 1 "
                     "when a location was refused (for example for a category the collection does "
-                    "not have); addresses already stored are skipped. Firefox and Chromium read "
-                    "a copy of the browser's file, so the browser may stay open; a bookmark's "
-                    "folders make its category (\"News: Local\"), its tags keywords.\n"_s;
+                    "not have); addresses already stored are skipped. The import ends with a "
+                    "summary: added, already stored, refused and skipped, each by reason. Firefox "
+                    "and Chromium read a copy of the browser's file, so the browser may stay open; "
+                    "a bookmark's folders make its category (\"News: Local\"), its tags "
+                    "keywords.\n"_s;
         else if (command == u"export"_s)
             help += u"\nThe file is not opened afterwards (the wizard's question is answered "
                     "No). Bookmarks writes a bookmark file any browser imports (read back by "
@@ -537,6 +543,12 @@ int CommandLine::add(QCommandLineParser &parser, Common &common)
     const QString url = positional.first().trimmed();
     if (url.isEmpty())
         return usageError(u"the URL is blank"_s);
+    // The rule of the form and the wizard: whole, and one piece of text.
+    if (const LocationAddress::Problem problem = LocationAddress::check(url);
+        problem != LocationAddress::Problem::None) {
+        print(m_err, u"pathkeep-cli: "_s + LocationAddress::message(problem, url) + u'\n');
+        return Usage;
+    }
     if (parser.value(u"category"_s).trimmed().isEmpty())
         return usageError(u"add needs --category (a category of the collection)"_s);
     if (!openCollection(common, common.create))
@@ -842,12 +854,12 @@ int CommandLine::importFile(QCommandLineParser &parser, Common &common)
                 bar.update(import.percent());
         }
         bar.clear();
-        insert.reportRefusals();
+        ImportSummary::show(*m_ui,
+                            QString::number(insert.added()) + u" URL(s) imported."_s,
+                            insert.counts());
         tally.stopped = insert.stopped();
         tally.refused = insert.refused() + insert.failed();
         tally.added = insert.added();
-        if (tally.added > 0 && !common.quiet)
-            print(m_err, QString::number(tally.added) + u" URL(s) imported.\n"_s);
     } else {
         PreviousVersionImport import(*m_collection, *m_errors);
         if (!import.open(path))
@@ -859,8 +871,7 @@ int CommandLine::importFile(QCommandLineParser &parser, Common &common)
         tally.refused = import.refused();
         import.finish();
     }
-    if (tally.added == 0 && !common.quiet)
-        print(m_err, u"No locations were imported.\n"_s);
+    // Every import has printed its summary by now (quiet keeps it when anything was refused).
     // Duplicates are skipped by design; a location the store refused is work not done.
     return tally.stopped || tally.refused > 0 || m_halted ? Failure : Success;
 }

@@ -4,6 +4,7 @@
 #include "framework/errormanager.h"
 #include "framework/userinterface.h"
 #include "import/favoritesimport.h"
+#include "import/importsummary.h"
 #include "store/collection.h"
 #include "store/detaillabels.h"
 #include "store/detailmanager.h"
@@ -120,8 +121,9 @@ void BrowserImport::importEntry(const BrowserBookmark &bookmark)
 
 void BrowserImport::reportResult()
 {
-    m_insert.reportRefusals();
-    m_insert.errors().ui().message(u"Complete"_s, FavoritesImport::resultText(added()));
+    ImportSummary::show(m_insert.errors().ui(),
+                        FavoritesImport::resultText(added()),
+                        m_insert.counts());
 }
 
 } // namespace pk

@@ -45,7 +45,7 @@ public:
     std::size_t taken() const { return m_next; }
 
     int added() const { return m_insert.added(); }
-    /// The refusal summary when needed, then "<n> bookmark(s) imported." titled "Complete".
+    /// The closing summary (ImportSummary), headed "<n> bookmark(s) imported.".
     void reportResult();
 
     /// The folder chain category of a bookmark.

@@ -3,6 +3,7 @@
 #include "browse/forms/keywordguess.h"
 #include "framework/errormanager.h"
 #include "framework/userinterface.h"
+#include "import/importsummary.h"
 #include "platform/inifile.h"
 #include "store/fieldtext.h"
 
@@ -139,8 +140,7 @@ QString FavoritesImport::resultText(int added)
 
 void FavoritesImport::reportResult()
 {
-    m_insert.reportRefusals();
-    m_insert.errors().ui().message(u"Complete"_s, resultText(added()));
+    ImportSummary::show(m_insert.errors().ui(), resultText(added()), m_insert.counts());
 }
 
 } // namespace pk

@@ -57,7 +57,7 @@ public:
     QString currentAddress() const { return m_current; }
 
     int added() const { return m_insert.added(); }
-    /// The refusal summary when needed, then "<n> bookmark(s) imported." titled "Complete".
+    /// The closing summary (ImportSummary), headed "<n> bookmark(s) imported.".
     void reportResult();
     static QString resultText(int added);
 

@@ -4,6 +4,7 @@
 #include "framework/errormanager.h"
 #include "import/browserimport.h"
 #include "framework/userinterface.h"
+#include "import/importsummary.h"
 #include "store/collection.h"
 #include "store/fieldtext.h"
 #include "store/folderchain.h"
@@ -46,6 +47,7 @@ bool HtmlImport::open()
 {
     if (m_settings.file.trimmed().isEmpty()) {
         m_stage = Stage::Done;
+        m_openFailed = true;
         m_insert.errors().ui().message(u"Import"_s,
                                        u"No file was named to import."_s,
                                        UserInterface::Icon::Warning);
@@ -53,6 +55,7 @@ bool HtmlImport::open()
     }
     if (!m_reader.open(m_settings.file)) {
         m_stage = Stage::Done;
+        m_openFailed = true;
         m_insert.errors().ui().message(u"Import"_s,
                                        u"Could not open "_s + m_settings.file + u":\n"_s
                                            + m_reader.errorString(),
@@ -126,7 +129,9 @@ void HtmlImport::startLinkPass()
         m_stage = Stage::Done;
         return;
     }
-    m_links = std::make_unique<HtmlLinkPass>(std::move(m_tokens), m_insert, m_settings.file);
+    m_links = std::make_unique<HtmlLinkPass>(std::move(m_tokens),
+                                             m_insert,
+                                             m_source.isEmpty() ? m_settings.file : m_source);
     m_tokens.clear();
     m_stage = Stage::Linking;
 }
@@ -232,6 +237,8 @@ void HtmlImport::browserItem(const BookmarkItem &item)
 
 void HtmlImport::cancel()
 {
+    if (m_stage != Stage::Done)
+        m_insert.markCancelled();
     m_cancelled = true;
     m_stage = Stage::Done;
 }
@@ -258,9 +265,9 @@ QString HtmlImport::resultText(int added)
 
 void HtmlImport::reportResult()
 {
-    m_insert.reportRefusals();
-    if (added() != 0)
-        m_insert.errors().ui().message(u"Complete"_s, resultText(added()));
+    if (m_openFailed)
+        return; // said when it failed
+    ImportSummary::show(m_insert.errors().ui(), resultText(added()), m_insert.counts());
 }
 
 } // namespace pk

@@ -53,6 +53,9 @@ public:
     HtmlImport(Collection &collection, ErrorManager &errors, Settings settings);
 
     ImportInsert &inserter() { return m_insert; }
+    /// What the locations name as the file they came from (`URL:OriginalFilename`) when it is
+    /// not the file read: the address of a page fetched into a temporary file.
+    void setSource(const QString &source) { m_source = source; }
     bool isBookmarkFile() const { return m_bookmarks; }
 
     /// Opens the file; when it cannot be read, says so and the import is done with nothing added.
@@ -75,8 +78,8 @@ public:
 
     /// Locations added so far.
     int added() const { return m_insert.added(); }
-    /// The closing message: "<n> URL(s) imported." when anything was added, else nothing; the
-    /// refusal summary first when locations were refused.
+    /// The closing summary (ImportSummary), headed "<n> URL(s) imported.", also when nothing
+    /// was added.
     void reportResult();
     static QString resultText(int added);
 
@@ -92,10 +95,12 @@ private:
 
     Collection &m_collection;
     Settings m_settings;
+    QString m_source;
     ImportInsert m_insert;
     bool m_bookmarks;
     Stage m_stage = Stage::Reading;
     bool m_cancelled = false;
+    bool m_openFailed = false;
     TextLineReader m_reader;
     std::vector<QString> m_tokens;
     HtmlCutter m_cutter{m_tokens};

@@ -6,6 +6,7 @@
 #include "store/collection.h"
 #include "store/fields.h"
 #include "store/fieldtext.h"
+#include "store/locationaddress.h"
 #include "store/locationmanager.h"
 
 using namespace Qt::StringLiterals;
@@ -100,6 +101,29 @@ bool ImportInsert::offerCategory(const QString &name)
 
 ImportInsert::Outcome ImportInsert::insert(const LocationRecord &record)
 {
+    // Checked here, not left to the store: the store would refuse a long address as well, but
+    // the import counts why and names the first one.
+    using Problem = LocationAddress::Problem;
+    const QString *address = &record.Location;
+    Problem problem = LocationAddress::check(record.Location, false);
+    if (problem == Problem::None
+        && LocationAddress::check(record.MovedTo, false) == Problem::TooLong) {
+        address = &record.MovedTo;
+        problem = Problem::TooLong;
+    }
+    if (problem == Problem::Blank) {
+        countSkipped(Skip::Empty);
+        return Outcome::Refused;
+    }
+    if (problem != Problem::None) {
+        const Refusal why = problem == Problem::TooLong ? Refusal::TooLong : Refusal::NotAnAddress;
+        if (refused(why) == 0)
+            m_errors.ui().message(u"Import"_s,
+                                  LocationAddress::message(problem, *address),
+                                  UserInterface::Icon::Warning);
+        countRefused(why);
+        return Outcome::Refused;
+    }
     const StoreStatus s = m_collection.locations().insert(record);
     if (s) {
         ++m_added;
@@ -130,6 +154,13 @@ StoreStatus ImportInsert::runBatch(const std::function<void()> &step)
 {
     // Categories may change between batches (another window); within one they only grow.
     m_knownCategories.clear();
+    if (m_mode == CategoryMode::Ask && m_question) {
+        // A question waits for a person: no write lock may be held meanwhile, or every other
+        // writer (the command line, a second program, a backup) waits as long. Each location
+        // is then written on its own, between the questions.
+        step();
+        return StoreStatus::success();
+    }
     bool ran = false;
     const int addedBefore = m_added;
     const StoreStatus s = m_collection.transaction([&] {
@@ -168,10 +199,19 @@ void ImportInsert::countSkipped(Skip why)
 
 int ImportInsert::skipped() const
 {
-    int total = 0;
-    for (const int n : m_skippedFor)
-        total += n;
-    return total;
+    return counts().skippedTotal();
+}
+
+ImportCounts ImportInsert::counts() const
+{
+    ImportCounts c;
+    c.added = m_added;
+    c.duplicates = m_duplicates;
+    c.failed = m_failed;
+    c.refused = m_refusedFor;
+    c.skipped = m_skippedFor;
+    c.cancelled = m_cancelled;
+    return c;
 }
 
 QString ImportInsert::refusalSummary(int count)

@@ -1,13 +1,13 @@
 #pragma once
 
 #include "import/categorymode.h"
+#include "import/importcounts.h"
 #include "store/records.h"
 #include "store/storestatus.h"
 
 #include <QSet>
 #include <QString>
 
-#include <array>
 #include <functional>
 #include <optional>
 
@@ -21,7 +21,9 @@ class ErrorManager;
  * assignment mode, the categories offered to Categories, and the insert with the table's rules.
  *
  * An address already in the collection is refused without a message and the stored location
- * stays as it is. A location whose category is not in Categories is refused by the store's rule;
+ * stays as it is. An address longer than LocationAddress::MaxLength, or holding a line break or
+ * another control character, is refused before the store sees it (TooLong, NotAnAddress): the
+ * first of each kind is reported naming it, all are counted; none is ever stored cut. A location whose category is not in Categories is refused by the store's rule;
  * the first such refusal is reported with the store's catalogue message, later ones are only
  * counted so that a large import never stacks one message per location, and reportRefusals()
  * tells how many there were. Imports do their work in batches (runBatch), each in one
@@ -49,10 +51,8 @@ public:
 
     enum class Outcome { Added, Duplicate, Refused, Failed };
 
-    /// Why a link was refused: it is counted and named in the import's summary.
-    enum class Refusal { CategoryRule, NotAnAddress, TooLong, BadDate, Count };
-    /// Why a link was passed over before it could be stored (no address to store).
-    enum class Skip { Relative, Anchor, Empty, Count };
+    using Refusal = ImportCounts::Refusal;
+    using Skip = ImportCounts::Skip;
 
     static constexpr const char *NewCategory = "New";
 
@@ -82,7 +82,8 @@ public:
 
     /**
      * Runs `step` in one transaction and commits what it did. When no transaction can be begun
-     * the step runs without one. Returns the transaction's status; a failure is already
+     * the step runs without one; in "Ask" mode with a question set it always does, so that no
+     * question waits for its answer while the collection is locked for writing. Returns the transaction's status; a failure is already
      * reported and stops the import (stopped()), so callers may leave the result aside.
      */
     StoreStatus runBatch(const std::function<void()> &step);
@@ -92,6 +93,9 @@ public:
     void countRefused(Refusal why);
     /// Counts a link the import passed over (a relative address, an anchor, an empty one).
     void countSkipped(Skip why);
+    /// Counts an address the import found already stored before offering it (insert() counts
+    /// the ones the store refuses as duplicates).
+    void countDuplicate() { ++m_duplicates; }
 
     int added() const { return m_added; }
     int duplicates() const { return m_duplicates; }
@@ -100,6 +104,11 @@ public:
     int skipped(Skip why) const { return m_skippedFor[static_cast<int>(why)]; }
     int skipped() const;
     int failed() const { return m_failed; }
+    /// The import ended before its source did (the user cancelled, or closed its window).
+    void markCancelled() { m_cancelled = true; }
+    bool cancelled() const { return m_cancelled; }
+    /// Every count at once, for the closing summary (ImportSummary).
+    ImportCounts counts() const;
     /// A write failed for a reason that will not go away by itself (a full disk, a read-only
     /// file): the failure was reported and the import should stop.
     bool stopped() const { return m_stopped; }
@@ -123,9 +132,10 @@ private:
     int m_duplicates = 0;
     int m_refused = 0;
     int m_failed = 0;
-    std::array<int, static_cast<int>(Refusal::Count)> m_refusedFor{};
-    std::array<int, static_cast<int>(Skip::Count)> m_skippedFor{};
+    ImportCounts::RefusedCounts m_refusedFor{};
+    ImportCounts::SkippedCounts m_skippedFor{};
     bool m_stopped = false;
+    bool m_cancelled = false;
 };
 
 } // namespace pk

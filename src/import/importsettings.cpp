@@ -32,7 +32,7 @@ void ImportSettings::fit()
     folder = fitToField(folder, 255);
     assignment = fitToField(assignment, 10);
     category = fitToField(category, 50);
-    url = fitToField(url, 255);
+    url = trimTrailingSpaces(url); // an address is kept whole; Finish checks it
     followLinks = followLinks != 0 ? 1 : 0;
     nestedFolders = nestedFolders != 0 ? 1 : 0;
     if (type.isEmpty())

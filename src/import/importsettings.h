@@ -22,7 +22,7 @@ struct ImportSettings
     QString folder;                               ///< `Import:Folder`, 255
     QString assignment = QStringLiteral("Guess"); ///< `Import:Category:Assignment`, 10
     QString category;                             ///< `Import:Category`, 50
-    QString url;                                  ///< `Import:URL`, 255
+    QString url;                                  ///< `Import:URL`, an address (whole)
     int followLinks = 0;                          ///< `Import:FollowLinks`, 0 or 1
     /// `Import:NestedFolders`, 0 or 1: a bookmark file is read as browsers write it (nested
     /// folders as folder chains, character references, dates and tags); see HtmlImport.

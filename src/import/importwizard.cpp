@@ -109,6 +109,8 @@ ImportWizard::Start ImportWizard::startFor(const ImportSettings &settings)
         start.procedure = QLatin1String(Procedure::ImportText);
     else if (is(type, "Firefox") || is(type, "Chromium"))
         start.procedure = QLatin1String(Procedure::ImportBrowser);
+    else if (is(type, "URL") && settings.followLinks != 0)
+        start.procedure = QLatin1String(Procedure::ImportWebPage); // the page's links
     else if (is(type, "URL")) {
         start.procedure = QLatin1String(Procedure::NewUrlWizard);
         start.arguments = {{u"Location"_s, settings.url}};

@@ -64,7 +64,8 @@ std::optional<ReportDefinition> ReportDefinition::fixed(const QString &procedure
         d.title = QString::fromLatin1(f.title);
         ReportColumn location = column(u"Location"_s, u"URL:Location"_s);
         ReportColumn description = column(u"Description"_s, u"URL:Description"_s);
-        location.maxCharacters = description.maxCharacters = 100;
+        // The description is cut at 100 characters; an address is shown whole (it wraps).
+        description.maxCharacters = 100;
         d.columns = {location,
                      description,
                      column(u"Category"_s, u"URL:Category"_s),

@@ -15,6 +15,8 @@ inline constexpr const char *ImportFavorites = "ImportIEFavorites";
 inline constexpr const char *ImportHtml = "Wizard:Import:HTML";
 inline constexpr const char *ImportText = "Wizard:Import:Text";
 inline constexpr const char *ImportBrowser = "Wizard:Import:Browser";
+/// "From web site" with "Follow embedded links": the page's links, as the HTML import takes them.
+inline constexpr const char *ImportWebPage = "Wizard:Import:WebPage";
 inline constexpr const char *ImportHelp = "ImportHelp";
 inline constexpr const char *ExportHelp = "ExportHelp";
 inline constexpr const char *ExportAdvanced = "Export:Advanced";

@@ -548,7 +548,7 @@ StoreStatus Collection::prepareFile(CollectionFile f, const OpenPlan &plan)
     const char *schema = schemaName(f);
     const auto file = static_cast<TableFile>(index(f));
     if (plan.readOnly) {
-        if (SchemaManager::needsUpgrade(*m_db, file, schema))
+        if (SchemaManager::needsConversion(*m_db, file, schema))
             return fileStatus(f,
                               StoreError::AccessDenied,
                               QStringLiteral("Access denied: %1 needs converting but is read-only")

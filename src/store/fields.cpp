@@ -11,7 +11,7 @@ namespace {
 using FT = FieldType;
 
 constexpr FieldDef kLocationFields[] = {
-    {"URL:Location", "Location", FT::Text, 255, "@S255", "Location (URL)", "&Location:"},
+    {"URL:Location", "Location", FT::Text, 2048, "@S2048", "Location (URL)", "&Location:"},
     {"URL:Description", "Description", FT::Text, 255, "@S100", "Description of site", "&Description:"},
     {"URL:Category", "Category", FT::Text, 50, "@S50", "Category", "&Category:"},
     {"URL:Rating", "Rating", FT::Number, 2, "@N2b", "Rating", "&Rating:"},
@@ -26,7 +26,7 @@ constexpr FieldDef kLocationFields[] = {
      "Date of last validation",
      "Last &Validated:"},
     {"URL:Validated", "Validated", FT::Byte, 3, "@n3", "Validated 0=Unknown, 1=Pass, 2=Fail", ""},
-    {"URL:MovedTo", "MovedTo", FT::Text, 255, "@s255", "URL this entry has moved to", "&Moved To:"},
+    {"URL:MovedTo", "MovedTo", FT::Text, 2048, "@s2048", "URL this entry has moved to", "&Moved To:"},
     {"URL:Comments", "Comments", FT::Text, 1024, "@s255", "Comments", "&Comments:"},
     {"URL:UserName",
      "UserName",
@@ -70,14 +70,14 @@ constexpr FieldDef kLocationFields[] = {
 };
 
 constexpr FieldDef kDetailFields[] = {
-    {"UDT:Location", "Location", FT::Text, 255, "@S255", "", ""},
+    {"UDT:Location", "Location", FT::Text, 2048, "@S2048", "", ""},
     {"UDT:Sequence", "Sequence", FT::Number, 10, "", "", ""},
     {"UDT:DataLabel", "DataLabel", FT::Text, 30, "@s30", "", ""},
     {"UDT:DataValue", "DataValue", FT::Text, 90, "@s90", "", ""},
 };
 
 constexpr FieldDef kKeywordFields[] = {
-    {"UDK:Location", "Location", FT::Text, 255, "@S255", "", ""},
+    {"UDK:Location", "Location", FT::Text, 2048, "@S2048", "", ""},
     {"UDK:Sequence", "Sequence", FT::Number, 10, "", "", ""},
     {"UDK:Keyword", "Keyword", FT::Text, 32, "@s32", "", ""},
 };
@@ -257,13 +257,16 @@ const KeyDef *const kAllKeys[] = {&kKeyUrlLocation,
                                   &kKeyCatCategory,
                                   &kKeyHtmCategoryHtml};
 
-// Structure versions: Locations 2 added EmailAddress, OriginalFilename and Custom1..3.
+// Structure versions: Locations 2 added EmailAddress, OriginalFilename and Custom1..3;
+// Locations 3, URLDetails 2 and URLKeywords 2 hold addresses of up to 2048 characters (255
+// before). The stored rows need no change: only a program of the new structure writes longer
+// ones.
 const TableDef kLocations{"URL",
                           "PATHKEEP",
                           "Locations",
                           "main",
                           TableFile::Data,
-                          2,
+                          3,
                           kLocationFields,
                           kLocationKeys};
 const TableDef kDetails{"UDT",
@@ -271,7 +274,7 @@ const TableDef kDetails{"UDT",
                         "URLDetails",
                         "main",
                         TableFile::Data,
-                        1,
+                        2,
                         kDetailFields,
                         kDetailKeys};
 const TableDef kKeywords{"UDK",
@@ -279,7 +282,7 @@ const TableDef kKeywords{"UDK",
                          "URLKeywords",
                          "main",
                          TableFile::Data,
-                         1,
+                         2,
                          kKeywordFields,
                          kKeywordKeys};
 const TableDef kConfiguration{"CF",

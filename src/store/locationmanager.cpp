@@ -3,6 +3,7 @@
 #include "store/categorymanager.h"
 #include "store/collection.h"
 #include "store/fieldtext.h"
+#include "store/locationaddress.h"
 #include "store/recordio.h"
 #include "store/rowaccess.h"
 #include "store/tableaccess.h"
@@ -22,6 +23,19 @@ const TableDef &table()
 
 // Both conditions: the first lets the key's index find the row, the second makes it exact.
 const QString kWhereExact = QStringLiteral(" WHERE KeyLocation = ?1 AND Location = ?1");
+
+/// An address longer than the field is refused whole: cutting it would store another address.
+StoreStatus checkAddressLengths(const LocationRecord &r)
+{
+    for (const QString *address : {&r.Location, &r.MovedTo}) {
+        if (LocationAddress::check(*address, false) != LocationAddress::Problem::TooLong)
+            continue;
+        return StoreStatus::failure(StoreError::ValidationFailed,
+                                    LocationAddress::message(LocationAddress::Problem::TooLong,
+                                                             *address));
+    }
+    return {};
+}
 
 } // namespace
 
@@ -111,6 +125,8 @@ StoreStatus LocationManager::insert(const LocationRecord &record)
 {
     if (StoreStatus s = TableAccess::ready(m_collection, table(), true, Msg::RecordInsertError); !s)
         return s;
+    if (StoreStatus s = checkAddressLengths(record); !s)
+        return s;
     // The fitted values are both checked and stored: made once.
     LocationRecord r;
     const QVariantList values = RowAccess::preparedValues(table(), record, r);
@@ -126,6 +142,8 @@ StoreStatus LocationManager::insert(const LocationRecord &record)
 StoreStatus LocationManager::change(const QString &originalLocation, const LocationRecord &record)
 {
     if (StoreStatus s = TableAccess::ready(m_collection, table(), true, Msg::RecordNotUpdated); !s)
+        return s;
+    if (StoreStatus s = checkAddressLengths(record); !s)
         return s;
     LocationRecord r;
     const QVariantList values = RowAccess::preparedValues(table(), record, r);

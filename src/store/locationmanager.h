@@ -12,9 +12,11 @@ class Collection;
 /**
  * @brief Insert, change, remove and read Locations, applying the table's validity rules.
  *
- * Text is trimmed of trailing spaces and cut to the field widths on the way in. Insert and
- * change refuse a category missing from Categories (catalogue 16), a Validated value outside
- * 0..2 (catalogue 17) and an address already stored (catalogue 15, "Site Location").
+ * Text is trimmed of trailing spaces and cut to the field widths on the way in, except the
+ * addresses (Location, MovedTo): one longer than its field is refused (ValidationFailed, no
+ * catalogue message, the text says why), never cut. Insert and change refuse a category
+ * missing from Categories (catalogue 16), a Validated value outside 0..2 (catalogue 17) and an
+ * address already stored (catalogue 15, "Site Location").
  */
 class LocationManager final
 {

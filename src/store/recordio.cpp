@@ -9,6 +9,8 @@
 
 #include <QStringList>
 
+#include <limits>
+
 namespace pk::RecordIo {
 
 namespace {
@@ -135,11 +137,16 @@ void fit(const TableDef &table, QVariantList &values)
         if (!f.isText())
             continue;
         const QString text = values[i].toString();
+        // An address is never cut: cut, it is another address. One that is too long is refused
+        // where it is stored (LocationManager).
+        const int width = qstrcmp(f.column, "Location") == 0 || qstrcmp(f.column, "MovedTo") == 0
+                              ? std::numeric_limits<int>::max()
+                              : f.width;
         // Most texts fit already: keep them rather than copy them three times.
-        const bool fits = text.size() <= f.width
+        const bool fits = text.size() <= width
                           && (text.isEmpty() || text.back() != QLatin1Char(' '));
         if (!fits || values[i].typeId() != QMetaType::QString)
-            values[i] = fitToField(text, f.width);
+            values[i] = fitToField(text, width);
     }
 }
 

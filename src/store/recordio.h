@@ -32,7 +32,8 @@ void assign(const QVariantList &v, ConfigurationRecord &r);
 void assign(const QVariantList &v, CategoryRecord &r);
 void assign(const QVariantList &v, CatHtmlRecord &r);
 
-/// Trims and cuts every text value to its field's width (values in field order).
+/// Trims and cuts every text value to its field's width (values in field order); addresses
+/// (Location, MovedTo) are only trimmed, never cut.
 void fit(const TableDef &table, QVariantList &values);
 
 /// Binds `value` to parameter `index` (1-based): text as UTF-8, whole numbers as integers.

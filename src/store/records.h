@@ -11,7 +11,7 @@ namespace pk {
 /// Table Locations (prefix URL).
 struct LocationRecord
 {
-    QString Location;         ///< 255, the identity of a location
+    QString Location;         ///< 2048, the identity of a location; never cut
     QString Description;      ///< 255
     QString Category;         ///< 50, names a row of Categories
     int Rating = 0;           ///< -99..99
@@ -20,7 +20,7 @@ struct LocationRecord
     qint32 LastVisit = 0;     ///< day number
     qint32 LastValidated = 0; ///< day number
     quint8 Validated = 0;     ///< 0 unknown, 1 passed, 2 failed
-    QString MovedTo;          ///< 255
+    QString MovedTo;          ///< 2048, an address like Location
     QString Comments;         ///< 1024
     QString UserName;         ///< 40
     QString Password;         ///< 20
@@ -38,7 +38,7 @@ struct LocationRecord
 /// Table URLDetails (prefix UDT): label/value pairs of a location.
 struct DetailRecord
 {
-    QString Location;    ///< 255
+    QString Location;    ///< 2048
     qint32 Sequence = 0; ///< assigned on insert
     QString DataLabel;   ///< 30
     QString DataValue;   ///< 90
@@ -49,7 +49,7 @@ struct DetailRecord
 /// Table URLKeywords (prefix UDK).
 struct KeywordRecord
 {
-    QString Location;    ///< 255
+    QString Location;    ///< 2048
     qint32 Sequence = 0; ///< assigned on insert
     QString Keyword;     ///< 32
 

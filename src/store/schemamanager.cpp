@@ -327,10 +327,18 @@ int SchemaManager::storedVersion(SQLite::Database &db, const TableDef &table)
 bool SchemaManager::needsUpgrade(SQLite::Database &db, TableFile file, const char *schema)
 {
     for (const TableDef *t : tablesOf(file)) {
+        if (tableExists(db, schema, str(t->sqlTable)) && storedVersion(db, *t) != t->version)
+            return true;
+    }
+    return needsConversion(db, file, schema);
+}
+
+bool SchemaManager::needsConversion(SQLite::Database &db, TableFile file, const char *schema)
+{
+    for (const TableDef *t : tablesOf(file)) {
         if (!tableExists(db, schema, str(t->sqlTable)))
             return true;
-        if (storedVersion(db, *t) != t->version)
-            return true;
+        // Versions 1 and 2 of Locations lack columns, which the loop below finds.
         const QStringList cols = columnsOf(db, schema, str(t->sqlTable));
         for (const FieldDef &f : t->fields) {
             if (!cols.contains(QString::fromLatin1(f.column), Qt::CaseInsensitive))

@@ -83,8 +83,14 @@ public:
                                const QString &folder,
                                const QByteArray &ownerValue,
                                bool fresh);
-    /// True when upgrade() would change something (used for read-only files).
+    /// True when upgrade() would change something.
     static bool needsUpgrade(SQLite::Database &db, TableFile file, const char *schema);
+    /**
+     * True when the tables, columns or keys of `file` differ from the program's. A file whose
+     * only difference is an older structure version (one whose rows need no change, such as
+     * the wider addresses) can be read as it is: read-only files are checked with this.
+     */
+    static bool needsConversion(SQLite::Database &db, TableFile file, const char *schema);
 
     static int storedVersion(SQLite::Database &db, const TableDef &table);
     static QString kindName(TableFile file);

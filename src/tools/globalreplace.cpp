@@ -26,7 +26,7 @@ namespace pk {
 namespace {
 
 constexpr std::array<ReplaceField, 12> kFields{{
-    {"Location (URL)", "URL:Location", 255, "@s60"},
+    {"Location (URL)", "URL:Location", 2048, "@s60"},
     {"Description", "URL:Description", 255, "@s60"},
     {"Category", "URL:Category", 50, "@s30"},
     {"Primary Keyword", "URL:Keyword", 20, "@s30"},

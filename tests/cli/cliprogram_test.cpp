@@ -234,6 +234,82 @@ TEST_F(CliProgramTest, AddGoesThroughTheRecordManagersRules)
     EXPECT_TRUE(r.err.isEmpty()) << r.err.constData();
 }
 
+TEST_F(CliProgramTest, AddTakesAddressesWholeOrRefusesThemWithExitTwo)
+{
+    const auto addressOf = [](int length) -> QString {
+        const QString start = u"https://long.test/?q="_s;
+        return start + QString(length - start.size(), u'k');
+    };
+    Result r = cli(in({u"add"_s, addressOf(2048), u"--category"_s, u"News"_s}));
+    EXPECT_EQ(r.code, 0) << r.err.constData();
+    LocationRecord stored;
+    ASSERT_TRUE(collection->locations().get(addressOf(2048), stored));
+    EXPECT_EQ(stored.Location, addressOf(2048));
+
+    struct Refused
+    {
+        QString address;
+        QByteArray says;
+    };
+    const Refused refused[] = {
+        {addressOf(2049), "2049 characters"},
+        {addressOf(100 * 1024), "102400 characters"},
+        {u"http://a.test/two words"_s, "blank"},
+        {u"http://a.test/line\nbreak"_s, "line break"},
+        {u"http://a.test/tab\there"_s, "control character"},
+    };
+    for (const Refused &c : refused) {
+        r = cli(in({u"add"_s, c.address, u"--category"_s, u"News"_s}));
+        EXPECT_EQ(r.code, 2) << c.says.constData();
+        EXPECT_TRUE(r.err.contains(c.says)) << r.err.left(300).constData();
+        EXPECT_FALSE(r.err.contains("added")) << c.says.constData();
+    }
+    EXPECT_EQ(collection->locations().count(), 1);
+}
+
+TEST_F(CliProgramTest, ImportPrintsItsSummaryAndFailsWhenAnythingWasRefused)
+{
+    const auto addressOf = [](int length) -> QString {
+        const QString start = u"https://long.test/?q="_s;
+        return start + QString(length - start.size(), u'k');
+    };
+    addLocation(u"http://stored.test/"_s);
+    const QString file = temp.root() + u"/Bookmarks"_s;
+    QFile bookmarks(file);
+    ASSERT_TRUE(bookmarks.open(QIODevice::WriteOnly));
+    const QString json = uR"({"roots": {"bookmark_bar": {"type": "folder", "name": "Bar",
+        "children": [
+          {"type": "url", "name": "Longest", "url": "%1"},
+          {"type": "url", "name": "Too long", "url": "%2"},
+          {"type": "url", "name": "Stored", "url": "http://stored.test/"},
+          {"type": "url", "name": "New", "url": "http://new.test/"}]},
+      "other": {"type": "folder", "name": "Other", "children": []}}, "version": 1})"_s
+                             .arg(addressOf(2048), addressOf(2049));
+    bookmarks.write(json.toUtf8());
+    bookmarks.close();
+
+    Result r = cli(in({u"import"_s, u"Chromium"_s, file}));
+    EXPECT_EQ(r.code, 1) << r.err.constData();
+    EXPECT_TRUE(r.err.contains("Complete: 2 bookmark(s) imported.\nAdded: 2\n"
+                               "Already stored (left as they were): 1\n"
+                               "Refused: 1 (address too long 1)"))
+        << r.err.constData();
+    EXPECT_TRUE(collection->locations().exists(addressOf(2048)));
+    EXPECT_FALSE(collection->locations().exists(addressOf(2049).left(2048)));
+
+    // Everything already there: still a summary, and nothing failed.
+    r = cli(in({u"import"_s, u"Chromium"_s, file, u"--category-mode"_s, u"Guess"_s}));
+    EXPECT_EQ(r.code, 1) << "the long one is refused again";
+    EXPECT_TRUE(r.err.contains("Complete: 0 bookmark(s) imported.\nAdded: 0\n"
+                               "Already stored (left as they were): 3"))
+        << r.err.constData();
+    const QString empty = temp.root() + u"/empty.html"_s;
+    QFile(empty).open(QIODevice::WriteOnly);
+    r = cli(in({u"import"_s, u"HTML"_s, empty}));
+    EXPECT_EQ(r.code, 0) << r.err.constData();
+    EXPECT_TRUE(r.err.contains("Complete: 0 URL(s) imported.\nAdded: 0\n")) << r.err.constData();
+}
+
 TEST_F(CliProgramTest, ListFiltersOrdersAndFormats)
 {
     addLocation(u"http://b.test/"_s, u"Tools"_s);

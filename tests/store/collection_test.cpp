@@ -284,7 +284,7 @@ TEST(CollectionUpgrade, OlderStructureAndUrlLTableKeepEveryRecord)
     Collection c(t.folder());
     const StoreStatus s = c.openAll(false);
     ASSERT_TRUE(s) << s;
-    EXPECT_EQ(c.storedVersion(locationsTable()), 2);
+    EXPECT_EQ(c.storedVersion(locationsTable()), locationsTable().version);
     EXPECT_EQ(c.locations().count(), 50);
     LocationRecord r;
     ASSERT_TRUE(c.locations().get(QStringLiteral("http://site7.example/"), r));
@@ -295,6 +295,80 @@ TEST(CollectionUpgrade, OlderStructureAndUrlLTableKeepEveryRecord)
     EXPECT_TRUE(c.locations().insert(location(QStringLiteral("HTTP://SITE7.EXAMPLE/"))));
     EXPECT_EQ(c.locations().insert(location(QStringLiteral("http://site7.example/"))).error,
               StoreError::DuplicateKey);
+}
+
+TEST(CollectionUpgrade, NarrowAddressStructureOpensWithEveryRecordAndTakesLongAddresses)
+{
+    TempCollection t;
+    makeCollection(t.folder(), {}, 40);
+    {
+        Collection c(t.folder());
+        ASSERT_TRUE(c.openAll(false));
+        for (int i = 0; i < 40; ++i) {
+            const QString address = QStringLiteral("http://site%1.example/").arg(i);
+            DetailRecord d{address, 0, QStringLiteral("Label"), QStringLiteral("Value %1").arg(i)};
+            ASSERT_TRUE(c.details().insert(d));
+        }
+    }
+    {
+        // The structure that held addresses of 255 characters at most.
+        SQLite::Database db(t.path(QStringLiteral("URLDATA.TPS")).toStdString(),
+                            SQLite::OPEN_READWRITE);
+        db.exec("UPDATE PkMeta SET Value = '2' WHERE Name = 'Version:Locations'");
+        db.exec("UPDATE PkMeta SET Value = '1' WHERE Name = 'Version:URLDetails'");
+        db.exec("UPDATE PkMeta SET Value = '1' WHERE Name = 'Version:URLKeywords'");
+    }
+
+    // A read-only copy of it opens as it is: the rows need no change.
+    for (const char *name : {"URLDATA.TPS", "URL_C.TPS", "URL_H.TPS"})
+        ASSERT_TRUE(QFile::setPermissions(t.path(QString::fromLatin1(name)),
+                                          QFileDevice::ReadOwner | QFileDevice::ReadGroup
+                                              | QFileDevice::ReadOther));
+    withoutPrivileges(t, [&] {
+        Collection c(t.folder());
+        const StoreStatus s = c.openAll(false);
+        EXPECT_TRUE(s) << s;
+        EXPECT_EQ(c.locations().count(), 40);
+        EXPECT_EQ(c.storedVersion(locationsTable()), 2);
+    });
+    for (const char *name : {"URLDATA.TPS", "URL_C.TPS", "URL_H.TPS"})
+        ASSERT_TRUE(QFile::setPermissions(t.path(QString::fromLatin1(name)),
+                                          QFileDevice::ReadOwner | QFileDevice::WriteOwner
+                                              | QFileDevice::ReadGroup | QFileDevice::ReadOther));
+
+    Collection c(t.folder());
+    const StoreStatus s = c.openAll(false);
+    ASSERT_TRUE(s) << s;
+    EXPECT_EQ(c.storedVersion(locationsTable()), locationsTable().version);
+    EXPECT_EQ(c.storedVersion(detailsTable()), detailsTable().version);
+    EXPECT_EQ(c.storedVersion(keywordsTable()), keywordsTable().version);
+    EXPECT_EQ(c.locations().count(), 40);
+    for (int i = 0; i < 40; ++i) {
+        const QString address = QStringLiteral("http://site%1.example/").arg(i);
+        EXPECT_TRUE(c.locations().exists(address)) << i;
+        std::vector<DetailRecord> rows;
+        ASSERT_TRUE(c.details().list(address, rows));
+        ASSERT_EQ(rows.size(), 1u) << i;
+        EXPECT_EQ(rows[0].DataValue, QStringLiteral("Value %1").arg(i));
+    }
+
+    const QString longAddress = QStringLiteral("https://long.example/?q=") + QString(1976, u'x');
+    ASSERT_EQ(longAddress.size(), 2000);
+    ASSERT_TRUE(c.locations().insert(location(longAddress)));
+    DetailRecord d{longAddress, 0, QStringLiteral("Label"), QStringLiteral("long")};
+    ASSERT_TRUE(c.details().insert(d));
+    c.close();
+
+    Collection again(t.folder());
+    ASSERT_TRUE(again.openAll(false));
+    LocationRecord back;
+    ASSERT_TRUE(again.locations().get(longAddress, back));
+    EXPECT_EQ(back.Location, longAddress);
+    std::vector<DetailRecord> rows;
+    ASSERT_TRUE(again.details().list(longAddress, rows));
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].Location, longAddress);
+    EXPECT_EQ(again.locations().count(), 41);
 }
 
 TEST(CollectionUpgrade, PreviousVersionLocationsFileIsConverted)

@@ -328,7 +328,7 @@ TEST(FieldDefinitions, TablesAndKeysAreDescribed)
     const FieldDef *f = findField(u"url:location");
     ASSERT_NE(f, nullptr);
     EXPECT_STREQ(f->column, "Location");
-    EXPECT_EQ(f->width, 255);
+    EXPECT_EQ(f->width, 2048);
     EXPECT_STREQ(findField(u"URL:Validated")->description, "Validated 0=Unknown, 1=Pass, 2=Fail");
     EXPECT_STREQ(findField(u"URL:Description")->picture, "@S100");
     EXPECT_STREQ(findField(u"URL:PageSize")->prompt, "&Page size:");

@@ -2,6 +2,7 @@
 
 #include "browse/forms/locationanalyzer.h"
 
+#include "browse/forms/addressentry.h"
 #include "browse/forms/keywordguess.h"
 #include "browse/forms/requiredentry.h"
 #include "browse/forms/shortcutfile.h"
@@ -96,6 +97,10 @@ bool LocationForm::checkRequired()
     if (trimTrailingSpaces(m_record.Location).trimmed().isEmpty()) {
         m_failed = Entry::Location;
         RequiredEntry::report(m_ui, QStringLiteral("&Location:"));
+        return false;
+    }
+    if (!AddressEntry::accept(m_ui, m_record)) {
+        m_failed = Entry::Location;
         return false;
     }
     return true;

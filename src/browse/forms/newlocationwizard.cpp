@@ -2,6 +2,7 @@
 
 #include "browse/forms/locationanalyzer.h"
 
+#include "browse/forms/addressentry.h"
 #include "browse/forms/keywordguess.h"
 #include "browse/forms/requiredentry.h"
 #include "browse/forms/storeerrors.h"
@@ -33,7 +34,7 @@ NewLocationWizard::NewLocationWizard(Collection &collection, UserInterface &ui, 
 void NewLocationWizard::setInput(const QString &location)
 {
     const QMutexLocker lock(&g_inputLock);
-    g_input = truncateToWidth(location, MaxInput);
+    g_input = location;
 }
 
 QString NewLocationWizard::takeInput()
@@ -129,6 +130,10 @@ bool NewLocationWizard::checkGeneral()
     if (trimTrailingSpaces(m_record.Location).trimmed().isEmpty()) {
         m_failed = Entry::Location;
         RequiredEntry::report(m_ui, QStringLiteral("&Location:"));
+        return false;
+    }
+    if (!AddressEntry::accept(m_ui, m_record)) {
+        m_failed = Entry::Location;
         return false;
     }
     return true;

@@ -25,14 +25,13 @@ class UserInterface;
 class NewLocationWizard final
 {
 public:
-    static constexpr int MaxInput = 255;
-
     enum class Page { PickUrl, General, SiteInfo };
     enum class Entry { None, Location, Category };
 
     NewLocationWizard(Collection &collection, UserInterface &ui, ErrorManager &errors);
 
     /// The process-wide input text: the location to add, blank to capture one from a window.
+    /// It is kept whole; finishing refuses an address the rule does not allow.
     static void setInput(const QString &location);
     /// Returns the input text and blanks it (one wizard uses it once).
     static QString takeInput();

@@ -13,7 +13,7 @@ namespace {
 constexpr std::array<LocationColumn, LocationColumns::Count> kColumns{{
     {"", "URL:Validated", "", 10},
     {"Description", "URL:Description", "@S100", 107},
-    {"Location", "URL:Location", "@S255", 89},
+    {"Location", "URL:Location", "@S2048", 89},
     {"Category", "URL:Category", "@S50", 60},
     {"Rating", "URL:Rating", "@N2b", 25},
     {"Keyword", "URL:Keyword", "@s20", 46},

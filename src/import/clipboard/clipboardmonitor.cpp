@@ -7,6 +7,7 @@
 #include "store/view.h"
 
 #include <QLocale>
+#include <QMimeData>
 
 using namespace Qt::StringLiterals;
 
@@ -26,10 +27,29 @@ ClipboardMonitor::ClipboardMonitor(Collection &collection, ImportInsert &insert)
 
 bool ClipboardMonitor::takeIfNew(const QString &clipboardText)
 {
-    const QString text = clipboardText.left(ClipboardScan::MaxText);
-    if (text.trimmed().isEmpty() || text == m_lastSeen)
+    // Kept whole: the scan knows where it stops looking, and drops an address cut there.
+    if (clipboardText.trimmed().isEmpty() || clipboardText == m_lastSeen)
         return false;
-    m_lastSeen = text;
+    m_lastSeen = clipboardText;
+    m_lastFormat = ClipboardScan::Format::Text;
+    return true;
+}
+
+ClipboardMonitor::Content ClipboardMonitor::contentOf(const QMimeData &data)
+{
+    if (data.hasHtml()) {
+        QString html = data.html();
+        if (html.contains(u"href"_s, Qt::CaseInsensitive))
+            return {std::move(html), ClipboardScan::Format::Html};
+    }
+    return {data.text(), ClipboardScan::Format::Text};
+}
+
+bool ClipboardMonitor::takeIfNew(const Content &content)
+{
+    if (!takeIfNew(content.text))
+        return false;
+    m_lastFormat = content.format;
     return true;
 }
 
@@ -55,10 +75,10 @@ bool ClipboardMonitor::known(const QString &address)
     return page.rows.front().location().Location.compare(address, Qt::CaseInsensitive) == 0;
 }
 
-int ClipboardMonitor::scan(const QString &text)
+int ClipboardMonitor::scan(const QString &text, ClipboardScan::Format format)
 {
     int added = 0;
-    for (const ClipboardEntry &entry : ClipboardScan::scan(text)) {
+    for (const ClipboardEntry &entry : ClipboardScan::scan(text, format)) {
         m_insert.offerCategory(entry.category);
         LocationRecord r;
         r.Location = entry.location;
@@ -68,8 +88,10 @@ int ClipboardMonitor::scan(const QString &text)
         r.Keyword = KeywordGuess::fromLocation(entry.location);
         if (r.Description.isEmpty())
             r.Description = addedDescription(m_clock(), entry.location);
-        if (known(r.Location))
+        if (known(r.Location)) {
+            m_insert.countDuplicate();
             continue;
+        }
         if (m_insert.insert(r) != ImportInsert::Outcome::Added)
             continue;
         ++m_count;

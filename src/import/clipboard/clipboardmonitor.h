@@ -7,6 +7,8 @@
 
 #include <functional>
 
+class QMimeData;
+
 namespace pk {
 
 class Collection;
@@ -22,6 +24,19 @@ class ImportInsert;
 class ClipboardMonitor final
 {
 public:
+    /// What the clipboard holds, in the flavour the monitor reads.
+    struct Content
+    {
+        QString text;
+        ClipboardScan::Format format = ClipboardScan::Format::Text;
+    };
+
+    /**
+     * The clipboard's HTML when it offers HTML with a link in it (a selection copied from a web
+     * page, whose link texts need not be their targets), else its plain text.
+     */
+    static Content contentOf(const QMimeData &data);
+
     ClipboardMonitor(Collection &collection, ImportInsert &insert);
 
     /// Called after every addition (the lists refresh).
@@ -33,7 +48,11 @@ public:
     /// becomes the text last seen.
     bool takeIfNew(const QString &clipboardText);
     /// Scans a text and adds its addresses; returns how many were added.
-    int scan(const QString &text);
+    int scan(const QString &text, ClipboardScan::Format format = ClipboardScan::Format::Text);
+    /// The last text taken by takeIfNew() in the format it came in.
+    int scanLastSeen() { return scan(m_lastSeen, m_lastFormat); }
+    /// takeIfNew() for content read by contentOf().
+    bool takeIfNew(const Content &content);
 
     int count() const { return m_count; }
     const QString &status() const { return m_status; }
@@ -50,6 +69,7 @@ private:
     std::function<void()> m_added;
     std::function<QDateTime()> m_clock;
     QString m_lastSeen;
+    ClipboardScan::Format m_lastFormat = ClipboardScan::Format::Text;
     QString m_status;
     int m_count = 0;
 };

@@ -1,6 +1,9 @@
 #include "import/clipboard/clipboardscan.h"
 
+#include "import/characterreferences.h"
 #include "store/fieldtext.h"
+
+#include <limits>
 
 using namespace Qt::StringLiterals;
 
@@ -57,8 +60,13 @@ qsizetype firstSpace(QStringView s)
 
 } // namespace
 
-QList<ClipboardEntry> ClipboardScan::scan(const QString &text)
+QList<ClipboardEntry> ClipboardScan::scan(const QString &text, Format format)
 {
+    constexpr int Whole = std::numeric_limits<int>::max();
+    const bool html = format == Format::Html;
+    // HTML text stands for the characters its references name.
+    auto plain = [html](const QString &s) { return html ? CharacterReferences::decode(s) : s; };
+    const bool cut = text.size() > MaxText;
     QList<ClipboardEntry> found;
     QString t = text.left(MaxText);
     while (!t.isEmpty()) {
@@ -79,8 +87,7 @@ QList<ClipboardEntry> ClipboardScan::scan(const QString &text)
                 if (close < 0 || close > limit)
                     close = limit;
                 if (close > open) {
-                    const QString heading = field(QStringView(t).mid(open + 1, close - open - 1),
-                                                  50);
+                    const QString heading = field(plain(t.mid(open + 1, close - open - 1)), 50);
                     if (!heading.isEmpty())
                         entry.category = heading;
                 }
@@ -89,6 +96,7 @@ QList<ClipboardEntry> ClipboardScan::scan(const QString &text)
 
         const qsizetype before = t.size();
         QString address;
+        bool runsToCut = false; // the address ends where the text was cut: its end is unknown
         if (h >= 0) {
             // href = "value", 'value' or value
             qsizetype i = h + 4;
@@ -105,14 +113,17 @@ QList<ClipboardEntry> ClipboardScan::scan(const QString &text)
             if (i < t.size() && (t[i] == u'"' || t[i] == u'\'')) {
                 const QChar quote = t[i++];
                 end = t.indexOf(quote, i);
-                if (end < 0)
+                if (end < 0) {
                     end = t.size();
+                    runsToCut = cut;
+                }
             } else {
                 end = i;
                 while (end < t.size() && !t[end].isSpace() && t[end] != u'>')
                     ++end;
+                runsToCut = cut && end == t.size();
             }
-            address = field(QStringView(t).mid(i, end - i), 255);
+            address = field(plain(t.mid(i, end - i)), Whole);
             t = t.mid(std::min(end + 1, t.size()));
             const qsizetype tagEnd = t.indexOf(u'>');
             if (tagEnd >= 0)
@@ -132,22 +143,30 @@ QList<ClipboardEntry> ClipboardScan::scan(const QString &text)
                 end = t.indexOf(u',');
             if (end < 0)
                 end = t.size();
-            address = field(QStringView(t).left(end), 255);
+            if (html) {
+                const qsizetype tag = t.indexOf(u'<');
+                if (tag >= 0 && tag < end)
+                    end = tag;
+            }
+            runsToCut = cut && end == t.size();
+            address = field(plain(t.left(end)), Whole);
             t = t.mid(std::min(end + 1, t.size()));
         }
 
         const qsizetype anchorEnd = t.toLower().indexOf(u"</a>"_s);
         if (anchorEnd >= 0) {
-            entry.description = field(QStringView(t).left(anchorEnd), 255);
-            entry.siteInfo = field(QStringView(t).mid(anchorEnd + 4), 2048);
+            entry.description = field(plain(t.left(anchorEnd)), 255);
+            // Enough text for the field; only a run of references would fill it less.
+            entry.siteInfo = field(plain(t.mid(anchorEnd + 4, 4 * 2048)), 2048);
             if (entry.siteInfo.startsWith(u'<'))
                 entry.siteInfo.clear();
             t = t.mid(anchorEnd + 4);
         } else {
-            entry.description = field(t, 255);
+            entry.description = field(plain(t.left(4 * 255)), 255);
         }
 
-        if (!address.isEmpty() && address.contains(u':') && !address.startsWith(u'#')) {
+        if (!address.isEmpty() && address.contains(u':') && !address.startsWith(u'#')
+            && !runsToCut) {
             entry.location = address;
             found.append(entry);
         }

@@ -2,6 +2,7 @@
 
 #include "framework/errormanager.h"
 #include "framework/userinterface.h"
+#include "import/importsummary.h"
 #include "store/collection.h"
 #include "store/fields.h"
 #include "store/fieldtext.h"
@@ -58,7 +59,7 @@ bool PreviousVersionImport::nameAccepted(const QString &fileName)
 LocationRecord PreviousVersionImport::toLocation(const ImportLocationRecord &old)
 {
     LocationRecord r;
-    r.Location = fitToField(old.LOCATION, 255);
+    r.Location = trimTrailingSpaces(old.LOCATION); // whole: the store refuses what is too long
     r.Description = fitToField(old.DESCRIPTION, 100);
     r.Category = fitToField(old.CATEGORY, 30);
     r.Rating = std::clamp(old.RATING, -99, 99);
@@ -72,8 +73,8 @@ bool PreviousVersionImport::open(const QString &fileName)
     m_rows.reset();
     m_db.reset();
     m_total = m_processed = 0;
-    m_added = m_refused = m_unreported = 0;
-    m_duplicateReported = m_categoryReported = false;
+    m_counts = {};
+    m_duplicateReported = m_categoryReported = m_otherReported = false;
     QString error;
     const QFileInfo info(fileName);
     if (!info.isFile()) {
@@ -119,14 +120,27 @@ bool PreviousVersionImport::open(const QString &fileName)
 
 void PreviousVersionImport::report(const StoreStatus &status)
 {
-    bool &reported = status.error == StoreError::DuplicateKey ? m_duplicateReported
-                                                              : m_categoryReported;
-    if (reported || status.catalogueNumber == 0) {
-        ++m_unreported;
+    if (status.error == StoreError::DuplicateKey)
+        ++m_counts.duplicates;
+    else if (status.catalogueNumber == Msg::FieldContents)
+        ++m_counts[ImportCounts::Refusal::CategoryRule];
+    else if (status.error == StoreError::ValidationFailed)
+        ++m_counts[ImportCounts::Refusal::TooLong]; // the store's rule for long addresses
+    else
+        ++m_counts.failed;
+    // The first refusal of each kind is told as the store words it; the summary counts the rest.
+    bool &reported = status.error == StoreError::DuplicateKey       ? m_duplicateReported
+                     : status.catalogueNumber == Msg::FieldContents ? m_categoryReported
+                                                                    : m_otherReported;
+    if (reported)
         return;
-    }
     reported = true;
-    m_errors.raise(status.catalogueNumber, status.context);
+    if (status.catalogueNumber != 0)
+        m_errors.raise(status.catalogueNumber, status.context);
+    else
+        m_errors.ui().message(u"Import from Pathkeep Database"_s,
+                              status.text,
+                              UserInterface::Icon::Warning);
 }
 
 bool PreviousVersionImport::step(int records)
@@ -152,12 +166,10 @@ bool PreviousVersionImport::step(int records)
                 old.KEYWORD = trimTrailingSpaces(text(m_rows->getColumn(4)));
                 ++m_processed;
                 const StoreStatus status = m_collection.locations().insert(toLocation(old));
-                if (status) {
-                    ++m_added;
-                } else {
-                    ++m_refused;
+                if (status)
+                    ++m_counts.added;
+                else
                     report(status);
-                }
             }
         } catch (const std::exception &e) {
             readError = QString::fromUtf8(e.what());
@@ -186,14 +198,9 @@ bool PreviousVersionImport::step(int records)
 
 void PreviousVersionImport::finish()
 {
-    if (m_unreported > 0) {
-        m_errors.ui().message(u"Import from Pathkeep Database"_s,
-                              QString::number(m_unreported)
-                                  + u" more locations were not added: their address is already "
-                                    "in the collection or their category is not."_s,
-                              UserInterface::Icon::Information);
-    }
-    m_unreported = 0;
+    ImportSummary::show(m_errors.ui(),
+                        QString::number(m_counts.added) + u" URL(s) imported."_s,
+                        m_counts);
     m_rows.reset();
     m_db.reset();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "import/importcounts.h"
 #include "store/records.h"
 #include "store/storestatus.h"
 
@@ -47,13 +48,17 @@ public:
     bool open(const QString &fileName);
     /// Copies up to `records` more locations; false when the file is done.
     bool step(int records = 200);
-    /// Ends the run: the summary of further refusals, then the file is closed.
+    /// Ends the run: the closing summary (ImportSummary), then the file is closed.
     void finish();
+    /// The run was stopped before the end of the file.
+    void markCancelled() { m_counts.cancelled = true; }
 
     qint64 total() const { return m_total; }
     qint64 processed() const { return m_processed; }
-    int added() const { return m_added; }
-    int refused() const { return m_refused; }
+    int added() const { return m_counts.added; }
+    /// Locations not added for a reason other than an address already stored.
+    int refused() const { return m_counts.refusedTotal() + m_counts.failed; }
+    const ImportCounts &counts() const { return m_counts; }
     int percent() const;
 
 private:
@@ -66,11 +71,10 @@ private:
     QString m_fileName;
     qint64 m_total = 0;
     qint64 m_processed = 0;
-    int m_added = 0;
-    int m_refused = 0;
-    int m_unreported = 0;
+    ImportCounts m_counts;
     bool m_duplicateReported = false;
     bool m_categoryReported = false;
+    bool m_otherReported = false;
 };
 
 } // namespace pk

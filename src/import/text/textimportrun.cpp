@@ -4,6 +4,7 @@
 #include "framework/userinterface.h"
 #include "import/csv/locationcsvline.h"
 #include "import/importinsert.h"
+#include "import/importsummary.h"
 #include "store/fieldtext.h"
 
 #include <cerrno>
@@ -110,10 +111,9 @@ void TextImportRun::finish()
 {
     // Every batch is committed by now, so the count shown is what the collection holds.
     m_open = false;
-    m_insert->reportRefusals();
-    if (m_import.count() != 0)
-        m_errors.ui().message(u"Complete"_s,
-                              QString::number(m_import.count()) + u" URL(s) imported."_s);
+    ImportSummary::show(m_errors.ui(),
+                        QString::number(m_import.count()) + u" URL(s) imported."_s,
+                        m_insert->counts());
 }
 
 int TextImportRun::percent() const

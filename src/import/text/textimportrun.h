@@ -43,7 +43,7 @@ public:
     bool open();
     /// Imports up to `lines` more lines; false when the file is done or the run must stop.
     bool step(int lines = LinesPerStep);
-    /// Closes the file; shows the count (" URL(s) imported.", "Complete") when it is not 0.
+    /// Closes the file; shows the closing summary (ImportSummary), headed "<n> URL(s) imported.".
     void finish();
 
     int count() const { return m_import.count(); }

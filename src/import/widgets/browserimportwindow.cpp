@@ -35,6 +35,10 @@ BrowserImportWindow::BrowserImportWindow(std::unique_ptr<BrowserImport> import, 
     hooks.step = [this] { return m_import->step(); };
     hooks.showProgress = [this] { m_progress->setValue(int(m_import->taken())); };
     hooks.report = [this] { m_import->reportResult(); };
+    hooks.cancelImport = [this] {
+        if (m_import->taken() < m_import->bookmarks().size())
+            m_import->inserter().markCancelled();
+    };
     startSteps(std::move(hooks));
 }
 

@@ -53,7 +53,7 @@ FavoritesImportWindow::FavoritesImportWindow(std::unique_ptr<FavoritesImport> im
     layout->addWidget(m_wait);
     layout->addWidget(m_list, 1);
     layout->addWidget(m_ok, 0, Qt::AlignRight);
-    connect(m_ok, &QPushButton::clicked, this, &FavoritesImportWindow::closeWindow);
+    connect(m_ok, &QPushButton::clicked, this, &FavoritesImportWindow::stopByUser);
     setMinimumSize(520, 360);
     resize(560, 400);
 
@@ -106,6 +106,10 @@ void FavoritesImportWindow::tick()
             const QScopedValueRollback<bool> inStep(m_inStep, true);
             more = m_import->step() && !m_closeRequested;
         }
+        if (m_stopRequested) {
+            end();
+            return;
+        }
         if (m_closeRequested) {
             m_stage = Stage::Done;
             m_timer->stop();
@@ -128,6 +132,8 @@ void FavoritesImportWindow::tick()
 
 void FavoritesImportWindow::scanned()
 {
+    if (m_stage == Stage::Done)
+        return; // stopped while the folder was being listed
     m_model->reload();
     m_list->resizeColumnToContents(0);
     m_stage = Stage::Importing;
@@ -152,6 +158,20 @@ void FavoritesImportWindow::end()
     }
     Q_EMIT finished();
     closeWindow();
+}
+
+void FavoritesImportWindow::stopByUser()
+{
+    if (m_stage == Stage::Done) {
+        closeWindow();
+        return;
+    }
+    // OK before the end: the import stops with what it added and says so.
+    m_import->inserter().markCancelled();
+    if (m_inStep)
+        m_stopRequested = true; // ends once the step in hand is done
+    else
+        end();
 }
 
 void FavoritesImportWindow::closeWindow()

@@ -47,6 +47,7 @@ private:
     void scanned();
     void end();
     void closeWindow();
+    void stopByUser();
 
     std::unique_ptr<FavoritesImport> m_import;
     Stage m_stage = Stage::Start;
@@ -61,6 +62,7 @@ private:
     bool m_reported = false;
     bool m_inStep = false;
     bool m_closeRequested = false;
+    bool m_stopRequested = false;
 };
 
 } // namespace pk

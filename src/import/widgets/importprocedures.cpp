@@ -10,11 +10,13 @@
 #include "import/htmlimport.h"
 #include "import/importsettings.h"
 #include "import/importwizard.h"
+#include "import/webpageimport.h"
 #include "import/widgets/browserimportwindow.h"
 #include "import/widgets/favoritesimportwindow.h"
 #include "import/widgets/helpviewerwindow.h"
 #include "import/widgets/htmlimportwindow.h"
 #include "import/widgets/importwizardwindow.h"
+#include "import/widgets/webpageimportwindow.h"
 #include "framework/userinterface.h"
 #include "platform/appfolders.h"
 #include "shell/favoritesfolder.h"
@@ -151,6 +153,20 @@ QWidget *openBrowserImport(const ProcedureCall &call)
     return nullptr;
 }
 
+QWidget *openWebPageImport(const ProcedureCall &call)
+{
+    const ImportSettings s = settingsOf(call);
+    auto import = std::make_unique<WebPageImport>(call.shell.collection(),
+                                                  call.shell.errors(),
+                                                  s.url,
+                                                  s.mode(),
+                                                  s.category);
+    import->inserter().setCategoryQuestion(askCategory(call));
+    if (!import->start())
+        return nullptr;
+    return new WebPageImportWindow(std::move(import));
+}
+
 QWidget *openHelp(const char *file, const QString &title)
 {
     const QString path = ImportWizard::helpFile(QLatin1String(file),
@@ -171,6 +187,7 @@ void registerImportProcedures()
     registry.add(QLatin1String(Procedure::ImportFavorites), &openFavoritesImport);
     registry.add(QLatin1String(Procedure::ImportHtml), &openHtmlImport);
     registry.add(QLatin1String(Procedure::ImportBrowser), &openBrowserImport);
+    registry.add(QLatin1String(Procedure::ImportWebPage), &openWebPageImport);
     registry.add(QLatin1String(Procedure::ImportHelp), [](const ProcedureCall &) {
         return openHelp(ImportWizard::ImportHelpFile, u"Import Help"_s);
     });

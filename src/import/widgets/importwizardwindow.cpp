@@ -7,6 +7,7 @@
 #include "import/importwizard.h"
 #include "shell/procedurenames.h"
 #include "shell/procedurestarter.h"
+#include "store/locationaddress.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -208,7 +209,6 @@ QWidget *ImportWizardWindow::urlPage()
     auto *layout = new QVBoxLayout(page);
     layout->addWidget(new QLabel(u"Address of the web site:"_s, page));
     m_url = new QLineEdit(m_settings.url, page);
-    m_url->setMaxLength(255);
     layout->addWidget(m_url);
     m_followLinks = new QCheckBox(u"Follow embedded links"_s, page);
     m_followLinks->setChecked(m_settings.followLinks != 0);
@@ -349,6 +349,17 @@ void ImportWizardWindow::finish()
             return;
     }
     const ImportSettings s = settings();
+    if (ImportWizard::pages(s.type).url && !s.url.trimmed().isEmpty()) {
+        // The address is handed on whole or not at all.
+        const LocationAddress::Problem problem = LocationAddress::check(s.url);
+        if (problem != LocationAddress::Problem::None) {
+            m_context().ui.message(u"Import Wizard"_s,
+                                   LocationAddress::message(problem, s.url),
+                                   UserInterface::Icon::Warning);
+            m_url->setFocus();
+            return;
+        }
+    }
     // The import reads the settings from the file as well as from its arguments.
     if (m_save)
         m_save(s);

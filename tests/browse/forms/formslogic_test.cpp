@@ -253,6 +253,51 @@ TEST_F(FormsLogic, ADuplicateAddressKeepsTheFormOpen)
     EXPECT_EQ(rows[0].Sequence, 1);
 }
 
+TEST_F(FormsLogic, AddressesAreSavedWholeOrRefusedNamingThem)
+{
+    const auto addressOf = [](int length) -> QString {
+        const QString start = QStringLiteral("https://long.test/?q=");
+        return start + QString(length - start.size(), QLatin1Char('w'));
+    };
+    LocationForm form(*m_collection, m_ui, m_errors, FormRequest::Insert);
+    form.record().Category = QStringLiteral("News");
+    for (const QString &refused : {addressOf(2049),
+                                   QStringLiteral("http://a.test/two words"),
+                                   QStringLiteral("http://a.test/line\nbreak")}) {
+        form.record().Location = refused;
+        EXPECT_FALSE(form.save()) << refused.left(40).toStdString();
+        EXPECT_EQ(lastTitle(), QStringLiteral("Invalid Entry"));
+        EXPECT_EQ(form.failedEntry(), LocationForm::Entry::Location);
+        EXPECT_EQ(form.record().Location, refused) << "the entry keeps what was typed";
+    }
+    EXPECT_TRUE(m_ui.messages().constFirst().contains(QStringLiteral("2049 characters")));
+    EXPECT_EQ(m_collection->locations().count(), 0);
+
+    // A moved-to address is an address too.
+    form.record().Location = addressOf(2048);
+    form.record().MovedTo = addressOf(3000);
+    EXPECT_FALSE(form.save());
+    EXPECT_TRUE(m_ui.messages().last().contains(QStringLiteral("3000 characters")));
+    form.record().MovedTo = addressOf(2048) + QStringLiteral("  ");
+    ASSERT_TRUE(form.save());
+    EXPECT_EQ(stored(addressOf(2048)).Location, addressOf(2048));
+    EXPECT_EQ(stored(addressOf(2048)).MovedTo, addressOf(2048));
+
+    // The wizard takes its input whole and holds it to the same rule.
+    NewLocationWizard::setInput(addressOf(2049));
+    const QString input = NewLocationWizard::takeInput();
+    EXPECT_EQ(input, addressOf(2049));
+    NewLocationWizard wizard(*m_collection, m_ui, m_errors);
+    wizard.start(input, {}, 0);
+    wizard.record().Location = input;
+    EXPECT_FALSE(wizard.finish());
+    EXPECT_EQ(lastTitle(), QStringLiteral("Invalid Entry"));
+    EXPECT_EQ(m_collection->locations().count(), 1);
+    wizard.record().Location = addressOf(2047);
+    EXPECT_TRUE(wizard.finish());
+    EXPECT_EQ(stored(addressOf(2047)).Location, addressOf(2047));
+}
+
 TEST_F(FormsLogic, KeywordAndDetailRowsAreStoredWithTheLocationAndFollowItsAddress)
 {
     LocationForm insert(*m_collection, m_ui, m_errors, FormRequest::Insert);

@@ -119,7 +119,7 @@ private slots:
     void acceleratorsAreUniqueAmongWhatAWindowShows();
     void ctrlTabAndCtrlPageKeysSwitchTheFormsTabs();
     void badEntriesAreRefusedAndKeptForCorrection();
-    void pastedControlCharactersAreCleanedWithANotice();
+    void pastedControlCharactersAreCleanedWithANoticeAndAddressesRefused();
     void wizardRefusesABadExpiryDate();
     void wizardListsTheBrowsersPagesAndSaysWhyOthersAreMissing();
     void newLocationOfAnUnsavedCategoryOffersToSaveItFirst();
@@ -666,18 +666,24 @@ void FormsWindowsTest::badEntriesAreRefusedAndKeptForCorrection()
     QCOMPARE(r.Expires, 0);
 }
 
-void FormsWindowsTest::pastedControlCharactersAreCleanedWithANotice()
+void FormsWindowsTest::pastedControlCharactersAreCleanedWithANoticeAndAddressesRefused()
 {
     LocationFormDialog form(context(), FormRequest::Insert, {});
     form.show();
-    form.locationEdit()->setText(QStringLiteral("http://e.test/\u0007page") + QChar(0xFFFD));
-    form.categoryBox()->setEditText(QStringLiteral("News"));
+    // An address is never changed behind the user's back: refused as typed, with the reason.
+    const QString tooLong = QStringLiteral("http://e.test/") + QString(2035, QLatin1Char('p'));
+    for (const QString &address : {QStringLiteral("http://e.test/\u0007page"), tooLong}) {
+        form.locationEdit()->setText(address);
+        form.categoryBox()->setEditText(QStringLiteral("News"));
+        form.accept();
+        QVERIFY(form.isVisible());
+        QCOMPARE(m_ui->last()->title, QStringLiteral("Invalid Entry"));
+        QVERIFY(m_ui->last()->text.contains(QStringLiteral("It was not stored")));
+        QCOMPARE(form.locationEdit()->text(), address);
+    }
+    QVERIFY(m_ui->last()->text.contains(QStringLiteral("2049 characters")));
+    form.locationEdit()->setText(QStringLiteral("http://e.test/page"));
     form.keywordEdit()->setText(QStringLiteral("k").repeated(25));
-    form.accept();
-    QVERIFY(form.isVisible());
-    QCOMPARE(m_ui->last()->title, QStringLiteral("Invalid Entry"));
-    QVERIFY(m_ui->last()->text.startsWith(QStringLiteral("Location: ")));
-    QCOMPARE(form.locationEdit()->text(), QStringLiteral("http://e.test/page"));
     form.accept();
     QVERIFY(form.isVisible());
     QVERIFY(m_ui->last()->text.contains(QStringLiteral("20 characters")));

@@ -4,6 +4,7 @@
 #include "import/importinsert.h"
 #include "store/storefixture.h"
 
+#include <QMimeData>
 #include <QRandomGenerator>
 
 using namespace Qt::StringLiterals;
@@ -59,11 +60,11 @@ TEST(ClipboardScan, AnchorsTakeTheirTextAndHeading)
     EXPECT_EQ(bookmarks[0].category, u"News"_s);
 }
 
-TEST(ClipboardScan, LooksAtTheFirst2000CharactersAndNeverHangs)
+TEST(ClipboardScan, LooksAtTheFirstCharactersUpToTheLimitAndNeverHangs)
 {
-    const QString padding(1995, u' ');
+    const QString padding(ClipboardScan::MaxText - 5, u' ');
     EXPECT_TRUE(locations(padding + u"http://late.example/"_s).isEmpty());
-    EXPECT_EQ(locations(padding.left(1900) + u"http://in.example/"_s),
+    EXPECT_EQ(locations(padding.left(ClipboardScan::MaxText - 100) + u"http://in.example/"_s),
               QStringList{u"http://in.example/"_s});
 
     QRandomGenerator rng(4242);
@@ -90,10 +91,61 @@ TEST(ClipboardScan, LooksAtTheFirst2000CharactersAndNeverHangs)
             text += pieces[rng.bounded(pieces.size())];
         for (const ClipboardEntry &e : ClipboardScan::scan(text)) {
             ASSERT_TRUE(e.location.contains(u':')) << qPrintable(text);
-            ASSERT_LE(e.location.size(), 255);
+            ASSERT_LE(e.location.size(), text.size() + 7) << "taken from the text";
             ASSERT_LE(e.category.size(), 50);
         }
     }
+}
+
+TEST(ClipboardScan, HtmlFlavourGivesTargetsAndDecodedText)
+{
+    const QString html
+        = u"<html><body><!--StartFragment--><p>Read <a href=\"https://t.example/a?x=1&amp;y=2\">"
+          "the article &amp; notes</a>, and see http://plain.example/page</p><!--EndFragment-->"
+          "</body></html>"_s;
+    const QList<ClipboardEntry> found = ClipboardScan::scan(html, ClipboardScan::Format::Html);
+    ASSERT_EQ(found.size(), 2);
+    EXPECT_EQ(found[0].location, u"https://t.example/a?x=1&y=2"_s);
+    EXPECT_EQ(found[0].description, u"the article & notes"_s);
+    EXPECT_EQ(found[1].location, u"http://plain.example/page"_s) << "the tag after it ends it";
+    // Plain text is taken as written.
+    EXPECT_EQ(locations(u"http://a.example/?x=1&amp;y=2"_s),
+              QStringList{u"http://a.example/?x=1&amp;y=2"_s});
+}
+
+TEST(ClipboardScan, AnAddressRunningIntoTheScanLimitIsNotTakenCut)
+{
+    const QString longest = u"http://long.example/"_s + QString(2028, u'q');
+    ASSERT_EQ(longest.size(), 2048);
+    EXPECT_EQ(locations(u"copied "_s + longest + u" here"_s), QStringList{longest});
+
+    const QString head = QString(ClipboardScan::MaxText - 40, u'.') + u" http://first.example/ "_s;
+    const QString cutOne = u"http://cut.example/"_s + QString(100, u'c');
+    EXPECT_EQ(locations(head + cutOne), (QStringList{u"http://first.example/"_s}));
+    const QString anchors = QString(ClipboardScan::MaxText - 60, u'.')
+                            + u"<a href=\"http://ok.example/\">ok</a><a href=\""_s;
+    EXPECT_EQ(locations(anchors + cutOne + u"\">x</a>"_s), (QStringList{u"http://ok.example/"_s}));
+}
+
+TEST(ClipboardContent, HtmlWithLinksIsReadElseTheText)
+{
+    QMimeData both;
+    both.setText(u"the article"_s);
+    both.setHtml(u"<a href=\"http://target.example/\">the article</a>"_s);
+    ClipboardMonitor::Content content = ClipboardMonitor::contentOf(both);
+    EXPECT_EQ(content.format, ClipboardScan::Format::Html);
+    EXPECT_EQ(content.text, both.html());
+
+    QMimeData noLinks;
+    noLinks.setText(u"http://typed.example/"_s);
+    noLinks.setHtml(u"<p>http://typed.example/</p>"_s);
+    content = ClipboardMonitor::contentOf(noLinks);
+    EXPECT_EQ(content.format, ClipboardScan::Format::Text);
+    EXPECT_EQ(content.text, u"http://typed.example/"_s);
+
+    QMimeData textOnly;
+    textOnly.setText(u"www.only.example"_s);
+    EXPECT_EQ(ClipboardMonitor::contentOf(textOnly).text, u"www.only.example"_s);
 }
 
 class ClipboardMonitorTest : public test::StoreTest
@@ -114,6 +166,26 @@ protected:
     std::unique_ptr<ClipboardMonitor> m_monitorPtr;
     int m_refreshes = 0;
 };
+
+TEST_F(ClipboardMonitorTest, CopiedLinksArriveByTheirTargetsAndLongOnesAreCounted)
+{
+    QMimeData copied;
+    copied.setText(u"Example page"_s);
+    copied.setHtml(u"<a href=\"http://target.example/?a=1&amp;b=2\">Example page</a>"_s);
+    ASSERT_TRUE(m_monitorPtr->takeIfNew(ClipboardMonitor::contentOf(copied)));
+    EXPECT_EQ(m_monitorPtr->scanLastSeen(), 1);
+    LocationRecord r;
+    ASSERT_TRUE(c().locations().get(u"http://target.example/?a=1&b=2"_s, r));
+    EXPECT_EQ(r.Description, u"Example page"_s);
+
+    const QString tooLong = u"http://long.example/"_s + QString(2029, u'q');
+    ASSERT_TRUE(m_monitorPtr->takeIfNew(tooLong + u" http://target.example/?a=1&b=2"_s));
+    EXPECT_EQ(m_monitorPtr->scanLastSeen(), 0);
+    const ImportCounts counts = m_insert->counts();
+    EXPECT_EQ(counts.refused[int(ImportCounts::Refusal::TooLong)], 1);
+    EXPECT_EQ(counts.duplicates, 1);
+    EXPECT_EQ(c().locations().count(), 1);
+}
 
 TEST_F(ClipboardMonitorTest, ALoneAddressIsAddedUnderClipboard)
 {

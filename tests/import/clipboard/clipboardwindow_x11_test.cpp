@@ -18,10 +18,14 @@ using namespace Qt::StringLiterals;
 namespace pk {
 namespace {
 
-bool copyWithXclip(const QByteArray &text)
+/// Puts `text` on the clipboard as another program does, offering only `type`.
+bool copyWithXclip(const QByteArray &text, const QString &type = {})
 {
     QProcess xclip;
-    xclip.start(u"xclip"_s, {u"-selection"_s, u"clipboard"_s});
+    QStringList arguments{u"-selection"_s, u"clipboard"_s};
+    if (!type.isEmpty())
+        arguments << u"-t"_s << type;
+    xclip.start(u"xclip"_s, arguments);
     if (!xclip.waitForStarted(5000))
         return false;
     xclip.write(text);
@@ -75,6 +79,23 @@ TEST_F(ClipboardWindowX11, AddsAddressesCopiedInAnotherProgram)
     EXPECT_TRUE(c().locations().exists(u"http://www.second.example"_s));
     EXPECT_EQ(window.statusText(), u"Added 2:  http://www.second.example"_s);
     test::screenshot(window, u"clipboardmonitor"_s);
+
+    // A selection of a web page: the link's target, not its text, and its references decoded.
+    ASSERT_TRUE(copyWithXclip("<meta charset=\"utf-8\"><p>See <a "
+                              "href=\"https://page.example/a?x=1&amp;y=2\">the page</a></p>",
+                              u"text/html"_s));
+    ASSERT_TRUE(waitFor([&] { return window.monitor().count() == 3; }))
+        << "added: " << window.monitor().count();
+    LocationRecord page;
+    ASSERT_TRUE(c().locations().get(u"https://page.example/a?x=1&y=2"_s, page));
+    EXPECT_EQ(page.Description, u"the page"_s);
+
+    // Exit ends with the summary.
+    const qsizetype before = m_ui.interactions().size();
+    window.exit();
+    ASSERT_EQ(m_ui.interactions().size(), before + 1);
+    EXPECT_EQ(m_ui.interactions().constLast().title, u"Complete"_s);
+    EXPECT_TRUE(m_ui.interactions().constLast().text.startsWith(u"3 URL(s) imported.\nAdded: 3"_s));
 }
 
 } // namespace

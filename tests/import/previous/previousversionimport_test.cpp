@@ -69,7 +69,8 @@ TEST_F(PreviousVersionImportTest, CopiesFiveFieldsOfEveryRecord)
                                       {"http://b.example/", "Bbb", "tools", 120},
                                       {"http://c.example/", "Ccc", "Tools", -3}});
     EXPECT_EQ(run(path), 3);
-    EXPECT_TRUE(m_ui.interactions().isEmpty());
+    EXPECT_EQ(m_ui.titles(), QStringList{u"Complete"_s});
+    EXPECT_TRUE(m_ui.messages().at(0).startsWith(u"3 URL(s) imported.\nAdded: 3\n"_s));
     LocationRecord a;
     ASSERT_TRUE(c().locations().get(u"http://a.example/"_s, a));
     EXPECT_EQ(a.Description, u"Aaa"_s);
@@ -88,17 +89,32 @@ TEST_F(PreviousVersionImportTest, RefusalsAreReportedOnceEachAndSummedUp)
                                       {"http://b.example/", "B", "Missing too", 0},
                                       {"http://c.example/", "C", "Tools", 0}});
     EXPECT_EQ(run(path), 1);
-    ASSERT_EQ(m_ui.titles(),
-              (QStringList{u"Field contents error"_s, u"Import from Pathkeep Database"_s}));
-    EXPECT_TRUE(m_ui.messages().at(1).startsWith(u"1 more locations"_s));
+    ASSERT_EQ(m_ui.titles(), (QStringList{u"Field contents error"_s, u"Complete"_s}));
+    EXPECT_TRUE(m_ui.messages().at(1).contains(u"Refused: 2 (category not in Categories 2)"_s));
 
     m_ui.clear();
     EXPECT_EQ(run(path), 0) << "the same file twice adds nothing";
     EXPECT_EQ(m_ui.titles(),
-              (QStringList{u"Field contents error"_s,
-                           u"Duplicate Key Error"_s,
-                           u"Import from Pathkeep Database"_s}));
+              (QStringList{u"Field contents error"_s, u"Duplicate Key Error"_s, u"Complete"_s}));
+    EXPECT_TRUE(m_ui.messages().at(2).contains(u"Already stored (left as they were): 1"_s));
     EXPECT_EQ(c().locations().count(), 1);
+}
+
+TEST_F(PreviousVersionImportTest, AddressesAreCopiedWholeAndTooLongOnesRefused)
+{
+    const std::string longest = "http://long.example/" + std::string(2028, 'l');
+    const std::string tooLong = longest + "x";
+    const QString path = makeOldFile({{longest.c_str(), "Long", "Tools", 0},
+                                      {tooLong.c_str(), "Too long", "Tools", 0},
+                                      {"http://short.example/", "Short", "Tools", 0}});
+    EXPECT_EQ(run(path), 2);
+    LocationRecord r;
+    ASSERT_TRUE(c().locations().get(QString::fromStdString(longest), r));
+    EXPECT_EQ(r.Location.size(), 2048);
+    EXPECT_EQ(c().locations().count(), 2) << "nothing stored cut";
+    EXPECT_EQ(m_ui.titles(), (QStringList{u"Import from Pathkeep Database"_s, u"Complete"_s}));
+    EXPECT_TRUE(m_ui.messages().at(0).contains(u"2049 characters"_s));
+    EXPECT_TRUE(m_ui.messages().at(1).contains(u"Refused: 1 (address too long 1)"_s));
 }
 
 TEST_F(PreviousVersionImportTest, AFileThatIsNoDatabaseIsReported)

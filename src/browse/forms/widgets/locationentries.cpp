@@ -5,6 +5,7 @@
 #include "browse/forms/widgets/formscontext.h"
 #include "browse/forms/widgets/ratingbox.h"
 #include "store/fields.h"
+#include "store/locationaddress.h"
 #include "store/picture.h"
 #include "store/recordio.h"
 
@@ -51,6 +52,12 @@ QString entryName(const FieldDef &field)
 QString dateText(qint32 day)
 {
     return day == DayNumber::None ? QString() : Picture::format(u"@d17"_s, day).trimmed();
+}
+
+/// The address entries: one line however long, taken whole or refused (never cut).
+bool isAddress(const FieldDef &field)
+{
+    return qstrcmp(field.column, "Location") == 0 || qstrcmp(field.column, "MovedTo") == 0;
 }
 
 bool isDate(const FieldDef &field)
@@ -153,7 +160,7 @@ QWidget *LocationEntries::makeEntry(const FieldDef &field,
         widget = makeValidated(parent);
     } else if (field.type == FieldType::Number && field.width <= 2) {
         widget = new RatingBox(parent);
-    } else if (field.isText() && field.width > MultiLineWidth) {
+    } else if (field.isText() && field.width > MultiLineWidth && !isAddress(field)) {
         auto *text = new QPlainTextEdit(parent);
         // Tab moves on to the next entry, as in every other entry of the form.
         text->setTabChangesFocus(true);
@@ -322,6 +329,14 @@ std::optional<QVariant> LocationEntries::read(const Entry &entry)
         if (const std::optional<qint32> number = EntryInput::wholeNumber(typed))
             return *number;
         refuse(entry, EntryInput::numberMessage(entry.prompt, typed));
+        return std::nullopt;
+    }
+    if (isAddress(field)) {
+        // Blank is for the required-entry check; anything else meets the address rule as typed.
+        const LocationAddress::Problem problem = LocationAddress::check(typed);
+        if (problem == LocationAddress::Problem::None || problem == LocationAddress::Problem::Blank)
+            return typed.trimmed();
+        refuse(entry, LocationAddress::message(problem, typed));
         return std::nullopt;
     }
     const bool multiLine = qobject_cast<QPlainTextEdit *>(entry.widget) != nullptr;

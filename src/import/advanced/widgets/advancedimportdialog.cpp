@@ -8,6 +8,7 @@
 #include "import/csv/widgets/exchangehelp.h"
 #include "import/csv/widgets/recordprogressdialog.h"
 #include "import/importinsert.h"
+#include "import/importsummary.h"
 #include "store/categorymanager.h"
 #include "store/collection.h"
 
@@ -280,8 +281,12 @@ void AdvancedImportDialog::accept()
             parentWidget());
         progress.setFinalText(u"Process Completed"_s);
         progress.exec();
+        if (!progress.completed())
+            insert.markCancelled();
     }
-    insert.reportRefusals();
+    ImportSummary::show(m_ui,
+                        QString::number(insert.added()) + u" URL(s) imported."_s,
+                        insert.counts());
     m_added = insert.added();
     QDialog::accept();
 }

@@ -4,11 +4,13 @@
 #include "framework/userinterface.h"
 #include "import/clipboard/clipboardmonitor.h"
 #include "import/importinsert.h"
+#include "import/importsummary.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMimeData>
 #include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -41,7 +43,7 @@ ClipboardMonitorWindow::ClipboardMonitorWindow(Collection &collection,
     buttons->addStretch();
     buttons->addWidget(exit);
     layout->addLayout(buttons);
-    connect(exit, &QPushButton::clicked, this, &ClipboardMonitorWindow::closeRequested);
+    connect(exit, &QPushButton::clicked, this, &ClipboardMonitorWindow::exit);
 
     m_monitor->setAddedHandler([this] {
         m_status->setText(m_monitor->status());
@@ -63,10 +65,9 @@ QString ClipboardMonitorWindow::statusText() const
 
 void ClipboardMonitorWindow::start()
 {
-    const QString text = QGuiApplication::clipboard()->text();
-    if (m_monitor->takeIfNew(text)
+    if (m_monitor->takeIfNew(content())
         && !m_ui.askYesNo(u"Clipboard Contains Data"_s, u"Ignore current clipboard contents?"_s)) {
-        m_monitor->scan(m_monitor->lastSeen());
+        m_monitor->scanLastSeen();
     }
     connect(QGuiApplication::clipboard(),
             &QClipboard::dataChanged,
@@ -77,8 +78,24 @@ void ClipboardMonitorWindow::start()
 
 void ClipboardMonitorWindow::check()
 {
-    if (m_monitor->takeIfNew(QGuiApplication::clipboard()->text()))
-        m_monitor->scan(m_monitor->lastSeen());
+    if (m_monitor->takeIfNew(content()))
+        m_monitor->scanLastSeen();
+}
+
+ClipboardMonitor::Content ClipboardMonitorWindow::content()
+{
+    const QMimeData *data = QGuiApplication::clipboard()->mimeData();
+    return data ? ClipboardMonitor::contentOf(*data) : ClipboardMonitor::Content();
+}
+
+void ClipboardMonitorWindow::exit()
+{
+    m_timer->stop();
+    disconnect(QGuiApplication::clipboard(), nullptr, this, nullptr);
+    ImportSummary::show(m_ui,
+                        QString::number(m_monitor->count()) + u" URL(s) imported."_s,
+                        m_insert->counts());
+    Q_EMIT closeRequested();
 }
 
 } // namespace pk

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "import/clipboard/clipboardmonitor.h"
+
 #include <QWidget>
 
 #include <memory>
@@ -35,12 +37,15 @@ public:
 
     /// Reads the clipboard and scans it when it holds new text.
     void check();
+    /// "E&xit": the closing summary of what was added, then the window closes.
+    void exit();
 
 signals:
     void closeRequested();
 
 private:
     void start();
+    static ClipboardMonitor::Content content();
 
     UserInterface &m_ui;
     std::unique_ptr<ImportInsert> m_insert;

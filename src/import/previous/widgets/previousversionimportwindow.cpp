@@ -113,7 +113,7 @@ bool PreviousVersionImportWindow::startImport()
         m_added = 0;
         return true;
     }
-    RecordProgressDialog::run(
+    const bool ran = RecordProgressDialog::run(
         u"Processing Records"_s,
         [&import]() -> std::optional<int> {
             if (!import.step(kRecordsPerTick))
@@ -123,6 +123,8 @@ bool PreviousVersionImportWindow::startImport()
         this,
         m_positions,
         u"ImportURLProcess"_s);
+    if (!ran)
+        import.markCancelled();
     import.finish();
     m_added = import.added();
     BrowseRefresh::instance().request();

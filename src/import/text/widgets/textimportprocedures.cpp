@@ -59,6 +59,8 @@ QWidget *openTextImport(const ProcedureCall &call)
         call.frame);
     progress.setMessage(u"Importing"_s);
     progress.exec();
+    if (!progress.completed())
+        run.insert().markCancelled();
     run.finish();
     BrowseRefresh::instance().request();
     return nullptr;

@@ -1,0 +1,15 @@
+#pragma once
+
+namespace pk {
+
+class UserInterface;
+struct LocationRecord;
+
+/// The forms' check of the addresses a person typed (`URL:Location`, and `URL:MovedTo` when
+/// filled in): the rule of LocationAddress, reported as an invalid entry naming the address.
+namespace AddressEntry {
+/// True when both may be stored; otherwise the first problem is reported and false returned.
+bool accept(UserInterface &ui, const LocationRecord &record);
+} // namespace AddressEntry
+
+} // namespace pk
