@@ -13,12 +13,12 @@ AdvancedExportFields::AdvancedExportFields() = default;
 const QList<ExportFieldEntry> &AdvancedExportFields::allFields()
 {
     static const QList<ExportFieldEntry> fields{
-        {u"URL:Location"_s, u"@s255"_s},         {u"URL:Description"_s, u"@s255"_s},
+        {u"URL:Location"_s, u"@s2048"_s},        {u"URL:Description"_s, u"@s255"_s},
         {u"URL:Category"_s, u"@s50"_s},          {u"URL:Rating"_s, u"@N2"_s},
-        {u"URL:Keyword"_s, u"@s20"_s},           {u"URL:SiteInfo"_s, u"@s255"_s},
+        {u"URL:Keyword"_s, u"@s20"_s},           {u"URL:SiteInfo"_s, u"@s2048"_s},
         {u"URL:LastVisit"_s, u"@d17"_s},         {u"URL:LastValidated"_s, u"@d17"_s},
-        {u"URL:Validated"_s, u"@n3"_s},          {u"URL:MovedTo"_s, u"@s255"_s},
-        {u"URL:Comments"_s, u"@s255"_s},         {u"URL:UserName"_s, u"@s40"_s},
+        {u"URL:Validated"_s, u"@n3"_s},          {u"URL:MovedTo"_s, u"@s2048"_s},
+        {u"URL:Comments"_s, u"@s1024"_s},        {u"URL:UserName"_s, u"@s40"_s},
         {u"URL:Password"_s, u"@s20"_s},          {u"URL:Expires"_s, u"@d17b"_s},
         {u"URL:PageSize"_s, u"@n-14"_s},         {u"URL:EmailAddress"_s, u"@s60"_s},
         {u"URL:OriginalFilename"_s, u"@s255"_s}, {u"URL:Custom1"_s, u"@s60"_s},

@@ -67,7 +67,7 @@ void store(LocationRecord &r, int target, const DelimitedReader &reader)
         r.Validated = static_cast<quint8>(wholeNumber(number, 0, 255));
         break;
     case 9:
-        r.MovedTo = fitToField(text, 255);
+        r.MovedTo = trimTrailingSpaces(text); // an address is stored whole or refused
         break;
     case 10:
         r.Comments = fitToField(text, 1024);

@@ -33,7 +33,7 @@ public:
     };
 
     static constexpr int CategoryWidth = 50;
-    static constexpr int LocationWidth = 255;
+    static constexpr int LocationWidth = 2048;
     static constexpr int DescriptionWidth = 255;
     static constexpr int SiteInfoWidth = 2048;
 

@@ -89,9 +89,8 @@ QList<ScannedAddress> AddressScanner::scan(QStringView line)
             while (end < line.size() && continuesAddress(line[end]))
                 ++end;
         }
-        const QString location = truncateToWidth(trimTrailingSpaces(
-                                                     leftTrimmed(line.mid(start, end - start))),
-                                                 LocationWidth);
+        // Kept whole: the import refuses (and counts) an address too long to store.
+        const QString location = trimTrailingSpaces(leftTrimmed(line.mid(start, end - start)));
         pos = std::min(end + 1, line.size());
         if (!location.isEmpty())
             found.append({location, leftTrimmed(line.mid(pos))});

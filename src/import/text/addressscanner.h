@@ -9,7 +9,7 @@ namespace pk {
 /// One address found in a line of free text, and the text that follows it.
 struct ScannedAddress
 {
-    QString location; ///< at most 255 characters
+    QString location; ///< whole, however long
     QString rest;     ///< the rest of the line after the address, leading blanks removed
 
     bool operator==(const ScannedAddress &) const = default;
@@ -27,7 +27,7 @@ struct ScannedAddress
 class AddressScanner final
 {
 public:
-    static constexpr int LocationWidth = 255;
+    static constexpr int LocationWidth = 2048;
 
     static QList<ScannedAddress> scan(QStringView line);
     /// Whether `c` may continue an address.
