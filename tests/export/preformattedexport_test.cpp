@@ -244,7 +244,8 @@ TEST(PageWriter, EndsLinesAfterClosingTagsAndNearTheLimit)
                              QString(600, u'b'),
                              u"<frame x>"_s,
                              u"   "_s};
-    ASSERT_TRUE(PreformattedExport::writePage(pieces, path));
+    QString error;
+    ASSERT_TRUE(PreformattedExport::writePage(pieces, path, error)) << qPrintable(error);
     QFile f(path);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     const QStringList lines = QString::fromUtf8(f.readAll()).split(u'\n');
