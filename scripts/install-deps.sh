@@ -5,7 +5,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev libqt6svg6
   libsqlite3-dev libsqlitecpp-dev sqlite3
-  libasio-dev libssl-dev libcurl4-openssl-dev
+  libasio-dev libssl-dev libcurl4-openssl-dev zlib1g-dev
   libsimpleini-dev
   libxcb1-dev libxcb-keysyms1-dev liblz4-dev
   libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev

@@ -32,6 +32,7 @@
 #include "linkcheck/analysis/downloadurlsprocess.h"
 #include "linkcheck/analysis/pagedownload.h"
 #include "linkcheck/analysis/urlanalyzer.h"
+#include "linkcheck/fetchlimits.h"
 #include "linkcheck/linktest.h"
 #include "linkcheck/testlinksprocess.h"
 #include "linkcheck/webchecksettings.h"
@@ -639,7 +640,23 @@ int CommandLine::analyze(QCommandLineParser &parser, Common &common)
     env.queryWizard = [query]() -> std::optional<QString> { return query; };
     m_ui->setAnswer(QLatin1String(AnalyzeLinksProcess::Question), true);
     m_ui->setAnswer(QLatin1String(LocationBatch::QueryQuestion), withQuery);
-    AnalyzeLinksProcess process(std::move(env), &UrlAnalyzer::fetch);
+    const FetchLimits limits = FetchLimits::current();
+    int failures = 0;
+    // A page that could not be analysed marks its location failed; the reason is told here.
+    const auto fetch = [this, &bar, &failures, limits](const QString &url,
+                                                       std::vector<QString> &tokens) {
+        QString why;
+        const int result = UrlAnalyzer::fetchWith(url, tokens, limits, &why);
+        if (result != UrlAnalyzer::Cancelled && result <= 3) {
+            ++failures;
+            bar.clear();
+            print(m_err,
+                  u"pathkeep-cli: "_s + url + u": "_s
+                      + (why.isEmpty() ? u"the page could not be read"_s : why) + u'\n');
+        }
+        return result;
+    };
+    AnalyzeLinksProcess process(std::move(env), fetch);
     QObject::connect(&process, &LocationBatch::progressValue, [&bar](int percent) {
         bar.update(percent);
     });
@@ -648,9 +665,13 @@ int CommandLine::analyze(QCommandLineParser &parser, Common &common)
     if (process.run())
         runUntil([&process] { return process.isFinished(); });
     bar.clear();
-    if (!common.quiet)
-        print(m_err, QString::number(process.processed()) + u" location(s) analysed.\n"_s);
-    return m_halted || m_ui->problems() > 0 ? Failure : Success;
+    if (!common.quiet) {
+        QString text = QString::number(process.processed()) + u" location(s) analysed"_s;
+        if (failures > 0)
+            text += u", "_s + QString::number(failures) + u" could not be read"_s;
+        print(m_err, text + u".\n"_s);
+    }
+    return m_halted || failures > 0 || m_ui->problems() > 0 ? Failure : Success;
 }
 
 int CommandLine::download(QCommandLineParser &parser, Common &common)
@@ -669,12 +690,25 @@ int CommandLine::download(QCommandLineParser &parser, Common &common)
     const QString folder = target.absoluteFilePath();
     const QString logFolder = m_collection->folder();
 
+    const FetchLimits limits = FetchLimits::current();
+    const auto failed = [this](const QString &url, const QString &why) {
+        print(m_err,
+              u"pathkeep-cli: "_s + url + u": "_s + (why.isEmpty() ? u"the download failed"_s : why)
+                  + u'\n');
+    };
     if (!batch) {
         // "*" names the file after the address, as the multiple download does.
-        const QString written
-            = PageDownload::fetch(folder + u"/*"_s, positional.first(), logFolder, m_ui.get());
-        if (written.isEmpty())
+        QString why;
+        const QString written = PageDownload::fetch(folder + u"/*"_s,
+                                                    positional.first(),
+                                                    logFolder,
+                                                    limits,
+                                                    m_ui.get(),
+                                                    &why);
+        if (written.isEmpty()) {
+            failed(positional.first(), why);
             return Failure;
+        }
         print(m_out, written + u'\n');
         return Success;
     }
@@ -689,28 +723,38 @@ int CommandLine::download(QCommandLineParser &parser, Common &common)
     env.ui = m_ui.get();
     env.errors = m_errors.get();
     int failures = 0;
-    DownloadUrlsProcess process(std::move(env),
-                                [this, logFolder, &failures](const QString &to, const QString &url) {
-                                    const QString written
-                                        = PageDownload::fetch(to, url, logFolder, m_ui.get());
-                                    if (written.isEmpty())
-                                        ++failures;
-                                    else
-                                        print(m_out, written + u'\n');
-                                    return written;
-                                });
+    DownloadUrlsProcess
+        process(std::move(env),
+                [this, logFolder, limits, &failures, &failed, &bar](const QString &to,
+                                                                    const QString &url) {
+                    QString why;
+                    const QString written
+                        = PageDownload::fetch(to, url, logFolder, limits, m_ui.get(), &why);
+                    if (written.isEmpty()) {
+                        ++failures;
+                        bar.clear();
+                        failed(url, why);
+                    } else {
+                        print(m_out, written + u'\n');
+                    }
+                    return written;
+                });
     QObject::connect(&process, &LocationBatch::progressValue, [&bar](int percent) {
         bar.update(percent);
     });
     m_ui->setFolder(folder);
-    if (!process.chooseFolder())
+    if (!process.chooseFolder()) {
+        print(m_err, u"pathkeep-cli: "_s + folder + u" cannot be used as the folder\n"_s);
         return Failure;
+    }
     // --all: the question about the query wizard is answered No.
     m_ui->setAnswer(QLatin1String(LocationBatch::QueryQuestion), false);
     if (process.start(query))
         runUntil([&process] { return process.isFinished(); });
     bar.clear();
-    return m_halted || failures > 0 ? Failure : Success;
+    if (failures > 0 && !common.quiet)
+        print(m_err, QString::number(failures) + u" download(s) failed.\n"_s);
+    return m_halted || failures > 0 || m_ui->problems() > 0 ? Failure : Success;
 }
 
 int CommandLine::importFile(QCommandLineParser &parser, Common &common)

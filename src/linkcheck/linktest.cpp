@@ -6,7 +6,6 @@
 #include "linkcheck/runningtests.h"
 #include "net/netlibrary.h"
 #include "net/qteventposter.h"
-#include "net/weburl.h"
 #include "store/collection.h"
 #include "store/detailmanager.h"
 #include "store/locationmanager.h"
@@ -55,7 +54,7 @@ LinkTest::LinkTest(LinkTestEnvironment environment, QString url, bool update, QO
     m_ticker.setInterval(m_env.tick);
     connect(&m_ticker, &QTimer::timeout, this, &LinkTest::tick);
     m_limit.setSingleShot(true);
-    connect(&m_limit, &QTimer::timeout, this, [this] { finish(TimedOut); });
+    connect(&m_limit, &QTimer::timeout, this, &LinkTest::timeLimitReached);
     m_requestLimit.setSingleShot(true);
     connect(&m_requestLimit, &QTimer::timeout, this, &LinkTest::requestTimedOut);
     m_retry.setSingleShot(true);
@@ -122,6 +121,8 @@ void LinkTest::sendRequest()
     if (m_client->OpenFlag || m_client->AsyncOpenBusy)
         m_client->Abort();
     m_client->SetAllHeadersDefault();
+    // Only a header is read: a server that sends more than any header holds is refused.
+    m_client->MaxPageLen = MaxAnswerBytes;
     m_client->CanUseProxy = 1;
     m_client->HeaderOnly = m_usingGet ? 0 : 1;
     m_client->OptionStopAfterHeader = m_usingGet ? 1 : 0;
@@ -129,7 +130,9 @@ void LinkTest::sendRequest()
     ++m_requests;
     if (m_env.requestLimit.count() > 0)
         m_requestLimit.start(m_env.requestLimit);
+    m_inFetch = true;
     m_client->Fetch(m_current);
+    m_inFetch = false;
     if (m_client->Error != 0 && !m_finished)
         recordImmediateFailure();
 }
@@ -251,13 +254,14 @@ void LinkTest::pageReceived()
         m_first = buffer;
 
     if (status >= 300 && status < 400) {
-        const QString location = m_client->_GetHeaderField(QStringLiteral("Location: ")).trimmed();
-        const QString target = location.isEmpty()
-                                   ? QString()
-                                   : QString::fromStdString(
-                                       WebUrl::resolveRedirect(m_current.toStdString(),
-                                                               location.toStdString()));
-        if (!target.isEmpty() && target != m_current) {
+        // Only a redirect to another web address is followed: one to the same address, or to
+        // a file or any other scheme, fails the location as it stands.
+        const ResponseEvaluator::Target next
+            = ResponseEvaluator::redirectTarget(m_client->_GetHeaderField(
+                                                    QStringLiteral("Location: ")),
+                                                m_current);
+        const QString target = next.address;
+        if (next.kind == ResponseEvaluator::Target::Elsewhere) {
             if (m_hops == 0 && target.compare(secureForm(m_url), Qt::CaseInsensitive) == 0) {
                 m_movedToSecure = true;
                 m_secureAddress = target;
@@ -274,7 +278,7 @@ void LinkTest::pageReceived()
                 return;
             }
         }
-    } else if (m_hops > 0 && status >= 400) {
+    } else if (m_hops > 0 && (status >= 400 || status == 0)) {
         const QByteArray line = buffer.left(buffer.indexOf('\r'));
         m_chainError = m_current + QLatin1Char(' ') + QString::fromLatin1(line);
     }
@@ -353,19 +357,21 @@ void LinkTest::errorTrapped(const QString &errorText, const QString &functionNam
         conclude(m_first);
         return;
     }
-    if (!m_env.batch) {
-        // A single test reports it like any network error; the window stays open until the
-        // time limit or until the user closes it, and nothing is written.
-        m_client->reportError(errorText, functionName);
-        return;
-    }
-    // In a batch nobody is there to read a message: the location records the failure and
-    // the slot is free at once.
+    // The location records the failure either way (one that came while the request was
+    // being made is recorded as an immediate failure once Fetch() has returned).
     const int error = m_client->Error;
     QString value = errorText;
     if (error != 0)
         value += QStringLiteral(" (") + QString::number(error) + QLatin1Char(')');
-    recordFailure(2, value);
+    if (!m_inFetch)
+        recordFailure(2, value);
+    if (!m_env.batch) {
+        // A single test reports it like any network error; the window stays open until the
+        // time limit or until the user closes it.
+        m_client->reportError(errorText, functionName);
+        return;
+    }
+    // In a batch nobody is there to read a message: the slot is free at once.
     finish(error != 0 ? -std::abs(error) : NetErrNoData);
 }
 
@@ -385,13 +391,32 @@ void LinkTest::requestTimedOut()
     finish(TimedOut);
 }
 
+void LinkTest::timeLimitReached()
+{
+    if (m_finished)
+        return;
+    if (m_hops > 0) {
+        // Only following a redirect ran out of time: the first answer stands.
+        conclude(m_first);
+        return;
+    }
+    // A location that never answered has failed, unless its failure is already written.
+    if (!m_networkFailed) {
+        const double seconds = double(m_env.timeLimit.count()) / 1000.0;
+        recordFailure(2,
+                      QStringLiteral("No answer within ") + QString::number(seconds)
+                          + QStringLiteral(" s from ") + m_current);
+    }
+    finish(TimedOut);
+}
+
 void LinkTest::tick()
 {
     m_progress = m_progress >= 100 ? 0 : m_progress + 1;
     emit progressChanged(m_progress);
     if (!m_finished && m_startTime.isValid()
         && std::chrono::milliseconds(m_startTime.elapsed()) > m_env.timeLimit)
-        finish(TimedOut);
+        timeLimitReached();
 }
 
 void LinkTest::finish(int result)

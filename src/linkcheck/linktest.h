@@ -9,6 +9,7 @@
 #include <QTimer>
 
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <memory>
 
@@ -78,6 +79,8 @@ public:
     static constexpr int BufferSize = 16634;
     static constexpr int MaxRedirects = 10;
     static constexpr int MaxRetryAfterSeconds = 60;
+    /// The most of an answer read: its header, and with GET the first packet of the body.
+    static constexpr std::int64_t MaxAnswerBytes = 256 * 1024;
     /// The state a location still refused for too many requests is given: not known (the
     /// stored states are unknown, passed and failed), so never counted as failed; a detail
     /// row says why.
@@ -135,6 +138,7 @@ private:
     void conclude(const QByteArray &buffer);
     void errorTrapped(const QString &errorText, const QString &functionName);
     void requestTimedOut();
+    void timeLimitReached();
     void recordImmediateFailure();
     void recordFailure(quint8 validated, const QString &value);
     void evaluate(const QByteArray &buffer);
@@ -171,6 +175,7 @@ private:
     bool m_redirectLoop = false;
     bool m_movedToSecure = false;
     bool m_networkFailed = false;
+    bool m_inFetch = false; ///< the client's Fetch() is running
     QString m_chainError; ///< the status line a followed redirect ended with, when an error
     QElapsedTimer m_startTime;
     QString m_text;

@@ -4,6 +4,7 @@
 
 #include <QDate>
 #include <QStringList>
+#include <QUrl>
 
 #include <limits>
 
@@ -50,22 +51,101 @@ QStringList splitLines(const QString &text)
     return lines;
 }
 
-/// The code of a status line: the number after the first space. Nothing when the line has no
-/// space or the code is not a number.
-int statusCodeOf(const QString &line, bool &ok)
+bool isDigit(QChar c)
 {
-    ok = false;
-    const qsizetype first = line.indexOf(QLatin1Char(' '));
-    if (first < 0)
-        return 0;
-    qsizetype second = line.indexOf(QLatin1Char(' '), first + 1);
-    if (second < 0)
-        second = line.size();
-    const QString code = line.mid(first + 1, second - first - 1);
-    return code.toInt(&ok);
+    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+}
+
+/// The scheme a value names ("file" of "file:///etc/passwd"), lower case; empty for a
+/// relative reference.
+QString schemeOf(const QString &value)
+{
+    const qsizetype colon = value.indexOf(QLatin1Char(':'));
+    if (colon < 1 || !value.at(0).isLetter() || value.at(0).unicode() > 127)
+        return {};
+    for (qsizetype i = 1; i < colon; ++i) {
+        const QChar c = value.at(i);
+        const bool allowed = (c.unicode() < 128 && c.isLetterOrNumber()) || c == QLatin1Char('+')
+                             || c == QLatin1Char('-') || c == QLatin1Char('.');
+        if (!allowed)
+            return {};
+    }
+    return value.left(colon).toLower();
+}
+
+bool isWebScheme(const QString &scheme)
+{
+    return scheme == QLatin1String("http") || scheme == QLatin1String("https");
+}
+
+/// An address in one form for comparing: default port and empty path made explicit the same
+/// way, compared without regard to case.
+QString comparable(QUrl url)
+{
+    const QString scheme = url.scheme().toLower();
+    if ((scheme == QLatin1String("http") && url.port() == 80)
+        || (scheme == QLatin1String("https") && url.port() == 443))
+        url.setPort(-1);
+    if (url.path().isEmpty())
+        url.setPath(QStringLiteral("/"));
+    url.setFragment(QString());
+    return url.toString(QUrl::FullyEncoded).toLower();
 }
 
 } // namespace
+
+int ResponseEvaluator::statusLineCode(QStringView line)
+{
+    // "HTTP/1." digits, one space, three digits, then a space and the reason or the end.
+    if (!line.startsWith(QLatin1String("HTTP/1."), Qt::CaseInsensitive))
+        return 0;
+    qsizetype i = 7;
+    const auto digits = [&] {
+        const qsizetype start = i;
+        while (i < line.size() && isDigit(line.at(i)))
+            ++i;
+        return i > start;
+    };
+    if (!digits())
+        return 0;
+    if (i >= line.size() || line.at(i) != QLatin1Char(' '))
+        return 0;
+    ++i;
+    const qsizetype codeStart = i;
+    if (!digits() || i - codeStart != 3)
+        return 0;
+    if (i < line.size() && line.at(i) != QLatin1Char(' '))
+        return 0;
+    const int code = line.sliced(codeStart, 3).toInt();
+    return code >= 100 && code <= 599 ? code : 0;
+}
+
+ResponseEvaluator::Target ResponseEvaluator::redirectTarget(const QString &value,
+                                                            const QString &from)
+{
+    Target target;
+    const QString text = value.trimmed();
+    if (text.isEmpty())
+        return target;
+    QString base = from.trimmed();
+    if (schemeOf(base).isEmpty())
+        base.prepend(QStringLiteral("http://"));
+    const QString scheme = schemeOf(text);
+    if (!scheme.isEmpty() && !isWebScheme(scheme)) {
+        target.kind = Target::NotWeb;
+        return target;
+    }
+    const QUrl baseUrl(base);
+    // An address of its own is kept as the server wrote it; a relative one is resolved.
+    const QUrl resolved = scheme.isEmpty() ? baseUrl.resolved(QUrl(text)) : QUrl(text);
+    if (!isWebScheme(resolved.scheme().toLower())) {
+        target.kind = Target::NotWeb;
+        return target;
+    }
+    target.address = scheme.isEmpty() ? resolved.toString(QUrl::FullyEncoded) : text;
+    target.kind = comparable(resolved) == comparable(baseUrl) ? Target::Same : Target::Elsewhere;
+    return target;
+}
 
 qint32 ResponseEvaluator::expiryDay(const QString &value)
 {
@@ -112,6 +192,18 @@ ResponseOutcome ResponseEvaluator::evaluate(const QByteArray &header,
 
     const QString tested = url.trimmed();
     const QStringList lines = splitLines(QString::fromUtf8(header));
+    const auto detail = [&](const QString &text) {
+        if (withDetails)
+            out.details.push_back(text.left(MaxStatusDetailLength));
+    };
+    // An answer that is not HTTP says nothing about the location but that it failed.
+    const QString firstLine = lines.isEmpty() ? QString() : lines.first();
+    if (statusLineCode(firstLine) == 0) {
+        out.notHttp = true;
+        out.Validated = 2;
+        detail(QStringLiteral("The answer is not HTTP: ") + firstLine.trimmed());
+        return out;
+    }
     for (const QString &line : lines) {
         const qsizetype colon = line.indexOf(QLatin1Char(':'));
         QString value = colon < 0 ? line : line.mid(colon + 1);
@@ -124,27 +216,39 @@ ResponseOutcome ResponseEvaluator::evaluate(const QByteArray &header,
         const QString upper = line.toUpper();
         const QString tag = upper.left(4);
         if (tag == QLatin1String("HTTP")) {
-            bool ok = false;
-            const int code = statusCodeOf(line, ok);
-            if (!ok)
+            const int code = statusLineCode(line);
+            if (code == 0)
                 continue;
             out.statusCode = code;
             out.sawStatusLine = true;
             out.statusLine = line.left(MaxStatusDetailLength);
-            if (withDetails)
-                out.details.push_back(out.statusLine);
+            detail(out.statusLine);
             out.Validated = code >= 300 ? 2 : 1;
         } else if (tag == QLatin1String("LOCA")) {
-            if (value.compare(tested, Qt::CaseInsensitive) != 0) {
-                out.MovedTo = value;
+            const Target target = redirectTarget(value, tested);
+            if (target.kind == Target::Elsewhere) {
+                out.MovedTo = target.address;
                 out.Validated = 1;
+            } else if (target.kind == Target::NotWeb) {
+                out.notWebTarget = true;
+                detail(QStringLiteral("Redirected to an address that is not http or https: ")
+                       + value);
+            } else if (target.kind == Target::Same) {
+                detail(QStringLiteral("Redirected to the same address"));
             }
         } else if (tag == QLatin1String("CONT")) {
             if (upper.contains(QLatin1String("LENGTH:")))
                 out.PageSize = leadingNumber(value);
-            if (upper.contains(QLatin1String("LOCATION:"))
-                && value.compare(tested, Qt::CaseInsensitive) != 0)
-                out.MovedTo = value;
+            if (upper.contains(QLatin1String("LOCATION:"))) {
+                const Target target = redirectTarget(value, tested);
+                if (target.kind == Target::Elsewhere) {
+                    out.MovedTo = target.address;
+                } else if (target.kind == Target::NotWeb) {
+                    out.notWebTarget = true;
+                    detail(QStringLiteral("Content-Location is not an http or https address: ")
+                           + value);
+                }
+            }
             if (upper.contains(QLatin1String("TYPE:"))
                 && (isBlank(out.Custom2) || out.Custom2.startsWith(ContentPrefix)))
                 out.Custom2 = QStringLiteral("Content: ") + value;
@@ -155,8 +259,9 @@ ResponseOutcome ResponseEvaluator::evaluate(const QByteArray &header,
                 out.Custom1 = QStringLiteral("Last modified: ") + value;
         }
     }
-    // An error page stays an error, wherever it points.
-    if (out.sawStatusLine && out.statusCode >= 400)
+    // An error page stays an error, wherever it points; an address of another kind is no
+    // new address for a web location.
+    if ((out.sawStatusLine && out.statusCode >= 400) || out.notWebTarget)
         out.Validated = 2;
     return out;
 }

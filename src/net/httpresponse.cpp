@@ -49,18 +49,24 @@ int HttpResponse::statusCode(std::string_view header)
     if (lineEnd == std::string_view::npos || lineEnd < 1)
         return 0;
     const std::string_view line = header.substr(0, lineEnd);
-    if (WebUrl::findNoCase(line, "HTTP/1.") == std::string_view::npos)
+    // "HTTP/1." digits, one space, a code of three digits, then a space or the end: anything
+    // else ("HTTP/1.1 -200", "HTTP/1.1 20", "FOO 200 OK") is no status line.
+    if (!WebUrl::startsWithNoCase(line, "HTTP/1."))
         return 0;
-    const auto space = line.find(' ');
-    if (space == std::string_view::npos)
+    const auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
+    std::size_t i = 7;
+    const std::size_t minor = i;
+    while (i < line.size() && isDigit(line[i]))
+        ++i;
+    if (i == minor || i >= line.size() || line[i] != ' ')
         return 0;
-    int code = 0;
-    for (std::size_t i = space + 1; i < line.size() && line[i] != ' '; ++i) {
-        if (line[i] < '0' || line[i] > '9' || code > 99999)
-            return code;
-        code = code * 10 + (line[i] - '0');
-    }
-    return code;
+    ++i;
+    if (line.size() < i + 3 || !isDigit(line[i]) || !isDigit(line[i + 1]) || !isDigit(line[i + 2]))
+        return 0;
+    if (line.size() > i + 3 && line[i + 3] != ' ')
+        return 0;
+    const int code = (line[i] - '0') * 100 + (line[i + 1] - '0') * 10 + (line[i + 2] - '0');
+    return code >= 100 && code <= 599 ? code : 0;
 }
 
 std::string HttpResponse::field(std::string_view header, std::string_view name, int n)

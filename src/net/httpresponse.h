@@ -31,7 +31,8 @@ public:
      */
     static bool contentLength(std::string_view header, std::int64_t &length);
 
-    /// Status code of the status line ("HTTP/1.x nnn ..."); 0 when there is none.
+    /// Status code of a well-formed status line ("HTTP/1.x nnn ...", nnn from 100 to 599); 0
+    /// when the header does not begin with one.
     static int statusCode(std::string_view header);
 
     /**

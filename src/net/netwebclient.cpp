@@ -52,6 +52,27 @@ std::string toStd(const QString &text)
     return text.toUtf8().toStdString();
 }
 
+/// A redirect target the client may follow: an http or https address, or one without a
+/// scheme of its own (GetURL() makes it http). "file:", "ftp:" and the like are not.
+bool isWebTarget(const QString &target)
+{
+    const qsizetype colon = target.indexOf(QLatin1Char(':'));
+    if (colon < 1)
+        return true;
+    for (qsizetype i = 0; i < colon; ++i) {
+        const QChar c = target.at(i);
+        const bool schemeChar = c.unicode() < 128
+                                && (c.isLetter()
+                                    || (i > 0
+                                        && (c.isDigit() || c == QLatin1Char('+')
+                                            || c == QLatin1Char('-') || c == QLatin1Char('.'))));
+        if (!schemeChar)
+            return true; // no scheme: a relative address
+    }
+    const QString scheme = target.left(colon).toLower();
+    return scheme == QLatin1String("http") || scheme == QLatin1String("https");
+}
+
 } // namespace
 
 void NetWebClient::PageDeleter::operator()(char *page) const
@@ -775,7 +796,14 @@ void NetWebClient::_CallPageReceived()
         if (!isBlank(_TempRedirectURL) && _TempRedirectURL != _LastURLRequested) {
             const QString target = fromStd(
                 WebUrl::resolveRedirect(toStd(_CommandURL), toStd(_TempRedirectURL)));
-            if (target != _LastURLRequested) {
+            if (target != _LastURLRequested && !isWebTarget(target)) {
+                // A web page does not send the client to a file or another protocol: the
+                // redirecting answer is delivered as it is.
+                Log(QStringLiteral("Not following a redirect (") + QString::number(ServerResponse)
+                        + QStringLiteral(") to an address that is not http or https: ") + target,
+                    FnCallPageReceived,
+                    NetLogError);
+            } else if (target != _LastURLRequested) {
                 if (_RedirectCount >= MaxRedirects) {
                     // A chain that comes back to an earlier address would run for ever.
                     Log(QStringLiteral("Too many redirects, not following (")

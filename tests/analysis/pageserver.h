@@ -2,6 +2,7 @@
 
 #include <httplib.h>
 
+#include <cstdint>
 #include <string>
 #include <thread>
 
@@ -47,6 +48,22 @@ private:
     std::thread m_thread;
     int m_port = 0;
 };
+
+/// `size` letters that do not repeat in any pattern compression finds: a large page that a
+/// server packing its answers (as this one does for text) cannot shrink past the limits on
+/// unpacking.
+inline std::string letters(std::size_t size)
+{
+    std::string text(size, 'a');
+    std::uint32_t state = 2463534242u;
+    for (char &c : text) {
+        state ^= state << 13;
+        state ^= state >> 17;
+        state ^= state << 5;
+        c = char('a' + state % 26);
+    }
+    return text;
+}
 
 /// Keeps the proxy variables away from loopback requests for the test's lifetime.
 class NoProxy

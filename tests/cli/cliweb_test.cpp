@@ -33,6 +33,7 @@ protected:
                     "<meta name=\"description\" content=\"A fine page\"></head>"
                     "<body>Body text</body></html>");
         server.page("/other.html", "<html><head><title>Other</title></head></html>");
+        server.page("/big.html", letters(1 << 20));
         server.start();
         page = QString::fromStdString(server.url("/page.html"));
         other = QString::fromStdString(server.url("/other.html"));
@@ -97,4 +98,55 @@ TEST_F(CliWebTest, DownloadSavesOnePageOrEveryChosenLocation)
 
     r = runCli(in({u"download"_s, u"--all"_s, u"--to"_s, temp.root() + u"/missing"_s}));
     EXPECT_EQ(r.code, 2);
+}
+
+TEST_F(CliWebTest, EveryFailedDownloadAndAnalysisSaysWhyAndExitsOne)
+{
+    // Small limits from the settings file, as a user would set them.
+    ASSERT_TRUE(QDir().mkpath(temp.configHome() + u"/pathkeep"_s));
+    QFile ini(temp.configHome() + u"/pathkeep/PATHKEEP.INI"_s);
+    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+    ini.write("[Testing]\nLargestPageKB=64\n");
+    ini.close();
+    const QString big = QString::fromStdString(server.url("/big.html"));
+    const QString refused = u"http://127.0.0.1:1/gone.html"_s;
+    const QString pages = temp.root() + u"/pages"_s;
+    ASSERT_TRUE(QDir().mkpath(pages));
+
+    CliResult r = runCli(in({u"download"_s, big, u"--to"_s, pages}));
+    EXPECT_EQ(r.code, 1);
+    EXPECT_TRUE(r.err.contains(
+        (big + u": The page is larger than the largest page allowed (64 KB)"_s).toUtf8()))
+        << r.err.constData();
+    EXPECT_TRUE(QDir(pages).isEmpty());
+
+    r = runCli(in({u"download"_s, refused, u"--to"_s, pages}));
+    EXPECT_EQ(r.code, 1);
+    EXPECT_TRUE(r.err.contains((u"pathkeep-cli: "_s + refused + u": "_s).toUtf8()))
+        << r.err.constData();
+
+    for (const QString &url : {big, refused}) {
+        LocationRecord record;
+        record.Location = url;
+        record.Category = u"News"_s;
+        ASSERT_TRUE(collection->locations().insert(record));
+    }
+    r = runCli(in({u"download"_s, u"--all"_s, u"--to"_s, pages}));
+    EXPECT_EQ(r.code, 1);
+    EXPECT_TRUE(r.err.contains((big + u": The page is larger"_s).toUtf8())) << r.err.constData();
+    EXPECT_TRUE(r.err.contains((refused + u": "_s).toUtf8())) << r.err.constData();
+    EXPECT_TRUE(QFile::exists(pages + u"/page.html"_s)); // the others are still saved
+
+    // The analysis reads the head of the big page; the one it cannot reach fails.
+    r = runCli(in({u"analyze"_s}));
+    EXPECT_EQ(r.code, 1);
+    EXPECT_TRUE(r.err.contains((u"pathkeep-cli: "_s + refused + u": "_s).toUtf8()))
+        << r.err.constData();
+    EXPECT_FALSE(r.err.contains((big + u": "_s).toUtf8())) << r.err.constData();
+    LocationRecord failed;
+    ASSERT_TRUE(collection->locations().get(refused, failed));
+    EXPECT_EQ(failed.Validated, 2);
+    LocationRecord read;
+    ASSERT_TRUE(collection->locations().get(big, read));
+    EXPECT_EQ(read.Validated, 1);
 }

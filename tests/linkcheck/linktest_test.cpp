@@ -142,10 +142,13 @@ TEST_F(LinkCheckTest, NetworkErrorsAreReportedAndTheTestRunsOutOfTime)
         EXPECT_EQ(runTest(url, true, 400), LinkTest::TimedOut) << url.toStdString();
         ASSERT_EQ(ui.interactions().size(), 1) << url.toStdString();
         EXPECT_EQ(ui.interactions()[0].title, QStringLiteral("Network Object Error"));
+        // The failure is written once, when it happens; the time limit adds nothing.
         const LocationRecord r = location(url);
-        EXPECT_EQ(r.Validated, 0);
-        EXPECT_EQ(r.LastValidated, 0);
-        EXPECT_TRUE(details(url).empty());
+        EXPECT_EQ(r.Validated, 2);
+        EXPECT_EQ(r.LastValidated, DayNumber::today());
+        const std::vector<DetailRecord> rows = details(url);
+        ASSERT_EQ(rows.size(), 1u) << url.toStdString();
+        EXPECT_FALSE(rows[0].DataValue.startsWith(QStringLiteral("No answer within")));
     }
 }
 
@@ -160,8 +163,13 @@ TEST_F(LinkCheckTest, SilentServerEndsAtTheTimeLimit)
     LinkTest *test = nullptr;
     EXPECT_EQ(runTest(url, true, 300, &test), LinkTest::TimedOut);
     EXPECT_GT(test->progress(), 0);
-    EXPECT_EQ(location(url).LastValidated, 0);
-    EXPECT_TRUE(details(url).empty());
+    // A location that never answered has failed, and says so.
+    EXPECT_EQ(location(url).Validated, 2);
+    EXPECT_EQ(location(url).LastValidated, DayNumber::today());
+    const std::vector<DetailRecord> rows = details(url);
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].DataValue,
+              QString(QStringLiteral("No answer within 0.3 s from ") + url).left(90));
     EXPECT_EQ(RunningTests::instance().count(), 0);
     server.stop();
 }

@@ -46,16 +46,89 @@ TEST(ResponseEvaluator, StatusDecidesPassedOrFailed)
     }
 }
 
-TEST(ResponseEvaluator, UnreadableStatusLineChangesNothing)
+TEST(ResponseEvaluator, AnAnswerThatIsNotHttpFailsWithADetailRow)
 {
     LocationRecord before;
-    before.Validated = 2;
-    for (const char *header : {"HTTP/1.1\r\n\r\n", "HTTP/1.1 abc def\r\n", "Unable to retrieve "}) {
+    before.Validated = 1;
+    for (const char *header : {"HTTP/1.1\r\n\r\n",
+                               "HTTP/1.1 abc def\r\n",
+                               "HTTP/1.1 -200 OK\r\n\r\n",
+                               "HTTP/1.1 2000 OK\r\n\r\n",
+                               "FOO 200 OK\r\n\r\n",
+                               "garbage",
+                               "Unable to retrieve "}) {
         const ResponseOutcome out = evaluate(header, before);
         EXPECT_EQ(out.Validated, 2) << header;
+        EXPECT_TRUE(out.notHttp) << header;
         EXPECT_FALSE(out.sawStatusLine) << header;
-        EXPECT_TRUE(out.details.empty()) << header;
+        ASSERT_EQ(out.details.size(), 1u) << header;
+        EXPECT_EQ(out.details[0],
+                  QString(QStringLiteral("The answer is not HTTP: ")
+                          + QString::fromLatin1(header).section(QLatin1Char('\r'), 0, 0).trimmed()))
+            << header;
     }
+}
+
+TEST(ResponseEvaluator, StatusLineCodes)
+{
+    EXPECT_EQ(ResponseEvaluator::statusLineCode(u"HTTP/1.1 200 OK"), 200);
+    EXPECT_EQ(ResponseEvaluator::statusLineCode(u"http/1.0 404"), 404);
+    for (const char16_t *line : {u"HTTP/1.1 -200 OK",
+                                 u"HTTP/1.1 20 OK",
+                                 u"HTTP/1.1 099 x",
+                                 u"HTTP/1.1 600 x",
+                                 u"HTTP/1.1  200 OK",
+                                 u"HTTP/2 200 OK",
+                                 u"HTTP/1.1 200OK",
+                                 u"FOO 200 OK"})
+        EXPECT_EQ(ResponseEvaluator::statusLineCode(line), 0)
+            << QString::fromUtf16(line).toStdString();
+}
+
+TEST(ResponseEvaluator, OnlyAnotherWebAddressBecomesMovedTo)
+{
+    LocationRecord record;
+    record.MovedTo = QStringLiteral("http://old.test/");
+    // Relative targets are resolved against the tested address.
+    const ResponseOutcome relative = evaluate("HTTP/1.1 302 Found\r\nLocation: new.html\r\n\r\n");
+    EXPECT_EQ(relative.Validated, 1);
+    EXPECT_EQ(relative.MovedTo, QStringLiteral("http://example.test/new.html"));
+    EXPECT_EQ(evaluate("HTTP/1.1 302 Found\r\nLocation: //cdn.test/x\r\n\r\n").MovedTo,
+              QStringLiteral("http://cdn.test/x"));
+    EXPECT_EQ(evaluate("HTTP/1.1 301 Moved\r\nLocation: https://example.test/page.html\r\n\r\n")
+                  .MovedTo,
+              QStringLiteral("https://example.test/page.html"));
+
+    // The same address, however it is written, is no move.
+    for (const char *same : {"/page.html",
+                             "page.html",
+                             "http://example.test:80/page.html",
+                             "HTTP://Example.Test/page.html#top"}) {
+        const ResponseOutcome out
+            = evaluate((std::string("HTTP/1.1 301 Moved\r\nLocation: ") + same + "\r\n\r\n").c_str(),
+                       record);
+        EXPECT_EQ(out.Validated, 2) << same;
+        EXPECT_EQ(out.MovedTo, QStringLiteral("http://old.test/")) << same;
+        EXPECT_EQ(out.details.back(), QStringLiteral("Redirected to the same address")) << same;
+    }
+
+    // Another scheme fails the location and is never stored.
+    for (const char *other : {"file:///etc/passwd", "ftp://example.test/x", "javascript:alert(1)"}) {
+        const ResponseOutcome out
+            = evaluate((std::string("HTTP/1.1 301 Moved\r\nLocation: ") + other + "\r\n\r\n").c_str(),
+                       record);
+        EXPECT_EQ(out.Validated, 2) << other;
+        EXPECT_TRUE(out.notWebTarget) << other;
+        EXPECT_EQ(out.MovedTo, QStringLiteral("http://old.test/")) << other;
+        EXPECT_EQ(out.details.back(),
+                  QString(QStringLiteral("Redirected to an address that is not http or https: ")
+                          + QLatin1String(other)))
+            << other;
+    }
+    const ResponseOutcome content
+        = evaluate("HTTP/1.1 200 OK\r\nContent-Location: file:///etc/passwd\r\n\r\n", record);
+    EXPECT_EQ(content.Validated, 2);
+    EXPECT_EQ(content.MovedTo, QStringLiteral("http://old.test/"));
 }
 
 TEST(ResponseEvaluator, StatusLineBecomesTheDetailValueCutTo90Characters)
@@ -96,9 +169,10 @@ TEST(ResponseEvaluator, ContentHeadersFillSizeAndMovedTo)
     EXPECT_EQ(out.MovedTo, QStringLiteral("http://example.test/page.en.html"));
     EXPECT_EQ(out.Validated, 1);
 
-    EXPECT_EQ(evaluate("Content-Length: 99999999999\r\n").PageSize,
+    EXPECT_EQ(evaluate("HTTP/1.1 200 OK\r\nContent-Length: 99999999999\r\n").PageSize,
               std::numeric_limits<qint32>::max());
-    EXPECT_TRUE(evaluate("Content-Location: http://EXAMPLE.test/page.html\r\n").MovedTo.isEmpty());
+    EXPECT_TRUE(evaluate("HTTP/1.1 200 OK\r\nContent-Location: http://EXAMPLE.test/page.html\r\n")
+                    .MovedTo.isEmpty());
 }
 
 TEST(ResponseEvaluator, UsersOwnCustomTextsAreNeverOverwritten)

@@ -8,6 +8,7 @@
 #include "store/detailmanager.h"
 #include "store/keywordmanager.h"
 #include "store/locationmanager.h"
+#include "store/picture.h"
 
 #include <QDateTime>
 #include <QElapsedTimer>
@@ -465,4 +466,63 @@ TEST_F(WebCheckTest, EverySwitchOffKeepsThePlainRun)
     ini.setValue(QStringLiteral("Testing"), QStringLiteral("RequestTimeLimit"), -4);
     EXPECT_EQ(WebCheckSettings::load(ini).perHost, WebCheckSettings::MaxPerHost);
     EXPECT_EQ(WebCheckSettings::load(ini).requestSeconds, 0);
+}
+
+TEST_F(WebCheckTest, AnswersThatAreNotHttpAndOddRedirectsFailEveryLocationWithItsReason)
+{
+    LoopbackServer server(routed([](const std::string &path) -> std::string {
+        if (path == "/minus")
+            return "HTTP/1.1 -200 OK\r\n\r\n";
+        if (path == "/foo")
+            return "FOO 200 OK\r\n\r\n";
+        if (path == "/garbage")
+            return "garbage\r\n\r\n";
+        if (path == "/self")
+            return "HTTP/1.1 301 Moved\r\nLocation: /self\r\n\r\n";
+        if (path == "/passwd")
+            return "HTTP/1.1 301 Moved\r\nLocation: file:///etc/passwd\r\n\r\n";
+        return "HTTP/1.1 200 OK\r\n\r\n";
+    }));
+    // Says nothing until the test has run out of time.
+    LoopbackServer silent(answer("HTTP/1.1 200 OK", {}, 60000));
+    struct Case
+    {
+        const char *path;
+        const char *detail;
+    };
+    const Case cases[] = {{"/minus", "The answer is not HTTP: HTTP/1.1 -200 OK"},
+                          {"/foo", "The answer is not HTTP: FOO 200 OK"},
+                          {"/garbage", "The answer is not HTTP: garbage"},
+                          {"/self", "Redirected to the same address"},
+                          {"/passwd",
+                           "Redirected to an address that is not http or https: "
+                           "file:///etc/passwd"},
+                          {"/slow", "No answer within 2 s"}};
+    const auto urlFor = [&](const char *path) {
+        return urlOf(std::string_view(path) == "/slow" ? silent : server, path);
+    };
+    for (const Case &c : cases)
+        addLocation(urlFor(c.path));
+    addLocation(urlOf(server, "/fine"));
+
+    TestLinksEnvironment env = processEnvironment(WebCheckSettings::off());
+    env.test.timeLimit = std::chrono::seconds(2);
+    TestLinksProcess process(std::move(env));
+    runProcess(process);
+    const TestLinksSummary &summary = process.summary();
+    EXPECT_EQ(summary.passed, 1);
+    EXPECT_EQ(summary.moved, 0);
+    EXPECT_EQ(summary.failed, int(std::size(cases)));
+    for (const Case &c : cases) {
+        const QString url = urlFor(c.path);
+        const LocationRecord r = location(url);
+        EXPECT_EQ(r.Validated, 2) << c.path;
+        EXPECT_EQ(r.LastValidated, DayNumber::today()) << c.path;
+        EXPECT_TRUE(r.MovedTo.isEmpty()) << c.path << ": " << r.MovedTo.toStdString();
+        EXPECT_TRUE(detailText(url).contains(QLatin1String(c.detail)))
+            << c.path << ": " << detailText(url).toStdString();
+    }
+    EXPECT_EQ(location(urlOf(server, "/fine")).Validated, 1);
+    server.stop();
+    silent.stop();
 }

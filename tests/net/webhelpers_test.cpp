@@ -242,6 +242,15 @@ TEST(HttpResponse, StatusLineVariants)
     EXPECT_EQ(HttpResponse::statusCode("HTTP/2 200 OK\r\n"), 0);
     EXPECT_EQ(HttpResponse::statusCode("\r\nHTTP/1.0 200 OK\r\n"), 0);
     EXPECT_EQ(HttpResponse::statusCode("<html>"), 0);
+    // Anything but three digits after the version is no status line.
+    for (const char *odd : {"HTTP/1.1 -200 OK\r\n",
+                            "HTTP/1.1 20 OK\r\n",
+                            "HTTP/1.1 2000 OK\r\n",
+                            "HTTP/1.1 200OK\r\n",
+                            "HTTP/1.1 099 Low\r\n",
+                            "FOO 200 OK\r\n",
+                            "garbage\r\n"})
+        EXPECT_EQ(HttpResponse::statusCode(odd), 0) << odd;
     EXPECT_TRUE(HttpResponse::endsWithHtmlEndTag("<html>x</HTML>"));
     EXPECT_FALSE(HttpResponse::endsWithHtmlEndTag("<html>x</html>\r\n"));
 }

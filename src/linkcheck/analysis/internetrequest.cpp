@@ -6,6 +6,7 @@
 
 #include <curl/curl.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -64,9 +65,13 @@ QString dispositionFileName(const QByteArray &value)
 
 InternetRequest::InternetRequest(const QString &agent,
                                  const QString &url,
-                                 const QByteArray &extraHeader)
+                                 const QByteArray &extraHeader,
+                                 const FetchLimits &limits)
     : m_url(url.toUtf8())
+    , m_limits(limits)
 {
+    m_clock.start();
+    m_lastByte.start();
     m_easy = curl_easy_init();
     m_multi = curl_multi_init();
     if (!m_easy || !m_multi) {
@@ -82,9 +87,9 @@ InternetRequest::InternetRequest(const QString &agent,
     curl_easy_setopt(easy, CURLOPT_MAXREDIRS, 10L);
     curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT, 60L);
-    // A server that stops sending for a minute has dropped the transfer.
-    curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, 1L);
-    curl_easy_setopt(easy, CURLOPT_LOW_SPEED_TIME, 60L);
+    // A page announced larger than allowed is refused before its body comes.
+    if (m_limits.pageBytes > 0)
+        curl_easy_setopt(easy, CURLOPT_MAXFILESIZE_LARGE, curl_off_t(m_limits.pageBytes));
     curl_easy_setopt(easy, CURLOPT_ACCEPT_ENCODING, "");
     // The same trust store as the program's own connections: the system's, or the one the
     // usual variables name.
@@ -133,10 +138,16 @@ std::size_t InternetRequest::onBody(char *data, std::size_t size, std::size_t co
 {
     auto *request = static_cast<InternetRequest *>(self);
     const std::size_t bytes = size * count;
+    if (request->m_limit != Limit::None)
+        return 0; // ended already; libcurl may still hand over what it held
     if (request->m_buffer.size() - qsizetype(request->m_bufferStart) >= qsizetype(BufferLimit)) {
         request->m_paused = true;
         return CURL_WRITEFUNC_PAUSE;
     }
+    request->m_lastByte.restart();
+    request->m_unpacked += qint64(bytes);
+    if (!request->withinSizes())
+        return 0; // ends the transfer as a write error; the limit names the reason
     if (request->m_bufferStart > 0
         && request->m_bufferStart * 2 > std::size_t(request->m_buffer.size())) {
         request->m_buffer.remove(0, qsizetype(request->m_bufferStart));
@@ -152,6 +163,12 @@ std::size_t InternetRequest::onHeader(char *data, std::size_t size, std::size_t 
 {
     auto *request = static_cast<InternetRequest *>(self);
     const std::size_t bytes = size * count;
+    request->m_lastByte.restart();
+    request->m_headerBytes += qint64(bytes);
+    if (request->m_limits.pageBytes > 0 && request->m_headerBytes > request->m_limits.pageBytes) {
+        request->reach(Limit::Page, request->m_limits.pageText());
+        return 0;
+    }
     const QByteArray line(data, qsizetype(bytes));
     if (line.startsWith("HTTP/")) {
         request->m_headerBlock.clear();
@@ -159,7 +176,8 @@ std::size_t InternetRequest::onHeader(char *data, std::size_t size, std::size_t 
     }
     if (line.toLower().startsWith("content-type:"))
         request->m_contentType = line.mid(13).trimmed();
-    request->m_headerBlock.append(line);
+    if (request->m_headerBlock.size() + line.size() <= MaxHeaderText)
+        request->m_headerBlock.append(line);
     if (line.toLower().startsWith("content-disposition:"))
         request->m_dispositionName = dispositionFileName(line.mid(20).trimmed());
     if (line == "\r\n" || line == "\n") {
@@ -187,7 +205,10 @@ void InternetRequest::collectDone()
         m_done = true;
         if (msg->data.result != CURLE_OK) {
             m_failed = true;
-            m_errorText = QString::fromUtf8(curl_easy_strerror(msg->data.result));
+            if (m_limit == Limit::None && msg->data.result == CURLE_FILESIZE_EXCEEDED)
+                reach(Limit::Page, m_limits.pageText());
+            if (m_limit == Limit::None)
+                m_errorText = QString::fromUtf8(curl_easy_strerror(msg->data.result));
             // A document that opened stays open; its reads fail once what arrived is read.
             if (m_state == State::Opening)
                 m_state = State::Failed;
@@ -203,7 +224,15 @@ InternetRequest::State InternetRequest::pump(int waitMs)
         return m_state;
     if (m_paused && m_buffer.size() - qsizetype(m_bufferStart) < qsizetype(BufferLimit)) {
         m_paused = false;
-        curl_easy_pause(easyOf(m_easy), CURLPAUSE_CONT);
+        // The wait was the reader's, not the server's.
+        m_lastByte.restart();
+        // Going on hands over what libcurl held back; a write refused there (a limit) is
+        // reported here and not by the transfer.
+        const CURLcode resumed = curl_easy_pause(easyOf(m_easy), CURLPAUSE_CONT);
+        if (resumed != CURLE_OK || m_limit != Limit::None) {
+            stop(resumed);
+            return m_state;
+        }
     }
     int running = 0;
     curl_multi_perform(multiOf(m_multi), &running);
@@ -213,7 +242,67 @@ InternetRequest::State InternetRequest::pump(int waitMs)
         curl_multi_perform(multiOf(m_multi), &running);
         collectDone();
     }
+    checkTimes();
+    if (!m_done && m_limit != Limit::None)
+        stop(CURLE_WRITE_ERROR);
     return m_state;
+}
+
+void InternetRequest::stop(int code)
+{
+    if (m_done || !m_multi)
+        return;
+    // Outside libcurl's callbacks the transfer can be taken off at once.
+    curl_multi_remove_handle(multiOf(m_multi), easyOf(m_easy));
+    m_done = true;
+    m_failed = true;
+    if (m_limit == Limit::None)
+        m_errorText = QString::fromUtf8(curl_easy_strerror(CURLcode(code)));
+    if (m_state == State::Opening)
+        m_state = State::Failed;
+}
+
+bool InternetRequest::withinSizes()
+{
+    if (m_limits.unpackedBytes > 0 && m_unpacked > m_limits.unpackedBytes) {
+        reach(Limit::Unpacked, m_limits.unpackedText());
+        return false;
+    }
+    // Bytes as they came over the wire, before unpacking.
+    curl_off_t received = 0;
+    curl_easy_getinfo(easyOf(m_easy), CURLINFO_SIZE_DOWNLOAD_T, &received);
+    if (m_limits.pageBytes > 0 && qint64(received) > m_limits.pageBytes) {
+        reach(Limit::Page, m_limits.pageText());
+        return false;
+    }
+    if (m_limits.unpackRatio > 0 && m_unpacked > FetchLimits::RatioGraceBytes
+        && m_unpacked / std::max<qint64>(1, qint64(received)) >= m_limits.unpackRatio) {
+        reach(Limit::Ratio, m_limits.ratioText());
+        return false;
+    }
+    return true;
+}
+
+void InternetRequest::checkTimes()
+{
+    if (m_done || !m_multi)
+        return;
+    if (m_limits.requestSeconds > 0 && m_clock.elapsed() > qint64(m_limits.requestSeconds) * 1000)
+        reach(Limit::RequestTime, m_limits.requestTimeText());
+    else if (m_limits.silenceSeconds > 0 && !m_paused
+             && m_lastByte.elapsed() > qint64(m_limits.silenceSeconds) * 1000)
+        reach(Limit::Silence, m_limits.silenceText());
+    else
+        return;
+    stop(CURLE_OPERATION_TIMEDOUT);
+}
+
+void InternetRequest::reach(Limit limit, const QString &text)
+{
+    if (m_limit != Limit::None)
+        return;
+    m_limit = limit;
+    m_errorText = text;
 }
 
 InternetRequest::Read InternetRequest::read(char *buffer, std::size_t size, std::size_t &got)

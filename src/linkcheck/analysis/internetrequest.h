@@ -1,6 +1,9 @@
 #pragma once
 
+#include "linkcheck/fetchlimits.h"
+
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QString>
 
 #include <cstddef>
@@ -15,15 +18,23 @@ namespace pk {
  * step. Received body bytes wait in a bounded buffer (the transfer pauses when it is full), so
  * memory stays flat however large the page is. Proxies come from http_proxy/https_proxy, or
  * else from the desktop's proxy settings (registry.ini).
+ *
+ * The limits end the transfer as a failure whose errorText() names the limit: bytes received,
+ * bytes once unpacked and their ratio (checked as the data arrives), the time for the whole
+ * request and the time without a byte (checked by pump()).
  */
 class InternetRequest final
 {
 public:
     enum class State { Opening, Open, Failed };
     enum class Read { Pending, Data, End, Failed };
+    enum class Limit { None, Page, Unpacked, Ratio, RequestTime, Silence };
 
     /// Starts the request; `extraHeader` is sent as one more header line when not empty.
-    InternetRequest(const QString &agent, const QString &url, const QByteArray &extraHeader = {});
+    InternetRequest(const QString &agent,
+                    const QString &url,
+                    const QByteArray &extraHeader = {},
+                    const FetchLimits &limits = {});
     ~InternetRequest();
     InternetRequest(const InternetRequest &) = delete;
     InternetRequest &operator=(const InternetRequest &) = delete;
@@ -55,15 +66,30 @@ public:
     /// The Content-Type of the answer that opened the document, as sent.
     QByteArray contentType() const { return m_contentType; }
 
+    /// The limit that ended the transfer; None while it runs and when it ended otherwise.
+    Limit limitReached() const { return m_limit; }
+    /// Body bytes received so far, after unpacking.
+    qint64 unpackedBytes() const { return m_unpacked; }
+
     /// Ends the transfer and frees its handles; further reads fail.
     void close();
 
     static constexpr std::size_t BufferLimit = 256 * 1024;
+    /// The most of the answers' header lines kept for lastResponseText().
+    static constexpr qsizetype MaxHeaderText = 64 * 1024;
 
 private:
     static std::size_t onBody(char *data, std::size_t size, std::size_t count, void *self);
     static std::size_t onHeader(char *data, std::size_t size, std::size_t count, void *self);
     void collectDone();
+    /// Checks the size limits after `unpacked` more body bytes; false when one is passed.
+    bool withinSizes();
+    /// Checks the time limits; ends the transfer when one is passed.
+    void checkTimes();
+    /// Notes the limit that ends the transfer (the transfer itself is ended by the caller).
+    void reach(Limit limit, const QString &text);
+    /// Ends the transfer as failed with libcurl's `code`, or the limit reached.
+    void stop(int code);
 
     void *m_multi = nullptr; ///< CURLM
     void *m_easy = nullptr;  ///< CURL
@@ -77,6 +103,12 @@ private:
     QString m_errorText;
     QByteArray m_contentType;
     int m_statusCode = 0;
+    FetchLimits m_limits;
+    QElapsedTimer m_clock;    ///< since the request started
+    QElapsedTimer m_lastByte; ///< since the last byte arrived (or the transfer went on)
+    qint64 m_unpacked = 0;
+    qint64 m_headerBytes = 0;
+    Limit m_limit = Limit::None;
     State m_state = State::Opening;
     bool m_done = false;
     bool m_paused = false;

@@ -14,8 +14,9 @@ bool globalInit()
 
 } // namespace
 
-InternetSession::InternetSession(QString agent)
+InternetSession::InternetSession(QString agent, FetchLimits limits)
     : m_agent(std::move(agent))
+    , m_limits(limits)
     , m_open(globalInit())
 {}
 
@@ -24,7 +25,7 @@ std::unique_ptr<InternetRequest> InternetSession::openUrl(const QString &url,
 {
     if (!m_open)
         return nullptr;
-    return std::make_unique<InternetRequest>(m_agent, url, extraHeader);
+    return std::make_unique<InternetRequest>(m_agent, url, extraHeader, m_limits);
 }
 
 } // namespace pk

@@ -8,10 +8,12 @@
 
 namespace pk {
 
-PageDownload::PageDownload(QString target, QString url, QString logFolder, UserInterface *ui)
+PageDownload::PageDownload(
+    QString target, QString url, QString logFolder, UserInterface *ui, FetchLimits limits)
     : m_url(url.trimmed().left(255))
     , m_logFolder(std::move(logFolder))
     , m_ui(ui)
+    , m_limits(limits)
 {
     target = target.trimmed();
     if (target.endsWith(QLatin1Char('*')))
@@ -52,19 +54,33 @@ QString PageDownload::deriveFileName(const QString &text, const QString &previou
 QString PageDownload::fetch(const QString &target,
                             const QString &url,
                             const QString &logFolder,
-                            UserInterface *ui)
+                            UserInterface *ui,
+                            QString *failure)
 {
-    PageDownload download(target, url, logFolder, ui);
+    return fetch(target, url, logFolder, FetchLimits::current(), ui, failure);
+}
+
+QString PageDownload::fetch(const QString &target,
+                            const QString &url,
+                            const QString &logFolder,
+                            const FetchLimits &limits,
+                            UserInterface *ui,
+                            QString *failure)
+{
+    PageDownload download(target, url, logFolder, ui, limits);
     if (download.start()) {
         while (download.tick(20)) {
         }
     }
+    if (failure)
+        *failure = download.failureText();
     return download.writtenFile();
 }
 
 bool PageDownload::start()
 {
     if (m_url.isEmpty()) {
+        m_failure = QStringLiteral("The address is blank");
         m_finished = true;
         return false;
     }
@@ -73,8 +89,9 @@ bool PageDownload::start()
             m_folder += QLatin1Char('/');
         m_fileName = deriveFileName(m_url, QString());
     }
-    m_session.emplace(QString::fromLatin1(Agent));
+    m_session.emplace(QString::fromLatin1(Agent), m_limits);
     if (!m_session->isOpen()) {
+        m_failure = QStringLiteral("The page fetcher could not be set up");
         m_finished = true;
         return false;
     }
@@ -90,6 +107,11 @@ bool PageDownload::openNext()
     // reachable a moment later, but a made-up header line only earns a 400.
     if (m_attempt >= Attempts) {
         end(false);
+        return false;
+    }
+    if (m_request && m_request->limitReached() != InternetRequest::Limit::None) {
+        // A limit gives the same answer however often it is asked.
+        fail(m_request->errorText());
         return false;
     }
     ++m_attempt;
@@ -110,6 +132,20 @@ bool PageDownload::prepareFile()
     }
     m_filePath = m_folder + m_fileName;
 
+    // The document goes into a temporary file beside its own, which replaces a file of that
+    // name only once the document is whole.
+    m_file.setFileName(m_filePath);
+    if (!m_file.open(QIODevice::WriteOnly)) {
+        fail(QStringLiteral("Could not create ") + m_filePath + QStringLiteral(": ")
+             + m_file.errorString());
+        return false;
+    }
+    m_status = m_url;
+    return true;
+}
+
+void PageDownload::writeLog()
+{
     IniFile log(QDir(m_logFolder).filePath(QString::fromLatin1(LogFile)));
     log.load();
     log.setValue(QString::fromLatin1(LogSection),
@@ -117,17 +153,6 @@ bool PageDownload::prepareFile()
                  m_filePath + QStringLiteral(" on ")
                      + Picture::format(QStringLiteral("@d17"), DayNumber::today()));
     log.save();
-    m_logged = true;
-
-    QFile::remove(m_filePath);
-    m_file.setFileName(m_filePath);
-    if (!m_file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        m_status = QStringLiteral("Could not create ") + m_filePath;
-        end(false);
-        return false;
-    }
-    m_status = m_url;
-    return true;
 }
 
 bool PageDownload::tick(int waitMs)
@@ -139,13 +164,12 @@ bool PageDownload::tick(int waitMs)
         if (state == InternetRequest::State::Opening)
             return true;
         if (state == InternetRequest::State::Failed) {
-            m_request.reset();
+            m_failure = m_request->errorText();
             return openNext();
         }
         if (m_request->isErrorStatus()) {
             // The server's error page is not the document; asking again gets the same answer.
-            m_status = m_request->lastResponseText().section(QLatin1Char('\n'), 0, 0).trimmed();
-            end(false);
+            fail(m_request->lastResponseText().section(QLatin1Char('\n'), 0, 0).trimmed());
             return false;
         }
         if (!prepareFile())
@@ -165,10 +189,10 @@ void PageDownload::readBlocks()
         if (read == InternetRequest::Read::Pending)
             return;
         if (read == InternetRequest::Read::Failed) {
-            // The server broke off: what arrived is not the document.
-            m_status = m_request->errorText().isEmpty() ? QStringLiteral("Download failed")
-                                                        : m_request->errorText();
-            end(false);
+            // The server broke off, or a limit ended the transfer: what arrived is not the
+            // document.
+            fail(m_request->errorText().isEmpty() ? QStringLiteral("Download failed")
+                                                  : m_request->errorText());
             return;
         }
         if (read == InternetRequest::Read::End) {
@@ -181,7 +205,7 @@ void PageDownload::readBlocks()
                               QStringLiteral("WriteFile failed"),
                               UserInterface::Icon::Critical);
             // A file with a hole in it is not the document.
-            end(false);
+            fail(QStringLiteral("WriteFile failed: ") + m_file.errorString());
             return;
         }
         m_bytes += qint64(got);
@@ -210,6 +234,14 @@ void PageDownload::cancel()
 {
     if (m_finished)
         return;
+    m_failure.clear();
+    end(false);
+}
+
+void PageDownload::fail(const QString &why)
+{
+    m_failure = why;
+    m_status = why;
     end(false);
 }
 
@@ -218,21 +250,23 @@ void PageDownload::end(bool success)
     m_request.reset();
     m_session.reset();
     if (m_file.isOpen()) {
-        if (!m_file.flush())
+        if (!success) {
+            // Nothing of a failed download stays behind: the temporary file goes.
+            m_file.cancelWriting();
+            (void) m_file.commit(); // after cancelWriting() this only discards
+        } else if (!m_file.commit()) {
+            m_failure = QStringLiteral("Could not write ") + m_filePath + QStringLiteral(": ")
+                        + m_file.errorString();
+            m_status = m_failure;
             success = false;
-        m_file.close();
-    }
-    if (!success && !m_filePath.isEmpty() && m_logged) {
-        // Nothing of a failed download stays behind: no partial file, no log entry.
-        QFile::remove(m_filePath);
-        IniFile log(QDir(m_logFolder).filePath(QString::fromLatin1(LogFile)));
-        log.load();
-        log.remove(QString::fromLatin1(LogSection), m_url);
-        log.save();
+        }
     }
     if (success) {
+        writeLog();
         showProgress();
         m_percentText = QStringLiteral("100%");
+    } else if (m_failure.isEmpty() && !m_finished && m_started && m_attempt >= Attempts) {
+        m_failure = QStringLiteral("The page could not be opened");
     }
     m_succeeded = success;
     m_finished = true;

@@ -13,10 +13,17 @@ QString waiting()
 
 } // namespace
 
-UrlAnalyzer::UrlAnalyzer(QString url)
+UrlAnalyzer::UrlAnalyzer(QString url, FetchLimits limits)
     : m_url(std::move(url))
     , m_status(m_url)
+    , m_limits(limits)
 {
+    // The read stops at the smaller size limit and the page read so far is analysed; the
+    // request itself ends only on the time limits and the unpacking ratio.
+    for (const qint64 bound : {m_limits.pageBytes, m_limits.unpackedBytes}) {
+        if (bound > 0 && (m_readLimit == 0 || bound < m_readLimit))
+            m_readLimit = bound;
+    }
     const qsizetype cut = std::max(m_url.lastIndexOf(QLatin1Char('/')),
                                    m_url.lastIndexOf(QLatin1Char('\\')));
     m_suggestion = m_url.mid(cut + 1);
@@ -26,10 +33,20 @@ UrlAnalyzer::~UrlAnalyzer() = default;
 
 int UrlAnalyzer::fetch(const QString &url, std::vector<QString> &tokens)
 {
-    UrlAnalyzer analyzer(url);
+    return fetchWith(url, tokens, FetchLimits::current(), nullptr);
+}
+
+int UrlAnalyzer::fetchWith(const QString &url,
+                           std::vector<QString> &tokens,
+                           const FetchLimits &limits,
+                           QString *failure)
+{
+    UrlAnalyzer analyzer(url, limits);
     while (analyzer.tick(20)) {
     }
     tokens = analyzer.takeTokens();
+    if (failure)
+        *failure = analyzer.failureText();
     return analyzer.result();
 }
 
@@ -64,18 +81,23 @@ bool UrlAnalyzer::tick(int waitMs)
 void UrlAnalyzer::runStep()
 {
     switch (m_step) {
-    case 1:
-        m_session.emplace(QString::fromLatin1(Agent));
-        if (!m_session->isOpen())
+    case 1: {
+        FetchLimits requestLimits = m_limits;
+        requestLimits.pageBytes = 0;
+        requestLimits.unpackedBytes = 0;
+        m_session.emplace(QString::fromLatin1(Agent), requestLimits);
+        if (!m_session->isOpen()) {
+            m_failure = QStringLiteral("The page fetcher could not be set up");
             m_step = LastStep;
+        }
         break;
+    }
     case 2:
         if (!m_request) {
             m_status = waiting();
             m_request = m_session->openUrl(m_url);
             if (!m_request) {
-                m_result = 2;
-                m_step = LastStep;
+                fail(2, QStringLiteral("The page could not be opened"));
                 break;
             }
             if (m_request->pump() == InternetRequest::State::Opening)
@@ -83,16 +105,13 @@ void UrlAnalyzer::runStep()
         }
         if (m_request->isErrorStatus()) {
             // The server answered with its error page: there is nothing to analyse.
-            m_result = 2;
-            m_lines.append(m_request->lastResponseText().section(QLatin1Char('\n'), 0, 0).trimmed());
-            m_step = LastStep;
+            fail(2, m_request->lastResponseText().section(QLatin1Char('\n'), 0, 0).trimmed());
         } else if (m_request->state() == InternetRequest::State::Open) {
             m_result = 1;
         } else {
-            m_result = 2;
-            if (!m_request->errorText().isEmpty())
-                m_lines.append(m_request->errorText());
-            m_step = LastStep;
+            fail(2,
+                 m_request->errorText().isEmpty() ? QStringLiteral("The page could not be opened")
+                                                  : m_request->errorText());
         }
         break;
     case 3:
@@ -105,10 +124,10 @@ void UrlAnalyzer::runStep()
     }
     case 6:
         m_status = waiting();
-        if (!m_request->isConnected() && m_request->pump() == InternetRequest::State::Failed) {
-            m_result = 0;
-            m_step = LastStep;
-        }
+        if (!m_request->isConnected() && m_request->pump() == InternetRequest::State::Failed)
+            fail(0,
+                 m_request->errorText().isEmpty() ? QStringLiteral("The connection was lost")
+                                                  : m_request->errorText());
         break;
     case 7:
         m_status = QStringLiteral("Analyzing HTML document");
@@ -142,6 +161,17 @@ bool UrlAnalyzer::readPage(int waitMs)
             if (read == InternetRequest::Read::Pending)
                 return true;
         }
+        if (read == InternetRequest::Read::Failed) {
+            // A server that stalls, drips or sends a compression bomb has no page to analyse.
+            const InternetRequest::Limit limit = m_request->limitReached();
+            if (limit == InternetRequest::Limit::Ratio
+                || limit == InternetRequest::Limit::RequestTime
+                || limit == InternetRequest::Limit::Silence) {
+                m_reading = false;
+                fail(2, m_request->errorText());
+                return false;
+            }
+        }
         if (m_firstRead) {
             // The "404" check looks at the first 512 characters, however they arrive.
             if (read == InternetRequest::Read::Data) {
@@ -151,29 +181,72 @@ bool UrlAnalyzer::readPage(int waitMs)
             }
             m_firstRead = false;
             if (m_head.isEmpty() || m_head.left(512).contains("404")) {
-                m_result = 2;
                 m_reading = false;
+                if (!m_head.isEmpty())
+                    fail(2, QStringLiteral("The page's first 512 characters contain \"404\""));
+                else if (read == InternetRequest::Read::Failed && !m_request->errorText().isEmpty())
+                    fail(2, m_request->errorText());
+                else
+                    fail(2, QStringLiteral("The page is empty"));
                 return false;
             }
             m_cutter.decoder().choose(m_request->contentType(), m_head);
             m_lines.append(QStringLiteral("Parsing"));
-            m_tokens.clear();
+            m_kept.clear();
             ++m_blocks;
-            m_total += m_head.size();
-            m_cutter.cutBytes(m_head.constData(), m_head.size(), m_tokens);
+            cutBlock(m_head.constData(), m_head.size());
             m_head.clear();
+            if (!m_reading)
+                return false;
             if (read == InternetRequest::Read::Data)
                 continue;
         }
         if (read != InternetRequest::Read::Data || got == 0 || m_blocks >= MaxBlocks) {
-            m_result = int(std::min<qint64>(m_total, std::numeric_limits<int>::max()));
-            m_reading = false;
+            pageRead();
             return false;
         }
         ++m_blocks;
-        m_total += qint64(got);
-        m_cutter.cutBytes(m_block.data(), qsizetype(got), m_tokens);
+        cutBlock(m_block.data(), qsizetype(got));
+        if (!m_reading)
+            return false;
     }
+}
+
+void UrlAnalyzer::cutBlock(const char *data, qsizetype size)
+{
+    // Analysis needs the head of a page and its links: the rest of a huge page is not read.
+    const bool last = m_readLimit > 0 && m_total + size >= m_readLimit;
+    if (last)
+        size = qsizetype(m_readLimit - m_total);
+    m_total += size;
+    m_cutter.cutBytes(data, size, m_cut);
+    m_kept.take(m_cut);
+    if (last) {
+        m_lines.append(QStringLiteral("Only the first ") + FetchLimits::sizeText(m_readLimit)
+                       + QStringLiteral(" of the page were read (the largest page allowed)"));
+        m_request.reset();
+        pageRead();
+    }
+}
+
+void UrlAnalyzer::pageRead()
+{
+    if (m_kept.metaTagsLeftOut() > 0)
+        m_lines.append(QString::number(m_kept.metaTagsLeftOut())
+                       + QStringLiteral(" meta tags after the first ")
+                       + QString::number(AnalysisTokens::MaxMetaTags)
+                       + QStringLiteral(" were left out"));
+    m_result = int(std::min<qint64>(m_total, std::numeric_limits<int>::max()));
+    m_reading = false;
+}
+
+void UrlAnalyzer::fail(int result, const QString &why)
+{
+    m_result = result;
+    m_failure = why;
+    if (!why.isEmpty())
+        m_lines.append(why.left(255));
+    m_step = LastStep;
 }
 
 void UrlAnalyzer::addStatusLine()
