@@ -234,7 +234,9 @@ StoreStatus LocationAnalysis::evaluateMeta(const QString &token,
         if (isBlank(record.EmailAddress))
             record.EmailAddress = trimmedRight(content.left(60));
     } else if (name == QLatin1String("REFRESH")) {
-        record.MovedTo = trimmedRight(content.left(255));
+        // An address is stored whole or not at all: one too long to store is left out.
+        if (trimmedRight(content).size() <= 2048)
+            record.MovedTo = trimmedRight(content);
     } else if (name == QLatin1String("EXPIRES")) {
         const qint32 day = expiresDay(content);
         if (day > ValidDayAbove)
