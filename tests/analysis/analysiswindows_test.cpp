@@ -27,6 +27,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
+#include <algorithm>
+
 using namespace pk;
 
 namespace {
@@ -67,8 +71,7 @@ TEST_F(AnalysisWindows, AnalyzeWindowShowsTheStepsAndReturnsTheByteCount)
     EXPECT_TRUE(shown.contains(QStringLiteral("Parsing")));
     EXPECT_TRUE(shown.contains(QStringLiteral("Analyzing HTML document")));
     const std::vector<QString> tokens = window.takeTokens();
-    ASSERT_GE(tokens.size(), 3u);
-    EXPECT_EQ(tokens[2], QStringLiteral("Windowed"));
+    EXPECT_NE(std::find(tokens.begin(), tokens.end(), QStringLiteral("Windowed")), tokens.end());
 }
 
 TEST_F(AnalysisWindows, CancelledAnalysisGivesMinusOne)

@@ -167,9 +167,9 @@ void SearchReplaceWindow::accept()
         m_env.refreshLists();
     if (m_env.ui)
         m_env.ui->message(QLatin1String(GlobalReplace::CompleteTitle),
-                          GlobalReplace::outcomeText(result) + u"\n\n"_s
-                              + QString::fromLatin1(GlobalReplace::CompleteText)
-                                    .replace(QLatin1Char('|'), QLatin1Char('\n')));
+                          QString::fromLatin1(GlobalReplace::CompleteText)
+                                  .replace(QLatin1Char('|'), QLatin1Char('\n'))
+                              + u"\n\n"_s + GlobalReplace::outcomeText(result));
     m_ok->setFocus();
 }
 
