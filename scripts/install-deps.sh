@@ -2,7 +2,7 @@
 # Installs every package Pathkeep needs to build, run, test and benchmark (Debian 12).
 set -euo pipefail
 packages=(
-  build-essential cmake ninja-build pkg-config
+  build-essential cmake ninja-build pkg-config lld
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev libqt6svg6
   libsqlite3-dev libsqlitecpp-dev sqlite3
   libasio-dev libssl-dev libcurl4-openssl-dev zlib1g-dev

@@ -184,7 +184,46 @@ bool ExportFile::pageStart(bool grouped)
             = Picture(u"@d17"_s, m_env.locale).format(DayNumber::fromDate(m_env.today));
         main(u"<center><h3>Last generated: "_s + date + u"</h3></center>"_s);
     }
-    main(u"<h6><a href=\"#URLIndex\">Jump to Index</a></h6><hr>"_s);
+    if (grouped) {
+        main(u"<h6><a href=\"#URLIndex\">Jump to Index</a></h6><hr>"_s);
+        return !m_failed;
+    }
+    // A list in one order has no index to jump to; its rows go into one list or one table,
+    // and the frame's main page is a page of its own.
+    main(u"<hr>"_s);
+    if (m_style == Style::Simple) {
+        main(u"<ul>"_s);
+    } else {
+        main(u"<div align=left><table border=1 width=100%>"_s);
+        if (m_style == Style::Frame) {
+            const QString head = u"<html><head><title>"_s + flatTitle() + u"</title></head>"_s;
+            write(m_page, head + (m_env.bodyInFrame ? u"<ul>"_s : u"<body><ul>"_s));
+            m_contents << u"<tr><td><a href=\""_s + esc(ExportFileNames::fileNamePart(m_page.path()))
+                              + u"\">"_s + flatTitle() + u"</a></td></tr>"_s;
+        }
+    }
+    return !m_failed;
+}
+
+QString ExportFile::flatTitle() const
+{
+    const QString title = esc(trimTrailingSpaces(m_settings.pageTitle));
+    return title.isEmpty() ? u"All Locations"_s : title;
+}
+
+bool ExportFile::writeContents()
+{
+    TextLineWriter contents;
+    if (!openPage(contents, m_names.basePath + u"c.htm"_s))
+        return false;
+    write(contents,
+          u"<html><title><head>Table of Contents</title><base target=\"main\"></head><body>"_s);
+    write(contents, u"<div align=left><table border=1 width=100%>"_s);
+    for (const QString &line : std::as_const(m_contents))
+        write(contents, line);
+    write(contents, u"</table></div>"_s);
+    if (!m_failed && !contents.close())
+        stop(u"Error adding to "_s + contents.path() + u": "_s + contents.error());
     return !m_failed;
 }
 
@@ -317,26 +356,24 @@ bool ExportFile::finish(bool grouped)
     if (!m_index.isEmpty()) {
         if (!groupEnd(true))
             return false;
-        if (m_style == Style::Frame && !m_contents.isEmpty()) {
-            TextLineWriter contents;
-            if (!openPage(contents, m_names.basePath + u"c.htm"_s))
-                return false;
-            write(contents,
-                  u"<html><title><head>Table of Contents</title><base target=\"main\"></head><body>"_s);
-            write(contents, u"<div align=left><table border=1 width=100%>"_s);
-            for (const QString &line : std::as_const(m_contents))
-                write(contents, line);
-            write(contents, u"</table></div>"_s);
-            if (!m_failed && !contents.close())
-                stop(u"Error adding to "_s + contents.path() + u": "_s + contents.error());
-        }
+        if (m_style == Style::Frame && !m_contents.isEmpty() && !writeContents())
+            return false;
         main(u"<hr>"_s);
         main(u"<p align=center><a name=\"URLIndex\">"_s);
         main(u"<h2>Index</h2></a><ul></p><p align=left>"_s);
         for (const QString &entry : std::as_const(m_index))
             main(u"<li>"_s + entry + u"</li>"_s);
+        main(u"</ul>"_s);
+    } else if (grouped || m_style == Style::Simple) {
+        main(u"</ul>"_s);
+    } else {
+        main(u"</table></div>"_s);
+        if (m_style == Style::Frame) {
+            write(m_page, m_env.bodyInFrame ? u"</ul></html>"_s : u"</ul></body></html>"_s);
+            if (!writeContents())
+                return false;
+        }
     }
-    main(u"</ul>"_s);
     for (const CatHtmlRecord &row : snippetsOf(QLatin1String(AfterAll))) {
         if (!trimTrailingSpaces(row.HTMLtoAdd).isEmpty())
             main(row.HTMLtoAdd);

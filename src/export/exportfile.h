@@ -53,6 +53,10 @@ private:
     bool groupEnd(bool atFinish);
     bool locationLines(const LocationRecord &record);
     bool finish(bool grouped);
+    /// The contents page a frame export's frameset names, from `m_contents`.
+    bool writeContents();
+    /// The title of the page of a frame export in one order (no categories).
+    QString flatTitle() const;
 
     bool write(TextLineWriter &file, const QString &line);
     bool main(const QString &line) { return write(m_main, line); }

@@ -1,6 +1,7 @@
 #include "export/exportwizardmodel.h"
 
 #include "export/bookmarkfileexport.h"
+#include "export/textlinewriter.h"
 #include "framework/userinterface.h"
 #include "platform/inifile.h"
 
@@ -125,13 +126,36 @@ bool ExportWizardModel::categoryControlsEnabled() const
     return m_settings.categoryAssignment == u"Selected"_s;
 }
 
+QString ExportWizardModel::fileProblem(const QString &file)
+{
+    if (const QString refusal = TextLineWriter::refusalFor(file); !refusal.isEmpty())
+        return refusal;
+    const QFileInfo info(file);
+    if (info.isDir())
+        return file + u" is a folder: name a file in it to export to."_s;
+    const QFileInfo folder(info.absolutePath());
+    if (!folder.isDir())
+        return u"The folder "_s + folder.filePath() + u" does not exist: nothing was exported."_s;
+    if (info.exists() ? !info.isWritable() : !folder.isWritable())
+        return file + u" cannot be written: nothing was exported."_s;
+    return {};
+}
+
 bool ExportWizardModel::finish(UserInterface &ui, const Runners &runners)
 {
     const QString file = m_settings.file;
+    m_fileRefused = false;
     if (file.trimmed().isEmpty()) {
         ui.message(QLatin1String(Title),
                    u"Enter the path and name of the file to export to."_s,
                    UserInterface::Icon::Warning);
+        m_fileRefused = true;
+        return false;
+    }
+    // A wrong path is the user's to correct in the wizard, not an error in the middle of a run.
+    if (const QString problem = fileProblem(file); !problem.isEmpty()) {
+        ui.message(QLatin1String(Title), problem, UserInterface::Icon::Warning);
+        m_fileRefused = true;
         return false;
     }
     bool written = false;
@@ -158,7 +182,7 @@ bool ExportWizardModel::finish(UserInterface &ui, const Runners &runners)
         if (ui.askYesNo(u"Export Complete"_s,
                         u"Would you like to launch "_s + file + u" now?"_s,
                         true,
-                        UserInterface::Icon::Warning)
+                        UserInterface::Icon::Question)
             && runners.launch)
             runners.launch(file);
     } else {

@@ -62,6 +62,11 @@ public:
      * launch ...") or says it was created. False when nothing was run (the wizard stays open).
      */
     bool finish(UserInterface &ui, const Runners &runners);
+    /// The last finish() was refused for its file (none named, no such folder, not writable):
+    /// the user corrects the file entry.
+    bool fileRefused() const { return m_fileRefused; }
+    /// Why `file` cannot be exported to, or blank when it can be tried.
+    static QString fileProblem(const QString &file);
 
     /// Writes every setting back to the INI object and saves it; keeps them for this run.
     void close(ExportSettings &current);
@@ -69,6 +74,7 @@ public:
 private:
     IniFile &m_ini;
     ExportSettings m_settings;
+    bool m_fileRefused = false;
 };
 
 } // namespace pk

@@ -60,7 +60,7 @@ enum Token {
 
 const QString tocToken = u"(URL:TOC)"_s;
 
-QString esc(const QString &text)
+QString escaped(const QString &text)
 {
     return HtmlText::escapeTemplateValue(text);
 }
@@ -214,11 +214,11 @@ ExportResult PreformattedExport::run()
     m_contents.clear();
     for (const auto &[c, number] : m_categories) {
         if (m_frame) {
-            m_contents << u"<a href=\""_s + esc(m_names.baseName) + QString::number(number)
-                              + u".htm\">"_s + (c.isEmpty() ? u"No Category"_s : esc(c))
+            m_contents << u"<a href=\""_s + escaped(m_names.baseName) + QString::number(number)
+                              + u".htm\">"_s + (c.isEmpty() ? u"No Category"_s : escaped(c))
                               + u"</a><br>"_s;
         } else if (!c.isEmpty()) {
-            m_contents << u"<a href=\"#"_s + anchorOf(c) + u"\">"_s + esc(c) + u"</a>"_s;
+            m_contents << u"<a href=\"#"_s + anchorOf(c) + u"\">"_s + escaped(c) + u"</a>"_s;
         }
     }
     closeCategory(record);
@@ -448,7 +448,7 @@ QString PreformattedExport::bookmark(const QString &category)
     if (category.isEmpty())
         return {};
     const QString anchor = anchorOf(category);
-    const QString entry = u"<a href=\"#"_s + anchor + u"\">"_s + esc(category) + u"</a>"_s;
+    const QString entry = u"<a href=\"#"_s + anchor + u"\">"_s + escaped(category) + u"</a>"_s;
     if (!m_contents.contains(entry))
         m_contents << entry;
     return u"<a name=\""_s + anchor + u"\"></a>"_s;
@@ -475,12 +475,12 @@ QString PreformattedExport::shortDate(qint32 day) const
 
 QString PreformattedExport::value(int token, const LocationRecord &r)
 {
-    const QString l = esc(r.Location);
+    const QString l = escaped(r.Location);
     switch (token) {
     case SiteInfo:
-        return esc(r.SiteInfo);
+        return escaped(r.SiteInfo);
     case Base:
-        return esc(m_names.baseName);
+        return escaped(m_names.baseName);
     case GenDate:
         return shortDate(DayNumber::fromDate(m_env.today));
     case Location:
@@ -490,17 +490,17 @@ QString PreformattedExport::value(int token, const LocationRecord &r)
     case Description:
         return r.Description.isEmpty()
                    ? u"No description"_s
-                   : u"<a href=\""_s + l + u"\">"_s + esc(r.Description) + u"</a>"_s;
+                   : u"<a href=\""_s + l + u"\">"_s + escaped(r.Description) + u"</a>"_s;
     case Desc:
-        return esc(r.Description);
+        return escaped(r.Description);
     case Category:
     case Cat:
-        return esc(r.Category);
+        return escaped(r.Category);
     case Rating:
     case Rank:
         return r.Rating == 0 ? QString() : QString::number(r.Rating).rightJustified(2, u' ');
     case Keyword:
-        return esc(r.Keyword);
+        return escaped(r.Keyword);
     case LastVisit:
         return shortDate(r.LastVisit);
     case LastValidated:
@@ -517,13 +517,13 @@ QString PreformattedExport::value(int token, const LocationRecord &r)
             return {};
         }
     case MovedTo:
-        return esc(r.MovedTo);
+        return escaped(r.MovedTo);
     case Comments:
-        return esc(r.Comments);
+        return escaped(r.Comments);
     case UserName:
-        return esc(r.UserName);
+        return escaped(r.UserName);
     case Password:
-        return esc(r.Password);
+        return escaped(r.Password);
     case Expires:
         return shortDate(r.Expires);
     case PageSize:
@@ -531,42 +531,42 @@ QString PreformattedExport::value(int token, const LocationRecord &r)
     case EmailAddress: {
         if (r.EmailAddress.isEmpty())
             return {};
-        const QString a = esc(r.EmailAddress);
+        const QString a = escaped(r.EmailAddress);
         if (r.EmailAddress.startsWith(u"mailto:"_s, Qt::CaseInsensitive))
             return u"<a href=\""_s + a + u"\">"_s + a + u"</a>"_s;
         return u"<a href=\"mailto:"_s + a + u"\">"_s + a + u"</a>"_s;
     }
     case Custom1:
-        return esc(r.Custom1);
+        return escaped(r.Custom1);
     case Custom2:
-        return esc(r.Custom2);
+        return escaped(r.Custom2);
     case Custom3:
-        return esc(r.Custom3);
+        return escaped(r.Custom3);
     case CatDesc:
-        return esc(categoryOf(r.Category).Description);
+        return escaped(categoryOf(r.Category).Description);
     case Title:
-        return esc(m_settings.pageTitle);
+        return escaped(m_settings.pageTitle);
     case Filename:
-        return esc(m_settings.file);
+        return escaped(m_settings.file);
     case Product:
         return QLatin1String(ExportFile::Product);
     case MetaKeywords:
         return m_settings.metaKeywords.isEmpty() ? QString()
                                                  : u"<META NAME=\"keywords\" CONTENT=\""_s
-                                                       + esc(m_settings.metaKeywords) + u"\">"_s;
+                                                       + escaped(m_settings.metaKeywords) + u"\">"_s;
     case MetaDescription:
         return m_settings.metaDescription.isEmpty()
                    ? QString()
-                   : u"<META NAME=\"description\" CONTENT=\""_s + esc(m_settings.metaDescription)
+                   : u"<META NAME=\"description\" CONTENT=\""_s + escaped(m_settings.metaDescription)
                          + u"\">"_s;
     case Order:
         if (m_settings.order == u"CatDesc"_s)
             return u"Category/Description"_s;
         if (m_settings.order == u"CatLoc"_s)
             return u"Category/Location"_s;
-        return esc(m_settings.order);
+        return escaped(m_settings.order);
     case ExportType:
-        return esc(m_settings.type);
+        return escaped(m_settings.type);
     case Bookmark:
         return bookmark(r.Category);
     default:

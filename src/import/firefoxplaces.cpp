@@ -19,7 +19,7 @@ namespace {
 
 constexpr int kTypeBookmark = 1;
 constexpr int kTypeFolder = 2;
-constexpr int kMaxDepth = 200;
+constexpr int kMaxFolderDepth = 200;
 
 struct Node
 {
@@ -107,7 +107,7 @@ public:
         for (const std::size_t index : *it) {
             const Node &n = m_nodes[index];
             if (n.type == kTypeFolder) {
-                if (depth >= kMaxDepth)
+                if (depth >= kMaxFolderDepth)
                     continue;
                 folders << n.title;
                 walk(n.id, root, folders, depth + 1);

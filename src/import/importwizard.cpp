@@ -58,6 +58,21 @@ ImportWizard::Pages ImportWizard::pages(const QString &type)
     return p;
 }
 
+QString ImportWizard::fileProblem(const ImportSettings &settings)
+{
+    if (!pages(settings.type).file)
+        return {};
+    const QString file = settings.file.trimmed();
+    if (file.isEmpty())
+        return u"No file was named to import."_s;
+    const QFileInfo info(file);
+    if (!info.exists())
+        return u"Could not open "_s + file + u": the file does not exist."_s;
+    if (info.isDir())
+        return u"Could not open "_s + file + u": it is a folder, not a file."_s;
+    return {};
+}
+
 QString ImportWizard::fileFilter(const QString &type)
 {
     if (is(type, "Netscape"))

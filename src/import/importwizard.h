@@ -52,6 +52,9 @@ public:
     /// What the file page says about the file a kind reads (the CSV column order); blank for
     /// the kinds that need no word.
     static QString fileHint(const QString &type);
+    /// Why "&Finish" cannot start the import of `settings`' file (nothing named, no such
+    /// file): the message to show, blank when the file can be tried or the kind reads none.
+    static QString fileProblem(const ImportSettings &settings);
     /// The category entry and its "..." button are usable only for "Selected".
     static bool categoryEnabled(const QString &assignment);
     static Start startFor(const ImportSettings &settings);

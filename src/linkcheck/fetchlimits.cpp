@@ -9,20 +9,20 @@ namespace pk {
 
 namespace {
 
-QString section()
+QString limitsSection()
 {
     return QLatin1String(FetchLimits::Section);
 }
 
 qint64 kilobytes(const IniFile &ini, const char *key, qint64 bytes)
 {
-    const int value = ini.intValue(section(), QLatin1String(key), int(bytes / 1024));
+    const int value = ini.intValue(limitsSection(), QLatin1String(key), int(bytes / 1024));
     return qint64(std::clamp(value, 0, FetchLimits::MaxKilobytes)) * 1024;
 }
 
 int seconds(const IniFile &ini, const char *key, int value)
 {
-    return std::clamp(ini.intValue(section(), QLatin1String(key), value),
+    return std::clamp(ini.intValue(limitsSection(), QLatin1String(key), value),
                       0,
                       FetchLimits::MaxSeconds);
 }
@@ -54,7 +54,7 @@ FetchLimits FetchLimits::load(const IniFile &ini)
     FetchLimits limits;
     limits.pageBytes = kilobytes(ini, "LargestPageKB", limits.pageBytes);
     limits.unpackedBytes = kilobytes(ini, "LargestUnpackedKB", limits.unpackedBytes);
-    limits.unpackRatio = std::clamp(ini.intValue(section(),
+    limits.unpackRatio = std::clamp(ini.intValue(limitsSection(),
                                                  QStringLiteral("LargestUnpackRatio"),
                                                  limits.unpackRatio),
                                     0,
@@ -74,11 +74,11 @@ FetchLimits FetchLimits::current()
 
 void FetchLimits::save(IniFile &ini) const
 {
-    ini.setValue(section(), QStringLiteral("LargestPageKB"), int(pageBytes / 1024));
-    ini.setValue(section(), QStringLiteral("LargestUnpackedKB"), int(unpackedBytes / 1024));
-    ini.setValue(section(), QStringLiteral("LargestUnpackRatio"), unpackRatio);
-    ini.setValue(section(), QStringLiteral("PageTimeLimit"), requestSeconds);
-    ini.setValue(section(), QStringLiteral("SilenceTimeLimit"), silenceSeconds);
+    ini.setValue(limitsSection(), QStringLiteral("LargestPageKB"), int(pageBytes / 1024));
+    ini.setValue(limitsSection(), QStringLiteral("LargestUnpackedKB"), int(unpackedBytes / 1024));
+    ini.setValue(limitsSection(), QStringLiteral("LargestUnpackRatio"), unpackRatio);
+    ini.setValue(limitsSection(), QStringLiteral("PageTimeLimit"), requestSeconds);
+    ini.setValue(limitsSection(), QStringLiteral("SilenceTimeLimit"), silenceSeconds);
 }
 
 QString FetchLimits::pageText() const

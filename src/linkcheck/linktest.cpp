@@ -357,22 +357,21 @@ void LinkTest::errorTrapped(const QString &errorText, const QString &functionNam
         conclude(m_first);
         return;
     }
-    // The location records the failure either way (one that came while the request was
-    // being made is recorded as an immediate failure once Fetch() has returned).
     const int error = m_client->Error;
     QString value = errorText;
     if (error != 0)
         value += QStringLiteral(" (") + QString::number(error) + QLatin1Char(')');
-    if (!m_inFetch)
+    // One that came while the request was being made with an error code is recorded and ends
+    // the test as an immediate failure once Fetch() has returned.
+    const bool immediate = m_inFetch && error != 0;
+    if (!immediate)
         recordFailure(2, value);
-    if (!m_env.batch) {
-        // A single test reports it like any network error; the window stays open until the
-        // time limit or until the user closes it.
+    // A single test reports it like any network error; in a batch nobody is there to read it.
+    if (!m_env.batch)
         m_client->reportError(errorText, functionName);
-        return;
-    }
-    // In a batch nobody is there to read a message: the slot is free at once.
-    finish(error != 0 ? -std::abs(error) : NetErrNoData);
+    // Either way the test has ended: its window closes instead of waiting for the time limit.
+    if (!immediate)
+        finish(error != 0 ? -std::abs(error) : NetErrNoData);
 }
 
 void LinkTest::requestTimedOut()

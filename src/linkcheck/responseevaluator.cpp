@@ -15,7 +15,7 @@ namespace {
 const QString LastModifiedPrefix = QStringLiteral("Last modified:");
 const QString ContentPrefix = QStringLiteral("Content:");
 
-bool isBlank(const QString &text)
+bool isBlankText(const QString &text)
 {
     return text.trimmed().isEmpty();
 }
@@ -250,12 +250,12 @@ ResponseOutcome ResponseEvaluator::evaluate(const QByteArray &header,
                 }
             }
             if (upper.contains(QLatin1String("TYPE:"))
-                && (isBlank(out.Custom2) || out.Custom2.startsWith(ContentPrefix)))
+                && (isBlankText(out.Custom2) || out.Custom2.startsWith(ContentPrefix)))
                 out.Custom2 = QStringLiteral("Content: ") + value;
         } else if (tag == QLatin1String("EXPI")) {
             out.Expires = expiryDay(value);
         } else if (tag == QLatin1String("LAST")) {
-            if (isBlank(out.Custom1) || out.Custom1.startsWith(LastModifiedPrefix))
+            if (isBlankText(out.Custom1) || out.Custom1.startsWith(LastModifiedPrefix))
                 out.Custom1 = QStringLiteral("Last modified: ") + value;
         }
     }

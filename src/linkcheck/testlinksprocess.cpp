@@ -395,6 +395,12 @@ void TestLinksProcess::end()
     const bool ran = m_running;
     m_running = false;
     m_timer.stop();
+    if (ran && m_exhausted && !m_stopping) {
+        // Every record was looked at (a query may have passed over most of them): the window
+        // behind the summary shows the run as complete.
+        emit percentText(QStringLiteral("100% Completed"));
+        emit progressValue(100);
+    }
     if (ran && m_testsStarted + m_summary.skipped > 0)
         finishRun();
     if (m_env.refreshLists)

@@ -13,11 +13,11 @@ namespace pk {
 
 namespace {
 
-const TableDef &table()
+const TableDef &categoryTable()
 {
     return categoriesTable();
 }
-const QString kWhereName = QStringLiteral(" WHERE KeyCategory = ?");
+const QString kCategoryWhere = QStringLiteral(" WHERE KeyCategory = ?");
 
 } // namespace
 
@@ -27,15 +27,15 @@ CategoryManager::CategoryManager(Collection &collection)
 
 CategoryRecord CategoryManager::prepared(const CategoryRecord &record)
 {
-    return RowAccess::prepared(table(), record);
+    return RowAccess::prepared(categoryTable(), record);
 }
 
 StoreStatus CategoryManager::get(const QString &category, CategoryRecord &out)
 {
-    static const QString stSql = TableAccess::selectAll(table()) + kWhereName;
+    static const QString stSql = TableAccess::selectAll(categoryTable()) + kCategoryWhere;
     return RowAccess::get(
         m_collection,
-        table(),
+        categoryTable(),
         stSql,
         [&](SQLite::Statement &st) { RecordIo::bind(st, 1, trimTrailingSpaces(category)); },
         out);
@@ -48,11 +48,11 @@ bool CategoryManager::exists(const QString &category)
     try {
         // Built once: the statement cache is keyed by the text.
         static const QString stSql
-            = QStringLiteral("SELECT 1 FROM %1").arg(TableAccess::qualified(table())) + kWhereName;
+            = QStringLiteral("SELECT 1 FROM %1").arg(TableAccess::qualified(categoryTable())) + kCategoryWhere;
         SQLite::Statement &st = m_collection.statement(stSql);
         TableAccess::ResetOnExit reset(st);
         // Compared as stored: trimmed and cut to the field's width.
-        RecordIo::bind(st, 1, fitToField(category, table().fields[0].width));
+        RecordIo::bind(st, 1, fitToField(category, categoryTable().fields[0].width));
         return st.executeStep();
     } catch (const std::exception &) {
         return false;
@@ -61,23 +61,23 @@ bool CategoryManager::exists(const QString &category)
 
 StoreStatus CategoryManager::insert(const CategoryRecord &record)
 {
-    if (StoreStatus s = TableAccess::ready(m_collection, table(), true, Msg::RecordInsertError); !s)
+    if (StoreStatus s = TableAccess::ready(m_collection, categoryTable(), true, Msg::RecordInsertError); !s)
         return s;
-    static const QString stSql = TableAccess::insertSql(table());
-    return RowAccess::insert(m_collection, table(), stSql, RecordIo::values(prepared(record)));
+    static const QString stSql = TableAccess::insertSql(categoryTable());
+    return RowAccess::insert(m_collection, categoryTable(), stSql, RecordIo::values(prepared(record)));
 }
 
 StoreStatus CategoryManager::change(const QString &originalCategory, const CategoryRecord &record)
 {
-    const int n = int(table().fields.size());
+    const int n = int(categoryTable().fields.size());
     static const QString stSql
         = QStringLiteral("UPDATE %1 SET %2 WHERE rowid = (SELECT rowid FROM %1 WHERE KeyCategory "
                          " = ?%3)")
-              .arg(TableAccess::qualified(table()), RecordIo::assignments(table()))
+              .arg(TableAccess::qualified(categoryTable()), RecordIo::assignments(categoryTable()))
               .arg(n + 1);
     return RowAccess::write(
         m_collection,
-        table(),
+        categoryTable(),
         Msg::RecordNotUpdated,
         stSql,
         [&](SQLite::Statement &st) {
@@ -93,7 +93,7 @@ StoreStatus CategoryManager::changeIfUnchanged(const QString &originalCategory,
 {
     return RowAccess::writeIfUnchanged(
         m_collection,
-        table(),
+        categoryTable(),
         expected,
         [&](CategoryRecord &stored) { return get(originalCategory, stored); },
         [&] { return change(originalCategory, record); });
@@ -102,10 +102,10 @@ StoreStatus CategoryManager::changeIfUnchanged(const QString &originalCategory,
 StoreStatus CategoryManager::remove(const QString &category)
 {
     static const QString stSql
-        = QStringLiteral("DELETE FROM %1").arg(TableAccess::qualified(table())) + kWhereName;
+        = QStringLiteral("DELETE FROM %1").arg(TableAccess::qualified(categoryTable())) + kCategoryWhere;
     return RowAccess::write(
         m_collection,
-        table(),
+        categoryTable(),
         Msg::RecordNotDeleted,
         stSql,
         [&](SQLite::Statement &st) { RecordIo::bind(st, 1, trimTrailingSpaces(category)); },
@@ -114,10 +114,10 @@ StoreStatus CategoryManager::remove(const QString &category)
 
 StoreStatus CategoryManager::list(std::vector<CategoryRecord> &out)
 {
-    static const QString stSql = TableAccess::selectAll(table())
+    static const QString stSql = TableAccess::selectAll(categoryTable())
                                  + QStringLiteral(" ORDER BY KeyCategory, rowid");
     return RowAccess::list(
-        m_collection, table(), stSql, [](SQLite::Statement &) {}, out);
+        m_collection, categoryTable(), stSql, [](SQLite::Statement &) {}, out);
 }
 
 } // namespace pk

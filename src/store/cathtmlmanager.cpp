@@ -13,7 +13,7 @@ namespace pk {
 
 namespace {
 
-const TableDef &table()
+const TableDef &cathtmlTable()
 {
     return catHtmlTable();
 }
@@ -34,17 +34,17 @@ CatHtmlManager::CatHtmlManager(Collection &collection)
 
 CatHtmlRecord CatHtmlManager::prepared(const CatHtmlRecord &record)
 {
-    return RowAccess::prepared(table(), record);
+    return RowAccess::prepared(cathtmlTable(), record);
 }
 
 StoreStatus CatHtmlManager::get(const QString &category,
                                 const QString &typeOfHtml,
                                 CatHtmlRecord &out)
 {
-    static const QString stSql = TableAccess::selectAll(table()) + kWhereKey.arg(1).arg(2);
+    static const QString stSql = TableAccess::selectAll(cathtmlTable()) + kWhereKey.arg(1).arg(2);
     return RowAccess::get(
         m_collection,
-        table(),
+        cathtmlTable(),
         stSql,
         [&](SQLite::Statement &st) { bindKey(st, 1, category, typeOfHtml); },
         out);
@@ -52,25 +52,25 @@ StoreStatus CatHtmlManager::get(const QString &category,
 
 StoreStatus CatHtmlManager::insert(const CatHtmlRecord &record)
 {
-    if (StoreStatus s = TableAccess::ready(m_collection, table(), true, Msg::RecordInsertError); !s)
+    if (StoreStatus s = TableAccess::ready(m_collection, cathtmlTable(), true, Msg::RecordInsertError); !s)
         return s;
-    static const QString stSql = TableAccess::insertSql(table());
-    return RowAccess::insert(m_collection, table(), stSql, RecordIo::values(prepared(record)));
+    static const QString stSql = TableAccess::insertSql(cathtmlTable());
+    return RowAccess::insert(m_collection, cathtmlTable(), stSql, RecordIo::values(prepared(record)));
 }
 
 StoreStatus CatHtmlManager::change(const QString &category,
                                    const QString &typeOfHtml,
                                    const CatHtmlRecord &record)
 {
-    const int n = int(table().fields.size());
+    const int n = int(cathtmlTable().fields.size());
     static const QString stSql = QStringLiteral(
                                      "UPDATE %1 SET %2 WHERE rowid = (SELECT rowid FROM %1%3)")
-                                     .arg(TableAccess::qualified(table()),
-                                          RecordIo::assignments(table()),
+                                     .arg(TableAccess::qualified(cathtmlTable()),
+                                          RecordIo::assignments(cathtmlTable()),
                                           kWhereKey.arg(n + 1).arg(n + 2));
     return RowAccess::write(
         m_collection,
-        table(),
+        cathtmlTable(),
         Msg::RecordNotUpdated,
         stSql,
         [&](SQLite::Statement &st) {
@@ -87,7 +87,7 @@ StoreStatus CatHtmlManager::changeIfUnchanged(const QString &category,
 {
     return RowAccess::writeIfUnchanged(
         m_collection,
-        table(),
+        cathtmlTable(),
         expected,
         [&](CatHtmlRecord &stored) { return get(category, typeOfHtml, stored); },
         [&] { return change(category, typeOfHtml, record); });
@@ -96,11 +96,11 @@ StoreStatus CatHtmlManager::changeIfUnchanged(const QString &category,
 StoreStatus CatHtmlManager::remove(const QString &category, const QString &typeOfHtml)
 {
     static const QString stSql
-        = QStringLiteral("DELETE FROM %1").arg(TableAccess::qualified(table()))
+        = QStringLiteral("DELETE FROM %1").arg(TableAccess::qualified(cathtmlTable()))
           + kWhereKey.arg(1).arg(2);
     return RowAccess::write(
         m_collection,
-        table(),
+        cathtmlTable(),
         Msg::RecordNotDeleted,
         stSql,
         [&](SQLite::Statement &st) { bindKey(st, 1, category, typeOfHtml); },
@@ -109,11 +109,11 @@ StoreStatus CatHtmlManager::remove(const QString &category, const QString &typeO
 
 StoreStatus CatHtmlManager::list(const QString &category, std::vector<CatHtmlRecord> &out)
 {
-    static const QString stSql = TableAccess::selectAll(table())
+    static const QString stSql = TableAccess::selectAll(cathtmlTable())
                                  + QStringLiteral(" WHERE KeyCATEGORY = ? ORDER BY KeyTypeOfHTML");
     return RowAccess::list(
         m_collection,
-        table(),
+        cathtmlTable(),
         stSql,
         [&](SQLite::Statement &st) { RecordIo::bind(st, 1, trimTrailingSpaces(category)); },
         out);

@@ -12,6 +12,7 @@
 #include "store/sqlfunctions.h"
 #include "store/sqliteerror.h"
 #include "store/textindex.h"
+#include "store/sqltext.h"
 
 #include <SQLiteCpp/Database.h>
 #include <SQLiteCpp/Column.h>
@@ -31,6 +32,8 @@
 #include <stdexcept>
 
 namespace pk {
+
+using namespace sqltext;
 
 namespace {
 
@@ -53,11 +56,6 @@ bool isCategories(const char *schema, const char *table)
     return schema && table
            && std::strcmp(schema, Collection::schemaName(CollectionFile::Categories)) == 0
            && std::strcmp(table, categoriesTable().sqlTable) == 0;
-}
-
-std::string utf8(const QString &s)
-{
-    return s.toStdString();
 }
 
 /// Runs `work` as one unit: all of it or, when it throws, none of it.

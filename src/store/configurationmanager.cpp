@@ -13,16 +13,16 @@ namespace pk {
 
 namespace {
 
-const TableDef &table()
+const TableDef &configTable()
 {
     return configurationTable();
 }
-const QString kWhereName = QStringLiteral(" WHERE KeyDataType = ?");
+const QString kConfigurationWhere = QStringLiteral(" WHERE KeyDataType = ?");
 
 /// Names are compared as stored: trimmed and cut to the field's width.
 void bindName(SQLite::Statement &st, const QString &dataType)
 {
-    RecordIo::bind(st, 1, fitToField(dataType, table().fields[0].width));
+    RecordIo::bind(st, 1, fitToField(dataType, configTable().fields[0].width));
 }
 
 } // namespace
@@ -33,32 +33,32 @@ ConfigurationManager::ConfigurationManager(Collection &collection)
 
 ConfigurationRecord ConfigurationManager::prepared(const ConfigurationRecord &record)
 {
-    return RowAccess::prepared(table(), record);
+    return RowAccess::prepared(configTable(), record);
 }
 
 StoreStatus ConfigurationManager::get(const QString &dataType, ConfigurationRecord &out)
 {
-    static const QString stSql = TableAccess::selectAll(table()) + kWhereName;
+    static const QString stSql = TableAccess::selectAll(configTable()) + kConfigurationWhere;
     return RowAccess::get(
-        m_collection, table(), stSql, [&](SQLite::Statement &st) { bindName(st, dataType); }, out);
+        m_collection, configTable(), stSql, [&](SQLite::Statement &st) { bindName(st, dataType); }, out);
 }
 
 StoreStatus ConfigurationManager::insert(const ConfigurationRecord &record)
 {
-    if (StoreStatus s = TableAccess::ready(m_collection, table(), true, Msg::RecordInsertError); !s)
+    if (StoreStatus s = TableAccess::ready(m_collection, configTable(), true, Msg::RecordInsertError); !s)
         return s;
-    static const QString stSql = TableAccess::insertSql(table());
-    return RowAccess::insert(m_collection, table(), stSql, RecordIo::values(prepared(record)));
+    static const QString stSql = TableAccess::insertSql(configTable());
+    return RowAccess::insert(m_collection, configTable(), stSql, RecordIo::values(prepared(record)));
 }
 
 StoreStatus ConfigurationManager::change(const ConfigurationRecord &record)
 {
     static const QString stSql = QStringLiteral(
                                      "UPDATE %1 SET DataValue = ?2 WHERE KeyDataType = ?1")
-                                     .arg(TableAccess::qualified(table()));
+                                     .arg(TableAccess::qualified(configTable()));
     return RowAccess::write(
         m_collection,
-        table(),
+        configTable(),
         Msg::RecordNotUpdated,
         stSql,
         [&](SQLite::Statement &st) {
@@ -80,10 +80,10 @@ StoreStatus ConfigurationManager::put(const ConfigurationRecord &record)
 StoreStatus ConfigurationManager::remove(const QString &dataType)
 {
     static const QString stSql
-        = QStringLiteral("DELETE FROM %1").arg(TableAccess::qualified(table())) + kWhereName;
+        = QStringLiteral("DELETE FROM %1").arg(TableAccess::qualified(configTable())) + kConfigurationWhere;
     return RowAccess::write(
         m_collection,
-        table(),
+        configTable(),
         Msg::RecordNotDeleted,
         stSql,
         [&](SQLite::Statement &st) { bindName(st, dataType); },
@@ -92,10 +92,10 @@ StoreStatus ConfigurationManager::remove(const QString &dataType)
 
 StoreStatus ConfigurationManager::list(std::vector<ConfigurationRecord> &out)
 {
-    static const QString stSql = TableAccess::selectAll(table())
+    static const QString stSql = TableAccess::selectAll(configTable())
                                  + QStringLiteral(" ORDER BY KeyDataType");
     return RowAccess::list(
-        m_collection, table(), stSql, [](SQLite::Statement &) {}, out);
+        m_collection, configTable(), stSql, [](SQLite::Statement &) {}, out);
 }
 
 } // namespace pk

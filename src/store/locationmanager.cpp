@@ -16,7 +16,7 @@ namespace pk {
 
 namespace {
 
-const TableDef &table()
+const TableDef &locationTable()
 {
     return locationsTable();
 }
@@ -45,7 +45,7 @@ LocationManager::LocationManager(Collection &collection)
 
 LocationRecord LocationManager::prepared(const LocationRecord &record)
 {
-    return RowAccess::prepared(table(), record);
+    return RowAccess::prepared(locationTable(), record);
 }
 
 bool LocationManager::categoryExists(const QString &category)
@@ -77,7 +77,7 @@ StoreStatus LocationManager::validate(const LocationRecord &r)
         s.catalogueNumber = Msg::FieldContents;
         s.context.field = QStringLiteral("Category");
         s.context.message = QStringLiteral("Categories");
-        s.context.file = QString::fromLatin1(table().sqlTable);
+        s.context.file = QString::fromLatin1(locationTable().sqlTable);
         return s;
     }
     if (r.Validated > 2) {
@@ -86,7 +86,7 @@ StoreStatus LocationManager::validate(const LocationRecord &r)
         s.catalogueNumber = Msg::ValueError;
         s.context.field = QStringLiteral("Validated 0=Unknown, 1=Pass, 2=Fail");
         s.context.message = QStringLiteral("'Unknown','Passed','Failed'");
-        s.context.file = QString::fromLatin1(table().sqlTable);
+        s.context.file = QString::fromLatin1(locationTable().sqlTable);
         return s;
     }
     return {};
@@ -94,10 +94,10 @@ StoreStatus LocationManager::validate(const LocationRecord &r)
 
 StoreStatus LocationManager::get(const QString &location, LocationRecord &out)
 {
-    static const QString stSql = TableAccess::selectAll(table()) + kWhereExact;
+    static const QString stSql = TableAccess::selectAll(locationTable()) + kWhereExact;
     return RowAccess::get(
         m_collection,
-        table(),
+        locationTable(),
         stSql,
         [&](SQLite::Statement &st) { RecordIo::bind(st, 1, trimTrailingSpaces(location)); },
         out);
@@ -105,11 +105,11 @@ StoreStatus LocationManager::get(const QString &location, LocationRecord &out)
 
 StoreStatus LocationManager::getByRowId(qint64 rowId, LocationRecord &out)
 {
-    static const QString stSql = TableAccess::selectAll(table())
+    static const QString stSql = TableAccess::selectAll(locationTable())
                                  + QStringLiteral(" WHERE rowid = ?");
     return RowAccess::get(
         m_collection,
-        table(),
+        locationTable(),
         stSql,
         [&](SQLite::Statement &st) { st.bind(1, static_cast<int64_t>(rowId)); },
         out);
@@ -123,17 +123,17 @@ bool LocationManager::exists(const QString &location)
 
 StoreStatus LocationManager::insert(const LocationRecord &record)
 {
-    if (StoreStatus s = TableAccess::ready(m_collection, table(), true, Msg::RecordInsertError); !s)
+    if (StoreStatus s = TableAccess::ready(m_collection, locationTable(), true, Msg::RecordInsertError); !s)
         return s;
     if (StoreStatus s = checkAddressLengths(record); !s)
         return s;
     // The fitted values are both checked and stored: made once.
     LocationRecord r;
-    const QVariantList values = RowAccess::preparedValues(table(), record, r);
+    const QVariantList values = RowAccess::preparedValues(locationTable(), record, r);
     if (StoreStatus s = validate(r); !s)
         return s;
-    static const QString stSql = TableAccess::insertSql(table());
-    StoreStatus s = RowAccess::insert(m_collection, table(), stSql, values);
+    static const QString stSql = TableAccess::insertSql(locationTable());
+    StoreStatus s = RowAccess::insert(m_collection, locationTable(), stSql, values);
     if (s)
         m_collection.locationWritten(true);
     return s;
@@ -141,23 +141,23 @@ StoreStatus LocationManager::insert(const LocationRecord &record)
 
 StoreStatus LocationManager::change(const QString &originalLocation, const LocationRecord &record)
 {
-    if (StoreStatus s = TableAccess::ready(m_collection, table(), true, Msg::RecordNotUpdated); !s)
+    if (StoreStatus s = TableAccess::ready(m_collection, locationTable(), true, Msg::RecordNotUpdated); !s)
         return s;
     if (StoreStatus s = checkAddressLengths(record); !s)
         return s;
     LocationRecord r;
-    const QVariantList values = RowAccess::preparedValues(table(), record, r);
+    const QVariantList values = RowAccess::preparedValues(locationTable(), record, r);
     if (StoreStatus s = validate(r); !s)
         return s;
-    const int n = int(table().fields.size());
+    const int n = int(locationTable().fields.size());
     static const QString stSql
         = QStringLiteral("UPDATE %1 SET %2 WHERE rowid = (SELECT rowid FROM %1 WHERE KeyLocation "
                          " = ?%3 AND Location = ?%3)")
-              .arg(TableAccess::qualified(table()), RecordIo::assignments(table()))
+              .arg(TableAccess::qualified(locationTable()), RecordIo::assignments(locationTable()))
               .arg(n + 1);
     StoreStatus s = RowAccess::run(
         m_collection,
-        table(),
+        locationTable(),
         Msg::RecordNotUpdated,
         stSql,
         [&](SQLite::Statement &st) {
@@ -176,7 +176,7 @@ StoreStatus LocationManager::changeIfUnchanged(const QString &originalLocation,
 {
     return RowAccess::writeIfUnchanged(
         m_collection,
-        table(),
+        locationTable(),
         expected,
         [&](LocationRecord &stored) { return get(originalLocation, stored); },
         [&] { return change(originalLocation, record); });
@@ -205,10 +205,10 @@ StoreStatus LocationManager::changeFields(const QString &originalLocation,
 StoreStatus LocationManager::remove(const QString &location)
 {
     static const QString stSql
-        = QStringLiteral("DELETE FROM %1").arg(TableAccess::qualified(table())) + kWhereExact;
+        = QStringLiteral("DELETE FROM %1").arg(TableAccess::qualified(locationTable())) + kWhereExact;
     StoreStatus s = RowAccess::write(
         m_collection,
-        table(),
+        locationTable(),
         Msg::RecordNotDeleted,
         stSql,
         [&](SQLite::Statement &st) { RecordIo::bind(st, 1, trimTrailingSpaces(location)); },
@@ -220,7 +220,7 @@ StoreStatus LocationManager::remove(const QString &location)
 
 qint64 LocationManager::count(StoreStatus *status)
 {
-    if (StoreStatus s = TableAccess::ready(m_collection, table(), false); !s) {
+    if (StoreStatus s = TableAccess::ready(m_collection, locationTable(), false); !s) {
         if (status)
             *status = s;
         return 0;
@@ -228,7 +228,7 @@ qint64 LocationManager::count(StoreStatus *status)
     try {
         // Built once: the statement cache is keyed by the text.
         static const QString stSql
-            = QStringLiteral("SELECT count(*) FROM %1").arg(TableAccess::qualified(table()));
+            = QStringLiteral("SELECT count(*) FROM %1").arg(TableAccess::qualified(locationTable()));
         SQLite::Statement &st = m_collection.statement(stSql);
         TableAccess::ResetOnExit reset(st);
         st.executeStep();
@@ -237,7 +237,7 @@ qint64 LocationManager::count(StoreStatus *status)
         return st.getColumn(0).getInt64();
     } catch (const std::exception &e) {
         if (status)
-            *status = TableAccess::readError(e, table());
+            *status = TableAccess::readError(e, locationTable());
     }
     return 0;
 }

@@ -2,6 +2,7 @@
 
 #include "store/collation.h"
 #include "store/sqliteerror.h"
+#include "store/sqltext.h"
 
 #include <SQLiteCpp/Database.h>
 #include <SQLiteCpp/Column.h>
@@ -15,21 +16,13 @@
 
 namespace pk {
 
+using namespace sqltext;
+
 namespace {
 
 constexpr const char *kOldLocationsName = "URL_L";
 constexpr const char *kOldLocationsFile = "URL_L.TPS";
 constexpr const char *kOldSchema = "pk_old";
-
-std::string utf8(const QString &s)
-{
-    return s.toStdString();
-}
-
-QString str(const char *s)
-{
-    return QString::fromLatin1(s);
-}
 
 bool tableExists(SQLite::Database &db, const char *schema, const QString &table)
 {

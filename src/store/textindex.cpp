@@ -1,6 +1,7 @@
 #include "store/textindex.h"
 
 #include "store/schemamanager.h"
+#include "store/sqltext.h"
 
 #include <SQLiteCpp/Column.h>
 #include <SQLiteCpp/Database.h>
@@ -10,6 +11,8 @@
 
 namespace pk {
 
+using namespace sqltext;
+
 namespace {
 
 constexpr const char *kFilledKey = "LocationTextFilled";
@@ -18,16 +21,6 @@ constexpr const char *kFilledKey = "LocationTextFilled";
 /// write to the index inside a statement costs a flush of the index each time.
 constexpr const char *kPendingTable = "LocationTextPending";
 const char *const kTriggerSuffixes[] = {"_Insert", "_Delete", "_Update"};
-
-std::string utf8(const QString &s)
-{
-    return s.toStdString();
-}
-
-QString str(const char *s)
-{
-    return QString::fromLatin1(s);
-}
 
 QString versionKey()
 {
@@ -74,7 +67,7 @@ QString indexed(const QString &prefix)
     return out.join(QStringLiteral(", "));
 }
 
-QString columnList()
+QString indexColumnList()
 {
     return TextIndex::columns().join(QStringLiteral(", "));
 }
@@ -120,13 +113,13 @@ void createPendingTable(SQLite::Database &db, const char *schema)
 {
     db.exec(utf8(QStringLiteral("CREATE TABLE IF NOT EXISTS %1.%2 (Row INTEGER PRIMARY KEY, "
                                 "Indexed INTEGER NOT NULL, %3)")
-                     .arg(str(schema), str(kPendingTable), columnList())));
+                     .arg(str(schema), str(kPendingTable), indexColumnList())));
 }
 
 void createFillingTriggers(SQLite::Database &db, const char *schema)
 {
     const QString note = QStringLiteral("INSERT OR IGNORE INTO %1 (Row, Indexed, %2) ")
-                             .arg(str(kPendingTable), columnList());
+                             .arg(str(kPendingTable), indexColumnList());
     // The first note of a row keeps what the index holds for it; later ones change nothing.
     const QString oldRow = note
                            % QStringLiteral("SELECT old.rowid, 1, %1 WHERE old.rowid <= %2;")
@@ -147,12 +140,12 @@ void applyPending(SQLite::Database &db, const char *schema)
     const QString pending = str(schema) + u'.' + str(kPendingTable);
     db.exec(utf8(QStringLiteral("INSERT INTO %1.%2 (%2, rowid, %3) SELECT 'delete', Row, %3 "
                                 "FROM %4 WHERE Indexed = 1")
-                     .arg(str(schema), table, columnList(), pending)));
+                     .arg(str(schema), table, indexColumnList(), pending)));
     db.exec(utf8(QStringLiteral("INSERT INTO %1.%2 (rowid, %3) SELECT rowid, %4 FROM %1.%5 "
                                 "WHERE rowid IN (SELECT Row FROM %6)")
                      .arg(str(schema),
                           table,
-                          columnList(),
+                          indexColumnList(),
                           indexed(str(locationsTable().sqlTable)),
                           str(locationsTable().sqlTable),
                           pending)));
@@ -167,10 +160,10 @@ void createTriggers(SQLite::Database &db, const char *schema, bool filling)
     }
     const QString table = str(TextIndex::Table);
     const QString add = QStringLiteral("INSERT INTO %1 (rowid, %2) SELECT new.rowid, %3;")
-                            .arg(table, columnList(), indexed(QStringLiteral("new")));
+                            .arg(table, indexColumnList(), indexed(QStringLiteral("new")));
     const QString remove = QStringLiteral("INSERT INTO %1 (%1, rowid, %2) SELECT 'delete', "
                                           "old.rowid, %3;")
-                               .arg(table, columnList(), indexed(QStringLiteral("old")));
+                               .arg(table, indexColumnList(), indexed(QStringLiteral("old")));
     createTriggerSet(db, schema, add, remove, remove % u' ' % add);
 }
 
@@ -257,7 +250,7 @@ void TextIndex::create(SQLite::Database &db, const char *schema)
     drop(db, schema);
     db.exec(utf8(QStringLiteral("CREATE VIRTUAL TABLE %1.%2 USING fts5(%3, content='%4', "
                                 "content_rowid='rowid', tokenize='trigram')")
-                     .arg(str(schema), str(Table), columnList(), str(locationsTable().sqlTable))));
+                     .arg(str(schema), str(Table), indexColumnList(), str(locationsTable().sqlTable))));
     createPendingTable(db, schema);
     SQLite::Statement any(db,
                           utf8(QStringLiteral("SELECT 1 FROM %1.%2 LIMIT 1")
@@ -296,7 +289,7 @@ bool TextIndex::fill(SQLite::Database &db, const char *schema, int rows)
                                               "FROM %5 WHERE rowid > ? AND rowid <= ?")
                                    .arg(str(schema),
                                         str(Table),
-                                        columnList(),
+                                        indexColumnList(),
                                         indexed(str(locationsTable().sqlTable)),
                                         locations)));
     add.bind(1, static_cast<int64_t>(filled));

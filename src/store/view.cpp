@@ -42,7 +42,7 @@ QString rowValue(const QStringList &exprs)
                : QLatin1Char('(') + exprs.join(QStringLiteral(", ")) + QLatin1Char(')');
 }
 
-QString markers(qsizetype n)
+QString viewMarkers(qsizetype n)
 {
     QStringList m;
     for (qsizetype i = 0; i < n; ++i)
@@ -142,7 +142,7 @@ QString View::conditions(bool withPosition, bool inclusive, bool reverse, int) c
         const QStringList tail = tailExpressions(*m_key, m_range.size());
         const QString op = reverse ? (inclusive ? QStringLiteral("<=") : QStringLiteral("<"))
                                    : (inclusive ? QStringLiteral(">=") : QStringLiteral(">"));
-        conds << rowValue(tail) + QLatin1Char(' ') + op + QLatin1Char(' ') + markers(tail.size());
+        conds << rowValue(tail) + QLatin1Char(' ') + op + QLatin1Char(' ') + viewMarkers(tail.size());
     }
     return conds.isEmpty() ? QString()
                            : QStringLiteral(" WHERE ") + conds.join(QStringLiteral(" AND "));
@@ -442,7 +442,7 @@ StoreStatus View::locate(const QVariantList &values, ViewPosition &out)
     }
     QString where = conditions(false, false, false, 0);
     where += (where.isEmpty() ? QStringLiteral(" WHERE ") : QStringLiteral(" AND "))
-             + rowValue(exprs) + QStringLiteral(" >= ") + markers(exprs.size());
+             + rowValue(exprs) + QStringLiteral(" >= ") + viewMarkers(exprs.size());
     const QString sql = QStringLiteral("SELECT rowid, %1, %2 FROM %3%4 ORDER BY %5 LIMIT ?")
                             .arg(m_columns,
                                  m_keyExprs.join(QStringLiteral(", ")),

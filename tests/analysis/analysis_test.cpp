@@ -249,6 +249,26 @@ TEST_F(Analysis, OldExpiryDatesAreIgnored)
     EXPECT_EQ(record.Expires, 0);
 }
 
+TEST_F(Analysis, ARefreshBecomesMovedToOnlyWhenItLeadsToAWebPage)
+{
+    server.page("/web", "<meta http-equiv=\"refresh\" content=\"5; URL='https://new.test/'\">");
+    server.page("/file", "<meta http-equiv=\"refresh\" content=\"0; url=file:///etc/passwd\">");
+    server.page("/script", "<meta http-equiv=\"refresh\" content=\"0;url=javascript:go()\">");
+    server.page("/relative", "<meta http-equiv=\"refresh\" content=\"0; url=/next.html\">");
+    server.start();
+    const std::pair<const char *, const char *> cases[] = {
+        {"/web", "5; URL='https://new.test/'"},
+        {"/file", ""},
+        {"/script", ""},
+        {"/relative", "0; url=/next.html"},
+    };
+    for (const auto &[path, movedTo] : cases) {
+        LocationRecord record = location(path);
+        analyze(record);
+        EXPECT_EQ(record.MovedTo, QString::fromLatin1(movedTo)) << path;
+    }
+}
+
 TEST_F(Analysis, MailtoAndRevGiveTheAddress)
 {
     server.page("/", "<html><a href=\"mailto:me@example.org\" class=\"mail\">me</a></html>");

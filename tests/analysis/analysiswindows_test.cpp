@@ -103,6 +103,23 @@ TEST_F(AnalysisWindows, DownloadWindowSavesThePage)
     EXPECT_EQ(file.readAll(), QByteArray("document"));
 }
 
+TEST_F(AnalysisWindows, AFailedDownloadSaysWhyAndSavesNothing)
+{
+    server.start();
+    ScriptedUserInterface ui;
+    const QString url = QString::fromStdString(server.url("/missing.html"));
+    EXPECT_TRUE(DownloadWindow::run(temp.root() + QStringLiteral("/*"), url, temp.root(), &ui,
+                                    nullptr)
+                    .isEmpty());
+    ASSERT_EQ(ui.interactions().size(), 1);
+    EXPECT_EQ(ui.interactions()[0].title, QStringLiteral("Retrieve Web Document"));
+    EXPECT_TRUE(ui.interactions()[0].text.startsWith(QStringLiteral("Could not download ") + url))
+        << ui.interactions()[0].text.toStdString();
+    EXPECT_TRUE(ui.interactions()[0].text.contains(QStringLiteral("404")))
+        << ui.interactions()[0].text.toStdString();
+    EXPECT_FALSE(QFile::exists(temp.root() + QStringLiteral("/missing.html")));
+}
+
 TEST_F(AnalysisWindows, ProceduresAreRegisteredByTheNamesTheirCallersUse)
 {
     registerAnalysisProcedures();

@@ -201,6 +201,8 @@ private Q_SLOTS:
 
 private:
     QList<QWidget *> ownWindows() const;
+    /// Lets what the last step started from zero timers run.
+    void settle();
     void inspectPlacedWindows(const QString &where, const QList<QWidget *> &before);
     void closeEverything();
     void expectNoNewFindings();
@@ -301,9 +303,21 @@ void AllWindowsTest::closeEverything()
         forceClose(w);
 }
 
+void AllWindowsTest::settle()
+{
+    // Zero timers run in the order they were started: once two rounds of them have run after
+    // this point, whatever the last step set going from a zero timer (and what that started in
+    // turn) has run too.
+    for (int round = 0; round < 2; ++round) {
+        bool ran = false;
+        QTimer::singleShot(0, [&ran] { ran = true; });
+        std::ignore = QTest::qWaitFor([&ran] { return ran; }, 5000);
+    }
+}
+
 void AllWindowsTest::inspectPlacedWindows(const QString &where, const QList<QWidget *> &before)
 {
-    QTest::qWait(150); // windows started from a zero timer come up
+    settle(); // windows started from a zero timer come up
     const QStringList frameLetters = test::WindowInspector::menuLetters(m_frame->menuBar());
     auto note = [&](const QWidget *w, const QString &finding) {
         m_findings << where + u" / "_s + w->windowTitle() + u": "_s + finding;
@@ -317,7 +331,9 @@ void AllWindowsTest::inspectPlacedWindows(const QString &where, const QList<QWid
     const QList<QMdiSubWindow *> subs = m_frame->mdiArea()->subWindowList();
     for (QMdiSubWindow *sub : subs) {
         m_frame->mdiArea()->setActiveSubWindow(sub);
-        QTest::qWait(20);
+        std::ignore = QTest::qWaitFor([&] { return m_frame->mdiArea()->activeSubWindow() == sub; },
+                                      1000);
+        settle();
         // A child window shares the frame's keyboard: its letters must differ from the menus'.
         for (const QString &problem : test::WindowInspector::problems(sub, frameLetters))
             note(sub, problem);
@@ -338,7 +354,7 @@ void AllWindowsTest::inspectPlacedWindows(const QString &where, const QList<QWid
         std::ignore = QTest::qWaitFor([&] { return !window || window->isActiveWindow(); }, 1000);
         if (!window || !window->isVisible())
             continue; // went by itself (a finished link test)
-        QTest::qWait(20);
+        settle();
         for (const QString &problem : test::WindowInspector::problems(w))
             note(w, problem);
         if (!holdsFocus(w))

@@ -14,6 +14,8 @@ QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 set for pathkeep). As a command:
                                               button that opens a modal window is pressed
                                               without waiting for the answer)
     atspi_driver.py windows                   prints the names of the program's windows
+    atspi_driver.py doubleclick WINDOW CELL   waits until a table cell named CELL shows in
+                                              WINDOW and double-clicks it (xdotool)
 
 Names compare without '&' and surrounding spaces; a WINDOW may also be a regular expression
 when it starts with '~'. Exit status 0 on success, 1 when the window or button is missing.
@@ -190,6 +192,34 @@ def press(window, name):
         raise
 
 
+def find_cell(window, name):
+    """A showing table cell named `name`: the visible rows of each table in the window."""
+    for node in walk(window):
+        if node.get_role() != Atspi.Role.TABLE or not showing(node):
+            continue
+        for cell in walk(node, limit=3):
+            if cell.get_role() in (Atspi.Role.TABLE_CELL, Atspi.Role.LIST_ITEM) \
+                    and matches(name, cell.get_name()) and showing(cell):
+                return cell
+    return None
+
+
+def double_click_cell(window, name, seconds=20.0):
+    end = time.monotonic() + seconds
+    cell = find_cell(window, name)
+    while cell is None and time.monotonic() < end:
+        time.sleep(0.2)
+        cell = find_cell(window, name)
+    if cell is None:
+        return False
+    box = cell.get_extents(Atspi.CoordType.SCREEN)
+    x = box.x + box.width // 2
+    y = box.y + box.height // 2
+    subprocess.run(["xdotool", "mousemove", str(x), str(y), "click", "--repeat", "2",
+                    "--delay", "80", "1"], check=True)
+    return True
+
+
 def main(argv):
     if len(argv) < 2:
         print(__doc__, file=sys.stderr)
@@ -218,6 +248,11 @@ def main(argv):
         done = click(window, argv[3]) if command == "click" else press(window, argv[3])
         if not done:
             print("no button named %r in %r" % (argv[3], argv[2]), file=sys.stderr)
+            return 1
+        return 0
+    if command == "doubleclick" and len(argv) > 3:
+        if not double_click_cell(window, argv[3]):
+            print("no cell named %r in %r" % (argv[3], argv[2]), file=sys.stderr)
             return 1
         return 0
     print(__doc__, file=sys.stderr)

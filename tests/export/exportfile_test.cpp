@@ -194,13 +194,28 @@ TEST_F(ExportFileTest, LongSiteInfoIsWrittenWhole)
     EXPECT_TRUE(found);
 }
 
-TEST_F(ExportFileTest, FlatFrameNamesAContentsPageItDoesNotWrite)
+TEST_F(ExportFileTest, FlatOrdersWriteWholePages)
 {
+    // Every page the frameset names is written, and the main page is a page of its own.
     ASSERT_EQ(run(settings(u"Frame"_s, u"Description"_s)), ExportResult::Written);
     EXPECT_TRUE(text(out(u"links.html"_s)).contains(u"<frame src=\"linksc.htm\""_s));
-    EXPECT_FALSE(QFile::exists(out(u"linksc.htm"_s)));
-    EXPECT_TRUE(QFile::exists(out(u"linksm.htm"_s)));
-    EXPECT_TRUE(QFile::exists(out(u"linksb.htm"_s)));
+    for (const char *name : {"linksc.htm", "linksm.htm", "linksb.htm"})
+        EXPECT_TRUE(QFile::exists(out(QLatin1String(name)))) << name;
+    EXPECT_TRUE(lines(out(u"linksc.htm"_s))
+                    .contains(u"<tr><td><a href=\"linksm.htm\">My Links</a></td></tr>"_s));
+    EXPECT_TRUE(lines(out(u"linksm.htm"_s)).first().startsWith(u"<html><head><title>"_s));
+    EXPECT_EQ(lines(out(u"linksm.htm"_s)).last(), u"</ul></body></html>"_s);
+
+    // The table's rows are in a table, and nothing links to an index that is not there.
+    for (const QString &type : {u"Table"_s, u"Frame"_s}) {
+        ASSERT_EQ(run(settings(type, u"Location"_s)), ExportResult::Written);
+        const QString page = text(out(u"links.html"_s));
+        EXPECT_FALSE(page.contains(u"#URLIndex"_s)) << type.toStdString();
+        const qsizetype table = page.indexOf(u"<table"_s);
+        EXPECT_GE(table, 0) << type.toStdString();
+        EXPECT_LT(table, page.indexOf(u"<tr>"_s)) << type.toStdString();
+        EXPECT_GT(page.indexOf(u"</table>"_s), page.lastIndexOf(u"</tr>"_s)) << type.toStdString();
+    }
 }
 
 TEST_F(ExportFileTest, GroupedFrameWritesOnePagePerCategory)

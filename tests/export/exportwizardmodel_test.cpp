@@ -107,6 +107,19 @@ TEST_F(WizardModel, FinishRunsTheFittingExportAndOffersTheFile)
     runners.launch = [&launched](const QString &file) { launched = file; };
 
     EXPECT_FALSE(model.finish(ui, runners)); // no file name yet
+    EXPECT_TRUE(model.fileRefused());
+    EXPECT_TRUE(ran.isEmpty());
+
+    // A folder that is not there is refused before anything runs: no "Export Stopped" question
+    // halfway, the wizard stays for the user to correct the entry.
+    model.settings().file = u"/nonexistent-folder-of-pathkeep/out.html"_s;
+    EXPECT_FALSE(model.finish(ui, runners));
+    EXPECT_TRUE(model.fileRefused());
+    EXPECT_EQ(ui.last()->text,
+              u"The folder /nonexistent-folder-of-pathkeep does not exist: nothing was exported."_s);
+    model.settings().file = u"/tmp"_s;
+    EXPECT_FALSE(model.finish(ui, runners));
+    EXPECT_EQ(ui.last()->text, u"/tmp is a folder: name a file in it to export to."_s);
     EXPECT_TRUE(ran.isEmpty());
 
     model.settings().file = u"/tmp/out.html"_s;
@@ -116,6 +129,7 @@ TEST_F(WizardModel, FinishRunsTheFittingExportAndOffersTheFile)
     EXPECT_EQ(ui.last()->text, u"Would you like to launch /tmp/out.html now?"_s);
     EXPECT_EQ(ui.last()->title, u"Export Complete"_s);
     EXPECT_EQ(launched, u"/tmp/out.html"_s);
+    EXPECT_FALSE(model.fileRefused());
 
     model.setType(u"CSV"_s); // the pre-formatted box does not apply to CSV
     model.settings().file = u"/tmp/noextension"_s;

@@ -2,6 +2,7 @@
 #include "import/characterreferences.h"
 #include "import/htmlcutter.h"
 #include "import/htmllinkpass.h"
+#include "printers.h"
 
 #include <gtest/gtest.h>
 
@@ -11,11 +12,6 @@
 
 using namespace pk;
 using namespace Qt::StringLiterals;
-
-inline void PrintTo(const QString &s, std::ostream *os)
-{
-    *os << '"' << s.toStdString() << '"';
-}
 
 namespace {
 

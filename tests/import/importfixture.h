@@ -7,6 +7,8 @@
 #include "store/locationmanager.h"
 #include "support/tempcollection.h"
 
+#include "printers.h"
+
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -14,11 +16,6 @@
 #include <QFileInfo>
 
 #include <memory>
-
-inline void PrintTo(const QString &s, std::ostream *os)
-{
-    *os << '"' << s.toStdString() << '"';
-}
 
 namespace pk::test {
 

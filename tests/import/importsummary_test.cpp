@@ -86,7 +86,7 @@ TEST(ImportSummaryText, EachMixOfCounts)
     EXPECT_EQ(ImportSummary::icon(failed), UserInterface::Icon::Warning);
 }
 
-LocationRecord link(const QString &address)
+LocationRecord summaryLink(const QString &address)
 {
     LocationRecord r;
     r.Location = address;
@@ -108,15 +108,15 @@ TEST_F(ImportAddressRule, LongAddressesAreStoredWholeOrRefusedAndCounted)
 {
     addCategory(u"News"_s);
     ImportInsert insert(c(), errors, CategoryMode::Selected, u"News"_s);
-    EXPECT_EQ(insert.insert(link(addressOf(2048))), ImportInsert::Outcome::Added);
+    EXPECT_EQ(insert.insert(summaryLink(addressOf(2048))), ImportInsert::Outcome::Added);
     EXPECT_EQ(stored(addressOf(2048)).Location, addressOf(2048));
     for (int length : {2049, 5000, 100000})
-        EXPECT_EQ(insert.insert(link(addressOf(length))), ImportInsert::Outcome::Refused);
-    LocationRecord moved = link(u"http://moved.test/"_s);
+        EXPECT_EQ(insert.insert(summaryLink(addressOf(length))), ImportInsert::Outcome::Refused);
+    LocationRecord moved = summaryLink(u"http://moved.test/"_s);
     moved.MovedTo = addressOf(2049);
     EXPECT_EQ(insert.insert(moved), ImportInsert::Outcome::Refused);
-    EXPECT_EQ(insert.insert(link(u"http://a.test/\nb"_s)), ImportInsert::Outcome::Refused);
-    EXPECT_EQ(insert.insert(link(u"   "_s)), ImportInsert::Outcome::Refused);
+    EXPECT_EQ(insert.insert(summaryLink(u"http://a.test/\nb"_s)), ImportInsert::Outcome::Refused);
+    EXPECT_EQ(insert.insert(summaryLink(u"   "_s)), ImportInsert::Outcome::Refused);
 
     EXPECT_EQ(count(), 1) << "nothing cut was stored";
     EXPECT_EQ(insert.refused(ImportInsert::Refusal::TooLong), 4);
@@ -142,14 +142,14 @@ TEST_F(ImportAddressRule, NoQuestionIsAskedWhileTheCollectionIsLockedForWriting)
         ++asked;
         // Another program writes while the question is open: nothing holds it off.
         EXPECT_FALSE(c().inTransaction());
-        LocationRecord r = link(u"http://other%1.test/"_s.arg(asked));
+        LocationRecord r = summaryLink(u"http://other%1.test/"_s.arg(asked));
         const StoreStatus s = other.locations().insert(r);
         EXPECT_TRUE(s) << s.describe().toStdString();
         return std::optional<QString>(u"News"_s);
     });
     const StoreStatus s = insert.runBatch([&] {
         for (int i = 0; i < 3; ++i) {
-            LocationRecord r = link(u"http://asked%1.test/"_s.arg(i));
+            LocationRecord r = summaryLink(u"http://asked%1.test/"_s.arg(i));
             r.Category = insert.assignCategory({}, r);
             insert.insert(r);
         }

@@ -192,20 +192,56 @@ private slots:
             QCOMPARE(wizard.pages()->currentIndex(), int(ImportWizardWindow::CategoryPage));
             wizard.next();
             QCOMPARE(wizard.pages()->currentIndex(), int(ImportWizardWindow::FilePage));
-            wizard.fileEdit()->setText(u"/tmp/bookmark.htm"_s);
-            m_ui->push(u"/tmp/other.htm"_s);
+            // Finish with no file, or one that is not there, says so and keeps the wizard on
+            // the file entry for the user to correct.
+            const QString missing = m_temp->root() + u"/missing.htm"_s;
+            for (const QString &file : {QString(), missing}) {
+                wizard.fileEdit()->setText(file);
+                wizard.pages()->setCurrentIndex(ImportWizardWindow::TypePage);
+                wizard.finish();
+                QVERIFY(m_starter.calls.empty());
+                QCOMPARE(m_ui->last()->title, u"Import Wizard"_s);
+                QCOMPARE(wizard.pages()->currentIndex(), int(ImportWizardWindow::FilePage));
+            }
+            QCOMPARE(m_ui->last()->text,
+                     u"Could not open "_s + missing + u": the file does not exist."_s);
+            QCOMPARE(m_ui->interactions()[m_ui->interactions().size() - 2].text,
+                     u"No file was named to import."_s);
+
+            const QString other = m_temp->root() + u"/other.htm"_s;
+            write(u"other.htm"_s, "<A HREF=\"http://a.test/\">A</A>");
+            m_ui->push(other);
             wizard.pages()->currentWidget()->findChildren<QPushButton *>().first()->click();
             QCOMPARE(m_ui->last()->title, u"Select file to import"_s);
-            QCOMPARE(wizard.fileEdit()->text(), u"/tmp/other.htm"_s);
+            QCOMPARE(wizard.fileEdit()->text(), other);
             wizard.finish();
+            QCOMPARE(m_starter.calls.size(), std::size_t(1));
+            QCOMPARE(m_starter.calls[0].arguments.value(u"File"_s).toString(), other);
         }
         QCOMPARE(m_starter.calls.size(), std::size_t(1));
         QCOMPARE(m_starter.calls[0].procedure, QLatin1String(Procedure::ImportHtml));
-        QCOMPARE(m_starter.calls[0].arguments.value(u"File"_s).toString(), u"/tmp/other.htm"_s);
         QCOMPARE(m_starter.calls[0].arguments.value(u"Assignment"_s).toString(), u"Selected"_s);
         QVERIFY(saves >= 1);
         QCOMPARE(saved.type, u"Netscape"_s);
         QCOMPARE(saved.folder, u"/fav"_s);
+    }
+
+    void escapeCancelsTheWizard()
+    {
+        int saves = 0;
+        ImportWizardWindow wizard([this] { return context(); }, {}, [&](const ImportSettings &) {
+            ++saves;
+        });
+        wizard.setType(u"CSV"_s);
+        wizard.show();
+        wizard.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&wizard));
+        wizard.pages()->setCurrentIndex(ImportWizardWindow::FilePage);
+        wizard.fileEdit()->setFocus();
+        QTest::keyClick(wizard.fileEdit(), Qt::Key_Escape);
+        QTRY_VERIFY(!wizard.isVisible());
+        QVERIFY(m_starter.calls.empty());
+        QCOMPARE(saves, 1); // closing keeps the settings, as Cancel does
     }
 
     void wizardHandsAWebAddressToTheNewLocationWizard()

@@ -147,8 +147,9 @@ TEST_F(LinkCheckWindowTest, TestWindowsAreReusedAndEachShowsItsOwnTest)
         for (auto *w : windows)
             EXPECT_FALSE(w->isVisible());
     }
-    QTest::qWait(10); // the kept windows go with the progress window
-    EXPECT_TRUE(parent.findChildren<LinkTestWindow *>().isEmpty());
+    // The kept windows go with the progress window.
+    EXPECT_TRUE(QTest::qWaitFor([&parent] { return parent.findChildren<LinkTestWindow *>().isEmpty(); },
+                                5000));
     EXPECT_EQ(mismatched, 0);
 }
 

@@ -104,8 +104,14 @@ TEST_F(TestLinksTest, QueryWizardChoosesTheLocations)
         return QStringLiteral("URL:Category = 'news'");
     };
     TestLinksProcess process(std::move(env));
+    QString percent;
+    QObject::connect(&process, &TestLinksProcess::percentText, [&percent](const QString &text) {
+        percent = text;
+    });
     runProcess(process, true);
     EXPECT_EQ(wizardRuns, 1);
+    // One of two records matched, yet the run looked at them all: it ends complete.
+    EXPECT_EQ(percent, QStringLiteral("100% Completed"));
     EXPECT_EQ(location(news).Validated, 2);
     EXPECT_EQ(location(other).Validated, 0);
     EXPECT_EQ(server.requests().size(), 1u);

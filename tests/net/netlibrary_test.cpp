@@ -98,8 +98,10 @@ TEST(NetLibrary, AbortDropsPacketsStillWaiting)
     const int event = NetGetUniqueEvent();
     NetConnection record = clientRecord(pump.thread(), event, server.port());
     ASSERT_EQ(NetSimpleConnectOpen(record), 0);
-    while (pump.poster().size() < 3)
+    const auto deadline = std::chrono::steady_clock::now() + 10s;
+    while (pump.poster().size() < 3 && std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(5ms);
+    ASSERT_GE(pump.poster().size(), 3u);
     EXPECT_EQ(NetSimpleConnectClose(record, 0, 0, NetCloseAbort), 0);
     NetPacket packet{};
     EXPECT_EQ(NetSimpleConnectReceive(record, packet), -13);

@@ -13,7 +13,7 @@ namespace pk {
 namespace {
 
 /// Every character is one unit wide and every line one unit tall.
-class CharacterMetrics final : public ReportMetrics
+class LayoutCharacterMetrics final : public ReportMetrics
 {
 public:
     qreal width(ReportStyle, const QString &text) const override { return qreal(text.size()); }
@@ -35,7 +35,7 @@ std::vector<ReportPage> paginate(const ReportDefinition &d,
                                  const QList<QStringList> &rows,
                                  bool cancelled = false)
 {
-    const CharacterMetrics metrics;
+    const LayoutCharacterMetrics metrics;
     std::vector<ReportPage> pages;
     ReportPaginator p(d, metrics, size, [&](const ReportPage &page) { pages.push_back(page); });
     for (const QStringList &row : rows)
@@ -47,7 +47,7 @@ std::vector<ReportPage> paginate(const ReportDefinition &d,
 
 TEST(ReportLayout, WrapsAtWordsAndInsideLongAddressesAtNaturalBreaks)
 {
-    const CharacterMetrics m;
+    const LayoutCharacterMetrics m;
     EXPECT_EQ(ReportLayout::wrap(u"the quick brown fox"_s, 10, ReportStyle::Body, m),
               (QStringList{u"the quick"_s, u"brown fox"_s}));
     const QStringList url
@@ -63,7 +63,7 @@ TEST(ReportLayout, WrapsAtWordsAndInsideLongAddressesAtNaturalBreaks)
 
 TEST(ReportLayout, ColumnsFitThePageAndWideReportsTurnIt)
 {
-    const CharacterMetrics m;
+    const LayoutCharacterMetrics m;
     const ReportDefinition locations = *ReportDefinition::fixed(
         QLatin1String(Procedure::PrintByLocation));
     const ReportDefinition categories = *ReportDefinition::fixed(

@@ -4,6 +4,7 @@
 #include "store/collection.h"
 #include "store/locationmanager.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -182,9 +183,15 @@ TEST(BackupJobTest, ABackupTakenWhileWritingHoldsOneMomentOfAllFiles)
         }
     });
     std::vector<QString> backups;
+    const QDeadlineTimer deadline(60000);
     for (int i = 0; i < 8; ++i) {
-        while (written < (i + 1) * 20)
+        while (written < (i + 1) * 20 && !deadline.hasExpired())
             QThread::msleep(5);
+        if (written < (i + 1) * 20) {
+            stop = true;
+            writer.join();
+            FAIL() << "the writer stopped writing";
+        }
         const QString target = dir.filePath(QStringLiteral("backup%1").arg(i));
         QString error;
         EXPECT_TRUE(BackupJob::backup(collection, target, error)) << error.toStdString();

@@ -15,7 +15,7 @@ using namespace pk;
 
 namespace {
 
-void fill(const QString &folder, int from, int to)
+void fillCollection(const QString &folder, int from, int to)
 {
     QDir().mkpath(folder);
     Collection c(folder);
@@ -63,17 +63,17 @@ void BackupWindowTest::init()
     m_dir = std::make_unique<QTemporaryDir>();
     m_collection = m_dir->filePath(QStringLiteral("collection"));
     m_parent = m_dir->filePath(QStringLiteral("backups"));
-    fill(m_collection, 0, 4);
+    fillCollection(m_collection, 0, 4);
     QString error;
     m_older = BackupJob::datedFolder(m_parent, QDateTime(QDate(2026, 1, 1), QTime(8, 0)));
     QVERIFY2(BackupJob::backup(m_collection, m_older, error), qPrintable(error));
-    fill(m_collection, 4, 6);
+    fillCollection(m_collection, 4, 6);
     // The newest backup is broken: its location file was cut off.
     m_newer = BackupJob::datedFolder(m_parent, QDateTime(QDate(2026, 2, 1), QTime(8, 0)));
     QVERIFY2(BackupJob::backup(m_collection, m_newer, error), qPrintable(error));
     QFile data(m_newer + QStringLiteral("/URLDATA.TPS"));
     QVERIFY(data.resize(data.size() / 2));
-    fill(m_collection, 6, 9);
+    fillCollection(m_collection, 6, 9);
 }
 
 void BackupWindowTest::anUnusableNewestBackupIsMarkedAndNotChosen()

@@ -86,7 +86,7 @@ struct Snippets
     }
 };
 
-QString catalogueText(const StoreStatus &s)
+QString changeCatalogueText(const StoreStatus &s)
 {
     ScriptedUserInterface ui;
     ErrorManager errors(ui);
@@ -148,7 +148,7 @@ TYPED_TEST(ChangeIfUnchanged, TheSecondSaveOfTwoFromOneReadIsRefusedInEitherOrde
                                             mineFirst ? theirs : mine);
         EXPECT_EQ(refused.error, StoreError::ChangedElsewhere) << refused;
         EXPECT_EQ(refused.catalogueNumber, Msg::ChangedElsewhereShown);
-        EXPECT_TRUE(catalogueText(refused).contains(u"Ctrl+H"_s));
+        EXPECT_TRUE(changeCatalogueText(refused).contains(u"Ctrl+H"_s));
         // The first save stands, and both connections see it.
         const QString winner = mineFirst ? u"mine"_s : u"theirs"_s;
         EXPECT_EQ(this->storedText(key), winner);
@@ -179,7 +179,7 @@ TYPED_TEST(ChangeIfUnchanged, ARecordDeletedOrRekeyedMeanwhileIsNotWrittenBack)
     StoreStatus s = T::save(this->c(), key, mineRead, mine);
     EXPECT_EQ(s.error, StoreError::RecordNotFound) << s;
     EXPECT_EQ(s.catalogueNumber, Msg::ChangedOrDeletedElsewhere);
-    EXPECT_TRUE(catalogueText(s).contains(u"changed or deleted by another station"_s));
+    EXPECT_TRUE(changeCatalogueText(s).contains(u"changed or deleted by another station"_s));
     typename T::Record r;
     EXPECT_EQ(T::get(this->c(), key, r).error, StoreError::RecordNotFound);
     EXPECT_EQ(this->storedText(T::key(theirs)), u"First"_s);

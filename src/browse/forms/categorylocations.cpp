@@ -8,7 +8,7 @@
 namespace pk {
 
 namespace {
-constexpr int PageSize = 1000;
+constexpr int LocationsPageSize = 1000;
 }
 
 CategoryLocations::CategoryLocations(Collection &collection, QString category)
@@ -21,7 +21,7 @@ StoreStatus CategoryLocations::refresh()
     m_rows.clear();
     View view(m_collection, Keys::urlCategory());
     view.setRange({m_category});
-    ViewCursor cursor(view, PageSize);
+    ViewCursor cursor(view, LocationsPageSize);
     ViewRow row;
     while (cursor.next(row))
         m_rows.push_back({row.rowId(), row.location()});

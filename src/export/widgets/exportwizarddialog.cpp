@@ -24,6 +24,8 @@
 #include <QStackedWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 using namespace Qt::StringLiterals;
 
 namespace pk {
@@ -390,6 +392,9 @@ ExportResult ExportWizardDialog::runWithProgress(
 {
     QProgressDialog progress(u"Exporting\n0% Completed"_s, u"Cancel"_s, 0, 100, this);
     progress.setWindowTitle(u"Processing Records"_s);
+    // Wide enough for the window manager to show the title whole beside its buttons.
+    progress.setMinimumWidth(
+        std::max(360, 2 * progress.fontMetrics().horizontalAdvance(progress.windowTitle())));
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(300);
     progress.setValue(0);
@@ -429,8 +434,14 @@ void ExportWizardDialog::finish()
         return m_context.advanced && m_context.advanced(m_model.settings());
     };
     runners.launch = m_context.launch;
-    if (!m_model.finish(m_context.forms.ui, runners))
+    if (!m_model.finish(m_context.forms.ui, runners)) {
+        if (m_model.fileRefused()) {
+            showPage(FilePage);
+            m_file->setFocus();
+            m_file->selectAll();
+        }
         return;
+    }
     closeWizard();
     accept();
 }

@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QCloseEvent>
+#include <QApplication>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QInputDialog>
@@ -118,6 +119,15 @@ std::optional<QString> runFileDialog(QWidget *parent,
 
 } // namespace
 
+QWidget *WidgetUserInterface::dialogParent() const
+{
+    // A question asked while a modal window is up (a progress window over a wizard, say) belongs
+    // to that window, so it comes up on top of it and can be answered at once.
+    if (QWidget *modal = QApplication::activeModalWidget(); modal && modal->isVisible())
+        return modal;
+    return m_parent;
+}
+
 // Once the program is told to end, nothing waits for the user: every question is answered as
 // if it had been cancelled, so the windows waiting on one unwind and close.
 
@@ -125,7 +135,7 @@ void WidgetUserInterface::message(const QString &title, const QString &text, Ico
 {
     if (TerminationRequest::isRequested())
         return;
-    QMessageBox box(toQt(icon), title, text, QMessageBox::Ok, m_parent);
+    QMessageBox box(toQt(icon), title, text, QMessageBox::Ok, dialogParent());
     box.exec();
 }
 
@@ -136,7 +146,7 @@ bool WidgetUserInterface::askYesNo(const QString &title,
 {
     if (TerminationRequest::isRequested())
         return false;
-    QMessageBox box(toQt(icon), title, text, QMessageBox::Yes | QMessageBox::No, m_parent);
+    QMessageBox box(toQt(icon), title, text, QMessageBox::Yes | QMessageBox::No, dialogParent());
     box.setDefaultButton(yesIsDefault ? QMessageBox::Yes : QMessageBox::No);
     return box.exec() == QMessageBox::Yes;
 }
@@ -149,7 +159,7 @@ int WidgetUserInterface::ask(const QString &title,
 {
     if (TerminationRequest::isRequested())
         return -1;
-    ChoiceBox box(toQt(icon), title, text, QMessageBox::NoButton, m_parent);
+    ChoiceBox box(toQt(icon), title, text, QMessageBox::NoButton, dialogParent());
     QList<QAbstractButton *> added;
     for (int i = 0; i < buttons.size(); ++i) {
         QPushButton *b = box.addButton(buttons.at(i), QMessageBox::AcceptRole);
@@ -168,7 +178,7 @@ std::optional<QString> WidgetUserInterface::saveFileName(const QString &title,
 {
     if (TerminationRequest::isRequested())
         return std::nullopt;
-    return runFileDialog(m_parent,
+    return runFileDialog(dialogParent(),
                          title,
                          presetPath,
                          filter,
@@ -182,7 +192,7 @@ std::optional<QString> WidgetUserInterface::openFileName(const QString &title,
 {
     if (TerminationRequest::isRequested())
         return std::nullopt;
-    return runFileDialog(m_parent,
+    return runFileDialog(dialogParent(),
                          title,
                          presetPath,
                          filter,
@@ -195,7 +205,7 @@ std::optional<QString> WidgetUserInterface::existingFolder(const QString &title,
 {
     if (TerminationRequest::isRequested())
         return std::nullopt;
-    return runFileDialog(m_parent,
+    return runFileDialog(dialogParent(),
                          title,
                          startFolder,
                          {},
@@ -208,7 +218,7 @@ std::optional<QString> WidgetUserInterface::text(
 {
     if (TerminationRequest::isRequested())
         return std::nullopt;
-    QInputDialog dialog(m_parent);
+    QInputDialog dialog(dialogParent());
     dialog.setWindowTitle(title);
     dialog.setLabelText(prompt);
     dialog.setTextValue(initial);

@@ -39,6 +39,9 @@ public:
                                 bool secret = false) override;
 
 private:
+    /// The window a message box or dialog is shown over.
+    QWidget *dialogParent() const;
+
     QWidget *m_parent;
 };
 

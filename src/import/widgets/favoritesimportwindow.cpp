@@ -152,6 +152,9 @@ void FavoritesImportWindow::end()
         QApplication::restoreOverrideCursor();
         m_cursor = false;
     }
+    // The window behind the closing message no longer asks the user to wait.
+    m_wait->setText(m_import->inserter().cancelled() ? u"Import stopped."_s
+                                                     : u"Import finished."_s);
     if (!m_reported) {
         m_reported = true;
         m_import->reportResult();

@@ -7,6 +7,7 @@
 #include "import/importwizard.h"
 #include "shell/procedurenames.h"
 #include "shell/procedurestarter.h"
+#include "shell/widgets/framedwindow.h"
 #include "store/locationaddress.h"
 
 #include <QButtonGroup>
@@ -68,6 +69,7 @@ ImportWizardWindow::ImportWizardWindow(ContextProvider context,
     connect(m_next, &QPushButton::clicked, this, &ImportWizardWindow::next);
     connect(m_finish, &QPushButton::clicked, this, &ImportWizardWindow::finish);
     connect(cancel, &QPushButton::clicked, this, &ImportWizardWindow::closeWindow);
+    cancelOnEscape(this, [this] { closeWindow(); });
     connect(helpButton, &QPushButton::clicked, this, &ImportWizardWindow::help);
     connect(m_tabs, &QTabWidget::currentChanged, this, [this] {
         showButtons();
@@ -359,6 +361,14 @@ void ImportWizardWindow::finish()
             m_url->setFocus();
             return;
         }
+    }
+    // A file the import could not read is for the user to correct here: the wizard stays.
+    if (const QString problem = ImportWizard::fileProblem(s); !problem.isEmpty()) {
+        m_context().ui.message(u"Import Wizard"_s, problem, UserInterface::Icon::Warning);
+        m_tabs->setCurrentIndex(FilePage);
+        m_file->setFocus();
+        m_file->selectAll();
+        return;
     }
     // The import reads the settings from the file as well as from its arguments.
     if (m_save)

@@ -234,8 +234,9 @@ StoreStatus LocationAnalysis::evaluateMeta(const QString &token,
         if (isBlank(record.EmailAddress))
             record.EmailAddress = trimmedRight(content.left(60));
     } else if (name == QLatin1String("REFRESH")) {
-        // An address is stored whole or not at all: one too long to store is left out.
-        if (trimmedRight(content).size() <= 2048)
+        // An address is stored whole or not at all: one too long to store is left out, and so
+        // is a refresh to anything but a web page (a file, a script).
+        if (trimmedRight(content).size() <= 2048 && refreshesToWebPage(content))
             record.MovedTo = trimmedRight(content);
     } else if (name == QLatin1String("EXPIRES")) {
         const qint32 day = expiresDay(content);
@@ -265,6 +266,23 @@ StoreStatus LocationAnalysis::evaluateMeta(const QString &token,
             return addDetail(location, name.left(30), value);
     }
     return {};
+}
+
+bool LocationAnalysis::refreshesToWebPage(const QString &content)
+{
+    // "5; url=https://example.com/": the target follows "url=", after the delay.
+    const qsizetype at = content.indexOf(QLatin1String("url="), 0, Qt::CaseInsensitive);
+    if (at < 0)
+        return true; // a delay alone reloads the page itself
+    QString target = content.mid(at + 4).trimmed();
+    if (target.startsWith(QLatin1Char('\'')) || target.startsWith(QLatin1Char('"')))
+        target = target.mid(1);
+    const qsizetype colon = target.indexOf(QLatin1Char(':'));
+    const qsizetype slash = target.indexOf(QLatin1Char('/'));
+    if (colon < 0 || (slash >= 0 && slash < colon))
+        return true; // relative to the page
+    const QString scheme = target.left(colon).toLower();
+    return scheme == QLatin1String("http") || scheme == QLatin1String("https");
 }
 
 } // namespace pk

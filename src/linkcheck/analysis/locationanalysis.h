@@ -55,6 +55,10 @@ public:
     /// The keywords of a keywords meta content, in order, without blanks or repeats.
     static QStringList splitKeywords(const QString &content);
 
+    /// A refresh meta content leads to a web page (or reloads this one): its target, when it
+    /// names one, is relative or an http/https address.
+    static bool refreshesToWebPage(const QString &content);
+
     const std::vector<QString> &tokens() const { return m_tokens; }
 
 private:

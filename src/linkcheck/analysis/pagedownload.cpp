@@ -200,11 +200,7 @@ void PageDownload::readBlocks()
             return;
         }
         if (m_file.write(m_block.data(), qint64(got)) != qint64(got)) {
-            if (m_ui)
-                m_ui->message(QString::fromLatin1(Title),
-                              QStringLiteral("WriteFile failed"),
-                              UserInterface::Icon::Critical);
-            // A file with a hole in it is not the document.
+            // A file with a hole in it is not the document. The caller reports the failure.
             fail(QStringLiteral("WriteFile failed: ") + m_file.errorString());
             return;
         }

@@ -1,8 +1,12 @@
 #pragma once
 
+#include <QKeySequence>
 #include <QMdiSubWindow>
 #include <QObject>
+#include <QShortcut>
 #include <QWidget>
+
+#include <utility>
 
 namespace pk {
 
@@ -14,6 +18,16 @@ inline void closeFramedWindow(QWidget *window)
         sub->close();
     else
         window->close();
+}
+
+/// Escape does what the window's Cancel or Exit button does, as it cancels a dialog: while the
+/// focus is anywhere inside `window`, also when it is one of the frame's child windows.
+template<typename Action>
+void cancelOnEscape(QWidget *window, Action action)
+{
+    auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), window);
+    escape->setContext(Qt::WidgetWithChildrenShortcut);
+    QObject::connect(escape, &QShortcut::activated, window, std::move(action));
 }
 
 /// Closes `window` (as closeFramedWindow() does) whenever it emits closeRequested().

@@ -8,6 +8,9 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QLineEdit>
+#include <QSignalSpy>
+#include <QTest>
 
 using namespace Qt::StringLiterals;
 
@@ -63,6 +66,21 @@ TEST_F(PreviousVersionImportWindowTest, ChecksTheNameAndImportsALowerCaseFile)
         EXPECT_TRUE(c().locations().exists(u"http://old.example/"_s));
     }
     QDir::setCurrent(previous);
+}
+
+TEST_F(PreviousVersionImportWindowTest, EscapeCancelsAsCancelDoes)
+{
+    PreviousVersionImportWindow window(c(), m_errors, m_ui);
+    QSignalSpy closing(&window, &PreviousVersionImportWindow::closeRequested);
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    auto *entry = window.findChild<QLineEdit *>();
+    ASSERT_NE(entry, nullptr);
+    entry->setFocus();
+    QTest::keyClick(entry, Qt::Key_Escape);
+    EXPECT_EQ(closing.size(), 1);
+    EXPECT_EQ(c().locations().count(), 0);
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include "import/clipboard/clipboardmonitor.h"
 #include "import/importinsert.h"
 #include "import/importsummary.h"
+#include "shell/widgets/framedwindow.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -44,6 +45,7 @@ ClipboardMonitorWindow::ClipboardMonitorWindow(Collection &collection,
     buttons->addWidget(exit);
     layout->addLayout(buttons);
     connect(exit, &QPushButton::clicked, this, &ClipboardMonitorWindow::exit);
+    cancelOnEscape(this, [this] { ClipboardMonitorWindow::exit(); });
 
     m_monitor->setAddedHandler([this] {
         m_status->setText(m_monitor->status());

@@ -4,6 +4,7 @@
 #include "framework/userinterface.h"
 #include "import/csv/widgets/recordprogressdialog.h"
 #include "import/previous/previousversionimport.h"
+#include "shell/widgets/framedwindow.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -67,6 +68,7 @@ PreviousVersionImportWindow::PreviousVersionImportWindow(Collection &collection,
     connect(ok, &QPushButton::clicked, this, &PreviousVersionImportWindow::startImport);
     connect(m_file, &QLineEdit::returnPressed, this, &PreviousVersionImportWindow::startImport);
     connect(cancel, &QPushButton::clicked, this, &PreviousVersionImportWindow::closeRequested);
+    cancelOnEscape(this, [this] { Q_EMIT closeRequested(); });
 }
 
 PreviousVersionImportWindow::~PreviousVersionImportWindow()

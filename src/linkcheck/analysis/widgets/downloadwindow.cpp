@@ -1,5 +1,7 @@
 #include "linkcheck/analysis/widgets/downloadwindow.h"
 
+#include "framework/userinterface.h"
+
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -60,11 +62,23 @@ QString DownloadWindow::run(const QString &target,
                             QWidget *parent)
 {
     DownloadWindow window(target, url, logFolder, ui, parent);
-    if (!window.m_download.start())
-        return {};
-    window.m_timer.start();
-    window.exec();
+    if (window.m_download.start()) {
+        window.m_timer.start();
+        window.exec();
+    }
+    // A download that failed says why once its window has gone; a cancelled one has no reason.
+    const QString failure = window.download().failureText();
+    if (ui && !window.download().succeeded() && !failure.isEmpty())
+        ui->message(QLatin1String(PageDownload::Title),
+                    failureMessage(url, failure),
+                    UserInterface::Icon::Warning);
     return window.download().writtenFile();
+}
+
+QString DownloadWindow::failureMessage(const QString &url, const QString &failure)
+{
+    return QStringLiteral("Could not download ") + url + QStringLiteral(":\n") + failure
+           + QStringLiteral("\nNothing was saved.");
 }
 
 void DownloadWindow::tick()

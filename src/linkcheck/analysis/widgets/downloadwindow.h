@@ -26,7 +26,8 @@ public:
                    QWidget *parent = nullptr);
     ~DownloadWindow() override;
 
-    /// Runs the window modally; the file written, empty when the download failed.
+    /// Runs the window modally; the file written, empty when the download failed (then the
+    /// user is told why) or was cancelled.
     static QString run(const QString &target,
                        const QString &url,
                        const QString &logFolder,
@@ -34,6 +35,8 @@ public:
                        QWidget *parent);
 
     const PageDownload &download() const { return m_download; }
+    /// What the user is told when the download of `url` failed.
+    static QString failureMessage(const QString &url, const QString &failure);
 
     /// The cancel button (and Escape).
     void reject() override;
