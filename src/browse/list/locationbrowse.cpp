@@ -24,27 +24,13 @@ namespace {
 const QString kYesNoYes = QStringLiteral("&Yes");
 const QString kYesNoNo = QStringLiteral("&No");
 
+/// The list's filters name the Locations table's own fields only.
 std::optional<QueryFieldRef> resolveLocationField(const QString &name)
 {
-    const FieldDef *field = findField(name);
-    if (!field || !name.startsWith(QLatin1String("URL:"), Qt::CaseInsensitive))
+    if (!name.startsWith(QLatin1String("URL:"), Qt::CaseInsensitive))
         return std::nullopt;
-    QueryFieldRef ref;
-    ref.sql = QLatin1Char('"') + QString::fromLatin1(field->column) + QLatin1Char('"');
-    switch (field->type) {
-    case FieldType::Text:
-    case FieldType::Memo:
-        ref.kind = QueryValueKind::Text;
-        break;
-    case FieldType::Date:
-    case FieldType::DayNumber:
-        ref.kind = QueryValueKind::Date;
-        break;
-    default:
-        ref.kind = QueryValueKind::Number;
-        break;
-    }
-    return ref;
+    static const QueryFieldResolver store = storeFieldResolver();
+    return store(name);
 }
 
 } // namespace

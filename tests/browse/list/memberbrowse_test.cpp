@@ -10,6 +10,7 @@
 #include "store/keywordmanager.h"
 #include "store/locationmanager.h"
 #include "support/recordingstarter.h"
+#include "support/strictmodeltester.h"
 #include "support/tempcollection.h"
 
 #include <QDir>
@@ -165,6 +166,8 @@ TEST_F(FamilyFixture, DetailListKeepsStoredOrderAndShowsLabelAndValue)
 TEST_F(FamilyFixture, HeadingSortLocatorAndTabsReorderTheJoinedRows)
 {
     auto b = members(MemberRows::Kind::Keywords);
+    // Every change of order and filter keeps the model sound for its views.
+    test::StrictModelTester tester(&b->model());
     b->sortByColumn(0, false);
     EXPECT_EQ(column(*b, 0), (QStringList{u"alpha"_s, u"mid"_s, u"tool"_s, u"zeta"_s}));
     b->sortByColumn(0, true);
@@ -180,6 +183,8 @@ TEST_F(FamilyFixture, HeadingSortLocatorAndTabsReorderTheJoinedRows)
 TEST_F(FamilyFixture, QueryAndFindReachKeywordAndLocationFields)
 {
     auto b = members(MemberRows::Kind::Keywords);
+    // Every change of order and filter keeps the model sound for its views.
+    test::StrictModelTester tester(&b->model());
     ASSERT_TRUE(b->applyQuery(u"UDK:Keyword='mid' OR URL:Description='Bravo'"_s));
     EXPECT_EQ(column(*b, 0), (QStringList{u"mid"_s, u"tool"_s}));
     b->resetQuery();
