@@ -103,6 +103,7 @@ void OrderReader::run(std::size_t part,
         status = SqliteError::fromException(e);
     }
     bool finished = false;
+    bool last = false;
     {
         std::lock_guard lock(m_mutex);
         m_handles[part] = nullptr;
@@ -126,7 +127,10 @@ void OrderReader::run(std::size_t part,
             m_ids = std::move(all);
             finished = true;
         }
+        last = m_partsRunning == 0;
     }
+    if (last)
+        m_ended.notify_all();
     db.reset();
     if (finished && done)
         done();
@@ -152,6 +156,18 @@ void OrderReader::wait()
         if (t.joinable())
             t.join();
     m_threads.clear();
+}
+
+bool OrderReader::waitFor(std::chrono::milliseconds limit)
+{
+    {
+        std::unique_lock lock(m_mutex);
+        if (!m_ended.wait_for(lock, limit, [this] { return m_partsRunning == 0; }))
+            return false;
+    }
+    // Every part has its result: the threads are ending.
+    wait();
+    return true;
 }
 
 bool OrderReader::isRunning() const

@@ -6,6 +6,8 @@
 #include <QVariantList>
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -65,6 +67,8 @@ public:
     void stop();
     /// Waits for the read under way to end.
     void wait();
+    /// Waits at most `limit` for the read under way to end; false when it still runs.
+    bool waitFor(std::chrono::milliseconds limit);
 
     /// Started, and neither finished nor failed yet.
     bool isRunning() const;
@@ -82,6 +86,7 @@ private:
     const Collection &m_collection;
     std::vector<std::thread> m_threads;
     mutable std::mutex m_mutex;
+    std::condition_variable m_ended; ///< signalled when the last part of a read ends
     std::vector<sqlite3 *> m_handles; ///< each part's connection while it reads (for interrupts)
     std::vector<Ids> m_partIds;       ///< what each finished part read
     std::size_t m_partsRunning = 0;

@@ -106,6 +106,22 @@ TEST_F(OrderReaderTest, PartsReadAtOnceGiveTheirIdsInTurnAndAFailedPartEndsTheRe
     EXPECT_EQ(done, 1);
 }
 
+TEST_F(OrderReaderTest, ABoundedWaitGivesUpOnAReadThatRunsOnAndReturnsOnceOneEnds)
+{
+    ASSERT_TRUE(c().locations().insert(location(u"http://h/1"_s)));
+    OrderReader reader(c());
+    ASSERT_TRUE(reader.start({{kEndless, {}}}, [] {}));
+    EXPECT_FALSE(reader.waitFor(std::chrono::milliseconds(50)));
+    EXPECT_TRUE(reader.isRunning());
+    reader.stop();
+
+    ASSERT_TRUE(reader.start({{u"SELECT rowid FROM main.Locations"_s, {}}}, [] {}));
+    EXPECT_TRUE(reader.waitFor(std::chrono::seconds(60)));
+    EXPECT_FALSE(reader.isRunning());
+    ASSERT_TRUE(reader.ids());
+    EXPECT_EQ(reader.ids()->size(), 1u);
+}
+
 TEST_F(OrderReaderTest, AFailedReadSaysWhyAndNoReadStartsWithoutTheLocationFile)
 {
     OrderReader reader(c());

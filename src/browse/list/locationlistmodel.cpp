@@ -40,7 +40,9 @@ StoreStatus LocationListModel::refresh()
 
 const LocationPager::Row *LocationListModel::rowAt(int row)
 {
-    // A command on a row of an order still being sorted waits for it; only painting does not.
+    // A command on a row of an order still being sorted waits for it, on the window's thread on
+    // purpose (the command needs that row, not a guess) and for at most
+    // LocationPager::OrderWaitLimit; only painting does not wait.
     if (m_pager.orderPending())
         m_pager.waitForOrder();
     const LocationPager::Row *r = m_pager.row(row);

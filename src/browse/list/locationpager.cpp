@@ -267,8 +267,10 @@ const OrderReader::Ids *LocationPager::orderIds(bool wait)
         return m_ids.get();
     if (!m_paged)
         return nullptr;
-    if (wait)
-        m_order.wait();
+    // Waiting happens on the window's thread, so it is bounded: a sort that takes longer leaves
+    // the row unread for now, and the list is shown again when the order is in.
+    if (wait && !m_order.waitFor(OrderWaitLimit))
+        return nullptr;
     std::shared_ptr<const OrderReader::Ids> ids = m_order.ids();
     if (!ids)
         return nullptr;

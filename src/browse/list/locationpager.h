@@ -10,6 +10,7 @@
 #include <QVariantList>
 
 #include <array>
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -97,6 +98,8 @@ public:
     bool readingOrder() const { return m_order.isRunning(); }
     /// Waits until the order's ids are in or their read failed; true when the list has them.
     bool waitForOrder() { return orderIds(true) != nullptr; }
+    /// The longest the window waits for an order being read before it goes on without it.
+    static constexpr std::chrono::milliseconds OrderWaitLimit{3000};
 
     qint64 count() const { return m_count; }
     /// Whether the list holds every row (fewer than LoadAllLimit) or pages.
