@@ -102,4 +102,28 @@ fi
 [ -z "$(find "$readonly_collection" -name '*-wal' -o -name '*-shm' -o -name '*-journal')" ] \
   || fail "the backup wrote beside the read-only collection"
 chmod -R u+w "$readonly_collection"
+
+# --- A full disk ------------------------------------------------------------------------------
+# A backup that runs out of room leaves nothing behind that could be listed or restored, says
+# why and fails; the collection keeps working. Needs root for a small tmpfs in a mount namespace
+# of the test's own.
+if [ "$(id -u)" = 0 ] && unshare -m true 2>/dev/null; then
+  full_collection="$work/bigger"
+  mkdir -p "$full_collection" "$work/full"
+  "$seed" fill "$full_collection" 3000 >/dev/null || fail "could not fill the collection for the full disk"
+  status="$(FULL="$work/full" BACKUP="$backup" COLLECTION="$full_collection" unshare -m sh -c '
+    mount -t tmpfs -o size=128k pathkeep-full "$FULL" || exit 99
+    "$BACKUP" --collection "$COLLECTION" --backup "$FULL/backups" 2>"$FULL/../full.err"
+    echo "status=$?"
+    find "$FULL/backups" -mindepth 1 -maxdepth 1 2>/dev/null | wc -l
+    "$BACKUP" --list "$FULL/backups" 2>/dev/null | wc -l')"
+  [ "$(echo "$status" | sed -n 1p)" = "status=1" ] \
+    || fail "a backup onto a full disk did not fail: $status $(cat "$work/full.err")"
+  [ "$(echo "$status" | sed -n 2p)" = 0 ] || fail "a backup onto a full disk left files: $status"
+  [ "$(echo "$status" | sed -n 3p)" = 0 ] || fail "a backup onto a full disk is listed: $status"
+  grep -qiE "disk is full|no space" "$work/full.err" || fail "a full disk was not named: $(cat "$work/full.err")"
+  [ "$("$seed" count "$full_collection")" = 3000 ] || fail "the collection changed after a full disk"
+else
+  echo "full disk: skipped (needs root and mount namespaces)"
+fi
 echo "PASS"
