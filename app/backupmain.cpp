@@ -34,9 +34,7 @@ int runCommand(bool backup, const QString &collection, const QString &other)
         return 1;
     }
     if (!kept.isEmpty())
-        std::printf("The files the restore replaced are kept in %s (restoring from there undoes "
-                    "the restore).\n",
-                    kept.toLocal8Bit().constData());
+        std::printf("%s\n", pk::BackupJob::keptNote(kept).toLocal8Bit().constData());
     return 0;
 }
 
