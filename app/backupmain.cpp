@@ -21,6 +21,8 @@
 #include <cstdio>
 #include <memory>
 
+#include "pathkeepversion.h"
+
 namespace {
 
 int runCommand(bool backup, const QString &collection, const QString &other)
@@ -65,7 +67,7 @@ int main(int argc, char *argv[])
     bool command = false;
     for (int i = 1; i < argc; ++i) {
         const QByteArray arg(argv[i]);
-        for (const char *option : {"--backup", "--restore", "--list", "--help", "-h"})
+        for (const char *option : {"--backup", "--restore", "--list", "--help", "-h", "--version"})
             command = command || arg == option
                       || arg.startsWith(QByteArray(QByteArray(option) + '='));
     }
@@ -74,10 +76,12 @@ int main(int argc, char *argv[])
                   : std::make_unique<QApplication>(argc, argv);
     QCoreApplication &app = *application;
     QCoreApplication::setApplicationName(QStringLiteral("pathkeep-backup"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(PK_VERSION));
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("Backs up and restores a Pathkeep collection."));
     parser.addHelpOption();
+    parser.addVersionOption();
     const QCommandLineOption collectionOption(QStringLiteral("collection"),
                                               QStringLiteral("Collection folder."),
                                               QStringLiteral("folder"),

@@ -31,8 +31,8 @@ const Command Commands[] = {
      runSet,
      "\nOnly the fields named change. Each value meets the rules of the location form: a date "
      "is yyyy-MM-dd (or the short date of the locale) from 1801 to 2099, a number is whole, a "
-     "text must fit its field and hold no control characters (--comments and --site-info may "
-     "hold line breaks), the category must exist, an address is whole and without blanks. A "
+     "text must fit its field and hold no control characters (--site-info may hold line "
+     "breaks), the category must exist, an address is whole and without blanks. A "
      "value that does not meet them changes nothing (exit status 2); a change the collection "
      "refuses (a category it does not have, an address it holds already) exits with 1.\n"},
     {"remove",
