@@ -20,6 +20,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <SQLiteCpp/Database.h>
+
 #include <gtest/gtest.h>
 
 using namespace pk;
@@ -332,6 +334,19 @@ TEST_F(CliCommandsTest, CategoriesFollowTheFormsRulesAndKeepTheirLocations)
     EXPECT_EQ(archive.Description, u"Old things"_s);
     EXPECT_EQ(cli({u"category"_s, u"list"_s}).out, QByteArray("Archive\nTools\n"));
     EXPECT_EQ(collection->locations().count(), 3);
+
+    // A location the store will not take as it is (written by another program) stops the move:
+    // the category keeps its name and every location its category.
+    collection->db().exec("UPDATE Locations SET Validated = 7 WHERE Location = 'http://c.test/'");
+    for (const QStringList &arguments : {QStringList{u"rename"_s, u"Tools"_s, u"Gear"_s},
+                                         QStringList{u"remove"_s, u"Tools"_s, u"--move-to"_s,
+                                                     u"Archive"_s}}) {
+        r = cli(QStringList{u"category"_s} + arguments);
+        EXPECT_EQ(r.code, 1) << arguments.join(u' ').toStdString() << r.err.constData();
+        EXPECT_TRUE(r.err.contains("Validated")) << r.err.constData();
+        EXPECT_EQ(cli({u"category"_s, u"list"_s}).out, QByteArray("Archive\nTools\n"));
+        EXPECT_EQ(stored(u"http://c.test/"_s).Category, u"Tools"_s);
+    }
 }
 
 TEST_F(CliCommandsTest, SetChangesOnlyTheNamedFieldsAndRefusesWhatTheFormRefuses)
