@@ -70,19 +70,6 @@ CommandLine::CommandLine(std::FILE *out, std::FILE *err)
     , m_err(err)
 {}
 
-void CommandLine::print(std::FILE *to, const QString &text)
-{
-    const QByteArray bytes = text.toLocal8Bit();
-    std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), to);
-    std::fflush(to);
-}
-
-int CommandLine::usageError(const QString &text)
-{
-    print(m_err, u"pathkeep-cli: "_s + text + u"\nTry 'pathkeep-cli --help'.\n"_s);
-    return Usage;
-}
-
 QString CommandLine::overview(const QStringList &arguments)
 {
     QString text = u"Usage: pathkeep-cli [--collection DIR] [--quiet] COMMAND [options]\n\n"
@@ -103,18 +90,19 @@ QString CommandLine::overview(const QStringList &arguments)
 
 int CommandLine::run(const QStringList &arguments)
 {
+    Cli::CommandContext context(m_out, m_err);
     qsizetype at = -1;
     const QString name = commandOf(arguments, at);
     if (name.isEmpty()) {
         if (arguments.contains(u"--version"_s)) {
-            print(m_out, u"pathkeep-cli "_s + QLatin1String(PK_VERSION) + u'\n');
+            context.print(m_out, u"pathkeep-cli "_s + QLatin1String(PK_VERSION) + u'\n');
             return Success;
         }
         if (arguments.contains(u"--help"_s) || arguments.contains(u"-h"_s)) {
-            print(m_out, overview(arguments));
+            context.print(m_out, overview(arguments));
             return Success;
         }
-        return usageError(u"no command given"_s);
+        return context.usageError(u"no command given"_s);
     }
     QStringList rest = arguments;
     rest.removeAt(at);
@@ -123,22 +111,24 @@ int CommandLine::run(const QStringList &arguments)
         qsizetype next = -1;
         const QString topic = commandOf(rest, next);
         if (topic.isEmpty()) {
-            print(m_out, overview(rest));
+            context.print(m_out, overview(rest));
             return Success;
         }
         const Cli::Command *command = Cli::findCommand(topic);
         if (!command)
-            return usageError(u"unknown command '"_s + topic + u"'"_s);
+            return context.usageError(u"unknown command '"_s + topic + u"'"_s);
         rest.removeAt(next);
-        return runCommand(*command, rest << u"--help"_s);
+        return runCommand(*command, rest << u"--help"_s, context);
     }
     const Cli::Command *command = Cli::findCommand(name);
     if (!command)
-        return usageError(u"unknown command '"_s + name + u"'"_s);
-    return runCommand(*command, rest);
+        return context.usageError(u"unknown command '"_s + name + u"'"_s);
+    return runCommand(*command, rest, context);
 }
 
-int CommandLine::runCommand(const Cli::Command &command, const QStringList &arguments)
+int CommandLine::runCommand(const Cli::Command &command,
+                            const QStringList &arguments,
+                            Cli::CommandContext &context)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(QLatin1String(command.summary));
@@ -160,12 +150,11 @@ int CommandLine::runCommand(const Cli::Command &command, const QStringList &argu
     command.addOptions(parser);
 
     if (!parser.parse(arguments))
-        return usageError(parser.errorText());
+        return context.usageError(parser.errorText());
     if (parser.isSet(u"help"_s)) {
-        print(m_out, commandHelp(command, parser));
+        context.print(m_out, commandHelp(command, parser));
         return Success;
     }
-    Cli::CommandContext context(m_out, m_err);
     if (!readCommonOptions(parser, context))
         return Usage;
     return command.run(parser, context);

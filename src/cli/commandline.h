@@ -40,11 +40,11 @@ public:
     static QString overview(const QStringList &arguments = {});
 
 private:
-    int runCommand(const Cli::Command &command, const QStringList &arguments);
+    int runCommand(const Cli::Command &command,
+                   const QStringList &arguments,
+                   Cli::CommandContext &context);
     QString commandHelp(const Cli::Command &command, QCommandLineParser &parser) const;
     bool readCommonOptions(QCommandLineParser &parser, Cli::CommandContext &context);
-    int usageError(const QString &text);
-    void print(std::FILE *to, const QString &text);
 
     std::FILE *m_out;
     std::FILE *m_err;

@@ -5,6 +5,7 @@
 #include "browse/forms/requiredentry.h"
 #include "browse/forms/storeerrors.h"
 #include "framework/errorcatalogue.h"
+#include "framework/userinterface.h"
 #include "store/categorymanager.h"
 #include "store/cathtmlmanager.h"
 #include "store/collection.h"
@@ -96,6 +97,14 @@ bool CategoryChanges::rename(const QString &from, const QString &to, qint64 *mov
 
 bool CategoryChanges::remove(const QString &name, const QString &moveTo, qint64 *moved)
 {
+    // No location is left naming a category that is gone.
+    const bool ownCategory = moveTo.trimmed().compare(name.trimmed(), Qt::CaseInsensitive) == 0;
+    if ((moveTo.isEmpty() && locationCount(name) != 0) || ownCategory) {
+        m_ui.message(QStringLiteral("Category Not Removed"),
+                     QStringLiteral("The locations of %1 need another category first.").arg(name),
+                     UserInterface::Icon::Warning);
+        return false;
+    }
     qint64 count = 0;
     const StoreStatus status = m_collection.transaction([&]() -> StoreStatus {
         if (!moveTo.isEmpty()) {

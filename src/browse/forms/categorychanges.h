@@ -44,8 +44,9 @@ public:
     /// Renames `from` to `to` with its locations and snippets; `moved` gets the locations moved.
     bool rename(const QString &from, const QString &to, qint64 *moved = nullptr);
     /**
-     * Removes `name` after moving its locations to `moveTo` (blank: there must be none);
-     * `moved` gets the locations moved. The snippets stay, as the form leaves them.
+     * Removes `name` after moving its locations to `moveTo`, another category; refused (told)
+     * when `moveTo` is blank and the category holds locations. `moved` gets the locations
+     * moved. The snippets stay, as the form leaves them.
      */
     bool remove(const QString &name, const QString &moveTo = {}, qint64 *moved = nullptr);
 

@@ -18,6 +18,17 @@ namespace pk::Cli {
 
 namespace {
 
+/// The stored name of category `typed`; nothing (reported) when the collection lacks it.
+std::optional<QString> existing(CategoryChanges &changes,
+                                const QString &typed,
+                                CommandContext &context)
+{
+    const std::optional<QString> name = changes.stored(typed);
+    if (!name)
+        context.complain(u"there is no category '"_s + typed + u"'."_s);
+    return name;
+}
+
 int listCategories(QCommandLineParser &parser, CommandContext &context)
 {
     const QString format = parser.value(u"format"_s);
@@ -65,11 +76,9 @@ int renameCategory(const QString &from, const QString &typed, CommandContext &co
     if (!context.openCollection())
         return Failure;
     CategoryChanges changes(context.collection(), context.ui(), context.errors());
-    const std::optional<QString> old = changes.stored(from);
-    if (!old) {
-        context.complain(u"there is no category '"_s + from + u"'."_s);
+    const std::optional<QString> old = existing(changes, from, context);
+    if (!old)
         return Usage;
-    }
     const std::optional<QString> name = changes.checkedName(typed);
     if (!name)
         return Usage;
@@ -86,18 +95,14 @@ int removeCategory(const QString &typed, const QString &moveTo, CommandContext &
     if (!context.openCollection())
         return Failure;
     CategoryChanges changes(context.collection(), context.ui(), context.errors());
-    const std::optional<QString> name = changes.stored(typed);
-    if (!name) {
-        context.complain(u"there is no category '"_s + typed + u"'."_s);
+    const std::optional<QString> name = existing(changes, typed, context);
+    if (!name)
         return Usage;
-    }
     std::optional<QString> target;
     if (!moveTo.isEmpty()) {
-        target = changes.stored(moveTo);
-        if (!target) {
-            context.complain(u"there is no category '"_s + moveTo + u"'."_s);
+        target = existing(changes, moveTo, context);
+        if (!target)
             return Usage;
-        }
         if (target->compare(*name, Qt::CaseInsensitive) == 0)
             return context.usageError(u"--move-to names the category being removed"_s);
         if (SpecialCategory::isSpecial(*target)) {
