@@ -338,9 +338,9 @@ TEST_F(CliCommandsTest, CategoriesFollowTheFormsRulesAndKeepTheirLocations)
     // A location the store will not take as it is (written by another program) stops the move:
     // the category keeps its name and every location its category.
     collection->db().exec("UPDATE Locations SET Validated = 7 WHERE Location = 'http://c.test/'");
-    for (const QStringList &arguments : {QStringList{u"rename"_s, u"Tools"_s, u"Gear"_s},
-                                         QStringList{u"remove"_s, u"Tools"_s, u"--move-to"_s,
-                                                     u"Archive"_s}}) {
+    for (const QStringList &arguments :
+         {QStringList{u"rename"_s, u"Tools"_s, u"Gear"_s},
+          QStringList{u"remove"_s, u"Tools"_s, u"--move-to"_s, u"Archive"_s}}) {
         r = cli(QStringList{u"category"_s} + arguments);
         EXPECT_EQ(r.code, 1) << arguments.join(u' ').toStdString() << r.err.constData();
         EXPECT_TRUE(r.err.contains("Validated")) << r.err.constData();
