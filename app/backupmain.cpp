@@ -21,6 +21,8 @@
 #include <cstdio>
 #include <memory>
 
+#include "pathkeepversion.h"
+
 namespace {
 
 int runCommand(bool backup, const QString &collection, const QString &other)
@@ -34,9 +36,7 @@ int runCommand(bool backup, const QString &collection, const QString &other)
         return 1;
     }
     if (!kept.isEmpty())
-        std::printf("The files the restore replaced are kept in %s (restoring from there undoes "
-                    "the restore).\n",
-                    kept.toLocal8Bit().constData());
+        std::printf("%s\n", pk::BackupJob::keptNote(kept).toLocal8Bit().constData());
     return 0;
 }
 
@@ -67,7 +67,7 @@ int main(int argc, char *argv[])
     bool command = false;
     for (int i = 1; i < argc; ++i) {
         const QByteArray arg(argv[i]);
-        for (const char *option : {"--backup", "--restore", "--list", "--help", "-h"})
+        for (const char *option : {"--backup", "--restore", "--list", "--help", "-h", "--version"})
             command = command || arg == option
                       || arg.startsWith(QByteArray(QByteArray(option) + '='));
     }
@@ -76,10 +76,12 @@ int main(int argc, char *argv[])
                   : std::make_unique<QApplication>(argc, argv);
     QCoreApplication &app = *application;
     QCoreApplication::setApplicationName(QStringLiteral("pathkeep-backup"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(PK_VERSION));
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("Backs up and restores a Pathkeep collection."));
     parser.addHelpOption();
+    parser.addVersionOption();
     const QCommandLineOption collectionOption(QStringLiteral("collection"),
                                               QStringLiteral("Collection folder."),
                                               QStringLiteral("folder"),

@@ -21,6 +21,9 @@
 #include <QStyleFactory>
 
 #include <cstdio>
+#include <cstring>
+
+#include "pathkeepversion.h"
 
 namespace {
 
@@ -43,6 +46,13 @@ bool handedOver(int argc, char *argv[], const QString &collectionFolder)
 
 int main(int argc, char *argv[])
 {
+    // Told without a display, before anything else starts.
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::printf("pathkeep %s\n", PK_VERSION);
+            return EXIT_SUCCESS;
+        }
+    }
     // The collection is the folder the program starts in.
     const QString collectionFolder = QDir::currentPath();
     if (handedOver(argc, argv, collectionFolder))

@@ -622,6 +622,12 @@ std::vector<FileHolder> BackupJob::holders(const QString &collectionFolder)
     return out;
 }
 
+QString BackupJob::keptNote(const QString &keptFolder)
+{
+    return QStringLiteral("The files the restore replaced are kept in ") + keptFolder
+           + QStringLiteral(" (restoring from there undoes the restore).");
+}
+
 bool BackupJob::restore(const QString &backupFolder,
                         const QString &collectionFolder,
                         QString &error,

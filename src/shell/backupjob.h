@@ -59,6 +59,8 @@ public:
     /// missing, its collection files replaced when it holds a backup already). Fails when the
     /// copy does not pass check(), and then leaves `backupFolder` as it was.
     static bool backup(const QString &collectionFolder, const QString &backupFolder, QString &error);
+    /// What a restore tells about `keptFolder`, the folder that holds the files it replaced.
+    static QString keptNote(const QString &keptFolder);
     /// Copies the files of `backupFolder` back into `collectionFolder`, replacing them.
     /// `keptFolder` receives the folder that holds the replaced files (empty when the collection
     /// had none).

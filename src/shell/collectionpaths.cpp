@@ -5,6 +5,41 @@
 
 namespace pk {
 
+QString CollectionPaths::defaultFolder()
+{
+    return QDir::home().filePath(QStringLiteral("Pathkeep"));
+}
+
+CollectionPaths::Choice CollectionPaths::choose(const QString &option, const QString &currentFolder)
+{
+    const auto absolute = [](const QString &folder) {
+        return QDir::cleanPath(QFileInfo(folder).absoluteFilePath());
+    };
+    if (!option.isEmpty())
+        return {absolute(option), Source::Option};
+    const QString variable = qEnvironmentVariable(CollectionVariable);
+    if (!variable.isEmpty())
+        return {absolute(variable), Source::Environment};
+    if (!findFile(currentFolder, QStringLiteral("URLDATA.TPS")).isEmpty())
+        return {absolute(currentFolder), Source::CurrentFolder};
+    return {absolute(defaultFolder()), Source::Default};
+}
+
+QString CollectionPaths::sourceName(Source source)
+{
+    switch (source) {
+    case Source::Option:
+        return QStringLiteral("--collection");
+    case Source::Environment:
+        return QString::fromLatin1(CollectionVariable);
+    case Source::CurrentFolder:
+        return QStringLiteral("the current folder");
+    case Source::Default:
+        break;
+    }
+    return QStringLiteral("the default collection");
+}
+
 QString CollectionPaths::withSlash(const QString &folder)
 {
     return folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');

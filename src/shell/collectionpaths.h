@@ -5,10 +5,36 @@
 
 namespace pk {
 
-/// Folder rules of the "&New Database" and "&Open Database" commands, with '/' as separator.
+/// Folder rules of the "&New Database" and "&Open Database" commands, with '/' as separator,
+/// and the collection a program works on when it is started without one.
 class CollectionPaths final
 {
 public:
+    /// The environment variable that names the collection folder (`scripts/run.sh`, the
+    /// command line).
+    static constexpr const char *CollectionVariable = "PATHKEEP_COLLECTION";
+
+    /// Why a folder was taken as the collection.
+    enum class Source { Option, Environment, CurrentFolder, Default };
+
+    struct Choice
+    {
+        QString folder; ///< absolute
+        Source source = Source::Default;
+    };
+
+    /// The collection the desktop entry and `scripts/run.sh` start on: `Pathkeep` in the home
+    /// folder.
+    static QString defaultFolder();
+    /**
+     * The collection a program works on: `option` when given, else the folder in
+     * PATHKEEP_COLLECTION, else `currentFolder` when it holds a collection (URLDATA.TPS in any
+     * letter case), else defaultFolder().
+     */
+    static Choice choose(const QString &option, const QString &currentFolder);
+    /// How `source` is named in help texts: "--collection", "PATHKEEP_COLLECTION", ...
+    static QString sourceName(Source source);
+
     /// Adds a trailing '/' when missing.
     static QString withSlash(const QString &folder);
 

@@ -4,14 +4,19 @@
 
 namespace pk::test {
 
-CliResult runCli(const QStringList &arguments, const QProcessEnvironment &extra)
+CliResult runCli(const QStringList &arguments,
+                 const QProcessEnvironment &extra,
+                 const QString &workingFolder)
 {
     QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.remove(QStringLiteral("PATHKEEP_PASSWORD"));
+    env.remove(QStringLiteral("PATHKEEP_COLLECTION"));
     for (const QString &key : extra.keys())
         env.insert(key, extra.value(key));
     process.setProcessEnvironment(env);
+    if (!workingFolder.isEmpty())
+        process.setWorkingDirectory(workingFolder);
     process.start(QStringLiteral(PK_CLI_PROGRAM), arguments);
     CliResult r;
     if (!process.waitForFinished(120000)) {

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QProcessEnvironment>
+#include <QString>
 #include <QStringList>
 
 namespace pk::test {
@@ -14,8 +15,11 @@ struct CliResult
     QByteArray err;
 };
 
-/// Runs the real program with `extra` added to the environment (without PATHKEEP_PASSWORD
-/// otherwise). Its standard error is not a terminal, so it draws no progress bar.
-CliResult runCli(const QStringList &arguments, const QProcessEnvironment &extra = {});
+/// Runs the real program with `extra` added to the environment (without PATHKEEP_PASSWORD and
+/// PATHKEEP_COLLECTION otherwise), in `workingFolder` when given. Its standard error is not a
+/// terminal, so it draws no progress bar.
+CliResult runCli(const QStringList &arguments,
+                 const QProcessEnvironment &extra = {},
+                 const QString &workingFolder = {});
 
 } // namespace pk::test

@@ -1,7 +1,9 @@
 #include "browse/forms/entryinput.h"
 
 #include "framework/userinterface.h"
+#include "store/fields.h"
 #include "store/fieldtext.h"
+#include "store/locationaddress.h"
 #include "store/picture.h"
 
 #include <QLocale>
@@ -120,6 +122,56 @@ QString EntryInput::fitMessage(const QString &prompt, const Text &fitted, int wi
     if (parts.isEmpty())
         return {};
     return QStringLiteral("%1: %2.").arg(promptName(prompt), parts.join(QLatin1String("; ")));
+}
+
+bool EntryInput::isMultiLine(const FieldDef &field)
+{
+    constexpr int MultiLineWidth = 1024;
+    return field.isText() && field.width > MultiLineWidth && !isAddress(field);
+}
+
+bool EntryInput::isAddress(const FieldDef &field)
+{
+    return qstrcmp(field.column, "Location") == 0 || qstrcmp(field.column, "MovedTo") == 0;
+}
+
+EntryInput::Taken EntryInput::take(const FieldDef &field,
+                                   const QString &prompt,
+                                   const QString &typed,
+                                   bool multiLine)
+{
+    Taken taken;
+    if (field.type == FieldType::Date || field.type == FieldType::DayNumber) {
+        if (const std::optional<qint32> day = date(typed))
+            taken.value = *day;
+        else
+            taken.refusal = dateMessage(prompt, typed);
+        return taken;
+    }
+    if (field.type == FieldType::Number) {
+        if (const std::optional<qint32> number = wholeNumber(typed))
+            taken.value = *number;
+        else
+            taken.refusal = numberMessage(prompt, typed);
+        return taken;
+    }
+    if (isAddress(field)) {
+        // Blank is for the required-entry check; anything else meets the address rule as typed.
+        const LocationAddress::Problem problem = LocationAddress::check(typed);
+        if (problem == LocationAddress::Problem::None || problem == LocationAddress::Problem::Blank)
+            taken.value = typed.trimmed();
+        else
+            taken.refusal = LocationAddress::message(problem, typed);
+        return taken;
+    }
+    const Text text = fit(typed, field.width, multiLine);
+    if (!text.cleaned && !text.cut) {
+        taken.value = typed;
+        return taken;
+    }
+    taken.refusal = fitMessage(prompt, text, field.width);
+    taken.fitted = text.text;
+    return taken;
 }
 
 QString EntryInput::promptName(const QString &prompt)

@@ -1,12 +1,14 @@
 #pragma once
 
 #include <QString>
+#include <QVariant>
 
 #include <optional>
 
 namespace pk {
 
 class UserInterface;
+struct FieldDef;
 
 /**
  * @brief Reads what was typed into a form's entries, refusing what would be stored other than
@@ -49,6 +51,29 @@ public:
     static Text fit(const QString &typed, int width, bool multiLine = false);
     /// What fit() did to the entry, for a notice; empty when it changed nothing.
     static QString fitMessage(const QString &prompt, const Text &fitted, int width);
+
+    /// Text wider than a line holds comfortably is edited in a text box, line breaks kept;
+    /// addresses stay on one line however long.
+    static bool isMultiLine(const FieldDef &field);
+    /// URL:Location and URL:MovedTo: taken whole or refused, never cut.
+    static bool isAddress(const FieldDef &field);
+
+    /// What the entry of a Locations field takes from `typed`.
+    struct Taken
+    {
+        std::optional<QVariant> value; ///< nothing when refused
+        QString refusal;               ///< why, naming the entry (report() shows it)
+        std::optional<QString> fitted; ///< text refused as cut or cleaned: what would be kept
+    };
+    /**
+     * The rules of the location form's typed entries for `field` (shown under `prompt`): a date
+     * field takes date(), a number field wholeNumber(), an address the rule of LocationAddress
+     * (blank left to the required-entry check), a text what fit() leaves unchanged.
+     */
+    static Taken take(const FieldDef &field,
+                      const QString &prompt,
+                      const QString &typed,
+                      bool multiLine);
 
     /// The prompt as a user reads it: "&Last Visit:" becomes "Last Visit".
     static QString promptName(const QString &prompt);

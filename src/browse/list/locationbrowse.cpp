@@ -1,6 +1,7 @@
 #include "browse/list/locationbrowse.h"
 
 #include "browse/list/locationcolumns.h"
+#include "browse/list/locationlaunch.h"
 #include "browse/list/shortcutdrop.h"
 #include "browse/list/sorttab.h"
 #include "browse/query/queryexpression.h"
@@ -305,16 +306,7 @@ void LocationBrowse::launchText(const QString &text)
 
 void LocationBrowse::launchLocation(const QString &location)
 {
-    launchText(location);
-    // The launcher has reported any failure; the visit is recorded either way. A location
-    // removed meanwhile is left alone.
-    LocationRecord record;
-    if (!m_collection.locations().get(location, record))
-        return;
-    record.LastVisit = DayNumber::today();
-    const StoreStatus status = m_collection.locations().change(location, record);
-    if (!status && status.catalogueNumber != 0)
-        m_errors.raise(status.catalogueNumber, status.context);
+    LocationLaunch::launch(m_collection, m_launcher, m_errors, location);
 }
 
 void LocationBrowse::launch(int row)

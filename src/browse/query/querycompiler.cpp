@@ -83,6 +83,11 @@ private:
 
     /// The MATCH argument that narrows a "contains" search, or empty.
     QString narrowing(const QueryNode &node, const Operand &field, const Operand &text) const;
+    /// The MATCH arguments of an alternative, one a branch; empty unless each branch is a
+    /// "contains" the index narrows.
+    QStringList alternativeNarrowing(const QueryNode &node);
+    /// "rowid IN (candidates of every match) AND ", the matches bound.
+    void candidates(const QStringList &matches, QString &out);
 
     const QueryCompileContext &m_context;
     QueryError &m_error;
@@ -100,6 +105,15 @@ bool Compiler::condition(const QueryNode &node, QString &out)
         const QString glue = node.kind == QueryNode::Kind::Or ? QStringLiteral(" OR ")
                                                               : QStringLiteral(" AND ");
         const bool required = m_required;
+        // Alternatives that are each a "contains" the index can narrow take the candidates of
+        // all of them; any other alternative keeps the scan.
+        const QStringList matches = node.kind == QueryNode::Kind::Or && required
+                                        ? alternativeNarrowing(node)
+                                        : QStringList();
+        if (!matches.isEmpty()) {
+            out += u'(';
+            candidates(matches, out);
+        }
         m_required = required && node.kind == QueryNode::Kind::And;
         out += u'(';
         for (size_t i = 0; i < node.children.size(); ++i) {
@@ -109,6 +123,8 @@ bool Compiler::condition(const QueryNode &node, QString &out)
                 return false;
         }
         out += u')';
+        if (!matches.isEmpty())
+            out += u')';
         m_required = required;
         return true;
     }
@@ -331,15 +347,8 @@ bool Compiler::search(const QueryNode &node, QString &out)
     out += negated ? QStringLiteral("(NOT ") : QStringLiteral("(");
     if (!begins && !negated) {
         // Candidates from the substring index first; PK_CONTAINS still decides.
-        if (const QString match = narrowing(node, *left, *right); !match.isEmpty()) {
-            const QuerySubstringIndex &index = *m_context.substringIndex;
-            out += index.rowid + QStringLiteral(" IN (SELECT rowid FROM ") + index.table
-                   + QStringLiteral(" WHERE ") + index.table + QStringLiteral(" MATCH ")
-                   + bind(match);
-            if (!index.pending.isEmpty())
-                out += QStringLiteral(" UNION ALL ") + index.pending;
-            out += QStringLiteral(") AND ");
-        }
+        if (const QString match = narrowing(node, *left, *right); !match.isEmpty())
+            candidates({match}, out);
     }
     out += begins ? QStringLiteral("PK_BEGINS(") : QStringLiteral("PK_CONTAINS(");
     if (!emitPlainText(*left, out))
@@ -358,6 +367,39 @@ QString Compiler::narrowing(const QueryNode &node, const Operand &field, const O
         || text.source != Operand::Source::Constant || text.kind != QueryValueKind::Text)
         return {};
     return m_context.substringIndex->match(field.sql, text.value.toString());
+}
+
+QStringList Compiler::alternativeNarrowing(const QueryNode &node)
+{
+    if (!m_context.substringIndex)
+        return {};
+    QStringList matches;
+    for (const auto &child : node.children) {
+        if (child->kind != QueryNode::Kind::Condition || child->op != QueryOperator::Contains)
+            return {};
+        const std::optional<Operand> field = operand(*child->children[0]);
+        const std::optional<Operand> text = field ? operand(*child->children[1]) : std::nullopt;
+        const QString match = text ? narrowing(*child, *field, *text) : QString();
+        if (match.isEmpty())
+            return {};
+        matches << match;
+    }
+    return matches;
+}
+
+void Compiler::candidates(const QStringList &matches, QString &out)
+{
+    const QuerySubstringIndex &index = *m_context.substringIndex;
+    out += index.rowid + QStringLiteral(" IN (");
+    for (qsizetype i = 0; i < matches.size(); ++i) {
+        if (i > 0)
+            out += QStringLiteral(" UNION ");
+        out += QStringLiteral("SELECT rowid FROM ") + index.table + QStringLiteral(" WHERE ")
+               + index.table + QStringLiteral(" MATCH ") + bind(matches.at(i));
+    }
+    if (!index.pending.isEmpty())
+        out += QStringLiteral(" UNION ALL ") + index.pending;
+    out += QStringLiteral(") AND ");
 }
 
 bool Compiler::checked(const QueryNode &node, QString &out)

@@ -5,7 +5,6 @@
 #include "browse/forms/widgets/formscontext.h"
 #include "browse/forms/widgets/ratingbox.h"
 #include "store/fields.h"
-#include "store/locationaddress.h"
 #include "store/picture.h"
 #include "store/recordio.h"
 
@@ -28,9 +27,6 @@ namespace pk {
 
 namespace {
 
-/// Text wider than a line edit holds comfortably is edited in a text box.
-constexpr int MultiLineWidth = 1024;
-
 /// Position of a Locations field in the table (and in RecordIo's values); -1 when unknown.
 int fieldIndex(const char *column)
 {
@@ -52,12 +48,6 @@ QString entryName(const FieldDef &field)
 QString dateText(qint32 day)
 {
     return day == DayNumber::None ? QString() : Picture::format(u"@d17"_s, day).trimmed();
-}
-
-/// The address entries: one line however long, taken whole or refused (never cut).
-bool isAddress(const FieldDef &field)
-{
-    return qstrcmp(field.column, "Location") == 0 || qstrcmp(field.column, "MovedTo") == 0;
 }
 
 bool isDate(const FieldDef &field)
@@ -160,7 +150,7 @@ QWidget *LocationEntries::makeEntry(const FieldDef &field,
         widget = makeValidated(parent);
     } else if (field.type == FieldType::Number && field.width <= 2) {
         widget = new RatingBox(parent);
-    } else if (field.isText() && field.width > MultiLineWidth && !isAddress(field)) {
+    } else if (EntryInput::isMultiLine(field)) {
         auto *text = new QPlainTextEdit(parent);
         // Tab moves on to the next entry, as in every other entry of the form.
         text->setTabChangesFocus(true);
@@ -319,40 +309,22 @@ std::optional<QVariant> LocationEntries::read(const Entry &entry)
     else if (auto *edit = qobject_cast<QLineEdit *>(entry.widget))
         typed = edit->text();
 
-    if (isDate(field)) {
-        if (const std::optional<qint32> day = EntryInput::date(typed))
-            return *day;
-        refuse(entry, EntryInput::dateMessage(entry.prompt, typed));
-        return std::nullopt;
-    }
-    if (field.type == FieldType::Number) {
-        if (const std::optional<qint32> number = EntryInput::wholeNumber(typed))
-            return *number;
-        refuse(entry, EntryInput::numberMessage(entry.prompt, typed));
-        return std::nullopt;
-    }
-    if (isAddress(field)) {
-        // Blank is for the required-entry check; anything else meets the address rule as typed.
-        const LocationAddress::Problem problem = LocationAddress::check(typed);
-        if (problem == LocationAddress::Problem::None || problem == LocationAddress::Problem::Blank)
-            return typed.trimmed();
-        refuse(entry, LocationAddress::message(problem, typed));
-        return std::nullopt;
-    }
     const bool multiLine = qobject_cast<QPlainTextEdit *>(entry.widget) != nullptr;
-    const EntryInput::Text fitted = EntryInput::fit(typed, field.width, multiLine);
-    if (!fitted.cleaned && !fitted.cut)
-        return typed;
+    const EntryInput::Taken taken = EntryInput::take(field, entry.prompt, typed, multiLine);
+    if (taken.value)
+        return taken.value;
+    if (!taken.fitted) {
+        refuse(entry, taken.refusal);
+        return std::nullopt;
+    }
     // Show what would be stored, say why, and let the user look before saving again.
     if (auto *text = qobject_cast<QPlainTextEdit *>(entry.widget))
-        text->setPlainText(fitted.text);
+        text->setPlainText(*taken.fitted);
     else if (entry.widget == m_category)
-        m_category->setEditText(fitted.text);
+        m_category->setEditText(*taken.fitted);
     else if (auto *edit = qobject_cast<QLineEdit *>(entry.widget))
-        edit->setText(fitted.text);
-    refuse(entry,
-           EntryInput::fitMessage(entry.prompt, fitted, field.width)
-               + QLatin1String("\n\nCheck the entry, then save again."));
+        edit->setText(*taken.fitted);
+    refuse(entry, taken.refusal + QLatin1String("\n\nCheck the entry, then save again."));
     return std::nullopt;
 }
 
