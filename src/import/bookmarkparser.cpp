@@ -203,10 +203,12 @@ void BookmarkParser::endCollect()
     case Collect::None:
         return;
     case Collect::FolderName: {
+        // Held back like a link: a "<DD>" right after the heading is the folder's note.
+        flushLink();
         BookmarkItem folder;
         folder.kind = BookmarkItem::Kind::Folder;
         folder.text = singleLine(m_raw);
-        emitItem(std::move(folder));
+        m_link = std::move(folder);
         break;
     }
     case Collect::LinkTitle:
@@ -318,11 +320,12 @@ void BookmarkParser::onTag(const HtmlTag &tag)
         m_building.lastVisit = CharacterReferences::decodeAttribute(tag.value(u"LAST_VISIT"));
         m_building.lastModified = CharacterReferences::decodeAttribute(tag.value(u"LAST_MODIFIED"));
         m_building.tags = CharacterReferences::decodeAttribute(tag.value(u"TAGS"));
+        m_building.shortcut = CharacterReferences::decodeAttribute(tag.value(u"SHORTCUTURL"));
         m_collect = Collect::LinkTitle;
         return;
     }
     if (name == u"DD") {
-        // A note belongs to the link right before it; a folder's note is read and dropped.
+        // A note belongs to the link or folder heading right before it.
         m_afterDt = false;
         m_noteParts.clear();
         m_raw.clear();

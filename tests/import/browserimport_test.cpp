@@ -158,10 +158,14 @@ TEST_F(BrowserImportTest, FirefoxFoldersTagsAndDatesWithAndWithoutTheRootsTable)
         EXPECT_NE(news.LastVisit, 0);
         EXPECT_EQ(keywordsOf(news.Location), QStringList{u"work"_s});
         EXPECT_EQ(detailOf(news.Location, DetailLabel::DateAdded), u"2024-03-01T12:00:00Z"_s);
+        EXPECT_EQ(detailOf(news.Location, DetailLabel::LastModified), u"2024-03-01T12:01:30Z"_s);
+        EXPECT_EQ(detailOf(news.Location, DetailLabel::BrowserKeyword), u"nw"_s);
 
         const LocationRecord deep = stored(u"https://deep.test/a?x=1&y=2"_s);
         EXPECT_EQ(deep.Category, u"News: Local"_s);
         EXPECT_EQ(keywordsOf(deep.Location), QStringList{u"work"_s});
+        EXPECT_TRUE(detailOf(deep.Location, DetailLabel::LastModified).isEmpty()); // NULL
+        EXPECT_TRUE(detailOf(deep.Location, DetailLabel::BrowserKeyword).isEmpty());
         EXPECT_EQ(stored(u"https://toolbar.test/"_s).Category, u"Bookmarks Toolbar"_s);
         EXPECT_EQ(stored(u"https://toolbar.test/"_s).Description, u"Toolbar page title"_s);
         EXPECT_TRUE(c().categories().exists(u"Empty"_s));
@@ -471,7 +475,7 @@ TEST_F(BrowserImportTest, OurBookmarkFileReadsBackToTheSameLocationsAndCategorie
         LocationRecord r;
         ASSERT_TRUE(other.locations().get(address, r)) << address.toStdString();
         EXPECT_EQ(r.Category, category);
-        EXPECT_EQ(r.Description, address); // a blank description is written as the address
+        EXPECT_TRUE(r.Description.isEmpty()) << "a blank description stays blank";
     }
 
     // One selected category: its own locations only, in its folders.

@@ -25,6 +25,8 @@ struct Kept
     QString category;
     QString added; ///< the "Date Added" detail
     QStringList keywords;
+    QString modified; ///< the "Last Modified" detail
+    QString shortcut; ///< the "Browser Keyword" detail
 
     bool operator==(const Kept &) const = default;
 };
@@ -33,7 +35,8 @@ void PrintTo(const Kept &k, std::ostream *os)
 {
     *os << k.location.toStdString() << " | " << k.description.toStdString() << " | "
         << k.category.toStdString() << " | " << k.added.toStdString() << " | "
-        << k.keywords.join(u',').toStdString();
+        << k.keywords.join(u',').toStdString() << " | " << k.modified.toStdString() << " | "
+        << k.shortcut.toStdString();
 }
 
 std::vector<Kept> keptIn(Collection &collection, const std::vector<Kept> &expected)
@@ -42,15 +45,19 @@ std::vector<Kept> keptIn(Collection &collection, const std::vector<Kept> &expect
     for (const Kept &e : expected) {
         LocationRecord r;
         if (!collection.locations().get(e.location, r)) {
-            out.push_back({e.location, u"(missing)"_s, {}, {}, {}});
+            out.push_back({e.location, u"(missing)"_s, {}, {}, {}, {}, {}});
             continue;
         }
-        Kept k{r.Location, r.Description, r.Category, {}, {}};
+        Kept k{r.Location, r.Description, r.Category, {}, {}, {}, {}};
         std::vector<DetailRecord> details;
         static_cast<void>(collection.details().list(r.Location, details));
         for (const DetailRecord &d : details) {
             if (d.DataLabel == QLatin1String(DetailLabel::DateAdded))
                 k.added = d.DataValue;
+            else if (d.DataLabel == QLatin1String(DetailLabel::LastModified))
+                k.modified = d.DataValue;
+            else if (d.DataLabel == QLatin1String(DetailLabel::BrowserKeyword))
+                k.shortcut = d.DataValue;
         }
         std::vector<KeywordRecord> keywords;
         static_cast<void>(collection.keywords().list(r.Location, keywords));
@@ -83,22 +90,30 @@ TEST_F(FirefoxCorpusTest, RealFirefoxKeepsWhatPathkeepExportsAndPathkeepReadsItB
          u"Tom &amp; Jerry <b>bold</b> \"dq\" 'sq' \u00fcn\u00efc\u00f6d\u00e9 \u65e5\u672c"_s,
          u"News"_s,
          u"2024-03-01T12:00:00Z"_s,
-         {u"my tag"_s, u"work"_s, u"x&y"_s}},
+         {u"my tag"_s, u"work"_s, u"x&y"_s},
+         u"2024-03-02T08:30:15Z"_s,
+         u"amp"_s},
         {u"https://same.test/"_s,
          (u"Long & <title> \"\u00e9\u65e5\" "_s).repeated(13).left(254) + u"!"_s,
          u"News: News"_s,
          u"2001-09-09T01:46:40Z"_s,
-         {u"\u00e9t\u00e9"_s}},
+         {u"\u00e9t\u00e9"_s},
+         u"2001-09-09T01:46:41Z"_s,
+         {}},
         {u"https://deeper.test/#frag&x"_s,
          u"&#10; stays"_s,
          u"News: News: News"_s,
+         u"2020-01-01T00:00:00Z"_s,
+         {},
          u"2020-01-01T00:00:00Z"_s,
          {}},
         {u"https://amp2.test/&lt;?x=%20y"_s,
          u"<>&\"'"_s,
          u"A & B: <C> \"d\""_s,
          u"1999-12-31T23:59:59Z"_s,
-         {}},
+         {},
+         u"2000-01-01T00:00:00Z"_s,
+         u"k\u00e9y"_s},
     };
     for (const Kept &e : expected) {
         if (!c().categories().exists(e.category))
@@ -112,8 +127,15 @@ TEST_F(FirefoxCorpusTest, RealFirefoxKeepsWhatPathkeepExportsAndPathkeepReadsItB
             KeywordRecord k{e.location, 0, word};
             ASSERT_TRUE(c().keywords().insert(k));
         }
-        DetailRecord d{e.location, 0, QLatin1String(DetailLabel::DateAdded), e.added};
-        ASSERT_TRUE(c().details().insert(d));
+        for (const auto &[label, value] :
+             {std::pair{DetailLabel::DateAdded, e.added},
+              std::pair{DetailLabel::LastModified, e.modified},
+              std::pair{DetailLabel::BrowserKeyword, e.shortcut}}) {
+            DetailRecord d{e.location, 0, QLatin1String(label), value};
+            if (!value.isEmpty()) {
+                ASSERT_TRUE(c().details().insert(d));
+            }
+        }
     }
 
     ExportSettings settings;
