@@ -109,7 +109,7 @@ TEST_F(WebPageImportTest, RelativeLinksAreReadAgainstThePageAndItsBase)
                         {});
     ASSERT_TRUE(based.start());
     run(based);
-    EXPECT_EQ(based.added(), 2) << "the base itself is no link";
+    EXPECT_EQ(based.inserter().added(), 2) << "the base itself is no link";
     EXPECT_EQ(stored(root + u"base/deeper/x.html"_s).Description, u"Under the base"_s);
     EXPECT_EQ(stored(root + u"base/y.html"_s).Description, u"Above the base"_s);
 }
