@@ -152,18 +152,21 @@ bool BookmarkFileExport::writeLocation(const LocationRecord &record)
                 shortcut = d.DataValue.trimmed();
         }
     }
-    if (added > 0)
+    if (added != 0)
         anchor += u" ADD_DATE=\""_s + QString::number(added) + u'"';
-    if (modified > 0)
+    if (modified != 0)
         anchor += u" LAST_MODIFIED=\""_s + QString::number(modified) + u'"';
-    if (const qint64 visit = secondsOfDay(record.LastVisit); visit > 0)
+    if (const qint64 visit = secondsOfDay(record.LastVisit); visit != 0)
         anchor += u" LAST_VISIT=\""_s + QString::number(visit) + u'"';
     // Keywords are the browsers' tags, comma-separated as they write them.
     std::vector<KeywordRecord> keywords;
     if (m_env.collection->keywords().list(record.Location, keywords) && !keywords.empty()) {
         QStringList tags;
-        for (const KeywordRecord &k : keywords)
+        for (const KeywordRecord &k : keywords) {
             tags << k.Keyword;
+            if (k.Keyword.contains(u','))
+                ++m_commaKeywords;
+        }
         anchor += u" TAGS=\""_s + text(tags.join(u',')) + u'"';
     }
     if (!shortcut.isEmpty())
@@ -219,6 +222,7 @@ ExportResult BookmarkFileExport::run()
     if (!m_env.collection)
         return ExportResult::Failed;
     m_written = 0;
+    m_commaKeywords = 0;
     m_open.clear();
     m_stopped = false;
     m_now = QDateTime::currentSecsSinceEpoch();
@@ -306,6 +310,12 @@ ExportResult BookmarkFileExport::run()
                               UserInterface::Icon::Critical);
         return ExportResult::Failed;
     }
+    if (m_commaKeywords > 0 && m_env.ui)
+        m_env.ui->message(u"Export"_s,
+                          QString::number(m_commaKeywords)
+                              + u" keyword(s) hold a comma: a browser reads the parts of each as "
+                                "tags of their own."_s,
+                          UserInterface::Icon::Information);
     return ExportResult::Written;
 }
 

@@ -70,10 +70,14 @@ QDateTime BookmarkParser::timeOf(QStringView value)
 {
     bool ok = false;
     const qint64 n = trimmedBlanks(value).toLongLong(&ok);
-    if (!ok || n <= 0)
+    if (!ok || n == 0)
         return {};
     // Seconds reach 10^11 only in the year 5138; milliseconds and microseconds of any date
-    // since 1973 lie above it.
+    // since 1973 lie above it. A date before 1970 is written in seconds (by this program's
+    // export: its dates reach back to 1801).
+    if (n < 0)
+        return n > -100'000'000'000LL ? QDateTime::fromSecsSinceEpoch(n, QTimeZone::utc())
+                                      : QDateTime();
     if (n < 100'000'000'000LL)
         return QDateTime::fromSecsSinceEpoch(n, QTimeZone::utc());
     if (n < 100'000'000'000'000LL)

@@ -67,7 +67,7 @@ public:
     static std::vector<BookmarkItem> parse(QStringView text);
 
     /// A date attribute: seconds, milliseconds or microseconds since 1970, told apart by
-    /// magnitude; invalid when blank, 0, negative or not a number.
+    /// magnitude, negative seconds before 1970; invalid when blank, 0 or not a number.
     static QDateTime timeOf(QStringView value);
     /// The tags of a TAGS attribute: comma-separated, blanks around each removed, empty ones
     /// dropped.

@@ -219,7 +219,11 @@ TEST(BookmarkParser, DatesByMagnitudeAndTags)
     EXPECT_EQ(BookmarkParser::timeOf(u"1709294400000000"), when); // microseconds (Google)
     EXPECT_EQ(BookmarkParser::timeOf(u" 86400 "),
               QDateTime::fromSecsSinceEpoch(86400, QTimeZone::utc()));
-    for (const auto *bad : {u"", u"0", u"-5", u"x", u"1e9", u"99999999999999999999"})
+    // Before 1970 (the first day Pathkeep's dates know, 1 January 1801).
+    EXPECT_EQ(BookmarkParser::timeOf(u"-5333126400"),
+              QDateTime(QDate(1801, 1, 1), QTime(0, 0), QTimeZone::utc()));
+    for (const auto *bad :
+         {u"", u"0", u"x", u"1e9", u"99999999999999999999", u"-999999999999999"})
         EXPECT_FALSE(BookmarkParser::timeOf(QStringView(bad)).isValid());
     EXPECT_EQ(BookmarkParser::tagsOf(u"a b, c ,, d"), QStringList({u"a b"_s, u"c"_s, u"d"_s}));
     EXPECT_TRUE(BookmarkParser::tagsOf(u" , ").isEmpty());

@@ -1,4 +1,4 @@
-#include "importfixture.h"
+#include "bookmarkfixture.h"
 #include "support/browserfiles.h"
 
 #include "export/bookmarkfileexport.h"
@@ -24,7 +24,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-class BrowserImportTest : public ImportTest
+class BrowserImportTest : public BookmarkFileTest
 {
 protected:
     QStringList keywordsOf(const QString &address)
@@ -326,31 +326,10 @@ TEST_F(BrowserImportTest, BookmarkFileRoundTripKeepsEveryFieldABrowserKeeps)
           DayNumber::fromDate(QDate(1999, 12, 31)),
           {},
           {});
-    for (const Entry &e : entries) {
-        if (!c().categories().exists(e.record.Category))
-            addCategory(e.record.Category);
-        ASSERT_TRUE(c().locations().insert(e.record)) << e.record.Location.toStdString();
-        for (const QString &k : e.keywords) {
-            KeywordRecord keyword{e.record.Location, 0, k};
-            ASSERT_TRUE(c().keywords().insert(keyword));
-        }
-        if (!e.added.isEmpty()) {
-            DetailRecord detail{e.record.Location,
-                                0,
-                                QLatin1String(DetailLabel::DateAdded),
-                                e.added};
-            ASSERT_TRUE(c().details().insert(detail));
-        }
-    }
-
-    ExportSettings settings;
-    settings.type = QLatin1String(BookmarkFileExport::Type);
-    settings.file = temp.root() + u"/roundtrip.html"_s;
-    ExportEnvironment env;
-    env.collection = &c();
-    env.ui = &ui;
-    ASSERT_EQ(BookmarkFileExport(settings, env).run(), ExportResult::Written);
-    QFile file(settings.file);
+    for (const Entry &e : entries)
+        keep(e.record, e.keywords, {{DetailLabel::DateAdded, e.added}});
+    const QString exported = exportBookmarks(u"roundtrip.html"_s);
+    QFile file(exported);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QString written = QString::fromUtf8(file.readAll());
     EXPECT_TRUE(written.contains(u"TAGS=\"my tag,work,x&amp;y\""_s));
@@ -362,7 +341,7 @@ TEST_F(BrowserImportTest, BookmarkFileRoundTripKeepsEveryFieldABrowserKeeps)
     HtmlImport import(other,
                       errors,
                       {QLatin1String(HtmlImport::BookmarkKind),
-                       settings.file,
+                       exported,
                        CategoryMode::Guess,
                        {},
                        true});
@@ -500,4 +479,35 @@ TEST_F(BrowserImportTest, OurBookmarkFileReadsBackToTheSameLocationsAndCategorie
     LocationRecord street;
     ASSERT_TRUE(plain.locations().get(u"https://street.test/"_s, street));
     EXPECT_EQ(street.Category, u"Street"_s);
+}
+
+// A bookmark file's tags are comma-separated: a keyword holding a comma comes back as tags of
+// its own, and the export says so rather than change it without a word.
+TEST_F(BrowserImportTest, AKeywordWithACommaIsWrittenAndTheExportSaysSo)
+{
+    LocationRecord r;
+    r.Location = u"https://comma.test/"_s;
+    r.Category = u"Colours"_s;
+    keep(r, {u"red, green"_s, u"blue"_s});
+    const QString file = exportBookmarks(u"comma.html"_s);
+    ASSERT_NE(ui.last(), nullptr);
+    EXPECT_TRUE(ui.last()->text.startsWith(u"1 keyword(s) hold a comma"_s))
+        << ui.last()->text.toStdString();
+
+    TempCollection otherTemp;
+    Collection other(otherTemp.folder());
+    ASSERT_TRUE(other.openAll(true));
+    HtmlImport import(other,
+                      errors,
+                      {QLatin1String(HtmlImport::BookmarkKind), file, CategoryMode::Guess, {}, true});
+    ASSERT_TRUE(import.open());
+    while (import.step()) {
+    }
+    std::vector<KeywordRecord> rows;
+    ASSERT_TRUE(other.keywords().list(r.Location, rows));
+    QStringList words;
+    for (const KeywordRecord &k : rows)
+        words << k.Keyword;
+    words.sort();
+    EXPECT_EQ(words, QStringList({u"blue"_s, u"green"_s, u"red"_s}));
 }

@@ -1,10 +1,7 @@
-#include "importfixture.h"
+#include "bookmarkfixture.h"
 
-#include "export/bookmarkfileexport.h"
 #include "import/browserimport.h"
 #include "import/chromiumbookmarks.h"
-#include "store/detaillabels.h"
-#include "store/detailmanager.h"
 #include "store/folderchain.h"
 
 #include <QJsonArray>
@@ -28,12 +25,12 @@ QString addressOfLength(const QString &start, int length)
     return start + QString(length - start.size(), u'x');
 }
 
-class ChromiumCorpusTest : public ImportTest
+class ChromiumCorpusTest : public BookmarkFileTest
 {
 protected:
     void SetUp() override
     {
-        ImportTest::SetUp();
+        BookmarkFileTest::SetUp();
         m_chromium = QStandardPaths::findExecutable(u"chromium"_s);
         m_python = QStandardPaths::findExecutable(u"python3"_s);
     }
@@ -185,26 +182,16 @@ TEST_F(ChromiumCorpusTest, ChromiumImportsPathkeepsBookmarkFile)
         {u"https://plain.test/"_s, u"Plain"_s, u"A & B: <C> \"d\""_s, u"1999-12-31T23:59:59Z"_s},
     };
     for (const Kept &k : kept) {
-        if (!c().categories().exists(k.category))
-            addCategory(k.category);
         LocationRecord r;
         r.Location = k.location;
         r.Description = k.description;
         r.Category = k.category;
-        ASSERT_TRUE(c().locations().insert(r));
-        DetailRecord d{k.location, 0, QLatin1String(DetailLabel::DateAdded), k.added};
-        ASSERT_TRUE(c().details().insert(d));
+        keep(r, {}, {{DetailLabel::DateAdded, k.added}});
     }
-    ExportSettings settings;
-    settings.type = QLatin1String(BookmarkFileExport::Type);
-    settings.file = temp.root() + u"/bookmarks.html"_s;
-    ExportEnvironment env;
-    env.collection = &c();
-    env.ui = &ui;
-    ASSERT_EQ(BookmarkFileExport(settings, env).run(), ExportResult::Written);
+    const QString file = exportBookmarks(u"bookmarks.html"_s);
 
     const std::vector<BrowserBookmark> bookmarks
-        = session(int(kept.size()), {u"--import"_s, settings.file});
+        = session(int(kept.size()), {u"--import"_s, file});
     for (const Kept &k : kept) {
         SCOPED_TRACE(k.location.left(40).toStdString());
         const auto found = std::find_if(bookmarks.begin(),

@@ -1,12 +1,8 @@
-#include "importfixture.h"
+#include "bookmarkfixture.h"
 
-#include "export/bookmarkfileexport.h"
 #include "import/browserimport.h"
 #include "import/firefoxplaces.h"
 #include "import/htmlimport.h"
-#include "store/detaillabels.h"
-#include "store/detailmanager.h"
-#include "store/keywordmanager.h"
 
 #include <QProcess>
 #include <QStandardPaths>
@@ -69,7 +65,7 @@ std::vector<Kept> keptIn(Collection &collection, const std::vector<Kept> &expect
     return out;
 }
 
-class FirefoxCorpusTest : public ImportTest
+class FirefoxCorpusTest : public BookmarkFileTest
 {};
 
 } // namespace
@@ -116,41 +112,22 @@ TEST_F(FirefoxCorpusTest, RealFirefoxKeepsWhatPathkeepExportsAndPathkeepReadsItB
          u"k\u00e9y"_s},
     };
     for (const Kept &e : expected) {
-        if (!c().categories().exists(e.category))
-            addCategory(e.category);
         LocationRecord r;
         r.Location = e.location;
         r.Description = e.description;
         r.Category = e.category;
-        ASSERT_TRUE(c().locations().insert(r));
-        for (const QString &word : e.keywords) {
-            KeywordRecord k{e.location, 0, word};
-            ASSERT_TRUE(c().keywords().insert(k));
-        }
-        for (const auto &[label, value] :
-             {std::pair{DetailLabel::DateAdded, e.added},
-              std::pair{DetailLabel::LastModified, e.modified},
-              std::pair{DetailLabel::BrowserKeyword, e.shortcut}}) {
-            DetailRecord d{e.location, 0, QLatin1String(label), value};
-            if (!value.isEmpty()) {
-                ASSERT_TRUE(c().details().insert(d));
-            }
-        }
+        keep(r,
+             e.keywords,
+             {{DetailLabel::DateAdded, e.added},
+              {DetailLabel::LastModified, e.modified},
+              {DetailLabel::BrowserKeyword, e.shortcut}});
     }
-
-    ExportSettings settings;
-    settings.type = QLatin1String(BookmarkFileExport::Type);
-    settings.file = temp.root() + u"/firefox/bookmarks.html"_s;
-    QDir().mkpath(temp.root() + u"/firefox"_s);
-    ExportEnvironment env;
-    env.collection = &c();
-    env.ui = &ui;
-    ASSERT_EQ(BookmarkFileExport(settings, env).run(), ExportResult::Written);
+    const QString file = exportBookmarks(u"firefox/bookmarks.html"_s);
 
     const QString profile = temp.root() + u"/firefox/profile"_s;
     QProcess session;
     session.setProcessChannelMode(QProcess::MergedChannels);
-    session.start(python, {QStringLiteral(PK_FIREFOX_SESSION), firefox, profile, settings.file});
+    session.start(python, {QStringLiteral(PK_FIREFOX_SESSION), firefox, profile, file});
     ASSERT_TRUE(session.waitForFinished(280 * 1000)) << "Firefox did not end";
     ASSERT_EQ(session.exitCode(), 0) << session.readAll().toStdString();
 
@@ -161,7 +138,7 @@ TEST_F(FirefoxCorpusTest, RealFirefoxKeepsWhatPathkeepExportsAndPathkeepReadsItB
     HtmlImport import(fromFile,
                       errors,
                       {QLatin1String(HtmlImport::BookmarkKind),
-                       settings.file,
+                       file,
                        CategoryMode::Guess,
                        {},
                        true});
