@@ -121,8 +121,7 @@ bool BookmarkFileExport::openFolders(const QStringList &path)
         for (qsizetype j = 0; j <= i; ++j)
             chain = FolderChain::extend(chain, path[j]);
         CategoryRecord category;
-        if (m_env.collection->categories().get(chain, category)
-            && !category.Description.isEmpty()
+        if (m_env.collection->categories().get(chain, category) && !category.Description.isEmpty()
             && !line(indent() + u"<DD>"_s + text(category.Description)))
             return false;
         if (!line(indent() + u"<DL><p>"_s))

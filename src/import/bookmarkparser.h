@@ -45,8 +45,9 @@ struct BookmarkItem
  * An "<H3>" after a "<DT>" names a folder; an "<A>" with an HREF attribute is a link, its text
  * up to "</A>" the title; a "<DD>" after a link is its note, which ends at the next "<DT>",
  * "<DL>", "</DL>", "<HR>", heading or "<DD>" (anchors and other markup inside a note are read
- * as its text); a "<DD>" right after a folder heading is the folder's note. "<DL>" and "</DL>" open and close folder lists. Lines are fed one at a time;
- * items come out as soon as they are complete (a link or folder once its note is known).
+ * as its text); a "<DD>" right after a folder heading is the folder's note. "<DL>" and "</DL>"
+ * open and close folder lists. Lines are fed one at a time; items come out as soon as they are
+ * complete (a link or folder once its note is known).
  */
 class BookmarkParser final
 {

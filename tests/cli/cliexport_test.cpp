@@ -287,9 +287,10 @@ const std::vector<std::pair<QString, FieldReader>> &everyField()
                            [member](Collection &, const LocationRecord &r) { return r.*member; });
         };
         const auto number = [&f](const char *name, auto member) {
-            f.emplace_back(QString::fromLatin1(name), [member](Collection &, const LocationRecord &r) {
-                return QString::number(r.*member);
-            });
+            f.emplace_back(QString::fromLatin1(name),
+                           [member](Collection &, const LocationRecord &r) {
+                               return QString::number(r.*member);
+                           });
         };
         text("URL:Location", &LocationRecord::Location);
         text("URL:Description", &LocationRecord::Description);
@@ -322,15 +323,16 @@ const std::vector<std::pair<QString, FieldReader>> &everyField()
         });
         for (const char *label :
              {DetailLabel::DateAdded, DetailLabel::LastModified, DetailLabel::BrowserKeyword}) {
-            f.emplace_back(QString::fromLatin1(label), [label](Collection &c, const LocationRecord &r) {
-                std::vector<DetailRecord> rows;
-                static_cast<void>(c.details().list(r.Location, rows));
-                for (const DetailRecord &d : rows) {
-                    if (d.DataLabel == QLatin1String(label))
-                        return d.DataValue;
-                }
-                return QString();
-            });
+            f.emplace_back(QString::fromLatin1(label),
+                           [label](Collection &c, const LocationRecord &r) {
+                               std::vector<DetailRecord> rows;
+                               static_cast<void>(c.details().list(r.Location, rows));
+                               for (const DetailRecord &d : rows) {
+                                   if (d.DataLabel == QLatin1String(label))
+                                       return d.DataValue;
+                               }
+                               return QString();
+                           });
         }
         f.emplace_back(u"Category description"_s, [](Collection &c, const LocationRecord &r) {
             CategoryRecord category;
@@ -369,8 +371,9 @@ TEST_F(CliExportTest, EveryFileTypeGivesBackEveryFieldItCarries)
     {
         LocationRecord r;
         r.Location = u"https://amp.test/?q=1&amp;r=2&s=\"3\"&t='4'&u=<script>alert(1)</script>"_s;
-        r.Description = u"Tom & Jerry \"dq\" 'sq' <script>x</script>\ttab \u00fcn\u00efc\u00f6d\u00e9 "
-                        u"\u65e5\u672c \U0001F600"_s;
+        r.Description
+            = u"Tom & Jerry \"dq\" 'sq' <script>x</script>\ttab \u00fcn\u00efc\u00f6d\u00e9 "
+              u"\u65e5\u672c \U0001F600"_s;
         r.Category = u"News & <Weather>"_s;
         r.Rating = -99;
         r.Keyword = u"kw,\"x\""_s;
@@ -413,9 +416,7 @@ TEST_F(CliExportTest, EveryFileTypeGivesBackEveryFieldItCarries)
         r.LastValidated = DayNumber::fromDate(QDate(2023, 11, 14));
         r.Validated = 1;
         r.Expires = DayNumber::fromDate(QDate(1999, 12, 31));
-        entries.push_back({r,
-                           {u"zero"_s},
-                           {{DetailLabel::DateAdded, u"1999-12-31T23:59:59Z"_s}}});
+        entries.push_back({r, {u"zero"_s}, {{DetailLabel::DateAdded, u"1999-12-31T23:59:59Z"_s}}});
     }
     {
         LocationRecord r; // every text at its field's full width
@@ -438,13 +439,14 @@ TEST_F(CliExportTest, EveryFileTypeGivesBackEveryFieldItCarries)
         r.Custom1 = full(u"1"_s, 60);
         r.Custom2 = full(u"2"_s, 60);
         r.Custom3 = full(u"3"_s, 60);
-        entries.push_back({r, {full(u"w"_s, 32)}, {{DetailLabel::BrowserKeyword, full(u"b"_s, 90)}}});
+        entries.push_back(
+            {r, {full(u"w"_s, 32)}, {{DetailLabel::BrowserKeyword, full(u"b"_s, 90)}}});
     }
-    const QList<std::pair<QString, QString>> categories{
-        {u"A long category name, chained: past its growth"_s, QString(1000, u'd')},
-        {u"News & <Weather>"_s, u"Folder note & <b>\"quoted\"</b>\nsecond line"_s},
-        {u"News & <Weather>: Local"_s, {}},
-        {u"Caf\u00e9 | \"Bar\""_s, u"Caf\u00e9s"_s}};
+    const QList<std::pair<QString, QString>>
+        categories{{u"A long category name, chained: past its growth"_s, QString(1000, u'd')},
+                   {u"News & <Weather>"_s, u"Folder note & <b>\"quoted\"</b>\nsecond line"_s},
+                   {u"News & <Weather>: Local"_s, {}},
+                   {u"Caf\u00e9 | \"Bar\""_s, u"Caf\u00e9s"_s}};
     for (const auto &[name, description] : categories)
         ASSERT_TRUE(collection->categories().insert({name, 0, description}));
     for (const Entry &e : entries) {
@@ -540,8 +542,12 @@ TEST_F(CliExportTest, EveryFileTypeGivesBackEveryFieldItCarries)
         TempCollection other;
         ASSERT_TRUE(QDir().mkpath(other.folder()));
         const QString importType = type == u"Bookmarks"_s ? u"Netscape"_s : type;
-        r = runCli(QStringList{u"--collection"_s, other.folder(), u"--create"_s, u"import"_s,
-                               importType, file}
+        r = runCli(QStringList{u"--collection"_s,
+                               other.folder(),
+                               u"--create"_s,
+                               u"import"_s,
+                               importType,
+                               file}
                    + trip.importArguments);
         ASSERT_EQ(r.code, 0) << r.err.constData();
         Collection source(temp.folder());
@@ -555,8 +561,7 @@ TEST_F(CliExportTest, EveryFileTypeGivesBackEveryFieldItCarries)
             ASSERT_TRUE(back.locations().get(e.record.Location, got)) << "the exact address";
             for (const auto &[name, reader] : everyField()) {
                 if (trip.carried.contains(name)) {
-                    EXPECT_EQ(reader(back, got).toStdString(),
-                              reader(source, e.record).toStdString())
+                    EXPECT_EQ(reader(back, got).toStdString(), reader(source, e.record).toStdString())
                         << qPrintable(name);
                 }
             }

@@ -222,8 +222,7 @@ TEST(BookmarkParser, DatesByMagnitudeAndTags)
     // Before 1970 (the first day Pathkeep's dates know, 1 January 1801).
     EXPECT_EQ(BookmarkParser::timeOf(u"-5333126400"),
               QDateTime(QDate(1801, 1, 1), QTime(0, 0), QTimeZone::utc()));
-    for (const auto *bad :
-         {u"", u"0", u"x", u"1e9", u"99999999999999999999", u"-999999999999999"})
+    for (const auto *bad : {u"", u"0", u"x", u"1e9", u"99999999999999999999", u"-999999999999999"})
         EXPECT_FALSE(BookmarkParser::timeOf(QStringView(bad)).isValid());
     EXPECT_EQ(BookmarkParser::tagsOf(u"a b, c ,, d"), QStringList({u"a b"_s, u"c"_s, u"d"_s}));
     EXPECT_TRUE(BookmarkParser::tagsOf(u" , ").isEmpty());

@@ -338,13 +338,10 @@ TEST_F(BrowserImportTest, BookmarkFileRoundTripKeepsEveryFieldABrowserKeeps)
     TempCollection otherTemp;
     Collection other(otherTemp.folder());
     ASSERT_TRUE(other.openAll(true));
-    HtmlImport import(other,
-                      errors,
-                      {QLatin1String(HtmlImport::BookmarkKind),
-                       exported,
-                       CategoryMode::Guess,
-                       {},
-                       true});
+    HtmlImport
+        import(other,
+               errors,
+               {QLatin1String(HtmlImport::BookmarkKind), exported, CategoryMode::Guess, {}, true});
     ASSERT_TRUE(import.open());
     while (import.step()) {
     }

@@ -54,8 +54,7 @@ protected:
         EXPECT_EQ(run.exitCode(), 0) << run.readAll().toStdString();
         std::vector<BrowserBookmark> bookmarks;
         QString error;
-        EXPECT_TRUE(
-            ChromiumBookmarks::read(profile + u"/data/Default/Bookmarks"_s, bookmarks, error))
+        EXPECT_TRUE(ChromiumBookmarks::read(profile + u"/data/Default/Bookmarks"_s, bookmarks, error))
             << error.toStdString();
         return bookmarks;
     }
@@ -125,8 +124,8 @@ TEST_F(ChromiumCorpusTest, EveryLinkChromiumWritesArrivesExactly)
 
     // Chromium stamps each bookmark with the time it was made.
     const QDateTime before = QDateTime::currentDateTimeUtc().addSecs(-1);
-    std::vector<BrowserBookmark> bookmarks
-        = session(int(entries.size()), {u"--create"_s, entriesFile});
+    std::vector<BrowserBookmark> bookmarks = session(int(entries.size()),
+                                                     {u"--create"_s, entriesFile});
     const QDateTime after = QDateTime::currentDateTimeUtc().addSecs(1);
     ASSERT_EQ(bookmarks.size(), entries.size());
 
@@ -147,8 +146,7 @@ TEST_F(ChromiumCorpusTest, EveryLinkChromiumWritesArrivesExactly)
         ASSERT_EQ(details.size(), 1u);
         EXPECT_EQ(details[0].DataLabel, QLatin1String(DetailLabel::DateAdded));
         const QDateTime added = QDateTime::fromString(details[0].DataValue, Qt::ISODate);
-        EXPECT_TRUE(added >= before && added <= after)
-            << details[0].DataValue.toStdString();
+        EXPECT_TRUE(added >= before && added <= after) << details[0].DataValue.toStdString();
     }
 }
 
@@ -190,8 +188,7 @@ TEST_F(ChromiumCorpusTest, ChromiumImportsPathkeepsBookmarkFile)
     }
     const QString file = exportBookmarks(u"bookmarks.html"_s);
 
-    const std::vector<BrowserBookmark> bookmarks
-        = session(int(kept.size()), {u"--import"_s, file});
+    const std::vector<BrowserBookmark> bookmarks = session(int(kept.size()), {u"--import"_s, file});
     for (const Kept &k : kept) {
         SCOPED_TRACE(k.location.left(40).toStdString());
         const auto found = std::find_if(bookmarks.begin(),

@@ -137,11 +137,7 @@ TEST_F(FirefoxCorpusTest, RealFirefoxKeepsWhatPathkeepExportsAndPathkeepReadsItB
     ASSERT_TRUE(fromFile.openAll(true));
     HtmlImport import(fromFile,
                       errors,
-                      {QLatin1String(HtmlImport::BookmarkKind),
-                       file,
-                       CategoryMode::Guess,
-                       {},
-                       true});
+                      {QLatin1String(HtmlImport::BookmarkKind), file, CategoryMode::Guess, {}, true});
     ASSERT_TRUE(import.open());
     while (import.step()) {
     }

@@ -63,8 +63,7 @@ void makeFirefoxPlaces(const QString &path, bool withRootsTable)
             "(7, 2, NULL, 2, 0, 'News', 0, 0, 'a1'),"
             "(8, 2, NULL, 7, 1, 'Local', 0, 0, 'a2'),"
             "(9, 1, 1, 7, 0, 'The news', "
-            + std::to_string(added)
-            + ", " + std::to_string(added + 90 * 1000000LL)
+            + std::to_string(added) + ", " + std::to_string(added + 90 * 1000000LL)
             + ", 'a3'),"
               "(10, 1, 2, 8, 0, 'Deep link', 0, NULL, 'a4'),"
               "(11, 3, NULL, 7, 2, '', 0, 0, 'a5'),"
