@@ -3,6 +3,7 @@
 #include "importfixture.h"
 
 #include "export/bookmarkfileexport.h"
+#include "import/htmlimport.h"
 #include "store/detaillabels.h"
 #include "store/detailmanager.h"
 #include "store/keywordmanager.h"
@@ -51,6 +52,19 @@ protected:
         env.ui = &ui;
         EXPECT_EQ(BookmarkFileExport(settings, env).run(), ExportResult::Written);
         return settings.file;
+    }
+
+    /// Reads a bookmark file into `into` as browsers write it (nested folders, dates, tags);
+    /// what the import counted.
+    ImportCounts importBookmarks(Collection &into, const QString &file)
+    {
+        HtmlImport import(into,
+                          errors,
+                          {QLatin1String(HtmlImport::BookmarkKind), file, CategoryMode::Guess, {}, true});
+        EXPECT_TRUE(import.open());
+        while (import.step()) {
+        }
+        return import.inserter().counts();
     }
 };
 

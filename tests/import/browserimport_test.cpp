@@ -338,15 +338,9 @@ TEST_F(BrowserImportTest, BookmarkFileRoundTripKeepsEveryFieldABrowserKeeps)
     TempCollection otherTemp;
     Collection other(otherTemp.folder());
     ASSERT_TRUE(other.openAll(true));
-    HtmlImport
-        import(other,
-               errors,
-               {QLatin1String(HtmlImport::BookmarkKind), exported, CategoryMode::Guess, {}, true});
-    ASSERT_TRUE(import.open());
-    while (import.step()) {
-    }
-    EXPECT_EQ(import.added(), int(entries.size()));
-    EXPECT_EQ(import.inserter().skipped(), 0);
+    const ImportCounts counts = importBookmarks(other, exported);
+    EXPECT_EQ(counts.added, int(entries.size()));
+    EXPECT_EQ(counts.skippedTotal(), 0);
     for (const Entry &e : entries) {
         SCOPED_TRACE(e.record.Location.toStdString());
         LocationRecord back;
@@ -425,17 +419,7 @@ TEST_F(BrowserImportTest, OurBookmarkFileReadsBackToTheSameLocationsAndCategorie
     TempCollection otherTemp;
     Collection other(otherTemp.folder());
     ASSERT_TRUE(other.openAll(true));
-    HtmlImport import(other,
-                      errors,
-                      {QLatin1String(HtmlImport::BookmarkKind),
-                       settings.file,
-                       CategoryMode::Guess,
-                       {},
-                       true});
-    ASSERT_TRUE(import.open());
-    while (import.step()) {
-    }
-    EXPECT_EQ(import.added(), 5);
+    EXPECT_EQ(importBookmarks(other, settings.file).added, 5);
     LocationRecord back;
     ASSERT_TRUE(other.locations().get(a.Location, back));
     EXPECT_EQ(back.Description, a.Description);
@@ -494,12 +478,7 @@ TEST_F(BrowserImportTest, AKeywordWithACommaIsWrittenAndTheExportSaysSo)
     TempCollection otherTemp;
     Collection other(otherTemp.folder());
     ASSERT_TRUE(other.openAll(true));
-    HtmlImport import(other,
-                      errors,
-                      {QLatin1String(HtmlImport::BookmarkKind), file, CategoryMode::Guess, {}, true});
-    ASSERT_TRUE(import.open());
-    while (import.step()) {
-    }
+    importBookmarks(other, file);
     std::vector<KeywordRecord> rows;
     ASSERT_TRUE(other.keywords().list(r.Location, rows));
     QStringList words;

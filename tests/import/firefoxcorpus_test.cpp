@@ -2,7 +2,6 @@
 
 #include "import/browserimport.h"
 #include "import/firefoxplaces.h"
-#include "import/htmlimport.h"
 
 #include <QProcess>
 #include <QStandardPaths>
@@ -135,12 +134,7 @@ TEST_F(FirefoxCorpusTest, RealFirefoxKeepsWhatPathkeepExportsAndPathkeepReadsItB
     TempCollection fromFileTemp;
     Collection fromFile(fromFileTemp.folder());
     ASSERT_TRUE(fromFile.openAll(true));
-    HtmlImport import(fromFile,
-                      errors,
-                      {QLatin1String(HtmlImport::BookmarkKind), file, CategoryMode::Guess, {}, true});
-    ASSERT_TRUE(import.open());
-    while (import.step()) {
-    }
+    importBookmarks(fromFile, file);
     EXPECT_EQ(keptIn(fromFile, expected), expected);
 
     // Its database.
