@@ -58,9 +58,10 @@ protected:
     /// what the import counted.
     ImportCounts importBookmarks(Collection &into, const QString &file)
     {
-        HtmlImport import(into,
-                          errors,
-                          {QLatin1String(HtmlImport::BookmarkKind), file, CategoryMode::Guess, {}, true});
+        HtmlImport
+            import(into,
+                   errors,
+                   {QLatin1String(HtmlImport::BookmarkKind), file, CategoryMode::Guess, {}, true});
         EXPECT_TRUE(import.open());
         while (import.step()) {
         }
