@@ -3,6 +3,7 @@
 #include "export/exportreader.h"
 #include "export/htmltext.h"
 #include "framework/userinterface.h"
+#include "store/categorymanager.h"
 #include "store/collection.h"
 #include "store/detaillabels.h"
 #include "store/detailmanager.h"
@@ -115,6 +116,14 @@ bool BookmarkFileExport::openFolders(const QStringList &path)
         if (!line(indent() + u"<DT><H3 ADD_DATE=\""_s + stamp + u"\" LAST_MODIFIED=\""_s + stamp
                   + u"\">"_s + text(path[i]) + u"</H3>"_s))
             return false;
+        // The category's description is the folder's note.
+        QString chain;
+        for (qsizetype j = 0; j <= i; ++j)
+            chain = FolderChain::extend(chain, path[j]);
+        CategoryRecord category;
+        if (m_env.collection->categories().get(chain, category) && !category.Description.isEmpty()
+            && !line(indent() + u"<DD>"_s + text(category.Description)))
+            return false;
         if (!line(indent() + u"<DL><p>"_s))
             return false;
         m_open << path[i];
@@ -126,30 +135,43 @@ bool BookmarkFileExport::writeLocation(const LocationRecord &record)
 {
     QString anchor = indent() + u"<DT><A HREF=\""_s + text(record.Location) + u'"';
     qint64 added = 0;
+    qint64 modified = 0;
+    QString shortcut;
     std::vector<DetailRecord> details;
     if (m_env.collection->details().list(record.Location, details)) {
         for (const DetailRecord &d : details) {
-            if (d.DataLabel.compare(QLatin1String(DetailLabel::DateAdded), Qt::CaseInsensitive)
-                == 0) {
+            const auto is = [&](const char *label) {
+                return d.DataLabel.compare(QLatin1String(label), Qt::CaseInsensitive) == 0;
+            };
+            if (is(DetailLabel::DateAdded) && added == 0)
                 added = secondsOf(d.DataValue);
-                break;
-            }
+            else if (is(DetailLabel::LastModified) && modified == 0)
+                modified = secondsOf(d.DataValue);
+            else if (is(DetailLabel::BrowserKeyword) && shortcut.isEmpty())
+                shortcut = d.DataValue.trimmed();
         }
     }
-    if (added > 0)
+    if (added != 0)
         anchor += u" ADD_DATE=\""_s + QString::number(added) + u'"';
-    if (const qint64 visit = secondsOfDay(record.LastVisit); visit > 0)
+    if (modified != 0)
+        anchor += u" LAST_MODIFIED=\""_s + QString::number(modified) + u'"';
+    if (const qint64 visit = secondsOfDay(record.LastVisit); visit != 0)
         anchor += u" LAST_VISIT=\""_s + QString::number(visit) + u'"';
     // Keywords are the browsers' tags, comma-separated as they write them.
     std::vector<KeywordRecord> keywords;
     if (m_env.collection->keywords().list(record.Location, keywords) && !keywords.empty()) {
         QStringList tags;
-        for (const KeywordRecord &k : keywords)
+        for (const KeywordRecord &k : keywords) {
             tags << k.Keyword;
+            if (k.Keyword.contains(u','))
+                ++m_commaKeywords;
+        }
         anchor += u" TAGS=\""_s + text(tags.join(u',')) + u'"';
     }
-    const QString title = record.Description.isEmpty() ? record.Location : record.Description;
-    if (!line(anchor + u'>' + text(title) + u"</A>"_s))
+    if (!shortcut.isEmpty())
+        anchor += u" SHORTCUTURL=\""_s + text(shortcut) + u'"';
+    // A blank description stays blank: a browser shows the address in its place.
+    if (!line(anchor + u'>' + text(record.Description) + u"</A>"_s))
         return false;
     if (!record.SiteInfo.isEmpty() || !record.Comments.isEmpty()) {
         QString dd = indent() + u"<DD>"_s + text(record.SiteInfo);
@@ -199,6 +221,7 @@ ExportResult BookmarkFileExport::run()
     if (!m_env.collection)
         return ExportResult::Failed;
     m_written = 0;
+    m_commaKeywords = 0;
     m_open.clear();
     m_stopped = false;
     m_now = QDateTime::currentSecsSinceEpoch();
@@ -286,6 +309,12 @@ ExportResult BookmarkFileExport::run()
                               UserInterface::Icon::Critical);
         return ExportResult::Failed;
     }
+    if (m_commaKeywords > 0 && m_env.ui)
+        m_env.ui->message(u"Export"_s,
+                          QString::number(m_commaKeywords)
+                              + u" keyword(s) hold a comma: a browser reads the parts of each as "
+                                "tags of their own."_s,
+                          UserInterface::Icon::Information);
     return ExportResult::Written;
 }
 

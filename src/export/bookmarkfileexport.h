@@ -15,10 +15,13 @@ namespace pk {
  *
  * Categories become folders, nested where a category is a folder chain ("News: Local" is the
  * folder "Local" inside "News", split so that reading the file back rebuilds the category).
- * Each location is a link with its ADD_DATE (the "Date Added" detail), LAST_VISIT and TAGS (its
- * keywords, comma-separated); its site information and comments follow in one "<DD>" line, the
- * comments after a "<BR>". Text is plain text escaped for HTML (every "&", "<", ">" and '"'),
- * line breaks as "&#10;". The category selection and query of the export
+ * Each location is a link with its ADD_DATE and LAST_MODIFIED (the "Date Added" and "Last
+ * Modified" details), LAST_VISIT, TAGS (its keywords, comma-separated) and SHORTCUTURL (the
+ * "Browser Keyword" detail); its site information and comments follow in one "<DD>" line, the
+ * comments after a "<BR>"; a category's description follows its folder heading as a "<DD>".
+ * Text is plain text escaped for HTML (every "&", "<", ">" and '"'), line breaks as "&#10;".
+ * A keyword holding a comma cannot be told apart from two tags: the export writes it and says
+ * how many there were, once, at the end. The category selection and query of the export
  * settings apply; the order is always the folder tree.
  */
 class BookmarkFileExport final
@@ -49,6 +52,7 @@ private:
     TextLineWriter m_file;
     QStringList m_open; ///< folders open now, outermost first
     qint64 m_written = 0;
+    qint64 m_commaKeywords = 0; ///< keywords that a browser reads as more than one tag
     qint64 m_now = 0;
     bool m_stopped = false;
 };

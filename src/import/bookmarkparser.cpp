@@ -70,10 +70,14 @@ QDateTime BookmarkParser::timeOf(QStringView value)
 {
     bool ok = false;
     const qint64 n = trimmedBlanks(value).toLongLong(&ok);
-    if (!ok || n <= 0)
+    if (!ok || n == 0)
         return {};
     // Seconds reach 10^11 only in the year 5138; milliseconds and microseconds of any date
-    // since 1973 lie above it.
+    // since 1973 lie above it. A date before 1970 is written in seconds (by this program's
+    // export: its dates reach back to 1801).
+    if (n < 0)
+        return n > -100'000'000'000LL ? QDateTime::fromSecsSinceEpoch(n, QTimeZone::utc())
+                                      : QDateTime();
     if (n < 100'000'000'000LL)
         return QDateTime::fromSecsSinceEpoch(n, QTimeZone::utc());
     if (n < 100'000'000'000'000LL)
@@ -203,10 +207,12 @@ void BookmarkParser::endCollect()
     case Collect::None:
         return;
     case Collect::FolderName: {
+        // Held back like a link: a "<DD>" right after the heading is the folder's note.
+        flushLink();
         BookmarkItem folder;
         folder.kind = BookmarkItem::Kind::Folder;
         folder.text = singleLine(m_raw);
-        emitItem(std::move(folder));
+        m_link = std::move(folder);
         break;
     }
     case Collect::LinkTitle:
@@ -318,11 +324,12 @@ void BookmarkParser::onTag(const HtmlTag &tag)
         m_building.lastVisit = CharacterReferences::decodeAttribute(tag.value(u"LAST_VISIT"));
         m_building.lastModified = CharacterReferences::decodeAttribute(tag.value(u"LAST_MODIFIED"));
         m_building.tags = CharacterReferences::decodeAttribute(tag.value(u"TAGS"));
+        m_building.shortcut = CharacterReferences::decodeAttribute(tag.value(u"SHORTCUTURL"));
         m_collect = Collect::LinkTitle;
         return;
     }
     if (name == u"DD") {
-        // A note belongs to the link right before it; a folder's note is read and dropped.
+        // A note belongs to the link or folder heading right before it.
         m_afterDt = false;
         m_noteParts.clear();
         m_raw.clear();

@@ -14,7 +14,7 @@ namespace pk {
 struct BookmarkItem
 {
     enum class Kind {
-        Folder,    ///< a folder heading: `text` is its name
+        Folder,    ///< a folder heading: `text` is its name, a "<DD>" after it its note
         Link,      ///< an anchor with an HREF attribute
         ListOpen,  ///< "<DL>": the list of the folder named before opens
         ListClose, ///< "</DL>"
@@ -24,8 +24,8 @@ struct BookmarkItem
     QString address; ///< the HREF value, blanks around it removed
     /// Text written right after the anchor on its line (what some files put there).
     QString siteInfo;
-    /// The "<DD>" note that follows the link: the text before its first "<BR>" and the text
-    /// after it (further "<BR>" as line breaks); `hasNote` when there is one.
+    /// The "<DD>" note that follows the link or folder heading: the text before its first
+    /// "<BR>" and the text after it (further "<BR>" as line breaks); `hasNote` when there is one.
     bool hasNote = false;
     QString note;
     QString noteMore;
@@ -33,6 +33,7 @@ struct BookmarkItem
     QString lastVisit;    ///< LAST_VISIT
     QString lastModified; ///< LAST_MODIFIED
     QString tags;         ///< TAGS
+    QString shortcut;     ///< SHORTCUTURL: the keyword that opens the link from the address bar
 
     bool operator==(const BookmarkItem &) const = default;
 };
@@ -44,8 +45,9 @@ struct BookmarkItem
  * An "<H3>" after a "<DT>" names a folder; an "<A>" with an HREF attribute is a link, its text
  * up to "</A>" the title; a "<DD>" after a link is its note, which ends at the next "<DT>",
  * "<DL>", "</DL>", "<HR>", heading or "<DD>" (anchors and other markup inside a note are read
- * as its text). "<DL>" and "</DL>" open and close folder lists. Lines are fed one at a time;
- * items come out as soon as they are complete (a link once its note is known).
+ * as its text); a "<DD>" right after a folder heading is the folder's note. "<DL>" and "</DL>"
+ * open and close folder lists. Lines are fed one at a time; items come out as soon as they are
+ * complete (a link or folder once its note is known).
  */
 class BookmarkParser final
 {
@@ -66,7 +68,7 @@ public:
     static std::vector<BookmarkItem> parse(QStringView text);
 
     /// A date attribute: seconds, milliseconds or microseconds since 1970, told apart by
-    /// magnitude; invalid when blank, 0, negative or not a number.
+    /// magnitude, negative seconds before 1970; invalid when blank, 0 or not a number.
     static QDateTime timeOf(QStringView value);
     /// The tags of a TAGS attribute: comma-separated, blanks around each removed, empty ones
     /// dropped.
@@ -90,7 +92,7 @@ private:
     bool m_afterDt = false;
     QString m_raw;                      ///< text collected for the current title, name or note part
     QStringList m_noteParts;            ///< the note's parts, split at "<BR>"
-    std::optional<BookmarkItem> m_link; ///< a link waiting for its note
+    std::optional<BookmarkItem> m_link; ///< a link or folder waiting for its note
     BookmarkItem m_building;            ///< the link whose title is being read
     std::vector<BookmarkItem> m_out;
 };

@@ -16,6 +16,8 @@ struct BrowserBookmark
     QStringList tags;
     QDateTime added;     ///< invalid when unknown
     QDateTime lastVisit; ///< invalid when never visited
+    QDateTime lastModified; ///< invalid when unknown
+    QString keyword;        ///< the keyword that opens it from the address bar, blank for none
 };
 
 } // namespace pk

@@ -65,12 +65,11 @@ LocationRecord BrowserImport::locationFor(const BrowserBookmark &bookmark, const
 
 void BrowserImport::addExtras(Collection &collection,
                               const QString &location,
-                              const QDateTime &added,
-                              const QStringList &tags)
+                              const BrowserBookmark &bookmark)
 {
     // Extras: should one not be stored, the location stays as imported.
     QSet<QString> seen;
-    for (const QString &tag : tags) {
+    for (const QString &tag : bookmark.tags) {
         const QString word = tag.trimmed();
         if (word.isEmpty() || seen.contains(word.toCaseFolded()))
             continue;
@@ -80,13 +79,21 @@ void BrowserImport::addExtras(Collection &collection,
         keyword.Keyword = word;
         static_cast<void>(collection.keywords().insert(keyword));
     }
-    if (added.isValid()) {
-        DetailRecord detail;
-        detail.Location = location;
-        detail.DataLabel = QLatin1String(DetailLabel::DateAdded);
-        detail.DataValue = added.toUTC().toString(Qt::ISODate);
-        static_cast<void>(collection.details().insert(detail));
-    }
+    const auto detail = [&](const char *label, const QString &value) {
+        if (value.isEmpty())
+            return;
+        DetailRecord d;
+        d.Location = location;
+        d.DataLabel = QLatin1String(label);
+        d.DataValue = value;
+        static_cast<void>(collection.details().insert(d));
+    };
+    const auto moment = [](const QDateTime &when) {
+        return when.isValid() ? when.toUTC().toString(Qt::ISODate) : QString();
+    };
+    detail(DetailLabel::DateAdded, moment(bookmark.added));
+    detail(DetailLabel::LastModified, moment(bookmark.lastModified));
+    detail(DetailLabel::BrowserKeyword, bookmark.keyword.trimmed());
 }
 
 bool BrowserImport::step(int count)
@@ -116,7 +123,7 @@ void BrowserImport::importEntry(const BrowserBookmark &bookmark)
     record.Category = m_insert.assignCategory(record.Category, record);
     record.Keyword = KeywordGuess::fromDescription(record.Description);
     if (m_insert.insert(record) == ImportInsert::Outcome::Added)
-        addExtras(m_collection, record.Location, bookmark.added, bookmark.tags);
+        addExtras(m_collection, record.Location, bookmark);
 }
 
 void BrowserImport::reportResult()

@@ -15,7 +15,8 @@ class ErrorManager;
  *
  * Each bookmark's category is its folder chain, the top folder's name for a bookmark directly
  * in one; the assignment mode then applies as in the favourites import. Tags become keyword
- * rows and the date added a "Date Added" detail, both only for a location this import added;
+ * rows, the date added, the date last changed and the browser's keyword the details "Date
+ * Added", "Last Modified" and "Browser Keyword", all only for a location this import added;
  * the last visit is the location's last visit. A folder without bookmarks is offered to
  * Categories under "Guess", so the tree arrives whole. step() works in one transaction.
  */
@@ -54,11 +55,11 @@ public:
     static LocationRecord locationFor(const BrowserBookmark &bookmark, const QString &source);
     /// The day number of a moment's local date; 0 for an invalid one.
     static qint32 dayOf(const QDateTime &when);
-    /// Keyword rows for `tags` and the "Date Added" detail of a location just added.
+    /// The keyword rows (tags) and the details (dates, browser keyword) of a location just
+    /// added, from what `bookmark` carries beside its address.
     static void addExtras(Collection &collection,
                           const QString &location,
-                          const QDateTime &added,
-                          const QStringList &tags);
+                          const BrowserBookmark &bookmark);
 
 private:
     void importEntry(const BrowserBookmark &bookmark);

@@ -31,6 +31,7 @@ struct Node
     QString url;
     QString pageTitle;
     qint64 added = 0;
+    qint64 modified = 0;
     qint64 visited = 0;
 };
 
@@ -85,10 +86,12 @@ public:
     Walker(const std::vector<Node> &nodes,
            const QHash<qint64, std::vector<std::size_t>> &children,
            const QHash<qint64, QStringList> &tags,
+           const QHash<qint64, QString> &keywords,
            std::vector<BrowserBookmark> &out)
         : m_nodes(nodes)
         , m_children(children)
         , m_tags(tags)
+        , m_keywords(keywords)
         , m_out(out)
     {}
 
@@ -121,7 +124,9 @@ public:
                 b.folders = folders;
                 b.tags = m_tags.value(n.place);
                 b.added = momentOf(n.added);
+                b.lastModified = momentOf(n.modified);
                 b.lastVisit = momentOf(n.visited);
+                b.keyword = m_keywords.value(n.place);
                 m_out.push_back(std::move(b));
             }
         }
@@ -131,6 +136,7 @@ private:
     const std::vector<Node> &m_nodes;
     const QHash<qint64, std::vector<std::size_t>> &m_children;
     const QHash<qint64, QStringList> &m_tags;
+    const QHash<qint64, QString> &m_keywords;
     std::vector<BrowserBookmark> &m_out;
 };
 
@@ -149,7 +155,7 @@ bool FirefoxPlaces::readCopy(const QString &path, std::vector<BrowserBookmark> &
         QHash<qint64, std::vector<std::size_t>> children;
         SQLite::Statement st(db,
                              "SELECT b.id, b.type, b.parent, b.fk, b.title, b.dateAdded, p.url, "
-                             "p.title, p.last_visit_date FROM moz_bookmarks b "
+                             "p.title, p.last_visit_date, b.lastModified FROM moz_bookmarks b "
                              "LEFT JOIN moz_places p ON p.id = b.fk "
                              "ORDER BY b.parent, b.position, b.id");
         while (st.executeStep()) {
@@ -163,6 +169,7 @@ bool FirefoxPlaces::readCopy(const QString &path, std::vector<BrowserBookmark> &
             n.url = textOf(st, 6);
             n.pageTitle = textOf(st, 7);
             n.visited = st.getColumn(8).getInt64();
+            n.modified = st.getColumn(9).getInt64();
             children[n.parent].push_back(nodes.size());
             nodes.push_back(std::move(n));
         }
@@ -179,7 +186,19 @@ bool FirefoxPlaces::readCopy(const QString &path, std::vector<BrowserBookmark> &
                 }
             }
         }
-        Walker walker(nodes, children, tags, out);
+        // Keywords: one a page, typed in the address bar to open it.
+        QHash<qint64, QString> keywords;
+        if (db.tableExists("moz_keywords")) {
+            SQLite::Statement kw(db,
+                                 "SELECT place_id, keyword FROM moz_keywords "
+                                 "WHERE place_id IS NOT NULL ORDER BY id");
+            while (kw.executeStep()) {
+                const qint64 place = kw.getColumn(0).getInt64();
+                if (!keywords.contains(place))
+                    keywords.insert(place, textOf(kw, 1));
+            }
+        }
+        Walker walker(nodes, children, tags, keywords, out);
         static const struct
         {
             const char16_t *role;

@@ -132,6 +132,8 @@ void HtmlImport::startLinkPass()
     m_links = std::make_unique<HtmlLinkPass>(std::move(m_tokens),
                                              m_insert,
                                              m_source.isEmpty() ? m_settings.file : m_source);
+    if (!m_source.isEmpty())
+        m_links->setPageAddress(m_source);
     m_tokens.clear();
     m_stage = Stage::Linking;
 }
@@ -146,6 +148,16 @@ void HtmlImport::bookmarkItems()
         else
             bookmarkItem(item);
     }
+}
+
+void HtmlImport::describeFolder(const QString &category, const BookmarkItem &folder)
+{
+    if (!folder.hasNote)
+        return;
+    QString note = folder.note;
+    if (!folder.noteMore.isEmpty())
+        note += u'\n' + folder.noteMore;
+    m_insert.describeCategory(category, note);
 }
 
 bool HtmlImport::takeAddress(const QString &address)
@@ -179,6 +191,7 @@ void HtmlImport::bookmarkItem(const BookmarkItem &item)
     case BookmarkItem::Kind::Folder:
         m_folderParent = m_folder;
         m_folder = fitToField(item.text, FolderChain::CategoryWidth);
+        describeFolder(m_folder, item);
         return;
     case BookmarkItem::Kind::ListOpen:
         m_folderStack.push_back(m_folderParent.value_or(m_folder));
@@ -208,6 +221,7 @@ void HtmlImport::browserItem(const BookmarkItem &item)
     case BookmarkItem::Kind::Folder: {
         const QString enclosing = m_chainStack.empty() ? QString() : m_chainStack.back();
         m_chain = FolderChain::extend(enclosing, item.text);
+        describeFolder(m_chain, item);
         return;
     }
     case BookmarkItem::Kind::ListOpen:
@@ -228,11 +242,14 @@ void HtmlImport::browserItem(const BookmarkItem &item)
     record.LastVisit = BrowserImport::dayOf(BookmarkParser::timeOf(item.lastVisit));
     record.Category = m_insert.assignCategory(m_chain, record);
     record.Keyword = KeywordGuess::fromDescription(record.Description);
-    if (m_insert.insert(record) == ImportInsert::Outcome::Added)
-        BrowserImport::addExtras(m_collection,
-                                 record.Location,
-                                 BookmarkParser::timeOf(item.addDate),
-                                 BookmarkParser::tagsOf(item.tags));
+    if (m_insert.insert(record) == ImportInsert::Outcome::Added) {
+        BrowserBookmark extras;
+        extras.added = BookmarkParser::timeOf(item.addDate);
+        extras.lastModified = BookmarkParser::timeOf(item.lastModified);
+        extras.tags = BookmarkParser::tagsOf(item.tags);
+        extras.keyword = item.shortcut;
+        BrowserImport::addExtras(m_collection, record.Location, extras);
+    }
 }
 
 void HtmlImport::cancel()

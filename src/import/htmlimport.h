@@ -45,8 +45,8 @@ public:
         CategoryMode mode = CategoryMode::Guess;
         QString category; ///< for "Selected"
         /// A bookmark file as browsers write it: a folder inside another gets the folder chain
-        /// as its category ("News: Local"), and ADD_DATE, LAST_VISIT and TAGS are kept. Off,
-        /// each folder is a category of its own.
+        /// as its category ("News: Local"), and ADD_DATE, LAST_VISIT, LAST_MODIFIED, TAGS and
+        /// SHORTCUTURL are kept. Off, each folder is a category of its own.
         bool nestedFolders = false;
     };
 
@@ -54,7 +54,8 @@ public:
 
     ImportInsert &inserter() { return m_insert; }
     /// What the locations name as the file they came from (`URL:OriginalFilename`) when it is
-    /// not the file read: the address of a page fetched into a temporary file.
+    /// not the file read: the address of a page fetched into a temporary file. The page's
+    /// relative links are read against it (HtmlLinkPass::setPageAddress).
     void setSource(const QString &source) { m_source = source; }
     bool isBookmarkFile() const { return m_bookmarks; }
 
@@ -88,6 +89,8 @@ private:
     void bookmarkItems();
     void bookmarkItem(const BookmarkItem &item);
     void browserItem(const BookmarkItem &item);
+    /// A folder's note becomes the description of the category the import makes for it.
+    void describeFolder(const QString &category, const BookmarkItem &folder);
     /// Whether a link's address is one to store; counts the ones passed over.
     bool takeAddress(const QString &address);
     LocationRecord recordOf(const BookmarkItem &link) const;

@@ -7,6 +7,8 @@
 #include "store/fieldtext.h"
 #include "store/records.h"
 
+#include <QUrl>
+
 using namespace Qt::StringLiterals;
 
 namespace pk {
@@ -61,6 +63,45 @@ HtmlLinkPass::HtmlLinkPass(std::vector<QString> tokens, ImportInsert &insert, QS
     , m_insert(insert)
     , m_source(std::move(sourceFile))
 {}
+
+void HtmlLinkPass::setPageAddress(const QString &address)
+{
+    m_page = address.trimmed();
+    m_base = m_page;
+}
+
+QString HtmlLinkPass::resolved(const QString &base, const QString &reference)
+{
+    // A browser drops tabs and line breaks anywhere in an address.
+    QString ref = reference;
+    ref.remove(u'\t');
+    ref.remove(u'\n');
+    ref.remove(u'\r');
+    const QUrl url(ref, QUrl::TolerantMode);
+    if (!url.isValid())
+        return {};
+    if (!url.isRelative())
+        return ref;
+    const QUrl baseUrl(base, QUrl::TolerantMode);
+    if (!baseUrl.isValid() || baseUrl.isRelative())
+        return {};
+    return baseUrl.resolved(url).toString(QUrl::FullyEncoded);
+}
+
+bool HtmlLinkPass::takeBase(QStringView token)
+{
+    const HtmlTag tag = HtmlTag::parse(token);
+    if (tag.closing || !tag.is(u"BASE"))
+        return false;
+    if (!m_baseTaken && tag.has(u"HREF")) {
+        m_baseTaken = true;
+        const QString href = CharacterReferences::decodeAttribute(tag.value(u"HREF")).trimmed();
+        const QString base = resolved(m_page, href);
+        if (!base.isEmpty())
+            m_base = base;
+    }
+    return true;
+}
 
 std::optional<QString> HtmlLinkPass::addressOf(QStringView token)
 {
@@ -119,7 +160,7 @@ bool HtmlLinkPass::step(int budget)
     while (budget-- > 0 && m_index < total()) {
         const QStringView token = tagOf(m_tokens[std::size_t(m_index)]);
         ++m_index;
-        if (token.isEmpty())
+        if (token.isEmpty() || (!m_page.isEmpty() && takeBase(token)))
             continue;
         const std::optional<QString> address = addressOf(token);
         if (!address)
@@ -167,6 +208,20 @@ void HtmlLinkPass::addLocation(const QString &address)
     if (record.Location.startsWith(u'#')) {
         m_insert.countSkipped(ImportInsert::Skip::Anchor);
         return;
+    }
+    if (!m_page.isEmpty()) {
+        for (const QStringView scheme : {QStringView(u"javascript:"), QStringView(u"mailto:")}) {
+            if (record.Location.startsWith(scheme, Qt::CaseInsensitive)) {
+                m_insert.countSkipped(ImportInsert::Skip::NotAPage);
+                return;
+            }
+        }
+        const QString absolute = resolved(m_base, record.Location);
+        if (absolute.isEmpty()) {
+            m_insert.countSkipped(ImportInsert::Skip::Relative);
+            return;
+        }
+        record.Location = absolute;
     }
     const QString derived = m_insert.mode() == CategoryMode::Guess
                                 ? guessCategory(record.Description)

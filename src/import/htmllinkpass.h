@@ -19,6 +19,11 @@ class ImportInsert;
  * and starts the site information; up to ten more text tokens are added to the site
  * information. A "</table>" or the next address-bearing tag ends the description. Under
  * "Guess" the categories are "New - " and the first letter of the description's keyword.
+ *
+ * For a page fetched from the web (setPageAddress) addresses are read as a browser reads them:
+ * a relative one ("/a", "b.html", "?q", "//host/x") against the page's address, or against
+ * the page's first "<base href>" (itself read against the page's address, and no link of its
+ * own); "javascript:" and "mailto:" links open no page and are counted as passed over.
  */
 class HtmlLinkPass final
 {
@@ -27,6 +32,12 @@ public:
     static constexpr int SiteInfoTokens = 10;
 
     HtmlLinkPass(std::vector<QString> tokens, ImportInsert &insert, QString sourceFile);
+
+    /// The address the page was fetched from; relative links are read against it.
+    void setPageAddress(const QString &address);
+    /// `reference` read against `base` as a browser reads a link of a page at `base`; the
+    /// reference itself when it is absolute; blank when it cannot be read.
+    static QString resolved(const QString &base, const QString &reference);
 
     /// Examines up to `budget` tokens; false once every token was examined.
     bool step(int budget = TokensPerStep);
@@ -49,11 +60,16 @@ public:
 
 private:
     void addLocation(const QString &address);
+    /// Takes the page's first "<base href>"; true when `tag` is a "<base>" tag.
+    bool takeBase(QStringView tag);
 
     std::vector<QString> m_tokens;
     ImportInsert &m_insert;
     QString m_source;
     QString m_category; ///< the pass's current category
+    QString m_page;     ///< the page's address, blank for a file
+    QString m_base;     ///< what relative links are read against
+    bool m_baseTaken = false;
     qsizetype m_index = 0;
 };
 

@@ -9,8 +9,9 @@ struct ImportCounts
 {
     /// Why a link was refused: it is counted and named in the import's summary.
     enum class Refusal { CategoryRule, NotAnAddress, TooLong, BadDate, Count };
-    /// Why a link was passed over before it could be stored (no address to store).
-    enum class Skip { Relative, Anchor, Empty, Count };
+    /// Why a link was passed over before it could be stored (no address to store, or a
+    /// script or mail link of a web page: NotAPage).
+    enum class Skip { Relative, Anchor, Empty, NotAPage, Count };
 
     using RefusedCounts = std::array<int, static_cast<int>(Refusal::Count)>;
     using SkippedCounts = std::array<int, static_cast<int>(Skip::Count)>;

@@ -72,6 +72,13 @@ QString ImportInsert::assignCategory(const QString &derived, const LocationRecor
     return result;
 }
 
+void ImportInsert::describeCategory(const QString &name, const QString &description)
+{
+    const QString category = fitToField(name, categoryWidth());
+    if (!category.isEmpty() && !description.trimmed().isEmpty())
+        m_descriptions.insert(category.toCaseFolded(), description);
+}
+
 bool ImportInsert::categoryKnown(const QString &name)
 {
     const QString folded = name.toCaseFolded();
@@ -92,6 +99,7 @@ bool ImportInsert::offerCategory(const QString &name)
         return true;
     CategoryRecord record;
     record.Category = category;
+    record.Description = m_descriptions.value(category.toCaseFolded());
     const StoreStatus s = m_collection.categories().insert(record);
     if (!s && s.error != StoreError::DuplicateKey)
         return false;

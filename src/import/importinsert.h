@@ -5,6 +5,7 @@
 #include "store/records.h"
 #include "store/storestatus.h"
 
+#include <QHash>
 #include <QSet>
 #include <QString>
 
@@ -76,6 +77,9 @@ public:
     /// Adds `name` to Categories without a message when no category of that name exists.
     /// False for a blank name or when it could not be added.
     bool offerCategory(const QString &name);
+    /// The description a category gets should this import add it (a bookmark folder's note).
+    /// A category that exists already keeps its own.
+    void describeCategory(const QString &name, const QString &description);
 
     /// Stores `record` as a new location (see the class comment). Counts the outcome.
     Outcome insert(const LocationRecord &record);
@@ -128,6 +132,7 @@ private:
     Rules m_rules;
     CategoryQuestion m_question;
     QSet<QString> m_knownCategories; ///< case-folded names seen in Categories in this batch
+    QHash<QString, QString> m_descriptions; ///< case-folded name to the description it gets
     int m_added = 0;
     int m_duplicates = 0;
     int m_refused = 0;

@@ -46,8 +46,11 @@ QString ImportSummary::text(const QString &firstLine, const ImportCounts &counts
                                           u"not an address"_s,
                                           u"address too long"_s,
                                           u"bad date"_s};
-    static const QStringList skipNames{u"relative address"_s, u"anchor"_s, u"empty address"_s};
-    static_assert(int(ImportCounts::Refusal::Count) == 4 && int(ImportCounts::Skip::Count) == 3);
+    static const QStringList skipNames{u"relative address"_s,
+                                       u"anchor"_s,
+                                       u"empty address"_s,
+                                       u"script or mail link"_s};
+    static_assert(int(ImportCounts::Refusal::Count) == 4 && int(ImportCounts::Skip::Count) == 4);
 
     QStringList lines{firstLine,
                       u"Added: "_s + QString::number(counts.added),

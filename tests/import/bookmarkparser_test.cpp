@@ -27,15 +27,17 @@ std::vector<BookmarkItem> linksOf(const std::vector<BookmarkItem> &items)
     return links;
 }
 
-/// The items as one line each: "F name", "L address | title | site info | note | more", "(",
-/// ")".
+/// The items as one line each: "F name[ | note | more]", "L address | title | site info | note |
+/// more", "(", ")".
 QStringList outline(const std::vector<BookmarkItem> &items)
 {
     QStringList out;
     for (const BookmarkItem &item : items) {
         switch (item.kind) {
         case Kind::Folder:
-            out << u"F "_s + item.text;
+            out << u"F "_s + item.text
+                       + (item.hasNote ? u" | "_s + item.note + u" | "_s + item.noteMore
+                                       : QString());
             break;
         case Kind::Link: {
             QString line = u"L "_s + item.address + u" | "_s + item.text;
@@ -122,11 +124,13 @@ TEST(BookmarkParser, AnchorsWithAttributesAnyWayBrowsersWriteThem)
     });
     const std::vector<BookmarkItem> items = BookmarkParser::parse(
         u"<DT><A HREF=\"http://a.test/\" ADD_DATE=\"1700000000\" LAST_VISIT=\"1700000001\"\n"
-        "   LAST_MODIFIED=\"1700000002\" TAGS=\"work, my tag,,x&amp;y\">A</A>"_s);
+        "   LAST_MODIFIED=\"1700000002\" TAGS=\"work, my tag,,x&amp;y\" SHORTCUTURL=\"k&amp;w\">"
+        "A</A>"_s);
     ASSERT_EQ(items.size(), 1u);
     EXPECT_EQ(items[0].addDate, u"1700000000"_s);
     EXPECT_EQ(items[0].lastVisit, u"1700000001"_s);
     EXPECT_EQ(items[0].lastModified, u"1700000002"_s);
+    EXPECT_EQ(items[0].shortcut, u"k&w"_s);
     EXPECT_EQ(BookmarkParser::tagsOf(items[0].tags),
               QStringList({u"work"_s, u"my tag"_s, u"x&y"_s}));
 }
@@ -146,9 +150,12 @@ TEST(BookmarkParser, NotesBelongToTheLinkBeforeThemWholly)
          u"<DT><A HREF=\"http://a.test/\">A</A>\n<DD>See <a href=\"http://thumb.test/\">"
          "<img src=\"http://thumb.test/t.png\"></a> this &amp; that\n</DL><p>"_s,
          {u"L http://a.test/ | A |  | See  this & that | "_s, u")"_s}},
-        {"a folder's note lands on no link",
+        {"a folder's note is the folder's, not a link's",
          u"<DT><A HREF=\"http://a.test/\">A</A>\n<DT><H3>F</H3>\n<DD>Folder notes\n<DL><p>"_s,
-         {u"L http://a.test/ | A"_s, u"F F"_s, u"("_s}},
+         {u"L http://a.test/ | A"_s, u"F F | Folder notes | "_s, u"("_s}},
+        {"a folder's note over lines and breaks; a note after its list is nobody's",
+         u"<DT><H3>F</H3><DD>One &amp; two&#10;three<BR>four\n<DL><p></DL><p>\n<DD>stray"_s,
+         {u"F F | One & two\nthree | four"_s, u"("_s, u")"_s}},
         {"a second note is no note of the link",
          u"<DT><A HREF=\"http://a.test/\">A</A>\n<DD>one\n<DD>two"_s,
          {u"L http://a.test/ | A |  | one | "_s}},
@@ -208,7 +215,10 @@ TEST(BookmarkParser, DatesByMagnitudeAndTags)
     EXPECT_EQ(BookmarkParser::timeOf(u"1709294400000000"), when); // microseconds (Google)
     EXPECT_EQ(BookmarkParser::timeOf(u" 86400 "),
               QDateTime::fromSecsSinceEpoch(86400, QTimeZone::utc()));
-    for (const auto *bad : {u"", u"0", u"-5", u"x", u"1e9", u"99999999999999999999"})
+    // Before 1970 (the first day Pathkeep's dates know, 1 January 1801).
+    EXPECT_EQ(BookmarkParser::timeOf(u"-5333126400"),
+              QDateTime(QDate(1801, 1, 1), QTime(0, 0), QTimeZone::utc()));
+    for (const auto *bad : {u"", u"0", u"x", u"1e9", u"99999999999999999999", u"-999999999999999"})
         EXPECT_FALSE(BookmarkParser::timeOf(QStringView(bad)).isValid());
     EXPECT_EQ(BookmarkParser::tagsOf(u"a b, c ,, d"), QStringList({u"a b"_s, u"c"_s, u"d"_s}));
     EXPECT_TRUE(BookmarkParser::tagsOf(u" , ").isEmpty());

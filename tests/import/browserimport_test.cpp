@@ -1,4 +1,4 @@
-#include "importfixture.h"
+#include "bookmarkfixture.h"
 #include "support/browserfiles.h"
 
 #include "export/bookmarkfileexport.h"
@@ -24,7 +24,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-class BrowserImportTest : public ImportTest
+class BrowserImportTest : public BookmarkFileTest
 {
 protected:
     QStringList keywordsOf(const QString &address)
@@ -158,10 +158,14 @@ TEST_F(BrowserImportTest, FirefoxFoldersTagsAndDatesWithAndWithoutTheRootsTable)
         EXPECT_NE(news.LastVisit, 0);
         EXPECT_EQ(keywordsOf(news.Location), QStringList{u"work"_s});
         EXPECT_EQ(detailOf(news.Location, DetailLabel::DateAdded), u"2024-03-01T12:00:00Z"_s);
+        EXPECT_EQ(detailOf(news.Location, DetailLabel::LastModified), u"2024-03-01T12:01:30Z"_s);
+        EXPECT_EQ(detailOf(news.Location, DetailLabel::BrowserKeyword), u"nw"_s);
 
         const LocationRecord deep = stored(u"https://deep.test/a?x=1&y=2"_s);
         EXPECT_EQ(deep.Category, u"News: Local"_s);
         EXPECT_EQ(keywordsOf(deep.Location), QStringList{u"work"_s});
+        EXPECT_TRUE(detailOf(deep.Location, DetailLabel::LastModified).isEmpty()); // NULL
+        EXPECT_TRUE(detailOf(deep.Location, DetailLabel::BrowserKeyword).isEmpty());
         EXPECT_EQ(stored(u"https://toolbar.test/"_s).Category, u"Bookmarks Toolbar"_s);
         EXPECT_EQ(stored(u"https://toolbar.test/"_s).Description, u"Toolbar page title"_s);
         EXPECT_TRUE(c().categories().exists(u"Empty"_s));
@@ -322,31 +326,10 @@ TEST_F(BrowserImportTest, BookmarkFileRoundTripKeepsEveryFieldABrowserKeeps)
           DayNumber::fromDate(QDate(1999, 12, 31)),
           {},
           {});
-    for (const Entry &e : entries) {
-        if (!c().categories().exists(e.record.Category))
-            addCategory(e.record.Category);
-        ASSERT_TRUE(c().locations().insert(e.record)) << e.record.Location.toStdString();
-        for (const QString &k : e.keywords) {
-            KeywordRecord keyword{e.record.Location, 0, k};
-            ASSERT_TRUE(c().keywords().insert(keyword));
-        }
-        if (!e.added.isEmpty()) {
-            DetailRecord detail{e.record.Location,
-                                0,
-                                QLatin1String(DetailLabel::DateAdded),
-                                e.added};
-            ASSERT_TRUE(c().details().insert(detail));
-        }
-    }
-
-    ExportSettings settings;
-    settings.type = QLatin1String(BookmarkFileExport::Type);
-    settings.file = temp.root() + u"/roundtrip.html"_s;
-    ExportEnvironment env;
-    env.collection = &c();
-    env.ui = &ui;
-    ASSERT_EQ(BookmarkFileExport(settings, env).run(), ExportResult::Written);
-    QFile file(settings.file);
+    for (const Entry &e : entries)
+        keep(e.record, e.keywords, {{DetailLabel::DateAdded, e.added}});
+    const QString exported = exportBookmarks(u"roundtrip.html"_s);
+    QFile file(exported);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QString written = QString::fromUtf8(file.readAll());
     EXPECT_TRUE(written.contains(u"TAGS=\"my tag,work,x&amp;y\""_s));
@@ -355,18 +338,9 @@ TEST_F(BrowserImportTest, BookmarkFileRoundTripKeepsEveryFieldABrowserKeeps)
     TempCollection otherTemp;
     Collection other(otherTemp.folder());
     ASSERT_TRUE(other.openAll(true));
-    HtmlImport import(other,
-                      errors,
-                      {QLatin1String(HtmlImport::BookmarkKind),
-                       settings.file,
-                       CategoryMode::Guess,
-                       {},
-                       true});
-    ASSERT_TRUE(import.open());
-    while (import.step()) {
-    }
-    EXPECT_EQ(import.added(), int(entries.size()));
-    EXPECT_EQ(import.inserter().skipped(), 0);
+    const ImportCounts counts = importBookmarks(other, exported);
+    EXPECT_EQ(counts.added, int(entries.size()));
+    EXPECT_EQ(counts.skippedTotal(), 0);
     for (const Entry &e : entries) {
         SCOPED_TRACE(e.record.Location.toStdString());
         LocationRecord back;
@@ -445,17 +419,7 @@ TEST_F(BrowserImportTest, OurBookmarkFileReadsBackToTheSameLocationsAndCategorie
     TempCollection otherTemp;
     Collection other(otherTemp.folder());
     ASSERT_TRUE(other.openAll(true));
-    HtmlImport import(other,
-                      errors,
-                      {QLatin1String(HtmlImport::BookmarkKind),
-                       settings.file,
-                       CategoryMode::Guess,
-                       {},
-                       true});
-    ASSERT_TRUE(import.open());
-    while (import.step()) {
-    }
-    EXPECT_EQ(import.added(), 5);
+    EXPECT_EQ(importBookmarks(other, settings.file).added, 5);
     LocationRecord back;
     ASSERT_TRUE(other.locations().get(a.Location, back));
     EXPECT_EQ(back.Description, a.Description);
@@ -471,7 +435,7 @@ TEST_F(BrowserImportTest, OurBookmarkFileReadsBackToTheSameLocationsAndCategorie
         LocationRecord r;
         ASSERT_TRUE(other.locations().get(address, r)) << address.toStdString();
         EXPECT_EQ(r.Category, category);
-        EXPECT_EQ(r.Description, address); // a blank description is written as the address
+        EXPECT_TRUE(r.Description.isEmpty()) << "a blank description stays blank";
     }
 
     // One selected category: its own locations only, in its folders.
@@ -496,4 +460,30 @@ TEST_F(BrowserImportTest, OurBookmarkFileReadsBackToTheSameLocationsAndCategorie
     LocationRecord street;
     ASSERT_TRUE(plain.locations().get(u"https://street.test/"_s, street));
     EXPECT_EQ(street.Category, u"Street"_s);
+}
+
+// A bookmark file's tags are comma-separated: a keyword holding a comma comes back as tags of
+// its own, and the export says so rather than change it without a word.
+TEST_F(BrowserImportTest, AKeywordWithACommaIsWrittenAndTheExportSaysSo)
+{
+    LocationRecord r;
+    r.Location = u"https://comma.test/"_s;
+    r.Category = u"Colours"_s;
+    keep(r, {u"red, green"_s, u"blue"_s});
+    const QString file = exportBookmarks(u"comma.html"_s);
+    ASSERT_NE(ui.last(), nullptr);
+    EXPECT_TRUE(ui.last()->text.startsWith(u"1 keyword(s) hold a comma"_s))
+        << ui.last()->text.toStdString();
+
+    TempCollection otherTemp;
+    Collection other(otherTemp.folder());
+    ASSERT_TRUE(other.openAll(true));
+    importBookmarks(other, file);
+    std::vector<KeywordRecord> rows;
+    ASSERT_TRUE(other.keywords().list(r.Location, rows));
+    QStringList words;
+    for (const KeywordRecord &k : rows)
+        words << k.Keyword;
+    words.sort();
+    EXPECT_EQ(words, QStringList({u"blue"_s, u"green"_s, u"red"_s}));
 }

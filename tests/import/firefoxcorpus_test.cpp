@@ -1,12 +1,7 @@
-#include "importfixture.h"
+#include "bookmarkfixture.h"
 
-#include "export/bookmarkfileexport.h"
 #include "import/browserimport.h"
 #include "import/firefoxplaces.h"
-#include "import/htmlimport.h"
-#include "store/detaillabels.h"
-#include "store/detailmanager.h"
-#include "store/keywordmanager.h"
 
 #include <QProcess>
 #include <QStandardPaths>
@@ -25,6 +20,8 @@ struct Kept
     QString category;
     QString added; ///< the "Date Added" detail
     QStringList keywords;
+    QString modified; ///< the "Last Modified" detail
+    QString shortcut; ///< the "Browser Keyword" detail
 
     bool operator==(const Kept &) const = default;
 };
@@ -33,7 +30,8 @@ void PrintTo(const Kept &k, std::ostream *os)
 {
     *os << k.location.toStdString() << " | " << k.description.toStdString() << " | "
         << k.category.toStdString() << " | " << k.added.toStdString() << " | "
-        << k.keywords.join(u',').toStdString();
+        << k.keywords.join(u',').toStdString() << " | " << k.modified.toStdString() << " | "
+        << k.shortcut.toStdString();
 }
 
 std::vector<Kept> keptIn(Collection &collection, const std::vector<Kept> &expected)
@@ -42,15 +40,19 @@ std::vector<Kept> keptIn(Collection &collection, const std::vector<Kept> &expect
     for (const Kept &e : expected) {
         LocationRecord r;
         if (!collection.locations().get(e.location, r)) {
-            out.push_back({e.location, u"(missing)"_s, {}, {}, {}});
+            out.push_back({e.location, u"(missing)"_s, {}, {}, {}, {}, {}});
             continue;
         }
-        Kept k{r.Location, r.Description, r.Category, {}, {}};
+        Kept k{r.Location, r.Description, r.Category, {}, {}, {}, {}};
         std::vector<DetailRecord> details;
         static_cast<void>(collection.details().list(r.Location, details));
         for (const DetailRecord &d : details) {
             if (d.DataLabel == QLatin1String(DetailLabel::DateAdded))
                 k.added = d.DataValue;
+            else if (d.DataLabel == QLatin1String(DetailLabel::LastModified))
+                k.modified = d.DataValue;
+            else if (d.DataLabel == QLatin1String(DetailLabel::BrowserKeyword))
+                k.shortcut = d.DataValue;
         }
         std::vector<KeywordRecord> keywords;
         static_cast<void>(collection.keywords().list(r.Location, keywords));
@@ -62,7 +64,7 @@ std::vector<Kept> keptIn(Collection &collection, const std::vector<Kept> &expect
     return out;
 }
 
-class FirefoxCorpusTest : public ImportTest
+class FirefoxCorpusTest : public BookmarkFileTest
 {};
 
 } // namespace
@@ -83,52 +85,48 @@ TEST_F(FirefoxCorpusTest, RealFirefoxKeepsWhatPathkeepExportsAndPathkeepReadsItB
          u"Tom &amp; Jerry <b>bold</b> \"dq\" 'sq' \u00fcn\u00efc\u00f6d\u00e9 \u65e5\u672c"_s,
          u"News"_s,
          u"2024-03-01T12:00:00Z"_s,
-         {u"my tag"_s, u"work"_s, u"x&y"_s}},
+         {u"my tag"_s, u"work"_s, u"x&y"_s},
+         u"2024-03-02T08:30:15Z"_s,
+         u"amp"_s},
         {u"https://same.test/"_s,
          (u"Long & <title> \"\u00e9\u65e5\" "_s).repeated(13).left(254) + u"!"_s,
          u"News: News"_s,
          u"2001-09-09T01:46:40Z"_s,
-         {u"\u00e9t\u00e9"_s}},
+         {u"\u00e9t\u00e9"_s},
+         u"2001-09-09T01:46:41Z"_s,
+         {}},
         {u"https://deeper.test/#frag&x"_s,
          u"&#10; stays"_s,
          u"News: News: News"_s,
+         u"2020-01-01T00:00:00Z"_s,
+         {},
          u"2020-01-01T00:00:00Z"_s,
          {}},
         {u"https://amp2.test/&lt;?x=%20y"_s,
          u"<>&\"'"_s,
          u"A & B: <C> \"d\""_s,
          u"1999-12-31T23:59:59Z"_s,
-         {}},
+         {},
+         u"2000-01-01T00:00:00Z"_s,
+         u"k\u00e9y"_s},
     };
     for (const Kept &e : expected) {
-        if (!c().categories().exists(e.category))
-            addCategory(e.category);
         LocationRecord r;
         r.Location = e.location;
         r.Description = e.description;
         r.Category = e.category;
-        ASSERT_TRUE(c().locations().insert(r));
-        for (const QString &word : e.keywords) {
-            KeywordRecord k{e.location, 0, word};
-            ASSERT_TRUE(c().keywords().insert(k));
-        }
-        DetailRecord d{e.location, 0, QLatin1String(DetailLabel::DateAdded), e.added};
-        ASSERT_TRUE(c().details().insert(d));
+        keep(r,
+             e.keywords,
+             {{DetailLabel::DateAdded, e.added},
+              {DetailLabel::LastModified, e.modified},
+              {DetailLabel::BrowserKeyword, e.shortcut}});
     }
-
-    ExportSettings settings;
-    settings.type = QLatin1String(BookmarkFileExport::Type);
-    settings.file = temp.root() + u"/firefox/bookmarks.html"_s;
-    QDir().mkpath(temp.root() + u"/firefox"_s);
-    ExportEnvironment env;
-    env.collection = &c();
-    env.ui = &ui;
-    ASSERT_EQ(BookmarkFileExport(settings, env).run(), ExportResult::Written);
+    const QString file = exportBookmarks(u"firefox/bookmarks.html"_s);
 
     const QString profile = temp.root() + u"/firefox/profile"_s;
     QProcess session;
     session.setProcessChannelMode(QProcess::MergedChannels);
-    session.start(python, {QStringLiteral(PK_FIREFOX_SESSION), firefox, profile, settings.file});
+    session.start(python, {QStringLiteral(PK_FIREFOX_SESSION), firefox, profile, file});
     ASSERT_TRUE(session.waitForFinished(280 * 1000)) << "Firefox did not end";
     ASSERT_EQ(session.exitCode(), 0) << session.readAll().toStdString();
 
@@ -136,16 +134,7 @@ TEST_F(FirefoxCorpusTest, RealFirefoxKeepsWhatPathkeepExportsAndPathkeepReadsItB
     TempCollection fromFileTemp;
     Collection fromFile(fromFileTemp.folder());
     ASSERT_TRUE(fromFile.openAll(true));
-    HtmlImport import(fromFile,
-                      errors,
-                      {QLatin1String(HtmlImport::BookmarkKind),
-                       settings.file,
-                       CategoryMode::Guess,
-                       {},
-                       true});
-    ASSERT_TRUE(import.open());
-    while (import.step()) {
-    }
+    importBookmarks(fromFile, file);
     EXPECT_EQ(keptIn(fromFile, expected), expected);
 
     // Its database.

@@ -1,6 +1,7 @@
 #include "importfixture.h"
 
 #include "import/htmlimport.h"
+#include "store/categorymanager.h"
 #include "store/detaillabels.h"
 #include "store/detailmanager.h"
 #include "store/keywordmanager.h"
@@ -201,12 +202,14 @@ TEST_F(HtmlImportTest, FirefoxFileArrivesWholeInBothModes)
 <META HTTP-EQUIV="Content-Type" CONTENT="text/html; charset=UTF-8">
 <DL><p>
     <DT><H3 ADD_DATE="1709294400" LAST_MODIFIED="1709294400">Tom &amp; Jerry</H3>
+    <DD>Cartoons &amp; more&#10;and more
     <DL><p>
-        <DT><A HREF="https://a.test/?x=1&amp;y=2" ADD_DATE="1709294400" ICON_URI="http://icon.test/a.ico" TAGS="my tag,work">Fish &amp; Chips &lt;3</A>
+        <DT><A HREF="https://a.test/?x=1&amp;y=2" ADD_DATE="1709294400" LAST_MODIFIED="1709294460" ICON_URI="http://icon.test/a.ico" TAGS="my tag,work" SHORTCUTURL="fish">Fish &amp; Chips &lt;3</A>
         <DD>First line
 second line<BR>a comment
     </DL><p>
     <HR>    <DT><H3 ADD_DATE="1">After the separator</H3>
+    <DD>Not the description the category has
     <DL><p>
         <DT><A ICON_URI="http://icon.test/b.ico" HREF='https://b.test/'
                ADD_DATE="1709294400000000"
@@ -224,6 +227,7 @@ second line<BR>a comment
         TempCollection otherTemp;
         Collection other(otherTemp.folder());
         ASSERT_TRUE(other.openAll(true));
+        ASSERT_TRUE(other.categories().insert({u"After the separator"_s, 0, u"Mine"_s}));
         HtmlImport
             import(other,
                    errors,
@@ -251,6 +255,12 @@ second line<BR>a comment
         LocationRecord unquoted;
         ASSERT_TRUE(other.locations().get(u"https://c.test/"_s, unquoted));
         EXPECT_EQ(unquoted.Category, u"After the separator"_s);
+        // A folder's note describes the category made for it; one that exists keeps its own.
+        CategoryRecord category;
+        ASSERT_TRUE(other.categories().get(u"Tom & Jerry"_s, category));
+        EXPECT_EQ(category.Description, u"Cartoons & more\nand more"_s);
+        ASSERT_TRUE(other.categories().get(u"After the separator"_s, category));
+        EXPECT_EQ(category.Description, u"Mine"_s);
 
         std::vector<KeywordRecord> keywords;
         ASSERT_TRUE(other.keywords().list(a.Location, keywords));
@@ -264,6 +274,14 @@ second line<BR>a comment
             EXPECT_EQ(details[0].DataLabel, QLatin1String(DetailLabel::DateAdded));
             EXPECT_EQ(details[0].DataValue, u"2024-03-01T12:00:00Z"_s);
             EXPECT_NE(b.LastVisit, 0);
+            ASSERT_TRUE(other.details().list(a.Location, details));
+            QStringList kept;
+            for (const DetailRecord &d : details)
+                kept << d.DataLabel + u'=' + d.DataValue;
+            EXPECT_EQ(kept,
+                      QStringList({u"Date Added=2024-03-01T12:00:00Z"_s,
+                                   u"Last Modified=2024-03-01T12:01:00Z"_s,
+                                   u"Browser Keyword=fish"_s}));
         } else {
             EXPECT_TRUE(keywords.empty());
             EXPECT_TRUE(details.empty());

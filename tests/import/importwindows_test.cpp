@@ -352,14 +352,13 @@ private slots:
     void browserWindowClosedDuringAQuestionFinishesTheStepOrStopsAtOnce()
     {
         std::vector<BrowserBookmark> bookmarks;
-        for (int i = 0; i < 6; ++i)
-            bookmarks.push_back({u"https://b"_s + QString::number(i) + u".test/"_s,
-                                 u"B"_s,
-                                 u"Menu"_s,
-                                 {},
-                                 {},
-                                 {},
-                                 {}});
+        for (int i = 0; i < 6; ++i) {
+            BrowserBookmark b;
+            b.address = u"https://b"_s + QString::number(i) + u".test/"_s;
+            b.title = u"B"_s;
+            b.root = u"Menu"_s;
+            bookmarks.push_back(b);
+        }
         const auto makeImport = [&] {
             auto import = std::make_unique<BrowserImport>(*m_collection,
                                                           *m_errors,

@@ -52,27 +52,31 @@ void makeFirefoxPlaces(const QString &path, bool withRootsTable)
               "(4, 'https://toolbar.test/', 'Toolbar page title', NULL)");
     // Roots 1-6, then: menu > News (7) > Local (8) > bookmark; a separator; a query;
     // toolbar bookmark without its own title; tags folder "work" tagging place 1 and 2.
-    db.exec("INSERT INTO moz_bookmarks (id, type, fk, parent, position, title, dateAdded, guid) "
-            "VALUES "
-            "(1, 2, NULL, 0, 0, '', 0, 'root________'),"
-            "(2, 2, NULL, 1, 0, 'menu', 0, 'menu________'),"
-            "(3, 2, NULL, 1, 1, 'toolbar', 0, 'toolbar_____'),"
-            "(4, 2, NULL, 1, 2, 'tags', 0, 'tags________'),"
-            "(5, 2, NULL, 1, 3, 'unfiled', 0, 'unfiled_____'),"
-            "(6, 2, NULL, 1, 4, 'mobile', 0, 'mobile______'),"
-            "(7, 2, NULL, 2, 0, 'News', 0, 'a1'),"
-            "(8, 2, NULL, 7, 1, 'Local', 0, 'a2'),"
+    db.exec("INSERT INTO moz_bookmarks (id, type, fk, parent, position, title, dateAdded, "
+            "lastModified, guid) VALUES "
+            "(1, 2, NULL, 0, 0, '', 0, 0, 'root________'),"
+            "(2, 2, NULL, 1, 0, 'menu', 0, 0, 'menu________'),"
+            "(3, 2, NULL, 1, 1, 'toolbar', 0, 0, 'toolbar_____'),"
+            "(4, 2, NULL, 1, 2, 'tags', 0, 0, 'tags________'),"
+            "(5, 2, NULL, 1, 3, 'unfiled', 0, 0, 'unfiled_____'),"
+            "(6, 2, NULL, 1, 4, 'mobile', 0, 0, 'mobile______'),"
+            "(7, 2, NULL, 2, 0, 'News', 0, 0, 'a1'),"
+            "(8, 2, NULL, 7, 1, 'Local', 0, 0, 'a2'),"
             "(9, 1, 1, 7, 0, 'The news', "
-            + std::to_string(added)
+            + std::to_string(added) + ", " + std::to_string(added + 90 * 1000000LL)
             + ", 'a3'),"
-              "(10, 1, 2, 8, 0, 'Deep link', 0, 'a4'),"
-              "(11, 3, NULL, 7, 2, '', 0, 'a5'),"
-              "(12, 1, 3, 2, 1, 'Most Visited', 0, 'a6'),"
-              "(13, 1, 4, 3, 0, NULL, 0, 'a7'),"
-              "(14, 2, NULL, 4, 0, 'work', 0, 'a8'),"
-              "(15, 1, 1, 14, 0, NULL, 0, 'a9'),"
-              "(16, 1, 2, 14, 1, NULL, 0, 'b1'),"
-              "(17, 2, NULL, 5, 0, 'Empty', 0, 'b2')");
+              "(10, 1, 2, 8, 0, 'Deep link', 0, NULL, 'a4'),"
+              "(11, 3, NULL, 7, 2, '', 0, 0, 'a5'),"
+              "(12, 1, 3, 2, 1, 'Most Visited', 0, 0, 'a6'),"
+              "(13, 1, 4, 3, 0, NULL, 0, 0, 'a7'),"
+              "(14, 2, NULL, 4, 0, 'work', 0, 0, 'a8'),"
+              "(15, 1, 1, 14, 0, NULL, 0, 0, 'a9'),"
+              "(16, 1, 2, 14, 1, NULL, 0, 0, 'b1'),"
+              "(17, 2, NULL, 5, 0, 'Empty', 0, 0, 'b2')");
+    // The keyword typed in the address bar to open the news page.
+    db.exec("CREATE TABLE moz_keywords (id INTEGER PRIMARY KEY AUTOINCREMENT, keyword TEXT "
+            "UNIQUE, place_id INTEGER, post_data TEXT)");
+    db.exec("INSERT INTO moz_keywords (keyword, place_id) VALUES ('nw', 1)");
     if (withRootsTable)
         db.exec("INSERT INTO moz_bookmarks_roots VALUES ('places', 1), ('menu', 2), "
                 "('toolbar', 3), ('tags', 4), ('unfiled', 5), ('mobile', 6)");
