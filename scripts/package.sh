@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# Builds the Debian package pathkeep_<version>_amd64.deb: a Release build with Debian's
+# hardening flags in build-package (PK_PACKAGE_BUILD_DIR), stripped, packed by CPack with its
+# dependencies from dpkg-shlibdeps, then checked by lintian, which must report no errors.
+# Prints the package's path as its last line.
+set -euo pipefail
+here="$(cd "$(dirname "$0")/.." && pwd)"
+build="${PK_PACKAGE_BUILD_DIR:-$here/build-package}"
+
+"$here/scripts/install-deps.sh"
+missing=()
+for p in dpkg-dev lintian; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  SUDO=""
+  [ "$(id -u)" -ne 0 ] && SUDO="sudo"
+  $SUDO apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq "${missing[@]}"
+fi
+
+# Debian's hardening flags (stack protector, fortified functions, read-only relocations,
+# immediate binding); the debug information would be stripped anyway.
+cd "$here"
+export DEB_BUILD_MAINT_OPTIONS=hardening=+all
+CXXFLAGS="$(dpkg-buildflags --get CXXFLAGS | sed 's/\(^\| \)-g\( \|$\)/ /') $(dpkg-buildflags --get CPPFLAGS)"
+LDFLAGS="$(dpkg-buildflags --get LDFLAGS)"
+export CXXFLAGS LDFLAGS
+cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
+  -DPK_BUILD_TESTS=OFF -DPK_BUILD_BENCH=OFF -DPK_WERROR=OFF
+cmake --build "$build" -j2
+
+version="$(sed -n 's/^CPACK_PACKAGE_VERSION:STRING=//p' "$build/CMakeCache.txt")"
+[ -n "$version" ] || version="$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")"
+deb="$build/pathkeep_${version}_$(dpkg --print-architecture).deb"
+rm -f "$deb"
+(cd "$build" && cpack -G DEB)
+[ -f "$deb" ] || { echo "package.sh: cpack made no $deb" >&2; exit 1; }
+
+# Errors fail the package; warnings and notes are shown.
+lintian --fail-on error --info --display-level ">=warning" "$deb" >&2
+echo "$deb"
