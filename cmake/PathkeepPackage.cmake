@@ -7,14 +7,16 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "The Pathkeep developers")
 set(CPACK_PACKAGE_CONTACT "The Pathkeep developers <support@pathkeep.example.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "bookmark manager that checks and exports web locations")
+# Lines of at most 79 characters, as the Description field wants them.
 set(CPACK_PACKAGE_DESCRIPTION
-    "Pathkeep keeps a collection of web locations with their categories, keywords, ratings and
-comments. It checks the links and analyses the pages over the web, imports bookmarks from
-Firefox, Chromium-family browsers, bookmark, HTML, CSV and text files, and exports them as
-HTML pages, CSV, text and a bookmark file any browser imports.
+    "Pathkeep keeps a collection of web locations with their categories, keywords,
+ratings and comments. It checks the links and analyses the pages over the web,
+imports bookmarks from Firefox, Chromium-family browsers, bookmark, HTML, CSV
+and text files, and exports them as HTML pages, CSV, text and a bookmark file
+any browser imports.
 
-The package holds the program, the command line pathkeep-cli for scripts and timer jobs,
-and the backup utility pathkeep-backup.")
+The package holds the program, the command line pathkeep-cli for scripts and
+timer jobs, and the backup utility pathkeep-backup.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs every package Pathkeep needs to build, run, test and benchmark (Debian 12).
+# Installs every package Pathkeep needs to build, run, test and benchmark (Debian 12), and the
+# packages named as arguments.
 set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
@@ -14,6 +15,7 @@ packages=(
   dbus at-spi2-core python3 python3-gi gir1.2-atspi-2.0
   firefox-esr
   chromium
+  "$@"
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -9,7 +9,10 @@ export DEBIAN_FRONTEND=noninteractive LC_ALL=C.UTF-8 PATH=/usr/sbin:/usr/bin:/sb
 user=alex
 home=/home/$user
 display=:7
+export DISPLAY=$display
 started=$SECONDS
+# e2e_wait_name, as the end-to-end tests wait for a window.
+source /tmp/package/e2elib.sh
 
 check() {
   local name="$1"
@@ -60,7 +63,7 @@ install -d -m 700 -o "$user" -g "$user" "/tmp/runtime-$user"
 note "command line"
 check "pathkeep-cli --version prints the package version" \
   [ "$(as_user pathkeep-cli --version)" = "pathkeep-cli $version" ]
-as_user mkdir -p "$home/in" "$home/out"
+as_user mkdir -p "$home/in" "$home/out" "$home/Links" "$home/Again"
 as_user tee "$home/in/bookmarks.html" >/dev/null <<'EOF'
 <!DOCTYPE NETSCAPE-Bookmark-file-1>
 <META HTTP-EQUIV="Content-Type" CONTENT="text/html; charset=UTF-8">
@@ -105,14 +108,9 @@ for _ in $(seq 1 50); do [ -e "/tmp/.X11-unix/X${display#:}" ] && break; sleep 0
 collection="$home/My Links"
 as_user PATHKEEP_COLLECTION="$collection" QT_QPA_PLATFORM=xcb \
   gio launch /usr/share/applications/io.github.pathkeep.Pathkeep.desktop >/tmp/launch.log 2>&1
-wid=""
-for _ in $(seq 1 150); do
-  wid="$(as_user xdotool search --name '^Pathkeep 2005$' 2>/dev/null | head -n1)"
-  [ -n "$wid" ] && break
-  sleep 0.2
-done
+wid="$(e2e_wait_name '^Pathkeep 2005$' 150 || true)"
 check "the desktop entry starts pathkeep and its main window shows" [ -n "$wid" ]
-pid="$([ -n "$wid" ] && as_user xdotool getwindowpid "$wid")"
+pid="$([ -n "$wid" ] && xdotool getwindowpid "$wid")"
 check "the window is the installed program's" [ "$(readlink "/proc/${pid:-0}/exe")" = /usr/bin/pathkeep ]
 check "the new collection is in PATHKEEP_COLLECTION" \
   bash -c "for f in URLDATA.TPS URL_C.TPS URL_H.TPS; do [ -s \"$collection/\$f\" ] || exit 1; done"

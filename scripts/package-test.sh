@@ -26,8 +26,8 @@ passed=0
 failed=0
 work=""
 cleanup() {
-  # The mounts live in the namespace of the chroot run and went with it; stay on this file
-  # system all the same.
+  # The clean root and its mounts lived in a namespace of their own and went with it; stay on
+  # this file system all the same.
   [ -n "$work" ] && rm -rf --one-file-system "$work"
   return 0
 }
@@ -44,14 +44,7 @@ check() {
   fi
 }
 
-missing=()
-for p in debootstrap lintian dpkg-dev; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}"
-fi
+"$here/scripts/install-deps.sh" debootstrap lintian dpkg-dev
 
 deb="${1:-}"
 built=0
@@ -97,30 +90,32 @@ if [ ! -f "$base" ]; then
   mv "$base.partial" "$base"
   rm -rf --one-file-system "$work/base"
 fi
-root="$work/root"
-mkdir -p "$root"
-tar -C "$root" -xf "$base"
-cat >"$root/etc/apt/sources.list" <<EOF
-deb $mirror bookworm main
+# The root lives on a file system of memory in a mount namespace of its own: nothing of it
+# outlives the run, and nothing needs deleting file by file afterwards.
+sources="deb $mirror bookworm main
 deb $mirror bookworm-updates main
-deb ${mirror%/debian}/debian-security bookworm-security main
-EOF
-cp /etc/resolv.conf "$root/etc/resolv.conf"
-mkdir -p "$root/tmp/package"
-cp "$deb" "$root/tmp/package/"
-cp "$here/scripts/package-test-inside.sh" "$root/tmp/package/inside.sh"
-phase "root unpacked"
+deb ${mirror%/debian}/debian-security bookworm-security main"
+mkdir -p "$work/root" "$work/package"
+cp "$deb" "$here/tests/e2e/e2elib.sh" "$work/package/"
+cp "$here/scripts/package-test-inside.sh" "$work/package/inside.sh"
 
 echo "== in the clean root"
 status=0
 unshare --mount --pid --fork -- bash -c '
   set -e
   root="$1"
+  mount -t tmpfs -o size=6g,mode=755 tmpfs "$root"
+  tar -C "$root" -xf "$2"
+  printf "%s\n" "$3" >"$root/etc/apt/sources.list"
+  cp /etc/resolv.conf "$root/etc/resolv.conf"
+  cp -r "$4" "$root/tmp/package"
   mount -t proc proc "$root/proc"
   mount -t tmpfs tmpfs "$root/dev/shm"
-  mount --bind "$2" "$root/var/cache/apt/archives"
-  chroot "$root" /bin/bash /tmp/package/inside.sh "$3"
-' bash "$root" "$cache/archives" "$version" | tee "$work/inside.log" || status=$?
+  mount -t devpts -o newinstance,ptmxmode=0666 devpts "$root/dev/pts"
+  mount --bind "$5" "$root/var/cache/apt/archives"
+  chroot "$root" /bin/bash /tmp/package/inside.sh "$6"
+' bash "$work/root" "$base" "$sources" "$work/package" "$cache/archives" "$version" |
+  tee "$work/inside.log" || status=$?
 passed=$((passed + $(grep -c '^ok - ' "$work/inside.log" || true)))
 failed=$((failed + $(grep -c '^FAIL - ' "$work/inside.log" || true)))
 [ "$status" -eq 0 ] || [ "$(grep -c '^FAIL - ' "$work/inside.log" || true)" -gt 0 ] ||

@@ -7,17 +7,7 @@ set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
 build="${PK_PACKAGE_BUILD_DIR:-$here/build-package}"
 
-"$here/scripts/install-deps.sh"
-missing=()
-for p in dpkg-dev lintian; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  SUDO=""
-  [ "$(id -u)" -ne 0 ] && SUDO="sudo"
-  $SUDO apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq "${missing[@]}"
-fi
+"$here/scripts/install-deps.sh" dpkg-dev lintian
 
 # Debian's hardening flags (stack protector, fortified functions, read-only relocations,
 # immediate binding); the debug information would be stripped anyway.
