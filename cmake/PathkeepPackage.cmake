@@ -1,6 +1,6 @@
 # The Debian package (cpack -G DEB in a Release build; scripts/package.sh does it all).
-# Its dependencies are the libraries dpkg-shlibdeps finds in the programs, plus the Qt
-# platform plugins, which the programs load at run time and so do not link.
+# Its dependencies are the libraries dpkg-shlibdeps finds in the programs (the X11 platform
+# plugin comes with libqt6gui6).
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME pathkeep)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
@@ -24,7 +24,6 @@ set(CPACK_DEBIAN_PACKAGE_SECTION web)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://pathkeep.example.org/")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
 # The SVG icon engine draws the program's icon at sizes without a PNG.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libqt6svg6")
 include(CPack)

@@ -42,8 +42,9 @@ apt-get install -y -qq --no-install-recommends xvfb xauth xdotool libglib2.0-bin
 
 note "apt-get install ./pathkeep_${version}_*.deb"
 cd /tmp/package
+# Without the packages its dependencies only recommend: what it needs must be in Depends.
 check "apt-get installs the package and its dependencies" \
-  apt-get install -y -qq ./pathkeep_"${version}"_*.deb
+  apt-get install -y -qq --no-install-recommends ./pathkeep_"${version}"_*.deb
 for f in /usr/bin/pathkeep /usr/bin/pathkeep-cli /usr/bin/pathkeep-backup \
   /usr/share/pathkeep/templates/Default_Simple.htm /usr/share/pathkeep/help/index.html \
   /usr/share/pathkeep/import.txt /usr/share/applications/io.github.pathkeep.Pathkeep.desktop \
