@@ -90,6 +90,7 @@ if [ ! -f "$base" ]; then
   mv "$base.partial" "$base"
   rm -rf --one-file-system "$work/base"
 fi
+phase "minimal root (debootstrap)"
 # The root lives on a file system of memory in a mount namespace of its own: nothing of it
 # outlives the run, and nothing needs deleting file by file afterwards.
 sources="deb $mirror bookworm main
