@@ -50,7 +50,7 @@ deb="${1:-}"
 built=0
 if [ -z "$deb" ]; then
   # package.sh fails on a lintian error itself.
-  deb="$("$here/scripts/package.sh" | tail -n1)"
+  deb="$("$here/scripts/package.sh")"
   built=1
   phase "package build"
 fi
