@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs every package Pathkeep needs to build, run, test and benchmark (Debian 12).
+# Installs every package Pathkeep needs to build, run, test and benchmark (Debian 12), and the
+# packages named as arguments.
 set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config lld
@@ -10,9 +11,11 @@ packages=(
   libxcb1-dev libxcb-keysyms1-dev liblz4-dev
   libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev
   xvfb xauth xdotool xclip x11-utils openssl ccache poppler-utils
+  appstream desktop-file-utils groff-base
   dbus at-spi2-core python3 python3-gi gir1.2-atspi-2.0
   firefox-esr
   chromium
+  "$@"
 )
 missing=()
 for p in "${packages[@]}"; do
