@@ -64,6 +64,31 @@ install -d -m 700 -o "$user" -g "$user" "/tmp/runtime-$user"
 note "command line"
 check "pathkeep-cli --version prints the package version" \
   [ "$(as_user pathkeep-cli --version)" = "pathkeep-cli $version" ]
+# A first day from an empty home folder: the default collection ~/Pathkeep is made by the first
+# location, which then is listed, found, changed, opened and removed.
+first=https://first.example.org/page
+cat >/usr/bin/xdg-open <<'OPENER'
+#!/bin/sh
+printf '%s\n' "$@" >> /tmp/opened
+OPENER
+chmod 755 /usr/bin/xdg-open
+first_listed() { as_user pathkeep-cli list --format csv | grep -qF "$first"; }
+first_found() { as_user pathkeep-cli search "First page" | grep -qF "$first"; }
+first_changed() {
+  as_user pathkeep-cli --quiet set "$first" --rating 5 --keyword start \
+    && as_user pathkeep-cli list --format csv | grep -F "$first" | grep -q start
+}
+first_opened() { as_user pathkeep-cli --quiet open "$first" && grep -qxF "$first" /tmp/opened; }
+first_removed() { as_user pathkeep-cli --quiet remove "$first" && ! first_listed; }
+check "pathkeep-cli adds a first location from an empty home, with a new category" \
+  as_user pathkeep-cli --quiet add "$first" --category Reading --new-category --description "First page"
+check "the first location went into ~/Pathkeep" test -s "$home/Pathkeep/URLDATA.TPS"
+check "pathkeep-cli lists the first location" first_listed
+check "pathkeep-cli search finds it by its description" first_found
+check "pathkeep-cli set changes its rating and keyword" first_changed
+check "pathkeep-cli open hands it to the desktop's opener" first_opened
+check "pathkeep-cli remove removes it" first_removed
+
 as_user mkdir -p "$home/in" "$home/out" "$home/Links" "$home/Again"
 as_user tee "$home/in/bookmarks.html" >/dev/null <<'EOF'
 <!DOCTYPE NETSCAPE-Bookmark-file-1>
