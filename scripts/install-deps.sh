@@ -13,6 +13,7 @@ packages=(
   dbus at-spi2-core python3 python3-gi gir1.2-atspi-2.0
   firefox-esr
   chromium
+  weston qt6-wayland
 )
 missing=()
 for p in "${packages[@]}"; do

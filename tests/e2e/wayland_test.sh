@@ -1,0 +1,64 @@
+#!/usr/bin/env bash
+# The real pathkeep on Wayland (weston's headless compositor, no X server): it starts, opens its
+# start-up list (read over the accessibility bus), captures the page a running firefox-esr shows
+# through "pathkeep --get-url", closes on SIGTERM with status 0 and says nothing of X11.
+#
+#   wayland_test.sh PATHKEEP SEED SESSION-READER FIREFOX
+set -euo pipefail
+pathkeep="$1"
+seed="$2"
+reader="$3"
+firefox="$4"
+source "$(dirname "$0")/e2elib.sh"
+source "$(dirname "$0")/browserlib.sh"
+
+command -v weston >/dev/null || skip "no weston on this machine"
+e2e_setup
+browsers_home
+unset DISPLAY
+export QT_QPA_PLATFORM=wayland
+export XDG_RUNTIME_DIR="$work/run"
+mkdir -m 700 "$XDG_RUNTIME_DIR"
+weston --backend=headless-backend.so --socket=pk-e2e --idle-time=0 >"$work/weston.log" 2>&1 &
+browser_pids+=($!)
+for _ in $(seq 1 100); do
+  [ -S "$XDG_RUNTIME_DIR/pk-e2e" ] && break
+  kill -0 "${browser_pids[-1]}" 2>/dev/null || skip "weston cannot start here: $(tail -n 3 "$work/weston.log")"
+  sleep 0.1
+done
+[ -S "$XDG_RUNTIME_DIR/pk-e2e" ] || skip "weston did not open its socket: $(tail -n 3 "$work/weston.log")"
+export WAYLAND_DISPLAY=pk-e2e
+
+browsers_serve
+browsers_firefox "$firefox" "$alpha_url"
+browsers_wait_page "$reader" "$alpha_url" "$alpha_title" 120 \
+  || fail "firefox-esr's session never showed $alpha_url"
+
+"$seed" fill "$work/collection" 1 || fail "could not prepare the collection"
+e2e_start "$pathkeep"
+atspi wait '~^Pathkeep 2005$' 40 || fail "no window named 'Pathkeep 2005' appeared"
+atspi cell '~^Pathkeep 2005$' 'Page 00000' || fail "the start-up list did not show its row"
+
+# Handed to the running program over its local socket, as a key bound in the desktop would.
+(cd "$work/collection" && "$pathkeep" --get-url) || fail "pathkeep --get-url did not reach the program"
+wizard="Update Location Information"
+atspi wait "$wizard" 30 || fail "--get-url did not open the New-location wizard"
+# The one page found is taken straight away.
+entries=""
+for _ in $(seq 1 50); do
+  entries="$(atspi fields "$wizard")"
+  grep -qxF "Location	$alpha_url" <<<"$entries" && break
+  sleep 0.2
+done
+grep -qxF "Location	$alpha_url" <<<"$entries" || fail "Location is not $alpha_url: $entries"
+grep -qxF "Description	$alpha_title" <<<"$entries" \
+  || fail "Description is not \"$alpha_title\": $entries"
+atspi press "$wizard" Cancel || fail "no Cancel button"
+
+kill -TERM "$pid"
+e2e_ended 50 || fail "pathkeep did not close after SIGTERM"
+[ "$status" -eq 0 ] || fail "pathkeep ended with status $status"
+if grep -iE 'xcb|x11|systemTrayWindowChanged|No such signal' "$work/out.log"; then
+  fail "pathkeep spoke of X11 on Wayland"
+fi
+echo "Wayland end-to-end: ok"
