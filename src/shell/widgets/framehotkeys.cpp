@@ -1,5 +1,6 @@
 #include "shell/widgets/framehotkeys.h"
 
+#include "platform/portalhotkeygrabber.h"
 #include "platform/x11hotkeygrabber.h"
 #include "shell/hotkeytext.h"
 #include "shell/procedurenames.h"
@@ -27,10 +28,21 @@ bool onX11()
     return QGuiApplication::platformName() == QLatin1String("xcb");
 }
 
+/// Off X11 (Wayland), keys come through the desktop portal where the session offers it. Asked
+/// once: the answer does not change while the program runs.
+bool portalOffered()
+{
+    static const bool offered = !onX11()
+                                && PortalHotKeyGrabber::isOffered(QDBusConnection::sessionBus());
+    return offered;
+}
+
 std::unique_ptr<HotKeyGrabber> sessionGrabber()
 {
     if (onX11())
         return std::make_unique<X11HotKeyGrabber>();
+    if (portalOffered())
+        return std::make_unique<PortalHotKeyGrabber>();
     return std::make_unique<NoHotKeyGrabber>();
 }
 
@@ -38,7 +50,7 @@ std::unique_ptr<HotKeyGrabber> sessionGrabber()
 
 bool FrameHotKeys::sessionHasHotKeys()
 {
-    return onX11();
+    return onX11() || portalOffered();
 }
 
 FrameHotKeys::FrameHotKeys(MainFrame &frame,
