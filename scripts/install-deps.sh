@@ -10,7 +10,7 @@ packages=(
   libxcb1-dev libxcb-keysyms1-dev liblz4-dev
   libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev
   xvfb xauth xdotool xclip x11-utils openssl ccache poppler-utils
-  dbus at-spi2-core python3 python3-gi gir1.2-atspi-2.0
+  dbus at-spi2-core python3 python3-gi gir1.2-atspi-2.0 libglib2.0-bin
   firefox-esr
   chromium
   weston qt6-wayland

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # The real pathkeep on Wayland (weston's headless compositor, no X server): it starts, opens its
 # start-up list (read over the accessibility bus), captures the page a running firefox-esr shows
-# through "pathkeep --get-url", closes on SIGTERM with status 0 and says nothing of X11.
+# through "pathkeep --get-url", closes on SIGTERM with status 0 and says nothing of X11. Its hot
+# keys Win+U and Win+G go to the desktop portal's GlobalShortcuts (a stand-in on the test's
+# bus, fake_portal.py); the portal's press of Win+G gets the address again.
 #
 #   wayland_test.sh PATHKEEP SEED SESSION-READER FIREFOX
 set -euo pipefail
@@ -34,26 +36,47 @@ browsers_firefox "$firefox" "$alpha_url"
 browsers_wait_page "$reader" "$alpha_url" "$alpha_title" 120 \
   || fail "firefox-esr's session never showed $alpha_url"
 
+/usr/bin/python3 "$(dirname "$0")/fake_portal.py" "$work/shortcuts" >"$work/portal.log" 2>&1 &
+browser_pids+=($!)
+for _ in $(seq 1 50); do [ -e "$work/shortcuts" ] && break; sleep 0.1; done
+[ -e "$work/shortcuts" ] || fail "the stand-in portal did not start: $(cat "$work/portal.log")"
+
 "$seed" fill "$work/collection" 1 || fail "could not prepare the collection"
 e2e_start "$pathkeep"
 atspi wait '~^Pathkeep 2005$' 40 || fail "no window named 'Pathkeep 2005' appeared"
 atspi cell '~^Pathkeep 2005$' 'Page 00000' || fail "the start-up list did not show its row"
 
+wizard="Update Location Information"
+# The wizard shows the one page found straight away on its General page.
+wizard_took_alpha() {
+  atspi wait "$wizard" 30 || fail "$1 did not open the New-location wizard"
+  local entries=""
+  for _ in $(seq 1 50); do
+    entries="$(atspi fields "$wizard")"
+    grep -qxF "Location	$alpha_url" <<<"$entries" && break
+    sleep 0.2
+  done
+  grep -qxF "Location	$alpha_url" <<<"$entries" || fail "Location is not $alpha_url: $entries"
+  grep -qxF "Description	$alpha_title" <<<"$entries" \
+    || fail "Description is not \"$alpha_title\": $entries"
+  atspi press "$wizard" Cancel || fail "no Cancel button"
+  for _ in $(seq 1 50); do atspi windows | grep -qxF "$wizard" || return 0; sleep 0.2; done
+  fail "the wizard did not close"
+}
+
 # Handed to the running program over its local socket, as a key bound in the desktop would.
 (cd "$work/collection" && "$pathkeep" --get-url) || fail "pathkeep --get-url did not reach the program"
-wizard="Update Location Information"
-atspi wait "$wizard" 30 || fail "--get-url did not open the New-location wizard"
-# The one page found is taken straight away.
-entries=""
-for _ in $(seq 1 50); do
-  entries="$(atspi fields "$wizard")"
-  grep -qxF "Location	$alpha_url" <<<"$entries" && break
-  sleep 0.2
-done
-grep -qxF "Location	$alpha_url" <<<"$entries" || fail "Location is not $alpha_url: $entries"
-grep -qxF "Description	$alpha_title" <<<"$entries" \
-  || fail "Description is not \"$alpha_title\": $entries"
-atspi press "$wizard" Cancel || fail "no Cancel button"
+wizard_took_alpha "pathkeep --get-url"
+
+# The hot keys, bound through the portal with their keys as the preferred triggers.
+for _ in $(seq 1 50); do [ "$(wc -l <"$work/shortcuts")" -ge 2 ] && break; sleep 0.2; done
+grep -q "	LOGO+u$" "$work/shortcuts" || fail "Win+U was not bound: $(cat "$work/shortcuts")"
+get_url_id="$(grep "	LOGO+g$" "$work/shortcuts" | cut -f1)"
+[ -n "$get_url_id" ] || fail "Win+G was not bound: $(cat "$work/shortcuts")"
+gdbus call --session --dest org.freedesktop.portal.Desktop \
+  --object-path /org/freedesktop/portal/desktop --method org.pathkeep.FakePortal.Press \
+  "$get_url_id" >/dev/null || fail "could not press Win+G through the portal"
+wizard_took_alpha "Win+G through the portal"
 
 kill -TERM "$pid"
 e2e_ended 50 || fail "pathkeep did not close after SIGTERM"
