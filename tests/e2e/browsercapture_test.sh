@@ -50,17 +50,7 @@ grep -qF "$beta_title" <<<"$listed" || fail "the wizard does not show \"$beta_ti
 
 atspi clickcell "$wizard" "$alpha_url" || fail "could not choose $alpha_url"
 atspi press "$wizard" Next || fail "no Next button"
-entries=""
-for _ in $(seq 1 50); do
-  entries="$(atspi fields "$wizard")"
-  grep -qxF "Location	$alpha_url" <<<"$entries" && break
-  sleep 0.2
-done
-grep -qxF "Location	$alpha_url" <<<"$entries" || fail "Location is not $alpha_url: $entries"
-grep -qxF "Description	$alpha_title" <<<"$entries" \
-  || fail "Description is not \"$alpha_title\": $entries"
-
-atspi press "$wizard" Cancel || fail "no Cancel button"
+browsers_wizard_took "$wizard" "$alpha_url" "$alpha_title"
 kill -TERM "$pid"
 e2e_ended 50 || fail "pathkeep did not close after SIGTERM"
 [ "$status" -eq 0 ] || fail "pathkeep ended with status $status"

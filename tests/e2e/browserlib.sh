@@ -15,6 +15,9 @@
 #   browsers_wait_page READER URL TITLE N
 #                              waits up to N*0.5 s until what the running browsers' session
 #                              files give (READER running) lists URL with TITLE
+#   browsers_wizard_took WIZARD URL TITLE
+#                              waits until the New-location wizard's Location shows URL, checks
+#                              that Description is TITLE, then cancels the wizard
 #   skip TEXT                  ends the test as skipped (status 77) with TEXT
 #
 # A browser that ends at once cannot run on this machine: the test is skipped then.
@@ -126,4 +129,21 @@ browsers_wait_page() {
   echo "the running browsers' sessions give:" >&2
   "$reader" running "$HOME" "$XDG_CONFIG_HOME" >&2 || true
   return 1
+}
+
+browsers_wizard_took() {
+  local wizard="$1" url="$2" title="$3" entries=""
+  for _ in $(seq 1 50); do
+    entries="$(atspi fields "$wizard")"
+    grep -qxF "Location	$url" <<<"$entries" && break
+    sleep 0.2
+  done
+  grep -qxF "Location	$url" <<<"$entries" || fail "Location is not $url: $entries"
+  grep -qxF "Description	$title" <<<"$entries" || fail "Description is not \"$title\": $entries"
+  atspi press "$wizard" Cancel || fail "no Cancel button"
+  for _ in $(seq 1 50); do
+    atspi windows | grep -qxF "$wizard" || return 0
+    sleep 0.2
+  done
+  fail "the wizard did not close"
 }
