@@ -41,8 +41,14 @@ std::unique_ptr<HotKeyGrabber> sessionGrabber()
 {
     if (onX11())
         return std::make_unique<X11HotKeyGrabber>();
-    if (portalOffered())
-        return std::make_unique<PortalHotKeyGrabber>();
+    if (portalOffered()) {
+        auto portal = std::make_unique<PortalHotKeyGrabber>();
+        // The keys were granted when asked for; a later refusal is only worth a line in the log.
+        QObject::connect(portal.get(), &PortalHotKeyGrabber::failed, [](const QString &why) {
+            qWarning("Hot keys through the desktop portal: %s", qUtf8Printable(why));
+        });
+        return portal;
+    }
     return std::make_unique<NoHotKeyGrabber>();
 }
 
