@@ -142,8 +142,14 @@ bool PortalHotKeyGrabber::request(const QString &method,
     // a quick answer is not missed.
     const QString token = u"pathkeep"_s + QString::number(++m_tokens);
     options.insert(u"handle_token"_s, token);
-    const QString expected = QLatin1String(Path) + u"/request/"_s + senderPart(m_bus) + u'/' + token;
-    m_bus.connect(QLatin1String(Service), expected, QLatin1String(RequestInterface), u"Response"_s, this, slot);
+    const QString expected = QLatin1String(Path) + u"/request/"_s + senderPart(m_bus) + u'/'
+                             + token;
+    m_bus.connect(QLatin1String(Service),
+                  expected,
+                  QLatin1String(RequestInterface),
+                  u"Response"_s,
+                  this,
+                  slot);
     QDBusMessage call = QDBusMessage::createMethodCall(QLatin1String(Service),
                                                        QLatin1String(Path),
                                                        QLatin1String(Interface),
@@ -152,13 +158,23 @@ bool PortalHotKeyGrabber::request(const QString &method,
     call.setArguments(arguments);
     const QDBusReply<QDBusObjectPath> reply = m_bus.call(call, QDBus::Block, 10000);
     if (!reply.isValid()) {
-        m_bus.disconnect(QLatin1String(Service), expected, QLatin1String(RequestInterface), u"Response"_s, this, slot);
+        m_bus.disconnect(QLatin1String(Service),
+                         expected,
+                         QLatin1String(RequestInterface),
+                         u"Response"_s,
+                         this,
+                         slot);
         emit failed(method + u": "_s + reply.error().message());
         return false;
     }
     const QString handle = reply.value().path();
     if (handle != expected) // an older portal names its requests otherwise
-        m_bus.connect(QLatin1String(Service), handle, QLatin1String(RequestInterface), u"Response"_s, this, slot);
+        m_bus.connect(QLatin1String(Service),
+                      handle,
+                      QLatin1String(RequestInterface),
+                      u"Response"_s,
+                      this,
+                      slot);
     return true;
 }
 
@@ -187,8 +203,9 @@ void PortalHotKeyGrabber::bindPending()
     PortalShortcuts shortcuts;
     for (const auto &[id, code] : m_pending) {
         const QString description = u"Pathkeep: "_s + trigger(code);
-        shortcuts.append(PortalShortcut{
-            shortcutId(id), {{u"description"_s, description}, {u"preferred_trigger"_s, trigger(code)}}});
+        shortcuts.append(PortalShortcut{shortcutId(id),
+                                        {{u"description"_s, description},
+                                         {u"preferred_trigger"_s, trigger(code)}}});
     }
     m_pending.clear();
     request(u"BindShortcuts"_s,

@@ -74,7 +74,10 @@ private slots:
 
 private:
     /// Calls `method` on the portal, its Response going to `slot`; false when the call failed.
-    bool request(const QString &method, QVariantList arguments, QVariantMap options, const char *slot);
+    bool request(const QString &method,
+                 QVariantList arguments,
+                 QVariantMap options,
+                 const char *slot);
     void bindPending();
 
     QDBusConnection m_bus;

@@ -58,8 +58,8 @@ int main(int argc, char **argv)
         return 0;
     }
     if (what == QLatin1String("running")) {
-        const SessionCapture capture
-            = BrowserSessions::read(args[2], args.size() > 3 ? args[3] : QString());
+        const SessionCapture capture = BrowserSessions::read(args[2],
+                                                             args.size() > 3 ? args[3] : QString());
         print(capture.pages);
         for (const QString &note : capture.notes)
             QTextStream(stdout) << "note\t" << note << '\n';

@@ -51,7 +51,8 @@ public:
     void activate(const QString &sessionPath, const QString &id)
     {
         QDBusMessage signal = QDBusMessage::createSignal(QLatin1String(PortalHotKeyGrabber::Path),
-                                                         QLatin1String(PortalHotKeyGrabber::Interface),
+                                                         QLatin1String(
+                                                             PortalHotKeyGrabber::Interface),
                                                          u"Activated"_s);
         signal << QVariant::fromValue(QDBusObjectPath(sessionPath)) << id << qulonglong(1)
                << QVariantMap();
@@ -62,8 +63,8 @@ public slots:
     QDBusObjectPath CreateSession(const QVariantMap &options)
     {
         ++sessions;
-        session = QLatin1String(PortalHotKeyGrabber::Path) + u"/session/"_s + sender()
-                  + u'/' + options.value(u"session_handle_token"_s).toString();
+        session = QLatin1String(PortalHotKeyGrabber::Path) + u"/session/"_s + sender() + u'/'
+                  + options.value(u"session_handle_token"_s).toString();
         return respond(options, 0, {{u"session_handle"_s, session}});
     }
 
@@ -198,8 +199,8 @@ TEST_F(PortalBus, BindsTheKeysOfOneTurnTogetherAndReportsTheirPresses)
     QSignalSpy bound(&grabber, &PortalHotKeyGrabber::bound);
     EXPECT_TRUE(grabber.grab(1, WinU));
     EXPECT_TRUE(grabber.grab(2, WinG));
-    EXPECT_FALSE(grabber.grab(2, WinG));            // already held
-    EXPECT_FALSE(grabber.grab(3, 0x800 | 0x24));    // no trigger name
+    EXPECT_FALSE(grabber.grab(2, WinG));         // already held
+    EXPECT_FALSE(grabber.grab(3, 0x800 | 0x24)); // no trigger name
     ASSERT_TRUE(bound.wait(10000));
 
     EXPECT_EQ(portal.sessions, 1);
