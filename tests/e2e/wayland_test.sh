@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
-# The real pathkeep on Wayland (weston's headless compositor, no X server): it starts, opens its
-# start-up list (read over the accessibility bus), captures the page a running firefox-esr shows
-# through "pathkeep --get-url", closes on SIGTERM with status 0 and says nothing of X11. Its hot
-# keys Win+U and Win+G go to the desktop portal's GlobalShortcuts (a stand-in on the test's
-# bus, fake_portal.py); the portal's press of Win+G gets the address again.
+# The real pathkeep on Wayland (weston's headless compositor, no X server), twice:
+# - with no shortcut portal on the bus: it starts, opens its start-up list (read over the
+#   accessibility bus), captures the page a running firefox-esr shows through "pathkeep
+#   --get-url", Options says how to bind the hot keys in the desktop, and it closes on SIGTERM
+#   with status 0, having said nothing of X11;
+# - beside the desktop portal's GlobalShortcuts (a stand-in on the test's bus, fake_portal.py):
+#   Win+U and Win+G are bound through it, its press of Win+G gets the address, Options has no
+#   such note.
 #
 #   wayland_test.sh PATHKEEP SEED SESSION-READER FIREFOX
 set -euo pipefail
@@ -36,23 +39,51 @@ browsers_firefox "$firefox" "$alpha_url"
 browsers_wait_page "$reader" "$alpha_url" "$alpha_title" 120 \
   || fail "firefox-esr's session never showed $alpha_url"
 
-/usr/bin/python3 "$(dirname "$0")/fake_portal.py" "$work/shortcuts" >"$work/portal.log" 2>&1 &
-browser_pids+=($!)
-for _ in $(seq 1 50); do [ -e "$work/shortcuts" ] && break; sleep 0.1; done
-[ -e "$work/shortcuts" ] || fail "the stand-in portal did not start: $(cat "$work/portal.log")"
+wizard="Update Location Information"
+frame='~^Pathkeep 2005$'
+
+# Starts pathkeep on the collection and waits for the start-up list.
+start_pathkeep() {
+  e2e_start "$pathkeep"
+  atspi wait "$frame" 40 || fail "no window named 'Pathkeep 2005' appeared"
+  atspi cell "$frame" 'Page 00000' || fail "the start-up list did not show its row"
+}
+
+# Prints the texts of Options, then closes it.
+options_texts() {
+  atspi press "$frame" Options || fail "no Options button"
+  atspi wait Options 20 || fail "Options did not open"
+  atspi texts Options
+  atspi press Options Cancel || fail "no Cancel button in Options"
+}
+
+stop_pathkeep() {
+  kill -TERM "$pid"
+  e2e_ended 50 || fail "pathkeep did not close after SIGTERM"
+  [ "$status" -eq 0 ] || fail "pathkeep ended with status $status"
+  if grep -iE 'xcb|x11|systemTrayWindowChanged|No such signal' "$work/out.log"; then
+    fail "pathkeep spoke of X11 on Wayland"
+  fi
+}
 
 "$seed" fill "$work/collection" 1 || fail "could not prepare the collection"
-e2e_start "$pathkeep"
-atspi wait '~^Pathkeep 2005$' 40 || fail "no window named 'Pathkeep 2005' appeared"
-atspi cell '~^Pathkeep 2005$' 'Page 00000' || fail "the start-up list did not show its row"
-
-wizard="Update Location Information"
+start_pathkeep
 # Handed to the running program over its local socket, as a key bound in the desktop would.
 (cd "$work/collection" && "$pathkeep" --get-url) || fail "pathkeep --get-url did not reach the program"
 atspi wait "$wizard" 30 || fail "pathkeep --get-url did not open the New-location wizard"
 # The one page found is taken straight away: the wizard opens on its General page.
 browsers_wizard_took "$wizard" "$alpha_url" "$alpha_title"
+texts="$(options_texts)"
+grep -qF "Win+U and Win+G are not available in this session" <<<"$texts" \
+  || fail "Options does not say that the hot keys are not available: $texts"
+grep -qF "pathkeep --get-url" <<<"$texts" || fail "Options does not name pathkeep --get-url: $texts"
+stop_pathkeep
 
+/usr/bin/python3 "$(dirname "$0")/fake_portal.py" "$work/shortcuts" >"$work/portal.log" 2>&1 &
+browser_pids+=($!)
+for _ in $(seq 1 50); do [ -e "$work/shortcuts" ] && break; sleep 0.1; done
+[ -e "$work/shortcuts" ] || fail "the stand-in portal did not start: $(cat "$work/portal.log")"
+start_pathkeep
 # The hot keys, bound through the portal with their keys as the preferred triggers.
 for _ in $(seq 1 50); do [ "$(wc -l <"$work/shortcuts")" -ge 2 ] && break; sleep 0.2; done
 grep -q "	LOGO+u$" "$work/shortcuts" || fail "Win+U was not bound: $(cat "$work/shortcuts")"
@@ -63,11 +94,7 @@ gdbus call --session --dest org.freedesktop.portal.Desktop \
   "$get_url_id" >/dev/null || fail "could not press Win+G through the portal"
 atspi wait "$wizard" 30 || fail "Win+G through the portal did not open the New-location wizard"
 browsers_wizard_took "$wizard" "$alpha_url" "$alpha_title"
-
-kill -TERM "$pid"
-e2e_ended 50 || fail "pathkeep did not close after SIGTERM"
-[ "$status" -eq 0 ] || fail "pathkeep ended with status $status"
-if grep -iE 'xcb|x11|systemTrayWindowChanged|No such signal' "$work/out.log"; then
-  fail "pathkeep spoke of X11 on Wayland"
-fi
+texts="$(options_texts)"
+grep -qF "not available in this session" <<<"$texts" && fail "Options says the hot keys are not available"
+stop_pathkeep
 echo "Wayland end-to-end: ok"
