@@ -122,13 +122,13 @@ def find_window(pattern):
 
 
 def wait_window(pattern, seconds=20.0):
+    """The window, looked for at least once (SECONDS 0: is it there now?)."""
     end = time.monotonic() + seconds
-    while time.monotonic() < end:
+    while True:
         window = find_window(pattern)
-        if window is not None:
+        if window is not None or time.monotonic() >= end:
             return window
         time.sleep(0.2)
-    return None
 
 
 def role_name(node):

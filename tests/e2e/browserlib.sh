@@ -142,7 +142,7 @@ browsers_wizard_took() {
   grep -qxF "Description	$title" <<<"$entries" || fail "Description is not \"$title\": $entries"
   atspi press "$wizard" Cancel || fail "no Cancel button"
   for _ in $(seq 1 50); do
-    atspi windows | grep -qxF "$wizard" || return 0
+    atspi wait "$wizard" 0 2>/dev/null || return 0
     sleep 0.2
   done
   fail "the wizard did not close"
