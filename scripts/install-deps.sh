@@ -12,9 +12,10 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev
   xvfb xauth xdotool xclip x11-utils openssl ccache poppler-utils
   appstream desktop-file-utils groff-base
-  dbus at-spi2-core python3 python3-gi gir1.2-atspi-2.0
+  dbus at-spi2-core python3 python3-gi gir1.2-atspi-2.0 libglib2.0-bin
   firefox-esr
   chromium
+  weston qt6-wayland
   "$@"
 )
 missing=()

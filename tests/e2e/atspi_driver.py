@@ -16,6 +16,10 @@ QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 set for pathkeep). As a command:
     atspi_driver.py windows                   prints the names of the program's windows
     atspi_driver.py doubleclick WINDOW CELL   waits until a table cell named CELL shows in
                                               WINDOW and double-clicks it (xdotool)
+    atspi_driver.py cell WINDOW CELL          waits until a table cell named CELL shows
+    atspi_driver.py clickcell WINDOW CELL     the same with a single click (selects its row)
+    atspi_driver.py fields WINDOW             prints "name<TAB>text" for each showing text
+                                              entry (its name is its label's text)
 
 Names compare without '&' and surrounding spaces; a WINDOW may also be a regular expression
 when it starts with '~'. Exit status 0 on success, 1 when the window or button is missing.
@@ -118,13 +122,13 @@ def find_window(pattern):
 
 
 def wait_window(pattern, seconds=20.0):
+    """The window, looked for at least once (SECONDS 0: is it there now?)."""
     end = time.monotonic() + seconds
-    while time.monotonic() < end:
+    while True:
         window = find_window(pattern)
-        if window is not None:
+        if window is not None or time.monotonic() >= end:
             return window
         time.sleep(0.2)
-    return None
 
 
 def role_name(node):
@@ -204,20 +208,41 @@ def find_cell(window, name):
     return None
 
 
-def double_click_cell(window, name, seconds=20.0):
+def wait_cell(window, name, seconds=20.0):
     end = time.monotonic() + seconds
     cell = find_cell(window, name)
     while cell is None and time.monotonic() < end:
         time.sleep(0.2)
         cell = find_cell(window, name)
+    return cell
+
+
+def click_cell(window, name, clicks):
+    cell = wait_cell(window, name)
     if cell is None:
         return False
     box = cell.get_extents(Atspi.CoordType.SCREEN)
     x = box.x + box.width // 2
     y = box.y + box.height // 2
-    subprocess.run(["xdotool", "mousemove", str(x), str(y), "click", "--repeat", "2",
+    subprocess.run(["xdotool", "mousemove", str(x), str(y), "click", "--repeat", str(clicks),
                     "--delay", "80", "1"], check=True)
     return True
+
+
+def fields(window):
+    """(name, text) for each showing text entry of the window."""
+    out = []
+    for node in walk(window):
+        if node.get_role() not in (Atspi.Role.TEXT, Atspi.Role.ENTRY,
+                                   Atspi.Role.PASSWORD_TEXT) or not showing(node):
+            continue
+        try:
+            text_if = node.get_text_iface()
+            text = text_if.get_text(0, text_if.get_character_count()) if text_if else ""
+        except Exception:
+            text = ""
+        out.append((clean(node.get_name()), text))
+    return out
 
 
 def main(argv):
@@ -250,8 +275,16 @@ def main(argv):
             print("no button named %r in %r" % (argv[3], argv[2]), file=sys.stderr)
             return 1
         return 0
-    if command == "doubleclick" and len(argv) > 3:
-        if not double_click_cell(window, argv[3]):
+    if command == "fields":
+        for name, text in fields(window):
+            print("%s\t%s" % (name, text))
+        return 0
+    if command in ("cell", "doubleclick", "clickcell") and len(argv) > 3:
+        if command == "cell":
+            found = wait_cell(window, argv[3]) is not None
+        else:
+            found = click_cell(window, argv[3], 2 if command == "doubleclick" else 1)
+        if not found:
             print("no cell named %r in %r" % (argv[3], argv[2]), file=sys.stderr)
             return 1
         return 0

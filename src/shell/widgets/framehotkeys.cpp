@@ -1,5 +1,6 @@
 #include "shell/widgets/framehotkeys.h"
 
+#include "platform/portalhotkeygrabber.h"
 #include "platform/x11hotkeygrabber.h"
 #include "shell/hotkeytext.h"
 #include "shell/procedurenames.h"
@@ -27,10 +28,27 @@ bool onX11()
     return QGuiApplication::platformName() == QLatin1String("xcb");
 }
 
+/// Off X11 (Wayland), keys come through the desktop portal where the session offers it. Asked
+/// once: the answer does not change while the program runs.
+bool portalOffered()
+{
+    static const bool offered = !onX11()
+                                && PortalHotKeyGrabber::isOffered(QDBusConnection::sessionBus());
+    return offered;
+}
+
 std::unique_ptr<HotKeyGrabber> sessionGrabber()
 {
     if (onX11())
         return std::make_unique<X11HotKeyGrabber>();
+    if (portalOffered()) {
+        auto portal = std::make_unique<PortalHotKeyGrabber>();
+        // The keys were granted when asked for; a later refusal is only worth a line in the log.
+        QObject::connect(portal.get(), &PortalHotKeyGrabber::failed, [](const QString &why) {
+            qWarning("Hot keys through the desktop portal: %s", qUtf8Printable(why));
+        });
+        return portal;
+    }
     return std::make_unique<NoHotKeyGrabber>();
 }
 
@@ -38,7 +56,7 @@ std::unique_ptr<HotKeyGrabber> sessionGrabber()
 
 bool FrameHotKeys::sessionHasHotKeys()
 {
-    return onX11();
+    return onX11() || portalOffered();
 }
 
 FrameHotKeys::FrameHotKeys(MainFrame &frame,
