@@ -170,6 +170,7 @@ struct ImportTally
 template<typename Import, typename Percent>
 ImportTally runInsertSteps(Import &import, ProgressBar &bar, Percent percent)
 {
+    import.inserter().setStepMilliseconds(ImportInsert::UnattendedStepMilliseconds);
     while (import.step() && !import.inserter().stopped())
         bar.update(percent());
     bar.clear();
@@ -857,6 +858,7 @@ int CommandLine::importFile(QCommandLineParser &parser, Common &common)
         TextImportRun import(*m_collection, *m_errors, textKind, *mode, category, path);
         if (!import.open())
             return Failure;
+        import.insert().setStepMilliseconds(ImportInsert::UnattendedStepMilliseconds);
         while (import.step())
             bar.update(import.percent());
         bar.clear();

@@ -145,6 +145,17 @@ public:
     /// Leaves the substring index of the rows the current transaction writes from now on to
     /// one pass at its commit (a batch known to write many rows).
     void deferTextIndex();
+    /**
+     * For an import of many batches: the substring index leaves every row written from now on
+     * to releaseTextIndex(), over all the commits until then, instead of indexing each batch
+     * at its commit (each such pass costs a new part of the index and its merging). Until the
+     * release the index is not used for searches; should the program end before it, the index
+     * is left to fill as for any file with rows not yet indexed. Call inside a transaction.
+     */
+    void holdTextIndex();
+    /// Ends holdTextIndex(): indexes the rows left out, in one pass and one transaction (or in
+    /// the caller's). Nothing when the index is not held.
+    StoreStatus releaseTextIndex();
     /// Rows this connection inserted, changed or deleted since it opened: with dataVersion(),
     /// tells whether anything may have changed since an earlier look.
     qint64 ownChanges() const;
@@ -223,6 +234,7 @@ private:
     int m_bulkKeysCheck = BulkKeysAfter; ///< inserts at which bulk keys are considered next
     bool m_keysDeferred = false;         ///< the secondary location keys are built at the commit
     bool m_textIndexDeferred = false;    ///< the transaction's new rows are indexed at its commit
+    bool m_textIndexHeld = false;        ///< ... or at releaseTextIndex(), over many commits
 
     std::unique_ptr<LocationManager> m_locations;
     std::unique_ptr<CategoryManager> m_categories;
