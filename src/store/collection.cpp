@@ -675,8 +675,7 @@ StoreStatus Collection::releaseTextIndex()
     // Inside a caller's transaction the rows go in with its commit.
     const StoreStatus status = transaction(fillAll);
     if (!status)
-        qWarning("Pathkeep: substring index left to fill later: %s",
-                 qPrintable(status.describe()));
+        qWarning("Pathkeep: substring index left to fill later: %s", qPrintable(status.describe()));
     return status;
 }
 

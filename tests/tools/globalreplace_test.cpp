@@ -4,6 +4,7 @@
 #include "store/storefixture.h"
 #include "store/detailmanager.h"
 #include "store/keywordmanager.h"
+#include "store/textindex.h"
 #include "framework/scripteduserinterface.h"
 
 using namespace pk;
@@ -153,4 +154,46 @@ TEST_F(GlobalReplaceTest, ALongerAddressIsVisitedOnceAndCancelKeepsTheStoredPart
     EXPECT_TRUE(r.cancelled);
     EXPECT_EQ(r.stored, 1);
     EXPECT_FALSE(c().inTransaction());
+}
+
+TEST_F(GlobalReplaceTest, AnOtherFieldChangesThatColumnAloneAndKeepsTheSubstringIndexRight)
+{
+    // More locations than the index takes one at a time within a transaction.
+    constexpr int kCount = 300;
+    ASSERT_TRUE(c().transaction([&]() -> StoreStatus {
+        for (int i = 0; i < kCount; ++i) {
+            LocationRecord r = test::location(u"http://s%1.example/"_s.arg(i),
+                                              u"Web page %1"_s.arg(i));
+            r.Comments = u"web notes"_s;
+            r.Rating = 7;
+            if (StoreStatus s = c().locations().insert(r); !s)
+                return s;
+        }
+        return {};
+    }));
+    ASSERT_TRUE(c().textIndexComplete());
+
+    GlobalReplace replace(c(), fieldNamed("URL:Description"));
+    const GlobalReplaceResult r = replace.run(u"web"_s, u"net"_s);
+    ASSERT_TRUE(r.failure.ok()) << r.failure;
+    EXPECT_EQ(r.changed, kCount);
+    const LocationRecord one = stored(u"http://s42.example/"_s);
+    EXPECT_EQ(one.Description, u"net page 42"_s);
+    EXPECT_EQ(one.Comments, u"web notes"_s);
+    EXPECT_EQ(one.Rating, 7);
+    EXPECT_EQ(one.Category, test::location(u"http://x.example/"_s).Category);
+
+    // The index holds the new texts, not the old ones.
+    EXPECT_TRUE(c().textIndexComplete());
+    EXPECT_EQ(TextIndex::candidates(c().db(), "main", u"Description"_s, u"net page"_s, kCount),
+              kCount);
+    EXPECT_EQ(TextIndex::candidates(c().db(), "main", u"Description"_s, u"Web page"_s, kCount), 0);
+
+    // Nothing to replace: every location is visited, none is written.
+    const qint64 changesBefore = c().ownChanges();
+    const GlobalReplaceResult again = replace.run(u"web"_s, u"net"_s);
+    EXPECT_TRUE(again.failure.ok());
+    EXPECT_EQ(again.stored, kCount);
+    EXPECT_EQ(again.changed, 0);
+    EXPECT_EQ(c().ownChanges(), changesBefore);
 }
