@@ -609,20 +609,26 @@ void Collection::locationWritten(bool inserted)
         return;
     if (inserted && !m_keysDeferred && ++m_txLocationInserts >= m_bulkKeysCheck) {
         m_bulkKeysCheck = m_txLocationInserts * 2;
-        deferKeys();
+        deferKeys(m_txLocationInserts);
     }
     if (m_textIndexDeferred || ++m_txLocationWrites != kDeferIndexAfter)
         return;
     deferTextIndex();
 }
 
-void Collection::deferKeys()
+void Collection::expectLocationWrites(qint64 rows)
+{
+    if (m_txDepth > 0 && !m_keysDeferred)
+        deferKeys(rows);
+}
+
+void Collection::deferKeys(qint64 written)
 {
     if (!isOpen(CollectionFile::Data) || isReadOnly(CollectionFile::Data))
         return;
     StoreStatus counted;
     const qint64 rows = m_locations->count(&counted);
-    if (!counted || rows > 2 * qint64(m_txLocationInserts))
+    if (!counted || rows > 2 * written)
         return;
     const char *schema = schemaName(CollectionFile::Data);
     try {

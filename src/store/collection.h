@@ -145,6 +145,10 @@ public:
     /// Leaves the substring index of the rows the current transaction writes from now on to
     /// one pass at its commit (a batch known to write many rows).
     void deferTextIndex();
+    /// A batch about to write `rows` locations (changes whose columns the list's keys order
+    /// by): when that is at least half the collection, those keys are built in one sorted pass
+    /// at the commit instead of row by row. Call inside the batch's transaction.
+    void expectLocationWrites(qint64 rows);
     /**
      * For an import of many batches: the substring index leaves every row written from now on
      * to releaseTextIndex(), over all the commits until then, instead of indexing each batch
@@ -171,9 +175,9 @@ public:
 private:
     /// Process-wide SQLite settings, made once before the first connection.
     static void configureSqlite();
-    /// Leaves the list's secondary location keys to the commit when the batch so far has
-    /// inserted at least as many rows as the table held before it.
-    void deferKeys();
+    /// Leaves the list's secondary location keys to the commit when the batch writes at least
+    /// half as many rows as the table holds (`written`, so far or expected).
+    void deferKeys(qint64 written);
 
     struct FileState
     {

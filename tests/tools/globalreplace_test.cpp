@@ -7,6 +7,10 @@
 #include "store/textindex.h"
 #include "framework/scripteduserinterface.h"
 
+#include <SQLiteCpp/Column.h>
+#include <SQLiteCpp/Database.h>
+#include <SQLiteCpp/Statement.h>
+
 using namespace pk;
 using namespace Qt::StringLiterals;
 
@@ -158,8 +162,14 @@ TEST_F(GlobalReplaceTest, ALongerAddressIsVisitedOnceAndCancelKeepsTheStoredPart
 
 TEST_F(GlobalReplaceTest, AnOtherFieldChangesThatColumnAloneAndKeepsTheSubstringIndexRight)
 {
-    // More locations than the index takes one at a time within a transaction.
-    constexpr int kCount = 300;
+    // Enough locations for the run to leave the keys and the substring index to its commit.
+    constexpr int kCount = 1200;
+    const auto keys = [&] {
+        SQLite::Statement st(c().db(),
+                             "SELECT group_concat(sql, ';') FROM (SELECT sql FROM sqlite_schema "
+                             "WHERE type = 'index' AND tbl_name = 'Locations' ORDER BY name)");
+        return st.executeStep() ? std::string(st.getColumn(0).getText()) : std::string();
+    };
     ASSERT_TRUE(c().transaction([&]() -> StoreStatus {
         for (int i = 0; i < kCount; ++i) {
             LocationRecord r = test::location(u"http://s%1.example/"_s.arg(i),
@@ -172,6 +182,7 @@ TEST_F(GlobalReplaceTest, AnOtherFieldChangesThatColumnAloneAndKeepsTheSubstring
         return {};
     }));
     ASSERT_TRUE(c().textIndexComplete());
+    const std::string keysBefore = keys();
 
     GlobalReplace replace(c(), fieldNamed("URL:Description"));
     const GlobalReplaceResult r = replace.run(u"web"_s, u"net"_s);
@@ -183,6 +194,9 @@ TEST_F(GlobalReplaceTest, AnOtherFieldChangesThatColumnAloneAndKeepsTheSubstring
     EXPECT_EQ(one.Rating, 7);
     EXPECT_EQ(one.Category, test::location(u"http://x.example/"_s).Category);
 
+    // Every key is back, and holds what the rows hold.
+    EXPECT_EQ(keys(), keysBefore);
+    EXPECT_TRUE(c().checkFile(CollectionFile::Data));
     // The index holds the new texts, not the old ones.
     EXPECT_TRUE(c().textIndexComplete());
     EXPECT_EQ(TextIndex::candidates(c().db(), "main", u"Description"_s, u"net page"_s, kCount),
