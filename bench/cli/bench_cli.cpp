@@ -5,6 +5,7 @@
 //
 // Usage: bench_cli [links] [locations] [checks] [delay-ms]
 
+#include "childrun.h"
 #include "loopbackserver.h"
 
 #include "store/categorymanager.h"
@@ -68,6 +69,28 @@ void row(const char *work, const char *who, const Timed &t)
     std::fflush(stdout);
 }
 
+/// A whole-process run beside the time and memory it should stay within, as ratios (below 1:
+/// within the limit).
+void limitRow(const char *work, const pk::bench::ChildRun &run, double wallLimit, double memoryLimit)
+{
+    if (!run.succeeded()) {
+        std::printf("%-44s %-12s %10s (exit %d)\n", work, "pathkeep-cli", "failed", run.exitCode);
+        return;
+    }
+    std::printf("%-44s %-12s %9.2fs wall, %.2fs CPU, %.0f MB; limit %.1fs, %.0f MB: ratio %.2f "
+                "wall, %.2f memory\n",
+                work,
+                "pathkeep-cli",
+                run.wallSeconds,
+                run.userSeconds + run.systemSeconds,
+                run.maxResidentMegabytes,
+                wallLimit,
+                memoryLimit,
+                run.wallSeconds / wallLimit,
+                run.maxResidentMegabytes / memoryLimit);
+    std::fflush(stdout);
+}
+
 void skipped(const char *work, const char *who)
 {
     std::printf("%-44s %-12s %10s\n", work, who, "not found");
@@ -90,6 +113,34 @@ bool writeBookmarks(const QString &path, int links, const QString &base)
                 + "\" ADD_DATE=\"1700000000\">Link number " + QByteArray::number(i) + "</A>\n";
     }
     text += "</DL><p>\n</DL><p>\n";
+    return file.write(text) == text.size();
+}
+
+/// A file as a browser exports it: folders two deep, every link with its dates, a small icon
+/// and a note (<DD>); about 180 bytes a link.
+bool writeBrowserBookmarks(const QString &path, int links)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    const QByteArray icon = "data:image/png;base64,iVBORw0KGgoAAAANSUhEUgAAABAAAAAQCAYAAAAf8/9h";
+    QByteArray text = "<!DOCTYPE NETSCAPE-Bookmark-file-1>\n<META HTTP-EQUIV=\"Content-Type\" "
+                      "CONTENT=\"text/html; charset=UTF-8\">\n<TITLE>Bookmarks</TITLE>\n"
+                      "<H1>Bookmarks</H1>\n<DL><p>\n";
+    for (int i = 0; i < links; ++i) {
+        if (i % 500 == 0) {
+            if (i > 0)
+                text += "    </DL><p>\n</DL><p>\n";
+            text += "<DT><H3 ADD_DATE=\"1600000000\">Folder " + QByteArray::number(i / 500)
+                    + "</H3>\n<DL><p>\n    <DT><H3>Part " + QByteArray::number(i / 500)
+                    + "</H3>\n    <DL><p>\n";
+        }
+        const QByteArray n = QByteArray::number(i);
+        text += "<DT><A HREF=\"https://site" + QByteArray::number(i % 3000) + ".example.test/p" + n
+                + ".html\" ADD_DATE=\"" + QByteArray::number(1600000000 + i) + "\" ICON=\"" + icon
+                + "\">Page " + n + " of a site</A>\n<DD>About page " + n + "\n";
+    }
+    text += "    </DL><p>\n</DL><p>\n</DL><p>\n";
     return file.write(text) == text.size();
 }
 
@@ -170,6 +221,25 @@ int main(int argc, char *argv[])
     } else {
         skipped(qPrintable(importWork), "buku");
         skipped(qPrintable(exportWork), "buku");
+    }
+
+    // A browser's own file (folders, dates, icons, notes) against the limit set for it.
+    const QString browserFile = work + u"/browser.html"_s;
+    if (writeBrowserBookmarks(browserFile, links)) {
+        const QString browserFolder = work + u"/browser"_s;
+        QDir().mkpath(browserFolder);
+        const QString browserWork = QString::number(links) + u"-link browser file: import"_s;
+        limitRow(qPrintable(browserWork),
+                 pk::bench::ChildRun::run(PK_CLI_PROGRAM,
+                                          {u"--quiet"_s,
+                                           u"--create"_s,
+                                           u"--collection"_s,
+                                           browserFolder,
+                                           u"import"_s,
+                                           u"Netscape"_s,
+                                           browserFile}),
+                 1.5,
+                 60);
     }
 
     // A query over a large collection.

@@ -1,7 +1,7 @@
 // Whole-process timing of the Firefox import. Without arguments: writes a places.sqlite with
 // 50,000 bookmarks in 100 folders two levels deep (every tenth tagged), then imports it into a
 // fresh collection in a child process and prints the child's wall time and peak resident memory.
-//   bench_browsers --run <places.sqlite> <collection folder>
+//   bench_browsers --run <places.sqlite> <collection folder> [batch milliseconds]
 // runs the import in this process;
 //   bench_browsers --write <places.sqlite>
 // writes the test data only.
@@ -24,6 +24,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 using namespace pk;
@@ -105,7 +106,7 @@ void writePlaces(const QString &path)
     tx.commit();
 }
 
-int runImport(const QString &places, const QString &folder)
+int runImport(const QString &places, const QString &folder, int stepMilliseconds)
 {
     QDir().mkpath(folder);
     Collection collection(folder);
@@ -120,6 +121,7 @@ int runImport(const QString &places, const QString &folder)
         return 3;
     }
     BrowserImport import(collection, errors, places, CategoryMode::Guess, {});
+    import.inserter().setStepMilliseconds(stepMilliseconds);
     import.setBookmarks(std::move(bookmarks));
     while (import.step()) {
     }
@@ -134,8 +136,10 @@ int runImport(const QString &places, const QString &folder)
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    if (argc == 4 && qstrcmp(argv[1], "--run") == 0)
-        return runImport(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
+    if ((argc == 4 || argc == 5) && qstrcmp(argv[1], "--run") == 0)
+        return runImport(QString::fromLocal8Bit(argv[2]),
+                         QString::fromLocal8Bit(argv[3]),
+                         argc == 5 ? std::atoi(argv[4]) : ImportInsert::UnattendedStepMilliseconds);
     if (argc == 3 && qstrcmp(argv[1], "--write") == 0) {
         writePlaces(QString::fromLocal8Bit(argv[2]));
         return 0;
@@ -144,13 +148,24 @@ int main(int argc, char **argv)
     QTemporaryDir temp;
     const QString places = temp.path() + u"/places.sqlite"_s;
     writePlaces(places);
-    const bench::ChildRun child
-        = bench::ChildRun::run(argv[0], {u"--run"_s, places, temp.path() + u"/collection"_s});
-    std::printf("Firefox import of %d bookmarks, whole process: %.2f s wall, %.1f MB max "
-                "resident (exit %d)\n",
-                kBookmarks,
-                child.wallSeconds,
-                child.maxResidentMegabytes,
-                child.exitCode);
-    return child.succeeded() ? 0 : 1;
+    // Batches as the command line runs them, and as a window does.
+    bool succeeded = true;
+    for (const int step :
+         {ImportInsert::UnattendedStepMilliseconds, ImportInsert::WindowStepMilliseconds}) {
+        const QString folder = temp.path() + u"/collection"_s + QString::number(step);
+        const bench::ChildRun child
+            = bench::ChildRun::run(argv[0], {u"--run"_s, places, folder, QString::number(step)});
+        std::printf("Firefox import of %d bookmarks, %d ms batches, whole process: %.2f s wall, "
+                    "%.2f s CPU, %.1f MB max resident (exit %d); limit 1.5 s: ratio %.2f\n",
+                    kBookmarks,
+                    step,
+                    child.wallSeconds,
+                    child.userSeconds + child.systemSeconds,
+                    child.maxResidentMegabytes,
+                    child.exitCode,
+                    child.wallSeconds / 1.5);
+        std::fflush(stdout);
+        succeeded = succeeded && child.succeeded();
+    }
+    return succeeded ? 0 : 1;
 }

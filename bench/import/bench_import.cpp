@@ -93,6 +93,7 @@ int runImport(const QString &kind, const QString &source, const QString &folder)
     int added = 0;
     if (kind == u"favorites"_s) {
         FavoritesImport import(collection, errors, source, CategoryMode::Guess, {});
+        import.inserter().setStepMilliseconds(ImportInsert::UnattendedStepMilliseconds);
         import.scan();
         while (import.step()) {
         }
@@ -104,6 +105,8 @@ int runImport(const QString &kind, const QString &source, const QString &folder)
                            source,
                            CategoryMode::Guess,
                            {}});
+        // Batches as long as the command line's.
+        import.inserter().setStepMilliseconds(ImportInsert::UnattendedStepMilliseconds);
         if (import.open()) {
             while (import.step()) {
             }

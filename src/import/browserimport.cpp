@@ -13,7 +13,6 @@
 #include "store/keywordmanager.h"
 #include "store/picture.h"
 
-#include <QElapsedTimer>
 #include <QSet>
 
 using namespace Qt::StringLiterals;
@@ -98,12 +97,10 @@ void BrowserImport::addExtras(Collection &collection,
 
 bool BrowserImport::step(int count)
 {
-    QElapsedTimer clock;
-    clock.start();
     static_cast<void>(m_insert.runBatch([&] {
         for (int i = 0; i < count && !done() && !m_insert.stopped(); ++i) {
             importEntry(m_entries[m_next++]);
-            if ((i + 1) % 256 == 0 && clock.elapsed() >= StepMilliseconds)
+            if ((i + 1) % 64 == 0 && m_insert.stepDue())
                 break;
         }
     }));

@@ -23,10 +23,9 @@ class ErrorManager;
 class BrowserImport final
 {
 public:
-    /// A step takes this many entries at most, and stops after StepMilliseconds. Large steps
-    /// matter: every commit writes the pages of the location keys again.
-    static constexpr int EntriesPerStep = 5000;
-    static constexpr qint64 StepMilliseconds = 250;
+    /// A step takes this many entries at most, and ends sooner when its time is up
+    /// (ImportInsert::stepDue()).
+    static constexpr int EntriesPerStep = 1000000;
 
     BrowserImport(Collection &collection,
                   ErrorManager &errors,

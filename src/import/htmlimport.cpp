@@ -10,16 +10,12 @@
 #include "store/folderchain.h"
 #include "store/locationmanager.h"
 
-#include <QElapsedTimer>
-
 using namespace Qt::StringLiterals;
 
 namespace pk {
 
 namespace {
 
-// A step reads for about this long before the window gets control back.
-constexpr qint64 kStepMs = 40;
 // The document cut works on lines of at most this many characters.
 constexpr qsizetype kDocumentLine = 1024;
 
@@ -96,8 +92,6 @@ bool HtmlImport::step()
 
 void HtmlImport::readLines()
 {
-    QElapsedTimer clock;
-    clock.start();
     int lines = 0;
     while (!m_insert.stopped() && !m_cancelled) {
         const std::optional<TextLineReader::Line> line = m_reader.next();
@@ -118,7 +112,7 @@ void HtmlImport::readLines()
         } else {
             m_cutter.addLine(line->text, line->continuation);
         }
-        if (++lines % 256 == 0 && clock.elapsed() >= kStepMs)
+        if (++lines % 64 == 0 && m_insert.stepDue())
             return;
     }
 }

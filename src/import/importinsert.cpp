@@ -9,6 +9,8 @@
 #include "store/locationaddress.h"
 #include "store/locationmanager.h"
 
+#include <QScopeGuard>
+
 using namespace Qt::StringLiterals;
 
 namespace pk {
@@ -33,6 +35,11 @@ ImportInsert::ImportInsert(Collection &collection,
     , m_selected(fitToField(selectedCategory, categoryWidth()))
     , m_rules(rules)
 {}
+
+ImportInsert::~ImportInsert()
+{
+    static_cast<void>(m_collection.releaseTextIndex());
+}
 
 QString ImportInsert::assignCategory(const QString &derived, const LocationRecord &location)
 {
@@ -162,6 +169,8 @@ StoreStatus ImportInsert::runBatch(const std::function<void()> &step)
 {
     // Categories may change between batches (another window); within one they only grow.
     m_knownCategories.clear();
+    m_batchClock.start();
+    const auto stopClock = qScopeGuard([this] { m_batchClock.invalidate(); });
     if (m_mode == CategoryMode::Ask && m_question) {
         // A question waits for a person: no write lock may be held meanwhile, or every other
         // writer (the command line, a second program, a backup) waits as long. Each location
@@ -173,6 +182,10 @@ StoreStatus ImportInsert::runBatch(const std::function<void()> &step)
     const int addedBefore = m_added;
     const StoreStatus s = m_collection.transaction([&] {
         ran = true;
+        // An import adds many locations: the substring index takes them in one pass when it
+        // ends (the destructor). Written row by row, the index would flush itself after every
+        // statement; indexed at every commit, it would grow by one part per batch.
+        m_collection.holdTextIndex();
         step();
         return StoreStatus::success();
     });

@@ -5,6 +5,7 @@
 #include "store/records.h"
 #include "store/storestatus.h"
 
+#include <QElapsedTimer>
 #include <QHash>
 #include <QSet>
 #include <QString>
@@ -29,7 +30,10 @@ class ErrorManager;
  * counted so that a large import never stacks one message per location, and reportRefusals()
  * tells how many there were. Imports do their work in batches (runBatch), each in one
  * transaction: one commit for thousands of rows, and what an earlier batch added stays when the
- * import is cancelled or the program dies.
+ * import is cancelled or the program dies. A batch is sized by time, not by a count: the import
+ * asks stepDue() as it goes and ends the batch once it has run for stepMilliseconds(). Every
+ * commit writes the touched pages of all the location keys again, so fewer, longer batches
+ * write far less; a window keeps them short enough that progress and Cancel stay live.
  */
 class ImportInsert final
 {
@@ -56,12 +60,22 @@ public:
     using Skip = ImportCounts::Skip;
 
     static constexpr const char *NewCategory = "New";
+    /// A batch's time in a window, which runs batches from its event loop: the window does not
+    /// answer while one runs.
+    static constexpr int WindowStepMilliseconds = 100;
+    /// A batch's time where nobody waits on a window (the command line): a kill still keeps
+    /// every batch committed before it.
+    static constexpr int UnattendedStepMilliseconds = 1000;
 
     ImportInsert(Collection &collection,
                  ErrorManager &errors,
                  CategoryMode mode,
                  QString selectedCategory,
                  Rules rules = Rules::Content);
+    /// Indexes what the import added for substring searches (Collection::holdTextIndex()).
+    ~ImportInsert();
+    ImportInsert(const ImportInsert &) = delete;
+    ImportInsert &operator=(const ImportInsert &) = delete;
 
     CategoryMode mode() const { return m_mode; }
     ErrorManager &errors() const { return m_errors; }
@@ -91,6 +105,16 @@ public:
      * reported and stops the import (stopped()), so callers may leave the result aside.
      */
     StoreStatus runBatch(const std::function<void()> &step);
+
+    /// How long a batch runs before stepDue() says so (WindowStepMilliseconds unless set).
+    void setStepMilliseconds(int milliseconds) { m_stepMilliseconds = milliseconds; }
+    int stepMilliseconds() const { return m_stepMilliseconds; }
+    /// True once the running batch has had its time: the import ends the batch at the next
+    /// point where it may (after a whole record). Always false outside a batch.
+    bool stepDue() const
+    {
+        return m_batchClock.isValid() && m_batchClock.elapsed() >= m_stepMilliseconds;
+    }
 
     /// Counts a link or record the import refused before offering it to the store (the
     /// category rule is counted by insert() itself). Adds to refused().
@@ -133,6 +157,8 @@ private:
     CategoryQuestion m_question;
     QSet<QString> m_knownCategories; ///< case-folded names seen in Categories in this batch
     QHash<QString, QString> m_descriptions; ///< case-folded name to the description it gets
+    QElapsedTimer m_batchClock;      ///< started by runBatch, invalid between batches
+    int m_stepMilliseconds = WindowStepMilliseconds;
     int m_added = 0;
     int m_duplicates = 0;
     int m_refused = 0;

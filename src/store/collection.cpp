@@ -609,20 +609,26 @@ void Collection::locationWritten(bool inserted)
         return;
     if (inserted && !m_keysDeferred && ++m_txLocationInserts >= m_bulkKeysCheck) {
         m_bulkKeysCheck = m_txLocationInserts * 2;
-        deferKeys();
+        deferKeys(m_txLocationInserts);
     }
     if (m_textIndexDeferred || ++m_txLocationWrites != kDeferIndexAfter)
         return;
     deferTextIndex();
 }
 
-void Collection::deferKeys()
+void Collection::expectLocationWrites(qint64 rows)
+{
+    if (m_txDepth > 0 && !m_keysDeferred)
+        deferKeys(rows);
+}
+
+void Collection::deferKeys(qint64 written)
 {
     if (!isOpen(CollectionFile::Data) || isReadOnly(CollectionFile::Data))
         return;
     StoreStatus counted;
     const qint64 rows = m_locations->count(&counted);
-    if (!counted || rows > 2 * qint64(m_txLocationInserts))
+    if (!counted || rows > 2 * written)
         return;
     const char *schema = schemaName(CollectionFile::Data);
     try {
@@ -646,6 +652,37 @@ void Collection::deferTextIndex()
     } catch (const std::exception &e) {
         qWarning("Pathkeep: substring index kept row by row: %s", e.what());
     }
+}
+
+void Collection::holdTextIndex()
+{
+    if (m_txDepth == 0)
+        return;
+    m_textIndexHeld = true;
+    deferTextIndex();
+}
+
+StoreStatus Collection::releaseTextIndex()
+{
+    if (!m_textIndexHeld)
+        return {};
+    m_textIndexHeld = false;
+    if (!isOpen(CollectionFile::Data) || isReadOnly(CollectionFile::Data))
+        return {};
+    const auto fillAll = [this]() -> StoreStatus {
+        try {
+            while (!TextIndex::fill(*m_db, schemaName(CollectionFile::Data), INT_MAX)) {
+            }
+        } catch (const std::exception &e) {
+            return SqliteError::fromException(e, filePath(CollectionFile::Data));
+        }
+        return {};
+    };
+    // Inside a caller's transaction the rows go in with its commit.
+    const StoreStatus status = transaction(fillAll);
+    if (!status)
+        qWarning("Pathkeep: substring index left to fill later: %s", qPrintable(status.describe()));
+    return status;
 }
 
 bool Collection::textIndexComplete()
@@ -697,6 +734,7 @@ void Collection::close()
             readOnly << filePath(f);
     disconnect();
     m_files = {};
+    m_textIndexHeld = false; // what was left out is filled as for any file when next opened
     // Only a connection that may write takes the side files away when it closes.
     for (const QString &path : std::as_const(readOnly))
         SideFiles::removeUnused(path);
@@ -923,7 +961,7 @@ StoreStatus Collection::transaction(const std::function<StoreStatus()> &work)
             result = SqliteError::fromException(e, filePath(CollectionFile::Data));
         }
     }
-    if (outer && result && m_textIndexDeferred) {
+    if (outer && result && m_textIndexDeferred && !m_textIndexHeld) {
         // The batch's new rows go into the substring index in one pass, in its transaction.
         // Should that fail, the index stays marked as filling and is not used until filled.
         try {

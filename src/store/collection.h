@@ -145,6 +145,21 @@ public:
     /// Leaves the substring index of the rows the current transaction writes from now on to
     /// one pass at its commit (a batch known to write many rows).
     void deferTextIndex();
+    /// A batch about to write `rows` locations (changes whose columns the list's keys order
+    /// by): when that is at least half the collection, those keys are built in one sorted pass
+    /// at the commit instead of row by row. Call inside the batch's transaction.
+    void expectLocationWrites(qint64 rows);
+    /**
+     * For an import of many batches: the substring index leaves every row written from now on
+     * to releaseTextIndex(), over all the commits until then, instead of indexing each batch
+     * at its commit (each such pass costs a new part of the index and its merging). Until the
+     * release the index is not used for searches; should the program end before it, the index
+     * is left to fill as for any file with rows not yet indexed. Call inside a transaction.
+     */
+    void holdTextIndex();
+    /// Ends holdTextIndex(): indexes the rows left out, in one pass and one transaction (or in
+    /// the caller's). Nothing when the index is not held.
+    StoreStatus releaseTextIndex();
     /// Rows this connection inserted, changed or deleted since it opened: with dataVersion(),
     /// tells whether anything may have changed since an earlier look.
     qint64 ownChanges() const;
@@ -160,9 +175,9 @@ public:
 private:
     /// Process-wide SQLite settings, made once before the first connection.
     static void configureSqlite();
-    /// Leaves the list's secondary location keys to the commit when the batch so far has
-    /// inserted at least as many rows as the table held before it.
-    void deferKeys();
+    /// Leaves the list's secondary location keys to the commit when the batch writes at least
+    /// half as many rows as the table holds (`written`, so far or expected).
+    void deferKeys(qint64 written);
 
     struct FileState
     {
@@ -223,6 +238,7 @@ private:
     int m_bulkKeysCheck = BulkKeysAfter; ///< inserts at which bulk keys are considered next
     bool m_keysDeferred = false;         ///< the secondary location keys are built at the commit
     bool m_textIndexDeferred = false;    ///< the transaction's new rows are indexed at its commit
+    bool m_textIndexHeld = false;        ///< ... or at releaseTextIndex(), over many commits
 
     std::unique_ptr<LocationManager> m_locations;
     std::unique_ptr<CategoryManager> m_categories;

@@ -152,6 +152,20 @@ void applyPending(SQLite::Database &db, const char *schema)
     db.exec(utf8(QStringLiteral("DELETE FROM %1").arg(pending)));
 }
 
+/// True when the rows noted for redoing are at least half of those the index holds (taken as
+/// the filled row id: row ids are given in order and rarely leave gaps).
+bool pendingOutweighsIndex(SQLite::Database &db, const char *schema)
+{
+    SQLite::Statement st(db,
+                         utf8(QStringLiteral("SELECT count(*) FROM %1.%2")
+                                  .arg(str(schema), str(kPendingTable))));
+    if (!st.executeStep())
+        return false;
+    const qint64 pending = st.getColumn(0).getInt64();
+    const qint64 filled = SchemaManager::metaValue(db, schema, str(kFilledKey)).toLongLong();
+    return pending > 0 && pending * 2 >= filled;
+}
+
 void createTriggers(SQLite::Database &db, const char *schema, bool filling)
 {
     if (filling) {
@@ -267,7 +281,16 @@ bool TextIndex::fill(SQLite::Database &db, const char *schema, int rows)
 {
     if (state(db, schema) != State::Filling)
         return true;
-    applyPending(db, schema);
+    if (pendingOutweighsIndex(db, schema)) {
+        // Most indexed rows changed (a search and replace over all of them): the index is
+        // emptied and filled again from the first row, one pass instead of one removal a row.
+        db.exec(utf8(QStringLiteral("INSERT INTO %1.%2 (%2) VALUES ('delete-all')")
+                         .arg(str(schema), str(Table))));
+        db.exec(utf8(QStringLiteral("DELETE FROM %1.%2").arg(str(schema), str(kPendingTable))));
+        SchemaManager::setMetaValue(db, schema, str(kFilledKey), QStringLiteral("0"));
+    } else {
+        applyPending(db, schema);
+    }
     const qint64 filled = SchemaManager::metaValue(db, schema, str(kFilledKey)).toLongLong();
     const QString locations = str(schema) + u'.' + str(locationsTable().sqlTable);
     qint64 upTo = 0;

@@ -13,6 +13,7 @@
 #include "store/tableaccess.h"
 #include "tools/textreplacement.h"
 
+#include <SQLiteCpp/Column.h>
 #include <SQLiteCpp/Database.h>
 #include <SQLiteCpp/Statement.h>
 
@@ -39,6 +40,10 @@ constexpr std::array<ReplaceField, 12> kFields{{
     {"Custom Field #2", "URL:Custom2", 60, "@s60"},
     {"Custom Field #3", "URL:Custom3", 60, "@s60"},
 }};
+
+/// Changed locations after which a run that changes at least a quarter of its locations
+/// leaves the keys to its commit.
+constexpr qint64 kKeysLeftAfter = 1000;
 
 QString leftJustified(const QString &text)
 {
@@ -107,6 +112,48 @@ StoreStatus GlobalReplace::moveDependents(const QString &from, const QString &to
     return {};
 }
 
+StoreStatus GlobalReplace::readField(const QString &sql,
+                                     qint64 rowId,
+                                     QString &text,
+                                     LocationRecord &record)
+{
+    const TableDef &table = locationsTable();
+    if (StoreStatus s = TableAccess::ready(m_collection, table, false); !s)
+        return s;
+    try {
+        SQLite::Statement &st = m_collection.statement(sql);
+        TableAccess::ResetOnExit reset(st);
+        st.bind(1, static_cast<int64_t>(rowId));
+        if (!st.executeStep())
+            return TableAccess::notFound(table);
+        text = QString::fromUtf8(st.getColumn(0).getText());
+        record.Location = QString::fromUtf8(st.getColumn(1).getText());
+        record.Description = QString::fromUtf8(st.getColumn(2).getText());
+    } catch (const std::exception &e) {
+        return TableAccess::readError(e, table);
+    }
+    return {};
+}
+
+StoreStatus GlobalReplace::writeField(const QString &sql, qint64 rowId, const QString &text)
+{
+    const TableDef &table = locationsTable();
+    if (StoreStatus s = TableAccess::ready(m_collection, table, true, Msg::RecordNotUpdated); !s)
+        return s;
+    try {
+        SQLite::Statement &st = m_collection.statement(sql);
+        TableAccess::ResetOnExit reset(st);
+        RecordIo::bind(st, 1, text);
+        st.bind(2, static_cast<int64_t>(rowId));
+        if (st.exec() == 0)
+            return TableAccess::notFound(table);
+    } catch (const std::exception &e) {
+        return TableAccess::writeError(e, table, Msg::RecordNotUpdated);
+    }
+    m_collection.locationWritten();
+    return {};
+}
+
 GlobalReplaceResult GlobalReplace::run(const QString &search,
                                        const QString &replacement,
                                        const SqlFilter &filter,
@@ -139,22 +186,41 @@ GlobalReplaceResult GlobalReplace::run(const QString &search,
             return TableAccess::readError(e, table);
         }
         result.total = qint64(rows.size());
+        // A field that is no key of its own and no category is changed with one column's
+        // UPDATE: the keys over the other columns stay untouched, and a location whose text
+        // stays the same is not written at all. An address or a category takes the manager's
+        // full change with its rules.
+        const QString column = QString::fromLatin1(def->column);
+        const bool plain = column != u"Location"_s && column != u"Category"_s;
+        const QString readSql = u"SELECT "_s + column + u", Location, Description FROM "_s
+                                + TableAccess::qualified(table) + u" WHERE rowid = ?"_s;
+        const QString writeSql = u"UPDATE "_s + TableAccess::qualified(table) + u" SET "_s + column
+                                 + u" = ? WHERE rowid = ?"_s;
+        bool keysLeft = false;
         for (std::size_t i = 0; i < rows.size(); ++i) {
             LocationRecord record;
-            if (StoreStatus s = m_collection.locations().getByRowId(rows[i], record); !s) {
+            QString before;
+            if (plain) {
+                const StoreStatus s = readField(readSql, rows[i], before, record);
                 if (s.error == StoreError::RecordNotFound)
                     continue;
-                result.failure = s;
-                break;
+                if (!s) {
+                    result.failure = s;
+                    break;
+                }
+            } else {
+                if (StoreStatus s = m_collection.locations().getByRowId(rows[i], record); !s) {
+                    if (s.error == StoreError::RecordNotFound)
+                        continue;
+                    result.failure = s;
+                    break;
+                }
+                before = RecordIo::values(record).at(index).toString();
             }
-            const QString original = record.Location;
-            QVariantList values = RecordIo::values(record);
-            QString text = values.at(index).toString();
+            QString text = before;
             TextReplacement::apply(text, m_field.length, search, replacement, true);
             text = leftJustified(text);
-            const bool changed = text != values.at(index).toString();
-            values[index] = text;
-            RecordIo::assign(values, record);
+            const bool changed = text != before;
 
             if (progress) {
                 const int percent = int((qint64(i) + 1) * 100 / result.total);
@@ -163,14 +229,25 @@ GlobalReplaceResult GlobalReplace::run(const QString &search,
                     break;
                 }
             }
-            // One savepoint per location: a failure keeps the stored record as it was.
-            StoreStatus s = m_collection.transaction([&]() -> StoreStatus {
-                if (StoreStatus c = m_collection.locations().change(original, record); !c)
-                    return c;
-                if (record.Location != original)
-                    return moveDependents(original, record.Location);
-                return {};
-            });
+            StoreStatus s;
+            if (!changed) {
+                // Stored as it is.
+            } else if (plain) {
+                s = writeField(writeSql, rows[i], text);
+            } else {
+                const QString original = record.Location;
+                QVariantList values = RecordIo::values(record);
+                values[index] = text;
+                RecordIo::assign(values, record);
+                // One savepoint per location: a failure keeps the stored record as it was.
+                s = m_collection.transaction([&]() -> StoreStatus {
+                    if (StoreStatus c = m_collection.locations().change(original, record); !c)
+                        return c;
+                    if (record.Location != original)
+                        return moveDependents(original, record.Location);
+                    return {};
+                });
+            }
             if (!s) {
                 result.failure = s;
                 break;
@@ -178,6 +255,13 @@ GlobalReplaceResult GlobalReplace::run(const QString &search,
             ++result.stored;
             if (changed)
                 ++result.changed;
+            // Most locations change: the keys over the field are built again at the commit,
+            // in one sorted pass, rather than moved row by row.
+            if (plain && !keysLeft && result.changed >= kKeysLeftAfter
+                && result.changed * 4 >= result.total) {
+                keysLeft = true;
+                m_collection.expectLocationWrites(result.total);
+            }
         }
         // What was stored before a failure or a cancel is kept.
         return {};

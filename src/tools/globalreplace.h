@@ -11,6 +11,8 @@
 
 namespace pk {
 
+struct LocationRecord;
+
 class Collection;
 class UserInterface;
 
@@ -40,8 +42,9 @@ struct GlobalReplaceResult
  *
  * Locations are visited once each in stored order (their row ids are read first, so a location
  * whose address changes is never met twice). Each gets the text replacement (letter case
- * ignored), loses its leading blanks and is stored back through the Locations manager, its
- * keywords and details following a changed address. The first store that fails ends the run;
+ * ignored) and loses its leading blanks; a location whose field changed is stored back, an
+ * address or a category through the Locations manager with its rules (keywords and details
+ * follow a changed address), any other field as that one column. The first store that fails ends the run;
  * what was stored before it is committed all the same.
  */
 class GlobalReplace final
@@ -82,6 +85,10 @@ public:
 
 private:
     StoreStatus moveDependents(const QString &from, const QString &to);
+    /// The replaced field's text of the location at `rowId`, with its address and description.
+    StoreStatus readField(const QString &sql, qint64 rowId, QString &text, LocationRecord &record);
+    /// Stores `text` in the replaced field of the location at `rowId` alone.
+    StoreStatus writeField(const QString &sql, qint64 rowId, const QString &text);
 
     Collection &m_collection;
     const ReplaceField &m_field;

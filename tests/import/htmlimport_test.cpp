@@ -5,9 +5,11 @@
 #include "store/detaillabels.h"
 #include "store/detailmanager.h"
 #include "store/keywordmanager.h"
+#include "store/textindex.h"
 
 #include <csignal>
 #include <cstdlib>
+#include <limits>
 
 using namespace pk;
 using namespace pk::test;
@@ -404,6 +406,43 @@ TEST_F(HtmlImportTest, CancelledImportKeepsWhatWasAdded)
     EXPECT_EQ(count(), afterOne);
     EXPECT_FALSE(c().inTransaction());
     EXPECT_TRUE(c().checkFile(CollectionFile::Data));
+}
+
+TEST_F(HtmlImportTest, BatchesEndWhenTheirTimeIsUpAndTheSubstringIndexFollowsTheImport)
+{
+    QByteArray file;
+    for (int i = 0; i < 1000; ++i)
+        file += "<DT><A HREF=\"http://t" + QByteArray::number(i) + ".test/\">Findable "
+                + QByteArray::number(i) + "</A>\n";
+    const QString path = writeFile(u"timed.htm"_s, file);
+    int steps = 0;
+    {
+        // No time at all: every batch ends at the first point where it may.
+        HtmlImport import(c(), errors, {u"Netscape"_s, path, CategoryMode::Guess, {}});
+        import.inserter().setStepMilliseconds(0);
+        ASSERT_TRUE(import.open());
+        while (import.step()) {
+            ++steps;
+            EXPECT_FALSE(c().inTransaction());
+        }
+        EXPECT_EQ(import.added(), 1000);
+        // Until the import ends its rows are not in the index, which is then not used.
+        EXPECT_FALSE(c().textIndexComplete());
+    }
+    EXPECT_GT(steps, 3);
+    EXPECT_TRUE(c().textIndexComplete());
+    EXPECT_EQ(TextIndex::candidates(c().db(), "main", u"Description"_s, u"Findable"_s, 5000), 1000);
+    EXPECT_TRUE(c().checkFile(CollectionFile::Data));
+
+    // All the time it needs: one batch.
+    const QString more = writeFile(u"timed2.htm"_s,
+                                   "<DT><A HREF=\"http://u1.test/\">U</A>\n"
+                                   "<DT><A HREF=\"http://u2.test/\">U</A>\n");
+    HtmlImport import(c(), errors, {u"Netscape"_s, more, CategoryMode::Guess, {}});
+    import.inserter().setStepMilliseconds(std::numeric_limits<int>::max());
+    ASSERT_TRUE(import.open());
+    EXPECT_FALSE(import.step());
+    EXPECT_EQ(import.added(), 2);
 }
 
 TEST_F(HtmlImportTest, KillInTheMiddleLosesNothingCommitted)

@@ -4,7 +4,12 @@
 #include "store/storefixture.h"
 #include "store/detailmanager.h"
 #include "store/keywordmanager.h"
+#include "store/textindex.h"
 #include "framework/scripteduserinterface.h"
+
+#include <SQLiteCpp/Column.h>
+#include <SQLiteCpp/Database.h>
+#include <SQLiteCpp/Statement.h>
 
 using namespace pk;
 using namespace Qt::StringLiterals;
@@ -153,4 +158,56 @@ TEST_F(GlobalReplaceTest, ALongerAddressIsVisitedOnceAndCancelKeepsTheStoredPart
     EXPECT_TRUE(r.cancelled);
     EXPECT_EQ(r.stored, 1);
     EXPECT_FALSE(c().inTransaction());
+}
+
+TEST_F(GlobalReplaceTest, AnOtherFieldChangesThatColumnAloneAndKeepsTheSubstringIndexRight)
+{
+    // Enough locations for the run to leave the keys and the substring index to its commit.
+    constexpr int kCount = 1200;
+    const auto keys = [&] {
+        SQLite::Statement st(c().db(),
+                             "SELECT group_concat(sql, ';') FROM (SELECT sql FROM sqlite_schema "
+                             "WHERE type = 'index' AND tbl_name = 'Locations' ORDER BY name)");
+        return st.executeStep() ? std::string(st.getColumn(0).getText()) : std::string();
+    };
+    ASSERT_TRUE(c().transaction([&]() -> StoreStatus {
+        for (int i = 0; i < kCount; ++i) {
+            LocationRecord r = test::location(u"http://s%1.example/"_s.arg(i),
+                                              u"Web page %1"_s.arg(i));
+            r.Comments = u"web notes"_s;
+            r.Rating = 7;
+            if (StoreStatus s = c().locations().insert(r); !s)
+                return s;
+        }
+        return {};
+    }));
+    ASSERT_TRUE(c().textIndexComplete());
+    const std::string keysBefore = keys();
+
+    GlobalReplace replace(c(), fieldNamed("URL:Description"));
+    const GlobalReplaceResult r = replace.run(u"web"_s, u"net"_s);
+    ASSERT_TRUE(r.failure.ok()) << r.failure;
+    EXPECT_EQ(r.changed, kCount);
+    const LocationRecord one = stored(u"http://s42.example/"_s);
+    EXPECT_EQ(one.Description, u"net page 42"_s);
+    EXPECT_EQ(one.Comments, u"web notes"_s);
+    EXPECT_EQ(one.Rating, 7);
+    EXPECT_EQ(one.Category, test::location(u"http://x.example/"_s).Category);
+
+    // Every key is back, and holds what the rows hold.
+    EXPECT_EQ(keys(), keysBefore);
+    EXPECT_TRUE(c().checkFile(CollectionFile::Data));
+    // The index holds the new texts, not the old ones.
+    EXPECT_TRUE(c().textIndexComplete());
+    EXPECT_EQ(TextIndex::candidates(c().db(), "main", u"Description"_s, u"net page"_s, kCount),
+              kCount);
+    EXPECT_EQ(TextIndex::candidates(c().db(), "main", u"Description"_s, u"Web page"_s, kCount), 0);
+
+    // Nothing to replace: every location is visited, none is written.
+    const qint64 changesBefore = c().ownChanges();
+    const GlobalReplaceResult again = replace.run(u"web"_s, u"net"_s);
+    EXPECT_TRUE(again.failure.ok());
+    EXPECT_EQ(again.stored, kCount);
+    EXPECT_EQ(again.changed, 0);
+    EXPECT_EQ(c().ownChanges(), changesBefore);
 }

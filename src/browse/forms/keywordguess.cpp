@@ -3,6 +3,7 @@
 #include <QStringList>
 
 #include <array>
+#include <vector>
 
 namespace pk {
 
@@ -16,15 +17,33 @@ bool isLetter(char32_t c)
     return QChar::toUpper(c) != QChar::toLower(c);
 }
 
-/// Words of the description, upper-cased and cut to MaxWordLength characters.
-QStringList words(const QString &description)
+qsizetype codePoints(const QString &s)
 {
-    QStringList out;
+    qsizetype n = s.size();
+    for (const QChar c : s)
+        if (c.isLowSurrogate())
+            --n;
+    return n;
+}
+
+struct Word
+{
+    QString upper;      ///< upper-cased, cut to MaxWordLength characters
+    qsizetype points{}; ///< its length in code points
+};
+
+/// Words of the description, upper-cased and cut to MaxWordLength characters.
+std::vector<Word> words(const QString &description)
+{
+    std::vector<Word> out;
     QString current;
     int length = 0;
     const auto flush = [&] {
-        if (!current.isEmpty())
-            out.append(current.toUpper());
+        if (!current.isEmpty()) {
+            QString upper = current.toUpper();
+            const qsizetype points = codePoints(upper);
+            out.push_back({std::move(upper), points});
+        }
         current.clear();
         length = 0;
     };
@@ -33,17 +52,18 @@ QStringList words(const QString &description)
             flush();
             continue;
         }
-        if (length < KeywordGuess::MaxWordLength)
-            current.append(QString::fromUcs4(&c, 1));
+        if (length < KeywordGuess::MaxWordLength) {
+            if (QChar::requiresSurrogates(c)) {
+                current.append(QChar(QChar::highSurrogate(c)));
+                current.append(QChar(QChar::lowSurrogate(c)));
+            } else {
+                current.append(QChar(char16_t(c)));
+            }
+        }
         ++length;
     }
     flush();
     return out;
-}
-
-qsizetype codePoints(const QString &s)
-{
-    return s.toUcs4().size();
 }
 
 QString capitalised(const QString &upperWord)
@@ -71,23 +91,23 @@ bool KeywordGuess::isStopWord(const QString &upperWord)
 
 QString KeywordGuess::fromDescription(const QString &description)
 {
-    const QStringList list = words(description);
-    if (list.isEmpty())
+    const std::vector<Word> list = words(description);
+    if (list.empty())
         return {};
-    const QString *best = nullptr;     // longest non-stop word
-    const QString *shortest = nullptr; // shortest word of all
-    for (const QString &word : list) {
-        const qsizetype n = codePoints(word);
-        if (!isStopWord(word)) {
-            const qsizetype b = best ? codePoints(*best) : -1;
-            if (n > b || (n == b && word < *best))
+    const Word *best = nullptr;     // longest non-stop word
+    const Word *shortest = nullptr; // shortest word of all
+    for (const Word &word : list) {
+        const qsizetype n = word.points;
+        if (!isStopWord(word.upper)) {
+            const qsizetype b = best ? best->points : -1;
+            if (n > b || (n == b && word.upper < best->upper))
                 best = &word;
         }
-        const qsizetype s = shortest ? codePoints(*shortest) : -1;
-        if (!shortest || n < s || (n == s && word < *shortest))
+        const qsizetype s = shortest ? shortest->points : -1;
+        if (!shortest || n < s || (n == s && word.upper < shortest->upper))
             shortest = &word;
     }
-    return capitalised(best ? *best : *shortest);
+    return capitalised(best ? best->upper : shortest->upper);
 }
 
 QString KeywordGuess::fromLocation(const QString &location)

@@ -70,6 +70,7 @@ struct ImportRun
 template<typename Import, typename Percent>
 ImportTally runInsertSteps(Import &import, ProgressBar &bar, Percent percent)
 {
+    import.inserter().setStepMilliseconds(ImportInsert::UnattendedStepMilliseconds);
     while (import.step() && !import.inserter().stopped())
         bar.update(percent());
     bar.clear();
@@ -200,6 +201,7 @@ std::optional<ImportTally> importText(ImportRun &run)
                          run.request.path);
     if (!import.open())
         return std::nullopt;
+    import.insert().setStepMilliseconds(ImportInsert::UnattendedStepMilliseconds);
     while (import.step())
         run.bar.update(import.percent());
     run.bar.clear();

@@ -68,6 +68,8 @@ bool TextImportRun::step(int lines)
                 more = false;
                 return;
             }
+            if ((i + 1) % 64 == 0 && m_insert->stepDue())
+                return;
         }
     }));
     return more && !m_insert->stopped();

@@ -23,7 +23,7 @@ class UserInterface;
 class TextImportRun final
 {
 public:
-    static constexpr int LinesPerStep = 500;
+    static constexpr int LinesPerStep = 1000000;
     static constexpr qsizetype MaxLine = 64 * 1024;
     /// How far a CSV record with a quoted line break is followed.
     static constexpr int MaxRecordLines = 10000;
@@ -41,7 +41,8 @@ public:
 
     /// Opens the file; a failure is reported ("Cannot OPEN ") and returns false.
     bool open();
-    /// Imports up to `lines` more lines; false when the file is done or the run must stop.
+    /// Imports up to `lines` more lines, fewer when the batch's time is up
+    /// (ImportInsert::stepDue()); false when the file is done or the run must stop.
     bool step(int lines = LinesPerStep);
     /// Closes the file; shows the closing summary (ImportSummary), headed "<n> URL(s) imported.".
     void finish();
