@@ -217,7 +217,7 @@ bool LocationForm::remove()
 
 void LocationForm::analyze(QWidget *parent)
 {
-    LocationAnalyzer::run(m_collection, m_record, m_rows, m_errors, parent);
+    analyzeForm(m_hooks.analyze, m_record, m_rows, m_errors, parent);
 }
 
 bool LocationForm::canOpenOriginalFile() const

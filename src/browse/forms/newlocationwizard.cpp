@@ -24,10 +24,14 @@ QString g_input;
 
 } // namespace
 
-NewLocationWizard::NewLocationWizard(Collection &collection, UserInterface &ui, ErrorManager &errors)
+NewLocationWizard::NewLocationWizard(Collection &collection,
+                                     UserInterface &ui,
+                                     ErrorManager &errors,
+                                     LocationAnalyzer analyze)
     : m_collection(collection)
     , m_ui(ui)
     , m_errors(errors)
+    , m_analyze(std::move(analyze))
     , m_categoryRule(collection, ui, errors)
 {}
 
@@ -122,7 +126,7 @@ bool NewLocationWizard::checkCategory()
 
 void NewLocationWizard::analyze(QWidget *parent)
 {
-    LocationAnalyzer::run(m_collection, m_record, m_rows, m_errors, parent);
+    analyzeForm(m_analyze, m_record, m_rows, m_errors, parent);
 }
 
 bool NewLocationWizard::checkGeneral()

@@ -92,6 +92,21 @@ protected:
 
 private:
     void buildMenus();
+    // One function a menu of the menu bar.
+    void buildFileMenu(QMenuBar *bar);
+    void buildBrowseMenu(QMenuBar *bar);
+    void buildReportsMenu(QMenuBar *bar);
+    void buildToolsMenu(QMenuBar *bar);
+    void buildWindowMenu(QMenuBar *bar);
+    void buildHelpMenu(QMenuBar *bar);
+    /// A menu command: closes the splash, then runs `handler`.
+    QAction *addCommand(QMenu *menu,
+                        const char *label,
+                        const QKeySequence &keys,
+                        const char *tip,
+                        std::function<void()> handler);
+    /// The handler that starts `procedure`.
+    std::function<void()> procedureCommand(const char *procedure);
     void buildToolBar();
     void buildStatusBar();
     void refreshClock();

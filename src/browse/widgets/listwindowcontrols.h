@@ -1,0 +1,90 @@
+#pragma once
+
+#include "browse/list/locationbrowse.h"
+
+#include <QList>
+#include <QString>
+
+#include <functional>
+
+class QAction;
+class QComboBox;
+class QHBoxLayout;
+class QMenu;
+class QPushButton;
+class QTableView;
+class QWidget;
+
+namespace pk {
+
+/**
+ * @brief The controls the location list and the keyword and detail lists share: the tool bar
+ * row, the two button rows, the pop-up menu's entries, the list view's settings and the find
+ * keys, each acting on the location list's commands.
+ */
+namespace ListWindowControls {
+
+/// What the controls act on.
+struct Commands
+{
+    /// Copy, launch, download, grab, the form, test and print: the location list's commands.
+    LocationBrowse &locations;
+    /// The highlighted row, -1 when none.
+    std::function<int()> currentRow;
+    /// The query wizard over the list, and its reset.
+    std::function<void()> query;
+    std::function<void()> resetQuery;
+};
+
+/// A push button as the list windows show them: never the default button.
+QPushButton *button(QWidget *owner,
+                    const QString &text,
+                    const QString &tip,
+                    const char *name,
+                    const std::function<void()> &command);
+
+/// The tool bar row: Query, Reset, Copy, Launch, Download, Grab and the "Actions" choice (into
+/// `sendTypes`). The Reset button goes to `resetWidgets`.
+QHBoxLayout *toolRow(QWidget *owner,
+                     const Commands &commands,
+                     QList<QWidget *> &resetWidgets,
+                     QComboBox *&sendTypes);
+
+/// "Copy to clipboard (action)", "Launch URL", "&Query" and "&Reset", then room for more on the
+/// right. The Reset button goes to `resetWidgets`.
+QHBoxLayout *commandRow(QWidget *owner, const Commands &commands, QList<QWidget *> &resetWidgets);
+
+/// "&New", "&Edit", "&Delete", "&Test", "&Print" and, on the right, "Cl&ose" running `close`.
+QHBoxLayout *recordRow(QWidget *owner, const Commands &commands, std::function<void()> close);
+
+/// The pop-up menu with the entries every list has; its Reset goes to `resetActions`.
+QMenu *popupMenu(QWidget *owner, const Commands &commands, QList<QAction *> &resetActions);
+/// Adds an entry to a list's pop-up menu.
+QAction *addPopupEntry(QMenu *popup, const QString &text, const std::function<void()> &command);
+
+/// A list view as the list windows use it: whole rows, one at a time, no editing, movable
+/// headings, a pop-up menu on the right mouse button.
+void setUpTable(QTableView *table);
+/// The right mouse button highlights the row under it (through `selectRow`) and pops `popup`
+/// up; a double click runs `doubleClick` on the row.
+void connectMouse(QTableView *table,
+                  QMenu *popup,
+                  const std::function<void(int row)> &selectRow,
+                  const std::function<void(int row)> &doubleClick);
+/// Ctrl+F and F3 on `window`.
+void addFindShortcuts(QWidget *window,
+                      const std::function<void()> &find,
+                      const std::function<void()> &findAgain);
+
+/// The highlighted row of `table`, -1 when none.
+int currentRow(const QTableView *table);
+/// Highlights `row` of `table` (a row it does not have is left alone), keeping the horizontal
+/// scroll where the user left it.
+void selectRow(QTableView *table, int row);
+
+/// Enables the reset controls while a query is applied.
+void enableReset(const QList<QWidget *> &widgets, const QList<QAction *> &actions, bool applied);
+
+} // namespace ListWindowControls
+
+} // namespace pk
