@@ -131,16 +131,10 @@ void NewLocationWizard::analyze(QWidget *parent)
 
 bool NewLocationWizard::checkGeneral()
 {
-    if (trimTrailingSpaces(m_record.Location).trimmed().isEmpty()) {
-        m_failed = Entry::Location;
-        RequiredEntry::report(m_ui, QStringLiteral("&Location:"));
-        return false;
-    }
-    if (!AddressEntry::accept(m_ui, m_record)) {
-        m_failed = Entry::Location;
-        return false;
-    }
-    return true;
+    if (AddressEntry::acceptRequired(m_ui, m_record))
+        return true;
+    m_failed = Entry::Location;
+    return false;
 }
 
 bool NewLocationWizard::next(int highlightedCandidate)

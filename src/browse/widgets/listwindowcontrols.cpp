@@ -1,6 +1,10 @@
 #include "browse/widgets/listwindowcontrols.h"
 
 #include "browse/list/sendtype.h"
+#include "platform/launcher.h"
+
+#include <QApplication>
+#include <QClipboard>
 
 #include <QComboBox>
 #include <QHBoxLayout>
@@ -14,6 +18,30 @@
 #include <QToolButton>
 
 namespace pk::ListWindowControls {
+
+LocationBrowse::Hooks withDesktopHooks(LocationBrowse::Hooks hooks)
+{
+    if (!hooks.setClipboard)
+        hooks.setClipboard = [](const QString &text) {
+            QGuiApplication::clipboard()->setText(text);
+        };
+    if (!hooks.setBusy)
+        hooks.setBusy = [](bool on) {
+            if (on)
+                QApplication::setOverrideCursor(Qt::WaitCursor);
+            else
+                QApplication::restoreOverrideCursor();
+        };
+    return hooks;
+}
+
+Launcher &launcherOrOwn(Launcher *given, UserInterface &ui, std::unique_ptr<Launcher> &own)
+{
+    if (given)
+        return *given;
+    own = std::make_unique<Launcher>(ui);
+    return *own;
+}
 
 QPushButton *button(QWidget *owner,
                     const QString &text,

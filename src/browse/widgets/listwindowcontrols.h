@@ -6,6 +6,8 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
+#include <optional>
 
 class QAction;
 class QComboBox;
@@ -16,6 +18,9 @@ class QTableView;
 class QWidget;
 
 namespace pk {
+
+class Launcher;
+class UserInterface;
 
 /**
  * @brief The controls the location list and the keyword and detail lists share: the tool bar
@@ -35,6 +40,11 @@ struct Commands
     std::function<void()> query;
     std::function<void()> resetQuery;
 };
+
+/// `hooks` with the desktop's clipboard and a wait cursor where they have none.
+LocationBrowse::Hooks withDesktopHooks(LocationBrowse::Hooks hooks);
+/// `given`, or a launcher over the desktop kept in `own`.
+Launcher &launcherOrOwn(Launcher *given, UserInterface &ui, std::unique_ptr<Launcher> &own);
 
 /// A push button as the list windows show them: never the default button.
 QPushButton *button(QWidget *owner,
@@ -81,6 +91,43 @@ int currentRow(const QTableView *table);
 /// Highlights `row` of `table` (a row it does not have is left alone), keeping the horizontal
 /// scroll where the user left it.
 void selectRow(QTableView *table, int row);
+
+/// "Query": `wizard` (the query wizard, none for no query) runs on the list's query; a query
+/// applied highlights the first row.
+template<class Browse, class Wizard>
+void runQuery(QWidget *window, const Wizard &wizard, Browse &browse, QTableView *table)
+{
+    if (!wizard)
+        return;
+    const std::optional<QString> expression = wizard(window, browse.query());
+    if (expression && browse.applyQuery(*expression))
+        selectRow(table, 0);
+}
+
+/// "Find..." (Ctrl+F): `dialog` asks for the condition (none for no find); the row found is
+/// highlighted.
+template<class Browse, class Dialog>
+void find(QWidget *window, const Dialog &dialog, Browse &browse, QTableView *table)
+{
+    if (!dialog)
+        return;
+    bool findNext = false;
+    const QString expression = dialog(window, findNext);
+    if (expression.isEmpty())
+        return;
+    const int row = browse.find(expression, !findNext, currentRow(table));
+    if (row >= 0)
+        selectRow(table, row);
+}
+
+/// "Find Next" (F3) with the last condition.
+template<class Browse>
+void findAgain(Browse &browse, QTableView *table)
+{
+    const int row = browse.findAgain(currentRow(table));
+    if (row >= 0)
+        selectRow(table, row);
+}
 
 /// Enables the reset controls while a query is applied.
 void enableReset(const QList<QWidget *> &widgets, const QList<QAction *> &actions, bool applied);

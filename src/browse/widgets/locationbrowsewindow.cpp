@@ -12,7 +12,6 @@
 #include "store/picture.h"
 
 #include <QApplication>
-#include <QClipboard>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDragEnterEvent>
@@ -26,6 +25,7 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMimeData>
+#include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QShortcut>
@@ -81,15 +81,6 @@ protected:
     }
 };
 
-/// Hides the window's busy state behind a wait cursor.
-void setWaitCursor(bool on)
-{
-    if (on)
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-    else
-        QApplication::restoreOverrideCursor();
-}
-
 } // namespace
 
 int LocationBrowseWindow::dialogUnitsToPixels(int units, const QFontMetrics &metrics)
@@ -107,23 +98,13 @@ LocationBrowseWindow::LocationBrowseWindow(Environment environment, QWidget *par
 {
     setObjectName(QLatin1String(m_env.layout.section));
     setAttribute(Qt::WA_DeleteOnClose);
-    Launcher *launcher = m_env.launcher;
-    if (!launcher) {
-        m_ownLauncher = std::make_unique<Launcher>(m_env.ui);
-        launcher = m_ownLauncher.get();
-    }
-    LocationBrowse::Hooks hooks = m_env.hooks;
-    if (!hooks.setClipboard)
-        hooks.setClipboard = [](const QString &text) {
-            QGuiApplication::clipboard()->setText(text);
-        };
-    if (!hooks.setBusy)
-        hooks.setBusy = &setWaitCursor;
     m_browse = std::make_unique<LocationBrowse>(m_env.collection,
                                                 m_env.ui,
                                                 m_env.errors,
-                                                *launcher,
-                                                std::move(hooks));
+                                                ListWindowControls::launcherOrOwn(m_env.launcher,
+                                                                                  m_env.ui,
+                                                                                  m_ownLauncher),
+                                                ListWindowControls::withDesktopHooks(m_env.hooks));
     m_browse->model().setStateIcon(
         [](int validated) { return QVariant(StateIcons::forValidated(validated)); });
 
@@ -481,33 +462,17 @@ void LocationBrowseWindow::setTab(int tab)
 
 void LocationBrowseWindow::runQuery()
 {
-    if (!m_env.queryWizard)
-        return;
-    const auto expression = m_env.queryWizard(this, m_browse->query());
-    if (!expression)
-        return;
-    if (m_browse->applyQuery(*expression))
-        selectRow(0);
+    ListWindowControls::runQuery(this, m_env.queryWizard, *m_browse, m_table);
 }
 
 void LocationBrowseWindow::find()
 {
-    if (!m_env.findDialog)
-        return;
-    bool findNext = false;
-    const QString expression = m_env.findDialog(this, findNext);
-    if (expression.isEmpty())
-        return;
-    const int row = m_browse->find(expression, !findNext, currentRow());
-    if (row >= 0)
-        selectRow(row);
+    ListWindowControls::find(this, m_env.findDialog, *m_browse, m_table);
 }
 
 void LocationBrowseWindow::findAgain()
 {
-    const int row = m_browse->findAgain(currentRow());
-    if (row >= 0)
-        selectRow(row);
+    ListWindowControls::findAgain(*m_browse, m_table);
 }
 
 void LocationBrowseWindow::restoreLayout()

@@ -8,7 +8,6 @@
 #include "platform/launcher.h"
 
 #include <QApplication>
-#include <QClipboard>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGroupBox>
@@ -37,28 +36,13 @@ MemberBrowseWindow::MemberBrowseWindow(LocationBrowseWindow::Environment environ
 {
     setObjectName(section());
     setAttribute(Qt::WA_DeleteOnClose);
-    Launcher *launcher = m_env.launcher;
-    if (!launcher) {
-        m_ownLauncher = std::make_unique<Launcher>(m_env.ui);
-        launcher = m_ownLauncher.get();
-    }
-    LocationBrowse::Hooks hooks = m_env.hooks;
-    if (!hooks.setClipboard)
-        hooks.setClipboard = [](const QString &text) {
-            QGuiApplication::clipboard()->setText(text);
-        };
-    if (!hooks.setBusy)
-        hooks.setBusy = [](bool on) {
-            if (on)
-                QApplication::setOverrideCursor(Qt::WaitCursor);
-            else
-                QApplication::restoreOverrideCursor();
-        };
     m_browse = std::make_unique<MemberBrowse>(m_env.collection,
                                               m_env.ui,
                                               m_env.errors,
-                                              *launcher,
-                                              std::move(hooks),
+                                              ListWindowControls::launcherOrOwn(m_env.launcher,
+                                                                                m_env.ui,
+                                                                                m_ownLauncher),
+                                              ListWindowControls::withDesktopHooks(m_env.hooks),
                                               kind);
     m_browse->model().setStateIcon(
         [](int validated) { return QVariant(StateIcons::forValidated(validated)); });
@@ -220,31 +204,17 @@ void MemberBrowseWindow::refresh()
 
 void MemberBrowseWindow::runQuery()
 {
-    if (!m_env.queryWizard)
-        return;
-    const auto expression = m_env.queryWizard(this, m_browse->query());
-    if (expression && m_browse->applyQuery(*expression))
-        selectRow(0);
+    ListWindowControls::runQuery(this, m_env.queryWizard, *m_browse, m_table);
 }
 
 void MemberBrowseWindow::find()
 {
-    if (!m_env.findDialog)
-        return;
-    bool findNext = false;
-    const QString expression = m_env.findDialog(this, findNext);
-    if (expression.isEmpty())
-        return;
-    const int row = m_browse->find(expression, !findNext, currentRow());
-    if (row >= 0)
-        selectRow(row);
+    ListWindowControls::find(this, m_env.findDialog, *m_browse, m_table);
 }
 
 void MemberBrowseWindow::findAgain()
 {
-    const int row = m_browse->findAgain(currentRow());
-    if (row >= 0)
-        selectRow(row);
+    ListWindowControls::findAgain(*m_browse, m_table);
 }
 
 void MemberBrowseWindow::savePosition()

@@ -146,25 +146,22 @@ void MainFrame::buildMenus()
     buildHelpMenu(bar);
 }
 
-QAction *MainFrame::addCommand(QMenu *menu,
-                               const char *label,
-                               const QKeySequence &keys,
-                               const char *tip,
-                               std::function<void()> handler)
+void MainFrame::addCommands(QMenu *menu, std::initializer_list<MenuCommand> commands)
 {
-    QAction *action = menu->addAction(text(label));
-    if (!keys.isEmpty())
-        action->setShortcut(keys);
-    if (tip && *tip) {
-        action->setStatusTip(text(tip));
-        action->setToolTip(text(tip));
+    for (const MenuCommand &command : commands) {
+        QAction *action = menu->addAction(text(command.label));
+        if (*command.keys)
+            action->setShortcut(QKeySequence(QString::fromLatin1(command.keys)));
+        if (*command.tip) {
+            action->setStatusTip(text(command.tip));
+            action->setToolTip(text(command.tip));
+        }
+        // Every command closes the splash before it runs.
+        connect(action, &QAction::triggered, this, [this, run = command.run] {
+            closeSplash();
+            run();
+        });
     }
-    // Every command closes the splash before it runs.
-    connect(action, &QAction::triggered, this, [this, handler = std::move(handler)] {
-        closeSplash();
-        handler();
-    });
-    return action;
 }
 
 std::function<void()> MainFrame::procedureCommand(const char *procedure)
@@ -176,192 +173,146 @@ void MainFrame::buildFileMenu(QMenuBar *bar)
 {
     QMenu *file = bar->addMenu(QStringLiteral("&File"));
     file->setToolTipsVisible(true);
-    addCommand(file,
-               "&New Database",
-               QKeySequence(QStringLiteral("Ctrl+N")),
-               "Create new database",
-               [this] { newCollection(); });
-    addCommand(file,
-               "&Open Database",
-               QKeySequence(QStringLiteral("Ctrl+O")),
-               "Open existing database",
-               [this] { openCollection(); });
-    addCommand(file,
-               "&Backup and Restore",
-               QKeySequence(QStringLiteral("Ctrl+Shift+B")),
-               "Backup and restore data",
-               [this] { backupAndRestore(); });
-    addCommand(file,
-               "&Import",
-               QKeySequence(QStringLiteral("Ctrl+Shift+I")),
-               "",
-               procedureCommand(Procedure::ImportWizard));
-    addCommand(file,
-               "&Export",
-               QKeySequence(QStringLiteral("Ctrl+Shift+E")),
-               "Export to HTML or  ASCII",
-               procedureCommand(Procedure::ExportWizard));
+    addCommands(file,
+                {{"&New Database", "Ctrl+N", "Create new database", [this] { newCollection(); }},
+                 {"&Open Database", "Ctrl+O", "Open existing database", [this] { openCollection(); }},
+                 {"&Backup and Restore",
+                  "Ctrl+Shift+B",
+                  "Backup and restore data",
+                  [this] { backupAndRestore(); }},
+                 {"&Import", "Ctrl+Shift+I", "", procedureCommand(Procedure::ImportWizard)},
+                 {"&Export",
+                  "Ctrl+Shift+E",
+                  "Export to HTML or  ASCII",
+                  procedureCommand(Procedure::ExportWizard)}});
     QMenu *support = menuWithTip(file->addMenu(QStringLiteral("&Support Tools")),
                                  "Tools used by BWS Support");
-    addCommand(support,
-               "&Import from Pathkeep 1.x",
-               {},
-               "Import from Pathkeep 1.x database in another directory",
-               procedureCommand(Procedure::PreviousVersionImport));
-    addCommand(support,
-               "&Repair Databases",
-               {},
-               "Options that MAY repair damaged databases",
-               procedureCommand(Procedure::RepairFiles));
-    addCommand(file, "&Print Setup ...", {}, "Setup printer", [this] { printSetup(); });
-    addCommand(file, "Screen Font Setup...", {}, "", [this] { screenFontSetup(); });
+    addCommands(support,
+                {{"&Import from Pathkeep 1.x",
+                  "",
+                  "Import from Pathkeep 1.x database in another directory",
+                  procedureCommand(Procedure::PreviousVersionImport)},
+                 {"&Repair Databases",
+                  "",
+                  "Options that MAY repair damaged databases",
+                  procedureCommand(Procedure::RepairFiles)}});
+    addCommands(file,
+                {{"&Print Setup ...", "", "Setup printer", [this] { printSetup(); }},
+                 {"Screen Font Setup...", "", "", [this] { screenFontSetup(); }}});
     file->addSeparator();
-    addCommand(file, "E&xit", {}, "Exit this application", [this] { close(); });
+    addCommands(file, {{"E&xit", "", "Exit this application", [this] { close(); }}});
 }
 
 void MainFrame::buildBrowseMenu(QMenuBar *bar)
 {
     QMenu *browse = bar->addMenu(QStringLiteral("&Browse"));
     browse->setToolTipsVisible(true);
-    addCommand(browse,
-               "&Locations",
-               QKeySequence(QStringLiteral("Ctrl+Shift+L")),
-               "Browse URL (Internet locations)",
-               procedureCommand(Procedure::BrowseLocations));
-    addCommand(browse,
-               "L&ocations by Category",
-               QKeySequence(QStringLiteral("Ctrl+Shift+C")),
-               "Browse locations within each category",
-               procedureCommand(Procedure::BrowseByCategory));
-    addCommand(browse,
-               "Locations by &Keyword",
-               QKeySequence(QStringLiteral("Ctrl+Shift+K")),
-               "Browse locations by keyword",
-               procedureCommand(Procedure::BrowseKeywords));
-    addCommand(browse,
-               "Locations by Detail",
-               QKeySequence(QStringLiteral("Ctrl+Shift+D")),
-               "Details and Locations",
-               procedureCommand(Procedure::BrowseDetails));
+    addCommands(browse,
+                {{"&Locations",
+                  "Ctrl+Shift+L",
+                  "Browse URL (Internet locations)",
+                  procedureCommand(Procedure::BrowseLocations)},
+                 {"L&ocations by Category",
+                  "Ctrl+Shift+C",
+                  "Browse locations within each category",
+                  procedureCommand(Procedure::BrowseByCategory)},
+                 {"Locations by &Keyword",
+                  "Ctrl+Shift+K",
+                  "Browse locations by keyword",
+                  procedureCommand(Procedure::BrowseKeywords)},
+                 {"Locations by Detail",
+                  "Ctrl+Shift+D",
+                  "Details and Locations",
+                  procedureCommand(Procedure::BrowseDetails)}});
     browse->addSeparator();
-    addCommand(browse,
-               "&Categories",
-               {},
-               "Browse Categories",
-               procedureCommand(Procedure::BrowseCategories));
+    addCommands(browse,
+                {{"&Categories",
+                  "",
+                  "Browse Categories",
+                  procedureCommand(Procedure::BrowseCategories)}});
 }
 
 void MainFrame::buildReportsMenu(QMenuBar *bar)
 {
     QMenu *reports = menuWithTip(bar->addMenu(QStringLiteral("Report&s")), "Report data");
-    addCommand(reports,
-               "Report &Wizard",
-               QKeySequence(QStringLiteral("Ctrl+Shift+R")),
-               "",
-               procedureCommand(Procedure::ReportWizard));
-    addCommand(reports,
-               "Locations by &Description",
-               {},
+    const auto print = [this](const char *label, const char *tip, const char *procedure) {
+        return MenuCommand{label, "", tip, procedureCommand(procedure)};
+    };
+    addCommands(
+        reports,
+        {{"Report &Wizard", "Ctrl+Shift+R", "", procedureCommand(Procedure::ReportWizard)},
+         print("Locations by &Description",
                "Print ordered by Description",
-               procedureCommand(Procedure::PrintByDescription));
-    addCommand(reports,
-               "Locations by &Location",
-               {},
-               "Print ordered by Location key",
-               procedureCommand(Procedure::PrintByLocation));
-    addCommand(reports,
-               "Locations by Cate&gory",
-               {},
-               "Print ordered by Category key",
-               procedureCommand(Procedure::PrintByCategory));
-    addCommand(reports,
-               "Locations by &Rating",
-               {},
-               "Print ordered by Rating key",
-               procedureCommand(Procedure::PrintByRating));
-    addCommand(reports,
-               "Locations by &Keyword",
-               {},
-               "Print ordered by Keyword key",
-               procedureCommand(Procedure::PrintByKeyword));
-    addCommand(reports,
-               "&Categories",
-               {},
-               "Print ordered by Category key",
-               procedureCommand(Procedure::PrintCategories));
+               Procedure::PrintByDescription),
+         print("Locations by &Location", "Print ordered by Location key", Procedure::PrintByLocation),
+         print("Locations by Cate&gory", "Print ordered by Category key", Procedure::PrintByCategory),
+         print("Locations by &Rating", "Print ordered by Rating key", Procedure::PrintByRating),
+         print("Locations by &Keyword", "Print ordered by Keyword key", Procedure::PrintByKeyword),
+         print("&Categories", "Print ordered by Category key", Procedure::PrintCategories)});
 }
 
 void MainFrame::buildToolsMenu(QMenuBar *bar)
 {
     QMenu *tools = bar->addMenu(QStringLiteral("Too&ls"));
     tools->setToolTipsVisible(true);
-    addCommand(tools, "&Options", {}, "Options", [this] { options(); });
-    addCommand(tools,
-               "Get URL from Browser",
-               QKeySequence(QStringLiteral("Ctrl+Shift+U")),
-               "",
-               procedureCommand(Procedure::NewUrlWizard));
-    addCommand(tools,
-               "&Clipboard Monitor",
-               QKeySequence(QStringLiteral("Ctrl+Shift+M")),
-               "Monitor clipboard for URLs...",
-               procedureCommand(Procedure::ClipboardMonitor));
-    addCommand(tools,
-               "Analy&ze Multiple Links",
-               QKeySequence(QStringLiteral("Ctrl+Shift+A")),
-               "",
-               procedureCommand(Procedure::AnalyzeMultiple));
-    addCommand(tools, "&Validate Multiple Links", {}, "", procedureCommand(Procedure::ValidateAll));
-    addCommand(tools,
-               "Validate &Internet Explorer Links",
-               {},
-               "",
-               procedureCommand(Procedure::ValidateFavorites));
-    addCommand(tools,
-               "&Search and Replace",
-               {},
-               "Search and replace in multiple records",
-               procedureCommand(Procedure::SearchAndReplace));
-    addCommand(tools,
-               "Find D&uplicates",
-               {},
-               "Find locations whose addresses differ only in form",
-               procedureCommand(Procedure::FindDuplicates));
+    addCommands(tools,
+                {{"&Options", "", "Options", [this] { options(); }},
+                 {"Get URL from Browser",
+                  "Ctrl+Shift+U",
+                  "",
+                  procedureCommand(Procedure::NewUrlWizard)},
+                 {"&Clipboard Monitor",
+                  "Ctrl+Shift+M",
+                  "Monitor clipboard for URLs...",
+                  procedureCommand(Procedure::ClipboardMonitor)},
+                 {"Analy&ze Multiple Links",
+                  "Ctrl+Shift+A",
+                  "",
+                  procedureCommand(Procedure::AnalyzeMultiple)},
+                 {"&Validate Multiple Links", "", "", procedureCommand(Procedure::ValidateAll)},
+                 {"Validate &Internet Explorer Links",
+                  "",
+                  "",
+                  procedureCommand(Procedure::ValidateFavorites)},
+                 {"&Search and Replace",
+                  "",
+                  "Search and replace in multiple records",
+                  procedureCommand(Procedure::SearchAndReplace)},
+                 {"Find D&uplicates",
+                  "",
+                  "Find locations whose addresses differ only in form",
+                  procedureCommand(Procedure::FindDuplicates)}});
     QMenu *database = tools->addMenu(QStringLiteral("&Database"));
     database->setToolTipsVisible(true);
-    addCommand(database,
-               "&Remove Invalid Links",
-               {},
-               "Remove all invalid links",
-               procedureCommand(Procedure::RemoveInvalidLinks));
-    addCommand(database, "&Query and remote", {}, "", procedureCommand(Procedure::QueryAndRemove));
+    addCommands(database,
+                {{"&Remove Invalid Links",
+                  "",
+                  "Remove all invalid links",
+                  procedureCommand(Procedure::RemoveInvalidLinks)},
+                 {"&Query and remote", "", "", procedureCommand(Procedure::QueryAndRemove)}});
     tools->addSeparator();
-    addCommand(tools, "&Themes", {}, "Select an active theme", [this] { chooseTheme(); });
+    addCommands(tools, {{"&Themes", "", "Select an active theme", [this] { chooseTheme(); }}});
 }
 
 void MainFrame::buildWindowMenu(QMenuBar *bar)
 {
     QMenu *window = menuWithTip(bar->addMenu(QStringLiteral("&Window")),
                                 "Create and Arrange windows");
-    addCommand(window, "T&ile", {}, "Make all open windows visible", [this] {
-        m_mdi->tileSubWindows();
-    });
-    addCommand(window, "&Cascade", {}, "Stack all open windows", [this] {
-        m_mdi->cascadeSubWindows();
-    });
-    addCommand(window, "&Arrange Icons", {}, "Align all window icons", [this] { arrangeIcons(); });
+    addCommands(window,
+                {{"T&ile", "", "Make all open windows visible", [this] { m_mdi->tileSubWindows(); }},
+                 {"&Cascade", "", "Stack all open windows", [this] { m_mdi->cascadeSubWindows(); }},
+                 {"&Arrange Icons", "", "Align all window icons", [this] { arrangeIcons(); }}});
 }
 
 void MainFrame::buildHelpMenu(QMenuBar *bar)
 {
     QMenu *help = menuWithTip(bar->addMenu(QStringLiteral("&Help")), "Windows Help");
-    addCommand(help, "&Contents", {}, "View the contents of the help file", [this] {
-        helpContents();
-    });
-    addCommand(help, "&Index", {}, "View the contents of the help file", [this] { helpIndex(); });
-    addCommand(help, "&Pathkeep Home Page", {}, "", [this] { homePage(); });
-    addCommand(help, "E-Mail for &Support", {}, "", [this] { supportMail(); });
-    addCommand(help, "&About", {}, "About This Program", [this] { about(); });
+    addCommands(help,
+                {{"&Contents", "", "View the contents of the help file", [this] { helpContents(); }},
+                 {"&Index", "", "View the contents of the help file", [this] { helpIndex(); }},
+                 {"&Pathkeep Home Page", "", "", [this] { homePage(); }},
+                 {"E-Mail for &Support", "", "", [this] { supportMail(); }},
+                 {"&About", "", "About This Program", [this] { about(); }}});
 }
 
 void MainFrame::buildToolBar()

@@ -7,10 +7,14 @@
 #include "shell/widgets/helpwindow.h"
 #include "shell/widgets/splashwindow.h"
 
+#include <functional>
+#include <initializer_list>
 #include <memory>
 
 class QLabel;
 class QMdiArea;
+class QMenu;
+class QMenuBar;
 class QPrinter;
 class QTimer;
 
@@ -99,12 +103,16 @@ private:
     void buildToolsMenu(QMenuBar *bar);
     void buildWindowMenu(QMenuBar *bar);
     void buildHelpMenu(QMenuBar *bar);
-    /// A menu command: closes the splash, then runs `handler`.
-    QAction *addCommand(QMenu *menu,
-                        const char *label,
-                        const QKeySequence &keys,
-                        const char *tip,
-                        std::function<void()> handler);
+    /// A menu entry: its label, shortcut ("" for none), tip ("" for none) and what it runs.
+    struct MenuCommand
+    {
+        const char *label;
+        const char *keys;
+        const char *tip;
+        std::function<void()> run;
+    };
+    /// Adds the entries to `menu`; each closes the splash, then runs.
+    void addCommands(QMenu *menu, std::initializer_list<MenuCommand> commands);
     /// The handler that starts `procedure`.
     std::function<void()> procedureCommand(const char *procedure);
     void buildToolBar();
