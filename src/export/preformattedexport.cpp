@@ -134,6 +134,36 @@ QString PreformattedExport::path(const QString &name) const
 
 ExportResult PreformattedExport::run()
 {
+    reset();
+    if (framesetWouldOverwriteList())
+        return ExportResult::Failed;
+
+    ExportResult result = ExportResult::Written;
+    const std::unique_ptr<ExportReader> reader = ExportReader::open(m_settings, m_env, result);
+    if (!reader)
+        return result;
+    const qint64 total = m_env.progress ? reader->total() : 0;
+
+    loadTemplate();
+    LocationRecord record;
+    result = readLocations(*reader, record, total);
+    if (result != ExportResult::Written)
+        return result; // nothing is written yet
+
+    // Finish: the contents list from every category met, then every page.
+    collectContents();
+    closeCategory(record);
+    closePage(record);
+    bool ok = writePages(record);
+    if (m_frame)
+        ok = writeFramePages(record) && ok;
+    if (m_env.progress)
+        m_env.progress(total, total);
+    return ok ? ExportResult::Written : ExportResult::Failed;
+}
+
+void PreformattedExport::reset()
+{
     m_grouped = m_settings.isGrouped();
     m_frame = m_settings.type == u"Frame"_s;
     m_ending = m_grouped ? u"_cat.htm"_s : u".htm"_s;
@@ -150,24 +180,24 @@ ExportResult PreformattedExport::run()
     m_categoryOpen = false;
     m_written = 0;
     m_categoryRows.clear();
+}
 
+bool PreformattedExport::framesetWouldOverwriteList() const
+{
+    if (!m_frame || m_grouped || m_names.basePath + u".htm"_s != m_settings.file)
+        return false;
+    // The frameset would overwrite the one list page it shows.
+    if (m_env.ui)
+        m_env.ui->message(u"Export"_s,
+                          u"The frame page and the list page would both be "_s + m_settings.file
+                              + u". Choose a file name ending in \".html\" or another name."_s,
+                          UserInterface::Icon::Warning);
+    return true;
+}
+
+void PreformattedExport::loadTemplate()
+{
     UserInterface *ui = m_env.ui;
-    if (m_frame && !m_grouped && m_names.basePath + u".htm"_s == m_settings.file) {
-        // The frameset would overwrite the one list page it shows.
-        if (ui)
-            ui->message(u"Export"_s,
-                        u"The frame page and the list page would both be "_s + m_settings.file
-                            + u". Choose a file name ending in \".html\" or another name."_s,
-                        UserInterface::Icon::Warning);
-        return ExportResult::Failed;
-    }
-
-    ExportResult result = ExportResult::Written;
-    const std::unique_ptr<ExportReader> reader = ExportReader::open(m_settings, m_env, result);
-    if (!reader)
-        return result;
-    const qint64 total = m_env.progress ? reader->total() : 0;
-
     const QString name = templateName(u"Default_"_s, m_settings.type, m_grouped);
     QStringList pieces;
     DefaultHtmlReader::read(path(name), pieces);
@@ -176,12 +206,16 @@ ExportResult PreformattedExport::run()
     distribute(pieces);
     if (m_detail.isEmpty() && ui)
         ui->message(u"Pre-formatted HTML"_s, u"No detail area defined in "_s + name);
+}
 
-    LocationRecord record;
+ExportResult PreformattedExport::readLocations(ExportReader &reader,
+                                               LocationRecord &record,
+                                               qint64 total)
+{
     if (!(m_grouped && m_frame))
         openPage(record);
     qint64 done = 0;
-    while (reader->next(record)) {
+    while (reader.next(record)) {
         ++done;
         if (!m_categories.contains(record.Category)) {
             m_categories.emplace(record.Category, int(m_categories.size()) + 1);
@@ -200,17 +234,20 @@ ExportResult PreformattedExport::run()
         append(filled(m_detail, record));
         ++m_written;
         if (m_env.progress && (done % 256) == 0 && !m_env.progress(done, total))
-            return ExportResult::Cancelled; // nothing is written yet
+            return ExportResult::Cancelled;
     }
-    if (!reader->status()) {
-        if (ui)
-            ui->message(u"Export"_s,
-                        u"Error reading Locations: "_s + reader->status().text,
-                        UserInterface::Icon::Critical);
+    if (!reader.status()) {
+        if (m_env.ui)
+            m_env.ui->message(u"Export"_s,
+                              u"Error reading Locations: "_s + reader.status().text,
+                              UserInterface::Icon::Critical);
         return ExportResult::Failed;
     }
+    return ExportResult::Written;
+}
 
-    // Finish: the contents list from every category met, then every page.
+void PreformattedExport::collectContents()
+{
     m_contents.clear();
     for (const auto &[c, number] : m_categories) {
         if (m_frame) {
@@ -221,47 +258,49 @@ ExportResult PreformattedExport::run()
             m_contents << u"<a href=\"#"_s + anchorOf(c) + u"\">"_s + escaped(c) + u"</a>"_s;
         }
     }
-    closeCategory(record);
-    closePage(record);
+}
+
+bool PreformattedExport::writeReported(const QStringList &pieces, const QString &target) const
+{
+    QString error;
+    if (writePage(pieces, target, error))
+        return true;
+    if (m_env.ui)
+        m_env.ui->message(u"Export"_s,
+                          u"Error adding to "_s + target + u": "_s + error,
+                          UserInterface::Icon::Critical);
+    return false;
+}
+
+bool PreformattedExport::writePages(const LocationRecord &record)
+{
     bool ok = true;
     for (Page &page : m_pages) {
         fill(page.pieces, record, true);
-        QString error;
-        if (!writePage(page.pieces, page.file, error)) {
-            ok = false;
-            if (ui)
-                ui->message(u"Export"_s,
-                            u"Error adding to "_s + page.file + u": "_s + error,
-                            UserInterface::Icon::Critical);
-        }
+        ok = writeReported(page.pieces, page.file) && ok;
     }
-    if (m_frame) {
-        const std::pair<QString, QString> frameFiles[]
-            = {{u"Default_base_"_s, m_settings.file},
-               {u"Default_banner_"_s, m_names.basePath + u"_banner.htm"_s},
-               {u"Default_contents_"_s, m_names.basePath + u"_contents.htm"_s}};
-        for (const auto &[prefix, target] : frameFiles) {
-            const QString extra = templateName(prefix, m_settings.type, m_grouped);
-            QStringList extraPieces;
-            if (!DefaultHtmlReader::read(path(extra), extraPieces) || extraPieces.isEmpty()) {
-                if (ui)
-                    ui->message(u"Pre-formatted HTML"_s, u"No pre-formatted HTML in "_s + extra);
-                continue;
-            }
-            fill(extraPieces, record, false);
-            QString error;
-            if (!writePage(extraPieces, target, error)) {
-                ok = false;
-                if (ui)
-                    ui->message(u"Export"_s,
-                                u"Error adding to "_s + target + u": "_s + error,
-                                UserInterface::Icon::Critical);
-            }
+    return ok;
+}
+
+bool PreformattedExport::writeFramePages(const LocationRecord &record)
+{
+    const std::pair<QString, QString> frameFiles[]
+        = {{u"Default_base_"_s, m_settings.file},
+           {u"Default_banner_"_s, m_names.basePath + u"_banner.htm"_s},
+           {u"Default_contents_"_s, m_names.basePath + u"_contents.htm"_s}};
+    bool ok = true;
+    for (const auto &[prefix, target] : frameFiles) {
+        const QString extra = templateName(prefix, m_settings.type, m_grouped);
+        QStringList extraPieces;
+        if (!DefaultHtmlReader::read(path(extra), extraPieces) || extraPieces.isEmpty()) {
+            if (m_env.ui)
+                m_env.ui->message(u"Pre-formatted HTML"_s, u"No pre-formatted HTML in "_s + extra);
+            continue;
         }
+        fill(extraPieces, record, false);
+        ok = writeReported(extraPieces, target) && ok;
     }
-    if (m_env.progress)
-        m_env.progress(total, total);
-    return ok ? ExportResult::Written : ExportResult::Failed;
+    return ok;
 }
 
 void PreformattedExport::distribute(const QStringList &pieces)

@@ -13,6 +13,8 @@
 
 namespace pk {
 
+class ExportReader;
+
 /**
  * @brief `Export:PreformattedHTML`: the locations written through the user's template files.
  *
@@ -48,6 +50,19 @@ private:
         QString file;
         QStringList pieces;
     };
+
+    // run()'s steps.
+    void reset();
+    /// A frameset without categories would be written over its one list page: reported.
+    bool framesetWouldOverwriteList() const;
+    void loadTemplate();
+    /// Fills the pages from every location; Cancelled or Failed (reported) stop the export.
+    ExportResult readLocations(ExportReader &reader, LocationRecord &record, qint64 total);
+    void collectContents();
+    bool writePages(const LocationRecord &record);
+    bool writeFramePages(const LocationRecord &record);
+    /// Writes one page; a failure is reported.
+    bool writeReported(const QStringList &pieces, const QString &target) const;
 
     void distribute(const QStringList &pieces);
     void openPage(const LocationRecord &record);

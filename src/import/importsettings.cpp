@@ -73,35 +73,4 @@ CategoryMode ImportSettings::mode() const
     return CategoryModes::fromValue(assignment).value_or(CategoryMode::Guess);
 }
 
-QVariantMap ImportSettings::toArguments() const
-{
-    return {{u"Type"_s, type},
-            {u"File"_s, file},
-            {u"Folder"_s, folder},
-            {u"Assignment"_s, assignment},
-            {u"Category"_s, category},
-            {u"URL"_s, url},
-            {u"FollowLinks"_s, followLinks},
-            {u"NestedFolders"_s, nestedFolders}};
-}
-
-ImportSettings ImportSettings::fromArguments(const QVariantMap &arguments)
-{
-    ImportSettings s;
-    const auto take = [&](const QString &key, QString &field) {
-        if (arguments.contains(key))
-            field = arguments.value(key).toString();
-    };
-    take(u"Type"_s, s.type);
-    take(u"File"_s, s.file);
-    take(u"Folder"_s, s.folder);
-    take(u"Assignment"_s, s.assignment);
-    take(u"Category"_s, s.category);
-    take(u"URL"_s, s.url);
-    s.followLinks = arguments.value(u"FollowLinks"_s, 0).toInt();
-    s.nestedFolders = arguments.value(u"NestedFolders"_s, 0).toInt();
-    s.fit();
-    return s;
-}
-
 } // namespace pk

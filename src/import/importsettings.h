@@ -3,7 +3,6 @@
 #include "import/categorymode.h"
 
 #include <QString>
-#include <QVariantMap>
 
 namespace pk {
 
@@ -36,11 +35,6 @@ struct ImportSettings
 
     /// The assignment mode; "Guess" for an unknown value.
     CategoryMode mode() const;
-
-    /// The settings as procedure arguments ("Type", "File", "Folder", "Assignment", "Category",
-    /// "URL", "FollowLinks") and back; missing arguments keep the defaults.
-    QVariantMap toArguments() const;
-    static ImportSettings fromArguments(const QVariantMap &arguments);
 
     /// Every text cut to its width and without trailing blanks; FollowLinks 0 or 1.
     void fit();

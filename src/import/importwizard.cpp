@@ -112,7 +112,7 @@ bool ImportWizard::categoryEnabled(const QString &assignment)
 ImportWizard::Start ImportWizard::startFor(const ImportSettings &settings)
 {
     Start start;
-    start.arguments = settings.toArguments();
+    start.request = ImportRequest{settings};
     const QString &type = settings.type;
     if (is(type, "ADV"))
         start.procedure = QLatin1String(Procedure::AdvancedImport);
@@ -128,7 +128,7 @@ ImportWizard::Start ImportWizard::startFor(const ImportSettings &settings)
         start.procedure = QLatin1String(Procedure::ImportWebPage); // the page's links
     else if (is(type, "URL")) {
         start.procedure = QLatin1String(Procedure::NewUrlWizard);
-        start.arguments = {{u"Location"_s, settings.url}};
+        start.request = NewLocationRequest{settings.url};
     }
     return start;
 }

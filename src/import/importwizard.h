@@ -1,18 +1,26 @@
 #pragma once
 
 #include "import/importsettings.h"
+#include "shell/procedurerequests.h"
 
 #include <QString>
 #include <QStringList>
-#include <QVariantMap>
 
 #include <functional>
 #include <optional>
+#include <variant>
 #include <vector>
 
 namespace pk {
 
 class Collection;
+
+/// What the imports the wizard starts take: the wizard's settings; without them (started from
+/// the menu) an import reads them from PATHKEEP.INI.
+struct ImportRequest
+{
+    std::optional<ImportSettings> settings{};
+};
 
 /**
  * @brief The rules of the "Import Wizard": the kinds of source, the pages each kind shows, the
@@ -37,11 +45,12 @@ public:
         bool operator==(const Pages &) const = default;
     };
 
-    /// What "&Finish" starts: a procedure and its arguments.
+    /// What "&Finish" starts: an import with the settings, or the new-location wizard on the
+    /// address.
     struct Start
     {
-        QString procedure;
-        QVariantMap arguments;
+        QString procedure{};
+        std::variant<ImportRequest, NewLocationRequest> request{};
     };
 
     /// The kinds in the order the Type page lists them.

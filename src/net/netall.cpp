@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <cstdio>
+#include <iterator>
 #include <mutex>
 #include <optional>
 
@@ -228,206 +229,92 @@ void _NetAll::closeDown()
     NetDebugTrace("[Net] Closing Down " + commandLine().toStdString());
 }
 
+namespace {
+
+/// The object-level error texts, error 0 first, then -1, -2, ... down to -61.
+constexpr const char *ObjectErrorTexts[] = {
+    /* 0 */ "General Object level error",
+    /* -1 */ "Unknown Error (was previously network library not actively initiated)",
+    /* -2 */
+    "Network library already active. Certain options can't be set once the library "
+    "is loaded.",
+    /* -3 */ "Too many network library instances on one machine",
+    /* -4 */ "Invalid structure size",
+    /* -5 */ "Main start sequence faile",
+    /* -6 */ "CallBack window timeout",
+    /* -7 */ "Accepted data too short",
+    /* -8 */ "Data is out of topic",
+    /* -9 */ "Unknown packet type received",
+    /* -10 */ "Not all data sent",
+    /* -11 */ "Not all data received",
+    /* -12 */ "You are trying to send data to someone who is not in the receivers (servers) list.",
+    /* -13 */ "No request",
+    /* -14 */ "Request not found",
+    /* -15 */ "No servers",
+    /* -16 */ "Server not found",
+    /* -17 */ "Service not supported",
+    /* -18 */ "Bad response address",
+    /* -19 */ "New thread failed",
+    /* -20 */ "Address not found",
+    /* -21 */ "Incorrect DLL version",
+    /* -22 */ "Bad parameters passed to function",
+    /* -23 */ "Too many listening sockets. The maximum has been reached",
+    /* -24 */ "Socket dead. Could not find socket in listening queue",
+    /* -25 */ "An incompatible packet version was received",
+    /* -26 */ "This machine has no IP address",
+    /* -27 */ "The service is marked as inactive, because a previous error occurred",
+    /* -28 */ "The simple connection was not closed properly",
+    /* -29 */ "Too many sending sockets. The maximum has been reached",
+    /* -30 */
+    "An error occurred while trying to access a memory queue (read or write error). "
+    "The queue could be full or there is not enough memory",
+    /* -31 */
+    "An error occurred while trying to load the network library. The library could "
+    "not be loaded.",
+    /* -32 */ "Unable to allocate the requested memory",
+    /* -33 */
+    "Host or Socket not specified. Please set the <object>.packet.ToIp and "
+    "<object>.packet.OnSocket before sending data.",
+    /* -34 */ "Could not find connected client in Simple Connect Client or Server",
+    /* -35 */ "An error occurred while trying to access a file",
+    /* -36 */ "The connection is not open",
+    /* -37 */ "The network object requires more properties to contain valid values",
+    /* -38 */ "This functionality is no longer supported",
+    /* -39 */ "Could not open a connection to the specified host machine",
+    /* -40 */ "Could not send NetSimple Data",
+    /* -41 */ "a General FTP error occurred",
+    /* -42 */ "Invalid String Size",
+    /* -43 */ "No Phone Book Entry. You need a Phone Book Entry before you can dial.",
+    /* -44 */ "The Ras Object is not in the DLL queue.",
+    /* -45 */ "The Ras Object is busy opening another RAS connection.",
+    /* -46 */ "Could Not Load the Dial-Up Networking Windows Procedures. DUN will be disabled.",
+    /* -47 */
+    "Could not load the socket library. The network library needs this to be able to "
+    "work.",
+    /* -48 */ "Call Back Window Already Closed",
+    /* -49 */ "Could not create new thread to start the network library Callback Window",
+    /* -50 */ "Could not load some run-time procedures",
+    /* -51 */ "Received a corrupt packet",
+    /* -52 */ "No Posting allowing",
+    /* -53 */ "Open Timeout or Failure error",
+    /* -54 */ "Ping unsuccessful",
+    /* -55 */ "Connection already open",
+    /* -56 */ "Network library not actively initiated",
+    /* -57 */ "Connection was closed because it was idle (inactive)",
+    /* -58 */ "Already busy with a command",
+    /* -59 */ "No Data was received",
+    /* -60 */ "Object's Init method not called before the Object was used",
+    /* -61 */ "SSL (Secure Connection) Failed",
+};
+
+} // namespace
+
 bool _NetAll::objectErrorText(int error, QString &text)
 {
-    const char *message = nullptr;
-    switch (error) {
-    case 0:
-        message = "General Object level error";
-        break;
-    case -1:
-        message = "Unknown Error (was previously network library not actively initiated)";
-        break;
-    case -2:
-        message = "Network library already active. Certain options can't be set once the library "
-                  "is loaded.";
-        break;
-    case -3:
-        message = "Too many network library instances on one machine";
-        break;
-    case -4:
-        message = "Invalid structure size";
-        break;
-    case -5:
-        message = "Main start sequence faile";
-        break;
-    case -6:
-        message = "CallBack window timeout";
-        break;
-    case -7:
-        message = "Accepted data too short";
-        break;
-    case -8:
-        message = "Data is out of topic";
-        break;
-    case -9:
-        message = "Unknown packet type received";
-        break;
-    case -10:
-        message = "Not all data sent";
-        break;
-    case -11:
-        message = "Not all data received";
-        break;
-    case -12:
-        message
-            = "You are trying to send data to someone who is not in the receivers (servers) list.";
-        break;
-    case -13:
-        message = "No request";
-        break;
-    case -14:
-        message = "Request not found";
-        break;
-    case -15:
-        message = "No servers";
-        break;
-    case -16:
-        message = "Server not found";
-        break;
-    case -17:
-        message = "Service not supported";
-        break;
-    case -18:
-        message = "Bad response address";
-        break;
-    case -19:
-        message = "New thread failed";
-        break;
-    case -20:
-        message = "Address not found";
-        break;
-    case -21:
-        message = "Incorrect DLL version";
-        break;
-    case -22:
-        message = "Bad parameters passed to function";
-        break;
-    case -23:
-        message = "Too many listening sockets. The maximum has been reached";
-        break;
-    case -24:
-        message = "Socket dead. Could not find socket in listening queue";
-        break;
-    case -25:
-        message = "An incompatible packet version was received";
-        break;
-    case -26:
-        message = "This machine has no IP address";
-        break;
-    case -27:
-        message = "The service is marked as inactive, because a previous error occurred";
-        break;
-    case -28:
-        message = "The simple connection was not closed properly";
-        break;
-    case -29:
-        message = "Too many sending sockets. The maximum has been reached";
-        break;
-    case -30:
-        message = "An error occurred while trying to access a memory queue (read or write error). "
-                  "The queue could be full or there is not enough memory";
-        break;
-    case -31:
-        message = "An error occurred while trying to load the network library. The library could "
-                  "not be loaded.";
-        break;
-    case -32:
-        message = "Unable to allocate the requested memory";
-        break;
-    case -33:
-        message = "Host or Socket not specified. Please set the <object>.packet.ToIp and "
-                  "<object>.packet.OnSocket before sending data.";
-        break;
-    case -34:
-        message = "Could not find connected client in Simple Connect Client or Server";
-        break;
-    case -35:
-        message = "An error occurred while trying to access a file";
-        break;
-    case -36:
-        message = "The connection is not open";
-        break;
-    case -37:
-        message = "The network object requires more properties to contain valid values";
-        break;
-    case -38:
-        message = "This functionality is no longer supported";
-        break;
-    case -39:
-        message = "Could not open a connection to the specified host machine";
-        break;
-    case -40:
-        message = "Could not send NetSimple Data";
-        break;
-    case -41:
-        message = "a General FTP error occurred";
-        break;
-    case -42:
-        message = "Invalid String Size";
-        break;
-    case -43:
-        message = "No Phone Book Entry. You need a Phone Book Entry before you can dial.";
-        break;
-    case -44:
-        message = "The Ras Object is not in the DLL queue.";
-        break;
-    case -45:
-        message = "The Ras Object is busy opening another RAS connection.";
-        break;
-    case -46:
-        message = "Could Not Load the Dial-Up Networking Windows Procedures. DUN will be disabled.";
-        break;
-    case -47:
-        message = "Could not load the socket library. The network library needs this to be able to "
-                  "work.";
-        break;
-    case -48:
-        message = "Call Back Window Already Closed";
-        break;
-    case -49:
-        message = "Could not create new thread to start the network library Callback Window";
-        break;
-    case -50:
-        message = "Could not load some run-time procedures";
-        break;
-    case -51:
-        message = "Received a corrupt packet";
-        break;
-    case -52:
-        message = "No Posting allowing";
-        break;
-    case -53:
-        message = "Open Timeout or Failure error";
-        break;
-    case -54:
-        message = "Ping unsuccessful";
-        break;
-    case -55:
-        message = "Connection already open";
-        break;
-    case -56:
-        message = "Network library not actively initiated";
-        break;
-    case -57:
-        message = "Connection was closed because it was idle (inactive)";
-        break;
-    case -58:
-        message = "Already busy with a command";
-        break;
-    case -59:
-        message = "No Data was received";
-        break;
-    case -60:
-        message = "Object's Init method not called before the Object was used";
-        break;
-    case -61:
-        message = "SSL (Secure Connection) Failed";
-        break;
-    default:
+    constexpr int lowest = 1 - int(std::size(ObjectErrorTexts));
+    if (error > 0 || error < lowest)
         return false;
-    }
-    text = QString::fromUtf8(message);
+    text = QString::fromUtf8(ObjectErrorTexts[-error]);
     return true;
 }
 

@@ -332,43 +332,64 @@ void NetSimple::remoteClosed(std::uint32_t socket, std::int32_t sockId)
     ConnectionClosed();
 }
 
+namespace {
+
+/// The function name TakeEvent's log lines and error messages give.
+QString takeEventFunction()
+{
+    return QStringLiteral("NetSimple.TakeEvent");
+}
+
+} // namespace
+
 void NetSimple::TakeEvent(int event)
 {
     const int E = _Connection.Event;
     if (!_Initalised || E == 0)
         return;
-    const QString function = QStringLiteral("NetSimple.TakeEvent");
-    const QString modeText = _Connection.Mode == 1 ? QStringLiteral("Server")
-                                                   : QStringLiteral("Client");
+    if (event == E + 1)
+        takeRemoteCloseEvent();
+    else if (event == E + 2)
+        takeCloseEvent();
+    else if (event == E)
+        takePacketEvent();
+}
 
-    if (event == E + 1) {
-        if (willLog(NetLogNormal)) {
-            Log(QStringLiteral("Received a message+1 about a ConClose(1) (Remote). PacketType = ")
-                    + num(Packet.PacketType) + QStringLiteral(" Mode = ") + modeText,
-                function);
-        }
-        // No packet comes with this event: the connection is the object's current one.
-        remoteClosed(_Connection.Socket, _Connection.SockID);
-        return;
-    }
-    if (event == E + 2) {
-        if (willLog(NetLogNormal)) {
-            Log(QStringLiteral("Received a message+2 about a Close (2). PacketType = ")
-                    + num(Packet.PacketType) + QStringLiteral(" Mode = ") + modeText,
-                function);
-        }
-        if (!_IgnorePhaseTwo) {
-            NetSimpleConnectClose(_Connection, 0, 0, NetCloseRelease);
-            _BetweenPhaseOneAnTwo = 0;
-        } else {
-            Log(QString::fromUtf8(PhaseTwoNotCalledText),
-                QStringLiteral("NetSimple.TakeEvent.Message+2"));
-        }
-        return;
-    }
-    if (event != E)
-        return;
+QString NetSimple::modeText() const
+{
+    return _Connection.Mode == 1 ? QStringLiteral("Server") : QStringLiteral("Client");
+}
 
+void NetSimple::takeRemoteCloseEvent()
+{
+    if (willLog(NetLogNormal)) {
+        Log(QStringLiteral("Received a message+1 about a ConClose(1) (Remote). PacketType = ")
+                + num(Packet.PacketType) + QStringLiteral(" Mode = ") + modeText(),
+            takeEventFunction());
+    }
+    // No packet comes with this event: the connection is the object's current one.
+    remoteClosed(_Connection.Socket, _Connection.SockID);
+}
+
+void NetSimple::takeCloseEvent()
+{
+    if (willLog(NetLogNormal)) {
+        Log(QStringLiteral("Received a message+2 about a Close (2). PacketType = ")
+                + num(Packet.PacketType) + QStringLiteral(" Mode = ") + modeText(),
+            takeEventFunction());
+    }
+    if (!_IgnorePhaseTwo) {
+        NetSimpleConnectClose(_Connection, 0, 0, NetCloseRelease);
+        _BetweenPhaseOneAnTwo = 0;
+    } else {
+        Log(QString::fromUtf8(PhaseTwoNotCalledText),
+            QStringLiteral("NetSimple.TakeEvent.Message+2"));
+    }
+}
+
+void NetSimple::takePacketEvent()
+{
+    const QString function = takeEventFunction();
     Error = NetSimpleConnectReceive(_Connection, Packet);
     if (Error == NetErrNoRequest) {
         Log(QStringLiteral("Attention. This is not normally a problem. The DLL could not find a "
@@ -381,38 +402,16 @@ void NetSimple::TakeEvent(int event)
         return;
     }
     if (willLog(NetLogNormal)) {
-        Log(QStringLiteral("(") + modeText
+        Log(QStringLiteral("(") + modeText()
                 + QStringLiteral(" Mode) Received a message. PacketType = ")
                 + num(Packet.PacketType) + QStringLiteral(" Reserved2 = ") + num(Packet.Reserved2)
                 + QStringLiteral(" Mode = ") + num(_Connection.Mode),
             function);
     }
 
-    // A packet that belongs to an earlier connection of this object (closed or aborted before
-    // the object was opened again) must not reach the new connection's handling.
     const bool earlierConnection = _Connection.Mode == 0 && Packet.SockID != _Connection.SockID;
-    if (earlierConnection) {
-        switch (Packet.PacketType) {
-        case NetPacketData:
-        case NetPacketOpenSucceeded:
-        case NetPacketIdle:
-        case NetPacketOpenFailed:
-        case NetPacketRemoteClosed:
-            if (willLog(NetLogNormal)) {
-                Log(QStringLiteral("Dropping a packet of an earlier connection. PacketType = ")
-                        + num(Packet.PacketType) + QStringLiteral(" SockID = ") + num(Packet.SockID)
-                        + QStringLiteral(" Current SockID = ") + num(_Connection.SockID),
-                    function);
-            }
-            if (Packet.PacketType == NetPacketOpenFailed
-                || Packet.PacketType == NetPacketRemoteClosed)
-                NetSimpleConnectClose(_Connection, Packet.OnSocket, Packet.SockID, NetCloseRelease);
-            Error = 0;
-            return;
-        default:
-            break;
-        }
-    }
+    if (earlierConnection && dropEarlierConnectionPacket())
+        return;
 
     switch (Packet.PacketType) {
     case NetPacketNewConnection:
@@ -421,21 +420,7 @@ void NetSimple::TakeEvent(int event)
         Process();
         break;
     case NetPacketData:
-        if (willLog(NetLogNormal)) {
-            QString line = QStringLiteral(
-                               "PacketType -> Normal Data Packet Received  Data Length = ")
-                           + num(Packet.BinDataLen) + QStringLiteral(" On Socket = ")
-                           + num(Packet.OnSocket) + QStringLiteral(" SockID = ")
-                           + num(Packet.SockID);
-            if (LogDataBytes > 0)
-                line += dataExcerpt(QStringLiteral("Received"));
-            Log(line, function);
-        }
-        Process();
-        if (WholePacketUseLengthField) {
-            BigStorePacket();
-            BigCheckForPacketEnd();
-        }
+        takeDataPacket();
         break;
     case NetPacketNoConnection:
         Log(QStringLiteral("PacketType -> No Connection!! Warning!"), function);
@@ -444,28 +429,7 @@ void NetSimple::TakeEvent(int event)
         remoteClosed(Packet.OnSocket, Packet.SockID);
         break;
     case NetPacketLocalClosed:
-        if (_IgnorePhaseTwo) {
-            Log(QString::fromUtf8(PhaseTwoNotCalledText) + QStringLiteral(" Socket = ")
-                    + num(Packet.OnSocket) + QStringLiteral(" SockID = ") + num(Packet.SockID)
-                    + QStringLiteral(" Server = ") + serverText() + QStringLiteral(" Port = ")
-                    + num(_Connection.Port),
-                QStringLiteral("NetSimple.TakeEvent.ConClosed2"));
-        } else {
-            if (willLog(NetLogNormal)) {
-                Log(QStringLiteral("The client connection on Socket = ") + num(Packet.OnSocket)
-                        + QStringLiteral(" SockID = ") + num(Packet.SockID)
-                        + QStringLiteral(" was closed locally. Will call NetSimpleConnectClose "
-                                         "for 2nd Phase"),
-                    QStringLiteral("NetSimple.TakeEvent.ConClosed2"));
-            }
-            NetSimpleConnectClose(_Connection, Packet.OnSocket, Packet.SockID, NetCloseRelease);
-            // The close of an earlier connection must not mark the current one closed.
-            if (!earlierConnection) {
-                OpenFlag = 0;
-                AsyncOpenBusy = 0;
-                _BetweenPhaseOneAnTwo = 0;
-            }
-        }
+        takeLocalClosedPacket(earlierConnection);
         break;
     case NetPacketOpenSucceeded:
         OpenFlag = 1;
@@ -473,22 +437,7 @@ void NetSimple::TakeEvent(int event)
         Process();
         break;
     case NetPacketOpenFailed:
-        OpenFlag = 0;
-        AsyncOpenBusy = 0;
-        NetSimpleConnectClose(_Connection, Packet.OnSocket, Packet.SockID, NetCloseRelease);
-        if (Packet.Error == NetErrSSLFailed) {
-            // A refused certificate is not a server that cannot be reached: say which and why.
-            Error = NetErrSSLFailed;
-            const qsizetype length = std::clamp<qsizetype>(Packet.BinDataLen, 0, NetMaxBinData);
-            const QString reason = QString::fromUtf8(Packet.BinData, length);
-            _CallErrorTrap(reason.isEmpty()
-                               ? QStringLiteral("The secure connection could not be set up")
-                               : reason,
-                           function);
-            break;
-        }
-        Error = NetErrOpenFailed;
-        _CallErrorTrap(QStringLiteral("The requested connection could not be opened."), function);
+        takeOpenFailedPacket();
         break;
     case NetPacketIdle:
         Process();
@@ -499,6 +448,96 @@ void NetSimple::TakeEvent(int event)
             NetLogError);
         break;
     }
+}
+
+bool NetSimple::dropEarlierConnectionPacket()
+{
+    // A packet that belongs to an earlier connection of this object (closed or aborted before
+    // the object was opened again) must not reach the new connection's handling.
+    switch (Packet.PacketType) {
+    case NetPacketData:
+    case NetPacketOpenSucceeded:
+    case NetPacketIdle:
+    case NetPacketOpenFailed:
+    case NetPacketRemoteClosed:
+        break;
+    default:
+        return false;
+    }
+    if (willLog(NetLogNormal)) {
+        Log(QStringLiteral("Dropping a packet of an earlier connection. PacketType = ")
+                + num(Packet.PacketType) + QStringLiteral(" SockID = ") + num(Packet.SockID)
+                + QStringLiteral(" Current SockID = ") + num(_Connection.SockID),
+            takeEventFunction());
+    }
+    if (Packet.PacketType == NetPacketOpenFailed || Packet.PacketType == NetPacketRemoteClosed)
+        NetSimpleConnectClose(_Connection, Packet.OnSocket, Packet.SockID, NetCloseRelease);
+    Error = 0;
+    return true;
+}
+
+void NetSimple::takeDataPacket()
+{
+    if (willLog(NetLogNormal)) {
+        QString line = QStringLiteral("PacketType -> Normal Data Packet Received  Data Length = ")
+                       + num(Packet.BinDataLen) + QStringLiteral(" On Socket = ")
+                       + num(Packet.OnSocket) + QStringLiteral(" SockID = ") + num(Packet.SockID);
+        if (LogDataBytes > 0)
+            line += dataExcerpt(QStringLiteral("Received"));
+        Log(line, takeEventFunction());
+    }
+    Process();
+    if (WholePacketUseLengthField) {
+        BigStorePacket();
+        BigCheckForPacketEnd();
+    }
+}
+
+void NetSimple::takeLocalClosedPacket(bool earlierConnection)
+{
+    if (_IgnorePhaseTwo) {
+        Log(QString::fromUtf8(PhaseTwoNotCalledText) + QStringLiteral(" Socket = ")
+                + num(Packet.OnSocket) + QStringLiteral(" SockID = ") + num(Packet.SockID)
+                + QStringLiteral(" Server = ") + serverText() + QStringLiteral(" Port = ")
+                + num(_Connection.Port),
+            QStringLiteral("NetSimple.TakeEvent.ConClosed2"));
+        return;
+    }
+    if (willLog(NetLogNormal)) {
+        Log(QStringLiteral("The client connection on Socket = ") + num(Packet.OnSocket)
+                + QStringLiteral(" SockID = ") + num(Packet.SockID)
+                + QStringLiteral(" was closed locally. Will call NetSimpleConnectClose "
+                                 "for 2nd Phase"),
+            QStringLiteral("NetSimple.TakeEvent.ConClosed2"));
+    }
+    NetSimpleConnectClose(_Connection, Packet.OnSocket, Packet.SockID, NetCloseRelease);
+    // The close of an earlier connection must not mark the current one closed.
+    if (!earlierConnection) {
+        OpenFlag = 0;
+        AsyncOpenBusy = 0;
+        _BetweenPhaseOneAnTwo = 0;
+    }
+}
+
+void NetSimple::takeOpenFailedPacket()
+{
+    OpenFlag = 0;
+    AsyncOpenBusy = 0;
+    NetSimpleConnectClose(_Connection, Packet.OnSocket, Packet.SockID, NetCloseRelease);
+    if (Packet.Error == NetErrSSLFailed) {
+        // A refused certificate is not a server that cannot be reached: say which and why.
+        Error = NetErrSSLFailed;
+        const qsizetype length = std::clamp<qsizetype>(Packet.BinDataLen, 0, NetMaxBinData);
+        const QString reason = QString::fromUtf8(Packet.BinData, length);
+        _CallErrorTrap(reason.isEmpty()
+                           ? QStringLiteral("The secure connection could not be set up")
+                           : reason,
+                       takeEventFunction());
+        return;
+    }
+    Error = NetErrOpenFailed;
+    _CallErrorTrap(QStringLiteral("The requested connection could not be opened."),
+                   takeEventFunction());
 }
 
 void NetSimple::ErrorTrap(const QString &errorText, const QString &functionName)

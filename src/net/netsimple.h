@@ -136,6 +136,17 @@ protected:
     QString dataExcerpt(const QString &what) const;
 
 private:
+    // TakeEvent's steps: the events E+1 and E+2, then a packet's arrival (E) and its kinds.
+    QString modeText() const;
+    void takeRemoteCloseEvent();
+    void takeCloseEvent();
+    void takePacketEvent();
+    /// A packet of an earlier connection of this object is dropped (true) before it reaches
+    /// the current connection's handling.
+    bool dropEarlierConnectionPacket();
+    void takeDataPacket();
+    void takeLocalClosedPacket(bool earlierConnection);
+    void takeOpenFailedPacket();
     void remoteClosed(std::uint32_t socket, std::int32_t sockId);
     void notInitialised(const QString &functionName);
     NetWholePacket *wholePacketsOf(std::int32_t sockId);

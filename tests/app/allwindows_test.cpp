@@ -5,6 +5,7 @@
 #include "platform/appfolders.h"
 #include "shell/procedurenames.h"
 #include "shell/procedureregistry.h"
+#include "shell/procedurerequests.h"
 #include "shell/shell.h"
 #include "shell/widgets/mainframe.h"
 #include "shell/widgets/procedurelauncher.h"
@@ -179,6 +180,37 @@ private:
     bool m_pressed = false;
     bool m_wentAlong = false;
 };
+
+/// Starts `procedure` with the inputs its callers hand it: the location `location`, the
+/// category "News", a new record (`insert`) or a change; a procedure without inputs by name.
+bool startWithRequest(ProcedureStarter &starter,
+                      const QString &procedure,
+                      bool insert,
+                      const QString &location)
+{
+    const FormRequest action = insert ? FormRequest::Insert : FormRequest::Change;
+    const QString news = u"News"_s;
+    const auto is = [&procedure](const char *name) { return procedure == QLatin1String(name); };
+    if (is(LocationFormRequest::procedure))
+        return starter.start(LocationFormRequest{action, location, news});
+    if (is(NewLocationRequest::procedure))
+        return starter.start(NewLocationRequest{location});
+    if (is(Procedure::UpdateCategory) || is(Procedure::UpdateCategoryNoMdi))
+        return starter.start(procedure, CategoryFormRequest{action, news});
+    if (is(CatHtmlFormRequest::procedure))
+        return starter.start(CatHtmlFormRequest{action, news, u"Before Category"_s});
+    if (is(SelectCategoryRequest::procedure))
+        return starter.start(SelectCategoryRequest{news});
+    if (is(CategoryLocationsRequest::procedure))
+        return starter.start(CategoryLocationsRequest{news});
+    if (is(AnalyzeUrlRequest::procedure))
+        return starter.start(AnalyzeUrlRequest{.location = location});
+    if (is(RetrieveAndTestRequest::procedure))
+        return starter.start(RetrieveAndTestRequest{.location = location});
+    if (is(DownloadUrlsRequest::procedure))
+        return starter.start(DownloadUrlsRequest{u"URL:Category = 'News'"_s});
+    return starter.start(procedure);
+}
 
 } // namespace
 
@@ -400,16 +432,9 @@ void AllWindowsTest::everyRegisteredWindow()
 {
     QFETCH(QString, procedure);
     QFETCH(bool, goAlong);
-    const QVariantMap arguments{
-        {u"Location"_s, m_firstLocation},
-        {u"Category"_s, u"News"_s},
-        {u"Action"_s, goAlong ? u"Insert"_s : u"Change"_s},
-        {u"Type"_s, u"Before Category"_s},
-        {u"Condition"_s, u"URL:Category = 'News'"_s},
-    };
     const QList<QWidget *> before = ownWindows();
     m_watcher->begin(procedure, goAlong ? ModalWatcher::Mode::GoAlong : ModalWatcher::Mode::Escape);
-    QVERIFY(m_frame->launcher().start(procedure, arguments));
+    QVERIFY(startWithRequest(m_frame->launcher(), procedure, goAlong, m_firstLocation));
     inspectPlacedWindows(procedure, before);
     closeEverything();
     m_watcher->stop();

@@ -38,7 +38,7 @@ protected:
     std::unique_ptr<ExportWizardDialog> wizard()
     {
         ExportSettings::shared() = ExportSettings();
-        FormsContext forms{*collection, ui, errors, nullptr, {}, {}};
+        FormsContext forms{*collection, ui, errors, nullptr, {}, {}, {}};
         ExportWizardContext context{forms, ini, environment(), {}, {}};
         context.launch = [this](const QString &file) { launched = file; };
         context.advanced = [this](const ExportSettings &s) {

@@ -49,7 +49,7 @@ private:
 
     FormsContext context()
     {
-        FormsContext c{*m_collection, *m_ui, *m_errors, nullptr, {}, {}};
+        FormsContext c{*m_collection, *m_ui, *m_errors, nullptr, {}, {}, {}};
         c.starter = &m_starter;
         return c;
     }
@@ -216,11 +216,15 @@ private slots:
             QCOMPARE(wizard.fileEdit()->text(), other);
             wizard.finish();
             QCOMPARE(m_starter.calls.size(), std::size_t(1));
-            QCOMPARE(m_starter.calls[0].arguments.value(u"File"_s).toString(), other);
+            const auto *import = m_starter.calls[0].as<ImportRequest>();
+            QVERIFY(import && import->settings);
+            QCOMPARE(import->settings->file, other);
         }
         QCOMPARE(m_starter.calls.size(), std::size_t(1));
         QCOMPARE(m_starter.calls[0].procedure, QLatin1String(Procedure::ImportHtml));
-        QCOMPARE(m_starter.calls[0].arguments.value(u"Assignment"_s).toString(), u"Selected"_s);
+        const auto *import = m_starter.calls[0].as<ImportRequest>();
+        QVERIFY(import && import->settings);
+        QCOMPARE(import->settings->assignment, u"Selected"_s);
         QVERIFY(saves >= 1);
         QCOMPARE(saved.type, u"Netscape"_s);
         QCOMPARE(saved.folder, u"/fav"_s);
@@ -253,8 +257,8 @@ private slots:
         wizard.finish();
         QCOMPARE(m_starter.calls.size(), std::size_t(1));
         QCOMPARE(m_starter.calls[0].procedure, QLatin1String(Procedure::NewUrlWizard));
-        QCOMPARE(m_starter.calls[0].arguments.value(u"Location"_s).toString(),
-                 u"http://site.test/"_s);
+        QVERIFY(m_starter.calls[0].as<NewLocationRequest>());
+        QCOMPARE(m_starter.calls[0].as<NewLocationRequest>()->location, u"http://site.test/"_s);
     }
 
     void favoritesWindowImportsAndReports()

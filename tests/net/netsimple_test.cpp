@@ -414,10 +414,16 @@ TEST_F(NetSimpleTest, InterpretErrorUsesTheTableThenTheLibrary)
     EXPECT_EQ(client.InterpretError(), QStringLiteral("General Object level error"));
     client.Error = -5;
     EXPECT_EQ(client.InterpretError(), QStringLiteral("Main start sequence faile"));
-    client.Error = -200;
-    EXPECT_EQ(client.InterpretError(),
-              QString::fromStdString(NetErrorStr(-200))
-                  + QStringLiteral(" [listed by NetErrorStr]"));
+    client.Error = -61; // the last of the table
+    EXPECT_EQ(client.InterpretError(), QStringLiteral("SSL (Secure Connection) Failed"));
+    // Just past either end of the table: the library's text.
+    for (const int error : {-62, 1, -200}) {
+        client.Error = error;
+        EXPECT_EQ(client.InterpretError(),
+                  QString::fromStdString(NetErrorStr(error))
+                      + QStringLiteral(" [listed by NetErrorStr]"))
+            << error;
+    }
     EXPECT_TRUE(log.contains(QStringLiteral(
         "Not an object level error - need to ask the network library (NetErrorStr)")));
 

@@ -2,6 +2,7 @@
 #include "platform/appfolders.h"
 #include "shell/procedurenames.h"
 #include "shell/procedureregistry.h"
+#include "shell/procedurerequests.h"
 #include "shell/collectionfilecheck.h"
 #include "shell/shell.h"
 #include "shell/widgets/fontconversion.h"
@@ -248,28 +249,41 @@ void MainFrameTest::windowStartedFromAWindowOpensInTheFrame()
                                           listStarter = &call.starter;
                                           return new QLabel(QStringLiteral("locations"));
                                       });
-    QVariantMap formArguments;
-    ProcedureRegistry::instance().add(QLatin1String(Procedure::UpdateLocation),
-                                      [&](const ProcedureCall &call) {
-                                          formArguments = call.arguments;
-                                          return new QLabel(QStringLiteral("form"));
-                                      });
+    LocationFormRequest formRequest;
+    ProcedureRegistry::instance().add<LocationFormRequest>(
+        [&](const ProcedureCall &, const LocationFormRequest &request) {
+            formRequest = request;
+            return new QLabel(QStringLiteral("form"));
+        });
     m_frame->open();
     m_frame->openStartupList();
     QVERIFY(listStarter);
     QCOMPARE(listStarter, static_cast<ProcedureStarter *>(&m_frame->launcher()));
 
     QVERIFY(listStarter->isDefined(QLatin1String(Procedure::UpdateLocation)));
-    QVERIFY(listStarter->start(QLatin1String(Procedure::UpdateLocation),
-                               {{QStringLiteral("Action"), 2}}));
-    QCOMPARE(formArguments.value(QStringLiteral("Action")).toInt(), 2);
+    QVERIFY(listStarter->start(LocationFormRequest{.action = FormRequest::Delete,
+                                                   .location = QStringLiteral("http://a/")}));
+    QCOMPARE(formRequest.action, FormRequest::Delete);
+    QCOMPARE(formRequest.location, QStringLiteral("http://a/"));
     QCOMPARE(m_frame->mdiArea()->subWindowList().size(), 2);
     QCOMPARE(m_shell->threads().find(QLatin1String(Procedure::UpdateLocation)), 3);
+
+    // A request of another type than the procedure takes reaches no procedure.
+    QVERIFY(!listStarter->start(QLatin1String(Procedure::UpdateLocation),
+                                CategoryFormRequest{FormRequest::Change, QStringLiteral("News")}));
+    QCOMPARE(m_ui->last()->text,
+             QStringLiteral("The Procedure UpdatePATHKEEP has not been defined."));
+    QCOMPARE(m_frame->mdiArea()->subWindowList().size(), 2);
+    // Started by name alone, the procedure gets its default request.
+    QVERIFY(listStarter->start(QLatin1String(Procedure::UpdateLocation)));
+    QCOMPARE(formRequest.action, FormRequest::Insert);
+    QVERIFY(formRequest.location.isEmpty());
+    QCOMPARE(m_frame->mdiArea()->subWindowList().size(), 3);
 
     QVERIFY(!listStarter->isDefined(QLatin1String(Procedure::ReportWizard)));
     QVERIFY(!listStarter->start(QLatin1String(Procedure::ReportWizard)));
     QCOMPARE(m_ui->last()->text, QStringLiteral("The Procedure ReportWizard has not been defined."));
-    QCOMPARE(m_frame->mdiArea()->subWindowList().size(), 2);
+    QCOMPARE(m_frame->mdiArea()->subWindowList().size(), 3);
 }
 
 void MainFrameTest::menuCommandClosesSplashFirst()

@@ -1,5 +1,6 @@
 #include "platform/inifile.h"
 #include "shell/procedureregistry.h"
+#include "shell/procedurerequests.h"
 #include "shell/screenfont.h"
 #include "shell/statustexts.h"
 #include "shell/templateinstaller.h"
@@ -97,6 +98,26 @@ TEST(ProcedureRegistryTest, FactoriesAreFoundByName)
     EXPECT_TRUE(static_cast<bool>(registry.factory(QStringLiteral("TestOnlyProcedure"))));
     registry.remove(QStringLiteral("TestOnlyProcedure"));
     EXPECT_FALSE(static_cast<bool>(registry.factory(QStringLiteral("TestOnlyProcedure"))));
+}
+
+TEST(ProcedureRegistryTest, TypedProceduresTakeTheirOwnRequestOrTheirDefault)
+{
+    auto &registry = ProcedureRegistry::instance();
+    const QString name = QLatin1String(RetrieveAndTestRequest::procedure);
+    registry.add<RetrieveAndTestRequest>(
+        [](const ProcedureCall &, const RetrieveAndTestRequest &) -> QWidget * { return nullptr; });
+    EXPECT_TRUE(registry.accepts(name, std::any()));
+    EXPECT_TRUE(registry.accepts(name, std::any(RetrieveAndTestRequest{})));
+    EXPECT_FALSE(registry.accepts(name, std::any(DownloadUrlsRequest{})));
+    EXPECT_FALSE(registry.accepts(QStringLiteral("NoSuchProcedure"), std::any()));
+
+    // A procedure without a request of its own takes none.
+    registry.add(QStringLiteral("TestOnlyProcedure"), [](const ProcedureCall &) { return nullptr; });
+    EXPECT_TRUE(registry.accepts(QStringLiteral("TestOnlyProcedure"), std::any()));
+    EXPECT_FALSE(
+        registry.accepts(QStringLiteral("TestOnlyProcedure"), std::any(RetrieveAndTestRequest{})));
+    registry.remove(QStringLiteral("TestOnlyProcedure"));
+    registry.remove(name);
 }
 
 TEST(PositionIniTest, FontAndWindowPositionsRoundTrip)

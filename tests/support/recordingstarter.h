@@ -2,9 +2,12 @@
 
 #include "framework/errorcatalogue.h"
 #include "framework/errormanager.h"
+#include "shell/procedurerequests.h"
 #include "shell/procedurestarter.h"
 
 #include <QStringList>
+
+#include <any>
 
 #include <vector>
 
@@ -19,7 +22,14 @@ public:
     struct Call
     {
         QString procedure;
-        QVariantMap arguments;
+        std::any request; ///< empty for a start by name alone
+
+        /// The request when it is a `Request`, else null.
+        template<typename Request>
+        const Request *as() const
+        {
+            return std::any_cast<Request>(&request);
+        }
     };
 
     explicit RecordingStarter(ErrorManager *errors = nullptr)
@@ -29,20 +39,6 @@ public:
     bool isDefined(const QString &procedure) const override
     {
         return everythingDefined || defined.contains(procedure);
-    }
-
-    bool start(const QString &procedure, const QVariantMap &arguments = {}) override
-    {
-        calls.push_back({procedure, arguments});
-        if (isDefined(procedure))
-            return true;
-        if (m_errors) {
-            ErrorContext context;
-            context.message = procedure;
-            context.procedure = procedure;
-            m_errors->raise(Msg::ProcedureNotDefined, context);
-        }
-        return false;
     }
 
     QStringList started() const
@@ -56,6 +52,21 @@ public:
     QStringList defined;
     bool everythingDefined = false;
     std::vector<Call> calls;
+
+protected:
+    bool startProcedure(const QString &procedure, const std::any &request) override
+    {
+        calls.push_back({procedure, request});
+        if (isDefined(procedure))
+            return true;
+        if (m_errors) {
+            ErrorContext context;
+            context.message = procedure;
+            context.procedure = procedure;
+            m_errors->raise(Msg::ProcedureNotDefined, context);
+        }
+        return false;
+    }
 
 private:
     ErrorManager *m_errors;

@@ -1,6 +1,8 @@
 #include "browse/forms/addressentry.h"
 
 #include "browse/forms/entryinput.h"
+#include "browse/forms/requiredentry.h"
+#include "store/fieldtext.h"
 #include "store/locationaddress.h"
 #include "store/records.h"
 
@@ -17,6 +19,15 @@ bool accept(UserInterface &ui, const LocationRecord &record)
         return false;
     }
     return true;
+}
+
+bool acceptRequired(UserInterface &ui, const LocationRecord &record)
+{
+    if (trimTrailingSpaces(record.Location).trimmed().isEmpty()) {
+        RequiredEntry::report(ui, QStringLiteral("&Location:"));
+        return false;
+    }
+    return accept(ui, record);
 }
 
 } // namespace pk::AddressEntry

@@ -10,6 +10,8 @@ struct LocationRecord;
 namespace AddressEntry {
 /// True when both may be stored; otherwise the first problem is reported and false returned.
 bool accept(UserInterface &ui, const LocationRecord &record);
+/// The same, after the required "&Location:" entry: a blank address is reported as missing.
+bool acceptRequired(UserInterface &ui, const LocationRecord &record);
 } // namespace AddressEntry
 
 } // namespace pk

@@ -91,18 +91,14 @@ bool CategoryForm::save()
     });
     if (!status) {
         m_failed = Entry::Category;
-        reportStoreError(m_errors,
-                         status,
-                         m_request == FormRequest::Insert ? Msg::RecordInsertError
-                                                          : Msg::RecordNotUpdated,
-                         CollectionFile::Categories);
-        if (status.error == StoreError::ChangedElsewhere)
+        if (reportRefusedSave(m_errors,
+                              status,
+                              m_request == FormRequest::Insert,
+                              CollectionFile::Categories))
             showStoredAfterConflict(stored);
         return false;
     }
-    m_record = stored;
-    m_loaded = stored;
-    m_recall.clear();
+    m_recall.saved(stored, m_record, m_loaded);
     m_original = m_record.Category;
     m_held.clear();
     // Saved once, the category is there: a later save changes it.
@@ -114,16 +110,13 @@ bool CategoryForm::save()
 void CategoryForm::showStoredAfterConflict(const CategoryRecord &mine)
 {
     CategoryRecord current;
-    const StoreStatus status = m_collection.categories().get(m_original, current);
-    if (!status) {
-        reportStoreError(m_errors, status, Msg::RecordRetrievalError, CollectionFile::Categories);
+    if (!readStored(m_errors,
+                    m_collection.categories().get(m_original, current),
+                    CollectionFile::Categories))
         return;
-    }
-    m_recall.keep(mine, m_loaded);
-    m_record = current;
+    m_recall.showStored(mine, current, CategoryManager::prepared(current), m_record, m_loaded);
     // The name as stored now: another program may have changed its letter case.
     m_original = current.Category;
-    m_loaded = CategoryManager::prepared(current);
     m_failed = Entry::Changed;
 }
 

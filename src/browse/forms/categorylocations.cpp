@@ -49,16 +49,16 @@ int CategoryLocations::locate(const QString &typed)
     return 0;
 }
 
-QVariantMap CategoryLocations::formArguments(FormRequest request,
-                                             const Row *row,
-                                             const QString &category)
+LocationFormRequest CategoryLocations::formRequest(FormRequest request,
+                                                   const Row *row,
+                                                   const QString &category)
 {
-    QVariantMap arguments{{QStringLiteral("Action"), FormRequests::name(request)}};
+    LocationFormRequest form{.action = request};
     if (row)
-        arguments.insert(QStringLiteral("Location"), row->record.Location);
+        form.location = row->record.Location;
     else
-        arguments.insert(QStringLiteral("Category"), category);
-    return arguments;
+        form.category = category;
+    return form;
 }
 
 QString CategoryLocations::title()

@@ -1,10 +1,8 @@
 #pragma once
 
-#include "browse/forms/formrequest.h"
+#include "shell/procedurerequests.h"
 #include "store/records.h"
 #include "store/storestatus.h"
-
-#include <QVariantMap>
 
 #include <vector>
 
@@ -41,7 +39,9 @@ public:
 
     /// What the location form is started with: `request` on `row`'s location, or, without a
     /// row, a new location in `category`.
-    static QVariantMap formArguments(FormRequest request, const Row *row, const QString &category);
+    static LocationFormRequest formRequest(FormRequest request,
+                                           const Row *row,
+                                           const QString &category);
 
 private:
     Collection &m_collection;

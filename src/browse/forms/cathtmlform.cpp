@@ -94,18 +94,14 @@ bool CatHtmlForm::save()
               ? m_collection.catHtml().insert(stored)
               : m_collection.catHtml().changeIfUnchanged(m_category, m_type, m_loaded, stored);
     if (!status) {
-        reportStoreError(m_errors,
-                         status,
-                         m_request == FormRequest::Insert ? Msg::RecordInsertError
-                                                          : Msg::RecordNotUpdated,
-                         CollectionFile::CatHtml);
-        if (status.error == StoreError::ChangedElsewhere)
+        if (reportRefusedSave(m_errors,
+                              status,
+                              m_request == FormRequest::Insert,
+                              CollectionFile::CatHtml))
             showStoredAfterConflict(stored);
         return false;
     }
-    m_record = stored;
-    m_loaded = stored;
-    m_recall.clear();
+    m_recall.saved(stored, m_record, m_loaded);
     m_category = m_record.CATEGORY;
     m_type = m_record.TypeOfHTML;
     return true;
@@ -114,17 +110,14 @@ bool CatHtmlForm::save()
 void CatHtmlForm::showStoredAfterConflict(const CatHtmlRecord &mine)
 {
     CatHtmlRecord current;
-    const StoreStatus status = m_collection.catHtml().get(m_category, m_type, current);
-    if (!status) {
-        reportStoreError(m_errors, status, Msg::RecordRetrievalError, CollectionFile::CatHtml);
+    if (!readStored(m_errors,
+                    m_collection.catHtml().get(m_category, m_type, current),
+                    CollectionFile::CatHtml))
         return;
-    }
-    m_recall.keep(mine, m_loaded);
-    m_record = current;
+    m_recall.showStored(mine, current, CatHtmlManager::prepared(current), m_record, m_loaded);
     // The key as stored now: another program may have changed its letter case.
     m_category = current.CATEGORY;
     m_type = current.TypeOfHTML;
-    m_loaded = CatHtmlManager::prepared(current);
     m_conflict = true;
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "browse/forms/editrecall.h"
-#include "browse/forms/formrequest.h"
+#include "shell/procedurerequests.h"
 #include "store/records.h"
 
 #include <array>

@@ -25,6 +25,28 @@ public:
         m_mine = mine;
     }
 
+    /// A save of `mine` was refused because another program changed the record: keeps the
+    /// edit (from `loaded`) and shows `current` as stored now; `prepared` (as the store keeps
+    /// it) becomes what the next save is checked against.
+    void showStored(const Record &mine,
+                    const Record &current,
+                    const Record &prepared,
+                    Record &record,
+                    Record &loaded)
+    {
+        keep(mine, loaded);
+        record = current;
+        loaded = prepared;
+    }
+
+    /// The form's record was saved as `stored`: nothing is left to recall.
+    void saved(const Record &stored, Record &record, Record &loaded)
+    {
+        record = stored;
+        loaded = stored;
+        clear();
+    }
+
     bool canRecall() const { return m_mine.has_value(); }
     void clear() { m_mine.reset(); }
 

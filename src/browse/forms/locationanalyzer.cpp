@@ -5,34 +5,14 @@
 
 namespace pk {
 
-namespace {
-
-LocationAnalyzer::Function &installed()
+void analyzeForm(const LocationAnalyzer &analyzer,
+                 LocationRecord &record,
+                 LocationRows &rows,
+                 ErrorManager &errors,
+                 QWidget *parent)
 {
-    static LocationAnalyzer::Function analyzer;
-    return analyzer;
-}
-
-} // namespace
-
-void LocationAnalyzer::install(Function analyzer)
-{
-    installed() = std::move(analyzer);
-}
-
-bool LocationAnalyzer::isInstalled()
-{
-    return static_cast<bool>(installed());
-}
-
-void LocationAnalyzer::run(Collection &collection,
-                           LocationRecord &record,
-                           LocationRows &rows,
-                           ErrorManager &errors,
-                           QWidget *parent)
-{
-    if (const Function &analyzer = installed()) {
-        analyzer(collection, record, rows, &errors, parent);
+    if (analyzer) {
+        analyzer(record, rows, parent);
         return;
     }
     ErrorContext context;

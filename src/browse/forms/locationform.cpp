@@ -94,16 +94,10 @@ void LocationForm::descriptionAccepted()
 
 bool LocationForm::checkRequired()
 {
-    if (trimTrailingSpaces(m_record.Location).trimmed().isEmpty()) {
-        m_failed = Entry::Location;
-        RequiredEntry::report(m_ui, QStringLiteral("&Location:"));
-        return false;
-    }
-    if (!AddressEntry::accept(m_ui, m_record)) {
-        m_failed = Entry::Location;
-        return false;
-    }
-    return true;
+    if (AddressEntry::acceptRequired(m_ui, m_record))
+        return true;
+    m_failed = Entry::Location;
+    return false;
 }
 
 bool LocationForm::save()
@@ -124,11 +118,7 @@ bool LocationForm::save()
             m_failed = Entry::Category;
         else if (reported.catalogueNumber == Msg::DuplicateKey)
             m_failed = Entry::Location;
-        reportStoreError(m_errors,
-                         reported,
-                         inserting ? Msg::RecordInsertError : Msg::RecordNotUpdated,
-                         CollectionFile::Data);
-        if (reported.error == StoreError::ChangedElsewhere)
+        if (reportRefusedSave(m_errors, reported, inserting, CollectionFile::Data))
             showStoredAfterConflict(stored);
         return false;
     }
@@ -137,9 +127,7 @@ bool LocationForm::save()
     if (!inserting && ShortcutFile::exists(stored.OriginalFilename))
         ShortcutFile::writeUrl(stored.OriginalFilename, stored.Location);
 
-    m_record = stored;
-    m_loaded = stored;
-    m_recall.clear();
+    m_recall.saved(stored, m_record, m_loaded);
     m_original = stored.Location;
     // Read back the sequence numbers new rows got: a second save must not add them again.
     if (const StoreStatus rows = m_rows.load(m_collection, m_original); !rows)
@@ -168,14 +156,11 @@ StoreStatus LocationForm::store(const LocationRecord &stored, StoreStatus &failu
 void LocationForm::showStoredAfterConflict(const LocationRecord &mine)
 {
     LocationRecord current;
-    const StoreStatus status = m_collection.locations().get(m_original, current);
-    if (!status) {
-        reportStoreError(m_errors, status, Msg::RecordRetrievalError, CollectionFile::Data);
+    if (!readStored(m_errors,
+                    m_collection.locations().get(m_original, current),
+                    CollectionFile::Data))
         return;
-    }
-    m_recall.keep(mine, m_loaded);
-    m_record = current;
-    m_loaded = LocationManager::prepared(current);
+    m_recall.showStored(mine, current, LocationManager::prepared(current), m_record, m_loaded);
     m_failed = Entry::Changed;
 }
 
@@ -217,7 +202,7 @@ bool LocationForm::remove()
 
 void LocationForm::analyze(QWidget *parent)
 {
-    LocationAnalyzer::run(m_collection, m_record, m_rows, m_errors, parent);
+    analyzeForm(m_hooks.analyze, m_record, m_rows, m_errors, parent);
 }
 
 bool LocationForm::canOpenOriginalFile() const

@@ -1,8 +1,9 @@
 #pragma once
 
 #include "browse/forms/editrecall.h"
-#include "browse/forms/formrequest.h"
+#include "browse/forms/locationanalyzer.h"
 #include "browse/forms/locationcategoryrule.h"
+#include "shell/procedurerequests.h"
 #include "store/locationrows.h"
 #include "store/records.h"
 
@@ -38,6 +39,8 @@ public:
     {
         /// Opens a file with the desktop's "open" action (clicking the original file name).
         std::function<bool(const QString &file)> openFile;
+        /// "Analy&ze"; none reports the analysis as not defined.
+        LocationAnalyzer analyze;
     };
 
     LocationForm(Collection &collection,
@@ -95,7 +98,7 @@ public:
     bool canRecallChanges() const { return m_recall.canRecall(); }
     void recallChanges();
 
-    /// "Analy&ze": fills the record from its page through the installed LocationAnalyzer.
+    /// "Analy&ze": fills the record from its page through the hooks' analyzer.
     void analyze(QWidget *parent = nullptr);
 
     /// True when the original file name can be opened (a file that exists).

@@ -24,10 +24,14 @@ QString g_input;
 
 } // namespace
 
-NewLocationWizard::NewLocationWizard(Collection &collection, UserInterface &ui, ErrorManager &errors)
+NewLocationWizard::NewLocationWizard(Collection &collection,
+                                     UserInterface &ui,
+                                     ErrorManager &errors,
+                                     LocationAnalyzer analyze)
     : m_collection(collection)
     , m_ui(ui)
     , m_errors(errors)
+    , m_analyze(std::move(analyze))
     , m_categoryRule(collection, ui, errors)
 {}
 
@@ -122,21 +126,15 @@ bool NewLocationWizard::checkCategory()
 
 void NewLocationWizard::analyze(QWidget *parent)
 {
-    LocationAnalyzer::run(m_collection, m_record, m_rows, m_errors, parent);
+    analyzeForm(m_analyze, m_record, m_rows, m_errors, parent);
 }
 
 bool NewLocationWizard::checkGeneral()
 {
-    if (trimTrailingSpaces(m_record.Location).trimmed().isEmpty()) {
-        m_failed = Entry::Location;
-        RequiredEntry::report(m_ui, QStringLiteral("&Location:"));
-        return false;
-    }
-    if (!AddressEntry::accept(m_ui, m_record)) {
-        m_failed = Entry::Location;
-        return false;
-    }
-    return true;
+    if (AddressEntry::acceptRequired(m_ui, m_record))
+        return true;
+    m_failed = Entry::Location;
+    return false;
 }
 
 bool NewLocationWizard::next(int highlightedCandidate)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "browse/capture/browsersessions.h"
+#include "browse/forms/locationanalyzer.h"
 #include "browse/forms/locationcategoryrule.h"
 #include "browse/forms/windowcandidates.h"
 #include "store/locationrows.h"
@@ -28,7 +29,10 @@ public:
     enum class Page { PickUrl, General, SiteInfo };
     enum class Entry { None, Location, Category };
 
-    NewLocationWizard(Collection &collection, UserInterface &ui, ErrorManager &errors);
+    NewLocationWizard(Collection &collection,
+                      UserInterface &ui,
+                      ErrorManager &errors,
+                      LocationAnalyzer analyze = {});
 
     /// The process-wide input text: the location to add, blank to capture one from a window.
     /// It is kept whole; finishing refuses an address the rule does not allow.
@@ -65,7 +69,7 @@ public:
     void locationAccepted();
     /// The description was accepted: a blank keyword becomes the guess from the description.
     void descriptionAccepted();
-    /// "Analy&ze": fills the record from its page through the installed LocationAnalyzer.
+    /// "Analy&ze": fills the record from its page through the analyzer it was given.
     void analyze(QWidget *parent = nullptr);
     /// Validity rule 1 on the category entry, reported.
     bool checkCategory();
@@ -87,6 +91,7 @@ private:
     Collection &m_collection;
     UserInterface &m_ui;
     ErrorManager &m_errors;
+    LocationAnalyzer m_analyze;
     Page m_page = Page::General;
     bool m_pickUrlShown = false;
     std::vector<WindowCandidate> m_candidates;

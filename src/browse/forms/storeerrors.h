@@ -14,4 +14,15 @@ void reportStoreError(ErrorManager &errors,
                       std::uint16_t fallback,
                       CollectionFile file);
 
+/// A save the store refused: reported as a failed insert or change of `file`'s record. True
+/// when another program changed the record meanwhile: the form then shows it as stored now
+/// (EditRecall::showStored()).
+bool reportRefusedSave(ErrorManager &errors,
+                       const StoreStatus &status,
+                       bool inserting,
+                       CollectionFile file);
+
+/// A read of the record as stored now: true when it succeeded, else reported.
+bool readStored(ErrorManager &errors, const StoreStatus &status, CollectionFile file);
+
 } // namespace pk

@@ -1,5 +1,6 @@
 #include "browse/list/locationbrowse.h"
 
+#include "browse/list/listfind.h"
 #include "browse/list/locationcolumns.h"
 #include "browse/list/locationlaunch.h"
 #include "browse/list/shortcutdrop.h"
@@ -9,7 +10,7 @@
 #include "framework/errormanager.h"
 #include "framework/userinterface.h"
 #include "platform/launcher.h"
-#include "shell/procedurenames.h"
+#include "shell/procedurerequests.h"
 #include "shell/procedurestarter.h"
 #include "store/categorymanager.h"
 #include "store/collection.h"
@@ -254,11 +255,7 @@ bool LocationBrowse::applyQuery(const QString &expression)
     QString error;
     const auto filter = compile(expression, error);
     if (!filter) {
-        m_ui.message(QStringLiteral("Invalid Query"),
-                     QStringLiteral("The query you have designed is invalid.\nPlease review your "
-                                    "query and correct the problem.\n\n")
-                         + error,
-                     UserInterface::Icon::Warning);
+        ListFind::reportInvalidQuery(m_ui, error);
         return false;
     }
     const SqlFilter previous = m_model.filter();
@@ -355,31 +352,19 @@ void LocationBrowse::doubleClick(int row)
 
 int LocationBrowse::find(const QString &condition, bool fromStart, int current)
 {
-    if (condition.trimmed().isEmpty()) {
-        m_ui.message(QStringLiteral("Error"),
-                     QStringLiteral("No search criteria specified."),
-                     UserInterface::Icon::Critical);
-        return -1;
-    }
-    m_lastCondition = condition;
-    QString error;
-    const auto filter = compile(condition, error);
-    if (!filter) {
-        m_ui.message(QStringLiteral("Error"), error, UserInterface::Icon::Critical);
-        return -1;
-    }
-    busy(true);
-    StoreStatus status;
-    const auto found = m_model.pager().findNext(*filter, fromStart ? -1 : current, status);
-    busy(false);
-    if (!found || *found < 0) {
-        if (!status && status.catalogueNumber != 0)
-            m_errors.raise(status.catalogueNumber, status.context);
-        else
-            m_ui.message(QStringLiteral("Find"), QStringLiteral("No more matches."));
-        return -1;
-    }
-    return int(*found);
+    if (!condition.trimmed().isEmpty())
+        m_lastCondition = condition;
+    return ListFind::find(
+        m_ui,
+        m_errors,
+        condition,
+        [this](const QString &text, QString &error) { return compile(text, error); },
+        [&](const SqlFilter &filter, StoreStatus &status) {
+            busy(true);
+            const auto found = m_model.pager().findNext(filter, fromStart ? -1 : current, status);
+            busy(false);
+            return found ? int(*found) : -1;
+        });
 }
 
 int LocationBrowse::findAgain(int current)
@@ -463,23 +448,24 @@ int LocationBrowse::dropFiles(const QStringList &files)
     return added;
 }
 
-void LocationBrowse::start(const QString &procedure, const QVariantMap &arguments)
+template<typename Request>
+void LocationBrowse::start(const Request &request)
 {
     if (m_hooks.starter) {
-        m_hooks.starter->start(procedure, arguments);
+        m_hooks.starter->start(request);
         return;
     }
     ErrorContext context;
-    context.message = procedure;
+    context.message = QLatin1String(Request::procedure);
     m_errors.raise(Msg::ProcedureNotDefined, context);
 }
 
 void LocationBrowse::insert()
 {
-    QVariantMap arguments{{QStringLiteral("Action"), QStringLiteral("Insert")}};
+    LocationFormRequest form{.action = FormRequest::Insert};
     if (m_scoped)
-        arguments.insert(QStringLiteral("Category"), m_categoryScope);
-    start(QLatin1String(Procedure::UpdateLocation), arguments);
+        form.category = m_categoryScope;
+    start(form);
 }
 
 void LocationBrowse::change(int row)
@@ -487,9 +473,7 @@ void LocationBrowse::change(int row)
     const auto r = rowAt(row);
     if (!r)
         return;
-    start(QLatin1String(Procedure::UpdateLocation),
-          {{QStringLiteral("Action"), QStringLiteral("Change")},
-           {QStringLiteral("Location"), r->record.Location}});
+    start(LocationFormRequest{.action = FormRequest::Change, .location = r->record.Location});
 }
 
 void LocationBrowse::remove(int row)
@@ -498,12 +482,10 @@ void LocationBrowse::remove(int row)
     if (!r)
         return;
     const QString location = r->record.Location;
-    const QString form = QLatin1String(Procedure::UpdateLocation);
+    const LocationFormRequest form{.action = FormRequest::Delete, .location = location};
     // The form asks and deletes when it exists; until then the list asks and deletes itself.
-    if (m_hooks.starter && m_hooks.starter->isDefined(form)) {
-        m_hooks.starter->start(form,
-                               {{QStringLiteral("Action"), QStringLiteral("Delete")},
-                                {QStringLiteral("Location"), location}});
+    if (m_hooks.starter && m_hooks.starter->isDefined(QLatin1String(form.procedure))) {
+        m_hooks.starter->start(form);
         return;
     }
     if (m_errors.raise(Msg::ConfirmDelete) != 0)
@@ -525,8 +507,7 @@ void LocationBrowse::test(int row)
     const auto r = rowAt(row);
     if (!r)
         return;
-    start(QLatin1String(Procedure::RetrieveAndTest),
-          {{QStringLiteral("Location"), r->record.Location}});
+    start(RetrieveAndTestRequest{.location = r->record.Location});
 }
 
 void LocationBrowse::download(int row)
@@ -535,19 +516,17 @@ void LocationBrowse::download(int row)
     QString condition = m_query;
     if (m_query.isEmpty() && r && !r->record.Location.trimmed().isEmpty())
         condition = QStringLiteral("URL:Location=") + QueryExpression::quote(r->record.Location);
-    start(QLatin1String(Procedure::DownloadUrls), {{QStringLiteral("Condition"), condition}});
+    start(DownloadUrlsRequest{condition});
 }
 
 void LocationBrowse::print()
 {
-    start(QLatin1String(Procedure::ReportWizard),
-          {{QStringLiteral("Query"), m_query},
-           {QStringLiteral("Key"), QString::fromLatin1(m_model.key().name)}});
+    start(ReportWizardRequest{m_query, QString::fromLatin1(m_model.key().name)});
 }
 
 void LocationBrowse::grabFromBrowser()
 {
-    start(QLatin1String(Procedure::NewUrlWizard));
+    start(NewLocationRequest{});
 }
 
 } // namespace pk

@@ -6,7 +6,6 @@
 #include "store/collection.h"
 
 #include <QObject>
-#include <QVariantMap>
 
 #include <functional>
 #include <optional>
@@ -146,7 +145,10 @@ private:
     void launchText(const QString &text);
     /// Launches the row's address and records today's visit.
     void launchLocation(const QString &location);
-    void start(const QString &procedure, const QVariantMap &arguments = {});
+    /// Starts the request's procedure through the hooks' starter; without one, reports it as
+    /// not defined.
+    template<typename Request>
+    void start(const Request &request);
     int removeAll(bool invalidOnly);
     std::optional<SqlFilter> compile(const QString &expression, QString &error);
 

@@ -1,5 +1,6 @@
 #include "browse/list/memberbrowse.h"
 
+#include "browse/list/listfind.h"
 #include "browse/list/locationcolumns.h"
 #include "framework/errormanager.h"
 #include "framework/userinterface.h"
@@ -103,11 +104,7 @@ bool MemberBrowse::applyQuery(const QString &expression)
         }
     }
     if (!filter || !status) {
-        m_ui.message(QStringLiteral("Invalid Query"),
-                     QStringLiteral("The query you have designed is invalid.\nPlease review your "
-                                    "query and correct the problem.\n\n")
-                         + error,
-                     UserInterface::Icon::Warning);
+        ListFind::reportInvalidQuery(m_ui, error);
         return false;
     }
     m_query = expression;
@@ -126,28 +123,16 @@ void MemberBrowse::resetQuery()
 
 int MemberBrowse::find(const QString &condition, bool fromStart, int current)
 {
-    if (condition.trimmed().isEmpty()) {
-        m_ui.message(QStringLiteral("Error"),
-                     QStringLiteral("No search criteria specified."),
-                     UserInterface::Icon::Critical);
-        return -1;
-    }
-    m_lastCondition = condition;
-    QString error;
-    const auto filter = compile(condition, error);
-    if (!filter) {
-        m_ui.message(QStringLiteral("Error"), error, UserInterface::Icon::Critical);
-        return -1;
-    }
-    StoreStatus status;
-    const int found = rows().findNext(*filter, fromStart ? -1 : current, status);
-    if (found < 0) {
-        if (!status && status.catalogueNumber != 0)
-            m_errors.raise(status.catalogueNumber, status.context);
-        else
-            m_ui.message(QStringLiteral("Find"), QStringLiteral("No more matches."));
-    }
-    return found;
+    if (!condition.trimmed().isEmpty())
+        m_lastCondition = condition;
+    return ListFind::find(
+        m_ui,
+        m_errors,
+        condition,
+        [this](const QString &text, QString &error) { return compile(text, error); },
+        [&](const SqlFilter &filter, StoreStatus &status) {
+            return rows().findNext(filter, fromStart ? -1 : current, status);
+        });
 }
 
 int MemberBrowse::findAgain(int current)

@@ -3,6 +3,7 @@
 #include "browse/list/browserefresh.h"
 #include "browse/list/locationcolumns.h"
 #include "browse/list/sorttab.h"
+#include "browse/widgets/listwindowcontrols.h"
 #include "browse/widgets/stateicons.h"
 #include "framework/errormanager.h"
 #include "platform/inifile.h"
@@ -11,7 +12,6 @@
 #include "store/picture.h"
 
 #include <QApplication>
-#include <QClipboard>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDragEnterEvent>
@@ -33,7 +33,6 @@
 #include <QTabBar>
 #include <QTableView>
 #include <QTimer>
-#include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -82,15 +81,6 @@ protected:
     }
 };
 
-/// Hides the window's busy state behind a wait cursor.
-void setWaitCursor(bool on)
-{
-    if (on)
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-    else
-        QApplication::restoreOverrideCursor();
-}
-
 } // namespace
 
 int LocationBrowseWindow::dialogUnitsToPixels(int units, const QFontMetrics &metrics)
@@ -108,23 +98,13 @@ LocationBrowseWindow::LocationBrowseWindow(Environment environment, QWidget *par
 {
     setObjectName(QLatin1String(m_env.layout.section));
     setAttribute(Qt::WA_DeleteOnClose);
-    Launcher *launcher = m_env.launcher;
-    if (!launcher) {
-        m_ownLauncher = std::make_unique<Launcher>(m_env.ui);
-        launcher = m_ownLauncher.get();
-    }
-    LocationBrowse::Hooks hooks = m_env.hooks;
-    if (!hooks.setClipboard)
-        hooks.setClipboard = [](const QString &text) {
-            QGuiApplication::clipboard()->setText(text);
-        };
-    if (!hooks.setBusy)
-        hooks.setBusy = &setWaitCursor;
     m_browse = std::make_unique<LocationBrowse>(m_env.collection,
                                                 m_env.ui,
                                                 m_env.errors,
-                                                *launcher,
-                                                std::move(hooks));
+                                                ListWindowControls::launcherOrOwn(m_env.launcher,
+                                                                                  m_env.ui,
+                                                                                  m_ownLauncher),
+                                                ListWindowControls::withDesktopHooks(m_env.hooks));
     m_browse->model().setStateIcon(
         [](int validated) { return QVariant(StateIcons::forValidated(validated)); });
 
@@ -201,31 +181,12 @@ bool LocationBrowseWindow::event(QEvent *event)
     return QWidget::event(event);
 }
 
-QPushButton *LocationBrowseWindow::button(const QString &text,
-                                          const QString &tip,
-                                          const char *name,
-                                          const std::function<void()> &command)
+ListWindowControls::Commands LocationBrowseWindow::commands()
 {
-    auto *b = new QPushButton(text, this);
-    b->setObjectName(QString::fromLatin1(name));
-    b->setToolTip(tip);
-    b->setAutoDefault(false);
-    connect(b, &QPushButton::clicked, this, command);
-    return b;
-}
-
-QToolButton *LocationBrowseWindow::toolButton(const QString &text,
-                                              const QString &tip,
-                                              const char *name,
-                                              const std::function<void()> &command)
-{
-    auto *b = new QToolButton(this);
-    b->setText(text);
-    b->setObjectName(QString::fromLatin1(name));
-    b->setToolTip(tip);
-    b->setAutoRaise(true);
-    connect(b, &QToolButton::clicked, this, command);
-    return b;
+    return {*m_browse,
+            [this] { return currentRow(); },
+            [this] { runQuery(); },
+            [this] { m_browse->resetQuery(); }};
 }
 
 void LocationBrowseWindow::buildWindow()
@@ -244,64 +205,20 @@ void LocationBrowseWindow::buildWindow()
     auto *layout = new QVBoxLayout(content);
     layout->setContentsMargins(6, 6, 6, 6);
 
-    // Tool bar row
-    auto *tools = new QHBoxLayout;
-    QStyle *s = style();
-    QToolButton *query = toolButton(QStringLiteral("Query"),
-                                    QStringLiteral("Query the database (show selected records)"),
-                                    "queryTool",
-                                    [this] { runQuery(); });
-    query->setIcon(s->standardIcon(QStyle::SP_FileDialogContentsView));
-    QToolButton *reset = toolButton(QStringLiteral("Reset"),
-                                    QStringLiteral("Reset the query (show all records)"),
-                                    "resetTool",
-                                    [this] { m_browse->resetQuery(); });
-    reset->setIcon(s->standardIcon(QStyle::SP_DialogResetButton));
-    QToolButton *copy = toolButton(QStringLiteral("Copy"),
-                                   QStringLiteral("Copy highlighted URL to the clipboard"),
-                                   "copyTool",
-                                   [this] { m_browse->copyToClipboard(currentRow()); });
-    copy->setIcon(s->standardIcon(QStyle::SP_FileIcon));
-    QToolButton *launch = toolButton(QStringLiteral("Launch"),
-                                     QStringLiteral("Launch using the default program"),
-                                     "launchTool",
-                                     [this] { m_browse->launch(currentRow()); });
-    launch->setIcon(s->standardIcon(QStyle::SP_MediaPlay));
-    QToolButton *grab = toolButton(QStringLiteral("Grab"),
-                                   QStringLiteral("Get current URL from an open browser window"),
-                                   "grabTool",
-                                   [this] { m_browse->grabFromBrowser(); });
-    grab->setIcon(s->standardIcon(QStyle::SP_ArrowDown));
-    for (QToolButton *b : {query, reset, copy, launch})
-        b->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    grab->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    tools->addWidget(query);
-    tools->addWidget(reset);
-    tools->addWidget(copy);
-    tools->addWidget(launch);
-    tools->addWidget(button(QStringLiteral("Downlo&ad"),
-                            QStringLiteral("Download URL(s) to a local folder"),
-                            "downloadButton",
-                            [this] { m_browse->download(currentRow()); }));
-    tools->addWidget(grab);
-    tools->addStretch();
-    auto *actionsLabel = new QLabel(QStringLiteral("Actions"), this);
-    m_sendTypes = new QComboBox(this);
-    m_sendTypes->setObjectName(QStringLiteral("sendTypes"));
-    m_sendTypes->addItems(SendType::names());
-    m_sendTypes->setCurrentIndex(0);
-    m_sendTypes->setToolTip(
-        QStringLiteral("Select information to \ncopy to the clipboard \nor launch"));
-    actionsLabel->setBuddy(m_sendTypes);
-    connect(m_sendTypes, &QComboBox::currentIndexChanged, this, [this](int index) {
-        m_browse->setSendType(SendType::Type(std::max(index, 0)));
-    });
-    tools->addWidget(actionsLabel);
-    tools->addWidget(m_sendTypes);
-    layout->addLayout(tools);
-    m_resetWidgets << reset;
+    layout->addLayout(ListWindowControls::toolRow(this, commands(), m_resetWidgets, m_sendTypes));
+    buildTabsAndLocator(layout);
+    buildTable(layout);
+    addShortcuts();
+    buildButtonRows(layout);
+    scroll->setWidget(content);
 
-    // Sort tabs and locator
+    setAcceptDrops(false);
+    setMinimumSize(240, 160);
+    resize(860, 560);
+}
+
+void LocationBrowseWindow::buildTabsAndLocator(QVBoxLayout *layout)
+{
     m_tabs = new QTabBar(this);
     m_tabs->setObjectName(QStringLiteral("sortTabs"));
     for (const SortTab &tab : SortTab::tabs())
@@ -326,31 +243,23 @@ void LocationBrowseWindow::buildWindow()
             setTab(tab);
     });
     connect(m_locator, &QLineEdit::textEdited, this, &LocationBrowseWindow::locate);
+}
 
-    // The list
+void LocationBrowseWindow::buildTable(QVBoxLayout *layout)
+{
     auto *table = new LocationTable(this);
     m_table = table;
     m_table->setObjectName(QStringLiteral("locationList"));
     m_table->setModel(&m_browse->model());
-    m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_table->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_table->setWordWrap(false);
+    ListWindowControls::setUpTable(m_table);
     m_table->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
-    m_table->setAlternatingRowColors(true);
-    m_table->verticalHeader()->hide();
     m_table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    m_table->verticalHeader()->setDefaultSectionSize(m_table->fontMetrics().height() + 4);
-    m_table->horizontalHeader()->setSectionsMovable(true);
     m_table->horizontalHeader()->setHighlightSections(false);
     m_table->horizontalHeader()->setSortIndicatorShown(false);
-    m_table->horizontalHeader()->setSectionsClickable(true);
     m_table->setDragEnabled(true);
     m_table->setAcceptDrops(true);
     m_table->setDragDropMode(QAbstractItemView::DragDrop);
     m_table->setDefaultDropAction(Qt::CopyAction);
-    m_table->setContextMenuPolicy(Qt::CustomContextMenu);
-    m_table->setIconSize(QSize(12, 12));
     table->onDrop = [this](const QStringList &files) { m_browse->dropFiles(files); };
     for (int c = 0; c < LocationColumns::Count; ++c)
         m_table->setColumnWidth(c,
@@ -375,23 +284,13 @@ void LocationBrowseWindow::buildWindow()
         if (m_browse->model().pager().orderPending())
             m_table->viewport()->setCursor(Qt::BusyCursor);
     });
-    connect(m_table, &QTableView::doubleClicked, this, [this](const QModelIndex &index) {
-        m_browse->doubleClick(index.row());
-    });
-    connect(m_table, &QWidget::customContextMenuRequested, this, [this](const QPoint &pos) {
-        const QModelIndex index = m_table->indexAt(pos);
-        if (index.isValid())
-            selectRow(index.row());
-        m_popup->popup(m_table->viewport()->mapToGlobal(pos));
-    });
     layout->addWidget(m_table, 1);
+}
 
-    auto *findShortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_F), this);
-    findShortcut->setContext(Qt::WidgetWithChildrenShortcut);
-    connect(findShortcut, &QShortcut::activated, this, &LocationBrowseWindow::find);
-    auto *againShortcut = new QShortcut(QKeySequence(Qt::Key_F3), this);
-    againShortcut->setContext(Qt::WidgetWithChildrenShortcut);
-    connect(againShortcut, &QShortcut::activated, this, &LocationBrowseWindow::findAgain);
+void LocationBrowseWindow::addShortcuts()
+{
+    ListWindowControls::addFindShortcuts(
+        this, [this] { find(); }, [this] { findAgain(); });
     // Ctrl+Tab and Ctrl+PgDn step through the sort tabs, Ctrl+Shift+Tab and Ctrl+PgUp back.
     // The context keeps them to this window, so another open list is never moved.
     auto stepTabs = [this](const QList<QKeySequence> &keys, int step) {
@@ -414,75 +313,29 @@ void LocationBrowseWindow::buildWindow()
     auto *insertShortcut = new QShortcut(QKeySequence(Qt::Key_Insert), m_table);
     insertShortcut->setContext(Qt::WidgetShortcut);
     connect(insertShortcut, &QShortcut::activated, this, [this] { m_browse->insert(); });
+}
 
-    // Button rows
-    auto *row1 = new QHBoxLayout;
-    row1->addWidget(button(QStringLiteral("Copy to clipboard (action)"),
-                           QStringLiteral("Copy to the clipboard.  Use the clipboard monitor to "
-                                          "quickly copy *FROM* the clipboard."),
-                           "copyButton",
-                           [this] { m_browse->copyToClipboard(currentRow()); }));
-    row1->addWidget(button(QStringLiteral("Launch URL"),
-                           QStringLiteral("Launch using the default program"),
-                           "launchButton",
-                           [this] { m_browse->launch(currentRow()); }));
-    row1->addWidget(button(QStringLiteral("&Query"),
-                           QStringLiteral("View selected records"),
-                           "queryButton",
-                           [this] { runQuery(); }));
-    QPushButton *resetButton = button(QStringLiteral("&Reset"),
-                                      QStringLiteral("View all records"),
-                                      "resetButton",
-                                      [this] { m_browse->resetQuery(); });
-    m_resetWidgets << resetButton;
-    row1->addWidget(resetButton);
-    row1->addStretch();
-    row1->addWidget(button(QStringLiteral("Remove displayed entries"),
-                           QString(),
-                           "removeDisplayedButton",
-                           [this] { m_browse->removeDisplayed(); }));
-    row1->addWidget(
-        button(QStringLiteral("Remove invalid links"), QString(), "removeInvalidButton", [this] {
-            m_browse->removeInvalid();
-        }));
+void LocationBrowseWindow::buildButtonRows(QVBoxLayout *layout)
+{
+    QHBoxLayout *row1 = ListWindowControls::commandRow(this, commands(), m_resetWidgets);
+    row1->addWidget(ListWindowControls::button(this,
+                                               QStringLiteral("Remove displayed entries"),
+                                               QString(),
+                                               "removeDisplayedButton",
+                                               [this] { m_browse->removeDisplayed(); }));
+    row1->addWidget(ListWindowControls::button(this,
+                                               QStringLiteral("Remove invalid links"),
+                                               QString(),
+                                               "removeInvalidButton",
+                                               [this] { m_browse->removeInvalid(); }));
     layout->addLayout(row1);
-
-    auto *row2 = new QHBoxLayout;
-    row2->addWidget(button(QStringLiteral("&New"),
-                           QStringLiteral("Add location information"),
-                           "insertButton",
-                           [this] { m_browse->insert(); }));
-    row2->addWidget(button(QStringLiteral("&Edit"),
-                           QStringLiteral("Change location information"),
-                           "changeButton",
-                           [this] { m_browse->change(currentRow()); }));
-    row2->addWidget(button(QStringLiteral("&Delete"),
-                           QStringLiteral("Remove location information"),
-                           "deleteButton",
-                           [this] { m_browse->remove(currentRow()); }));
-    row2->addWidget(button(QStringLiteral("&Test"),
-                           QStringLiteral("Test currently highlighted URL"),
-                           "testButton",
-                           [this] { m_browse->test(currentRow()); }));
-    row2->addWidget(button(QStringLiteral("&Print"),
-                           QStringLiteral("Print location information"),
-                           "printButton",
-                           [this] { m_browse->print(); }));
-    row2->addStretch();
-    row2->addWidget(
-        button(QStringLiteral("Cl&ose"), QStringLiteral("Close this window"), "closeButton", [this] {
-            QWidget *target = m_env.layout.embedded ? window() : this;
-            if (auto *sub = qobject_cast<QMdiSubWindow *>(target->parentWidget()))
-                sub->close();
-            else
-                target->close();
-        }));
-    layout->addLayout(row2);
-    scroll->setWidget(content);
-
-    setAcceptDrops(false);
-    setMinimumSize(240, 160);
-    resize(860, 560);
+    layout->addLayout(ListWindowControls::recordRow(this, commands(), [this] {
+        QWidget *target = m_env.layout.embedded ? window() : this;
+        if (auto *sub = qobject_cast<QMdiSubWindow *>(target->parentWidget()))
+            sub->close();
+        else
+            target->close();
+    }));
 }
 
 QSize LocationBrowseWindow::sizeHint() const
@@ -521,42 +374,27 @@ void LocationBrowseWindow::fitColumnsToTexts()
 
 void LocationBrowseWindow::buildPopup()
 {
-    m_popup = new QMenu(this);
-    m_popup->setObjectName(QStringLiteral("listPopup"));
-    auto add = [this](const QString &text, const std::function<void()> &command) {
-        QAction *action = m_popup->addAction(text);
-        connect(action, &QAction::triggered, this, command);
-        return action;
-    };
     // The list's own entries first.
-    add(QStringLiteral("&Insert"), [this] { m_browse->insert(); });
-    add(QStringLiteral("&Change"), [this] { m_browse->change(currentRow()); });
-    add(QStringLiteral("&Delete"), [this] { m_browse->remove(currentRow()); });
-    m_popup->addSeparator();
-    add(QStringLiteral("&Query"), [this] { runQuery(); });
-    m_resetActions << add(QStringLiteral("&Reset"), [this] { m_browse->resetQuery(); });
-    m_popup->addSeparator();
-    add(QStringLiteral("Copy to clipboard (action)"),
-        [this] { m_browse->copyToClipboard(currentRow()); });
-    add(QStringLiteral("Launch URL"), [this] { m_browse->launch(currentRow()); });
-    add(QStringLiteral("Get current URL from browser"), [this] { m_browse->grabFromBrowser(); });
-    m_popup->addSeparator();
-    add(QStringLiteral("&Test"), [this] { m_browse->test(currentRow()); });
-    add(QStringLiteral("Downlo&ad"), [this] { m_browse->download(currentRow()); });
-    m_popup->addSeparator();
-    add(QStringLiteral("&Print"), [this] { m_browse->print(); });
+    m_popup = ListWindowControls::popupMenu(this, commands(), m_resetActions);
+    const auto add = [this](const QString &text, const std::function<void()> &command) {
+        return ListWindowControls::addPopupEntry(m_popup, text, command);
+    };
     m_popup->addSeparator();
     add(QStringLiteral("Remove invalid links"), [this] { m_browse->removeInvalid(); });
     add(QStringLiteral("Remove displayed entries"), [this] { m_browse->removeDisplayed(); });
     m_popup->addSeparator();
     add(QStringLiteral("Query"), [this] { runQuery(); });
     m_resetActions << add(QStringLiteral("Reset"), [this] { m_browse->resetQuery(); });
+    ListWindowControls::connectMouse(
+        m_table,
+        m_popup,
+        [this](int row) { selectRow(row); },
+        [this](int row) { m_browse->doubleClick(row); });
 }
 
 int LocationBrowseWindow::currentRow() const
 {
-    const QModelIndex index = m_table->currentIndex();
-    return index.isValid() ? index.row() : -1;
+    return ListWindowControls::currentRow(m_table);
 }
 
 void LocationBrowseWindow::locate(const QString &text)
@@ -590,24 +428,13 @@ void LocationBrowseWindow::keepHighlight()
 
 void LocationBrowseWindow::selectRow(int row)
 {
-    if (row < 0 || row >= m_browse->model().rowCount())
-        return;
-    // Keep the horizontal scroll where the user left it: only the row matters here.
-    const int column = std::max(m_table->columnAt(0), 0);
-    const QModelIndex index = m_browse->model().index(row, column);
-    m_table->setCurrentIndex(index);
-    m_table->selectRow(row);
-    m_table->scrollTo(index, QAbstractItemView::EnsureVisible);
+    ListWindowControls::selectRow(m_table, row);
 }
 
 void LocationBrowseWindow::updateState()
 {
     setWindowTitle(m_browse->title());
-    const bool applied = m_browse->hasQuery();
-    for (QWidget *w : std::as_const(m_resetWidgets))
-        w->setEnabled(applied);
-    for (QAction *a : std::as_const(m_resetActions))
-        a->setEnabled(applied);
+    ListWindowControls::enableReset(m_resetWidgets, m_resetActions, m_browse->hasQuery());
 }
 
 void LocationBrowseWindow::refresh()
@@ -635,33 +462,17 @@ void LocationBrowseWindow::setTab(int tab)
 
 void LocationBrowseWindow::runQuery()
 {
-    if (!m_env.queryWizard)
-        return;
-    const auto expression = m_env.queryWizard(this, m_browse->query());
-    if (!expression)
-        return;
-    if (m_browse->applyQuery(*expression))
-        selectRow(0);
+    ListWindowControls::runQuery(this, m_env.queryWizard, *m_browse, m_table);
 }
 
 void LocationBrowseWindow::find()
 {
-    if (!m_env.findDialog)
-        return;
-    bool findNext = false;
-    const QString expression = m_env.findDialog(this, findNext);
-    if (expression.isEmpty())
-        return;
-    const int row = m_browse->find(expression, !findNext, currentRow());
-    if (row >= 0)
-        selectRow(row);
+    ListWindowControls::find(this, m_env.findDialog, *m_browse, m_table);
 }
 
 void LocationBrowseWindow::findAgain()
 {
-    const int row = m_browse->findAgain(currentRow());
-    if (row >= 0)
-        selectRow(row);
+    ListWindowControls::findAgain(*m_browse, m_table);
 }
 
 void LocationBrowseWindow::restoreLayout()

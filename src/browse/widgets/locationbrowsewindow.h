@@ -1,6 +1,7 @@
 #pragma once
 
 #include "browse/list/locationbrowse.h"
+#include "browse/widgets/listwindowcontrols.h"
 #include "shell/procedurenames.h"
 
 #include <QElapsedTimer>
@@ -13,11 +14,10 @@ class QAction;
 class QComboBox;
 class QLineEdit;
 class QMenu;
-class QPushButton;
 class QTabBar;
 class QTimer;
 class QTableView;
-class QToolButton;
+class QVBoxLayout;
 
 namespace pk {
 
@@ -110,7 +110,13 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    /// What the shared controls act on.
+    ListWindowControls::Commands commands();
     void buildWindow();
+    void buildTabsAndLocator(QVBoxLayout *layout);
+    void buildTable(QVBoxLayout *layout);
+    void addShortcuts();
+    void buildButtonRows(QVBoxLayout *layout);
     void buildPopup();
     void restoreLayout();
     /// The saved column layout, when there is one for the current column set.
@@ -123,14 +129,6 @@ private:
     void locate(const QString &text);
     /// Highlights again the location highlighted before the list was read again.
     void keepHighlight();
-    QPushButton *button(const QString &text,
-                        const QString &tip,
-                        const char *name,
-                        const std::function<void()> &command);
-    QToolButton *toolButton(const QString &text,
-                            const QString &tip,
-                            const char *name,
-                            const std::function<void()> &command);
     void runQuery();
 
     Environment m_env;

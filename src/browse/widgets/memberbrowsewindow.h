@@ -1,6 +1,7 @@
 #pragma once
 
 #include "browse/list/memberbrowse.h"
+#include "browse/widgets/listwindowcontrols.h"
 #include "browse/widgets/locationbrowsewindow.h"
 
 #include <QWidget>
@@ -12,6 +13,7 @@ class QLineEdit;
 class QMenu;
 class QTabBar;
 class QTableView;
+class QVBoxLayout;
 
 namespace pk {
 
@@ -52,15 +54,14 @@ protected:
 
 private:
     QString section() const;
+    /// What the shared controls act on.
+    ListWindowControls::Commands commands();
     void buildWindow();
+    void buildTabsAndLocator(QVBoxLayout *layout);
+    void buildTable(QVBoxLayout *layout);
     void buildPopup();
     void updateState();
     void runQuery();
-    QWidget *command(const QString &text,
-                     const QString &tip,
-                     const char *name,
-                     const std::function<void()> &run,
-                     bool tool = false);
 
     LocationBrowseWindow::Environment m_env;
     MemberRows::Kind m_kind;

@@ -18,21 +18,12 @@ namespace pk {
 
 namespace {
 
-/// A setting from the call's arguments, else the export settings the wizard keeps.
-QString setting(const ProcedureCall &call, const QString &name, const QString &current)
-{
-    return call.arguments.contains(name) ? call.arguments.value(name).toString() : current;
-}
-
-QWidget *openAdvancedExport(const ProcedureCall &call)
+QWidget *openAdvancedExport(const ProcedureCall &call, const AdvancedExportRequest &request)
 {
     Shell &shell = call.shell;
-    const ExportSettings &shared = ExportSettings::shared();
-    AdvancedExportSettings settings;
-    settings.file = setting(call, u"Export:File"_s, shared.file);
-    settings.order = setting(call, u"Export:Order"_s, shared.order);
-    settings.assignment = setting(call, u"Export:Category:Assignment"_s, shared.categoryAssignment);
-    settings.category = setting(call, u"Export:Category"_s, shared.category);
+    // Without the wizard's own settings: the export settings the wizard keeps.
+    const AdvancedExportSettings settings = request.settings.value_or(
+        *AdvancedExportRequest::of(ExportSettings::shared()).settings);
     QPointer<QWidget> frame = call.frame;
     auto queryWizard = [&shell, frame]() -> std::optional<QString> {
         QueryFieldTable fields(u"URL"_s);
@@ -53,8 +44,7 @@ QWidget *openAdvancedExport(const ProcedureCall &call)
 
 void registerAdvancedExportProcedures()
 {
-    ProcedureRegistry::instance().add(QString::fromLatin1(Procedure::ExportAdvanced),
-                                      &openAdvancedExport);
+    ProcedureRegistry::instance().add<AdvancedExportRequest>(&openAdvancedExport);
 }
 
 } // namespace pk

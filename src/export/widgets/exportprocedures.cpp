@@ -6,6 +6,7 @@
 #include "browse/query/queryfieldtexts.h"
 #include "browse/query/querytexts.h"
 #include "browse/query/widgets/querywizarddialog.h"
+#include "export/widgets/advancedexportprocedures.h"
 #include "export/widgets/exportwizarddialog.h"
 #include "platform/launcher.h"
 #include "shell/procedurenames.h"
@@ -44,12 +45,8 @@ QWidget *openExportWizard(const ProcedureCall &call)
     ExportWizardContext context{forms, shell.pathkeepIni(), env, {}, {}};
     context.advanced = [starter = &call.starter](const ExportSettings &s) {
         // The settings of this wizard, which PATHKEEP.INI only gets when the wizard closes.
-        const QVariantMap arguments{{u"Export:File"_s, s.file},
-                                    {u"Export:Order"_s, s.order},
-                                    {u"Export:Category:Assignment"_s, s.categoryAssignment},
-                                    {u"Export:Category"_s, s.category}};
-        const QString advanced = QLatin1String(Procedure::ExportAdvanced);
-        return starter->isDefined(advanced) && starter->start(advanced, arguments);
+        const AdvancedExportRequest request = AdvancedExportRequest::of(s);
+        return starter->isDefined(QLatin1String(request.procedure)) && starter->start(request);
     };
     context.launch = [&shell](const QString &file) { Launcher(shell.ui()).launch(file); };
 

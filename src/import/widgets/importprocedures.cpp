@@ -45,6 +45,7 @@ ImportInsert::CategoryQuestion askCategory(const ProcedureCall &call)
                              shell->errors(),
                              &shell->positionIni(),
                              {},
+                             {},
                              {}};
         AskCategoryDialog dialog(context, location, guess, frame);
         if (dialog.exec() != QDialog::Accepted)
@@ -59,11 +60,14 @@ QString favoritesFolder(Shell &shell)
     return configured.isEmpty() ? FavoritesFolder::lookup(shell.registry()) : configured;
 }
 
-/// The settings an import starts with: its arguments, or PATHKEEP.INI without them.
-ImportSettings settingsOf(const ProcedureCall &call)
+/// The settings an import starts with: the request's, or PATHKEEP.INI without them.
+ImportSettings settingsOf(const ProcedureCall &call, const ImportRequest &request)
 {
-    if (!call.arguments.isEmpty())
-        return ImportSettings::fromArguments(call.arguments);
+    if (request.settings) {
+        ImportSettings s = *request.settings;
+        s.fit();
+        return s;
+    }
     ImportSettings s = ImportSettings::load(call.shell.pathkeepIni(), favoritesFolder(call.shell));
     const QString saved = call.shell.pathkeepIni().value(QLatin1String(ImportSettings::Section),
                                                          u"Import:Folder"_s);
@@ -99,9 +103,9 @@ QWidget *openWizard(const ProcedureCall &call)
     return nullptr;
 }
 
-QWidget *openFavoritesImport(const ProcedureCall &call)
+QWidget *openFavoritesImport(const ProcedureCall &call, const ImportRequest &request)
 {
-    const ImportSettings s = settingsOf(call);
+    const ImportSettings s = settingsOf(call, request);
     auto import = std::make_unique<FavoritesImport>(call.shell.collection(),
                                                     call.shell.errors(),
                                                     s.folder,
@@ -111,9 +115,9 @@ QWidget *openFavoritesImport(const ProcedureCall &call)
     return new FavoritesImportWindow(std::move(import));
 }
 
-QWidget *openHtmlImport(const ProcedureCall &call)
+QWidget *openHtmlImport(const ProcedureCall &call, const ImportRequest &request)
 {
-    const ImportSettings s = settingsOf(call);
+    const ImportSettings s = settingsOf(call, request);
     auto import = std::make_unique<HtmlImport>(call.shell.collection(),
                                                call.shell.errors(),
                                                HtmlImport::Settings{s.type,
@@ -127,9 +131,9 @@ QWidget *openHtmlImport(const ProcedureCall &call)
     return new HtmlImportWindow(std::move(import));
 }
 
-QWidget *openBrowserImport(const ProcedureCall &call)
+QWidget *openBrowserImport(const ProcedureCall &call, const ImportRequest &request)
 {
-    const ImportSettings s = settingsOf(call);
+    const ImportSettings s = settingsOf(call, request);
     const QString file = ImportWizard::browserFile(s.type, s.file, QDir::homePath());
     std::vector<BrowserBookmark> bookmarks;
     QString error;
@@ -153,9 +157,9 @@ QWidget *openBrowserImport(const ProcedureCall &call)
     return nullptr;
 }
 
-QWidget *openWebPageImport(const ProcedureCall &call)
+QWidget *openWebPageImport(const ProcedureCall &call, const ImportRequest &request)
 {
-    const ImportSettings s = settingsOf(call);
+    const ImportSettings s = settingsOf(call, request);
     auto import = std::make_unique<WebPageImport>(call.shell.collection(),
                                                   call.shell.errors(),
                                                   s.url,
@@ -184,10 +188,10 @@ void registerImportProcedures()
 {
     ProcedureRegistry &registry = ProcedureRegistry::instance();
     registry.add(QLatin1String(Procedure::ImportWizard), &openWizard);
-    registry.add(QLatin1String(Procedure::ImportFavorites), &openFavoritesImport);
-    registry.add(QLatin1String(Procedure::ImportHtml), &openHtmlImport);
-    registry.add(QLatin1String(Procedure::ImportBrowser), &openBrowserImport);
-    registry.add(QLatin1String(Procedure::ImportWebPage), &openWebPageImport);
+    registry.add<ImportRequest>(QLatin1String(Procedure::ImportFavorites), &openFavoritesImport);
+    registry.add<ImportRequest>(QLatin1String(Procedure::ImportHtml), &openHtmlImport);
+    registry.add<ImportRequest>(QLatin1String(Procedure::ImportBrowser), &openBrowserImport);
+    registry.add<ImportRequest>(QLatin1String(Procedure::ImportWebPage), &openWebPageImport);
     registry.add(QLatin1String(Procedure::ImportHelp), [](const ProcedureCall &) {
         return openHelp(ImportWizard::ImportHelpFile, u"Import Help"_s);
     });

@@ -377,7 +377,8 @@ void ImportWizardWindow::finish()
     const ImportWizard::Start start = ImportWizard::startFor(s);
     if (const FormsContext context = m_context();
         context.starter && context.starter->isDefined(start.procedure))
-        context.starter->start(start.procedure, start.arguments);
+        std::visit([&](const auto &request) { context.starter->start(start.procedure, request); },
+                   start.request);
     BrowseRefresh::instance().request();
     closeWindow();
 }

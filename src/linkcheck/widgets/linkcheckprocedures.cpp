@@ -13,6 +13,7 @@
 #include "linkcheck/widgets/testlinkswindow.h"
 #include "shell/favoritesfolder.h"
 #include "shell/procedurenames.h"
+#include "shell/procedurerequests.h"
 #include "shell/procedureregistry.h"
 #include "shell/shell.h"
 #include "platform/inifile.h"
@@ -23,14 +24,10 @@ namespace pk {
 
 namespace {
 
-QWidget *openRetrieveAndTest(const ProcedureCall &call)
+QWidget *openRetrieveAndTest(const ProcedureCall &call, const RetrieveAndTestRequest &request)
 {
-    QString url = call.arguments.value(QStringLiteral("Location")).toString();
-    if (call.arguments.contains(QStringLiteral("URL")))
-        url = call.arguments.value(QStringLiteral("URL")).toString();
-    const bool update = call.arguments.value(QStringLiteral("Update"), true).toBool();
-    retrieveAndTest(linkTestEnvironment(call.shell), url, update, call.frame);
-    if (update)
+    retrieveAndTest(linkTestEnvironment(call.shell), request.location, request.update, call.frame);
+    if (request.update)
         BrowseRefresh::instance().request();
     return nullptr;
 }
@@ -89,7 +86,7 @@ int retrieveAndTest(const LinkTestEnvironment &environment,
 void registerLinkCheckProcedures()
 {
     auto &registry = ProcedureRegistry::instance();
-    registry.add(QString::fromLatin1(Procedure::RetrieveAndTest), &openRetrieveAndTest);
+    registry.add<RetrieveAndTestRequest>(&openRetrieveAndTest);
     registry.add(QString::fromLatin1(Procedure::ValidateAll), &openValidateAllLinks);
     registry.add(QString::fromLatin1(Procedure::ValidateFavorites), &openValidateIELinks);
 }

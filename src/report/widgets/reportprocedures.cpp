@@ -10,6 +10,7 @@
 #include "report/widgets/reportrunner.h"
 #include "report/widgets/reportwizarddialog.h"
 #include "shell/procedurenames.h"
+#include "shell/procedurerequests.h"
 #include "shell/procedureregistry.h"
 #include "shell/shell.h"
 #include "shell/widgets/mainframe.h"
@@ -47,13 +48,13 @@ void runReport(const ProcedureCall &call, ReportDefinition definition, const QSt
 QWidget *openFixedReport(const ProcedureCall &call, const char *procedure)
 {
     if (std::optional<ReportDefinition> d = ReportDefinition::fixed(QLatin1String(procedure)))
-        runReport(call, std::move(*d), call.arguments.value(u"Query"_s).toString());
+        runReport(call, std::move(*d), QString());
     return nullptr;
 }
 
-QWidget *openReportWizard(const ProcedureCall &call)
+QWidget *openReportWizard(const ProcedureCall &call, const ReportWizardRequest &request)
 {
-    const int order = ReportWizardChoices::orderOfKey(call.arguments.value(u"Key"_s).toString());
+    const int order = ReportWizardChoices::orderOfKey(request.key);
     ReportWizardDialog wizard(call.shell.ui(), order, call.frame);
     if (wizard.exec() != QDialog::Accepted)
         return nullptr;
@@ -62,7 +63,7 @@ QWidget *openReportWizard(const ProcedureCall &call)
                                           wizard.order(),
                                           wizard.description(),
                                           QDate::currentDate()),
-              call.arguments.value(u"Query"_s).toString());
+              request.query);
     return nullptr;
 }
 
@@ -80,7 +81,7 @@ void registerReportProcedures()
         registry.add(QLatin1String(name),
                      [name](const ProcedureCall &call) { return openFixedReport(call, name); });
     }
-    registry.add(QLatin1String(Procedure::ReportWizard), &openReportWizard);
+    registry.add<ReportWizardRequest>(&openReportWizard);
 }
 
 } // namespace pk

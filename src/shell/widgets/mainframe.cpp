@@ -52,6 +52,15 @@ QString text(const char *s)
 {
     return QString::fromUtf8(s);
 }
+
+/// A menu whose title shows `tip` in the status bar and as its tool tip.
+QMenu *menuWithTip(QMenu *menu, const char *tip)
+{
+    menu->menuAction()->setStatusTip(text(tip));
+    menu->menuAction()->setToolTip(text(tip));
+    menu->setToolTipsVisible(true);
+    return menu;
+}
 } // namespace
 
 MainFrame::MainFrame(Shell &shell, QWidget *parent)
@@ -127,192 +136,183 @@ QPrinter &MainFrame::printer()
 void MainFrame::buildMenus()
 {
     QMenuBar *bar = menuBar();
-    // Every command closes the splash before it runs.
-    auto add = [this](QMenu *menu,
-                      const char *label,
-                      const QKeySequence &keys,
-                      const char *tip,
-                      std::function<void()> handler) {
-        QAction *action = menu->addAction(text(label));
-        if (!keys.isEmpty())
-            action->setShortcut(keys);
-        if (tip && *tip) {
-            action->setStatusTip(text(tip));
-            action->setToolTip(text(tip));
-        }
-        connect(action, &QAction::triggered, this, [this, handler] {
-            closeSplash();
-            handler();
-        });
-        return action;
-    };
-    auto proc = [this](const char *name) { return [this, name] { start(name); }; };
-    auto menuWithTip = [](QMenu *menu, const char *tip) {
-        menu->menuAction()->setStatusTip(text(tip));
-        menu->menuAction()->setToolTip(text(tip));
-        menu->setToolTipsVisible(true);
-        return menu;
-    };
-
-    QMenu *file = bar->addMenu(QStringLiteral("&File"));
-    file->setToolTipsVisible(true);
-    add(file, "&New Database", QKeySequence(QStringLiteral("Ctrl+N")), "Create new database", [this] {
-        newCollection();
-    });
-    add(file,
-        "&Open Database",
-        QKeySequence(QStringLiteral("Ctrl+O")),
-        "Open existing database",
-        [this] { openCollection(); });
-    add(file,
-        "&Backup and Restore",
-        QKeySequence(QStringLiteral("Ctrl+Shift+B")),
-        "Backup and restore data",
-        [this] { backupAndRestore(); });
-    add(file,
-        "&Import",
-        QKeySequence(QStringLiteral("Ctrl+Shift+I")),
-        "",
-        proc(Procedure::ImportWizard));
-    add(file,
-        "&Export",
-        QKeySequence(QStringLiteral("Ctrl+Shift+E")),
-        "Export to HTML or  ASCII",
-        proc(Procedure::ExportWizard));
-    QMenu *support = menuWithTip(file->addMenu(QStringLiteral("&Support Tools")),
-                                 "Tools used by BWS Support");
-    add(support,
-        "&Import from Pathkeep 1.x",
-        {},
-        "Import from Pathkeep 1.x database in another directory",
-        proc(Procedure::PreviousVersionImport));
-    add(support,
-        "&Repair Databases",
-        {},
-        "Options that MAY repair damaged databases",
-        proc(Procedure::RepairFiles));
-    add(file, "&Print Setup ...", {}, "Setup printer", [this] { printSetup(); });
-    add(file, "Screen Font Setup...", {}, "", [this] { screenFontSetup(); });
-    file->addSeparator();
-    add(file, "E&xit", {}, "Exit this application", [this] { close(); });
-
-    QMenu *browse = bar->addMenu(QStringLiteral("&Browse"));
-    browse->setToolTipsVisible(true);
-    add(browse,
-        "&Locations",
-        QKeySequence(QStringLiteral("Ctrl+Shift+L")),
-        "Browse URL (Internet locations)",
-        proc(Procedure::BrowseLocations));
-    add(browse,
-        "L&ocations by Category",
-        QKeySequence(QStringLiteral("Ctrl+Shift+C")),
-        "Browse locations within each category",
-        proc(Procedure::BrowseByCategory));
-    add(browse,
-        "Locations by &Keyword",
-        QKeySequence(QStringLiteral("Ctrl+Shift+K")),
-        "Browse locations by keyword",
-        proc(Procedure::BrowseKeywords));
-    add(browse,
-        "Locations by Detail",
-        QKeySequence(QStringLiteral("Ctrl+Shift+D")),
-        "Details and Locations",
-        proc(Procedure::BrowseDetails));
-    browse->addSeparator();
-    add(browse, "&Categories", {}, "Browse Categories", proc(Procedure::BrowseCategories));
-
+    buildFileMenu(bar);
+    buildBrowseMenu(bar);
     // The menu titles avoid the letters the list windows' buttons use (Reset, Test, Open, ...):
     // a child window's Alt+letter must reach its own button, not open a menu.
-    QMenu *reports = menuWithTip(bar->addMenu(QStringLiteral("Report&s")), "Report data");
-    add(reports,
-        "Report &Wizard",
-        QKeySequence(QStringLiteral("Ctrl+Shift+R")),
-        "",
-        proc(Procedure::ReportWizard));
-    add(reports,
-        "Locations by &Description",
-        {},
-        "Print ordered by Description",
-        proc(Procedure::PrintByDescription));
-    add(reports,
-        "Locations by &Location",
-        {},
-        "Print ordered by Location key",
-        proc(Procedure::PrintByLocation));
-    add(reports,
-        "Locations by Cate&gory",
-        {},
-        "Print ordered by Category key",
-        proc(Procedure::PrintByCategory));
-    add(reports,
-        "Locations by &Rating",
-        {},
-        "Print ordered by Rating key",
-        proc(Procedure::PrintByRating));
-    add(reports,
-        "Locations by &Keyword",
-        {},
-        "Print ordered by Keyword key",
-        proc(Procedure::PrintByKeyword));
-    add(reports,
-        "&Categories",
-        {},
-        "Print ordered by Category key",
-        proc(Procedure::PrintCategories));
+    buildReportsMenu(bar);
+    buildToolsMenu(bar);
+    buildWindowMenu(bar);
+    buildHelpMenu(bar);
+}
 
+void MainFrame::addCommands(QMenu *menu, std::initializer_list<MenuCommand> commands)
+{
+    for (const MenuCommand &command : commands) {
+        QAction *action = menu->addAction(text(command.label));
+        if (*command.keys)
+            action->setShortcut(QKeySequence(QString::fromLatin1(command.keys)));
+        if (*command.tip) {
+            action->setStatusTip(text(command.tip));
+            action->setToolTip(text(command.tip));
+        }
+        // Every command closes the splash before it runs.
+        connect(action, &QAction::triggered, this, [this, run = command.run] {
+            closeSplash();
+            run();
+        });
+    }
+}
+
+std::function<void()> MainFrame::procedureCommand(const char *procedure)
+{
+    return [this, procedure] { start(procedure); };
+}
+
+void MainFrame::buildFileMenu(QMenuBar *bar)
+{
+    QMenu *file = bar->addMenu(QStringLiteral("&File"));
+    file->setToolTipsVisible(true);
+    addCommands(file,
+                {{"&New Database", "Ctrl+N", "Create new database", [this] { newCollection(); }},
+                 {"&Open Database", "Ctrl+O", "Open existing database", [this] { openCollection(); }},
+                 {"&Backup and Restore",
+                  "Ctrl+Shift+B",
+                  "Backup and restore data",
+                  [this] { backupAndRestore(); }},
+                 {"&Import", "Ctrl+Shift+I", "", procedureCommand(Procedure::ImportWizard)},
+                 {"&Export",
+                  "Ctrl+Shift+E",
+                  "Export to HTML or  ASCII",
+                  procedureCommand(Procedure::ExportWizard)}});
+    QMenu *support = menuWithTip(file->addMenu(QStringLiteral("&Support Tools")),
+                                 "Tools used by BWS Support");
+    addCommands(support,
+                {{"&Import from Pathkeep 1.x",
+                  "",
+                  "Import from Pathkeep 1.x database in another directory",
+                  procedureCommand(Procedure::PreviousVersionImport)},
+                 {"&Repair Databases",
+                  "",
+                  "Options that MAY repair damaged databases",
+                  procedureCommand(Procedure::RepairFiles)}});
+    addCommands(file,
+                {{"&Print Setup ...", "", "Setup printer", [this] { printSetup(); }},
+                 {"Screen Font Setup...", "", "", [this] { screenFontSetup(); }}});
+    file->addSeparator();
+    addCommands(file, {{"E&xit", "", "Exit this application", [this] { close(); }}});
+}
+
+void MainFrame::buildBrowseMenu(QMenuBar *bar)
+{
+    QMenu *browse = bar->addMenu(QStringLiteral("&Browse"));
+    browse->setToolTipsVisible(true);
+    addCommands(browse,
+                {{"&Locations",
+                  "Ctrl+Shift+L",
+                  "Browse URL (Internet locations)",
+                  procedureCommand(Procedure::BrowseLocations)},
+                 {"L&ocations by Category",
+                  "Ctrl+Shift+C",
+                  "Browse locations within each category",
+                  procedureCommand(Procedure::BrowseByCategory)},
+                 {"Locations by &Keyword",
+                  "Ctrl+Shift+K",
+                  "Browse locations by keyword",
+                  procedureCommand(Procedure::BrowseKeywords)},
+                 {"Locations by Detail",
+                  "Ctrl+Shift+D",
+                  "Details and Locations",
+                  procedureCommand(Procedure::BrowseDetails)}});
+    browse->addSeparator();
+    addCommands(browse,
+                {{"&Categories",
+                  "",
+                  "Browse Categories",
+                  procedureCommand(Procedure::BrowseCategories)}});
+}
+
+void MainFrame::buildReportsMenu(QMenuBar *bar)
+{
+    QMenu *reports = menuWithTip(bar->addMenu(QStringLiteral("Report&s")), "Report data");
+    const auto print = [this](const char *label, const char *tip, const char *procedure) {
+        return MenuCommand{label, "", tip, procedureCommand(procedure)};
+    };
+    addCommands(
+        reports,
+        {{"Report &Wizard", "Ctrl+Shift+R", "", procedureCommand(Procedure::ReportWizard)},
+         print("Locations by &Description",
+               "Print ordered by Description",
+               Procedure::PrintByDescription),
+         print("Locations by &Location", "Print ordered by Location key", Procedure::PrintByLocation),
+         print("Locations by Cate&gory", "Print ordered by Category key", Procedure::PrintByCategory),
+         print("Locations by &Rating", "Print ordered by Rating key", Procedure::PrintByRating),
+         print("Locations by &Keyword", "Print ordered by Keyword key", Procedure::PrintByKeyword),
+         print("&Categories", "Print ordered by Category key", Procedure::PrintCategories)});
+}
+
+void MainFrame::buildToolsMenu(QMenuBar *bar)
+{
     QMenu *tools = bar->addMenu(QStringLiteral("Too&ls"));
     tools->setToolTipsVisible(true);
-    add(tools, "&Options", {}, "Options", [this] { options(); });
-    add(tools,
-        "Get URL from Browser",
-        QKeySequence(QStringLiteral("Ctrl+Shift+U")),
-        "",
-        proc(Procedure::NewUrlWizard));
-    add(tools,
-        "&Clipboard Monitor",
-        QKeySequence(QStringLiteral("Ctrl+Shift+M")),
-        "Monitor clipboard for URLs...",
-        proc(Procedure::ClipboardMonitor));
-    add(tools,
-        "Analy&ze Multiple Links",
-        QKeySequence(QStringLiteral("Ctrl+Shift+A")),
-        "",
-        proc(Procedure::AnalyzeMultiple));
-    add(tools, "&Validate Multiple Links", {}, "", proc(Procedure::ValidateAll));
-    add(tools, "Validate &Internet Explorer Links", {}, "", proc(Procedure::ValidateFavorites));
-    add(tools,
-        "&Search and Replace",
-        {},
-        "Search and replace in multiple records",
-        proc(Procedure::SearchAndReplace));
-    add(tools,
-        "Find D&uplicates",
-        {},
-        "Find locations whose addresses differ only in form",
-        proc(Procedure::FindDuplicates));
+    addCommands(tools,
+                {{"&Options", "", "Options", [this] { options(); }},
+                 {"Get URL from Browser",
+                  "Ctrl+Shift+U",
+                  "",
+                  procedureCommand(Procedure::NewUrlWizard)},
+                 {"&Clipboard Monitor",
+                  "Ctrl+Shift+M",
+                  "Monitor clipboard for URLs...",
+                  procedureCommand(Procedure::ClipboardMonitor)},
+                 {"Analy&ze Multiple Links",
+                  "Ctrl+Shift+A",
+                  "",
+                  procedureCommand(Procedure::AnalyzeMultiple)},
+                 {"&Validate Multiple Links", "", "", procedureCommand(Procedure::ValidateAll)},
+                 {"Validate &Internet Explorer Links",
+                  "",
+                  "",
+                  procedureCommand(Procedure::ValidateFavorites)},
+                 {"&Search and Replace",
+                  "",
+                  "Search and replace in multiple records",
+                  procedureCommand(Procedure::SearchAndReplace)},
+                 {"Find D&uplicates",
+                  "",
+                  "Find locations whose addresses differ only in form",
+                  procedureCommand(Procedure::FindDuplicates)}});
     QMenu *database = tools->addMenu(QStringLiteral("&Database"));
     database->setToolTipsVisible(true);
-    add(database,
-        "&Remove Invalid Links",
-        {},
-        "Remove all invalid links",
-        proc(Procedure::RemoveInvalidLinks));
-    add(database, "&Query and remote", {}, "", proc(Procedure::QueryAndRemove));
+    addCommands(database,
+                {{"&Remove Invalid Links",
+                  "",
+                  "Remove all invalid links",
+                  procedureCommand(Procedure::RemoveInvalidLinks)},
+                 {"&Query and remote", "", "", procedureCommand(Procedure::QueryAndRemove)}});
     tools->addSeparator();
-    add(tools, "&Themes", {}, "Select an active theme", [this] { chooseTheme(); });
+    addCommands(tools, {{"&Themes", "", "Select an active theme", [this] { chooseTheme(); }}});
+}
 
+void MainFrame::buildWindowMenu(QMenuBar *bar)
+{
     QMenu *window = menuWithTip(bar->addMenu(QStringLiteral("&Window")),
                                 "Create and Arrange windows");
-    add(window, "T&ile", {}, "Make all open windows visible", [this] { m_mdi->tileSubWindows(); });
-    add(window, "&Cascade", {}, "Stack all open windows", [this] { m_mdi->cascadeSubWindows(); });
-    add(window, "&Arrange Icons", {}, "Align all window icons", [this] { arrangeIcons(); });
+    addCommands(window,
+                {{"T&ile", "", "Make all open windows visible", [this] { m_mdi->tileSubWindows(); }},
+                 {"&Cascade", "", "Stack all open windows", [this] { m_mdi->cascadeSubWindows(); }},
+                 {"&Arrange Icons", "", "Align all window icons", [this] { arrangeIcons(); }}});
+}
 
+void MainFrame::buildHelpMenu(QMenuBar *bar)
+{
     QMenu *help = menuWithTip(bar->addMenu(QStringLiteral("&Help")), "Windows Help");
-    add(help, "&Contents", {}, "View the contents of the help file", [this] { helpContents(); });
-    add(help, "&Index", {}, "View the contents of the help file", [this] { helpIndex(); });
-    add(help, "&Pathkeep Home Page", {}, "", [this] { homePage(); });
-    add(help, "E-Mail for &Support", {}, "", [this] { supportMail(); });
-    add(help, "&About", {}, "About This Program", [this] { about(); });
+    addCommands(help,
+                {{"&Contents", "", "View the contents of the help file", [this] { helpContents(); }},
+                 {"&Index", "", "View the contents of the help file", [this] { helpIndex(); }},
+                 {"&Pathkeep Home Page", "", "", [this] { homePage(); }},
+                 {"E-Mail for &Support", "", "", [this] { supportMail(); }},
+                 {"&About", "", "About This Program", [this] { about(); }}});
 }
 
 void MainFrame::buildToolBar()

@@ -7,10 +7,14 @@
 #include "shell/widgets/helpwindow.h"
 #include "shell/widgets/splashwindow.h"
 
+#include <functional>
+#include <initializer_list>
 #include <memory>
 
 class QLabel;
 class QMdiArea;
+class QMenu;
+class QMenuBar;
 class QPrinter;
 class QTimer;
 
@@ -92,6 +96,25 @@ protected:
 
 private:
     void buildMenus();
+    // One function a menu of the menu bar.
+    void buildFileMenu(QMenuBar *bar);
+    void buildBrowseMenu(QMenuBar *bar);
+    void buildReportsMenu(QMenuBar *bar);
+    void buildToolsMenu(QMenuBar *bar);
+    void buildWindowMenu(QMenuBar *bar);
+    void buildHelpMenu(QMenuBar *bar);
+    /// A menu entry: its label, shortcut ("" for none), tip ("" for none) and what it runs.
+    struct MenuCommand
+    {
+        const char *label;
+        const char *keys;
+        const char *tip;
+        std::function<void()> run;
+    };
+    /// Adds the entries to `menu`; each closes the splash, then runs.
+    void addCommands(QMenu *menu, std::initializer_list<MenuCommand> commands);
+    /// The handler that starts `procedure`.
+    std::function<void()> procedureCommand(const char *procedure);
     void buildToolBar();
     void buildStatusBar();
     void refreshClock();

@@ -24,19 +24,21 @@ bool ProcedureLauncher::isDefined(const QString &procedure) const
     return ProcedureRegistry::instance().contains(procedure);
 }
 
-bool ProcedureLauncher::start(const QString &procedure, const QVariantMap &arguments)
+bool ProcedureLauncher::startProcedure(const QString &procedure, const std::any &request)
 {
     if (m_beforeStart)
         m_beforeStart();
-    const ProcedureRegistry::Factory factory = ProcedureRegistry::instance().factory(procedure);
-    if (!factory) {
+    const ProcedureRegistry &registry = ProcedureRegistry::instance();
+    const ProcedureRegistry::Start factory = registry.factory(procedure);
+    // A request of another type than the procedure takes has no procedure to go to either.
+    if (!factory || !registry.accepts(procedure, request)) {
         ErrorContext context;
         context.message = procedure;
         context.procedure = procedure;
         m_shell.errors().raise(Msg::ProcedureNotDefined, context);
         return false;
     }
-    QWidget *window = factory(ProcedureCall{m_shell, *this, m_frame, arguments});
+    QWidget *window = factory(ProcedureCall{m_shell, *this, m_frame}, request);
     if (window)
         return addWindow(procedure, window) != nullptr;
     return true;

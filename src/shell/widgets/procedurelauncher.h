@@ -4,7 +4,6 @@
 
 #include <QObject>
 #include <QPointer>
-#include <QVariantMap>
 
 #include <functional>
 #include <map>
@@ -38,8 +37,6 @@ public:
     void setBeforeStart(std::function<void()> hook) { m_beforeStart = std::move(hook); }
 
     bool isDefined(const QString &procedure) const override;
-    /// Starts `procedure`; false when it is not defined or could not be started.
-    bool start(const QString &procedure, const QVariantMap &arguments = {}) override;
 
     /// Places an already built window in the frame as a child window of `procedure`; returns
     /// the window placed (its sub-window in the frame, or itself when it floats above the frame).
@@ -49,6 +46,9 @@ public:
     QMdiSubWindow *window(int thread) const;
 
 protected:
+    /// Starts `procedure`; false when it is not defined (or takes no request of this type) or
+    /// could not be started.
+    bool startProcedure(const QString &procedure, const std::any &request) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:

@@ -116,7 +116,7 @@ QStringList FamilyWindowsTest::shownDescriptions(LocationBrowseWindow *w)
 
 void FamilyWindowsTest::splitFollowsTheCategoryHighlight()
 {
-    FormsContext context{*m_collection, *m_ui, *m_errors, m_ini.get(), m_starter.get(), {}};
+    FormsContext context{*m_collection, *m_ui, *m_errors, m_ini.get(), m_starter.get(), {}, {}};
     auto *split = new SplitBrowseWindow(context, environment());
     m_window = split;
     split->show();
@@ -158,7 +158,7 @@ void FamilyWindowsTest::splitFollowsTheCategoryHighlight()
 
 void FamilyWindowsTest::splitStartsNewLocationsInTheCategoryAndKeepsLocationsOfADeletedOne()
 {
-    FormsContext context{*m_collection, *m_ui, *m_errors, m_ini.get(), m_starter.get(), {}};
+    FormsContext context{*m_collection, *m_ui, *m_errors, m_ini.get(), m_starter.get(), {}, {}};
     auto *split = new SplitBrowseWindow(context, environment());
     m_window = split;
     split->selectCategory(1);
@@ -166,7 +166,8 @@ void FamilyWindowsTest::splitStartsNewLocationsInTheCategoryAndKeepsLocationsOfA
     QVERIFY(insert);
     insert->click();
     QCOMPARE(m_starter->calls.size(), std::size_t(1));
-    QCOMPARE(m_starter->calls[0].arguments.value(u"Category"_s).toString(), u"News"_s);
+    QVERIFY(m_starter->calls[0].as<LocationFormRequest>());
+    QCOMPARE(m_starter->calls[0].as<LocationFormRequest>()->category, u"News"_s);
 
     // Delete "News" from the left list: its locations stay.
     auto *remove = split->findChild<QPushButton *>(u"categorydelete"_s);
@@ -198,7 +199,10 @@ void FamilyWindowsTest::keywordWindowShowsOneRowPerKeywordWithoutRemovalCommands
     // Edit opens the form on the row's location.
     w->selectRow(2);
     w->findChild<QPushButton *>(u"changeButton"_s)->click();
-    QCOMPARE(m_starter->calls.back().arguments.value(u"Location"_s).toString(), u"http://n1/"_s);
+    const auto *form = m_starter->calls.back().as<LocationFormRequest>();
+    QVERIFY(form);
+    QCOMPARE(form->action, FormRequest::Change);
+    QCOMPARE(form->location, u"http://n1/"_s);
 }
 
 QTEST_MAIN(FamilyWindowsTest)

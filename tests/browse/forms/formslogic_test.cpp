@@ -583,31 +583,42 @@ TEST_F(FormsLogic, WizardTakesTheBrowsersPagesAndSaysWhyOthersAreMissing)
     EXPECT_EQ(wizard.record().Description, QStringLiteral("Grab Me Page - Mozilla Firefox"));
 }
 
-TEST_F(FormsLogic, AnalyzeFillsTheFormsRecordOnceAnalysisIsInstalled)
+TEST_F(FormsLogic, AnalyzeFillsTheFormsRecordThroughTheAnalyzerItWasGiven)
 {
     addLocation(QStringLiteral("http://a.test/"), QStringLiteral("News"));
+    {
+        LocationForm without(*m_collection,
+                             m_ui,
+                             m_errors,
+                             FormRequest::Change,
+                             QStringLiteral("http://a.test/"));
+        ASSERT_TRUE(without.load());
+        without.analyze();
+        EXPECT_EQ(lastTitle(), QStringLiteral("Procedure not defined"));
+        EXPECT_EQ(m_ui.last()->text,
+                  QStringLiteral("The Procedure AnalyzeURL has not been defined."));
+        NewLocationWizard wizard(*m_collection, m_ui, m_errors);
+        m_ui.clear();
+        wizard.analyze();
+        EXPECT_EQ(m_ui.last()->text,
+                  QStringLiteral("The Procedure AnalyzeURL has not been defined."));
+    }
+
+    QString analysed;
+    const LocationAnalyzer analyzer = [&](LocationRecord &record, LocationRows &rows, QWidget *) {
+        analysed = record.Location;
+        record.Description = QStringLiteral("From the page");
+        rows.removeAllKeywords();
+        rows.addKeyword(QStringLiteral("found"));
+        rows.addDetail(QStringLiteral("AUTHOR"), QStringLiteral("Someone"));
+    };
     LocationForm form(*m_collection,
                       m_ui,
                       m_errors,
                       FormRequest::Change,
-                      QStringLiteral("http://a.test/"));
+                      QStringLiteral("http://a.test/"),
+                      LocationForm::Hooks{{}, analyzer});
     ASSERT_TRUE(form.load());
-
-    LocationAnalyzer::install({});
-    form.analyze();
-    EXPECT_EQ(lastTitle(), QStringLiteral("Procedure not defined"));
-    EXPECT_EQ(m_ui.last()->text, QStringLiteral("The Procedure AnalyzeURL has not been defined."));
-
-    QString analysed;
-    LocationAnalyzer::install(
-        [&](Collection &, LocationRecord &record, LocationRows &rows, ErrorManager *, QWidget *) {
-            analysed = record.Location;
-            record.Description = QStringLiteral("From the page");
-            rows.removeAllKeywords();
-            rows.addKeyword(QStringLiteral("found"));
-            rows.addDetail(QStringLiteral("AUTHOR"), QStringLiteral("Someone"));
-            return 0;
-        });
     const auto storedRows = [this](const QString &address) {
         std::vector<KeywordRecord> keywords;
         std::vector<DetailRecord> details;
@@ -617,7 +628,7 @@ TEST_F(FormsLogic, AnalyzeFillsTheFormsRecordOnceAnalysisIsInstalled)
     };
     {
         // A wizard analysed and cancelled leaves nothing in the collection.
-        NewLocationWizard cancelled(*m_collection, m_ui, m_errors);
+        NewLocationWizard cancelled(*m_collection, m_ui, m_errors, analyzer);
         cancelled.start(QStringLiteral("http://b.test/"), {}, 0);
         cancelled.analyze();
         EXPECT_EQ(analysed, QStringLiteral("http://b.test/"));
@@ -625,7 +636,7 @@ TEST_F(FormsLogic, AnalyzeFillsTheFormsRecordOnceAnalysisIsInstalled)
     }
     EXPECT_EQ(storedRows(QStringLiteral("http://b.test/")),
               std::make_pair(std::size_t(0), std::size_t(0)));
-    NewLocationWizard wizard(*m_collection, m_ui, m_errors);
+    NewLocationWizard wizard(*m_collection, m_ui, m_errors, analyzer);
     wizard.start(QStringLiteral("http://b.test/"), {}, 0);
     wizard.analyze();
     ASSERT_TRUE(wizard.finish());
@@ -652,7 +663,6 @@ TEST_F(FormsLogic, AnalyzeFillsTheFormsRecordOnceAnalysisIsInstalled)
     ASSERT_TRUE(form.save());
     EXPECT_EQ(storedRows(QStringLiteral("http://a.test/")),
               std::make_pair(std::size_t(1), std::size_t(1)));
-    LocationAnalyzer::install({});
 }
 
 TEST_F(FormsLogic, EnterOnTheShortcutQuestionKeepsTheFile)

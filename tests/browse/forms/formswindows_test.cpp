@@ -169,7 +169,7 @@ void FormsWindowsTest::cleanup()
 
 FormsContext FormsWindowsTest::context()
 {
-    FormsContext c{*m_collection, *m_ui, *m_errors, m_ini.get(), {}, {}};
+    FormsContext c{*m_collection, *m_ui, *m_errors, m_ini.get(), {}, {}, {}};
     c.starter = m_starter.get();
     c.openFile = [this](const QString &file) {
         m_opened << file;
@@ -312,8 +312,8 @@ void FormsWindowsTest::categoryBrowseShowsEveryCategoryAndFollowsRefreshes()
 
     window.showLocations();
     QCOMPARE(m_starter->started(), QStringList{QLatin1String(Procedure::BrowseCategoryLocations)});
-    QCOMPARE(m_starter->calls[0].arguments.value(QStringLiteral("Category")).toString(),
-             QStringLiteral("Tech"));
+    QVERIFY(m_starter->calls[0].as<CategoryLocationsRequest>());
+    QCOMPARE(m_starter->calls[0].as<CategoryLocationsRequest>()->category, QStringLiteral("Tech"));
 
     CategoryRecord added;
     added.Category = QStringLiteral("Added");
@@ -780,8 +780,10 @@ void FormsWindowsTest::newLocationOfAnUnsavedCategoryOffersToSaveItFirst()
     newLocation->click();
     QVERIFY(m_collection->categories().exists(QStringLiteral("Music")));
     QCOMPARE(m_starter->started(), QStringList{QLatin1String(Procedure::UpdateLocation)});
-    QCOMPARE(m_starter->calls.front().arguments.value(QStringLiteral("Category")).toString(),
-             QStringLiteral("Music"));
+    const auto *request = m_starter->calls.front().as<LocationFormRequest>();
+    QVERIFY(request);
+    QCOMPARE(request->action, FormRequest::Insert);
+    QCOMPARE(request->category, QStringLiteral("Music"));
     QCOMPARE(form.windowTitle(), QStringLiteral("Edit Category"));
     // The category is saved: OK now changes it rather than adding it a second time.
     form.descriptionEdit()->setPlainText(QStringLiteral("Songs"));

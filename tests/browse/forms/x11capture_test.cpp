@@ -87,7 +87,7 @@ void X11CaptureTest::capturesTheAddressInAWindowTitle()
         QSKIP("needs an X server (run through xvfb-run)");
     startWindows({QStringLiteral("Example - http://example.test/page")});
 
-    FormsContext context{*m_collection, m_ui, *m_errors, nullptr, {}, {}};
+    FormsContext context{*m_collection, m_ui, *m_errors, nullptr, {}, {}, {}};
     NewLocationWizardDialog wizard(context, QString());
     // One candidate: no PickURL page, the address and title are taken at once.
     QCOMPARE(wizard.wizard().candidates().size(), std::size_t(1));
@@ -121,7 +121,7 @@ void X11CaptureTest::readsOddWindowNamesAndChildWindows()
                      && title.contains(QStringLiteral("http://broken.test/")));
     QVERIFY(broken);
 
-    FormsContext context{*m_collection, m_ui, *m_errors, nullptr, {}, {}};
+    FormsContext context{*m_collection, m_ui, *m_errors, nullptr, {}, {}, {}};
     NewLocationWizardDialog wizard(context, QString());
     QStringList addresses;
     for (const WindowCandidate &c : wizard.wizard().candidates())
@@ -215,7 +215,7 @@ void X11CaptureTest::capturesThePageChromiumShows()
     };
     QTRY_VERIFY_WITH_TIMEOUT(titled(), 60000);
 
-    FormsContext context{*m_collection, m_ui, *m_errors, nullptr, {}, {}};
+    FormsContext context{*m_collection, m_ui, *m_errors, nullptr, {}, {}, {}};
     NewLocationWizardDialog wizard(context, QString());
     QVERIFY2(wizard.wizard().notes().isEmpty(), qPrintable(wizard.wizard().notes().join(u'\n')));
     QCOMPARE(wizard.wizard().candidates().size(), std::size_t(1));

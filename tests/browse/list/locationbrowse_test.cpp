@@ -692,12 +692,14 @@ TEST_F(BrowseFixture, CommandsOfOtherWindowsGoThroughTheProcedureTable)
     fill(3);
     m_starter->defined << QStringLiteral("DownloadURLs");
     browse().download(1);
-    EXPECT_EQ(m_starter->calls.back().arguments.value(QStringLiteral("Condition")).toString(),
-              QStringLiteral("URL:Location='http://site0001.example/'"));
+    const auto *download = m_starter->calls.back().as<DownloadUrlsRequest>();
+    ASSERT_TRUE(download);
+    EXPECT_EQ(download->condition, QStringLiteral("URL:Location='http://site0001.example/'"));
     ASSERT_TRUE(browse().applyQuery(QStringLiteral("URL:Rating > 0")));
     browse().download(1);
-    EXPECT_EQ(m_starter->calls.back().arguments.value(QStringLiteral("Condition")).toString(),
-              QStringLiteral("URL:Rating > 0"));
+    download = m_starter->calls.back().as<DownloadUrlsRequest>();
+    ASSERT_TRUE(download);
+    EXPECT_EQ(download->condition, QStringLiteral("URL:Rating > 0"));
     m_ui.clear();
     browse().test(0);
     browse().print();
@@ -727,10 +729,10 @@ TEST_F(BrowseFixture, DeleteLeavesAskingAndDeletingToTheFormOnceItIsRegistered)
     m_starter->defined << QStringLiteral("UpdatePATHKEEP");
     browse().remove(1);
     ASSERT_EQ(m_starter->started(), QStringList{QStringLiteral("UpdatePATHKEEP")});
-    EXPECT_EQ(m_starter->calls[0].arguments.value(QStringLiteral("Action")).toString(),
-              QStringLiteral("Delete"));
-    EXPECT_EQ(m_starter->calls[0].arguments.value(QStringLiteral("Location")).toString(),
-              QStringLiteral("http://site0001.example/"));
+    const auto *form = m_starter->calls[0].as<LocationFormRequest>();
+    ASSERT_TRUE(form);
+    EXPECT_EQ(form->action, FormRequest::Delete);
+    EXPECT_EQ(form->location, QStringLiteral("http://site0001.example/"));
     EXPECT_TRUE(m_ui.interactions().isEmpty());
     EXPECT_TRUE(m_collection->locations().exists(QStringLiteral("http://site0001.example/")));
 }

@@ -219,8 +219,10 @@ TEST_F(FamilyFixture, CommandsActOnTheHighlightedRowsLocation)
 
     b->commands().change(1);
     ASSERT_FALSE(m_starter->calls.empty());
-    EXPECT_EQ(m_starter->calls.back().arguments.value(u"Location"_s).toString(),
-              u"http://d.example/"_s);
+    const auto *form = m_starter->calls.back().as<LocationFormRequest>();
+    ASSERT_TRUE(form);
+    EXPECT_EQ(form->action, FormRequest::Change);
+    EXPECT_EQ(form->location, u"http://d.example/"_s);
     b->commands().test(-1); // no row highlighted: nothing starts
     EXPECT_EQ(m_starter->calls.size(), 1u);
 }
@@ -253,7 +255,10 @@ TEST_F(FamilyFixture, ScopedListStartsNewLocationsInItsCategoryAndRemovesOnlyWha
     b->setCategoryScope(u"News"_s);
     b->insert();
     ASSERT_EQ(m_starter->calls.size(), 1u);
-    EXPECT_EQ(m_starter->calls[0].arguments.value(u"Category"_s).toString(), u"News"_s);
+    const auto *form = m_starter->calls[0].as<LocationFormRequest>();
+    ASSERT_TRUE(form);
+    EXPECT_EQ(form->action, FormRequest::Insert);
+    EXPECT_EQ(form->category, u"News"_s);
 
     m_ui.push(0); // Yes
     EXPECT_EQ(b->removeDisplayed(), 2);

@@ -173,8 +173,7 @@ void CategoryBrowseWindow::showLocations()
     const CategoryList::Row *r = m_list.rowAt(currentRow());
     if (!r || !m_context.starter)
         return;
-    m_context.starter->start(QLatin1String(Procedure::BrowseCategoryLocations),
-                             {{QStringLiteral("Category"), r->record.Category}});
+    m_context.starter->start(CategoryLocationsRequest{r->record.Category});
 }
 
 } // namespace pk

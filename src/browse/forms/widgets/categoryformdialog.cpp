@@ -8,7 +8,6 @@
 #include "framework/errorcatalogue.h"
 #include "framework/errormanager.h"
 #include "framework/userinterface.h"
-#include "shell/procedurenames.h"
 #include "shell/procedurestarter.h"
 
 #include <QDialogButtonBox>
@@ -280,8 +279,7 @@ void CategoryFormDialog::location(FormRequest request)
     if (request == FormRequest::Insert && m_form.isUnsaved() && !saveBeforeAddingLocations())
         return;
     if (m_context.starter)
-        m_context.starter->start(QLatin1String(Procedure::UpdateLocation),
-                                 CategoryLocations::formArguments(request, row, currentName()));
+        m_context.starter->start(CategoryLocations::formRequest(request, row, currentName()));
     refreshLocations();
 }
 

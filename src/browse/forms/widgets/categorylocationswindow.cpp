@@ -129,10 +129,8 @@ void CategoryLocationsWindow::open(FormRequest request)
     if (request != FormRequest::Insert && !row)
         return;
     if (m_context.starter)
-        m_context.starter->start(QLatin1String(Procedure::UpdateLocation),
-                                 CategoryLocations::formArguments(request,
-                                                                  row,
-                                                                  m_locations.category()));
+        m_context.starter->start(
+            CategoryLocations::formRequest(request, row, m_locations.category()));
     refresh();
 }
 

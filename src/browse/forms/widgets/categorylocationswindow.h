@@ -1,7 +1,7 @@
 #pragma once
 
 #include "browse/forms/categorylocations.h"
-#include "browse/forms/formrequest.h"
+#include "shell/procedurerequests.h"
 #include "browse/forms/widgets/formscontext.h"
 
 #include <QWidget>

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "browse/forms/formrequest.h"
+#include "browse/forms/locationanalyzer.h"
+#include "shell/procedurerequests.h"
 
 #include <QString>
 #include <QStringList>
-#include <QVariantMap>
 
 #include <functional>
 
@@ -35,6 +35,9 @@ struct FormsContext
     ProcedureStarter *starter = nullptr;
     /// Opens a file with the desktop's "open" action.
     std::function<bool(const QString &file)> openFile;
+    /// "Analy&ze" in the location form and the wizard; none reports the analysis as not
+    /// defined.
+    LocationAnalyzer analyze;
 };
 
 namespace FormsUi {

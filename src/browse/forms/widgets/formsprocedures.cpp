@@ -26,40 +26,32 @@ namespace pk {
 FormsContext formsContext(const ProcedureCall &call)
 {
     Shell &shell = call.shell;
-    FormsContext context{shell.collection(),
-                         shell.ui(),
-                         shell.errors(),
-                         &shell.positionIni(),
-                         {},
-                         {}};
+    FormsContext
+        context{shell.collection(), shell.ui(), shell.errors(), &shell.positionIni(), {}, {}, {}};
     context.starter = &call.starter;
     context.openFile = [](const QString &file) {
         return QDesktopServices::openUrl(QUrl::fromLocalFile(file));
     };
+    // The page analysis is link analysis's procedure, started like any other.
+    context.analyze =
+        [starter = &call.starter](LocationRecord &record, LocationRows &rows, QWidget *parent) {
+            starter->start(AnalyzeUrlRequest{record.Location, &record, &rows, parent});
+        };
     return context;
 }
 
 namespace {
 
-QString argument(const ProcedureCall &call, const char *name)
+QWidget *updateLocation(const ProcedureCall &call, const LocationFormRequest &request)
 {
-    return call.arguments.value(QLatin1String(name)).toString();
-}
-
-QWidget *updateLocation(const ProcedureCall &call)
-{
-    LocationFormDialog::run(formsContext(call),
-                            FormRequests::fromArguments(call.arguments),
-                            argument(call, "Location"),
-                            call.arguments,
-                            call.frame);
+    LocationFormDialog::run(formsContext(call), request, call.frame);
     return nullptr;
 }
 
-QWidget *newLocation(const ProcedureCall &call)
+QWidget *newLocation(const ProcedureCall &call, const NewLocationRequest &request)
 {
     // An address handed in the call wins; otherwise the process-wide input, used once.
-    QString input = argument(call, "Location");
+    QString input = request.location;
     const QString shared = NewLocationWizard::takeInput();
     if (input.isEmpty())
         input = shared;
@@ -69,14 +61,18 @@ QWidget *newLocation(const ProcedureCall &call)
     return nullptr;
 }
 
-QWidget *updateCategory(const ProcedureCall &call, CategoryForm::Variant variant)
+void addCategoryForm(ProcedureRegistry &registry, CategoryForm::Variant variant)
 {
-    CategoryFormDialog::run(formsContext(call),
-                            FormRequests::fromArguments(call.arguments),
-                            variant,
-                            argument(call, "Category"),
-                            call.frame);
-    return nullptr;
+    registry.add<CategoryFormRequest>(CategoryForm::procedure(variant),
+                                      [variant](const ProcedureCall &call,
+                                                const CategoryFormRequest &request) -> QWidget * {
+                                          CategoryFormDialog::run(formsContext(call),
+                                                                  request.action,
+                                                                  variant,
+                                                                  request.category,
+                                                                  call.frame);
+                                          return nullptr;
+                                      });
 }
 
 } // namespace
@@ -84,8 +80,8 @@ QWidget *updateCategory(const ProcedureCall &call, CategoryForm::Variant variant
 void registerLocationForms()
 {
     ProcedureRegistry &registry = ProcedureRegistry::instance();
-    registry.add(QLatin1String(Procedure::UpdateLocation), &updateLocation);
-    registry.add(QLatin1String(Procedure::NewUrlWizard), &newLocation);
+    registry.add<LocationFormRequest>(&updateLocation);
+    registry.add<NewLocationRequest>(&newLocation);
     registry.add(QLatin1String(Procedure::BrowseCategories),
                  [](const ProcedureCall &call) -> QWidget * {
                      return new CategoryBrowseWindow(formsContext(call));
@@ -96,33 +92,26 @@ void registerLocationForms()
                                          locationBrowseEnvironment(call,
                                                                    LocationColumns::findFields()));
         });
-    registry.add(QLatin1String(Procedure::BrowseCategoryLocations),
-                 [](const ProcedureCall &call) -> QWidget * {
-                     return new CategoryLocationsWindow(formsContext(call),
-                                                        argument(call, "Category"));
-                 });
-    registry.add(QLatin1String(Procedure::UpdateCategory), [](const ProcedureCall &call) {
-        return updateCategory(call, CategoryForm::Variant::Tabbed);
-    });
-    registry.add(QLatin1String(Procedure::UpdateCategoryNoMdi), [](const ProcedureCall &call) {
-        return updateCategory(call, CategoryForm::Variant::NoMdi);
-    });
-    registry.add(QLatin1String(Procedure::UpdateCatHtml),
-                 [](const ProcedureCall &call) -> QWidget * {
-                     CatHtmlDialog::run(formsContext(call),
-                                        FormRequests::fromArguments(call.arguments),
-                                        argument(call, "Category"),
-                                        argument(call, "Type"),
-                                        call.frame);
-                     return nullptr;
-                 });
-    registry.add(QLatin1String(Procedure::SelectCategory),
-                 [](const ProcedureCall &call) -> QWidget * {
-                     SelectCategoryDialog::select(formsContext(call),
-                                                  argument(call, "Category"),
-                                                  call.frame);
-                     return nullptr;
-                 });
+    registry.add<CategoryLocationsRequest>(
+        [](const ProcedureCall &call, const CategoryLocationsRequest &request) -> QWidget * {
+            return new CategoryLocationsWindow(formsContext(call), request.category);
+        });
+    addCategoryForm(registry, CategoryForm::Variant::Tabbed);
+    addCategoryForm(registry, CategoryForm::Variant::NoMdi);
+    registry.add<CatHtmlFormRequest>(
+        [](const ProcedureCall &call, const CatHtmlFormRequest &request) -> QWidget * {
+            CatHtmlDialog::run(formsContext(call),
+                               request.action,
+                               request.category,
+                               request.type,
+                               call.frame);
+            return nullptr;
+        });
+    registry.add<SelectCategoryRequest>(
+        [](const ProcedureCall &call, const SelectCategoryRequest &request) -> QWidget * {
+            SelectCategoryDialog::select(formsContext(call), request.category, call.frame);
+            return nullptr;
+        });
 }
 
 } // namespace pk

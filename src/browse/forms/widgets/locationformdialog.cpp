@@ -46,7 +46,7 @@ LocationFormDialog::LocationFormDialog(FormsContext context,
              m_context.errors,
              request,
              location,
-             LocationForm::Hooks{m_context.openFile})
+             LocationForm::Hooks{m_context.openFile, m_context.analyze})
 {
     setWindowTitle(m_form.title());
     setObjectName(QLatin1String(Procedure::UpdateLocation));
@@ -205,26 +205,23 @@ void LocationFormDialog::analyze()
 }
 
 bool LocationFormDialog::run(FormsContext context,
-                             FormRequest request,
-                             const QString &location,
-                             const QVariantMap &arguments,
+                             const LocationFormRequest &request,
                              QWidget *parent)
 {
-    if (request == FormRequest::Delete) {
+    if (request.action == FormRequest::Delete) {
         LocationForm form(context.collection,
                           context.ui,
                           context.errors,
-                          request,
-                          location,
-                          LocationForm::Hooks{context.openFile});
+                          request.action,
+                          request.location,
+                          LocationForm::Hooks{context.openFile, context.analyze});
         return form.load() && form.remove();
     }
-    LocationFormDialog dialog(std::move(context), request, location, parent);
+    LocationFormDialog dialog(std::move(context), request.action, request.location, parent);
     if (!dialog.isLoaded())
         return false;
-    const QString category = arguments.value(QStringLiteral("Category")).toString();
-    if (request == FormRequest::Insert && !category.isEmpty()) {
-        dialog.form().record().Category = category;
+    if (request.action == FormRequest::Insert && !request.category.isEmpty()) {
+        dialog.form().record().Category = request.category;
         dialog.showRecord();
     }
     return dialog.exec() == QDialog::Accepted;

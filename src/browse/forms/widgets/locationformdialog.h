@@ -41,9 +41,7 @@ public:
 
     /// Runs one request; true when it completed. The delete request asks and deletes without a window.
     static bool run(FormsContext context,
-                    FormRequest request,
-                    const QString &location,
-                    const QVariantMap &arguments = {},
+                    const LocationFormRequest &request,
                     QWidget *parent = nullptr);
 
     LocationForm &form() { return m_form; }

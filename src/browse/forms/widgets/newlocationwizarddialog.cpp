@@ -45,7 +45,7 @@ NewLocationWizardDialog::NewLocationWizardDialog(FormsContext context,
                                                  SessionReader sessions)
     : QDialog(parent)
     , m_context(std::move(context))
-    , m_wizard(m_context.collection, m_context.ui, m_context.errors)
+    , m_wizard(m_context.collection, m_context.ui, m_context.errors, m_context.analyze)
 {
     setWindowTitle(u"Update Location Information"_s);
     setObjectName(QLatin1String(Procedure::NewUrlWizard));

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "browse/forms/categorylist.h"
-#include "browse/forms/formrequest.h"
+#include "shell/procedurerequests.h"
 #include "browse/forms/widgets/formscontext.h"
 #include "browse/widgets/locationbrowsewindow.h"
 

@@ -1,6 +1,7 @@
 #include "import/advanced/widgets/advancedimportprocedures.h"
 
 #include "import/advanced/widgets/advancedimportdialog.h"
+#include "import/importwizard.h"
 #include "shell/procedurenames.h"
 #include "shell/procedureregistry.h"
 #include "shell/shell.h"
@@ -12,10 +13,10 @@ namespace pk {
 namespace {
 
 /// Started by the import wizard with the settings' File (blank asks with "Import File").
-QWidget *openAdvancedImport(const ProcedureCall &call)
+QWidget *openAdvancedImport(const ProcedureCall &call, const ImportRequest &request)
 {
     Shell &shell = call.shell;
-    AdvancedImportDialog::run(call.arguments.value(u"File"_s).toString(),
+    AdvancedImportDialog::run(request.settings ? request.settings->file : QString(),
                               shell.collection(),
                               shell.errors(),
                               shell.ui(),
@@ -28,8 +29,8 @@ QWidget *openAdvancedImport(const ProcedureCall &call)
 
 void registerAdvancedImportProcedures()
 {
-    ProcedureRegistry::instance().add(QString::fromLatin1(Procedure::AdvancedImport),
-                                      &openAdvancedImport);
+    ProcedureRegistry::instance().add<ImportRequest>(QString::fromLatin1(Procedure::AdvancedImport),
+                                                     &openAdvancedImport);
 }
 
 } // namespace pk

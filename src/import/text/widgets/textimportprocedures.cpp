@@ -6,6 +6,7 @@
 #include "import/categorymode.h"
 #include "import/csv/widgets/recordprogressdialog.h"
 #include "import/importinsert.h"
+#include "import/importwizard.h"
 #include "import/text/textimportrun.h"
 #include "shell/procedurenames.h"
 #include "shell/procedureregistry.h"
@@ -19,32 +20,34 @@ namespace pk {
 
 namespace {
 
-/// Started by the import wizard with its settings ("Type", "File", "Assignment", "Category").
-QWidget *openTextImport(const ProcedureCall &call)
+/// Started by the import wizard with its settings (type, file, assignment, category).
+QWidget *openTextImport(const ProcedureCall &call, const ImportRequest &request)
 {
     Shell &shell = call.shell;
+    // Without settings: a CSV file, nothing named, categories guessed.
+    ImportSettings settings;
+    settings.type = u"CSV"_s;
+    if (request.settings)
+        settings = *request.settings;
     TextImport::Kind kind;
-    if (!TextImport::kindFromType(call.arguments.value(u"Type"_s, u"CSV"_s).toString(), kind))
+    if (!TextImport::kindFromType(settings.type, kind))
         kind = TextImport::Kind::Csv;
-    const CategoryMode mode = CategoryModes::fromValue(
-                                  call.arguments.value(u"Assignment"_s).toString())
-                                  .value_or(CategoryMode::Guess);
     TextImportRun run(shell.collection(),
                       shell.errors(),
                       kind,
-                      mode,
-                      call.arguments.value(u"Category"_s).toString(),
-                      call.arguments.value(u"File"_s).toString());
+                      settings.mode(),
+                      settings.category,
+                      settings.file);
     QPointer<QWidget> frame = call.frame;
     Shell *s = &shell;
-    run.insert().setCategoryQuestion(
-        [s, frame](const LocationRecord &location, const QString &guess) -> std::optional<QString> {
-            FormsContext context{s->collection(), s->ui(), s->errors(), &s->positionIni(), {}, {}};
-            AskCategoryDialog dialog(context, location, guess, frame);
-            if (dialog.exec() != QDialog::Accepted)
-                return std::nullopt;
-            return dialog.logic().category();
-        });
+    run.insert().setCategoryQuestion([s, frame](const LocationRecord &location,
+                                                const QString &guess) -> std::optional<QString> {
+        FormsContext context{s->collection(), s->ui(), s->errors(), &s->positionIni(), {}, {}, {}};
+        AskCategoryDialog dialog(context, location, guess, frame);
+        if (dialog.exec() != QDialog::Accepted)
+            return std::nullopt;
+        return dialog.logic().category();
+    });
     if (!run.open())
         return nullptr;
     bool more = true;
@@ -70,7 +73,8 @@ QWidget *openTextImport(const ProcedureCall &call)
 
 void registerTextImportProcedures()
 {
-    ProcedureRegistry::instance().add(QString::fromLatin1(Procedure::ImportText), &openTextImport);
+    ProcedureRegistry::instance().add<ImportRequest>(QString::fromLatin1(Procedure::ImportText),
+                                                     &openTextImport);
 }
 
 } // namespace pk

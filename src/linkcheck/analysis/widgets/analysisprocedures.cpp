@@ -1,7 +1,5 @@
 #include "linkcheck/analysis/widgets/analysisprocedures.h"
 
-#include "browse/forms/locationanalyzer.h"
-
 #include "browse/list/browserefresh.h"
 #include "browse/query/queryfieldtable.h"
 #include "browse/query/queryfieldtexts.h"
@@ -13,6 +11,7 @@
 #include "linkcheck/analysis/widgets/batchprogresswindow.h"
 #include "linkcheck/analysis/widgets/downloadwindow.h"
 #include "shell/procedurenames.h"
+#include "shell/procedurerequests.h"
 #include "shell/procedureregistry.h"
 #include "shell/shell.h"
 #include "store/picture.h"
@@ -42,14 +41,21 @@ LocationBatchEnvironment batchEnvironment(const ProcedureCall &call)
     return env;
 }
 
-/// The single analysis: its window, modal over the frame; returns nothing to place.
-QWidget *openAnalyzeUrl(const ProcedureCall &call)
+/// The single analysis: its window, modal over the frame, or a form's record filled from its
+/// page; returns nothing to place.
+QWidget *openAnalyzeUrl(const ProcedureCall &call, const AnalyzeUrlRequest &request)
 {
-    QString url = call.arguments.value(QStringLiteral("Location")).toString();
-    if (call.arguments.contains(QStringLiteral("URL")))
-        url = call.arguments.value(QStringLiteral("URL")).toString();
+    QWidget *parent = request.parent ? request.parent : call.frame;
+    if (request.record) {
+        analyzeLocation(call.shell.collection(),
+                        *request.record,
+                        &call.shell.errors(),
+                        parent,
+                        request.rows);
+        return nullptr;
+    }
     std::vector<QString> tokens;
-    AnalyzeUrlWindow::run(url, tokens, call.frame);
+    AnalyzeUrlWindow::run(request.location, tokens, parent);
     return nullptr;
 }
 
@@ -73,7 +79,7 @@ QWidget *openAnalyzeLinks(const ProcedureCall &call)
                                    });
 }
 
-QWidget *openDownloadUrls(const ProcedureCall &call)
+QWidget *openDownloadUrls(const ProcedureCall &call, const DownloadUrlsRequest &request)
 {
     QPointer<QWidget> frame = call.frame;
     UserInterface *ui = &call.shell.ui();
@@ -83,7 +89,7 @@ QWidget *openDownloadUrls(const ProcedureCall &call)
         });
     if (!process->chooseFolder())
         return nullptr;
-    const QString condition = call.arguments.value(QStringLiteral("Condition")).toString();
+    const QString condition = request.condition;
     return new BatchProgressWindow(std::move(process),
                                    QLatin1String(DownloadUrlsProcess::Title),
                                    QString::fromLatin1(Procedure::DownloadUrls),
@@ -119,15 +125,9 @@ int analyzeLocation(Collection &collection,
 void registerAnalysisProcedures()
 {
     auto &registry = ProcedureRegistry::instance();
-    registry.add(QString::fromLatin1(Procedure::AnalyzeUrl), &openAnalyzeUrl);
+    registry.add<AnalyzeUrlRequest>(&openAnalyzeUrl);
     registry.add(QString::fromLatin1(Procedure::AnalyzeMultiple), &openAnalyzeLinks);
-    registry.add(QString::fromLatin1(Procedure::DownloadUrls), &openDownloadUrls);
-    LocationAnalyzer::install(
-        [](Collection &collection,
-           LocationRecord &record,
-           LocationRows &rows,
-           ErrorManager *errors,
-           QWidget *parent) { return analyzeLocation(collection, record, errors, parent, &rows); });
+    registry.add<DownloadUrlsRequest>(&openDownloadUrls);
 }
 
 } // namespace pk
