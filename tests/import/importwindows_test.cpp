@@ -6,6 +6,7 @@
 #include "import/widgets/favoritesimportwindow.h"
 #include "import/widgets/helpviewerwindow.h"
 #include "import/widgets/htmlimportwindow.h"
+#include "import/importwizard.h"
 #include "import/widgets/importwizardwindow.h"
 #include "import/browserimport.h"
 #include "import/chromiumbookmarks.h"

@@ -35,7 +35,7 @@ namespace pk::Cli {
 namespace {
 
 /// What the command line asks of an import, checked before the collection is touched.
-struct ImportRequest
+struct ImportCommandRequest
 {
     QString kind;
     QString path; ///< absolute
@@ -60,7 +60,7 @@ struct ImportTally
 /// An import run: its request, the console and the progress bar that messages clear first.
 struct ImportRun
 {
-    const ImportRequest &request;
+    const ImportCommandRequest &request;
     CommandContext &context;
     ProgressBar &bar;
 };
@@ -83,7 +83,7 @@ ImportTally runInsertSteps(Import &import, ProgressBar &bar, Percent percent)
 /// The kind, file and category rules; the exit status when the command line is wrong.
 std::optional<int> readRequest(QCommandLineParser &parser,
                                CommandContext &context,
-                               ImportRequest &request)
+                               ImportCommandRequest &request)
 {
     const QStringList positional = parser.positionalArguments();
     if (positional.isEmpty() || positional.size() > 2)
@@ -127,7 +127,7 @@ std::optional<int> readRequest(QCommandLineParser &parser,
 /// A browser's file: the one named, the one in a named profile folder, or the first profile's
 /// in the home folder; read before the collection is touched, so one that is no bookmark file
 /// changes nothing. The exit status when there is none or it does not read.
-std::optional<int> readBrowserFile(CommandContext &context, ImportRequest &request)
+std::optional<int> readBrowserFile(CommandContext &context, ImportCommandRequest &request)
 {
     const bool firefox = request.kind == u"Firefox"_s;
     if (request.path.isEmpty()) {
@@ -168,7 +168,7 @@ ImportTally importFavorites(ImportRun &run)
 
 std::optional<ImportTally> importHtml(ImportRun &run)
 {
-    const ImportRequest &r = run.request;
+    const ImportCommandRequest &r = run.request;
     HtmlImport import(run.context.collection(),
                       run.context.errors(),
                       {r.kind, r.path, r.mode, r.category, r.nestedFolders});
@@ -280,7 +280,7 @@ std::optional<ImportTally> importPrevious(ImportRun &run)
 }
 
 /// Runs the import of the request's kind; the exit status of one that could not start.
-std::variant<ImportTally, int> importKind(ImportRun &run, ImportRequest &request)
+std::variant<ImportTally, int> importKind(ImportRun &run, ImportCommandRequest &request)
 {
     const QString &kind = request.kind;
     std::optional<ImportTally> tally;
@@ -339,7 +339,7 @@ void importOptions(QCommandLineParser &parser)
 
 int runImport(QCommandLineParser &parser, CommandContext &context)
 {
-    ImportRequest request;
+    ImportCommandRequest request;
     if (const std::optional<int> wrong = readRequest(parser, context, request))
         return *wrong;
     if (request.isBrowser()) {
