@@ -76,7 +76,8 @@ first_listed() { as_user pathkeep-cli list --format csv | grep -qF "$first"; }
 first_found() { as_user pathkeep-cli search "First page" | grep -qF "$first"; }
 first_changed() {
   as_user pathkeep-cli --quiet set "$first" --rating 5 --keyword start \
-    && as_user pathkeep-cli list --format csv | grep -F "$first" | grep -q start
+    && as_user pathkeep-cli list --format csv | grep -F "$first" | grep -q ',5$' \
+    && as_user pathkeep-cli search start | grep -qF "$first"
 }
 first_opened() { as_user pathkeep-cli --quiet open "$first" && grep -qxF "$first" /tmp/opened; }
 first_removed() { as_user pathkeep-cli --quiet remove "$first" && ! first_listed; }
